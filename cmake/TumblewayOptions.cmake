@@ -1,0 +1,15 @@
+# Compiler settings shared by every target of our own.
+
+if(TW_SANITIZE)
+  # Applied globally so that every object of a test binary is instrumented alike.
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
+endif()
+
+# tw_our_code(target): warnings (as errors when TW_WERROR is on) for code we write.
+function(tw_our_code target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+  if(TW_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()

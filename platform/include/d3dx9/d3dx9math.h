@@ -1,0 +1,89 @@
+// Vector and matrix helpers with the semantics of the D3DX utility library:
+// row vectors that multiply matrices from the left, a left-handed world with y up,
+// and depth from 0 (near) to 1 (far) after projection.
+#pragma once
+
+#include "d3d9/d3d9types.h"
+
+constexpr float D3DX_PI = 3.141592654f;
+
+constexpr float D3DXToRadian(float degrees) { return degrees * (D3DX_PI / 180.0f); }
+
+struct D3DXVECTOR2 {
+    float x = 0;
+    float y = 0;
+    D3DXVECTOR2() = default;
+    constexpr D3DXVECTOR2(float x_, float y_) : x(x_), y(y_) {}
+};
+
+struct D3DXVECTOR3 : D3DVECTOR {
+    D3DXVECTOR3() : D3DVECTOR{0, 0, 0} {}
+    constexpr D3DXVECTOR3(float x_, float y_, float z_) : D3DVECTOR{x_, y_, z_} {}
+
+    D3DXVECTOR3& operator+=(const D3DXVECTOR3& v);
+    D3DXVECTOR3& operator-=(const D3DXVECTOR3& v);
+    D3DXVECTOR3& operator*=(float s);
+    D3DXVECTOR3& operator/=(float s);
+    D3DXVECTOR3 operator-() const { return {-x, -y, -z}; }
+    D3DXVECTOR3 operator+(const D3DXVECTOR3& v) const { return {x + v.x, y + v.y, z + v.z}; }
+    D3DXVECTOR3 operator-(const D3DXVECTOR3& v) const { return {x - v.x, y - v.y, z - v.z}; }
+    D3DXVECTOR3 operator*(float s) const { return {x * s, y * s, z * s}; }
+    D3DXVECTOR3 operator/(float s) const { return {x / s, y / s, z / s}; }
+    bool operator==(const D3DXVECTOR3& v) const { return x == v.x && y == v.y && z == v.z; }
+};
+
+inline D3DXVECTOR3 operator*(float s, const D3DXVECTOR3& v) { return v * s; }
+
+struct D3DXVECTOR4 {
+    float x = 0;
+    float y = 0;
+    float z = 0;
+    float w = 0;
+    D3DXVECTOR4() = default;
+    constexpr D3DXVECTOR4(float x_, float y_, float z_, float w_) : x(x_), y(y_), z(z_), w(w_) {}
+};
+
+struct D3DXMATRIX : D3DMATRIX {
+    D3DXMATRIX() : D3DMATRIX{} {}
+    D3DXMATRIX(float a11, float a12, float a13, float a14, float a21, float a22, float a23,
+               float a24, float a31, float a32, float a33, float a34, float a41, float a42,
+               float a43, float a44);
+
+    float& operator()(int row, int col) { return m[row][col]; }
+    float operator()(int row, int col) const { return m[row][col]; }
+    D3DXMATRIX operator*(const D3DXMATRIX& other) const;
+    bool operator==(const D3DXMATRIX& other) const;
+};
+
+D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* out);
+bool D3DXMatrixIsIdentity(const D3DXMATRIX* m);
+// out = m1 x m2: the transform of m1 first, then that of m2. out may alias an input.
+D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* out, const D3DXMATRIX* m1, const D3DXMATRIX* m2);
+// Returns null and leaves out untouched when m is singular.
+D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, float* determinant, const D3DXMATRIX* m);
+D3DXMATRIX* D3DXMatrixTranspose(D3DXMATRIX* out, const D3DXMATRIX* m);
+D3DXMATRIX* D3DXMatrixTranslation(D3DXMATRIX* out, float x, float y, float z);
+D3DXMATRIX* D3DXMatrixScaling(D3DXMATRIX* out, float sx, float sy, float sz);
+D3DXMATRIX* D3DXMatrixRotationX(D3DXMATRIX* out, float angle);
+D3DXMATRIX* D3DXMatrixRotationY(D3DXMATRIX* out, float angle);
+D3DXMATRIX* D3DXMatrixRotationZ(D3DXMATRIX* out, float angle);
+D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at,
+                               const D3DXVECTOR3* up);
+D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, float fovY, float aspect, float zNear,
+                                       float zFar);
+D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* out, float left, float right, float bottom,
+                                       float top, float zNear, float zFar);
+
+float D3DXVec3Length(const D3DXVECTOR3* v);
+float D3DXVec3LengthSq(const D3DXVECTOR3* v);
+float D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b);
+D3DXVECTOR3* D3DXVec3Cross(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b);
+// A zero vector normalises to zero, as D3DX does.
+D3DXVECTOR3* D3DXVec3Normalize(D3DXVECTOR3* out, const D3DXVECTOR3* v);
+// (x, y, z, 1) x m, divided by the resulting w.
+D3DXVECTOR3* D3DXVec3TransformCoord(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DXMATRIX* m);
+// (x, y, z, 0) x m: directions ignore the translation row.
+D3DXVECTOR3* D3DXVec3TransformNormal(D3DXVECTOR3* out, const D3DXVECTOR3* v,
+                                     const D3DXMATRIX* m);
+// (x, y, z, 1) x m, without the division.
+D3DXVECTOR4* D3DXVec3Transform(D3DXVECTOR4* out, const D3DXVECTOR3* v, const D3DXMATRIX* m);
