@@ -1,0 +1,137 @@
+#include "core/EngineApp.h"
+
+#include <array>
+#include <vector>
+
+#include "course/CourseField.h"
+#include "course/CourseSpline.h"
+#include "course/CourseTrack.h"
+#include "course/StripGrid.h"
+
+namespace {
+
+// Absolute form of one of the fixed relative paths; empty when it cannot be made.
+std::string fullPathOf(const char* relative) {
+    std::array<char, MAX_PATH> buffer{};
+    const DWORD length = GetFullPathNameA(relative, MAX_PATH + 1, buffer.data(), nullptr);
+    if (length == 0 || length >= MAX_PATH) {
+        return {};
+    }
+    return buffer.data();
+}
+
+} // namespace
+
+CEngineApp::CEngineApp() : playStartTime(timeGetTime()) {
+    D3DXMatrixIdentity(&courseViewMatrix);
+    D3DXMatrixIdentity(&viewMatrix);
+    D3DXMatrixIdentity(&projectionMatrix);
+    D3DXMatrixIdentity(&identityWorld);
+}
+
+CEngineApp::~CEngineApp() = default;
+
+HRESULT CEngineApp::oneTimeSceneInit(HWND window) {
+    hwnd = window;
+    dragging = false;
+    tab = TAB_PLACE;
+    m_cMove = 0;
+    m_cAngle = 0;
+    cameraEye = D3DXVECTOR3(0, 0, -5.0f);
+    cameraAt = D3DXVECTOR3(0, 0, 0);
+    cameraUp = D3DXVECTOR3(0, 1.0f, 0);
+    scanEye = D3DXVECTOR3();
+    scanAt = D3DXVECTOR3();
+    cameraStripHint = cameraRowHint = 0;
+    followStripHint = followRowHint = 0;
+    pointAccumulator[0] = pointAccumulator[1] = 0;
+    D3DXMatrixIdentity(&viewMatrix);
+    scanning = false;
+
+    // The asset search starts here whatever else fails below: without it every later
+    // lookup would have no root. The engine runs silent when sound cannot start.
+    std::vector<char> directory(MAX_PATH);
+    if (GetCurrentDirectoryA(MAX_PATH, directory.data()) != 0) {
+        baseDirectory = directory.data();
+    }
+    return S_OK;
+}
+
+HRESULT CEngineApp::initDeviceObjects(IDirect3DDevice9* newDevice) {
+    device = newDevice;
+    if (device == nullptr) {
+        return E_FAIL;
+    }
+    ComPtr<IDirect3DSurface9> backBuffer;
+    if (SUCCEEDED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, backBuffer.put()))) {
+        backBuffer->GetDesc(&backBufferDesc);
+    }
+    buildPending = false;
+
+    roadTexturePath = fullPathOf(kRoadTexture);
+    edgeTexturePath = fullPathOf(kEdgeTexture);
+    fieldTexturePath = fullPathOf(kFieldTexture);
+
+    device->SetRenderState(D3DRS_DITHERENABLE, TRUE);
+    device->SetRenderState(D3DRS_ZENABLE, TRUE);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    return S_OK;
+}
+
+HRESULT CEngineApp::restoreDeviceObjects() {
+    if (device == nullptr) {
+        return E_FAIL;
+    }
+    setUpRenderState();
+    return S_OK;
+}
+
+void CEngineApp::onInitialUpdate(unsigned width, unsigned height, HWND window) {
+    viewWidth = width;
+    viewHeight = height;
+    hwnd = window;
+}
+
+HRESULT CEngineApp::invalidateDeviceObjects() {
+    return S_OK;
+}
+
+HRESULT CEngineApp::deleteDeviceObjects() {
+    device = nullptr;
+    return S_OK;
+}
+
+void CEngineApp::selectTab(int newTab) {
+    tab = newTab;
+    switch (newTab) {
+    case TAB_PLAY:
+        playing = true;
+        clearWorkingLists();
+        playStartTime = timeGetTime();
+        break;
+    case TAB_PLACE:
+        playing = false;
+        clearWorkingLists();
+        break;
+    case TAB_COURSE:
+        playing = false;
+        createAllowed = false; // a new course needs at least one new click
+        break;
+    case TAB_PREVIEW:
+        playing = false;
+        clearWorkingLists();
+        break;
+    default:
+        break;
+    }
+}
+
+void CEngineApp::clearWorkingLists() {
+    workingDotted.clear();
+    workingCalculated.clear();
+    hasWorkingPoints = false;
+}
+
+HRESULT CEngineApp::frameMove() {
+    return S_OK;
+}

@@ -1,0 +1,166 @@
+#pragma once
+
+#include <list>
+#include <memory>
+#include <string>
+
+#include "core/ViewTab.h"
+#include "course/Course.h"
+#include "d3d9/d3d9.h"
+#include "d3dx9/d3dx9math.h"
+#include "tumbleway/tumbleway.h"
+
+// The engine's whole state. There is one per process; every export forwards to it.
+// Fields are public: the engine's subsystems (course building, the simulation step,
+// picking, rendering) are written as members spread over their own folders, and
+// the tests inspect the state they leave behind.
+struct XfilePlacement;
+
+// Whether a course build sets the heading to the direction of the course start.
+enum class StartHeading { Set, Keep };
+
+class CEngineApp {
+public:
+    CEngineApp();
+    virtual ~CEngineApp();
+    CEngineApp(const CEngineApp&) = delete;
+    CEngineApp& operator=(const CEngineApp&) = delete;
+
+    // Lifecycle, in the order the host calls it.
+    HRESULT oneTimeSceneInit(HWND window);
+    HRESULT initDeviceObjects(IDirect3DDevice9* device);
+    HRESULT restoreDeviceObjects();
+    void onInitialUpdate(unsigned width, unsigned height, HWND window);
+    HRESULT frameMove();
+    HRESULT render();
+    HRESULT invalidateDeviceObjects();
+    // Releases every device-bound object. The scene itself (courses, libraries,
+    // placements, relations) stays, so that the host can re-create its device and
+    // call initDeviceObjects and restoreDeviceObjects again.
+    HRESULT deleteDeviceObjects();
+
+    void selectTab(int tab);
+
+    // Course points (working lists of the course being laid).
+    void clearWorkingLists();
+
+    // Course operations.
+    HRESULT createCourse(HTREEITEM item);
+    void selectCourse(HTREEITEM item);
+    void clearCourse();
+    void regenerateCurrentCourse();
+    // Renumbers the course list 1, 2, 3, ... in list order.
+    void renumberCourses();
+    // Fills the strips and the inner field of a course from its track.
+    void buildCourseMeshes(LCourse_t& course, StartHeading heading);
+    // Texture of strip k: road in the middle, edges beside it, field outside.
+    const std::string& stripTexturePath(int strip) const;
+
+    // Cameras.
+    void updateCamera();
+    void updateCourseCamera();
+    void updateScanCamera();
+    void toggleScan();
+    // Puts the camera on the road at track sample i, looking along the road.
+    HRESULT placeCameraAtSection(int i);
+
+    // The course surface. A body query writes the placement's hints, a camera query
+    // the engine's; both leave their outputs untouched when nothing is hit. edge is
+    // written only on a side strip.
+    HRESULT queryBody(float x, float z, float* height, XfilePlacement& placement,
+                      D3DXVECTOR3* edge);
+    HRESULT queryCamera(float x, float z, float* height, D3DXVECTOR3* edge);
+    // Five samples under the body's footprint set its height, roll and pitch.
+    HRESULT followSurface(XfilePlacement& placement, D3DXVECTOR3* edge);
+    // Five samples just ahead of a camera point set its height.
+    HRESULT followSurfaceCamera(float ct, float st, D3DXVECTOR3* point, D3DXVECTOR3* scratch);
+
+    // Drawing.
+    void setUpRenderState();
+    HRESULT renderCourseScene();
+    HRESULT renderCourseEditor();
+    HRESULT renderPreview();
+
+    // Fixed paths of the data files, relative to the current directory.
+    static constexpr const char* kRoadTexture = "./data/road.bmp";
+    static constexpr const char* kEdgeTexture = "./data/edge.bmp";
+    static constexpr const char* kFieldTexture = "./data/field.bmp";
+    static constexpr const char* kSkyTexture = "./data/Env_Sky.jpg";
+    static constexpr const char* kBlueDot = "./data/dot_b.png";
+    static constexpr const char* kGreenDot = "./data/dot_g.png";
+
+    // ---- State ----
+    D3DXVECTOR3 billboardFacing;
+    std::string baseDirectory;          // current directory at one-time init; root of asset search
+    IDirect3DDevice9* device = nullptr; // the host's; never owned
+    D3DSURFACE_DESC backBufferDesc{};
+    std::string statsText[2];
+    D3DXVECTOR3 diagVector;
+    std::int32_t intInfo = 0; // sample count of the course last created or restored
+    float floatInfo = 0;
+    std::string roadTexturePath;
+    std::string edgeTexturePath;
+    std::string fieldTexturePath;
+    std::int32_t stripCount = kStripCount;
+    std::int32_t roadStrip = ROAD_STRIP;
+    std::int32_t courseNumber = 1;
+    DWORD playStartTime = 0;
+    std::int32_t previewFrequencyStep = 0;
+    float footprintLength = 2.0f;
+    float footprintWidth = 2.0f;
+    float sampleHeights[5] = {}; // front, back, left, right, centre
+    unsigned viewWidth = 0;
+    unsigned viewHeight = 0;
+    std::int32_t viewOffsetX = 12;
+    std::int32_t viewOffsetY = 28;
+    HWND hwnd = nullptr;
+    float pointAccumulator[2] = {}; // pending height and incline of a point edit
+    float previewRotX = 0;
+    float previewRotY = 0;
+    D3DMATERIAL9 material{};
+    D3DXMATRIX courseViewMatrix;
+    D3DXMATRIX viewMatrix;
+    D3DXMATRIX projectionMatrix;
+    D3DXMATRIX identityWorld;
+    D3DXVECTOR3 cameraUp{0, 1, 0};
+    D3DXVECTOR3 cameraAt{0, 0, 0};
+    D3DXVECTOR3 cameraEye{0, 0, -5};
+    D3DXVECTOR3 scanUp;
+    D3DXVECTOR3 scanAt;
+    D3DXVECTOR3 scanEye;
+    float m_cMove = 0;          // pending move input
+    float m_cAngle = 0;         // heading in half-turns
+    D3DXVECTOR2 startDirection; // (dx, dz) of the course start, shown by the edit overlay
+    std::int32_t cameraStripHint = 0;
+    std::int32_t cameraRowHint = 0;
+    std::int32_t followStripHint = 0;
+    std::int32_t followRowHint = 0;
+    POINT mousePoint{0, 0};
+    D3DXVECTOR3 lastPlacePoint;
+    std::int32_t m_iScanOrder = 0;
+    bool createAllowed = false;
+    bool dragging = false;
+    bool scanning = false;
+    bool buildPending = true;
+    bool pointMessagePending = false;
+    bool playing = false;
+    int tab = TAB_PLACE;
+
+    // Working lists of the course being laid: each click adds one dotted point (view
+    // pixels) and one calculated point (ground position). hasWorkingPoints is false
+    // until the first point after a clear.
+    std::list<LPoint_t> workingDotted;
+    std::list<LPoint_t> workingCalculated;
+    bool hasWorkingPoints = false;
+
+    std::list<LCourse_t> courses;
+    LCourse_t* currentCourse = nullptr;
+    XfilePlacement* lastXfilePlacement = nullptr; // the object the player moves
+
+private:
+    bool querySurface(float x, float z, float halfHeight, int startRow, int firstStrip,
+                      struct SurfaceHit* hit) const;
+    void setView(const D3DXMATRIX& view);
+    // Points the scan camera from road centre m0 toward m1 (track coordinates).
+    void aimScanCamera(const D3DXVECTOR3& m0, const D3DXVECTOR3& m1);
+};

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "course/FieldTriangulation.h"
+#include "d3d9/d3d9.h"
+#include "d3dx9/d3dx9math.h"
+#include "win32/win32.h"
+
+// One piece of the inner field, drawn as a single triangle fan. The fan keeps its
+// vertex positions on the CPU side: the device vertex buffer (position, white
+// diffuse) and the texture are made from them and from the texture name, and made
+// again whenever the device is re-created.
+class CFieldFan {
+public:
+    CFieldFan() = default;
+    virtual ~CFieldFan() = default;
+
+    void addVertex(const D3DXVECTOR3& position) { m_vertices.push_back(position); }
+    const std::vector<D3DXVECTOR3>& vertices() const { return m_vertices; }
+
+    void setTextureName(std::string_view name) { m_textureName = name; }
+    const std::string& textureName() const { return m_textureName; }
+
+    // The vertex layout of a fan: position and a white diffuse colour.
+    struct Vertex {
+        float x, y, z;
+        D3DCOLOR diffuse;
+    };
+    static constexpr DWORD kFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE;
+
+    // Makes the vertex buffer from the vertices and loads the texture by name.
+    HRESULT createDeviceObjects(IDirect3DDevice9* device);
+    void releaseDeviceObjects();
+    IDirect3DVertexBuffer9* vertexBuffer() const { return m_vertexBuffer.get(); }
+    IDirect3DTexture9* texture() const { return m_texture.get(); }
+
+private:
+    std::vector<D3DXVECTOR3> m_vertices;
+    std::string m_textureName;
+    ComPtr<IDirect3DVertexBuffer9> m_vertexBuffer;
+    ComPtr<IDirect3DTexture9> m_texture;
+};
+
+// The fill of the area inside a course's loop. The control polygon is the course's
+// calculated points; the border samples trace the left field border along the loop
+// (every 20th track sample). Each triangle of the polygon becomes one fan whose
+// loop-following edges run along the border samples, so the field meets the track
+// rather than the straight lines between the points.
+class CCourseField {
+public:
+    // Names are kept within the 128-byte fields the rest of the program uses.
+    static constexpr std::size_t kMaxTextureName = 127;
+
+    struct ControlPoint {
+        D3DXVECTOR3 position;
+        int index = 0;
+    };
+
+    CCourseField() = default;
+    virtual ~CCourseField() = default;
+    CCourseField(CCourseField&&) = default;
+    CCourseField& operator=(CCourseField&&) = default;
+
+    void setTextureName(std::string_view name);
+    const std::string& textureName() const { return m_textureName; }
+
+    void addControlPoint(float x, float y, float z);
+    void addBorderSample(float x, float y, float z) { m_borderSamples.emplace_back(x, y, z); }
+
+    // Numbers the control polygon, triangulates it and makes one fan per triangle.
+    // Triangles and fans of an earlier build are replaced. With two control points or
+    // fewer there is no field; without border samples there are triangles but no fans.
+    HRESULT build();
+
+    // Drops everything derived from the track (border samples, triangles, fans) and
+    // keeps the control polygon for the next build.
+    void resetForRegeneration();
+
+    // Device objects of every fan, made from what the fans keep in memory.
+    void createDeviceObjects(IDirect3DDevice9* device);
+    void releaseDeviceObjects();
+
+    const std::vector<ControlPoint>& controlPolygon() const { return m_controlPolygon; }
+    const std::vector<D3DXVECTOR3>& borderSamples() const { return m_borderSamples; }
+    const std::vector<FieldTriangle>& triangles() const { return m_triangles; }
+    const std::vector<std::unique_ptr<CFieldFan>>& fans() const { return m_fans; }
+
+private:
+    std::unique_ptr<CFieldFan> makeFan(const FieldTriangle& triangle) const;
+
+    std::vector<std::unique_ptr<CFieldFan>> m_fans;
+    std::string m_textureName;
+    std::vector<ControlPoint> m_controlPolygon;
+    std::vector<D3DXVECTOR3> m_borderSamples;
+    std::vector<FieldTriangle> m_triangles;
+};

@@ -1,0 +1,86 @@
+// Laying a course's strips and inner field from its track.
+#include <cmath>
+
+#include "core/EngineApp.h"
+#include "course/CourseField.h"
+#include "course/CourseTrack.h"
+#include "course/FieldTriangulation.h"
+#include "course/StripGrid.h"
+
+namespace {
+
+constexpr int kSamplesPerStripRow = 20;
+constexpr float kStripSize = 10.0f;
+
+// The strips lie in the world with the track's x and z exchanged: the cameras, the
+// start heading and the strips' winding all read the track that way.
+D3DXVECTOR3 toWorld(const D3DXVECTOR3& t) {
+    return {t.z, t.y, t.x};
+}
+
+// The field fills the inside of the loop, so its border is the outer row on the
+// inside: the left field border when the loop turns left (counter-clockwise in the
+// track's x-z plane), the right one otherwise.
+int insideBorderRow(const CCourseTrack& track) {
+    std::vector<D3DXVECTOR3> centre;
+    centre.reserve(track.sampleCount());
+    for (int i = 0; i < track.sampleCount(); ++i) {
+        centre.push_back(track.centre(i));
+    }
+    return signedArea2(centre) >= 0 ? 0 : CCourseTrack::kRows - 1;
+}
+
+} // namespace
+
+const std::string& CEngineApp::stripTexturePath(int strip) const {
+    switch (strip) {
+    case ROAD_STRIP:
+        return roadTexturePath;
+    case ROAD_STRIP - 1:
+    case ROAD_STRIP + 1:
+        return edgeTexturePath;
+    default:
+        return fieldTexturePath;
+    }
+}
+
+void CEngineApp::buildCourseMeshes(LCourse_t& course, StartHeading heading) {
+    const int stripRows =
+        (course.track ? course.track->sampleCount() / kSamplesPerStripRow : 0) + 2;
+    if (!course.stripsCreated) {
+        for (int k = 0; k < kStripCount; ++k) {
+            course.strips[k] = std::make_unique<StripGrid>(device, 2, stripRows, kStripSize);
+            course.strips[k]->setTexture(stripTexturePath(k).c_str());
+        }
+        course.stripsCreated = true;
+    }
+    if (course.track) {
+        const CCourseTrack& track = *course.track;
+        const int borderRow = insideBorderRow(track);
+        for (int j = 0; j < course.strips[0]->rows(); ++j) {
+            const int sample = j * kSamplesPerStripRow;
+            const D3DXVECTOR3 border = toWorld(track.point(borderRow, sample));
+            course.field->addBorderSample(border.x, border.y, border.z);
+            for (int k = 0; k < kStripCount; ++k) {
+                const D3DXVECTOR3 outer = toWorld(track.point(7 - k, sample));
+                const D3DXVECTOR3 inner = toWorld(track.point(6 - k, sample));
+                course.strips[k]->setVertexFlat(j, 0, outer.x, outer.y, outer.z);
+                course.strips[k]->setVertexFlat(j, 1, inner.x, inner.y, inner.z);
+            }
+        }
+        if (heading == StartHeading::Set) {
+            const auto [right0, left0] = track.pair(3, 0);
+            const auto [right1, left1] = track.pair(3, kSamplesPerStripRow);
+            const D3DXVECTOR3 c0 = (right0 + left0) * 0.5f;
+            const D3DXVECTOR3 c1 = (right1 + left1) * 0.5f;
+            startDirection = D3DXVECTOR2(c1.x - c0.x, c1.z - c0.z);
+            m_cAngle = static_cast<float>(std::atan2(startDirection.x, startDirection.y) / M_PI);
+        }
+    }
+    for (int k = 0; k < kStripCount; ++k) {
+        course.strips[k]->upload();
+        course.strips[k]->setTexture(stripTexturePath(k).c_str());
+    }
+    course.field->build();
+    course.field->createDeviceObjects(device);
+}

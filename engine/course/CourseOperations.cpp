@@ -1,0 +1,89 @@
+// Creating, selecting, regenerating and clearing courses.
+#include "core/EngineApp.h"
+#include "course/CourseField.h"
+#include "course/CoursePoints.h"
+#include "course/CourseSpline.h"
+#include "course/CourseTrack.h"
+#include "course/StripGrid.h"
+
+namespace {
+
+// Fewer than three calculated points make no loop: the spline stays unbuilt and
+// there would be nothing to sample.
+constexpr std::size_t kMinimumCoursePoints = 3;
+
+} // namespace
+
+HRESULT CEngineApp::createCourse(HTREEITEM item) {
+    if (!createAllowed || !hasWorkingPoints || workingCalculated.size() < kMinimumCoursePoints) {
+        return E_FAIL;
+    }
+    LCourse_t course;
+    course.dottedPoints = workingDotted;
+    buildDottedTrace(course, viewWidth, viewHeight);
+    course.calculatedPoints = workingCalculated;
+    course.calculatedSpline = makeCalculatedSpline(course.calculatedPoints);
+    course.field = std::make_unique<CCourseField>();
+    course.field->setTextureName(kRoadTexture);
+    for (const auto& point : course.calculatedPoints) {
+        course.field->addControlPoint(point.x, point.y, point.z);
+    }
+    course.treeItem = item;
+    course.stripsCreated = false;
+    if (FAILED(sampleCentreline(course, PitchMode::Stored))) {
+        return E_FAIL;
+    }
+    intInfo = course.track->sampleCount();
+    buildCourseMeshes(course, StartHeading::Set);
+
+    courses.push_back(std::move(course));
+    renumberCourses();
+    currentCourse = &courses.back();
+    courseNumber = currentCourse->number;
+    return S_OK;
+}
+
+void CEngineApp::selectCourse(HTREEITEM item) {
+    for (auto& course : courses) {
+        if (course.treeItem != item) {
+            currentCourse = nullptr;
+            continue;
+        }
+        currentCourse = &course;
+        lastXfilePlacement = nullptr;
+        placeCameraAtSection(0);
+        courseNumber = course.number;
+        return;
+    }
+}
+
+void CEngineApp::clearCourse() {
+    currentCourse = nullptr;
+    clearWorkingLists();
+}
+
+void CEngineApp::regenerateCurrentCourse() {
+    if (currentCourse == nullptr) {
+        return;
+    }
+    LCourse_t& course = *currentCourse;
+    course.calculatedSpline.reset();
+    course.track.reset();
+    for (auto& strip : course.strips) {
+        strip.reset();
+    }
+    course.field->resetForRegeneration();
+    course.stripsCreated = false;
+    course.calculatedSpline = makeCalculatedSpline(course.calculatedPoints);
+    if (FAILED(sampleCentreline(course, PitchMode::Banked))) {
+        return;
+    }
+    buildCourseMeshes(course, StartHeading::Keep);
+}
+
+void CEngineApp::renumberCourses() {
+    std::int32_t number = 1;
+    for (auto& course : courses) {
+        course.number = number++;
+    }
+}

@@ -1,0 +1,55 @@
+#include <cstring>
+
+#include "course/CourseField.h"
+#include "d3dx9/d3dx9tex.h"
+
+namespace {
+
+constexpr D3DCOLOR kWhite = 0xFFFFFFFF;
+
+} // namespace
+
+HRESULT CFieldFan::createDeviceObjects(IDirect3DDevice9* device) {
+    releaseDeviceObjects();
+    if (device == nullptr || m_vertices.empty()) {
+        return E_FAIL;
+    }
+    std::vector<Vertex> vertices;
+    vertices.reserve(m_vertices.size());
+    for (const auto& v : m_vertices) {
+        vertices.push_back({v.x, v.y, v.z, kWhite});
+    }
+    const UINT bytes = static_cast<UINT>(vertices.size() * sizeof(Vertex));
+    HRESULT hr = device->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, kFvf, D3DPOOL_MANAGED,
+                                            m_vertexBuffer.put(), nullptr);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    void* data = nullptr;
+    hr = m_vertexBuffer->Lock(0, bytes, &data, 0);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    std::memcpy(data, vertices.data(), bytes);
+    m_vertexBuffer->Unlock();
+    // A missing texture leaves the fan untextured; the fan is still drawn.
+    D3DXCreateTextureFromFileA(device, m_textureName.c_str(), m_texture.put());
+    return S_OK;
+}
+
+void CFieldFan::releaseDeviceObjects() {
+    m_vertexBuffer.reset();
+    m_texture.reset();
+}
+
+void CCourseField::createDeviceObjects(IDirect3DDevice9* device) {
+    for (auto& fan : m_fans) {
+        fan->createDeviceObjects(device);
+    }
+}
+
+void CCourseField::releaseDeviceObjects() {
+    for (auto& fan : m_fans) {
+        fan->releaseDeviceObjects();
+    }
+}

@@ -1,0 +1,53 @@
+// Device state the engine relies on for every frame, set again after each reset.
+#include <cmath>
+
+#include "core/EngineApp.h"
+
+namespace {
+
+constexpr float kFieldOfView = 0.7853982f;
+constexpr D3DCOLOR kAmbient = 0x008F8F8F;
+
+} // namespace
+
+void CEngineApp::setUpRenderState() {
+    material = D3DMATERIAL9{};
+    material.Diffuse = {1, 1, 1, 1};
+    material.Ambient = {1, 1, 1, 1};
+    device->SetMaterial(&material);
+
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+
+    device->SetRenderState(D3DRS_DITHERENABLE, FALSE);
+    device->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
+    device->SetRenderState(D3DRS_ZENABLE, TRUE);
+    device->SetRenderState(D3DRS_AMBIENT, kAmbient);
+
+    D3DXMatrixIdentity(&identityWorld);
+    device->SetTransform(D3DTS_WORLD, &identityWorld);
+    const D3DXVECTOR3 eye(0, 0, -5.0f);
+    const D3DXVECTOR3 at(0, 0, 0);
+    const D3DXVECTOR3 up(0, 1, 0);
+    D3DXMATRIX view;
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    device->SetTransform(D3DTS_VIEW, &view);
+    const float aspect = backBufferDesc.Height == 0
+                             ? 1.0f
+                             : static_cast<float>(backBufferDesc.Width) / backBufferDesc.Height;
+    D3DXMatrixPerspectiveFovLH(&projectionMatrix, kFieldOfView, aspect, 1.0f, 200.0f);
+    device->SetTransform(D3DTS_PROJECTION, &projectionMatrix);
+
+    D3DLIGHT9 light{};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {1, 1, 1, 0};
+    D3DXVECTOR3 direction(-1, -1, 2);
+    D3DXVec3Normalize(&direction, &direction);
+    light.Direction = direction;
+    light.Range = 1000.0f;
+    device->SetLight(0, &light);
+    device->LightEnable(0, TRUE);
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+}

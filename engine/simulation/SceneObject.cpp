@@ -1,0 +1,158 @@
+#include "simulation/SceneObject.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr float kPushApartShare = 0.7f;
+constexpr float kBounceKeep = 0.7f;
+constexpr float kBounceShare = 0.5f;
+
+bool isTiny(float value) {
+    return value > -CSceneObject::kTiny && value < CSceneObject::kTiny;
+}
+
+} // namespace
+
+void CSceneObject::advanceBy(float deltaX, float deltaZ) {
+    stepDelta.x = deltaX;
+    stepDelta.z = deltaZ;
+    stepPosition.x += stepDelta.x;
+    stepPosition.z += stepDelta.z;
+}
+
+void CSceneObject::step() {
+    const float f = currentFriction();
+    switch (motionState) {
+    case MOTION_ROLL:
+        speed *= f;
+        if (isTiny(speed)) {
+            speed = 0;
+            direction = D3DXVECTOR3();
+        }
+        bounceSpeed *= f;
+        if (isTiny(bounceSpeed)) {
+            bounceSpeed = 0;
+            bounceDirection = D3DXVECTOR3();
+        }
+        if (movable) {
+            const float dx = speed * direction.x / 2 + bounceSpeed * bounceDirection.x / 2;
+            const float dz = speed * direction.z / 2 + bounceSpeed * bounceDirection.z / 2;
+            bounceSpeed = 0; // a bounce acts in one step only
+            advanceBy(dx, dz);
+        }
+        break;
+    case MOTION_COAST:
+        motionState = MOTION_ROLL;
+        speed *= f;
+        if (isTiny(speed)) {
+            speed = 0;
+            direction = D3DXVECTOR3();
+            motionState = MOTION_IDLE;
+        }
+        if (movable) {
+            advanceBy(speed * direction.x / 2, speed * direction.z / 2);
+        }
+        break;
+    case MOTION_PUSH:
+        direction = heading;
+        motionState = MOTION_ROLL;
+        if (movable) {
+            advanceBy(speed * direction.x / 2 + bounceSpeed * bounceDirection.x / 2,
+                      speed * direction.z / 2 + bounceSpeed * bounceDirection.z / 2);
+        }
+        break;
+    default:
+        break;
+    }
+    position.x = stepPosition.x;
+    position.z = stepPosition.z;
+}
+
+void CSceneObject::pushApart(float distanceSquared, float reachSquared) {
+    const float reach = std::sqrt(reachSquared);
+    const float dist = std::sqrt(distanceSquared);
+    if (reach > dist) {
+        stepPosition += contactNormal * ((reach - dist) * kPushApartShare);
+    }
+}
+
+void CSceneObject::exchangeImpulse(float otherSpeed, const D3DXVECTOR3& otherDirection,
+                                   const D3DXVECTOR3& otherPosition) {
+    const float dx = stepPosition.x - otherPosition.x;
+    const float dz = stepPosition.z - otherPosition.z;
+    const float dist = std::sqrt(dx * dx + dz * dz);
+    if (dist == 0) {
+        return; // coincident centres: no line of centres to exchange along
+    }
+    contactNormal = D3DXVECTOR3(dx / dist, 0, dz / dist);
+    const float f = currentFriction();
+    const float k = otherSpeed * f * f;
+    const float otherLength =
+        std::sqrt(otherDirection.x * otherDirection.x + otherDirection.z * otherDirection.z);
+    const float ownLength = std::sqrt(direction.x * direction.x + direction.z * direction.z);
+    // A zero direction has no component along the line of centres.
+    const float cosB = (k == 0 || otherLength == 0)
+                           ? 0.0f
+                           : (dx * otherDirection.x + dz * otherDirection.z) / (dist * otherLength);
+    const float cosA = (speed == 0 || ownLength == 0)
+                           ? 0.0f
+                           : (dx * direction.x + dz * direction.z) / (dist * ownLength);
+    const float nx = dx / dist;
+    const float nz = dz / dist;
+    impulse[0] += k * cosB * nx;
+    impulse[1] += k * cosB * nz;
+    impulse[2] += cosA * speed * nx;
+    impulse[3] += cosA * speed * nz;
+}
+
+void CSceneObject::deflectFromFixed(const D3DXVECTOR3& otherPosition) {
+    const float dx = stepPosition.x - otherPosition.x;
+    const float dz = stepPosition.z - otherPosition.z;
+    const float dist = std::sqrt(dx * dx + dz * dz);
+    if (dist == 0) {
+        return;
+    }
+    contactNormal = D3DXVECTOR3(dx / dist, 0, dz / dist);
+    const float nx = dx / dist;
+    const float nz = dz / dist;
+    const float ox = direction.x;
+    const float oz = direction.z;
+    direction.x = -nx * ox + nz * oz;
+    direction.z = -nz * ox - nx * oz;
+}
+
+void CSceneObject::resolveImpulses() {
+    const float vx = speed * direction.x + impulse[0] - impulse[2];
+    const float vz = speed * direction.z + impulse[1] - impulse[3];
+    impulse[0] = impulse[1] = impulse[2] = impulse[3] = 0;
+    speed = std::sqrt(vx * vx + vz * vz);
+    if (speed == 0) {
+        direction.x = 0;
+        direction.z = 0;
+    } else {
+        direction.x = vx / speed;
+        direction.z = vz / speed;
+    }
+}
+
+void CSceneObject::bounceFromEdge(float edgeX, float edgeZ) {
+    speed *= kBounceKeep;
+    bounceSpeed = speed * kBounceShare;
+    bounceDirection.x = edgeX;
+    bounceDirection.z = edgeZ;
+    motionState = MOTION_ROLL;
+}
+
+D3DXMATRIX CSceneObject::composeWorld() const {
+    D3DXMATRIX yawMatrix;
+    D3DXMATRIX pitchMatrix;
+    D3DXMATRIX rollMatrix;
+    D3DXMATRIX moveMatrix;
+    D3DXMatrixRotationY(&yawMatrix, static_cast<float>(M_PI) * (yawOffset - yaw));
+    D3DXMatrixRotationX(&pitchMatrix, pitch);
+    D3DXMatrixRotationZ(&rollMatrix, roll);
+    const D3DXVECTOR3 at = position + modelOffset;
+    D3DXMatrixTranslation(&moveMatrix, at.x, at.y, at.z);
+    return yawMatrix * pitchMatrix * rollMatrix * moveMatrix;
+}

@@ -1,0 +1,102 @@
+// Keeping bodies and the camera on the course surface.
+#include <cmath>
+
+#include "assets/Placements.h"
+#include "core/EngineApp.h"
+#include "simulation/SurfaceQuery.h"
+
+namespace {
+
+constexpr float kBodySegmentHalfHeight = 1000.0f;
+constexpr float kCameraSegmentHalfHeight = 10000.0f;
+// A point exactly on a shared edge may slip between two triangles; a few small
+// nudges move it onto one. A point off the course is given up after them.
+constexpr int kMaxNudges = 4;
+constexpr float kNudge = 0.01f;
+constexpr float kHeightAboveSurface = 2.0f;
+constexpr float kCameraLookAhead = 0.1f;
+
+enum Sample { kFront, kBack, kLeft, kRight, kCentre };
+
+} // namespace
+
+bool CEngineApp::querySurface(float x, float z, float halfHeight, int startRow, int firstStrip,
+                              SurfaceHit* hit) const {
+    if (currentCourse == nullptr || !currentCourse->stripsCreated) {
+        return false;
+    }
+    for (int nudge = 0; nudge <= kMaxNudges; ++nudge) {
+        const float offset = kNudge * static_cast<float>(nudge);
+        if (findSurface(currentCourse->strips, x + offset, z + offset, -halfHeight, halfHeight,
+                        startRow, firstStrip, hit)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+HRESULT CEngineApp::queryBody(float x, float z, float* height, XfilePlacement& placement,
+                              D3DXVECTOR3* edge) {
+    SurfaceHit hit;
+    if (!querySurface(x, z, kBodySegmentHalfHeight, placement.rowHint, 0, &hit)) {
+        return S_OK; // off the course: the outputs stay as they were
+    }
+    *height = hit.height;
+    placement.rowHint = hit.row;
+    placement.stripHint = hit.strip;
+    if (hit.strip != ROAD_STRIP) {
+        *edge = hit.edge;
+    }
+    return S_OK;
+}
+
+HRESULT CEngineApp::queryCamera(float x, float z, float* height, D3DXVECTOR3* edge) {
+    SurfaceHit hit;
+    const int firstStrip = (cameraStripHint - 1 + kStripCount) % kStripCount;
+    if (!querySurface(x, z, kCameraSegmentHalfHeight, cameraRowHint, firstStrip, &hit)) {
+        return E_FAIL;
+    }
+    *height = hit.height;
+    cameraRowHint = hit.row;
+    cameraStripHint = hit.strip;
+    if (hit.strip != ROAD_STRIP) {
+        *edge = hit.edge;
+    }
+    return S_OK;
+}
+
+HRESULT CEngineApp::followSurface(XfilePlacement& placement, D3DXVECTOR3* edge) {
+    CSceneObject& body = *placement.body;
+    // The footprint turns with the body's yaw read as degrees.
+    const double theta = body.yaw * 2.0 * M_PI / 360.0;
+    const float ct = static_cast<float>(std::cos(theta));
+    const float st = static_cast<float>(std::sin(theta));
+    const float x = body.position.x;
+    const float z = body.position.z;
+    const float halfL = footprintLength / 2;
+    const float halfW = footprintWidth / 2;
+    queryBody(x + halfL * ct, z + halfW * st, &sampleHeights[kFront], placement, edge);
+    queryBody(x - halfL * ct, z - halfW * st, &sampleHeights[kBack], placement, edge);
+    queryBody(x - halfL * st, z + halfW * ct, &sampleHeights[kLeft], placement, edge);
+    queryBody(x + halfL * st, z - halfW * ct, &sampleHeights[kRight], placement, edge);
+    queryBody(x, z, &sampleHeights[kCentre], placement, edge);
+    body.roll = std::atan2(sampleHeights[kFront] - sampleHeights[kBack], footprintLength);
+    body.pitch = std::atan2(sampleHeights[kRight] - sampleHeights[kLeft], footprintWidth);
+    body.position.y = sampleHeights[kCentre] + kHeightAboveSurface;
+    return S_OK;
+}
+
+HRESULT CEngineApp::followSurfaceCamera(float ct, float st, D3DXVECTOR3* point,
+                                        D3DXVECTOR3* scratch) {
+    const float x = point->x + kCameraLookAhead * ct;
+    const float z = point->z + kCameraLookAhead * st;
+    const float halfL = footprintLength / 2;
+    const float halfW = footprintWidth / 2;
+    queryCamera(x + halfL * ct, z + halfW * st, &sampleHeights[kFront], scratch);
+    queryCamera(x - halfL * ct, z - halfW * st, &sampleHeights[kBack], scratch);
+    queryCamera(x - halfL * st, z + halfW * ct, &sampleHeights[kLeft], scratch);
+    queryCamera(x + halfL * st, z - halfW * ct, &sampleHeights[kRight], scratch);
+    queryCamera(x, z, &sampleHeights[kCentre], scratch);
+    point->y = sampleHeights[kCentre] + kHeightAboveSurface;
+    return S_OK;
+}

@@ -1,0 +1,388 @@
+#include "d3d9/d3d9names.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdio>
+
+namespace {
+
+constexpr DWORD bitsOf(float f) {
+    return std::bit_cast<DWORD>(f);
+}
+
+using K = StateValueKind;
+
+// Defaults as a new Direct3D 9 device reports them when it was made with a depth buffer.
+constexpr RenderStateInfo kRenderStates[] = {
+    {D3DRS_ZENABLE, "D3DRS_ZENABLE", D3DZB_TRUE, K::Number},
+    {D3DRS_FILLMODE, "D3DRS_FILLMODE", D3DFILL_SOLID, K::Number},
+    {D3DRS_SHADEMODE, "D3DRS_SHADEMODE", D3DSHADE_GOURAUD, K::Number},
+    {D3DRS_ZWRITEENABLE, "D3DRS_ZWRITEENABLE", TRUE, K::Number},
+    {D3DRS_ALPHATESTENABLE, "D3DRS_ALPHATESTENABLE", FALSE, K::Number},
+    {D3DRS_LASTPIXEL, "D3DRS_LASTPIXEL", TRUE, K::Number},
+    {D3DRS_SRCBLEND, "D3DRS_SRCBLEND", D3DBLEND_ONE, K::Number},
+    {D3DRS_DESTBLEND, "D3DRS_DESTBLEND", D3DBLEND_ZERO, K::Number},
+    {D3DRS_CULLMODE, "D3DRS_CULLMODE", D3DCULL_CCW, K::Number},
+    {D3DRS_ZFUNC, "D3DRS_ZFUNC", D3DCMP_LESSEQUAL, K::Number},
+    {D3DRS_ALPHAREF, "D3DRS_ALPHAREF", 0, K::Number},
+    {D3DRS_ALPHAFUNC, "D3DRS_ALPHAFUNC", D3DCMP_ALWAYS, K::Number},
+    {D3DRS_DITHERENABLE, "D3DRS_DITHERENABLE", FALSE, K::Number},
+    {D3DRS_ALPHABLENDENABLE, "D3DRS_ALPHABLENDENABLE", FALSE, K::Number},
+    {D3DRS_FOGENABLE, "D3DRS_FOGENABLE", FALSE, K::Number},
+    {D3DRS_SPECULARENABLE, "D3DRS_SPECULARENABLE", FALSE, K::Number},
+    {D3DRS_FOGCOLOR, "D3DRS_FOGCOLOR", 0, K::Hex},
+    {D3DRS_FOGTABLEMODE, "D3DRS_FOGTABLEMODE", D3DFOG_NONE, K::Number},
+    {D3DRS_FOGSTART, "D3DRS_FOGSTART", bitsOf(0.0f), K::Float},
+    {D3DRS_FOGEND, "D3DRS_FOGEND", bitsOf(1.0f), K::Float},
+    {D3DRS_FOGDENSITY, "D3DRS_FOGDENSITY", bitsOf(1.0f), K::Float},
+    {D3DRS_RANGEFOGENABLE, "D3DRS_RANGEFOGENABLE", FALSE, K::Number},
+    {D3DRS_STENCILENABLE, "D3DRS_STENCILENABLE", FALSE, K::Number},
+    {D3DRS_STENCILFAIL, "D3DRS_STENCILFAIL", D3DSTENCILOP_KEEP, K::Number},
+    {D3DRS_STENCILZFAIL, "D3DRS_STENCILZFAIL", D3DSTENCILOP_KEEP, K::Number},
+    {D3DRS_STENCILPASS, "D3DRS_STENCILPASS", D3DSTENCILOP_KEEP, K::Number},
+    {D3DRS_STENCILFUNC, "D3DRS_STENCILFUNC", D3DCMP_ALWAYS, K::Number},
+    {D3DRS_STENCILREF, "D3DRS_STENCILREF", 0, K::Number},
+    {D3DRS_STENCILMASK, "D3DRS_STENCILMASK", 0xFFFFFFFF, K::Hex},
+    {D3DRS_STENCILWRITEMASK, "D3DRS_STENCILWRITEMASK", 0xFFFFFFFF, K::Hex},
+    {D3DRS_TEXTUREFACTOR, "D3DRS_TEXTUREFACTOR", 0xFFFFFFFF, K::Hex},
+    {D3DRS_WRAP0, "D3DRS_WRAP0", 0, K::Number},
+    {D3DRS_WRAP1, "D3DRS_WRAP1", 0, K::Number},
+    {D3DRS_WRAP2, "D3DRS_WRAP2", 0, K::Number},
+    {D3DRS_WRAP3, "D3DRS_WRAP3", 0, K::Number},
+    {D3DRS_WRAP4, "D3DRS_WRAP4", 0, K::Number},
+    {D3DRS_WRAP5, "D3DRS_WRAP5", 0, K::Number},
+    {D3DRS_WRAP6, "D3DRS_WRAP6", 0, K::Number},
+    {D3DRS_WRAP7, "D3DRS_WRAP7", 0, K::Number},
+    {D3DRS_CLIPPING, "D3DRS_CLIPPING", TRUE, K::Number},
+    {D3DRS_LIGHTING, "D3DRS_LIGHTING", TRUE, K::Number},
+    {D3DRS_AMBIENT, "D3DRS_AMBIENT", 0, K::Hex},
+    {D3DRS_FOGVERTEXMODE, "D3DRS_FOGVERTEXMODE", D3DFOG_NONE, K::Number},
+    {D3DRS_COLORVERTEX, "D3DRS_COLORVERTEX", TRUE, K::Number},
+    {D3DRS_LOCALVIEWER, "D3DRS_LOCALVIEWER", TRUE, K::Number},
+    {D3DRS_NORMALIZENORMALS, "D3DRS_NORMALIZENORMALS", FALSE, K::Number},
+    {D3DRS_DIFFUSEMATERIALSOURCE, "D3DRS_DIFFUSEMATERIALSOURCE", D3DMCS_COLOR1, K::Number},
+    {D3DRS_SPECULARMATERIALSOURCE, "D3DRS_SPECULARMATERIALSOURCE", D3DMCS_COLOR2, K::Number},
+    {D3DRS_AMBIENTMATERIALSOURCE, "D3DRS_AMBIENTMATERIALSOURCE", D3DMCS_MATERIAL, K::Number},
+    {D3DRS_EMISSIVEMATERIALSOURCE, "D3DRS_EMISSIVEMATERIALSOURCE", D3DMCS_MATERIAL, K::Number},
+    {D3DRS_VERTEXBLEND, "D3DRS_VERTEXBLEND", 0, K::Number},
+    {D3DRS_CLIPPLANEENABLE, "D3DRS_CLIPPLANEENABLE", 0, K::Hex},
+    {D3DRS_POINTSIZE, "D3DRS_POINTSIZE", bitsOf(1.0f), K::Float},
+    {D3DRS_POINTSIZE_MIN, "D3DRS_POINTSIZE_MIN", bitsOf(1.0f), K::Float},
+    {D3DRS_POINTSPRITEENABLE, "D3DRS_POINTSPRITEENABLE", FALSE, K::Number},
+    {D3DRS_POINTSCALEENABLE, "D3DRS_POINTSCALEENABLE", FALSE, K::Number},
+    {D3DRS_POINTSCALE_A, "D3DRS_POINTSCALE_A", bitsOf(1.0f), K::Float},
+    {D3DRS_POINTSCALE_B, "D3DRS_POINTSCALE_B", bitsOf(0.0f), K::Float},
+    {D3DRS_POINTSCALE_C, "D3DRS_POINTSCALE_C", bitsOf(0.0f), K::Float},
+    {D3DRS_MULTISAMPLEANTIALIAS, "D3DRS_MULTISAMPLEANTIALIAS", TRUE, K::Number},
+    {D3DRS_MULTISAMPLEMASK, "D3DRS_MULTISAMPLEMASK", 0xFFFFFFFF, K::Hex},
+    {D3DRS_PATCHEDGESTYLE, "D3DRS_PATCHEDGESTYLE", 0, K::Number},
+    {D3DRS_DEBUGMONITORTOKEN, "D3DRS_DEBUGMONITORTOKEN", 0, K::Number},
+    {D3DRS_POINTSIZE_MAX, "D3DRS_POINTSIZE_MAX", bitsOf(64.0f), K::Float},
+    {D3DRS_INDEXEDVERTEXBLENDENABLE, "D3DRS_INDEXEDVERTEXBLENDENABLE", FALSE, K::Number},
+    {D3DRS_COLORWRITEENABLE, "D3DRS_COLORWRITEENABLE", 0x0000000F, K::Hex},
+    {D3DRS_TWEENFACTOR, "D3DRS_TWEENFACTOR", bitsOf(0.0f), K::Float},
+    {D3DRS_BLENDOP, "D3DRS_BLENDOP", D3DBLENDOP_ADD, K::Number},
+    {D3DRS_POSITIONDEGREE, "D3DRS_POSITIONDEGREE", 3, K::Number},
+    {D3DRS_NORMALDEGREE, "D3DRS_NORMALDEGREE", 1, K::Number},
+    {D3DRS_SCISSORTESTENABLE, "D3DRS_SCISSORTESTENABLE", FALSE, K::Number},
+    {D3DRS_SLOPESCALEDEPTHBIAS, "D3DRS_SLOPESCALEDEPTHBIAS", bitsOf(0.0f), K::Float},
+    {D3DRS_ANTIALIASEDLINEENABLE, "D3DRS_ANTIALIASEDLINEENABLE", FALSE, K::Number},
+    {D3DRS_MINTESSELLATIONLEVEL, "D3DRS_MINTESSELLATIONLEVEL", bitsOf(1.0f), K::Float},
+    {D3DRS_MAXTESSELLATIONLEVEL, "D3DRS_MAXTESSELLATIONLEVEL", bitsOf(1.0f), K::Float},
+    {D3DRS_ADAPTIVETESS_X, "D3DRS_ADAPTIVETESS_X", bitsOf(0.0f), K::Float},
+    {D3DRS_ADAPTIVETESS_Y, "D3DRS_ADAPTIVETESS_Y", bitsOf(0.0f), K::Float},
+    {D3DRS_ADAPTIVETESS_Z, "D3DRS_ADAPTIVETESS_Z", bitsOf(1.0f), K::Float},
+    {D3DRS_ADAPTIVETESS_W, "D3DRS_ADAPTIVETESS_W", bitsOf(0.0f), K::Float},
+    {D3DRS_ENABLEADAPTIVETESSELLATION, "D3DRS_ENABLEADAPTIVETESSELLATION", FALSE, K::Number},
+    {D3DRS_TWOSIDEDSTENCILMODE, "D3DRS_TWOSIDEDSTENCILMODE", FALSE, K::Number},
+    {D3DRS_CCW_STENCILFAIL, "D3DRS_CCW_STENCILFAIL", D3DSTENCILOP_KEEP, K::Number},
+    {D3DRS_CCW_STENCILZFAIL, "D3DRS_CCW_STENCILZFAIL", D3DSTENCILOP_KEEP, K::Number},
+    {D3DRS_CCW_STENCILPASS, "D3DRS_CCW_STENCILPASS", D3DSTENCILOP_KEEP, K::Number},
+    {D3DRS_CCW_STENCILFUNC, "D3DRS_CCW_STENCILFUNC", D3DCMP_ALWAYS, K::Number},
+    {D3DRS_COLORWRITEENABLE1, "D3DRS_COLORWRITEENABLE1", 0x0000000F, K::Hex},
+    {D3DRS_COLORWRITEENABLE2, "D3DRS_COLORWRITEENABLE2", 0x0000000F, K::Hex},
+    {D3DRS_COLORWRITEENABLE3, "D3DRS_COLORWRITEENABLE3", 0x0000000F, K::Hex},
+    {D3DRS_BLENDFACTOR, "D3DRS_BLENDFACTOR", 0xFFFFFFFF, K::Hex},
+    {D3DRS_SRGBWRITEENABLE, "D3DRS_SRGBWRITEENABLE", FALSE, K::Number},
+    {D3DRS_DEPTHBIAS, "D3DRS_DEPTHBIAS", bitsOf(0.0f), K::Float},
+    {D3DRS_WRAP8, "D3DRS_WRAP8", 0, K::Number},
+    {D3DRS_WRAP9, "D3DRS_WRAP9", 0, K::Number},
+    {D3DRS_WRAP10, "D3DRS_WRAP10", 0, K::Number},
+    {D3DRS_WRAP11, "D3DRS_WRAP11", 0, K::Number},
+    {D3DRS_WRAP12, "D3DRS_WRAP12", 0, K::Number},
+    {D3DRS_WRAP13, "D3DRS_WRAP13", 0, K::Number},
+    {D3DRS_WRAP14, "D3DRS_WRAP14", 0, K::Number},
+    {D3DRS_WRAP15, "D3DRS_WRAP15", 0, K::Number},
+    {D3DRS_SEPARATEALPHABLENDENABLE, "D3DRS_SEPARATEALPHABLENDENABLE", FALSE, K::Number},
+    {D3DRS_SRCBLENDALPHA, "D3DRS_SRCBLENDALPHA", D3DBLEND_ONE, K::Number},
+    {D3DRS_DESTBLENDALPHA, "D3DRS_DESTBLENDALPHA", D3DBLEND_ZERO, K::Number},
+    {D3DRS_BLENDOPALPHA, "D3DRS_BLENDOPALPHA", D3DBLENDOP_ADD, K::Number},
+};
+
+struct Named {
+    DWORD value;
+    const char* name;
+};
+
+template <std::size_t N>
+const char* lookup(const Named (&table)[N], DWORD value) {
+    for (const Named& entry : table) {
+        if (entry.value == value) {
+            return entry.name;
+        }
+    }
+    return nullptr;
+}
+
+constexpr Named kStageStates[] = {
+    {D3DTSS_COLOROP, "D3DTSS_COLOROP"},
+    {D3DTSS_COLORARG1, "D3DTSS_COLORARG1"},
+    {D3DTSS_COLORARG2, "D3DTSS_COLORARG2"},
+    {D3DTSS_ALPHAOP, "D3DTSS_ALPHAOP"},
+    {D3DTSS_ALPHAARG1, "D3DTSS_ALPHAARG1"},
+    {D3DTSS_ALPHAARG2, "D3DTSS_ALPHAARG2"},
+    {D3DTSS_BUMPENVMAT00, "D3DTSS_BUMPENVMAT00"},
+    {D3DTSS_BUMPENVMAT01, "D3DTSS_BUMPENVMAT01"},
+    {D3DTSS_BUMPENVMAT10, "D3DTSS_BUMPENVMAT10"},
+    {D3DTSS_BUMPENVMAT11, "D3DTSS_BUMPENVMAT11"},
+    {D3DTSS_TEXCOORDINDEX, "D3DTSS_TEXCOORDINDEX"},
+    {D3DTSS_BUMPENVLSCALE, "D3DTSS_BUMPENVLSCALE"},
+    {D3DTSS_BUMPENVLOFFSET, "D3DTSS_BUMPENVLOFFSET"},
+    {D3DTSS_TEXTURETRANSFORMFLAGS, "D3DTSS_TEXTURETRANSFORMFLAGS"},
+    {D3DTSS_COLORARG0, "D3DTSS_COLORARG0"},
+    {D3DTSS_ALPHAARG0, "D3DTSS_ALPHAARG0"},
+    {D3DTSS_RESULTARG, "D3DTSS_RESULTARG"},
+    {D3DTSS_CONSTANT, "D3DTSS_CONSTANT"},
+};
+
+constexpr Named kSamplerStates[] = {
+    {D3DSAMP_ADDRESSU, "D3DSAMP_ADDRESSU"},       {D3DSAMP_ADDRESSV, "D3DSAMP_ADDRESSV"},
+    {D3DSAMP_ADDRESSW, "D3DSAMP_ADDRESSW"},       {D3DSAMP_BORDERCOLOR, "D3DSAMP_BORDERCOLOR"},
+    {D3DSAMP_MAGFILTER, "D3DSAMP_MAGFILTER"},     {D3DSAMP_MINFILTER, "D3DSAMP_MINFILTER"},
+    {D3DSAMP_MIPFILTER, "D3DSAMP_MIPFILTER"},     {D3DSAMP_MIPMAPLODBIAS, "D3DSAMP_MIPMAPLODBIAS"},
+    {D3DSAMP_MAXMIPLEVEL, "D3DSAMP_MAXMIPLEVEL"}, {D3DSAMP_MAXANISOTROPY, "D3DSAMP_MAXANISOTROPY"},
+    {D3DSAMP_SRGBTEXTURE, "D3DSAMP_SRGBTEXTURE"}, {D3DSAMP_ELEMENTINDEX, "D3DSAMP_ELEMENTINDEX"},
+    {D3DSAMP_DMAPOFFSET, "D3DSAMP_DMAPOFFSET"},
+};
+
+constexpr Named kPrimitiveTypes[] = {
+    {D3DPT_POINTLIST, "D3DPT_POINTLIST"},         {D3DPT_LINELIST, "D3DPT_LINELIST"},
+    {D3DPT_LINESTRIP, "D3DPT_LINESTRIP"},         {D3DPT_TRIANGLELIST, "D3DPT_TRIANGLELIST"},
+    {D3DPT_TRIANGLESTRIP, "D3DPT_TRIANGLESTRIP"}, {D3DPT_TRIANGLEFAN, "D3DPT_TRIANGLEFAN"},
+};
+
+constexpr Named kFormats[] = {
+    {D3DFMT_UNKNOWN, "D3DFMT_UNKNOWN"},
+    {D3DFMT_R8G8B8, "D3DFMT_R8G8B8"},
+    {D3DFMT_A8R8G8B8, "D3DFMT_A8R8G8B8"},
+    {D3DFMT_X8R8G8B8, "D3DFMT_X8R8G8B8"},
+    {D3DFMT_R5G6B5, "D3DFMT_R5G6B5"},
+    {D3DFMT_X1R5G5B5, "D3DFMT_X1R5G5B5"},
+    {D3DFMT_A1R5G5B5, "D3DFMT_A1R5G5B5"},
+    {D3DFMT_A4R4G4B4, "D3DFMT_A4R4G4B4"},
+    {D3DFMT_R3G3B2, "D3DFMT_R3G3B2"},
+    {D3DFMT_A8, "D3DFMT_A8"},
+    {D3DFMT_A8R3G3B2, "D3DFMT_A8R3G3B2"},
+    {D3DFMT_X4R4G4B4, "D3DFMT_X4R4G4B4"},
+    {D3DFMT_A2B10G10R10, "D3DFMT_A2B10G10R10"},
+    {D3DFMT_A8B8G8R8, "D3DFMT_A8B8G8R8"},
+    {D3DFMT_X8B8G8R8, "D3DFMT_X8B8G8R8"},
+    {D3DFMT_G16R16, "D3DFMT_G16R16"},
+    {D3DFMT_A2R10G10B10, "D3DFMT_A2R10G10B10"},
+    {D3DFMT_A16B16G16R16, "D3DFMT_A16B16G16R16"},
+    {D3DFMT_A8P8, "D3DFMT_A8P8"},
+    {D3DFMT_P8, "D3DFMT_P8"},
+    {D3DFMT_L8, "D3DFMT_L8"},
+    {D3DFMT_A8L8, "D3DFMT_A8L8"},
+    {D3DFMT_A4L4, "D3DFMT_A4L4"},
+    {D3DFMT_D16_LOCKABLE, "D3DFMT_D16_LOCKABLE"},
+    {D3DFMT_D32, "D3DFMT_D32"},
+    {D3DFMT_D15S1, "D3DFMT_D15S1"},
+    {D3DFMT_D24S8, "D3DFMT_D24S8"},
+    {D3DFMT_D24X8, "D3DFMT_D24X8"},
+    {D3DFMT_D24X4S4, "D3DFMT_D24X4S4"},
+    {D3DFMT_D16, "D3DFMT_D16"},
+    {D3DFMT_D32F_LOCKABLE, "D3DFMT_D32F_LOCKABLE"},
+    {D3DFMT_D24FS8, "D3DFMT_D24FS8"},
+    {D3DFMT_VERTEXDATA, "D3DFMT_VERTEXDATA"},
+    {D3DFMT_INDEX16, "D3DFMT_INDEX16"},
+    {D3DFMT_INDEX32, "D3DFMT_INDEX32"},
+    {D3DFMT_R16F, "D3DFMT_R16F"},
+    {D3DFMT_G16R16F, "D3DFMT_G16R16F"},
+    {D3DFMT_A16B16G16R16F, "D3DFMT_A16B16G16R16F"},
+    {D3DFMT_R32F, "D3DFMT_R32F"},
+    {D3DFMT_G32R32F, "D3DFMT_G32R32F"},
+    {D3DFMT_A32B32G32R32F, "D3DFMT_A32B32G32R32F"},
+};
+
+constexpr Named kPools[] = {
+    {D3DPOOL_DEFAULT, "D3DPOOL_DEFAULT"},
+    {D3DPOOL_MANAGED, "D3DPOOL_MANAGED"},
+    {D3DPOOL_SYSTEMMEM, "D3DPOOL_SYSTEMMEM"},
+    {D3DPOOL_SCRATCH, "D3DPOOL_SCRATCH"},
+};
+
+constexpr Named kDeviceTypes[] = {
+    {D3DDEVTYPE_HAL, "D3DDEVTYPE_HAL"},
+    {D3DDEVTYPE_REF, "D3DDEVTYPE_REF"},
+    {D3DDEVTYPE_SW, "D3DDEVTYPE_SW"},
+    {D3DDEVTYPE_NULLREF, "D3DDEVTYPE_NULLREF"},
+};
+
+constexpr Named kMultiSampleTypes[] = {
+    {D3DMULTISAMPLE_NONE, "D3DMULTISAMPLE_NONE"},
+    {D3DMULTISAMPLE_NONMASKABLE, "D3DMULTISAMPLE_NONMASKABLE"},
+    {D3DMULTISAMPLE_2_SAMPLES, "D3DMULTISAMPLE_2_SAMPLES"},
+    {D3DMULTISAMPLE_3_SAMPLES, "D3DMULTISAMPLE_3_SAMPLES"},
+    {D3DMULTISAMPLE_4_SAMPLES, "D3DMULTISAMPLE_4_SAMPLES"},
+    {D3DMULTISAMPLE_5_SAMPLES, "D3DMULTISAMPLE_5_SAMPLES"},
+    {D3DMULTISAMPLE_6_SAMPLES, "D3DMULTISAMPLE_6_SAMPLES"},
+    {D3DMULTISAMPLE_7_SAMPLES, "D3DMULTISAMPLE_7_SAMPLES"},
+    {D3DMULTISAMPLE_8_SAMPLES, "D3DMULTISAMPLE_8_SAMPLES"},
+    {D3DMULTISAMPLE_9_SAMPLES, "D3DMULTISAMPLE_9_SAMPLES"},
+    {D3DMULTISAMPLE_10_SAMPLES, "D3DMULTISAMPLE_10_SAMPLES"},
+    {D3DMULTISAMPLE_11_SAMPLES, "D3DMULTISAMPLE_11_SAMPLES"},
+    {D3DMULTISAMPLE_12_SAMPLES, "D3DMULTISAMPLE_12_SAMPLES"},
+    {D3DMULTISAMPLE_13_SAMPLES, "D3DMULTISAMPLE_13_SAMPLES"},
+    {D3DMULTISAMPLE_14_SAMPLES, "D3DMULTISAMPLE_14_SAMPLES"},
+    {D3DMULTISAMPLE_15_SAMPLES, "D3DMULTISAMPLE_15_SAMPLES"},
+    {D3DMULTISAMPLE_16_SAMPLES, "D3DMULTISAMPLE_16_SAMPLES"},
+};
+
+constexpr Named kBackBufferTypes[] = {
+    {D3DBACKBUFFER_TYPE_MONO, "D3DBACKBUFFER_TYPE_MONO"},
+    {D3DBACKBUFFER_TYPE_LEFT, "D3DBACKBUFFER_TYPE_LEFT"},
+    {D3DBACKBUFFER_TYPE_RIGHT, "D3DBACKBUFFER_TYPE_RIGHT"},
+};
+
+constexpr Named kClearFlags[] = {
+    {D3DCLEAR_TARGET, "D3DCLEAR_TARGET"},
+    {D3DCLEAR_ZBUFFER, "D3DCLEAR_ZBUFFER"},
+    {D3DCLEAR_STENCIL, "D3DCLEAR_STENCIL"},
+};
+
+constexpr Named kUsageFlags[] = {
+    {D3DUSAGE_RENDERTARGET, "D3DUSAGE_RENDERTARGET"},
+    {D3DUSAGE_DEPTHSTENCIL, "D3DUSAGE_DEPTHSTENCIL"},
+    {D3DUSAGE_WRITEONLY, "D3DUSAGE_WRITEONLY"},
+    {D3DUSAGE_SOFTWAREPROCESSING, "D3DUSAGE_SOFTWAREPROCESSING"},
+    {D3DUSAGE_DONOTCLIP, "D3DUSAGE_DONOTCLIP"},
+    {D3DUSAGE_POINTS, "D3DUSAGE_POINTS"},
+    {D3DUSAGE_DYNAMIC, "D3DUSAGE_DYNAMIC"},
+    {D3DUSAGE_AUTOGENMIPMAP, "D3DUSAGE_AUTOGENMIPMAP"},
+};
+
+std::string numbered(const char* prefix, DWORD value) {
+    return std::string(prefix) + "(" + std::to_string(value) + ")";
+}
+
+template <std::size_t N>
+std::string named(const Named (&table)[N], DWORD value, const char* prefix) {
+    const char* name = lookup(table, value);
+    return name != nullptr ? std::string(name) : numbered(prefix, value);
+}
+
+template <std::size_t N>
+std::string flags(const Named (&table)[N], DWORD value) {
+    std::string text;
+    for (const Named& entry : table) {
+        if ((value & entry.value) != 0) {
+            text += text.empty() ? "" : "|";
+            text += entry.name;
+            value &= ~entry.value;
+        }
+    }
+    if (value != 0) {
+        char rest[16];
+        std::snprintf(rest, sizeof rest, "0x%X", static_cast<unsigned>(value));
+        text += text.empty() ? "" : "|";
+        text += rest;
+    }
+    return text.empty() ? "0" : text;
+}
+
+} // namespace
+
+std::span<const RenderStateInfo> renderStateTable() {
+    return kRenderStates;
+}
+
+const RenderStateInfo* findRenderState(DWORD state) {
+    const auto* found = std::lower_bound(
+        std::begin(kRenderStates), std::end(kRenderStates), state,
+        [](const RenderStateInfo& info, DWORD value) { return info.state < value; });
+    return found != std::end(kRenderStates) && found->state == state ? found : nullptr;
+}
+
+const char* textureStageStateName(DWORD type) {
+    return lookup(kStageStates, type);
+}
+const char* samplerStateName(DWORD type) {
+    return lookup(kSamplerStates, type);
+}
+const char* primitiveTypeName(DWORD type) {
+    return lookup(kPrimitiveTypes, type);
+}
+const char* formatName(DWORD format) {
+    return lookup(kFormats, format);
+}
+const char* poolName(DWORD pool) {
+    return lookup(kPools, pool);
+}
+const char* deviceTypeName(DWORD type) {
+    return lookup(kDeviceTypes, type);
+}
+const char* multiSampleTypeName(DWORD type) {
+    return lookup(kMultiSampleTypes, type);
+}
+
+std::string renderStateText(DWORD state) {
+    const RenderStateInfo* info = findRenderState(state);
+    return info != nullptr ? std::string(info->name) : numbered("D3DRS_", state);
+}
+
+std::string transformStateText(DWORD state) {
+    switch (state) {
+    case D3DTS_VIEW:
+        return "D3DTS_VIEW";
+    case D3DTS_PROJECTION:
+        return "D3DTS_PROJECTION";
+    case D3DTS_WORLD:
+        return "D3DTS_WORLD";
+    default:
+        break;
+    }
+    if (state >= D3DTS_TEXTURE0 && state <= D3DTS_TEXTURE7) {
+        return "D3DTS_TEXTURE" + std::to_string(state - D3DTS_TEXTURE0);
+    }
+    if (state > D3DTS_WORLD && state < D3DTS_WORLD + 256) {
+        return numbered("D3DTS_WORLDMATRIX", state - D3DTS_WORLD);
+    }
+    return numbered("D3DTS_", state);
+}
+
+std::string textureStageStateText(DWORD type) {
+    return named(kStageStates, type, "D3DTSS_");
+}
+std::string samplerStateText(DWORD type) {
+    return named(kSamplerStates, type, "D3DSAMP_");
+}
+std::string primitiveTypeText(DWORD type) {
+    return named(kPrimitiveTypes, type, "D3DPT_");
+}
+std::string formatText(DWORD format) {
+    return named(kFormats, format, "D3DFMT_");
+}
+std::string poolText(DWORD pool) {
+    return named(kPools, pool, "D3DPOOL_");
+}
+std::string backBufferTypeText(DWORD type) {
+    return named(kBackBufferTypes, type, "D3DBACKBUFFER_TYPE_");
+}
+std::string clearFlagsText(DWORD value) {
+    return flags(kClearFlags, value);
+}
+std::string usageText(DWORD value) {
+    return flags(kUsageFlags, value);
+}

@@ -1,0 +1,279 @@
+#include "d3dx9/d3dx9tex.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <stb/stb_image.h>
+
+namespace {
+
+// Decoded pixels in memory order R, G, B, A.
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgba;
+};
+
+struct StbFree {
+    void operator()(stbi_uc* p) const { stbi_image_free(p); }
+};
+
+bool decode(const char* file, Pixels* out) {
+    int w = 0;
+    int h = 0;
+    int channels = 0;
+    std::unique_ptr<stbi_uc, StbFree> data(stbi_load(file, &w, &h, &channels, 4));
+    if (!data || w <= 0 || h <= 0) {
+        return false;
+    }
+    out->width = w;
+    out->height = h;
+    out->rgba.assign(data.get(), data.get() + static_cast<std::size_t>(w) * h * 4);
+    return true;
+}
+
+D3DXIMAGE_FILEFORMAT fileFormatOf(const std::string& file) {
+    std::string ext = file.substr(file.find_last_of('.') + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
+    if (ext == "png") {
+        return D3DXIFF_PNG;
+    }
+    if (ext == "jpg" || ext == "jpeg") {
+        return D3DXIFF_JPG;
+    }
+    if (ext == "tga") {
+        return D3DXIFF_TGA;
+    }
+    return D3DXIFF_BMP;
+}
+
+// Opaque pixels whose colour equals the key become transparent black.
+void applyColorKey(Pixels& pixels, D3DCOLOR key) {
+    if (key == 0) {
+        return;
+    }
+    const std::uint8_t a = key >> 24;
+    const std::uint8_t r = (key >> 16) & 0xFF;
+    const std::uint8_t g = (key >> 8) & 0xFF;
+    const std::uint8_t b = key & 0xFF;
+    for (std::size_t i = 0; i < pixels.rgba.size(); i += 4) {
+        std::uint8_t* p = &pixels.rgba[i];
+        if (p[0] == r && p[1] == g && p[2] == b && p[3] == a) {
+            p[0] = p[1] = p[2] = p[3] = 0;
+        }
+    }
+}
+
+// Nearest-texel scaling to the size the caller asked for.
+Pixels resized(const Pixels& source, int width, int height) {
+    if (width == source.width && height == source.height) {
+        return source;
+    }
+    Pixels out;
+    out.width = width;
+    out.height = height;
+    out.rgba.resize(static_cast<std::size_t>(width) * height * 4);
+    for (int y = 0; y < height; ++y) {
+        const int sy = y * source.height / height;
+        for (int x = 0; x < width; ++x) {
+            const int sx = x * source.width / width;
+            std::memcpy(&out.rgba[(static_cast<std::size_t>(y) * width + x) * 4],
+                        &source.rgba[(static_cast<std::size_t>(sy) * source.width + sx) * 4], 4);
+        }
+    }
+    return out;
+}
+
+// The next smaller mip level: each texel the mean of up to four.
+Pixels halved(const Pixels& source) {
+    Pixels out;
+    out.width = std::max(1, source.width / 2);
+    out.height = std::max(1, source.height / 2);
+    out.rgba.resize(static_cast<std::size_t>(out.width) * out.height * 4);
+    for (int y = 0; y < out.height; ++y) {
+        for (int x = 0; x < out.width; ++x) {
+            for (int c = 0; c < 4; ++c) {
+                int sum = 0;
+                int count = 0;
+                for (int dy = 0; dy < 2; ++dy) {
+                    for (int dx = 0; dx < 2; ++dx) {
+                        const int sx = std::min(x * 2 + dx, source.width - 1);
+                        const int sy = std::min(y * 2 + dy, source.height - 1);
+                        sum +=
+                            source.rgba[(static_cast<std::size_t>(sy) * source.width + sx) * 4 + c];
+                        ++count;
+                    }
+                }
+                out.rgba[(static_cast<std::size_t>(y) * out.width + x) * 4 + c] =
+                    static_cast<std::uint8_t>((sum + count / 2) / count);
+            }
+        }
+    }
+    return out;
+}
+
+UINT fullChainLength(int width, int height) {
+    UINT levels = 1;
+    while (width > 1 || height > 1) {
+        width = std::max(1, width / 2);
+        height = std::max(1, height / 2);
+        ++levels;
+    }
+    return levels;
+}
+
+// Writes one texel of RGBA8 in the texture's format; returns the bytes per texel.
+int bytesPerTexel(D3DFORMAT format) {
+    switch (format) {
+    case D3DFMT_A1R5G5B5:
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A4R4G4B4:
+    case D3DFMT_R5G6B5:
+        return 2;
+    default:
+        return 4;
+    }
+}
+
+void storeTexel(D3DFORMAT format, const std::uint8_t* rgba, std::uint8_t* out) {
+    const unsigned r = rgba[0];
+    const unsigned g = rgba[1];
+    const unsigned b = rgba[2];
+    const unsigned a = rgba[3];
+    std::uint32_t value = 0;
+    switch (format) {
+    case D3DFMT_A1R5G5B5:
+        value = ((a >= 128 ? 1u : 0u) << 15) | ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+        break;
+    case D3DFMT_X1R5G5B5:
+        value = (1u << 15) | ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+        break;
+    case D3DFMT_A4R4G4B4:
+        value = ((a >> 4) << 12) | ((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4);
+        break;
+    case D3DFMT_R5G6B5:
+        value = ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+        break;
+    case D3DFMT_X8R8G8B8:
+        value = (0xFFu << 24) | (r << 16) | (g << 8) | b;
+        break;
+    default:
+        value = (a << 24) | (r << 16) | (g << 8) | b;
+        break;
+    }
+    std::memcpy(out, &value, static_cast<std::size_t>(bytesPerTexel(format)));
+}
+
+HRESULT writeLevel(IDirect3DTexture9* texture, UINT level, D3DFORMAT format, const Pixels& pixels) {
+    D3DLOCKED_RECT locked{};
+    const HRESULT hr = texture->LockRect(level, &locked, nullptr, 0);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    auto* bits = static_cast<std::uint8_t*>(locked.pBits);
+    const int texel = bytesPerTexel(format);
+    for (int y = 0; y < pixels.height; ++y) {
+        for (int x = 0; x < pixels.width; ++x) {
+            storeTexel(format, &pixels.rgba[(static_cast<std::size_t>(y) * pixels.width + x) * 4],
+                       bits + static_cast<std::size_t>(y) * locked.Pitch + x * texel);
+        }
+    }
+    return texture->UnlockRect(level);
+}
+
+bool isSupportedFormat(D3DFORMAT format) {
+    switch (format) {
+    case D3DFMT_A8R8G8B8:
+    case D3DFMT_X8R8G8B8:
+    case D3DFMT_A1R5G5B5:
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A4R4G4B4:
+    case D3DFMT_R5G6B5:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+HRESULT D3DXGetImageInfoFromFileA(const char* file, D3DXIMAGE_INFO* info) {
+    if (file == nullptr || info == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    int w = 0;
+    int h = 0;
+    int channels = 0;
+    if (stbi_info(file, &w, &h, &channels) == 0) {
+        return D3DERR_INVALIDCALL;
+    }
+    *info = D3DXIMAGE_INFO{static_cast<UINT>(w),
+                           static_cast<UINT>(h),
+                           1,
+                           1,
+                           channels == 4 ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8,
+                           D3DRTYPE_TEXTURE,
+                           fileFormatOf(file)};
+    return S_OK;
+}
+
+HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* file, UINT width,
+                                     UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format,
+                                     D3DPOOL pool, DWORD /*filter*/, DWORD /*mipFilter*/,
+                                     D3DCOLOR colorKey, D3DXIMAGE_INFO* info,
+                                     PALETTEENTRY* /*palette*/, IDirect3DTexture9** texture) {
+    if (device == nullptr || file == nullptr || texture == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    Pixels pixels;
+    if (!decode(file, &pixels)) {
+        return D3DXERR_INVALIDDATA;
+    }
+    if (info != nullptr) {
+        D3DXGetImageInfoFromFileA(file, info);
+    }
+    const auto keepsOwnSize = [](UINT size) {
+        return size == 0 || size == D3DX_DEFAULT || size == D3DX_DEFAULT_NONPOW2 ||
+               size == D3DX_FROM_FILE;
+    };
+    const int targetWidth = keepsOwnSize(width) ? pixels.width : static_cast<int>(width);
+    const int targetHeight = keepsOwnSize(height) ? pixels.height : static_cast<int>(height);
+    pixels = resized(pixels, targetWidth, targetHeight);
+    applyColorKey(pixels, colorKey);
+
+    const D3DFORMAT textureFormat = isSupportedFormat(format) ? format : D3DFMT_A8R8G8B8;
+    const UINT fullChain = fullChainLength(pixels.width, pixels.height);
+    UINT levels = fullChain;
+    if (mipLevels == D3DX_FROM_FILE) {
+        levels = 1;
+    } else if (mipLevels != 0 && mipLevels != D3DX_DEFAULT) {
+        levels = std::min(mipLevels, fullChain);
+    }
+    ComPtr<IDirect3DTexture9> created;
+    HRESULT hr =
+        device->CreateTexture(static_cast<UINT>(pixels.width), static_cast<UINT>(pixels.height),
+                              levels, usage, textureFormat, pool, created.put(), nullptr);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    for (UINT level = 0; level < levels; ++level) {
+        hr = writeLevel(created.get(), level, textureFormat, pixels);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        pixels = halved(pixels);
+    }
+    *texture = created.detach();
+    return S_OK;
+}
+
+HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* device, const char* file,
+                                   IDirect3DTexture9** texture) {
+    return D3DXCreateTextureFromFileExA(device, file, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+                                        D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT,
+                                        0, nullptr, nullptr, texture);
+}
