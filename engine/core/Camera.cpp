@@ -2,6 +2,7 @@
 // along the course, and the fixed views of the course editor and the preview.
 #include <cmath>
 
+#include "assets/Placements.h"
 #include "core/EngineApp.h"
 #include "course/CourseTrack.h"
 
@@ -13,6 +14,9 @@ constexpr int kScanLookAhead = 10;
 constexpr float kScanEyeLift = 1.2f;
 constexpr float kScanLookDistance = 10.0f;
 constexpr float kScanLookLift = 0.9f;
+constexpr float kCameraDistance = 20.0f;
+constexpr float kFollowEyeLift = 3.0f;
+constexpr float kFollowAtLift = 2.0f;
 
 // Midpoint of the road at track sample i, in the track's own (x, y, z).
 D3DXVECTOR3 roadCentre(const CCourseTrack& track, int i) {
@@ -113,4 +117,44 @@ void CEngineApp::updateCamera() {
     default:
         return;
     }
+}
+
+void CEngineApp::updateCourseCamera() {
+    const float ct = static_cast<float>(std::cos(M_PI * m_cAngle));
+    const float st = static_cast<float>(std::sin(M_PI * m_cAngle));
+    D3DXVECTOR3 scratch;
+    if (lastXfilePlacement == nullptr) {
+        // Walking: the move input carries the eye along the heading over the surface.
+        cameraEye.x += ct * m_cMove;
+        cameraEye.z += st * m_cMove;
+        cameraAt.x = cameraEye.x + kCameraDistance * ct;
+        cameraAt.z = cameraEye.z + kCameraDistance * st;
+        followSurfaceCamera(ct, st, &cameraEye, &scratch);
+        followSurfaceCamera(ct, st, &cameraAt, &scratch);
+        m_cMove = 0;
+    } else {
+        const CSceneObject* body = lastXfilePlacement->body.get();
+        if (body == nullptr) {
+            return;
+        }
+        if (!dragging) {
+            // Following: 20 behind the object along the heading, 5 above the surface.
+            cameraAt = body->position;
+            cameraEye.x = cameraAt.x - kCameraDistance * ct;
+            cameraEye.z = cameraAt.z - kCameraDistance * st;
+            cameraStripHint = followStripHint;
+            cameraRowHint = followRowHint;
+            followSurfaceCamera(ct, st, &cameraEye, &scratch);
+            followStripHint = cameraStripHint;
+            followRowHint = cameraRowHint;
+            cameraEye.y += kFollowEyeLift;
+            cameraAt.y += kFollowAtLift;
+        } else {
+            // While an object is dragged the eye stays put and only turns.
+            cameraAt.x = cameraEye.x + kCameraDistance * ct;
+            cameraAt.z = cameraEye.z + kCameraDistance * st;
+        }
+    }
+    D3DXMatrixLookAtLH(&viewMatrix, &cameraEye, &cameraAt, &cameraUp);
+    setView(viewMatrix);
 }

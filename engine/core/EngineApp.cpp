@@ -23,7 +23,12 @@ std::string fullPathOf(const char* relative) {
 } // namespace
 
 CEngineApp::CEngineApp() : playStartTime(timeGetTime()) {
-    D3DXMatrixIdentity(&courseViewMatrix);
+    // The course editor's top-down view is fixed; having it from the start lets a click
+    // lay a point even before the first frame.
+    const D3DXVECTOR3 eye(0, 100.0f, 0);
+    const D3DXVECTOR3 at(0, 0, 0);
+    const D3DXVECTOR3 up(0, 0, 5.0f);
+    D3DXMatrixLookAtLH(&courseViewMatrix, &eye, &at, &up);
     D3DXMatrixIdentity(&viewMatrix);
     D3DXMatrixIdentity(&projectionMatrix);
     D3DXMatrixIdentity(&identityWorld);
@@ -75,6 +80,19 @@ HRESULT CEngineApp::initDeviceObjects(IDirect3DDevice9* newDevice) {
     device->SetRenderState(D3DRS_DITHERENABLE, TRUE);
     device->SetRenderState(D3DRS_ZENABLE, TRUE);
     device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+
+    // After the host re-created its device, the scene's geometry is made again from
+    // what it keeps in memory.
+    for (auto& course : courses) {
+        for (auto& strip : course.strips) {
+            if (strip) {
+                strip->recreateDeviceObjects(device);
+            }
+        }
+        if (course.field) {
+            course.field->createDeviceObjects(device);
+        }
+    }
     return S_OK;
 }
 
@@ -97,6 +115,16 @@ HRESULT CEngineApp::invalidateDeviceObjects() {
 }
 
 HRESULT CEngineApp::deleteDeviceObjects() {
+    for (auto& course : courses) {
+        for (auto& strip : course.strips) {
+            if (strip) {
+                strip->releaseDeviceObjects();
+            }
+        }
+        if (course.field) {
+            course.field->releaseDeviceObjects();
+        }
+    }
     device = nullptr;
     return S_OK;
 }
@@ -111,6 +139,7 @@ void CEngineApp::selectTab(int newTab) {
         break;
     case TAB_PLACE:
         playing = false;
+        placeCameraAtSection(0);
         clearWorkingLists();
         break;
     case TAB_COURSE:

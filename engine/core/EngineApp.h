@@ -64,6 +64,30 @@ public:
     // Puts the camera on the road at track sample i, looking along the road.
     HRESULT placeCameraAtSection(int i);
 
+    // The movement and collision step.
+    void applyInputPush(XfilePlacement& placement, float angle);
+    // Responds to a contact of the two bodies; E_FAIL when they do not touch.
+    HRESULT testPair(XfilePlacement& first, XfilePlacement& second);
+    void playStep();
+    void followSurfaceAndBounce(XfilePlacement& placement);
+
+    // Picking and mouse editing. Points are in view pixels unless said otherwise.
+    void pickRay(float x, float y, const D3DXMATRIX& view, D3DXVECTOR3* direction,
+                 D3DXVECTOR3* origin) const;
+    // The view picks go through in the current tab; none in the preview.
+    const D3DXMATRIX* pickView() const;
+    bool checkSelectedPoint(POINT point);
+    int modifyPoint(unsigned int wParam, long lParam);
+    int modifyXfile(unsigned int wParam, long lParam);
+    bool selectXfilePlacement(int x, int y, D3DXVECTOR3* direction, D3DXVECTOR3* origin);
+    HRESULT dragXfilePlacement(int x, int y);
+    void addPoint(int x, int y);
+    void onLButtonDown(POINT formPoint);
+    void onMouseMove(POINT formPoint);
+    void onLButtonUp();
+    void pickEveryFrame();
+    HRESULT placeXfileInFrontOfCamera();
+
     // The course surface. A body query writes the placement's hints, a camera query
     // the engine's; both leave their outputs untouched when nothing is hit. edge is
     // written only on a side strip.
@@ -158,6 +182,11 @@ public:
     XfilePlacement* lastXfilePlacement = nullptr; // the object the player moves
 
 private:
+    // The dotted and calculated points being edited: the current course's, or the
+    // working lists while no course is current.
+    std::list<LPoint_t>& editedDottedPoints();
+    std::list<LPoint_t>& editedCalculatedPoints();
+    bool insideView(POINT viewPoint) const;
     bool querySurface(float x, float z, float halfHeight, int startRow, int firstStrip,
                       struct SurfaceHit* hit) const;
     void setView(const D3DXMATRIX& view);

@@ -63,3 +63,79 @@ TW_EXPORT long xll_DeleteDeviceObjects() {
 TW_EXPORT void xll_OnSelchangeTab(unsigned int tab) {
     app().selectTab(static_cast<int>(tab));
 }
+
+TW_EXPORT void xll_UpdateInputAngle(float value) {
+    app().m_cAngle += value;
+}
+
+TW_EXPORT void xll_UpdateInputMove(float value) {
+    app().m_cMove = value;
+}
+
+TW_EXPORT void xll_UpdateInputAnglePlay(float value) {
+    app().m_cAngle += value * 0.002f;
+}
+
+TW_EXPORT void xll_UpdateInputMovePlay(float value) {
+    app().m_cMove = value * 0.001f;
+}
+
+TW_EXPORT void xll_UpdateInputRL(float value) {
+    app().previewRotY += value * 0.02f;
+}
+
+TW_EXPORT void xll_UpdateInputUD(float value) {
+    app().previewRotX += value * 0.01f;
+}
+
+TW_EXPORT void xll_OnButtonScanCourse() {
+    app().toggleScan();
+}
+
+TW_EXPORT void xll_OnLButtonDown(unsigned int /*flags*/, POINT point) {
+    app().onLButtonDown(point);
+}
+
+TW_EXPORT void xll_OnMouseMove(unsigned int /*flags*/, POINT point) {
+    app().onMouseMove(point);
+}
+
+TW_EXPORT void xll_OnLButtonUp(unsigned int /*flags*/, POINT /*point*/) {
+    app().onLButtonUp();
+}
+
+TW_EXPORT bool xll_app_select_object(POINT point, POINT /*size*/, D3DXVECTOR3* direction,
+                                     D3DXVECTOR3* origin) {
+    return app().selectXfilePlacement(point.x, point.y, direction, origin);
+}
+
+TW_EXPORT bool xll_app_check_selected_point(POINT point) {
+    return app().checkSelectedPoint(point);
+}
+
+TW_EXPORT int xll_WindowProc_WM_MOD_POINT(unsigned int /*message*/, unsigned int wParam,
+                                          long lParam) {
+    return app().modifyPoint(wParam, lParam);
+}
+
+TW_EXPORT int xll_WindowProc_WM_MOD_XFILE(unsigned int /*message*/, unsigned int wParam,
+                                          long lParam) {
+    return app().modifyXfile(wParam, lParam);
+}
+
+TW_EXPORT void xll_OnRButtonDown(unsigned int /*flags*/, POINT /*point*/) {}
+
+TW_EXPORT void xll_OnUpdate(CView* /*sender*/, long /*hint*/, CObject* /*hintObject*/) {}
+
+TW_EXPORT void xll_setListCourse(HTREEITEM item) {
+    app().selectCourse(item);
+}
+
+TW_EXPORT long xll_OnButtonCreateCourse(HTREEITEM item) {
+    // The one export whose result the host reads: it removes the tree item on failure.
+    return app().createCourse(item);
+}
+
+TW_EXPORT void xll_OnButtonClearCourse() {
+    app().clearCourse();
+}

@@ -7,6 +7,8 @@
 
 #include "tumbleway/tumbleway.h"
 
+#include "assets/Placements.h"
+
 class CCourseSpline;
 class CCourseTrack;
 class CCourseField;
@@ -36,5 +38,6 @@ struct LCourse_t {
     std::array<std::unique_ptr<StripGrid>, kStripCount> strips;
     bool stripsCreated = false;
     std::unique_ptr<CCourseField> field;
+    std::list<XfilePlacement> xfilePlacements;
     HTREEITEM treeItem = nullptr;
 };

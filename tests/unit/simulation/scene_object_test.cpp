@@ -79,7 +79,7 @@ TEST(StepByMotionState, TinyBoundsAreStrict) {
 }
 
 TEST(StepByMotionState, IdleAndUnknownStatesDoNotMove) {
-    for (int state : {MOTION_IDLE, 7, -1}) {
+    for (int state : {static_cast<int>(MOTION_IDLE), 7, -1}) {
         CSceneObject body = bodyAt(3, 4, 1.0f, {1, 0, 0});
         body.setMotionState(state);
         body.step();
@@ -89,7 +89,8 @@ TEST(StepByMotionState, IdleAndUnknownStatesDoNotMove) {
 }
 
 TEST(StepByMotionState, UnmovableBodiesNeverAdvance) {
-    for (int state : {MOTION_PUSH, MOTION_ROLL, MOTION_COAST}) {
+    for (int state : {static_cast<int>(MOTION_PUSH), static_cast<int>(MOTION_ROLL),
+                      static_cast<int>(MOTION_COAST)}) {
         CSceneObject body = bodyAt(3, 4, 1.0f, {1, 0, 0});
         body.heading = D3DXVECTOR3(1, 0, 0);
         body.movable = false;
