@@ -160,7 +160,3 @@ void CEngineApp::clearWorkingLists() {
     workingCalculated.clear();
     hasWorkingPoints = false;
 }
-
-HRESULT CEngineApp::frameMove() {
-    return S_OK;
-}

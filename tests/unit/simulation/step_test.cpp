@@ -1,0 +1,215 @@
+#include <cmath>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <random>
+
+#include "support/Bodies.h"
+#include "support/EngineFixture.h"
+
+using FrameStep = EngineFixture;
+
+TEST_F(FrameStep, PlayPushesTheControlledBodyAndConsumesTheMove) {
+    LCourse_t& course = createLoopCourse();
+    XfilePlacement& placement = placeBody(*app, roadCentre(course, 100));
+    app->lastXfilePlacement = &placement;
+    app->selectTab(TAB_PLAY);
+    app->m_cMove = 0.001f; // what the play-mode move setter makes of 1.0
+    app->m_cAngle = 0.5f;
+    const D3DXVECTOR3 before = placement.body->stepPosition;
+    app->frameMove();
+    EXPECT_FLOAT_EQ(placement.body->speed, 0.001f);
+    EXPECT_EQ(app->m_cMove, 0.0f);
+    EXPECT_NEAR(placement.body->stepDelta.x, 0.0f, 1e-9f);
+    EXPECT_FLOAT_EQ(placement.body->stepDelta.z, 0.0005f);
+    EXPECT_NEAR(placement.body->stepPosition.z - before.z, 0.0005f, 1e-6f);
+    EXPECT_EQ(placement.body->yaw, 0.5f); // the heading turns the controlled body
+}
+
+TEST_F(FrameStep, OutsidePlayTheMoveWalksTheCamera) {
+    createLoopCourse();
+    app->selectTab(TAB_PLACE);
+    app->m_cAngle = 0;
+    const float eyeX = app->cameraEye.x;
+    app->m_cMove = 2.0f;
+    app->frameMove();
+    EXPECT_FLOAT_EQ(app->cameraEye.x, eyeX + 2.0f);
+    EXPECT_EQ(app->m_cMove, 0.0f);
+    EXPECT_FLOAT_EQ(app->cameraAt.x, app->cameraEye.x + 20.0f);
+}
+
+TEST_F(FrameStep, FollowCameraStaysTwentyBehindTheObject) {
+    LCourse_t& course = createLoopCourse();
+    XfilePlacement& placement = placeBody(*app, roadCentre(course, 300));
+    app->lastXfilePlacement = &placement;
+    app->selectTab(TAB_PLACE);
+    app->lastXfilePlacement = &placement; // choosing the tab does not forget it
+    for (float angle : {0.0f, 0.5f}) {
+        app->m_cAngle = angle;
+        app->frameMove();
+        const D3DXVECTOR3 at = placement.body->position;
+        EXPECT_NEAR(app->cameraEye.x, at.x - 20 * std::cos(M_PI * angle), 1e-3);
+        EXPECT_NEAR(app->cameraEye.z, at.z - 20 * std::sin(M_PI * angle), 1e-3);
+    }
+}
+
+TEST_F(FrameStep, ScanRunsOneSamplePerFrameAndWraps) {
+    LCourse_t& course = createLoopCourse(3, 30);
+    app->selectTab(TAB_PLACE);
+    app->toggleScan();
+    EXPECT_TRUE(app->scanning);
+    EXPECT_EQ(app->m_iScanOrder, 0);
+    app->frameMove();
+    EXPECT_EQ(app->m_iScanOrder, 1);
+    for (int i = 1; i < course.track->sampleCount(); ++i) {
+        app->frameMove();
+    }
+    EXPECT_EQ(app->m_iScanOrder, 0);
+    app->frameMove();
+    app->toggleScan(); // stopping leaves the camera where the scan was
+    EXPECT_FALSE(app->scanning);
+    EXPECT_EQ(app->cameraEye, app->scanEye);
+    EXPECT_EQ(app->m_iScanOrder, 1);
+}
+
+TEST_F(FrameStep, ABodyPushedAlongTheRoadStaysOnTheSurfaceAndSlowsByFriction) {
+    LCourse_t& course = createLoopCourse(6, 30);
+    const D3DXVECTOR3 start = roadCentre(course, 200);
+    const D3DXVECTOR3 ahead = roadCentre(course, 210);
+    XfilePlacement& placement = placeBody(*app, start);
+    app->lastXfilePlacement = &placement;
+    app->selectTab(TAB_PLAY);
+    app->m_cAngle = static_cast<float>(std::atan2(ahead.z - start.z, ahead.x - start.x) / M_PI);
+    app->m_cMove = 0.1f;
+    app->frameMove(); // the push
+    CSceneObject& body = *placement.body;
+    float expected = body.speed;
+    for (int frame = 0; frame < 1000; ++frame) {
+        app->frameMove();
+        expected *= 0.98f;
+        if (std::abs(expected) < CSceneObject::kTiny) {
+            expected = 0;
+        }
+        ASSERT_FLOAT_EQ(body.speed, expected) << frame;
+        float surface = 0;
+        D3DXVECTOR3 edge;
+        app->queryBody(body.position.x, body.position.z, &surface, placement, &edge);
+        ASSERT_NEAR(body.position.y, surface + 2.0f, 1e-3f) << frame;
+    }
+    EXPECT_EQ(body.motionState, MOTION_ROLL);
+}
+
+TEST_F(FrameStep, ABodyDrivenOntoASideStripIsBouncedBackTowardTheRoad) {
+    LCourse_t& course = createLoopCourse(6, 30);
+    const D3DXVECTOR3 centre = roadCentre(course, 400);
+    const auto [right, left] = course.track->pair(3, 400);
+    const D3DXVECTOR3 across = D3DXVECTOR3(right.z, 0, right.x) - D3DXVECTOR3(left.z, 0, left.x);
+    D3DXVECTOR3 outward;
+    D3DXVec3Normalize(&outward, &across);
+    XfilePlacement& placement = placeBody(*app, centre + outward * 16.0f);
+    app->lastXfilePlacement = &placement;
+    app->selectTab(TAB_PLAY);
+    app->m_cAngle = static_cast<float>(std::atan2(outward.z, outward.x) / M_PI);
+    app->m_cMove = 0.5f;
+    bool bounced = false;
+    for (int frame = 0; frame < 200 && !bounced; ++frame) {
+        app->frameMove();
+        bounced = placement.body->bounceSpeed > 0;
+    }
+    ASSERT_TRUE(bounced);
+    const D3DXVECTOR3 bounce = placement.body->bounceDirection;
+    EXPECT_LT(bounce.x * outward.x + bounce.z * outward.z, -0.9f); // back toward the road
+}
+
+TEST_F(FrameStep, ContactNeedsMoreThanTouchingAndNeverPairsAnIdWithItself) {
+    createLoopCourse();
+    XfilePlacement& a = placeBody(*app, {0, 0, 0}, 1.0f);
+    XfilePlacement& b = placeBody(*app, {2.0f, 0, 0}, 1.0f);
+    EXPECT_EQ(app->testPair(a, b), E_FAIL); // exactly the sum of the radii apart
+    EXPECT_EQ(a.body->motionState, MOTION_IDLE);
+    b.body->position.x = 1.999f;
+    EXPECT_EQ(app->testPair(a, b), S_OK);
+    EXPECT_EQ(a.body->motionState, MOTION_COAST);
+
+    // Overlapping bodies with one id are never tested against each other.
+    b.id = a.id;
+    a.body->setMotionState(MOTION_IDLE);
+    b.body->setMotionState(MOTION_IDLE);
+    app->selectTab(TAB_PLAY);
+    app->playStep();
+    EXPECT_EQ(a.body->motionState, MOTION_IDLE);
+}
+
+TEST_F(FrameStep, AnUnmovableBodyKeepsItsPlaceInAContact) {
+    createLoopCourse();
+    XfilePlacement& wall = placeBody(*app, {0, 0, 0});
+    XfilePlacement& ball = placeBody(*app, {1.5f, 0, 0});
+    wall.body->movable = false;
+    ball.body->speed = 1;
+    ball.body->direction = D3DXVECTOR3(-1, 0, 0);
+    ASSERT_EQ(app->testPair(wall, ball), S_OK);
+    EXPECT_EQ(wall.body->stepPosition, D3DXVECTOR3(0, 0, 0));
+    EXPECT_EQ(wall.body->contactNormal, D3DXVECTOR3(0, 0, 0));
+    EXPECT_EQ(wall.body->motionState, MOTION_COAST);
+    EXPECT_FLOAT_EQ(ball.body->speed, 1.0f);
+    EXPECT_FLOAT_EQ(ball.body->direction.x, 1.0f); // turned away from the wall
+}
+
+namespace {
+
+// Hash of every body's full state: positions, speeds, directions and states.
+std::uint64_t stateHash(const LCourse_t& course) {
+    std::uint64_t hash = 1469598103934665603ull;
+    const auto mix = [&hash](const void* data, std::size_t size) {
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        for (std::size_t i = 0; i < size; ++i) {
+            hash = (hash ^ bytes[i]) * 1099511628211ull;
+        }
+    };
+    for (const auto& placement : course.xfilePlacements) {
+        const CSceneObject& b = *placement.body;
+        mix(&b.position, sizeof b.position);
+        mix(&b.stepPosition, sizeof b.stepPosition);
+        mix(&b.speed, sizeof b.speed);
+        mix(&b.direction, sizeof b.direction);
+        mix(&b.motionState, sizeof b.motionState);
+        mix(&b.roll, sizeof b.roll);
+        mix(&b.pitch, sizeof b.pitch);
+    }
+    return hash;
+}
+
+} // namespace
+
+TEST_F(FrameStep, FiftyBodiesRunTheSameWayEveryTime) {
+    std::vector<std::uint64_t> hashes;
+    for (int run = 0; run < 2; ++run) {
+        SetUp(); // a fresh engine on the same device
+        LCourse_t& course = createLoopCourse(6, 30);
+        std::mt19937 random(1234);
+        std::uniform_real_distribution<float> offset(-8, 8);
+        for (int i = 0; i < 50; ++i) {
+            const D3DXVECTOR3 at = roadCentre(course, i * 20);
+            XfilePlacement& p =
+                placeBody(*app, at + D3DXVECTOR3(offset(random), 0, offset(random)));
+            p.body->speed = 0.3f;
+            p.body->direction = D3DXVECTOR3(offset(random), 0, offset(random));
+            D3DXVec3Normalize(&p.body->direction, &p.body->direction);
+            p.body->setMotionState(MOTION_ROLL);
+        }
+        app->lastXfilePlacement = &course.xfilePlacements.front();
+        app->selectTab(TAB_PLAY);
+        const D3DXVECTOR3 start = course.xfilePlacements.back().body->position;
+        for (int frame = 0; frame < 600; ++frame) {
+            if (frame % 50 == 0) {
+                app->m_cMove = 0.2f;
+            }
+            app->frameMove();
+        }
+        EXPECT_NE(course.xfilePlacements.back().body->position, start);
+        for (const auto& p : course.xfilePlacements) {
+            ASSERT_TRUE(std::isfinite(p.body->position.x) && std::isfinite(p.body->position.y));
+        }
+        hashes.push_back(stateHash(course));
+    }
+    EXPECT_EQ(hashes[0], hashes[1]);
+}
