@@ -139,3 +139,8 @@ TW_EXPORT long xll_OnButtonCreateCourse(HTREEITEM item) {
 TW_EXPORT void xll_OnButtonClearCourse() {
     app().clearCourse();
 }
+
+// The edit overlay is drawn inside the course scene; this entry point draws nothing.
+TW_EXPORT long xll_RenderTextEdit() {
+    return 0;
+}
