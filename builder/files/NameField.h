@@ -1,0 +1,27 @@
+#pragma once
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "tumbleway/tumbleway.h"
+
+// Names of files, meshes and sounds live in zero-terminated fields of kNameFieldSize
+// bytes. Both file formats go through these two helpers so that a name can never run
+// past its field, whatever the file or the record holds.
+
+// The name held by a field: its bytes up to the terminating zero. A field without a
+// zero (filled by someone else) yields its first kNameFieldSize - 1 bytes, as if it
+// had been terminated where a well-formed one must be.
+inline std::string_view nameFieldText(const char (&field)[kNameFieldSize]) {
+    return {field, ::strnlen(field, kNameFieldSize - 1)};
+}
+
+// Stores text in a field: cut at an embedded zero and at kNameFieldSize - 1 bytes,
+// then zero-terminated; the bytes after the name are zero.
+inline void setNameField(char (&field)[kNameFieldSize], std::string_view text) {
+    text = text.substr(0, text.find('\0'));
+    const std::size_t length = std::min<std::size_t>(text.size(), kNameFieldSize - 1);
+    std::memcpy(field, text.data(), length);
+    std::memset(field + length, 0, kNameFieldSize - length);
+}

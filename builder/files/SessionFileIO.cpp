@@ -1,0 +1,298 @@
+#include "files/SessionFileIO.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <sys/stat.h>
+
+#include "files/AtomicFileWriter.h"
+#include "files/NameField.h"
+#include "win32/win32.h"
+
+namespace {
+
+constexpr char kTags[5] = {'x', 's', 'h', 'm', 'e'};
+
+// ---- writing: every field on its own, little-endian, whatever the host's layout ----
+
+class RecordWriter {
+public:
+    explicit RecordWriter(AtomicFileWriter& out) : out_(out) {}
+
+    void int32(std::int32_t value) {
+        const auto bits = static_cast<std::uint32_t>(value);
+        const unsigned char bytes[4] = {
+            static_cast<unsigned char>(bits), static_cast<unsigned char>(bits >> 8),
+            static_cast<unsigned char>(bits >> 16), static_cast<unsigned char>(bits >> 24)};
+        out_.write(bytes, sizeof bytes);
+    }
+    void float32(float value) {
+        int32(static_cast<std::int32_t>(std::bit_cast<std::uint32_t>(value)));
+    }
+    // The name, its terminating zero, and zeros to the end of the field.
+    void name(const char (&field)[kNameFieldSize]) {
+        char padded[kNameFieldSize];
+        setNameField(padded, nameFieldText(field));
+        out_.write(padded, sizeof padded);
+    }
+
+private:
+    AtomicFileWriter& out_;
+};
+
+// ---- reading ----
+
+// Takes fields from a record that may have been cut short by the end of the file.
+// Once a field is missing every later one is missing too; a name counts as present
+// when at least its first byte was read.
+class RecordReader {
+public:
+    RecordReader(const unsigned char* data, std::size_t available)
+        : data_(data), available_(available) {}
+
+    bool int32(std::int32_t& value) {
+        if (!present(4)) {
+            return false;
+        }
+        const unsigned char* p = data_ + offset_;
+        value = static_cast<std::int32_t>(
+            static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24);
+        offset_ += 4;
+        return true;
+    }
+    bool float32(float& value) {
+        std::int32_t bits = 0;
+        if (!int32(bits)) {
+            return false;
+        }
+        value = std::bit_cast<float>(bits);
+        return true;
+    }
+    // Bytes after the terminating zero are not significant; a field with no zero in it
+    // (or cut short) is cut to what fits and terminated.
+    bool name(char (&field)[kNameFieldSize]) {
+        if (!present(1)) {
+            return false;
+        }
+        const std::size_t length = std::min<std::size_t>(kNameFieldSize, available_ - offset_);
+        const char* text = reinterpret_cast<const char*>(data_ + offset_);
+        setNameField(field, std::string_view(text, ::strnlen(text, length)));
+        offset_ += kNameFieldSize;
+        return true;
+    }
+
+    // True when the record had at least one field; an empty remnant is no record.
+    bool any() const { return offset_ > 0; }
+
+private:
+    bool present(std::size_t size) {
+        if (missing_ || offset_ + size > available_) {
+            missing_ = true;
+        }
+        return !missing_;
+    }
+
+    const unsigned char* data_;
+    std::size_t available_;
+    std::size_t offset_ = 0;
+    bool missing_ = false;
+};
+
+// Each reader appends one element from a record of the block's kind, as far as the
+// record's fields go; fields the file does not carry, or that were cut off, stay zero.
+// The calls need no checks in between: once a field is missing, all later ones are.
+void appendXfile(RecordReader& in, LSession_t& session) {
+    SessionXfile mesh{};
+    in.float32(mesh.x);
+    in.float32(mesh.y);
+    in.float32(mesh.z);
+    in.float32(mesh.yaw);
+    in.float32(mesh.radius);
+    in.name(mesh.name);
+    if (in.any()) {
+        session.meshes.push_back(mesh);
+    }
+}
+
+void appendSound(RecordReader& in, LSession_t& session) {
+    SessionSound sound{};
+    if (in.name(sound.name)) {
+        session.sounds.push_back(sound);
+    }
+}
+
+void appendRelation(RecordReader& in, LSession_t& session) {
+    SessionRelation relation{};
+    in.name(relation.xfile1);
+    in.name(relation.xfile2);
+    in.name(relation.wavfile);
+    if (in.any()) {
+        session.relations.push_back(relation);
+    }
+}
+
+void appendDottedPoint(RecordReader& in, LSession_t& session) {
+    LPoint_t point{};
+    in.int32(point.index);
+    in.float32(point.x);
+    in.float32(point.y);
+    if (in.any()) {
+        session.dottedPoints.push_back(point);
+    }
+}
+
+void appendCalculatedPoint(RecordReader& in, LSession_t& session) {
+    LPoint_t point{};
+    in.int32(point.index);
+    in.float32(point.x);
+    in.float32(point.y);
+    in.float32(point.z);
+    in.float32(point.pitch);
+    if (in.any()) {
+        session.calculatedPoints.push_back(point);
+    }
+}
+
+struct BlockKind {
+    char tag;
+    std::size_t recordSize;
+    void (*append)(RecordReader&, LSession_t&);
+};
+
+constexpr BlockKind kKinds[] = {
+    {'x', SessionFileIO::kXfileRecordSize, appendXfile},
+    {'s', SessionFileIO::kSoundRecordSize, appendSound},
+    {'h', SessionFileIO::kRelationRecordSize, appendRelation},
+    {'m', SessionFileIO::kDottedRecordSize, appendDottedPoint},
+    {'e', SessionFileIO::kCalculatedRecordSize, appendCalculatedPoint},
+};
+
+const BlockKind* kindOf(unsigned char tag) {
+    for (const BlockKind& kind : kKinds) {
+        if (static_cast<unsigned char>(kind.tag) == tag) {
+            return &kind;
+        }
+    }
+    return nullptr;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Reading never needs write access, so a read-only file opens as well as any other.
+FilePtr openForReading(const std::string& name) {
+    FilePtr file(std::fopen(name.c_str(), "rb"));
+    struct stat info {};
+    if (file && (::fstat(::fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode))) {
+        file.reset();
+    }
+    return file;
+}
+
+void showFileError(const char* caption) {
+    MessageBoxA(nullptr, "Error cannot read file.", caption, MB_OK | MB_ICONERROR);
+}
+
+} // namespace
+
+SessionFileIO::SessionFileIO() {
+    for (std::size_t i = 0; i < headers_.size(); ++i) {
+        headers_[i] = {kTags[i], 0};
+    }
+}
+
+bool SessionFileIO::write(const LSession_t& session, const std::string& path) {
+    const std::size_t sizes[5] = {session.meshes.size(), session.sounds.size(),
+                                  session.relations.size(), session.dottedPoints.size(),
+                                  session.calculatedPoints.size()};
+    for (std::size_t i = 0; i < headers_.size(); ++i) {
+        if (sizes[i] > static_cast<std::size_t>(INT32_MAX)) {
+            showFileError(kSessionFileName); // a count the format cannot hold
+            return false;
+        }
+        headers_[i].count = static_cast<std::int32_t>(sizes[i]);
+    }
+    AtomicFileWriter out(path);
+    RecordWriter record(out);
+    auto header = [&](std::size_t i) {
+        record.int32(headers_[i].tag);
+        record.int32(headers_[i].count);
+    };
+    header(0);
+    for (const SessionXfile& mesh : session.meshes) {
+        record.float32(mesh.x);
+        record.float32(mesh.y);
+        record.float32(mesh.z);
+        record.float32(mesh.yaw);
+        record.float32(mesh.radius);
+        record.name(mesh.name);
+    }
+    header(1);
+    for (const SessionSound& sound : session.sounds) {
+        record.name(sound.name);
+    }
+    header(2);
+    for (const SessionRelation& relation : session.relations) {
+        record.name(relation.xfile1);
+        record.name(relation.xfile2);
+        record.name(relation.wavfile);
+    }
+    header(3);
+    for (const LPoint_t& point : session.dottedPoints) {
+        record.int32(point.index);
+        record.float32(point.x);
+        record.float32(point.y);
+    }
+    header(4);
+    for (const LPoint_t& point : session.calculatedPoints) {
+        record.int32(point.index);
+        record.float32(point.x);
+        record.float32(point.y);
+        record.float32(point.z);
+        record.float32(point.pitch);
+    }
+    if (!out.commit()) {
+        showFileError(kSessionFileName);
+        return false;
+    }
+    return true;
+}
+
+bool SessionFileIO::read(const std::string& name, LSession_t& session) {
+    const FilePtr file = openForReading(name);
+    if (!file) {
+        showFileError("*.*");
+        return false;
+    }
+    // The count is only believed record by record: a count larger than the file reads
+    // what is there and stops, a negative one reads nothing, and no memory is set
+    // aside for it.
+    unsigned char buffer[kRelationRecordSize];
+    for (;;) {
+        if (std::fread(buffer, 1, kHeaderSize, file.get()) != kHeaderSize) {
+            return true;
+        }
+        // Only the first byte of the tag tells the kind.
+        const BlockKind* kind = kindOf(buffer[0]);
+        std::int32_t count = 0;
+        RecordReader(buffer + 4, 4).int32(count);
+        if (kind == nullptr) {
+            continue; // the next 8 bytes are taken as the next header
+        }
+        for (std::int32_t i = 0; i < count; ++i) {
+            const std::size_t got = std::fread(buffer, 1, kind->recordSize, file.get());
+            RecordReader record(buffer, got);
+            kind->append(record, session);
+            if (got < kind->recordSize) {
+                return true; // the file ended inside this block
+            }
+        }
+    }
+}

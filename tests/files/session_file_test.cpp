@@ -1,0 +1,130 @@
+#include "files/SessionFileIO.h"
+
+#include <bit>
+
+#include "file_test_support.h"
+
+namespace {
+
+using SessionFile = FileTest;
+
+std::string i32(std::int32_t v) {
+    const auto u = static_cast<std::uint32_t>(v);
+    return {static_cast<char>(u), static_cast<char>(u >> 8), static_cast<char>(u >> 16),
+            static_cast<char>(u >> 24)};
+}
+std::string f32(float v) {
+    return i32(std::bit_cast<std::int32_t>(v));
+}
+std::string name128(const std::string& text) {
+    return text + std::string(kNameFieldSize - text.size(), '\0');
+}
+std::string header(char tag, std::int32_t count) {
+    return i32(tag) + i32(count);
+}
+
+LSession_t readSim(const std::string& bytes) {
+    writeBytes("scene.sim", bytes);
+    LSession_t session;
+    EXPECT_TRUE(readSessionFile("scene.sim", session));
+    return session;
+}
+
+} // namespace
+
+TEST_F(SessionFile, WritesFieldByFieldLittleEndian) {
+    ASSERT_TRUE(writeSessionFile(LSession_t{}, kSessionFileName));
+    EXPECT_EQ(readBytes("velmora.sim"),
+              header('x', 0) + header('s', 0) + header('h', 0) + header('m', 0) + header('e', 0));
+    LSession_t scene;
+    SessionXfile& mesh = scene.meshes.emplace_back(SessionXfile{0, 0, 1, -2, 3.5f, 0.25f, 8, {}});
+    std::memset(mesh.name, '?', sizeof mesh.name); // bytes after the zero are not saved
+    std::strcpy(mesh.name, "m.x");
+    setName(scene.sounds.emplace_back().name, "s.wav");
+    scene.relations.push_back({"a", "0", "w"});
+    scene.dottedPoints.push_back({7, 10, 20, 1, 1, true});
+    scene.calculatedPoints.push_back({-3, 1, 2, 3, 4, false});
+    scene.bitmaps.push_back({1, "never.bmp", 1, 2, 3});
+    ASSERT_TRUE(writeSessionFile(scene, "scene.sim"));
+    EXPECT_EQ(readBytes("scene.sim"),
+              header('x', 1) + f32(1) + f32(-2) + f32(3.5f) + f32(0.25f) + f32(8) + name128("m.x") +
+                  header('s', 1) + name128("s.wav") + header('h', 1) + name128("a") + name128("0") +
+                  name128("w") + header('m', 1) + i32(7) + f32(10) + f32(20) + header('e', 1) +
+                  i32(-3) + f32(1) + f32(2) + f32(3) + f32(4));
+
+    scene = fullScene();
+    scene.dottedPoints.front().index = 41; // indices travel as stored
+    ASSERT_TRUE(writeSessionFile(scene, "full.sim"));
+    LSession_t back;
+    EXPECT_TRUE(readSessionFile("full.sim", back));
+    scene.bitmaps.clear(); // this format has none
+    EXPECT_EQ(describe(scene), describe(back));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SessionFile, BlocksComeInAnyOrderAndUnknownTagsAreSingleHeaders) {
+    const LSession_t s = readSim(header('e', 1) + i32(5) + f32(1) + f32(2) + f32(3) + f32(4) +
+                                 header('?', 3) + header('s', 1) + name128("one") + i32(0x7373) +
+                                 i32(1) + name128("two") + header('m', -1) + header('e', 1) +
+                                 i32(6) + f32(0) + f32(0) + f32(0) + f32(0) + header('x', 0));
+    // A tag is known by its first byte; a negative count reads nothing.
+    EXPECT_EQ(describe(s), (Texts{"s [one]", "s [two]", "e 5 0x1p+0 0x1p+1 0x1.8p+1 0x1p+2",
+                                  "e 6 0x0p+0 0x0p+0 0x0p+0 0x0p+0"}));
+}
+
+TEST_F(SessionFile, CountsAreBelievedOnlyAsFarAsTheFileGoes) {
+    // The cut record keeps its whole fields; the rest stays zero.
+    EXPECT_EQ(describe(readSim(header('m', 0x7fffffff) + i32(1) + f32(2) + f32(3) + i32(4) + "\1")),
+              (Texts{"m 1 0x1p+1 0x1.8p+1 0x0p+0 0x0p+0", "m 4 0x0p+0 0x0p+0 0x0p+0 0x0p+0"}));
+    EXPECT_EQ(describe(readSim(header('x', 1) + f32(1) + f32(2) + f32(3) + "\1\2")),
+              Texts{"x [] 0x1p+0 0x1p+1 0x1.8p+1 0x0p+0 0x0p+0"});
+    EXPECT_EQ(describe(readSim(header('h', 2) + name128("a") + "cut")), Texts{"h [a] [cut] []"});
+    // A name field without a zero is cut to what a name may hold.
+    EXPECT_EQ(describe(readSim(header('s', 1) + std::string(kNameFieldSize, 'q'))),
+              Texts{"s [" + std::string(kNameFieldSize - 1, 'q') + "]"});
+}
+
+TEST_F(SessionFile, EveryTruncationAndDamageEnds) {
+    ASSERT_TRUE(writeSessionFile(fullScene(), "full.sim"));
+    const std::string whole = readBytes("full.sim");
+    std::size_t previous = 0;
+    for (std::size_t length = 0; length <= whole.size(); ++length) {
+        const std::size_t read = describe(readSim(whole.substr(0, length))).size();
+        ASSERT_GE(read, previous) << length; // a longer prefix never yields less
+        ASSERT_LE(read, 10u) << length;
+        previous = read;
+    }
+    EXPECT_EQ(previous, 10u);
+    std::uint32_t noise = 12345;
+    for (int file = 0; file < 50; ++file) {
+        std::string damaged = whole;
+        for (char& byte : damaged) {
+            noise = noise * 1664525u + 1013904223u;
+            byte = (noise >> 24) < 16 ? static_cast<char>(noise >> 16) : byte;
+        }
+        readSim(damaged);
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SessionFile, FailuresAreShownAndKeepTheOldFile) {
+    LSession_t s;
+    EXPECT_FALSE(readSessionFile("missing.sim", s));
+    std::filesystem::create_directory("folder.sim");
+    EXPECT_FALSE(readSessionFile("folder.sim", s));
+    EXPECT_TRUE(describe(s).empty());
+    ASSERT_TRUE(writeSessionFile(fullScene(), kSessionFileName));
+    const std::string before = readBytes(kSessionFileName);
+    EXPECT_FALSE(writeSessionFile(LSession_t{}, folder + "/gone/velmora.sim"));
+    EXPECT_FALSE(writeSessionFile(LSession_t{}, "folder.sim"));
+    {
+        const FileSizeLimit limit(64);
+        EXPECT_FALSE(writeSessionFile(fullScene(), kSessionFileName));
+    }
+    EXPECT_EQ(readBytes(kSessionFileName), before);
+    EXPECT_EQ(folderEntries(folder), (Texts{"folder.sim", "velmora.sim"}));
+    EXPECT_EQ(messages,
+              (Texts{"*.*: Error cannot read file.", "*.*: Error cannot read file.",
+                     "velmora.sim: Error cannot read file.", "velmora.sim: Error cannot read file.",
+                     "velmora.sim: Error cannot read file."}));
+}

@@ -1,0 +1,152 @@
+#include "files/SimulationFile.h"
+
+#include "file_test_support.h"
+
+namespace {
+
+using SimulationFile = FileTest;
+
+const std::string kGolden = TW_FILES_GOLDEN_DIR;
+
+// The scene of golden/small_scene.xml.
+LSession_t smallScene() {
+    LSession_t scene;
+    setName(scene.meshes.emplace_back(SessionXfile{0, 0, 1.5f, -0.25f, 10, 0.5f, 2, {}}).name,
+            "ball%d.x");
+    setName(scene.bitmaps.emplace_back(SessionBitmap{0, {}, 3, 0, -4.125f}).name, "tree&bush.bmp");
+    setName(scene.sounds.emplace_back().name, "caf\xc3\xa9.wav");
+    scene.relations.push_back({"ball%d.x", "0", "roll.wav"});
+    scene.dottedPoints.push_back({0, 100, 200, 9, 9, true}); // z and pitch are not saved
+    scene.dottedPoints.push_back({1, -1.5f, 0.1f, 0, 0, false});
+    scene.calculatedPoints.push_back({0, 1, 2, 3, -0.5f, false});
+    scene.dottedTrace.push_back({0, 5, 5, 5, 5, false}); // never saved
+    return scene;
+}
+
+LSession_t readXml(const std::string& text) {
+    writeBytes("scene.xml", text);
+    LSession_t session;
+    readSimulationFile("scene.xml", session);
+    return session;
+}
+
+std::string inSession(const std::string& inside) {
+    return "<Discription><Session>" + inside + "</Session></Discription>";
+}
+
+} // namespace
+
+TEST_F(SimulationFile, WritesTheLayoutByteForByteAndReadsItBack) {
+    ASSERT_TRUE(writeSimulationFile(smallScene(), "small.xml"));
+    EXPECT_EQ(readBytes(kGolden + "/small_scene.xml"), readBytes("small.xml"));
+    ASSERT_TRUE(writeSimulationFile(LSession_t{}, "empty.xml"));
+    EXPECT_EQ(readBytes(kGolden + "/empty_scene.xml"), readBytes("empty.xml"));
+
+    const LSession_t scene = fullScene();
+    ASSERT_TRUE(writeSimulationFile(scene, "full.xml"));
+    LSession_t back;
+    EXPECT_TRUE(readSimulationFile("full.xml", back));
+    EXPECT_EQ(describe(scene), describe(back));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SimulationFile, ReadsAnyRootAnyOrderCrLfAndAtofNumbers) {
+    const LSession_t s = readXml(
+        "<?xml version='1.0'?>\r\n<Other>\r\n<Session>\r\n"
+        "<CalculatedPoints><Pitch>1e1</Pitch><z>-2</z><y>x7</y><x>\t 3.5abc</x></CalculatedPoints>"
+        "\r\n<sound>a<![CDATA[&b]]>\r\nc</sound>"
+        "<X-file><radius>4</radius><location><Yaw> .5</Yaw><z>3</z><y>2</y><x>1</x></location>"
+        "<name>m.x</name></X-file>\r\n</Session>\r\n</Other>\r\n");
+    EXPECT_EQ(describe(s), (Texts{"x [m.x] 0x1p+0 0x1p+1 0x1.8p+1 0x1p-1 0x1p+2", "s [a&b\nc]",
+                                  "e 0 0x1.cp+1 0x0p+0 -0x1p+1 0x1.4p+3"}));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SimulationFile, IncompleteElementsAreSkippedWithTheirMessage) {
+    const LSession_t s = readXml(inSession(
+        "<X-file><name>a</name><radius>1</radius></X-file>"
+        "<X-file><name>b</name><location><x>1</x><y>1</y><z>1</z></location><radius>1</radius>"
+        "</X-file><bitmap><name>c</name><location><x>1</x><z>1</z></location></bitmap>"
+        "<sound-relation><x-file2>b</x-file2><wav-file>w</wav-file></sound-relation>"
+        "<sound-relation><x-file1>a</x-file1><wav-file>w</wav-file></sound-relation>"
+        "<sound-relation><x-file1>a</x-file1><x-file2>b</x-file2></sound-relation>"
+        "<sound-relation><x-file1>a</x-file1><x-file2>0</x-file2><wav-file>w</wav-file>"
+        "</sound-relation><DottedPoints><y>1</y></DottedPoints><DottedPoints><x>1</x>"
+        "</DottedPoints><DottedPoints><x>7</x><y>8</y></DottedPoints>"
+        "<CalculatedPoints><y>1</y></CalculatedPoints><CalculatedPoints><x>1</x></CalculatedPoints>"
+        "<CalculatedPoints><x>1</x><y>1</y></CalculatedPoints>"
+        "<CalculatedPoints><x>1</x><y>1</y><z>1</z></CalculatedPoints>"
+        "<CalculatedPoints><x>1</x><y>2</y><z>3</z><Pitch>4</Pitch></CalculatedPoints>"));
+    EXPECT_EQ(
+        messages,
+        (Texts{"error: not found x-file1", "error: not found x-file2", "error: not found wav-file",
+               "error: not found x in DottedPoint", "error: not found y in DottedPoint",
+               "error: not found x in CalculatedPoints", "error: not found y in CalculatedPoints",
+               "error: not found z in CalculatedPoints",
+               "error: not found Pitch in CalculatedPoints"}));
+    // Skipped points keep their place, so the indices show the gaps.
+    EXPECT_EQ(describe(s), (Texts{"h [a] [0] [w]", "m 2 0x1.cp+2 0x1p+3 0x0p+0 0x0p+0",
+                                  "e 4 0x1p+0 0x1p+1 0x1.8p+1 0x1p+2"}));
+}
+
+TEST_F(SimulationFile, LongNamesAreCutToFitTheirFields) {
+    const std::string name(300, 'n');
+    const std::string cut(kNameFieldSize - 1, 'n');
+    const LSession_t s = readXml(inSession(
+        "<sound>" + name + "</sound><sound-relation><x-file1>" + name + "</x-file1><x-file2>" +
+        name + "</x-file2><wav-file>" + name + "</wav-file></sound-relation>"));
+    EXPECT_EQ(describe(s),
+              (Texts{"s [" + cut + "]", "h [" + cut + "] [" + cut + "] [" + cut + "]"}));
+}
+
+TEST_F(SimulationFile, UnreadableFilesStopWithOneMessage) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "error: Cannot Read data.xml. ##"},
+        {"<Discription><Session></Discription>", "error: Cannot Read data.xml. ##"},
+        {"<a/><b/>", "error: Cannot Read data.xml. ##"},
+        {"<Discription><session/></Discription>", "error: Cannot GET Session. ##"},
+        {"<Discription><x><Session><sound>s</sound></Session></x></Discription>",
+         "error: Cannot GET Session. ##"}};
+    for (const auto& [text, message] : cases) {
+        messages.clear();
+        EXPECT_TRUE(describe(readXml(text)).empty()) << text;
+        EXPECT_EQ(messages, Texts{message}) << text;
+    }
+    messages.clear();
+    LSession_t s;
+    EXPECT_FALSE(readSimulationFile("missing.xml", s));
+    EXPECT_EQ(messages, Texts{"error: Cannot Read data.xml. ##"});
+}
+
+TEST_F(SimulationFile, EveryTruncationAndDamageIsRefusedOrRead) {
+    ASSERT_TRUE(writeSimulationFile(fullScene(), "full.xml"));
+    const std::string whole = readBytes("full.xml");
+    // Anything short of the closing root tag is malformed: one message, nothing appended.
+    for (std::size_t length = 0; length + 1 < whole.size(); ++length) {
+        messages.clear();
+        ASSERT_TRUE(describe(readXml(whole.substr(0, length))).empty()) << length;
+        ASSERT_EQ(messages, Texts{"error: Cannot Read data.xml. ##"}) << length;
+    }
+    for (std::size_t at = 0; at < whole.size(); at += 3) {
+        std::string damaged = whole;
+        damaged[at] = at % 2 ? '<' : '\0';
+        readXml(damaged); // must neither crash nor hang
+    }
+}
+
+TEST_F(SimulationFile, FailedSaveLeavesTheOldFileAlone) {
+    ASSERT_TRUE(writeSimulationFile(smallScene(), "scene.xml"));
+    const std::string before = readBytes("scene.xml");
+    EXPECT_FALSE(writeSimulationFile(fullScene(), folder + "/no-such-folder/scene.xml"));
+    std::filesystem::create_directory("taken.xml");
+    EXPECT_FALSE(writeSimulationFile(fullScene(), "taken.xml"));
+    {
+        const FileSizeLimit limit(64); // the save breaks off after 64 bytes
+        EXPECT_FALSE(writeSimulationFile(fullScene(), "scene.xml"));
+    }
+    EXPECT_EQ(readBytes("scene.xml"), before);
+    EXPECT_EQ(folderEntries(folder), (Texts{"scene.xml", "taken.xml"})); // no leftovers
+    EXPECT_TRUE(messages.empty());                                       // XML saves fail silently
+    ASSERT_TRUE(writeSimulationFile(LSession_t{}, "scene.xml"));
+    EXPECT_EQ(readBytes("scene.xml"), readBytes(kGolden + "/empty_scene.xml"));
+}
