@@ -1,3 +1,13 @@
 # Third-party libraries, found once for the whole tree.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(STB REQUIRED IMPORTED_TARGET GLOBAL stb)
+
+# The GL device and its headless host (GL and EGL entry points through libepoxy), and
+# the fonts of text overlays.
+pkg_check_modules(EPOXY REQUIRED IMPORTED_TARGET GLOBAL epoxy)
+pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET GLOBAL freetype2)
+pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET GLOBAL fontconfig)
+# Mesh files (.x text, binary and compressed).
+find_package(assimp REQUIRED)
+pkg_check_modules(OPENAL REQUIRED IMPORTED_TARGET GLOBAL openal)
+find_package(Threads REQUIRED)

@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 
 #include "files/AtomicFileWriter.h"
-#include "files/NameField.h"
+#include "tumbleway/NameField.h"
 #include "win32/win32.h"
 
 namespace {

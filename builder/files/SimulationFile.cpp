@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "files/AtomicFileWriter.h"
-#include "files/NameField.h"
+#include "tumbleway/NameField.h"
 #include "win32/win32.h"
 
 namespace {

@@ -2,15 +2,19 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
+#include "assets/mesh/MeshObject.h"
+#include "render/BitmapBillboard.h"
 #include "simulation/SceneObject.h"
 #include "tumbleway/tumbleway.h"
 
-// A mesh file placed on a course. Its body carries the live pose; x, y, z and yaw
-// hold the pose a session restored it with.
+// A mesh file placed on a course: its own loaded mesh and its moving body. The body
+// carries the live pose; x, y, z and yaw hold the pose a session restored it with.
 struct XfilePlacement {
     std::int32_t id = 0;
     std::uint8_t flag = 0;
+    std::unique_ptr<MeshObject> mesh;
     std::unique_ptr<CSceneObject> body;
     float x = 0;
     float y = 0;
@@ -21,4 +25,22 @@ struct XfilePlacement {
     // Where the last surface query found this placement: the next starts there.
     std::int32_t stripHint = 0;
     std::int32_t rowHint = 0;
+    // The file the mesh was loaded from, to load it again on a new device.
+    std::string path;
+};
+
+// A bitmap placed on a course, standing where it is drawn.
+struct BitmapPlacement {
+    std::int32_t id = 0;
+    std::unique_ptr<BitmapBillboard> bitmap;
+    char name[kNameFieldSize] = {};
+    float drawX = 0;
+    float drawY = 0;
+    float drawZ = 0;
+    float halfWidth = 0;
+    float halfHeight = 0;
+    // The position a session keeps.
+    float x = 0;
+    float y = 0;
+    float z = 0;
 };

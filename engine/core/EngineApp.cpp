@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "assets/sound/SoundManager.h"
 #include "course/CourseField.h"
 #include "course/CourseSpline.h"
 #include "course/CourseTrack.h"
@@ -53,6 +54,11 @@ HRESULT CEngineApp::oneTimeSceneInit(HWND window) {
     D3DXMatrixIdentity(&viewMatrix);
     scanning = false;
 
+    // Without a sound device the manager stays silent; nothing else depends on it.
+    soundManager = std::make_unique<SoundManager>();
+    soundManager->initialize(window, DSSCL_PRIORITY);
+    currentSound = nullptr;
+
     // The asset search starts here whatever else fails below: without it every later
     // lookup would have no root. The engine runs silent when sound cannot start.
     std::vector<char> directory(MAX_PATH);
@@ -81,8 +87,27 @@ HRESULT CEngineApp::initDeviceObjects(IDirect3DDevice9* newDevice) {
     device->SetRenderState(D3DRS_ZENABLE, TRUE);
     device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
 
-    // After the host re-created its device, the scene's geometry is made again from
-    // what it keeps in memory.
+    recreateSceneDeviceObjects();
+    return S_OK;
+}
+
+void CEngineApp::recreateSceneDeviceObjects() {
+    // After the host re-created its device, everything the scene draws is made again
+    // from what it keeps in memory: arrays, file paths.
+    const auto remakeMesh = [this](std::unique_ptr<MeshObject>& mesh, const std::string& path) {
+        if (mesh && !path.empty()) {
+            mesh->destroy();
+            mesh->create(device, path.c_str());
+            mesh->setFVF(device, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1);
+            mesh->restoreDeviceObjects(device);
+        }
+    };
+    for (auto& entry : xfileLibrary) {
+        remakeMesh(entry.mesh, entry.path);
+    }
+    for (auto& entry : bitmapLibrary) {
+        entry.bitmap->createDeviceObjects(device);
+    }
     for (auto& course : courses) {
         for (auto& strip : course.strips) {
             if (strip) {
@@ -92,13 +117,34 @@ HRESULT CEngineApp::initDeviceObjects(IDirect3DDevice9* newDevice) {
         if (course.field) {
             course.field->createDeviceObjects(device);
         }
+        for (auto& placement : course.xfilePlacements) {
+            remakeMesh(placement.mesh, placement.path);
+        }
+        for (auto& placement : course.bitmapPlacements) {
+            placement.bitmap->createDeviceObjects(device);
+        }
     }
-    return S_OK;
 }
 
 HRESULT CEngineApp::restoreDeviceObjects() {
     if (device == nullptr) {
         return E_FAIL;
+    }
+    HRESULT result = S_OK;
+    for (auto& entry : xfileLibrary) {
+        if (FAILED(entry.mesh->restoreDeviceObjects(device))) {
+            result = E_FAIL;
+        }
+    }
+    if (currentCourse != nullptr) {
+        for (auto& placement : currentCourse->xfilePlacements) {
+            if (placement.mesh && FAILED(placement.mesh->restoreDeviceObjects(device))) {
+                result = E_FAIL;
+            }
+        }
+    }
+    if (FAILED(result)) {
+        return result;
     }
     setUpRenderState();
     return S_OK;
@@ -111,10 +157,26 @@ void CEngineApp::onInitialUpdate(unsigned width, unsigned height, HWND window) {
 }
 
 HRESULT CEngineApp::invalidateDeviceObjects() {
+    for (auto& entry : xfileLibrary) {
+        entry.mesh->invalidateDeviceObjects();
+    }
+    if (currentCourse != nullptr) {
+        for (auto& placement : currentCourse->xfilePlacements) {
+            if (placement.mesh) {
+                placement.mesh->invalidateDeviceObjects();
+            }
+        }
+    }
     return S_OK;
 }
 
 HRESULT CEngineApp::deleteDeviceObjects() {
+    for (auto& entry : xfileLibrary) {
+        entry.mesh->destroy();
+    }
+    for (auto& entry : bitmapLibrary) {
+        entry.bitmap->releaseDeviceObjects();
+    }
     for (auto& course : courses) {
         for (auto& strip : course.strips) {
             if (strip) {
@@ -123,6 +185,14 @@ HRESULT CEngineApp::deleteDeviceObjects() {
         }
         if (course.field) {
             course.field->releaseDeviceObjects();
+        }
+        for (auto& placement : course.xfilePlacements) {
+            if (placement.mesh) {
+                placement.mesh->destroy();
+            }
+        }
+        for (auto& placement : course.bitmapPlacements) {
+            placement.bitmap->releaseDeviceObjects();
         }
     }
     device = nullptr;

@@ -15,6 +15,7 @@
 // picking, rendering) are written as members spread over their own folders, and
 // the tests inspect the state they leave behind.
 struct XfilePlacement;
+class SoundManager;
 
 // Whether a course build sets the heading to the direction of the course start.
 enum class StartHeading { Set, Keep };
@@ -40,6 +41,8 @@ public:
     HRESULT deleteDeviceObjects();
 
     void selectTab(int tab);
+    // Makes every device-bound object of the scene again on the current device.
+    void recreateSceneDeviceObjects();
 
     // Course points (working lists of the course being laid).
     void clearWorkingLists();
@@ -63,6 +66,35 @@ public:
     void toggleScan();
     // Puts the camera on the road at track sample i, looking along the road.
     HRESULT placeCameraAtSection(int i);
+
+    // Asset libraries and placing.
+    // Finds a file by name under baseDirectory/data, baseDirectory, then as given.
+    // A name that is empty or holds a path separator is never found: scene files must
+    // not reach outside the search folders.
+    bool resolveAssetPath(const char* name, std::string* path) const;
+    HRESULT pushXfile(const LF_t& file, HTREEITEM item);
+    HRESULT pushBitmap(const LF_t& file, HTREEITEM item);
+    HRESULT pushWav(const LF_t& file, HTREEITEM item);
+    void selectXfile(HTREEITEM item);
+    void selectBitmap(HTREEITEM item);
+    void selectSound(HTREEITEM item);
+    // Places the current library mesh, else the current bitmap, on the current course.
+    void assign();
+    HRESULT placeBitmapInFrontOfCamera();
+    bool selectBitmapPlacement(int x, int y);
+    HRESULT dragBitmapPlacement(int x, int y);
+
+    // Sound relations.
+    void assignSoundRelation(bool collisionButton);
+    void releaseSoundRelation(bool collisionButton);
+    void previewSound();
+    void playCollisionSound(const XfilePlacement& first, const XfilePlacement& second);
+    void playMovementSound(const XfilePlacement& placement);
+
+    // Sessions: the current course flattened for the host, and a course built from one.
+    void fillSession(LSession_t& session) const;
+    void emptySession(LSession_t& session) const;
+    HRESULT restoreSession(const LSession_t& session, int* number);
 
     // The movement and collision step.
     void applyInputPush(XfilePlacement& placement, float angle);
@@ -180,13 +212,36 @@ public:
     std::list<LCourse_t> courses;
     LCourse_t* currentCourse = nullptr;
     XfilePlacement* lastXfilePlacement = nullptr; // the object the player moves
+    BitmapPlacement* lastBitmapPlacement = nullptr;
+
+    // The libraries in the order files were opened, each with the entry chosen last.
+    std::list<XfileEntry> xfileLibrary;
+    std::list<BitmapEntry> bitmapLibrary;
+    std::list<SoundEntry> soundLibrary;
+    XfileEntry* currentXfile = nullptr;
+    BitmapEntry* currentBitmap = nullptr;
+    SoundEntry* currentSound = nullptr;
+    // The meshes of the sound relation being assigned.
+    XfileEntry* firstPick = nullptr;
+    XfileEntry* secondPick = nullptr;
+    std::unique_ptr<SoundManager> soundManager;
 
 private:
+    // A mesh loaded from path, converted to 0x112, measured and made on the device;
+    // null when it does not load.
+    std::unique_ptr<MeshObject> loadMeasuredMesh(const std::string& path, float* radius) const;
+    std::unique_ptr<BitmapBillboard> loadBillboard(const std::string& path) const;
+    std::unique_ptr<SoundObject> loadSound(const std::string& path) const;
+    // Plays every sound of the current course named wav.
+    void playCourseSounds(const std::string& wav, int rateStep);
+
     // The dotted and calculated points being edited: the current course's, or the
     // working lists while no course is current.
     std::list<LPoint_t>& editedDottedPoints();
     std::list<LPoint_t>& editedCalculatedPoints();
     bool insideView(POINT viewPoint) const;
+    // Ten along the ray through the middle of the view: where assigned objects appear.
+    D3DXVECTOR3 pointInFrontOfCamera() const;
     bool querySurface(float x, float z, float halfHeight, int startRow, int firstStrip,
                       struct SurfaceHit* hit) const;
     void setView(const D3DXMATRIX& view);

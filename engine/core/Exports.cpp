@@ -144,3 +144,69 @@ TW_EXPORT void xll_OnButtonClearCourse() {
 TW_EXPORT long xll_RenderTextEdit() {
     return 0;
 }
+
+// The host's file record is copied before the engine works with it, so the host's
+// own record is never written.
+TW_EXPORT void xll_ui_push_xfile(LF_t* file, HTREEITEM* item) {
+    const LF_t copy = *file;
+    app().pushXfile(copy, *item);
+}
+
+TW_EXPORT void xll_ui_push_bmp(LF_t* file, HTREEITEM* item) {
+    const LF_t copy = *file;
+    app().pushBitmap(copy, *item);
+}
+
+TW_EXPORT void xll_ui_push_wav(LF_t* file, HTREEITEM* item) {
+    const LF_t copy = *file;
+    app().pushWav(copy, *item);
+}
+
+TW_EXPORT void xll_setListXfile(HTREEITEM item) {
+    app().selectXfile(item);
+}
+
+TW_EXPORT void xll_setListBmp(HTREEITEM item) {
+    app().selectBitmap(item);
+}
+
+TW_EXPORT void xll_setListSound(HTREEITEM item) {
+    app().selectSound(item);
+}
+
+TW_EXPORT void xll_OnAssign() {
+    app().assign();
+}
+
+TW_EXPORT void xll_OnButtonSoundPlay() {
+    app().previewSound();
+}
+
+TW_EXPORT void xll_OnButtonSoundAssign_Move() {
+    app().assignSoundRelation(false);
+}
+
+TW_EXPORT void xll_OnButtonSoundAssign_Collision() {
+    app().assignSoundRelation(true);
+}
+
+TW_EXPORT void xll_OnButtonSoundRelease_Move() {
+    app().releaseSoundRelation(false);
+}
+
+TW_EXPORT void xll_OnButtonSoundRelease_Collision() {
+    app().releaseSoundRelation(true);
+}
+
+TW_EXPORT void xll_app_get_Session_Iterator(LSession_t* session) {
+    app().fillSession(*session);
+}
+
+TW_EXPORT void xll_app_delete_Session_Iterator(LSession_t* session) {
+    app().emptySession(*session);
+}
+
+TW_EXPORT long xll_ui_restore_session(LSession_t* session, int* courseNumber) {
+    app().restoreSession(*session, courseNumber);
+    return 0;
+}

@@ -7,7 +7,9 @@
 
 #include "tumbleway/tumbleway.h"
 
+#include "assets/Library.h"
 #include "assets/Placements.h"
+#include "assets/RelationTable.h"
 
 class CCourseSpline;
 class CCourseTrack;
@@ -38,6 +40,11 @@ struct LCourse_t {
     std::array<std::unique_ptr<StripGrid>, kStripCount> strips;
     bool stripsCreated = false;
     std::unique_ptr<CCourseField> field;
+    std::list<BitmapPlacement> bitmapPlacements;
     std::list<XfilePlacement> xfilePlacements;
+    std::list<SoundEntry> sounds; // what the relations play
+    std::unique_ptr<RelationTable> collisionTable;
+    std::unique_ptr<RelationTable> moveTable;
+    std::list<SoundRelation> relations;
     HTREEITEM treeItem = nullptr;
 };

@@ -35,6 +35,8 @@ HRESULT CEngineApp::createCourse(HTREEITEM item) {
     }
     intInfo = course.track->sampleCount();
     buildCourseMeshes(course, StartHeading::Set);
+    course.collisionTable = std::make_unique<RelationTable>();
+    course.moveTable = std::make_unique<RelationTable>();
 
     courses.push_back(std::move(course));
     renumberCourses();

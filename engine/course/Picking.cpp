@@ -1,5 +1,6 @@
 // Mouse editing: laying course points, selecting and editing them, and picking and
 // dragging placed objects along rays through the view.
+#include <cmath>
 #include <cstdint>
 
 #include "assets/Placements.h"
@@ -255,6 +256,8 @@ void CEngineApp::onMouseMove(POINT point) {
     const int y = point.y - viewOffsetY;
     if (selectXfilePlacement(x, y, nullptr, nullptr)) {
         dragXfilePlacement(x, y);
+    } else if (selectBitmapPlacement(x, y)) {
+        dragBitmapPlacement(x, y);
     }
 }
 
@@ -266,21 +269,92 @@ void CEngineApp::pickEveryFrame() {
     if (!dragging || !insideView(mousePoint) || (tab != TAB_PLAY && tab != TAB_PLACE)) {
         return;
     }
-    selectXfilePlacement(mousePoint.x, mousePoint.y, nullptr, nullptr);
+    if (!selectXfilePlacement(mousePoint.x, mousePoint.y, nullptr, nullptr)) {
+        selectBitmapPlacement(mousePoint.x, mousePoint.y);
+    }
 }
 
-HRESULT CEngineApp::placeXfileInFrontOfCamera() {
+D3DXVECTOR3 CEngineApp::pointInFrontOfCamera() const {
     const D3DXMATRIX* view = pickView();
-    if (lastXfilePlacement == nullptr || !lastXfilePlacement->body) {
-        return E_FAIL;
-    }
     D3DXVECTOR3 dir;
     D3DXVECTOR3 from;
     pickRay(static_cast<float>(backBufferDesc.Width / 2),
             static_cast<float>(backBufferDesc.Height / 2), view != nullptr ? *view : viewMatrix,
             &dir, &from);
-    lastPlacePoint = from + dir * kAssignPlaceDistance;
+    return from + dir * kAssignPlaceDistance;
+}
+
+HRESULT CEngineApp::placeXfileInFrontOfCamera() {
+    if (lastXfilePlacement == nullptr || !lastXfilePlacement->body) {
+        return E_FAIL;
+    }
+    lastPlacePoint = pointInFrontOfCamera();
     lastXfilePlacement->body->position = lastPlacePoint;
     lastXfilePlacement->body->stepPosition = lastPlacePoint;
+    return S_OK;
+}
+
+bool CEngineApp::selectBitmapPlacement(int x, int y) {
+    const D3DXMATRIX* view = pickView();
+    if (currentCourse == nullptr || view == nullptr) {
+        return false;
+    }
+    D3DXVECTOR3 dir;
+    D3DXVECTOR3 from;
+    pickRay(static_cast<float>(x), static_cast<float>(y), *view, &dir, &from);
+    lastPlacePoint = from + dir * kPickPlaceDistance;
+    const D3DXVECTOR3 u = unit(dir);
+    // The billboards stand where they are drawn, facing the camera.
+    billboardFacing.x = -static_cast<float>(std::cos(M_PI * m_cAngle));
+    billboardFacing.z = -static_cast<float>(std::sin(M_PI * m_cAngle));
+    for (auto& placement : currentCourse->bitmapPlacements) {
+        if (placement.bitmap) {
+            placement.bitmap->setPosition(placement.drawX, placement.drawY, placement.drawZ);
+            placement.bitmap->face(billboardFacing.x, billboardFacing.y, billboardFacing.z);
+        }
+    }
+    for (auto& placement : currentCourse->bitmapPlacements) {
+        const D3DXVECTOR3 centre(placement.drawX, placement.drawY, placement.drawZ);
+        switch (pickSphere(from, u, centre, placement.halfWidth)) {
+        case SpherePick::Behind:
+            return false;
+        case SpherePick::Hit:
+            lastBitmapPlacement = &placement;
+            return true;
+        case SpherePick::Miss:
+            break;
+        }
+    }
+    lastBitmapPlacement = nullptr;
+    return false;
+}
+
+HRESULT CEngineApp::dragBitmapPlacement(int x, int y) {
+    const D3DXMATRIX* view = pickView();
+    if (lastBitmapPlacement == nullptr || view == nullptr) {
+        return E_FAIL;
+    }
+    D3DXVECTOR3 dir;
+    D3DXVECTOR3 from;
+    pickRay(static_cast<float>(x), static_cast<float>(y), *view, &dir, &from);
+    BitmapPlacement& placement = *lastBitmapPlacement;
+    const D3DXVECTOR3 toBitmap =
+        D3DXVECTOR3(placement.drawX, placement.drawY, placement.drawZ) - from;
+    const D3DXVECTOR3 moved = from + unit(dir) * D3DXVec3Length(&toBitmap);
+    placement.drawX = placement.x = moved.x;
+    placement.drawY = placement.y = moved.y;
+    placement.drawZ = placement.z = moved.z;
+    return S_OK;
+}
+
+HRESULT CEngineApp::placeBitmapInFrontOfCamera() {
+    if (lastBitmapPlacement == nullptr) {
+        return E_FAIL;
+    }
+    lastPlacePoint = pointInFrontOfCamera();
+    BitmapPlacement& placement = *lastBitmapPlacement;
+    placement.drawX = placement.x = lastPlacePoint.x;
+    placement.drawY = placement.y = lastPlacePoint.y;
+    placement.drawZ = placement.z = lastPlacePoint.z;
     return S_OK;
 }

@@ -85,10 +85,13 @@ void CEngineApp::playStep() {
     }
     for (auto i = placements.begin(); i != placements.end(); ++i) {
         for (auto j = i; j != placements.end(); ++j) {
-            if (i->id != j->id && i->body && j->body) {
-                testPair(*i, *j);
+            if (i->id != j->id && i->body && j->body && testPair(*i, *j) == S_OK) {
+                playCollisionSound(*i, *j);
             }
         }
+    }
+    for (const auto& placement : placements) {
+        playMovementSound(placement);
     }
 }
 

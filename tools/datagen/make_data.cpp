@@ -1,6 +1,7 @@
 // Paints the six fixed pictures the engine reads at start-up: the sky wrapped over
 // the dome, the road, the striped edge and the grass that repeat once per strip
-// row, and the two course-editor dots. Usage: make_data <output folder>
+// row, and the two course-editor dots; and, when asked, the sample bitmaps.
+// Usage: make_data <data folder> [<sample bitmaps folder>]
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -188,6 +189,48 @@ Image paintDot(float r, float g, float b) {
     return image;
 }
 
+// A fir tree on black: the billboards key opaque black out, so only the tree shows.
+Image paintTree() {
+    Image image(64, 128);
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const float cx = std::abs(x + 0.5f - 32.0f);
+            const bool trunk = y >= 108 && cx < 5;
+            const float tier = static_cast<float>(y % 32) / 32.0f; // three stacked cones
+            const bool crown =
+                y < 108 && y > 4 && cx < (6 + 22 * tier) * (0.6f + 0.4f * y / 108.0f);
+            if (trunk) {
+                image.set(x, y, 0.40f, 0.25f, 0.12f);
+            } else if (crown) {
+                const float shade = 0.75f + 0.25f * (1 - cx / 28);
+                image.set(x, y, 0.10f * shade, 0.45f * shade, 0.16f * shade);
+            } else {
+                image.set(x, y, 0, 0, 0);
+            }
+        }
+    }
+    return image;
+}
+
+// A chequered finish flag on a pole, on black.
+Image paintFlag() {
+    Image image(128, 64);
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            if (x < 6) {
+                image.set(x, y, 0.75f, 0.75f, 0.78f);
+            } else if (y < 40) {
+                const bool white = ((x - 6) / 10 + y / 10) % 2 == 0;
+                const float v = white ? 0.97f : 0.12f;
+                image.set(x, y, v, v, v);
+            } else {
+                image.set(x, y, 0, 0, 0);
+            }
+        }
+    }
+    return image;
+}
+
 // BMP files hold no alpha the engine wants; write them as 24-bit pictures.
 bool writeBmp(const std::string& path, const Image& image) {
     std::vector<std::uint8_t> rgb;
@@ -210,8 +253,8 @@ bool writeJpg(const std::string& path, const Image& image) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s <data folder> [<sample bitmaps folder>]\n", argv[0]);
         return 2;
     }
     const std::string dir = argv[1];
@@ -223,6 +266,14 @@ int main(int argc, char** argv) {
     if (!ok) {
         std::fprintf(stderr, "make_data: could not write into %s\n", dir.c_str());
         return 1;
+    }
+    if (argc == 3) {
+        const std::string samples = argv[2];
+        if (!writeBmp(samples + "/tree.bmp", paintTree()) ||
+            !writeBmp(samples + "/flag.bmp", paintFlag())) {
+            std::fprintf(stderr, "make_data: could not write into %s\n", samples.c_str());
+            return 1;
+        }
     }
     return 0;
 }

@@ -1,0 +1,222 @@
+// The current course flattened into the record the host saves, and a course built
+// again from such a record.
+#include "assets/AssetMessages.h"
+#include "core/EngineApp.h"
+#include "course/CourseField.h"
+#include "course/CoursePoints.h"
+#include "course/CourseSpline.h"
+#include "course/CourseTrack.h"
+#include "tumbleway/NameField.h"
+
+namespace {
+
+template <typename List>
+void renumberFromOne(List& list) {
+    std::int32_t id = 1;
+    for (auto& element : list) {
+        element.id = id++;
+    }
+}
+
+} // namespace
+
+void CEngineApp::fillSession(LSession_t& session) const {
+    if (currentCourse == nullptr) {
+        return;
+    }
+    const LCourse_t& course = *currentCourse;
+    session.dottedPoints.insert(session.dottedPoints.end(), course.dottedPoints.begin(),
+                                course.dottedPoints.end());
+    session.calculatedPoints.insert(session.calculatedPoints.end(), course.calculatedPoints.begin(),
+                                    course.calculatedPoints.end());
+    for (const auto& placement : course.bitmapPlacements) {
+        SessionBitmap bitmap{};
+        bitmap.id = placement.id;
+        setNameField(bitmap.name, nameFieldText(placement.name));
+        bitmap.x = placement.x;
+        bitmap.y = placement.y;
+        bitmap.z = placement.z;
+        session.bitmaps.push_back(bitmap);
+    }
+    for (const auto& placement : course.xfilePlacements) {
+        SessionXfile mesh{};
+        mesh.id = placement.id;
+        mesh.flag = placement.flag;
+        if (placement.body) {
+            // The body holds the live pose.
+            mesh.x = placement.body->stepPosition.x;
+            mesh.y = placement.body->stepPosition.y;
+            mesh.z = placement.body->stepPosition.z;
+            mesh.yaw = placement.body->yawOffset;
+        }
+        mesh.radius = placement.radius;
+        setNameField(mesh.name, nameFieldText(placement.name));
+        session.meshes.push_back(mesh);
+    }
+    for (const auto& entry : course.sounds) {
+        SessionSound sound{};
+        sound.id = entry.id;
+        sound.carried[0] = entry.carried[0];
+        sound.carried[1] = entry.carried[1];
+        sound.flag = entry.flag;
+        setNameField(sound.name, nameFieldText(entry.name));
+        sound.item = entry.item;
+        session.sounds.push_back(sound);
+    }
+    session.relations.insert(session.relations.end(), course.relations.begin(),
+                             course.relations.end());
+}
+
+void CEngineApp::emptySession(LSession_t& session) const {
+    session.meshes.clear();
+    session.bitmaps.clear();
+    session.sounds.clear();
+    session.relations.clear();
+    session.calculatedPoints.clear();
+    session.dottedPoints.clear();
+}
+
+HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number) {
+    LCourse_t course;
+    course.number = session.number;
+    course.flag = session.flag;
+    course.treeItem = session.item;
+    course.dottedPoints = session.dottedPoints;
+    course.dottedTrace = session.dottedTrace;
+    course.calculatedPoints = session.calculatedPoints;
+
+    // Each element the files name is loaded anew; one that is missing is reported
+    // and dropped, and the next is still restored.
+    for (const auto& saved : session.meshes) {
+        const std::string name(nameFieldText(saved.name));
+        std::string path;
+        XfilePlacement placement;
+        float measured = 0;
+        if (!resolveAssetPath(name.c_str(), &path) ||
+            !(placement.mesh = loadMeasuredMesh(path, &measured))) {
+            reportMissingFile(MissingFile::Xfile, name.c_str());
+            continue;
+        }
+        placement.flag = saved.flag;
+        placement.x = saved.x;
+        placement.y = saved.y;
+        placement.z = saved.z;
+        placement.yaw = saved.yaw;
+        placement.radius = saved.radius; // the saved radius stays in force
+        setNameField(placement.name, name);
+        placement.path = path;
+        placement.body = std::make_unique<CSceneObject>();
+        placement.body->radius = saved.radius;
+        placement.body->yawOffset = saved.yaw;
+        placement.body->position = placement.body->stepPosition =
+            D3DXVECTOR3(saved.x, saved.y, saved.z);
+        course.xfilePlacements.push_back(std::move(placement));
+    }
+    renumberFromOne(course.xfilePlacements);
+
+    for (const auto& saved : session.bitmaps) {
+        const std::string name(nameFieldText(saved.name));
+        std::string path;
+        if (!resolveAssetPath(name.c_str(), &path)) {
+            reportMissingFile(MissingFile::Bitmap, name.c_str());
+            continue;
+        }
+        BitmapPlacement placement;
+        placement.bitmap = loadBillboard(path);
+        placement.halfWidth = placement.bitmap->halfWidth();
+        placement.halfHeight = placement.bitmap->halfHeight();
+        setNameField(placement.name, name);
+        placement.drawX = placement.x = saved.x;
+        placement.drawY = placement.y = saved.y;
+        placement.drawZ = placement.z = saved.z;
+        course.bitmapPlacements.push_back(std::move(placement));
+    }
+    renumberFromOne(course.bitmapPlacements);
+
+    std::int32_t soundId = 0;
+    for (const auto& saved : session.sounds) {
+        const std::string name(nameFieldText(saved.name));
+        std::string path;
+        if (!resolveAssetPath(name.c_str(), &path)) {
+            reportMissingFile(MissingFile::Sound, name.c_str());
+            continue;
+        }
+        SoundEntry entry;
+        entry.id = soundId++;
+        entry.carried[0] = saved.carried[0];
+        entry.carried[1] = saved.carried[1];
+        entry.sound = loadSound(path);
+        entry.flag = 0;
+        setNameField(entry.name, name);
+        entry.item = saved.item;
+        course.sounds.push_back(std::move(entry));
+    }
+
+    course.collisionTable = std::make_unique<RelationTable>();
+    course.moveTable = std::make_unique<RelationTable>();
+    for (const auto& relation : session.relations) {
+        const bool move = nameFieldText(relation.xfile2) == RelationTable::kMoveKey;
+        RelationTable& table = move ? *course.moveTable : *course.collisionTable;
+        table.add(std::string(nameFieldText(relation.xfile1)),
+                  std::string(nameFieldText(relation.xfile2)),
+                  std::string(nameFieldText(relation.wavfile)));
+        course.relations.push_back(relation);
+    }
+
+    workingDotted = course.dottedPoints;
+
+    // The geometry is built as for a new course. A record of fewer than three points
+    // makes no loop: the course is kept, without a surface.
+    course.dottedSpline.reset();
+    buildDottedTrace(course, viewWidth, viewHeight);
+    course.calculatedSpline = makeCalculatedSpline(course.calculatedPoints);
+    course.field = std::make_unique<CCourseField>();
+    course.field->setTextureName(kRoadTexture);
+    for (const auto& point : course.calculatedPoints) {
+        course.field->addControlPoint(point.x, point.y, point.z);
+    }
+    course.stripsCreated = false;
+    if (SUCCEEDED(sampleCentreline(course, PitchMode::Stored))) {
+        intInfo = course.track->sampleCount();
+        buildCourseMeshes(course, StartHeading::Set);
+    }
+
+    courses.push_back(std::move(course));
+    renumberCourses();
+    currentCourse = &courses.back();
+    LCourse_t& restored = *currentCourse;
+    if (!restored.xfilePlacements.empty()) {
+        lastXfilePlacement = &restored.xfilePlacements.back();
+    }
+
+    // Every relation is answered by the collision table as well, and gets a sound to
+    // play. A sound the record already brought is not loaded twice, so saving and
+    // opening a scene again and again does not multiply its sounds.
+    for (auto relation = restored.relations.begin(); relation != restored.relations.end();) {
+        const std::string wav(nameFieldText(relation->wavfile));
+        restored.collisionTable->add(std::string(nameFieldText(relation->xfile1)),
+                                     std::string(nameFieldText(relation->xfile2)), wav);
+        std::string path;
+        if (!resolveAssetPath(wav.c_str(), &path)) {
+            reportMissingFile(MissingFile::Sound, wav.c_str());
+            relation = restored.relations.erase(relation);
+            continue;
+        }
+        const bool loaded =
+            std::any_of(restored.sounds.begin(), restored.sounds.end(),
+                        [&](const SoundEntry& e) { return nameFieldText(e.name) == wav; });
+        if (!loaded) {
+            SoundEntry entry;
+            entry.sound = loadSound(path);
+            setNameField(entry.name, wav);
+            restored.sounds.push_back(std::move(entry));
+        }
+        ++relation;
+    }
+
+    courseNumber = restored.number;
+    if (number != nullptr) {
+        *number = restored.number;
+    }
+    return S_OK;
+}

@@ -1,0 +1,107 @@
+// Sounds tied to meshes: assigned and released by the user, played by the step.
+#include <cmath>
+#include <cstring>
+
+#include "assets/AssetMessages.h"
+#include "assets/sound/SoundManager.h"
+#include "core/EngineApp.h"
+#include "tumbleway/NameField.h"
+
+namespace {
+
+// The pending relation: the picked meshes and the chosen sound.
+SoundRelation relationOf(const XfileEntry& first, const XfileEntry* second,
+                         const SoundEntry& sound) {
+    SoundRelation relation{};
+    setNameField(relation.xfile1, nameFieldText(first.name));
+    setNameField(relation.xfile2,
+                 second != nullptr ? nameFieldText(second->name) : RelationTable::kMoveKey);
+    setNameField(relation.wavfile, nameFieldText(sound.name));
+    return relation;
+}
+
+bool sameRelation(const SoundRelation& a, const SoundRelation& b) {
+    return nameFieldText(a.xfile1) == nameFieldText(b.xfile1) &&
+           nameFieldText(a.xfile2) == nameFieldText(b.xfile2) &&
+           nameFieldText(a.wavfile) == nameFieldText(b.wavfile);
+}
+
+} // namespace
+
+void CEngineApp::assignSoundRelation(bool collisionButton) {
+    if (currentCourse == nullptr || currentSound == nullptr || firstPick == nullptr ||
+        (collisionButton && secondPick == nullptr)) {
+        return;
+    }
+    // The move button makes a collision relation too when both meshes are picked.
+    const bool collision = collisionButton || secondPick != nullptr;
+    const SoundRelation relation =
+        relationOf(*firstPick, collision ? secondPick : nullptr, *currentSound);
+    RelationTable& table = collision ? *currentCourse->collisionTable : *currentCourse->moveTable;
+    table.add(relation.xfile1, relation.xfile2, relation.wavfile);
+
+    std::string path;
+    if (!resolveAssetPath(currentSound->name, &path)) {
+        // The table keeps the pair; the assignment stays pending.
+        reportMissingFile(MissingFile::Sound, currentSound->name);
+        return;
+    }
+    SoundEntry entry;
+    entry.sound = loadSound(path);
+    setNameField(entry.name, nameFieldText(currentSound->name));
+    currentCourse->sounds.push_back(std::move(entry));
+    currentCourse->relations.push_back(relation);
+    firstPick = secondPick = nullptr;
+    currentSound = nullptr;
+}
+
+void CEngineApp::releaseSoundRelation(bool collisionButton) {
+    if (currentCourse == nullptr || currentSound == nullptr || firstPick == nullptr ||
+        (collisionButton && secondPick == nullptr)) {
+        return;
+    }
+    const SoundRelation relation =
+        relationOf(*firstPick, collisionButton ? secondPick : nullptr, *currentSound);
+    currentCourse->relations.remove_if(
+        [&](const SoundRelation& r) { return sameRelation(r, relation); });
+    RelationTable& table =
+        collisionButton ? *currentCourse->collisionTable : *currentCourse->moveTable;
+    table.remove(relation.xfile1, relation.xfile2);
+    firstPick = secondPick = nullptr;
+    currentSound = nullptr;
+}
+
+void CEngineApp::previewSound() {
+    if (currentSound != nullptr && currentSound->sound) {
+        currentSound->sound->play(0, 0, previewFrequencyStep, 0);
+    }
+}
+
+void CEngineApp::playCourseSounds(const std::string& wav, int rateStep) {
+    if (wav == RelationTable::kNoData) {
+        return;
+    }
+    for (auto& entry : currentCourse->sounds) {
+        if (entry.sound && nameFieldText(entry.name) == wav) {
+            entry.sound->play(0, 0, rateStep, 0);
+        }
+    }
+}
+
+void CEngineApp::playCollisionSound(const XfilePlacement& first, const XfilePlacement& second) {
+    if (currentCourse == nullptr || !currentCourse->collisionTable) {
+        return;
+    }
+    const auto answer = currentCourse->collisionTable->lookup(
+        std::string(nameFieldText(first.name)), std::string(nameFieldText(second.name)));
+    playCourseSounds(answer.wav, 1);
+}
+
+void CEngineApp::playMovementSound(const XfilePlacement& placement) {
+    if (currentCourse == nullptr || !currentCourse->moveTable || !placement.body) {
+        return;
+    }
+    const auto answer = currentCourse->moveTable->lookup(std::string(nameFieldText(placement.name)),
+                                                         RelationTable::kMoveKey);
+    playCourseSounds(answer.wav, static_cast<int>(placement.body->speed * 10.0));
+}

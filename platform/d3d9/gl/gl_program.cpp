@@ -1,0 +1,258 @@
+#include "gl_program.h"
+
+#include <vector>
+
+namespace {
+
+// Matrices arrive as Direct3D stores them, row after row, and GL reads them column after
+// column: the transpose. With Direct3D's row vectors, v x M equals transpose(M) x v, so
+// "matrix * vector" in GLSL computes exactly Direct3D's product.
+constexpr const char* kVertexShader = R"(#version 330 core
+layout(location = 0) in vec4 a_position;
+layout(location = 1) in vec3 a_normal;
+layout(location = 2) in vec4 a_diffuse;
+layout(location = 3) in vec2 a_texcoord;
+
+uniform mat4 u_worldViewProjection;
+uniform mat4 u_normalMatrix;
+uniform bool u_pretransformed;
+uniform vec4 u_screenToClip;
+uniform bool u_remapDepth;
+uniform bool u_hasNormal;
+uniform bool u_hasDiffuse;
+uniform bool u_lighting;
+uniform vec4 u_materialDiffuse;
+uniform vec4 u_materialAmbient;
+uniform vec4 u_materialEmissive;
+uniform int u_diffuseSource;
+uniform int u_ambientSource;
+uniform int u_emissiveSource;
+uniform vec4 u_ambient;
+uniform int u_lightCount;
+uniform vec3 u_lightDirection[8];
+uniform vec4 u_lightDiffuse[8];
+uniform vec4 u_lightAmbient[8];
+
+out vec4 v_colour;
+flat out vec4 v_flatColour;
+out vec2 v_texcoord;
+
+void main() {
+    vec4 vertexColour = u_hasDiffuse ? a_diffuse : vec4(1.0);
+    vec4 colour = vertexColour;
+    if (u_pretransformed) {
+        // Screen pixels with 1/w: back to clip space, keeping w for perspective-correct
+        // interpolation.
+        float w = a_position.w != 0.0 ? 1.0 / a_position.w : 1.0;
+        vec2 ndc = a_position.xy * u_screenToClip.xy + u_screenToClip.zw;
+        gl_Position = vec4(ndc * w, a_position.z * w, w);
+    } else {
+        gl_Position = u_worldViewProjection * vec4(a_position.xyz, 1.0);
+        if (u_lighting) {
+            vec4 md = u_diffuseSource == 1 ? vertexColour : u_materialDiffuse;
+            vec4 ma = u_ambientSource == 1 ? vertexColour : u_materialAmbient;
+            vec4 me = u_emissiveSource == 1 ? vertexColour : u_materialEmissive;
+            // Without a normal in the vertex, only the ambient and emissive terms remain.
+            vec3 n = u_hasNormal ? (u_normalMatrix * vec4(a_normal, 0.0)).xyz : vec3(0.0);
+            float len = length(n);
+            if (len > 0.0) {
+                n /= len;
+            }
+            vec3 ambient = u_ambient.rgb;
+            vec3 diffuse = vec3(0.0);
+            for (int i = 0; i < u_lightCount; ++i) {
+                ambient += u_lightAmbient[i].rgb;
+                diffuse += u_lightDiffuse[i].rgb * max(dot(n, u_lightDirection[i]), 0.0);
+            }
+            colour = clamp(vec4(me.rgb + ma.rgb * ambient + md.rgb * diffuse, md.a), 0.0, 1.0);
+        }
+    }
+    if (u_remapDepth) {
+        // Direct3D's depth runs from 0 to w in clip space, GL's from -w to w.
+        gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;
+    }
+    v_colour = colour;
+    v_flatColour = colour;
+    v_texcoord = a_texcoord;
+}
+)";
+
+// Texture-stage operations and arguments carry Direct3D's numbers (D3DTOP_..., D3DTA_...),
+// the alpha function D3DCMP_..., the reference 0..255.
+constexpr const char* kFragmentShader = R"(#version 330 core
+in vec4 v_colour;
+flat in vec4 v_flatColour;
+in vec2 v_texcoord;
+
+uniform bool u_flat;
+uniform sampler2D u_texture;
+uniform bool u_hasTexture;
+uniform int u_colourOp;
+uniform int u_colourArg1;
+uniform int u_colourArg2;
+uniform int u_alphaOp;
+uniform int u_alphaArg1;
+uniform int u_alphaArg2;
+uniform vec4 u_textureFactor;
+uniform int u_alphaFunc;
+uniform float u_alphaRef;
+
+out vec4 o_colour;
+
+vec4 argument(int arg, vec4 diffuse, vec4 texel) {
+    int source = arg & 15;
+    // Diffuse, and "current", which is the diffuse colour at the first stage.
+    vec4 value = diffuse;
+    if (source == 2) {
+        value = texel;
+    } else if (source == 3) {
+        value = u_textureFactor;
+    }
+    if ((arg & 16) != 0) {
+        value = vec4(1.0) - value;
+    }
+    if ((arg & 32) != 0) {
+        value = vec4(value.a);
+    }
+    return value;
+}
+
+vec4 combine(int op, vec4 a, vec4 b) {
+    if (op == 2) return a;
+    if (op == 3) return b;
+    if (op == 5) return 2.0 * a * b;
+    if (op == 6) return 4.0 * a * b;
+    if (op == 7) return a + b;
+    if (op == 8) return a + b - 0.5;
+    if (op == 9) return 2.0 * (a + b - 0.5);
+    if (op == 10) return a - b;
+    if (op == 11) return a + b - a * b;
+    return a * b;
+}
+
+bool passes(int func, float a, float ref) {
+    if (func == 1) return false;
+    if (func == 2) return a < ref;
+    if (func == 3) return a == ref;
+    if (func == 4) return a <= ref;
+    if (func == 5) return a > ref;
+    if (func == 6) return a != ref;
+    if (func == 7) return a >= ref;
+    return true;
+}
+
+void main() {
+    vec4 diffuse = u_flat ? v_flatColour : v_colour;
+    vec4 texel = u_hasTexture ? texture(u_texture, v_texcoord) : vec4(1.0);
+    vec4 result = diffuse;
+    if (u_colourOp != 1) {
+        result.rgb = clamp(combine(u_colourOp, argument(u_colourArg1, diffuse, texel),
+                                   argument(u_colourArg2, diffuse, texel)).rgb, 0.0, 1.0);
+        if (u_alphaOp != 1) {
+            result.a = clamp(combine(u_alphaOp, argument(u_alphaArg1, diffuse, texel),
+                                     argument(u_alphaArg2, diffuse, texel)).a, 0.0, 1.0);
+        }
+    }
+    // Direct3D compares 8-bit alpha values.
+    if (!passes(u_alphaFunc, floor(result.a * 255.0 + 0.5), u_alphaRef)) {
+        discard;
+    }
+    o_colour = result;
+}
+)";
+
+GLuint compile(GLenum type, const char* source, std::string* log) {
+    const GLuint shader = glCreateShader(type);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (ok == GL_TRUE) {
+        return shader;
+    }
+    GLint length = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
+    glGetShaderInfoLog(shader, length, nullptr, text.data());
+    if (log != nullptr) {
+        *log = std::string(type == GL_VERTEX_SHADER ? "vertex shader: " : "fragment shader: ") +
+               text.data();
+    }
+    glDeleteShader(shader);
+    return 0;
+}
+
+} // namespace
+
+bool GLProgram::build(std::string* log) {
+    destroy();
+    const GLuint vertex = compile(GL_VERTEX_SHADER, kVertexShader, log);
+    if (vertex == 0) {
+        return false;
+    }
+    const GLuint fragment = compile(GL_FRAGMENT_SHADER, kFragmentShader, log);
+    if (fragment == 0) {
+        glDeleteShader(vertex);
+        return false;
+    }
+    program = glCreateProgram();
+    glAttachShader(program, vertex);
+    glAttachShader(program, fragment);
+    glLinkProgram(program);
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (ok != GL_TRUE) {
+        GLint length = 0;
+        glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+        std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
+        glGetProgramInfoLog(program, length, nullptr, text.data());
+        if (log != nullptr) {
+            *log = std::string("link: ") + text.data();
+        }
+        destroy();
+        return false;
+    }
+
+    const auto at = [this](const char* name) { return glGetUniformLocation(program, name); };
+    worldViewProjection = at("u_worldViewProjection");
+    normalMatrix = at("u_normalMatrix");
+    pretransformed = at("u_pretransformed");
+    screenToClip = at("u_screenToClip");
+    remapDepth = at("u_remapDepth");
+    hasNormal = at("u_hasNormal");
+    hasDiffuse = at("u_hasDiffuse");
+    lighting = at("u_lighting");
+    materialDiffuse = at("u_materialDiffuse");
+    materialAmbient = at("u_materialAmbient");
+    materialEmissive = at("u_materialEmissive");
+    diffuseSource = at("u_diffuseSource");
+    ambientSource = at("u_ambientSource");
+    emissiveSource = at("u_emissiveSource");
+    ambient = at("u_ambient");
+    lightCount = at("u_lightCount");
+    lightDirection = at("u_lightDirection");
+    lightDiffuse = at("u_lightDiffuse");
+    lightAmbient = at("u_lightAmbient");
+    flat = at("u_flat");
+    texture = at("u_texture");
+    hasTexture = at("u_hasTexture");
+    colourOp = at("u_colourOp");
+    colourArg1 = at("u_colourArg1");
+    colourArg2 = at("u_colourArg2");
+    alphaOp = at("u_alphaOp");
+    alphaArg1 = at("u_alphaArg1");
+    alphaArg2 = at("u_alphaArg2");
+    textureFactor = at("u_textureFactor");
+    alphaFunc = at("u_alphaFunc");
+    alphaRef = at("u_alphaRef");
+    return true;
+}
+
+void GLProgram::destroy() {
+    if (program != 0) {
+        glDeleteProgram(program);
+    }
+    *this = GLProgram{};
+}

@@ -1,0 +1,179 @@
+#include <cmath>
+#include <gtest/gtest.h>
+
+#include "support/AssetFixture.h"
+#include "support/Bodies.h"
+
+using AssetLibrary = AssetFixture;
+
+TEST_F(AssetLibrary, FindsFilesInTheDataFolderThenBesideItThenAsNamed) {
+    std::string path;
+    ASSERT_TRUE(app->resolveAssetPath("ball.x", &path));
+    EXPECT_EQ(path, (folder / "data" / "ball.x").string());
+    std::filesystem::copy_file(folder / "data" / "hit.wav", folder / "beside.wav");
+    ASSERT_TRUE(app->resolveAssetPath("beside.wav", &path));
+    EXPECT_EQ(path, (folder / "beside.wav").string());
+    ASSERT_TRUE(app->resolveAssetPath("README.md", &path)); // the working folder
+    EXPECT_EQ(path, "README.md");
+    // Names are file names: nothing outside the search folders is reached.
+    for (const char* name : {"", "../data/ball.x", "data/ball.x", "/etc/passwd", "a\\b.x"}) {
+        EXPECT_FALSE(app->resolveAssetPath(name, &path)) << name;
+    }
+    const std::string longName(200, 'x');
+    EXPECT_FALSE(app->resolveAssetPath(longName.c_str(), &path));
+}
+
+TEST_F(AssetLibrary, PushingTheSameMeshTwiceMakesTwoNumberedEntries) {
+    EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(11)), S_OK);
+    EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(12)), S_OK);
+    ASSERT_EQ(app->xfileLibrary.size(), 2u);
+    const XfileEntry& first = app->xfileLibrary.front();
+    const XfileEntry& second = app->xfileLibrary.back();
+    EXPECT_EQ(first.id, 0);
+    EXPECT_EQ(second.id, 1);
+    EXPECT_NE(first.mesh.get(), second.mesh.get());
+    EXPECT_NE(first.mesh->systemMesh(), second.mesh->systemMesh());
+    EXPECT_STREQ(second.name, "ball.x");
+    EXPECT_EQ(second.item, treeItem(12));
+    EXPECT_GT(first.radius, 0.1f);
+    EXPECT_NE(first.mesh->localMesh(), nullptr);
+    EXPECT_EQ(first.mesh->systemMesh()->GetFVF(), 0x112u);
+}
+
+TEST_F(AssetLibrary, AMeshPushSetsTheFarPlaneFromItsRadius) {
+    ASSERT_EQ(app->pushXfile(fileRecord("car.x"), treeItem(1)), S_OK);
+    ASSERT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(2)), S_OK);
+    const float radius = app->xfileLibrary.back().radius;
+    D3DXMATRIX expected;
+    D3DXMatrixPerspectiveFovLH(&expected, 0.7853982f, 640.0f / 480.0f, 1.0f, 50 * radius);
+    const D3DMATRIX& projection = device->state().transform(D3DTS_PROJECTION);
+    EXPECT_FLOAT_EQ(projection._33, expected._33);
+    EXPECT_FLOAT_EQ(projection._43, expected._43);
+}
+
+TEST_F(AssetLibrary, MissingFilesAreReportedExceptMeshes) {
+    EXPECT_EQ(app->pushXfile(fileRecord("absent.x"), treeItem(1)), E_FAIL);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(app->pushBitmap(fileRecord("absent.bmp"), treeItem(2)), E_FAIL);
+    EXPECT_EQ(app->pushWav(fileRecord("absent.wav"), treeItem(3)), E_FAIL);
+    const std::vector<std::string> expected = {
+        "Tumble Way: Error cannot read BMP file. \n absent.bmp.",
+        "Tumble Way: Error cannot read Sound file. \n absent.wav."};
+    EXPECT_EQ(messages, expected);
+    EXPECT_TRUE(app->xfileLibrary.empty() && app->bitmapLibrary.empty() &&
+                app->soundLibrary.empty());
+}
+
+TEST_F(AssetLibrary, AFoundMeshThatDoesNotLoadMakesNoEntry) {
+    std::FILE* broken = std::fopen((folder / "data" / "broken.x").c_str(), "w");
+    std::fputs("xof 0303txt 0032\nMesh { 3; garbage", broken);
+    std::fclose(broken);
+    EXPECT_EQ(app->pushXfile(fileRecord("broken.x"), treeItem(1)), E_FAIL);
+    EXPECT_TRUE(app->xfileLibrary.empty());
+}
+
+TEST_F(AssetLibrary, EachSelectionTouchesOnlyItsOwnLibrary) {
+    app->selectXfile(treeItem(99)); // empty library: nothing changes
+    app->pushXfile(fileRecord("ball.x"), treeItem(1));
+    app->pushXfile(fileRecord("box.x"), treeItem(2));
+    app->pushXfile(fileRecord("cone.x"), treeItem(3));
+    app->pushBitmap(fileRecord("tree.bmp"), treeItem(4));
+    app->selectBitmap(treeItem(4));
+    EXPECT_EQ(app->currentBitmap, &app->bitmapLibrary.front());
+
+    app->selectXfile(treeItem(1));
+    EXPECT_EQ(app->currentBitmap, nullptr);
+    app->selectXfile(treeItem(2));
+    XfileEntry* first = &app->xfileLibrary.front();
+    XfileEntry* second = &*std::next(app->xfileLibrary.begin());
+    EXPECT_EQ(app->firstPick, first);
+    EXPECT_EQ(app->secondPick, second);
+    app->selectXfile(treeItem(3)); // a third choice changes the current entry only
+    EXPECT_EQ(app->currentXfile, &app->xfileLibrary.back());
+    EXPECT_EQ(app->firstPick, first);
+    EXPECT_EQ(app->secondPick, second);
+
+    app->selectBitmap(treeItem(4));
+    app->selectXfile(treeItem(77)); // a foreign handle clears the current mesh only
+    EXPECT_EQ(app->currentXfile, nullptr);
+    EXPECT_EQ(app->firstPick, first);
+    EXPECT_EQ(app->currentBitmap, &app->bitmapLibrary.front());
+}
+
+TEST_F(AssetLibrary, AssigningPlacesAFreshMeshTenAheadOfTheCamera) {
+    app->pushXfile(fileRecord("ball.x"), treeItem(1));
+    app->selectXfile(treeItem(1));
+    app->assign(); // no course: nothing
+    EXPECT_EQ(app->lastXfilePlacement, nullptr);
+
+    createLoopCourse(6, 30);
+    app->selectTab(TAB_PLACE);
+    app->assign();
+    app->assign();
+    auto& placements = app->currentCourse->xfilePlacements;
+    ASSERT_EQ(placements.size(), 2u);
+    EXPECT_EQ(placements.front().id, 0);
+    EXPECT_EQ(placements.back().id, 1);
+    const XfilePlacement& placed = placements.back();
+    EXPECT_EQ(app->lastXfilePlacement, &placed);
+    EXPECT_NE(placed.mesh.get(), app->xfileLibrary.front().mesh.get());
+    EXPECT_FLOAT_EQ(placed.body->radius, app->xfileLibrary.front().radius);
+    EXPECT_EQ(placed.body->yawOffset, 0.0f);
+    EXPECT_EQ(placed.body->position, app->lastPlacePoint);
+    EXPECT_EQ(placed.body->stepPosition, app->lastPlacePoint);
+    const D3DXVECTOR3 offEye = app->lastPlacePoint - app->cameraEye;
+    EXPECT_GT(D3DXVec3Length(&offEye), 9.0f);
+    EXPECT_STREQ(placed.name, "ball.x");
+}
+
+TEST_F(AssetLibrary, AssigningABitmapStandsItAtTheSamePoint) {
+    createLoopCourse(6, 30);
+    app->selectTab(TAB_PLACE);
+    ASSERT_EQ(app->pushBitmap(fileRecord("flag.bmp"), treeItem(5)), S_OK);
+    app->selectBitmap(treeItem(5));
+    app->assign();
+    ASSERT_EQ(app->currentCourse->bitmapPlacements.size(), 1u);
+    const BitmapPlacement& placed = app->currentCourse->bitmapPlacements.front();
+    EXPECT_EQ(app->lastBitmapPlacement, &placed);
+    EXPECT_EQ(placed.halfWidth, 16.0f); // 128 pixels wide
+    EXPECT_EQ(placed.halfHeight, 8.0f); // 64 tall
+    EXPECT_EQ(placed.drawX, app->lastPlacePoint.x);
+    EXPECT_EQ(placed.x, placed.drawX);
+    EXPECT_EQ(placed.z, placed.drawZ);
+}
+
+TEST_F(AssetLibrary, AVanishedFileIsReportedWhenAssigned) {
+    createLoopCourse(6, 30);
+    app->pushXfile(fileRecord("cone.x"), treeItem(1));
+    app->selectXfile(treeItem(1));
+    std::filesystem::remove(folder / "data" / "cone.x");
+    app->assign();
+    EXPECT_TRUE(app->currentCourse->xfilePlacements.empty());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "Tumble Way: Error cannot read X file. \n cone.x.");
+}
+
+TEST_F(AssetLibrary, ACourseHandleThatMatchesNothingStopsAssigning) {
+    app->pushXfile(fileRecord("ball.x"), treeItem(1));
+    app->selectXfile(treeItem(1));
+    createLoopCourse(6, 30);
+    app->selectCourse(treeItem(12345));
+    EXPECT_EQ(app->currentCourse, nullptr);
+    app->assign();
+    EXPECT_TRUE(app->courses.front().xfilePlacements.empty());
+}
+
+TEST_F(AssetLibrary, PlacedMeshesAreMadeAgainOnANewDevice) {
+    createLoopCourse(6, 30);
+    app->pushXfile(fileRecord("car.x"), treeItem(1));
+    app->selectXfile(treeItem(1));
+    app->assign();
+    app->invalidateDeviceObjects();
+    app->deleteDeviceObjects();
+    ComPtr<RecordingDevice> second = RecordingDevice::create(640, 480);
+    app->initDeviceObjects(second.get());
+    EXPECT_EQ(app->restoreDeviceObjects(), S_OK);
+    EXPECT_NE(app->xfileLibrary.front().mesh->localMesh(), nullptr);
+    EXPECT_NE(app->currentCourse->xfilePlacements.front().mesh->localMesh(), nullptr);
+    EXPECT_GT(app->currentCourse->xfilePlacements.front().mesh->materialCount(), 0u);
+}
