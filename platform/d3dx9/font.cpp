@@ -57,6 +57,15 @@ std::u32string decodeText(const char* text, std::size_t length) {
     return out;
 }
 
+// Bytes of the string: up to the terminating zero when count is negative, else count
+// bytes or fewer when a zero comes first.
+std::size_t textLength(const char* text, INT count) {
+    if (count < 0) {
+        return std::strlen(text);
+    }
+    return static_cast<std::size_t>(std::find(text, text + count, '\0') - text);
+}
+
 class Font final : public ID3DXFont {
 public:
     Font(IDirect3DDevice9* device, const D3DXFONT_DESCA& desc, std::unique_ptr<FontFace> face)
@@ -115,11 +124,7 @@ public:
         if (pString == nullptr) {
             return 0;
         }
-        const std::size_t length =
-            Count < 0
-                ? std::strlen(pString)
-                : static_cast<std::size_t>(std::find(pString, pString + Count, '\0') - pString);
-        const std::u32string text = decodeText(pString, length);
+        const std::u32string text = decodeText(pString, textLength(pString, Count));
         if (FAILED(cache(text))) {
             return 0;
         }
@@ -211,9 +216,7 @@ public:
         if (pString == nullptr) {
             return D3DERR_INVALIDCALL;
         }
-        const std::size_t length =
-            Count < 0 ? std::strlen(pString) : static_cast<std::size_t>(Count);
-        return cache(decodeText(pString, length));
+        return cache(decodeText(pString, textLength(pString, Count)));
     }
 
     HRESULT OnLostDevice() override {

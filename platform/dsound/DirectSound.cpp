@@ -4,6 +4,7 @@
 #include "OpenAlOutput.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -656,8 +657,15 @@ HRESULT DirectSoundCreate8(LPCGUID device, LPDIRECTSOUND8* directSound, IUnknown
     if (const auto& source = deviceSource()) {
         return source(directSound);
     }
-    if (auto output = OpenAlOutput::openDefaultDevice()) {
-        return handOut(std::move(output), directSound);
+    // A machine without an audio device stays without one: after the first failure
+    // (which OpenAL and the sound system report at length on stderr) the silent output
+    // is handed out straight away.
+    static std::atomic<bool> noDefaultDevice{false};
+    if (!noDefaultDevice) {
+        if (auto output = OpenAlOutput::openDefaultDevice()) {
+            return handOut(std::move(output), directSound);
+        }
+        noDefaultDevice = true;
     }
     return handOut(OpenAlOutput::openSilent(), directSound);
 }

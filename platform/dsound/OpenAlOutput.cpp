@@ -4,7 +4,10 @@
 
 #include <AL/alext.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <set>
 #include <vector>
 
 namespace {
@@ -38,6 +41,38 @@ const LoopbackFunctions& loopbackFunctions() {
 constexpr int kSilentRate = 44100;
 constexpr int kSilentSlice = 441;
 
+// Silent outputs whose thread is mixing. A host that exits without tearing the engine
+// down leaves them running; they are stopped at exit, before OpenAL shuts itself down
+// under them.
+struct RunningPacers {
+    std::mutex mutex;
+    std::set<OpenAlOutput*> outputs;
+};
+
+// Set once the exit handler has run: outputs destroyed later (by static destructors)
+// no longer touch the list, which is itself about to go.
+std::atomic<bool> exiting{false};
+
+RunningPacers& runningPacers() {
+    static RunningPacers pacers;
+    static const bool registered = [] {
+        std::atexit([] {
+            exiting = true;
+            std::set<OpenAlOutput*> outputs;
+            {
+                std::lock_guard lock(runningPacers().mutex);
+                outputs.swap(runningPacers().outputs);
+            }
+            for (OpenAlOutput* output : outputs) {
+                output->stopPacing();
+            }
+        });
+        return true;
+    }();
+    (void)registered;
+    return pacers;
+}
+
 } // namespace
 
 OpenAlOutput::OpenAlOutput(Key, ALCdevice* device, DirectSoundOutput kind, int sampleRate,
@@ -45,14 +80,11 @@ OpenAlOutput::OpenAlOutput(Key, ALCdevice* device, DirectSoundOutput kind, int s
     : m_device(device), m_kind(kind), m_sampleRate(sampleRate), m_channels(channels) {}
 
 OpenAlOutput::~OpenAlOutput() {
-    if (m_pacer.joinable()) {
-        {
-            std::lock_guard lock(m_pacerMutex);
-            m_stopPacing = true;
-        }
-        m_pacerWake.notify_all();
-        m_pacer.join();
+    if (!exiting) {
+        std::lock_guard lock(runningPacers().mutex);
+        runningPacers().outputs.erase(this);
     }
+    stopPacing();
     if (m_context != nullptr) {
         if (alcGetCurrentContext() == m_context) {
             alcMakeContextCurrent(nullptr);
@@ -141,7 +173,25 @@ void OpenAlOutput::render(float* samples, int frames) {
 }
 
 void OpenAlOutput::startPacing() {
+    if (exiting) {
+        return;
+    }
+    auto& pacers = runningPacers();
+    std::lock_guard lock(pacers.mutex);
     m_pacer = std::thread([this] { pace(); });
+    pacers.outputs.insert(this);
+}
+
+void OpenAlOutput::stopPacing() {
+    if (!m_pacer.joinable()) {
+        return;
+    }
+    {
+        std::lock_guard lock(m_pacerMutex);
+        m_stopPacing = true;
+    }
+    m_pacerWake.notify_all();
+    m_pacer.join();
 }
 
 // Mixing needs no current context, and OpenAL locks the device against the calls of
@@ -158,8 +208,9 @@ void OpenAlOutput::pace() {
         render(scratch.data(), kSilentSlice);
         lock.lock();
         next += slice;
-        // After a stall (a suspended process), go on from now rather than rush to catch up.
-        if (next < Clock::now() - 10 * slice) {
+        // After a stall (a busy machine, a suspended process) go on from now, rather than
+        // rush through the time missed and end sounds early.
+        if (next < Clock::now() - 2 * slice) {
             next = Clock::now();
         }
         m_pacerWake.wait_until(lock, next, [this] { return m_stopPacing; });

@@ -38,6 +38,9 @@ public:
     // Loopback and silent outputs: mixes frames into interleaved floats.
     void render(float* samples, int frames);
 
+    // Ends the silent output's mixing thread (it then stays where it is).
+    void stopPacing();
+
 private:
     bool createContext(const ALCint* attributes);
     void startPacing();

@@ -4,6 +4,7 @@
 #include <epoxy/gl.h>
 
 #include <cstring>
+#include <dlfcn.h>
 #include <string_view>
 
 #include <stb/stb_image_write.h>
@@ -79,6 +80,14 @@ struct EglContext::Egl {
 std::unique_ptr<EglContext> EglContext::create(int width, int height, std::string* error) {
     if (width <= 0 || height <= 0) {
         fail(error, "the framebuffer size must be positive");
+        return nullptr;
+    }
+    // libepoxy loads libEGL on first use and aborts the program when it cannot; asking the
+    // loader first turns a missing library into an answer.
+    if (void* library = dlopen("libEGL.so.1", RTLD_LAZY | RTLD_LOCAL)) {
+        dlclose(library);
+    } else {
+        fail(error, "libEGL.so.1 cannot be loaded (is an EGL implementation installed?)");
         return nullptr;
     }
     // Client extensions can be asked for before any display exists. Without the

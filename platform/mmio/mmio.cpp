@@ -152,9 +152,12 @@ struct Registry {
     std::map<HMMIO, std::unique_ptr<HMMIO__>> open;
 };
 
+// Made when the library loads, not on first use: a host that closes its last wave file
+// while it is itself being torn down at exit still finds the registry in place.
+Registry g_registry;
+
 Registry& registry() {
-    static Registry instance;
-    return instance;
+    return g_registry;
 }
 
 HMMIO__* lookUp(HMMIO handle) {

@@ -210,8 +210,6 @@ HRESULT GLDevice::Impl::makeReady() {
         error = "the fixed-function shader did not build: " + log;
         return D3DERR_NOTAVAILABLE;
     }
-    GLint boundArray = 0;
-    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &boundArray);
     glGenVertexArrays(1, &vertexArray);
     glGenBuffers(1, &streamVertices);
     glGenBuffers(1, &streamIndices);
@@ -398,6 +396,10 @@ HRESULT GLDevice::clearHook(DWORD count, const D3DRECT* rects, DWORD flags, D3DC
 
 HRESULT GLDevice::drawHook(const DrawCall& call) {
     Impl& gl = *impl_;
+    if (!gl.sceneHost) {
+        // The GL objects were released inside this scene.
+        return D3DERR_INVALIDCALL;
+    }
     const DeviceState& s = state();
     const auto rs = [&s](D3DRENDERSTATETYPE type) { return s.renderState(type); };
     const FvfLayout layout = fvfLayout(s.fvf, s.stageState(0, D3DTSS_TEXCOORDINDEX) & 0xFFFF);

@@ -11,10 +11,12 @@
 //     device->BeginScene(); ... device->EndScene();
 //     context->writePng("frame.png");
 //
-// In a QOpenGLWidget: create the device once; in resizeGL call resize() with the size
-// in device pixels; in paintGL (Qt has bound the widget's framebuffer) let the engine
-// render; connect QOpenGLContext::aboutToBeDestroyed to releaseGLResources() (with the
-// context made current). Everything is made again from the memory copies on next use.
+// In a QOpenGLWidget (its format asking for 3.3 core with a 24-bit depth buffer): create
+// the device once; in resizeGL call resize() with the size in device pixels (width x
+// devicePixelRatio); in paintGL, where Qt has bound the widget's framebuffer, let the
+// engine render; connect QOpenGLContext::aboutToBeDestroyed to a slot that calls
+// makeCurrent() and releaseGLResources(). Everything is made again from the memory
+// copies on next use, in whatever context is current then.
 //
 // Between BeginScene and EndScene, and during a Clear outside a scene, the device owns
 // the GL state; everything it changes is put back afterwards (see gl_host_state.h in
