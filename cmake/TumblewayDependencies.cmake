@@ -11,3 +11,5 @@ pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET GLOBAL fontconfig)
 find_package(assimp REQUIRED)
 pkg_check_modules(OPENAL REQUIRED IMPORTED_TARGET GLOBAL openal)
 find_package(Threads REQUIRED)
+# Joysticks and game controllers for the input layer (no SDL video).
+pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET GLOBAL sdl2)

@@ -154,10 +154,22 @@ void buildDocument(pugi::xml_document& document, const LSession_t& session) {
     addText(node, "\n");
 }
 
+// A reader turns every raw carriage return into a line feed (XML's line-end rule), so a
+// name holding one would come back changed; it is written as a character reference
+// instead. The layout has no carriage returns of its own, so any that reach the output
+// are inside a name.
 class WriterAdapter : public pugi::xml_writer {
 public:
     explicit WriterAdapter(AtomicFileWriter& out) : out_(out) {}
-    void write(const void* data, std::size_t size) override { out_.write(data, size); }
+    void write(const void* data, std::size_t size) override {
+        std::string_view text(static_cast<const char*>(data), size);
+        for (std::size_t cr = text.find('\r'); cr != std::string_view::npos; cr = text.find('\r')) {
+            out_.write(text.substr(0, cr));
+            out_.write(std::string_view("&#13;"));
+            text.remove_prefix(cr + 1);
+        }
+        out_.write(text);
+    }
 
 private:
     AtomicFileWriter& out_;

@@ -171,7 +171,7 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number) {
     buildDottedTrace(course, viewWidth, viewHeight);
     course.calculatedSpline = makeCalculatedSpline(course.calculatedPoints);
     course.field = std::make_unique<CCourseField>();
-    course.field->setTextureName(kRoadTexture);
+    course.field->setTextureName(fieldTextureName());
     for (const auto& point : course.calculatedPoints) {
         course.field->addControlPoint(point.x, point.y, point.z);
     }

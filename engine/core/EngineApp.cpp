@@ -53,6 +53,8 @@ HRESULT CEngineApp::oneTimeSceneInit(HWND window) {
     pointAccumulator[0] = pointAccumulator[1] = 0;
     D3DXMatrixIdentity(&viewMatrix);
     scanning = false;
+    dotBlue = std::make_unique<DotSprite>(kBlueDot);
+    dotGreen = std::make_unique<DotSprite>(kGreenDot);
 
     // Without a sound device the manager stays silent; nothing else depends on it.
     soundManager = std::make_unique<SoundManager>();
@@ -78,6 +80,14 @@ HRESULT CEngineApp::initDeviceObjects(IDirect3DDevice9* newDevice) {
         backBuffer->GetDesc(&backBufferDesc);
     }
     buildPending = false;
+
+    if (dotBlue) {
+        dotBlue->createTexture(device);
+        dotGreen->createTexture(device);
+    }
+    sky = std::make_unique<SkyDome>(device);
+    sky->build();
+    sky->loadTexture(kSkyTexture);
 
     roadTexturePath = fullPathOf(kRoadTexture);
     edgeTexturePath = fullPathOf(kEdgeTexture);
@@ -147,7 +157,7 @@ HRESULT CEngineApp::restoreDeviceObjects() {
         return result;
     }
     setUpRenderState();
-    return S_OK;
+    return createFonts();
 }
 
 void CEngineApp::onInitialUpdate(unsigned width, unsigned height, HWND window) {
@@ -157,6 +167,9 @@ void CEngineApp::onInitialUpdate(unsigned width, unsigned height, HWND window) {
 }
 
 HRESULT CEngineApp::invalidateDeviceObjects() {
+    fontLarge.reset();
+    fontSmall.reset();
+    fontTimer.reset();
     for (auto& entry : xfileLibrary) {
         entry.mesh->invalidateDeviceObjects();
     }
@@ -171,6 +184,14 @@ HRESULT CEngineApp::invalidateDeviceObjects() {
 }
 
 HRESULT CEngineApp::deleteDeviceObjects() {
+    fontLarge.reset();
+    fontSmall.reset();
+    fontTimer.reset();
+    sky.reset();
+    if (dotBlue) {
+        dotBlue->releaseDeviceObjects();
+        dotGreen->releaseDeviceObjects();
+    }
     for (auto& entry : xfileLibrary) {
         entry.mesh->destroy();
     }

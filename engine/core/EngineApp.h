@@ -3,11 +3,17 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/ViewTab.h"
 #include "course/Course.h"
 #include "d3d9/d3d9.h"
+#include "d3dx9/d3dx9core.h"
 #include "d3dx9/d3dx9math.h"
+#include "render/DotSprite.h"
+#include "render/SkyDome.h"
+#include "simulation/BroadPhase.h"
+#include "simulation/SurfaceQuery.h"
 #include "tumbleway/tumbleway.h"
 
 // The engine's whole state. There is one per process; every export forwards to it.
@@ -19,6 +25,11 @@ class SoundManager;
 
 // Whether a course build sets the heading to the direction of the course start.
 enum class StartHeading { Set, Keep };
+
+// How the frame's pair loop finds the pairs to test. Both test the same pairs in the
+// same order and so give the same result: AllPairs visits every pair; Grid visits only
+// the pairs that a broad phase finds near each other (far faster with many bodies).
+enum class PairSearch { AllPairs, Grid };
 
 class CEngineApp {
 public:
@@ -56,6 +67,9 @@ public:
     void renumberCourses();
     // Fills the strips and the inner field of a course from its track.
     void buildCourseMeshes(LCourse_t& course, StartHeading heading);
+    // The inner field's picture: the road's, by its full path so that it is found
+    // wherever the file dialogs have moved the current directory since start-up.
+    std::string fieldTextureName() const;
     // Texture of strip k: road in the middle, edges beside it, field outside.
     const std::string& stripTexturePath(int strip) const;
 
@@ -102,6 +116,10 @@ public:
     HRESULT testPair(XfilePlacement& first, XfilePlacement& second);
     void playStep();
     void followSurfaceAndBounce(XfilePlacement& placement);
+    // Tests the pairs of the current course's placements, in list order (each with
+    // the ones after it), and plays the sound of every contact.
+    void testAllPairs();
+    void testNearPairs();
 
     // Picking and mouse editing. Points are in view pixels unless said otherwise.
     void pickRay(float x, float y, const D3DXMATRIX& view, D3DXVECTOR3* direction,
@@ -133,9 +151,16 @@ public:
 
     // Drawing.
     void setUpRenderState();
+    HRESULT createFonts();
     HRESULT renderCourseScene();
     HRESULT renderCourseEditor();
     HRESULT renderPreview();
+
+    // Text over the view.
+    HRESULT drawPlayTimer();
+    HRESULT drawPlaceText();
+    HRESULT drawPreviewText();
+    HRESULT drawHelpText();
 
     // Fixed paths of the data files, relative to the current directory.
     static constexpr const char* kRoadTexture = "./data/road.bmp";
@@ -151,6 +176,9 @@ public:
     IDirect3DDevice9* device = nullptr; // the host's; never owned
     D3DSURFACE_DESC backBufferDesc{};
     std::string statsText[2];
+    ComPtr<ID3DXFont> fontLarge; // bold, 20 high
+    ComPtr<ID3DXFont> fontSmall; // bold, 9 high
+    ComPtr<ID3DXFont> fontTimer; // bold, 32 high
     D3DXVECTOR3 diagVector;
     std::int32_t intInfo = 0; // sample count of the course last created or restored
     float floatInfo = 0;
@@ -161,6 +189,7 @@ public:
     std::int32_t roadStrip = ROAD_STRIP;
     std::int32_t courseNumber = 1;
     DWORD playStartTime = 0;
+    std::unique_ptr<SkyDome> sky;
     std::int32_t previewFrequencyStep = 0;
     float footprintLength = 2.0f;
     float footprintWidth = 2.0f;
@@ -201,6 +230,7 @@ public:
     bool pointMessagePending = false;
     bool playing = false;
     int tab = TAB_PLACE;
+    PairSearch pairSearch = PairSearch::Grid;
 
     // Working lists of the course being laid: each click adds one dotted point (view
     // pixels) and one calculated point (ground position). hasWorkingPoints is false
@@ -222,6 +252,8 @@ public:
     BitmapEntry* currentBitmap = nullptr;
     SoundEntry* currentSound = nullptr;
     // The meshes of the sound relation being assigned.
+    std::unique_ptr<DotSprite> dotBlue;
+    std::unique_ptr<DotSprite> dotGreen;
     XfileEntry* firstPick = nullptr;
     XfileEntry* secondPick = nullptr;
     std::unique_ptr<SoundManager> soundManager;
@@ -245,6 +277,17 @@ private:
     bool querySurface(float x, float z, float halfHeight, int startRow, int firstStrip,
                       struct SurfaceHit* hit) const;
     void setView(const D3DXMATRIX& view);
+    // Scratch of the pair loop, kept between frames so that it allocates only while
+    // the scene grows.
+    BroadPhase m_broadPhase;
+    std::vector<XfilePlacement*> m_pairOrder;
+    std::vector<BroadPhase::Sphere> m_pairSpheres;
+    std::vector<int> m_pairCandidates;
+    // The course surface's grid, used by the bodies' surface following; it is brought
+    // up to date with the strips right before, so any change to the course between
+    // frames is seen.
+    SurfaceIndex m_surfaceIndex;
+    bool m_surfaceIndexInUse = false;
     // Points the scan camera from road centre m0 toward m1 (track coordinates).
     void aimScanCamera(const D3DXVECTOR3& m0, const D3DXVECTOR3& m1);
 };

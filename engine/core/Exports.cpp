@@ -210,3 +210,13 @@ TW_EXPORT long xll_ui_restore_session(LSession_t* session, int* courseNumber) {
     app().restoreSession(*session, courseNumber);
     return 0;
 }
+
+TW_EXPORT long xll_RenderText() {
+    app().drawHelpText();
+    return 0;
+}
+
+TW_EXPORT long xll_RenderTextPlay() {
+    app().drawPlayTimer();
+    return 0;
+}

@@ -36,6 +36,9 @@ public:
     // Makes the vertex buffer from the vertices and loads the texture by name.
     HRESULT createDeviceObjects(IDirect3DDevice9* device);
     void releaseDeviceObjects();
+    // One triangle fan, unlit. Nothing is culled: fans wind with the loop, which runs
+    // either way round.
+    HRESULT draw(IDirect3DDevice9* device) const;
     IDirect3DVertexBuffer9* vertexBuffer() const { return m_vertexBuffer.get(); }
     IDirect3DTexture9* texture() const { return m_texture.get(); }
 
@@ -84,6 +87,8 @@ public:
     // Device objects of every fan, made from what the fans keep in memory.
     void createDeviceObjects(IDirect3DDevice9* device);
     void releaseDeviceObjects();
+    // Draws every fan, then leaves culling as the strips expect it.
+    void draw(IDirect3DDevice9* device) const;
 
     const std::vector<ControlPoint>& controlPolygon() const { return m_controlPolygon; }
     const std::vector<D3DXVECTOR3>& borderSamples() const { return m_borderSamples; }

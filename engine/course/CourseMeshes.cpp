@@ -4,7 +4,6 @@
 #include "core/EngineApp.h"
 #include "course/CourseField.h"
 #include "course/CourseTrack.h"
-#include "course/FieldTriangulation.h"
 #include "course/StripGrid.h"
 
 namespace {
@@ -18,19 +17,13 @@ D3DXVECTOR3 toWorld(const D3DXVECTOR3& t) {
     return {t.z, t.y, t.x};
 }
 
-// The field fills the inside of the loop, so its border is the outer row on the
-// inside: the left field border when the loop turns left (counter-clockwise in the
-// track's x-z plane), the right one otherwise.
-int insideBorderRow(const CCourseTrack& track) {
-    std::vector<D3DXVECTOR3> centre;
-    centre.reserve(track.sampleCount());
-    for (int i = 0; i < track.sampleCount(); ++i) {
-        centre.push_back(track.centre(i));
-    }
-    return signedArea2(centre) >= 0 ? 0 : CCourseTrack::kRows - 1;
-}
-
 } // namespace
+
+std::string CEngineApp::fieldTextureName() const {
+    const bool fits =
+        !roadTexturePath.empty() && roadTexturePath.size() <= CCourseField::kMaxTextureName;
+    return fits ? roadTexturePath : kRoadTexture;
+}
 
 const std::string& CEngineApp::stripTexturePath(int strip) const {
     switch (strip) {
@@ -56,10 +49,11 @@ void CEngineApp::buildCourseMeshes(LCourse_t& course, StartHeading heading) {
     }
     if (course.track) {
         const CCourseTrack& track = *course.track;
-        const int borderRow = insideBorderRow(track);
         for (int j = 0; j < course.strips[0]->rows(); ++j) {
             const int sample = j * kSamplesPerStripRow;
-            const D3DXVECTOR3 border = toWorld(track.point(borderRow, sample));
+            // The left field border lies inside the loop (the track runs so that it
+            // does); the field reads it in the order the points were laid.
+            const D3DXVECTOR3 border = toWorld(track.point(0, track.trackIndex(sample)));
             course.field->addBorderSample(border.x, border.y, border.z);
             for (int k = 0; k < kStripCount; ++k) {
                 const D3DXVECTOR3 outer = toWorld(track.point(7 - k, sample));

@@ -24,7 +24,7 @@ HRESULT CEngineApp::createCourse(HTREEITEM item) {
     course.calculatedPoints = workingCalculated;
     course.calculatedSpline = makeCalculatedSpline(course.calculatedPoints);
     course.field = std::make_unique<CCourseField>();
-    course.field->setTextureName(kRoadTexture);
+    course.field->setTextureName(fieldTextureName());
     for (const auto& point : course.calculatedPoints) {
         course.field->addControlPoint(point.x, point.y, point.z);
     }

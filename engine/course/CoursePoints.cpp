@@ -5,6 +5,7 @@
 
 #include "course/CourseSpline.h"
 #include "course/CourseTrack.h"
+#include "course/FieldTriangulation.h"
 
 namespace {
 
@@ -64,12 +65,24 @@ HRESULT sampleCentreline(LCourse_t& course, PitchMode mode) {
     CCourseSpline& spline = *course.calculatedSpline;
     const int n = spline.sampleCount();
     const double scale = spline.scale();
-    auto track = std::make_unique<CCourseTrack>(n);
-    track->reserve(n);
+    std::vector<D3DXVECTOR3> samples;
+    samples.reserve(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         const auto p = spline.evaluate();
-        track->appendSample(static_cast<float>(p[0] * scale), static_cast<float>(p[1] * scale),
-                            static_cast<float>(-p[2] * scale));
+        samples.emplace_back(static_cast<float>(p[0] * scale), static_cast<float>(p[1] * scale),
+                             static_cast<float>(-p[2] * scale));
+    }
+    // The cross-section puts a narrow border on the left of the direction of travel and
+    // a 200-wide field on the right: meant to lie outside the loop. A loop that turns
+    // right would have that field inside it, folding over itself in every bend, so
+    // its samples go to the track the other way round.
+    const bool reversed = signedArea2(samples) < 0;
+    auto track = std::make_unique<CCourseTrack>(n);
+    track->reserve(n);
+    track->setLaidReversed(reversed);
+    for (int i = 0; i < n; ++i) {
+        const D3DXVECTOR3& p = samples[static_cast<std::size_t>(reversed ? n - 1 - i : i)];
+        track->appendSample(p.x, p.y, p.z);
     }
 
     // Spread each point's pitch linearly toward the next one (the last toward the
@@ -85,7 +98,7 @@ HRESULT sampleCentreline(LCourse_t& course, PitchMode mode) {
         for (int j = 0; j < steps; ++j) {
             const int sample = k * steps + j;
             if (sample < n) {
-                track->setPitch(sample, (p0 + j * (p1 - p0) / steps) / divisor);
+                track->setPitch(track->trackIndex(sample), (p0 + j * (p1 - p0) / steps) / divisor);
             }
         }
     }

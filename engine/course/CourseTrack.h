@@ -36,6 +36,14 @@ public:
     virtual ~CCourseTrack() = default;
 
     void reserve(int n) { m_samples.reserve(n > 0 ? static_cast<std::size_t>(n) : 0); }
+
+    // Whether the samples were appended in the reverse of the loop's laying order (see
+    // sampleCentreline); trackIndex maps a sample of the laying order to the track's.
+    void setLaidReversed(bool reversed) { m_laidReversed = reversed; }
+    bool laidReversed() const { return m_laidReversed; }
+    int trackIndex(int layingIndex) const {
+        return m_laidReversed ? wrap(m_n - 1 - layingIndex) : wrap(layingIndex);
+    }
     void appendSample(float x, float y, float z) { m_samples.emplace_back(x, y, z); }
     // Out-of-range indices are ignored.
     void setPitch(int i, float value);
@@ -80,6 +88,7 @@ private:
     int m_n;
     std::vector<D3DXVECTOR3> m_centre;
     int m_originIndex = kOriginIndex;
+    bool m_laidReversed = false;
     std::vector<D3DXVECTOR3> m_grid; // row * n + sample
     std::vector<D3DXVECTOR3> m_samples;
     std::vector<float> m_pitch;

@@ -53,3 +53,25 @@ void CCourseField::releaseDeviceObjects() {
         fan->releaseDeviceObjects();
     }
 }
+
+HRESULT CFieldFan::draw(IDirect3DDevice9* device) const {
+    if (!m_vertexBuffer || m_vertices.size() < 3) {
+        return E_FAIL;
+    }
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetTexture(0, m_texture.get());
+    device->SetFVF(kFvf);
+    device->SetStreamSource(0, m_vertexBuffer.get(), 0, sizeof(Vertex));
+    const HRESULT hr =
+        device->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, static_cast<UINT>(m_vertices.size() - 2));
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    return hr;
+}
+
+void CCourseField::draw(IDirect3DDevice9* device) const {
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    for (const auto& fan : m_fans) {
+        fan->draw(device);
+    }
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+}

@@ -123,3 +123,30 @@ HRESULT StripGrid::setTexture(const char* path) {
         D3DPOOL_MANAGED, D3DX_FILTER_TRIANGLE | D3DX_FILTER_MIRROR,
         D3DX_FILTER_TRIANGLE | D3DX_FILTER_MIRROR, 0, nullptr, nullptr, m_texture.put());
 }
+
+HRESULT StripGrid::draw() {
+    if (m_device == nullptr || !m_vertexBuffer || !m_indexBuffer) {
+        return E_FAIL;
+    }
+    IDirect3DDevice9* d = m_device;
+    d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    d->SetRenderState(D3DRS_LIGHTING, FALSE);
+    d->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    d->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
+    if (m_texture) {
+        d->SetTexture(0, m_texture.get());
+    }
+    d->SetFVF(kFvf);
+    d->SetStreamSource(0, m_vertexBuffer.get(), 0, sizeof(Vertex));
+    d->SetIndices(m_indexBuffer.get());
+    const HRESULT hr =
+        d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, static_cast<UINT>(m_vertices.size()), 0,
+                                static_cast<UINT>(m_indices.size() / 3));
+    d->SetRenderState(D3DRS_LIGHTING, TRUE);
+    return hr;
+}

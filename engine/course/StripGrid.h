@@ -40,6 +40,12 @@ public:
 
     // Loads the texture from path (full mip chain, A1R5G5B5); a null path fails.
     HRESULT setTexture(const char* path);
+    // Uses a texture loaded elsewhere (the sky chooses its own format).
+    void setTextureObject(ComPtr<IDirect3DTexture9> texture) { m_texture = std::move(texture); }
+
+    // Draws the grid as a textured triangle list, unlit, flat shaded, culling
+    // counter-clockwise triangles; lighting is switched back on afterwards.
+    HRESULT draw();
 
     int columns() const { return m_columns; }
     int rows() const { return m_rows; }

@@ -1,11 +1,20 @@
 // The frame's drawing, by tab: the course scene, the course editor or the preview.
+#include <cmath>
+
 #include "core/EngineApp.h"
+#include "course/CourseField.h"
+#include "course/StripGrid.h"
 
 namespace {
 
 constexpr D3DCOLOR kCourseSceneClear = 0x008888DD;
 constexpr D3DCOLOR kCourseEditorClear = 0x00444444;
 constexpr D3DCOLOR kPreviewClear = 0x00CCCCEE;
+constexpr float kPreviewHeight = 1000.0f;
+
+void clear(IDirect3DDevice9* device, D3DCOLOR colour) {
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, colour, 1.0f, 0);
+}
 
 } // namespace
 
@@ -27,29 +36,109 @@ HRESULT CEngineApp::render() {
 }
 
 HRESULT CEngineApp::renderCourseScene() {
-    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kCourseSceneClear, 1.0f, 0);
+    clear(device, kCourseSceneClear);
     if (currentCourse == nullptr) {
         return S_OK;
     }
     if (FAILED(device->BeginScene())) {
         return E_FAIL;
     }
+    if (sky) {
+        // The sky's projection stays in force for the rest of the frame.
+        sky->draw(device, cameraEye, material);
+    }
+
+    billboardFacing.x = -static_cast<float>(std::cos(M_PI * m_cAngle));
+    billboardFacing.z = -static_cast<float>(std::sin(M_PI * m_cAngle));
+    for (auto& placement : currentCourse->bitmapPlacements) {
+        placement.bitmap->setPosition(placement.drawX, placement.drawY, placement.drawZ);
+        placement.bitmap->face(billboardFacing.x, billboardFacing.y, billboardFacing.z);
+        placement.bitmap->draw();
+    }
+
+    device->SetMaterial(&material);
+    device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    device->SetRenderState(D3DRS_DITHERENABLE, TRUE);
+    if (currentCourse->stripsCreated) {
+        for (auto& strip : currentCourse->strips) {
+            device->SetTransform(D3DTS_WORLD, &identityWorld);
+            strip->draw();
+        }
+        if (currentCourse->field) {
+            currentCourse->field->draw(device);
+        }
+    }
+
+    for (auto& placement : currentCourse->xfilePlacements) {
+        if (!placement.mesh || !placement.body) {
+            continue;
+        }
+        device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
+        device->SetTransform(D3DTS_WORLD, &placement.body->world);
+        placement.mesh->render(device, true, true);
+    }
+
+    if (tab == TAB_PLAY) {
+        drawPlayTimer();
+    } else {
+        drawPlaceText();
+    }
     return device->EndScene();
 }
 
 HRESULT CEngineApp::renderCourseEditor() {
-    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kCourseEditorClear, 1.0f, 0);
+    clear(device, kCourseEditorClear);
     if (FAILED(device->BeginScene())) {
         return E_FAIL;
     }
     device->SetMaterial(&material);
+    const auto drawDots = [](DotSprite* dot, const std::list<LPoint_t>& points) {
+        for (const auto& point : points) {
+            dot->setPosition(point.x, point.y);
+            dot->draw();
+        }
+    };
+    if (dotBlue && dotGreen) {
+        if (currentCourse == nullptr) {
+            drawDots(dotGreen.get(), workingDotted);
+        } else {
+            drawDots(dotBlue.get(), currentCourse->dottedTrace);
+            drawDots(dotGreen.get(), currentCourse->dottedPoints);
+        }
+    }
+    drawPlaceText();
     return device->EndScene();
 }
 
 HRESULT CEngineApp::renderPreview() {
-    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kPreviewClear, 1.0f, 0);
+    D3DXMATRIX rotateX;
+    D3DXMATRIX rotateY;
+    D3DXMatrixRotationX(&rotateX, previewRotX);
+    D3DXMatrixRotationY(&rotateY, previewRotY);
+    const D3DXMATRIX rotation = rotateX * rotateY;
+    diagVector.x = previewRotY;
+    clear(device, kPreviewClear);
     if (FAILED(device->BeginScene())) {
         return E_FAIL;
     }
+    device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    cameraEye = D3DXVECTOR3(0, 0, 20.0f);
+    if (currentXfile != nullptr && currentXfile->mesh) {
+        // Far enough back to see the whole mesh.
+        D3DXMATRIX view;
+        D3DXMatrixTranslation(&view, 0, 0, 3 * currentXfile->radius);
+        device->SetTransform(D3DTS_VIEW, &view);
+        device->SetTransform(D3DTS_WORLD, &rotation);
+        currentXfile->mesh->render(device, true, true);
+    }
+    for (auto& entry : bitmapLibrary) {
+        if (&entry == currentBitmap && entry.bitmap) {
+            entry.bitmap->setPosition(0, kPreviewHeight, 0);
+            entry.bitmap->draw();
+        }
+    }
+    drawPreviewText();
     return device->EndScene();
 }

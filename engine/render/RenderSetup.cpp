@@ -51,3 +51,19 @@ void CEngineApp::setUpRenderState() {
     device->LightEnable(0, TRUE);
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
 }
+
+HRESULT CEngineApp::createFonts() {
+    // "Arial" bold, antialiased; creation stops at the first failure.
+    const auto make = [this](INT height, ComPtr<ID3DXFont>* font) {
+        return D3DXCreateFontA(device, height, 0, FW_BOLD, 1, FALSE, 0, OUT_DEFAULT_PRECIS,
+                               ANTIALIASED_QUALITY, 0, "Arial", font->put());
+    };
+    HRESULT hr = make(20, &fontLarge);
+    if (SUCCEEDED(hr)) {
+        hr = make(9, &fontSmall);
+    }
+    if (SUCCEEDED(hr)) {
+        hr = make(32, &fontTimer);
+    }
+    return hr;
+}

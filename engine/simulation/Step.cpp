@@ -27,9 +27,16 @@ HRESULT CEngineApp::frameMove() {
             placement.body->world = placement.body->composeWorld();
         }
     }
+    // The surface grid is checked against the strips here, after the pick (which may
+    // have edited the course) and right before the only queries that use it.
+    // Five footprint samples per body.
+    const std::size_t queries = 5 * currentCourse->xfilePlacements.size();
+    m_surfaceIndexInUse = currentCourse->stripsCreated && queries > 0 &&
+                          m_surfaceIndex.sync(currentCourse->strips, queries);
     for (auto& placement : currentCourse->xfilePlacements) {
         followSurfaceAndBounce(placement);
     }
+    m_surfaceIndexInUse = false;
     return S_OK;
 }
 
@@ -83,6 +90,18 @@ void CEngineApp::playStep() {
             placement.body->step();
         }
     }
+    if (pairSearch == PairSearch::AllPairs) {
+        testAllPairs();
+    } else {
+        testNearPairs();
+    }
+    for (const auto& placement : placements) {
+        playMovementSound(placement);
+    }
+}
+
+void CEngineApp::testAllPairs() {
+    auto& placements = currentCourse->xfilePlacements;
     for (auto i = placements.begin(); i != placements.end(); ++i) {
         for (auto j = i; j != placements.end(); ++j) {
             if (i->id != j->id && i->body && j->body && testPair(*i, *j) == S_OK) {
@@ -90,8 +109,35 @@ void CEngineApp::playStep() {
             }
         }
     }
-    for (const auto& placement : placements) {
-        playMovementSound(placement);
+}
+
+// The responses write stepPosition, speed, direction, contact normal and motion state,
+// never position or radius, so whether two bodies touch is settled before the loop
+// starts. The broad phase finds every pair that may touch; those are then tested in
+// the order of the full loop (i in list order, then the j after it in list order), so
+// each response sees exactly the speeds and directions that it would see there.
+void CEngineApp::testNearPairs() {
+    m_pairOrder.clear();
+    m_pairSpheres.clear();
+    for (auto& placement : currentCourse->xfilePlacements) {
+        if (placement.body) {
+            const CSceneObject& body = *placement.body;
+            m_pairOrder.push_back(&placement);
+            m_pairSpheres.push_back(
+                {body.position.x, body.position.y, body.position.z, body.radius});
+        }
+    }
+    m_broadPhase.build(m_pairSpheres);
+    const int n = static_cast<int>(m_pairOrder.size());
+    for (int i = 0; i < n; ++i) {
+        XfilePlacement& first = *m_pairOrder[i];
+        m_broadPhase.candidatesAfter(i, &m_pairCandidates);
+        for (const int j : m_pairCandidates) {
+            XfilePlacement& second = *m_pairOrder[j];
+            if (first.id != second.id && testPair(first, second) == S_OK) {
+                playCollisionSound(first, second);
+            }
+        }
     }
 }
 

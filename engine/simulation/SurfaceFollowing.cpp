@@ -27,8 +27,13 @@ bool CEngineApp::querySurface(float x, float z, float halfHeight, int startRow, 
     }
     for (int nudge = 0; nudge <= kMaxNudges; ++nudge) {
         const float offset = kNudge * static_cast<float>(nudge);
-        if (findSurface(currentCourse->strips, x + offset, z + offset, -halfHeight, halfHeight,
-                        startRow, firstStrip, hit)) {
+        const bool found =
+            m_surfaceIndexInUse
+                ? m_surfaceIndex.find(currentCourse->strips, x + offset, z + offset, -halfHeight,
+                                      halfHeight, startRow, firstStrip, hit)
+                : findSurface(currentCourse->strips, x + offset, z + offset, -halfHeight,
+                              halfHeight, startRow, firstStrip, hit);
+        if (found) {
             return true;
         }
     }

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "course/Course.h"
 #include "d3dx9/d3dx9math.h"
@@ -35,3 +38,60 @@ bool findSurface(const Strips& strips, float x, float z, float yLow, float yHigh
 // Slow; it is the reference the hinted search is checked against.
 bool findSurfaceByScan(const Strips& strips, float x, float z, float yLow, float yHigh,
                        SurfaceHit* hit);
+
+// A grid over the ground plane that lists, for each cell, the strip triangles lying
+// within a small margin of it. A vertical segment can only cross a triangle whose
+// ground-plane outline holds the segment's (x, z), up to the rounding of the exact
+// test (well below a hundredth of a unit on any course), so find() runs the exact
+// test on the few listed triangles near (x, z), in the order of findSurface, and gives
+// the same hit as findSurface from the same hints.
+//
+// It is valid for the strip positions it was built from. sync() compares them with
+// the strips' current positions. Building costs about as much as a few hundred plain
+// searches, so new positions are indexed at once only when that many queries are to
+// come; otherwise only once they have stayed the same from one call to the next, so
+// that a course edited frame after frame with a few bodies on it is not indexed anew
+// every frame.
+class SurfaceIndex {
+public:
+    static constexpr std::size_t kQueriesWorthABuild = 400;
+
+    // Brings the index up to date with the strips before about `queries` searches;
+    // true when find() may be used.
+    bool sync(const Strips& strips, std::size_t queries);
+    bool ready() const { return m_ready; }
+
+    // The result of findSurface(strips, ...) for the strips the index was built from,
+    // which must be yLow < yHigh, a segment parallel to y.
+    bool find(const Strips& strips, float x, float z, float yLow, float yHigh, int startRow,
+              int firstStrip, SurfaceHit* hit) const;
+
+    // Triangles listed in the cell of (x, z); for measurements and tests.
+    std::size_t listedNear(float x, float z) const;
+
+private:
+    // Inside (within the margin) when nx * x + nz * z <= c for all three edges; edges
+    // of a triangle without a usable outline are left open (n = 0, c = +inf).
+    struct Outline {
+        float minX, minZ, maxX, maxZ;
+        float nx[3], nz[3], c[3];
+    };
+
+    void build(const Strips& strips);
+    bool cellOf(float x, float z, std::size_t* cell) const;
+
+    bool m_ready = false;
+    int m_columns = 0;
+    int m_rows = 0;
+    std::vector<float> m_positions; // x, y, z of every strip vertex, strip by strip
+    std::vector<Outline> m_outlines; // by triangle id
+    double m_originX = 0;
+    double m_originZ = 0;
+    double m_cell = 1;
+    int m_cellsX = 0;
+    int m_cellsZ = 0;
+    // Beyond this box the index does not answer and find() searches like findSurface.
+    double m_farMinX = 0, m_farMinZ = 0, m_farMaxX = 0, m_farMaxZ = 0;
+    std::vector<std::uint32_t> m_cellStart;
+    std::vector<std::uint32_t> m_entries; // triangle ids, ascending within a cell
+};

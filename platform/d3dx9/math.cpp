@@ -30,9 +30,9 @@ D3DXVECTOR3& D3DXVECTOR3::operator/=(float s) {
     return *this;
 }
 
-D3DXMATRIX::D3DXMATRIX(float a11, float a12, float a13, float a14, float a21, float a22,
-                       float a23, float a24, float a31, float a32, float a33, float a34,
-                       float a41, float a42, float a43, float a44)
+D3DXMATRIX::D3DXMATRIX(float a11, float a12, float a13, float a14, float a21, float a22, float a23,
+                       float a24, float a31, float a32, float a33, float a34, float a41, float a42,
+                       float a43, float a44)
     : D3DMATRIX{} {
     const float values[16] = {a11, a12, a13, a14, a21, a22, a23, a24,
                               a31, a32, a33, a34, a41, a42, a43, a44};
@@ -107,8 +107,8 @@ D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, float* determinant, const D3DXMAT
              a[8] * a[3] * a[13] - a[12] * a[1] * a[11] + a[12] * a[3] * a[9];
     inv[13] = a[0] * a[9] * a[14] - a[0] * a[10] * a[13] - a[8] * a[1] * a[14] +
               a[8] * a[2] * a[13] + a[12] * a[1] * a[10] - a[12] * a[2] * a[9];
-    inv[2] = a[1] * a[6] * a[15] - a[1] * a[7] * a[14] - a[5] * a[2] * a[15] +
-             a[5] * a[3] * a[14] + a[13] * a[2] * a[7] - a[13] * a[3] * a[6];
+    inv[2] = a[1] * a[6] * a[15] - a[1] * a[7] * a[14] - a[5] * a[2] * a[15] + a[5] * a[3] * a[14] +
+             a[13] * a[2] * a[7] - a[13] * a[3] * a[6];
     inv[6] = -a[0] * a[6] * a[15] + a[0] * a[7] * a[14] + a[4] * a[2] * a[15] -
              a[4] * a[3] * a[14] - a[12] * a[2] * a[7] + a[12] * a[3] * a[6];
     inv[10] = a[0] * a[5] * a[15] - a[0] * a[7] * a[13] - a[4] * a[1] * a[15] +
@@ -117,12 +117,12 @@ D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, float* determinant, const D3DXMAT
               a[4] * a[2] * a[13] - a[12] * a[1] * a[6] + a[12] * a[2] * a[5];
     inv[3] = -a[1] * a[6] * a[11] + a[1] * a[7] * a[10] + a[5] * a[2] * a[11] -
              a[5] * a[3] * a[10] - a[9] * a[2] * a[7] + a[9] * a[3] * a[6];
-    inv[7] = a[0] * a[6] * a[11] - a[0] * a[7] * a[10] - a[4] * a[2] * a[11] +
-             a[4] * a[3] * a[10] + a[8] * a[2] * a[7] - a[8] * a[3] * a[6];
-    inv[11] = -a[0] * a[5] * a[11] + a[0] * a[7] * a[9] + a[4] * a[1] * a[11] -
-              a[4] * a[3] * a[9] - a[8] * a[1] * a[7] + a[8] * a[3] * a[5];
-    inv[15] = a[0] * a[5] * a[10] - a[0] * a[6] * a[9] - a[4] * a[1] * a[10] +
-              a[4] * a[2] * a[9] + a[8] * a[1] * a[6] - a[8] * a[2] * a[5];
+    inv[7] = a[0] * a[6] * a[11] - a[0] * a[7] * a[10] - a[4] * a[2] * a[11] + a[4] * a[3] * a[10] +
+             a[8] * a[2] * a[7] - a[8] * a[3] * a[6];
+    inv[11] = -a[0] * a[5] * a[11] + a[0] * a[7] * a[9] + a[4] * a[1] * a[11] - a[4] * a[3] * a[9] -
+              a[8] * a[1] * a[7] + a[8] * a[3] * a[5];
+    inv[15] = a[0] * a[5] * a[10] - a[0] * a[6] * a[9] - a[4] * a[1] * a[10] + a[4] * a[2] * a[9] +
+              a[8] * a[1] * a[6] - a[8] * a[2] * a[5];
 
     const double det = a[0] * inv[0] + a[1] * inv[4] + a[2] * inv[8] + a[3] * inv[12];
     if (determinant != nullptr) {
@@ -194,8 +194,8 @@ D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3
     D3DXVec3Normalize(&xAxis, &xAxis);
     D3DXVECTOR3 yAxis;
     D3DXVec3Cross(&yAxis, &zAxis, &xAxis);
-    *out = D3DXMATRIX(xAxis.x, yAxis.x, zAxis.x, 0, xAxis.y, yAxis.y, zAxis.y, 0, xAxis.z,
-                      yAxis.z, zAxis.z, 0, -D3DXVec3Dot(&xAxis, eye), -D3DXVec3Dot(&yAxis, eye),
+    *out = D3DXMATRIX(xAxis.x, yAxis.x, zAxis.x, 0, xAxis.y, yAxis.y, zAxis.y, 0, xAxis.z, yAxis.z,
+                      zAxis.z, 0, -D3DXVec3Dot(&xAxis, eye), -D3DXVec3Dot(&yAxis, eye),
                       -D3DXVec3Dot(&zAxis, eye), 1);
     return out;
 }
@@ -217,9 +217,13 @@ D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* out, float left, float right,
     return out;
 }
 
-float D3DXVec3Length(const D3DXVECTOR3* v) { return std::sqrt(D3DXVec3LengthSq(v)); }
+float D3DXVec3Length(const D3DXVECTOR3* v) {
+    return std::sqrt(D3DXVec3LengthSq(v));
+}
 
-float D3DXVec3LengthSq(const D3DXVECTOR3* v) { return v->x * v->x + v->y * v->y + v->z * v->z; }
+float D3DXVec3LengthSq(const D3DXVECTOR3* v) {
+    return v->x * v->x + v->y * v->y + v->z * v->z;
+}
 
 float D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
     return a->x * b->x + a->y * b->y + a->z * b->z;
@@ -247,19 +251,46 @@ D3DXVECTOR4* D3DXVec3Transform(D3DXVECTOR4* out, const D3DXVECTOR3* v, const D3D
     return out;
 }
 
-D3DXVECTOR3* D3DXVec3TransformCoord(D3DXVECTOR3* out, const D3DXVECTOR3* v,
-                                    const D3DXMATRIX* m) {
+D3DXVECTOR3* D3DXVec3TransformCoord(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DXMATRIX* m) {
     D3DXVECTOR4 h;
     D3DXVec3Transform(&h, v, m);
     *out = h.w == 0.0f ? D3DXVECTOR3(h.x, h.y, h.z) : D3DXVECTOR3(h.x / h.w, h.y / h.w, h.z / h.w);
     return out;
 }
 
-D3DXVECTOR3* D3DXVec3TransformNormal(D3DXVECTOR3* out, const D3DXVECTOR3* v,
-                                     const D3DXMATRIX* m) {
+D3DXVECTOR3* D3DXVec3TransformNormal(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DXMATRIX* m) {
     const D3DXVECTOR3 result(v->x * m->_11 + v->y * m->_21 + v->z * m->_31,
                              v->x * m->_12 + v->y * m->_22 + v->z * m->_32,
                              v->x * m->_13 + v->y * m->_23 + v->z * m->_33);
     *out = result;
+    return out;
+}
+
+D3DXMATRIX* D3DXMatrixTransformation2D(D3DXMATRIX* out, const D3DXVECTOR2* scalingCentre,
+                                       float scalingRotation, const D3DXVECTOR2* scaling,
+                                       const D3DXVECTOR2* rotationCentre, float rotation,
+                                       const D3DXVECTOR2* translation) {
+    D3DXMATRIX m;
+    D3DXMatrixIdentity(&m);
+    D3DXMATRIX step;
+    const float scx = scalingCentre != nullptr ? scalingCentre->x : 0.0f;
+    const float scy = scalingCentre != nullptr ? scalingCentre->y : 0.0f;
+    if (scaling != nullptr) {
+        // Into the scaling frame, scale, and back out of it.
+        m = *D3DXMatrixTranslation(&step, -scx, -scy, 0) *
+            *D3DXMatrixRotationZ(&step, -scalingRotation);
+        m = m * *D3DXMatrixScaling(&step, scaling->x, scaling->y, 1);
+        m = m * *D3DXMatrixRotationZ(&step, scalingRotation) *
+            *D3DXMatrixTranslation(&step, scx, scy, 0);
+    }
+    const float rcx = rotationCentre != nullptr ? rotationCentre->x : 0.0f;
+    const float rcy = rotationCentre != nullptr ? rotationCentre->y : 0.0f;
+    m = m * *D3DXMatrixTranslation(&step, -rcx, -rcy, 0);
+    m = m * *D3DXMatrixRotationZ(&step, rotation);
+    m = m * *D3DXMatrixTranslation(&step, rcx, rcy, 0);
+    if (translation != nullptr) {
+        m = m * *D3DXMatrixTranslation(&step, translation->x, translation->y, 0);
+    }
+    *out = m;
     return out;
 }

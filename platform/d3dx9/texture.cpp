@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,12 +24,97 @@ struct StbFree {
     void operator()(stbi_uc* p) const { stbi_image_free(p); }
 };
 
+// Pictures are read whole into memory and checked before the decoder sees them. Larger
+// files, and pictures larger than any texture a device makes, are refused unread.
+constexpr std::uintmax_t kLargestFile = 256u << 20;
+constexpr int kLargestSide = 16384;
+constexpr long long kMostPixels = 8192LL * 8192;
+
+bool readWhole(const char* file, std::vector<stbi_uc>* out) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) {
+        return false;
+    }
+    const std::uintmax_t size = std::filesystem::file_size(file, error);
+    if (error || size == 0 || size > kLargestFile) {
+        return false;
+    }
+    std::ifstream in(file, std::ios::binary);
+    out->resize(static_cast<std::size_t>(size));
+    return in && in.read(reinterpret_cast<char*>(out->data()), static_cast<std::streamsize>(size));
+}
+
+bool startsWith(const std::vector<stbi_uc>& bytes, std::initializer_list<stbi_uc> prefix) {
+    return bytes.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), bytes.begin());
+}
+
+// The decoder builds a JPEG Huffman table of at most 256 codes in fixed arrays without
+// checking the counts the file gives, so a table that claims more writes past them.
+// Every byte pair that could start a table segment (FF C4) is read the way the decoder
+// would read it, and a picture with any table of more than 256 codes is refused.
+bool jpegHuffmanTablesFit(const std::vector<stbi_uc>& bytes) {
+    const std::size_t size = bytes.size();
+    const auto at = [&](std::size_t i) -> unsigned { return i < size ? bytes[i] : 0u; };
+    for (std::size_t p = 0; p + 1 < size; ++p) {
+        if (bytes[p] != 0xFF || bytes[p + 1] != 0xC4) {
+            continue;
+        }
+        long remaining = static_cast<long>(at(p + 2) << 8 | at(p + 3)) - 2;
+        std::size_t table = p + 4;
+        while (remaining > 0 && table < size) {
+            const unsigned kind = at(table);
+            if ((kind >> 4) > 1 || (kind & 15) > 3) {
+                break; // the decoder refuses the segment here
+            }
+            unsigned codes = 0;
+            for (std::size_t i = 1; i <= 16; ++i) {
+                codes += at(table + i);
+            }
+            if (codes > 256) {
+                return false;
+            }
+            remaining -= 17 + static_cast<long>(codes);
+            table += 17 + codes;
+        }
+    }
+    return true;
+}
+
+// Only the kinds of picture the program uses (BMP, PNG, JPEG) reach the decoder, so its
+// other readers are never exposed to what a file holds.
+bool acceptable(const std::vector<stbi_uc>& bytes) {
+    if (startsWith(bytes, {'B', 'M'}) ||
+        startsWith(bytes, {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'})) {
+        return true;
+    }
+    return startsWith(bytes, {0xFF, 0xD8, 0xFF}) && jpegHuffmanTablesFit(bytes);
+}
+
+bool sizeFits(int width, int height) {
+    return width > 0 && height > 0 && width <= kLargestSide && height <= kLargestSide &&
+           static_cast<long long>(width) * height <= kMostPixels;
+}
+
+// The picture's size and channel count without decoding it; false for a file that will
+// not be decoded either.
+bool probe(const std::vector<stbi_uc>& bytes, int* width, int* height, int* channels) {
+    return acceptable(bytes) &&
+           stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), width, height,
+                                 channels) != 0 &&
+           sizeFits(*width, *height);
+}
+
 bool decode(const char* file, Pixels* out) {
+    std::vector<stbi_uc> bytes;
     int w = 0;
     int h = 0;
     int channels = 0;
-    std::unique_ptr<stbi_uc, StbFree> data(stbi_load(file, &w, &h, &channels, 4));
-    if (!data || w <= 0 || h <= 0) {
+    if (!readWhole(file, &bytes) || !probe(bytes, &w, &h, &channels)) {
+        return false;
+    }
+    std::unique_ptr<stbi_uc, StbFree> data(
+        stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels, 4));
+    if (!data || !sizeFits(w, h)) {
         return false;
     }
     out->width = w;
@@ -205,10 +293,11 @@ HRESULT D3DXGetImageInfoFromFileA(const char* file, D3DXIMAGE_INFO* info) {
     if (file == nullptr || info == nullptr) {
         return D3DERR_INVALIDCALL;
     }
+    std::vector<stbi_uc> bytes;
     int w = 0;
     int h = 0;
     int channels = 0;
-    if (stbi_info(file, &w, &h, &channels) == 0) {
+    if (!readWhole(file, &bytes) || !probe(bytes, &w, &h, &channels)) {
         return D3DERR_INVALIDCALL;
     }
     *info = D3DXIMAGE_INFO{static_cast<UINT>(w),

@@ -132,6 +132,13 @@ Image paintRoad() {
             float grey = 0.30f + 0.16f * (n - 0.5f);
             const bool line = std::abs(x - 63.5f) < 2.0f && (y / 32) % 2 == 0;
             const bool border = x < 3 || x > 124;
+            // The inner field is drawn with this picture but without texture
+            // coordinates, so it takes the colour at the picture's corner: grass.
+            const bool corner = (x == 0 || x == 127) && (y == 0 || y == 127);
+            if (corner) {
+                image.set(x, y, 0.24f, 0.52f, 0.17f);
+                continue;
+            }
             if (line || border) {
                 grey = 0.92f;
             }

@@ -74,6 +74,14 @@ D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, float fovY, float aspect
 D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* out, float left, float right, float bottom,
                                        float top, float zNear, float zFar);
 
+// Scaling about scalingCentre (turned by scalingRotation), then rotation by rotation
+// about rotationCentre, then translation, all in the x-y plane. Null arguments mean
+// the identity of their step.
+D3DXMATRIX* D3DXMatrixTransformation2D(D3DXMATRIX* out, const D3DXVECTOR2* scalingCentre,
+                                       float scalingRotation, const D3DXVECTOR2* scaling,
+                                       const D3DXVECTOR2* rotationCentre, float rotation,
+                                       const D3DXVECTOR2* translation);
+
 float D3DXVec3Length(const D3DXVECTOR3* v);
 float D3DXVec3LengthSq(const D3DXVECTOR3* v);
 float D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b);

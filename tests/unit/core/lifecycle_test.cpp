@@ -79,10 +79,18 @@ TEST_F(EngineDevice, InitReadsTheBackBufferAndSetsDepthStates) {
     EXPECT_FALSE(fresh.buildPending);
     EXPECT_EQ(fresh.backBufferDesc.Width, kWidth);
     EXPECT_EQ(fresh.backBufferDesc.Height, kHeight);
+    // The dots' and the sky's pictures are made first, the depth states last.
+    const std::vector<std::string> log = device->log();
+    ASSERT_GE(log.size(), 3u);
+    const std::vector<std::string> last(log.end() - 3, log.end());
     const std::vector<std::string> expected = {"SetRenderState(D3DRS_DITHERENABLE, 1)",
                                                "SetRenderState(D3DRS_ZENABLE, 1)",
                                                "SetRenderState(D3DRS_ZWRITEENABLE, 1)"};
-    EXPECT_EQ(device->log(), expected);
+    EXPECT_EQ(last, expected);
+    EXPECT_EQ(device->count("CreateTexture"), 3u); // two dots and the sky
+    ASSERT_NE(fresh.sky, nullptr);
+    EXPECT_NE(fresh.sky->grid().texture(), nullptr);
+    EXPECT_NE(fresh.dotGreen->texture(), nullptr);
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
     EXPECT_EQ(fresh.roadTexturePath, std::string(cwd) + "/./data/road.bmp");
@@ -139,7 +147,8 @@ TEST_F(EngineDevice, RecreatingTheDeviceKeepsTheSceneAndRemakesItsGeometry) {
     }
     EXPECT_EQ(course.field->fans().size(), fans);
     EXPECT_NE(course.field->fans()[0]->vertexBuffer(), nullptr);
-    EXPECT_EQ(second->count("CreateVertexBuffer"), kStripCount + fans);
+    // The sky's grid, the seven strips and every fan.
+    EXPECT_EQ(second->count("CreateVertexBuffer"), 1 + kStripCount + fans);
 }
 
 class TabSwitch : public EngineFixture {

@@ -75,10 +75,11 @@ TEST_F(Picking, EditingAPointOfTheCourseRebuildsItBanked) {
     EXPECT_FALSE(course.dottedPoints.front().selected);
     ASSERT_NE(course.track.get(), before);
     // The first point's pitch -20 / 360 banks its section by 10 sin(-pi/18) each way.
-    EXPECT_FLOAT_EQ(course.track->pitch(0), -20.0f / 360.0f);
+    const int first = course.track->trackIndex(0);
+    EXPECT_FLOAT_EQ(course.track->pitch(first), -20.0f / 360.0f);
     const float lift = 10.0f * std::sin(static_cast<float>(M_PI) * -20.0f / 360.0f);
     EXPECT_NEAR(lift, -1.74f, 0.01f);
-    EXPECT_NEAR(course.track->point(4, 0).y - course.track->point(3, 0).y, 2 * lift, 1e-3f);
+    EXPECT_NEAR(course.track->point(4, first).y - course.track->point(3, first).y, 2 * lift, 1e-3f);
 }
 
 TEST_F(Picking, ClicksOutsideTheViewLayNoPoint) {

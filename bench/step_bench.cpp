@@ -1,0 +1,163 @@
+// The engine's per-frame work and course building, at the sizes where their cost grows.
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <vector>
+
+#include "BenchScene.h"
+#include "course/StripGrid.h"
+#include "simulation/SurfaceQuery.h"
+
+namespace {
+
+// Six clicked points 30 view units from the centre: about 5,000 samples, a loop some
+// 4,700 units round whose 40-wide road holds 10,000 bodies of radius 1.
+constexpr int kCoursePoints = 6;
+constexpr float kCourseRadius = 30.0f;
+// Neighbours start 2.4 apart (radius 1 each), so the pack keeps colliding.
+constexpr float kBodySpacing = 2.4f;
+
+// The frame step in play mode with n bodies rolling over the road. Both pair searches
+// run the same frames of the same scene.
+void frameStep(benchmark::State& state, PairSearch search) {
+    bench::Engine engine;
+    engine.createLoopCourse(kCoursePoints, kCourseRadius);
+    const int n = static_cast<int>(state.range(0));
+    bench::scatterBodies(*engine.app, n, kBodySpacing, 1234);
+    engine.app->selectTab(TAB_PLAY);
+    engine.app->pairSearch = search;
+    engine.app->frameMove(); // builds what the step keeps between frames
+    for (auto _ : state) {
+        engine.app->frameMove();
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+    state.counters["samples"] = engine.app->currentCourse->track->sampleCount();
+}
+
+void BM_FrameStepAllPairs(benchmark::State& state) {
+    frameStep(state, PairSearch::AllPairs);
+}
+void BM_FrameStepGrid(benchmark::State& state) {
+    frameStep(state, PairSearch::Grid);
+}
+// Fixed frame counts keep both searches on the same frames of the scene.
+BENCHMARK(BM_FrameStepAllPairs)->Arg(100)->Iterations(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FrameStepAllPairs)->Arg(1000)->Iterations(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FrameStepAllPairs)->Arg(10000)->Iterations(20)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FrameStepGrid)->Arg(100)->Iterations(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FrameStepGrid)->Arg(1000)->Iterations(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FrameStepGrid)->Arg(10000)->Iterations(20)->Unit(benchmark::kMicrosecond);
+
+// Points over the whole cross-section of the loop (road, edges, banks), each with the
+// row where it was found as its hint, as a body has from its previous frame.
+struct QueryPoints {
+    std::vector<D3DXVECTOR3> points;
+    std::vector<int> hints;
+};
+
+QueryPoints queryPoints(const LCourse_t& course, int count) {
+    QueryPoints q;
+    std::mt19937 random(99);
+    std::uniform_int_distribution<int> sample(0, course.track->sampleCount() - 1);
+    std::uniform_real_distribution<float> offset(-26.0f, 26.0f);
+    while (static_cast<int>(q.points.size()) < count) {
+        D3DXVECTOR3 centre;
+        D3DXVECTOR3 across;
+        bench::roadFrame(course, sample(random), &centre, &across);
+        const D3DXVECTOR3 p = centre + across * offset(random);
+        SurfaceHit hit;
+        if (findSurfaceByScan(course.strips, p.x, p.z, -1000, 1000, &hit)) {
+            q.points.push_back(p);
+            q.hints.push_back(hit.row);
+        }
+    }
+    return q;
+}
+
+void BM_SurfaceQueryHinted(benchmark::State& state) {
+    bench::Engine engine;
+    const LCourse_t& course = engine.createLoopCourse(kCoursePoints, kCourseRadius);
+    const QueryPoints q = queryPoints(course, 1024);
+    std::size_t k = 0;
+    for (auto _ : state) {
+        SurfaceHit hit;
+        benchmark::DoNotOptimize(
+            findSurface(course.strips, q.points[k].x, q.points[k].z, -1000, 1000, q.hints[k], 0, &hit));
+        k = (k + 1) % q.points.size();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SurfaceQueryHinted);
+
+void BM_SurfaceQueryScan(benchmark::State& state) {
+    bench::Engine engine;
+    const LCourse_t& course = engine.createLoopCourse(kCoursePoints, kCourseRadius);
+    const QueryPoints q = queryPoints(course, 1024);
+    std::size_t k = 0;
+    for (auto _ : state) {
+        SurfaceHit hit;
+        benchmark::DoNotOptimize(
+            findSurfaceByScan(course.strips, q.points[k].x, q.points[k].z, -1000, 1000, &hit));
+        k = (k + 1) % q.points.size();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SurfaceQueryScan);
+
+// The hinted search through the surface grid that the frame's surface following uses.
+void BM_SurfaceQueryIndexed(benchmark::State& state) {
+    bench::Engine engine;
+    const LCourse_t& course = engine.createLoopCourse(kCoursePoints, kCourseRadius);
+    const QueryPoints q = queryPoints(course, 1024);
+    SurfaceIndex index;
+    index.sync(course.strips, SurfaceIndex::kQueriesWorthABuild);
+    std::size_t k = 0;
+    for (auto _ : state) {
+        SurfaceHit hit;
+        benchmark::DoNotOptimize(index.find(course.strips, q.points[k].x, q.points[k].z, -1000,
+                                            1000, q.hints[k], 0, &hit));
+        k = (k + 1) % q.points.size();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SurfaceQueryIndexed);
+
+// Building the surface grid of a 5,000-sample course (once per course shape).
+void BM_SurfaceIndexBuild(benchmark::State& state) {
+    bench::Engine engine;
+    const LCourse_t& course = engine.createLoopCourse(kCoursePoints, kCourseRadius);
+    for (auto _ : state) {
+        SurfaceIndex index;
+        benchmark::DoNotOptimize(index.sync(course.strips, SurfaceIndex::kQueriesWorthABuild));
+    }
+}
+BENCHMARK(BM_SurfaceIndexBuild)->Unit(benchmark::kMillisecond);
+
+// The whole creation of a course from the clicked points: spline, track, strips, field.
+void BM_CreateCourse(benchmark::State& state) {
+    bench::Engine engine;
+    engine.layLoop(kCoursePoints, kCourseRadius);
+    for (auto _ : state) {
+        engine.app->createCourse(reinterpret_cast<HTREEITEM>(static_cast<std::uintptr_t>(0x2000)));
+        state.PauseTiming();
+        engine.app->currentCourse = nullptr;
+        engine.app->courses.clear();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_CreateCourse)->Unit(benchmark::kMillisecond);
+
+void BM_RegenerateCourse(benchmark::State& state) {
+    bench::Engine engine;
+    engine.createLoopCourse(kCoursePoints, kCourseRadius);
+    for (auto _ : state) {
+        engine.app->regenerateCurrentCourse();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_RegenerateCourse)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

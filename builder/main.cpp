@@ -1,0 +1,154 @@
+// TumblewayBuilder: the course builder and simulator window.
+//
+//   TumblewayBuilder [--screenshot out.png] [--quit-after seconds] [files...]
+//
+// Files given on the command line are opened at start, in order, as if chosen in the
+// open dialog. The program needs the engine's fixed textures under ./data: it runs
+// from the folder it is started in when that folder has data/, else from the project
+// (or installation) folder that holds the executable's data.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QSurfaceFormat>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "host/RenderHost.h"
+#include "shell/AppForm.h"
+#include "shell/FileCommands.h"
+#include "shell/MainWindow.h"
+
+namespace {
+
+constexpr int kScreenshotFrames = 10;
+
+bool hasData(const QString& folder) {
+    return QFileInfo::exists(folder + QStringLiteral("/data/road.bmp"));
+}
+
+// The folder to run from: the current one if it has data/, else the folder beside
+// the executable that does (build/bin -> the project root, bin -> share/tumbleway).
+QString startDirectory() {
+    if (hasData(QDir::currentPath())) {
+        return QDir::currentPath();
+    }
+    const QDir exe(QCoreApplication::applicationDirPath());
+    for (const QString& candidate : {exe.absoluteFilePath(QStringLiteral("../..")),
+                                     exe.absoluteFilePath(QStringLiteral("..")),
+                                     exe.absoluteFilePath(QStringLiteral("../share/tumbleway"))}) {
+        if (hasData(candidate)) {
+            return QDir(candidate).canonicalPath();
+        }
+    }
+    return QDir::currentPath();
+}
+
+// Starts the program again on Mesa's software rasterizer, in place of this process.
+void restartInSoftware(char** argv) {
+    qputenv("LIBGL_ALWAYS_SOFTWARE", "1");
+    std::vector<char> self(4096);
+    const ssize_t length = readlink("/proc/self/exe", self.data(), self.size() - 1);
+    if (length > 0) {
+        self[static_cast<std::size_t>(length)] = '\0';
+        execv(self.data(), argv);
+    }
+    std::perror("TumblewayBuilder: cannot start again on the software rasterizer");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setVersion(3, 3);
+    format.setProfile(QSurfaceFormat::CoreProfile);
+    format.setDepthBufferSize(24);
+    format.setStencilBufferSize(8);
+    format.setSwapInterval(1);
+    QSurfaceFormat::setDefaultFormat(format);
+
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Tumbleway"));
+    QApplication::setApplicationName(QStringLiteral("TumblewayBuilder"));
+    QApplication::setApplicationVersion(QStringLiteral("0.9.6"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Tumbleway course builder and rolling-object simulator."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Saves a picture of the window once it runs and the files are open."),
+        QStringLiteral("png"));
+    const QCommandLineOption quitAfter(QStringLiteral("quit-after"),
+                                       QStringLiteral("Closes the window after this many seconds."),
+                                       QStringLiteral("seconds"));
+    parser.addOption(screenshot);
+    parser.addOption(quitAfter);
+    parser.addPositionalArgument(QStringLiteral("files"),
+                                 QStringLiteral("Files to open (.x .bmp .wav .xml .sim)."),
+                                 QStringLiteral("[files...]"));
+    parser.process(app);
+
+    // Names on the command line are relative to where the user is, not to where the
+    // program runs from.
+    QStringList files;
+    for (const QString& name : parser.positionalArguments()) {
+        files << QFileInfo(name).absoluteFilePath();
+    }
+    const QString screenshotPath =
+        parser.isSet(screenshot) ? QFileInfo(parser.value(screenshot)).absoluteFilePath() : QString();
+    QDir::setCurrent(startDirectory());
+
+    MainWindow window;
+    const RenderHost::CreateResult result = window.start();
+    if (result == RenderHost::CreateResult::RetryInSoftware) {
+        restartInSoftware(argv);
+        return 1;
+    }
+    if (result != RenderHost::CreateResult::Ok) {
+        return 1;
+    }
+    window.show();
+
+    bool screenshotTaken = screenshotPath.isEmpty();
+    const auto takeScreenshot = [&] {
+        if (screenshotTaken) {
+            return;
+        }
+        screenshotTaken = true;
+        QDir().mkpath(QFileInfo(screenshotPath).absolutePath());
+        if (!window.grab().save(screenshotPath)) {
+            std::fprintf(stderr, "TumblewayBuilder: cannot write %s\n", qPrintable(screenshotPath));
+        }
+    };
+
+    QObject::connect(&window.form(), &AppForm::started, &window, [&] {
+        for (const QString& file : files) {
+            window.files().openPath(file);
+        }
+        if (!screenshotTaken) {
+            const long long first = window.form().host().frameCount();
+            QObject::connect(&window.form().host(), &RenderHost::frameDone, &window, [&, first] {
+                if (window.form().host().frameCount() >= first + kScreenshotFrames) {
+                    QTimer::singleShot(0, &window, takeScreenshot);
+                }
+            });
+        }
+    });
+
+    if (parser.isSet(quitAfter)) {
+        const double seconds = parser.value(quitAfter).toDouble();
+        QTimer::singleShot(static_cast<int>(seconds * 1000), &window, [&] {
+            takeScreenshot();
+            window.close();
+        });
+    }
+    return app.exec();
+}

@@ -1,0 +1,194 @@
+#pragma once
+
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+
+#include <list>
+#include <memory>
+#include <string>
+
+#include "host/FrameInput.h"
+#include "host/RenderHost.h"
+#include "shell/FileCommands.h"
+#include "shell/FileTree.h"
+#include "tumbleway/tumbleway.h"
+#include "win32/win32.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QTabBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+#include "shell/SliderDialog.h"
+
+// The form: the 3-D view with the mode tabs above it, the tree of loaded files and
+// courses, and the buttons that drive the engine. It fills the render host's steps
+// with the engine's lifecycle calls and does the work of the file commands.
+//
+// Points given to the engine are in form client coordinates; the view sits at
+// kViewOrigin, so a form point minus kViewOrigin is a point of the view.
+class AppForm : public QWidget, public RenderSteps, public DocumentView {
+    Q_OBJECT
+public:
+    static constexpr int kViewWidth = 640;
+    static constexpr int kViewHeight = 480;
+    static constexpr QPoint kViewOrigin{12, 28};
+
+    // Control ids, also the controls' object names.
+    enum ControlId {
+        kViewControl = 2002,
+        kTabControl = 2005,
+        kTree = 2006,
+        kImportButton = 2008,
+        kDeleteButton = 2009,
+        kAssignButton = 2010,
+        kPlayButton = 2015,
+        kCreateButton = 2018,
+        kScanButton = 2019,
+        kSoundAssignButton = 2020,
+        kSoundReleaseButton = 2021,
+        kXfile1Check = 2022,
+        kXfile1Edit = 2023,
+        kXfile2Check = 2024,
+        kXfile2Edit = 2025,
+        kSoundCheck = 2026,
+        kSoundEdit = 2027,
+        kClearButton = 2028,
+    };
+
+    // A loaded file as the form keeps it: its name and its tree item.
+    struct FileEntry {
+        std::string name;
+        QTreeWidgetItem* item = nullptr;
+    };
+
+    explicit AppForm(QWidget* frame);
+    ~AppForm() override;
+
+    // Starts the 3-D environment and fills the tabs and the tree. False when the host
+    // could not be created; the program then ends. started() follows once the
+    // engine's device objects exist.
+    RenderHost::CreateResult initialUpdate();
+
+    RenderHost& host() { return *host_; }
+    // The input layer called once per frame before the engine's frame move.
+    void setFrameInput(std::unique_ptr<FrameInput> input);
+    FrameInput* frameInput() const { return input_.get(); }
+    InputRequests& requests() { return requests_; }
+
+    // Menu commands handled by the form.
+    void requestConfigureDisplay() { requests_.configureDisplay = true; }
+    void requestConfigureInput() { requests_.configureInput = true; }
+    void showAbout();
+    // Posts one of the adjustment dialogs' messages to the form.
+    void postMessage(UINT message, UINT wParam, LONG lParam);
+    void openPointDialog();
+    void openXfileDialog();
+
+    void onDocumentUpdate(const FileDocument& document) override;
+
+    // What the form holds, for the main window and for tests.
+    bool isBusy() const { return busy_; }
+    int currentTab() const { return currentTab_; }
+    bool isScanning() const { return scanning_; }
+    QTabBar* tabs() const { return tabs_; }
+    QTreeWidget* tree() const { return tree_; }
+    QWidget* viewFrame() const { return viewFrame_; }
+    const FileTreeEntries& treeEntries() const { return entries_; }
+    const std::list<LSession_t>& courseEntries() const { return courses_; }
+    const LSession_t* currentCourseEntry() const { return currentCourse_; }
+    const FileEntry* xfile1Pick() const { return xfile1Pick_; }
+    const FileEntry* xfile2Pick() const { return xfile2Pick_; }
+    const FileEntry* soundPick() const { return soundPick_; }
+    SliderDialog* pointDialog() const { return pointDialog_; }
+    SliderDialog* xfileDialog() const { return xfileDialog_; }
+    QPushButton* button(ControlId id) const;
+    QCheckBox* checkBox(ControlId id) const;
+    QLineEdit* edit(ControlId id) const;
+    QTreeWidgetItem* treeItem(HTREEITEM handle) const;
+    static HTREEITEM handleOf(QTreeWidgetItem* item);
+
+signals:
+    // The engine's device objects exist and the view size is known to the engine.
+    void started();
+    // The view went into or out of full screen (true: windowed).
+    void windowedChanged(bool windowed);
+
+protected:
+    // RenderSteps.
+    void oneTimeSceneInit() override;
+    void initDeviceObjects(IDirect3DDevice9* device) override;
+    void restoreDeviceObjects() override;
+    void frameMove() override;
+    void render() override;
+    void invalidateDeviceObjects() override;
+    void deleteDeviceObjects() override;
+    void adjustWindowForChange(bool windowed) override;
+
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildControls();
+    template <typename F>
+    void engineCall(F&& call);
+    bool forwardsMouse() const;
+    HWND frameHandle() const;
+
+    void onTabChanged(int index);
+    void onTreeSelectionChanged();
+    void onCheckToggled(int which, bool checked);
+    void onSoundButton(bool assign);
+    void onCreateCourse();
+    void onScan();
+    void onClear();
+    void onRightButtonDown(QPoint formPoint);
+    void handleMessage(UINT message, UINT wParam, LONG lParam);
+    void serveRequests();
+
+    QTreeWidgetItem* insertTreeItem(TreeKind kind, const QString& text, std::int32_t level);
+    void addLibraryFile(TreeKind kind, std::list<FileEntry>& files, LF_t& record,
+                        void (*push)(LF_t*, HTREEITEM*));
+    void openSession(bool binary, const std::string& name);
+    void clearSoundPicks();
+    int showMessage(const std::string& text, const std::string& caption, UINT type);
+
+    QPointer<QWidget> frame_;
+    std::unique_ptr<RenderHost> host_;
+    std::unique_ptr<FrameInput> input_;
+    InputRequests requests_;
+    MessageBoxHandler previousMessageHandler_;
+
+    QTabBar* tabs_ = nullptr;
+    QWidget* viewFrame_ = nullptr;
+    QWidget* viewPane_ = nullptr;
+    QTreeWidget* tree_ = nullptr;
+    QCheckBox* checks_[3] = {};
+    QLineEdit* edits_[3] = {};
+    QPointer<SliderDialog> pointDialog_;
+    QPointer<SliderDialog> xfileDialog_;
+
+    std::list<FileEntry> xfiles_;
+    std::list<FileEntry> sounds_;
+    std::list<FileEntry> bitmaps_;
+    FileTreeEntries entries_;
+    std::list<LSession_t> courses_;
+    FileEntry* currentXfile_ = nullptr;
+    FileEntry* currentBitmap_ = nullptr;
+    FileEntry* currentSound_ = nullptr;
+    LSession_t* currentCourse_ = nullptr;
+    FileEntry* xfile1Pick_ = nullptr;
+    FileEntry* xfile2Pick_ = nullptr;
+    FileEntry* soundPick_ = nullptr;
+    bool checked_[3] = {false, false, false};
+    int currentTab_ = 1;
+    bool scanning_ = false;
+    bool busy_ = true;
+    QPoint viewOrigin_ = kViewOrigin;
+    QRect windowedViewGeometry_;
+    QRect windowedFrameGeometry_;
+};

@@ -1,0 +1,88 @@
+#include "shell/FileCommands.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+FileCommands::FileCommands(DocumentView& view, QWidget* dialogParent)
+    : view_(view), dialogParent_(dialogParent) {}
+
+QStringList FileCommands::dialogFilters(const char* filter) {
+    const QStringList parts = QString::fromUtf8(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty()) {
+            break;
+        }
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (patterns == QLatin1String("*.*")) {
+            patterns = QStringLiteral("*");
+        }
+        filters << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return filters;
+}
+
+QString FileCommands::choose(const FileDialogRequest& request) {
+    if (chooser_) {
+        return chooser_(request);
+    }
+    QFileDialog dialog(dialogParent_, request.title);
+    const bool open = request.mode == FileDialogRequest::Mode::Open;
+    dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    // The labels carry their patterns already; the dialog shows them as they are.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(request.filters);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.setDirectory(QDir::current());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().front();
+}
+
+void FileCommands::chosen(const QString& path) {
+    const QFileInfo info(path);
+    QDir::setCurrent(info.absolutePath());
+    document_.file = splitChosenFile(info.absoluteFilePath().toStdString());
+}
+
+void FileCommands::open() {
+    const QString path =
+        choose({FileDialogRequest::Mode::Open, QStringLiteral("開く"), dialogFilters(kOpenFilter),
+                QStringLiteral("x")});
+    if (!path.isEmpty()) {
+        openPath(path);
+    }
+}
+
+void FileCommands::openPath(const QString& path) {
+    chosen(path);
+    document_.open = true;
+    document_.save = document_.saveAs = false;
+    view_.onDocumentUpdate(document_);
+    document_.open = false;
+}
+
+void FileCommands::save() {
+    document_.save = true;
+    document_.open = document_.saveAs = false;
+    view_.onDocumentUpdate(document_);
+    document_.save = false;
+}
+
+void FileCommands::saveAs() {
+    const QString path =
+        choose({FileDialogRequest::Mode::Save, QStringLiteral("名前を変えて保存"),
+                dialogFilters(kSaveFilter), QStringLiteral("xml")});
+    if (path.isEmpty()) {
+        return;
+    }
+    chosen(path);
+    document_.saveAs = true;
+    document_.open = document_.save = false;
+    view_.onDocumentUpdate(document_);
+    document_.saveAs = false;
+}

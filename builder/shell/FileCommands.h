@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+#include "shell/FileNames.h"
+
+class QWidget;
+
+// What the document holds for its views: the chosen file's three names and which
+// command asks for the update. Exactly one flag is set during an update.
+struct FileDocument {
+    ChosenFile file;
+    bool open = false;
+    bool save = false;
+    bool saveAs = false;
+};
+
+class DocumentView {
+public:
+    virtual ~DocumentView() = default;
+    virtual void onDocumentUpdate(const FileDocument& document) = 0;
+};
+
+// A file dialog as the commands ask for it.
+struct FileDialogRequest {
+    enum class Mode { Open, Save };
+    Mode mode = Mode::Open;
+    QString title;
+    QStringList filters; // in the dialog's own form, "label (patterns)"
+    QString defaultSuffix;
+};
+
+// Shows the dialog and answers the chosen full path, or an empty string when the user
+// cancelled. Tests put in a function that answers at once.
+using FileChooser = std::function<QString(const FileDialogRequest&)>;
+
+// The three commands of the "&File" menu. Each sets its flag, lets the view do the
+// work, and clears the flag again. A dialog leaves the current directory at the
+// chosen file's folder, where the engine and the readers look for files by name.
+class FileCommands : public QObject {
+    Q_OBJECT
+public:
+    static constexpr const char* kOpenFilter =
+        "X file(*.x)|*.x|BITMAP(*.bmp)|*.bmp|ｻｳﾝﾄﾞ(*.wav)|*.wav|Simulation (*.xml)|*.xml|"
+        "SIM file(*.sim)|*.sim|全てのﾌｧｲﾙ(*.*)|*.*||";
+    static constexpr const char* kSaveFilter = "SIM file(*.xml)|*.xml|";
+
+    FileCommands(DocumentView& view, QWidget* dialogParent);
+
+    // "開く": the open dialog, then the view dispatches by extension.
+    void open();
+    // "上書き保存": the binary session file, no dialog.
+    void save();
+    // "名前を変えて保存": the save dialog, then the XML simulation file.
+    void saveAs();
+    // Opens a file as if it had been chosen in the open dialog.
+    void openPath(const QString& path);
+
+    void setChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
+    const FileDocument& document() const { return document_; }
+
+    // "label|pattern|label|pattern||" as the dialog's filters, with the labels as
+    // they are and "*.*" meaning every file.
+    static QStringList dialogFilters(const char* filter);
+
+private:
+    QString choose(const FileDialogRequest& request);
+    void chosen(const QString& path);
+
+    DocumentView& view_;
+    QPointer<QWidget> dialogParent_;
+    FileChooser chooser_;
+    FileDocument document_;
+};

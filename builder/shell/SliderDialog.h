@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDialog>
+
+#include "win32/win32.h"
+
+class QLineEdit;
+class QSlider;
+
+// A small modeless dialog with two sliders (a height and an angle) whose OK posts one
+// message with the two positions to the form. Each slider writes its position into
+// the edit beside it; the edits only show, what is typed there is not sent.
+class SliderDialog : public QDialog {
+    Q_OBJECT
+public:
+    struct SliderSpec {
+        const char* label;
+        int id;     // the slider's control id, also its object name
+        int editId; // the edit's
+        int minimum;
+        int maximum;
+        int tickInterval;
+    };
+
+    SliderDialog(const QString& title, UINT message, const SliderSpec& first,
+                 const SliderSpec& second, QWidget* parent);
+
+    QSlider* firstSlider() const { return first_; }
+    QSlider* secondSlider() const { return second_; }
+    QLineEdit* firstEdit() const { return firstEdit_; }
+    QLineEdit* secondEdit() const { return secondEdit_; }
+    UINT message() const { return message_; }
+
+signals:
+    // OK: wParam is the first slider's last position, lParam the second's (0 for a
+    // slider that was not moved).
+    void posted(UINT message, UINT wParam, LONG lParam);
+
+private:
+    UINT message_;
+    QSlider* first_;
+    QSlider* second_;
+    QLineEdit* firstEdit_;
+    QLineEdit* secondEdit_;
+    int firstValue_ = 0;
+    int secondValue_ = 0;
+};

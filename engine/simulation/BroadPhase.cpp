@@ -1,0 +1,142 @@
+#include "simulation/BroadPhase.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+namespace {
+
+// A radius this many times the average is kept out of the grid, so that one big body
+// does not make every cell big.
+constexpr double kLooseRadiusFactor = 8.0;
+// The exact test compares squared distances rounded to float: a few units in the last
+// place (about 1e-6 relative) separate it from the true values. The cells and the
+// distance filter below allow a hundred times that.
+constexpr double kCellMargin = 1e-4;
+constexpr double kReachMargin = 1e-5;
+// Float squares of very small values round to denormals or zero; this absolute slack
+// is far above that rounding.
+constexpr double kReachSlack = 1e-30;
+constexpr double kCellSlack = 1e-12;
+// Beyond this many cells from the origin a double quotient x / cell may be off by more
+// than the cell margin, so such bodies are kept out of the grid.
+constexpr double kMaxCellIndex = 4294967296.0;
+
+bool finite(const BroadPhase::Sphere& s) {
+    return std::isfinite(s.x) && std::isfinite(s.y) && std::isfinite(s.z) &&
+           std::isfinite(s.radius);
+}
+
+} // namespace
+
+std::uint32_t BroadPhase::bucketOf(std::int64_t cx, std::int64_t cz) const {
+    std::uint64_t h = static_cast<std::uint64_t>(cx) * 0x9E3779B97F4A7C15ull ^
+                      static_cast<std::uint64_t>(cz) * 0xC2B2AE3D27D4EB4Full;
+    h ^= h >> 29;
+    return static_cast<std::uint32_t>(h) & m_mask;
+}
+
+void BroadPhase::build(const std::vector<Sphere>& spheres) {
+    const std::size_t n = spheres.size();
+    m_spheres = spheres;
+    m_cellX.assign(n, 0);
+    m_cellZ.assign(n, 0);
+    m_isLoose.assign(n, 0);
+    m_loose.clear();
+
+    double radiusSum = 0;
+    std::size_t finiteCount = 0;
+    for (const Sphere& s : spheres) {
+        if (finite(s)) {
+            radiusSum += std::abs(static_cast<double>(s.radius));
+            ++finiteCount;
+        }
+    }
+    const double looseRadius =
+        finiteCount == 0 ? 0 : kLooseRadiusFactor * radiusSum / static_cast<double>(finiteCount);
+    double largest = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double r = std::abs(static_cast<double>(spheres[i].radius));
+        if (!finite(spheres[i]) || r > looseRadius) {
+            m_isLoose[i] = 1;
+        } else {
+            largest = std::max(largest, r);
+        }
+    }
+    // Two ordinary bodies in contact are less than a cell apart along x and along z,
+    // so they lie in the same or in neighbouring cells.
+    const double cell = 2 * largest * (1 + kCellMargin) + kCellSlack;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (m_isLoose[i] == 0) {
+            const double qx = std::floor(static_cast<double>(spheres[i].x) / cell);
+            const double qz = std::floor(static_cast<double>(spheres[i].z) / cell);
+            if (std::abs(qx) < kMaxCellIndex && std::abs(qz) < kMaxCellIndex) {
+                m_cellX[i] = static_cast<std::int64_t>(qx);
+                m_cellZ[i] = static_cast<std::int64_t>(qz);
+                continue;
+            }
+            m_isLoose[i] = 1;
+        }
+        m_loose.push_back(static_cast<int>(i));
+    }
+
+    // Buckets by counting sort; filling in ascending body order keeps each bucket
+    // ascending.
+    const std::size_t buckets = std::bit_ceil(std::max<std::size_t>(2 * n, 16));
+    m_mask = static_cast<std::uint32_t>(buckets - 1);
+    m_start.assign(buckets + 1, 0);
+    m_order.assign(n - m_loose.size(), 0);
+    std::vector<std::uint32_t>& start = m_start;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (m_isLoose[i] == 0) {
+            ++start[bucketOf(m_cellX[i], m_cellZ[i]) + 1];
+        }
+    }
+    for (std::size_t b = 0; b < buckets; ++b) {
+        start[b + 1] += start[b];
+    }
+    std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (m_isLoose[i] == 0) {
+            m_order[fill[bucketOf(m_cellX[i], m_cellZ[i])]++] = static_cast<int>(i);
+        }
+    }
+}
+
+// The ground-plane distance can only be smaller than the 3-D one, and the margins
+// cover the float rounding of the exact test.
+bool BroadPhase::mayTouch(int i, int j) const {
+    const Sphere& a = m_spheres[i];
+    const Sphere& b = m_spheres[j];
+    const double dx = static_cast<double>(a.x) - static_cast<double>(b.x);
+    const double dz = static_cast<double>(a.z) - static_cast<double>(b.z);
+    const double reach = static_cast<double>(a.radius) + static_cast<double>(b.radius);
+    return dx * dx + dz * dz <= reach * reach * (1 + kReachMargin) + kReachSlack;
+}
+
+void BroadPhase::candidatesAfter(int i, std::vector<int>* out) const {
+    out->clear();
+    const int n = static_cast<int>(m_spheres.size());
+    if (m_isLoose[i] != 0) {
+        for (int j = i + 1; j < n; ++j) {
+            out->push_back(j);
+        }
+        return;
+    }
+    const std::int64_t cx = m_cellX[i];
+    const std::int64_t cz = m_cellZ[i];
+    for (std::int64_t x = cx - 1; x <= cx + 1; ++x) {
+        for (std::int64_t z = cz - 1; z <= cz + 1; ++z) {
+            const std::uint32_t b = bucketOf(x, z);
+            for (std::uint32_t k = m_start[b]; k < m_start[b + 1]; ++k) {
+                const int j = m_order[k];
+                if (j > i && m_cellX[j] == x && m_cellZ[j] == z && mayTouch(i, j)) {
+                    out->push_back(j);
+                }
+            }
+        }
+    }
+    const auto firstLoose = std::upper_bound(m_loose.begin(), m_loose.end(), i);
+    out->insert(out->end(), firstLoose, m_loose.end());
+    std::sort(out->begin(), out->end());
+}

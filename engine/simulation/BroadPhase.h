@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// Finds the pairs of bodies that may touch, so that the frame's pair loop tests those
+// instead of every pair. It only ever over-reports: a pair it leaves out is one whose
+// exact test (squared 3-D distance below the squared sum of radii, in float) cannot
+// succeed, so the exact test still decides every contact.
+//
+// The bodies are numbered 0..n-1 in the order of the pair loop. Between build() and
+// the last query their positions and radii must not change.
+class BroadPhase {
+public:
+    struct Sphere {
+        float x, y, z;
+        float radius;
+    };
+
+    // Sorts the bodies into a uniform grid over the ground plane (x, z) whose cells
+    // are as wide as the largest ordinary contact distance. Bodies the grid cannot
+    // bound (non-finite values, a radius far above the average, coordinates beyond
+    // the grid's reach) are kept aside and paired with everybody.
+    void build(const std::vector<Sphere>& spheres);
+
+    // Replaces *out with every j > i that may touch body i, in ascending order.
+    void candidatesAfter(int i, std::vector<int>* out) const;
+
+    // How many bodies are paired with everybody (for tests and measurements).
+    std::size_t looseCount() const { return m_loose.size(); }
+
+private:
+    bool mayTouch(int i, int j) const;
+    std::uint32_t bucketOf(std::int64_t cx, std::int64_t cz) const;
+
+    std::vector<Sphere> m_spheres;
+    std::vector<std::int64_t> m_cellX;
+    std::vector<std::int64_t> m_cellZ;
+    std::vector<std::uint8_t> m_isLoose;
+    std::vector<int> m_loose; // ascending
+    // Bodies by bucket: m_order[m_start[b] .. m_start[b + 1]) holds bucket b's bodies
+    // in ascending order. Distinct cells may share a bucket; queries compare cells.
+    std::vector<std::uint32_t> m_start;
+    std::vector<int> m_order;
+    std::uint32_t m_mask = 0;
+};

@@ -1,0 +1,176 @@
+// Whole frames of the engine drawn by the GL device, compared with golden pictures.
+// Each golden was looked at before it was kept: road, edges, banks, field and inner
+// field, sky, objects and text where they belong.
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "core/EngineApp.h"
+#include "d3d9/egl_context.h"
+#include "d3d9/gl_device.h"
+#include "golden_image.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class EngineFrames : public ::testing::Test {
+protected:
+    static constexpr int kWidth = 640;
+    static constexpr int kHeight = 480;
+
+    void SetUp() override {
+        std::string error;
+        context = EglContext::create(kWidth, kHeight, &error);
+        if (!context) {
+            GTEST_SKIP() << "no OpenGL 3.3 context: " << error;
+        }
+        device = GLDevice::create(kWidth, kHeight);
+        // Assets are found by name in the data folder under the base directory.
+        folder = fs::temp_directory_path() / "tw-engine-frames";
+        fs::remove_all(folder);
+        fs::create_directories(folder / "data");
+        for (const char* source : {"samples/meshes", "samples/bitmaps"}) {
+            for (const auto& file : fs::directory_iterator(source)) {
+                fs::copy_file(file.path(), folder / "data" / file.path().filename());
+            }
+        }
+        app = std::make_unique<CEngineApp>();
+        app->oneTimeSceneInit(nullptr);
+        app->initDeviceObjects(device.get());
+        app->restoreDeviceObjects();
+        app->onInitialUpdate(kWidth, kHeight, nullptr);
+        app->baseDirectory = folder.string();
+        SetTimeSourceForTests([] { return DWORD{61000}; }); // a fixed clock for the timer
+        std::srand(7); // billboards take a random tint
+    }
+
+    void TearDown() override {
+        SetTimeSourceForTests({});
+        if (app) {
+            app->invalidateDeviceObjects();
+            app->deleteDeviceObjects();
+        }
+        fs::remove_all(folder);
+    }
+
+    // Lays a loop of n points of the given radius (in the editor's ground units).
+    void layLoop(int n, float radius, bool clockwise) {
+        app->selectTab(TAB_COURSE);
+        for (int i = 0; i < n; ++i) {
+            const double a = (clockwise ? -1 : 1) * 2 * M_PI * i / n;
+            const float r = radius * static_cast<float>(1 + 0.2 * std::sin(3 * a));
+            const float x = r * static_cast<float>(std::cos(a));
+            const float z = r * static_cast<float>(std::sin(a));
+            // The editor's view: 100 above the ground, a quarter turn of field of view.
+            const float half = 100.0f * std::tan(static_cast<float>(M_PI) / 8);
+            app->addPoint(static_cast<int>(kWidth / 2 + x / (half * kWidth / kHeight) * kWidth / 2),
+                          static_cast<int>(kHeight / 2 - z / half * kHeight / 2));
+        }
+    }
+
+    void expectGolden(const std::string& name) {
+        const GoldenResult result = compareWithGolden(name, context->readPixels(), kWidth, kHeight);
+        EXPECT_TRUE(result.matched) << result.message;
+    }
+
+    LF_t file(const char* name) {
+        LF_t record{};
+        std::snprintf(record.name, sizeof record.name, "%s", name);
+        return record;
+    }
+
+    std::unique_ptr<EglContext> context;
+    ComPtr<GLDevice> device;
+    std::unique_ptr<CEngineApp> app;
+    fs::path folder;
+};
+
+TEST_F(EngineFrames, PlaceTabShowsTheRoadAheadWithObjectsAndText) {
+    layLoop(7, 12, false);
+    const auto item = reinterpret_cast<HTREEITEM>(std::uintptr_t{1});
+    ASSERT_EQ(app->createCourse(item), S_OK);
+    app->selectCourse(item);
+    app->selectTab(TAB_PLACE);
+    app->pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
+    app->pushBitmap(file("tree.bmp"), reinterpret_cast<HTREEITEM>(std::uintptr_t{3}));
+    app->selectXfile(reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
+    app->assign();
+    app->selectBitmap(reinterpret_cast<HTREEITEM>(std::uintptr_t{3}));
+    app->assign();
+    app->lastBitmapPlacement->drawX += 6; // beside the car, not behind it
+    app->lastXfilePlacement = nullptr;    // the camera walks instead of following
+    app->frameMove();
+    app->frameMove();
+    ASSERT_EQ(app->render(), S_OK);
+    expectGolden("place-tab");
+}
+
+TEST_F(EngineFrames, PlayTabShowsTheClock) {
+    layLoop(6, 12, false);
+    const auto item = reinterpret_cast<HTREEITEM>(std::uintptr_t{1});
+    ASSERT_EQ(app->createCourse(item), S_OK);
+    app->selectCourse(item);
+    app->selectTab(TAB_PLAY); // the clock starts at 61000 and shows 0.0.0 at once
+    app->frameMove();
+    ASSERT_EQ(app->render(), S_OK);
+    expectGolden("play-tab");
+}
+
+TEST_F(EngineFrames, CourseEditorShowsPointsAndTheirTrace) {
+    layLoop(8, 30, false);
+    ASSERT_EQ(app->createCourse(reinterpret_cast<HTREEITEM>(std::uintptr_t{1})), S_OK);
+    app->selectTab(TAB_COURSE);
+    app->frameMove();
+    ASSERT_EQ(app->render(), S_OK);
+    expectGolden("course-editor");
+}
+
+TEST_F(EngineFrames, PreviewShowsAMeshAndABitmap) {
+    app->pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
+    app->selectXfile(reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
+    app->selectTab(TAB_PREVIEW);
+    app->previewRotY = 0.6f;
+    app->previewRotX = 0.3f;
+    app->frameMove();
+    ASSERT_EQ(app->render(), S_OK);
+    expectGolden("preview-mesh");
+
+    app->pushBitmap(file("tree.bmp"), reinterpret_cast<HTREEITEM>(std::uintptr_t{3}));
+    app->selectBitmap(reinterpret_cast<HTREEITEM>(std::uintptr_t{3}));
+    app->frameMove();
+    ASSERT_EQ(app->render(), S_OK);
+    expectGolden("preview-bitmap");
+}
+
+// Seen from high above, the inner field fills the loop, whole, without covering the
+// road, whichever way round the loop was laid.
+TEST_F(EngineFrames, InnerFieldFillsTheLoopInBothDirections) {
+    for (bool clockwise : {false, true}) {
+        app->selectTab(TAB_PLAY);
+        layLoop(7, 22, clockwise);
+        const auto item = reinterpret_cast<HTREEITEM>(std::uintptr_t{clockwise ? 20u : 10u});
+        ASSERT_EQ(app->createCourse(item), S_OK);
+        app->selectCourse(item);
+        app->selectTab(TAB_PLACE);
+        // The track is centred on its fourth sample; look down on the middle of it.
+        const LCourse_t& course = *app->currentCourse;
+        D3DXVECTOR3 middle;
+        for (const auto& strip : course.strips) {
+            for (const auto& v : strip->vertices()) {
+                middle += D3DXVECTOR3(v.x, 0, v.z);
+            }
+        }
+        middle /= static_cast<float>(kStripCount * course.strips[0]->vertices().size());
+        app->cameraEye = middle + D3DXVECTOR3(0, 900, 0);
+        const D3DXVECTOR3 up(0, 0, 1);
+        D3DXMATRIX view;
+        D3DXMatrixLookAtLH(&view, &app->cameraEye, &middle, &up);
+        device->SetTransform(D3DTS_VIEW, &view);
+        ASSERT_EQ(app->render(), S_OK);
+        expectGolden(clockwise ? "overhead-clockwise" : "overhead-counter-clockwise");
+    }
+}
+
+} // namespace

@@ -1,0 +1,105 @@
+#include "Options.h"
+
+#include <charconv>
+#include <cstring>
+#include <string_view>
+
+const char* const kUsage = R"(Usage: tumbleway-run [SCENE] [options]
+
+Runs the Tumbleway engine without a window: opens SCENE (an XML simulation file
+or a binary .sim session file) as the builder's open command does, shows the
+chosen tab, runs frames and writes what it saw.
+
+Options:
+  --frames N          frames to run (default 1)
+  --tab NAME          play, edit, makefield or viewparts (default play)
+  --size WxH          size of the view in pixels (default 640x480)
+  --input FILE        per-frame input: lines "frame,turn,move" (turn and move as
+                      the arrow keys give them, -1..1); frames not listed get none
+  --screenshot FILE   write the last frame as a PNG picture
+  --trace FILE        write a CSV of every placed mesh's position per frame
+  --no-render         draw only the last frame (faster for long runs)
+  --data DIR          folder that holds data/ (default: the current folder, or
+                      the source tree of this build)
+  --help              this text
+
+The engine looks up meshes, bitmaps and sounds by file name in the scene's
+folder, so keep them beside the scene file.
+)";
+
+namespace {
+
+bool toInt(std::string_view text, int* value) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), *value);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+int tabNamed(std::string_view name) {
+    if (name == "play") {
+        return 0;
+    }
+    if (name == "edit") {
+        return 1;
+    }
+    if (name == "makefield") {
+        return 2;
+    }
+    if (name == "viewparts") {
+        return 3;
+    }
+    return -1;
+}
+
+} // namespace
+
+ParsedOptions parseOptions(int argc, const char* const* argv) {
+    RunOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const auto value = [&](std::string_view* out) {
+            if (i + 1 >= argc) {
+                return false;
+            }
+            *out = argv[++i];
+            return true;
+        };
+        std::string_view v;
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--no-render") {
+            options.render = false;
+        } else if (arg == "--frames") {
+            if (!value(&v) || !toInt(v, &options.frames) || options.frames < 0) {
+                return {std::nullopt, "--frames needs a whole number of 0 or more"};
+            }
+        } else if (arg == "--tab") {
+            if (!value(&v) || (options.tab = tabNamed(v)) < 0) {
+                return {std::nullopt, "--tab takes play, edit, makefield or viewparts"};
+            }
+        } else if (arg == "--size") {
+            const auto x = value(&v) ? v.find('x') : std::string_view::npos;
+            if (x == std::string_view::npos || !toInt(v.substr(0, x), &options.width) ||
+                !toInt(v.substr(x + 1), &options.height) || options.width < 16 ||
+                options.height < 16 || options.width > 8192 || options.height > 8192) {
+                return {std::nullopt, "--size takes WIDTHxHEIGHT, each 16 to 8192"};
+            }
+        } else if (arg == "--input" || arg == "--screenshot" || arg == "--trace" ||
+                   arg == "--data") {
+            if (!value(&v)) {
+                return {std::nullopt, std::string(arg) + " needs a file name"};
+            }
+            std::string& target = arg == "--input"        ? options.input
+                                  : arg == "--screenshot" ? options.screenshot
+                                  : arg == "--trace"      ? options.trace
+                                                          : options.dataFolder;
+            target = v;
+        } else if (!arg.empty() && arg[0] == '-') {
+            return {std::nullopt, "unknown option " + std::string(arg)};
+        } else if (options.scene.empty()) {
+            options.scene = arg;
+        } else {
+            return {std::nullopt, "only one scene can be run at a time"};
+        }
+    }
+    return {options, {}};
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// What tumbleway-run was asked to do.
+struct RunOptions {
+    std::string scene; // .xml or .sim; empty: no scene
+    int frames = 1;
+    int tab = 0; // 0 Play, 1 Edit, 2 MakeField, 3 ViewParts
+    int width = 640;
+    int height = 480;
+    std::string input;      // CSV of frame,turn,move
+    std::string screenshot; // PNG of the last frame
+    std::string trace;      // CSV of every placement per frame
+    std::string dataFolder; // folder holding data/; empty: found automatically
+    bool render = true;     // draw every frame, not only the last
+    bool help = false;
+};
+
+// The options, or the reason they could not be read.
+struct ParsedOptions {
+    std::optional<RunOptions> options;
+    std::string error;
+};
+
+ParsedOptions parseOptions(int argc, const char* const* argv);
+
+extern const char* const kUsage;
