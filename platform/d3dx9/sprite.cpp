@@ -153,20 +153,6 @@ public:
             return D3DERR_INVALIDCALL;
         }
         flags_ = Flags;
-        if ((flags_ & D3DXSPRITE_DONOTSAVESTATE) == 0) {
-            saved_.emplace(device_.get());
-        }
-        if ((flags_ & D3DXSPRITE_DONOTMODIFY_RENDERSTATE) == 0) {
-            for (const auto& [state, value] : kRenderStates) {
-                device_->SetRenderState(state, value);
-            }
-            for (const StageSetting& s : kStageStates) {
-                device_->SetTextureStageState(s.stage, s.type, s.value);
-            }
-            for (const auto& [state, value] : kSamplerStates) {
-                device_->SetSamplerState(0, state, value);
-            }
-        }
         begun_ = true;
         return D3D_OK;
     }
@@ -212,9 +198,30 @@ public:
         return D3D_OK;
     }
 
+    // The device's state is saved, changed and put back around each flush rather than
+    // over the whole batch, so that batches of several sprites (two fonts begun one
+    // after the other) can end in any order and still leave the state as it was.
     HRESULT Flush() override {
         if (!begun_) {
             return D3DERR_INVALIDCALL;
+        }
+        if (queue_.empty()) {
+            return D3D_OK;
+        }
+        std::optional<SavedState> saved;
+        if ((flags_ & D3DXSPRITE_DONOTSAVESTATE) == 0) {
+            saved.emplace(device_.get());
+        }
+        if ((flags_ & D3DXSPRITE_DONOTMODIFY_RENDERSTATE) == 0) {
+            for (const auto& [state, value] : kRenderStates) {
+                device_->SetRenderState(state, value);
+            }
+            for (const StageSetting& s : kStageStates) {
+                device_->SetTextureStageState(s.stage, s.type, s.value);
+            }
+            for (const auto& [state, value] : kSamplerStates) {
+                device_->SetSamplerState(0, state, value);
+            }
         }
         HRESULT result = D3D_OK;
         const bool objectSpace = (flags_ & D3DXSPRITE_OBJECTSPACE) != 0;
@@ -236,6 +243,9 @@ public:
             first = last;
         }
         queue_.clear();
+        if (saved) {
+            saved->restore(device_.get());
+        }
         return result;
     }
 
@@ -244,10 +254,6 @@ public:
             return D3DERR_INVALIDCALL;
         }
         const HRESULT hr = Flush();
-        if (saved_) {
-            saved_->restore(device_.get());
-            saved_.reset();
-        }
         begun_ = false;
         return hr;
     }
@@ -304,7 +310,6 @@ private:
     DWORD flags_ = 0;
     bool begun_ = false;
     bool lost_ = false;
-    std::optional<SavedState> saved_;
     std::vector<Quad> queue_;
 };
 

@@ -349,7 +349,20 @@ TEST_F(d3dxState, SpriteBatchesRestoresAndRefusesWorkOutOfTurn) {
     EXPECT_EQ(device->draws().size(), 1u); // one texture, one draw
     EXPECT_TRUE(sameState(before, device->state()));
 
+    // Two batches open at once (two fonts begun one after the other) ended in the order
+    // they were begun leave the state as it was.
+    ComPtr<ID3DXSprite> other;
+    ASSERT_EQ(D3DXCreateSprite(device.get(), other.put()), D3D_OK);
+    ASSERT_EQ(sprite->Begin(D3DXSPRITE_ALPHABLEND), D3D_OK);
+    ASSERT_EQ(other->Begin(D3DXSPRITE_ALPHABLEND), D3D_OK);
+    ASSERT_EQ(sprite->Draw(texture.get(), nullptr, nullptr, nullptr, 0xFFFFFFFF), D3D_OK);
+    ASSERT_EQ(other->Draw(texture.get(), nullptr, nullptr, nullptr, 0xFFFFFFFF), D3D_OK);
+    ASSERT_EQ(sprite->End(), D3D_OK);
+    ASSERT_EQ(other->End(), D3D_OK);
+    EXPECT_TRUE(sameState(before, device->state()));
+
     ASSERT_EQ(sprite->Begin(D3DXSPRITE_DONOTSAVESTATE), D3D_OK);
+    ASSERT_EQ(sprite->Draw(texture.get(), nullptr, nullptr, nullptr, 0xFFFFFFFF), D3D_OK);
     ASSERT_EQ(sprite->End(), D3D_OK);
     EXPECT_EQ(device->state().renderState(D3DRS_ZENABLE), DWORD{D3DZB_FALSE}); // left as set
 

@@ -1,0 +1,123 @@
+// Builds the sample scene: a course laid clockwise, cars, balls and boxes on its road,
+// trees beside it and a few sound relations, saved as an XML simulation file.
+// Usage: make_demo_scene <output.xml>   (run from the folder that holds data/; the
+// meshes, bitmaps and sounds are looked up by name beside the output file)
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+#include "core/EngineApp.h"
+#include "course/CourseTrack.h"
+#include "d3d9/recording_device.h"
+#include "files/SimulationFile.h"
+#include "tumbleway/NameField.h"
+
+namespace {
+
+HTREEITEM item(std::uintptr_t n) {
+    return reinterpret_cast<HTREEITEM>(n);
+}
+
+LF_t file(const char* name) {
+    LF_t record{};
+    setNameField(record.name, name);
+    return record;
+}
+
+// World position of the road at track sample i, shifted across the road by side.
+D3DXVECTOR3 onRoad(const LCourse_t& course, int i, float side) {
+    const auto [right, left] = course.track->pair(3, i);
+    const D3DXVECTOR3 centre = (right + left) * 0.5f;
+    D3DXVECTOR3 across = right - left;
+    D3DXVec3Normalize(&across, &across);
+    const D3DXVECTOR3 p = centre + across * side;
+    return {p.z, p.y + 2, p.x};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <output.xml>\n", argv[0]);
+        return 2;
+    }
+    ComPtr<RecordingDevice> device = RecordingDevice::create(640, 480);
+    CEngineApp app;
+    app.oneTimeSceneInit(nullptr);
+    app.initDeviceObjects(device.get());
+    app.restoreDeviceObjects();
+    app.onInitialUpdate(640, 480, nullptr);
+    app.baseDirectory = std::filesystem::absolute(argv[1]).parent_path().string();
+
+    // Eight points clockwise on screen, a little irregular so the road has bends.
+    app.selectTab(TAB_COURSE);
+    const int points = 8;
+    for (int i = 0; i < points; ++i) {
+        const double a = -2 * M_PI * i / points;
+        const double r = 26 * (1 + 0.18 * std::sin(3 * a) + 0.08 * std::cos(5 * a));
+        const double half = 100 * std::tan(M_PI / 8);
+        app.addPoint(static_cast<int>(320 + r * std::cos(a) / (half * 640 / 480) * 320),
+                     static_cast<int>(240 - r * std::sin(a) / half * 240));
+    }
+    if (FAILED(app.createCourse(item(1)))) {
+        std::fprintf(stderr, "make_demo_scene: the course could not be made\n");
+        return 1;
+    }
+    app.selectCourse(item(1));
+    app.selectTab(TAB_PLACE);
+    LCourse_t& course = *app.currentCourse;
+
+    const char* meshes[] = {"car.x", "ball.x", "box.x", "cone.x"};
+    for (std::uintptr_t i = 0; i < 4; ++i) {
+        app.pushXfile(file(meshes[i]), item(10 + i));
+    }
+    app.pushBitmap(file("tree.bmp"), item(20));
+    app.pushBitmap(file("flag.bmp"), item(21));
+    app.pushWav(file("hit.wav"), item(30));
+    app.pushWav(file("roll.wav"), item(31));
+
+    // The car to drive at the start, others spread along the road ahead of it.
+    const struct {
+        std::uintptr_t mesh;
+        int sample;
+        float side;
+    } placed[] = {{11, 45, -6},  {11, 60, 5},  {12, 75, 0},   {13, 90, -8},   {10, 110, 7},
+                  {12, 140, -3}, {13, 600, 4}, {11, 1500, 0}, {12, 2500, -5}, {10, 28, 0}};
+    for (const auto& p : placed) {
+        app.selectXfile(item(p.mesh));
+        app.assign();
+        const D3DXVECTOR3 at = onRoad(course, p.sample, p.side);
+        app.lastXfilePlacement->body->position = app.lastXfilePlacement->body->stepPosition = at;
+    }
+    const struct {
+        std::uintptr_t bitmap;
+        int sample;
+        float side;
+    } standing[] = {{20, 50, -36}, {20, 85, 38}, {20, 130, -34}, {21, 20, 30}, {20, 700, 42}};
+    for (const auto& b : standing) {
+        app.selectBitmap(item(b.bitmap));
+        app.assign();
+        const D3DXVECTOR3 at = onRoad(course, b.sample, b.side);
+        BitmapPlacement& bitmap = *app.lastBitmapPlacement;
+        bitmap.drawX = bitmap.x = at.x;
+        bitmap.drawY = bitmap.y = at.y - 2;
+        bitmap.drawZ = bitmap.z = at.z;
+    }
+    // A knock when a ball meets a car (the ball placed first), a rumble while a ball
+    // rolls.
+    app.firstPick = &*std::next(app.xfileLibrary.begin(), 1);
+    app.secondPick = &*std::next(app.xfileLibrary.begin(), 0);
+    app.selectSound(item(30));
+    app.assignSoundRelation(true);
+    app.firstPick = &*std::next(app.xfileLibrary.begin(), 1);
+    app.selectSound(item(31));
+    app.assignSoundRelation(false);
+
+    LSession_t session;
+    app.fillSession(session);
+    if (!writeSimulationFile(session, argv[1])) {
+        std::fprintf(stderr, "make_demo_scene: cannot write %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}
