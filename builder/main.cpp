@@ -38,9 +38,9 @@ QString startDirectory() {
         return QDir::currentPath();
     }
     const QDir exe(QCoreApplication::applicationDirPath());
-    for (const QString& candidate : {exe.absoluteFilePath(QStringLiteral("../..")),
-                                     exe.absoluteFilePath(QStringLiteral("..")),
-                                     exe.absoluteFilePath(QStringLiteral("../share/tumbleway"))}) {
+    for (const QString& candidate :
+         {exe.absoluteFilePath(QStringLiteral("../..")), exe.absoluteFilePath(QStringLiteral("..")),
+          exe.absoluteFilePath(QStringLiteral("../share/tumbleway"))}) {
         if (hasData(candidate)) {
             return QDir(candidate).canonicalPath();
         }
@@ -102,8 +102,9 @@ int main(int argc, char** argv) {
     for (const QString& name : parser.positionalArguments()) {
         files << QFileInfo(name).absoluteFilePath();
     }
-    const QString screenshotPath =
-        parser.isSet(screenshot) ? QFileInfo(parser.value(screenshot)).absoluteFilePath() : QString();
+    const QString screenshotPath = parser.isSet(screenshot)
+                                       ? QFileInfo(parser.value(screenshot)).absoluteFilePath()
+                                       : QString();
     QDir::setCurrent(startDirectory());
 
     MainWindow window;
@@ -124,7 +125,7 @@ int main(int argc, char** argv) {
         }
         screenshotTaken = true;
         QDir().mkpath(QFileInfo(screenshotPath).absolutePath());
-        if (!window.grab().save(screenshotPath)) {
+        if (!window.snapshot().save(screenshotPath)) {
             std::fprintf(stderr, "TumblewayBuilder: cannot write %s\n", qPrintable(screenshotPath));
         }
     };

@@ -48,9 +48,9 @@ DeviceCombo makeCombo(const GLFacts& gl, D3DFORMAT adapterFormat, D3DFORMAT back
     combo.presentIntervals = {D3DPRESENT_INTERVAL_IMMEDIATE, D3DPRESENT_INTERVAL_DEFAULT,
                               D3DPRESENT_INTERVAL_ONE};
     if (!windowed) {
-        combo.presentIntervals.insert(combo.presentIntervals.end(),
-                                      {D3DPRESENT_INTERVAL_TWO, D3DPRESENT_INTERVAL_THREE,
-                                       D3DPRESENT_INTERVAL_FOUR});
+        combo.presentIntervals.insert(
+            combo.presentIntervals.end(),
+            {D3DPRESENT_INTERVAL_TWO, D3DPRESENT_INTERVAL_THREE, D3DPRESENT_INTERVAL_FOUR});
     }
     return combo;
 }
@@ -96,7 +96,8 @@ DisplayEnumeration enumerateDisplay(const GLFacts& gl, const std::vector<ScreenF
         adapter.desktopMode = {screen.width, screen.height, format, screen.refreshRate};
         // The desktop's own mode is the one mode a full-screen view can use without
         // changing the monitor's mode under the other programs.
-        if (screen.width >= kSmallestFullscreenWidth && screen.height >= kSmallestFullscreenHeight) {
+        if (screen.width >= kSmallestFullscreenWidth &&
+            screen.height >= kSmallestFullscreenHeight) {
             adapter.modes.push_back(adapter.desktopMode);
         }
         std::sort(adapter.modes.begin(), adapter.modes.end(),
@@ -136,8 +137,9 @@ bool chooseInitialSettings(const DisplayEnumeration& enumeration, DisplaySetting
             settings->windowedSettings = recordOf(adapter, device, *windowed, adapter.desktopMode);
             const DeviceCombo* fullscreen = firstCombo(device, false);
             settings->fullscreenSettings =
-                fullscreen != nullptr ? recordOf(adapter, device, *fullscreen, adapter.modes.front())
-                                      : settings->windowedSettings;
+                fullscreen != nullptr
+                    ? recordOf(adapter, device, *fullscreen, adapter.modes.front())
+                    : settings->windowedSettings;
             return true;
         }
     }

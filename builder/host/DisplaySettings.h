@@ -11,7 +11,7 @@
 
 // What the GL context and a screen tell about the machine.
 struct GLFacts {
-    std::string renderer; // GL_RENDERER
+    std::string renderer;  // GL_RENDERER
     bool software = false; // Mesa's software rasterizer (llvmpipe, softpipe, swrast)
     int maxSamples = 0;    // GL_MAX_SAMPLES
     int alphaBits = 0;     // of the default framebuffer format the context gives
@@ -19,7 +19,7 @@ struct GLFacts {
 
 struct ScreenFacts {
     std::string name;
-    int width = 0;  // device pixels
+    int width = 0; // device pixels
     int height = 0;
     int depth = 24; // bits per pixel of the desktop
     int refreshRate = 60;

@@ -342,8 +342,8 @@ void DisplaySettingsDialog::refillBelow(Level level) {
 DisplaySettings DisplaySettingsDialog::settings() const {
     DisplaySettings result = settings_;
     result.windowed = isWindowedChosen();
-    DisplaySettingsRecord& record = result.windowed ? result.windowedSettings
-                                                    : result.fullscreenSettings;
+    DisplaySettingsRecord& record =
+        result.windowed ? result.windowedSettings : result.fullscreenSettings;
     const AdapterInfo* adapter = currentAdapter();
     if (adapter == nullptr) {
         return settings_;

@@ -119,7 +119,6 @@ RenderHost::CreateResult RenderHost::create() {
         if (!glFacts_.renderer.empty() && !glFacts_.software &&
             qEnvironmentVariableIsEmpty("LIBGL_ALWAYS_SOFTWARE")) {
             reportError(host_error::kHalNotCompatible, HostErrorKind::SwitchedToReference);
-            fatal_ = false;
             return CreateResult::RetryInSoftware;
         }
         reportError(host_error::kNoDirect3D, HostErrorKind::Fatal);
@@ -195,7 +194,8 @@ void RenderHost::viewInitialized(RenderView& view) {
 
 void RenderHost::viewResized(int width, int height) {
     if (device_) {
-        device_->resize(static_cast<UINT>(std::max(width, 1)), static_cast<UINT>(std::max(height, 1)));
+        device_->resize(static_cast<UINT>(std::max(width, 1)),
+                        static_cast<UINT>(std::max(height, 1)));
     }
 }
 
@@ -226,7 +226,8 @@ void RenderHost::viewPainted(RenderView& view) {
     }
     // A modal dialog or a popup menu runs its own event loop; the scene waits, as
     // the user's attention does.
-    if (QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr) {
+    if (QApplication::activeModalWidget() != nullptr ||
+        QApplication::activePopupWidget() != nullptr) {
         return;
     }
     ++engineDepth_;
@@ -344,7 +345,8 @@ void RenderHost::readWindowSize() {
     QSettings settings;
     settings.beginGroup(QString::fromLatin1(kSettingsPath));
     creationSize_.setWidth(settings.value(QStringLiteral("Width"), creationSize_.width()).toInt());
-    creationSize_.setHeight(settings.value(QStringLiteral("Height"), creationSize_.height()).toInt());
+    creationSize_.setHeight(
+        settings.value(QStringLiteral("Height"), creationSize_.height()).toInt());
 }
 
 void RenderHost::storeWindowSize() {

@@ -10,7 +10,9 @@ constexpr DWORD kCooperation = DISCL_NONEXCLUSIVE | DISCL_FOREGROUND;
 
 ActionInput::ActionInput(InputSink& sink) : m_sink(sink) {}
 
-ActionInput::~ActionInput() { release(); }
+ActionInput::~ActionInput() {
+    release();
+}
 
 bool ActionInput::setUp(HWND window) {
     release();
@@ -23,8 +25,8 @@ bool ActionInput::setUp(HWND window) {
     return true;
 }
 
-BOOL ActionInput::deviceFound(LPCDIDEVICEINSTANCEA, LPDIRECTINPUTDEVICE8A device, DWORD, DWORD,
-                              LPVOID self) {
+BOOL ActionInput::deviceFound(LPCDIDEVICEINSTANCEA instance, LPDIRECTINPUTDEVICE8A device, DWORD,
+                              DWORD, LPVOID self) {
     auto& input = *static_cast<ActionInput*>(self);
     DIACTIONFORMATA* format = input.m_format.get();
     if (FAILED(device->BuildActionMap(format, nullptr, DIDBAM_DEFAULT)) ||
@@ -40,6 +42,16 @@ BOOL ActionInput::deviceFound(LPCDIDEVICEINSTANCEA, LPDIRECTINPUTDEVICE8A device
     deadZone.dwData = kGameDeadZone;
     // The keyboard has no axes and says so; that is no reason to leave it out.
     device->SetProperty(DIPROP_DEADZONE, &deadZone.diph);
+    if (GET_DIDEVICE_TYPE(instance->dwDevType) == DI8DEVTYPE_KEYBOARD) {
+        for (DWORD i = 0; i < format->dwNumActions; ++i) {
+            const DIACTIONA& action = format->rgoAction[i];
+            if (action.guidInstance == instance->guidInstance && action.dwHow != DIAH_UNMAPPED &&
+                (action.dwHow & DIAH_ERROR) == 0 && action.uAppData >= kActionRotateLeft &&
+                action.uAppData <= kActionConfigureDisplay) {
+                input.m_steeringKeys.set(DIDFT_GETINSTANCE(action.dwObjID) & 0xFF);
+            }
+        }
+    }
     input.m_devices.emplace_back(device);
     input.m_states.emplace_back();
     return DIENUM_CONTINUE;
@@ -48,6 +60,7 @@ BOOL ActionInput::deviceFound(LPCDIDEVICEINSTANCEA, LPDIRECTINPUTDEVICE8A device
 void ActionInput::enumerateDevices() {
     m_devices.clear();
     m_states.clear();
+    m_steeringKeys.reset();
     m_directInput->EnumDevicesBySemantics(nullptr, m_format.get(), &ActionInput::deviceFound, this,
                                           DIEDBSFL_ATTACHEDONLY);
     m_deviceChanges = m_directInput->GetDeviceChangeCount();
@@ -59,6 +72,7 @@ void ActionInput::freeDevices() {
     }
     m_devices.clear();
     m_states.clear();
+    m_steeringKeys.reset();
 }
 
 void ActionInput::setInputWindow(HWND window) {

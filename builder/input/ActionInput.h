@@ -9,6 +9,7 @@
 #include "input/InputRules.h"
 #include "input/InputSink.h"
 
+#include <bitset>
 #include <cstddef>
 #include <vector>
 
@@ -44,7 +45,10 @@ public:
 
     void release();
 
-    const FrameInput& frameInput() const { return m_input; }
+    const InputRecord& record() const { return m_input; }
+    // Whether the key is bound on the keyboard to one of the actions that steer or ask
+    // for a configuration window; the window keeps such keys from its widgets.
+    bool isSteeringKey(BYTE scanCode) const { return m_steeringKeys.test(scanCode); }
     std::size_t deviceCount() const { return m_devices.size(); }
     IDirectInputDevice8A* device(std::size_t index) const { return m_devices[index].get(); }
     const DeviceInputState& deviceState(std::size_t index) const { return m_states[index]; }
@@ -61,7 +65,8 @@ private:
     // In the order found; each device with what its events said.
     std::vector<ComPtr<IDirectInputDevice8A>> m_devices;
     std::vector<DeviceInputState> m_states;
+    std::bitset<256> m_steeringKeys;
     HWND m_window = nullptr;
     DWORD m_deviceChanges = 0;
-    FrameInput m_input;
+    InputRecord m_input;
 };

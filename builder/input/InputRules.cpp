@@ -4,10 +4,12 @@
 
 #include <cmath>
 
-DWORD eventsPerFrame(int tab) { return tab == kTabViewParts ? 10 : 11; }
+DWORD eventsPerFrame(int tab) {
+    return tab == kTabViewParts ? 10 : 11;
+}
 
 void applyEvent(const DIDEVICEOBJECTDATA& event, int tab, DeviceInputState& device,
-                FrameInput& input) {
+                InputRecord& input) {
     const UINT_PTR value = event.uAppData;
     const bool pressed = event.dwData == 0x80;
     // Axes come in -100..100 with right and down positive; the engine turns left and
@@ -82,7 +84,7 @@ void applyEvent(const DIDEVICEOBJECTDATA& event, int tab, DeviceInputState& devi
     }
 }
 
-void combineDevices(std::span<DeviceInputState> devices, FrameInput& input) {
+void combineDevices(std::span<DeviceInputState> devices, InputRecord& input) {
     float turn = 0.0f;
     float move = 0.0f;
     bool play = false;
@@ -113,7 +115,7 @@ void combineDevices(std::span<DeviceInputState> devices, FrameInput& input) {
     input.play = play;
 }
 
-void sendToEngine(int tab, const FrameInput& input, InputSink& sink) {
+void sendToEngine(int tab, const InputRecord& input, InputSink& sink) {
     const float turn = input.turn;
     const float move = input.move;
     switch (tab) {

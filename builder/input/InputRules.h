@@ -31,7 +31,7 @@ struct DeviceInputState {
 };
 
 // The form's user input record.
-struct FrameInput {
+struct InputRecord {
     float move = 0.0f;
     float turn = 0.0f;
     bool play = false;
@@ -44,12 +44,12 @@ DWORD eventsPerFrame(int tab);
 
 // Applies one event of a device, as far as the tab lets it.
 void applyEvent(const DIDEVICEOBJECTDATA& event, int tab, DeviceInputState& device,
-                FrameInput& input);
+                InputRecord& input);
 
 // Folds the devices, in order, into input.turn and input.move: the larger axis wins,
 // a held key overrides any axis, and a later device's key overrides an earlier one.
 // Clears the devices' view flags and direction codes.
-void combineDevices(std::span<DeviceInputState> devices, FrameInput& input);
+void combineDevices(std::span<DeviceInputState> devices, InputRecord& input);
 
 // Calls the tab's setters for the values that are not zero.
-void sendToEngine(int tab, const FrameInput& input, InputSink& sink);
+void sendToEngine(int tab, const InputRecord& input, InputSink& sink);

@@ -20,7 +20,7 @@
 
 #include "files/SessionFileIO.h"
 #include "files/SimulationFile.h"
-#include "host/KeyboardInput.h"
+#include "input/InputMapper.h"
 #include "host/RenderView.h"
 #include "shell/AboutDialog.h"
 #include "shell/SliderDialog.h"
@@ -69,10 +69,9 @@ AppForm::AppForm(QWidget* frame) : QWidget(frame), frame_(frame) {
     host_ = std::make_unique<RenderHost>(*this, viewFrame_, frame);
     host_->setCreationSize({500, 375});
     host_->readWindowSize();
-    previousMessageHandler_ = SetMessageBoxHandler(
-        [this](const std::string& text, const std::string& caption, UINT type) {
-            return showMessage(text, caption, type);
-        });
+    previousMessageHandler_ =
+        SetMessageBoxHandler([this](const std::string& text, const std::string& caption,
+                                    UINT type) { return showMessage(text, caption, type); });
     busy_ = true;
     xll_CAppForm();
     connect(host_.get(), &RenderHost::started, this, [this] {
@@ -108,7 +107,8 @@ void AppForm::buildControls() {
     // The pane under the tabs, with the view inside it.
     viewPane_ = new QWidget(this);
     viewPane_->setObjectName(QStringLiteral("pane"));
-    viewPane_->setGeometry(kViewOrigin.x() - 4, kViewOrigin.y() - 3, kViewWidth + 8, kViewHeight + 7);
+    viewPane_->setGeometry(kViewOrigin.x() - 4, kViewOrigin.y() - 3, kViewWidth + 8,
+                           kViewHeight + 7);
     viewPane_->setAutoFillBackground(true);
     viewPane_->setBackgroundRole(QPalette::Mid);
     viewPane_->setMouseTracking(true);
@@ -226,7 +226,8 @@ RenderHost::CreateResult AppForm::initialUpdate() {
         tabs_->setCurrentIndex(currentTab_);
     }
     for (int k = 0; k < 4; ++k) {
-        auto* root = new QTreeWidgetItem(tree_, {QString::fromLatin1(FileTreeEntries::kRootNames[k])});
+        auto* root =
+            new QTreeWidgetItem(tree_, {QString::fromLatin1(FileTreeEntries::kRootNames[k])});
         root->setData(0, Qt::UserRole, k + 1);
         entries_.addRoot(static_cast<TreeKind>(k + 1), handleOf(root));
     }
@@ -254,15 +255,6 @@ HTREEITEM AppForm::handleOf(QTreeWidgetItem* item) {
     return reinterpret_cast<HTREEITEM>(item);
 }
 
-QTreeWidgetItem* AppForm::treeItem(HTREEITEM handle) const {
-    for (const auto& entry : entries_.entries()) {
-        if (entry.item == handle) {
-            return reinterpret_cast<QTreeWidgetItem*>(handle);
-        }
-    }
-    return nullptr;
-}
-
 QPushButton* AppForm::button(ControlId id) const {
     return findChild<QPushButton*>(QString::number(id));
 }
@@ -279,7 +271,7 @@ QLineEdit* AppForm::edit(ControlId id) const {
 
 void AppForm::oneTimeSceneInit() {
     if (input_ == nullptr) {
-        setFrameInput(std::make_unique<KeyboardInput>());
+        setFrameInput(std::make_unique<InputMapper>());
     }
     xll_OneTimeSceneInit(frameHandle());
     scanning_ = false;

@@ -107,7 +107,6 @@ public:
     QPushButton* button(ControlId id) const;
     QCheckBox* checkBox(ControlId id) const;
     QLineEdit* edit(ControlId id) const;
-    QTreeWidgetItem* treeItem(HTREEITEM handle) const;
     static HTREEITEM handleOf(QTreeWidgetItem* item);
 
 signals:

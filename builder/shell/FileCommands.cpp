@@ -50,9 +50,8 @@ void FileCommands::chosen(const QString& path) {
 }
 
 void FileCommands::open() {
-    const QString path =
-        choose({FileDialogRequest::Mode::Open, QStringLiteral("開く"), dialogFilters(kOpenFilter),
-                QStringLiteral("x")});
+    const QString path = choose({FileDialogRequest::Mode::Open, QStringLiteral("開く"),
+                                 dialogFilters(kOpenFilter), QStringLiteral("x")});
     if (!path.isEmpty()) {
         openPath(path);
     }
@@ -74,9 +73,8 @@ void FileCommands::save() {
 }
 
 void FileCommands::saveAs() {
-    const QString path =
-        choose({FileDialogRequest::Mode::Save, QStringLiteral("名前を変えて保存"),
-                dialogFilters(kSaveFilter), QStringLiteral("xml")});
+    const QString path = choose({FileDialogRequest::Mode::Save, QStringLiteral("名前を変えて保存"),
+                                 dialogFilters(kSaveFilter), QStringLiteral("xml")});
     if (path.isEmpty()) {
         return;
     }

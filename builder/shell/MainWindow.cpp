@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QKeySequence>
 #include <QMenuBar>
+#include <QPainter>
 #include <QShortcut>
 #include <QStatusBar>
 
@@ -24,7 +25,8 @@ MainWindow::MainWindow() {
     setCentralWidget(form_);
     files_ = std::make_unique<FileCommands>(*form_, this);
 
-    const auto addAction = [this](QMenu* menu, const char* text, int id, const char* tip = nullptr) {
+    const auto addAction = [this](QMenu* menu, const char* text, int id,
+                                  const char* tip = nullptr) {
         QAction* action = menu->addAction(QString::fromUtf8(text));
         action->setObjectName(QString::number(id));
         if (tip != nullptr) {
@@ -53,8 +55,8 @@ MainWindow::MainWindow() {
     connect(exit, &QAction::triggered, this, &QWidget::close);
     connect(about, &QAction::triggered, form_, &AppForm::showAbout);
 
-    for (const QKeySequence& keys : {QKeySequence(Qt::ALT | Qt::Key_Return),
-                                     QKeySequence(Qt::ALT | Qt::Key_Enter)}) {
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)}) {
         auto* shortcut = new QShortcut(keys, this);
         shortcut->setContext(Qt::WindowShortcut);
         connect(shortcut, &QShortcut::activated, this,
@@ -76,6 +78,18 @@ RenderHost::CreateResult MainWindow::start() {
         setWindowTitle(QStringLiteral("Tumbleway Builder"));
     }
     return result;
+}
+
+QImage MainWindow::snapshot() {
+    QImage picture = grab().toImage();
+    // Widgets are painted by the window; the view's frame comes from its own
+    // framebuffer and is laid over its place.
+    if (RenderView* view = form_->host().view(); view != nullptr && view->isVisible()) {
+        QPainter painter(&picture);
+        const QRect place(view->mapTo(this, QPoint(0, 0)), view->size());
+        painter.drawImage(place, view->grabFramebuffer());
+    }
+    return picture;
 }
 
 QAction* MainWindow::action(int id) const {

@@ -26,6 +26,8 @@ public:
     // Menu actions by their command ids (40021, 40025, 40026, 40002, 40011, 40023),
     // and 57665 for "E&xit".
     QAction* action(int id) const;
+    // A picture of the window with the 3-D view's current frame in it.
+    QImage snapshot();
 
 private:
     AppForm* form_;

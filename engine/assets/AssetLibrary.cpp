@@ -1,6 +1,7 @@
 // The libraries of opened files and placing their contents on the course.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "assets/AssetMessages.h"
 #include "assets/sound/SoundManager.h"
@@ -58,7 +59,9 @@ bool CEngineApp::resolveAssetPath(const char* name, std::string* path) const {
     for (const std::string& candidate :
          {baseDirectory + "/data/" + name, baseDirectory + "/" + name, std::string(name)}) {
         if (isReadable(candidate)) {
-            *path = candidate;
+            // Kept absolute: the mesh is loaded again from it on a new device, by which
+            // time the current folder may be another.
+            *path = std::filesystem::absolute(candidate).string();
             return true;
         }
     }

@@ -1,6 +1,9 @@
 // Sounds tied to meshes: assigned and released by the user, played by the step.
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "assets/AssetMessages.h"
 #include "assets/sound/SoundManager.h"
@@ -89,7 +92,10 @@ void CEngineApp::playCourseSounds(const std::string& wav, int rateStep) {
 }
 
 void CEngineApp::playCollisionSound(const XfilePlacement& first, const XfilePlacement& second) {
-    if (currentCourse == nullptr || !currentCourse->collisionTable) {
+    // An empty table answers "nodata" to every pair; most scenes have no relation, and
+    // then a contact costs no lookup at all.
+    if (currentCourse == nullptr || !currentCourse->collisionTable ||
+        currentCourse->collisionTable->empty()) {
         return;
     }
     const auto answer = currentCourse->collisionTable->lookup(
@@ -104,4 +110,44 @@ void CEngineApp::playMovementSound(const XfilePlacement& placement) {
     const auto answer = currentCourse->moveTable->lookup(std::string(nameFieldText(placement.name)),
                                                          RelationTable::kMoveKey);
     playCourseSounds(answer.wav, static_cast<int>(placement.body->speed * 10.0));
+}
+
+void CEngineApp::playMovementSounds() {
+    if (currentCourse == nullptr || !currentCourse->moveTable ||
+        currentCourse->moveTable->empty()) {
+        return; // every answer would be "nodata"
+    }
+    // The table does not change during the step, so each mesh name is looked up once
+    // per frame. A course places few different meshes; past a handful the remaining
+    // names are looked up directly.
+    constexpr std::size_t kRemembered = 16;
+    struct Answer {
+        std::string_view name;
+        std::string wav;
+    };
+    std::vector<Answer> answers;
+    for (const auto& placement : currentCourse->xfilePlacements) {
+        if (!placement.body) {
+            continue;
+        }
+        const std::string_view name = nameFieldText(placement.name);
+        const Answer* known = nullptr;
+        for (const Answer& answer : answers) {
+            if (answer.name == name) {
+                known = &answer;
+                break;
+            }
+        }
+        const int rateStep = static_cast<int>(placement.body->speed * 10.0);
+        if (known != nullptr) {
+            playCourseSounds(known->wav, rateStep);
+            continue;
+        }
+        std::string wav =
+            currentCourse->moveTable->lookup(std::string(name), RelationTable::kMoveKey).wav;
+        playCourseSounds(wav, rateStep);
+        if (answers.size() < kRemembered) {
+            answers.push_back({name, std::move(wav)});
+        }
+    }
 }

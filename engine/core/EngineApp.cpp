@@ -23,6 +23,20 @@ std::string fullPathOf(const char* relative) {
 
 } // namespace
 
+std::string CEngineApp::dataPath(const char* relative) const {
+    // The fixed pictures lie under the folder the engine started in; the host's file
+    // dialogs move the current folder later, and a device made again afterwards must
+    // still find them.
+    if (baseDirectory.empty()) {
+        return fullPathOf(relative);
+    }
+    std::string name = relative;
+    if (name.rfind("./", 0) == 0) {
+        name.erase(0, 2);
+    }
+    return baseDirectory + "/" + name;
+}
+
 CEngineApp::CEngineApp() : playStartTime(timeGetTime()) {
     // The course editor's top-down view is fixed; having it from the start lets a click
     // lay a point even before the first frame.
@@ -53,8 +67,6 @@ HRESULT CEngineApp::oneTimeSceneInit(HWND window) {
     pointAccumulator[0] = pointAccumulator[1] = 0;
     D3DXMatrixIdentity(&viewMatrix);
     scanning = false;
-    dotBlue = std::make_unique<DotSprite>(kBlueDot);
-    dotGreen = std::make_unique<DotSprite>(kGreenDot);
 
     // Without a sound device the manager stays silent; nothing else depends on it.
     soundManager = std::make_unique<SoundManager>();
@@ -67,6 +79,8 @@ HRESULT CEngineApp::oneTimeSceneInit(HWND window) {
     if (GetCurrentDirectoryA(MAX_PATH, directory.data()) != 0) {
         baseDirectory = directory.data();
     }
+    dotBlue = std::make_unique<DotSprite>(dataPath(kBlueDot));
+    dotGreen = std::make_unique<DotSprite>(dataPath(kGreenDot));
     return S_OK;
 }
 
@@ -87,11 +101,11 @@ HRESULT CEngineApp::initDeviceObjects(IDirect3DDevice9* newDevice) {
     }
     sky = std::make_unique<SkyDome>(device);
     sky->build();
-    sky->loadTexture(kSkyTexture);
+    sky->loadTexture(dataPath(kSkyTexture));
 
-    roadTexturePath = fullPathOf(kRoadTexture);
-    edgeTexturePath = fullPathOf(kEdgeTexture);
-    fieldTexturePath = fullPathOf(kFieldTexture);
+    roadTexturePath = dataPath(kRoadTexture);
+    edgeTexturePath = dataPath(kEdgeTexture);
+    fieldTexturePath = dataPath(kFieldTexture);
 
     device->SetRenderState(D3DRS_DITHERENABLE, TRUE);
     device->SetRenderState(D3DRS_ZENABLE, TRUE);

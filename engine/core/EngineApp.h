@@ -104,6 +104,8 @@ public:
     void previewSound();
     void playCollisionSound(const XfilePlacement& first, const XfilePlacement& second);
     void playMovementSound(const XfilePlacement& placement);
+    // playMovementSound for every placement of the current course, in list order.
+    void playMovementSounds();
 
     // Sessions: the current course flattened for the host, and a course built from one.
     void fillSession(LSession_t& session) const;
@@ -162,7 +164,9 @@ public:
     HRESULT drawPreviewText();
     HRESULT drawHelpText();
 
-    // Fixed paths of the data files, relative to the current directory.
+    // Full path of one of the fixed data files below.
+    std::string dataPath(const char* relative) const;
+    // Fixed paths of the data files, relative to the folder the engine started in.
     static constexpr const char* kRoadTexture = "./data/road.bmp";
     static constexpr const char* kEdgeTexture = "./data/edge.bmp";
     static constexpr const char* kFieldTexture = "./data/field.bmp";
@@ -231,6 +235,9 @@ public:
     bool playing = false;
     int tab = TAB_PLACE;
     PairSearch pairSearch = PairSearch::Grid;
+    // Whether the bodies' surface following looks triangles up in the surface grid
+    // (SurfaceIndex) or searches row by row from the hints; the answers are the same.
+    bool surfaceGrid = true;
 
     // Working lists of the course being laid: each click adds one dotted point (view
     // pixels) and one calculated point (ground position). hasWorkingPoints is false
@@ -272,6 +279,8 @@ private:
     std::list<LPoint_t>& editedDottedPoints();
     std::list<LPoint_t>& editedCalculatedPoints();
     bool insideView(POINT viewPoint) const;
+    // Where a placement at current goes when dragged to view pixel (x, y).
+    bool draggedPosition(int x, int y, const D3DXVECTOR3& current, D3DXVECTOR3* moved) const;
     // Ten along the ray through the middle of the view: where assigned objects appear.
     D3DXVECTOR3 pointInFrontOfCamera() const;
     bool querySurface(float x, float z, float halfHeight, int startRow, int firstStrip,

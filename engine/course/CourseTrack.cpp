@@ -1,6 +1,8 @@
 #include "course/CourseTrack.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <optional>
 
@@ -53,11 +55,6 @@ std::vector<Heading<Real>> rowHeadings(const D3DXVECTOR3* points, int n) {
     return result;
 }
 
-float squaredDistance(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
-    const D3DXVECTOR3 d = a - b;
-    return D3DXVec3LengthSq(&d);
-}
-
 } // namespace
 
 CCourseTrack::CCourseTrack(int n)
@@ -92,11 +89,12 @@ HRESULT CCourseTrack::build() {
 
     buildRoad();
 
+    // The bank tops are smoothed from the edges outward; neither smoothing reads the
+    // other's row, so both run together.
     offsetRow<float>(5, 6, kHalfRoadWidth * kBankFactor, kOuterLift);
-    smooth(6, kSmoothingPasses);
-    offsetRow<float>(6, 7, kHalfRoadWidth * kRightBorderFactor, kOuterLift);
     offsetRow<float>(2, 1, -kHalfRoadWidth * kBankFactor, kOuterLift);
-    smooth(1, kSmoothingPasses);
+    smoothTwo(6, 1, kSmoothingPasses);
+    offsetRow<float>(6, 7, kHalfRoadWidth * kRightBorderFactor, kOuterLift);
     // The last row is taken in double precision.
     offsetRow<double>(1, 0, -static_cast<double>(kHalfRoadWidth) * kLeftBorderFactor,
                       static_cast<double>(kOuterLift));
@@ -162,6 +160,69 @@ void CCourseTrack::offsetRow(int from, int to, Real distance, Real lift) {
     }
 }
 
+namespace {
+
+// D3DXVec3LengthSq of a - b, its float operations written out so that they inline in
+// the smoothing loop.
+float squaredDistance(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
+    const D3DXVECTOR3 d = a - b;
+    return d.x * d.x + d.y * d.y + d.z * d.z;
+}
+
+// a when first holds, else b; by masks, so that the choice costs no branch (the
+// smoothing keeps or drops points in no pattern a branch predictor could learn).
+D3DXVECTOR3 choose(bool first, const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
+    const std::uint32_t mask = 0u - static_cast<std::uint32_t>(first);
+    auto blend = [mask](float x, float y) {
+        return std::bit_cast<float>((std::bit_cast<std::uint32_t>(x) & mask) |
+                                    (std::bit_cast<std::uint32_t>(y) & ~mask));
+    };
+    return {blend(a.x, b.x), blend(a.y, b.y), blend(a.z, b.z)};
+}
+
+// One row being smoothed, one point at a time. The in-place average of point i takes
+// the new position of point i - 1, which is the average of i - 1 when that was kept
+// and its old position otherwise. Both averages of point i are worked out before the
+// choice for i - 1 is known, so that the next point need not wait for that choice;
+// this keeps the chain from point to point short. The arithmetic is exactly that of
+// the plain loop: ((before + own) + after) / 3 and the two squared distances.
+class RowSmoothing {
+public:
+    RowSmoothing(D3DXVECTOR3* points, const D3DXVECTOR3* centre, int n)
+        : m_points(points), m_centre(centre), m_n(n) {}
+
+    void startPass() {
+        // Point 0 sees the last point as the previous pass left it.
+        m_oldBefore = m_points[m_n - 1];
+        m_averageBefore = m_oldBefore;
+        m_keptBefore = false;
+    }
+
+    void step(int i) {
+        const D3DXVECTOR3 own = m_points[i];
+        // The last point sees point 0 as this pass has already made it.
+        const D3DXVECTOR3 after = m_points[i + 1 < m_n ? i + 1 : 0];
+        const D3DXVECTOR3 ifKept = ((m_averageBefore + own) + after) / 3.0f;
+        const D3DXVECTOR3 ifNot = ((m_oldBefore + own) + after) / 3.0f;
+        const D3DXVECTOR3 average = choose(m_keptBefore, ifKept, ifNot);
+        const bool keep = squaredDistance(average, m_centre[i]) > squaredDistance(own, m_centre[i]);
+        m_points[i] = choose(keep, average, own);
+        m_averageBefore = average;
+        m_oldBefore = own;
+        m_keptBefore = keep;
+    }
+
+private:
+    D3DXVECTOR3* m_points;
+    const D3DXVECTOR3* m_centre;
+    int m_n;
+    D3DXVECTOR3 m_oldBefore;
+    D3DXVECTOR3 m_averageBefore;
+    bool m_keptBefore = false;
+};
+
+} // namespace
+
 void CCourseTrack::smooth(int r, int passes) {
     if (r < 0 || r >= m_rows || m_n == 0) {
         return;
@@ -169,16 +230,33 @@ void CCourseTrack::smooth(int r, int passes) {
     if (passes == 0) {
         passes = kDefaultSmoothingPasses;
     }
-    D3DXVECTOR3* points = row(r);
-    const int n = m_n;
+    RowSmoothing smoothing(row(r), m_centre.data(), m_n);
     for (int pass = 0; pass < passes; ++pass) {
-        // In place: each point already sees the new position of the one before it.
-        for (int i = 0; i < n; ++i) {
-            const D3DXVECTOR3 average =
-                (points[(i + n - 1) % n] + points[i] + points[(i + 1) % n]) / 3.0f;
-            if (squaredDistance(average, m_centre[i]) > squaredDistance(points[i], m_centre[i])) {
-                points[i] = average;
-            }
+        smoothing.startPass();
+        for (int i = 0; i < m_n; ++i) {
+            smoothing.step(i);
+        }
+    }
+}
+
+void CCourseTrack::smoothTwo(int r1, int r2, int passes) {
+    if (r1 == r2 || r1 < 0 || r1 >= m_rows || r2 < 0 || r2 >= m_rows || m_n == 0) {
+        smooth(r1, passes);
+        smooth(r2, passes);
+        return;
+    }
+    if (passes == 0) {
+        passes = kDefaultSmoothingPasses;
+    }
+    // Two rows do not touch each other's points: their chains run side by side.
+    RowSmoothing first(row(r1), m_centre.data(), m_n);
+    RowSmoothing second(row(r2), m_centre.data(), m_n);
+    for (int pass = 0; pass < passes; ++pass) {
+        first.startPass();
+        second.startPass();
+        for (int i = 0; i < m_n; ++i) {
+            first.step(i);
+            second.step(i);
         }
     }
 }

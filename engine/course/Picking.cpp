@@ -48,6 +48,32 @@ SpherePick pickSphere(const D3DXVECTOR3& origin, const D3DXVECTOR3& u, const D3D
     return dot(apart, apart) < radius * radius ? SpherePick::Hit : SpherePick::Miss;
 }
 
+// Walks the placements in list order and selects the first whose sphere the ray hits.
+// A placement behind the eye ends the walk with the previous selection kept; no hit
+// clears it.
+template <typename Placement, typename Sphere>
+bool pickFirst(std::list<Placement>& placements, const D3DXVECTOR3& origin, const D3DXVECTOR3& u,
+               Sphere sphereOf, Placement** selected) {
+    for (auto& placement : placements) {
+        D3DXVECTOR3 centre;
+        float radius = 0;
+        if (!sphereOf(placement, &centre, &radius)) {
+            continue;
+        }
+        switch (pickSphere(origin, u, centre, radius)) {
+        case SpherePick::Behind:
+            return false;
+        case SpherePick::Hit:
+            *selected = &placement;
+            return true;
+        case SpherePick::Miss:
+            break;
+        }
+    }
+    *selected = nullptr;
+    return false;
+}
+
 } // namespace
 
 const D3DXMATRIX* CEngineApp::pickView() const {
@@ -160,37 +186,40 @@ bool CEngineApp::selectXfilePlacement(int x, int y, D3DXVECTOR3* direction, D3DX
     if (origin != nullptr) {
         *origin = from;
     }
-    const D3DXVECTOR3 u = unit(dir);
-    for (auto& placement : currentCourse->xfilePlacements) {
-        if (!placement.body) {
-            continue;
+    const auto bodySphere = [](const XfilePlacement& p, D3DXVECTOR3* centre, float* radius) {
+        if (!p.body) {
+            return false;
         }
-        const CSceneObject& body = *placement.body;
-        switch (pickSphere(from, u, body.position, body.radius / 2)) {
-        case SpherePick::Behind:
-            return false; // the previous selection stays
-        case SpherePick::Hit:
-            lastXfilePlacement = &placement;
-            return true;
-        case SpherePick::Miss:
-            break;
-        }
-    }
-    lastXfilePlacement = nullptr;
-    return false;
+        *centre = p.body->position;
+        *radius = p.body->radius / 2;
+        return true;
+    };
+    return pickFirst(currentCourse->xfilePlacements, from, unit(dir), bodySphere,
+                     &lastXfilePlacement);
 }
 
-HRESULT CEngineApp::dragXfilePlacement(int x, int y) {
+bool CEngineApp::draggedPosition(int x, int y, const D3DXVECTOR3& current,
+                                 D3DXVECTOR3* moved) const {
     const D3DXMATRIX* view = pickView();
-    if (lastXfilePlacement == nullptr || !lastXfilePlacement->body || view == nullptr) {
-        return E_FAIL;
+    if (view == nullptr) {
+        return false;
     }
     D3DXVECTOR3 dir;
     D3DXVECTOR3 from;
     pickRay(static_cast<float>(x), static_cast<float>(y), *view, &dir, &from);
+    // The placement keeps its distance from the eye and moves on that sphere.
+    const D3DXVECTOR3 toPlacement = current - from;
+    *moved = from + unit(dir) * D3DXVec3Length(&toPlacement);
+    return true;
+}
+
+HRESULT CEngineApp::dragXfilePlacement(int x, int y) {
+    D3DXVECTOR3 moved;
+    if (lastXfilePlacement == nullptr || !lastXfilePlacement->body ||
+        !draggedPosition(x, y, lastXfilePlacement->body->position, &moved)) {
+        return E_FAIL;
+    }
     CSceneObject& body = *lastXfilePlacement->body;
-    const D3DXVECTOR3 toBody = body.position - from;
-    const D3DXVECTOR3 moved = from + unit(dir) * D3DXVec3Length(&toBody);
     body.position = moved;
     body.stepPosition = moved;
     lastXfilePlacement->x = moved.x;
@@ -313,34 +342,24 @@ bool CEngineApp::selectBitmapPlacement(int x, int y) {
             placement.bitmap->face(billboardFacing.x, billboardFacing.y, billboardFacing.z);
         }
     }
-    for (auto& placement : currentCourse->bitmapPlacements) {
-        const D3DXVECTOR3 centre(placement.drawX, placement.drawY, placement.drawZ);
-        switch (pickSphere(from, u, centre, placement.halfWidth)) {
-        case SpherePick::Behind:
-            return false;
-        case SpherePick::Hit:
-            lastBitmapPlacement = &placement;
-            return true;
-        case SpherePick::Miss:
-            break;
-        }
-    }
-    lastBitmapPlacement = nullptr;
-    return false;
+    const auto standing = [](const BitmapPlacement& p, D3DXVECTOR3* centre, float* radius) {
+        *centre = D3DXVECTOR3(p.drawX, p.drawY, p.drawZ);
+        *radius = p.halfWidth;
+        return true;
+    };
+    return pickFirst(currentCourse->bitmapPlacements, from, u, standing, &lastBitmapPlacement);
 }
 
 HRESULT CEngineApp::dragBitmapPlacement(int x, int y) {
-    const D3DXMATRIX* view = pickView();
-    if (lastBitmapPlacement == nullptr || view == nullptr) {
+    D3DXVECTOR3 moved;
+    if (lastBitmapPlacement == nullptr) {
         return E_FAIL;
     }
-    D3DXVECTOR3 dir;
-    D3DXVECTOR3 from;
-    pickRay(static_cast<float>(x), static_cast<float>(y), *view, &dir, &from);
     BitmapPlacement& placement = *lastBitmapPlacement;
-    const D3DXVECTOR3 toBitmap =
-        D3DXVECTOR3(placement.drawX, placement.drawY, placement.drawZ) - from;
-    const D3DXVECTOR3 moved = from + unit(dir) * D3DXVec3Length(&toBitmap);
+    if (!draggedPosition(x, y, D3DXVECTOR3(placement.drawX, placement.drawY, placement.drawZ),
+                         &moved)) {
+        return E_FAIL;
+    }
     placement.drawX = placement.x = moved.x;
     placement.drawY = placement.y = moved.y;
     placement.drawZ = placement.z = moved.z;

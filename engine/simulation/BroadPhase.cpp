@@ -95,10 +95,10 @@ void BroadPhase::build(const std::vector<Sphere>& spheres) {
     for (std::size_t b = 0; b < buckets; ++b) {
         start[b + 1] += start[b];
     }
-    std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
+    m_fill.assign(start.begin(), start.end() - 1);
     for (std::size_t i = 0; i < n; ++i) {
         if (m_isLoose[i] == 0) {
-            m_order[fill[bucketOf(m_cellX[i], m_cellZ[i])]++] = static_cast<int>(i);
+            m_order[m_fill[bucketOf(m_cellX[i], m_cellZ[i])]++] = static_cast<int>(i);
         }
     }
 }

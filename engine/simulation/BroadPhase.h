@@ -42,5 +42,6 @@ private:
     // in ascending order. Distinct cells may share a bucket; queries compare cells.
     std::vector<std::uint32_t> m_start;
     std::vector<int> m_order;
+    std::vector<std::uint32_t> m_fill; // scratch of build()
     std::uint32_t m_mask = 0;
 };

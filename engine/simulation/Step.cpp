@@ -31,7 +31,7 @@ HRESULT CEngineApp::frameMove() {
     // have edited the course) and right before the only queries that use it.
     // Five footprint samples per body.
     const std::size_t queries = 5 * currentCourse->xfilePlacements.size();
-    m_surfaceIndexInUse = currentCourse->stripsCreated && queries > 0 &&
+    m_surfaceIndexInUse = surfaceGrid && currentCourse->stripsCreated && queries > 0 &&
                           m_surfaceIndex.sync(currentCourse->strips, queries);
     for (auto& placement : currentCourse->xfilePlacements) {
         followSurfaceAndBounce(placement);
@@ -95,9 +95,7 @@ void CEngineApp::playStep() {
     } else {
         testNearPairs();
     }
-    for (const auto& placement : placements) {
-        playMovementSound(placement);
-    }
+    playMovementSounds();
 }
 
 void CEngineApp::testAllPairs() {

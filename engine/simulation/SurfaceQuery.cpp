@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "course/StripGrid.h"
@@ -34,27 +35,66 @@ D3DXVECTOR3 position(const StripGrid& strip, int row, int column) {
     return {v.x, v.y, v.z};
 }
 
+// The first half of the triangle test: where the segment crosses the triangle's
+// plane, if it crosses it strictly.
+bool crossesPlane(const D3DXVECTOR3& p0, const D3DXVECTOR3& p1, const D3DXVECTOR3& a,
+                  const D3DXVECTOR3& b, const D3DXVECTOR3& c, D3DXVECTOR3* point) {
+    const D3DXVECTOR3 n = cross(b - a, c - a);
+    const float d = -dot(n, a);
+    const float side0 = dot(n, p0) + d;
+    const float side1 = dot(n, p1) + d;
+    if (!(side0 * side1 < 0)) {
+        return false; // an end on the plane, or both ends on one side
+    }
+    const D3DXVECTOR3 u = unit(p1 - p0);
+    const float along = dot(n, u);
+    if (along == 0) {
+        return false;
+    }
+    *point = p0 + u * (-side0 / along);
+    return true;
+}
+
+// The second half: whether the crossing point lies on the triangle.
+bool onTriangle(const D3DXVECTOR3& p, const D3DXVECTOR3& a, const D3DXVECTOR3& b,
+                const D3DXVECTOR3& c) {
+    const D3DXVECTOR3 a0 = unit(a - p);
+    const D3DXVECTOR3 a1 = unit(b - p);
+    const D3DXVECTOR3 a2 = unit(c - p);
+    const D3DXVECTOR3 c01 = cross(a0, a1);
+    const D3DXVECTOR3 c12 = cross(a1, a2);
+    const D3DXVECTOR3 c20 = cross(a2, a0);
+    if (dot(c01, c12) < 0 || dot(c12, c20) < 0) {
+        return false;
+    }
+    // A zero cross product means p lies on the line through that edge. It is on the
+    // triangle only between the edge's two ends (where the unit vectors toward them
+    // point apart); further along the line it is outside, however the signs fall.
+    return !((isZero(c01) && dot(a0, a1) > 0) || (isZero(c12) && dot(a1, a2) > 0) ||
+             (isZero(c20) && dot(a2, a0) > 0));
+}
+
 // Triangle 1 and 2 of quad (row, col): (V00, V11, V01) and (V00, V10, V11). The edge
 // runs across the strip toward the road: outward strips (below the road) point from
 // column 0 to column 1, the strips beyond the road the other way.
 bool testTriangle(const StripGrid& strip, int s, int row, int col, int triangle,
                   const D3DXVECTOR3& p0, const D3DXVECTOR3& p1, SurfaceHit* hit) {
-    const D3DXVECTOR3 v00 = position(strip, row, col);
-    D3DXVECTOR3 point;
+    const D3DXVECTOR3 a = position(strip, row, col);
+    D3DXVECTOR3 b;
+    D3DXVECTOR3 c;
     D3DXVECTOR3 across;
     if (triangle == 0) {
-        const D3DXVECTOR3 v01 = position(strip, row, col + 1);
-        if (!segmentHitsTriangle(p0, p1, v00, position(strip, row + 1, col + 1), v01, &point)) {
-            return false;
-        }
-        across = v01 - v00;
+        b = position(strip, row + 1, col + 1);
+        c = position(strip, row, col + 1);
+        across = c - a;
     } else {
-        const D3DXVECTOR3 v10 = position(strip, row + 1, col);
-        const D3DXVECTOR3 v11 = position(strip, row + 1, col + 1);
-        if (!segmentHitsTriangle(p0, p1, v00, v10, v11, &point)) {
-            return false;
-        }
-        across = v11 - v10;
+        b = position(strip, row + 1, col);
+        c = position(strip, row + 1, col + 1);
+        across = c - b;
+    }
+    D3DXVECTOR3 point;
+    if (!crossesPlane(p0, p1, a, b, c, &point) || !onTriangle(point, a, b, c)) {
+        return false;
     }
     hit->height = point.y;
     hit->strip = s;
@@ -88,34 +128,8 @@ bool stripsReady(const Strips& strips) {
 
 bool segmentHitsTriangle(const D3DXVECTOR3& p0, const D3DXVECTOR3& p1, const D3DXVECTOR3& a,
                          const D3DXVECTOR3& b, const D3DXVECTOR3& c, D3DXVECTOR3* point) {
-    const D3DXVECTOR3 n = cross(b - a, c - a);
-    const float d = -dot(n, a);
-    const float side0 = dot(n, p0) + d;
-    const float side1 = dot(n, p1) + d;
-    if (!(side0 * side1 < 0)) {
-        return false; // an end on the plane, or both ends on one side
-    }
-    const D3DXVECTOR3 u = unit(p1 - p0);
-    const float along = dot(n, u);
-    if (along == 0) {
-        return false;
-    }
-    const D3DXVECTOR3 p = p0 + u * (-side0 / along);
-
-    const D3DXVECTOR3 a0 = unit(a - p);
-    const D3DXVECTOR3 a1 = unit(b - p);
-    const D3DXVECTOR3 a2 = unit(c - p);
-    const D3DXVECTOR3 c01 = cross(a0, a1);
-    const D3DXVECTOR3 c12 = cross(a1, a2);
-    const D3DXVECTOR3 c20 = cross(a2, a0);
-    if (dot(c01, c12) < 0 || dot(c12, c20) < 0) {
-        return false;
-    }
-    // A zero cross product means p lies on the line through that edge. It is on the
-    // triangle only between the edge's two ends (where the unit vectors toward them
-    // point apart); further along the line it is outside, however the signs fall.
-    if ((isZero(c01) && dot(a0, a1) > 0) || (isZero(c12) && dot(a1, a2) > 0) ||
-        (isZero(c20) && dot(a2, a0) > 0)) {
+    D3DXVECTOR3 p;
+    if (!crossesPlane(p0, p1, a, b, c, &p) || !onTriangle(p, a, b, c)) {
         return false;
     }
     *point = p;
@@ -170,17 +184,29 @@ bool findSurfaceByScan(const Strips& strips, float x, float z, float yLow, float
 
 namespace {
 
-// How far (in ground units) the index reaches beyond a triangle's outline. The exact
-// test's own rounding moves the crossing point by well under a hundredth of a unit on
-// course-sized coordinates: the crossing's x and z are the segment's exactly, and its
-// height is off the triangle's plane by a few units in the last place of the segment's
-// ends (1e-3 at 10,000). The part that grows with the coordinates covers larger ones.
+// How far (in ground units) the index reaches beyond a triangle's outline, and how far
+// inside it a point must lie to pass the exact test surely. The exact test's crossing
+// point has the segment's x and z exactly; its height is off the triangle's plane only
+// by the rounding of the plane equation at the segment's ends, about 1e-4 for the
+// bodies' segment (y from -1000 to 1000). Seen along the plane's normal that moves the
+// point by no more than the same, and the test's unit vectors are good to 1e-7, so a
+// point 0.05 off the outline, outside or inside, is decided alike by any rounding.
+// Right on the line of an edge, past its corner, the test's cross products shrink
+// toward their rounding; there a point off the triangle can pass, but only within
+// about h * h / d of the line (h the height error, d the distance from the corner),
+// far finer than the spacing of floats at course coordinates. The margin grows with
+// the slope, and with the size of the coordinates for courses far larger than ours.
 constexpr double kOutlineMargin = 0.05;
 constexpr double kOutlineMarginPerUnit = 1e-6;
-// Segments longer than this lose the precision the margin allows for.
-constexpr float kLongestSegment = 100000.0f;
+// A triangle steeper than this (height over run) keeps only its box, widened by the
+// margin times this.
+constexpr double kSteepest = 100.0;
+// The margin is made for the bodies' segment (y from -1000 to 1000). On longer ones the
+// crossing height rounds coarser, and next to a corner, on the line of an edge, the
+// test can then accept a point well off the triangle; those are searched plainly.
+constexpr float kLongestSegment = 2000.0f;
 // About this many cells per triangle: a point's cell lists a handful of triangles.
-constexpr double kCellsPerTriangle = 8.0;
+constexpr double kCellsPerTriangle = 16.0;
 constexpr int kMostCellsAcross = 4096;
 
 int quadColumns(int columns) {
@@ -206,17 +232,16 @@ bool SurfaceIndex::sync(const Strips& strips, std::size_t queries) {
         if (!same) {
             break;
         }
+        // Bit for bit: the index keeps each triangle's plane as the test would work
+        // it out from these very values.
         for (const auto& v : strip->vertices()) {
-            if (v.x != m_positions[k] || v.y != m_positions[k + 1] || v.z != m_positions[k + 2]) {
+            if (std::memcmp(&v.x, &m_positions[k], 3 * sizeof(float)) != 0) {
                 same = false;
                 break;
             }
             k += 3;
         }
     }
-    // The index only chooses which triangles to test; the test itself reads the
-    // strips. So positions that compare equal (a zero of either sign) serve alike, and
-    // a NaN, never equal to itself, keeps the course from being indexed at all.
     if (same) {
         if (!m_ready) {
             build(strips);
@@ -256,9 +281,12 @@ void SurfaceIndex::build(const Strips& strips) {
 
     double largest = 0;
     for (float value : m_positions) {
+        if (!std::isfinite(value)) {
+            return; // a course with non-finite positions is searched the plain way
+        }
         largest = std::max(largest, std::abs(static_cast<double>(value)));
     }
-    const double margin = kOutlineMargin + kOutlineMarginPerUnit * largest;
+    const double baseMargin = kOutlineMargin + kOutlineMarginPerUnit * largest;
 
     double minX = std::numeric_limits<double>::infinity();
     double minZ = minX;
@@ -288,6 +316,32 @@ void SurfaceIndex::build(const Strips& strips) {
             pz[i] = corner[i]->z;
         }
         Outline& o = m_outlines[id];
+        // The plane and the edge vector exactly as testTriangle works them out.
+        const D3DXVECTOR3 a = position(strip, row, col);
+        const D3DXVECTOR3 b = position(strip, row + 1, t == 0 ? col + 1 : col);
+        const D3DXVECTOR3 c = position(strip, t == 0 ? row : row + 1, col + 1);
+        o.normal = cross(b - a, c - a);
+        o.offset = -dot(o.normal, a);
+        const D3DXVECTOR3 across = t == 0 ? c - a : c - b;
+        o.edge = s < ROAD_STRIP ? across : s > ROAD_STRIP ? -across : D3DXVECTOR3();
+        o.row = static_cast<std::uint32_t>(row);
+        o.strip = static_cast<std::uint8_t>(s);
+        o.triangle = static_cast<std::uint8_t>(t);
+        o.column = static_cast<std::uint32_t>(col);
+
+        // The steeper the triangle, the farther a rounding of the crossing height moves
+        // the crossing seen from above.
+        double ux = corner[1]->x - px[0], uy = corner[1]->y - corner[0]->y, uz = pz[1] - pz[0];
+        double vx = corner[2]->x - px[0], vy = corner[2]->y - corner[0]->y, vz = pz[2] - pz[0];
+        const double normalX = uy * vz - uz * vy;
+        const double normalY = uz * vx - ux * vz;
+        const double normalZ = ux * vy - uy * vx;
+        const double normalLength =
+            std::sqrt(normalX * normalX + normalY * normalY + normalZ * normalZ);
+        const double slope = normalLength / std::abs(normalY);
+        const bool steep = !(slope <= kSteepest);
+        const double margin = baseMargin * (steep ? kSteepest : slope);
+
         o.minX = static_cast<float>(std::min({px[0], px[1], px[2]}) - margin);
         o.maxX = static_cast<float>(std::max({px[0], px[1], px[2]}) + margin);
         o.minZ = static_cast<float>(std::min({pz[0], pz[1], pz[2]}) - margin);
@@ -297,14 +351,16 @@ void SurfaceIndex::build(const Strips& strips) {
         minZ = std::min(minZ, static_cast<double>(o.minZ));
         maxZ = std::max(maxZ, static_cast<double>(o.maxZ));
 
-        // The edges' outward half-planes, pushed out by the margin. A sliver (or a
-        // triangle standing on edge) keeps only its box.
-        const double area = (px[1] - px[0]) * (pz[2] - pz[0]) - (pz[1] - pz[0]) * (px[2] - px[0]);
+        // The edges' outward half-planes, pushed out (and in) by the margin. A sliver,
+        // or a triangle standing nearly on edge, keeps only its box.
+        const double area = ux * vz - uz * vx;
         double longest = 0;
         for (int i = 0; i < 3; ++i) {
-            longest = std::max(longest, std::hypot(px[(i + 1) % 3] - px[i], pz[(i + 1) % 3] - pz[i]));
+            longest =
+                std::max(longest, std::hypot(px[(i + 1) % 3] - px[i], pz[(i + 1) % 3] - pz[i]));
         }
-        const bool usable = std::isfinite(area) && std::abs(area) > 1e-6 * longest * longest;
+        const bool usable =
+            !steep && std::isfinite(area) && std::abs(area) > 1e-6 * longest * longest;
         for (int i = 0; i < 3; ++i) {
             const double dx = px[(i + 1) % 3] - px[i];
             const double dz = pz[(i + 1) % 3] - pz[i];
@@ -313,6 +369,7 @@ void SurfaceIndex::build(const Strips& strips) {
                 o.nx[i] = 0;
                 o.nz[i] = 0;
                 o.c[i] = std::numeric_limits<float>::infinity();
+                o.inner[i] = -std::numeric_limits<float>::infinity();
                 continue;
             }
             const double sign = area > 0 ? 1.0 : -1.0;
@@ -321,11 +378,8 @@ void SurfaceIndex::build(const Strips& strips) {
             o.nx[i] = static_cast<float>(nx);
             o.nz[i] = static_cast<float>(nz);
             o.c[i] = static_cast<float>(nx * px[i] + nz * pz[i] + margin);
+            o.inner[i] = static_cast<float>(nx * px[i] + nz * pz[i] - margin);
         }
-    }
-    if (!(std::isfinite(minX) && std::isfinite(maxX) && std::isfinite(minZ) &&
-          std::isfinite(maxZ))) {
-        return; // a course with non-finite positions is searched the slow way
     }
 
     const double width = std::max(maxX - minX, 1e-3);
@@ -334,6 +388,7 @@ void SurfaceIndex::build(const Strips& strips) {
     m_cell = std::max({m_cell, width / kMostCellsAcross, depth / kMostCellsAcross});
     m_cellsX = static_cast<int>(std::ceil(width / m_cell)) + 1;
     m_cellsZ = static_cast<int>(std::ceil(depth / m_cell)) + 1;
+    m_inverseCell = static_cast<float>(1.0 / m_cell);
     m_originX = minX;
     m_originZ = minZ;
     const double reach = width + depth;
@@ -344,7 +399,8 @@ void SurfaceIndex::build(const Strips& strips) {
 
     // Cells by counting sort; triangles go in ascending id, so every cell's list is
     // ascending.
-    const std::size_t cells = static_cast<std::size_t>(m_cellsX) * static_cast<std::size_t>(m_cellsZ);
+    const std::size_t cells =
+        static_cast<std::size_t>(m_cellsX) * static_cast<std::size_t>(m_cellsZ);
     m_cellStart.assign(cells + 1, 0);
     auto forEachCell = [&](std::size_t id, auto&& visit) {
         const Outline& o = m_outlines[id];
@@ -382,18 +438,26 @@ void SurfaceIndex::build(const Strips& strips) {
     m_entries.assign(m_cellStart[cells], 0);
     std::vector<std::uint32_t> fill(m_cellStart.begin(), m_cellStart.end() - 1);
     for (std::size_t id = 0; id < triangles; ++id) {
-        forEachCell(id, [&](std::size_t cell) { m_entries[fill[cell]++] = static_cast<std::uint32_t>(id); });
+        forEachCell(id, [&](std::size_t cell) {
+            m_entries[fill[cell]++] = static_cast<std::uint32_t>(id);
+        });
     }
     m_ready = true;
 }
 
+// A point within a rounding of a cell's border may be given the cell next to it; the
+// triangles near it are listed there too, as they reach a margin beyond their outline.
 bool SurfaceIndex::cellOf(float x, float z, std::size_t* cell) const {
-    const double cx = std::floor((static_cast<double>(x) - m_originX) / m_cell);
-    const double cz = std::floor((static_cast<double>(z) - m_originZ) / m_cell);
-    if (!(cx >= 0 && cx < m_cellsX && cz >= 0 && cz < m_cellsZ)) {
+    const float fx = (x - static_cast<float>(m_originX)) * m_inverseCell;
+    const float fz = (z - static_cast<float>(m_originZ)) * m_inverseCell;
+    if (!(fx >= 0 && fx < static_cast<float>(m_cellsX) && fz >= 0 &&
+          fz < static_cast<float>(m_cellsZ))) {
         return false;
     }
-    *cell = static_cast<std::size_t>(cz) * static_cast<std::size_t>(m_cellsX) + static_cast<std::size_t>(cx);
+    const int cx = std::min(static_cast<int>(fx), m_cellsX - 1);
+    const int cz = std::min(static_cast<int>(fz), m_cellsZ - 1);
+    *cell = static_cast<std::size_t>(cz) * static_cast<std::size_t>(m_cellsX) +
+            static_cast<std::size_t>(cx);
     return true;
 }
 
@@ -424,7 +488,8 @@ bool SurfaceIndex::find(const Strips& strips, float x, float z, float yLow, floa
     // triangle 1 before triangle 2.
     struct Candidate {
         std::uint64_t order;
-        std::uint32_t id;
+        const Outline* outline;
+        bool surelyInside;
     };
     constexpr std::size_t kInline = 32;
     Candidate inlineCandidates[kInline];
@@ -432,51 +497,82 @@ bool SurfaceIndex::find(const Strips& strips, float x, float z, float yLow, floa
     Candidate* candidates = inlineCandidates;
     std::size_t count = 0;
     for (std::uint32_t k = m_cellStart[cell]; k < m_cellStart[cell + 1]; ++k) {
-        const std::uint32_t id = m_entries[k];
-        const Outline& o = m_outlines[id];
-        if (x < o.minX || x > o.maxX || z < o.minZ || z > o.maxZ ||
-            o.nx[0] * x + o.nz[0] * z > o.c[0] || o.nx[1] * x + o.nz[1] * z > o.c[1] ||
-            o.nx[2] * x + o.nz[2] * z > o.c[2]) {
+        const Outline& o = m_outlines[m_entries[k]];
+        if (x < o.minX || x > o.maxX || z < o.minZ || z > o.maxZ) {
             continue;
         }
-        const std::uint32_t t = id & 1;
-        const std::uint32_t rest = id >> 1;
-        const int s = static_cast<int>(rest % kStripCount);
-        const int quad = static_cast<int>(rest / kStripCount);
-        const int col = quad % across;
-        const int row = quad / across;
+        const float e0 = o.nx[0] * x + o.nz[0] * z;
+        const float e1 = o.nx[1] * x + o.nz[1] * z;
+        const float e2 = o.nx[2] * x + o.nz[2] * z;
+        if (e0 > o.c[0] || e1 > o.c[1] || e2 > o.c[2]) {
+            continue;
+        }
+        const bool surelyInside = e0 <= o.inner[0] && e1 <= o.inner[1] && e2 <= o.inner[2];
+        const int row = o.row;
         const int rowRank = row >= start ? row - start : row - start + quadRows;
+        const int s = o.strip;
         const int stripRank = s >= stripShift ? s - stripShift : s - stripShift + kStripCount;
         const std::uint64_t order =
-            ((static_cast<std::uint64_t>(rowRank) * across + col) * kStripCount + stripRank) * 2 + t;
+            ((static_cast<std::uint64_t>(rowRank) * across + o.column) * kStripCount + stripRank) *
+                2 +
+            o.triangle;
         if (count == kInline) {
             manyCandidates.assign(inlineCandidates, inlineCandidates + kInline);
             candidates = nullptr;
         }
         if (candidates == nullptr) {
-            manyCandidates.push_back({order, id});
+            manyCandidates.push_back({order, &o, surelyInside});
         } else {
-            candidates[count] = {order, id};
+            // Insertion in order: there are seldom more than two or three.
+            std::size_t at = count;
+            while (at > 0 && candidates[at - 1].order > order) {
+                candidates[at] = candidates[at - 1];
+                --at;
+            }
+            candidates[at] = {order, &o, surelyInside};
         }
         ++count;
     }
     if (candidates == nullptr) {
         candidates = manyCandidates.data();
+        std::sort(candidates, candidates + count,
+                  [](const Candidate& a, const Candidate& b) { return a.order < b.order; });
     }
-    std::sort(candidates, candidates + count,
-              [](const Candidate& a, const Candidate& b) { return a.order < b.order; });
 
+    // The test of testTriangle, step by step the same, with the parts that do not
+    // change worked out once: the segment's direction per query, each triangle's
+    // plane and edge vector when the index was built.
     const D3DXVECTOR3 p0(x, yLow, z);
     const D3DXVECTOR3 p1(x, yHigh, z);
+    const D3DXVECTOR3 u = unit(p1 - p0);
     for (std::size_t k = 0; k < count; ++k) {
-        const std::uint32_t id = candidates[k].id;
-        const int t = static_cast<int>(id & 1);
-        const std::uint32_t rest = id >> 1;
-        const int s = static_cast<int>(rest % kStripCount);
-        const int quad = static_cast<int>(rest / kStripCount);
-        if (testTriangle(*strips[s], s, quad / across, quad % across, t, p0, p1, hit)) {
-            return true;
+        const Outline& o = *candidates[k].outline;
+        const float side0 = dot(o.normal, p0) + o.offset;
+        const float side1 = dot(o.normal, p1) + o.offset;
+        if (!(side0 * side1 < 0)) {
+            continue;
         }
+        const float along = dot(o.normal, u);
+        if (along == 0) {
+            continue;
+        }
+        const D3DXVECTOR3 point = p0 + u * (-side0 / along);
+        if (!candidates[k].surelyInside) {
+            const StripGrid& strip = *strips[o.strip];
+            const int row = static_cast<int>(o.row);
+            const int col = static_cast<int>(o.column);
+            const D3DXVECTOR3 a = position(strip, row, col);
+            const D3DXVECTOR3 b = position(strip, row + 1, o.triangle == 0 ? col + 1 : col);
+            const D3DXVECTOR3 c = position(strip, o.triangle == 0 ? row : row + 1, col + 1);
+            if (!onTriangle(point, a, b, c)) {
+                continue;
+            }
+        }
+        hit->height = point.y;
+        hit->strip = o.strip;
+        hit->row = static_cast<int>(o.row);
+        hit->edge = o.edge;
+        return true;
     }
     return false;
 }

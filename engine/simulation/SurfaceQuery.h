@@ -42,12 +42,16 @@ bool findSurfaceByScan(const Strips& strips, float x, float z, float yLow, float
 // A grid over the ground plane that lists, for each cell, the strip triangles lying
 // within a small margin of it. A vertical segment can only cross a triangle whose
 // ground-plane outline holds the segment's (x, z), up to the rounding of the exact
-// test (well below a hundredth of a unit on any course), so find() runs the exact
-// test on the few listed triangles near (x, z), in the order of findSurface, and gives
-// the same hit as findSurface from the same hints.
+// test (far below the margin of 0.05), so find() runs the exact test on the few
+// listed triangles near (x, z), in the order of findSurface, and gives the same hit
+// as findSurface from the same hints. A point well inside a triangle's outline passes
+// the second half of the test (on the triangle) whatever the rounding; for it only the
+// crossing point is worked out.
 //
-// It is valid for the strip positions it was built from. sync() compares them with
-// the strips' current positions. Building costs about as much as a few hundred plain
+// Each triangle's plane and edge vector are worked out once, when the index is built,
+// by the same float operations as the plain test, so the index is valid for exactly
+// the strip positions it was built from: sync() compares them, bit for bit, with the
+// strips' current positions. Building costs about as much as a few hundred plain
 // searches, so new positions are indexed at once only when that many queries are to
 // come; otherwise only once they have stayed the same from one call to the next, so
 // that a course edited frame after frame with a few bodies on it is not indexed anew
@@ -61,8 +65,9 @@ public:
     bool sync(const Strips& strips, std::size_t queries);
     bool ready() const { return m_ready; }
 
-    // The result of findSurface(strips, ...) for the strips the index was built from,
-    // which must be yLow < yHigh, a segment parallel to y.
+    // The result of findSurface(strips, ...) for the strips the index was built from.
+    // Segments longer than the bodies' (2,000), and points far off the course, are
+    // searched by findSurface itself.
     bool find(const Strips& strips, float x, float z, float yLow, float yHigh, int startRow,
               int firstStrip, SurfaceHit* hit) const;
 
@@ -70,11 +75,19 @@ public:
     std::size_t listedNear(float x, float z) const;
 
 private:
-    // Inside (within the margin) when nx * x + nz * z <= c for all three edges; edges
-    // of a triangle without a usable outline are left open (n = 0, c = +inf).
+    // Near (within the margin) when nx * x + nz * z <= c for all three edges, surely
+    // inside when <= inner for all three. Edges of a triangle without a usable outline
+    // are left open (n = 0, c = +inf, inner = -inf).
     struct Outline {
         float minX, minZ, maxX, maxZ;
-        float nx[3], nz[3], c[3];
+        float nx[3], nz[3], c[3], inner[3];
+        D3DXVECTOR3 normal; // the plane: normal . p + offset = 0
+        float offset;
+        D3DXVECTOR3 edge; // what a hit reports as its edge vector
+        std::uint32_t row;
+        std::uint32_t column;
+        std::uint8_t strip;
+        std::uint8_t triangle; // 0 or 1
     };
 
     void build(const Strips& strips);
@@ -83,11 +96,12 @@ private:
     bool m_ready = false;
     int m_columns = 0;
     int m_rows = 0;
-    std::vector<float> m_positions; // x, y, z of every strip vertex, strip by strip
+    std::vector<float> m_positions;  // x, y, z of every strip vertex, strip by strip
     std::vector<Outline> m_outlines; // by triangle id
     double m_originX = 0;
     double m_originZ = 0;
     double m_cell = 1;
+    float m_inverseCell = 1;
     int m_cellsX = 0;
     int m_cellsZ = 0;
     // Beyond this box the index does not answer and find() searches like findSurface.

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "core/EngineApp.h"
 #include "d3d9/egl_context.h"
@@ -28,7 +29,10 @@ protected:
         }
         device = GLDevice::create(kWidth, kHeight);
         // Assets are found by name in the data folder under the base directory.
-        folder = fs::temp_directory_path() / "tw-engine-frames";
+        // One folder per test: CTest runs the cases side by side.
+        folder = fs::temp_directory_path() /
+                 ("tw-engine-frames-" + std::to_string(::getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder / "data");
         for (const char* source : {"samples/meshes", "samples/bitmaps"}) {
@@ -43,7 +47,7 @@ protected:
         app->onInitialUpdate(kWidth, kHeight, nullptr);
         app->baseDirectory = folder.string();
         SetTimeSourceForTests([] { return DWORD{61000}; }); // a fixed clock for the timer
-        std::srand(7); // billboards take a random tint
+        std::srand(7);                                      // billboards take a random tint
     }
 
     void TearDown() override {

@@ -93,9 +93,9 @@ TEST_F(EngineDevice, InitReadsTheBackBufferAndSetsDepthStates) {
     EXPECT_NE(fresh.dotGreen->texture(), nullptr);
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    EXPECT_EQ(fresh.roadTexturePath, std::string(cwd) + "/./data/road.bmp");
-    EXPECT_EQ(fresh.edgeTexturePath, std::string(cwd) + "/./data/edge.bmp");
-    EXPECT_EQ(fresh.fieldTexturePath, std::string(cwd) + "/./data/field.bmp");
+    EXPECT_EQ(fresh.roadTexturePath, std::string(cwd) + "/data/road.bmp");
+    EXPECT_EQ(fresh.edgeTexturePath, std::string(cwd) + "/data/edge.bmp");
+    EXPECT_EQ(fresh.fieldTexturePath, std::string(cwd) + "/data/field.bmp");
 }
 
 TEST_F(EngineDevice, RestoreSetsMaterialLightAndMatrices) {
