@@ -37,8 +37,9 @@ struct Engine {
     static POINT pixelOf(float x, float z) {
         const float halfHeight = 100.0f * std::tan(static_cast<float>(M_PI) / 8);
         const float halfWidth = halfHeight * kViewWidth / kViewHeight;
-        return POINT{static_cast<LONG>(std::lround(kViewWidth / 2.0f + x / halfWidth * kViewWidth / 2)),
-                     static_cast<LONG>(std::lround(kViewHeight / 2.0f - z / halfHeight * kViewHeight / 2))};
+        return POINT{
+            static_cast<LONG>(std::lround(kViewWidth / 2.0f + x / halfWidth * kViewWidth / 2)),
+            static_cast<LONG>(std::lround(kViewHeight / 2.0f - z / halfHeight * kViewHeight / 2))};
     }
 
     // Clicks n points on a circle in the course editor (not yet a course).

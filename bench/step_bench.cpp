@@ -81,8 +81,8 @@ void BM_SurfaceQueryHinted(benchmark::State& state) {
     std::size_t k = 0;
     for (auto _ : state) {
         SurfaceHit hit;
-        benchmark::DoNotOptimize(
-            findSurface(course.strips, q.points[k].x, q.points[k].z, -1000, 1000, q.hints[k], 0, &hit));
+        benchmark::DoNotOptimize(findSurface(course.strips, q.points[k].x, q.points[k].z, -1000,
+                                             1000, q.hints[k], 0, &hit));
         k = (k + 1) % q.points.size();
     }
     state.SetItemsProcessed(state.iterations());

@@ -59,11 +59,17 @@ void Desktop::keyEvent(BYTE scanCode, bool pressed) {
     }
 }
 
-void Desktop::add(InputDevice* device) { m_devices.push_back(device); }
+void Desktop::add(InputDevice* device) {
+    m_devices.push_back(device);
+}
 
-void Desktop::remove(InputDevice* device) { std::erase(m_devices, device); }
+void Desktop::remove(InputDevice* device) {
+    std::erase(m_devices, device);
+}
 
-DIUserMappingStore& Desktop::store() { return *m_store; }
+DIUserMappingStore& Desktop::store() {
+    return *m_store;
+}
 
 std::shared_ptr<DIUserMappingStore> Desktop::setStore(std::shared_ptr<DIUserMappingStore> store) {
     std::shared_ptr<DIUserMappingStore> previous = std::move(m_store);
@@ -73,16 +79,20 @@ std::shared_ptr<DIUserMappingStore> Desktop::setStore(std::shared_ptr<DIUserMapp
 
 } // namespace dinput
 
-void DInputSetFocusWindow(HWND window) { dinput::Desktop::get().setFocus(window); }
+void DInputSetFocusWindow(HWND window) {
+    dinput::Desktop::get().setFocus(window);
+}
 
-HWND DInputFocusWindow() { return dinput::Desktop::get().focus(); }
+HWND DInputFocusWindow() {
+    return dinput::Desktop::get().focus();
+}
 
 void DInputKeyEvent(BYTE scanCode, bool pressed) {
     dinput::Desktop::get().keyEvent(scanCode, pressed);
 }
 
-std::shared_ptr<DIUserMappingStore> DInputSetUserMappingStore(
-    std::shared_ptr<DIUserMappingStore> store) {
+std::shared_ptr<DIUserMappingStore>
+DInputSetUserMappingStore(std::shared_ptr<DIUserMappingStore> store) {
     return dinput::Desktop::get().setStore(std::move(store));
 }
 

@@ -13,12 +13,6 @@ struct Attached {
     int sdlIndex; // -1 for the keyboard
 };
 
-bool validFormat(const DIACTIONFORMATA* format) {
-    return format != nullptr && format->dwSize == sizeof(DIACTIONFORMATA) &&
-           format->dwActionSize == sizeof(DIACTIONA) &&
-           (format->dwNumActions == 0 || format->rgoAction != nullptr);
-}
-
 class DirectInput8 final : public IDirectInput8A {
 public:
     DirectInput8() : m_sdl(SdlJoysticks::acquire()) {}
@@ -69,7 +63,7 @@ public:
     HRESULT EnumDevicesBySemantics(LPCSTR userName, LPDIACTIONFORMATA format,
                                    LPDIENUMDEVICESBYSEMANTICSCBA callback, LPVOID ref,
                                    DWORD) override {
-        if (!validFormat(format) || callback == nullptr) {
+        if (!validActionFormat(format) || callback == nullptr) {
             return DIERR_INVALIDPARAM;
         }
         const std::vector<Attached> attached = attachedDevices(DI8DEVCLASS_ALL);
@@ -100,7 +94,7 @@ public:
     HRESULT ConfigureDevices(LPDICONFIGUREDEVICESCALLBACK callback,
                              DICONFIGUREDEVICESPARAMSA* params, DWORD flags, LPVOID) override {
         if (params == nullptr || params->dwSize != sizeof(DICONFIGUREDEVICESPARAMSA) ||
-            params->dwcFormats == 0 || !validFormat(params->lprgFormats)) {
+            params->dwcFormats == 0 || !validActionFormat(params->lprgFormats)) {
             return DIERR_INVALIDPARAM;
         }
         DIConfigureDevicesHandler& handler = Desktop::get().configureHandler();
@@ -117,9 +111,9 @@ public:
             if (!device) {
                 continue;
             }
-            DIConfigureDevice entry{attached.instance, device,
-                                    std::vector<DIACTIONA>(format.rgoAction,
-                                                           format.rgoAction + format.dwNumActions)};
+            DIConfigureDevice entry{
+                attached.instance, device,
+                std::vector<DIACTIONA>(format.rgoAction, format.rgoAction + format.dwNumActions)};
             DIACTIONFORMATA built = format;
             built.rgoAction = entry.actions.data();
             device->BuildActionMap(&built, nullptr, DIDBAM_DEFAULT);

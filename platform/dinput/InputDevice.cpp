@@ -14,12 +14,6 @@ bool isAxisAction(const DIACTIONA& action) {
     return DISEM_TYPE(action.dwSemantic) == DISEM_TYPE_AXIS;
 }
 
-bool validFormat(const DIACTIONFORMATA* format) {
-    return format != nullptr && format->dwSize == sizeof(DIACTIONFORMATA) &&
-           format->dwActionSize == sizeof(DIACTIONA) &&
-           (format->dwNumActions == 0 || format->rgoAction != nullptr);
-}
-
 // Objects with the same type class and instance are the same object, whatever other
 // flags the caller left in the identifier.
 bool sameObject(DWORD a, DWORD b) {
@@ -31,6 +25,12 @@ bool sameObject(DWORD a, DWORD b) {
 }
 
 } // namespace
+
+bool validActionFormat(const DIACTIONFORMATA* format) {
+    return format != nullptr && format->dwSize == sizeof(DIACTIONFORMATA) &&
+           format->dwActionSize == sizeof(DIACTIONA) &&
+           (format->dwNumActions == 0 || format->rgoAction != nullptr);
+}
 
 LONG scaleAxis(double position, DWORD deadZone, DWORD saturation, LONG min, LONG max) {
     const double magnitude = std::min(std::fabs(position), 1.0);
@@ -60,7 +60,9 @@ InputDevice::InputDevice(const DIDEVICEINSTANCEA& instance, std::vector<DeviceOb
     Desktop::get().add(this);
 }
 
-InputDevice::~InputDevice() { Desktop::get().remove(this); }
+InputDevice::~InputDevice() {
+    Desktop::get().remove(this);
+}
 
 std::optional<std::size_t> InputDevice::findObject(DWORD objId) const {
     for (std::size_t i = 0; i < m_objects.size(); ++i) {
@@ -198,8 +200,7 @@ HRESULT InputDevice::GetCapabilities(DIDEVCAPS* caps) {
     return DI_OK;
 }
 
-HRESULT InputDevice::EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKA callback, LPVOID ref,
-                                 DWORD flags) {
+HRESULT InputDevice::EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKA callback, LPVOID ref, DWORD flags) {
     if (callback == nullptr) {
         return DIERR_INVALIDPARAM;
     }
@@ -282,9 +283,8 @@ HRESULT InputDevice::GetProperty(REFGUID property, LPDIPROPHEADER header) {
         if (!axis) {
             return DIERR_UNSUPPORTED;
         }
-        reinterpret_cast<DIPROPDWORD*>(header)->dwData = property == DIPROP_DEADZONE
-                                                             ? m_axis[*axis].deadZone
-                                                             : m_axis[*axis].saturation;
+        reinterpret_cast<DIPROPDWORD*>(header)->dwData =
+            property == DIPROP_DEADZONE ? m_axis[*axis].deadZone : m_axis[*axis].saturation;
         return DI_OK;
     }
     if (property == DIPROP_RANGE) {
@@ -344,8 +344,7 @@ HRESULT InputDevice::SetProperty(REFGUID property, LPCDIPROPHEADER header) {
             return DIERR_UNSUPPORTED;
         }
         for (std::size_t axis : axes) {
-            (property == DIPROP_DEADZONE ? m_axis[axis].deadZone : m_axis[axis].saturation) =
-                value;
+            (property == DIPROP_DEADZONE ? m_axis[axis].deadZone : m_axis[axis].saturation) = value;
         }
         return DI_OK;
     }
@@ -515,7 +514,7 @@ std::optional<std::size_t> InputDevice::defaultObject(DWORD semantic,
 }
 
 HRESULT InputDevice::BuildActionMap(LPDIACTIONFORMATA format, LPCSTR, DWORD flags) {
-    if (!validFormat(format)) {
+    if (!validActionFormat(format)) {
         return DIERR_INVALIDPARAM;
     }
     const std::size_t count = format->dwNumActions;
@@ -574,9 +573,8 @@ HRESULT InputDevice::BuildActionMap(LPDIACTIONFORMATA format, LPCSTR, DWORD flag
             continue;
         }
         if (user) {
-            const auto it = std::find_if(user->begin(), user->end(), [&](const DIUserBinding& b) {
-                return b.action == i;
-            });
+            const auto it = std::find_if(user->begin(), user->end(),
+                                         [&](const DIUserBinding& b) { return b.action == i; });
             if (it != user->end()) {
                 claim(i, findObject(it->objId), DIAH_USERCONFIG);
             }
@@ -621,7 +619,7 @@ void saveUserBindings(const GUID& actionMap, const DIDEVICEINSTANCEA& device,
 }
 
 HRESULT InputDevice::SetActionMap(LPDIACTIONFORMATA format, LPCSTR, DWORD flags) {
-    if (!validFormat(format)) {
+    if (!validActionFormat(format)) {
         return DIERR_INVALIDPARAM;
     }
     if (m_acquired) {

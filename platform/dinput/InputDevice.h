@@ -28,6 +28,9 @@ struct DeviceObject {
 // (both in 1/10000 of the half travel) are applied.
 LONG scaleAxis(double position, DWORD deadZone, DWORD saturation, LONG min, LONG max);
 
+// Whether format is one this layer can read: its size, its action size, its actions.
+bool validActionFormat(const DIACTIONFORMATA* format);
+
 // Keeps the actions bound on device (all but the fixed ones) as the user's bindings.
 void saveUserBindings(const GUID& actionMap, const DIDEVICEINSTANCEA& device,
                       const DIACTIONA* actions, DWORD count);
@@ -37,8 +40,7 @@ public:
     ~InputDevice() override;
 
     HRESULT GetCapabilities(DIDEVCAPS* caps) override;
-    HRESULT EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKA callback, LPVOID ref,
-                        DWORD flags) override;
+    HRESULT EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKA callback, LPVOID ref, DWORD flags) override;
     HRESULT GetProperty(REFGUID property, LPDIPROPHEADER header) override;
     HRESULT SetProperty(REFGUID property, LPCDIPROPHEADER header) override;
     HRESULT Acquire() override;
@@ -54,7 +56,9 @@ public:
     HRESULT GetObjectState(DWORD objId, LONG* value) override;
 
     const DIDEVICEINSTANCEA& instance() const { return m_instance; }
-    bool isKeyboard() const { return GET_DIDEVICE_TYPE(m_instance.dwDevType) == DI8DEVTYPE_KEYBOARD; }
+    bool isKeyboard() const {
+        return GET_DIDEVICE_TYPE(m_instance.dwDevType) == DI8DEVTYPE_KEYBOARD;
+    }
 
     // The focus moved to another window (or to none).
     void focusChanged(HWND focus);

@@ -172,7 +172,9 @@ void KeyboardDevice::keyEvent(BYTE scanCode, bool pressed) {
     }
 }
 
-ComPtr<IDirectInputDevice8A> makeKeyboard() { return makeCom<KeyboardDevice>(); }
+ComPtr<IDirectInputDevice8A> makeKeyboard() {
+    return makeCom<KeyboardDevice>();
+}
 
 } // namespace dinput
 

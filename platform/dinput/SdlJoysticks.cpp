@@ -42,12 +42,27 @@ const char* controllerAxisName(SDL_GameControllerAxis axis) {
 }
 
 const char* controllerButtonName(SDL_GameControllerButton button) {
-    static const char* const kNames[] = {
-        "A",          "B",         "X",          "Y",           "Back",
-        "Guide",      "Start",     "Left stick", "Right stick", "Left shoulder",
-        "Right shoulder", "D-pad up", "D-pad down", "D-pad left", "D-pad right",
-        "Misc",       "Paddle 1",  "Paddle 2",   "Paddle 3",    "Paddle 4",
-        "Touchpad"};
+    static const char* const kNames[] = {"A",
+                                         "B",
+                                         "X",
+                                         "Y",
+                                         "Back",
+                                         "Guide",
+                                         "Start",
+                                         "Left stick",
+                                         "Right stick",
+                                         "Left shoulder",
+                                         "Right shoulder",
+                                         "D-pad up",
+                                         "D-pad down",
+                                         "D-pad left",
+                                         "D-pad right",
+                                         "Misc",
+                                         "Paddle 1",
+                                         "Paddle 2",
+                                         "Paddle 3",
+                                         "Paddle 4",
+                                         "Touchpad"};
     return button < static_cast<int>(std::size(kNames)) ? kNames[button] : "Button";
 }
 
@@ -92,7 +107,9 @@ SdlJoysticks::SdlJoysticks() {
     }
 }
 
-SdlJoysticks::~SdlJoysticks() { SDL_QuitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER); }
+SdlJoysticks::~SdlJoysticks() {
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER);
+}
 
 void SdlJoysticks::pump() {
     SDL_PumpEvents();
@@ -158,7 +175,9 @@ void SdlJoysticks::dispatch(const SDL_Event& event) {
     }
 }
 
-int SdlJoysticks::count() const { return SDL_NumJoysticks(); }
+int SdlJoysticks::count() const {
+    return SDL_NumJoysticks();
+}
 
 DIDEVICEINSTANCEA SdlJoysticks::instanceOf(int index) const {
     DIDEVICEINSTANCEA instance{};
@@ -357,8 +376,12 @@ void SdlDevice::event(const SDL_Event& event) {
     }
 }
 
-void SdlDevice::removed() { markUnplugged(); }
+void SdlDevice::removed() {
+    markUnplugged();
+}
 
-void SdlDevice::pumpSource() { m_sdl->pump(); }
+void SdlDevice::pumpSource() {
+    m_sdl->pump();
+}
 
 } // namespace dinput

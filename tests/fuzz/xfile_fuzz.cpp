@@ -7,11 +7,53 @@
 #include "fuzz_support.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <new>
 
 // When a broken file makes Assimp give up, its .x parser leaks what it had made so far
 // (and zlib's stream of a compressed file cut short). Not ours to free.
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libassimp.so\nleak:inflateInit2_\n";
+}
+
+// Assimp's .x parser sizes its arrays by the counts in the file before it reads a single
+// element, so a file of a few bytes can ask for gigabytes; the allocation fails, Assimp
+// catches the std::bad_alloc and the load fails (a known limit of Assimp, see
+// docs/reliability.md). AddressSanitizer's operator new would end the process instead;
+// this one behaves as the ordinary one does (the allocator answers null for requests
+// above max_allocation_size_mb, which scripts/fuzz sets).
+void* operator new(std::size_t size) {
+    if (void* p = std::malloc(size == 0 ? 1 : size)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return std::malloc(size == 0 ? 1 : size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return std::malloc(size == 0 ? 1 : size);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
 }
 
 namespace {

@@ -109,9 +109,15 @@ constexpr DWORD DISEM_HINT_R = 0x00020000u;
 constexpr DWORD DIKEYBOARD_CLASS = 0x81000000u;
 
 // The keyboard's semantic for a key: its class plus the key's scan code.
-constexpr DWORD DIKEYBOARD(BYTE scanCode) { return 0x81000400u | scanCode; }
-constexpr DWORD DISEM_TYPE(DWORD semantic) { return semantic & DISEM_TYPE_MASK; }
-constexpr DWORD DISEM_GENRE(DWORD semantic) { return semantic & DISEM_GENRE_MASK; }
+constexpr DWORD DIKEYBOARD(BYTE scanCode) {
+    return 0x81000400u | scanCode;
+}
+constexpr DWORD DISEM_TYPE(DWORD semantic) {
+    return semantic & DISEM_TYPE_MASK;
+}
+constexpr DWORD DISEM_GENRE(DWORD semantic) {
+    return semantic & DISEM_GENRE_MASK;
+}
 
 // Action flags.
 constexpr DWORD DIA_FORCEFEEDBACK = 0x01;
@@ -166,7 +172,9 @@ constexpr DWORD DI8DEVTYPE_GAMEPAD = 0x15;
 constexpr DWORD DI8DEVTYPEKEYBOARD_PCENH = 4;
 constexpr DWORD DI8DEVTYPEJOYSTICK_STANDARD = 2;
 constexpr DWORD DI8DEVTYPEGAMEPAD_STANDARD = 2;
-constexpr DWORD GET_DIDEVICE_TYPE(DWORD devType) { return devType & 0xFF; }
+constexpr DWORD GET_DIDEVICE_TYPE(DWORD devType) {
+    return devType & 0xFF;
+}
 
 // Cooperative levels.
 constexpr DWORD DISCL_EXCLUSIVE = 0x01;
@@ -185,9 +193,15 @@ constexpr DWORD DIDFT_TGLBUTTON = 0x08;
 constexpr DWORD DIDFT_BUTTON = 0x0C;
 constexpr DWORD DIDFT_POV = 0x10;
 constexpr DWORD DIDFT_ANYINSTANCE = 0x00FFFF00u;
-constexpr DWORD DIDFT_MAKEINSTANCE(DWORD n) { return (n & 0xFFFFu) << 8; }
-constexpr DWORD DIDFT_GETINSTANCE(DWORD id) { return (id >> 8) & 0xFFFFu; }
-constexpr DWORD DIDFT_GETTYPE(DWORD id) { return id & 0xFF; }
+constexpr DWORD DIDFT_MAKEINSTANCE(DWORD n) {
+    return (n & 0xFFFFu) << 8;
+}
+constexpr DWORD DIDFT_GETINSTANCE(DWORD id) {
+    return (id >> 8) & 0xFFFFu;
+}
+constexpr DWORD DIDFT_GETTYPE(DWORD id) {
+    return id & 0xFF;
+}
 
 // Property headers: how dwObj names an object.
 constexpr DWORD DIPH_DEVICE = 0;
@@ -486,8 +500,8 @@ public:
     virtual HRESULT SetProperty(REFGUID property, LPCDIPROPHEADER header) = 0;
     virtual HRESULT Acquire() = 0;
     virtual HRESULT Unacquire() = 0;
-    virtual HRESULT GetDeviceData(DWORD objectDataSize, LPDIDEVICEOBJECTDATA data,
-                                  DWORD* inOut, DWORD flags) = 0;
+    virtual HRESULT GetDeviceData(DWORD objectDataSize, LPDIDEVICEOBJECTDATA data, DWORD* inOut,
+                                  DWORD flags) = 0;
     virtual HRESULT SetCooperativeLevel(HWND window, DWORD flags) = 0;
     virtual HRESULT GetObjectInfo(DIDEVICEOBJECTINSTANCEA* object, DWORD obj, DWORD how) = 0;
     virtual HRESULT GetDeviceInfo(DIDEVICEINSTANCEA* instance) = 0;

@@ -47,8 +47,8 @@ public:
 
 // Installs the store that BuildActionMap reads and ConfigureDevices writes; null restores
 // the one in memory that lives as long as the process. Returns the store it replaces.
-std::shared_ptr<DIUserMappingStore> DInputSetUserMappingStore(
-    std::shared_ptr<DIUserMappingStore> store);
+std::shared_ptr<DIUserMappingStore>
+DInputSetUserMappingStore(std::shared_ptr<DIUserMappingStore> store);
 
 // "{E9D63F72-1F64-4B52-81F5-08139928FE87}"
 std::string DInputGuidToString(const GUID& guid);

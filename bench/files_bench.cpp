@@ -1,0 +1,157 @@
+// Scene files with 10,000 placed meshes: loading and saving the XML simulation file
+// against pugixml's own parse of the same file, and the binary session file against
+// copying the same bytes in memory.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <pugixml.hpp>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "files/SessionFileIO.h"
+#include "files/SimulationFile.h"
+#include "tumbleway/NameField.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kPlacements = 10000;
+
+LSession_t bigSession() {
+    LSession_t session;
+    for (int i = 0; i < kPlacements; ++i) {
+        SessionXfile mesh{};
+        mesh.id = i;
+        mesh.x = 0.37f * static_cast<float>(i % 997);
+        mesh.y = 2.0f;
+        mesh.z = -1.13f * static_cast<float>(i / 997);
+        mesh.yaw = 0.001f * static_cast<float>(i % 2000);
+        mesh.radius = 1.043716f;
+        setNameField(mesh.name, i % 3 == 0 ? "cone.x" : "ball.x");
+        session.meshes.push_back(mesh);
+    }
+    for (const char* name : {"hit.wav", "roll.wav"}) {
+        SessionSound sound{};
+        setNameField(sound.name, name);
+        session.sounds.push_back(sound);
+    }
+    SessionRelation relation{};
+    setNameField(relation.xfile1, "ball.x");
+    setNameField(relation.xfile2, "cone.x");
+    setNameField(relation.wavfile, "hit.wav");
+    session.relations.push_back(relation);
+    for (int i = 0; i < 8; ++i) {
+        session.dottedPoints.push_back(LPoint_t{i, 100.0f + 10 * i, 80.0f + 5 * i, 0, 0, false});
+        session.calculatedPoints.push_back(LPoint_t{i, 30.0f * i, 0, -20.0f * i, 0, false});
+    }
+    return session;
+}
+
+// A folder of its own for the files, removed at exit.
+struct Files {
+    Files()
+        : folder(fs::temp_directory_path() / ("tumbleway-bench-" + std::to_string(::getpid()))) {
+        fs::create_directories(folder);
+        const LSession_t session = bigSession();
+        writeSimulationFile(session, xml());
+        writeSessionFile(session, binary());
+    }
+    ~Files() {
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+    std::string xml() const { return (folder / "scene.xml").string(); }
+    std::string binary() const { return (folder / "scene.sim").string(); }
+    std::string scratch() const { return (folder / "saved").string(); }
+    fs::path folder;
+};
+
+const Files& files() {
+    static const Files instance;
+    return instance;
+}
+
+std::vector<char> bytesOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void BM_XmlLoad(benchmark::State& state) {
+    const std::string path = files().xml();
+    for (auto _ : state) {
+        LSession_t session;
+        benchmark::DoNotOptimize(readSimulationFile(path, session));
+        state.PauseTiming(); // freeing the lists is not part of loading
+        session = LSession_t();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(path)));
+}
+BENCHMARK(BM_XmlLoad)->Unit(benchmark::kMillisecond);
+
+// pugixml reading the same file into its own tree, with the options the reader uses.
+void BM_XmlPugixmlParse(benchmark::State& state) {
+    const std::string path = files().xml();
+    for (auto _ : state) {
+        pugi::xml_document document;
+        benchmark::DoNotOptimize(
+            document.load_file(path.c_str(), pugi::parse_default | pugi::parse_ws_pcdata));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(path)));
+}
+BENCHMARK(BM_XmlPugixmlParse)->Unit(benchmark::kMillisecond);
+
+void BM_XmlSave(benchmark::State& state) {
+    const LSession_t session = bigSession();
+    const std::string path = files().scratch() + ".xml";
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(writeSimulationFile(session, path));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(path)));
+}
+BENCHMARK(BM_XmlSave)->Unit(benchmark::kMillisecond);
+
+void BM_BinaryLoad(benchmark::State& state) {
+    const std::string path = files().binary();
+    for (auto _ : state) {
+        LSession_t session;
+        benchmark::DoNotOptimize(readSessionFile(path, session));
+        state.PauseTiming();
+        session = LSession_t();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(path)));
+}
+BENCHMARK(BM_BinaryLoad)->Unit(benchmark::kMillisecond);
+
+void BM_BinarySave(benchmark::State& state) {
+    const LSession_t session = bigSession();
+    const std::string path = files().scratch() + ".sim";
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(writeSessionFile(session, path));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(path)));
+}
+BENCHMARK(BM_BinarySave)->Unit(benchmark::kMillisecond);
+
+// Copying the binary file's bytes from one buffer to another.
+void BM_BinaryMemcpy(benchmark::State& state) {
+    const std::vector<char> bytes = bytesOf(files().binary());
+    std::vector<char> copy(bytes.size());
+    for (auto _ : state) {
+        std::memcpy(copy.data(), bytes.data(), bytes.size());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
+}
+BENCHMARK(BM_BinaryMemcpy)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,604 @@
+// Drives the real builder window under a virtual X server: the mouse lays a course,
+// files come in through the open command, objects are placed, played, adjusted with
+// the popup dialogs and tied to sounds, and scenes go out to disk and back. The engine
+// behind the window is the real one; what it holds is read back through its session
+// iterator, as the save command does.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSlider>
+#include <QSurfaceFormat>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "files/SessionFileIO.h"
+#include "host/DisplaySettingsDialog.h"
+#include "host/RenderHost.h"
+#include "shell/AppForm.h"
+#include "shell/FileCommands.h"
+#include "shell/MainWindow.h"
+
+namespace {
+
+struct Message {
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+
+bool copyTree(const QString& from, const QString& to) {
+    QDir source(from);
+    if (!QDir().mkpath(to)) {
+        return false;
+    }
+    for (const QFileInfo& info :
+         source.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString target = to + QLatin1Char('/') + info.fileName();
+        if (info.isDir() ? !copyTree(info.filePath(), target)
+                         : !QFile::copy(info.filePath(), target)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Runs f once the next popup menu is open (menus run their own event loop).
+void whenPopupOpens(std::function<void(QMenu*)> f) {
+    auto poll = std::make_shared<std::function<void(int)>>();
+    *poll = [f, poll](int attempts) {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            f(menu);
+        } else if (attempts > 0) {
+            QTimer::singleShot(20, [poll, attempts] { (*poll)(attempts - 1); });
+        }
+    };
+    QTimer::singleShot(20, [poll] { (*poll)(100); });
+}
+
+} // namespace
+
+class BuilderGuiTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir temp_;
+    QString work_;
+    std::unique_ptr<MainWindow> window_;
+    std::vector<Message> messages_;
+    QString chosen_;
+    FileDialogRequest lastRequest_;
+
+    AppForm& form() { return window_->form(); }
+    RenderHost& host() { return form().host(); }
+
+    void waitFrames(int count) {
+        const long long target = host().frameCount() + count;
+        QTRY_VERIFY_WITH_TIMEOUT(host().frameCount() >= target, 20000);
+    }
+
+    // Clicks a point of the 3-D view (view coordinates).
+    void clickView(QPoint point, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mouseClick(host().view(), button, Qt::NoModifier, point);
+        QApplication::processEvents();
+    }
+
+    void openFile(const QString& path) {
+        chosen_ = path;
+        window_->action(40021)->trigger();
+        QApplication::processEvents();
+    }
+
+    void saveAs(const QString& path) {
+        chosen_ = path;
+        window_->action(40026)->trigger();
+    }
+
+    void selectTab(int index) {
+        form().tabs()->setCurrentIndex(index);
+        QApplication::processEvents();
+    }
+
+    QTreeWidgetItem* root(int kind) { return form().tree()->topLevelItem(kind - 1); }
+
+    QTreeWidgetItem* child(int kind, const QString& text) {
+        QTreeWidgetItem* parent = root(kind);
+        for (int i = 0; i < parent->childCount(); ++i) {
+            if (parent->child(i)->text(0) == text) {
+                return parent->child(i);
+            }
+        }
+        return nullptr;
+    }
+
+    void select(QTreeWidgetItem* item) {
+        QVERIFY(item != nullptr);
+        form().tree()->setCurrentItem(item);
+        QApplication::processEvents();
+    }
+
+    // The engine's current course as the XML save sees it.
+    LSession_t session() {
+        LSession_t s;
+        RenderHost::EngineScope scope(host());
+        xll_app_get_Session_Iterator(&s);
+        LSession_t copy = s;
+        xll_app_delete_Session_Iterator(&s);
+        return copy;
+    }
+
+    // Lays eight points on a circle in the "MakeField" tab and presses "create".
+    void layCourse() {
+        selectTab(2);
+        for (int i = 0; i < 8; ++i) {
+            const double a = i * 3.14159265 / 4;
+            clickView(QPoint(320 + static_cast<int>(180 * std::cos(a)),
+                             240 + static_cast<int>(150 * std::sin(a))));
+        }
+        form().button(AppForm::kCreateButton)->click();
+        QApplication::processEvents();
+    }
+
+    void placeMesh(const QString& name) {
+        openFile(work_ + QStringLiteral("/samples/meshes/") + name);
+        select(child(1, name));
+        selectTab(1);
+        form().button(AppForm::kAssignButton)->click();
+        QApplication::processEvents();
+    }
+
+    void check(AppForm::ControlId id) {
+        QCheckBox* box = form().checkBox(id);
+        QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(6, box->height() / 2));
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(temp_.isValid());
+        work_ = temp_.path();
+        QVERIFY(copyTree(QStringLiteral(TW_SOURCE_DIR "/data"), work_ + QStringLiteral("/data")));
+        QVERIFY(
+            copyTree(QStringLiteral(TW_SOURCE_DIR "/samples"), work_ + QStringLiteral("/samples")));
+    }
+
+    void init() {
+        QDir::setCurrent(work_);
+        window_ = std::make_unique<MainWindow>();
+        SetMessageBoxHandler(
+            [this](const std::string& text, const std::string& caption, UINT type) {
+                messages_.push_back({text, caption, type});
+                return IDOK;
+            });
+        window_->files().setChooser([this](const FileDialogRequest& request) {
+            lastRequest_ = request;
+            return chosen_;
+        });
+        QCOMPARE(window_->start(), RenderHost::CreateResult::Ok);
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        QTRY_VERIFY_WITH_TIMEOUT(host().isStarted() && !form().isBusy(), 20000);
+        waitFrames(3);
+        messages_.clear();
+    }
+
+    void cleanup() {
+        window_.reset();
+        QDir::setCurrent(work_);
+    }
+
+    void startsInEditWithFourRootsAndTheViewAtItsOffset() {
+        QCOMPARE(window_->windowTitle(), QStringLiteral("Tumbleway Builder"));
+        QCOMPARE(window_->minimumSize(), window_->maximumSize());
+        QTabBar* tabs = form().tabs();
+        QCOMPARE(tabs->count(), 4);
+        QCOMPARE(tabs->tabText(0), QStringLiteral("Play"));
+        QCOMPARE(tabs->tabText(3), QStringLiteral("ViewParts"));
+        QCOMPARE(form().currentTab(), 1);
+        QCOMPARE(form().viewFrame()->mapTo(&form(), QPoint(0, 0)), AppForm::kViewOrigin);
+        QCOMPARE(form().tree()->topLevelItemCount(), 4);
+        const char* names[4] = {"X-file", "BMP", "Sound", "Course"};
+        for (int k = 1; k <= 4; ++k) {
+            QCOMPARE(root(k)->text(0), QString::fromLatin1(names[k - 1]));
+            QCOMPARE(root(k)->data(0, Qt::UserRole).toInt(), k);
+        }
+        QVERIFY(!form().button(AppForm::kImportButton)->isEnabled());
+        QVERIFY(!form().button(AppForm::kDeleteButton)->isEnabled());
+        QCOMPARE(window_->action(40026)->text(), QStringLiteral("名前を変えて保存"));
+    }
+
+    void clicksLayACourseAndCreateMakesCourse1() {
+        layCourse();
+        QTreeWidgetItem* course = child(4, QStringLiteral("course1"));
+        QVERIFY(course != nullptr);
+        // The roots took ids 1 to 4, so the first item gets 5.
+        QCOMPARE(course->data(0, Qt::UserRole).toInt(), 5);
+        QVERIFY(form().currentCourseEntry() != nullptr);
+        const LSession_t s = session();
+        QCOMPARE(s.dottedPoints.size(), std::size_t{8});
+        QCOMPARE(s.calculatedPoints.size(), std::size_t{8});
+        // The engine got view points: the first click was at (500, 240) of the view.
+        QCOMPARE(static_cast<int>(s.dottedPoints.front().x), 500);
+        QCOMPARE(static_cast<int>(s.dottedPoints.front().y), 240);
+    }
+
+    void createWithoutPointsTakesTheItemBack() {
+        selectTab(2);
+        form().button(AppForm::kCreateButton)->click();
+        QCOMPARE(root(4)->childCount(), 0);
+        QCOMPARE(form().courseEntries().size(), std::size_t{1});
+        layCourse();
+        QVERIFY(child(4, QStringLiteral("course1")) != nullptr);
+    }
+
+    void placedMeshRollsWhenPlayed() {
+        layCourse();
+        placeMesh(QStringLiteral("ball.x"));
+        QCOMPARE(lastRequest_.mode, FileDialogRequest::Mode::Open);
+        QCOMPARE(lastRequest_.defaultSuffix, QStringLiteral("x"));
+        QCOMPARE(QDir::currentPath(), work_ + QStringLiteral("/samples/meshes"));
+        QVERIFY(messages_.empty());
+        LSession_t s = session();
+        QCOMPARE(s.meshes.size(), std::size_t{1});
+        const float x0 = s.meshes.front().x;
+        const float z0 = s.meshes.front().z;
+
+        selectTab(0);
+        // The input layer reads the keyboard only while the window has the focus.
+        host().view()->window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(host().view()->window()));
+        QTest::keyPress(host().view(), Qt::Key_Up);
+        waitFrames(40);
+        QTest::keyRelease(host().view(), Qt::Key_Up);
+        waitFrames(2);
+        s = session();
+        const float moved = std::hypot(s.meshes.front().x - x0, s.meshes.front().z - z0);
+        QVERIFY2(moved > 0.01f, qPrintable(QString::number(moved)));
+    }
+
+    void pointDialogFromThePopupAdjustsThePointAndThePlacement() {
+        layCourse();
+        placeMesh(QStringLiteral("ball.x"));
+        selectTab(2);
+        bool sawDisabledDelete = false;
+        whenPopupOpens([&](QMenu* menu) {
+            QCOMPARE(menu->objectName(), QStringLiteral("IDR_MENU_MAKEFIELD"));
+            const QList<QAction*> actions = menu->actions();
+            QCOMPARE(actions.size(), 2);
+            QCOMPARE(actions[0]->text(), QStringLiteral("高さ/傾き変更"));
+            sawDisabledDelete =
+                actions[1]->text() == QStringLiteral("削除") && !actions[1]->isEnabled();
+            menu->setActiveAction(actions[0]);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        // On the first laid point's dot, whose centre is 5 pixels right of and below
+        // the click that laid it.
+        clickView(QPoint(505, 245), Qt::RightButton);
+        QTRY_VERIFY(form().pointDialog() != nullptr && form().pointDialog()->isVisible());
+        QVERIFY(sawDisabledDelete);
+        SliderDialog* dialog = form().pointDialog();
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("指定ポイントの情報"));
+        QCOMPARE(dialog->firstSlider()->minimum(), -5);
+        QCOMPARE(dialog->secondSlider()->maximum(), 50);
+        dialog->firstSlider()->setValue(2);
+        dialog->secondSlider()->setValue(30);
+        QCOMPARE(dialog->secondEdit()->text(), QStringLiteral("30"));
+        // Typed text is not what is sent.
+        dialog->firstEdit()->setText(QStringLiteral("4"));
+        const float y0 = session().calculatedPoints.front().y;
+        dialog->findChild<QPushButton*>()->click();
+        QTRY_VERIFY(form().pointDialog() == nullptr);
+        QApplication::processEvents();
+        const LSession_t s = session();
+        QVERIFY(s.calculatedPoints.front().y != y0);
+        // The point message also reached the placement handler: yaw 30 degrees.
+        QCOMPARE(s.meshes.front().yaw, 30.0f / 180.0f);
+    }
+
+    void xfileDialogFromTheEditPopupTurnsThePlacement() {
+        layCourse();
+        placeMesh(QStringLiteral("ball.x"));
+        bool shown = false;
+        whenPopupOpens([&](QMenu* menu) {
+            shown = menu->objectName() == QStringLiteral("IDR_MENU_EDIT_XFLIE");
+            menu->setActiveAction(menu->actions().front());
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        // Assigned objects appear ahead of the camera in the middle of the view.
+        clickView(QPoint(320, 240), Qt::RightButton);
+        QTRY_VERIFY(form().xfileDialog() != nullptr);
+        QVERIFY(shown);
+        SliderDialog* dialog = form().xfileDialog();
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("高さ・向きの調整"));
+        dialog->secondSlider()->setValue(90);
+        dialog->findChild<QPushButton*>()->click();
+        QTRY_COMPARE(session().meshes.front().yaw, 0.5f);
+        // Closing without OK sends nothing.
+        form().openXfileDialog();
+        form().xfileDialog()->secondSlider()->setValue(-180);
+        form().xfileDialog()->close();
+        QApplication::processEvents();
+        QCOMPARE(session().meshes.front().yaw, 0.5f);
+    }
+
+    void rightClicksOnPlayAndViewPartsShowNoMenu() {
+        layCourse();
+        placeMesh(QStringLiteral("ball.x"));
+        for (int tab : {0, 3}) {
+            selectTab(tab);
+            QTest::mouseClick(host().view(), Qt::RightButton, Qt::NoModifier, QPoint(320, 240));
+            QTest::qWait(100);
+            QVERIFY(QApplication::activePopupWidget() == nullptr);
+        }
+    }
+
+    void soundRelationsFollowTheCheckBoxes() {
+        layCourse();
+        placeMesh(QStringLiteral("ball.x"));
+        placeMesh(QStringLiteral("box.x"));
+        openFile(work_ + QStringLiteral("/samples/sounds/hit.wav"));
+
+        // Nothing checked: the X-file becomes the X-file1 pick.
+        select(child(1, QStringLiteral("ball.x")));
+        QCOMPARE(form().edit(AppForm::kXfile1Edit)->text(), QStringLiteral("ball.x"));
+        check(AppForm::kXfile1Check);
+        QVERIFY(!form().edit(AppForm::kXfile1Edit)->isEnabled());
+        select(child(1, QStringLiteral("box.x")));
+        QCOMPARE(form().edit(AppForm::kXfile2Edit)->text(), QStringLiteral("box.x"));
+        check(AppForm::kXfile2Check);
+        // Both checked: selecting changes neither pick.
+        select(child(1, QStringLiteral("ball.x")));
+        QCOMPARE(form().edit(AppForm::kXfile2Edit)->text(), QStringLiteral("box.x"));
+        select(child(3, QStringLiteral("hit.wav")));
+        QCOMPARE(form().edit(AppForm::kSoundEdit)->text(), QStringLiteral("hit.wav"));
+
+        // With the Sound box unchecked "assign" does nothing and keeps the picks.
+        select(child(4, QStringLiteral("course1")));
+        form().button(AppForm::kSoundAssignButton)->click();
+        QVERIFY(session().relations.empty());
+        QVERIFY(form().xfile1Pick() != nullptr);
+
+        check(AppForm::kSoundCheck);
+        form().button(AppForm::kSoundAssignButton)->click();
+        LSession_t s = session();
+        QCOMPARE(s.relations.size(), std::size_t{1});
+        QCOMPARE(QString::fromLatin1(s.relations.front().xfile2), QStringLiteral("box.x"));
+        // After a call the boxes, edits and picks are cleared.
+        QVERIFY(!form().checkBox(AppForm::kXfile1Check)->isChecked());
+        QVERIFY(form().edit(AppForm::kSoundEdit)->text().isEmpty());
+        QVERIFY(form().xfile1Pick() == nullptr && form().soundPick() == nullptr);
+
+        // The same three again: "release" takes the collision relation back.
+        select(child(1, QStringLiteral("ball.x")));
+        check(AppForm::kXfile1Check);
+        select(child(1, QStringLiteral("box.x")));
+        check(AppForm::kXfile2Check);
+        select(child(3, QStringLiteral("hit.wav")));
+        check(AppForm::kSoundCheck);
+        select(child(4, QStringLiteral("course1")));
+        form().button(AppForm::kSoundReleaseButton)->click();
+        QVERIFY(session().relations.empty());
+
+        // X-file2 checked but without a pick: a movement relation.
+        select(child(1, QStringLiteral("ball.x")));
+        check(AppForm::kXfile1Check);
+        check(AppForm::kXfile2Check);
+        QVERIFY(form().xfile2Pick() == nullptr);
+        select(child(3, QStringLiteral("hit.wav")));
+        check(AppForm::kSoundCheck);
+        select(child(4, QStringLiteral("course1")));
+        form().button(AppForm::kSoundAssignButton)->click();
+        s = session();
+        QCOMPARE(s.relations.size(), std::size_t{1});
+        QCOMPARE(QString::fromLatin1(s.relations.front().xfile2), QStringLiteral("0"));
+
+        // Unchecking a box lets go of its pick.
+        select(child(1, QStringLiteral("box.x")));
+        check(AppForm::kXfile1Check);
+        check(AppForm::kXfile1Check);
+        QVERIFY(form().xfile1Pick() == nullptr);
+        QVERIFY(form().edit(AppForm::kXfile1Edit)->isEnabled());
+        QVERIFY(form().edit(AppForm::kXfile1Edit)->text().isEmpty());
+    }
+
+    void scenesGoToDiskAndComeBack() {
+        layCourse();
+        placeMesh(QStringLiteral("ball.x"));
+        const QString xml = work_ + QStringLiteral("/scenes/scene.xml");
+        QDir().mkpath(work_ + QStringLiteral("/scenes"));
+        saveAs(xml);
+        QCOMPARE(lastRequest_.filters, QStringList{QStringLiteral("SIM file(*.xml) (*.xml)")});
+        QVERIFY(QFileInfo::exists(xml));
+        QCOMPARE(QDir::currentPath(), work_ + QStringLiteral("/scenes"));
+        // The mesh is found by name from the scene's folder.
+        QFile::copy(work_ + QStringLiteral("/samples/meshes/ball.x"),
+                    work_ + QStringLiteral("/scenes/ball.x"));
+
+        openFile(xml);
+        QVERIFY(messages_.empty());
+        QVERIFY(child(4, QStringLiteral("course2")) != nullptr);
+        QCOMPARE(form().currentCourseEntry()->item,
+                 AppForm::handleOf(child(4, QStringLiteral("course2"))));
+        LSession_t s = session();
+        QCOMPARE(s.calculatedPoints.size(), std::size_t{8});
+        QCOMPARE(s.meshes.size(), std::size_t{1});
+
+        // The overwrite save writes the opened entry to velmora.sim beside it.
+        window_->action(40025)->trigger();
+        const QString sim = work_ + QStringLiteral("/scenes/velmora.sim");
+        QVERIFY(QFileInfo::exists(sim));
+        QCOMPARE(QFileInfo(sim).size(), qint64{40 + 148 + 8 * 12 + 8 * 20});
+        openFile(sim);
+        QVERIFY(child(4, QStringLiteral("course3")) != nullptr);
+        QCOMPARE(session().calculatedPoints.size(), std::size_t{8});
+        QCOMPARE(session().meshes.size(), std::size_t{1});
+
+        // A save-as name without the xml extension saves nothing.
+        saveAs(work_ + QStringLiteral("/scenes/other.txt"));
+        QVERIFY(!QFileInfo::exists(work_ + QStringLiteral("/scenes/other.txt")));
+    }
+
+    void openingFollowsTheExactCaseRule() {
+        QDir().mkpath(work_ + QStringLiteral("/cases"));
+        for (const char* name : {"scene.Xml", "unreadable.sim"}) {
+            QFile file(work_ + QStringLiteral("/cases/") + QString::fromLatin1(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("<Session/>");
+        }
+        openFile(work_ + QStringLiteral("/cases/scene.Xml"));
+        QCOMPARE(root(4)->childCount(), 0);
+        QVERIFY(messages_.empty());
+
+        // A .sim file that cannot be read still gives a course.
+        openFile(work_ + QStringLiteral("/cases/missing.sim"));
+        QCOMPARE(root(4)->childCount(), 1);
+        QCOMPARE(root(4)->child(0)->text(0), QStringLiteral("course1"));
+        QCOMPARE(messages_.size(), std::size_t{1});
+        QCOMPARE(messages_[0].text, std::string("Error cannot read file."));
+        QCOMPARE(messages_[0].caption, std::string("*.*"));
+        QCOMPARE(messages_[0].type & MB_ICONERROR, MB_ICONERROR);
+
+        // The same mesh twice: two items with ids that follow the last entry.
+        openFile(work_ + QStringLiteral("/samples/meshes/cone.x"));
+        openFile(work_ + QStringLiteral("/samples/meshes/cone.x"));
+        QCOMPARE(root(1)->childCount(), 2);
+        QCOMPARE(root(1)->child(0)->data(0, Qt::UserRole).toInt(), 6);
+        QCOMPARE(root(1)->child(1)->data(0, Qt::UserRole).toInt(), 7);
+        QCOMPARE(messages_.size(), std::size_t{1});
+    }
+
+    void scanClearAndSaveWithoutCourse() {
+        // Right after start there is no course entry: nothing is written.
+        window_->action(40025)->trigger();
+        QVERIFY(!QFileInfo::exists(work_ + QStringLiteral("/velmora.sim")));
+
+        layCourse();
+        QPushButton* scan = form().button(AppForm::kScanButton);
+        scan->click();
+        QCOMPARE(scan->text(), QStringLiteral("stop"));
+        waitFrames(5);
+        scan->click();
+        QCOMPARE(scan->text(), QStringLiteral("scan"));
+
+        form().button(AppForm::kClearButton)->click();
+        QVERIFY(child(4, QStringLiteral("course1")) != nullptr);
+        QVERIFY(form().currentCourseEntry() == nullptr);
+        window_->action(40025)->trigger();
+        QVERIFY(!QFileInfo::exists(work_ + QStringLiteral("/velmora.sim")));
+    }
+
+    void displaySettingsRecreateTheViewAndKeepTheScene() {
+        layCourse();
+        placeMesh(QStringLiteral("ball.x"));
+        RenderView* before = host().view();
+        bool shown = false;
+        host().setDialogRunner([&](DisplaySettingsDialog& dialog) {
+            shown = dialog.windowTitle() == QStringLiteral("Direct3D Settings");
+            const QStringList labels = [&] {
+                QStringList texts;
+                for (QLabel* label : dialog.findChildren<QLabel*>()) {
+                    texts << label->text();
+                }
+                return texts;
+            }();
+            if (!labels.contains(QStringLiteral("Present &Interval:")) ||
+                !dialog.windowedButton()->isChecked() ||
+                dialog.resolutionList()->currentText() != QStringLiteral("(not used)")) {
+                shown = false;
+            }
+            const int immediate = dialog.presentIntervalList()->findText(
+                QStringLiteral("D3DPRESENT_INTERVAL_IMMEDIATE"));
+            dialog.presentIntervalList()->setCurrentIndex(immediate);
+            return static_cast<int>(QDialog::Accepted);
+        });
+        window_->action(40002)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(host().view() != before, 10000);
+        QVERIFY(shown);
+        QCOMPARE(swapIntervalOf(host().settings().current().presentInterval), 0);
+        waitFrames(5);
+        QCOMPARE(session().meshes.size(), std::size_t{1});
+        QCOMPARE(session().calculatedPoints.size(), std::size_t{8});
+
+        // Cancel changes nothing.
+        before = host().view();
+        const DisplaySettings kept = host().settings();
+        host().setDialogRunner(
+            [](DisplaySettingsDialog&) { return static_cast<int>(QDialog::Rejected); });
+        window_->action(40002)->trigger();
+        waitFrames(5);
+        QCOMPARE(host().view(), before);
+        QVERIFY(host().settings() == kept);
+    }
+
+    void fullScreenAndBackKeepTheScene() {
+        layCourse();
+        host().toggleFullScreen();
+        QVERIFY(!host().isWindowed());
+        QTRY_VERIFY(window_->isFullScreen());
+        waitFrames(5);
+        // Escape released in full screen goes back to the window.
+        QTest::keyRelease(host().view(), Qt::Key_Escape);
+        QTRY_VERIFY(host().isWindowed());
+        QTRY_VERIFY(!window_->isFullScreen());
+        waitFrames(5);
+        QCOMPARE(form().viewFrame()->mapTo(&form(), QPoint(0, 0)), AppForm::kViewOrigin);
+        QCOMPARE(session().calculatedPoints.size(), std::size_t{8});
+    }
+
+    void nothingRunsWhileMinimised() {
+        window_->showMinimized();
+        QTRY_VERIFY(window_->isMinimized());
+        QTest::qWait(200);
+        const long long frames = host().frameCount();
+        QTest::qWait(300);
+        QCOMPARE(host().frameCount(), frames);
+        window_->showNormal();
+        waitFrames(3);
+    }
+
+    void windowSizeIsStoredOnClose() {
+        window_.reset();
+        QSettings settings;
+        settings.beginGroup(QString::fromLatin1(RenderHost::kSettingsPath));
+        QCOMPARE(settings.value(QStringLiteral("Width")).toInt(), AppForm::kViewWidth);
+        QCOMPARE(settings.value(QStringLiteral("Height")).toInt(), AppForm::kViewHeight);
+        init();
+    }
+};
+
+int main(int argc, char** argv) {
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setVersion(3, 3);
+    format.setProfile(QSurfaceFormat::CoreProfile);
+    format.setDepthBufferSize(24);
+    format.setStencilBufferSize(8);
+    QSurfaceFormat::setDefaultFormat(format);
+    // Settings go to a folder of the test's own, never the user's.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Tumbleway"));
+    QApplication::setApplicationName(QStringLiteral("TumblewayBuilderTest"));
+    BuilderGuiTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "builder_gui_test.moc"

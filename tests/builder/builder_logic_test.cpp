@@ -1,0 +1,185 @@
+// The builder's rules that hold without a window: extension dispatch, file names,
+// tree ids and names, the display enumeration and its texts, host error messages.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "host/DisplaySettings.h"
+#include "host/HostErrors.h"
+#include "shell/FileCommands.h"
+#include "shell/FileNames.h"
+#include "shell/FileTree.h"
+
+namespace {
+
+HTREEITEM fakeItem(std::intptr_t n) {
+    return reinterpret_cast<HTREEITEM>(n);
+}
+
+TEST(OpenDispatch, ExtensionsMatchExactlyInTwoSpellings) {
+    EXPECT_EQ(openActionForExtension("x"), OpenAction::AddXfile);
+    EXPECT_EQ(openActionForExtension("X"), OpenAction::AddXfile);
+    EXPECT_EQ(openActionForExtension("BMP"), OpenAction::AddBitmap);
+    EXPECT_EQ(openActionForExtension("wav"), OpenAction::AddSound);
+    EXPECT_EQ(openActionForExtension("SIM"), OpenAction::OpenBinarySession);
+    EXPECT_EQ(openActionForExtension("xml"), OpenAction::OpenXmlSession);
+    EXPECT_EQ(openActionForExtension("XML"), OpenAction::OpenXmlSession);
+    for (const char* other : {"Xml", "xMl", "Bmp", "Wav", "Sim", "png", "", "x "}) {
+        EXPECT_EQ(openActionForExtension(other), OpenAction::None) << other;
+    }
+    EXPECT_TRUE(isXmlExtension("XML"));
+    EXPECT_FALSE(isXmlExtension("Xml"));
+}
+
+TEST(ChosenFiles, SplitIntoPathNameAndExtension) {
+    const ChosenFile file = splitChosenFile("/home/me/scenes/my.scene.XML");
+    EXPECT_EQ(file.path, "/home/me/scenes/my.scene.XML");
+    EXPECT_EQ(file.name, "my.scene.XML");
+    EXPECT_EQ(file.ext, "XML");
+    EXPECT_EQ(splitChosenFile("/tmp/README").ext, "");
+    EXPECT_EQ(splitChosenFile("/tmp/.hidden").ext, "hidden");
+}
+
+TEST(ChosenFiles, RecordTakesNamesThatFitAndCutsLongPaths) {
+    LF_t record{};
+    const std::string folder = "/" + std::string(200, 'd');
+    ASSERT_TRUE(fillFileRecord(splitChosenFile(folder + "/ball.x"), &record));
+    EXPECT_STREQ(record.name, "ball.x");
+    EXPECT_STREQ(record.ext, "x");
+    EXPECT_EQ(std::strlen(record.path), 127u);
+
+    const std::string longest(123, 'n');
+    EXPECT_TRUE(fillFileRecord(splitChosenFile("/" + longest + ".wav"), &record));
+    LF_t untouched{};
+    std::strcpy(untouched.name, "keep");
+    EXPECT_FALSE(fillFileRecord(splitChosenFile("/" + longest + "n.wav"), &untouched));
+    EXPECT_STREQ(untouched.name, "keep");
+}
+
+TEST(FileTree, IdsFollowTheLastEntryAndCoursesCountTheRoot) {
+    FileTreeEntries tree;
+    for (int k = 1; k <= 4; ++k) {
+        tree.addRoot(static_cast<TreeKind>(k), fakeItem(k * 16));
+    }
+    EXPECT_EQ(tree.nextId(), 5);
+    EXPECT_EQ(tree.nextCourseNumber(), 1);
+    EXPECT_EQ(FileTreeEntries::courseName(tree.nextCourseNumber()), "course1");
+
+    EXPECT_EQ(tree.add(TreeKind::Xfile, fakeItem(100), 1).id, 5);
+    EXPECT_EQ(tree.add(TreeKind::Course, fakeItem(101), 1).id, 6);
+    EXPECT_EQ(tree.nextCourseNumber(), 2);
+    EXPECT_EQ(tree.root(TreeKind::Course), fakeItem(64));
+    EXPECT_EQ(tree.findById(3)->kind, TreeKind::Sound);
+
+    // A course item taken back frees its number and, being last, its id.
+    tree.remove(fakeItem(101));
+    EXPECT_EQ(tree.nextCourseNumber(), 1);
+    EXPECT_EQ(tree.nextId(), 6);
+    EXPECT_FALSE(tree.findById(6).has_value());
+}
+
+TEST(FileDialogs, FiltersKeepTheirLabelsAndAllFilesMeansEveryFile) {
+    const QStringList open = FileCommands::dialogFilters(FileCommands::kOpenFilter);
+    ASSERT_EQ(open.size(), 6);
+    EXPECT_EQ(open[0], QStringLiteral("X file(*.x) (*.x)"));
+    EXPECT_EQ(open[2], QStringLiteral("ｻｳﾝﾄﾞ(*.wav) (*.wav)"));
+    EXPECT_EQ(open[5], QStringLiteral("全てのﾌｧｲﾙ(*.*) (*)"));
+    const QStringList save = FileCommands::dialogFilters(FileCommands::kSaveFilter);
+    ASSERT_EQ(save.size(), 1);
+    EXPECT_EQ(save[0], QStringLiteral("SIM file(*.xml) (*.xml)"));
+}
+
+GLFacts hardware() {
+    GLFacts gl;
+    gl.renderer = "Radeon";
+    gl.maxSamples = 8;
+    gl.alphaBits = 8;
+    return gl;
+}
+
+TEST(DisplayEnumeration, OneAdapterPerUsableScreen) {
+    const DisplayEnumeration e = enumerateDisplay(
+        hardware(),
+        {{"DP-1", 1920, 1080, 24, 60}, {"tiny", 600, 400, 24, 75}, {"odd", 800, 600, 8, 60}});
+    // The 8-bit screen has no accepted colour format.
+    ASSERT_EQ(e.adapters.size(), 2u);
+    EXPECT_EQ(e.adapters[0].description, "Radeon on DP-1");
+    EXPECT_EQ(e.adapters[0].desktopMode.format, D3DFMT_X8R8G8B8);
+    ASSERT_EQ(e.adapters[0].modes.size(), 1u);
+    // Below 640 x 480 there is no full-screen mode, so only windowed combos.
+    EXPECT_TRUE(e.adapters[1].modes.empty());
+    for (const auto& combo : e.adapters[1].devices[0].combos) {
+        EXPECT_TRUE(combo.windowed);
+    }
+}
+
+TEST(DisplayEnumeration, DeviceTypeAndOffersFollowTheRenderer) {
+    const DisplayEnumeration hw = enumerateDisplay(hardware(), {{"s", 1280, 1024, 24, 60}});
+    const DeviceInfo& hal = hw.adapters[0].devices[0];
+    EXPECT_EQ(hal.type, D3DDEVTYPE_HAL);
+    // X8R8G8B8 and A8R8G8B8 back buffers, windowed and full screen.
+    EXPECT_EQ(hal.combos.size(), 4u);
+    const DeviceCombo& windowed = hal.combos[0];
+    EXPECT_EQ(windowed.multisampleTypes, (std::vector<D3DMULTISAMPLE_TYPE>{
+                                             D3DMULTISAMPLE_NONE, D3DMULTISAMPLE_2_SAMPLES,
+                                             D3DMULTISAMPLE_4_SAMPLES, D3DMULTISAMPLE_8_SAMPLES}));
+    EXPECT_EQ(windowed.vertexProcessingTypes, std::vector<DWORD>{HARDWARE_VP});
+    EXPECT_EQ(windowed.presentIntervals.size(), 3u);
+    EXPECT_EQ(hal.combos[2].presentIntervals.size(), 6u);
+
+    GLFacts soft;
+    soft.renderer = "llvmpipe (LLVM 15.0.6, 256 bits)";
+    soft.software = true;
+    soft.maxSamples = 4;
+    const DisplayEnumeration sw = enumerateDisplay(soft, {{"s", 1280, 1024, 16, 60}});
+    const DeviceInfo& ref = sw.adapters[0].devices[0];
+    EXPECT_EQ(ref.type, D3DDEVTYPE_REF);
+    EXPECT_EQ(ref.combos[0].adapterFormat, D3DFMT_R5G6B5);
+    EXPECT_EQ(ref.combos[0].vertexProcessingTypes, std::vector<DWORD>{SOFTWARE_VP});
+}
+
+TEST(DisplayEnumeration, InitialSettingsAreWindowedAtIntervalOne) {
+    DisplaySettings settings;
+    ASSERT_TRUE(chooseInitialSettings(enumerateDisplay(hardware(), {{"s", 1280, 1024, 24, 75}}),
+                                      &settings));
+    EXPECT_TRUE(settings.windowed);
+    EXPECT_EQ(swapIntervalOf(settings.current().presentInterval), 1);
+    EXPECT_EQ(settings.fullscreenSettings.mode, (DisplayMode{1280, 1024, D3DFMT_X8R8G8B8, 75}));
+    EXPECT_FALSE(chooseInitialSettings(DisplayEnumeration{}, &settings));
+}
+
+TEST(DisplayTexts, NamesAndTheirFallbacks) {
+    EXPECT_EQ(deviceTypeText(D3DDEVTYPE_REF), "D3DDEVTYPE_REF");
+    EXPECT_EQ(deviceTypeText(D3DDEVTYPE_NULLREF), "Unknown devType");
+    EXPECT_EQ(multisampleTypeText(D3DMULTISAMPLE_NONMASKABLE), "D3DMULTISAMPLE_NONMASKABLE");
+    EXPECT_EQ(multisampleTypeText(D3DMULTISAMPLE_16_SAMPLES), "D3DMULTISAMPLE_16_SAMPLES");
+    EXPECT_EQ(multisampleTypeText(static_cast<D3DMULTISAMPLE_TYPE>(17)),
+              "Unknown Multisample Type");
+    EXPECT_EQ(vertexProcessingText(PURE_HARDWARE_VP), "PURE_HARDWARE_VP");
+    EXPECT_EQ(vertexProcessingText(9), "Unknown VertexProcessingType");
+    EXPECT_EQ(presentIntervalText(D3DPRESENT_INTERVAL_IMMEDIATE), "D3DPRESENT_INTERVAL_IMMEDIATE");
+    EXPECT_EQ(presentIntervalText(3), "Unknown PresentInterval");
+    EXPECT_EQ(swapIntervalOf(D3DPRESENT_INTERVAL_IMMEDIATE), 0);
+    EXPECT_EQ(swapIntervalOf(D3DPRESENT_INTERVAL_FOUR), 4);
+    EXPECT_EQ(displayFormatText(D3DFMT_D24S8), "D3DFMT_D24S8");
+    EXPECT_EQ(displayFormatText(static_cast<D3DFORMAT>(12345)), "D3DFMT_UNKNOWN");
+    EXPECT_EQ(resolutionText(1024, 768), "1024 by 768");
+    EXPECT_EQ(refreshRateText(0), "Default Rate");
+    EXPECT_EQ(refreshRateText(60), "60 Hz");
+}
+
+TEST(HostErrors, SuffixesByKindAndUnknownCodes) {
+    EXPECT_EQ(hostErrorMessage(host_error::kResetFailed, HostErrorKind::Fatal),
+              "Could not reset the Direct3D device.\n\nThis sample will now exit.");
+    EXPECT_EQ(hostErrorText(host_error::kFileNotFound), hostErrorText(host_error::kMediaNotFound));
+    EXPECT_EQ(hostErrorText(static_cast<HRESULT>(0x80004005u)),
+              "Generic application error. Enable\ndebug output for detailed information.");
+    const std::string switched =
+        hostErrorMessage(host_error::kHalNotCompatible, HostErrorKind::SwitchedToReference);
+    EXPECT_NE(switched.find("\n\nSwitching to the reference rasterizer,\n"), std::string::npos);
+    EXPECT_EQ(hostErrorIcon(HostErrorKind::Warning), MB_ICONWARNING);
+    EXPECT_EQ(hostErrorIcon(HostErrorKind::Fatal), MB_ICONERROR);
+}
+
+} // namespace

@@ -1,0 +1,77 @@
+// Bit-for-bit comparison of the bodies of two engines that ran the same scene.
+#pragma once
+
+#include <cstring>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <string>
+
+#include "assets/Placements.h"
+#include "course/Course.h"
+
+template <typename T>
+bool sameBits(const T& a, const T& b) {
+    return std::memcmp(&a, &b, sizeof(T)) == 0;
+}
+
+// Every field the frame writes, compared as bits (so NaNs and signed zeros count).
+inline ::testing::AssertionResult sameBody(const XfilePlacement& a, const XfilePlacement& b) {
+    if (a.stripHint != b.stripHint || a.rowHint != b.rowHint) {
+        return ::testing::AssertionFailure() << "surface hints differ";
+    }
+    if (!a.body || !b.body) {
+        return a.body == b.body ? ::testing::AssertionSuccess()
+                                : ::testing::AssertionFailure() << "one has no body";
+    }
+    const CSceneObject& x = *a.body;
+    const CSceneObject& y = *b.body;
+    const char* field = nullptr;
+    if (!sameBits(x.position, y.position)) {
+        field = "position";
+    } else if (!sameBits(x.stepPosition, y.stepPosition)) {
+        field = "stepPosition";
+    } else if (!sameBits(x.speed, y.speed)) {
+        field = "speed";
+    } else if (!sameBits(x.direction, y.direction)) {
+        field = "direction";
+    } else if (!sameBits(x.contactNormal, y.contactNormal)) {
+        field = "contactNormal";
+    } else if (!sameBits(x.heading, y.heading)) {
+        field = "heading";
+    } else if (!sameBits(x.bounceSpeed, y.bounceSpeed)) {
+        field = "bounceSpeed";
+    } else if (!sameBits(x.bounceDirection, y.bounceDirection)) {
+        field = "bounceDirection";
+    } else if (x.motionState != y.motionState) {
+        field = "motionState";
+    } else if (!sameBits(x.stepDelta, y.stepDelta)) {
+        field = "stepDelta";
+    } else if (!sameBits(x.impulse, y.impulse)) {
+        field = "impulse";
+    } else if (!sameBits(x.roll, y.roll) || !sameBits(x.pitch, y.pitch) ||
+               !sameBits(x.yaw, y.yaw)) {
+        field = "tilt or yaw";
+    } else if (!sameBits(x.world, y.world)) {
+        field = "world";
+    }
+    if (field != nullptr) {
+        return ::testing::AssertionFailure() << field << " differs";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// The first placement whose body differs, with what differs; success when none does.
+inline ::testing::AssertionResult sameBodies(const LCourse_t& a, const LCourse_t& b) {
+    if (a.xfilePlacements.size() != b.xfilePlacements.size()) {
+        return ::testing::AssertionFailure() << "different placement counts";
+    }
+    auto j = b.xfilePlacements.begin();
+    int index = 0;
+    for (auto i = a.xfilePlacements.begin(); i != a.xfilePlacements.end(); ++i, ++j, ++index) {
+        const ::testing::AssertionResult same = sameBody(*i, *j);
+        if (!same) {
+            return ::testing::AssertionFailure() << "placement " << index << ": " << same.message();
+        }
+    }
+    return ::testing::AssertionSuccess();
+}

@@ -1,0 +1,256 @@
+// The frame's pair search: the broad phase never leaves out a pair that the exact
+// contact test accepts, and the step with it gives, frame after frame, bit for bit the
+// bodies that the loop over every pair gives.
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "BodyState.h"
+#include "simulation/BroadPhase.h"
+#include "support/Bodies.h"
+#include "support/EngineFixture.h"
+
+namespace {
+
+// The contact rule of CEngineApp::testPair, on the same float operations.
+bool touching(const BroadPhase::Sphere& a, const BroadPhase::Sphere& b) {
+    const D3DXVECTOR3 apart = D3DXVECTOR3(a.x, a.y, a.z) - D3DXVECTOR3(b.x, b.y, b.z);
+    const float d2 = D3DXVec3LengthSq(&apart);
+    const float reach = a.radius + b.radius;
+    return !(reach * reach <= d2);
+}
+
+// Checks every body's candidates against the exact rule over all pairs; returns how
+// many touching pairs there were.
+int expectCandidatesCoverContacts(const std::vector<BroadPhase::Sphere>& spheres) {
+    BroadPhase phase;
+    phase.build(spheres);
+    std::vector<int> candidates;
+    int contacts = 0;
+    const int n = static_cast<int>(spheres.size());
+    for (int i = 0; i < n; ++i) {
+        phase.candidatesAfter(i, &candidates);
+        for (std::size_t k = 0; k < candidates.size(); ++k) {
+            EXPECT_GT(candidates[k], i);
+            EXPECT_LT(candidates[k], n);
+            if (k > 0) {
+                EXPECT_LT(candidates[k - 1], candidates[k]) << "ascending, each once";
+            }
+        }
+        std::size_t next = 0;
+        for (int j = i + 1; j < n; ++j) {
+            while (next < candidates.size() && candidates[next] < j) {
+                ++next;
+            }
+            if (touching(spheres[i], spheres[j])) {
+                ++contacts;
+                EXPECT_TRUE(next < candidates.size() && candidates[next] == j)
+                    << "pair " << i << ", " << j << " touches but was left out";
+            }
+        }
+    }
+    return contacts;
+}
+
+TEST(BroadPhase, FindsEveryTouchingPairOfACrowd) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> where(-30.0f, 30.0f);
+    std::uniform_real_distribution<float> size(0.2f, 1.5f);
+    std::vector<BroadPhase::Sphere> spheres;
+    for (int i = 0; i < 1500; ++i) {
+        spheres.push_back({where(random), where(random) * 0.1f, where(random), size(random)});
+    }
+    EXPECT_GT(expectCandidatesCoverContacts(spheres), 1000);
+}
+
+// Pairs exactly at, and one float step inside, the sum of their radii, at small and
+// large coordinates and on both sides of cell borders: the rounding of the exact test
+// decides these, and the broad phase must keep every one it may accept.
+TEST(BroadPhase, KeepsPairsAtTheEdgeOfContactWhereverTheyLie) {
+    std::vector<BroadPhase::Sphere> spheres;
+    for (float base : {0.0f, 1.0f, -3.0f, 1000.0f, -4096.5f, 123456.0f}) {
+        for (float radius : {0.5f, 1.0f, 1.25f}) {
+            const float reach = 2 * radius;
+            for (int step = 0; step < 3; ++step) {
+                float apart = reach;
+                for (int k = 0; k < step; ++k) {
+                    apart = std::nextafter(apart, 0.0f);
+                }
+                spheres.push_back({base, 0, base, radius});
+                spheres.push_back({base + apart, 0, base, radius});
+                // Diagonally, where x and z both round.
+                const float d = apart / std::sqrt(2.0f);
+                spheres.push_back({base + d, 1, base - d, radius});
+                spheres.push_back({base + 2 * d, 1, base, radius});
+            }
+        }
+    }
+    expectCandidatesCoverContacts(spheres);
+}
+
+// Bodies the grid cannot hold are paired with everybody: NaN and infinite positions
+// (which the exact rule counts as touching, or not, its own way), one huge body, a
+// negative radius, bodies beyond the grid's reach, several at one spot.
+TEST(BroadPhase, PairsBodiesOutsideTheGridWithEverybody) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    std::vector<BroadPhase::Sphere> spheres;
+    for (int i = 0; i < 40; ++i) {
+        spheres.push_back(
+            {static_cast<float>(i % 7) * 1.5f, 0, static_cast<float>(i / 7) * 1.5f, 1});
+    }
+    spheres.push_back({nan, 0, 0, 1});
+    spheres.push_back({0, nan, 0, 1});
+    spheres.push_back({3, 0, 3, nan});
+    spheres.push_back({inf, 0, 0, 1});
+    spheres.push_back({4, 0, 4, 40});    // big: far above the average
+    spheres.push_back({5, 0, 5, -1.5f}); // the rule squares the sum of radii
+    spheres.push_back({1e30f, 0, 1e30f, 1});
+    spheres.push_back({1e30f, 0, 1e30f, 1});
+    spheres.push_back({2, 0, 2, 1});
+    spheres.push_back({2, 0, 2, 1});
+    spheres.push_back({2, 0, 2, 0});
+    BroadPhase phase;
+    phase.build(spheres);
+    EXPECT_GE(phase.looseCount(), 7u);
+    EXPECT_GT(expectCandidatesCoverContacts(spheres), 40);
+}
+
+TEST(BroadPhase, HandlesNoBodiesAndBodiesWithoutSize) {
+    expectCandidatesCoverContacts({});
+    expectCandidatesCoverContacts({{0, 0, 0, 0}, {0, 0, 0, 0}, {1, 0, 0, 0}});
+}
+
+// ---- the step with both searches ----
+
+class PairSearchStep : public EngineFixture {
+protected:
+    // A second engine on its own device, with a course laid by the same clicks.
+    void startTwin() {
+        twinDevice = RecordingDevice::create(kWidth, kHeight);
+        twin = std::make_unique<CEngineApp>();
+        twin->oneTimeSceneInit(nullptr);
+        twin->initDeviceObjects(twinDevice.get());
+        twin->restoreDeviceObjects();
+        twin->onInitialUpdate(kWidth, kHeight, nullptr);
+        createLoopCourse(6, 30);
+        std::swap(app, twin);
+        createLoopCourse(6, 30);
+        std::swap(app, twin);
+    }
+
+    // Runs both engines frame by frame, the first with every pair, the twin with the
+    // grid, and compares every body after every frame. Returns the contacts seen (bodies
+    // left coasting by a contact, summed over the frames).
+    long runSideBySide(int frames) {
+        app->pairSearch = PairSearch::AllPairs;
+        twin->pairSearch = PairSearch::Grid;
+        app->selectTab(TAB_PLAY);
+        twin->selectTab(TAB_PLAY);
+        long contacts = 0;
+        for (int frame = 0; frame < frames; ++frame) {
+            app->frameMove();
+            twin->frameMove();
+            const ::testing::AssertionResult same =
+                sameBodies(*app->currentCourse, *twin->currentCourse);
+            if (!same) {
+                ADD_FAILURE() << "frame " << frame << ": " << same.message();
+                return contacts;
+            }
+            for (const auto& placement : app->currentCourse->xfilePlacements) {
+                contacts += placement.body && placement.body->motionState == MOTION_COAST ? 1 : 0;
+            }
+        }
+        return contacts;
+    }
+
+    ComPtr<RecordingDevice> twinDevice;
+    std::unique_ptr<CEngineApp> twin;
+};
+
+// The unit vector across the road at track sample i, in world coordinates.
+D3DXVECTOR3 acrossRoad(const LCourse_t& course, int i) {
+    const auto [right, left] = course.track->pair(3, i);
+    D3DXVECTOR3 across(right.z - left.z, 0, right.x - left.x);
+    D3DXVec3Normalize(&across, &across);
+    return across;
+}
+
+// n bodies packed on the road in lanes 2.1 apart and rows about 1.9 apart (so some
+// start overlapping), rolling off at random; a few oddities among them: placements
+// sharing an id, fixed bodies, one big body, one placement without a body, and sound
+// relations on some of the meshes.
+void packRoad(CEngineApp& app, int n, std::uint32_t seed) {
+    LCourse_t& course = *app.currentCourse;
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    constexpr int kLanes = 16;
+    for (int k = 0; k < n; ++k) {
+        const int sample = 100 + 2 * (k / kLanes);
+        const float lateral = (static_cast<float>(k % kLanes) - (kLanes - 1) / 2.0f) * 2.1f;
+        XfilePlacement& placement =
+            placeBody(app, roadCentre(course, sample) + acrossRoad(course, sample) * lateral);
+        std::snprintf(placement.name, sizeof placement.name, k % 10 == 3 ? "cone.x" : "ball.x");
+        CSceneObject& body = *placement.body;
+        const float angle = unit(random) * 2.0f * static_cast<float>(M_PI);
+        body.speed = 0.05f + 0.3f * unit(random);
+        body.direction = D3DXVECTOR3(std::cos(angle), 0, std::sin(angle));
+        body.motionState = MOTION_ROLL;
+        if (k % 97 == 96) {
+            placement.id = std::prev(course.xfilePlacements.end(), 2)->id;
+        }
+        if (k % 101 == 50) {
+            body.movable = false;
+        }
+        if (k == n / 2) {
+            body.radius = 6.0f;
+        }
+    }
+    course.xfilePlacements.emplace_back(); // a placement whose mesh never loaded
+    course.xfilePlacements.back().id = -1;
+    course.collisionTable->add("ball.x", "cone.x", "hit.wav");
+    course.moveTable->add("cone.x", "0", "roll.wav");
+}
+
+TEST_F(PairSearchStep, AThousandBodiesRunSixHundredFramesAlikeWithEitherSearch) {
+    startTwin();
+    packRoad(*app, 1000, 42);
+    packRoad(*twin, 1000, 42);
+    const long contacts = runSideBySide(600);
+    EXPECT_GT(contacts, 20000) << "the pack should keep colliding";
+}
+
+// Bodies the grid holds aside or finds nothing for: bodies off the course, bodies on
+// one spot, bodies without size or with a negative one.
+TEST_F(PairSearchStep, OddBodiesRunAlikeWithEitherSearch) {
+    startTwin();
+    for (CEngineApp* engine : {app.get(), twin.get()}) {
+        packRoad(*engine, 60, 5);
+        LCourse_t& course = *engine->currentCourse;
+        const D3DXVECTOR3 centre = roadCentre(course, 2000);
+        placeBody(*engine, centre);
+        placeBody(*engine, centre);
+        placeBody(*engine, centre + D3DXVECTOR3(0.5f, 0, 0), 0.0f);
+        placeBody(*engine, D3DXVECTOR3(3000, 0, 3000));
+        placeBody(*engine, D3DXVECTOR3(3000.5f, 0, 3000));
+        placeBody(*engine, centre + D3DXVECTOR3(1, 0, 1), -1.5f);
+    }
+    runSideBySide(10);
+}
+
+// A body at NaN touches every other by the exact rule (no comparison with NaN holds),
+// and its NaN spreads to them, the same way with both searches.
+TEST_F(PairSearchStep, ABodyAtNanSpreadsAlikeWithEitherSearch) {
+    startTwin();
+    for (CEngineApp* engine : {app.get(), twin.get()}) {
+        packRoad(*engine, 8, 6);
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        placeBody(*engine, roadCentre(*engine->currentCourse, 2100) + D3DXVECTOR3(nan, 0, 0));
+    }
+    runSideBySide(2);
+    EXPECT_TRUE(std::isnan(app->currentCourse->xfilePlacements.front().body->speed));
+}
+
+} // namespace

@@ -1,0 +1,265 @@
+// The surface grid answers every query exactly as the row-by-row search does, and the
+// triangle test, written out for speed, answers as it did through the D3DX helpers.
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "BodyState.h"
+#include "course/StripGrid.h"
+#include "simulation/SurfaceQuery.h"
+#include "support/Bodies.h"
+#include "support/EngineFixture.h"
+
+namespace {
+
+// The triangle test as first written, through the D3DX helpers of the platform layer.
+bool hitsThroughD3dx(const D3DXVECTOR3& p0, const D3DXVECTOR3& p1, const D3DXVECTOR3& a,
+                     const D3DXVECTOR3& b, const D3DXVECTOR3& c, D3DXVECTOR3* point) {
+    auto unit = [](const D3DXVECTOR3& v) {
+        D3DXVECTOR3 out;
+        D3DXVec3Normalize(&out, &v);
+        return out;
+    };
+    auto cross = [](const D3DXVECTOR3& x, const D3DXVECTOR3& y) {
+        D3DXVECTOR3 out;
+        D3DXVec3Cross(&out, &x, &y);
+        return out;
+    };
+    auto dot = [](const D3DXVECTOR3& x, const D3DXVECTOR3& y) { return D3DXVec3Dot(&x, &y); };
+    auto zero = [](const D3DXVECTOR3& v) { return v.x == 0 && v.y == 0 && v.z == 0; };
+    const D3DXVECTOR3 n = cross(b - a, c - a);
+    const float d = -dot(n, a);
+    const float side0 = dot(n, p0) + d;
+    const float side1 = dot(n, p1) + d;
+    if (!(side0 * side1 < 0)) {
+        return false;
+    }
+    const D3DXVECTOR3 u = unit(p1 - p0);
+    const float along = dot(n, u);
+    if (along == 0) {
+        return false;
+    }
+    const D3DXVECTOR3 p = p0 + u * (-side0 / along);
+    const D3DXVECTOR3 a0 = unit(a - p);
+    const D3DXVECTOR3 a1 = unit(b - p);
+    const D3DXVECTOR3 a2 = unit(c - p);
+    const D3DXVECTOR3 c01 = cross(a0, a1);
+    const D3DXVECTOR3 c12 = cross(a1, a2);
+    const D3DXVECTOR3 c20 = cross(a2, a0);
+    if (dot(c01, c12) < 0 || dot(c12, c20) < 0) {
+        return false;
+    }
+    if ((zero(c01) && dot(a0, a1) > 0) || (zero(c12) && dot(a1, a2) > 0) ||
+        (zero(c20) && dot(a2, a0) > 0)) {
+        return false;
+    }
+    *point = p;
+    return true;
+}
+
+TEST(SurfaceTriangleTest, AnswersBitForBitAsThroughTheD3dxHelpers) {
+    std::mt19937 random(3);
+    std::uniform_real_distribution<float> coordinate(-50.0f, 50.0f);
+    std::uniform_int_distribution<int> grid(-4, 4);
+    int hits = 0;
+    for (int k = 0; k < 200000; ++k) {
+        // Half on a coarse lattice, so that points fall on edges and corners.
+        auto pick = [&] {
+            return k % 2 == 0 ? static_cast<float>(grid(random)) : coordinate(random);
+        };
+        const D3DXVECTOR3 a(pick(), pick() * 0.1f, pick());
+        const D3DXVECTOR3 b(pick(), pick() * 0.1f, pick());
+        const D3DXVECTOR3 c(pick(), pick() * 0.1f, pick());
+        const float x = pick();
+        const float z = pick();
+        const D3DXVECTOR3 p0(x, k % 3 == 0 ? -1000.0f : pick(), z);
+        const D3DXVECTOR3 p1(k % 5 == 0 ? pick() : x, 1000.0f, z);
+        D3DXVECTOR3 expected(7, 7, 7);
+        D3DXVECTOR3 actual(7, 7, 7);
+        const bool expectedHit = hitsThroughD3dx(p0, p1, a, b, c, &expected);
+        ASSERT_EQ(segmentHitsTriangle(p0, p1, a, b, c, &actual), expectedHit) << k;
+        ASSERT_TRUE(sameBits(actual, expected)) << k;
+        hits += expectedHit ? 1 : 0;
+    }
+    EXPECT_GT(hits, 5000);
+}
+
+using SurfaceGrid = EngineFixture;
+
+::testing::AssertionResult sameAnswer(bool expected, const SurfaceHit& e, bool actual,
+                                      const SurfaceHit& a) {
+    if (expected != actual) {
+        return ::testing::AssertionFailure() << (expected ? "missed a hit" : "hit nothing there");
+    }
+    if (expected && !(sameBits(e.height, a.height) && e.strip == a.strip && e.row == a.row &&
+                      sameBits(e.edge, a.edge))) {
+        return ::testing::AssertionFailure()
+               << "different hit: strip " << e.strip << " row " << e.row << " against strip "
+               << a.strip << " row " << a.row;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// Queries at random places and hints, and at the places where the exact test is at its
+// most delicate: strip corners, points along the strips' edges and their extensions,
+// row borders, and just beside them.
+std::vector<D3DXVECTOR3> awkwardPoints(const LCourse_t& course, std::mt19937& random) {
+    std::vector<D3DXVECTOR3> points;
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    std::uniform_real_distribution<float> far(-3000.0f, 3000.0f);
+    const int rows = course.strips[0]->rows();
+    for (int k = 0; k < 1600; ++k) {
+        const StripGrid& strip = *course.strips[k % kStripCount];
+        const int row = static_cast<int>(unit(random) * static_cast<float>(rows - 1));
+        const auto& v0 = strip.vertex(row, 0);
+        const auto& v1 = strip.vertex(row, 1);
+        const auto& w0 = strip.vertex(row + 1, 0);
+        const auto& w1 = strip.vertex(row + 1, 1);
+        const float t = unit(random);
+        switch (k % 8) {
+        case 0: // a corner
+            points.push_back({v0.x, 0, v0.z});
+            break;
+        case 1: // along the row border
+            points.push_back({v0.x + t * (v1.x - v0.x), 0, v0.z + t * (v1.z - v0.z)});
+            break;
+        case 2: // along the strip's side, and past its ends
+            points.push_back(
+                {v0.x + (3 * t - 1) * (w0.x - v0.x), 0, v0.z + (3 * t - 1) * (w0.z - v0.z)});
+            break;
+        case 3: // on the diagonal shared by the quad's two triangles
+            points.push_back({v0.x + t * (w1.x - v0.x), 0, v0.z + t * (w1.z - v0.z)});
+            break;
+        case 4: // a float step beside a corner
+            points.push_back({std::nextafter(v1.x, 1e9f), 0, std::nextafter(v1.z, -1e9f)});
+            break;
+        case 5: // anywhere over the course's area and around it
+            points.push_back({far(random), 0, far(random)});
+            break;
+        case 6: // anywhere inside the quad
+            points.push_back({v0.x + t * (v1.x - v0.x) + unit(random) * (w0.x - v0.x), 0,
+                              v0.z + t * (v1.z - v0.z) + unit(random) * (w0.z - v0.z)});
+            break;
+        default: // far away, and not a number at all
+            points.push_back(k % 16 == 7
+                                 ? D3DXVECTOR3(1e7f, 0, -1e7f)
+                                 : D3DXVECTOR3(std::numeric_limits<float>::quiet_NaN(), 0, 1));
+            break;
+        }
+    }
+    return points;
+}
+
+void expectGridAnswersAsSearch(const LCourse_t& course, std::uint32_t seed) {
+    SurfaceIndex index;
+    ASSERT_TRUE(index.sync(course.strips, SurfaceIndex::kQueriesWorthABuild));
+    std::mt19937 random(seed);
+    const int quadRows = course.strips[0]->rows() - 1;
+    std::uniform_int_distribution<int> hintRow(-3, quadRows + 3);
+    std::uniform_int_distribution<int> hintStrip(0, kStripCount - 1);
+    int hits = 0;
+    const std::vector<D3DXVECTOR3> points = awkwardPoints(course, random);
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        const D3DXVECTOR3& p = points[k];
+        // The bodies' segment, a shorter one, and the camera's (which the grid leaves to
+        // the plain search).
+        for (const float half : {1000.0f, 300.0f, 10000.0f}) {
+            const int row = hintRow(random);
+            const int strip = k % 2 == 0 ? 0 : hintStrip(random);
+            SurfaceHit expected;
+            SurfaceHit actual;
+            const bool e = findSurface(course.strips, p.x, p.z, -half, half, row, strip, &expected);
+            const bool a = index.find(course.strips, p.x, p.z, -half, half, row, strip, &actual);
+            ASSERT_TRUE(sameAnswer(e, expected, a, actual))
+                << "at (" << p.x << ", " << p.z << ") from row " << row << ", strip " << strip;
+            hits += e ? 1 : 0;
+        }
+    }
+    EXPECT_GT(hits, 2000);
+}
+
+TEST_F(SurfaceGrid, AnswersEveryQueryAsTheRowByRowSearch) {
+    const LCourse_t& course = createLoopCourse(6, 30);
+    expectGridAnswersAsSearch(course, 11);
+}
+
+TEST_F(SurfaceGrid, AnswersAsTheSearchOnATightClockwiseLoopAndAfterRegeneration) {
+    LCourse_t& course = createLoopCourse(4, 12, true);
+    expectGridAnswersAsSearch(course, 12);
+    for (auto& point : course.calculatedPoints) {
+        point.pitch = 0.3f; // banked on regeneration
+    }
+    app->regenerateCurrentCourse();
+    expectGridAnswersAsSearch(*app->currentCourse, 13);
+}
+
+TEST_F(SurfaceGrid, IsBuiltForStripsThatStayAndDroppedWhenTheyChange) {
+    const LCourse_t& course = createLoopCourse(6, 30);
+    SurfaceIndex index;
+    EXPECT_FALSE(index.sync(course.strips, 5)); // a few queries do not pay for a build
+    EXPECT_TRUE(index.sync(course.strips, 5));  // the same strips again: built
+    EXPECT_GT(index.listedNear(roadCentre(course, 100).x, roadCentre(course, 100).z), 0u);
+
+    // Any change of a position, even of the sign of a zero, drops the grid.
+    StripGrid& strip = *app->currentCourse->strips[2];
+    const auto& v = strip.vertex(5, 1);
+    strip.setVertexFlat(5, 1, v.x, v.y + 0.001f, v.z);
+    EXPECT_FALSE(index.sync(course.strips, 5));
+    EXPECT_TRUE(index.sync(course.strips, 5));
+    strip.setVertexFlat(5, 1, v.x, v.y, v.z);
+    EXPECT_TRUE(index.sync(course.strips, SurfaceIndex::kQueriesWorthABuild)); // many: at once
+
+    Strips missing;
+    EXPECT_FALSE(index.sync(missing, SurfaceIndex::kQueriesWorthABuild));
+    EXPECT_FALSE(index.ready());
+}
+
+// Two engines, one following the surface through the grid, one row by row: the same
+// bodies frame after frame, also while the course is regenerated under them.
+TEST_F(SurfaceGrid, BodiesFollowTheSurfaceAlikeWithAndWithoutTheGrid) {
+    auto otherDevice = RecordingDevice::create(kWidth, kHeight);
+    auto other = std::make_unique<CEngineApp>();
+    other->oneTimeSceneInit(nullptr);
+    other->initDeviceObjects(otherDevice.get());
+    other->restoreDeviceObjects();
+    other->onInitialUpdate(kWidth, kHeight, nullptr);
+    createLoopCourse(5, 25);
+    std::swap(app, other);
+    createLoopCourse(5, 25);
+    std::swap(app, other);
+    other->surfaceGrid = false;
+    for (CEngineApp* engine : {app.get(), other.get()}) {
+        std::mt19937 random(8);
+        std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+        const LCourse_t& course = *engine->currentCourse;
+        for (int k = 0; k < 150; ++k) {
+            const int sample = static_cast<int>(unit(random) * course.track->sampleCount());
+            const auto [right, left] = course.track->pair(3, sample);
+            const D3DXVECTOR3 across(right.z - left.z, 0, right.x - left.x);
+            // Across the whole road and onto the edges and banks.
+            CSceneObject& body = *placeBody(*engine, roadCentre(course, sample) +
+                                                         across * (1.3f * unit(random) - 0.65f))
+                                      .body;
+            body.speed = 0.6f * unit(random);
+            const float angle = unit(random) * 2 * static_cast<float>(M_PI);
+            body.direction = D3DXVECTOR3(std::cos(angle), 0, std::sin(angle));
+            body.yaw = 2 * unit(random) - 1;
+            body.motionState = MOTION_ROLL;
+        }
+        engine->selectTab(TAB_PLAY);
+    }
+    for (int frame = 0; frame < 120; ++frame) {
+        if (frame == 60) {
+            app->regenerateCurrentCourse();
+            other->regenerateCurrentCourse();
+        }
+        app->frameMove();
+        other->frameMove();
+        ASSERT_TRUE(sameBodies(*app->currentCourse, *other->currentCourse)) << "frame " << frame;
+        ASSERT_TRUE(sameBits(app->sampleHeights, other->sampleHeights)) << "frame " << frame;
+    }
+}
+
+} // namespace
