@@ -23,6 +23,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include <cmath>
 #include <functional>
@@ -261,12 +262,16 @@ private slots:
         const float z0 = s.meshes.front().z;
 
         selectTab(0);
-        // The input layer reads the keyboard only while the window has the focus.
+        // The input layer reads the keyboard only while the window has the focus, and
+        // hears keys where the system hands them in: at the focused top-level window,
+        // not at a widget.
         host().view()->window()->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(host().view()->window()));
-        QTest::keyPress(host().view(), Qt::Key_Up);
+        QWindow* window = host().view()->window()->windowHandle();
+        QVERIFY(window != nullptr);
+        QTest::keyPress(window, Qt::Key_Up);
         waitFrames(40);
-        QTest::keyRelease(host().view(), Qt::Key_Up);
+        QTest::keyRelease(window, Qt::Key_Up);
         waitFrames(2);
         s = session();
         const float moved = std::hypot(s.meshes.front().x - x0, s.meshes.front().z - z0);
