@@ -23,6 +23,11 @@
 struct XfilePlacement;
 class SoundManager;
 
+// The play clock: minutes and seconds counted in units of 8 ms, then milliseconds,
+// right-aligned in 2, 2 and 3 places; and where it stands on a view of that width.
+std::string playClockText(DWORD elapsed);
+RECT playClockRect(UINT width);
+
 // Whether a course build sets the heading to the direction of the course start.
 enum class StartHeading { Set, Keep };
 

@@ -16,19 +16,28 @@ void drawLine(ID3DXFont* font, const char* text, LONG left, LONG top, LONG right
 
 } // namespace
 
+std::string playClockText(DWORD elapsed) {
+    // The first two fields count units of 8 milliseconds.
+    char text[256];
+    std::snprintf(text, sizeof text, "%2d.%2d.%3d", static_cast<int>((elapsed / 8) / 60 % 60),
+                  static_cast<int>((elapsed / 8) % 60), static_cast<int>(elapsed % 1000));
+    return text;
+}
+
+RECT playClockRect(UINT width) {
+    const LONG w = static_cast<LONG>(width);
+    return RECT{w / 2 - 64, 8, w - 20, 48};
+}
+
 HRESULT CEngineApp::drawPlayTimer() {
     if (!fontTimer || !fontLarge) {
         return E_FAIL; // fonts are gone between invalidate and restore
     }
     fontTimer->Begin();
     fontLarge->Begin();
-    // The first two fields count units of 8 milliseconds.
-    const DWORD t = timeGetTime() - playStartTime;
-    char text[256];
-    std::snprintf(text, sizeof text, "%2d.%2d.%3d", static_cast<int>((t / 8) / 60 % 60),
-                  static_cast<int>((t / 8) % 60), static_cast<int>(t % 1000));
-    const LONG width = static_cast<LONG>(backBufferDesc.Width);
-    drawLine(fontTimer.get(), text, width / 2 - 64, 8, width - 20, 48, kYellow);
+    const std::string text = playClockText(timeGetTime() - playStartTime);
+    const RECT r = playClockRect(backBufferDesc.Width);
+    drawLine(fontTimer.get(), text.c_str(), r.left, r.top, r.right, r.bottom, kYellow);
     fontTimer->End();
     fontLarge->End();
     return S_OK;
