@@ -28,8 +28,8 @@ HRESULT CEngineApp::frameMove() {
         }
     }
     // The surface grid is checked against the strips here, after the pick (which may
-    // have edited the course) and right before the only queries that use it.
-    // Five footprint samples per body.
+    // have edited the course) and right before the only queries that use it: five
+    // footprint samples per body.
     const std::size_t queries = 5 * currentCourse->xfilePlacements.size();
     m_surfaceIndexInUse = surfaceGrid && currentCourse->stripsCreated && queries > 0 &&
                           m_surfaceIndex.sync(currentCourse->strips, queries);

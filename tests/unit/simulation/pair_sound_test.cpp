@@ -51,8 +51,9 @@ protected:
             const auto [right, left] = course.track->pair(3, sample);
             D3DXVECTOR3 across(right.z - left.z, 0, right.x - left.x);
             D3DXVec3Normalize(&across, &across);
-            XfilePlacement& placement = placeBody(
-                engine, roadCentre(course, sample) + across * ((static_cast<float>(k % 8) - 3.5f) * 2.1f));
+            XfilePlacement& placement =
+                placeBody(engine, roadCentre(course, sample) +
+                                      across * ((static_cast<float>(k % 8) - 3.5f) * 2.1f));
             setNameField(placement.name, k % 3 == 0 ? "cone.x" : "ball.x");
             CSceneObject& body = *placement.body;
             const float angle = unit(random) * 2 * static_cast<float>(M_PI);
@@ -63,8 +64,8 @@ protected:
         const std::filesystem::path sounds = std::filesystem::current_path() / "samples" / "sounds";
         for (const char* name : {"hit.wav", "roll.wav"}) {
             SoundEntry entry;
-            entry.sound = std::make_unique<SoundObject>((sounds / name).c_str(),
-                                                        engine.soundManager.get());
+            entry.sound =
+                std::make_unique<SoundObject>((sounds / name).c_str(), engine.soundManager.get());
             ASSERT_EQ(entry.sound->load(), 0) << name;
             setNameField(entry.name, name);
             course.sounds.push_back(std::move(entry));
