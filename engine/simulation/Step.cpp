@@ -58,7 +58,9 @@ HRESULT CEngineApp::testPair(XfilePlacement& first, XfilePlacement& second) {
     const float d2 = D3DXVec3LengthSq(&apart);
     const float reach = a.radius + b.radius;
     const float r2 = reach * reach;
-    if (r2 <= d2) {
+    // A body whose position or radius is not a finite number (a damaged scene file can
+    // hold one) touches nothing: its contact would carry the NaN to every body it met.
+    if (!std::isfinite(d2) || !std::isfinite(r2) || r2 <= d2) {
         return E_FAIL;
     }
     a.pushApart(d2, r2);
