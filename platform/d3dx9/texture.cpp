@@ -90,6 +90,34 @@ bool acceptable(const std::vector<stbi_uc>& bytes) {
     return startsWith(bytes, {0xFF, 0xD8, 0xFF}) && jpegHuffmanTablesFit(bytes);
 }
 
+// The decoder passes a null pointer to memcpy when a PNG's first image-data chunk is
+// empty (undefined, however harmless it looks). An empty data chunk adds nothing to the
+// image, so empty ones are taken out before the picture is decoded.
+void dropEmptyPngDataChunks(std::vector<stbi_uc>& bytes) {
+    if (!startsWith(bytes, {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'})) {
+        return;
+    }
+    std::vector<stbi_uc> kept(bytes.begin(), bytes.begin() + 8);
+    bool dropped = false;
+    std::size_t at = 8;
+    while (at + 8 <= bytes.size()) { // the decoder acts on a chunk once its header is read
+        const std::size_t length = std::size_t{bytes[at]} << 24 | std::size_t{bytes[at + 1]} << 16 |
+                                   std::size_t{bytes[at + 2]} << 8 | bytes[at + 3];
+        const std::size_t end = std::min(bytes.size(), at + 12 + length);
+        if (length == 0 && std::memcmp(&bytes[at + 4], "IDAT", 4) == 0) {
+            dropped = true;
+        } else {
+            kept.insert(kept.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                        bytes.begin() + static_cast<std::ptrdiff_t>(end));
+        }
+        at = end;
+    }
+    if (dropped) {
+        kept.insert(kept.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.end());
+        bytes.swap(kept);
+    }
+}
+
 bool sizeFits(int width, int height) {
     return width > 0 && height > 0 && width <= kLargestSide && height <= kLargestSide &&
            static_cast<long long>(width) * height <= kMostPixels;
@@ -112,6 +140,7 @@ bool decode(const char* file, Pixels* out) {
     if (!readWhole(file, &bytes) || !probe(bytes, &w, &h, &channels)) {
         return false;
     }
+    dropEmptyPngDataChunks(bytes);
     std::unique_ptr<stbi_uc, StbFree> data(
         stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels, 4));
     if (!data || !sizeFits(w, h)) {

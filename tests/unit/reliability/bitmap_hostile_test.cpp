@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -149,5 +150,57 @@ TEST_F(HostileBitmap, EveryPictureTheProgramShipsStillLoads) {
         texture->GetLevelDesc(0, &desc);
         EXPECT_EQ(desc.Width, info.Width);
         EXPECT_EQ(desc.Height, info.Height);
+    }
+}
+
+// An empty image-data chunk before the first full one made the decoder hand a null
+// pointer to memcpy (found by fuzzing). Empty data chunks add nothing to a picture, so
+// it decodes exactly as it does without them.
+TEST_F(HostileBitmap, EmptyPngDataChunksChangeNothing) {
+    const Bytes plain = readFile(kSource + "/data/dot_b.png");
+    std::size_t firstData = 0;
+    for (std::size_t at = 8; at + 12 <= plain.size();) {
+        const std::size_t length = std::size_t{plain[at]} << 24 | std::size_t{plain[at + 1]} << 16 |
+                                   std::size_t{plain[at + 2]} << 8 | plain[at + 3];
+        if (std::equal(plain.begin() + static_cast<std::ptrdiff_t>(at + 4),
+                       plain.begin() + static_cast<std::ptrdiff_t>(at + 8), "IDAT")) {
+            firstData = at;
+            break;
+        }
+        at += 12 + length;
+    }
+    ASSERT_NE(firstData, 0u);
+    Bytes padded(plain.begin(), plain.begin() + static_cast<std::ptrdiff_t>(firstData));
+    const Bytes empty = {0, 0, 0, 0, 'I', 'D', 'A', 'T', 0x35, 0xAF, 0x06, 0x1E};
+    padded.insert(padded.end(), empty.begin(), empty.end());
+    padded.insert(padded.end(), plain.begin() + static_cast<std::ptrdiff_t>(firstData),
+                  plain.end());
+    padded.insert(padded.end() - 12, empty.begin(), empty.end()); // and one before the end
+
+    const auto pixels = [this](const std::string& path) {
+        ComPtr<IDirect3DTexture9> texture;
+        EXPECT_EQ(D3DXCreateTextureFromFileExA(device_.get(), path.c_str(), D3DX_DEFAULT,
+                                               D3DX_DEFAULT, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                               D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, nullptr,
+                                               nullptr, texture.put()),
+                  S_OK);
+        Bytes out;
+        D3DLOCKED_RECT locked{};
+        if (texture && SUCCEEDED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
+            const auto* bits = static_cast<const unsigned char*>(locked.pBits);
+            out.assign(bits, bits + static_cast<std::ptrdiff_t>(locked.Pitch) * 64);
+            texture->UnlockRect(0);
+        }
+        return out;
+    };
+    const Bytes expected = pixels(write("plain.png", plain));
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(pixels(write("padded.png", padded)), expected);
+
+    for (const char* found :
+         {"png-empty-first-data-chunk.png", "png-empty-first-data-chunk-2.png"}) {
+        const std::string path = kSource + "/tests/fuzz/regressions/bitmap/" + found;
+        ComPtr<IDirect3DTexture9> texture;
+        D3DXCreateTextureFromFileA(device_.get(), path.c_str(), texture.put()); // no crash
     }
 }
