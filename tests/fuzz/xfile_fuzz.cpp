@@ -10,7 +10,8 @@
 #include <cstdlib>
 #include <new>
 
-// When a broken file makes Assimp give up, its .x parser leaks what it had made so far
+// Fuzzed in this process (TW_XFILE_IN_PROCESS=1, set by scripts/fuzz): when a broken
+// file makes Assimp give up, its .x parser leaks what it had made so far
 // (and zlib's stream of a compressed file cut short). Not ours to free.
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libassimp.so\nleak:inflateInit2_\n";
@@ -18,7 +19,7 @@ extern "C" const char* __lsan_default_suppressions() {
 
 // Assimp's .x parser sizes its arrays by the counts in the file before it reads a single
 // element, so a file of a few bytes can ask for gigabytes; the allocation fails, Assimp
-// catches the std::bad_alloc and the load fails (a known limit of Assimp, see
+// catches the std::bad_alloc and the load fails (a fault of Assimp, see
 // docs/reliability.md). AddressSanitizer's operator new would end the process instead;
 // this one behaves as the ordinary one does (the allocator answers null for requests
 // above max_allocation_size_mb, which scripts/fuzz sets).

@@ -52,13 +52,6 @@ std::vector<BYTE> vertexBytes(ID3DXMesh* mesh) {
 
 } // namespace
 
-// When a broken file makes Assimp give up, it leaks what its .x parser had made so far
-// (and zlib's stream of a compressed file cut short). Not ours to free; sanitizer builds
-// would otherwise fail on it.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libassimp.so\nleak:inflateInit2_\n";
-}
-
 TEST(XFile, SampleMeshesHaveTheirCountsAndFormats) {
     struct Expected {
         const char* file;

@@ -1,0 +1,232 @@
+// .x files through Assimp. Assimp turns the file into its right-handed convention
+// (z negated, v flipped, winding reversed); asking it for left-handed data undoes each of
+// those, so what we hand on is the file's own numbers again.
+#include "xfile_parse.h"
+
+#include "mesh_impl.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/material.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <string>
+#include <unordered_map>
+
+namespace {
+
+DWORD colourOf(const aiColor4D& c) {
+    auto channel = [](float value) {
+        const float clamped = std::isnan(value) ? 0.0f : std::clamp(value, 0.0f, 1.0f);
+        return static_cast<DWORD>(std::lround(clamped * 255.0f));
+    };
+    return (channel(c.a) << 24) | (channel(c.r) << 16) | (channel(c.g) << 8) | channel(c.b);
+}
+
+// Assimp stands an unnamed material in for meshes that have none; a material of the
+// file always has a name (Assimp names anonymous ones).
+bool isStandIn(const aiMaterial* material) {
+    aiString name;
+    return material->Get(AI_MATKEY_NAME, name) != AI_SUCCESS || name.length == 0;
+}
+
+twmesh::XFileMaterial convertMaterial(const aiMaterial* source) {
+    twmesh::XFileMaterial m;
+    aiColor4D colour(0.0f, 0.0f, 0.0f, 1.0f);
+    if (aiGetMaterialColor(source, AI_MATKEY_COLOR_DIFFUSE, &colour) == AI_SUCCESS) {
+        m.d3d.Diffuse = {colour.r, colour.g, colour.b, colour.a};
+    }
+    colour = aiColor4D(0.0f, 0.0f, 0.0f, 1.0f);
+    if (aiGetMaterialColor(source, AI_MATKEY_COLOR_SPECULAR, &colour) == AI_SUCCESS) {
+        m.d3d.Specular = {colour.r, colour.g, colour.b, 1.0f};
+    }
+    colour = aiColor4D(0.0f, 0.0f, 0.0f, 1.0f);
+    if (aiGetMaterialColor(source, AI_MATKEY_COLOR_EMISSIVE, &colour) == AI_SUCCESS) {
+        m.d3d.Emissive = {colour.r, colour.g, colour.b, 1.0f};
+    }
+    float power = 0.0f;
+    if (aiGetMaterialFloat(source, AI_MATKEY_SHININESS, &power) == AI_SUCCESS) {
+        m.d3d.Power = power;
+    }
+    // A material's one texture is its diffuse map; Assimp files it under another kind
+    // only when the file's name for it suggests so.
+    for (int type = aiTextureType_DIFFUSE; type <= aiTextureType_UNKNOWN; ++type) {
+        aiString path;
+        if (source->GetTexture(static_cast<aiTextureType>(type), 0, &path) == AI_SUCCESS &&
+            path.length > 0) {
+            m.texture.assign(path.C_Str());
+            std::replace(m.texture.begin(), m.texture.end(), '\\', '/');
+            break;
+        }
+    }
+    return m;
+}
+
+// Everything the meshes of the file add up to, in the final vertex format.
+class Gatherer {
+public:
+    Gatherer(const aiScene* scene, const twmesh::FvfLayout& layout,
+             const std::map<unsigned, DWORD>& attributeOf)
+        : scene_(scene), layout_(layout), attributeOf_(attributeOf) {}
+
+    void walk(const aiNode* node, const aiMatrix4x4& parent) {
+        const aiMatrix4x4 world = parent * node->mTransformation;
+        // Exactly: Assimp's IsIdentity() lets small translations pass as none.
+        const bool moved = !(world == aiMatrix4x4());
+        // Normals go with the inverse transpose, so that they stay perpendicular to their
+        // surfaces under any frame transform.
+        aiMatrix3x3 normalMatrix(world);
+        normalMatrix.Inverse().Transpose();
+
+        // A vertex shared by faces of several materials reaches us once per material:
+        // joining equal vertices of one frame makes it one vertex again.
+        std::unordered_map<std::string, DWORD> known;
+        std::vector<BYTE> vertex(layout_.stride);
+        for (unsigned m = 0; m < node->mNumMeshes; ++m) {
+            if (node->mMeshes[m] >= scene_->mNumMeshes) {
+                continue;
+            }
+            const aiMesh* mesh = scene_->mMeshes[node->mMeshes[m]];
+            std::vector<DWORD> local(mesh->mNumVertices);
+            for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
+                build(mesh, v, moved, world, normalMatrix, vertex.data());
+                const auto [at, added] = known.try_emplace(
+                    std::string(reinterpret_cast<const char*>(vertex.data()), vertex.size()),
+                    vertexCount_);
+                if (added) {
+                    vertices_.insert(vertices_.end(), vertex.begin(), vertex.end());
+                    ++vertexCount_;
+                }
+                local[v] = at->second;
+            }
+            const auto material = attributeOf_.find(mesh->mMaterialIndex);
+            const DWORD attribute = material == attributeOf_.end() ? 0 : material->second;
+            for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+                const aiFace& face = mesh->mFaces[f];
+                // Polygons as fans from their first corner; points and lines draw nothing.
+                for (unsigned k = 1; k + 1 < face.mNumIndices; ++k) {
+                    const unsigned corners[3] = {face.mIndices[0], face.mIndices[k],
+                                                 face.mIndices[k + 1]};
+                    if (std::any_of(std::begin(corners), std::end(corners),
+                                    [&](unsigned c) { return c >= mesh->mNumVertices; })) {
+                        continue;
+                    }
+                    for (unsigned c : corners) {
+                        indices_.push_back(local[c]);
+                    }
+                    attributes_.push_back(attribute);
+                }
+            }
+        }
+        for (unsigned c = 0; c < node->mNumChildren; ++c) {
+            walk(node->mChildren[c], world);
+        }
+    }
+
+    std::vector<BYTE>& vertices() { return vertices_; }
+    std::vector<DWORD>& indices() { return indices_; }
+    std::vector<DWORD>& attributes() { return attributes_; }
+    DWORD vertexCount() const { return vertexCount_; }
+
+private:
+    void build(const aiMesh* mesh, unsigned v, bool moved, const aiMatrix4x4& world,
+               const aiMatrix3x3& normalMatrix, BYTE* out) const {
+        std::memset(out, 0, layout_.stride);
+        aiVector3D position = mesh->mVertices[v];
+        if (moved) {
+            position = world * position;
+        }
+        std::memcpy(out, &position, 12);
+        if (layout_.normal >= 0 && mesh->HasNormals()) {
+            aiVector3D normal = mesh->mNormals[v];
+            if (moved) {
+                normal = (normalMatrix * normal).NormalizeSafe();
+            }
+            std::memcpy(out + layout_.normal, &normal, 12);
+        }
+        if (layout_.diffuse >= 0) {
+            const DWORD colour =
+                mesh->HasVertexColors(0) ? colourOf(mesh->mColors[0][v]) : 0xFFFFFFFFu;
+            std::memcpy(out + layout_.diffuse, &colour, 4);
+        }
+        if (layout_.texSets > 0 && mesh->HasTextureCoords(0)) {
+            const float uv[2] = {mesh->mTextureCoords[0][v].x, mesh->mTextureCoords[0][v].y};
+            std::memcpy(out + layout_.tex[0], uv, sizeof uv);
+        }
+    }
+
+    const aiScene* scene_;
+    const twmesh::FvfLayout& layout_;
+    const std::map<unsigned, DWORD>& attributeOf_;
+    std::vector<BYTE> vertices_;
+    std::vector<DWORD> indices_;
+    std::vector<DWORD> attributes_;
+    DWORD vertexCount_ = 0;
+};
+
+// The meshes the frames place, each once per frame that names it.
+void collectMeshes(const aiScene* scene, const aiNode* node, std::vector<const aiMesh*>* out) {
+    for (unsigned m = 0; m < node->mNumMeshes; ++m) {
+        if (node->mMeshes[m] < scene->mNumMeshes) {
+            out->push_back(scene->mMeshes[node->mMeshes[m]]);
+        }
+    }
+    for (unsigned c = 0; c < node->mNumChildren; ++c) {
+        collectMeshes(scene, node->mChildren[c], out);
+    }
+}
+
+} // namespace
+
+namespace twmesh {
+
+HRESULT parseXFile(std::span<const char> bytes, ParsedXFile* out) {
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFileFromMemory(
+        bytes.data(), bytes.size(), aiProcess_ConvertToLeftHanded | aiProcess_ValidateDataStructure,
+        "x");
+    if (scene == nullptr || scene->mRootNode == nullptr) {
+        return D3DXFERR_PARSEERROR;
+    }
+
+    std::vector<const aiMesh*> placed;
+    collectMeshes(scene, scene->mRootNode, &placed);
+    DWORD fvf = D3DFVF_XYZ;
+    std::map<unsigned, DWORD> attributeOf; // Assimp's material number -> ours
+    bool anyMaterial = false;
+    for (const aiMesh* mesh : placed) {
+        fvf |= mesh->HasNormals() ? D3DFVF_NORMAL : 0;
+        fvf |= mesh->HasVertexColors(0) ? D3DFVF_DIFFUSE : 0;
+        fvf |= mesh->HasTextureCoords(0) ? D3DFVF_TEX1 : 0;
+        if (mesh->mMaterialIndex < scene->mNumMaterials) {
+            attributeOf[mesh->mMaterialIndex] = 0;
+            anyMaterial |= !isStandIn(scene->mMaterials[mesh->mMaterialIndex]);
+        }
+    }
+    std::vector<XFileMaterial> materials;
+    if (anyMaterial) {
+        for (auto& [index, attribute] : attributeOf) {
+            attribute = static_cast<DWORD>(materials.size());
+            materials.push_back(convertMaterial(scene->mMaterials[index]));
+        }
+    } else {
+        attributeOf.clear();
+    }
+
+    const std::optional<FvfLayout> layout = FvfLayout::of(fvf);
+    Gatherer gatherer(scene, *layout, attributeOf);
+    gatherer.walk(scene->mRootNode, aiMatrix4x4());
+    out->fvf = fvf;
+    out->vertexCount = gatherer.vertexCount();
+    out->vertices = std::move(gatherer.vertices());
+    out->indices = std::move(gatherer.indices());
+    out->attributes = std::move(gatherer.attributes());
+    out->materials = std::move(materials);
+    return S_OK;
+}
+
+} // namespace twmesh
