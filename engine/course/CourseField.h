@@ -13,8 +13,8 @@
 
 // One piece of the inner field, drawn as a single triangle fan. The fan keeps its
 // vertex positions on the CPU side: the device vertex buffer (position, white
-// diffuse) and the texture are made from them and from the texture name, and made
-// again whenever the device is re-created.
+// diffuse) is made from them, and the texture the fan names is loaded by its field,
+// both again whenever the device is re-created.
 class CFieldFan {
 public:
     CFieldFan() = default;
@@ -33,8 +33,9 @@ public:
     };
     static constexpr DWORD kFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE;
 
-    // Makes the vertex buffer from the vertices and loads the texture by name.
-    HRESULT createDeviceObjects(IDirect3DDevice9* device);
+    // Makes the vertex buffer from the vertices and takes the texture loaded for the
+    // fan's texture name (null when it could not be loaded: the fan is drawn untextured).
+    HRESULT createDeviceObjects(IDirect3DDevice9* device, IDirect3DTexture9* texture);
     void releaseDeviceObjects();
     // One triangle fan, unlit. Nothing is culled: fans wind with the loop, which runs
     // either way round.

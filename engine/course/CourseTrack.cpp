@@ -162,34 +162,55 @@ void CCourseTrack::offsetRow(int from, int to, Real distance, Real lift) {
 
 namespace {
 
-// D3DXVec3LengthSq of a - b, its float operations written out so that they inline in
-// the smoothing loop.
-float squaredDistance(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
-    const D3DXVECTOR3 d = a - b;
-    return d.x * d.x + d.y * d.y + d.z * d.z;
+// A point as four float lanes (x, y, z, 0). Lane-wise adds, subtractions, products and
+// quotients are the same IEEE operations as the scalar ones, so results do not change;
+// what changes is that the three quotients of an average are one instruction, which
+// matters because the smoothing's divisions are its bottleneck.
+using Lanes = float __attribute__((vector_size(16)));
+using LaneMask = std::int32_t __attribute__((vector_size(16)));
+
+Lanes lanesOf(const D3DXVECTOR3& v) {
+    return Lanes{v.x, v.y, v.z, 0.0f};
 }
 
-// a when first holds, else b; by masks, so that the choice costs no branch (the
-// smoothing keeps or drops points in no pattern a branch predictor could learn).
-D3DXVECTOR3 choose(bool first, const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
-    const std::uint32_t mask = 0u - static_cast<std::uint32_t>(first);
-    auto blend = [mask](float x, float y) {
-        return std::bit_cast<float>((std::bit_cast<std::uint32_t>(x) & mask) |
-                                    (std::bit_cast<std::uint32_t>(y) & ~mask));
-    };
-    return {blend(a.x, b.x), blend(a.y, b.y), blend(a.z, b.z)};
+// D3DXVec3LengthSq of a - b: the products lane by lane, summed x, y, z in that order.
+float squaredDistance(Lanes a, Lanes b) {
+    const Lanes d = a - b;
+    const Lanes squares = d * d;
+    return squares[0] + squares[1] + squares[2];
 }
 
-// One row being smoothed, one point at a time. The in-place average of point i takes
-// the new position of point i - 1, which is the average of i - 1 when that was kept
-// and its old position otherwise. Both averages of point i are worked out before the
-// choice for i - 1 is known, so that the next point need not wait for that choice;
-// this keeps the chain from point to point short. The arithmetic is exactly that of
-// the plain loop: ((before + own) + after) / 3 and the two squared distances.
+// a when first holds, else b.
+Lanes choose(bool first, Lanes a, Lanes b) {
+    const LaneMask mask = LaneMask{} - static_cast<std::int32_t>(first);
+    return reinterpret_cast<Lanes>((reinterpret_cast<LaneMask>(a) & mask) |
+                                   (reinterpret_cast<LaneMask>(b) & ~mask));
+}
+
+// One row being smoothed, one point at a time, on a copy of the row in lanes that is
+// written back when the smoothing ends. The in-place average of point i takes the new
+// position of point i - 1, which is the average of i - 1 when that was kept and its
+// old position otherwise. Both averages of point i are worked out before the choice for
+// i - 1 is known, so that the next point need not wait for that choice; this keeps the
+// chain from point to point short. The arithmetic is exactly that of the plain loop:
+// ((before + own) + after) / 3 and the two squared distances.
 class RowSmoothing {
 public:
     RowSmoothing(D3DXVECTOR3* points, const D3DXVECTOR3* centre, int n)
-        : m_points(points), m_centre(centre), m_n(n) {}
+        : m_row(points), m_points(static_cast<std::size_t>(n)),
+          m_centre(static_cast<std::size_t>(n)), m_n(n) {
+        for (int i = 0; i < n; ++i) {
+            m_points[i] = lanesOf(points[i]);
+            m_centre[i] = lanesOf(centre[i]);
+        }
+    }
+    RowSmoothing(const RowSmoothing&) = delete;
+    RowSmoothing& operator=(const RowSmoothing&) = delete;
+    ~RowSmoothing() {
+        for (int i = 0; i < m_n; ++i) {
+            m_row[i] = {m_points[i][0], m_points[i][1], m_points[i][2]};
+        }
+    }
 
     void startPass() {
         // Point 0 sees the last point as the previous pass left it.
@@ -199,13 +220,15 @@ public:
     }
 
     void step(int i) {
-        const D3DXVECTOR3 own = m_points[i];
+        const Lanes own = m_points[i];
         // The last point sees point 0 as this pass has already made it.
-        const D3DXVECTOR3 after = m_points[i + 1 < m_n ? i + 1 : 0];
-        const D3DXVECTOR3 ifKept = ((m_averageBefore + own) + after) / 3.0f;
-        const D3DXVECTOR3 ifNot = ((m_oldBefore + own) + after) / 3.0f;
-        const D3DXVECTOR3 average = choose(m_keptBefore, ifKept, ifNot);
-        const bool keep = squaredDistance(average, m_centre[i]) > squaredDistance(own, m_centre[i]);
+        const Lanes after = m_points[i + 1 < m_n ? i + 1 : 0];
+        const Lanes three = {3.0f, 3.0f, 3.0f, 3.0f};
+        const Lanes ifKept = ((m_averageBefore + own) + after) / three;
+        const Lanes ifNot = ((m_oldBefore + own) + after) / three;
+        const Lanes average = choose(m_keptBefore, ifKept, ifNot);
+        const Lanes centre = m_centre[i];
+        const bool keep = squaredDistance(average, centre) > squaredDistance(own, centre);
         m_points[i] = choose(keep, average, own);
         m_averageBefore = average;
         m_oldBefore = own;
@@ -213,11 +236,12 @@ public:
     }
 
 private:
-    D3DXVECTOR3* m_points;
-    const D3DXVECTOR3* m_centre;
+    D3DXVECTOR3* m_row;
+    std::vector<Lanes> m_points;
+    std::vector<Lanes> m_centre;
     int m_n;
-    D3DXVECTOR3 m_oldBefore;
-    D3DXVECTOR3 m_averageBefore;
+    Lanes m_oldBefore{};
+    Lanes m_averageBefore{};
     bool m_keptBefore = false;
 };
 

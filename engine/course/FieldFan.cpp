@@ -1,4 +1,6 @@
 #include <cstring>
+#include <functional>
+#include <map>
 
 #include "course/CourseField.h"
 #include "d3dx9/d3dx9tex.h"
@@ -9,7 +11,7 @@ constexpr D3DCOLOR kWhite = 0xFFFFFFFF;
 
 } // namespace
 
-HRESULT CFieldFan::createDeviceObjects(IDirect3DDevice9* device) {
+HRESULT CFieldFan::createDeviceObjects(IDirect3DDevice9* device, IDirect3DTexture9* texture) {
     releaseDeviceObjects();
     if (device == nullptr || m_vertices.empty()) {
         return E_FAIL;
@@ -32,8 +34,7 @@ HRESULT CFieldFan::createDeviceObjects(IDirect3DDevice9* device) {
     }
     std::memcpy(data, vertices.data(), bytes);
     m_vertexBuffer->Unlock();
-    // A missing texture leaves the fan untextured; the fan is still drawn.
-    D3DXCreateTextureFromFileA(device, m_textureName.c_str(), m_texture.put());
+    m_texture = ComPtr<IDirect3DTexture9>(texture);
     return S_OK;
 }
 
@@ -43,8 +44,15 @@ void CFieldFan::releaseDeviceObjects() {
 }
 
 void CCourseField::createDeviceObjects(IDirect3DDevice9* device) {
+    // A course has thousands of fans, all naming the field's texture: each name is
+    // loaded once and the fans share it. A missing texture leaves the fans untextured.
+    std::map<std::string, ComPtr<IDirect3DTexture9>, std::less<>> loaded;
     for (auto& fan : m_fans) {
-        fan->createDeviceObjects(device);
+        auto [at, added] = loaded.try_emplace(fan->textureName());
+        if (added && device != nullptr) {
+            D3DXCreateTextureFromFileA(device, at->first.c_str(), at->second.put());
+        }
+        fan->createDeviceObjects(device, at->second.get());
     }
 }
 

@@ -80,7 +80,9 @@ public:
             return false;
         }
         items->resize(static_cast<std::size_t>(count));
-        std::memcpy(items->data(), bytes_.data() + at_, items->size() * sizeof(T));
+        if (count > 0) { // an empty vector's data() may be null
+            std::memcpy(items->data(), bytes_.data() + at_, items->size() * sizeof(T));
+        }
         at_ += items->size() * sizeof(T);
         return true;
     }
