@@ -205,28 +205,26 @@ Pixels resized(const Pixels& source, int width, int height) {
     return out;
 }
 
-// The next smaller mip level: each texel the mean of up to four.
+// The next smaller mip level: each texel the rounded mean of a 2 x 2 block (the last
+// row or column taken twice where the size is odd).
 Pixels halved(const Pixels& source) {
     Pixels out;
     out.width = std::max(1, source.width / 2);
     out.height = std::max(1, source.height / 2);
     out.rgba.resize(static_cast<std::size_t>(out.width) * out.height * 4);
+    const std::size_t sourceRow = static_cast<std::size_t>(source.width) * 4;
     for (int y = 0; y < out.height; ++y) {
+        const std::uint8_t* top = &source.rgba[std::min(y * 2, source.height - 1) * sourceRow];
+        const std::uint8_t* bottom =
+            &source.rgba[std::min(y * 2 + 1, source.height - 1) * sourceRow];
+        std::uint8_t* target = &out.rgba[static_cast<std::size_t>(y) * out.width * 4];
         for (int x = 0; x < out.width; ++x) {
+            const int left = std::min(x * 2, source.width - 1) * 4;
+            const int right = std::min(x * 2 + 1, source.width - 1) * 4;
             for (int c = 0; c < 4; ++c) {
-                int sum = 0;
-                int count = 0;
-                for (int dy = 0; dy < 2; ++dy) {
-                    for (int dx = 0; dx < 2; ++dx) {
-                        const int sx = std::min(x * 2 + dx, source.width - 1);
-                        const int sy = std::min(y * 2 + dy, source.height - 1);
-                        sum +=
-                            source.rgba[(static_cast<std::size_t>(sy) * source.width + sx) * 4 + c];
-                        ++count;
-                    }
-                }
-                out.rgba[(static_cast<std::size_t>(y) * out.width + x) * 4 + c] =
-                    static_cast<std::uint8_t>((sum + count / 2) / count);
+                const int sum =
+                    top[left + c] + top[right + c] + bottom[left + c] + bottom[right + c];
+                target[x * 4 + c] = static_cast<std::uint8_t>((sum + 2) / 4);
             }
         }
     }
@@ -256,33 +254,36 @@ int bytesPerTexel(D3DFORMAT format) {
     }
 }
 
-void storeTexel(D3DFORMAT format, const std::uint8_t* rgba, std::uint8_t* out) {
+// One texel of RGBA8 in the texture's format (in the low bytes for 16-bit formats).
+// Inlined into the row loops, where the switch on the format is the same every time.
+[[gnu::always_inline]] inline std::uint32_t packTexel(D3DFORMAT format, const std::uint8_t* rgba) {
     const unsigned r = rgba[0];
     const unsigned g = rgba[1];
     const unsigned b = rgba[2];
     const unsigned a = rgba[3];
-    std::uint32_t value = 0;
     switch (format) {
     case D3DFMT_A1R5G5B5:
-        value = ((a >= 128 ? 1u : 0u) << 15) | ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
-        break;
+        return ((a >= 128 ? 1u : 0u) << 15) | ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
     case D3DFMT_X1R5G5B5:
-        value = (1u << 15) | ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
-        break;
+        return (1u << 15) | ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
     case D3DFMT_A4R4G4B4:
-        value = ((a >> 4) << 12) | ((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4);
-        break;
+        return ((a >> 4) << 12) | ((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4);
     case D3DFMT_R5G6B5:
-        value = ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
-        break;
+        return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
     case D3DFMT_X8R8G8B8:
-        value = (0xFFu << 24) | (r << 16) | (g << 8) | b;
-        break;
+        return (0xFFu << 24) | (r << 16) | (g << 8) | b;
     default:
-        value = (a << 24) | (r << 16) | (g << 8) | b;
-        break;
+        return (a << 24) | (r << 16) | (g << 8) | b;
     }
-    std::memcpy(out, &value, static_cast<std::size_t>(bytesPerTexel(format)));
+}
+
+// One row of texels of Texel's width (so that each store is one fixed-size store).
+template <typename Texel>
+void storeRow(D3DFORMAT format, const std::uint8_t* rgba, int width, std::uint8_t* out) {
+    for (int x = 0; x < width; ++x) {
+        const auto value = static_cast<Texel>(packTexel(format, rgba + x * 4));
+        std::memcpy(out + x * sizeof(Texel), &value, sizeof(Texel));
+    }
 }
 
 HRESULT writeLevel(IDirect3DTexture9* texture, UINT level, D3DFORMAT format, const Pixels& pixels) {
@@ -292,11 +293,14 @@ HRESULT writeLevel(IDirect3DTexture9* texture, UINT level, D3DFORMAT format, con
         return hr;
     }
     auto* bits = static_cast<std::uint8_t*>(locked.pBits);
-    const int texel = bytesPerTexel(format);
+    const bool narrow = bytesPerTexel(format) == 2;
     for (int y = 0; y < pixels.height; ++y) {
-        for (int x = 0; x < pixels.width; ++x) {
-            storeTexel(format, &pixels.rgba[(static_cast<std::size_t>(y) * pixels.width + x) * 4],
-                       bits + static_cast<std::size_t>(y) * locked.Pitch + x * texel);
+        const std::uint8_t* source = &pixels.rgba[static_cast<std::size_t>(y) * pixels.width * 4];
+        std::uint8_t* target = bits + static_cast<std::size_t>(y) * locked.Pitch;
+        if (narrow) {
+            storeRow<std::uint16_t>(format, source, pixels.width, target);
+        } else {
+            storeRow<std::uint32_t>(format, source, pixels.width, target);
         }
     }
     return texture->UnlockRect(level);
