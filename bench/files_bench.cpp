@@ -100,8 +100,7 @@ void BM_XmlPugixmlParse(benchmark::State& state) {
     const std::string path = files().xml();
     for (auto _ : state) {
         pugi::xml_document document;
-        benchmark::DoNotOptimize(
-            document.load_file(path.c_str(), pugi::parse_default | pugi::parse_ws_pcdata));
+        benchmark::DoNotOptimize(document.load_file(path.c_str(), kSimulationFileParseOptions));
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(path)));
 }

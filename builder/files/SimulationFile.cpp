@@ -1,10 +1,16 @@
 #include "files/SimulationFile.h"
 
+#include <array>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <locale.h>
 #include <pugixml.hpp>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "files/AtomicFileWriter.h"
 #include "tumbleway/NameField.h"
@@ -29,10 +35,44 @@ std::string formatNumber(float value) {
     return text;
 }
 
+// A decimal of at most 15 digits, such as "%f" writes for any float of ordinary size,
+// converted without the general parser: its digits as an integer and the power of ten
+// it is to be divided by are both exact doubles, so the one division rounds the value to
+// the nearest double, exactly as the general conversion does. False for anything else
+// (blanks, a plus, exponents, more digits, words), which the general conversion reads.
+bool plainDecimal(const char* text, double* value) {
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const bool negative = *text == '-';
+    const char* at = negative ? text + 1 : text;
+    std::uint64_t digits = 0; // wraps for long runs of digits, which are refused below
+    const char* const whole = at;
+    while (static_cast<unsigned>(*at - '0') < 10) {
+        digits = digits * 10 + static_cast<std::uint64_t>(*at++ - '0');
+    }
+    const long wholeDigits = at - whole;
+    long fraction = 0;
+    if (*at == '.' && wholeDigits > 0) {
+        const char* const afterPoint = ++at;
+        while (static_cast<unsigned>(*at - '0') < 10) {
+            digits = digits * 10 + static_cast<std::uint64_t>(*at++ - '0');
+        }
+        fraction = at - afterPoint;
+    }
+    if (*at != '\0' || wholeDigits == 0 || wholeDigits + fraction > 15) {
+        return false;
+    }
+    const double magnitude = static_cast<double>(digits) / kPowersOfTen[fraction];
+    *value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 // atof: leading blanks, then the longest numeric prefix; no number reads as 0.
-float parseNumber(const std::string& text) {
-    const double value = classicLocale() ? ::strtod_l(text.c_str(), nullptr, classicLocale())
-                                         : std::atof(text.c_str());
+float parseNumber(const char* text) {
+    double value = 0.0;
+    if (!plainDecimal(text, &value)) {
+        value = classicLocale() ? ::strtod_l(text, nullptr, classicLocale()) : std::atof(text);
+    }
     return static_cast<float>(value);
 }
 
@@ -178,44 +218,127 @@ private:
 // ---- reading ----
 
 // An element's text is all the character data inside it, in document order, as a
-// DOM's text property gives it (comments are not kept by the parser).
-class TextCollector : public pugi::xml_tree_walker {
+// DOM's text property gives it (comments are not kept by the parser). The parser keeps
+// the character data that opens an element as the element's value (no node of its
+// own), so a leaf's text is its value, handed out where the parser keeps it; only
+// mixed content is gathered into the scratch string. The result stays valid until the
+// next call with the same scratch string.
+class ElementText {
 public:
-    bool for_each(pugi::xml_node& node) override {
-        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
-            text += node.value();
+    const char* of(pugi::xml_node element) {
+        if (!element.first_child()) {
+            return element.value();
         }
-        return true;
+        TextCollector collector(scratch_);
+        scratch_ = element.value();
+        element.traverse(collector); // iterative: deep nesting cannot exhaust the stack
+        return scratch_.c_str();
     }
-    std::string text;
+
+private:
+    class TextCollector : public pugi::xml_tree_walker {
+    public:
+        explicit TextCollector(std::string& text) : text_(text) {}
+        // Elements carry the text that opens them as their value, which comes before
+        // everything inside them.
+        bool for_each(pugi::xml_node& node) override {
+            const pugi::xml_node_type type = node.type();
+            if (type == pugi::node_pcdata || type == pugi::node_cdata ||
+                type == pugi::node_element) {
+                text_ += node.value();
+            }
+            return true;
+        }
+
+    private:
+        std::string& text_;
+    };
+
+    std::string scratch_;
 };
 
-std::string textOf(pugi::xml_node element) {
-    TextCollector collector;
-    element.traverse(collector); // iterative: deep nesting cannot exhaust the stack
-    return std::move(collector.text);
+// strcmp(a, b) == 0 for the short names of the file, inlined: it runs for every element.
+bool sameName(const char* a, const char* b) {
+    while (*a == *b && *a != '\0') {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
 }
 
-float numberOf(pugi::xml_node element) {
-    return parseNumber(textOf(element));
-}
-
-void setName(char (&field)[kNameFieldSize], pugi::xml_node element) {
-    setNameField(field, textOf(element));
-}
-
-// Incomplete X-file and bitmap elements are skipped without a word.
-void readXfiles(pugi::xml_node session, LSession_t& out) {
-    for (pugi::xml_node element : session.children("X-file")) {
-        const pugi::xml_node name = element.child("name");
-        const pugi::xml_node location = element.child("location");
-        const pugi::xml_node x = location.child("x");
-        const pugi::xml_node y = location.child("y");
-        const pugi::xml_node z = location.child("z");
-        const pugi::xml_node yaw = location.child("Yaw");
-        const pugi::xml_node radius = element.child("radius");
-        if (!name || !location || !x || !y || !z || !yaw || !radius) {
+// The first child element of each of the names, found in one walk over the children
+// (a missing one is a null node).
+template <std::size_t N>
+std::array<pugi::xml_node, N> firstChildren(pugi::xml_node element,
+                                            const std::array<const char*, N>& names) {
+    std::array<pugi::xml_node, N> found{};
+    std::array<bool, N> have{};
+    std::size_t missing = N;
+    for (pugi::xml_node child = element.first_child(); child && missing > 0;
+         child = child.next_sibling()) {
+        if (child.type() != pugi::node_element) {
             continue;
+        }
+        const char* name = child.name();
+        for (std::size_t i = 0; i < N; ++i) {
+            if (!have[i] && sameName(name, names[i])) {
+                found[i] = child;
+                have[i] = true;
+                --missing;
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+class SessionReader {
+public:
+    explicit SessionReader(LSession_t& out) : out_(out) {}
+
+    // Each group is selected by name, so the order of elements inside "Session" does
+    // not matter. X-files and bitmaps are read as the walk over the session meets them
+    // (they have no messages); the other groups are read one after the other, so are
+    // their messages.
+    void read(pugi::xml_node session) {
+        std::vector<pugi::xml_node> sounds, relations, dottedPoints, calculatedPoints;
+        const std::pair<const char*, std::vector<pugi::xml_node>*> later[] = {
+            {"sound", &sounds},
+            {"sound-relation", &relations},
+            {"DottedPoints", &dottedPoints},
+            {"CalculatedPoints", &calculatedPoints}};
+        for (pugi::xml_node child : session.children()) {
+            if (child.type() != pugi::node_element) {
+                continue;
+            }
+            const char* kind = child.name();
+            if (sameName(kind, "X-file")) {
+                readXfile(child);
+            } else if (sameName(kind, "bitmap")) {
+                readBitmap(child);
+            } else {
+                for (const auto& [name, list] : later) {
+                    if (sameName(kind, name)) {
+                        list->push_back(child);
+                        break;
+                    }
+                }
+            }
+        }
+        readSounds(sounds);
+        readRelations(relations);
+        readDottedPoints(dottedPoints);
+        readCalculatedPoints(calculatedPoints);
+    }
+
+private:
+    // Incomplete X-file and bitmap elements are skipped without a word.
+    void readXfile(pugi::xml_node element) {
+        const auto [name, location, radius] =
+            firstChildren<3>(element, {"name", "location", "radius"});
+        const auto [x, y, z, yaw] = firstChildren<4>(location, {"x", "y", "z", "Yaw"});
+        if (!name || !location || !x || !y || !z || !yaw || !radius) {
+            return;
         }
         SessionXfile mesh{};
         setName(mesh.name, name);
@@ -224,113 +347,124 @@ void readXfiles(pugi::xml_node session, LSession_t& out) {
         mesh.z = numberOf(z);
         mesh.yaw = numberOf(yaw);
         mesh.radius = numberOf(radius);
-        out.meshes.push_back(mesh);
+        out_.meshes.push_back(mesh);
     }
-}
 
-void readBitmaps(pugi::xml_node session, LSession_t& out) {
-    for (pugi::xml_node element : session.children("bitmap")) {
-        const pugi::xml_node name = element.child("name");
-        const pugi::xml_node location = element.child("location");
-        const pugi::xml_node x = location.child("x");
-        const pugi::xml_node y = location.child("y");
-        const pugi::xml_node z = location.child("z");
+    void readBitmap(pugi::xml_node element) {
+        const auto [name, location] = firstChildren<2>(element, {"name", "location"});
+        const auto [x, y, z] = firstChildren<3>(location, {"x", "y", "z"});
         if (!name || !location || !x || !y || !z) {
-            continue;
+            return;
         }
         SessionBitmap bitmap{};
         setName(bitmap.name, name);
         bitmap.x = numberOf(x);
         bitmap.y = numberOf(y);
         bitmap.z = numberOf(z);
-        out.bitmaps.push_back(bitmap);
+        out_.bitmaps.push_back(bitmap);
     }
-}
 
-void readSounds(pugi::xml_node session, LSession_t& out) {
-    for (pugi::xml_node element : session.children("sound")) {
-        SessionSound sound{};
-        setName(sound.name, element);
-        out.sounds.push_back(sound);
+    void readSounds(const std::vector<pugi::xml_node>& elements) {
+        for (pugi::xml_node element : elements) {
+            SessionSound sound{};
+            setName(sound.name, element);
+            out_.sounds.push_back(sound);
+        }
     }
-}
 
-struct RequiredChild {
-    const char* name;
-    const char* missingMessage;
+    void readRelations(const std::vector<pugi::xml_node>& elements) {
+        static constexpr RequiredChildren<3> kRequired{{{"x-file1", "not found x-file1"},
+                                                        {"x-file2", "not found x-file2"},
+                                                        {"wav-file", "not found wav-file"}}};
+        for (pugi::xml_node element : elements) {
+            std::array<pugi::xml_node, 3> found;
+            if (!selectAll(element, kRequired, found)) {
+                continue;
+            }
+            SessionRelation relation{};
+            setName(relation.xfile1, found[0]);
+            setName(relation.xfile2, found[1]);
+            setName(relation.wavfile, found[2]);
+            out_.relations.push_back(relation);
+        }
+    }
+
+    // Points carry their position among all elements of their group as index, so a
+    // skipped element leaves a gap.
+    void readDottedPoints(const std::vector<pugi::xml_node>& elements) {
+        static constexpr RequiredChildren<2> kRequired{
+            {{"x", "not found x in DottedPoint"}, {"y", "not found y in DottedPoint"}}};
+        std::int32_t index = 0;
+        for (pugi::xml_node element : elements) {
+            std::array<pugi::xml_node, 2> found;
+            if (selectAll(element, kRequired, found)) {
+                LPoint_t point{};
+                point.index = index;
+                point.x = numberOf(found[0]);
+                point.y = numberOf(found[1]);
+                out_.dottedPoints.push_back(point);
+            }
+            ++index;
+        }
+    }
+
+    void readCalculatedPoints(const std::vector<pugi::xml_node>& elements) {
+        static constexpr RequiredChildren<4> kRequired{
+            {{"x", "not found x in CalculatedPoints"},
+             {"y", "not found y in CalculatedPoints"},
+             {"z", "not found z in CalculatedPoints"},
+             {"Pitch", "not found Pitch in CalculatedPoints"}}};
+        std::int32_t index = 0;
+        for (pugi::xml_node element : elements) {
+            std::array<pugi::xml_node, 4> found;
+            if (selectAll(element, kRequired, found)) {
+                LPoint_t point{};
+                point.index = index;
+                point.x = numberOf(found[0]);
+                point.y = numberOf(found[1]);
+                point.z = numberOf(found[2]);
+                point.pitch = numberOf(found[3]);
+                out_.calculatedPoints.push_back(point);
+            }
+            ++index;
+        }
+    }
+
+    struct RequiredChild {
+        const char* name;
+        const char* missingMessage;
+    };
+    template <std::size_t N>
+    using RequiredChildren = std::array<RequiredChild, N>;
+
+    // Selects each required child in turn; the first one missing is reported and ends
+    // the work on this element.
+    template <std::size_t N>
+    static bool selectAll(pugi::xml_node element, const RequiredChildren<N>& required,
+                          std::array<pugi::xml_node, N>& found) {
+        std::array<const char*, N> names;
+        for (std::size_t i = 0; i < N; ++i) {
+            names[i] = required[i].name;
+        }
+        found = firstChildren<N>(element, names);
+        for (std::size_t i = 0; i < N; ++i) {
+            if (!found[i]) {
+                showError(required[i].missingMessage);
+                return false;
+            }
+        }
+        return true;
+    }
+
+    float numberOf(pugi::xml_node element) { return parseNumber(text_.of(element)); }
+
+    void setName(char (&field)[kNameFieldSize], pugi::xml_node element) {
+        setNameField(field, text_.of(element));
+    }
+
+    LSession_t& out_;
+    ElementText text_;
 };
-
-// Selects each required child in turn; the first one missing is reported and ends
-// the work on this element.
-template <std::size_t N>
-bool selectAll(pugi::xml_node element, const RequiredChild (&required)[N],
-               pugi::xml_node (&found)[N]) {
-    for (std::size_t i = 0; i < N; ++i) {
-        found[i] = element.child(required[i].name);
-        if (!found[i]) {
-            showError(required[i].missingMessage);
-            return false;
-        }
-    }
-    return true;
-}
-
-void readRelations(pugi::xml_node session, LSession_t& out) {
-    static constexpr RequiredChild kRequired[] = {{"x-file1", "not found x-file1"},
-                                                  {"x-file2", "not found x-file2"},
-                                                  {"wav-file", "not found wav-file"}};
-    for (pugi::xml_node element : session.children("sound-relation")) {
-        pugi::xml_node found[3];
-        if (!selectAll(element, kRequired, found)) {
-            continue;
-        }
-        SessionRelation relation{};
-        setName(relation.xfile1, found[0]);
-        setName(relation.xfile2, found[1]);
-        setName(relation.wavfile, found[2]);
-        out.relations.push_back(relation);
-    }
-}
-
-// Points carry their position among all elements of their group as index, so a
-// skipped element leaves a gap.
-void readDottedPoints(pugi::xml_node session, LSession_t& out) {
-    static constexpr RequiredChild kRequired[] = {{"x", "not found x in DottedPoint"},
-                                                  {"y", "not found y in DottedPoint"}};
-    std::int32_t index = 0;
-    for (pugi::xml_node element : session.children("DottedPoints")) {
-        pugi::xml_node found[2];
-        if (selectAll(element, kRequired, found)) {
-            LPoint_t point{};
-            point.index = index;
-            point.x = numberOf(found[0]);
-            point.y = numberOf(found[1]);
-            out.dottedPoints.push_back(point);
-        }
-        ++index;
-    }
-}
-
-void readCalculatedPoints(pugi::xml_node session, LSession_t& out) {
-    static constexpr RequiredChild kRequired[] = {{"x", "not found x in CalculatedPoints"},
-                                                  {"y", "not found y in CalculatedPoints"},
-                                                  {"z", "not found z in CalculatedPoints"},
-                                                  {"Pitch", "not found Pitch in CalculatedPoints"}};
-    std::int32_t index = 0;
-    for (pugi::xml_node element : session.children("CalculatedPoints")) {
-        pugi::xml_node found[4];
-        if (selectAll(element, kRequired, found)) {
-            LPoint_t point{};
-            point.index = index;
-            point.x = numberOf(found[0]);
-            point.y = numberOf(found[1]);
-            point.z = numberOf(found[2]);
-            point.pitch = numberOf(found[3]);
-            out.calculatedPoints.push_back(point);
-        }
-        ++index;
-    }
-}
 
 // The parser accepts a few documents that are not well formed (several top-level
 // elements, or none); such a file is refused like any other malformed one.
@@ -357,12 +491,15 @@ bool writeSimulationFile(const LSession_t& session, const std::string& path) {
     return out.commit();
 }
 
+const unsigned kSimulationFileParseOptions =
+    pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_embed_pcdata;
+
 bool readSimulationFile(const std::string& name, LSession_t& session) {
     pugi::xml_document document;
     // Whitespace-only text is kept, as the writer's layout is part of the text of
     // the elements; CR LF line ends are read as LF.
     const pugi::xml_parse_result parsed =
-        document.load_file(name.c_str(), pugi::parse_default | pugi::parse_ws_pcdata);
+        document.load_file(name.c_str(), kSimulationFileParseOptions);
     if (!parsed || !hasOneRoot(document)) {
         showError("Cannot Read data.xml. ##");
         return false;
@@ -378,14 +515,8 @@ bool readSimulationFile(const std::string& name, LSession_t& session) {
         showError("Cannot GET Session. ##");
         return false;
     }
-    // Each group is selected by name, so the order of elements inside "Session" does
-    // not matter. Iterating the children directly means an item can never fail to be
-    // fetched part-way through a group.
-    readXfiles(node, session);
-    readBitmaps(node, session);
-    readSounds(node, session);
-    readRelations(node, session);
-    readDottedPoints(node, session);
-    readCalculatedPoints(node, session);
+    // Iterating the children directly means an item can never fail to be fetched
+    // part-way through a group.
+    SessionReader(session).read(node);
     return true;
 }

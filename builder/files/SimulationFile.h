@@ -12,6 +12,11 @@
 // may ignore the result.
 bool writeSimulationFile(const LSession_t& session, const std::string& path);
 
+// The pugixml options the reader parses with: whitespace-only text is kept (the
+// writer's layout is part of the text of the elements) and the text that opens an
+// element is kept as its value rather than as a node of its own.
+extern const unsigned kSimulationFileParseOptions;
+
 // Appends what the file holds to the session's lists. Problems are shown in message
 // boxes (caption "error"). False when the file could not be read at all or has no
 // "Session"; elements already appended stay either way.

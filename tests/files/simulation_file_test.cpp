@@ -2,6 +2,15 @@
 
 #include "file_test_support.h"
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
 namespace {
 
 using SimulationFile = FileTest;
@@ -60,6 +69,67 @@ TEST_F(SimulationFile, ReadsAnyRootAnyOrderCrLfAndAtofNumbers) {
     EXPECT_EQ(describe(s), (Texts{"x [m.x] 0x1p+0 0x1p+1 0x1.8p+1 0x1p-1 0x1p+2", "s [a&b\nc]",
                                   "e 0 0x1.cp+1 0x0p+0 -0x1p+1 0x1.4p+3"}));
     EXPECT_TRUE(messages.empty());
+}
+
+// Numbers as the writer makes them take a quicker conversion than atof's; every one
+// must come out as atof makes it, and everything else must still be read as atof reads it.
+TEST_F(SimulationFile, EveryNumberReadsAsAtofReadsIt) {
+    std::vector<std::string> texts = {"0",
+                                      "-0.000000",
+                                      "12.",
+                                      "007.50",
+                                      "1.5e3",
+                                      ".5",
+                                      "+1",
+                                      " 1",
+                                      "1 ",
+                                      "-",
+                                      "",
+                                      "0x10",
+                                      "nan",
+                                      "-inf",
+                                      "1,5",
+                                      "999999999999999.9",
+                                      "123456789012345",
+                                      "1234567890123456",
+                                      "0.1000000000000000055511151231257827",
+                                      "340282346638528859811704183484516925440.000000",
+                                      "16777217.000000",
+                                      "0.000000059604644775390625"};
+    std::mt19937 random(7);
+    for (int i = 0; i < 4000; ++i) {
+        // Floats of every size the file meets, written with "%f" and with fewer digits.
+        const float value = std::ldexp(std::uniform_real_distribution<float>(-1, 1)(random),
+                                       std::uniform_int_distribution<int>(-30, 60)(random));
+        char text[80];
+        std::snprintf(text, sizeof text, i % 2 ? "%f" : "%.4f", static_cast<double>(value));
+        texts.push_back(text);
+    }
+    std::string xml;
+    for (const std::string& text : texts) {
+        xml += "<X-file><name>n</name><location><x>" + text +
+               "</x><y>0</y><z>0</z><Yaw>0</Yaw></location><radius>1</radius></X-file>";
+    }
+    const LSession_t s = readXml(inSession(xml));
+    ASSERT_EQ(s.meshes.size(), texts.size());
+    auto mesh = s.meshes.begin();
+    for (const std::string& text : texts) {
+        const float expected = static_cast<float>(std::strtod(text.c_str(), nullptr));
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(mesh->x), std::bit_cast<std::uint32_t>(expected))
+            << '"' << text << '"';
+        ++mesh;
+    }
+}
+
+// A name is all the text inside its element, in document order, however it is split by
+// markup: leading text, elements inside, CDATA, comments, and blanks alone.
+TEST_F(SimulationFile, NamesAreAllTheTextInsideTheirElement) {
+    const LSession_t s = readXml(inSession("<sound>a<b>c<i>d</i></b>e<![CDATA[f]]>g</sound>"
+                                           "<sound><b>c</b>d</sound>"
+                                           "<sound>x<!-- note -->y</sound>"
+                                           "<sound> \t </sound>"
+                                           "<sound/>"));
+    EXPECT_EQ(describe(s), (Texts{"s [acdefg]", "s [cd]", "s [xy]", "s [ \t ]", "s []"}));
 }
 
 TEST_F(SimulationFile, IncompleteElementsAreSkippedWithTheirMessage) {
