@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <sys/stat.h>
+#include <vector>
 
 #include "files/AtomicFileWriter.h"
 #include "tumbleway/NameField.h"
@@ -196,6 +198,47 @@ FilePtr openForReading(const std::string& name) {
     return file;
 }
 
+// The file's bytes in large reads, handed out a record at a time straight from the
+// buffer (records are read where they lie, not copied out one by one). Memory stays
+// the buffer's size whatever the file's.
+class FileBytes {
+public:
+    explicit FileBytes(std::FILE* file) : file_(file), buffer_(kChunk) {}
+
+    // The next `size` bytes, fewer only where the file ends.
+    std::span<const unsigned char> next(std::size_t size) {
+        if (end_ - at_ < size) {
+            refill();
+        }
+        const std::size_t taken = std::min(size, end_ - at_);
+        const std::span<const unsigned char> bytes(buffer_.data() + at_, taken);
+        at_ += taken;
+        return bytes;
+    }
+
+private:
+    static constexpr std::size_t kChunk = 256 * 1024; // far more than any record
+
+    // Keeps what is left and fills the rest of the buffer, as far as the file goes.
+    void refill() {
+        std::memmove(buffer_.data(), buffer_.data() + at_, end_ - at_);
+        end_ -= at_;
+        at_ = 0;
+        while (end_ < buffer_.size() && !ended_) {
+            const std::size_t got =
+                std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+            end_ += got;
+            ended_ = got == 0;
+        }
+    }
+
+    std::FILE* file_;
+    std::vector<unsigned char> buffer_;
+    std::size_t at_ = 0;
+    std::size_t end_ = 0;
+    bool ended_ = false;
+};
+
 void showFileError(const char* caption) {
     MessageBoxA(nullptr, "Error cannot read file.", caption, MB_OK | MB_ICONERROR);
 }
@@ -274,23 +317,24 @@ bool SessionFileIO::read(const std::string& name, LSession_t& session) {
     // The count is only believed record by record: a count larger than the file reads
     // what is there and stops, a negative one reads nothing, and no memory is set
     // aside for it.
-    unsigned char buffer[kRelationRecordSize];
+    FileBytes bytes(file.get());
     for (;;) {
-        if (std::fread(buffer, 1, kHeaderSize, file.get()) != kHeaderSize) {
+        const std::span<const unsigned char> header = bytes.next(kHeaderSize);
+        if (header.size() != kHeaderSize) {
             return true;
         }
         // Only the first byte of the tag tells the kind.
-        const BlockKind* kind = kindOf(buffer[0]);
+        const BlockKind* kind = kindOf(header[0]);
         std::int32_t count = 0;
-        RecordReader(buffer + 4, 4).int32(count);
+        RecordReader(header.data() + 4, 4).int32(count);
         if (kind == nullptr) {
             continue; // the next 8 bytes are taken as the next header
         }
         for (std::int32_t i = 0; i < count; ++i) {
-            const std::size_t got = std::fread(buffer, 1, kind->recordSize, file.get());
-            RecordReader record(buffer, got);
+            const std::span<const unsigned char> got = bytes.next(kind->recordSize);
+            RecordReader record(got.data(), got.size());
             kind->append(record, session);
-            if (got < kind->recordSize) {
+            if (got.size() < kind->recordSize) {
                 return true; // the file ended inside this block
             }
         }
