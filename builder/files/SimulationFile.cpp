@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstring>
+#include <list>
 #include <pugixml.hpp>
 #include <string_view>
 #include <utility>
@@ -329,23 +330,10 @@ private:
         }
     }
 
-    // Points carry their position among all elements of their group as index, so a
-    // skipped element leaves a gap.
     void readDottedPoints(const std::vector<pugi::xml_node>& elements) {
         static constexpr RequiredChildren<2> kRequired{
             {{"x", "not found x in DottedPoint"}, {"y", "not found y in DottedPoint"}}};
-        std::int32_t index = 0;
-        for (pugi::xml_node element : elements) {
-            std::array<pugi::xml_node, 2> found;
-            if (selectAll(element, kRequired, found)) {
-                LPoint_t point{};
-                point.index = index;
-                point.x = numberOf(found[0]);
-                point.y = numberOf(found[1]);
-                out_.dottedPoints.push_back(point);
-            }
-            ++index;
-        }
+        readPoints(elements, kRequired, out_.dottedPoints);
     }
 
     void readCalculatedPoints(const std::vector<pugi::xml_node>& elements) {
@@ -354,20 +342,7 @@ private:
              {"y", "not found y in CalculatedPoints"},
              {"z", "not found z in CalculatedPoints"},
              {"Pitch", "not found Pitch in CalculatedPoints"}}};
-        std::int32_t index = 0;
-        for (pugi::xml_node element : elements) {
-            std::array<pugi::xml_node, 4> found;
-            if (selectAll(element, kRequired, found)) {
-                LPoint_t point{};
-                point.index = index;
-                point.x = numberOf(found[0]);
-                point.y = numberOf(found[1]);
-                point.z = numberOf(found[2]);
-                point.pitch = numberOf(found[3]);
-                out_.calculatedPoints.push_back(point);
-            }
-            ++index;
-        }
+        readPoints(elements, kRequired, out_.calculatedPoints);
     }
 
     struct RequiredChild {
@@ -394,6 +369,26 @@ private:
             }
         }
         return true;
+    }
+
+    // Points carry their position among all elements of their group as index, so a
+    // skipped element leaves a gap. The children required are x, y and then, where
+    // asked for, z and Pitch.
+    template <std::size_t N>
+    void readPoints(const std::vector<pugi::xml_node>& elements,
+                    const RequiredChildren<N>& required, std::list<LPoint_t>& out) {
+        std::int32_t index = 0;
+        for (pugi::xml_node element : elements) {
+            std::array<pugi::xml_node, N> found;
+            if (selectAll(element, required, found)) {
+                std::array<float, 4> values{};
+                for (std::size_t i = 0; i < N; ++i) {
+                    values[i] = numberOf(found[i]);
+                }
+                out.push_back(LPoint_t{index, values[0], values[1], values[2], values[3], false});
+            }
+            ++index;
+        }
     }
 
     float numberOf(pugi::xml_node element) { return parseNumber(text_.of(element)); }
