@@ -7,6 +7,18 @@
 
 namespace {
 
+// Labels a resource just made ("Texture#3") and hands it to the caller; a resource that
+// could not be made is out of memory.
+template <class Made, class Interface>
+HRESULT handOut(ComPtr<Made> made, const char* kind, unsigned& count, Interface** out) {
+    if (!made) {
+        return D3DERR_OUTOFVIDEOMEMORY;
+    }
+    made->setLabel(std::string(kind) + "#" + std::to_string(++count));
+    *out = made.detach();
+    return D3D_OK;
+}
+
 bool knownTransform(DWORD state) {
     return state == D3DTS_VIEW || state == D3DTS_PROJECTION ||
            (state >= D3DTS_TEXTURE0 && state <= D3DTS_TEXTURE7) ||
@@ -292,13 +304,8 @@ HRESULT D3D9DeviceBase::CreateTexture(UINT Width, UINT Height, UINT Levels, DWOR
     if ((Usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) != 0 && Pool != D3DPOOL_DEFAULT) {
         return D3DERR_INVALIDCALL;
     }
-    ComPtr<MemoryTexture> texture = makeTexture(Width, Height, Levels, Usage, Format, Pool);
-    if (!texture) {
-        return D3DERR_OUTOFVIDEOMEMORY;
-    }
-    texture->setLabel("Texture#" + std::to_string(++textureCount_));
-    *ppTexture = texture.detach();
-    return D3D_OK;
+    return handOut(makeTexture(Width, Height, Levels, Usage, Format, Pool), "Texture",
+                   textureCount_, ppTexture);
 }
 
 HRESULT D3D9DeviceBase::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
@@ -311,13 +318,8 @@ HRESULT D3D9DeviceBase::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, 
     if (pSharedHandle != nullptr || Length == 0 || (FVF != 0 && Length < fvfVertexSize(FVF))) {
         return D3DERR_INVALIDCALL;
     }
-    ComPtr<MemoryVertexBuffer> buffer = makeVertexBuffer(Length, Usage, FVF, Pool);
-    if (!buffer) {
-        return D3DERR_OUTOFVIDEOMEMORY;
-    }
-    buffer->setLabel("VertexBuffer#" + std::to_string(++vertexBufferCount_));
-    *ppVertexBuffer = buffer.detach();
-    return D3D_OK;
+    return handOut(makeVertexBuffer(Length, Usage, FVF, Pool), "VertexBuffer", vertexBufferCount_,
+                   ppVertexBuffer);
 }
 
 HRESULT D3D9DeviceBase::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
@@ -331,13 +333,8 @@ HRESULT D3D9DeviceBase::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Fo
         (Format != D3DFMT_INDEX16 && Format != D3DFMT_INDEX32)) {
         return D3DERR_INVALIDCALL;
     }
-    ComPtr<MemoryIndexBuffer> buffer = makeIndexBuffer(Length, Usage, Format, Pool);
-    if (!buffer) {
-        return D3DERR_OUTOFVIDEOMEMORY;
-    }
-    buffer->setLabel("IndexBuffer#" + std::to_string(++indexBufferCount_));
-    *ppIndexBuffer = buffer.detach();
-    return D3D_OK;
+    return handOut(makeIndexBuffer(Length, Usage, Format, Pool), "IndexBuffer", indexBufferCount_,
+                   ppIndexBuffer);
 }
 
 HRESULT D3D9DeviceBase::BeginScene() {
