@@ -245,16 +245,25 @@ HRESULT InputDevice::GetDeviceInfo(DIDEVICEINSTANCEA* instance) {
     return DI_OK;
 }
 
-HRESULT InputDevice::GetProperty(REFGUID property, LPDIPROPHEADER header) {
+HRESULT InputDevice::propertyObject(const DIPROPHEADER* header,
+                                    std::optional<std::size_t>* object) const {
     if (header == nullptr || header->dwHeaderSize != sizeof(DIPROPHEADER)) {
         return DIERR_INVALIDPARAM;
     }
-    std::optional<std::size_t> object;
+    object->reset();
     if (header->dwHow != DIPH_DEVICE) {
-        object = objectFor(header->dwObj, header->dwHow);
-        if (!object) {
+        *object = objectFor(header->dwObj, header->dwHow);
+        if (!*object) {
             return DIERR_OBJECTNOTFOUND;
         }
+    }
+    return DI_OK;
+}
+
+HRESULT InputDevice::GetProperty(REFGUID property, LPDIPROPHEADER header) {
+    std::optional<std::size_t> object;
+    if (const HRESULT hr = propertyObject(header, &object); FAILED(hr)) {
+        return hr;
     }
     // Device-wide axis settings are read from the first axis; they are set on all alike.
     auto axisOf = [&]() -> std::optional<std::size_t> {
@@ -304,15 +313,9 @@ HRESULT InputDevice::GetProperty(REFGUID property, LPDIPROPHEADER header) {
 }
 
 HRESULT InputDevice::SetProperty(REFGUID property, LPCDIPROPHEADER header) {
-    if (header == nullptr || header->dwHeaderSize != sizeof(DIPROPHEADER)) {
-        return DIERR_INVALIDPARAM;
-    }
     std::optional<std::size_t> object;
-    if (header->dwHow != DIPH_DEVICE) {
-        object = objectFor(header->dwObj, header->dwHow);
-        if (!object) {
-            return DIERR_OBJECTNOTFOUND;
-        }
+    if (const HRESULT hr = propertyObject(header, &object); FAILED(hr)) {
+        return hr;
     }
     // The axes a setting applies to: the one named, or all of them.
     std::vector<std::size_t> axes;

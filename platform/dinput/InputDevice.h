@@ -100,6 +100,9 @@ private:
     std::optional<std::size_t> defaultObject(DWORD semantic, const std::vector<bool>& taken) const;
     bool fits(const DIACTIONA& action, std::size_t object) const;
     std::optional<std::size_t> objectFor(DWORD obj, DWORD how) const;
+    // Checks a property header and finds the object it names (none for the whole
+    // device): DIERR_INVALIDPARAM or DIERR_OBJECTNOTFOUND when it cannot.
+    HRESULT propertyObject(const DIPROPHEADER* header, std::optional<std::size_t>* object) const;
 
     DIDEVICEINSTANCEA m_instance;
     std::vector<DeviceObject> m_objects;
