@@ -173,16 +173,20 @@ Lanes lanesOf(const D3DXVECTOR3& v) {
     return Lanes{v.x, v.y, v.z, 0.0f};
 }
 
-// D3DXVec3LengthSq of a - b: the products lane by lane, summed x, y, z in that order.
-float squaredDistance(Lanes a, Lanes b) {
+// D3DXVec3LengthSq of a - b in every lane: the products lane by lane, summed x, y, z in
+// that order. Kept in lanes so that comparing two of them gives a mask at once, without
+// a trip through a general register on the chain from point to point.
+Lanes squaredDistance(Lanes a, Lanes b) {
     const Lanes d = a - b;
     const Lanes squares = d * d;
-    return squares[0] + squares[1] + squares[2];
+    const Lanes x = __builtin_shuffle(squares, LaneMask{0, 0, 0, 0});
+    const Lanes y = __builtin_shuffle(squares, LaneMask{1, 1, 1, 1});
+    const Lanes z = __builtin_shuffle(squares, LaneMask{2, 2, 2, 2});
+    return (x + y) + z;
 }
 
-// a when first holds, else b.
-Lanes choose(bool first, Lanes a, Lanes b) {
-    const LaneMask mask = LaneMask{} - static_cast<std::int32_t>(first);
+// a where the mask is set, else b.
+Lanes choose(LaneMask mask, Lanes a, Lanes b) {
     return reinterpret_cast<Lanes>((reinterpret_cast<LaneMask>(a) & mask) |
                                    (reinterpret_cast<LaneMask>(b) & ~mask));
 }
@@ -216,7 +220,7 @@ public:
         // Point 0 sees the last point as the previous pass left it.
         m_oldBefore = m_points[m_n - 1];
         m_averageBefore = m_oldBefore;
-        m_keptBefore = false;
+        m_keptBefore = LaneMask{};
     }
 
     void step(int i) {
@@ -228,7 +232,7 @@ public:
         const Lanes ifNot = ((m_oldBefore + own) + after) / three;
         const Lanes average = choose(m_keptBefore, ifKept, ifNot);
         const Lanes centre = m_centre[i];
-        const bool keep = squaredDistance(average, centre) > squaredDistance(own, centre);
+        const LaneMask keep = squaredDistance(average, centre) > squaredDistance(own, centre);
         m_points[i] = choose(keep, average, own);
         m_averageBefore = average;
         m_oldBefore = own;
@@ -242,7 +246,7 @@ private:
     int m_n;
     Lanes m_oldBefore{};
     Lanes m_averageBefore{};
-    bool m_keptBefore = false;
+    LaneMask m_keptBefore{}; // all set or all clear
 };
 
 } // namespace
