@@ -72,6 +72,7 @@ public:
     void renumberCourses();
     // Fills the strips and the inner field of a course from its track.
     void buildCourseMeshes(LCourse_t& course, StartHeading heading);
+    void textureStrips(LCourse_t& course);
     // The inner field's picture: the road's, by its full path so that it is found
     // wherever the file dialogs have moved the current directory since start-up.
     std::string fieldTextureName() const;

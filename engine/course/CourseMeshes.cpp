@@ -1,5 +1,7 @@
 // Laying a course's strips and inner field from its track.
 #include <cmath>
+#include <functional>
+#include <map>
 
 #include "core/EngineApp.h"
 #include "course/CourseField.h"
@@ -37,14 +39,29 @@ const std::string& CEngineApp::stripTexturePath(int strip) const {
     }
 }
 
+// The seven strips show three pictures: each is loaded once and the strips that show
+// it share it.
+void CEngineApp::textureStrips(LCourse_t& course) {
+    std::map<std::string, const StripGrid*, std::less<>> loaded;
+    for (int k = 0; k < kStripCount; ++k) {
+        const std::string& path = stripTexturePath(k);
+        const auto [at, added] = loaded.try_emplace(path, course.strips[k].get());
+        if (added) {
+            course.strips[k]->setTexture(path.c_str());
+        } else {
+            course.strips[k]->shareTexture(*at->second);
+        }
+    }
+}
+
 void CEngineApp::buildCourseMeshes(LCourse_t& course, StartHeading heading) {
     const int stripRows =
         (course.track ? course.track->sampleCount() / kSamplesPerStripRow : 0) + 2;
     if (!course.stripsCreated) {
         for (int k = 0; k < kStripCount; ++k) {
             course.strips[k] = std::make_unique<StripGrid>(device, 2, stripRows, kStripSize);
-            course.strips[k]->setTexture(stripTexturePath(k).c_str());
         }
+        textureStrips(course);
         course.stripsCreated = true;
     }
     if (course.track) {
@@ -73,8 +90,8 @@ void CEngineApp::buildCourseMeshes(LCourse_t& course, StartHeading heading) {
     }
     for (int k = 0; k < kStripCount; ++k) {
         course.strips[k]->upload();
-        course.strips[k]->setTexture(stripTexturePath(k).c_str());
     }
+    textureStrips(course);
     course.field->build();
     course.field->createDeviceObjects(device);
 }

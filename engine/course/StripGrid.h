@@ -40,6 +40,12 @@ public:
 
     // Loads the texture from path (full mip chain, A1R5G5B5); a null path fails.
     HRESULT setTexture(const char* path);
+    // Takes the texture and path of a strip that has loaded the same path: the same
+    // picture, loaded once.
+    void shareTexture(const StripGrid& loaded) {
+        m_texturePath = loaded.m_texturePath;
+        m_texture = loaded.m_texture;
+    }
     // Uses a texture loaded elsewhere (the sky chooses its own format).
     void setTextureObject(ComPtr<IDirect3DTexture9> texture) { m_texture = std::move(texture); }
 

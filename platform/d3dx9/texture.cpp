@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include <stb/stb_image.h>
@@ -241,48 +242,40 @@ UINT fullChainLength(int width, int height) {
     return levels;
 }
 
-// Writes one texel of RGBA8 in the texture's format; returns the bytes per texel.
-int bytesPerTexel(D3DFORMAT format) {
-    switch (format) {
-    case D3DFMT_A1R5G5B5:
-    case D3DFMT_X1R5G5B5:
-    case D3DFMT_A4R4G4B4:
-    case D3DFMT_R5G6B5:
-        return 2;
-    default:
-        return 4;
-    }
-}
-
 // One texel of RGBA8 in the texture's format (in the low bytes for 16-bit formats).
-// Inlined into the row loops, where the switch on the format is the same every time.
-[[gnu::always_inline]] inline std::uint32_t packTexel(D3DFORMAT format, const std::uint8_t* rgba) {
+template <D3DFORMAT Format>
+std::uint32_t packTexel(const std::uint8_t* rgba) {
     const unsigned r = rgba[0];
     const unsigned g = rgba[1];
     const unsigned b = rgba[2];
     const unsigned a = rgba[3];
-    switch (format) {
-    case D3DFMT_A1R5G5B5:
+    if constexpr (Format == D3DFMT_A1R5G5B5) {
         return ((a >= 128 ? 1u : 0u) << 15) | ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
-    case D3DFMT_X1R5G5B5:
+    } else if constexpr (Format == D3DFMT_X1R5G5B5) {
         return (1u << 15) | ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
-    case D3DFMT_A4R4G4B4:
+    } else if constexpr (Format == D3DFMT_A4R4G4B4) {
         return ((a >> 4) << 12) | ((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4);
-    case D3DFMT_R5G6B5:
+    } else if constexpr (Format == D3DFMT_R5G6B5) {
         return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
-    case D3DFMT_X8R8G8B8:
+    } else if constexpr (Format == D3DFMT_X8R8G8B8) {
         return (0xFFu << 24) | (r << 16) | (g << 8) | b;
-    default:
+    } else {
         return (a << 24) | (r << 16) | (g << 8) | b;
     }
 }
 
-// One row of texels of Texel's width (so that each store is one fixed-size store).
-template <typename Texel>
-void storeRow(D3DFORMAT format, const std::uint8_t* rgba, int width, std::uint8_t* out) {
-    for (int x = 0; x < width; ++x) {
-        const auto value = static_cast<Texel>(packTexel(format, rgba + x * 4));
-        std::memcpy(out + x * sizeof(Texel), &value, sizeof(Texel));
+// The level's texels in Format, a row at a time, each store of the texel's own size.
+template <D3DFORMAT Format>
+void storeTexels(const Pixels& pixels, std::uint8_t* bits, INT pitch) {
+    using Texel = std::conditional_t<(Format == D3DFMT_A8R8G8B8 || Format == D3DFMT_X8R8G8B8),
+                                     std::uint32_t, std::uint16_t>;
+    for (int y = 0; y < pixels.height; ++y) {
+        const std::uint8_t* source = &pixels.rgba[static_cast<std::size_t>(y) * pixels.width * 4];
+        std::uint8_t* target = bits + static_cast<std::size_t>(y) * pitch;
+        for (int x = 0; x < pixels.width; ++x) {
+            const auto value = static_cast<Texel>(packTexel<Format>(source + x * 4));
+            std::memcpy(target + x * sizeof(Texel), &value, sizeof(Texel));
+        }
     }
 }
 
@@ -293,15 +286,25 @@ HRESULT writeLevel(IDirect3DTexture9* texture, UINT level, D3DFORMAT format, con
         return hr;
     }
     auto* bits = static_cast<std::uint8_t*>(locked.pBits);
-    const bool narrow = bytesPerTexel(format) == 2;
-    for (int y = 0; y < pixels.height; ++y) {
-        const std::uint8_t* source = &pixels.rgba[static_cast<std::size_t>(y) * pixels.width * 4];
-        std::uint8_t* target = bits + static_cast<std::size_t>(y) * locked.Pitch;
-        if (narrow) {
-            storeRow<std::uint16_t>(format, source, pixels.width, target);
-        } else {
-            storeRow<std::uint32_t>(format, source, pixels.width, target);
-        }
+    switch (format) {
+    case D3DFMT_A1R5G5B5:
+        storeTexels<D3DFMT_A1R5G5B5>(pixels, bits, locked.Pitch);
+        break;
+    case D3DFMT_X1R5G5B5:
+        storeTexels<D3DFMT_X1R5G5B5>(pixels, bits, locked.Pitch);
+        break;
+    case D3DFMT_A4R4G4B4:
+        storeTexels<D3DFMT_A4R4G4B4>(pixels, bits, locked.Pitch);
+        break;
+    case D3DFMT_R5G6B5:
+        storeTexels<D3DFMT_R5G6B5>(pixels, bits, locked.Pitch);
+        break;
+    case D3DFMT_X8R8G8B8:
+        storeTexels<D3DFMT_X8R8G8B8>(pixels, bits, locked.Pitch);
+        break;
+    default:
+        storeTexels<D3DFMT_A8R8G8B8>(pixels, bits, locked.Pitch);
+        break;
     }
     return texture->UnlockRect(level);
 }

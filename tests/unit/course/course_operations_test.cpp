@@ -68,6 +68,30 @@ TEST_F(CourseCreation, ThreePointsGiveThreeThousandSamplesAndStripsOf152Rows) {
     EXPECT_EQ(course.strips[0]->texturePath(), app->fieldTexturePath);
 }
 
+// The strips show three pictures, each loaded once and shared by the strips that show
+// it; every strip has its picture after creation and after regeneration.
+TEST_F(CourseCreation, StripsShowingOnePictureShareOneLoadedTexture) {
+    LCourse_t& course = createLoopCourse(3, 30);
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass == 0 ? "created" : "regenerated");
+        for (int k = 0; k < kStripCount; ++k) {
+            ASSERT_NE(course.strips[k]->texture(), nullptr) << "strip " << k;
+        }
+        IDirect3DTexture9* field = course.strips[0]->texture();
+        IDirect3DTexture9* edge = course.strips[2]->texture();
+        for (int k : {1, 5, 6}) {
+            EXPECT_EQ(course.strips[k]->texture(), field) << "strip " << k;
+            EXPECT_EQ(course.strips[k]->texturePath(), app->fieldTexturePath);
+        }
+        EXPECT_EQ(course.strips[4]->texture(), edge);
+        EXPECT_EQ(course.strips[4]->texturePath(), app->edgeTexturePath);
+        EXPECT_NE(course.strips[ROAD_STRIP]->texture(), field);
+        EXPECT_NE(course.strips[ROAD_STRIP]->texture(), edge);
+        EXPECT_NE(field, edge);
+        app->regenerateCurrentCourse();
+    }
+}
+
 TEST_F(CourseCreation, SamplesFollowTheSplineWithZNegatedAndPitchSpread) {
     layLoop(4, 30, true); // laid clockwise on screen: the track keeps the laying order
     // Give the points inclines; a created course keeps them unbanked and undivided.
