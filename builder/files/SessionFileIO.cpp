@@ -199,11 +199,13 @@ FilePtr openForReading(const std::string& name) {
 }
 
 // The file's bytes in large reads, handed out a record at a time straight from the
-// buffer (records are read where they lie, not copied out one by one). Memory stays
-// the buffer's size whatever the file's.
+// buffer (records are read where they lie, not copied out one by one). The buffer is as
+// large as the file, within bounds: memory stays small whatever the file's size.
 class FileBytes {
 public:
-    explicit FileBytes(std::FILE* file) : file_(file), buffer_(kChunk) {}
+    explicit FileBytes(std::FILE* file)
+        : file_(file), size_(bufferSizeFor(file)),
+          buffer_(std::make_unique_for_overwrite<unsigned char[]>(size_)) {}
 
     // The next `size` bytes, fewer only where the file ends.
     std::span<const unsigned char> next(std::size_t size) {
@@ -211,29 +213,38 @@ public:
             refill();
         }
         const std::size_t taken = std::min(size, end_ - at_);
-        const std::span<const unsigned char> bytes(buffer_.data() + at_, taken);
+        const std::span<const unsigned char> bytes(buffer_.get() + at_, taken);
         at_ += taken;
         return bytes;
     }
 
 private:
-    static constexpr std::size_t kChunk = 256 * 1024; // far more than any record
+    static constexpr std::size_t kSmallest = 1024; // more than any header and record
+    static constexpr std::size_t kLargest = 256 * 1024;
+
+    static std::size_t bufferSizeFor(std::FILE* file) {
+        struct stat info {};
+        const std::size_t fileSize = ::fstat(::fileno(file), &info) == 0 && info.st_size > 0
+                                         ? static_cast<std::size_t>(info.st_size)
+                                         : 0;
+        return std::clamp(fileSize, kSmallest, kLargest);
+    }
 
     // Keeps what is left and fills the rest of the buffer, as far as the file goes.
     void refill() {
-        std::memmove(buffer_.data(), buffer_.data() + at_, end_ - at_);
+        std::memmove(buffer_.get(), buffer_.get() + at_, end_ - at_);
         end_ -= at_;
         at_ = 0;
-        while (end_ < buffer_.size() && !ended_) {
-            const std::size_t got =
-                std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+        while (end_ < size_ && !ended_) {
+            const std::size_t got = std::fread(buffer_.get() + end_, 1, size_ - end_, file_);
             end_ += got;
             ended_ = got == 0;
         }
     }
 
     std::FILE* file_;
-    std::vector<unsigned char> buffer_;
+    std::size_t size_;
+    std::unique_ptr<unsigned char[]> buffer_;
     std::size_t at_ = 0;
     std::size_t end_ = 0;
     bool ended_ = false;

@@ -128,3 +128,27 @@ TEST_F(SessionFile, FailuresAreShownAndKeepTheOldFile) {
                      "velmora.sim: Error cannot read file.", "velmora.sim: Error cannot read file.",
                      "velmora.sim: Error cannot read file."}));
 }
+
+// A file many times the reader's buffer, with records lying across every refill: read
+// back exactly as written.
+TEST_F(SessionFile, LargeFilesReadBackWhole) {
+    LSession_t scene;
+    for (int i = 0; i < 5000; ++i) {
+        SessionXfile mesh{};
+        mesh.x = static_cast<float>(i);
+        mesh.y = 0.5f * static_cast<float>(i);
+        mesh.z = -static_cast<float>(i);
+        mesh.yaw = 1.0f / static_cast<float>(i + 1);
+        mesh.radius = 2.0f;
+        setName(mesh.name, "mesh" + std::to_string(i) + ".x");
+        scene.meshes.push_back(mesh);
+    }
+    for (int i = 0; i < 700; ++i) {
+        scene.calculatedPoints.push_back({i, 1.0f * i, 2.0f * i, 3.0f * i, 0.25f, false});
+    }
+    ASSERT_TRUE(writeSessionFile(scene, "large.sim"));
+    ASSERT_GT(readBytes("large.sim").size(), 600'000u);
+    LSession_t back;
+    EXPECT_TRUE(readSessionFile("large.sim", back));
+    EXPECT_EQ(describe(back), describe(scene));
+}
