@@ -90,19 +90,19 @@ TEST(XFileIsolation, TheAnswerIsCheckedBeforeItIsBelieved) {
     EXPECT_EQ(result, E_OUTOFMEMORY);
 }
 
-// Files that once crashed the program (Assimp reading normals by indices past its array)
-// or cost gigabytes and tens of seconds inside Assimp. In the sanitizer build the child
-// has no memory limit (the sanitizer's shadow memory is larger than any) and reports
-// what it sees before it dies, so only the cheap ones run there.
+// Files that once crashed the program (Assimp reading normals by indices past its array,
+// and text files the fuzzer found later) or cost gigabytes and tens of seconds inside Assimp. In
+// the sanitizer build the child has no memory limit (the sanitizer's shadow memory is larger than
+// any) and reports what it sees before it dies, so only the cheap ones run there.
 TEST(XFileIsolation, FilesThatBreakAssimpFailCleanlyAndQuickly) {
     struct Hostile {
         const char* name;
         bool cheapUnderSanitizer;
     };
-    const Hostile files[] = {{"assimp-crash-normal-index.x", false},
-                             {"assimp-copies-gigabytes.x", false},
-                             {"assimp-huge-count-binary.x", true},
-                             {"assimp-huge-skin-weights-count.x", false}};
+    const Hostile files[] = {
+        {"assimp-crash-normal-index.x", false}, {"assimp-copies-gigabytes.x", false},
+        {"assimp-huge-count-binary.x", true},   {"assimp-huge-skin-weights-count.x", false},
+        {"assimp-crash-fuzzed-text.x", false},  {"assimp-crash-fuzzed-large.x", false}};
     for (const Hostile& hostile : files) {
         if (kSanitized && !hostile.cheapUnderSanitizer) {
             continue;
