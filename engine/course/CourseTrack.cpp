@@ -289,6 +289,25 @@ void CCourseTrack::smoothTwo(int r1, int r2, int passes) {
     }
 }
 
+void CCourseTrack::smoothPlainly(int r, int passes) {
+    if (r < 0 || r >= m_rows || m_n == 0) {
+        return;
+    }
+    D3DXVECTOR3* points = row(r);
+    const int n = m_n;
+    for (int pass = 0; pass < passes; ++pass) {
+        for (int i = 0; i < n; ++i) {
+            const D3DXVECTOR3 average =
+                (points[(i + n - 1) % n] + points[i] + points[(i + 1) % n]) / 3.0f;
+            const D3DXVECTOR3 a = average - m_centre[i];
+            const D3DXVECTOR3 b = points[i] - m_centre[i];
+            if (D3DXVec3LengthSq(&a) > D3DXVec3LengthSq(&b)) {
+                points[i] = average;
+            }
+        }
+    }
+}
+
 void CCourseTrack::bank(int i) {
     if (i < 0 || i >= m_n) {
         return;

@@ -130,11 +130,7 @@ protected:
     // A second engine on its own device, with a course laid by the same clicks.
     void startTwin() {
         twinDevice = RecordingDevice::create(kWidth, kHeight);
-        twin = std::make_unique<CEngineApp>();
-        twin->oneTimeSceneInit(nullptr);
-        twin->initDeviceObjects(twinDevice.get());
-        twin->restoreDeviceObjects();
-        twin->onInitialUpdate(kWidth, kHeight, nullptr);
+        twin = startedEngine(twinDevice.get());
         createLoopCourse(6, 30);
         std::swap(app, twin);
         createLoopCourse(6, 30);

@@ -27,11 +27,7 @@ protected:
         EngineFixture::SetUp();
         handOut = &heardSecond;
         twinDevice = RecordingDevice::create(kWidth, kHeight);
-        twin = std::make_unique<CEngineApp>();
-        twin->oneTimeSceneInit(nullptr);
-        twin->initDeviceObjects(twinDevice.get());
-        twin->restoreDeviceObjects();
-        twin->onInitialUpdate(kWidth, kHeight, nullptr);
+        twin = startedEngine(twinDevice.get());
     }
 
     void TearDown() override {

@@ -220,11 +220,7 @@ TEST_F(SurfaceGrid, IsBuiltForStripsThatStayAndDroppedWhenTheyChange) {
 // bodies frame after frame, also while the course is regenerated under them.
 TEST_F(SurfaceGrid, BodiesFollowTheSurfaceAlikeWithAndWithoutTheGrid) {
     auto otherDevice = RecordingDevice::create(kWidth, kHeight);
-    auto other = std::make_unique<CEngineApp>();
-    other->oneTimeSceneInit(nullptr);
-    other->initDeviceObjects(otherDevice.get());
-    other->restoreDeviceObjects();
-    other->onInitialUpdate(kWidth, kHeight, nullptr);
+    auto other = startedEngine(otherDevice.get());
     createLoopCourse(5, 25);
     std::swap(app, other);
     createLoopCourse(5, 25);

@@ -15,12 +15,16 @@ protected:
     static constexpr UINT kWidth = 640;
     static constexpr UINT kHeight = 480;
 
-    void SetUp() override {
-        app = std::make_unique<CEngineApp>();
-        app->oneTimeSceneInit(nullptr);
-        app->initDeviceObjects(device.get());
-        app->restoreDeviceObjects();
-        app->onInitialUpdate(kWidth, kHeight, nullptr);
+    void SetUp() override { app = startedEngine(device.get()); }
+
+    // An engine started on the device as a host starts one.
+    static std::unique_ptr<CEngineApp> startedEngine(IDirect3DDevice9* on) {
+        auto engine = std::make_unique<CEngineApp>();
+        engine->oneTimeSceneInit(nullptr);
+        engine->initDeviceObjects(on);
+        engine->restoreDeviceObjects();
+        engine->onInitialUpdate(kWidth, kHeight, nullptr);
+        return engine;
     }
 
     // The view pixel under which the course editor shows ground point (x, z).
