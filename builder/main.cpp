@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "host/RenderHost.h"
+#include "host/RenderView.h"
 #include "shell/AppForm.h"
 #include "shell/FileCommands.h"
 #include "shell/MainWindow.h"
@@ -63,12 +64,7 @@ void restartInSoftware(char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QSurfaceFormat format;
-    format.setRenderableType(QSurfaceFormat::OpenGL);
-    format.setVersion(3, 3);
-    format.setProfile(QSurfaceFormat::CoreProfile);
-    format.setDepthBufferSize(24);
-    format.setStencilBufferSize(8);
+    QSurfaceFormat format = RenderView::surfaceFormat();
     format.setSwapInterval(1);
     QSurfaceFormat::setDefaultFormat(format);
 

@@ -4,6 +4,16 @@
 
 #include "host/RenderHost.h"
 
+QSurfaceFormat RenderView::surfaceFormat() {
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setVersion(3, 3);
+    format.setProfile(QSurfaceFormat::CoreProfile);
+    format.setDepthBufferSize(24);
+    format.setStencilBufferSize(8);
+    return format;
+}
+
 RenderView::RenderView(RenderHost& host, QWidget* parent) : QOpenGLWidget(parent), host_(host) {
     setMouseTracking(true);
     setObjectName(QStringLiteral("view"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QOpenGLWidget>
+#include <QSurfaceFormat>
 
 class RenderHost;
 
@@ -12,6 +13,10 @@ class RenderView : public QOpenGLWidget {
 public:
     RenderView(RenderHost& host, QWidget* parent);
     ~RenderView() override;
+
+    // The surface every view asks for (GL 3.3 core, 24-bit depth, 8-bit stencil); set
+    // as the application's default before the first window is made.
+    static QSurfaceFormat surfaceFormat();
 
     // True while the host is inside paintGL (the context is current already).
     bool isPainting() const { return painting_; }

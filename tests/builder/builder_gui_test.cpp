@@ -34,6 +34,7 @@
 #include "files/SessionFileIO.h"
 #include "host/DisplaySettingsDialog.h"
 #include "host/RenderHost.h"
+#include "host/RenderView.h"
 #include "shell/AppForm.h"
 #include "shell/FileCommands.h"
 #include "shell/MainWindow.h"
@@ -589,13 +590,7 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    QSurfaceFormat format;
-    format.setRenderableType(QSurfaceFormat::OpenGL);
-    format.setVersion(3, 3);
-    format.setProfile(QSurfaceFormat::CoreProfile);
-    format.setDepthBufferSize(24);
-    format.setStencilBufferSize(8);
-    QSurfaceFormat::setDefaultFormat(format);
+    QSurfaceFormat::setDefaultFormat(RenderView::surfaceFormat());
     // Settings go to a folder of the test's own, never the user's.
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
