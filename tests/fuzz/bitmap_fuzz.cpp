@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr unsigned long long kMostPixelsTried = 512 * 512;
+constexpr unsigned long long kMostPixelsTried = 256 * 256;
 
 void checkTexture(IDirect3DTexture9* texture, const D3DXIMAGE_INFO* info) {
     D3DSURFACE_DESC desc{};
