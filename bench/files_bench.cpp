@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "files/AtomicFileWriter.h"
 #include "files/SessionFileIO.h"
 #include "files/SimulationFile.h"
 #include "tumbleway/NameField.h"
@@ -138,6 +139,34 @@ void BM_BinarySave(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(path)));
 }
 BENCHMARK(BM_BinarySave)->Unit(benchmark::kMillisecond);
+
+// The least any load of the file must do: open it and read its bytes into memory.
+void BM_BinaryReadBytes(benchmark::State& state) {
+    const std::string path = files().binary();
+    std::vector<char> bytes(fs::file_size(path));
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        benchmark::DoNotOptimize(std::fread(bytes.data(), 1, bytes.size(), file));
+        std::fclose(file);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
+}
+BENCHMARK(BM_BinaryReadBytes)->Unit(benchmark::kMillisecond);
+
+// The least a save that never leaves a half-written file must do: the same bytes
+// written in one piece to a temporary file, synced and renamed over the target.
+void BM_BinaryWriteBytesSafely(benchmark::State& state) {
+    const std::vector<char> bytes = bytesOf(files().binary());
+    const std::string path = files().scratch() + ".bytes";
+    for (auto _ : state) {
+        AtomicFileWriter out(path);
+        out.write(bytes.data(), bytes.size());
+        benchmark::DoNotOptimize(out.commit());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
+}
+BENCHMARK(BM_BinaryWriteBytesSafely)->Unit(benchmark::kMillisecond);
 
 // Copying the binary file's bytes from one buffer to another.
 void BM_BinaryMemcpy(benchmark::State& state) {

@@ -21,29 +21,44 @@ constexpr char kTags[5] = {'x', 's', 'h', 'm', 'e'};
 
 // ---- writing: every field on its own, little-endian, whatever the host's layout ----
 
+// Gathers one record (or header) and hands it to the file in one piece: the file's
+// buffer is then touched once per record instead of once per field.
 class RecordWriter {
 public:
     explicit RecordWriter(AtomicFileWriter& out) : out_(out) {}
 
-    void int32(std::int32_t value) {
+    RecordWriter& int32(std::int32_t value) {
         const auto bits = static_cast<std::uint32_t>(value);
-        const unsigned char bytes[4] = {
-            static_cast<unsigned char>(bits), static_cast<unsigned char>(bits >> 8),
-            static_cast<unsigned char>(bits >> 16), static_cast<unsigned char>(bits >> 24)};
-        out_.write(bytes, sizeof bytes);
+        unsigned char* p = bytes_.data() + used_;
+        p[0] = static_cast<unsigned char>(bits);
+        p[1] = static_cast<unsigned char>(bits >> 8);
+        p[2] = static_cast<unsigned char>(bits >> 16);
+        p[3] = static_cast<unsigned char>(bits >> 24);
+        used_ += 4;
+        return *this;
     }
-    void float32(float value) {
-        int32(static_cast<std::int32_t>(std::bit_cast<std::uint32_t>(value)));
+    RecordWriter& float32(float value) {
+        return int32(static_cast<std::int32_t>(std::bit_cast<std::uint32_t>(value)));
     }
     // The name, its terminating zero, and zeros to the end of the field.
-    void name(const char (&field)[kNameFieldSize]) {
-        char padded[kNameFieldSize];
-        setNameField(padded, nameFieldText(field));
-        out_.write(padded, sizeof padded);
+    RecordWriter& name(const char (&field)[kNameFieldSize]) {
+        const std::string_view text = nameFieldText(field);
+        unsigned char* p = bytes_.data() + used_;
+        std::memcpy(p, text.data(), text.size());
+        std::memset(p + text.size(), 0, kNameFieldSize - text.size());
+        used_ += kNameFieldSize;
+        return *this;
+    }
+    // Hands the record gathered so far to the file.
+    void end() {
+        out_.write(bytes_.data(), used_);
+        used_ = 0;
     }
 
 private:
     AtomicFileWriter& out_;
+    std::array<unsigned char, SessionFileIO::kRelationRecordSize> bytes_; // the largest
+    std::size_t used_ = 0;
 };
 
 // ---- reading ----
@@ -276,41 +291,29 @@ bool SessionFileIO::write(const LSession_t& session, const std::string& path) {
     AtomicFileWriter out(path);
     RecordWriter record(out);
     auto header = [&](std::size_t i) {
-        record.int32(headers_[i].tag);
-        record.int32(headers_[i].count);
+        record.int32(headers_[i].tag).int32(headers_[i].count).end();
     };
     header(0);
     for (const SessionXfile& mesh : session.meshes) {
-        record.float32(mesh.x);
-        record.float32(mesh.y);
-        record.float32(mesh.z);
-        record.float32(mesh.yaw);
-        record.float32(mesh.radius);
-        record.name(mesh.name);
+        record.float32(mesh.x).float32(mesh.y).float32(mesh.z).float32(mesh.yaw);
+        record.float32(mesh.radius).name(mesh.name).end();
     }
     header(1);
     for (const SessionSound& sound : session.sounds) {
-        record.name(sound.name);
+        record.name(sound.name).end();
     }
     header(2);
     for (const SessionRelation& relation : session.relations) {
-        record.name(relation.xfile1);
-        record.name(relation.xfile2);
-        record.name(relation.wavfile);
+        record.name(relation.xfile1).name(relation.xfile2).name(relation.wavfile).end();
     }
     header(3);
     for (const LPoint_t& point : session.dottedPoints) {
-        record.int32(point.index);
-        record.float32(point.x);
-        record.float32(point.y);
+        record.int32(point.index).float32(point.x).float32(point.y).end();
     }
     header(4);
     for (const LPoint_t& point : session.calculatedPoints) {
-        record.int32(point.index);
-        record.float32(point.x);
-        record.float32(point.y);
-        record.float32(point.z);
-        record.float32(point.pitch);
+        record.int32(point.index).float32(point.x).float32(point.y).float32(point.z);
+        record.float32(point.pitch).end();
     }
     if (!out.commit()) {
         showFileError(kSessionFileName);
