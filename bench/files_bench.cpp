@@ -146,6 +146,10 @@ void BM_BinaryReadBytes(benchmark::State& state) {
     std::vector<char> bytes(fs::file_size(path));
     for (auto _ : state) {
         std::FILE* file = std::fopen(path.c_str(), "rb");
+        if (file == nullptr) {
+            state.SkipWithError("cannot open the benchmark's file");
+            break;
+        }
         benchmark::DoNotOptimize(std::fread(bytes.data(), 1, bytes.size(), file));
         std::fclose(file);
         benchmark::ClobberMemory();
