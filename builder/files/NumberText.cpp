@@ -14,6 +14,29 @@ locale_t classicLocale() {
     return locale;
 }
 
+constexpr bool isDigit(char c) {
+    return static_cast<unsigned>(c - '0') < 10;
+}
+
+std::uint64_t digitValue(char c) {
+    return static_cast<std::uint64_t>(c - '0');
+}
+
+// "%f" writes six digits after the point. When six digits follow, their value is put
+// in *value at once: no loop whose end must be guessed, no chain of multiplications.
+// Each character is looked at only once the one before it proved a digit, so the
+// end of the text is never passed.
+bool takeSixDigits(const char* text, std::uint64_t* value) {
+    if (!(isDigit(text[0]) && isDigit(text[1]) && isDigit(text[2]) && isDigit(text[3]) &&
+          isDigit(text[4]) && isDigit(text[5]))) {
+        return false;
+    }
+    *value = digitValue(text[0]) * 100000 + digitValue(text[1]) * 10000 +
+             digitValue(text[2]) * 1000 + digitValue(text[3]) * 100 + digitValue(text[4]) * 10 +
+             digitValue(text[5]);
+    return true;
+}
+
 } // namespace
 
 std::string formatNumber(float value) {
@@ -36,15 +59,20 @@ bool readPlainDecimal(const char* text, double* value) {
     const char* at = negative ? text + 1 : text;
     std::uint64_t digits = 0; // wraps for long runs of digits, which are refused below
     const char* const whole = at;
-    while (static_cast<unsigned>(*at - '0') < 10) {
-        digits = digits * 10 + static_cast<std::uint64_t>(*at++ - '0');
+    while (isDigit(*at)) {
+        digits = digits * 10 + digitValue(*at++);
     }
     const long wholeDigits = at - whole;
     long fraction = 0;
     if (*at == '.' && wholeDigits > 0) {
         const char* const afterPoint = ++at;
-        while (static_cast<unsigned>(*at - '0') < 10) {
-            digits = digits * 10 + static_cast<std::uint64_t>(*at++ - '0');
+        std::uint64_t six = 0;
+        if (takeSixDigits(at, &six)) {
+            digits = digits * 1000000 + six;
+            at += 6;
+        }
+        while (isDigit(*at)) {
+            digits = digits * 10 + digitValue(*at++);
         }
         fraction = at - afterPoint;
     }
