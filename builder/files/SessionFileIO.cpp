@@ -65,7 +65,8 @@ private:
 
 // Takes fields from a record that may have been cut short by the end of the file.
 // Once a field is missing every later one is missing too; a name counts as present
-// when at least its first byte was read.
+// when at least its first byte was read. A missing field is read as zero (an empty
+// name).
 class RecordReader {
 public:
     RecordReader(const unsigned char* data, std::size_t available)
@@ -73,6 +74,7 @@ public:
 
     bool int32(std::int32_t& value) {
         if (!present(4)) {
+            value = 0;
             return false;
         }
         const unsigned char* p = data_ + offset_;
@@ -84,21 +86,19 @@ public:
     }
     bool float32(float& value) {
         std::int32_t bits = 0;
-        if (!int32(bits)) {
-            return false;
-        }
+        const bool read = int32(bits);
         value = std::bit_cast<float>(bits);
-        return true;
+        return read;
     }
     // Bytes after the terminating zero are not significant; a field with no zero in it
     // (or cut short) is cut to what fits and terminated.
     bool name(char (&field)[kNameFieldSize]) {
         if (!present(1)) {
+            setNameField(field, {});
             return false;
         }
         const std::size_t length = std::min<std::size_t>(kNameFieldSize, available_ - offset_);
-        const char* text = reinterpret_cast<const char*>(data_ + offset_);
-        setNameField(field, std::string_view(text, ::strnlen(text, length)));
+        setNameField(field, std::string_view(reinterpret_cast<const char*>(data_ + offset_), length));
         offset_ += kNameFieldSize;
         return true;
     }
@@ -124,7 +124,11 @@ private:
 // record's fields go; fields the file does not carry, or that were cut off, stay zero.
 // The calls need no checks in between: once a field is missing, all later ones are.
 void appendXfile(RecordReader& in, LSession_t& session) {
-    SessionXfile mesh{};
+    // Every field is written below (zero where the record ends), so the placement is
+    // not cleared first: a large scene holds tens of thousands of them.
+    SessionXfile mesh;
+    mesh.id = 0;
+    mesh.flag = 0;
     in.float32(mesh.x);
     in.float32(mesh.y);
     in.float32(mesh.z);

@@ -20,8 +20,12 @@ inline std::string_view nameFieldText(const char (&field)[kNameFieldSize]) {
 // Stores text in a field: cut at an embedded zero and at kNameFieldSize - 1 bytes,
 // then zero-terminated; the bytes after the name are zero.
 inline void setNameField(char (&field)[kNameFieldSize], std::string_view text) {
-    text = text.substr(0, text.find('\0'));
-    const std::size_t length = std::min<std::size_t>(text.size(), kNameFieldSize - 1);
+    const std::size_t limit = std::min<std::size_t>(text.size(), kNameFieldSize - 1);
+    if (limit == 0) { // an empty view's data may be null, which the C functions refuse
+        std::memset(field, 0, kNameFieldSize);
+        return;
+    }
+    const std::size_t length = ::strnlen(text.data(), limit);
     std::memcpy(field, text.data(), length);
     std::memset(field + length, 0, kNameFieldSize - length);
 }
