@@ -544,7 +544,12 @@ bool SurfaceIndex::find(const Strips& strips, float x, float z, float yLow, floa
     // plane and edge vector when the index was built.
     const D3DXVECTOR3 p0(x, yLow, z);
     const D3DXVECTOR3 p1(x, yHigh, z);
-    const D3DXVECTOR3 u = unit(p1 - p0);
+    // The segment is vertical, so p1 - p0 is exactly (0, h, 0); and the root of a float's
+    // square is the float itself whenever the square is a normal number, so unit() gives
+    // exactly (0, 1, 0) without its root and divisions.
+    constexpr float kSquareStaysNormal = 0x1p-60f;
+    const float h = yHigh - yLow;
+    const D3DXVECTOR3 u = h >= kSquareStaysNormal ? D3DXVECTOR3(0, 1, 0) : unit(p1 - p0);
     for (std::size_t k = 0; k < count; ++k) {
         const Outline& o = *candidates[k].outline;
         const float side0 = dot(o.normal, p0) + o.offset;

@@ -159,19 +159,24 @@ void expectGridAnswersAsSearch(const LCourse_t& course, std::uint32_t seed) {
     const int quadRows = course.strips[0]->rows() - 1;
     std::uniform_int_distribution<int> hintRow(-3, quadRows + 3);
     std::uniform_int_distribution<int> hintStrip(0, kStripCount - 1);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
     int hits = 0;
     const std::vector<D3DXVECTOR3> points = awkwardPoints(course, random);
     for (std::size_t k = 0; k < points.size(); ++k) {
         const D3DXVECTOR3& p = points[k];
-        // The bodies' segment, a shorter one, and the camera's (which the grid leaves to
-        // the plain search).
-        for (const float half : {1000.0f, 300.0f, 10000.0f}) {
+        // The bodies' segment, a shorter one, the camera's (which the grid leaves to the
+        // plain search), and one of any length from a millionth up, around the surface.
+        const float length = std::exp2(std::uniform_real_distribution<float>(-20, 11)(random));
+        const float below = length * unit(random);
+        const std::pair<float, float> segments[] = {
+            {-1000.0f, 1000.0f}, {-300.0f, 300.0f}, {-10000.0f, 10000.0f}, {-below, length - below}};
+        for (const auto& [low, high] : segments) {
             const int row = hintRow(random);
             const int strip = k % 2 == 0 ? 0 : hintStrip(random);
             SurfaceHit expected;
             SurfaceHit actual;
-            const bool e = findSurface(course.strips, p.x, p.z, -half, half, row, strip, &expected);
-            const bool a = index.find(course.strips, p.x, p.z, -half, half, row, strip, &actual);
+            const bool e = findSurface(course.strips, p.x, p.z, low, high, row, strip, &expected);
+            const bool a = index.find(course.strips, p.x, p.z, low, high, row, strip, &actual);
             ASSERT_TRUE(sameAnswer(e, expected, a, actual))
                 << "at (" << p.x << ", " << p.z << ") from row " << row << ", strip " << strip;
             hits += e ? 1 : 0;
