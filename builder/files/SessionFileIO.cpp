@@ -98,7 +98,8 @@ public:
             return false;
         }
         const std::size_t length = std::min<std::size_t>(kNameFieldSize, available_ - offset_);
-        setNameField(field, std::string_view(reinterpret_cast<const char*>(data_ + offset_), length));
+        setNameField(field,
+                     std::string_view(reinterpret_cast<const char*>(data_ + offset_), length));
         offset_ += kNameFieldSize;
         return true;
     }

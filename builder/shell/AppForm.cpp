@@ -20,8 +20,8 @@
 
 #include "files/SessionFileIO.h"
 #include "files/SimulationFile.h"
-#include "input/InputMapper.h"
 #include "host/RenderView.h"
+#include "input/InputMapper.h"
 #include "shell/AboutDialog.h"
 #include "shell/SliderDialog.h"
 

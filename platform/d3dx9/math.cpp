@@ -30,23 +30,6 @@ D3DXVECTOR3& D3DXVECTOR3::operator/=(float s) {
     return *this;
 }
 
-D3DXMATRIX::D3DXMATRIX(float a11, float a12, float a13, float a14, float a21, float a22, float a23,
-                       float a24, float a31, float a32, float a33, float a34, float a41, float a42,
-                       float a43, float a44)
-    : D3DMATRIX{} {
-    const float values[16] = {a11, a12, a13, a14, a21, a22, a23, a24,
-                              a31, a32, a33, a34, a41, a42, a43, a44};
-    for (int i = 0; i < 16; ++i) {
-        m[i / 4][i % 4] = values[i];
-    }
-}
-
-D3DXMATRIX D3DXMATRIX::operator*(const D3DXMATRIX& other) const {
-    D3DXMATRIX result;
-    D3DXMatrixMultiply(&result, this, &other);
-    return result;
-}
-
 bool D3DXMATRIX::operator==(const D3DXMATRIX& other) const {
     for (int r = 0; r < 4; ++r) {
         for (int c = 0; c < 4; ++c) {
@@ -58,30 +41,10 @@ bool D3DXMATRIX::operator==(const D3DXMATRIX& other) const {
     return true;
 }
 
-D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* out) {
-    *out = D3DXMATRIX(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
-    return out;
-}
-
 bool D3DXMatrixIsIdentity(const D3DXMATRIX* m) {
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
     return *m == identity;
-}
-
-D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* out, const D3DXMATRIX* m1, const D3DXMATRIX* m2) {
-    D3DXMATRIX result;
-    for (int r = 0; r < 4; ++r) {
-        for (int c = 0; c < 4; ++c) {
-            float sum = 0;
-            for (int k = 0; k < 4; ++k) {
-                sum += m1->m[r][k] * m2->m[k][c];
-            }
-            result.m[r][c] = sum;
-        }
-    }
-    *out = result;
-    return out;
 }
 
 D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, float* determinant, const D3DXMATRIX* m) {
@@ -148,40 +111,11 @@ D3DXMATRIX* D3DXMatrixTranspose(D3DXMATRIX* out, const D3DXMATRIX* m) {
     return out;
 }
 
-D3DXMATRIX* D3DXMatrixTranslation(D3DXMATRIX* out, float x, float y, float z) {
-    D3DXMatrixIdentity(out);
-    out->_41 = x;
-    out->_42 = y;
-    out->_43 = z;
-    return out;
-}
-
 D3DXMATRIX* D3DXMatrixScaling(D3DXMATRIX* out, float sx, float sy, float sz) {
     D3DXMatrixIdentity(out);
     out->_11 = sx;
     out->_22 = sy;
     out->_33 = sz;
-    return out;
-}
-
-D3DXMATRIX* D3DXMatrixRotationX(D3DXMATRIX* out, float angle) {
-    const float c = std::cos(angle);
-    const float s = std::sin(angle);
-    *out = D3DXMATRIX(1, 0, 0, 0, 0, c, s, 0, 0, -s, c, 0, 0, 0, 0, 1);
-    return out;
-}
-
-D3DXMATRIX* D3DXMatrixRotationY(D3DXMATRIX* out, float angle) {
-    const float c = std::cos(angle);
-    const float s = std::sin(angle);
-    *out = D3DXMATRIX(c, 0, -s, 0, 0, 1, 0, 0, s, 0, c, 0, 0, 0, 0, 1);
-    return out;
-}
-
-D3DXMATRIX* D3DXMatrixRotationZ(D3DXMATRIX* out, float angle) {
-    const float c = std::cos(angle);
-    const float s = std::sin(angle);
-    *out = D3DXMATRIX(c, s, 0, 0, -s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
     return out;
 }
 

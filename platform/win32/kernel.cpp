@@ -47,7 +47,9 @@ DWORD timeGetTime() {
     return source ? source() : steadyMilliseconds();
 }
 
-void SetTimeSourceForTests(std::function<DWORD()> source) { timeSource() = std::move(source); }
+void SetTimeSourceForTests(std::function<DWORD()> source) {
+    timeSource() = std::move(source);
+}
 
 DWORD GetCurrentDirectoryA(DWORD bufferLength, char* buffer) {
     const std::string dir = currentDirectory();

@@ -52,8 +52,12 @@ constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
 constexpr HRESULT HRESULT_FROM_WIN32(DWORD code) {
     return code == 0 ? S_OK : static_cast<HRESULT>((code & 0xFFFFu) | 0x80070000u);
 }
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
 
 // Message box styles and answers used by the program.
 constexpr UINT MB_OK = 0x0;

@@ -41,8 +41,7 @@ TEST(Paths, FollowTheWin32LengthConvention) {
 
     // Too small: the size needed (with the terminator) comes back and nothing is written.
     char small[4] = "abc";
-    EXPECT_EQ(GetFullPathNameA("data/road.bmp", sizeof small, small, nullptr),
-              expected.size() + 1);
+    EXPECT_EQ(GetFullPathNameA("data/road.bmp", sizeof small, small, nullptr), expected.size() + 1);
     EXPECT_STREQ(small, "abc");
     EXPECT_EQ(GetFullPathNameA("/abs/x.x", sizeof buffer, buffer, nullptr), 8u);
     EXPECT_EQ(GetFullPathNameA("", sizeof buffer, buffer, nullptr), 0u);
@@ -55,13 +54,13 @@ TEST(MessageBox, GoesThroughTheInstalledHandler) {
     std::string seenText;
     std::string seenCaption;
     UINT seenType = 0;
-    auto previous = SetMessageBoxHandler([&](const std::string& text, const std::string& caption,
-                                             UINT type) {
-        seenText = text;
-        seenCaption = caption;
-        seenType = type;
-        return IDCANCEL;
-    });
+    auto previous =
+        SetMessageBoxHandler([&](const std::string& text, const std::string& caption, UINT type) {
+            seenText = text;
+            seenCaption = caption;
+            seenType = type;
+            return IDCANCEL;
+        });
     EXPECT_EQ(MessageBoxA(nullptr, "Error cannot read BMP file. \n a.bmp.", "Tumble Way",
                           MB_OK | MB_ICONERROR),
               IDCANCEL);

@@ -168,8 +168,10 @@ void expectGridAnswersAsSearch(const LCourse_t& course, std::uint32_t seed) {
         // plain search), and one of any length from a millionth up, around the surface.
         const float length = std::exp2(std::uniform_real_distribution<float>(-20, 11)(random));
         const float below = length * unit(random);
-        const std::pair<float, float> segments[] = {
-            {-1000.0f, 1000.0f}, {-300.0f, 300.0f}, {-10000.0f, 10000.0f}, {-below, length - below}};
+        const std::pair<float, float> segments[] = {{-1000.0f, 1000.0f},
+                                                    {-300.0f, 300.0f},
+                                                    {-10000.0f, 10000.0f},
+                                                    {-below, length - below}};
         for (const auto& [low, high] : segments) {
             const int row = hintRow(random);
             const int strip = k % 2 == 0 ? 0 : hintStrip(random);
