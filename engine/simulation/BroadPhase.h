@@ -30,18 +30,32 @@ public:
     std::size_t looseCount() const { return m_loose.size(); }
 
 private:
-    bool mayTouch(int i, int j) const;
-    std::uint32_t bucketOf(std::int64_t cx, std::int64_t cz) const;
+    // A body as listed in its bucket: everything a query reads of it, together, so that
+    // looking through a bucket touches one stretch of memory.
+    struct Listed {
+        std::int64_t cellX;
+        std::int64_t cellZ;
+        Sphere sphere;
+        int index;
+    };
+
+    static bool mayTouch(const Sphere& a, const Sphere& b);
+    std::uint32_t bucketOf(std::int64_t cx, std::int64_t cz) const {
+        std::uint64_t h = static_cast<std::uint64_t>(cx) * 0x9E3779B97F4A7C15ull ^
+                          static_cast<std::uint64_t>(cz) * 0xC2B2AE3D27D4EB4Full;
+        h ^= h >> 29;
+        return static_cast<std::uint32_t>(h) & m_mask;
+    }
 
     std::vector<Sphere> m_spheres;
     std::vector<std::int64_t> m_cellX;
     std::vector<std::int64_t> m_cellZ;
     std::vector<std::uint8_t> m_isLoose;
     std::vector<int> m_loose; // ascending
-    // Bodies by bucket: m_order[m_start[b] .. m_start[b + 1]) holds bucket b's bodies
+    // Bodies by bucket: m_listed[m_start[b] .. m_start[b + 1]) holds bucket b's bodies
     // in ascending order. Distinct cells may share a bucket; queries compare cells.
     std::vector<std::uint32_t> m_start;
-    std::vector<int> m_order;
+    std::vector<Listed> m_listed;
     std::vector<std::uint32_t> m_fill; // scratch of build()
     std::uint32_t m_mask = 0;
 };

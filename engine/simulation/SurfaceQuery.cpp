@@ -26,6 +26,15 @@ float dot(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
     return a.x * b.x + a.y * b.y + a.z * b.z;
 }
 
+// value modulo count, in [0, count). Hints are nearly always in range already, and the
+// divisions are not free.
+int wrapped(int value, int count) {
+    if (value >= 0 && value < count) {
+        return value;
+    }
+    return ((value % count) + count) % count;
+}
+
 bool isZero(const D3DXVECTOR3& v) {
     return v.x == 0 && v.y == 0 && v.z == 0;
 }
@@ -148,7 +157,7 @@ bool findSurface(const Strips& strips, float x, float z, float yLow, float yHigh
     }
     const D3DXVECTOR3 p0(x, yLow, z);
     const D3DXVECTOR3 p1(x, yHigh, z);
-    const int start = (((startRow - 2) % quadRows) + quadRows) % quadRows;
+    const int start = wrapped(startRow - 2, quadRows);
     for (int r = 0; r < quadRows; ++r) {
         const int row = (start + r) % quadRows;
         for (int col = 0; col + 1 < columns; ++col) {
@@ -480,8 +489,8 @@ bool SurfaceIndex::find(const Strips& strips, float x, float z, float yLow, floa
     }
     const int quadRows = m_rows - 1;
     const int across = quadColumns(m_columns);
-    const int start = (((startRow - 2) % quadRows) + quadRows) % quadRows;
-    const int stripShift = ((firstStrip % kStripCount) + kStripCount) % kStripCount;
+    const int start = wrapped(startRow - 2, quadRows);
+    const int stripShift = wrapped(firstStrip, kStripCount);
 
     // The triangles near (x, z), each with its place in the search order of
     // findSurface: rows from `start` on, wrapping; columns; strips from firstStrip on;
@@ -498,13 +507,15 @@ bool SurfaceIndex::find(const Strips& strips, float x, float z, float yLow, floa
     std::size_t count = 0;
     for (std::uint32_t k = m_cellStart[cell]; k < m_cellStart[cell + 1]; ++k) {
         const Outline& o = m_outlines[m_entries[k]];
-        if (x < o.minX || x > o.maxX || z < o.minZ || z > o.maxZ) {
-            continue;
-        }
+        // The box and the three edges tested at once, with one branch: which of a
+        // cell's triangles hold a point follows no pattern, and every test branched on
+        // alone would be mispredicted often.
         const float e0 = o.nx[0] * x + o.nz[0] * z;
         const float e1 = o.nx[1] * x + o.nz[1] * z;
         const float e2 = o.nx[2] * x + o.nz[2] * z;
-        if (e0 > o.c[0] || e1 > o.c[1] || e2 > o.c[2]) {
+        const bool inBox = (x >= o.minX) & (x <= o.maxX) & (z >= o.minZ) & (z <= o.maxZ);
+        const bool inEdges = (e0 <= o.c[0]) & (e1 <= o.c[1]) & (e2 <= o.c[2]);
+        if (!(inBox & inEdges)) {
             continue;
         }
         const bool surelyInside = e0 <= o.inner[0] && e1 <= o.inner[1] && e2 <= o.inner[2];
