@@ -10,6 +10,7 @@
 #include <iterator>
 #include <pugixml.hpp>
 #include <string>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -106,6 +107,47 @@ void BM_XmlPugixmlParse(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(path)));
 }
 BENCHMARK(BM_XmlPugixmlParse)->Unit(benchmark::kMillisecond);
+
+double threadCpuSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+// The two above taken in turns within one run, so that a slow spell of the shared
+// machine falls on both alike (and each goes first every other time): the ratio of the
+// parse's CPU time to the load's, which is the load's rate as a share of the parse's.
+void BM_XmlLoadAgainstParse(benchmark::State& state) {
+    const std::string path = files().xml();
+    double loading = 0;
+    double parsing = 0;
+    auto parse = [&] {
+        const double start = threadCpuSeconds();
+        pugi::xml_document document;
+        benchmark::DoNotOptimize(document.load_file(path.c_str(), kSimulationFileParseOptions));
+        document.reset();
+        parsing += threadCpuSeconds() - start;
+    };
+    auto load = [&] {
+        LSession_t session;
+        const double start = threadCpuSeconds();
+        benchmark::DoNotOptimize(readSimulationFile(path, session));
+        loading += threadCpuSeconds() - start; // freeing the lists is not part of loading
+    };
+    bool parseFirst = true;
+    for (auto _ : state) {
+        if (parseFirst) {
+            parse();
+            load();
+        } else {
+            load();
+            parse();
+        }
+        parseFirst = !parseFirst;
+    }
+    state.counters["load_rate_per_parse_rate"] = parsing / loading;
+}
+BENCHMARK(BM_XmlLoadAgainstParse)->Unit(benchmark::kMillisecond);
 
 void BM_XmlSave(benchmark::State& state) {
     const LSession_t session = bigSession();
