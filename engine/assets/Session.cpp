@@ -163,7 +163,15 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number) {
         course.relations.push_back(relation);
     }
 
-    workingDotted = course.dottedPoints;
+    // The working lists take the course's points, both of them: they run in parallel,
+    // the n-th dotted and the n-th calculated point coming from the same click. A
+    // record whose two lists do not pair up (made by hand, or damaged) leaves them empty.
+    if (course.dottedPoints.size() == course.calculatedPoints.size()) {
+        workingDotted = course.dottedPoints;
+        workingCalculated = course.calculatedPoints;
+    } else {
+        clearWorkingLists();
+    }
 
     // The geometry is built as for a new course. A record of fewer than three points
     // makes no loop: the course is kept, without a surface.

@@ -113,6 +113,18 @@ public:
     // playMovementSound for every placement of the current course, in list order.
     void playMovementSounds();
 
+    // Edits beyond the exports (the twx_ interface). Meshes, bitmaps and relations are
+    // counted in the current course's lists, from 0.
+    bool libraryHolds(HTREEITEM item) const;
+    XfilePlacement* meshAt(int index);
+    // The index of the mesh the input drives on the current course, or -1.
+    int controlledMesh() const;
+    bool setControlledMesh(int index);
+    bool deleteCourse(HTREEITEM item);
+    bool deleteXfilePlacement(int index);
+    bool deleteBitmapPlacement(int index);
+    bool deleteRelation(int index);
+
     // Sessions: the current course flattened for the host, and a course built from one.
     void fillSession(LSession_t& session) const;
     void emptySession(LSession_t& session) const;
@@ -169,6 +181,11 @@ public:
     HRESULT drawPlaceText();
     HRESULT drawPreviewText();
     HRESULT drawHelpText();
+    // One line across the middle of the view that says what to do next.
+    HRESULT drawHint(const char* text);
+    static constexpr const char* kNoCourseHint =
+        "No course: choose one in the tree, or lay points in MakeField";
+    static constexpr const char* kLayPointsHint = "Click at least three points, then press create";
 
     // Full path of one of the fixed data files below.
     std::string dataPath(const char* relative) const;

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "core/EngineApp.h"
+#include "core/EngineInstance.h"
 #include "tumbleway/tumbleway.h"
 
 namespace {
@@ -16,6 +17,10 @@ CEngineApp& app() {
 }
 
 } // namespace
+
+CEngineApp* engineInstance() {
+    return g_engine.get();
+}
 
 TW_EXPORT void xll_CAppForm() {
     g_engine = std::make_unique<CEngineApp>();

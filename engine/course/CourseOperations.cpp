@@ -52,7 +52,10 @@ void CEngineApp::selectCourse(HTREEITEM item) {
             continue;
         }
         currentCourse = &course;
-        lastXfilePlacement = nullptr;
+        // The course's last placed mesh answers the arrow keys: a course just opened
+        // has something to drive at once.
+        lastXfilePlacement =
+            course.xfilePlacements.empty() ? nullptr : &course.xfilePlacements.back();
         placeCameraAtSection(0);
         courseNumber = course.number;
         return;

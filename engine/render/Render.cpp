@@ -37,11 +37,13 @@ HRESULT CEngineApp::render() {
 
 HRESULT CEngineApp::renderCourseScene() {
     clear(device, kCourseSceneClear);
-    if (currentCourse == nullptr) {
-        return S_OK;
-    }
     if (FAILED(device->BeginScene())) {
         return E_FAIL;
+    }
+    if (currentCourse == nullptr) {
+        // An empty view would leave the user guessing what to do next.
+        drawHint(kNoCourseHint);
+        return device->EndScene();
     }
     if (sky) {
         // The sky's projection stays in force for the rest of the frame.
@@ -100,14 +102,17 @@ HRESULT CEngineApp::renderCourseEditor() {
         }
     };
     if (dotBlue && dotGreen) {
-        if (currentCourse == nullptr) {
-            drawDots(dotGreen.get(), workingDotted);
-        } else {
+        if (currentCourse != nullptr) {
             drawDots(dotBlue.get(), currentCourse->dottedTrace);
             drawDots(dotGreen.get(), currentCourse->dottedPoints);
         }
+        // The points being laid for the next create, over a current course as well.
+        drawDots(dotGreen.get(), workingDotted);
     }
     drawPlaceText();
+    if (currentCourse == nullptr && workingDotted.empty()) {
+        drawHint(kLayPointsHint);
+    }
     return device->EndScene();
 }
 

@@ -61,6 +61,18 @@ HRESULT CEngineApp::drawPlaceText() {
     return S_OK;
 }
 
+HRESULT CEngineApp::drawHint(const char* text) {
+    if (!fontLarge) {
+        return E_FAIL;
+    }
+    const LONG w = static_cast<LONG>(backBufferDesc.Width);
+    const LONG h = static_cast<LONG>(backBufferDesc.Height);
+    fontLarge->Begin();
+    drawLine(fontLarge.get(), text, 10, h / 2 - 10, w - 10, h / 2 + 22, kYellow);
+    fontLarge->End();
+    return S_OK;
+}
+
 HRESULT CEngineApp::drawPreviewText() {
     if (!fontLarge) {
         return E_FAIL;

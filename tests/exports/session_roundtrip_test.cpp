@@ -5,63 +5,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "d3d9/recording_device.h"
 #include "files/SimulationFile.h"
-#include "tumbleway/NameField.h"
-#include "tumbleway/tumbleway.h"
-
-namespace {
-
-// Runs in a scratch folder laid out as a user's: the data pictures and every sample
-// file under data/, so assets are found by their names.
-class SceneFolder : public ::testing::Test {
-protected:
-    void SetUp() override {
-        home = std::filesystem::current_path();
-        folder = std::filesystem::temp_directory_path() / "tw-export-roundtrip";
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder / "data");
-        for (const char* source : {"data", "samples/meshes", "samples/sounds", "samples/bitmaps"}) {
-            for (const auto& file : std::filesystem::directory_iterator(home / source)) {
-                std::filesystem::copy_file(file.path(), folder / "data" / file.path().filename(),
-                                           std::filesystem::copy_options::skip_existing);
-            }
-        }
-        std::filesystem::current_path(folder);
-        SetMessageBoxHandler([this](const std::string& text, const std::string&, UINT) {
-            messages.push_back(text);
-            return IDOK;
-        });
-        xll_CAppForm();
-        xll_OneTimeSceneInit(nullptr);
-        xll_InitDeviceObjects(device.get());
-        xll_RestoreDeviceObjects();
-        xll_OnInitialUpdate(640, 480, nullptr);
-    }
-
-    void TearDown() override {
-        xll_InvalidateDeviceObjects();
-        xll_DeleteDeviceObjects();
-        SetMessageBoxHandler({});
-        std::filesystem::current_path(home);
-        std::filesystem::remove_all(folder);
-    }
-
-    static HTREEITEM item(std::uintptr_t n) { return reinterpret_cast<HTREEITEM>(n); }
-
-    static void push(void (*pushExport)(LF_t*, HTREEITEM*), const char* name, HTREEITEM handle) {
-        LF_t file{};
-        setNameField(file.name, name);
-        pushExport(&file, &handle);
-    }
-
-    std::filesystem::path home;
-    std::filesystem::path folder;
-    ComPtr<RecordingDevice> device = RecordingDevice::create(640, 480);
-    std::vector<std::string> messages;
-};
-
-} // namespace
+#include "scene_folder.h"
 
 TEST_F(SceneFolder, ASavedSceneOpensAsAnEqualSecondCourse) {
     push(xll_ui_push_xfile, "ball.x", item(1));
@@ -69,14 +14,7 @@ TEST_F(SceneFolder, ASavedSceneOpensAsAnEqualSecondCourse) {
     push(xll_ui_push_bmp, "flag.bmp", item(3));
     push(xll_ui_push_wav, "hit.wav", item(4));
 
-    xll_OnSelchangeTab(2);
-    for (const POINT p : {POINT{320, 80}, POINT{520, 240}, POINT{320, 400}, POINT{120, 240}}) {
-        xll_OnLButtonDown(0, POINT{p.x + 12, p.y + 28});
-        xll_OnLButtonUp(0, POINT{p.x + 12, p.y + 28});
-    }
-    ASSERT_EQ(xll_OnButtonCreateCourse(item(10)), 0);
-    xll_setListCourse(item(10));
-    xll_OnSelchangeTab(1);
+    layCourse(item(10));
     xll_setListXfile(item(1));
     xll_OnAssign();
     xll_setListXfile(item(2));

@@ -1,0 +1,126 @@
+// The twx_ extension interface: each function checks that the engine exists and that
+// its arguments are sound before it forwards, and answers a TwxResult.
+#include <cmath>
+#include <cstring>
+
+#include "core/EngineApp.h"
+#include "core/EngineInstance.h"
+#include "tumbleway/tumbleway_ext.h"
+
+namespace {
+
+// Runs f on the engine, or answers TWX_NO_ENGINE when there is none yet.
+template <typename F>
+int withEngine(F&& f) {
+    CEngineApp* engine = engineInstance();
+    return engine == nullptr ? TWX_NO_ENGINE : f(*engine);
+}
+
+int okOr(bool done, int failure) {
+    return done ? TWX_OK : failure;
+}
+
+// Calls on the current course's lists fail alike when there is no course.
+int courseIndexResult(const CEngineApp& engine, bool done) {
+    if (engine.currentCourse == nullptr) {
+        return TWX_NO_COURSE;
+    }
+    return okOr(done, TWX_BAD_ARGUMENT);
+}
+
+} // namespace
+
+TW_EXPORT int twx_interface_version() {
+    return TWX_INTERFACE_VERSION;
+}
+
+TW_EXPORT int twx_library_holds(HTREEITEM item) {
+    return withEngine(
+        [item](CEngineApp& engine) -> int { return engine.libraryHolds(item) ? 1 : 0; });
+}
+
+TW_EXPORT int twx_mesh_count() {
+    return withEngine([](CEngineApp& engine) -> int {
+        return engine.currentCourse == nullptr
+                   ? 0
+                   : static_cast<int>(engine.currentCourse->xfilePlacements.size());
+    });
+}
+
+TW_EXPORT int twx_get_mesh_pose(int mesh, TwxMeshPose* pose) {
+    return withEngine([mesh, pose](CEngineApp& engine) -> int {
+        const XfilePlacement* placement = engine.meshAt(mesh);
+        if (pose == nullptr || placement == nullptr || !placement->body) {
+            return courseIndexResult(engine, false);
+        }
+        const D3DXMATRIX& world = placement->body->world;
+        std::memcpy(pose->world, &world, sizeof pose->world);
+        pose->x = world._41;
+        pose->y = world._42;
+        pose->z = world._43;
+        pose->yaw = static_cast<float>(std::atan2(world._13, world._11) / M_PI);
+        return TWX_OK;
+    });
+}
+
+TW_EXPORT int twx_get_mesh_lift(int mesh, float* lift) {
+    return withEngine([mesh, lift](CEngineApp& engine) -> int {
+        const XfilePlacement* placement = engine.meshAt(mesh);
+        if (lift == nullptr || placement == nullptr || !placement->body) {
+            return courseIndexResult(engine, false);
+        }
+        *lift = placement->body->modelOffset.y;
+        return TWX_OK;
+    });
+}
+
+TW_EXPORT int twx_set_mesh_lift(int mesh, float lift) {
+    return withEngine([mesh, lift](CEngineApp& engine) -> int {
+        XfilePlacement* placement = engine.meshAt(mesh);
+        if (!std::isfinite(lift) || placement == nullptr || !placement->body) {
+            return courseIndexResult(engine, false);
+        }
+        placement->body->modelOffset = D3DXVECTOR3(0, lift, 0);
+        return TWX_OK;
+    });
+}
+
+TW_EXPORT int twx_controlled_mesh() {
+    return withEngine([](CEngineApp& engine) -> int { return engine.controlledMesh(); });
+}
+
+TW_EXPORT int twx_set_controlled_mesh(int mesh) {
+    return withEngine([mesh](CEngineApp& engine) -> int {
+        return courseIndexResult(engine, engine.setControlledMesh(mesh));
+    });
+}
+
+TW_EXPORT int twx_delete_course(HTREEITEM item) {
+    return withEngine([item](CEngineApp& engine) -> int {
+        return okOr(engine.deleteCourse(item), TWX_NOT_FOUND);
+    });
+}
+
+TW_EXPORT int twx_delete_mesh(int mesh) {
+    return withEngine([mesh](CEngineApp& engine) -> int {
+        return courseIndexResult(engine, engine.deleteXfilePlacement(mesh));
+    });
+}
+
+TW_EXPORT int twx_delete_bitmap(int bitmap) {
+    return withEngine([bitmap](CEngineApp& engine) -> int {
+        return courseIndexResult(engine, engine.deleteBitmapPlacement(bitmap));
+    });
+}
+
+TW_EXPORT int twx_delete_relation(int relation) {
+    return withEngine([relation](CEngineApp& engine) -> int {
+        return courseIndexResult(engine, engine.deleteRelation(relation));
+    });
+}
+
+TW_EXPORT int twx_working_point_count() {
+    return withEngine([](CEngineApp& engine) -> int {
+        return static_cast<int>(engine.workingCalculated.size());
+    });
+}

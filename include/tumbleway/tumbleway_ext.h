@@ -1,0 +1,73 @@
+// The engine's extension interface: what hosts need of libTumbleway096.so beyond the
+// 47 xll_ exports, which stay exactly as they are. Every function here carries the
+// prefix twx_, checks that the engine exists and that its arguments are sound, and
+// answers with an int: TWX_OK (0) or more on success, a negative TwxResult on
+// failure. Nothing here shows a message; the host decides what to tell the user.
+//
+// "Mesh index" is the position of a placed mesh in the current course's placement
+// list, the order in which xll_app_get_Session_Iterator hands the meshes out
+// (0-based). Likewise for bitmaps and sound relations.
+#pragma once
+
+#include "tumbleway/tumbleway.h"
+
+enum TwxResult {
+    TWX_OK = 0,
+    TWX_NO_ENGINE = -1,    // called before xll_CAppForm
+    TWX_BAD_ARGUMENT = -2, // a null pointer or an index out of range
+    TWX_NO_COURSE = -3,    // the call works on the current course and there is none
+    TWX_NOT_FOUND = -4,    // no course or library entry with that tree item
+};
+
+// The version of this interface; grows when functions are added.
+constexpr int TWX_INTERFACE_VERSION = 1;
+TW_EXPORT int twx_interface_version();
+
+// ---- The library ----
+
+// 1 when the library holds a loaded entry for the tree item (a pushed file that
+// loaded), 0 when it does not (the file was not found or did not load).
+TW_EXPORT int twx_library_holds(HTREEITEM item);
+
+// ---- The current course's placed meshes ----
+
+// The pose a placed mesh is drawn with: its world matrix (row vectors, as the device
+// takes it), the translation of that matrix, and the heading of the model's x axis in
+// the ground plane in half-turns (heading a points along (cos(pi a), sin(pi a)) in x
+// and z, as the engine's headings do).
+struct TwxMeshPose {
+    float world[16];
+    float x;
+    float y;
+    float z;
+    float yaw;
+};
+
+// Number of placed meshes on the current course (0 without one).
+TW_EXPORT int twx_mesh_count();
+TW_EXPORT int twx_get_mesh_pose(int mesh, TwxMeshPose* pose);
+
+// How far a mesh is raised above its body (the height of the X-file dialog). The
+// session record has no field for it, so hosts carry it beside the record.
+TW_EXPORT int twx_get_mesh_lift(int mesh, float* lift);
+TW_EXPORT int twx_set_mesh_lift(int mesh, float lift);
+
+// The mesh the player's input pushes and turns: its index, or -1 when none is.
+TW_EXPORT int twx_controlled_mesh();
+// Makes a mesh the controlled one; -1 lets go of it.
+TW_EXPORT int twx_set_controlled_mesh(int mesh);
+
+// ---- Removing what the user made ----
+
+// Removes the course of that tree item with everything placed on it. When it was the
+// current course there is none afterwards.
+TW_EXPORT int twx_delete_course(HTREEITEM item);
+// Remove one placed mesh, placed bitmap or sound relation of the current course.
+TW_EXPORT int twx_delete_mesh(int mesh);
+TW_EXPORT int twx_delete_bitmap(int bitmap);
+TW_EXPORT int twx_delete_relation(int relation);
+
+// ---- The course being laid ----
+
+// Number of points laid since the last clear (the working list create takes).
+TW_EXPORT int twx_working_point_count();

@@ -1,0 +1,197 @@
+// The twx_ extension interface, through the library as a host uses it.
+#include <cmath>
+
+#include "scene_folder.h"
+#include "tumbleway/tumbleway_ext.h"
+
+namespace {
+
+const HTREEITEM kBall = SceneFolder::item(1);
+const HTREEITEM kCar = SceneFolder::item(2);
+const HTREEITEM kHit = SceneFolder::item(4);
+const HTREEITEM kCourse = SceneFolder::item(10);
+
+class Extensions : public SceneFolder {
+protected:
+    // A course with the ball placed first and the car last.
+    void placeBallAndCar() {
+        push(xll_ui_push_xfile, "ball.x", kBall);
+        push(xll_ui_push_xfile, "car.x", kCar);
+        layCourse(kCourse);
+        place(kBall);
+        place(kCar);
+    }
+};
+
+} // namespace
+
+TEST(ExtensionsWithoutEngine, EveryCallAnswersThatThereIsNoEngine) {
+    // A fresh process: the engine is made by xll_CAppForm only.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            TwxMeshPose pose{};
+            float lift = 0;
+            const bool all = twx_mesh_count() == TWX_NO_ENGINE &&
+                             twx_get_mesh_pose(0, &pose) == TWX_NO_ENGINE &&
+                             twx_get_mesh_lift(0, &lift) == TWX_NO_ENGINE &&
+                             twx_set_controlled_mesh(0) == TWX_NO_ENGINE &&
+                             twx_delete_course(nullptr) == TWX_NO_ENGINE &&
+                             twx_library_holds(nullptr) == TWX_NO_ENGINE;
+            std::exit(all ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(twx_interface_version(), TWX_INTERFACE_VERSION);
+}
+
+TEST_F(Extensions, TheLibraryHoldsOnlyFilesThatLoaded) {
+    push(xll_ui_push_xfile, "ball.x", kBall);
+    push(xll_ui_push_xfile, "missing.x", kCar);
+    EXPECT_EQ(twx_library_holds(kBall), 1);
+    EXPECT_EQ(twx_library_holds(kCar), 0);
+}
+
+TEST_F(Extensions, MeshesAreCountedPosedAndRaisedInListOrder) {
+    EXPECT_EQ(twx_mesh_count(), 0);
+    TwxMeshPose pose{};
+    EXPECT_EQ(twx_get_mesh_pose(0, &pose), TWX_NO_COURSE);
+    placeBallAndCar();
+    ASSERT_EQ(twx_mesh_count(), 2);
+    EXPECT_EQ(twx_get_mesh_pose(2, &pose), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_get_mesh_pose(0, nullptr), TWX_BAD_ARGUMENT);
+
+    // Drawn matrices lag the surface by a frame: let the body settle first.
+    for (int frame = 0; frame < 3; ++frame) {
+        xll_FrameMove();
+    }
+    ASSERT_EQ(twx_get_mesh_pose(1, &pose), TWX_OK);
+    const float before = pose.y;
+    EXPECT_EQ(pose.x, pose.world[12]);
+    EXPECT_EQ(pose.z, pose.world[14]);
+
+    EXPECT_EQ(twx_set_mesh_lift(1, 3.0f), TWX_OK);
+    EXPECT_EQ(twx_set_mesh_lift(1, NAN), TWX_BAD_ARGUMENT);
+    float lift = 0;
+    ASSERT_EQ(twx_get_mesh_lift(1, &lift), TWX_OK);
+    EXPECT_EQ(lift, 3.0f);
+    xll_FrameMove();
+    ASSERT_EQ(twx_get_mesh_pose(1, &pose), TWX_OK);
+    EXPECT_NEAR(pose.y, before + 3.0f, 1e-4f);
+}
+
+TEST_F(Extensions, ThePoseCarriesTheHeadingTheMeshIsDrawnWith) {
+    placeBallAndCar();
+    xll_FrameMove();
+    TwxMeshPose straight{};
+    ASSERT_EQ(twx_get_mesh_pose(1, &straight), TWX_OK);
+    xll_WindowProc_WM_MOD_XFILE(WM_MOD_XFILE, 0, 90); // the car turned a quarter
+    xll_FrameMove();
+    TwxMeshPose turned{};
+    ASSERT_EQ(twx_get_mesh_pose(1, &turned), TWX_OK);
+    // The heading names the direction of the model's x axis, (cos(pi a), sin(pi a)).
+    const double a = M_PI * turned.yaw;
+    EXPECT_NEAR(std::cos(a) * turned.world[0] + std::sin(a) * turned.world[2],
+                std::hypot(turned.world[0], turned.world[2]), 1e-5);
+    const double turn = std::remainder(turned.yaw - straight.yaw, 2.0);
+    EXPECT_NEAR(std::fabs(turn), 0.5, 1e-3);
+}
+
+TEST_F(Extensions, ChoosingACourseGivesTheArrowKeysItsLastPlacedMesh) {
+    placeBallAndCar();
+    EXPECT_EQ(twx_controlled_mesh(), 1);
+    EXPECT_EQ(twx_set_controlled_mesh(0), TWX_OK);
+    EXPECT_EQ(twx_controlled_mesh(), 0);
+    EXPECT_EQ(twx_set_controlled_mesh(5), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_controlled_mesh(), 0);
+
+    // Opening the scene anew and choosing it, as the builder does, twice: once driven
+    // with the arrow keys, once left alone.
+    const LSession_t saved = session();
+    const auto openAndPlay = [&saved](std::uintptr_t course, float push) {
+        LSession_t record = saved;
+        record.item = item(course);
+        int number = 0;
+        xll_ui_restore_session(&record, &number);
+        xll_setListCourse(item(course));
+        EXPECT_EQ(twx_controlled_mesh(), 1);
+        xll_OnSelchangeTab(0);
+        for (int frame = 0; frame < 10; ++frame) {
+            xll_UpdateInputMovePlay(push);
+            xll_FrameMove();
+        }
+        return session();
+    };
+    const LSession_t still = openAndPlay(11, 0);
+    const LSession_t driven = openAndPlay(12, 100);
+    EXPECT_NE(driven.meshes.back().x, still.meshes.back().x);
+
+    EXPECT_EQ(twx_set_controlled_mesh(-1), TWX_OK);
+    EXPECT_EQ(twx_controlled_mesh(), -1);
+}
+
+TEST_F(Extensions, DeletingPlacementsRelationsAndCoursesLeavesTheRestAsItWas) {
+    placeBallAndCar();
+    push(xll_ui_push_wav, "hit.wav", kHit);
+    xll_setListXfile(kBall);
+    xll_setListXfile(kCar);
+    xll_setListSound(kHit);
+    xll_OnButtonSoundAssign_Collision();
+    ASSERT_EQ(session().relations.size(), 1u);
+
+    EXPECT_EQ(twx_delete_mesh(2), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_delete_mesh(0), TWX_OK);
+    ASSERT_EQ(twx_mesh_count(), 1);
+    EXPECT_EQ(nameFieldText(session().meshes.front().name), "car.x");
+    EXPECT_EQ(twx_controlled_mesh(), 0); // the car stays controlled
+    EXPECT_EQ(twx_delete_mesh(0), TWX_OK);
+    EXPECT_EQ(twx_controlled_mesh(), -1);
+    // Frames run on with nothing controlled.
+    xll_OnSelchangeTab(0);
+    xll_UpdateInputMovePlay(100);
+    xll_FrameMove();
+
+    EXPECT_EQ(twx_delete_relation(1), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_delete_relation(0), TWX_OK);
+    EXPECT_TRUE(session().relations.empty());
+
+    EXPECT_EQ(twx_delete_course(item(99)), TWX_NOT_FOUND);
+    EXPECT_EQ(twx_delete_course(kCourse), TWX_OK);
+    EXPECT_EQ(twx_mesh_count(), 0);
+    EXPECT_TRUE(session().calculatedPoints.empty());
+    EXPECT_EQ(twx_delete_mesh(0), TWX_NO_COURSE);
+    xll_FrameMove();
+    xll_Render();
+}
+
+TEST_F(Extensions, DeletingTheCurrentCourseKeepsTheOthers) {
+    layCourse(item(20));
+    layCourse(item(21));
+    EXPECT_EQ(twx_delete_course(item(20)), TWX_OK);
+    // The second course is still current and now numbered 1.
+    EXPECT_EQ(session().calculatedPoints.size(), 4u);
+    xll_setListCourse(item(21));
+    EXPECT_EQ(session().calculatedPoints.size(), 4u);
+    xll_setListCourse(item(20));
+    EXPECT_TRUE(session().calculatedPoints.empty());
+}
+
+TEST_F(Extensions, WorkingListsStayParallelAfterASceneIsOpened) {
+    layCourse(kCourse);
+    LSession_t saved = session();
+    saved.item = item(11);
+    int number = 0;
+    xll_ui_restore_session(&saved, &number);
+    xll_setListCourse(item(11));
+    EXPECT_EQ(twx_working_point_count(), 4);
+
+    // Three more clicks, then create: every dotted point has its calculated one.
+    xll_OnSelchangeTab(2);
+    for (const POINT p : {POINT{200, 100}, POINT{440, 100}, POINT{440, 380}}) {
+        click(p);
+    }
+    EXPECT_EQ(twx_working_point_count(), 7);
+    ASSERT_EQ(xll_OnButtonCreateCourse(item(12)), 0);
+    const LSession_t created = session();
+    EXPECT_EQ(created.dottedPoints.size(), 7u);
+    EXPECT_EQ(created.calculatedPoints.size(), created.dottedPoints.size());
+}
