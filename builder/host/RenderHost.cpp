@@ -193,9 +193,17 @@ void RenderHost::viewInitialized(RenderView& view) {
 }
 
 void RenderHost::viewResized(int width, int height) {
-    if (device_) {
-        device_->resize(static_cast<UINT>(std::max(width, 1)),
-                        static_cast<UINT>(std::max(height, 1)));
+    if (!device_) {
+        return;
+    }
+    device_->resize(static_cast<UINT>(std::max(width, 1)), static_cast<UINT>(std::max(height, 1)));
+    // A new back buffer size is a reset: the engine takes the new size and keeps the scene.
+    if (deviceObjects_ && !insideEngineCall()) {
+        ++engineDepth_;
+        steps_.invalidateDeviceObjects();
+        steps_.restoreDeviceObjects();
+        --engineDepth_;
+        emit viewSizeChanged(width, height);
     }
 }
 
@@ -218,16 +226,29 @@ void RenderHost::viewContextLost(RenderView& view) {
 
 void RenderHost::viewPainted(RenderView& view) {
     lastFrameStart_ = frameClock_.elapsed();
-    if (!isActive() || insideEngineCall() || !deviceObjects_ || &view != view_) {
+    if (!deviceObjects_ || &view != view_ || insideEngineCall()) {
+        return; // the view keeps what it showed last
+    }
+    if (!isActive()) {
+        // Paused (a dialog is open): the scene stands still but is drawn as it is, so
+        // the view never goes blank behind the dialog.
+        if (!fatal_ && started_) {
+            ++engineDepth_;
+            steps_.render();
+            --engineDepth_;
+        }
         return;
     }
     if (frame_ != nullptr && frame_->isMinimized()) {
         return;
     }
     // A modal dialog or a popup menu runs its own event loop; the scene waits, as
-    // the user's attention does.
+    // the user's attention does, but the view keeps showing it.
     if (QApplication::activeModalWidget() != nullptr ||
         QApplication::activePopupWidget() != nullptr) {
+        ++engineDepth_;
+        steps_.render();
+        --engineDepth_;
         return;
     }
     ++engineDepth_;

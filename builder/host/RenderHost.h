@@ -119,6 +119,8 @@ signals:
     void started();
     void frameDone();
     void windowedChanged(bool windowed);
+    // The view's back buffer took a new size (pixels) and the engine was reset to it.
+    void viewSizeChanged(int width, int height);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -17,6 +17,9 @@ QSurfaceFormat RenderView::surfaceFormat() {
 RenderView::RenderView(RenderHost& host, QWidget* parent) : QOpenGLWidget(parent), host_(host) {
     setMouseTracking(true);
     setObjectName(QStringLiteral("view"));
+    // A paint that draws nothing (the engine is busy showing a message) keeps the last
+    // frame on screen instead of a cleared one.
+    setUpdateBehavior(QOpenGLWidget::PartialUpdate);
 }
 
 RenderView::~RenderView() {

@@ -139,5 +139,9 @@ bool InputMapper::eventFilter(QObject* watched, QEvent* event) {
     if (!(key->isAutoRepeat() && type == QEvent::KeyRelease)) {
         DInputKeyEvent(scanCode, type == QEvent::KeyPress);
     }
-    return m_input.isSteeringKey(scanCode) || QObject::eventFilter(watched, event);
+    // The arrows steer in every tab, whatever they are bound to: were they to reach the
+    // tree or a button, they would move the selection and drop the current course.
+    const bool arrow =
+        scanCode == DIK_UP || scanCode == DIK_DOWN || scanCode == DIK_LEFT || scanCode == DIK_RIGHT;
+    return arrow || m_input.isSteeringKey(scanCode) || QObject::eventFilter(watched, event);
 }

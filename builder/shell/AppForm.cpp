@@ -32,6 +32,8 @@ constexpr int kPanelLeft = 668;
 constexpr int kPanelWidth = 236;
 constexpr int kFormWidth = kPanelLeft + kPanelWidth + 8;
 constexpr int kFormHeight = AppForm::kViewOrigin.y() + AppForm::kViewHeight + 12;
+// The gap between the view's pane and the column of controls.
+constexpr int kPanelGap = kPanelLeft - AppForm::kViewOrigin.x() - AppForm::kViewWidth;
 
 UINT mouseFlags(const QMouseEvent* event) {
     UINT flags = 0;
@@ -63,7 +65,15 @@ AppForm::AppForm(QWidget* frame) : QWidget(frame), frame_(frame) {
     setObjectName(QStringLiteral("form"));
     setMouseTracking(true);
     buildControls();
-    setFixedSize(kFormWidth, kFormHeight);
+    // The view grows with the window; below the first size the controls would overlap.
+    setMinimumSize(kFormWidth, kFormHeight);
+    resize(kFormWidth, kFormHeight);
+    confirm_ = [this](const QString& question) {
+        host_->pause(true);
+        const auto answer = QMessageBox::question(frame_, QStringLiteral("Tumbleway"), question);
+        host_->pause(false);
+        return answer == QMessageBox::Yes;
+    };
 
     // The host is set up paused and with its creation size; the stored size wins.
     host_ = std::make_unique<RenderHost>(*this, viewFrame_, frame);
@@ -82,6 +92,13 @@ AppForm::AppForm(QWidget* frame) : QWidget(frame), frame_(frame) {
         emit started();
     });
     connect(host_.get(), &RenderHost::windowedChanged, this, &AppForm::windowedChanged);
+    // The engine lays points and picks in view pixels: it is told the view's new size.
+    connect(host_.get(), &RenderHost::viewSizeChanged, this, [this] {
+        engineCall([this] {
+            xll_OnInitialUpdate(static_cast<unsigned long>(viewFrame_->width()),
+                                static_cast<unsigned long>(viewFrame_->height()), frameHandle());
+        });
+    });
 }
 
 AppForm::~AppForm() {
@@ -107,8 +124,6 @@ void AppForm::buildControls() {
     // The pane under the tabs, with the view inside it.
     viewPane_ = new QWidget(this);
     viewPane_->setObjectName(QStringLiteral("pane"));
-    viewPane_->setGeometry(kViewOrigin.x() - 4, kViewOrigin.y() - 3, kViewWidth + 8,
-                           kViewHeight + 7);
     viewPane_->setAutoFillBackground(true);
     viewPane_->setBackgroundRole(QPalette::Mid);
     viewPane_->setMouseTracking(true);
@@ -117,14 +132,12 @@ void AppForm::buildControls() {
 
     viewFrame_ = new QWidget(this);
     viewFrame_->setObjectName(QString::number(kViewControl));
-    viewFrame_->setGeometry(kViewOrigin.x(), kViewOrigin.y(), kViewWidth, kViewHeight);
     viewFrame_->setMouseTracking(true);
     viewFrame_->setAutoFillBackground(true);
     viewFrame_->setBackgroundRole(QPalette::Dark);
-    windowedViewGeometry_ = viewFrame_->geometry();
 
     auto* panel = new QWidget(this);
-    panel->setGeometry(kPanelLeft, 6, kPanelWidth, kFormHeight - 12);
+    panel_ = panel;
     auto* column = new QVBoxLayout(panel);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(6);
@@ -147,10 +160,13 @@ void AppForm::buildControls() {
     };
 
     auto* fileRow = new QHBoxLayout;
+    // "import" opens files into the library; "delete" removes the course, placement or
+    // sound relation chosen in the tree.
     auto* importButton = makeButton("import", kImportButton, panel);
     auto* deleteButton = makeButton("delete", kDeleteButton, panel);
-    importButton->setEnabled(false);
     deleteButton->setEnabled(false);
+    connect(importButton, &QPushButton::clicked, this, &AppForm::importRequested);
+    connect(deleteButton, &QPushButton::clicked, this, &AppForm::onDelete);
     fileRow->addWidget(importButton);
     fileRow->addWidget(deleteButton);
     column->addLayout(fileRow);
@@ -199,7 +215,10 @@ void AppForm::buildControls() {
     fieldLayout->addWidget(clear);
     column->addWidget(field);
 
-    connect(assign, &QPushButton::clicked, this, [this] { engineCall([] { xll_OnAssign(); }); });
+    connect(assign, &QPushButton::clicked, this, [this] {
+        engineCall([] { xll_OnAssign(); });
+        refreshCourseChildren();
+    });
     connect(play, &QPushButton::clicked, this,
             [this] { engineCall([] { xll_OnButtonSoundPlay(); }); });
     connect(soundAssign, &QPushButton::clicked, this, [this] { onSoundButton(true); });
@@ -239,12 +258,6 @@ void AppForm::setFrameInput(std::unique_ptr<FrameInput> input) {
     if (input_ != nullptr) {
         input_->setInputWindow(frame_);
     }
-}
-
-template <typename F>
-void AppForm::engineCall(F&& call) {
-    RenderHost::EngineScope scope(*host_);
-    call();
 }
 
 HWND AppForm::frameHandle() const {
@@ -297,6 +310,7 @@ void AppForm::frameMove() {
     }
     serveRequests();
     xll_FrameMove();
+    updateControlled();
 }
 
 void AppForm::render() {
@@ -353,18 +367,16 @@ void AppForm::adjustWindowForChange(bool windowed) {
         viewFrame_->setGeometry(rect());
     } else {
         frame_->showNormal();
-        setFixedSize(kFormWidth, kFormHeight);
-        viewFrame_->setGeometry(windowedViewGeometry_);
+        setMinimumSize(kFormWidth, kFormHeight);
         viewFrame_->unsetCursor();
         if (frame != nullptr) {
             frame->menuBar()->show();
             frame->statusBar()->show();
         }
-        frame_->adjustSize();
-        frame_->setFixedSize(frame_->sizeHint());
         if (windowedFrameGeometry_.isValid()) {
-            frame_->move(windowedFrameGeometry_.topLeft());
+            frame_->setGeometry(windowedFrameGeometry_);
         }
+        layOutControls();
     }
     if (view != nullptr) {
         view->setFocus();
@@ -376,9 +388,21 @@ void AppForm::adjustWindowForChange(bool windowed) {
 
 void AppForm::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    layOutControls();
+}
+
+void AppForm::layOutControls() {
     if (host_ != nullptr && !host_->isWindowed()) {
         viewFrame_->setGeometry(rect());
+        return;
     }
+    // The view keeps its corner and takes whatever the column of controls leaves.
+    const int panelLeft = std::max(width(), kFormWidth) - kPanelWidth - 8;
+    const int viewWidth = panelLeft - kPanelGap - kViewOrigin.x();
+    const int viewHeight = std::max(height(), kFormHeight) - kViewOrigin.y() - 12;
+    panel_->setGeometry(panelLeft, 6, kPanelWidth, std::max(height(), kFormHeight) - 12);
+    viewPane_->setGeometry(kViewOrigin.x() - 4, kViewOrigin.y() - 3, viewWidth + 8, viewHeight + 7);
+    viewFrame_->setGeometry(kViewOrigin.x(), kViewOrigin.y(), viewWidth, viewHeight);
 }
 
 // ---- Mouse ----
@@ -484,9 +508,9 @@ void AppForm::postMessage(UINT message, UINT wParam, LONG lParam) {
 void AppForm::handleMessage(UINT message, UINT wParam, LONG lParam) {
     engineCall([&] {
         if (message == WM_MOD_POINT) {
-            // The point dialog's message also reaches the placement handler.
+            // Only the point handler: the placement handler would also raise and turn the
+            // last placed mesh, which the user never touched.
             xll_WindowProc_WM_MOD_POINT(message, wParam, lParam);
-            xll_WindowProc_WM_MOD_XFILE(message, wParam, lParam);
         } else if (message == WM_MOD_XFILE) {
             xll_WindowProc_WM_MOD_XFILE(message, wParam, lParam);
         }
@@ -520,67 +544,10 @@ int AppForm::showMessage(const std::string& text, const std::string& caption, UI
 
 void AppForm::onTabChanged(int index) {
     currentTab_ = index;
+    if (index != 2) {
+        pointsAtLastCreate_ = -1; // every other tab clears the points being laid
+    }
     engineCall([index] { xll_OnSelchangeTab(static_cast<unsigned>(index)); });
-}
-
-void AppForm::onTreeSelectionChanged() {
-    const QList<QTreeWidgetItem*> selected = tree_->selectedItems();
-    if (selected.isEmpty()) {
-        return;
-    }
-    QTreeWidgetItem* item = selected.front();
-    const HTREEITEM handle = handleOf(item);
-    const auto entry = entries_.findById(item->data(0, Qt::UserRole).toInt());
-    if (!entry) {
-        return;
-    }
-    const auto find = [item](std::list<FileEntry>& files) -> FileEntry* {
-        for (auto& file : files) {
-            if (file.item == item) {
-                return &file;
-            }
-        }
-        return nullptr;
-    };
-    switch (entry->kind) {
-    case TreeKind::Xfile: {
-        currentXfile_ = find(xfiles_);
-        engineCall([handle] { xll_setListXfile(handle); });
-        if (currentXfile_ != nullptr) {
-            if (!checked_[0] && !checked_[1]) {
-                xfile1Pick_ = currentXfile_;
-                edits_[0]->setText(QString::fromStdString(currentXfile_->name));
-            } else if (checked_[0] && !checked_[1]) {
-                xfile2Pick_ = currentXfile_;
-                edits_[1]->setText(QString::fromStdString(currentXfile_->name));
-            }
-        }
-        break;
-    }
-    case TreeKind::Bitmap:
-        currentBitmap_ = find(bitmaps_);
-        engineCall([handle] { xll_setListBmp(handle); });
-        break;
-    case TreeKind::Sound:
-        currentSound_ = find(sounds_);
-        if (currentSound_ != nullptr) {
-            soundPick_ = currentSound_;
-            edits_[2]->setText(QString::fromStdString(currentSound_->name));
-        }
-        engineCall([handle] { xll_setListSound(handle); });
-        break;
-    case TreeKind::Course: {
-        currentCourse_ = nullptr;
-        for (auto& course : courses_) {
-            if (course.item == handle) {
-                currentCourse_ = &course;
-                break;
-            }
-        }
-        engineCall([handle] { xll_setListCourse(handle); });
-        break;
-    }
-    }
 }
 
 void AppForm::onCheckToggled(int which, bool checked) {
@@ -618,123 +585,11 @@ void AppForm::onSoundButton(bool assign) {
         }
     });
     clearSoundPicks();
-}
-
-QTreeWidgetItem* AppForm::insertTreeItem(TreeKind kind, const QString& text, std::int32_t level) {
-    auto* root = reinterpret_cast<QTreeWidgetItem*>(entries_.root(kind));
-    const std::int32_t id = entries_.nextId();
-    auto* item = new QTreeWidgetItem(root, {text});
-    item->setData(0, Qt::UserRole, id);
-    entries_.add(kind, handleOf(item), level);
-    root->setExpanded(true);
-    return item;
-}
-
-void AppForm::onCreateCourse() {
-    const std::int32_t number = entries_.nextCourseNumber();
-    QTreeWidgetItem* item = insertTreeItem(
-        TreeKind::Course, QString::fromStdString(FileTreeEntries::courseName(number)), number);
-    LSession_t entry;
-    entry.item = handleOf(item);
-    courses_.push_back(entry);
-    std::int32_t n = 1;
-    for (auto& course : courses_) {
-        course.number = n++;
-    }
-    currentCourse_ = &courses_.back();
-    long result = 0;
-    engineCall([&] { result = xll_OnButtonCreateCourse(handleOf(item)); });
-    if (result < 0) {
-        entries_.remove(handleOf(item));
-        delete item;
-    }
+    refreshCourseChildren();
 }
 
 void AppForm::onScan() {
     scanning_ = !scanning_;
     engineCall([] { xll_OnButtonScanCourse(); });
     button(kScanButton)->setText(scanning_ ? QStringLiteral("stop") : QStringLiteral("scan"));
-}
-
-void AppForm::onClear() {
-    engineCall([] { xll_OnButtonClearCourse(); });
-    currentCourse_ = nullptr;
-}
-
-// ---- Files ----
-
-void AppForm::onDocumentUpdate(const FileDocument& document) {
-    if (busy_) {
-        return;
-    }
-    if (document.open) {
-        LF_t record{};
-        if (!fillFileRecord(document.file, &record)) {
-            showMessage("The file name is too long: at most 127 characters can be opened.\n" +
-                            document.file.name,
-                        "Tumbleway Builder", MB_OK | MB_ICONERROR);
-            return;
-        }
-        switch (openActionForExtension(document.file.ext)) {
-        case OpenAction::AddXfile:
-            addLibraryFile(TreeKind::Xfile, xfiles_, record, &xll_ui_push_xfile);
-            break;
-        case OpenAction::AddBitmap:
-            addLibraryFile(TreeKind::Bitmap, bitmaps_, record, &xll_ui_push_bmp);
-            break;
-        case OpenAction::AddSound:
-            addLibraryFile(TreeKind::Sound, sounds_, record, &xll_ui_push_wav);
-            break;
-        case OpenAction::OpenBinarySession:
-            openSession(true, document.file.name);
-            break;
-        case OpenAction::OpenXmlSession:
-            openSession(false, document.file.name);
-            break;
-        case OpenAction::None:
-            break;
-        }
-    }
-    if (document.save && currentCourse_ != nullptr) {
-        writeSessionFile(*currentCourse_, kSessionFileName);
-    }
-    if (document.saveAs && isXmlExtension(document.file.ext)) {
-        auto session = std::make_unique<LSession_t>();
-        engineCall([&] { xll_app_get_Session_Iterator(session.get()); });
-        writeSimulationFile(*session, document.file.path);
-        engineCall([&] { xll_app_delete_Session_Iterator(session.get()); });
-    }
-}
-
-void AppForm::addLibraryFile(TreeKind kind, std::list<FileEntry>& files, LF_t& record,
-                             void (*push)(LF_t*, HTREEITEM*)) {
-    const QString name = QString::fromUtf8(record.name);
-    QTreeWidgetItem* item = insertTreeItem(kind, name, 1);
-    files.push_back({record.name, item});
-    HTREEITEM handle = handleOf(item);
-    engineCall([&] { push(&record, &handle); });
-}
-
-void AppForm::openSession(bool binary, const std::string& name) {
-    LSession_t record;
-    // Whatever the reader reports, the course is made: an unreadable file gives an
-    // empty one.
-    if (binary) {
-        readSessionFile(name, record);
-    } else {
-        readSimulationFile(name, record);
-    }
-    const std::int32_t number = entries_.nextCourseNumber();
-    QTreeWidgetItem* item = insertTreeItem(
-        TreeKind::Course, QString::fromStdString(FileTreeEntries::courseName(number)), number);
-    record.item = handleOf(item);
-    record.built = 0;
-    courses_.push_back(record);
-    int courseNumber = 0;
-    engineCall([&] {
-        xll_ui_restore_session(&record, &courseNumber);
-        xll_setListCourse(record.item);
-    });
-    currentCourse_ = &courses_.back();
-    currentCourse_->number = courseNumber;
 }

@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QWidget>
 
+#include <functional>
+
 #include <list>
 #include <memory>
 #include <string>
@@ -15,20 +17,24 @@
 #include "tumbleway/tumbleway.h"
 #include "win32/win32.h"
 
+#include "shell/CourseChildren.h"
+#include "shell/SliderDialog.h"
+
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
 class QTabBar;
 class QTreeWidget;
 class QTreeWidgetItem;
-#include "shell/SliderDialog.h"
 
 // The form: the 3-D view with the mode tabs above it, the tree of loaded files and
 // courses, and the buttons that drive the engine. It fills the render host's steps
 // with the engine's lifecycle calls and does the work of the file commands.
 //
 // Points given to the engine are in form client coordinates; the view sits at
-// kViewOrigin, so a form point minus kViewOrigin is a point of the view.
+// kViewOrigin, so a form point minus kViewOrigin is a point of the view. The view
+// starts kViewWidth x kViewHeight and grows with the window; the controls keep their
+// column on the right.
 class AppForm : public QWidget, public RenderSteps, public DocumentView {
     Q_OBJECT
 public:
@@ -82,6 +88,10 @@ public:
     void requestConfigureDisplay() { requests_.configureDisplay = true; }
     void requestConfigureInput() { requests_.configureInput = true; }
     void showAbout();
+    // Asks before something the user made is thrown away; true goes ahead. Tests put in
+    // a function that answers at once.
+    using Confirmation = std::function<bool(const QString& question)>;
+    void setConfirmation(Confirmation confirm) { confirm_ = std::move(confirm); }
     // Posts one of the adjustment dialogs' messages to the form.
     void postMessage(UINT message, UINT wParam, LONG lParam);
     void openPointDialog();
@@ -112,6 +122,12 @@ public:
 signals:
     // The engine's device objects exist and the view size is known to the engine.
     void started();
+    // What just happened, or why something the user asked for was not done.
+    void statusMessage(const QString& text);
+    // The placed mesh the arrow keys drive changed ("" when none is).
+    void controlledChanged(const QString& name);
+    // The "import" button: the open dialog.
+    void importRequested();
     // The view went into or out of full screen (true: windowed).
     void windowedChanged(bool windowed);
 
@@ -133,8 +149,12 @@ protected:
 
 private:
     void buildControls();
+    // Runs engine calls made outside a frame with the view's context current.
     template <typename F>
-    void engineCall(F&& call);
+    void engineCall(F&& call) {
+        RenderHost::EngineScope scope(*host_);
+        call();
+    }
     bool forwardsMouse() const;
     HWND frameHandle() const;
 
@@ -145,6 +165,7 @@ private:
     void onCreateCourse();
     void onScan();
     void onClear();
+    void onDelete();
     void onRightButtonDown(QPoint formPoint);
     void handleMessage(UINT message, UINT wParam, LONG lParam);
     void serveRequests();
@@ -153,6 +174,21 @@ private:
     void addLibraryFile(TreeKind kind, std::list<FileEntry>& files, LF_t& record,
                         void (*push)(LF_t*, HTREEITEM*));
     void openSession(bool binary, const std::string& name);
+    void saveSessionFile();
+    void saveSimulationFile(const std::string& path);
+    // The course entry of a tree item; null for any other item.
+    LSession_t* courseEntryOf(QTreeWidgetItem* item);
+    // Shows the item as chosen without choosing it again in the engine.
+    void showChosen(QTreeWidgetItem* item);
+    // Makes the course of the item current (engine and form) unless it is already.
+    void makeCourseCurrent(QTreeWidgetItem* courseItem);
+    void onCourseChildChosen(QTreeWidgetItem* item, const CourseChild& child);
+    // Lists the current course's placements and relations under its tree item again.
+    void refreshCourseChildren();
+    // Follows the engine's controlled mesh; called after every frame.
+    void updateControlled();
+    void updateDeleteButton();
+    void layOutControls();
     void clearSoundPicks();
     int showMessage(const std::string& text, const std::string& caption, UINT type);
 
@@ -165,6 +201,8 @@ private:
     QTabBar* tabs_ = nullptr;
     QWidget* viewFrame_ = nullptr;
     QWidget* viewPane_ = nullptr;
+    QWidget* panel_ = nullptr;
+    Confirmation confirm_;
     QTreeWidget* tree_ = nullptr;
     QCheckBox* checks_[3] = {};
     QLineEdit* edits_[3] = {};
@@ -187,7 +225,13 @@ private:
     int currentTab_ = 1;
     bool scanning_ = false;
     bool busy_ = true;
+    // Working points when the last course was made from them, to tell a copy from a
+    // course of new points; -1 once the points were cleared.
+    int pointsAtLastCreate_ = -1;
+    QString lastCreatedName_;
+    // What updateControlled() last saw.
+    QTreeWidgetItem* controlledItem_ = nullptr;
+    bool controlledKnown_ = false;
     QPoint viewOrigin_ = kViewOrigin;
-    QRect windowedViewGeometry_;
     QRect windowedFrameGeometry_;
 };

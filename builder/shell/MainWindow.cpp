@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
 #include <QShortcut>
@@ -19,7 +20,7 @@ constexpr int kExitCommand = 57665;
 
 MainWindow::MainWindow() {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setWindowIcon(programIcon());
     form_ = new AppForm(this);
     setCentralWidget(form_);
@@ -63,8 +64,18 @@ MainWindow::MainWindow() {
                 [this] { form_->host().toggleFullScreen(); });
     }
 
-    statusBar()->setSizeGripEnabled(false);
+    // What just happened on the left; which mesh the arrow keys drive on the right.
     statusBar()->showMessage(QStringLiteral("Ready"));
+    auto* controlled = new QLabel(statusBar());
+    controlled->setObjectName(QStringLiteral("controlled"));
+    statusBar()->addPermanentWidget(controlled);
+    connect(form_, &AppForm::statusMessage, this,
+            [this](const QString& text) { statusBar()->showMessage(text); });
+    connect(form_, &AppForm::controlledChanged, controlled, [controlled](const QString& name) {
+        controlled->setText(name.isEmpty() ? QStringLiteral("Arrow keys drive: nothing")
+                                           : QStringLiteral("Arrow keys drive: %1").arg(name));
+    });
+    connect(form_, &AppForm::importRequested, files_.get(), &FileCommands::open);
     setWindowTitle(QStringLiteral("Tumbleway"));
 }
 
@@ -74,7 +85,6 @@ RenderHost::CreateResult MainWindow::start() {
     const RenderHost::CreateResult result = form_->initialUpdate();
     if (result == RenderHost::CreateResult::Ok) {
         adjustSize();
-        setFixedSize(sizeHint());
         setWindowTitle(QStringLiteral("Tumbleway Builder"));
     }
     return result;

@@ -10,8 +10,8 @@ class AppForm;
 class FileCommands;
 class QAction;
 
-// The frame: menus, the form, the status line. A fixed size with a minimise box and no
-// maximise box; Alt+Enter switches the view to full screen and back.
+// The frame: menus, the form, the status line. It can be resized and maximised (the
+// view follows); Alt+Enter switches the view to full screen and back.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:

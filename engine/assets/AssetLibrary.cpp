@@ -1,7 +1,9 @@
 // The libraries of opened files and placing their contents on the course.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "assets/AssetMessages.h"
 #include "assets/sound/SoundManager.h"
@@ -56,8 +58,14 @@ bool CEngineApp::resolveAssetPath(const char* name, std::string* path) const {
     if (name == nullptr || *name == '\0' || std::strpbrk(name, "/\\") != nullptr) {
         return false;
     }
-    for (const std::string& candidate :
-         {baseDirectory + "/data/" + name, baseDirectory + "/" + name, std::string(name)}) {
+    std::vector<std::string> candidates = {baseDirectory + "/data/" + name,
+                                           baseDirectory + "/" + name, std::string(name)};
+    // Then the folders files were opened from and scenes were read in, so that a file
+    // that opened is found again once the file dialogs have moved on.
+    for (const std::string& folder : assetFolders) {
+        candidates.push_back(folder + "/" + name);
+    }
+    for (const std::string& candidate : candidates) {
         if (isReadable(candidate)) {
             // Kept absolute: the mesh is loaded again from it on a new device, by which
             // time the current folder may be another.
@@ -66,6 +74,23 @@ bool CEngineApp::resolveAssetPath(const char* name, std::string* path) const {
         }
     }
     return false;
+}
+
+void CEngineApp::rememberAssetFolder(const std::string& folder) {
+    std::error_code error;
+    if (folder.empty() || !std::filesystem::is_directory(folder, error) ||
+        std::find(assetFolders.begin(), assetFolders.end(), folder) != assetFolders.end()) {
+        return;
+    }
+    assetFolders.push_back(folder);
+}
+
+void CEngineApp::rememberFolderOf(const LF_t& file) {
+    const std::string path(nameFieldText(file.path));
+    const auto slash = path.rfind('/');
+    if (slash != std::string::npos) {
+        rememberAssetFolder(slash == 0 ? "/" : path.substr(0, slash));
+    }
 }
 
 std::unique_ptr<MeshObject> CEngineApp::loadMeasuredMesh(const std::string& path,
@@ -103,19 +128,23 @@ std::unique_ptr<BitmapBillboard> CEngineApp::loadBillboard(const std::string& pa
 
 std::unique_ptr<SoundObject> CEngineApp::loadSound(const std::string& path) const {
     auto sound = std::make_unique<SoundObject>(path.c_str(), soundManager.get());
-    sound->load(); // a sound that does not load plays nothing
+    if (sound->load() != 0 && soundManager && soundManager->directSound() != nullptr) {
+        return nullptr; // not a wave file the device can play
+    }
+    // Without a sound device nothing plays anyway; the sound is kept for when one is
+    // there (a device made again).
     return sound;
 }
 
 HRESULT CEngineApp::pushXfile(const LF_t& file, HTREEITEM item) {
     const std::string name(nameFieldText(file.name));
+    rememberFolderOf(file);
     std::string path;
-    if (!resolveAssetPath(name.c_str(), &path)) {
-        return E_FAIL;
-    }
     XfileEntry entry;
-    entry.mesh = loadMeasuredMesh(path, &entry.radius);
-    if (!entry.mesh) {
+    // A file that is not found and one that does not load are one failure to the user.
+    if (!resolveAssetPath(name.c_str(), &path) ||
+        !(entry.mesh = loadMeasuredMesh(path, &entry.radius))) {
+        reportMissingFile(MissingFile::Xfile, name.c_str());
         return E_FAIL;
     }
     setNameField(entry.name, name);
@@ -141,6 +170,7 @@ HRESULT CEngineApp::pushXfile(const LF_t& file, HTREEITEM item) {
 
 HRESULT CEngineApp::pushBitmap(const LF_t& file, HTREEITEM item) {
     const std::string name(nameFieldText(file.name));
+    rememberFolderOf(file);
     std::string path;
     if (!resolveAssetPath(name.c_str(), &path)) {
         reportMissingFile(MissingFile::Bitmap, name.c_str());
@@ -157,13 +187,13 @@ HRESULT CEngineApp::pushBitmap(const LF_t& file, HTREEITEM item) {
 
 HRESULT CEngineApp::pushWav(const LF_t& file, HTREEITEM item) {
     const std::string name(nameFieldText(file.name));
+    rememberFolderOf(file);
     std::string path;
-    if (!resolveAssetPath(name.c_str(), &path)) {
+    SoundEntry entry;
+    if (!resolveAssetPath(name.c_str(), &path) || !(entry.sound = loadSound(path))) {
         reportMissingFile(MissingFile::Sound, name.c_str());
         return E_FAIL;
     }
-    SoundEntry entry;
-    entry.sound = loadSound(path);
     setNameField(entry.name, name);
     entry.item = item;
     soundLibrary.push_back(std::move(entry));

@@ -1,5 +1,7 @@
 // The current course flattened into the record the host saves, and a course built
 // again from such a record.
+#include <filesystem>
+
 #include "assets/AssetMessages.h"
 #include "core/EngineApp.h"
 #include "course/CourseField.h"
@@ -77,6 +79,10 @@ void CEngineApp::emptySession(LSession_t& session) const {
 }
 
 HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number) {
+    // A scene's files lie beside it, in the folder the host read it in: they are found
+    // there for as long as the course lives.
+    std::error_code noFolder;
+    rememberAssetFolder(std::filesystem::current_path(noFolder).string());
     LCourse_t course;
     course.number = session.number;
     course.flag = session.flag;
@@ -137,15 +143,14 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number) {
     for (const auto& saved : session.sounds) {
         const std::string name(nameFieldText(saved.name));
         std::string path;
-        if (!resolveAssetPath(name.c_str(), &path)) {
+        SoundEntry entry;
+        if (!resolveAssetPath(name.c_str(), &path) || !(entry.sound = loadSound(path))) {
             reportMissingFile(MissingFile::Sound, name.c_str());
             continue;
         }
-        SoundEntry entry;
         entry.id = soundId++;
         entry.carried[0] = saved.carried[0];
         entry.carried[1] = saved.carried[1];
-        entry.sound = loadSound(path);
         entry.flag = 0;
         setNameField(entry.name, name);
         entry.item = saved.item;
@@ -205,17 +210,17 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number) {
         restored.collisionTable->add(std::string(nameFieldText(relation->xfile1)),
                                      std::string(nameFieldText(relation->xfile2)), wav);
         std::string path;
-        if (!resolveAssetPath(wav.c_str(), &path)) {
+        const bool loaded =
+            std::any_of(restored.sounds.begin(), restored.sounds.end(),
+                        [&](const SoundEntry& e) { return nameFieldText(e.name) == wav; });
+        SoundEntry entry;
+        if (!loaded &&
+            (!resolveAssetPath(wav.c_str(), &path) || !(entry.sound = loadSound(path)))) {
             reportMissingFile(MissingFile::Sound, wav.c_str());
             relation = restored.relations.erase(relation);
             continue;
         }
-        const bool loaded =
-            std::any_of(restored.sounds.begin(), restored.sounds.end(),
-                        [&](const SoundEntry& e) { return nameFieldText(e.name) == wav; });
         if (!loaded) {
-            SoundEntry entry;
-            entry.sound = loadSound(path);
             setNameField(entry.name, wav);
             restored.sounds.push_back(std::move(entry));
         }

@@ -44,13 +44,12 @@ void CEngineApp::assignSoundRelation(bool collisionButton) {
     table.add(relation.xfile1, relation.xfile2, relation.wavfile);
 
     std::string path;
-    if (!resolveAssetPath(currentSound->name, &path)) {
+    SoundEntry entry;
+    if (!resolveAssetPath(currentSound->name, &path) || !(entry.sound = loadSound(path))) {
         // The table keeps the pair; the assignment stays pending.
         reportMissingFile(MissingFile::Sound, currentSound->name);
         return;
     }
-    SoundEntry entry;
-    entry.sound = loadSound(path);
     setNameField(entry.name, nameFieldText(currentSound->name));
     currentCourse->sounds.push_back(std::move(entry));
     currentCourse->relations.push_back(relation);

@@ -89,10 +89,7 @@ HRESULT CEngineApp::initDeviceObjects(IDirect3DDevice9* newDevice) {
     if (device == nullptr) {
         return E_FAIL;
     }
-    ComPtr<IDirect3DSurface9> backBuffer;
-    if (SUCCEEDED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, backBuffer.put()))) {
-        backBuffer->GetDesc(&backBufferDesc);
-    }
+    readBackBufferSize();
     buildPending = false;
 
     if (dotBlue) {
@@ -150,10 +147,20 @@ void CEngineApp::recreateSceneDeviceObjects() {
     }
 }
 
+void CEngineApp::readBackBufferSize() {
+    ComPtr<IDirect3DSurface9> backBuffer;
+    if (SUCCEEDED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, backBuffer.put()))) {
+        backBuffer->GetDesc(&backBufferDesc);
+    }
+}
+
 HRESULT CEngineApp::restoreDeviceObjects() {
     if (device == nullptr) {
         return E_FAIL;
     }
+    // A reset may come with a new back buffer size (a resized window, full screen): the
+    // projection and the picks follow it.
+    readBackBufferSize();
     HRESULT result = S_OK;
     for (auto& entry : xfileLibrary) {
         if (FAILED(entry.mesh->restoreDeviceObjects(device))) {

@@ -92,6 +92,9 @@ public:
     // A name that is empty or holds a path separator is never found: scene files must
     // not reach outside the search folders.
     bool resolveAssetPath(const char* name, std::string* path) const;
+    // Adds a folder to search after the fixed ones (once, if it exists).
+    void rememberAssetFolder(const std::string& folder);
+    void rememberFolderOf(const LF_t& file);
     HRESULT pushXfile(const LF_t& file, HTREEITEM item);
     HRESULT pushBitmap(const LF_t& file, HTREEITEM item);
     HRESULT pushWav(const LF_t& file, HTREEITEM item);
@@ -199,8 +202,9 @@ public:
 
     // ---- State ----
     D3DXVECTOR3 billboardFacing;
-    std::string baseDirectory;          // current directory at one-time init; root of asset search
-    IDirect3DDevice9* device = nullptr; // the host's; never owned
+    std::string baseDirectory; // current directory at one-time init; root of asset search
+    std::vector<std::string> assetFolders; // where library files and scenes were opened
+    IDirect3DDevice9* device = nullptr;    // the host's; never owned
     D3DSURFACE_DESC backBufferDesc{};
     std::string statsText[2];
     ComPtr<ID3DXFont> fontLarge; // bold, 20 high
@@ -289,6 +293,7 @@ public:
     std::unique_ptr<SoundManager> soundManager;
 
 private:
+    void readBackBufferSize();
     // A mesh loaded from path, converted to 0x112, measured and made on the device;
     // null when it does not load.
     std::unique_ptr<MeshObject> loadMeasuredMesh(const std::string& path, float* radius) const;

@@ -39,6 +39,16 @@ TW_EXPORT int twx_library_holds(HTREEITEM item) {
         [item](CEngineApp& engine) -> int { return engine.libraryHolds(item) ? 1 : 0; });
 }
 
+TW_EXPORT int twx_current_course(HTREEITEM* item) {
+    return withEngine([item](CEngineApp& engine) -> int {
+        if (item == nullptr) {
+            return TWX_BAD_ARGUMENT;
+        }
+        *item = engine.currentCourse == nullptr ? nullptr : engine.currentCourse->treeItem;
+        return engine.currentCourse == nullptr ? TWX_NO_COURSE : TWX_OK;
+    });
+}
+
 TW_EXPORT int twx_mesh_count() {
     return withEngine([](CEngineApp& engine) -> int {
         return engine.currentCourse == nullptr

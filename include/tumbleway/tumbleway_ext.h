@@ -29,6 +29,12 @@ TW_EXPORT int twx_interface_version();
 // loaded), 0 when it does not (the file was not found or did not load).
 TW_EXPORT int twx_library_holds(HTREEITEM item);
 
+// ---- Courses ----
+
+// The tree item of the engine's current course; TWX_NO_COURSE (item set to null) when
+// there is none.
+TW_EXPORT int twx_current_course(HTREEITEM* item);
+
 // ---- The current course's placed meshes ----
 
 // The pose a placed mesh is drawn with: its world matrix (row vectors, as the device

@@ -51,12 +51,12 @@ TEST_F(AssetLibrary, AMeshPushSetsTheFarPlaneFromItsRadius) {
     EXPECT_FLOAT_EQ(projection._43, expected._43);
 }
 
-TEST_F(AssetLibrary, MissingFilesAreReportedExceptMeshes) {
+TEST_F(AssetLibrary, MissingFilesAreReportedAndMakeNoEntry) {
     EXPECT_EQ(app->pushXfile(fileRecord("absent.x"), treeItem(1)), E_FAIL);
-    EXPECT_TRUE(messages.empty());
     EXPECT_EQ(app->pushBitmap(fileRecord("absent.bmp"), treeItem(2)), E_FAIL);
     EXPECT_EQ(app->pushWav(fileRecord("absent.wav"), treeItem(3)), E_FAIL);
     const std::vector<std::string> expected = {
+        "Tumble Way: Error cannot read X file. \n absent.x.",
         "Tumble Way: Error cannot read BMP file. \n absent.bmp.",
         "Tumble Way: Error cannot read Sound file. \n absent.wav."};
     EXPECT_EQ(messages, expected);
@@ -64,12 +64,22 @@ TEST_F(AssetLibrary, MissingFilesAreReportedExceptMeshes) {
                 app->soundLibrary.empty());
 }
 
-TEST_F(AssetLibrary, AFoundMeshThatDoesNotLoadMakesNoEntry) {
-    std::FILE* broken = std::fopen((folder / "data" / "broken.x").c_str(), "w");
-    std::fputs("xof 0303txt 0032\nMesh { 3; garbage", broken);
-    std::fclose(broken);
+TEST_F(AssetLibrary, FoundFilesThatDoNotLoadAreReportedAndMakeNoEntry) {
+    const auto write = [this](const char* name, const char* bytes) {
+        std::FILE* file = std::fopen((folder / "data" / name).c_str(), "w");
+        std::fputs(bytes, file);
+        std::fclose(file);
+    };
+    write("broken.x", "xof 0303txt 0032\nMesh { 3; garbage");
+    write("broken.wav", "RIFF\x10\0\0\0WAVEjunk");
     EXPECT_EQ(app->pushXfile(fileRecord("broken.x"), treeItem(1)), E_FAIL);
+    EXPECT_EQ(app->pushWav(fileRecord("broken.wav"), treeItem(2)), E_FAIL);
+    const std::vector<std::string> expected = {
+        "Tumble Way: Error cannot read X file. \n broken.x.",
+        "Tumble Way: Error cannot read Sound file. \n broken.wav."};
+    EXPECT_EQ(messages, expected);
     EXPECT_TRUE(app->xfileLibrary.empty());
+    EXPECT_TRUE(app->soundLibrary.empty());
 }
 
 TEST_F(AssetLibrary, EachSelectionTouchesOnlyItsOwnLibrary) {
@@ -176,4 +186,28 @@ TEST_F(AssetLibrary, PlacedMeshesAreMadeAgainOnANewDevice) {
     EXPECT_NE(app->xfileLibrary.front().mesh->localMesh(), nullptr);
     EXPECT_NE(app->currentCourse->xfilePlacements.front().mesh->localMesh(), nullptr);
     EXPECT_GT(app->currentCourse->xfilePlacements.front().mesh->materialCount(), 0u);
+}
+
+TEST_F(AssetLibrary, FilesOpenedFromOtherFoldersAreFoundWhenPlaced) {
+    // Opened from a folder that is neither the data folder nor the current one, as the
+    // file dialog leaves it once another file was opened elsewhere.
+    const std::filesystem::path elsewhere = folder / "elsewhere";
+    std::filesystem::create_directories(elsewhere);
+    std::filesystem::copy_file(folder / "data" / "flag.bmp", elsewhere / "far.bmp");
+    std::filesystem::copy_file(folder / "data" / "ball.x", elsewhere / "far.x");
+    const auto opened = [&](const char* name) {
+        LF_t file = fileRecord(name);
+        (elsewhere / name).string().copy(file.path, sizeof file.path - 1);
+        return file;
+    };
+    ASSERT_EQ(app->pushBitmap(opened("far.bmp"), treeItem(1)), S_OK);
+    ASSERT_EQ(app->pushXfile(opened("far.x"), treeItem(2)), S_OK);
+    createLoopCourse();
+    app->selectBitmap(treeItem(1));
+    app->assign();
+    app->selectXfile(treeItem(2));
+    app->assign();
+    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_EQ(app->currentCourse->bitmapPlacements.size(), 1u);
+    EXPECT_EQ(app->currentCourse->xfilePlacements.size(), 1u);
 }

@@ -1,0 +1,192 @@
+// The form's file commands: files opened into the library, scenes opened as courses,
+// and the current course saved in either scene format.
+#include <QDir>
+#include <QFileInfo>
+#include <QTreeWidget>
+
+#include "files/SessionFileIO.h"
+#include "files/SimulationFile.h"
+#include "shell/AppForm.h"
+#include "tumbleway/tumbleway_ext.h"
+
+namespace {
+
+// Whether the engine has a current course, and the record of it when it has.
+bool currentCourseRecord(LSession_t& session) {
+    HTREEITEM item = nullptr;
+    if (twx_current_course(&item) != TWX_OK) {
+        return false;
+    }
+    xll_app_get_Session_Iterator(&session);
+    return true;
+}
+
+// Placed meshes raised with the height dialog.
+int raisedMeshes() {
+    int raised = 0;
+    for (int i = 0; i < twx_mesh_count(); ++i) {
+        float lift = 0;
+        if (twx_get_mesh_lift(i, &lift) == TWX_OK && lift != 0) {
+            ++raised;
+        }
+    }
+    return raised;
+}
+
+} // namespace
+
+void AppForm::onDocumentUpdate(const FileDocument& document) {
+    if (busy_) {
+        return;
+    }
+    if (document.open) {
+        LF_t record{};
+        if (!fillFileRecord(document.file, &record)) {
+            showMessage("The file name is too long: at most 127 characters can be opened.\n" +
+                            document.file.name,
+                        "Tumbleway Builder", MB_OK | MB_ICONERROR);
+            return;
+        }
+        switch (openActionForExtension(document.file.ext)) {
+        case OpenAction::AddXfile:
+            addLibraryFile(TreeKind::Xfile, xfiles_, record, &xll_ui_push_xfile);
+            break;
+        case OpenAction::AddBitmap:
+            addLibraryFile(TreeKind::Bitmap, bitmaps_, record, &xll_ui_push_bmp);
+            break;
+        case OpenAction::AddSound:
+            addLibraryFile(TreeKind::Sound, sounds_, record, &xll_ui_push_wav);
+            break;
+        case OpenAction::OpenBinarySession:
+            openSession(true, document.file.name);
+            break;
+        case OpenAction::OpenXmlSession:
+            openSession(false, document.file.name);
+            break;
+        case OpenAction::None:
+            emit statusMessage(QStringLiteral("Not opened: %1 is not a mesh (.x), bitmap (.bmp), "
+                                              "sound (.wav) or scene (.xml, .sim).")
+                                   .arg(QString::fromStdString(document.file.name)));
+            break;
+        }
+    }
+    if (document.save) {
+        saveSessionFile();
+    }
+    if (document.saveAs) {
+        if (isXmlExtension(document.file.ext)) {
+            saveSimulationFile(document.file.path);
+        } else {
+            emit statusMessage(QStringLiteral("Not saved: a scene is saved under a name ending "
+                                              "in .xml (%1).")
+                                   .arg(QString::fromStdString(document.file.name)));
+        }
+    }
+}
+
+void AppForm::addLibraryFile(TreeKind kind, std::list<FileEntry>& files, LF_t& record,
+                             void (*push)(LF_t*, HTREEITEM*)) {
+    const QString name = QString::fromUtf8(record.name);
+    QTreeWidgetItem* item = insertTreeItem(kind, name, 1);
+    files.push_back({record.name, item});
+    HTREEITEM handle = handleOf(item);
+    int loaded = 0;
+    engineCall([&] {
+        push(&record, &handle);
+        loaded = twx_library_holds(handle);
+    });
+    if (loaded == 1) {
+        emit statusMessage(QStringLiteral("Opened %1.").arg(name));
+        return;
+    }
+    // The engine has said why; a tree item for a file that is not there would lead
+    // nowhere.
+    files.pop_back();
+    entries_.remove(handle);
+    delete item;
+    emit statusMessage(QStringLiteral("Not opened: %1 could not be read.").arg(name));
+}
+
+void AppForm::openSession(bool binary, const std::string& name) {
+    LSession_t record;
+    // Whatever the reader reports, the course is made: an unreadable file gives an
+    // empty one.
+    if (binary) {
+        readSessionFile(name, record);
+    } else {
+        readSimulationFile(name, record);
+    }
+    const std::int32_t number = entries_.nextCourseNumber();
+    QTreeWidgetItem* item = insertTreeItem(
+        TreeKind::Course, QString::fromStdString(FileTreeEntries::courseName(number)), number);
+    record.item = handleOf(item);
+    record.built = 0;
+    courses_.push_back(record);
+    int courseNumber = 0;
+    engineCall([&] {
+        xll_ui_restore_session(&record, &courseNumber);
+        xll_setListCourse(record.item);
+    });
+    currentCourse_ = &courses_.back();
+    currentCourse_->number = courseNumber;
+    pointsAtLastCreate_ = -1; // the points being laid are now the scene's
+    showChosen(item);
+    refreshCourseChildren();
+    emit statusMessage(
+        QStringLiteral("Opened %1 as %2.").arg(QString::fromStdString(name), item->text(0)));
+}
+
+void AppForm::saveSessionFile() {
+    // The engine's live course is saved, with everything placed since it was made or
+    // opened; the form's own entry only holds what the course started with.
+    LSession_t session;
+    bool hasCourse = false;
+    int raised = 0;
+    engineCall([&] {
+        hasCourse = currentCourseRecord(session);
+        raised = raisedMeshes();
+    });
+    if (!hasCourse) {
+        emit statusMessage(
+            QStringLiteral("Nothing saved: choose a course in the tree, or create one, first."));
+        return;
+    }
+    const bool saved = writeSessionFile(session, kSessionFileName);
+    const std::size_t bitmaps = session.bitmaps.size();
+    engineCall([&] { xll_app_delete_Session_Iterator(&session); });
+    if (!saved) {
+        return; // the writer has shown why
+    }
+    const QString where = QDir::current().absoluteFilePath(QString::fromLatin1(kSessionFileName));
+    QString text = QStringLiteral("Saved %1.").arg(where);
+    // This format has no place for placed bitmaps or raised meshes; say so rather than
+    // let the user find out when the scene comes back without them.
+    if (bitmaps > 0 || raised > 0) {
+        text += QStringLiteral(" Not kept in this format: %1 placed bitmap(s), the height of %2 "
+                               "raised mesh(es); save under a new name (.xml) to keep them.")
+                    .arg(bitmaps)
+                    .arg(raised);
+    }
+    emit statusMessage(text);
+}
+
+void AppForm::saveSimulationFile(const std::string& path) {
+    LSession_t session;
+    bool hasCourse = false;
+    engineCall([&] { hasCourse = currentCourseRecord(session); });
+    const QString name = QString::fromStdString(path);
+    if (!hasCourse) {
+        emit statusMessage(
+            QStringLiteral("Nothing saved: choose a course in the tree, or create one, first."));
+        return;
+    }
+    const bool saved = writeSimulationFile(session, path);
+    engineCall([&] { xll_app_delete_Session_Iterator(&session); });
+    if (!saved) {
+        showMessage("The scene could not be saved.\n" + path, "Tumbleway Builder",
+                    MB_OK | MB_ICONERROR);
+        emit statusMessage(QStringLiteral("Not saved: %1").arg(name));
+        return;
+    }
+    emit statusMessage(QStringLiteral("Saved %1.").arg(name));
+}

@@ -1,0 +1,307 @@
+// The form's tree of files and courses: choosing items, making and clearing courses,
+// and what is placed on a course, listed under it, chosen and deleted.
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+
+#include "shell/AppForm.h"
+#include "tumbleway/tumbleway_ext.h"
+
+namespace {
+
+QString courseText(const QTreeWidgetItem* item) {
+    return item != nullptr ? item->text(0) : QString();
+}
+
+// Why the engine made no course of the points laid so far.
+QString createRefusal(int laid) {
+    if (laid == 0) {
+        return QStringLiteral("No course created: click at least three points in the "
+                              "MakeField view first.");
+    }
+    if (laid < 3) {
+        return QStringLiteral("No course created: a course needs at least three points; "
+                              "%1 laid.")
+            .arg(laid);
+    }
+    return QStringLiteral("No course created: click a new point in MakeField first (create "
+                          "takes the points laid since the last clear).");
+}
+
+} // namespace
+
+QTreeWidgetItem* AppForm::insertTreeItem(TreeKind kind, const QString& text, std::int32_t level) {
+    auto* root = reinterpret_cast<QTreeWidgetItem*>(entries_.root(kind));
+    const std::int32_t id = entries_.nextId();
+    auto* item = new QTreeWidgetItem(root, {text});
+    item->setData(0, Qt::UserRole, id);
+    entries_.add(kind, handleOf(item), level);
+    root->setExpanded(true);
+    return item;
+}
+
+LSession_t* AppForm::courseEntryOf(QTreeWidgetItem* item) {
+    for (auto& course : courses_) {
+        if (course.item == handleOf(item)) {
+            return &course;
+        }
+    }
+    return nullptr;
+}
+
+void AppForm::showChosen(QTreeWidgetItem* item) {
+    const QSignalBlocker blocker(tree_);
+    tree_->setCurrentItem(item);
+    updateDeleteButton();
+}
+
+void AppForm::onTreeSelectionChanged() {
+    updateDeleteButton();
+    const QList<QTreeWidgetItem*> selected = tree_->selectedItems();
+    if (selected.isEmpty()) {
+        return;
+    }
+    QTreeWidgetItem* item = selected.front();
+    if (const auto child = courseChildOf(item)) {
+        onCourseChildChosen(item, *child);
+        return;
+    }
+    const HTREEITEM handle = handleOf(item);
+    const auto entry = entries_.findById(item->data(0, Qt::UserRole).toInt());
+    if (!entry) {
+        return;
+    }
+    const auto find = [item](std::list<FileEntry>& files) -> FileEntry* {
+        for (auto& file : files) {
+            if (file.item == item) {
+                return &file;
+            }
+        }
+        return nullptr;
+    };
+    switch (entry->kind) {
+    case TreeKind::Xfile: {
+        currentXfile_ = find(xfiles_);
+        engineCall([handle] { xll_setListXfile(handle); });
+        if (currentXfile_ != nullptr) {
+            if (!checked_[0] && !checked_[1]) {
+                xfile1Pick_ = currentXfile_;
+                edits_[0]->setText(QString::fromStdString(currentXfile_->name));
+            } else if (checked_[0] && !checked_[1]) {
+                xfile2Pick_ = currentXfile_;
+                edits_[1]->setText(QString::fromStdString(currentXfile_->name));
+            }
+        }
+        break;
+    }
+    case TreeKind::Bitmap:
+        currentBitmap_ = find(bitmaps_);
+        engineCall([handle] { xll_setListBmp(handle); });
+        break;
+    case TreeKind::Sound:
+        currentSound_ = find(sounds_);
+        if (currentSound_ != nullptr) {
+            soundPick_ = currentSound_;
+            edits_[2]->setText(QString::fromStdString(currentSound_->name));
+        }
+        engineCall([handle] { xll_setListSound(handle); });
+        break;
+    case TreeKind::Course:
+        currentCourse_ = courseEntryOf(item);
+        engineCall([handle] { xll_setListCourse(handle); });
+        refreshCourseChildren();
+        break;
+    }
+}
+
+void AppForm::makeCourseCurrent(QTreeWidgetItem* courseItem) {
+    LSession_t* entry = courseEntryOf(courseItem);
+    if (entry == nullptr || entry == currentCourse_) {
+        return;
+    }
+    currentCourse_ = entry;
+    engineCall([courseItem] { xll_setListCourse(handleOf(courseItem)); });
+}
+
+void AppForm::onCourseChildChosen(QTreeWidgetItem* item, const CourseChild& child) {
+    makeCourseCurrent(item->parent());
+    if (child.kind != CourseChildKind::PlacedMesh) {
+        return;
+    }
+    // A placed mesh chosen in the tree is the one the arrow keys drive and the height
+    // and orientation dialog adjusts.
+    int result = TWX_OK;
+    engineCall([&] { result = twx_set_controlled_mesh(child.index); });
+    if (result == TWX_OK) {
+        emit statusMessage(QStringLiteral("%1 answers the arrow keys in Play.").arg(item->text(0)));
+    }
+}
+
+void AppForm::onCreateCourse() {
+    int laid = 0;
+    engineCall([&] { laid = twx_working_point_count(); });
+    const std::int32_t number = entries_.nextCourseNumber();
+    QTreeWidgetItem* item = insertTreeItem(
+        TreeKind::Course, QString::fromStdString(FileTreeEntries::courseName(number)), number);
+    LSession_t* previous = currentCourse_;
+    LSession_t entry;
+    entry.item = handleOf(item);
+    courses_.push_back(entry);
+    const auto renumber = [this] {
+        std::int32_t n = 1;
+        for (auto& course : courses_) {
+            course.number = n++;
+        }
+    };
+    renumber();
+    currentCourse_ = &courses_.back();
+    long result = 0;
+    engineCall([&] { result = xll_OnButtonCreateCourse(handleOf(item)); });
+    if (result < 0) {
+        // A refused create leaves no trace: no tree item, no entry, the same current course.
+        entries_.remove(handleOf(item));
+        delete item;
+        courses_.pop_back();
+        renumber();
+        currentCourse_ = previous;
+        emit statusMessage(createRefusal(laid));
+        return;
+    }
+    showChosen(item);
+    refreshCourseChildren();
+    // Create without new points copies the last course's points, which is useful but
+    // would look like a mistake if nothing said so.
+    if (laid == pointsAtLastCreate_) {
+        emit statusMessage(
+            QStringLiteral("%1: a copy of %2's points").arg(item->text(0), lastCreatedName_));
+    } else {
+        emit statusMessage(
+            QStringLiteral("%1 created from %2 points.").arg(item->text(0)).arg(laid));
+    }
+    pointsAtLastCreate_ = laid;
+    lastCreatedName_ = item->text(0);
+}
+
+void AppForm::onClear() {
+    engineCall([] { xll_OnButtonClearCourse(); });
+    currentCourse_ = nullptr;
+    pointsAtLastCreate_ = -1;
+    emit statusMessage(QStringLiteral("Cleared: lay new points in MakeField, or choose a course."));
+}
+
+void AppForm::updateDeleteButton() {
+    QTreeWidgetItem* item = tree_->currentItem();
+    const bool deletable =
+        item != nullptr && (courseChildOf(item).has_value() || courseEntryOf(item) != nullptr);
+    button(kDeleteButton)->setEnabled(deletable);
+}
+
+void AppForm::onDelete() {
+    QTreeWidgetItem* item = tree_->currentItem();
+    if (item == nullptr) {
+        return;
+    }
+    if (const auto child = courseChildOf(item)) {
+        QTreeWidgetItem* course = item->parent();
+        makeCourseCurrent(course);
+        const QString what = item->text(0);
+        int result = TWX_OK;
+        engineCall([&] {
+            switch (child->kind) {
+            case CourseChildKind::PlacedMesh:
+                result = twx_delete_mesh(child->index);
+                break;
+            case CourseChildKind::PlacedBitmap:
+                result = twx_delete_bitmap(child->index);
+                break;
+            case CourseChildKind::Relation:
+                result = twx_delete_relation(child->index);
+                break;
+            }
+        });
+        showChosen(course);
+        refreshCourseChildren();
+        if (result == TWX_OK) {
+            emit statusMessage(QStringLiteral("Deleted %1 from %2.").arg(what, courseText(course)));
+        }
+        return;
+    }
+    LSession_t* entry = courseEntryOf(item);
+    if (entry == nullptr) {
+        return;
+    }
+    const QString name = item->text(0);
+    if (confirm_ && !confirm_(QStringLiteral("Delete %1 and everything placed on it?").arg(name))) {
+        return;
+    }
+    engineCall([item] { twx_delete_course(handleOf(item)); });
+    controlledKnown_ = false; // the bold item may go with the course
+    if (currentCourse_ == entry) {
+        currentCourse_ = nullptr;
+    }
+    courses_.remove_if([item](const LSession_t& course) { return course.item == handleOf(item); });
+    entries_.remove(handleOf(item));
+    {
+        const QSignalBlocker blocker(tree_);
+        delete item;
+    }
+    updateDeleteButton();
+    emit statusMessage(QStringLiteral("Deleted %1.").arg(name));
+}
+
+void AppForm::refreshCourseChildren() {
+    HTREEITEM current = nullptr;
+    LSession_t session;
+    engineCall([&] {
+        if (twx_current_course(&current) == TWX_OK) {
+            xll_app_get_Session_Iterator(&session);
+        }
+    });
+    for (auto& course : courses_) {
+        if (current != nullptr && course.item == current) {
+            auto* item = reinterpret_cast<QTreeWidgetItem*>(current);
+            const QSignalBlocker blocker(tree_);
+            fillCourseChildren(item, session);
+            item->setExpanded(true);
+        }
+    }
+    engineCall([&] { xll_app_delete_Session_Iterator(&session); });
+    controlledKnown_ = false; // the items were made anew
+    updateControlled();
+}
+
+void AppForm::updateControlled() {
+    HTREEITEM course = nullptr;
+    const int index = twx_current_course(&course) == TWX_OK ? twx_controlled_mesh() : -1;
+    QTreeWidgetItem* controlled = nullptr;
+    if (index >= 0 && courseEntryOf(reinterpret_cast<QTreeWidgetItem*>(course)) != nullptr) {
+        auto* courseItem = reinterpret_cast<QTreeWidgetItem*>(course);
+        for (int i = 0; i < courseItem->childCount(); ++i) {
+            const auto child = courseChildOf(courseItem->child(i));
+            if (child && child->kind == CourseChildKind::PlacedMesh && child->index == index) {
+                controlled = courseItem->child(i);
+                break;
+            }
+        }
+    }
+    if (controlledKnown_ && controlled == controlledItem_) {
+        return;
+    }
+    // The controlled mesh is shown in bold in the tree and named in the status bar.
+    const auto setBold = [](QTreeWidgetItem* item, bool bold) {
+        QFont font = item->font(0);
+        font.setBold(bold);
+        item->setFont(0, font);
+    };
+    if (controlledKnown_ && controlledItem_ != nullptr && controlledItem_ != controlled &&
+        controlledItem_->treeWidget() != nullptr) {
+        setBold(controlledItem_, false);
+    }
+    if (controlled != nullptr) {
+        setBold(controlled, true);
+    }
+    controlledItem_ = controlled;
+    controlledKnown_ = true;
+    emit controlledChanged(controlled != nullptr ? controlled->text(0) : QString());
+}
