@@ -3,208 +3,24 @@
 // the popup dialogs and tied to sounds, and scenes go out to disk and back. The engine
 // behind the window is the real one; what it holds is read back through its session
 // iterator, as the save command does.
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
 #include <QSlider>
-#include <QSurfaceFormat>
-#include <QTabBar>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <QTreeWidget>
-#include <QWindow>
 
-#include <cmath>
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
-
+#include "builder_fixture.h"
 #include "files/SessionFileIO.h"
 #include "host/DisplaySettingsDialog.h"
-#include "host/RenderHost.h"
-#include "host/RenderView.h"
-#include "shell/AppForm.h"
-#include "shell/FileCommands.h"
-#include "shell/MainWindow.h"
 
-namespace {
-
-struct Message {
-    std::string text;
-    std::string caption;
-    UINT type;
-};
-
-bool copyTree(const QString& from, const QString& to) {
-    QDir source(from);
-    if (!QDir().mkpath(to)) {
-        return false;
-    }
-    for (const QFileInfo& info :
-         source.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const QString target = to + QLatin1Char('/') + info.fileName();
-        if (info.isDir() ? !copyTree(info.filePath(), target)
-                         : !QFile::copy(info.filePath(), target)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Runs f once the next popup menu is open (menus run their own event loop).
-void whenPopupOpens(std::function<void(QMenu*)> f) {
-    auto poll = std::make_shared<std::function<void(int)>>();
-    *poll = [f, poll](int attempts) {
-        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-            f(menu);
-        } else if (attempts > 0) {
-            QTimer::singleShot(20, [poll, attempts] { (*poll)(attempts - 1); });
-        }
-    };
-    QTimer::singleShot(20, [poll] { (*poll)(100); });
-}
-
-} // namespace
-
-class BuilderGuiTest : public QObject {
+class BuilderGuiTest : public BuilderFixture {
     Q_OBJECT
 
-private:
-    QTemporaryDir temp_;
-    QString work_;
-    std::unique_ptr<MainWindow> window_;
-    std::vector<Message> messages_;
-    QString chosen_;
-    FileDialogRequest lastRequest_;
-
-    AppForm& form() { return window_->form(); }
-    RenderHost& host() { return form().host(); }
-
-    void waitFrames(int count) {
-        const long long target = host().frameCount() + count;
-        QTRY_VERIFY_WITH_TIMEOUT(host().frameCount() >= target, 20000);
-    }
-
-    // Clicks a point of the 3-D view (view coordinates).
-    void clickView(QPoint point, Qt::MouseButton button = Qt::LeftButton) {
-        QTest::mouseClick(host().view(), button, Qt::NoModifier, point);
-        QApplication::processEvents();
-    }
-
-    void openFile(const QString& path) {
-        chosen_ = path;
-        window_->action(40021)->trigger();
-        QApplication::processEvents();
-    }
-
-    void saveAs(const QString& path) {
-        chosen_ = path;
-        window_->action(40026)->trigger();
-    }
-
-    void selectTab(int index) {
-        form().tabs()->setCurrentIndex(index);
-        QApplication::processEvents();
-    }
-
-    QTreeWidgetItem* root(int kind) { return form().tree()->topLevelItem(kind - 1); }
-
-    QTreeWidgetItem* child(int kind, const QString& text) {
-        QTreeWidgetItem* parent = root(kind);
-        for (int i = 0; i < parent->childCount(); ++i) {
-            if (parent->child(i)->text(0) == text) {
-                return parent->child(i);
-            }
-        }
-        return nullptr;
-    }
-
-    void select(QTreeWidgetItem* item) {
-        QVERIFY(item != nullptr);
-        form().tree()->setCurrentItem(item);
-        QApplication::processEvents();
-    }
-
-    // The engine's current course as the XML save sees it.
-    LSession_t session() {
-        LSession_t s;
-        RenderHost::EngineScope scope(host());
-        xll_app_get_Session_Iterator(&s);
-        LSession_t copy = s;
-        xll_app_delete_Session_Iterator(&s);
-        return copy;
-    }
-
-    // Lays eight points on a circle in the "MakeField" tab and presses "create".
-    void layCourse() {
-        selectTab(2);
-        for (int i = 0; i < 8; ++i) {
-            const double a = i * 3.14159265 / 4;
-            clickView(QPoint(320 + static_cast<int>(180 * std::cos(a)),
-                             240 + static_cast<int>(150 * std::sin(a))));
-        }
-        form().button(AppForm::kCreateButton)->click();
-        QApplication::processEvents();
-    }
-
-    void placeMesh(const QString& name) {
-        openFile(work_ + QStringLiteral("/samples/meshes/") + name);
-        select(child(1, name));
-        selectTab(1);
-        form().button(AppForm::kAssignButton)->click();
-        QApplication::processEvents();
-    }
-
-    void check(AppForm::ControlId id) {
-        QCheckBox* box = form().checkBox(id);
-        QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(6, box->height() / 2));
-    }
-
 private slots:
-    void initTestCase() {
-        QVERIFY(temp_.isValid());
-        work_ = temp_.path();
-        QVERIFY(copyTree(QStringLiteral(TW_SOURCE_DIR "/data"), work_ + QStringLiteral("/data")));
-        QVERIFY(
-            copyTree(QStringLiteral(TW_SOURCE_DIR "/samples"), work_ + QStringLiteral("/samples")));
-    }
-
-    void init() {
-        QDir::setCurrent(work_);
-        window_ = std::make_unique<MainWindow>();
-        SetMessageBoxHandler(
-            [this](const std::string& text, const std::string& caption, UINT type) {
-                messages_.push_back({text, caption, type});
-                return IDOK;
-            });
-        window_->files().setChooser([this](const FileDialogRequest& request) {
-            lastRequest_ = request;
-            return chosen_;
-        });
-        QCOMPARE(window_->start(), RenderHost::CreateResult::Ok);
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-        QTRY_VERIFY_WITH_TIMEOUT(host().isStarted() && !form().isBusy(), 20000);
-        waitFrames(3);
-        messages_.clear();
-    }
-
-    void cleanup() {
-        window_.reset();
-        QDir::setCurrent(work_);
-    }
+    void initTestCase() { prepareWorkFolder(); }
+    void init() { startBuilder(); }
+    void cleanup() { stopBuilder(); }
 
     void startsInEditWithFourRootsAndTheViewAtItsOffset() {
         QCOMPARE(window_->windowTitle(), QStringLiteral("Tumbleway Builder"));
@@ -598,15 +414,7 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    QSurfaceFormat::setDefaultFormat(RenderView::surfaceFormat());
-    // Settings go to a folder of the test's own, never the user's.
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Tumbleway"));
-    QApplication::setApplicationName(QStringLiteral("TumblewayBuilderTest"));
-    BuilderGuiTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runBuilderTest<BuilderGuiTest>(argc, argv);
 }
 
 #include "builder_gui_test.moc"
