@@ -168,15 +168,10 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number) {
         course.relations.push_back(relation);
     }
 
-    // The working lists take the course's points, both of them: they run in parallel,
-    // the n-th dotted and the n-th calculated point coming from the same click. A
-    // record whose two lists do not pair up (made by hand, or damaged) leaves them empty.
-    if (course.dottedPoints.size() == course.calculatedPoints.size()) {
-        workingDotted = course.dottedPoints;
-        workingCalculated = course.calculatedPoints;
-    } else {
-        clearWorkingLists();
-    }
+    // The points being laid start afresh: the scene's own are in its course. Both lists
+    // are emptied, as they must run in parallel (the n-th dotted and the n-th calculated
+    // point come from the same click), and the next course is made of new clicks only.
+    clearWorkingLists();
 
     // The geometry is built as for a new course. A record of fewer than three points
     // makes no loop: the course is kept, without a surface.

@@ -164,8 +164,14 @@ TEST_F(Extensions, DeletingPlacementsRelationsAndCoursesLeavesTheRestAsItWas) {
 }
 
 TEST_F(Extensions, DeletingTheCurrentCourseKeepsTheOthers) {
+    HTREEITEM current = item(1);
+    EXPECT_EQ(twx_current_course(&current), TWX_NO_COURSE);
+    EXPECT_EQ(current, nullptr);
+    EXPECT_EQ(twx_current_course(nullptr), TWX_BAD_ARGUMENT);
     layCourse(item(20));
     layCourse(item(21));
+    ASSERT_EQ(twx_current_course(&current), TWX_OK);
+    EXPECT_EQ(current, item(21));
     EXPECT_EQ(twx_delete_course(item(20)), TWX_OK);
     // The second course is still current and now numbered 1.
     EXPECT_EQ(session().calculatedPoints.size(), 4u);
@@ -175,23 +181,24 @@ TEST_F(Extensions, DeletingTheCurrentCourseKeepsTheOthers) {
     EXPECT_TRUE(session().calculatedPoints.empty());
 }
 
-TEST_F(Extensions, WorkingListsStayParallelAfterASceneIsOpened) {
+TEST_F(Extensions, OpeningASceneStartsTheLaidPointsAfresh) {
     layCourse(kCourse);
     LSession_t saved = session();
     saved.item = item(11);
     int number = 0;
     xll_ui_restore_session(&saved, &number);
     xll_setListCourse(item(11));
-    EXPECT_EQ(twx_working_point_count(), 4);
+    EXPECT_EQ(twx_working_point_count(), 0);
 
-    // Three more clicks, then create: every dotted point has its calculated one.
+    // Three clicks, then create: a course of those three, each dotted point with its
+    // calculated one.
     xll_OnSelchangeTab(2);
     for (const POINT p : {POINT{200, 100}, POINT{440, 100}, POINT{440, 380}}) {
         click(p);
     }
-    EXPECT_EQ(twx_working_point_count(), 7);
+    EXPECT_EQ(twx_working_point_count(), 3);
     ASSERT_EQ(xll_OnButtonCreateCourse(item(12)), 0);
     const LSession_t created = session();
-    EXPECT_EQ(created.dottedPoints.size(), 7u);
-    EXPECT_EQ(created.calculatedPoints.size(), created.dottedPoints.size());
+    EXPECT_EQ(created.dottedPoints.size(), 3u);
+    EXPECT_EQ(created.calculatedPoints.size(), 3u);
 }

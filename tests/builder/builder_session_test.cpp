@@ -1,0 +1,318 @@
+// Whole sessions of a user in the real builder window, driven by mouse clicks at view
+// pixels and keys held for frames, with the file dialogs answered by paths: what the
+// user made must come back from disk, and every step must lead somewhere.
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTableWidget>
+
+#include "builder_fixture.h"
+#include "d3d9/gl_device.h"
+#include "input/InputConfigDialog.h"
+#include "tumbleway/NameField.h"
+#include "tumbleway/tumbleway_ext.h"
+
+namespace {
+
+// The parts of two scenes a format keeps, compared element for element.
+void compareScenes(const LSession_t& a, const LSession_t& b, bool withBitmaps) {
+    QCOMPARE(a.meshes.size(), b.meshes.size());
+    auto m = b.meshes.begin();
+    for (const SessionXfile& mesh : a.meshes) {
+        QCOMPARE(nameFieldText(mesh.name), nameFieldText(m->name));
+        // The XML file keeps six decimals.
+        QVERIFY(std::fabs(mesh.x - m->x) < 1e-4f && std::fabs(mesh.z - m->z) < 1e-4f);
+        QVERIFY(std::fabs(mesh.yaw - m->yaw) < 1e-5f);
+        QVERIFY(std::fabs(mesh.radius - m->radius) < 1e-4f);
+        ++m;
+    }
+    if (withBitmaps) {
+        QCOMPARE(a.bitmaps.size(), b.bitmaps.size());
+        auto bitmap = b.bitmaps.begin();
+        for (const SessionBitmap& placed : a.bitmaps) {
+            QCOMPARE(nameFieldText(placed.name), nameFieldText(bitmap->name));
+            QVERIFY(std::fabs(placed.x - bitmap->x) < 1e-4f);
+            ++bitmap;
+        }
+    }
+    QCOMPARE(a.relations.size(), b.relations.size());
+    auto r = b.relations.begin();
+    for (const SessionRelation& relation : a.relations) {
+        QCOMPARE(nameFieldText(relation.xfile1), nameFieldText(r->xfile1));
+        QCOMPARE(nameFieldText(relation.xfile2), nameFieldText(r->xfile2));
+        QCOMPARE(nameFieldText(relation.wavfile), nameFieldText(r->wavfile));
+        ++r;
+    }
+    QCOMPARE(a.calculatedPoints.size(), b.calculatedPoints.size());
+    auto c = b.calculatedPoints.begin();
+    for (const LPoint_t& point : a.calculatedPoints) {
+        QVERIFY(std::fabs(point.x - c->x) < 1e-4f && std::fabs(point.y - c->y) < 1e-4f);
+        QVERIFY(std::fabs(point.pitch - c->pitch) < 1e-4f);
+        ++c;
+    }
+    QCOMPARE(a.dottedPoints.size(), b.dottedPoints.size());
+}
+
+} // namespace
+
+class BuilderSessionTest : public BuilderFixture {
+    Q_OBJECT
+
+    QString scenes() const { return work_ + QStringLiteral("/samples/scenes"); }
+    QString statusText() { return window_->statusBar()->currentMessage(); }
+
+    QTreeWidgetItem* courseChild(QTreeWidgetItem* course, const QString& text) {
+        for (int i = 0; i < course->childCount(); ++i) {
+            if (course->child(i)->text(0) == text) {
+                return course->child(i);
+            }
+        }
+        return nullptr;
+    }
+
+    // Where the engine draws a world point in the view, from the device's own matrices.
+    QPointF projected(const D3DXVECTOR3& point) {
+        D3DXMATRIX view;
+        D3DXMATRIX projection;
+        host().device()->GetTransform(D3DTS_VIEW, &view);
+        host().device()->GetTransform(D3DTS_PROJECTION, &projection);
+        const D3DXMATRIX both = view * projection;
+        D3DXVECTOR3 screen;
+        D3DXVec3TransformCoord(&screen, &point, &both);
+        const QSize size = host().view()->size();
+        return {(screen.x + 1) * 0.5 * size.width(), (1 - screen.y) * 0.5 * size.height()};
+    }
+
+    QPointF drawnMesh(int index) {
+        TwxMeshPose pose{};
+        {
+            RenderHost::EngineScope scope(host());
+            if (twx_get_mesh_pose(index, &pose) != TWX_OK) {
+                return {-1, -1};
+            }
+        }
+        return projected(D3DXVECTOR3(pose.x, pose.y, pose.z));
+    }
+
+    void holdKey(Qt::Key key, int frames) {
+        host().view()->window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(host().view()->window()));
+        QWindow* window = host().view()->window()->windowHandle();
+        QTest::keyPress(window, key);
+        waitFrames(frames);
+        QTest::keyRelease(window, key);
+        waitFrames(2);
+    }
+
+    // Binds "Rotate up" on the keyboard to W in the input settings (F3).
+    void rebindRotateUpToW() {
+        bool driven = false;
+        QTimer::singleShot(200, [&] {
+            auto* dialog = qobject_cast<InputConfigDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            auto* bindings = dialog->findChild<QTableWidget*>(QStringLiteral("bindings"));
+            int row = -1;
+            for (int r = 0; r < bindings->rowCount(); ++r) {
+                if (bindings->verticalHeaderItem(r)->text() == QStringLiteral("Rotate up")) {
+                    row = r;
+                }
+            }
+            QVERIFY(row >= 0);
+            bindings->setCurrentCell(row, 0);
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("assign")),
+                              Qt::LeftButton);
+            QTest::keyClick(dialog->windowHandle(), Qt::Key_W);
+            QCOMPARE(bindings->item(row, 0)->text(), QStringLiteral("W"));
+            dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttons"))
+                ->button(QDialogButtonBox::Ok)
+                ->click();
+            driven = true;
+        });
+        window_->action(40011)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(driven, 10000);
+        waitFrames(3);
+    }
+
+private slots:
+    void initTestCase() { prepareWorkFolder(); }
+    void init() { startBuilder(); }
+    void cleanup() { stopBuilder(); }
+
+    // Open, overwrite-save, a refused create, overwrite-save again, open what was saved:
+    // nothing the scene held is lost on the way.
+    void anOverwriteSaveKeepsTheWholeLiveScene() {
+        openFile(scenes() + QStringLiteral("/demo.xml"));
+        QVERIFY(messages_.empty());
+        const LSession_t opened = session();
+        QVERIFY(opened.meshes.size() > 1 && !opened.relations.empty());
+
+        window_->action(40025)->trigger();
+        const QString sim = scenes() + QStringLiteral("/velmora.sim");
+        const qint64 first = QFileInfo(sim).size();
+        QVERIFY(first > 40);
+        // Bitmaps have no place in this format, and the user is told.
+        QVERIFY2(statusText().contains(QStringLiteral("bitmap")), qPrintable(statusText()));
+
+        selectTab(2);
+        form().button(AppForm::kCreateButton)->click();
+        QVERIFY2(statusText().contains(QStringLiteral("No course created")),
+                 qPrintable(statusText()));
+        QCOMPARE(root(4)->childCount(), 1);
+        selectTab(1);
+        window_->action(40025)->trigger();
+        QCOMPARE(QFileInfo(sim).size(), first);
+
+        // A mesh placed after opening is saved too.
+        openFile(work_ + QStringLiteral("/samples/meshes/cone.x"));
+        select(child(4, QStringLiteral("course1")));
+        select(child(1, QStringLiteral("cone.x")));
+        form().button(AppForm::kAssignButton)->click();
+        // The overwrite save writes where the last file dialog left the current folder,
+        // and says where.
+        window_->action(40025)->trigger();
+        const QString again = QDir::current().absoluteFilePath(QStringLiteral("velmora.sim"));
+        QVERIFY2(statusText().contains(again), qPrintable(statusText()));
+        QCOMPARE(QFileInfo(again).size(), first + 148);
+        const LSession_t placed = session();
+
+        openFile(again);
+        QVERIFY(messages_.empty());
+        QCOMPARE(form().currentCourseEntry()->item, AppForm::handleOf(child(4, "course2")));
+        compareScenes(placed, session(), false);
+    }
+
+    // A new user's way from the sample scene to a saved scene opened in a second window.
+    void aUserSessionLeadsSomewhereAtEveryStep() {
+        openFile(scenes() + QStringLiteral("/demo.xml"));
+        QCOMPARE(form().currentCourseEntry()->item, AppForm::handleOf(child(4, "course1")));
+        // Something to drive at once: the scene's last placed mesh, named in the status bar.
+        auto* controlled = window_->statusBar()->findChild<QLabel*>(QStringLiteral("controlled"));
+        QTRY_VERIFY(controlled->text().contains(QStringLiteral("car.x")));
+
+        // Eight points laid over the current course are drawn where they were clicked.
+        selectTab(2);
+        waitFrames(2);
+        const QImage before = host().view()->grabFramebuffer();
+        std::vector<QPoint> clicks;
+        for (int i = 0; i < 8; ++i) {
+            const double a = i * 3.14159265 / 4;
+            // Inside the sample course's loop, clear of its own dots and trace.
+            clicks.emplace_back(320 + static_cast<int>(70 * std::cos(a)),
+                                240 + static_cast<int>(60 * std::sin(a)));
+            clickView(clicks.back());
+        }
+        waitFrames(3);
+        const QImage after = host().view()->grabFramebuffer();
+        for (const QPoint& click : clicks) {
+            const QPoint dot = click + QPoint(5, 5);
+            QVERIFY2(after.pixel(dot) != before.pixel(dot),
+                     qPrintable(QStringLiteral("no dot at %1,%2").arg(dot.x()).arg(dot.y())));
+        }
+        form().button(AppForm::kCreateButton)->click();
+        QTreeWidgetItem* course = child(4, QStringLiteral("course2"));
+        QVERIFY(course != nullptr);
+        QCOMPARE(session().calculatedPoints.size(), std::size_t{8});
+
+        // Files from three folders, placed long after the dialogs moved on.
+        openFile(work_ + QStringLiteral("/samples/meshes/car.x"));
+        openFile(work_ + QStringLiteral("/samples/bitmaps/flag.bmp"));
+        openFile(work_ + QStringLiteral("/samples/sounds/hit.wav"));
+        openFile(work_ + QStringLiteral("/samples/meshes/ball.x"));
+        QVERIFY(messages_.empty());
+        selectTab(1);
+        select(course);
+        select(child(1, QStringLiteral("car.x")));
+        form().button(AppForm::kAssignButton)->click();
+        QVERIFY2(messages_.empty(), messages_.empty() ? "" : messages_.front().text.c_str());
+        QVERIFY(courseChild(course, QStringLiteral("car.x")) != nullptr);
+
+        // The car is dragged and stays under the cursor.
+        waitFrames(3);
+        const QPoint grab = drawnMesh(0).toPoint();
+        QVERIFY(host().view()->rect().contains(grab));
+        QTest::mousePress(host().view(), Qt::LeftButton, Qt::NoModifier, grab);
+        QPoint cursor = grab;
+        for (int step = 0; step < 6; ++step) {
+            cursor += QPoint(12, 4);
+            QTest::mouseMove(host().view(), cursor);
+            waitFrames(2);
+        }
+        QTest::mouseRelease(host().view(), Qt::LeftButton, Qt::NoModifier, cursor);
+        waitFrames(3);
+        const QPointF drawn = drawnMesh(0);
+        QVERIFY2(std::hypot(drawn.x() - cursor.x(), drawn.y() - cursor.y()) < 6,
+                 qPrintable(QStringLiteral("drawn at %1,%2, cursor at %3,%4")
+                                .arg(drawn.x())
+                                .arg(drawn.y())
+                                .arg(cursor.x())
+                                .arg(cursor.y())));
+
+        // Raised with the height and orientation dialog.
+        form().openXfileDialog();
+        form().xfileDialog()->firstSlider()->setValue(2);
+        form().xfileDialog()->findChild<QPushButton*>()->click();
+        QTRY_VERIFY([&] {
+            RenderHost::EngineScope scope(host());
+            float lift = 0;
+            return twx_get_mesh_lift(0, &lift) == TWX_OK && lift == 2.0f;
+        }());
+
+        // A bitmap and a second mesh beside it.
+        select(child(2, QStringLiteral("flag.bmp")));
+        form().button(AppForm::kAssignButton)->click();
+        select(child(1, QStringLiteral("ball.x")));
+        form().button(AppForm::kAssignButton)->click();
+        QVERIFY2(messages_.empty(), messages_.empty() ? "" : messages_.front().text.c_str());
+        QVERIFY(courseChild(course, QStringLiteral("flag.bmp")) != nullptr);
+        QTRY_VERIFY(controlled->text().contains(QStringLiteral("ball.x")));
+
+        // A collision sound, listed under the course.
+        select(child(1, QStringLiteral("car.x")));
+        check(AppForm::kXfile1Check);
+        select(child(1, QStringLiteral("ball.x")));
+        check(AppForm::kXfile2Check);
+        select(child(3, QStringLiteral("hit.wav")));
+        check(AppForm::kSoundCheck);
+        select(course);
+        form().button(AppForm::kSoundAssignButton)->click();
+        QVERIFY(courseChild(course, QStringLiteral("hit.wav: car.x hits ball.x")) != nullptr);
+
+        // The car chosen under the course; in Play the arrow keys drive it.
+        select(courseChild(course, QStringLiteral("car.x")));
+        QTRY_VERIFY(controlled->text().contains(QStringLiteral("car.x")));
+        selectTab(0);
+        const float x0 = session().meshes.front().x;
+        const float z0 = session().meshes.front().z;
+        holdKey(Qt::Key_Up, 40);
+        const LSession_t driven = session();
+        QVERIFY(std::hypot(driven.meshes.front().x - x0, driven.meshes.front().z - z0) > 0.01f);
+
+        // With "Rotate up" on W, the arrows still never reach the tree.
+        rebindRotateUpToW();
+        QTreeWidgetItem* chosen = form().tree()->currentItem();
+        holdKey(Qt::Key_Up, 10);
+        holdKey(Qt::Key_Down, 10);
+        QCOMPARE(form().tree()->currentItem(), chosen);
+        QVERIFY(form().currentCourseEntry() != nullptr);
+
+        // Saved under a new name and opened in a second window: the same scene.
+        selectTab(1);
+        const LSession_t made = session();
+        // Saved beside the scene's files, where a scene finds them.
+        const QString saved = scenes() + QStringLiteral("/made.xml");
+        saveAs(saved);
+        QVERIFY2(statusText().contains(QStringLiteral("Saved")), qPrintable(statusText()));
+        stopBuilder();
+        startBuilder();
+        openFile(saved);
+        QVERIFY2(messages_.empty(), messages_.empty() ? "" : messages_.front().text.c_str());
+        compareScenes(made, session(), true);
+    }
+};
+
+int main(int argc, char** argv) {
+    return runBuilderTest<BuilderSessionTest>(argc, argv);
+}
+
+#include "builder_session_test.moc"
