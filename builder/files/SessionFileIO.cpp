@@ -282,14 +282,27 @@ SessionFileIO::SessionFileIO() {
     }
 }
 
-bool SessionFileIO::write(const LSession_t& session, const std::string& path) {
+namespace {
+
+// A failed save keeps the message users know and adds which file and why.
+bool saveFailed(const std::string& path, const std::string& reason, std::string* error) {
+    const std::string text = "Error cannot read file.\n" + path + ": " + reason;
+    MessageBoxA(nullptr, text.c_str(), kSessionFileName, MB_OK | MB_ICONERROR);
+    if (error != nullptr) {
+        *error = reason;
+    }
+    return false;
+}
+
+} // namespace
+
+bool SessionFileIO::write(const LSession_t& session, const std::string& path, std::string* error) {
     const std::size_t sizes[5] = {session.meshes.size(), session.sounds.size(),
                                   session.relations.size(), session.dottedPoints.size(),
                                   session.calculatedPoints.size()};
     for (std::size_t i = 0; i < headers_.size(); ++i) {
         if (sizes[i] > static_cast<std::size_t>(INT32_MAX)) {
-            showFileError(kSessionFileName); // a count the format cannot hold
-            return false;
+            return saveFailed(path, "more elements than the file can hold", error);
         }
         headers_[i].count = static_cast<std::int32_t>(sizes[i]);
     }
@@ -321,8 +334,7 @@ bool SessionFileIO::write(const LSession_t& session, const std::string& path) {
         record.float32(point.pitch).end();
     }
     if (!out.commit()) {
-        showFileError(kSessionFileName);
-        return false;
+        return saveFailed(path, out.error(), error);
     }
     return true;
 }

@@ -33,9 +33,10 @@ public:
     SessionFileIO();
 
     // Writes one block of each kind, in the order x, s, h, m, e, also when a list is
-    // empty. A failure is shown ("Error cannot read file.", caption "velmora.sim") and
-    // leaves the file that was at path as it was.
-    bool write(const LSession_t& session, const std::string& path);
+    // empty. A failure is shown ("Error cannot read file.", caption "velmora.sim", and a
+    // line with the path and the reason) and leaves the file that was at path as it
+    // was; the reason also goes to *error when error is given.
+    bool write(const LSession_t& session, const std::string& path, std::string* error = nullptr);
 
     // Appends the records of every block the file holds, blocks in any order and
     // kinds repeated. A header with an unknown tag is passed over on its own, 8 bytes
@@ -51,8 +52,9 @@ private:
     std::array<SessionBlockHeader, 5> headers_;
 };
 
-inline bool writeSessionFile(const LSession_t& session, const std::string& path) {
-    return SessionFileIO().write(session, path);
+inline bool writeSessionFile(const LSession_t& session, const std::string& path,
+                             std::string* error = nullptr) {
+    return SessionFileIO().write(session, path, error);
 }
 
 inline bool readSessionFile(const std::string& name, LSession_t& session) {

@@ -460,7 +460,7 @@ bool hasOneRoot(const pugi::xml_document& document) {
 
 } // namespace
 
-bool writeSimulationFile(const LSession_t& session, const std::string& path) {
+bool writeSimulationFile(const LSession_t& session, const std::string& path, std::string* error) {
     pugi::xml_document document;
     buildDocument(document, session);
     AtomicFileWriter out(path);
@@ -470,7 +470,13 @@ bool writeSimulationFile(const LSession_t& session, const std::string& path) {
                   pugi::format_raw | pugi::format_no_declaration |
                       pugi::format_no_empty_element_tags,
                   pugi::encoding_utf8);
-    return out.commit();
+    if (out.commit()) {
+        return true;
+    }
+    if (error != nullptr) {
+        *error = out.error();
+    }
+    return false;
 }
 
 const unsigned kSimulationFileParseOptions =

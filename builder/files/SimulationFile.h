@@ -8,9 +8,10 @@
 // dotted and calculated points) in a small tab-indented document.
 
 // Writes the scene to path. The file appears complete or not at all: a failed save
-// leaves whatever was at path before untouched and tells nobody but the caller, who
-// may ignore the result.
-bool writeSimulationFile(const LSession_t& session, const std::string& path);
+// leaves whatever was at path before untouched and shows nothing; it puts the reason,
+// in words for the user, in *error when error is given.
+bool writeSimulationFile(const LSession_t& session, const std::string& path,
+                         std::string* error = nullptr);
 
 // The pugixml options the reader parses with: whitespace-only text is kept (the
 // writer's layout is part of the text of the elements) and the text that opens an
