@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,10 +21,12 @@
 
 #include "files/SessionFileIO.h"
 #include "files/SimulationFile.h"
+#include "files/TemporarySaveFiles.h"
 #include "host/RenderView.h"
 #include "input/InputMapper.h"
 #include "shell/AboutDialog.h"
 #include "shell/SliderDialog.h"
+#include "tumbleway/tumbleway_ext.h"
 
 namespace {
 
@@ -61,7 +64,10 @@ POINT toPoint(QPoint p) {
 
 } // namespace
 
-AppForm::AppForm(QWidget* frame) : QWidget(frame), frame_(frame) {
+AppForm::AppForm(QWidget* frame)
+    : QWidget(frame), frame_(frame), startFolder_(QDir::currentPath()) {
+    // Saves cut off by a crash leave their temporary files; the next start clears them.
+    removeStaleSaveFiles(startFolder_.toStdString());
     setObjectName(QStringLiteral("form"));
     setMouseTracking(true);
     buildControls();
@@ -577,7 +583,12 @@ void AppForm::onSoundButton(bool assign) {
         return;
     }
     const bool collision = xfile2Pick_ != nullptr;
-    engineCall([assign, collision] {
+    const HTREEITEM first = handleOf(xfile1Pick_->item);
+    const HTREEITEM second = collision ? handleOf(xfile2Pick_->item) : nullptr;
+    const HTREEITEM sound = handleOf(soundPick_->item);
+    engineCall([=] {
+        // The relation made is the one the three edits show.
+        twx_set_relation_picks(first, second, sound);
         if (assign) {
             collision ? xll_OnButtonSoundAssign_Collision() : xll_OnButtonSoundAssign_Move();
         } else {

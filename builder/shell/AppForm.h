@@ -193,6 +193,8 @@ private:
     int showMessage(const std::string& text, const std::string& caption, UINT type);
 
     QPointer<QWidget> frame_;
+    // The folder the program runs from, whose data/ holds files every scene finds.
+    QString startFolder_;
     std::unique_ptr<RenderHost> host_;
     std::unique_ptr<FrameInput> input_;
     InputRequests requests_;

@@ -7,6 +7,7 @@
 #include "files/SessionFileIO.h"
 #include "files/SimulationFile.h"
 #include "shell/AppForm.h"
+#include "tumbleway/NameField.h"
 #include "tumbleway/tumbleway_ext.h"
 
 namespace {
@@ -31,6 +32,42 @@ int raisedMeshes() {
         }
     }
     return raised;
+}
+
+// The files a scene names that will not be found when it is opened again: a scene
+// finds its files beside it, or in the data folders of the program.
+QStringList filesNotBeside(const LSession_t& session, const QString& folder,
+                           const QString& startFolder) {
+    QStringList names;
+    const auto add = [&names](const char(&field)[kNameFieldSize]) {
+        const std::string_view name = nameFieldText(field);
+        const QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+        if (!text.isEmpty() && !names.contains(text)) {
+            names << text;
+        }
+    };
+    for (const SessionXfile& mesh : session.meshes) {
+        add(mesh.name);
+    }
+    for (const SessionBitmap& bitmap : session.bitmaps) {
+        add(bitmap.name);
+    }
+    for (const SessionSound& sound : session.sounds) {
+        add(sound.name);
+    }
+    for (const SessionRelation& relation : session.relations) {
+        add(relation.wavfile);
+    }
+    QStringList missing;
+    for (const QString& name : names) {
+        const bool found = QFileInfo::exists(folder + QLatin1Char('/') + name) ||
+                           QFileInfo::exists(startFolder + QStringLiteral("/data/") + name) ||
+                           QFileInfo::exists(startFolder + QLatin1Char('/') + name);
+        if (!found) {
+            missing << name;
+        }
+    }
+    return missing;
 }
 
 } // namespace
@@ -180,13 +217,28 @@ void AppForm::saveSimulationFile(const std::string& path) {
             QStringLiteral("Nothing saved: choose a course in the tree, or create one, first."));
         return;
     }
-    const bool saved = writeSimulationFile(session, path);
-    engineCall([&] { xll_app_delete_Session_Iterator(&session); });
+    std::string error;
+    const bool saved = writeSimulationFile(session, path, &error);
+    const auto release = [&] { engineCall([&] { xll_app_delete_Session_Iterator(&session); }); };
     if (!saved) {
-        showMessage("The scene could not be saved.\n" + path, "Tumbleway Builder",
+        release();
+        // The file that was there, if any, is as it was.
+        showMessage("The scene could not be saved.\n" + path + ": " + error, "Tumbleway Builder",
                     MB_OK | MB_ICONERROR);
-        emit statusMessage(QStringLiteral("Not saved: %1").arg(name));
+        emit statusMessage(
+            QStringLiteral("Not saved: %1: %2").arg(name, QString::fromStdString(error)));
         return;
     }
-    emit statusMessage(QStringLiteral("Saved %1.").arg(name));
+    const QStringList missing =
+        filesNotBeside(session, QFileInfo(name).absolutePath(), startFolder_);
+    if (missing.isEmpty()) {
+        emit statusMessage(QStringLiteral("Saved %1.").arg(name));
+    } else {
+        // Opened again, the scene would come back without these: say so now, while the
+        // user still knows where they are.
+        emit statusMessage(QStringLiteral("Saved %1. Not in its folder, so not found when it "
+                                          "is opened again: %2")
+                               .arg(name, missing.join(QStringLiteral(", "))));
+    }
+    release();
 }

@@ -11,9 +11,16 @@ std::int32_t FileTreeEntries::nextId() const {
 }
 
 std::int32_t FileTreeEntries::nextCourseNumber() const {
-    return static_cast<std::int32_t>(
-        std::count_if(entries_.begin(), entries_.end(),
-                      [](const FileTreeEntry& e) { return e.kind == TreeKind::Course; }));
+    // One past the highest number given, which is the count of course entries (the
+    // root counts as 0) until a course is deleted; a deleted course's number is not
+    // given again, so two courses never share a name.
+    std::int32_t highest = -1;
+    for (const FileTreeEntry& e : entries_) {
+        if (e.kind == TreeKind::Course) {
+            highest = std::max(highest, e.level);
+        }
+    }
+    return highest + 1;
 }
 
 std::string FileTreeEntries::courseName(std::int32_t number) {

@@ -31,7 +31,8 @@ public:
     // The id the next item gets: one more than the id of the last entry.
     std::int32_t nextId() const;
     // The number of the next course item: the count of course entries so far, the
-    // "Course" root included, so the first course is course1.
+    // "Course" root included, so the first course is course1; after a course was
+    // deleted, one past the highest number given.
     std::int32_t nextCourseNumber() const;
     static std::string courseName(std::int32_t number);
 

@@ -123,6 +123,7 @@ public:
     // The index of the mesh the input drives on the current course, or -1.
     int controlledMesh() const;
     bool setControlledMesh(int index);
+    bool setRelationPicks(HTREEITEM first, HTREEITEM second, HTREEITEM sound);
     bool deleteCourse(HTREEITEM item);
     bool deleteXfilePlacement(int index);
     bool deleteBitmapPlacement(int index);

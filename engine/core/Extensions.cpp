@@ -105,6 +105,12 @@ TW_EXPORT int twx_set_controlled_mesh(int mesh) {
     });
 }
 
+TW_EXPORT int twx_set_relation_picks(HTREEITEM first, HTREEITEM second, HTREEITEM sound) {
+    return withEngine([=](CEngineApp& engine) -> int {
+        return okOr(engine.setRelationPicks(first, second, sound), TWX_NOT_FOUND);
+    });
+}
+
 TW_EXPORT int twx_delete_course(HTREEITEM item) {
     return withEngine([item](CEngineApp& engine) -> int {
         return okOr(engine.deleteCourse(item), TWX_NOT_FOUND);

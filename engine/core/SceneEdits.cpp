@@ -1,6 +1,7 @@
 // Edits the hosts make beyond the exports: removing courses, placements and sound
 // relations, choosing the controlled mesh and raising a mesh.
 #include <iterator>
+#include <type_traits>
 
 #include "core/EngineApp.h"
 #include "tumbleway/NameField.h"
@@ -68,6 +69,29 @@ bool CEngineApp::setControlledMesh(int index) {
         return false;
     }
     lastXfilePlacement = placement;
+    return true;
+}
+
+bool CEngineApp::setRelationPicks(HTREEITEM first, HTREEITEM second, HTREEITEM sound) {
+    const auto entryOf = [](auto& library, HTREEITEM item) {
+        using Entry = typename std::remove_reference_t<decltype(library)>::value_type;
+        for (auto& entry : library) {
+            if (entry.item == item) {
+                return &entry;
+            }
+        }
+        return static_cast<Entry*>(nullptr);
+    };
+    XfileEntry* firstEntry = entryOf(xfileLibrary, first);
+    XfileEntry* secondEntry = second == nullptr ? nullptr : entryOf(xfileLibrary, second);
+    SoundEntry* soundEntry = entryOf(soundLibrary, sound);
+    if (firstEntry == nullptr || soundEntry == nullptr ||
+        (second != nullptr && secondEntry == nullptr)) {
+        return false;
+    }
+    firstPick = firstEntry;
+    secondPick = secondEntry;
+    currentSound = soundEntry;
     return true;
 }
 

@@ -63,6 +63,14 @@ TW_EXPORT int twx_controlled_mesh();
 // Makes a mesh the controlled one; -1 lets go of it.
 TW_EXPORT int twx_set_controlled_mesh(int mesh);
 
+// ---- Sound relations ----
+
+// Makes the library meshes and the sound of these tree items the ones the next sound
+// assign or release export works on (second null: a movement relation), so that the
+// relation made is the one the host shows; the exports otherwise take the first two
+// meshes chosen since the last relation.
+TW_EXPORT int twx_set_relation_picks(HTREEITEM first, HTREEITEM second, HTREEITEM sound);
+
 // ---- Removing what the user made ----
 
 // Removes the course of that tree item with everything placed on it. When it was the

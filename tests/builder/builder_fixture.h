@@ -26,11 +26,13 @@
 #include <string>
 #include <vector>
 
+#include "d3d9/gl_device.h"
 #include "host/RenderHost.h"
 #include "host/RenderView.h"
 #include "shell/AppForm.h"
 #include "shell/FileCommands.h"
 #include "shell/MainWindow.h"
+#include "tumbleway/tumbleway_ext.h"
 
 namespace builder_test {
 
@@ -165,6 +167,30 @@ protected:
     void check(AppForm::ControlId id) {
         QCheckBox* box = form().checkBox(id);
         QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(6, box->height() / 2));
+    }
+
+    // Where the engine draws a world point in the view, from the device's own matrices.
+    QPointF projected(const D3DXVECTOR3& point) {
+        D3DXMATRIX view;
+        D3DXMATRIX projection;
+        host().device()->GetTransform(D3DTS_VIEW, &view);
+        host().device()->GetTransform(D3DTS_PROJECTION, &projection);
+        const D3DXMATRIX both = view * projection;
+        D3DXVECTOR3 screen;
+        D3DXVec3TransformCoord(&screen, &point, &both);
+        const QSize size = host().view()->size();
+        return {(screen.x + 1) * 0.5 * size.width(), (1 - screen.y) * 0.5 * size.height()};
+    }
+
+    QPointF drawnMesh(int index) {
+        TwxMeshPose pose{};
+        {
+            RenderHost::EngineScope scope(host());
+            if (twx_get_mesh_pose(index, &pose) != TWX_OK) {
+                return {-1, -1};
+            }
+        }
+        return projected(D3DXVECTOR3(pose.x, pose.y, pose.z));
     }
 
     void prepareWorkFolder() {

@@ -10,6 +10,8 @@
 #include <QSettings>
 #include <QSlider>
 
+#include <sys/stat.h>
+
 #include "builder_fixture.h"
 #include "files/SessionFileIO.h"
 #include "host/DisplaySettingsDialog.h"
@@ -401,6 +403,141 @@ private slots:
         QCOMPARE(host().frameCount(), frames);
         window_->showNormal();
         waitFrames(3);
+    }
+
+    void theViewFollowsTheWindowSize() {
+        const QSize view = form().viewFrame()->size();
+        window_->resize(window_->width() + 300, window_->height() + 200);
+        QTRY_COMPARE(form().viewFrame()->size(), view + QSize(300, 200));
+        QCOMPARE(form().viewFrame()->mapTo(&form(), QPoint(0, 0)), AppForm::kViewOrigin);
+        // The controls keep their column at the right edge.
+        QPushButton* create = form().button(AppForm::kCreateButton);
+        QVERIFY(create->mapTo(&form(), QPoint(0, 0)).x() > form().viewFrame()->width());
+        waitFrames(3);
+        QCOMPARE(host().view()->grabFramebuffer().size(), view + QSize(300, 200));
+        // A point laid where the old view ended is drawn where it was clicked.
+        selectTab(2);
+        const QPoint beyond(view.width() + 150, view.height() + 100);
+        const QImage before = host().view()->grabFramebuffer();
+        clickView(beyond);
+        waitFrames(3);
+        const QImage after = host().view()->grabFramebuffer();
+        QVERIFY(after.pixel(beyond + QPoint(5, 5)) != before.pixel(beyond + QPoint(5, 5)));
+    }
+
+    void theViewKeepsItsPictureWhileAMenuIsOpen() {
+        layCourse();
+        placeMesh(QStringLiteral("ball.x"));
+        waitFrames(3);
+        const QImage shown = host().view()->grabFramebuffer();
+        bool checked = false;
+        whenPopupOpens([&](QMenu* menu) {
+            QTest::qWait(100);
+            const QImage behind = host().view()->grabFramebuffer();
+            // The scene stands still and is still drawn: the same picture, not a black one.
+            checked = behind == shown;
+            if (!checked) {
+                shown.save(QStringLiteral("/tmp/menu-shown.png"));
+                behind.save(QStringLiteral("/tmp/menu-behind.png"));
+            }
+            menu->close();
+        });
+        clickView(drawnMesh(0).toPoint(), Qt::RightButton);
+        QTRY_VERIFY(checked);
+    }
+
+    void placementsRelationsAndCoursesCanBeDeleted() {
+        layCourse();
+        form().button(AppForm::kCreateButton)->click(); // course2, a copy of course1
+        placeMesh(QStringLiteral("ball.x"));
+        placeMesh(QStringLiteral("box.x"));
+        openFile(work_ + QStringLiteral("/samples/sounds/hit.wav"));
+        select(child(1, QStringLiteral("ball.x")));
+        check(AppForm::kXfile1Check);
+        check(AppForm::kXfile2Check);
+        select(child(3, QStringLiteral("hit.wav")));
+        check(AppForm::kSoundCheck);
+        QTreeWidgetItem* course = child(4, QStringLiteral("course2"));
+        select(course);
+        form().button(AppForm::kSoundAssignButton)->click();
+        QStringList listed;
+        for (int i = 0; i < course->childCount(); ++i) {
+            listed << course->child(i)->text(0);
+        }
+        // What the edits showed: ball.x alone, a movement sound.
+        QCOMPARE(listed, (QStringList{QStringLiteral("ball.x"), QStringLiteral("box.x"),
+                                      QStringLiteral("hit.wav: ball.x moves")}));
+        QPushButton* remove = form().button(AppForm::kDeleteButton);
+
+        select(course->child(0));
+        QVERIFY(remove->isEnabled());
+        remove->click();
+        QCOMPARE(session().meshes.size(), std::size_t{1});
+        QCOMPARE(course->child(0)->text(0), QStringLiteral("box.x"));
+        select(course->child(1));
+        remove->click();
+        QVERIFY(session().relations.empty());
+        QCOMPARE(course->childCount(), 1);
+
+        // A library file is not deleted from here.
+        select(child(1, QStringLiteral("ball.x")));
+        QVERIFY(!remove->isEnabled());
+
+        // A course goes only when the user says so.
+        form().setConfirmation([](const QString&) { return false; });
+        select(child(4, QStringLiteral("course1")));
+        remove->click();
+        QCOMPARE(root(4)->childCount(), 2);
+        form().setConfirmation([](const QString&) { return true; });
+        remove->click();
+        QCOMPARE(root(4)->childCount(), 1);
+        // The next course does not take a name that is in use.
+        layCourse();
+        QVERIFY(child(4, QStringLiteral("course3")) != nullptr);
+        select(course);
+        remove->click();
+        QVERIFY(child(4, QStringLiteral("course2")) == nullptr);
+        QVERIFY(form().currentCourseEntry() == nullptr);
+        QVERIFY(session().calculatedPoints.empty());
+        waitFrames(3);
+    }
+
+    void createAgainSaysItCopiedThePoints() {
+        QString status;
+        connect(&form(), &AppForm::statusMessage, this, [&](const QString& t) { status = t; });
+        layCourse();
+        QCOMPARE(status, QStringLiteral("course1 created from 8 points."));
+        form().button(AppForm::kCreateButton)->click();
+        QCOMPARE(status, QStringLiteral("course2: a copy of course1's points"));
+        QCOMPARE(session().calculatedPoints.size(), std::size_t{8});
+    }
+
+    void aFailedSaveSaysWhichFileAndWhy() {
+        layCourse();
+        const QString missing = work_ + QStringLiteral("/no/such/folder/scene.xml");
+        saveAs(missing);
+        QCOMPARE(messages_.size(), std::size_t{1});
+        const QString text = QString::fromStdString(messages_[0].text);
+        QVERIFY2(text.contains(missing) && text.contains(QStringLiteral("folder")),
+                 qPrintable(text));
+        // Not a regular file: refused, left as it was.
+        const QString fifo = work_ + QStringLiteral("/pipe.xml");
+        QVERIFY(::mkfifo(fifo.toLocal8Bit().constData(), 0600) == 0);
+        saveAs(fifo);
+        QCOMPARE(messages_.size(), std::size_t{2});
+        QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+        QFile::remove(fifo);
+    }
+
+    void aFileThatDoesNotLoadGetsNoItem() {
+        QFile broken(work_ + QStringLiteral("/broken.x"));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("xof 0303txt 0032\nMesh { 3; garbage");
+        broken.close();
+        openFile(work_ + QStringLiteral("/broken.x"));
+        QCOMPARE(root(1)->childCount(), 0);
+        QCOMPARE(messages_.size(), std::size_t{1});
+        QVERIFY(QString::fromStdString(messages_[0].text).contains(QStringLiteral("broken.x")));
     }
 
     void windowSizeIsStoredOnClose() {

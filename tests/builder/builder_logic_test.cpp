@@ -77,6 +77,12 @@ TEST(FileTree, IdsFollowTheLastEntryAndCoursesCountTheRoot) {
     EXPECT_EQ(tree.nextCourseNumber(), 1);
     EXPECT_EQ(tree.nextId(), 6);
     EXPECT_FALSE(tree.findById(6).has_value());
+
+    // A deleted course before the last one: the names given stay unique.
+    tree.add(TreeKind::Course, fakeItem(102), 1);
+    tree.add(TreeKind::Course, fakeItem(103), 2);
+    tree.remove(fakeItem(102));
+    EXPECT_EQ(tree.nextCourseNumber(), 3);
 }
 
 TEST(FileDialogs, FiltersKeepTheirLabelsAndAllFilesMeansEveryFile) {

@@ -8,7 +8,6 @@
 #include <QTableWidget>
 
 #include "builder_fixture.h"
-#include "d3d9/gl_device.h"
 #include "input/InputConfigDialog.h"
 #include "tumbleway/NameField.h"
 #include "tumbleway/tumbleway_ext.h"
@@ -69,30 +68,6 @@ class BuilderSessionTest : public BuilderFixture {
             }
         }
         return nullptr;
-    }
-
-    // Where the engine draws a world point in the view, from the device's own matrices.
-    QPointF projected(const D3DXVECTOR3& point) {
-        D3DXMATRIX view;
-        D3DXMATRIX projection;
-        host().device()->GetTransform(D3DTS_VIEW, &view);
-        host().device()->GetTransform(D3DTS_PROJECTION, &projection);
-        const D3DXMATRIX both = view * projection;
-        D3DXVECTOR3 screen;
-        D3DXVec3TransformCoord(&screen, &point, &both);
-        const QSize size = host().view()->size();
-        return {(screen.x + 1) * 0.5 * size.width(), (1 - screen.y) * 0.5 * size.height()};
-    }
-
-    QPointF drawnMesh(int index) {
-        TwxMeshPose pose{};
-        {
-            RenderHost::EngineScope scope(host());
-            if (twx_get_mesh_pose(index, &pose) != TWX_OK) {
-                return {-1, -1};
-            }
-        }
-        return projected(D3DXVECTOR3(pose.x, pose.y, pose.z));
     }
 
     void holdKey(Qt::Key key, int frames) {
