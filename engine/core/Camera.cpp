@@ -42,6 +42,7 @@ void CEngineApp::aimScanCamera(const D3DXVECTOR3& m0, const D3DXVECTOR3& m1) {
                          scanEye.z + kScanLookDistance * d.x);
     scanUp = D3DXVECTOR3(0, 1.0f, 0);
     cameraEye = scanEye;
+    m_aimedHeading.reset();
 }
 
 HRESULT CEngineApp::placeCameraAtSection(int i) {
@@ -125,13 +126,17 @@ void CEngineApp::updateCourseCamera() {
     D3DXVECTOR3 scratch;
     if (lastXfilePlacement == nullptr) {
         // Walking: the move input carries the eye along the heading over the surface.
-        cameraEye.x += ct * m_cMove;
-        cameraEye.z += st * m_cMove;
-        cameraAt.x = cameraEye.x + kCameraDistance * ct;
-        cameraAt.z = cameraEye.z + kCameraDistance * st;
-        followSurfaceCamera(ct, st, &cameraEye, &scratch);
-        followSurfaceCamera(ct, st, &cameraAt, &scratch);
-        m_cMove = 0;
+        // Neither moved nor turned, the camera stays where the last camera left it:
+        // letting go of the followed object (a click that picks nothing) moves nothing.
+        if (m_cMove != 0 || m_aimedHeading != m_cAngle) {
+            cameraEye.x += ct * m_cMove;
+            cameraEye.z += st * m_cMove;
+            cameraAt.x = cameraEye.x + kCameraDistance * ct;
+            cameraAt.z = cameraEye.z + kCameraDistance * st;
+            followSurfaceCamera(ct, st, &cameraEye, &scratch);
+            followSurfaceCamera(ct, st, &cameraAt, &scratch);
+            m_cMove = 0;
+        }
     } else {
         const CSceneObject* body = lastXfilePlacement->body.get();
         if (body == nullptr) {
@@ -155,6 +160,7 @@ void CEngineApp::updateCourseCamera() {
             cameraAt.z = cameraEye.z + kCameraDistance * st;
         }
     }
+    m_aimedHeading = m_cAngle;
     D3DXMatrixLookAtLH(&viewMatrix, &cameraEye, &cameraAt, &cameraUp);
     setView(viewMatrix);
 }

@@ -2,6 +2,7 @@
 
 #include <list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -104,8 +105,6 @@ public:
     // Places the current library mesh, else the current bitmap, on the current course.
     void assign();
     HRESULT placeBitmapInFrontOfCamera();
-    bool selectBitmapPlacement(int x, int y);
-    HRESULT dragBitmapPlacement(int x, int y);
 
     // Sound relations.
     void assignSoundRelation(bool collisionButton);
@@ -146,20 +145,36 @@ public:
     void testNearPairs();
 
     // Picking and mouse editing. Points are in view pixels unless said otherwise.
-    void pickRay(float x, float y, const D3DXMATRIX& view, D3DXVECTOR3* direction,
-                 D3DXVECTOR3* origin) const;
-    // The view picks go through in the current tab; none in the preview.
+    // The line of sight through pixel (x, y) of a picture drawn through view and
+    // projection: from origin along direction, which reaches view depth 1.
+    void pickRay(float x, float y, const D3DXMATRIX& view, const D3DXMATRIX& projection,
+                 D3DXVECTOR3* direction, D3DXVECTOR3* origin) const;
+    // The view and projection picks go through in the current tab, those its picture
+    // is drawn with; no view in the preview.
     const D3DXMATRIX* pickView() const;
+    const D3DXMATRIX& pickProjection() const;
     bool checkSelectedPoint(POINT point);
     int modifyPoint(unsigned int wParam, long lParam);
     int modifyXfile(unsigned int wParam, long lParam);
+    enum class Picked { Nothing, Mesh, Bitmap };
+    // Selects the placement of the current course drawn nearest the eye under pixel
+    // (x, y); a miss selects none. Hands out the line of sight and, on a hit, the
+    // point of it that holds the placement. Without a course or a view: nothing.
+    Picked pickPlacement(int x, int y, D3DXVECTOR3* direction, D3DXVECTOR3* origin,
+                         D3DXVECTOR3* grabbed);
+    // Whether the pick at (x, y) selected a mesh: the right button's question.
     bool selectXfilePlacement(int x, int y, D3DXVECTOR3* direction, D3DXVECTOR3* origin);
-    HRESULT dragXfilePlacement(int x, int y);
+    // Picks at (x, y) and holds what it selected for the drag.
+    void grabPlacement(int x, int y);
+    // While the left button is held: moves the held placement so that its held point
+    // shows under (x, y). E_FAIL when nothing moved.
+    HRESULT dragGrabbed(int x, int y);
     void addPoint(int x, int y);
     void onLButtonDown(POINT formPoint);
     void onMouseMove(POINT formPoint);
     void onLButtonUp();
-    void pickEveryFrame();
+    // Once a frame: the held placement stays under the cursor as the view turns.
+    void keepGrabbedUnderCursor();
     HRESULT placeXfileInFrontOfCamera();
 
     // The course surface. A body query writes the placement's hints, a camera query
@@ -252,7 +267,7 @@ public:
     std::int32_t cameraRowHint = 0;
     std::int32_t followStripHint = 0;
     std::int32_t followRowHint = 0;
-    POINT mousePoint{0, 0};
+    POINT mousePoint{0, 0}; // the cursor in view pixels at the press, then while held
     D3DXVECTOR3 lastPlacePoint;
     std::int32_t m_iScanOrder = 0;
     bool createAllowed = false;
@@ -308,8 +323,17 @@ private:
     std::list<LPoint_t>& editedDottedPoints();
     std::list<LPoint_t>& editedCalculatedPoints();
     bool insideView(POINT viewPoint) const;
-    // Where a placement at current goes when dragged to view pixel (x, y).
-    bool draggedPosition(int x, int y, const D3DXVECTOR3& current, D3DXVECTOR3* moved) const;
+    // What the left button holds: the kind of placement its press selected, the
+    // placement's offset from the point held, and the height of that point.
+    struct Grab {
+        Picked held = Picked::Nothing;
+        D3DXVECTOR3 offset;
+        float height = 0;
+    };
+    Grab m_grab;
+    // The heading the walking or the following camera last aimed the view along; none
+    // once another camera has set the view.
+    std::optional<float> m_aimedHeading;
     // Ten along the ray through the middle of the view: where assigned objects appear.
     D3DXVECTOR3 pointInFrontOfCamera() const;
     bool querySurface(float x, float z, float halfHeight, int startRow, int firstStrip,

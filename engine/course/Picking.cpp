@@ -6,6 +6,7 @@
 #include "assets/Placements.h"
 #include "core/EngineApp.h"
 #include "course/CoursePoints.h"
+#include "course/SightLine.h"
 
 namespace {
 
@@ -14,64 +15,82 @@ constexpr float kDotCentreOffset = 5.0f;
 constexpr float kGroundDistance = 100.0f;
 constexpr float kPickPlaceDistance = 20.0f;
 constexpr float kAssignPlaceDistance = 10.0f;
-constexpr float kTestSegmentLength = 1000.0f;
 
-D3DXVECTOR3 unit(const D3DXVECTOR3& v) {
-    D3DXVECTOR3 out;
-    D3DXVec3Normalize(&out, &v);
-    return out;
+// A placed mesh is drawn at its body's place raised by the X-file dialog's height; it
+// is picked within half its radius of there.
+D3DXVECTOR3 drawnCentre(const CSceneObject& body) {
+    return body.position + body.modelOffset;
 }
 
-float dot(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
-    return D3DXVec3Dot(&a, &b);
+float meshDistance(const SightLine& sight, const XfilePlacement& placement) {
+    return placement.body ? sight.toSphere(drawnCentre(*placement.body), placement.body->radius / 2)
+                          : SightLine::kMiss;
 }
 
-// Where the ray from origin along u meets a sphere's plane (normal u through centre),
-// if the test segment reaches that plane; whether the sphere is hit there.
-enum class SpherePick { Behind, Miss, Hit };
-
-SpherePick pickSphere(const D3DXVECTOR3& origin, const D3DXVECTOR3& u, const D3DXVECTOR3& centre,
-                      float radius) {
-    const float offset = -dot(u, centre);
-    const D3DXVECTOR3 end = origin + u * kTestSegmentLength;
-    const float sideA = dot(u, origin) + offset;
-    const float sideB = dot(u, end) + offset;
-    if (!(sideA * sideB < 0)) {
-        return SpherePick::Behind;
+// A placed bitmap is picked on the quad its billboard draws: the billboard's corners
+// turned to its facing and moved to where the placement stands.
+float billboardDistance(const SightLine& sight, const BitmapPlacement& placement) {
+    if (!placement.bitmap) {
+        return SightLine::kMiss;
     }
-    const float along = dot(u, u);
-    if (along == 0) {
-        return SpherePick::Behind;
-    }
-    const D3DXVECTOR3 q = origin + u * (-sideA / along);
-    const D3DXVECTOR3 apart = centre - q;
-    return dot(apart, apart) < radius * radius ? SpherePick::Hit : SpherePick::Miss;
+    D3DXMATRIX world = placement.bitmap->world();
+    world._41 = placement.drawX;
+    world._42 = placement.drawY;
+    world._43 = placement.drawZ;
+    const auto corner = [&](int i) {
+        const BitmapBillboard::Vertex& v = placement.bitmap->vertices()[i];
+        const D3DXVECTOR3 local(v.x, v.y, v.z);
+        D3DXVECTOR3 out;
+        D3DXVec3TransformCoord(&out, &local, &world);
+        return out;
+    };
+    const D3DXVECTOR3 foot = corner(0); // bottom left; 1 is top left, 2 bottom right
+    return sight.toQuad(foot, corner(2) - foot, corner(1) - foot);
 }
 
-// Walks the placements in list order and selects the first whose sphere the ray hits.
-// A placement behind the eye ends the walk with the previous selection kept; no hit
-// clears it.
-template <typename Placement, typename Sphere>
-bool pickFirst(std::list<Placement>& placements, const D3DXVECTOR3& origin, const D3DXVECTOR3& u,
-               Sphere sphereOf, Placement** selected) {
+// The drawn placement of the list the line meets first, if it comes before *best;
+// *best becomes its distance. Of equal distances the earlier in the list wins.
+template <typename Placement, typename Distance>
+Placement* nearest(std::list<Placement>& placements, const SightLine& sight, Distance distanceOf,
+                   float* best) {
+    Placement* found = nullptr;
     for (auto& placement : placements) {
-        D3DXVECTOR3 centre;
-        float radius = 0;
-        if (!sphereOf(placement, &centre, &radius)) {
-            continue;
-        }
-        switch (pickSphere(origin, u, centre, radius)) {
-        case SpherePick::Behind:
-            return false;
-        case SpherePick::Hit:
-            *selected = &placement;
-            return true;
-        case SpherePick::Miss:
-            break;
+        const float distance = distanceOf(sight, placement);
+        if (sight.reaches(distance) && distance < *best) {
+            *best = distance;
+            found = &placement;
         }
     }
-    *selected = nullptr;
-    return false;
+    return found;
+}
+
+D3DXVECTOR3 positionOf(const XfilePlacement& placement) {
+    return placement.body->position;
+}
+
+D3DXVECTOR3 positionOf(const BitmapPlacement& placement) {
+    return D3DXVECTOR3(placement.drawX, placement.drawY, placement.drawZ);
+}
+
+void moveTo(XfilePlacement& placement, const D3DXVECTOR3& at) {
+    placement.body->position = at;
+    placement.body->stepPosition = at;
+    placement.x = at.x;
+    placement.y = at.y;
+    placement.z = at.z;
+}
+
+void moveTo(BitmapPlacement& placement, const D3DXVECTOR3& at) {
+    placement.drawX = placement.x = at.x;
+    placement.drawY = placement.y = at.y;
+    placement.drawZ = placement.z = at.z;
+}
+
+// Moves a placement level, so that it keeps the offset from point.
+template <typename Placement>
+void keepOffset(Placement& placement, const D3DXVECTOR3& point, const D3DXVECTOR3& offset) {
+    const float height = positionOf(placement).y;
+    moveTo(placement, D3DXVECTOR3(point.x + offset.x, height, point.z + offset.z));
 }
 
 } // namespace
@@ -88,12 +107,20 @@ const D3DXMATRIX* CEngineApp::pickView() const {
     }
 }
 
-void CEngineApp::pickRay(float x, float y, const D3DXMATRIX& view, D3DXVECTOR3* direction,
-                         D3DXVECTOR3* origin) const {
+const D3DXMATRIX& CEngineApp::pickProjection() const {
+    // The course scene is drawn through the sky's projection, which the sky leaves in
+    // force for the rest of its frame; the course editor's dots are drawn flat, and
+    // its clicks reach the ground through the projection of the render set-up.
+    const bool courseScene = tab == TAB_PLAY || tab == TAB_PLACE;
+    return courseScene && sky ? sky->projection() : projectionMatrix;
+}
+
+void CEngineApp::pickRay(float x, float y, const D3DXMATRIX& view, const D3DXMATRIX& projection,
+                         D3DXVECTOR3* direction, D3DXVECTOR3* origin) const {
     const float width = static_cast<float>(backBufferDesc.Width);
     const float height = static_cast<float>(backBufferDesc.Height);
-    const float vx = (2.0f * x / width - 1.0f) / projectionMatrix._11;
-    const float vy = -(2.0f * y / height - 1.0f) / projectionMatrix._22;
+    const float vx = (2.0f * x / width - 1.0f) / projection._11;
+    const float vy = -(2.0f * y / height - 1.0f) / projection._22;
     const float vz = 1.0f;
     D3DXMATRIX m;
     if (D3DXMatrixInverse(&m, nullptr, &view) == nullptr) {
@@ -171,14 +198,20 @@ int CEngineApp::modifyXfile(unsigned int wParam, long lParam) {
     return 0;
 }
 
-bool CEngineApp::selectXfilePlacement(int x, int y, D3DXVECTOR3* direction, D3DXVECTOR3* origin) {
+// The pick selects what the user sees under the cursor: the placement drawn nearest
+// the eye along the line of sight, mesh or bitmap alike. Trying the meshes first would
+// let a mesh hidden behind a bitmap take the click. On equal distances a mesh wins over
+// a bitmap (meshes are what the right button's menu and the player's input act on),
+// and an earlier placement over a later one.
+CEngineApp::Picked CEngineApp::pickPlacement(int x, int y, D3DXVECTOR3* direction,
+                                             D3DXVECTOR3* origin, D3DXVECTOR3* grabbed) {
     const D3DXMATRIX* view = pickView();
     if (currentCourse == nullptr || view == nullptr) {
-        return false;
+        return Picked::Nothing;
     }
     D3DXVECTOR3 dir;
     D3DXVECTOR3 from;
-    pickRay(static_cast<float>(x), static_cast<float>(y), *view, &dir, &from);
+    pickRay(static_cast<float>(x), static_cast<float>(y), *view, pickProjection(), &dir, &from);
     lastPlacePoint = from + dir * kPickPlaceDistance;
     if (direction != nullptr) {
         *direction = dir;
@@ -186,46 +219,96 @@ bool CEngineApp::selectXfilePlacement(int x, int y, D3DXVECTOR3* direction, D3DX
     if (origin != nullptr) {
         *origin = from;
     }
-    const auto bodySphere = [](const XfilePlacement& p, D3DXVECTOR3* centre, float* radius) {
-        if (!p.body) {
-            return false;
+    const SightLine sight(from, dir, pickProjection());
+    // The billboards are tested turned as the frame draws them.
+    billboardFacing.x = -static_cast<float>(std::cos(M_PI * m_cAngle));
+    billboardFacing.z = -static_cast<float>(std::sin(M_PI * m_cAngle));
+    for (auto& placement : currentCourse->bitmapPlacements) {
+        if (placement.bitmap) {
+            placement.bitmap->setPosition(placement.drawX, placement.drawY, placement.drawZ);
+            placement.bitmap->face(billboardFacing.x, billboardFacing.y, billboardFacing.z);
         }
-        *centre = p.body->position;
-        *radius = p.body->radius / 2;
-        return true;
-    };
-    return pickFirst(currentCourse->xfilePlacements, from, unit(dir), bodySphere,
-                     &lastXfilePlacement);
+    }
+    float distance = SightLine::kMiss;
+    XfilePlacement* mesh = nearest(currentCourse->xfilePlacements, sight, meshDistance, &distance);
+    BitmapPlacement* bitmap =
+        nearest(currentCourse->bitmapPlacements, sight, billboardDistance, &distance);
+    if (bitmap != nullptr) {
+        lastXfilePlacement = nullptr;
+        lastBitmapPlacement = bitmap;
+        if (grabbed != nullptr) {
+            *grabbed = sight.at(distance);
+        }
+        return Picked::Bitmap;
+    }
+    if (mesh != nullptr) {
+        lastXfilePlacement = mesh;
+        // A mesh is held at the depth of its centre: grabbed at its middle, its middle
+        // stays under the cursor.
+        if (grabbed != nullptr) {
+            const D3DXVECTOR3 toCentre = drawnCentre(*mesh->body) - sight.origin;
+            *grabbed = sight.at(D3DXVec3Dot(&toCentre, &sight.u));
+        }
+        return Picked::Mesh;
+    }
+    lastXfilePlacement = nullptr;
+    lastBitmapPlacement = nullptr;
+    return Picked::Nothing;
 }
 
-bool CEngineApp::draggedPosition(int x, int y, const D3DXVECTOR3& current,
-                                 D3DXVECTOR3* moved) const {
+bool CEngineApp::selectXfilePlacement(int x, int y, D3DXVECTOR3* direction, D3DXVECTOR3* origin) {
+    return pickPlacement(x, y, direction, origin, nullptr) == Picked::Mesh;
+}
+
+void CEngineApp::grabPlacement(int x, int y) {
+    D3DXVECTOR3 point;
+    m_grab.held = pickPlacement(x, y, nullptr, nullptr, &point);
+    D3DXVECTOR3 position = point;
+    if (m_grab.held == Picked::Mesh) {
+        position = positionOf(*lastXfilePlacement);
+    } else if (m_grab.held == Picked::Bitmap) {
+        position = positionOf(*lastBitmapPlacement);
+    }
+    m_grab.offset = position - point;
+    m_grab.height = point.y;
+}
+
+// The grabbed point moves in the level plane it was grabbed in, to where the line of
+// sight through the cursor meets that plane, and the object keeps its offset from it
+// and its height. A body on the course must keep its height: its surface following
+// would undo any other and pull it from under the cursor. A bitmap keeps its foot on
+// the ground it stood on.
+HRESULT CEngineApp::dragGrabbed(int x, int y) {
     const D3DXMATRIX* view = pickView();
-    if (view == nullptr) {
-        return false;
+    if (!dragging || view == nullptr) {
+        return E_FAIL;
     }
     D3DXVECTOR3 dir;
     D3DXVECTOR3 from;
-    pickRay(static_cast<float>(x), static_cast<float>(y), *view, &dir, &from);
-    // The placement keeps its distance from the eye and moves on that sphere.
-    const D3DXVECTOR3 toPlacement = current - from;
-    *moved = from + unit(dir) * D3DXVec3Length(&toPlacement);
-    return true;
-}
-
-HRESULT CEngineApp::dragXfilePlacement(int x, int y) {
-    D3DXVECTOR3 moved;
-    if (lastXfilePlacement == nullptr || !lastXfilePlacement->body ||
-        !draggedPosition(x, y, lastXfilePlacement->body->position, &moved)) {
-        return E_FAIL;
+    pickRay(static_cast<float>(x), static_cast<float>(y), *view, pickProjection(), &dir, &from);
+    const SightLine sight(from, dir, pickProjection());
+    const float distance = sight.toLevel(m_grab.height);
+    if (distance == SightLine::kMiss) {
+        return E_FAIL; // the cursor is beyond the plane's horizon: the object stays
     }
-    CSceneObject& body = *lastXfilePlacement->body;
-    body.position = moved;
-    body.stepPosition = moved;
-    lastXfilePlacement->x = moved.x;
-    lastXfilePlacement->y = moved.y;
-    lastXfilePlacement->z = moved.z;
-    return S_OK;
+    const D3DXVECTOR3 point = sight.at(distance);
+    switch (m_grab.held) {
+    case Picked::Mesh:
+        if (lastXfilePlacement == nullptr || !lastXfilePlacement->body) {
+            return E_FAIL;
+        }
+        keepOffset(*lastXfilePlacement, point, m_grab.offset);
+        return S_OK;
+    case Picked::Bitmap:
+        if (lastBitmapPlacement == nullptr) {
+            return E_FAIL;
+        }
+        keepOffset(*lastBitmapPlacement, point, m_grab.offset);
+        return S_OK;
+    case Picked::Nothing:
+        break;
+    }
+    return E_FAIL;
 }
 
 void CEngineApp::addPoint(int x, int y) {
@@ -236,7 +319,8 @@ void CEngineApp::addPoint(int x, int y) {
 
     D3DXVECTOR3 dir;
     D3DXVECTOR3 from;
-    pickRay(static_cast<float>(x), static_cast<float>(y), courseViewMatrix, &dir, &from);
+    pickRay(static_cast<float>(x), static_cast<float>(y), courseViewMatrix, projectionMatrix, &dir,
+            &from);
     LPoint_t ground{};
     ground.x = from.x + kGroundDistance * dir.x;
     ground.z = from.z + kGroundDistance * dir.z;
@@ -255,12 +339,14 @@ bool CEngineApp::insideView(POINT p) const {
 
 void CEngineApp::onLButtonDown(POINT point) {
     dragging = true;
+    m_grab = Grab{};
     mousePoint = POINT{point.x - viewOffsetX, point.y - viewOffsetY};
     switch (tab) {
     case TAB_PLAY:
     case TAB_PLACE:
         clearWorkingLists();
         pointMessagePending = false;
+        grabPlacement(mousePoint.x, mousePoint.y);
         break;
     case TAB_COURSE:
         if (insideView(mousePoint) && !checkSelectedPoint(mousePoint)) {
@@ -281,26 +367,19 @@ void CEngineApp::onMouseMove(POINT point) {
         return;
     }
     // The host passes form coordinates; picks work in view coordinates.
-    const int x = point.x - viewOffsetX;
-    const int y = point.y - viewOffsetY;
-    if (selectXfilePlacement(x, y, nullptr, nullptr)) {
-        dragXfilePlacement(x, y);
-    } else if (selectBitmapPlacement(x, y)) {
-        dragBitmapPlacement(x, y);
-    }
+    mousePoint = POINT{point.x - viewOffsetX, point.y - viewOffsetY};
+    dragGrabbed(mousePoint.x, mousePoint.y);
 }
 
 void CEngineApp::onLButtonUp() {
     dragging = false;
+    m_grab = Grab{};
 }
 
-void CEngineApp::pickEveryFrame() {
-    if (!dragging || !insideView(mousePoint) || (tab != TAB_PLAY && tab != TAB_PLACE)) {
-        return;
-    }
-    if (!selectXfilePlacement(mousePoint.x, mousePoint.y, nullptr, nullptr)) {
-        selectBitmapPlacement(mousePoint.x, mousePoint.y);
-    }
+void CEngineApp::keepGrabbedUnderCursor() {
+    // The view can turn under a held object (the heading turns it while the eye
+    // stays), and the object stays under the cursor all the same.
+    dragGrabbed(mousePoint.x, mousePoint.y);
 }
 
 D3DXVECTOR3 CEngineApp::pointInFrontOfCamera() const {
@@ -309,7 +388,7 @@ D3DXVECTOR3 CEngineApp::pointInFrontOfCamera() const {
     D3DXVECTOR3 from;
     pickRay(static_cast<float>(backBufferDesc.Width / 2),
             static_cast<float>(backBufferDesc.Height / 2), view != nullptr ? *view : viewMatrix,
-            &dir, &from);
+            pickProjection(), &dir, &from);
     return from + dir * kAssignPlaceDistance;
 }
 
@@ -320,49 +399,6 @@ HRESULT CEngineApp::placeXfileInFrontOfCamera() {
     lastPlacePoint = pointInFrontOfCamera();
     lastXfilePlacement->body->position = lastPlacePoint;
     lastXfilePlacement->body->stepPosition = lastPlacePoint;
-    return S_OK;
-}
-
-bool CEngineApp::selectBitmapPlacement(int x, int y) {
-    const D3DXMATRIX* view = pickView();
-    if (currentCourse == nullptr || view == nullptr) {
-        return false;
-    }
-    D3DXVECTOR3 dir;
-    D3DXVECTOR3 from;
-    pickRay(static_cast<float>(x), static_cast<float>(y), *view, &dir, &from);
-    lastPlacePoint = from + dir * kPickPlaceDistance;
-    const D3DXVECTOR3 u = unit(dir);
-    // The billboards stand where they are drawn, facing the camera.
-    billboardFacing.x = -static_cast<float>(std::cos(M_PI * m_cAngle));
-    billboardFacing.z = -static_cast<float>(std::sin(M_PI * m_cAngle));
-    for (auto& placement : currentCourse->bitmapPlacements) {
-        if (placement.bitmap) {
-            placement.bitmap->setPosition(placement.drawX, placement.drawY, placement.drawZ);
-            placement.bitmap->face(billboardFacing.x, billboardFacing.y, billboardFacing.z);
-        }
-    }
-    const auto standing = [](const BitmapPlacement& p, D3DXVECTOR3* centre, float* radius) {
-        *centre = D3DXVECTOR3(p.drawX, p.drawY, p.drawZ);
-        *radius = p.halfWidth;
-        return true;
-    };
-    return pickFirst(currentCourse->bitmapPlacements, from, u, standing, &lastBitmapPlacement);
-}
-
-HRESULT CEngineApp::dragBitmapPlacement(int x, int y) {
-    D3DXVECTOR3 moved;
-    if (lastBitmapPlacement == nullptr) {
-        return E_FAIL;
-    }
-    BitmapPlacement& placement = *lastBitmapPlacement;
-    if (!draggedPosition(x, y, D3DXVECTOR3(placement.drawX, placement.drawY, placement.drawZ),
-                         &moved)) {
-        return E_FAIL;
-    }
-    placement.drawX = placement.x = moved.x;
-    placement.drawY = placement.y = moved.y;
-    placement.drawZ = placement.z = moved.z;
     return S_OK;
 }
 

@@ -10,7 +10,7 @@ HRESULT CEngineApp::frameMove() {
         applyInputPush(*lastXfilePlacement, m_cAngle);
     }
     updateCamera();
-    pickEveryFrame();
+    keepGrabbedUnderCursor();
     if (lastXfilePlacement != nullptr && lastXfilePlacement->body) {
         lastXfilePlacement->body->yaw = m_cAngle;
     }

@@ -15,15 +15,6 @@ protected:
         app->selectTab(TAB_PLACE);
         return course;
     }
-
-    // The point d along the ray through view pixel (x, y).
-    D3DXVECTOR3 alongRay(int x, int y, float d) {
-        D3DXVECTOR3 dir;
-        D3DXVECTOR3 origin;
-        app->pickRay(static_cast<float>(x), static_cast<float>(y), app->viewMatrix, &dir, &origin);
-        D3DXVec3Normalize(&dir, &dir);
-        return origin + dir * d;
-    }
 };
 
 } // namespace
@@ -104,63 +95,6 @@ TEST_F(Picking, PlacementMessageSetsHeightAndYawOffset) {
     EXPECT_EQ(placement.body->yawOffset, -1.0f);
 }
 
-TEST_F(Picking, RayHitsAPlacementInsideHalfItsRadius) {
-    placeScene();
-    XfilePlacement& placement = placeBody(*app, alongRay(320, 240, 30), 4.0f);
-    D3DXVECTOR3 dir;
-    D3DXVECTOR3 origin;
-    EXPECT_TRUE(app->selectXfilePlacement(320, 240, &dir, &origin));
-    EXPECT_EQ(app->lastXfilePlacement, &placement);
-    const D3DXVECTOR3 offEye = origin - app->scanEye;
-    EXPECT_LT(D3DXVec3Length(&offEye), 1e-4f);
-    // Pixel by pixel away from the centre the ray leaves the sphere of radius 2.
-    int misses = 0;
-    for (int dx = 0; dx < 200 && misses == 0; dx += 2) {
-        misses += app->selectXfilePlacement(320 + dx, 240, nullptr, nullptr) ? 0 : 1;
-    }
-    EXPECT_EQ(misses, 1);
-    EXPECT_EQ(app->lastXfilePlacement, nullptr);
-}
-
-TEST_F(Picking, APlacementBehindTheEyeStopsThePick) {
-    placeScene();
-    XfilePlacement& ahead = placeBody(*app, alongRay(320, 240, 30), 4.0f);
-    ASSERT_TRUE(app->selectXfilePlacement(320, 240, nullptr, nullptr));
-    // A placement behind the eye comes first in the list now.
-    auto& list = app->currentCourse->xfilePlacements;
-    list.emplace_front();
-    list.front().body = std::make_unique<CSceneObject>();
-    list.front().body->position = alongRay(320, 240, -30);
-    list.front().body->radius = 4;
-    EXPECT_FALSE(app->selectXfilePlacement(320, 240, nullptr, nullptr));
-    EXPECT_EQ(app->lastXfilePlacement, &ahead); // the previous selection stays
-}
-
-TEST_F(Picking, NoPicksWithoutACourseOrInThePreview) {
-    EXPECT_FALSE(app->selectXfilePlacement(320, 240, nullptr, nullptr));
-    placeScene();
-    placeBody(*app, alongRay(320, 240, 30), 4.0f);
-    app->selectTab(TAB_PREVIEW);
-    EXPECT_FALSE(app->selectXfilePlacement(320, 240, nullptr, nullptr));
-}
-
-TEST_F(Picking, DraggingMovesThePlacementOnItsSphereAroundTheEye) {
-    placeScene();
-    XfilePlacement& placement = placeBody(*app, alongRay(320, 240, 30), 8.0f);
-    // Form coordinates: the view starts 12 to the right of and 28 below the form's corner.
-    app->onLButtonDown(POINT{320 + 12, 240 + 28});
-    ASSERT_TRUE(app->dragging);
-    app->onMouseMove(POINT{323 + 12, 241 + 28});
-    const D3DXVECTOR3 expected = alongRay(323, 241, 30);
-    EXPECT_NEAR(placement.body->position.x, expected.x, 1e-3f);
-    EXPECT_NEAR(placement.body->position.z, expected.z, 1e-3f);
-    EXPECT_EQ(placement.body->stepPosition, placement.body->position);
-    EXPECT_EQ(placement.x, placement.body->position.x);
-    app->onLButtonUp();
-    app->onMouseMove(POINT{400, 300});
-    EXPECT_NEAR(placement.body->position.x, expected.x, 1e-3f);
-}
-
 TEST_F(Picking, AnAssignedObjectIsPlacedTenAlongTheCentreRay) {
     placeScene();
     XfilePlacement& placement = placeBody(*app, {0, 0, 0});
@@ -168,7 +102,7 @@ TEST_F(Picking, AnAssignedObjectIsPlacedTenAlongTheCentreRay) {
     ASSERT_EQ(app->placeXfileInFrontOfCamera(), S_OK);
     D3DXVECTOR3 dir;
     D3DXVECTOR3 origin;
-    app->pickRay(320, 240, app->viewMatrix, &dir, &origin);
+    app->pickRay(320, 240, app->viewMatrix, app->pickProjection(), &dir, &origin);
     EXPECT_EQ(placement.body->position, origin + dir * 10.0f);
     EXPECT_EQ(placement.body->stepPosition, placement.body->position);
     app->lastXfilePlacement = nullptr;

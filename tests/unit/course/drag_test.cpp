@@ -1,0 +1,210 @@
+// Dragging placed objects with the left button, and clicks that pick nothing.
+#include <cstring>
+#include <gtest/gtest.h>
+
+#include "course/DrawnView.h"
+#include "support/AssetFixture.h"
+
+namespace {
+
+class Drag : public AssetFixture {
+protected:
+    // The car placed on a course and settled on the road, the camera following it.
+    void SetUp() override {
+        AssetFixture::SetUp();
+        createLoopCourse(6, 30);
+        app->selectTab(TAB_PLACE);
+        ASSERT_EQ(app->pushXfile(fileRecord("car.x"), treeItem(1)), S_OK);
+        app->selectXfile(treeItem(1));
+        app->assign();
+        car = app->lastXfilePlacement;
+        for (int frame = 0; frame < 3; ++frame) {
+            drawFrame();
+        }
+    }
+
+    void drawFrame() {
+        app->frameMove();
+        app->render();
+    }
+
+    DrawnView drawn() const { return DrawnView(device.get(), kWidth, kHeight); }
+
+    // Where the car was drawn in the last frame.
+    D3DXVECTOR3 carShown() const {
+        const D3DXMATRIX& world = car->body->world;
+        return {world._41, world._42, world._43};
+    }
+
+    // The host passes form pixels: the view starts at (12, 28) in the form.
+    static POINT form(POINT view) { return POINT{view.x + 12, view.y + 28}; }
+
+    // A frame after the cursor moved to view pixel p with the button held.
+    void moveTo(POINT p) {
+        app->onMouseMove(form(p));
+        drawFrame();
+    }
+
+    // A flag (32 wide, 16 tall) placed with its picture's middle at p, drawn once.
+    BitmapPlacement& standFlag(const D3DXVECTOR3& p) {
+        EXPECT_EQ(app->pushBitmap(fileRecord("flag.bmp"), treeItem(5)), S_OK);
+        app->selectBitmap(treeItem(5));
+        app->assign();
+        BitmapPlacement& flag = app->currentCourse->bitmapPlacements.back();
+        flagFoot = p - D3DXVECTOR3(0, flag.halfHeight, 0);
+        flag.drawX = flag.x = flagFoot.x;
+        flag.drawY = flag.y = flagFoot.y;
+        flag.drawZ = flag.z = flagFoot.z;
+        drawFrame();
+        return flag;
+    }
+
+    static D3DXVECTOR3 positionOf(const BitmapPlacement& flag) {
+        return {flag.drawX, flag.drawY, flag.drawZ};
+    }
+
+    // A pixel of the view where only the sky shows.
+    static constexpr POINT kSky{320, 5};
+
+    XfilePlacement* car = nullptr;
+    D3DXVECTOR3 flagFoot;
+};
+
+// The same bits, not merely equal values.
+bool sameBits(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+} // namespace
+
+TEST_F(Drag, TheDraggedCarStaysUnderTheCursor) {
+    const POINT grab = drawn().nearestPixel(carShown());
+    const float height = car->body->position.y;
+    app->onLButtonDown(form(grab));
+    ASSERT_EQ(app->lastXfilePlacement, car);
+    for (const POINT step :
+         {POINT{0, 12}, POINT{15, 30}, POINT{-10, 45}, POINT{-25, 25}, POINT{5, 60}}) {
+        const POINT cursor{grab.x + step.x, grab.y + step.y};
+        moveTo(cursor);
+        ASSERT_NEAR(car->body->position.y, height, 1e-4f); // still on the level road
+        const D3DXVECTOR2 shown = drawn().pixelOf(carShown());
+        EXPECT_NEAR(shown.x, static_cast<float>(cursor.x), 1.5f);
+        EXPECT_NEAR(shown.y, static_cast<float>(cursor.y), 1.5f);
+    }
+    app->onLButtonUp();
+    const D3DXVECTOR3 released = car->body->position;
+    moveTo(POINT{grab.x, grab.y + 80}); // moves without the button move nothing
+    EXPECT_TRUE(sameBits(car->body->position, released));
+}
+
+TEST_F(Drag, TheHeldCarStaysUnderTheCursorAsTheViewTurns) {
+    const POINT grab = drawn().nearestPixel(carShown());
+    app->onLButtonDown(form(grab));
+    ASSERT_EQ(app->lastXfilePlacement, car);
+    for (int frame = 0; frame < 4; ++frame) {
+        app->m_cAngle += 0.01f; // the eye stays, the view turns
+        drawFrame();
+        const D3DXVECTOR2 shown = drawn().pixelOf(carShown());
+        EXPECT_NEAR(shown.x, static_cast<float>(grab.x), 1.5f);
+        EXPECT_NEAR(shown.y, static_cast<float>(grab.y), 1.5f);
+    }
+}
+
+TEST_F(Drag, ACursorAboveTheGroundsHorizonLeavesTheCarWhereItWas) {
+    app->onLButtonDown(form(drawn().nearestPixel(carShown())));
+    ASSERT_EQ(app->lastXfilePlacement, car);
+    moveTo(POINT{kSky.x - 40, kSky.y + 10});
+    const D3DXVECTOR3 position = car->body->position;
+    moveTo(kSky);
+    EXPECT_TRUE(sameBits(car->body->position, position));
+}
+
+TEST_F(Drag, TheCarHeldOffCentreKeepsThePointHeldUnderTheCursor) {
+    const DrawnView before = drawn();
+    const D3DXVECTOR3 centre = carShown();
+    POINT grab = before.nearestPixel(centre);
+    grab.x += 6;
+    grab.y += 4;
+    // A mesh is held at the depth of its centre, on the line of sight of the press.
+    const float x = static_cast<float>(grab.x);
+    const float y = static_cast<float>(grab.y);
+    const D3DXVECTOR3 eye = before.along(x, y, 0);
+    const D3DXVECTOR3 sight = before.along(x, y, 1) - eye;
+    const D3DXVECTOR3 toCentre = centre - eye;
+    const D3DXVECTOR3 held = before.along(x, y, D3DXVec3Dot(&sight, &toCentre));
+    app->onLButtonDown(form(grab));
+    ASSERT_EQ(app->lastXfilePlacement, car);
+    const POINT cursor{grab.x - 20, grab.y + 40};
+    moveTo(cursor);
+    const D3DXVECTOR2 shown = drawn().pixelOf(carShown() + (held - centre));
+    EXPECT_NEAR(shown.x, static_cast<float>(cursor.x), 1.5f);
+    EXPECT_NEAR(shown.y, static_cast<float>(cursor.y), 1.5f);
+}
+
+TEST_F(Drag, AFlagBesideTheDraggedCarIsLeftAlone) {
+    const D3DXVECTOR3 shown = carShown();
+    const POINT grab = drawn().nearestPixel(shown);
+    // The flag stands to the right of the car and farther, its picture clear of it.
+    BitmapPlacement& flag =
+        standFlag(drawn().along(static_cast<float>(grab.x + 200), static_cast<float>(grab.y), 60));
+    app->onLButtonDown(form(grab));
+    ASSERT_EQ(app->lastXfilePlacement, car);
+    for (int step = 1; step <= 8; ++step) {
+        moveTo(POINT{grab.x + 20 * step, grab.y}); // over to the flag and onto it
+    }
+    app->onLButtonUp();
+    EXPECT_EQ(app->lastXfilePlacement, car);
+    EXPECT_EQ(app->lastBitmapPlacement, &flag);
+    EXPECT_TRUE(sameBits(positionOf(flag), flagFoot));
+    const D3DXVECTOR3 moved = car->body->position - shown;
+    EXPECT_GT(D3DXVec3Length(&moved), 5.0f);
+}
+
+TEST_F(Drag, ADraggedFlagKeepsItsFootAtItsHeight) {
+    BitmapPlacement& flag = standFlag(drawn().along(120, 330, 50));
+    const D3DXVECTOR3 middle = flagFoot + D3DXVECTOR3(0, flag.halfHeight, 0);
+    const POINT grab = drawn().nearestPixel(middle);
+    app->lastBitmapPlacement = nullptr;
+    app->onLButtonDown(form(grab));
+    ASSERT_EQ(app->lastBitmapPlacement, &flag);
+    EXPECT_EQ(app->lastXfilePlacement, nullptr);
+    const POINT cursor{grab.x + 30, grab.y + 20};
+    moveTo(cursor);
+    EXPECT_EQ(flag.drawY, flagFoot.y);
+    EXPECT_EQ(flag.y, flagFoot.y);
+    EXPECT_EQ(flag.x, flag.drawX);
+    EXPECT_EQ(flag.z, flag.drawZ);
+    const D3DXVECTOR2 shown = drawn().pixelOf(positionOf(flag) + (middle - flagFoot));
+    EXPECT_NEAR(shown.x, static_cast<float>(cursor.x), 1.5f);
+    EXPECT_NEAR(shown.y, static_cast<float>(cursor.y), 1.5f);
+}
+
+TEST_F(Drag, AClickThatPicksNothingLetsGoAndMovesNothing) {
+    const D3DXVECTOR3 eye = app->cameraEye;
+    const D3DXVECTOR3 at = app->cameraAt;
+    const D3DXVECTOR3 position = car->body->position;
+    const auto unmoved = [&] {
+        for (int frame = 0; frame < 3; ++frame) {
+            drawFrame();
+        }
+        EXPECT_TRUE(sameBits(app->cameraEye, eye));
+        EXPECT_TRUE(sameBits(app->cameraAt, at));
+        EXPECT_TRUE(sameBits(car->body->position, position));
+    };
+
+    // The right button asks what is under the cursor.
+    D3DXVECTOR3 direction;
+    D3DXVECTOR3 origin;
+    EXPECT_FALSE(app->selectXfilePlacement(kSky.x, kSky.y, &direction, &origin));
+    EXPECT_EQ(app->lastXfilePlacement, nullptr);
+    unmoved();
+
+    // The left button, held and moved.
+    app->lastXfilePlacement = car;
+    app->onLButtonDown(form(kSky));
+    moveTo(POINT{kSky.x + 30, kSky.y + 200});
+    app->onLButtonUp();
+    EXPECT_EQ(app->lastXfilePlacement, nullptr);
+    EXPECT_EQ(app->lastBitmapPlacement, nullptr);
+    unmoved();
+}

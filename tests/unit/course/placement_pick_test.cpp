@@ -1,0 +1,191 @@
+// Picking placed meshes and bitmaps where the course scene draws them.
+#include <gtest/gtest.h>
+#include <iterator>
+
+#include "course/DrawnView.h"
+#include "support/AssetFixture.h"
+#include "support/Bodies.h"
+
+namespace {
+
+class PlacementPick : public AssetFixture {
+protected:
+    // A course with the walking camera at its start, in the place tab, one frame drawn.
+    void SetUp() override {
+        AssetFixture::SetUp();
+        createLoopCourse(6, 30);
+        app->selectTab(TAB_PLACE);
+        drawFrame();
+    }
+
+    void drawFrame() {
+        app->frameMove();
+        app->render();
+    }
+
+    DrawnView drawn() const { return DrawnView(device.get(), kWidth, kHeight); }
+
+    // The point d from the eye under view pixel (x, y).
+    D3DXVECTOR3 under(int x, int y, float d) const {
+        return drawn().along(static_cast<float>(x), static_cast<float>(y), d);
+    }
+
+    // The pick of the right button at view pixel p: whether it picked a mesh.
+    bool rightClick(POINT p) { return app->selectXfilePlacement(p.x, p.y, nullptr, nullptr); }
+
+    // The left button pressed and released at view pixel p, a move to p between.
+    void leftClick(POINT p) {
+        const POINT form{p.x + app->viewOffsetX, p.y + app->viewOffsetY};
+        app->onLButtonDown(form);
+        app->onMouseMove(form);
+        app->onLButtonUp();
+    }
+
+    // A placed flag (32 wide, 16 tall) standing with its foot at p, drawn once.
+    BitmapPlacement& standFlag(const D3DXVECTOR3& foot) {
+        EXPECT_EQ(app->pushBitmap(fileRecord("flag.bmp"), treeItem(5)), S_OK);
+        app->selectBitmap(treeItem(5));
+        app->assign();
+        BitmapPlacement& flag = app->currentCourse->bitmapPlacements.back();
+        flag.drawX = flag.x = foot.x;
+        flag.drawY = flag.y = foot.y;
+        flag.drawZ = flag.z = foot.z;
+        app->render();
+        return flag;
+    }
+
+    // The point of the flag's picture a fraction across it from its left (-1) to its
+    // right (1) and up from its foot (0) to its top (1), turned as last drawn.
+    static D3DXVECTOR3 onPicture(const BitmapPlacement& flag, float across, float up) {
+        D3DXMATRIX world = flag.bitmap->world();
+        world._41 = flag.drawX;
+        world._42 = flag.drawY;
+        world._43 = flag.drawZ;
+        const D3DXVECTOR3 local(across * flag.halfWidth, up * 2 * flag.halfHeight, 0);
+        D3DXVECTOR3 shown;
+        D3DXVec3TransformCoord(&shown, &local, &world);
+        return shown;
+    }
+
+    std::list<XfilePlacement>& meshes() { return app->currentCourse->xfilePlacements; }
+};
+
+} // namespace
+
+TEST_F(PlacementPick, AMeshIsPickedWhereverInTheViewItShows) {
+    for (const POINT cursor : {POINT{320, 240}, POINT{40, 30}, POINT{600, 450}, POINT{610, 100}}) {
+        XfilePlacement& mesh = placeBody(*app, under(cursor.x, cursor.y, 25), 2.0f);
+        EXPECT_TRUE(rightClick(cursor));
+        EXPECT_EQ(app->lastXfilePlacement, &mesh);
+        // Just off the pick sphere (radius 1) seen from 25 away.
+        EXPECT_FALSE(
+            rightClick(drawn().nearestPixel(mesh.body->position + D3DXVECTOR3(0, 1.5f, 0))));
+        meshes().clear();
+    }
+}
+
+TEST_F(PlacementPick, TheNearestMeshAlongTheRayIsPickedWhateverTheListOrder) {
+    const POINT cursor{320, 240};
+    XfilePlacement& far = placeBody(*app, under(cursor.x, cursor.y, 30), 2.0f);
+    XfilePlacement& near = placeBody(*app, under(cursor.x, cursor.y, 20), 2.0f);
+    EXPECT_TRUE(rightClick(cursor));
+    EXPECT_EQ(app->lastXfilePlacement, &near);
+
+    meshes().splice(meshes().end(), meshes(), meshes().begin()); // near first, far last
+    EXPECT_TRUE(rightClick(cursor));
+    EXPECT_EQ(app->lastXfilePlacement, &near);
+
+    // A twin in the very same place: the earlier in the list wins.
+    XfilePlacement& twin = placeBody(*app, near.body->position, 2.0f);
+    EXPECT_TRUE(rightClick(cursor));
+    EXPECT_EQ(app->lastXfilePlacement, &near);
+    meshes().splice(meshes().begin(), meshes(), std::prev(meshes().end()));
+    EXPECT_TRUE(rightClick(cursor));
+    EXPECT_EQ(app->lastXfilePlacement, &twin);
+    EXPECT_NE(&far, app->lastXfilePlacement);
+}
+
+TEST_F(PlacementPick, MeshesBehindTheEyeOrBeyondTheDrawnDistanceDoNotStopThePick) {
+    const POINT cursor{320, 240};
+    placeBody(*app, under(cursor.x, cursor.y, -30), 4.0f);  // behind the eye
+    placeBody(*app, under(cursor.x, cursor.y, 1500), 4.0f); // past the far plane
+    placeBody(*app, under(200, 300, 1500), 400.0f);         // ditto, however large
+    XfilePlacement& near = placeBody(*app, under(cursor.x, cursor.y, 40), 4.0f);
+    EXPECT_TRUE(rightClick(cursor));
+    EXPECT_EQ(app->lastXfilePlacement, &near);
+    // What is not drawn is not picked.
+    EXPECT_FALSE(rightClick(POINT{200, 300}));
+    EXPECT_EQ(app->lastXfilePlacement, nullptr);
+}
+
+TEST_F(PlacementPick, ARaisedMeshIsPickedWhereItIsDrawn) {
+    XfilePlacement& mesh = placeBody(*app, under(320, 330, 25), 2.0f);
+    app->lastXfilePlacement = &mesh;
+    app->modifyXfile(5, 0); // the X-file dialog's highest
+    app->lastXfilePlacement = nullptr;
+    drawFrame();
+    drawFrame(); // the drawn pose lags the surface by a frame
+    const D3DXVECTOR3 shown(mesh.body->world._41, mesh.body->world._42, mesh.body->world._43);
+    const D3DXVECTOR3 body = mesh.body->position;
+    ASSERT_NEAR(shown.y - body.y, 5.0f, 1e-4f);
+
+    EXPECT_FALSE(rightClick(drawn().nearestPixel(body))); // nothing shows there
+    EXPECT_EQ(app->lastXfilePlacement, nullptr);
+    EXPECT_TRUE(rightClick(drawn().nearestPixel(shown)));
+    EXPECT_EQ(app->lastXfilePlacement, &mesh);
+}
+
+TEST_F(PlacementPick, ABitmapIsPickedOnItsPictureAndNowhereElse) {
+    BitmapPlacement& flag = standFlag(under(320, 330, 60));
+    // Near the top corners of the picture, farther from its foot than its half width.
+    for (const float across : {-0.85f, 0.85f}) {
+        app->lastBitmapPlacement = nullptr;
+        leftClick(drawn().nearestPixel(onPicture(flag, across, 0.9f)));
+        EXPECT_EQ(app->lastBitmapPlacement, &flag);
+    }
+    // Below its foot and beside it, close to the foot but off the picture.
+    for (const D3DXVECTOR2 off : {D3DXVECTOR2(0, -0.4f), D3DXVECTOR2(1.3f, 0.1f)}) {
+        app->lastBitmapPlacement = &flag;
+        leftClick(drawn().nearestPixel(onPicture(flag, off.x, off.y)));
+        EXPECT_EQ(app->lastBitmapPlacement, nullptr);
+    }
+}
+
+TEST_F(PlacementPick, OfAMeshAndABitmapTheNearerIsPicked) {
+    const POINT cursor{320, 240};
+    const float distance = 60;
+    BitmapPlacement& flag = standFlag(under(cursor.x, cursor.y, distance) - D3DXVECTOR3(0, 8, 0));
+    XfilePlacement& behind = placeBody(*app, under(cursor.x, cursor.y, distance + 10), 4.0f);
+    leftClick(cursor); // the flag hides the mesh
+    EXPECT_EQ(app->lastBitmapPlacement, &flag);
+    EXPECT_EQ(app->lastXfilePlacement, nullptr);
+    EXPECT_FALSE(rightClick(cursor)); // and so no mesh menu
+    EXPECT_EQ(app->lastBitmapPlacement, &flag);
+
+    behind.body->position = under(cursor.x, cursor.y, distance - 10);
+    EXPECT_TRUE(rightClick(cursor));
+    EXPECT_EQ(app->lastXfilePlacement, &behind);
+}
+
+TEST_F(PlacementPick, TheRightButtonHandsOutTheLineOfSightWhateverItHits) {
+    for (const POINT cursor : {POINT{320, 240}, POINT{40, 400}}) {
+        D3DXVECTOR3 direction;
+        D3DXVECTOR3 origin;
+        EXPECT_FALSE(app->selectXfilePlacement(cursor.x, cursor.y, &direction, &origin));
+        const D3DXVECTOR3 fromEye = origin - app->cameraEye;
+        EXPECT_LT(D3DXVec3Length(&fromEye), 1e-4f);
+        D3DXVec3Normalize(&direction, &direction);
+        const D3DXVECTOR3 drawnWay = under(cursor.x, cursor.y, 1) - under(cursor.x, cursor.y, 0);
+        const D3DXVECTOR3 apart = direction - drawnWay;
+        EXPECT_LT(D3DXVec3Length(&apart), 1e-4f);
+    }
+}
+
+TEST_F(PlacementPick, NoPicksWithoutACourseOrInThePreview) {
+    placeBody(*app, under(320, 240, 30), 4.0f);
+    app->selectTab(TAB_PREVIEW);
+    EXPECT_FALSE(rightClick(POINT{320, 240}));
+    app->clearCourse();
+    app->selectTab(TAB_PLACE);
+    EXPECT_FALSE(rightClick(POINT{320, 240}));
+}
