@@ -79,9 +79,10 @@ void AppForm::onDocumentUpdate(const FileDocument& document) {
     if (document.open) {
         LF_t record{};
         if (!fillFileRecord(document.file, &record)) {
-            showMessage("The file name is too long: at most 127 characters can be opened.\n" +
-                            document.file.name,
-                        "Tumbleway Builder", MB_OK | MB_ICONERROR);
+            const std::string text =
+                "The file name is too long: at most 127 characters can be opened.\n" +
+                document.file.name;
+            MessageBoxA(nullptr, text.c_str(), "Tumbleway Builder", MB_OK | MB_ICONERROR);
             return;
         }
         switch (openActionForExtension(document.file.ext)) {
@@ -223,8 +224,8 @@ void AppForm::saveSimulationFile(const std::string& path) {
     if (!saved) {
         release();
         // The file that was there, if any, is as it was.
-        showMessage("The scene could not be saved.\n" + path + ": " + error, "Tumbleway Builder",
-                    MB_OK | MB_ICONERROR);
+        const std::string text = "The scene could not be saved.\n" + path + ": " + error;
+        MessageBoxA(nullptr, text.c_str(), "Tumbleway Builder", MB_OK | MB_ICONERROR);
         emit statusMessage(
             QStringLiteral("Not saved: %1: %2").arg(name, QString::fromStdString(error)));
         return;
