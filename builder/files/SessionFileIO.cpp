@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "files/AtomicFileWriter.h"
+#include "files/ReadReport.h"
 #include "tumbleway/NameField.h"
 #include "win32/win32.h"
 
@@ -124,7 +125,8 @@ private:
 // Each reader appends one element from a record of the block's kind, as far as the
 // record's fields go; fields the file does not carry, or that were cut off, stay zero.
 // The calls need no checks in between: once a field is missing, all later ones are.
-void appendXfile(RecordReader& in, LSession_t& session) {
+// An element with a number that is not finite is left out and counted in the report.
+void appendXfile(RecordReader& in, LSession_t& session, ReadReport& report) {
     // Every field is written below (zero where the record ends), so the placement is
     // not cleared first: a large scene holds tens of thousands of them.
     SessionXfile mesh;
@@ -137,18 +139,18 @@ void appendXfile(RecordReader& in, LSession_t& session) {
     in.float32(mesh.radius);
     in.name(mesh.name);
     if (in.any()) {
-        session.meshes.push_back(mesh);
+        report.keep(session.meshes, mesh);
     }
 }
 
-void appendSound(RecordReader& in, LSession_t& session) {
+void appendSound(RecordReader& in, LSession_t& session, ReadReport&) {
     SessionSound sound{};
     if (in.name(sound.name)) {
         session.sounds.push_back(sound);
     }
 }
 
-void appendRelation(RecordReader& in, LSession_t& session) {
+void appendRelation(RecordReader& in, LSession_t& session, ReadReport&) {
     SessionRelation relation{};
     in.name(relation.xfile1);
     in.name(relation.xfile2);
@@ -158,17 +160,17 @@ void appendRelation(RecordReader& in, LSession_t& session) {
     }
 }
 
-void appendDottedPoint(RecordReader& in, LSession_t& session) {
+void appendDottedPoint(RecordReader& in, LSession_t& session, ReadReport& report) {
     LPoint_t point{};
     in.int32(point.index);
     in.float32(point.x);
     in.float32(point.y);
     if (in.any()) {
-        session.dottedPoints.push_back(point);
+        report.keep(session.dottedPoints, point);
     }
 }
 
-void appendCalculatedPoint(RecordReader& in, LSession_t& session) {
+void appendCalculatedPoint(RecordReader& in, LSession_t& session, ReadReport& report) {
     LPoint_t point{};
     in.int32(point.index);
     in.float32(point.x);
@@ -176,14 +178,14 @@ void appendCalculatedPoint(RecordReader& in, LSession_t& session) {
     in.float32(point.z);
     in.float32(point.pitch);
     if (in.any()) {
-        session.calculatedPoints.push_back(point);
+        report.keep(session.calculatedPoints, point);
     }
 }
 
 struct BlockKind {
     char tag;
     std::size_t recordSize;
-    void (*append)(RecordReader&, LSession_t&);
+    void (*append)(RecordReader&, LSession_t&, ReadReport&);
 };
 
 constexpr BlockKind kKinds[] = {
@@ -270,6 +272,43 @@ private:
     bool ended_ = false;
 };
 
+// Appends the records of every block, as far as the file goes. The count is only
+// believed record by record: a count larger than the file reads what is there and
+// stops, a negative one reads nothing, and no memory is set aside for it. Only the
+// first byte of a tag tells the kind; a header with another tag is passed over on its
+// own, and the next 8 bytes are taken as the next header. True when the blocks account
+// for the file's bytes exactly: every tag one of the five, every count whole and
+// within the file, nothing after the last block.
+bool readBlocks(FileBytes& bytes, LSession_t& session, ReadReport& report) {
+    bool wellFormed = true;
+    for (;;) {
+        const std::span<const unsigned char> header = bytes.next(SessionFileIO::kHeaderSize);
+        if (header.size() != SessionFileIO::kHeaderSize) {
+            return wellFormed && header.empty();
+        }
+        std::int32_t tag = 0;
+        std::int32_t count = 0;
+        RecordReader fields(header.data(), header.size());
+        fields.int32(tag);
+        fields.int32(count);
+        const BlockKind* kind = kindOf(header[0]);
+        if (kind == nullptr || tag != kind->tag || count < 0) {
+            wellFormed = false;
+        }
+        if (kind == nullptr) {
+            continue;
+        }
+        for (std::int32_t i = 0; i < count; ++i) {
+            const std::span<const unsigned char> got = bytes.next(kind->recordSize);
+            RecordReader record(got.data(), got.size());
+            kind->append(record, session, report);
+            if (got.size() < kind->recordSize) {
+                return false; // the file ended inside this block
+            }
+        }
+    }
+}
+
 void showFileError(const char* caption) {
     MessageBoxA(nullptr, "Error cannot read file.", caption, MB_OK | MB_ICONERROR);
 }
@@ -342,32 +381,14 @@ bool SessionFileIO::write(const LSession_t& session, const std::string& path, st
 bool SessionFileIO::read(const std::string& name, LSession_t& session) {
     const FilePtr file = openForReading(name);
     if (!file) {
-        showFileError("*.*");
+        showFileError(name.c_str());
         return false;
     }
-    // The count is only believed record by record: a count larger than the file reads
-    // what is there and stops, a negative one reads nothing, and no memory is set
-    // aside for it.
+    ReadReport report(name);
     FileBytes bytes(file.get());
-    for (;;) {
-        const std::span<const unsigned char> header = bytes.next(kHeaderSize);
-        if (header.size() != kHeaderSize) {
-            return true;
-        }
-        // Only the first byte of the tag tells the kind.
-        const BlockKind* kind = kindOf(header[0]);
-        std::int32_t count = 0;
-        RecordReader(header.data() + 4, 4).int32(count);
-        if (kind == nullptr) {
-            continue; // the next 8 bytes are taken as the next header
-        }
-        for (std::int32_t i = 0; i < count; ++i) {
-            const std::span<const unsigned char> got = bytes.next(kind->recordSize);
-            RecordReader record(got.data(), got.size());
-            kind->append(record, session);
-            if (got.size() < kind->recordSize) {
-                return true; // the file ended inside this block
-            }
-        }
+    if (!readBlocks(bytes, session, report)) {
+        report.damaged();
     }
+    report.show();
+    return true;
 }

@@ -41,8 +41,10 @@ public:
     // Appends the records of every block the file holds, blocks in any order and
     // kinds repeated. A header with an unknown tag is passed over on its own, 8 bytes
     // on. Reading ends at the end of the file; a record cut short keeps the fields it
-    // has whole. False (after "Error cannot read file.", caption "*.*") when the file
-    // cannot be opened.
+    // has whole. A mesh or point with a number that is not finite is left out. A file
+    // whose blocks do not account for its bytes exactly, or with elements left out, is
+    // reported in one message naming the file. False (after "Error cannot read file.",
+    // with the name as caption) when the file cannot be opened.
     bool read(const std::string& name, LSession_t& session);
 
     // The headers of the last write, in the order the blocks were written.

@@ -11,6 +11,7 @@
 
 #include "files/AtomicFileWriter.h"
 #include "files/NumberText.h"
+#include "files/ReadReport.h"
 #include "tumbleway/NameField.h"
 #include "win32/win32.h"
 
@@ -271,7 +272,7 @@ void prefetchXfilesAhead(pugi::xml_node xfile) {
 
 class SessionReader {
 public:
-    explicit SessionReader(LSession_t& out) : out_(out) {}
+    SessionReader(LSession_t& out, ReadReport& report) : out_(out), report_(report) {}
 
     // Each group is selected by name, so the order of elements inside "Session" does
     // not matter. X-files and bitmaps are read as the walk over the session meets them
@@ -314,7 +315,8 @@ public:
     }
 
 private:
-    // Incomplete X-file and bitmap elements are skipped without a word.
+    // Incomplete X-file and bitmap elements are skipped without a word; elements with a
+    // number that is not finite are left out and counted in the report.
     void readXfile(pugi::xml_node element) {
         const auto fields = firstChildren<3>(element, {"name", "location", "radius"});
         const auto& [name, location, radius] = fields.nodes;
@@ -332,7 +334,7 @@ private:
         mesh.z = numberOf(z);
         mesh.yaw = numberOf(yaw);
         mesh.radius = numberOf(radius);
-        out_.meshes.push_back(mesh);
+        report_.keep(out_.meshes, mesh);
     }
 
     void readBitmap(pugi::xml_node element) {
@@ -348,7 +350,7 @@ private:
         bitmap.x = numberOf(x);
         bitmap.y = numberOf(y);
         bitmap.z = numberOf(z);
-        out_.bitmaps.push_back(bitmap);
+        report_.keep(out_.bitmaps, bitmap);
     }
 
     void readSounds(const std::vector<pugi::xml_node>& elements) {
@@ -419,7 +421,7 @@ private:
     }
 
     // Points carry their position among all elements of their group as index, so a
-    // skipped element leaves a gap. The children required are x, y and then, where
+    // skipped or left-out element leaves a gap. The children required are x, y and then, where
     // asked for, z and Pitch.
     template <std::size_t N>
     void readPoints(const std::vector<pugi::xml_node>& elements,
@@ -432,7 +434,8 @@ private:
                 for (std::size_t i = 0; i < N; ++i) {
                     values[i] = numberOf(found[i]);
                 }
-                out.push_back(LPoint_t{index, values[0], values[1], values[2], values[3], false});
+                report_.keep(out,
+                             LPoint_t{index, values[0], values[1], values[2], values[3], false});
             }
             ++index;
         }
@@ -445,6 +448,7 @@ private:
     }
 
     LSession_t& out_;
+    ReadReport& report_;
     ElementText text_;
 };
 
@@ -489,7 +493,7 @@ bool readSimulationFile(const std::string& name, LSession_t& session) {
     const pugi::xml_parse_result parsed =
         document.load_file(name.c_str(), kSimulationFileParseOptions);
     if (!parsed || !hasOneRoot(document)) {
-        showError("Cannot Read data.xml. ##");
+        showError(("Cannot Read " + name + ". ##").c_str());
         return false;
     }
     // The root may have any name. A DOM would be asked here for the root's
@@ -505,6 +509,8 @@ bool readSimulationFile(const std::string& name, LSession_t& session) {
     }
     // Iterating the children directly means an item can never fail to be fetched
     // part-way through a group.
-    SessionReader(session).read(node);
+    ReadReport report(name);
+    SessionReader(session, report).read(node);
+    report.show();
     return true;
 }

@@ -19,6 +19,8 @@ bool writeSimulationFile(const LSession_t& session, const std::string& path,
 extern const unsigned kSimulationFileParseOptions;
 
 // Appends what the file holds to the session's lists. Problems are shown in message
-// boxes (caption "error"). False when the file could not be read at all or has no
-// "Session"; elements already appended stay either way.
+// boxes (caption "error"), naming the file by `name` where they name a file. A mesh,
+// bitmap or point with a number that is not finite is left out, and the elements left
+// out are counted in one message. False when the file could not be read at all or has
+// no "Session"; elements already appended stay either way.
 bool readSimulationFile(const std::string& name, LSession_t& session);

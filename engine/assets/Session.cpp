@@ -8,6 +8,7 @@
 #include "course/CoursePoints.h"
 #include "course/CourseSpline.h"
 #include "course/CourseTrack.h"
+#include "tumbleway/FiniteNumbers.h"
 #include "tumbleway/NameField.h"
 
 namespace {
@@ -19,6 +20,44 @@ void renumberFromOne(List& list) {
         element.id = id++;
     }
 }
+
+// A host's record may carry numbers that are not finite (a reader that let them
+// through, or a record made by hand); one of them would make the whole course, and
+// every body that meets it, NaN. Elements holding one are left out and counted.
+class NonFiniteElements {
+public:
+    template <typename Element>
+    bool refuse(const Element& element) {
+        const bool refused = !allFinite(element);
+        count_ += refused ? 1 : 0;
+        return refused;
+    }
+
+    std::list<LPoint_t> finitePoints(const std::list<LPoint_t>& points) {
+        std::list<LPoint_t> kept;
+        for (const LPoint_t& point : points) {
+            if (!refuse(point)) {
+                kept.push_back(point);
+            }
+        }
+        return kept;
+    }
+
+    // Tells the user once how many elements were left out, if any.
+    void report() const {
+        if (count_ == 0) {
+            return;
+        }
+        const std::string text = "Left out " + std::to_string(count_) +
+                                 (count_ == 1 ? " element of the scene: a number in it"
+                                              : " elements of the scene: a number in each") +
+                                 " is not finite (NaN or infinite).";
+        MessageBoxA(nullptr, text.c_str(), "Tumble Way", MB_OK | MB_ICONERROR);
+    }
+
+private:
+    std::size_t count_ = 0;
+};
 
 } // namespace
 
@@ -83,17 +122,21 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number) {
     // there for as long as the course lives.
     std::error_code noFolder;
     rememberAssetFolder(std::filesystem::current_path(noFolder).string());
+    NonFiniteElements nonFinite;
     LCourse_t course;
     course.number = session.number;
     course.flag = session.flag;
     course.treeItem = session.item;
-    course.dottedPoints = session.dottedPoints;
-    course.dottedTrace = session.dottedTrace;
-    course.calculatedPoints = session.calculatedPoints;
+    course.dottedPoints = nonFinite.finitePoints(session.dottedPoints);
+    course.dottedTrace = nonFinite.finitePoints(session.dottedTrace);
+    course.calculatedPoints = nonFinite.finitePoints(session.calculatedPoints);
 
     // Each element the files name is loaded anew; one that is missing is reported
     // and dropped, and the next is still restored.
     for (const auto& saved : session.meshes) {
+        if (nonFinite.refuse(saved)) {
+            continue;
+        }
         const std::string name(nameFieldText(saved.name));
         std::string path;
         XfilePlacement placement;
@@ -121,6 +164,9 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number) {
     renumberFromOne(course.xfilePlacements);
 
     for (const auto& saved : session.bitmaps) {
+        if (nonFinite.refuse(saved)) {
+            continue;
+        }
         const std::string name(nameFieldText(saved.name));
         std::string path;
         if (!resolveAssetPath(name.c_str(), &path)) {
@@ -222,6 +268,7 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number) {
         ++relation;
     }
 
+    nonFinite.report();
     courseNumber = restored.number;
     if (number != nullptr) {
         *number = restored.number;

@@ -205,6 +205,9 @@ namespace {
 // about h * h / d of the line (h the height error, d the distance from the corner),
 // far finer than the spacing of floats at course coordinates. The margin grows with
 // the slope, and with the size of the coordinates for courses far larger than ours.
+// A height weighs in the plane equation only as much as the triangle faces up (the
+// normal's upward part), so it counts only that far: a steep face reaching far up or
+// down is no less certain on the ground than a low one.
 constexpr double kOutlineMargin = 0.05;
 constexpr double kOutlineMarginPerUnit = 1e-6;
 // A triangle steeper than this (height over run) keeps only its box, widened by the
@@ -212,17 +215,75 @@ constexpr double kOutlineMarginPerUnit = 1e-6;
 constexpr double kSteepest = 100.0;
 // The margin is made for the bodies' segment (y from -1000 to 1000). On longer ones the
 // crossing height rounds coarser, and next to a corner, on the line of an edge, the
-// test can then accept a point well off the triangle; those are searched plainly.
+// test can then accept a point well off the triangle; those are searched plainly, as
+// are segments reaching higher or lower than this, so that a course's far heights need
+// not be indexed.
 constexpr float kLongestSegment = 2000.0f;
+constexpr float kHighestEnd = 2000.0f;
 // About this many cells per triangle: a point's cell lists a handful of triangles.
 constexpr double kCellsPerTriangle = 16.0;
 constexpr int kMostCellsAcross = 4096;
+// Below this, no sum in the plane equation of a float test comes near the largest float.
+constexpr double kFarFromOverflow = 1e37;
 
 int quadColumns(int columns) {
     return columns - 1;
 }
 
 } // namespace
+
+void SurfaceIndex::Box::take(double x0, double z0, double x1, double z1) {
+    minX = std::min(minX, x0);
+    minZ = std::min(minZ, z0);
+    maxX = std::max(maxX, x1);
+    maxZ = std::max(maxZ, z1);
+}
+
+double SurfaceIndex::Box::width() const {
+    return std::max(maxX - minX, 1e-3);
+}
+
+double SurfaceIndex::Box::depth() const {
+    return std::max(maxZ - minZ, 1e-3);
+}
+
+// Whether the exact test could find a segment the index answers (ends within
+// kHighestEnd) crossing the plane normal . p + offset = 0 anywhere over the box. The
+// test sums the plane equation in floats; each sum is off by no more than a millionth of
+// its terms' sizes, which puts the plane that many units up or down at most. A plane
+// that stays farther than that above or below every such segment over the whole box
+// is never crossed there: a flat face far up, or a slope that climbs out of reach
+// before the box ends. A normal or offset that is not finite, or a plane standing
+// upright, is never crossed either (its test's sums are never of opposite signs).
+bool SurfaceIndex::withinReach(const Outline& o, const D3DXVECTOR3& a, const Box& box) {
+    if (!std::isfinite(o.normal.x) || !std::isfinite(o.normal.y) || !std::isfinite(o.normal.z) ||
+        !std::isfinite(o.offset) || o.normal.y == 0) {
+        return false;
+    }
+    const double nx = o.normal.x;
+    const double ny = o.normal.y;
+    const double nz = o.normal.z;
+    const double farX = std::max(std::abs(box.minX), std::abs(box.maxX));
+    const double farZ = std::max(std::abs(box.minZ), std::abs(box.maxZ));
+    const double terms = std::abs(nx) * (farX + std::abs(a.x)) +
+                         std::abs(ny) * (kHighestEnd + std::abs(a.y)) +
+                         std::abs(nz) * (farZ + std::abs(a.z));
+    if (!(terms < kFarFromOverflow)) {
+        return true; // sums near the float's limit may overflow: anything may happen
+    }
+    constexpr double kUnderflow = 1e-44; // what products below the normal floats lose
+    const double slack = (kOutlineMarginPerUnit * terms + kUnderflow) / std::abs(ny);
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    for (const double x : {box.minX, box.maxX}) {
+        for (const double z : {box.minZ, box.maxZ}) {
+            const double y = a.y - (nx * (x - a.x) + nz * (z - a.z)) / ny;
+            low = std::min(low, y);
+            high = std::max(high, y);
+        }
+    }
+    return low - slack <= kHighestEnd && high + slack >= -kHighestEnd;
+}
 
 bool SurfaceIndex::sync(const Strips& strips, std::size_t queries) {
     if (!stripsReady(strips)) {
@@ -288,137 +349,173 @@ void SurfaceIndex::build(const Strips& strips) {
                                   static_cast<std::size_t>(quadColumns(columns)) * kStripCount * 2;
     m_outlines.assign(triangles, Outline{});
 
-    double largest = 0;
-    for (float value : m_positions) {
-        if (!std::isfinite(value)) {
+    // The course seen from above, and how far the index answers around it.
+    constexpr double kNone = std::numeric_limits<double>::infinity();
+    Box ground{kNone, kNone, -kNone, -kNone};
+    double largestGround = 0;
+    for (std::size_t i = 0; i < m_positions.size(); i += 3) {
+        if (!std::isfinite(m_positions[i]) || !std::isfinite(m_positions[i + 1]) ||
+            !std::isfinite(m_positions[i + 2])) {
             return; // a course with non-finite positions is searched the plain way
         }
-        largest = std::max(largest, std::abs(static_cast<double>(value)));
+        const double x = m_positions[i];
+        const double z = m_positions[i + 2];
+        ground.take(x, z, x, z);
+        largestGround = std::max({largestGround, std::abs(x), std::abs(z)});
     }
-    const double baseMargin = kOutlineMargin + kOutlineMarginPerUnit * largest;
+    const double reach = ground.width() + ground.depth();
+    m_far = Box{ground.minX - reach, ground.minZ - reach, ground.maxX + reach, ground.maxZ + reach};
 
-    double minX = std::numeric_limits<double>::infinity();
-    double minZ = minX;
-    double maxX = -minX;
-    double maxZ = -minX;
+    Box extent = ground;
+    std::size_t listed = 0;
     for (std::size_t id = 0; id < triangles; ++id) {
-        const int t = static_cast<int>(id & 1);
-        const std::size_t rest = id >> 1;
-        const int s = static_cast<int>(rest % kStripCount);
-        const std::size_t quad = rest / kStripCount;
-        const int col = static_cast<int>(quad % quadColumns(columns));
-        const int row = static_cast<int>(quad / quadColumns(columns));
-        const StripGrid& strip = *strips[s];
-        const auto& v00 = strip.vertex(row, col);
-        const auto& v01 = strip.vertex(row, col + 1);
-        const auto& v10 = strip.vertex(row + 1, col);
-        const auto& v11 = strip.vertex(row + 1, col + 1);
-        const StripGrid::Vertex* corner[3] = {&v00, &v11, &v01};
-        if (t == 1) {
-            corner[1] = &v10;
-            corner[2] = &v11;
-        }
-        double px[3];
-        double pz[3];
-        for (int i = 0; i < 3; ++i) {
-            px[i] = corner[i]->x;
-            pz[i] = corner[i]->z;
-        }
         Outline& o = m_outlines[id];
-        // The plane and the edge vector exactly as testTriangle works them out.
-        const D3DXVECTOR3 a = position(strip, row, col);
-        const D3DXVECTOR3 b = position(strip, row + 1, t == 0 ? col + 1 : col);
-        const D3DXVECTOR3 c = position(strip, t == 0 ? row : row + 1, col + 1);
-        o.normal = cross(b - a, c - a);
-        o.offset = -dot(o.normal, a);
-        const D3DXVECTOR3 across = t == 0 ? c - a : c - b;
-        o.edge = s < ROAD_STRIP ? across : s > ROAD_STRIP ? -across : D3DXVECTOR3();
-        o.row = static_cast<std::uint32_t>(row);
-        o.strip = static_cast<std::uint8_t>(s);
-        o.triangle = static_cast<std::uint8_t>(t);
-        o.column = static_cast<std::uint32_t>(col);
-
-        // The steeper the triangle, the farther a rounding of the crossing height moves
-        // the crossing seen from above.
-        double ux = corner[1]->x - px[0], uy = corner[1]->y - corner[0]->y, uz = pz[1] - pz[0];
-        double vx = corner[2]->x - px[0], vy = corner[2]->y - corner[0]->y, vz = pz[2] - pz[0];
-        const double normalX = uy * vz - uz * vy;
-        const double normalY = uz * vx - ux * vz;
-        const double normalZ = ux * vy - uy * vx;
-        const double normalLength =
-            std::sqrt(normalX * normalX + normalY * normalY + normalZ * normalZ);
-        const double slope = normalLength / std::abs(normalY);
-        const bool steep = !(slope <= kSteepest);
-        const double margin = baseMargin * (steep ? kSteepest : slope);
-
-        o.minX = static_cast<float>(std::min({px[0], px[1], px[2]}) - margin);
-        o.maxX = static_cast<float>(std::max({px[0], px[1], px[2]}) + margin);
-        o.minZ = static_cast<float>(std::min({pz[0], pz[1], pz[2]}) - margin);
-        o.maxZ = static_cast<float>(std::max({pz[0], pz[1], pz[2]}) + margin);
-        minX = std::min(minX, static_cast<double>(o.minX));
-        maxX = std::max(maxX, static_cast<double>(o.maxX));
-        minZ = std::min(minZ, static_cast<double>(o.minZ));
-        maxZ = std::max(maxZ, static_cast<double>(o.maxZ));
-
-        // The edges' outward half-planes, pushed out (and in) by the margin. A sliver,
-        // or a triangle standing nearly on edge, keeps only its box.
-        const double area = ux * vz - uz * vx;
-        double longest = 0;
-        for (int i = 0; i < 3; ++i) {
-            longest =
-                std::max(longest, std::hypot(px[(i + 1) % 3] - px[i], pz[(i + 1) % 3] - pz[i]));
-        }
-        const bool usable =
-            !steep && std::isfinite(area) && std::abs(area) > 1e-6 * longest * longest;
-        for (int i = 0; i < 3; ++i) {
-            const double dx = px[(i + 1) % 3] - px[i];
-            const double dz = pz[(i + 1) % 3] - pz[i];
-            const double length = std::hypot(dx, dz);
-            if (!usable || !(length > 0)) {
-                o.nx[i] = 0;
-                o.nz[i] = 0;
-                o.c[i] = std::numeric_limits<float>::infinity();
-                o.inner[i] = -std::numeric_limits<float>::infinity();
-                continue;
-            }
-            const double sign = area > 0 ? 1.0 : -1.0;
-            const double nx = sign * dz / length;
-            const double nz = -sign * dx / length;
-            o.nx[i] = static_cast<float>(nx);
-            o.nz[i] = static_cast<float>(nz);
-            o.c[i] = static_cast<float>(nx * px[i] + nz * pz[i] + margin);
-            o.inner[i] = static_cast<float>(nx * px[i] + nz * pz[i] - margin);
+        outline(strips, id, largestGround, &o);
+        if (o.listed) {
+            extent.take(o.minX, o.minZ, o.maxX, o.maxZ);
+            ++listed;
         }
     }
+    layCells(extent, std::max<std::size_t>(listed, 1));
+    m_ready = true;
+}
 
-    const double width = std::max(maxX - minX, 1e-3);
-    const double depth = std::max(maxZ - minZ, 1e-3);
-    m_cell = std::sqrt(width * depth / (kCellsPerTriangle * static_cast<double>(triangles)));
+void SurfaceIndex::outline(const Strips& strips, std::size_t id, double largestGround,
+                           Outline* out) const {
+    const int columns = m_columns;
+    const int t = static_cast<int>(id & 1);
+    const std::size_t rest = id >> 1;
+    const int s = static_cast<int>(rest % kStripCount);
+    const std::size_t quad = rest / kStripCount;
+    const int col = static_cast<int>(quad % quadColumns(columns));
+    const int row = static_cast<int>(quad / quadColumns(columns));
+    const StripGrid& strip = *strips[s];
+    const auto& v00 = strip.vertex(row, col);
+    const auto& v01 = strip.vertex(row, col + 1);
+    const auto& v10 = strip.vertex(row + 1, col);
+    const auto& v11 = strip.vertex(row + 1, col + 1);
+    const StripGrid::Vertex* corner[3] = {&v00, &v11, &v01};
+    if (t == 1) {
+        corner[1] = &v10;
+        corner[2] = &v11;
+    }
+    double px[3];
+    double pz[3];
+    double highest = 0;
+    for (int i = 0; i < 3; ++i) {
+        px[i] = corner[i]->x;
+        pz[i] = corner[i]->z;
+        highest = std::max(highest, std::abs(static_cast<double>(corner[i]->y)));
+    }
+    Outline& o = *out;
+    // The plane and the edge vector exactly as testTriangle works them out.
+    const D3DXVECTOR3 a = position(strip, row, col);
+    const D3DXVECTOR3 b = position(strip, row + 1, t == 0 ? col + 1 : col);
+    const D3DXVECTOR3 c = position(strip, t == 0 ? row : row + 1, col + 1);
+    o.normal = cross(b - a, c - a);
+    o.offset = -dot(o.normal, a);
+    const D3DXVECTOR3 across = t == 0 ? c - a : c - b;
+    o.edge = s < ROAD_STRIP ? across : s > ROAD_STRIP ? -across : D3DXVECTOR3();
+    o.row = static_cast<std::uint32_t>(row);
+    o.strip = static_cast<std::uint8_t>(s);
+    o.triangle = static_cast<std::uint8_t>(t);
+    o.column = static_cast<std::uint32_t>(col);
+    o.listed = withinReach(o, a, m_far);
+
+    // The steeper the triangle, the farther a rounding of the crossing height moves
+    // the crossing seen from above.
+    double ux = corner[1]->x - px[0], uy = corner[1]->y - corner[0]->y, uz = pz[1] - pz[0];
+    double vx = corner[2]->x - px[0], vy = corner[2]->y - corner[0]->y, vz = pz[2] - pz[0];
+    const double normalX = uy * vz - uz * vy;
+    const double normalY = uz * vx - ux * vz;
+    const double normalZ = ux * vy - uy * vx;
+    const double normalLength =
+        std::sqrt(normalX * normalX + normalY * normalY + normalZ * normalZ);
+    const double slope = normalLength / std::abs(normalY);
+    const bool steep = !(slope <= kSteepest);
+    const double size = std::max(largestGround, highest / slope);
+    const double margin =
+        (kOutlineMargin + kOutlineMarginPerUnit * size) * (steep ? kSteepest : slope);
+
+    o.minX = static_cast<float>(std::min({px[0], px[1], px[2]}) - margin);
+    o.maxX = static_cast<float>(std::max({px[0], px[1], px[2]}) + margin);
+    o.minZ = static_cast<float>(std::min({pz[0], pz[1], pz[2]}) - margin);
+    o.maxZ = static_cast<float>(std::max({pz[0], pz[1], pz[2]}) + margin);
+
+    // The edges' outward half-planes, pushed out (and in) by the margin. A sliver,
+    // or a triangle standing nearly on edge, keeps only its box.
+    const double area = ux * vz - uz * vx;
+    double longest = 0;
+    for (int i = 0; i < 3; ++i) {
+        longest = std::max(longest, std::hypot(px[(i + 1) % 3] - px[i], pz[(i + 1) % 3] - pz[i]));
+    }
+    const bool usable = !steep && std::isfinite(area) && std::abs(area) > 1e-6 * longest * longest;
+    for (int i = 0; i < 3; ++i) {
+        const double dx = px[(i + 1) % 3] - px[i];
+        const double dz = pz[(i + 1) % 3] - pz[i];
+        const double length = std::hypot(dx, dz);
+        if (!usable || !(length > 0)) {
+            o.nx[i] = 0;
+            o.nz[i] = 0;
+            o.c[i] = std::numeric_limits<float>::infinity();
+            o.inner[i] = -std::numeric_limits<float>::infinity();
+            continue;
+        }
+        const double sign = area > 0 ? 1.0 : -1.0;
+        const double nx = sign * dz / length;
+        const double nz = -sign * dx / length;
+        o.nx[i] = static_cast<float>(nx);
+        o.nz[i] = static_cast<float>(nz);
+        o.c[i] = static_cast<float>(nx * px[i] + nz * pz[i] + margin);
+        o.inner[i] = static_cast<float>(nx * px[i] + nz * pz[i] - margin);
+    }
+}
+
+// Cells a little larger than the listed triangles' spacing, and larger still where
+// the triangles' boxes would otherwise reach over too many of them; then each listed
+// triangle is entered in every cell its box reaches that does not lie wholly outside
+// one of its edges.
+void SurfaceIndex::layCells(const Box& extent, std::size_t listed) {
+    const double width = extent.width();
+    const double depth = extent.depth();
+    m_cell = std::sqrt(width * depth / (kCellsPerTriangle * static_cast<double>(listed)));
     m_cell = std::max({m_cell, width / kMostCellsAcross, depth / kMostCellsAcross});
-    m_cellsX = static_cast<int>(std::ceil(width / m_cell)) + 1;
-    m_cellsZ = static_cast<int>(std::ceil(depth / m_cell)) + 1;
+    auto boxCells = [&](const Outline& o, int* x0, int* x1, int* z0, int* z1) {
+        *x0 = std::max(static_cast<int>(std::floor((o.minX - extent.minX) / m_cell)), 0);
+        *x1 = std::min(static_cast<int>(std::floor((o.maxX - extent.minX) / m_cell)), m_cellsX - 1);
+        *z0 = std::max(static_cast<int>(std::floor((o.minZ - extent.minZ) / m_cell)), 0);
+        *z1 = std::min(static_cast<int>(std::floor((o.maxZ - extent.minZ) / m_cell)), m_cellsZ - 1);
+    };
+    for (;;) {
+        m_cellsX = static_cast<int>(std::ceil(width / m_cell)) + 1;
+        m_cellsZ = static_cast<int>(std::ceil(depth / m_cell)) + 1;
+        double boxed = 0;
+        for (const Outline& o : m_outlines) {
+            if (o.listed) {
+                int x0, x1, z0, z1;
+                boxCells(o, &x0, &x1, &z0, &z1);
+                boxed += static_cast<double>(x1 - x0 + 1) * static_cast<double>(z1 - z0 + 1);
+            }
+        }
+        if (boxed <= static_cast<double>(kMostReferencesPerTriangle * listed)) {
+            break;
+        }
+        m_cell *= 2;
+    }
     m_inverseCell = static_cast<float>(1.0 / m_cell);
-    m_originX = minX;
-    m_originZ = minZ;
-    const double reach = width + depth;
-    m_farMinX = minX - reach;
-    m_farMaxX = maxX + reach;
-    m_farMinZ = minZ - reach;
-    m_farMaxZ = maxZ + reach;
+    m_originX = extent.minX;
+    m_originZ = extent.minZ;
 
     // Cells by counting sort; triangles go in ascending id, so every cell's list is
     // ascending.
     const std::size_t cells =
         static_cast<std::size_t>(m_cellsX) * static_cast<std::size_t>(m_cellsZ);
     m_cellStart.assign(cells + 1, 0);
-    auto forEachCell = [&](std::size_t id, auto&& visit) {
-        const Outline& o = m_outlines[id];
-        const int x0 = static_cast<int>(std::floor((o.minX - m_originX) / m_cell));
-        const int x1 = static_cast<int>(std::floor((o.maxX - m_originX) / m_cell));
-        const int z0 = static_cast<int>(std::floor((o.minZ - m_originZ) / m_cell));
-        const int z1 = static_cast<int>(std::floor((o.maxZ - m_originZ) / m_cell));
-        for (int cz = std::max(z0, 0); cz <= std::min(z1, m_cellsZ - 1); ++cz) {
-            for (int cx = std::max(x0, 0); cx <= std::min(x1, m_cellsX - 1); ++cx) {
+    auto forEachCell = [&](const Outline& o, auto&& visit) {
+        int x0, x1, z0, z1;
+        boxCells(o, &x0, &x1, &z0, &z1);
+        for (int cz = z0; cz <= z1; ++cz) {
+            for (int cx = x0; cx <= x1; ++cx) {
                 // The cell's rectangle lies wholly outside one edge: nothing in it
                 // is near the triangle.
                 const double ax = m_originX + cx * m_cell;
@@ -438,20 +535,23 @@ void SurfaceIndex::build(const Strips& strips) {
             }
         }
     };
-    for (std::size_t id = 0; id < triangles; ++id) {
-        forEachCell(id, [&](std::size_t cell) { ++m_cellStart[cell + 1]; });
+    for (const Outline& o : m_outlines) {
+        if (o.listed) {
+            forEachCell(o, [&](std::size_t cell) { ++m_cellStart[cell + 1]; });
+        }
     }
     for (std::size_t cell = 0; cell < cells; ++cell) {
         m_cellStart[cell + 1] += m_cellStart[cell];
     }
     m_entries.assign(m_cellStart[cells], 0);
     std::vector<std::uint32_t> fill(m_cellStart.begin(), m_cellStart.end() - 1);
-    for (std::size_t id = 0; id < triangles; ++id) {
-        forEachCell(id, [&](std::size_t cell) {
-            m_entries[fill[cell]++] = static_cast<std::uint32_t>(id);
-        });
+    for (std::size_t id = 0; id < m_outlines.size(); ++id) {
+        if (m_outlines[id].listed) {
+            forEachCell(m_outlines[id], [&](std::size_t cell) {
+                m_entries[fill[cell]++] = static_cast<std::uint32_t>(id);
+            });
+        }
     }
-    m_ready = true;
 }
 
 // A point within a rounding of a cell's border may be given the cell next to it; the
@@ -480,7 +580,8 @@ bool SurfaceIndex::find(const Strips& strips, float x, float z, float yLow, floa
     const double fx = x;
     const double fz = z;
     if (!m_ready || !(yLow < yHigh) || !(yHigh - yLow <= kLongestSegment) ||
-        !(fx >= m_farMinX && fx <= m_farMaxX && fz >= m_farMinZ && fz <= m_farMaxZ)) {
+        !(yLow >= -kHighestEnd && yHigh <= kHighestEnd) ||
+        !(fx >= m_far.minX && fx <= m_far.maxX && fz >= m_far.minZ && fz <= m_far.maxZ)) {
         return findSurface(strips, x, z, yLow, yHigh, startRow, firstStrip, hit);
     }
     std::size_t cell = 0;

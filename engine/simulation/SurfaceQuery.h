@@ -46,7 +46,10 @@ bool findSurfaceByScan(const Strips& strips, float x, float z, float yLow, float
 // listed triangles near (x, z), in the order of findSurface, and gives the same hit
 // as findSurface from the same hints. A point well inside a triangle's outline passes
 // the second half of the test (on the triangle) whatever the rounding; for it only the
-// crossing point is worked out.
+// crossing point is worked out. A triangle that no segment the index answers can cross
+// (a face far above or below the bodies' reach) is not listed at all, and heights widen
+// a margin only as far as a face looks up: the grid's size follows the course's ground
+// plan, not its heights.
 //
 // Each triangle's plane and edge vector are worked out once, when the index is built,
 // by the same float operations as the plain test, so the index is valid for exactly
@@ -59,6 +62,10 @@ bool findSurfaceByScan(const Strips& strips, float x, float z, float yLow, float
 class SurfaceIndex {
 public:
     static constexpr std::size_t kQueriesWorthABuild = 400;
+    // Whatever the coordinates, the cells list no more triangle references than this
+    // many per triangle: where the triangles' margins are wide against the course, the
+    // cells are made larger instead.
+    static constexpr std::size_t kMostReferencesPerTriangle = 64;
 
     // Brings the index up to date with the strips before about `queries` searches;
     // true when find() may be used.
@@ -66,13 +73,16 @@ public:
     bool ready() const { return m_ready; }
 
     // The result of findSurface(strips, ...) for the strips the index was built from.
-    // Segments longer than the bodies' (2,000), and points far off the course, are
-    // searched by findSurface itself.
+    // Segments longer than the bodies' (2,000) or reaching beyond 2,000 up or down, and
+    // points far off the course, are searched by findSurface itself.
     bool find(const Strips& strips, float x, float z, float yLow, float yHigh, int startRow,
               int firstStrip, SurfaceHit* hit) const;
 
     // Triangles listed in the cell of (x, z); for measurements and tests.
     std::size_t listedNear(float x, float z) const;
+    // What the grid holds: its cells, and the triangle references listed in them.
+    std::size_t cellCount() const { return m_ready ? m_cellStart.size() - 1 : 0; }
+    std::size_t referenceCount() const { return m_ready ? m_entries.size() : 0; }
 
 private:
     // Near (within the margin) when nx * x + nz * z <= c for all three edges, surely
@@ -88,9 +98,22 @@ private:
         std::uint32_t column;
         std::uint8_t strip;
         std::uint8_t triangle; // 0 or 1
+        bool listed;           // false: no segment the index answers can cross it
+    };
+
+    // A rectangle of the ground plane.
+    struct Box {
+        double minX, minZ, maxX, maxZ;
+
+        void take(double x0, double z0, double x1, double z1);
+        double width() const;
+        double depth() const;
     };
 
     void build(const Strips& strips);
+    void outline(const Strips& strips, std::size_t id, double largestGround, Outline* out) const;
+    static bool withinReach(const Outline& o, const D3DXVECTOR3& a, const Box& box);
+    void layCells(const Box& extent, std::size_t listed);
     bool cellOf(float x, float z, std::size_t* cell) const;
 
     bool m_ready = false;
@@ -105,7 +128,7 @@ private:
     int m_cellsX = 0;
     int m_cellsZ = 0;
     // Beyond this box the index does not answer and find() searches like findSurface.
-    double m_farMinX = 0, m_farMinZ = 0, m_farMaxX = 0, m_farMaxZ = 0;
+    Box m_far{};
     std::vector<std::uint32_t> m_cellStart;
     std::vector<std::uint32_t> m_entries; // triangle ids, ascending within a cell
 };

@@ -304,7 +304,7 @@ private slots:
         QCOMPARE(root(4)->child(0)->text(0), QStringLiteral("course1"));
         QCOMPARE(messages_.size(), std::size_t{1});
         QCOMPARE(messages_[0].text, std::string("Error cannot read file."));
-        QCOMPARE(messages_[0].caption, std::string("*.*"));
+        QCOMPARE(messages_[0].caption, std::string("missing.sim"));
         QCOMPARE(messages_[0].type & MB_ICONERROR, MB_ICONERROR);
 
         // The same mesh twice: two items with ids that follow the last entry.

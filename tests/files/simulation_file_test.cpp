@@ -111,14 +111,23 @@ TEST_F(SimulationFile, EveryNumberReadsAsAtofReadsIt) {
                "</x><y>0</y><z>0</z><Yaw>0</Yaw></location><radius>1</radius></X-file>";
     }
     const LSession_t s = readXml(inSession(xml));
-    ASSERT_EQ(s.meshes.size(), texts.size());
-    auto mesh = s.meshes.begin();
+    // Numbers that are not finite leave their element out.
+    std::vector<float> finite;
     for (const std::string& text : texts) {
         const float expected = static_cast<float>(std::strtod(text.c_str(), nullptr));
+        if (std::isfinite(expected)) {
+            finite.push_back(expected);
+        }
+    }
+    ASSERT_EQ(s.meshes.size(), finite.size());
+    auto mesh = s.meshes.begin();
+    for (const float expected : finite) {
         EXPECT_EQ(std::bit_cast<std::uint32_t>(mesh->x), std::bit_cast<std::uint32_t>(expected))
-            << '"' << text << '"';
+            << expected;
         ++mesh;
     }
+    EXPECT_EQ(messages, Texts{"error: Left out 2 elements of scene.xml: a number in each is not "
+                              "finite (NaN or infinite)."});
 }
 
 // The quick path gives the very double strtod gives (a float result would hide an error
@@ -186,6 +195,44 @@ TEST_F(SimulationFile, IncompleteElementsAreSkippedWithTheirMessage) {
                                   "e 4 0x1p+0 0x1p+1 0x1.8p+1 0x1p+2"}));
 }
 
+// A NaN or an infinity (also a number too large for a float) in a position, a yaw, a
+// radius or a height made a course of NaN; such an element is left out, the others are
+// read, and one message says how many were left out of which file.
+TEST_F(SimulationFile, ElementsWithNumbersThatAreNotFiniteAreLeftOut) {
+    auto xfile = [](const char* name, const char* x, const char* z, const char* yaw,
+                    const char* radius) {
+        return std::string("<X-file><name>") + name + "</name><location><x>" + x +
+               "</x><y>0</y><z>" + z + "</z><Yaw>" + yaw + "</Yaw></location><radius>" + radius +
+               "</radius></X-file>";
+    };
+    const LSession_t s = readXml(inSession(
+        xfile("nan.x", "nan", "1", "0", "1") + xfile("yaw.x", "1", "1", "inf", "1") +
+        xfile("radius.x", "1", "1", "0", "-inf") + xfile("huge.x", "1", "1e39", "0", "1") +
+        xfile("good.x", "1", "2", "0.5", "3") +
+        "<bitmap><name>bad.bmp</name><location><x>0</x><y>NAN</y><z>0</z></location></bitmap>"
+        "<bitmap><name>good.bmp</name><location><x>4</x><y>5</y><z>6</z></location></bitmap>"
+        "<sound>hit.wav</sound>"
+        "<DottedPoints><x>-infinity</x><y>1</y></DottedPoints>"
+        "<DottedPoints><x>7</x><y>8</y></DottedPoints>"
+        "<CalculatedPoints><x>1</x><y>2</y><z>3</z><Pitch>0</Pitch></CalculatedPoints>"
+        "<CalculatedPoints><x>1</x><y>nan</y><z>3</z><Pitch>0</Pitch></CalculatedPoints>"
+        "<CalculatedPoints><x>1</x><y>1e300</y><z>3</z><Pitch>0</Pitch></CalculatedPoints>"
+        "<CalculatedPoints><x>4</x><y>5</y><z>6</z><Pitch>0</Pitch></CalculatedPoints>"));
+    // Points left out keep their place, as skipped ones do.
+    EXPECT_EQ(describe(s),
+              (Texts{"x [good.x] 0x1p+0 0x0p+0 0x1p+1 0x1p-1 0x1.8p+1",
+                     "b [good.bmp] 0x1p+2 0x1.4p+2 0x1.8p+2", "s [hit.wav]",
+                     "m 1 0x1.cp+2 0x1p+3 0x0p+0 0x0p+0", "e 0 0x1p+0 0x1p+1 0x1.8p+1 0x0p+0",
+                     "e 3 0x1p+2 0x1.4p+2 0x1.8p+2 0x0p+0"}));
+    EXPECT_EQ(messages, Texts{"error: Left out 8 elements of scene.xml: a number in each is not "
+                              "finite (NaN or infinite)."});
+
+    messages.clear();
+    readXml(inSession(xfile("one.x", "0", "0", "0", "inf")));
+    EXPECT_EQ(messages, Texts{"error: Left out 1 element of scene.xml: a number in it is not "
+                              "finite (NaN or infinite)."});
+}
+
 TEST_F(SimulationFile, LongNamesAreCutToFitTheirFields) {
     const std::string name(300, 'n');
     const std::string cut(kNameFieldSize - 1, 'n');
@@ -196,11 +243,12 @@ TEST_F(SimulationFile, LongNamesAreCutToFitTheirFields) {
               (Texts{"s [" + cut + "]", "h [" + cut + "] [" + cut + "] [" + cut + "]"}));
 }
 
+// A file that cannot be read is named as the reader was given it.
 TEST_F(SimulationFile, UnreadableFilesStopWithOneMessage) {
     const std::pair<std::string, std::string> cases[] = {
-        {"", "error: Cannot Read data.xml. ##"},
-        {"<Discription><Session></Discription>", "error: Cannot Read data.xml. ##"},
-        {"<a/><b/>", "error: Cannot Read data.xml. ##"},
+        {"", "error: Cannot Read scene.xml. ##"},
+        {"<Discription><Session></Discription>", "error: Cannot Read scene.xml. ##"},
+        {"<a/><b/>", "error: Cannot Read scene.xml. ##"},
         {"<Discription><session/></Discription>", "error: Cannot GET Session. ##"},
         {"<Discription><x><Session><sound>s</sound></Session></x></Discription>",
          "error: Cannot GET Session. ##"}};
@@ -212,7 +260,9 @@ TEST_F(SimulationFile, UnreadableFilesStopWithOneMessage) {
     messages.clear();
     LSession_t s;
     EXPECT_FALSE(readSimulationFile("missing.xml", s));
-    EXPECT_EQ(messages, Texts{"error: Cannot Read data.xml. ##"});
+    EXPECT_FALSE(readSimulationFile(folder + "/gone/scene.xml", s));
+    EXPECT_EQ(messages, (Texts{"error: Cannot Read missing.xml. ##",
+                               "error: Cannot Read " + folder + "/gone/scene.xml. ##"}));
 }
 
 TEST_F(SimulationFile, EveryTruncationAndDamageIsRefusedOrRead) {
@@ -222,7 +272,7 @@ TEST_F(SimulationFile, EveryTruncationAndDamageIsRefusedOrRead) {
     for (std::size_t length = 0; length + 1 < whole.size(); ++length) {
         messages.clear();
         ASSERT_TRUE(describe(readXml(whole.substr(0, length))).empty()) << length;
-        ASSERT_EQ(messages, Texts{"error: Cannot Read data.xml. ##"}) << length;
+        ASSERT_EQ(messages, Texts{"error: Cannot Read scene.xml. ##"}) << length;
     }
     for (std::size_t at = 0; at < whole.size(); at += 3) {
         std::string damaged = whole;

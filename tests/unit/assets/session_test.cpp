@@ -1,4 +1,6 @@
+#include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 
 #include "course/CourseTrack.h"
 #include "support/AssetFixture.h"
@@ -173,4 +175,43 @@ TEST_F(Sessions, TwoRestoresGiveConsecutiveNumbers) {
     app->restoreSession(saved, &second);
     EXPECT_EQ(second, first + 1);
     EXPECT_EQ(app->courses.size(), 3u);
+}
+
+// A record from any host may carry a NaN or an infinity; one in a course point made
+// the whole surface NaN, one in a placement every body it met. The restore leaves such
+// elements out, builds the course from the rest, and tells once how many it left out.
+TEST_F(Sessions, ElementsWithNumbersThatAreNotFiniteAreLeftOut) {
+    buildScene();
+    LSession_t saved;
+    app->fillSession(saved);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    saved.meshes.emplace_back(saved.meshes.front()).x = nan;
+    saved.meshes.emplace_back(saved.meshes.front()).yaw = inf;
+    saved.meshes.emplace_back(saved.meshes.front()).radius = -inf;
+    saved.bitmaps.emplace_back(saved.bitmaps.front()).z = nan;
+    std::next(saved.calculatedPoints.begin(), 2)->y = nan; // a height
+    saved.dottedPoints.front().pitch = -inf;
+    saved.dottedTrace.push_back({0, inf, 0, 0, 0, false});
+    saved.item = treeItem(50);
+
+    int number = 0;
+    app->restoreSession(saved, &number);
+    EXPECT_EQ(messages,
+              std::vector<std::string>{"Tumble Way: Left out 7 elements of the scene: a "
+                                       "number in each is not finite (NaN or infinite)."});
+    const LCourse_t& restored = app->courses.back();
+    EXPECT_EQ(restored.xfilePlacements.size(), 2u);
+    EXPECT_EQ(restored.bitmapPlacements.size(), 1u);
+    EXPECT_EQ(restored.dottedPoints.size(), 5u);
+    EXPECT_EQ(restored.calculatedPoints.size(), 5u);
+    ASSERT_TRUE(restored.stripsCreated);
+    for (const auto& strip : restored.strips) {
+        for (const auto& v : strip->vertices()) {
+            ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z));
+        }
+    }
+    for (const LPoint_t& point : restored.dottedTrace) {
+        ASSERT_TRUE(std::isfinite(point.x) && std::isfinite(point.y));
+    }
 }

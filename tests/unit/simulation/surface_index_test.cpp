@@ -152,9 +152,10 @@ std::vector<D3DXVECTOR3> awkwardPoints(const LCourse_t& course, std::mt19937& ra
     return points;
 }
 
-void expectGridAnswersAsSearch(const LCourse_t& course, std::uint32_t seed) {
+// The number of queries that found the surface.
+int expectGridAnswersAsSearch(const LCourse_t& course, std::uint32_t seed) {
     SurfaceIndex index;
-    ASSERT_TRUE(index.sync(course.strips, SurfaceIndex::kQueriesWorthABuild));
+    EXPECT_TRUE(index.sync(course.strips, SurfaceIndex::kQueriesWorthABuild));
     std::mt19937 random(seed);
     const int quadRows = course.strips[0]->rows() - 1;
     std::uniform_int_distribution<int> hintRow(-3, quadRows + 3);
@@ -179,27 +180,30 @@ void expectGridAnswersAsSearch(const LCourse_t& course, std::uint32_t seed) {
             SurfaceHit actual;
             const bool e = findSurface(course.strips, p.x, p.z, low, high, row, strip, &expected);
             const bool a = index.find(course.strips, p.x, p.z, low, high, row, strip, &actual);
-            ASSERT_TRUE(sameAnswer(e, expected, a, actual))
+            EXPECT_TRUE(sameAnswer(e, expected, a, actual))
                 << "at (" << p.x << ", " << p.z << ") from row " << row << ", strip " << strip;
+            if (::testing::Test::HasFailure()) {
+                return hits;
+            }
             hits += e ? 1 : 0;
         }
     }
-    EXPECT_GT(hits, 2000);
+    return hits;
 }
 
 TEST_F(SurfaceGrid, AnswersEveryQueryAsTheRowByRowSearch) {
     const LCourse_t& course = createLoopCourse(6, 30);
-    expectGridAnswersAsSearch(course, 11);
+    EXPECT_GT(expectGridAnswersAsSearch(course, 11), 2000);
 }
 
 TEST_F(SurfaceGrid, AnswersAsTheSearchOnATightClockwiseLoopAndAfterRegeneration) {
     LCourse_t& course = createLoopCourse(4, 12, true);
-    expectGridAnswersAsSearch(course, 12);
+    EXPECT_GT(expectGridAnswersAsSearch(course, 12), 2000);
     for (auto& point : course.calculatedPoints) {
         point.pitch = 0.3f; // banked on regeneration
     }
     app->regenerateCurrentCourse();
-    expectGridAnswersAsSearch(*app->currentCourse, 13);
+    EXPECT_GT(expectGridAnswersAsSearch(*app->currentCourse, 13), 2000);
 }
 
 TEST_F(SurfaceGrid, IsBuiltForStripsThatStayAndDroppedWhenTheyChange) {
@@ -262,6 +266,84 @@ TEST_F(SurfaceGrid, BodiesFollowTheSurfaceAlikeWithAndWithoutTheGrid) {
         other->frameMove();
         ASSERT_TRUE(sameBodies(*app->currentCourse, *other->currentCourse)) << "frame " << frame;
         ASSERT_TRUE(sameBits(app->sampleHeights, other->sampleHeights)) << "frame " << frame;
+    }
+}
+
+// What the grid holds for a course's strips.
+struct GridSize {
+    std::size_t cells;
+    std::size_t references;
+    std::size_t triangles;
+};
+
+GridSize gridSize(const LCourse_t& course) {
+    SurfaceIndex index;
+    EXPECT_TRUE(index.sync(course.strips, SurfaceIndex::kQueriesWorthABuild));
+    const auto quadRows = static_cast<std::size_t>(course.strips[0]->rows() - 1);
+    return {index.cellCount(), index.referenceCount(), quadRows * kStripCount * 2};
+}
+
+// Courses restored from the points of one laid loop, changed: raised hills, or moved
+// far from the origin. Heights of the points are relative (a loop raised as a whole is
+// the same course), so every other point is raised.
+class FarSurfaceGrid : public EngineFixture {
+protected:
+    void SetUp() override {
+        EngineFixture::SetUp();
+        createLoopCourse(6, 30);
+        app->fillSession(laid);
+        ordinary = gridSize(*app->currentCourse);
+    }
+
+    const LCourse_t& restored(float raise, float shift) {
+        LSession_t session = laid;
+        bool raised = false;
+        for (LPoint_t& point : session.calculatedPoints) {
+            point.y += raised ? raise : 0;
+            point.x += shift;
+            point.z += shift;
+            raised = !raised;
+        }
+        int number = 0;
+        app->restoreSession(session, &number);
+        return *app->currentCourse;
+    }
+
+    LSession_t laid;
+    GridSize ordinary{};
+};
+
+// Hills a million or 1e30 high made every triangle's margin reach over every cell: the
+// grid listed each triangle everywhere (hundreds of millions of references, seconds of
+// building). Its size now stays within what it promises any course.
+TEST_F(FarSurfaceGrid, CostsTheSameHoweverHighTheCourse) {
+    EXPECT_LE(ordinary.references, SurfaceIndex::kMostReferencesPerTriangle * ordinary.triangles);
+    for (const float height : {1e6f, 1e30f}) {
+        const GridSize high = gridSize(restored(height, 0));
+        EXPECT_EQ(high.triangles, ordinary.triangles);
+        EXPECT_LE(high.references, SurfaceIndex::kMostReferencesPerTriangle * high.triangles)
+            << height;
+        EXPECT_LE(high.cells, ordinary.cells * 21 / 20) << height;
+    }
+}
+
+// Laid 1e20 from the origin, a course's floats are too coarse to tell its points apart
+// and every margin is wider than the course: the grid listed every triangle in every
+// cell. It grows its cells rather than its references, and still answers exactly.
+TEST_F(FarSurfaceGrid, StaysBoundedAndExactFarFromTheOrigin) {
+    const LCourse_t& course = restored(0, 1e20f);
+    const GridSize far = gridSize(course);
+    EXPECT_LE(far.references, SurfaceIndex::kMostReferencesPerTriangle * far.triangles);
+    EXPECT_LE(far.cells, ordinary.cells * 21 / 20);
+    expectGridAnswersAsSearch(course, 15);
+}
+
+// The steep faces between the hills, and the hilltops out of the segments' reach, are
+// answered as the row-by-row search answers them.
+TEST_F(FarSurfaceGrid, AnswersAsTheSearchOnHighHills) {
+    EXPECT_GT(expectGridAnswersAsSearch(restored(300, 0), 16), 500);
+    for (const float height : {1e6f, 1e30f}) {
+        expectGridAnswersAsSearch(restored(height, 0), 17);
     }
 }
 
