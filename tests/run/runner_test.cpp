@@ -184,6 +184,21 @@ TEST_F(Runner, InputPushesAndTurnsTheCoursesLastPlacedMesh) {
     }
 }
 
+TEST_F(Runner, InputLinesComeInAnyOrderAndTheLaterOfAFramesLinesCounts) {
+    std::ostringstream shuffled;
+    for (int frame = kFrames - 1; frame >= 0; --frame) {
+        shuffled << frame << ",-1,0\n" << frame << ",1,1\n";
+    }
+    writeFile("shuffled.csv", shuffled.str());
+    const std::vector<TraceRow> held = traceOf({"--input", "held.csv"});
+    const std::vector<TraceRow> fromShuffled = traceOf({"--input", "shuffled.csv"});
+    ASSERT_EQ(fromShuffled.size(), held.size());
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        ASSERT_EQ(groundDistance(fromShuffled[i], held[i]), 0.0f) << "row " << i;
+        ASSERT_EQ(fromShuffled[i].heading, held[i].heading) << "row " << i;
+    }
+}
+
 TEST_F(Runner, ControlChoosesTheMeshTheInputDrives) {
     const std::vector<TraceRow> still = traceOf({});
     const int last = kFrames - 1;

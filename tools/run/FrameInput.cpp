@@ -1,5 +1,6 @@
 #include "FrameInput.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -33,13 +34,24 @@ InputScript readInputScript(const std::filesystem::path& path) {
             throw RunError(kCannotStart, path.string() + ":" + std::to_string(lineNumber) +
                                              ": expected frame,turn,move");
         }
-        script[frame] = value;
+        script.emplace_back(frame, value);
     }
     // A folder opens as a stream but cannot be read from.
     if (file.bad()) {
         throw RunError(kCannotStart, "cannot read the input file " + path.string());
     }
-    return script;
+    std::stable_sort(script.begin(), script.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    // Of the entries of one frame, the one read last stays.
+    InputScript single;
+    for (const auto& entry : script) {
+        if (!single.empty() && single.back().first == entry.first) {
+            single.back() = entry;
+        } else {
+            single.push_back(entry);
+        }
+    }
+    return single;
 }
 
 void applyInput(int tab, const FrameInput& input) {

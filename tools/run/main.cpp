@@ -81,9 +81,10 @@ Prepared prepare(const RunOptions& options) {
 void runFrames(const RunOptions& options, const InputScript& input, TraceFile* trace) {
     const std::vector<std::string> names = placedMeshNames();
     xll_OnSelchangeTab(static_cast<unsigned>(options.tab));
+    auto next = input.begin();
     for (int frame = 0; frame < options.frames; ++frame) {
-        if (const auto it = input.find(frame); it != input.end()) {
-            applyInput(options.tab, it->second);
+        if (next != input.end() && next->first == frame) {
+            applyInput(options.tab, next++->second);
         }
         xll_FrameMove();
         if (options.render || frame + 1 == options.frames) {
