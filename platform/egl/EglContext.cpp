@@ -3,6 +3,7 @@
 #include <epoxy/egl.h>
 #include <epoxy/gl.h>
 
+#include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
 #include <string_view>
@@ -263,5 +264,21 @@ bool writePngRgba(const std::string& path, int width, int height, const std::uin
     if (width <= 0 || height <= 0 || rgba == nullptr) {
         return false;
     }
-    return stbi_write_png(path.c_str(), width, height, 4, rgba, width * 4) != 0;
+    // The encoder's own file writing does not see a failed write (a full disk), so the
+    // picture is encoded into memory and written here, where every failure counts.
+    std::vector<std::uint8_t> png;
+    const auto append = [](void* context, void* data, int size) {
+        auto& out = *static_cast<std::vector<std::uint8_t>*>(context);
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        out.insert(out.end(), bytes, bytes + size);
+    };
+    if (stbi_write_png_to_func(append, &png, width, height, 4, rgba, width * 4) == 0) {
+        return false;
+    }
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
+    return std::fclose(file) == 0 && written;
 }

@@ -197,14 +197,14 @@ TEST_F(SessionFile, FailuresAreShownAndKeepTheOldFile) {
     }
     EXPECT_EQ(readBytes(kSessionFileName), before);
     EXPECT_EQ(folderEntries(folder), (Texts{"folder.sim", "velmora.sim"}));
-    EXPECT_EQ(messages, (Texts{"missing.sim: Error cannot read file.",
-                               "folder.sim: Error cannot read file.",
-                               "velmora.sim: Error cannot read file.\n" + folder +
-                                   "/gone/velmora.sim: the folder does not exist",
-                               "velmora.sim: Error cannot read file.\n"
-                               "folder.sim: not a regular file (a folder)",
-                               "velmora.sim: Error cannot read file.\n"
-                               "velmora.sim: the file would be larger than allowed"}));
+    EXPECT_EQ(messages,
+              (Texts{"missing.sim: Error cannot read file.", "folder.sim: Error cannot read file.",
+                     "velmora.sim: Error cannot read file.\n" + folder +
+                         "/gone/velmora.sim: the folder does not exist",
+                     "velmora.sim: Error cannot read file.\n"
+                     "folder.sim: not a regular file (a folder)",
+                     "velmora.sim: Error cannot read file.\n"
+                     "velmora.sim: the file would be larger than allowed"}));
 }
 
 // A file many times the reader's buffer, with records lying across every refill: read

@@ -16,15 +16,37 @@ Options:
   --size WxH          size of the view in pixels (default 640x480)
   --input FILE        per-frame input: lines "frame,turn,move" (turn and move as
                       the arrow keys give them, -1..1); frames not listed get none
+  --control N         the placed mesh the input pushes and turns: its index, as
+                      the trace numbers them; "none" for no mesh (default: the
+                      course's last placed mesh, as in the builder)
   --screenshot FILE   write the last frame as a PNG picture
-  --trace FILE        write a CSV of every placed mesh's position per frame
+  --trace FILE        write a CSV of every placed mesh's pose per frame
   --no-render         draw only the last frame (faster for long runs)
   --data DIR          folder that holds data/ (default: the current folder, or
                       the source tree of this build)
   --help              this text
 
+The trace has a header row, "frame,index,name,x,y,z,heading", and then, after
+each frame, one row per placed mesh:
+  frame     the frame, from 0
+  index     the mesh's place among the course's placed meshes, from 0 (the
+            scene's order; meshes that could not be loaded are left out)
+  name      the mesh's file name (in double quotes when it holds a comma, a
+            quote or a line break)
+  x,y,z     where the mesh is drawn that frame: the translation of its world
+            matrix (a mesh on the course is drawn 2 above the road, whatever
+            height the scene saved; what is drawn follows the road one frame
+            late, so frame 0 shows the mesh where the scene put it)
+  heading   where the mesh's x axis points in the ground plane, in half-turns
+            from -1 to 1: heading h points along (cos(pi h), sin(pi h)) in x
+            and z
+
 The engine looks up meshes, bitmaps and sounds by file name in the scene's
 folder, so keep them beside the scene file.
+
+Exit status: 0 when everything asked for was done; 1 when the run failed (no
+OpenGL 3.3, an output could not be written); 2 when the options, or the files
+and folders they name, cannot be used. Each failure is one line on stderr.
 )";
 
 namespace {
@@ -83,6 +105,12 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
                 options.height < 16 || options.width > 8192 || options.height > 8192) {
                 return {std::nullopt, "--size takes WIDTHxHEIGHT, each 16 to 8192"};
             }
+        } else if (arg == "--control") {
+            int index = -1;
+            if (!value(&v) || (v != "none" && (!toInt(v, &index) || index < 0))) {
+                return {std::nullopt, "--control takes the index of a placed mesh, or none"};
+            }
+            options.control = index;
         } else if (arg == "--input" || arg == "--screenshot" || arg == "--trace" ||
                    arg == "--data") {
             if (!value(&v)) {
@@ -100,6 +128,9 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
         } else {
             return {std::nullopt, "only one scene can be run at a time"};
         }
+    }
+    if (options.control.value_or(-1) >= 0 && options.scene.empty()) {
+        return {std::nullopt, "--control names a placed mesh, but there is no scene"};
     }
     return {options, {}};
 }

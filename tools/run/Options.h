@@ -14,7 +14,10 @@ struct RunOptions {
     std::string screenshot; // PNG of the last frame
     std::string trace;      // CSV of every placement per frame
     std::string dataFolder; // folder holding data/; empty: found automatically
-    bool render = true;     // draw every frame, not only the last
+    // The placed mesh the input pushes, by its index in the trace; -1: none. Unset: the
+    // course's last placed mesh, as in the builder.
+    std::optional<int> control;
+    bool render = true; // draw every frame, not only the last
     bool help = false;
 };
 

@@ -1,0 +1,62 @@
+#include "Trace.h"
+
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+
+#include "RunError.h"
+#include "tumbleway/tumbleway_ext.h"
+
+namespace {
+
+constexpr const char* kTraceColumns = "frame,index,name,x,y,z,heading";
+
+// A name as one CSV field: names may hold commas, quotes and line breaks.
+std::string csvField(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        return std::string(text);
+    }
+    std::string quoted = "\"";
+    for (const char c : text) {
+        quoted += c == '"' ? "\"\"" : std::string(1, c);
+    }
+    return quoted + "\"";
+}
+
+} // namespace
+
+TraceFile::TraceFile(std::filesystem::path path)
+    : path_(std::move(path)), file_(std::fopen(path_.c_str(), "w"), std::fclose) {
+    if (!file_) {
+        throw RunError(kCannotStart, "cannot write the trace " + path_.string() + " (" +
+                                         std::strerror(errno) + ")");
+    }
+    if (std::fprintf(file_.get(), "%s\n", kTraceColumns) < 0) {
+        cutShort(errno);
+    }
+}
+
+void TraceFile::writeFrame(int frame, const std::vector<std::string>& names) {
+    for (int index = 0; index < static_cast<int>(names.size()); ++index) {
+        TwxMeshPose pose{};
+        if (twx_get_mesh_pose(index, &pose) < 0) {
+            throw RunError(kRunFailed,
+                           "the engine gives no pose for placed mesh " + std::to_string(index));
+        }
+        if (std::fprintf(file_.get(), "%d,%d,%s,%.6f,%.6f,%.6f,%.6f\n", frame, index,
+                         csvField(names[index]).c_str(), pose.x, pose.y, pose.z, pose.yaw) < 0) {
+            cutShort(errno);
+        }
+    }
+}
+
+void TraceFile::close() {
+    if (std::fclose(file_.release()) != 0) {
+        cutShort(errno);
+    }
+}
+
+void TraceFile::cutShort(int error) const {
+    throw RunError(kRunFailed, "cannot write the trace " + path_.string() + " (" +
+                                   std::strerror(error) + "); it is cut short");
+}
