@@ -25,6 +25,9 @@ public:
         }
     }
 
+    // Counts an element left out for a number the element itself does not carry.
+    void leaveOut() { ++leftOut_; }
+
     // The file's bytes are not what a scene file holds; reading goes on as far as it can.
     void damaged() { damaged_ = true; }
 

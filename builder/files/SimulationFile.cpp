@@ -1,6 +1,7 @@
 #include "files/SimulationFile.h"
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <list>
@@ -39,7 +40,7 @@ void addNumber(pugi::xml_node parent, const char* indent, const char* name, floa
     addLeaf(parent, indent, name, formatNumber(value));
 }
 
-void addXfile(pugi::xml_node session, const SessionXfile& mesh) {
+void addXfile(pugi::xml_node session, const SessionXfile& mesh, float lift) {
     addText(session, "\n\t");
     pugi::xml_node xfile = session.append_child("X-file");
     addLeaf(xfile, "\n\t\t", "name", nameFieldText(mesh.name));
@@ -51,6 +52,10 @@ void addXfile(pugi::xml_node session, const SessionXfile& mesh) {
     addNumber(location, "\n\t\t\t", "Yaw", mesh.yaw);
     addText(location, "\n\t\t");
     addNumber(xfile, "\n\t\t", "radius", mesh.radius);
+    // Only a raised mesh has the element, so a scene without one reads as it always has.
+    if (lift != 0) {
+        addNumber(xfile, "\n\t\t", "lift", lift);
+    }
     addText(xfile, "\n\t");
 }
 
@@ -94,7 +99,8 @@ void addCalculatedPoint(pugi::xml_node session, const LPoint_t& point) {
     addText(element, "\n\t");
 }
 
-void buildDocument(pugi::xml_document& document, const LSession_t& session) {
+void buildDocument(pugi::xml_document& document, const LSession_t& session,
+                   const std::vector<float>& lifts) {
     // The declaration is an ordinary processing instruction so that it is written
     // exactly as below; line breaks between the top-level nodes keep the file readable.
     pugi::xml_node declaration = document.append_child(pugi::node_pi);
@@ -111,8 +117,10 @@ void buildDocument(pugi::xml_document& document, const LSession_t& session) {
     addText(root, "\n");
 
     addText(node, "\n\t");
+    std::size_t index = 0;
     for (const SessionXfile& mesh : session.meshes) {
-        addXfile(node, mesh);
+        addXfile(node, mesh, index < lifts.size() ? lifts[index] : 0.0f);
+        ++index;
     }
     addText(node, "\n\t");
     for (const SessionBitmap& bitmap : session.bitmaps) {
@@ -272,7 +280,8 @@ void prefetchXfilesAhead(pugi::xml_node xfile) {
 
 class SessionReader {
 public:
-    SessionReader(LSession_t& out, ReadReport& report) : out_(out), report_(report) {}
+    SessionReader(LSession_t& out, ReadReport& report, SceneExtras* extras)
+        : out_(out), report_(report), extras_(extras) {}
 
     // Each group is selected by name, so the order of elements inside "Session" does
     // not matter. X-files and bitmaps are read as the walk over the session meets them
@@ -318,11 +327,17 @@ private:
     // Incomplete X-file and bitmap elements are skipped without a word; elements with a
     // number that is not finite are left out and counted in the report.
     void readXfile(pugi::xml_node element) {
-        const auto fields = firstChildren<3>(element, {"name", "location", "radius"});
-        const auto& [name, location, radius] = fields.nodes;
+        // "lift" is there only for a raised mesh; the other three must be.
+        const auto fields = firstChildren<4>(element, {"name", "location", "radius", "lift"});
+        const auto& [name, location, radius, liftNode] = fields.nodes;
         const auto coordinates = firstChildren<4>(location, {"x", "y", "z", "Yaw"});
         const auto& [x, y, z, yaw] = coordinates.nodes;
-        if (!fields.complete() || !coordinates.complete()) {
+        if (!fields.found[0] || !fields.found[1] || !fields.found[2] || !coordinates.complete()) {
+            return;
+        }
+        const float lift = fields.found[3] ? numberOf(liftNode) : 0.0f;
+        if (!std::isfinite(lift)) {
+            report_.leaveOut();
             return;
         }
         SessionXfile mesh; // every field is written below, the name to the end of its field
@@ -334,7 +349,11 @@ private:
         mesh.z = numberOf(z);
         mesh.yaw = numberOf(yaw);
         mesh.radius = numberOf(radius);
+        const std::size_t before = out_.meshes.size();
         report_.keep(out_.meshes, mesh);
+        if (extras_ != nullptr && out_.meshes.size() > before) {
+            extras_->meshLifts.push_back(lift);
+        }
     }
 
     void readBitmap(pugi::xml_node element) {
@@ -449,6 +468,7 @@ private:
 
     LSession_t& out_;
     ReadReport& report_;
+    SceneExtras* extras_;
     ElementText text_;
 };
 
@@ -464,9 +484,10 @@ bool hasOneRoot(const pugi::xml_document& document) {
 
 } // namespace
 
-bool writeSimulationFile(const LSession_t& session, const std::string& path, std::string* error) {
+bool writeSimulationFile(const LSession_t& session, const std::string& path, std::string* error,
+                         const SceneExtras* extras) {
     pugi::xml_document document;
-    buildDocument(document, session);
+    buildDocument(document, session, extras != nullptr ? extras->meshLifts : std::vector<float>{});
     AtomicFileWriter out(path);
     WriterAdapter adapter(out);
     // Raw output: the whitespace is exactly the text nodes added above.
@@ -486,7 +507,7 @@ bool writeSimulationFile(const LSession_t& session, const std::string& path, std
 const unsigned kSimulationFileParseOptions =
     pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_embed_pcdata;
 
-bool readSimulationFile(const std::string& name, LSession_t& session) {
+bool readSimulationFile(const std::string& name, LSession_t& session, SceneExtras* extras) {
     pugi::xml_document document;
     // Whitespace-only text is kept, as the writer's layout is part of the text of
     // the elements; CR LF line ends are read as LF.
@@ -510,7 +531,7 @@ bool readSimulationFile(const std::string& name, LSession_t& session) {
     // Iterating the children directly means an item can never fail to be fetched
     // part-way through a group.
     ReadReport report(name);
-    SessionReader(session, report).read(node);
+    SessionReader(session, report, extras).read(node);
     report.show();
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "files/SceneExtras.h"
 #include "tumbleway/tumbleway.h"
 
 // The XML simulation file: a whole scene (meshes, bitmaps, sounds, sound relations,
@@ -10,8 +11,9 @@
 // Writes the scene to path. The file appears complete or not at all: a failed save
 // leaves whatever was at path before untouched and shows nothing; it puts the reason,
 // in words for the user, in *error when error is given.
+// extras, when given, adds a "lift" element to each raised mesh.
 bool writeSimulationFile(const LSession_t& session, const std::string& path,
-                         std::string* error = nullptr);
+                         std::string* error = nullptr, const SceneExtras* extras = nullptr);
 
 // The pugixml options the reader parses with: whitespace-only text is kept (the
 // writer's layout is part of the text of the elements) and the text that opens an
@@ -23,4 +25,7 @@ extern const unsigned kSimulationFileParseOptions;
 // bitmap or point with a number that is not finite is left out, and the elements left
 // out are counted in one message. False when the file could not be read at all or has
 // no "Session"; elements already appended stay either way.
-bool readSimulationFile(const std::string& name, LSession_t& session);
+// extras, when given, receives the lift of every mesh appended (0 where the file has
+// none); a lift that is not finite leaves its mesh out like any other such number.
+bool readSimulationFile(const std::string& name, LSession_t& session,
+                        SceneExtras* extras = nullptr);

@@ -1,8 +1,10 @@
 // The form's file commands: files opened into the library, scenes opened as courses,
 // and the current course saved in either scene format.
 #include <QDir>
+
 #include <QFileInfo>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "files/SessionFileIO.h"
 #include "files/SimulationFile.h"
@@ -22,16 +24,16 @@ bool currentCourseRecord(LSession_t& session) {
     return true;
 }
 
-// Placed meshes raised with the height dialog.
-int raisedMeshes() {
-    int raised = 0;
-    for (int i = 0; i < twx_mesh_count(); ++i) {
+// How far each placed mesh of the current course is raised, in the record's order.
+SceneExtras currentExtras() {
+    SceneExtras extras;
+    const int meshes = twx_mesh_count();
+    for (int i = 0; i < meshes; ++i) {
         float lift = 0;
-        if (twx_get_mesh_lift(i, &lift) == TWX_OK && lift != 0) {
-            ++raised;
-        }
+        twx_get_mesh_lift(i, &lift);
+        extras.meshLifts.push_back(lift);
     }
-    return raised;
+    return extras;
 }
 
 // The files a scene names that will not be found when it is opened again: a scene
@@ -147,12 +149,13 @@ void AppForm::addLibraryFile(TreeKind kind, std::list<FileEntry>& files, LF_t& r
 
 void AppForm::openSession(bool binary, const std::string& name) {
     LSession_t record;
+    SceneExtras extras;
     // Whatever the reader reports, the course is made: an unreadable file gives an
     // empty one.
     if (binary) {
         readSessionFile(name, record);
     } else {
-        readSimulationFile(name, record);
+        readSimulationFile(name, record, &extras);
     }
     const std::int32_t number = entries_.nextCourseNumber();
     QTreeWidgetItem* item = insertTreeItem(
@@ -162,7 +165,8 @@ void AppForm::openSession(bool binary, const std::string& name) {
     courses_.push_back(record);
     int courseNumber = 0;
     engineCall([&] {
-        xll_ui_restore_session(&record, &courseNumber);
+        const std::vector<float>& lifts = extras.meshLifts;
+        twx_restore_session(&record, &courseNumber, lifts.data(), static_cast<int>(lifts.size()));
         xll_setListCourse(record.item);
     });
     currentCourse_ = &courses_.back();
@@ -182,7 +186,9 @@ void AppForm::saveSessionFile() {
     int raised = 0;
     engineCall([&] {
         hasCourse = currentCourseRecord(session);
-        raised = raisedMeshes();
+        const SceneExtras extras = currentExtras();
+        raised = static_cast<int>(std::count_if(extras.meshLifts.begin(), extras.meshLifts.end(),
+                                                [](float lift) { return lift != 0; }));
     });
     if (!hasCourse) {
         emit statusMessage(
@@ -210,8 +216,12 @@ void AppForm::saveSessionFile() {
 
 void AppForm::saveSimulationFile(const std::string& path) {
     LSession_t session;
+    SceneExtras extras;
     bool hasCourse = false;
-    engineCall([&] { hasCourse = currentCourseRecord(session); });
+    engineCall([&] {
+        hasCourse = currentCourseRecord(session);
+        extras = currentExtras();
+    });
     const QString name = QString::fromStdString(path);
     if (!hasCourse) {
         emit statusMessage(
@@ -219,7 +229,7 @@ void AppForm::saveSimulationFile(const std::string& path) {
         return;
     }
     std::string error;
-    const bool saved = writeSimulationFile(session, path, &error);
+    const bool saved = writeSimulationFile(session, path, &error, &extras);
     const auto release = [&] { engineCall([&] { xll_app_delete_Session_Iterator(&session); }); };
     if (!saved) {
         release();

@@ -1,5 +1,6 @@
 // The current course flattened into the record the host saves, and a course built
 // again from such a record.
+#include <cmath>
 #include <filesystem>
 
 #include "assets/AssetMessages.h"
@@ -117,7 +118,8 @@ void CEngineApp::emptySession(LSession_t& session) const {
     session.dottedPoints.clear();
 }
 
-HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number) {
+HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
+                                   std::span<const float> meshLifts) {
     // A scene's files lie beside it, in the folder the host read it in: they are found
     // there for as long as the course lives.
     std::error_code noFolder;
@@ -133,7 +135,11 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number) {
 
     // Each element the files name is loaded anew; one that is missing is reported
     // and dropped, and the next is still restored.
+    std::size_t meshIndex = 0;
     for (const auto& saved : session.meshes) {
+        // The lift of the record's n-th mesh, whichever meshes before it are dropped.
+        const float lift = meshIndex < meshLifts.size() ? meshLifts[meshIndex] : 0.0f;
+        ++meshIndex;
         if (nonFinite.refuse(saved)) {
             continue;
         }
@@ -159,6 +165,7 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number) {
         placement.body->yawOffset = saved.yaw;
         placement.body->position = placement.body->stepPosition =
             D3DXVECTOR3(saved.x, saved.y, saved.z);
+        placement.body->modelOffset = D3DXVECTOR3(0, std::isfinite(lift) ? lift : 0.0f, 0);
         course.xfilePlacements.push_back(std::move(placement));
     }
     renumberFromOne(course.xfilePlacements);

@@ -3,6 +3,7 @@
 #include <list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -131,7 +132,9 @@ public:
     // Sessions: the current course flattened for the host, and a course built from one.
     void fillSession(LSession_t& session) const;
     void emptySession(LSession_t& session) const;
-    HRESULT restoreSession(const LSession_t& session, int* number);
+    // meshLifts: how far each of the record's meshes is raised, in its order.
+    HRESULT restoreSession(const LSession_t& session, int* number,
+                           std::span<const float> meshLifts = {});
 
     // The movement and collision step.
     void applyInputPush(XfilePlacement& placement, float angle);

@@ -39,6 +39,19 @@ TW_EXPORT int twx_library_holds(HTREEITEM item) {
         [item](CEngineApp& engine) -> int { return engine.libraryHolds(item) ? 1 : 0; });
 }
 
+TW_EXPORT int twx_restore_session(LSession_t* session, int* courseNumber, const float* lifts,
+                                  int count) {
+    return withEngine([=](CEngineApp& engine) -> int {
+        if (session == nullptr || count < 0 || (lifts == nullptr && count > 0)) {
+            return TWX_BAD_ARGUMENT;
+        }
+        const std::span<const float> meshLifts(lifts, static_cast<std::size_t>(count));
+        return SUCCEEDED(engine.restoreSession(*session, courseNumber, meshLifts))
+                   ? TWX_OK
+                   : TWX_BAD_ARGUMENT;
+    });
+}
+
 TW_EXPORT int twx_current_course(HTREEITEM* item) {
     return withEngine([item](CEngineApp& engine) -> int {
         if (item == nullptr) {

@@ -31,6 +31,12 @@ TW_EXPORT int twx_library_holds(HTREEITEM item);
 
 // ---- Courses ----
 
+// xll_ui_restore_session, with how far each of the record's meshes is raised (lifts
+// holds count values in the order of the record's meshes; null or short: 0 for the
+// rest). Meshes the restore drops take their lifts with them.
+TW_EXPORT int twx_restore_session(LSession_t* session, int* courseNumber, const float* lifts,
+                                  int count);
+
 // The tree item of the engine's current course; TWX_NO_COURSE (item set to null) when
 // there is none.
 TW_EXPORT int twx_current_course(HTREEITEM* item);

@@ -284,6 +284,11 @@ private slots:
         openFile(saved);
         QVERIFY2(messages_.empty(), messages_.empty() ? "" : messages_.front().text.c_str());
         compareScenes(made, session(), true);
+        // The car comes back raised as it was.
+        RenderHost::EngineScope scope(host());
+        float lift = 0;
+        QCOMPARE(twx_get_mesh_lift(0, &lift), TWX_OK);
+        QCOMPARE(lift, 2.0f);
     }
 };
 

@@ -202,3 +202,27 @@ TEST_F(Extensions, OpeningASceneStartsTheLaidPointsAfresh) {
     EXPECT_EQ(created.dottedPoints.size(), 3u);
     EXPECT_EQ(created.calculatedPoints.size(), 3u);
 }
+
+TEST_F(Extensions, ARestoredSceneTakesTheLiftOfEachOfItsMeshes) {
+    placeBallAndCar();
+    LSession_t saved = session();
+    // A mesh between them whose file is gone: dropped, and its lift with it.
+    SessionXfile missing = saved.meshes.front();
+    setNameField(missing.name, "gone.x");
+    saved.meshes.insert(std::next(saved.meshes.begin()), missing);
+    const float lifts[3] = {1.5f, 9.0f, 2.0f};
+    saved.item = item(11);
+    int number = 0;
+    EXPECT_EQ(twx_restore_session(nullptr, &number, lifts, 3), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_restore_session(&saved, &number, nullptr, 3), TWX_BAD_ARGUMENT);
+    ASSERT_EQ(twx_restore_session(&saved, &number, lifts, 3), TWX_OK);
+    EXPECT_EQ(number, 2);
+    xll_setListCourse(item(11));
+    ASSERT_EQ(twx_mesh_count(), 2);
+    float lift = 0;
+    ASSERT_EQ(twx_get_mesh_lift(0, &lift), TWX_OK);
+    EXPECT_EQ(lift, 1.5f);
+    ASSERT_EQ(twx_get_mesh_lift(1, &lift), TWX_OK);
+    EXPECT_EQ(lift, 2.0f);
+    EXPECT_EQ(messages.size(), 1u); // gone.x was reported
+}

@@ -14,15 +14,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Reader = bool (*)(const std::string&, LSession_t&);
+using Reader = bool (*)(const std::string&, SceneFile&);
+
+bool readXml(const std::string& name, SceneFile& scene) {
+    return readSimulationFile(name, scene.session, &scene.extras);
+}
+
+bool readSim(const std::string& name, SceneFile& scene) {
+    return readSessionFile(name, scene.session);
+}
 
 Reader readerFor(const fs::path& scene) {
     const std::string ext = scene.extension().string();
     if (ext == ".xml" || ext == ".XML") {
-        return readSimulationFile;
+        return readXml;
     }
     if (ext == ".sim" || ext == ".SIM") {
-        return readSessionFile;
+        return readSim;
     }
     throw RunError(kCannotStart, "the scene " + scene.string() + " is neither .xml nor .sim");
 }
@@ -34,7 +42,7 @@ HTREEITEM courseItem() {
 
 } // namespace
 
-LSession_t readScene(const fs::path& scene) {
+SceneFile readScene(const fs::path& scene) {
     std::error_code error;
     const fs::file_status status = fs::status(scene, error);
     if (error && status.type() != fs::file_type::not_found) {
@@ -46,25 +54,26 @@ LSession_t readScene(const fs::path& scene) {
     }
     const Reader reader = readerFor(scene);
     enterFolder(scene.parent_path(), "the scene's folder");
-    LSession_t session;
+    SceneFile file;
     bool read = false;
     const std::vector<KeptMessage> messages =
-        keepMessagesOf([&] { read = reader(scene.filename().string(), session); });
+        keepMessagesOf([&] { read = reader(scene.filename().string(), file); });
     if (!read) {
         const std::string why = joinedText(messages);
         throw RunError(kCannotStart, "cannot read the scene " + scene.string() +
                                          (why.empty() ? "" : " (" + why + ")"));
     }
     showMessages(messages);
-    return session;
+    return file;
 }
 
-void openScene(LSession_t& session, const fs::path& folder, std::optional<int> control) {
+void openScene(SceneFile& scene, const fs::path& folder, std::optional<int> control) {
     enterFolder(folder, "the scene's folder");
-    session.item = courseItem();
-    session.built = 0;
+    scene.session.item = courseItem();
+    scene.session.built = 0;
     int number = 0;
-    xll_ui_restore_session(&session, &number);
+    const std::vector<float>& lifts = scene.extras.meshLifts;
+    twx_restore_session(&scene.session, &number, lifts.data(), static_cast<int>(lifts.size()));
     xll_setListCourse(courseItem());
     if (control && twx_set_controlled_mesh(*control) < 0) {
         throw RunError(kCannotStart, "--control " + std::to_string(*control) +

@@ -48,7 +48,7 @@ fs::path absoluteOrEmpty(const std::string& given, const std::string& what) {
 // What a run works with, each checked before the engine starts.
 struct Prepared {
     fs::path scenePath;
-    std::optional<LSession_t> scene;
+    std::optional<SceneFile> scene;
     fs::path screenshot;
     std::optional<TraceFile> trace;
     fs::path dataFolder;
