@@ -149,21 +149,21 @@ void buildDocument(pugi::xml_document& document, const LSession_t& session,
 // name holding one would come back changed; it is written as a character reference
 // instead. The layout has no carriage returns of its own, so any that reach the output
 // are inside a name.
-class WriterAdapter : public pugi::xml_writer {
+class TextWriter : public pugi::xml_writer {
 public:
-    explicit WriterAdapter(AtomicFileWriter& out) : out_(out) {}
+    explicit TextWriter(std::string& out) : out_(out) {}
     void write(const void* data, std::size_t size) override {
         std::string_view text(static_cast<const char*>(data), size);
         for (std::size_t cr = text.find('\r'); cr != std::string_view::npos; cr = text.find('\r')) {
-            out_.write(text.substr(0, cr));
-            out_.write(std::string_view("&#13;"));
+            out_.append(text.substr(0, cr));
+            out_.append("&#13;");
             text.remove_prefix(cr + 1);
         }
-        out_.write(text);
+        out_.append(text);
     }
 
 private:
-    AtomicFileWriter& out_;
+    std::string& out_;
 };
 
 // ---- reading ----
@@ -484,17 +484,23 @@ bool hasOneRoot(const pugi::xml_document& document) {
 
 } // namespace
 
-bool writeSimulationFile(const LSession_t& session, const std::string& path, std::string* error,
-                         const SceneExtras* extras) {
+std::string simulationFileText(const LSession_t& session, const SceneExtras* extras) {
     pugi::xml_document document;
     buildDocument(document, session, extras != nullptr ? extras->meshLifts : std::vector<float>{});
-    AtomicFileWriter out(path);
-    WriterAdapter adapter(out);
+    std::string text;
+    TextWriter writer(text);
     // Raw output: the whitespace is exactly the text nodes added above.
-    document.save(adapter, PUGIXML_TEXT(""),
+    document.save(writer, PUGIXML_TEXT(""),
                   pugi::format_raw | pugi::format_no_declaration |
                       pugi::format_no_empty_element_tags,
                   pugi::encoding_utf8);
+    return text;
+}
+
+bool writeSimulationFile(const LSession_t& session, const std::string& path, std::string* error,
+                         const SceneExtras* extras) {
+    AtomicFileWriter out(path);
+    out.write(simulationFileText(session, extras));
     if (out.commit()) {
         return true;
     }

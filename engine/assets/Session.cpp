@@ -63,10 +63,12 @@ private:
 } // namespace
 
 void CEngineApp::fillSession(LSession_t& session) const {
-    if (currentCourse == nullptr) {
-        return;
+    if (currentCourse != nullptr) {
+        fillSessionOf(*currentCourse, session);
     }
-    const LCourse_t& course = *currentCourse;
+}
+
+void CEngineApp::fillSessionOf(const LCourse_t& course, LSession_t& session) const {
     session.dottedPoints.insert(session.dottedPoints.end(), course.dottedPoints.begin(),
                                 course.dottedPoints.end());
     session.calculatedPoints.insert(session.calculatedPoints.end(), course.calculatedPoints.begin(),
@@ -237,7 +239,9 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
         course.field->addControlPoint(point.x, point.y, point.z);
     }
     course.stripsCreated = false;
-    if (SUCCEEDED(sampleCentreline(course, PitchMode::Stored))) {
+    // Banked, as a course whose points were edited is rebuilt: a scene comes back with
+    // the surface it was saved with (a course of level points is the same either way).
+    if (SUCCEEDED(sampleCentreline(course, PitchMode::Banked))) {
         intInfo = course.track->sampleCount();
         buildCourseMeshes(course, StartHeading::Set);
     }

@@ -128,9 +128,22 @@ public:
     bool deleteXfilePlacement(int index);
     bool deleteBitmapPlacement(int index);
     bool deleteRelation(int index);
+    // Where the course of a tree item stands in the course list; -1 when none has it.
+    int coursePosition(HTREEITEM item) const;
+    // A course built from a record (its item names it): in place of the course of that
+    // item (replace) or as a new course at position. The current course, the
+    // controlled mesh, the heading and the points being laid stay as they were, but
+    // for the replaced course's own (its replacement is current if it was).
+    bool putCourse(const LSession_t& record, std::span<const float> meshLifts, int position,
+                   bool replace);
+    void workingPoints(LSession_t& points) const;
+    bool setWorkingPoints(const LSession_t& points);
+    bool removeLibraryEntry(HTREEITEM item);
 
     // Sessions: the current course flattened for the host, and a course built from one.
     void fillSession(LSession_t& session) const;
+    void fillSessionOf(const LCourse_t& course, LSession_t& session) const;
+    const LCourse_t* courseOf(HTREEITEM item) const;
     void emptySession(LSession_t& session) const;
     // meshLifts: how far each of the record's meshes is raised, in its order.
     HRESULT restoreSession(const LSession_t& session, int* number,

@@ -153,3 +153,101 @@ TW_EXPORT int twx_working_point_count() {
         return static_cast<int>(engine.workingCalculated.size());
     });
 }
+
+TW_EXPORT int twx_course_position(HTREEITEM item) {
+    return withEngine([item](CEngineApp& engine) -> int {
+        const int position = engine.coursePosition(item);
+        return position < 0 ? TWX_NOT_FOUND : position;
+    });
+}
+
+namespace {
+
+int putCourse(LSession_t* record, const float* lifts, int count, int position, bool replace) {
+    return withEngine([=](CEngineApp& engine) -> int {
+        if (record == nullptr || count < 0 || (lifts == nullptr && count > 0)) {
+            return TWX_BAD_ARGUMENT;
+        }
+        const std::span<const float> meshLifts(lifts, static_cast<std::size_t>(count));
+        if (!engine.putCourse(*record, meshLifts, position, replace)) {
+            return replace ? TWX_NOT_FOUND : TWX_BAD_ARGUMENT;
+        }
+        return TWX_OK;
+    });
+}
+
+} // namespace
+
+TW_EXPORT int twx_replace_course(LSession_t* record, const float* lifts, int count) {
+    return putCourse(record, lifts, count, 0, true);
+}
+
+TW_EXPORT int twx_insert_course(int position, LSession_t* record, const float* lifts, int count) {
+    return putCourse(record, lifts, count, position, false);
+}
+
+TW_EXPORT int twx_get_working_points(LSession_t* points) {
+    return withEngine([points](CEngineApp& engine) -> int {
+        if (points == nullptr) {
+            return TWX_BAD_ARGUMENT;
+        }
+        engine.workingPoints(*points);
+        return TWX_OK;
+    });
+}
+
+TW_EXPORT int twx_set_working_points(const LSession_t* points) {
+    return withEngine([points](CEngineApp& engine) -> int {
+        return points != nullptr && engine.setWorkingPoints(*points) ? TWX_OK : TWX_BAD_ARGUMENT;
+    });
+}
+
+TW_EXPORT int twx_library_remove(HTREEITEM item) {
+    return withEngine([item](CEngineApp& engine) -> int {
+        return okOr(engine.removeLibraryEntry(item), TWX_NOT_FOUND);
+    });
+}
+
+TW_EXPORT int twx_get_course(HTREEITEM item, LSession_t* record) {
+    return withEngine([=](CEngineApp& engine) -> int {
+        const LCourse_t* course = engine.courseOf(item);
+        if (record == nullptr) {
+            return TWX_BAD_ARGUMENT;
+        }
+        if (course == nullptr) {
+            return TWX_NOT_FOUND;
+        }
+        engine.fillSessionOf(*course, *record);
+        return static_cast<int>(course->xfilePlacements.size());
+    });
+}
+
+TW_EXPORT int twx_get_course_lifts(HTREEITEM item, float* lifts, int capacity) {
+    return withEngine([=](CEngineApp& engine) -> int {
+        const LCourse_t* course = engine.courseOf(item);
+        if (capacity < 0 || (lifts == nullptr && capacity > 0)) {
+            return TWX_BAD_ARGUMENT;
+        }
+        if (course == nullptr) {
+            return TWX_NOT_FOUND;
+        }
+        int index = 0;
+        for (const auto& placement : course->xfilePlacements) {
+            if (index < capacity) {
+                lifts[index] = placement.body ? placement.body->modelOffset.y : 0.0f;
+            }
+            ++index;
+        }
+        return index;
+    });
+}
+
+TW_EXPORT int twx_add_asset_folder(const char* folder) {
+    return withEngine([folder](CEngineApp& engine) -> int {
+        if (folder == nullptr || folder[0] != '/') {
+            return TWX_BAD_ARGUMENT;
+        }
+        engine.rememberAssetFolder(folder);
+        return TWX_OK;
+    });
+}

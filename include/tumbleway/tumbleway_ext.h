@@ -41,6 +41,27 @@ TW_EXPORT int twx_restore_session(LSession_t* session, int* courseNumber, const 
 // there is none.
 TW_EXPORT int twx_current_course(HTREEITEM* item);
 
+// Any course as xll_app_get_Session_Iterator hands out the current one: appended to
+// the record's lists (free them with xll_app_delete_Session_Iterator). Answers the
+// number of placed meshes.
+TW_EXPORT int twx_get_course(HTREEITEM item, LSession_t* record);
+// How far each placed mesh of that course is raised: up to capacity values, in the
+// record's order. Answers the number of placed meshes.
+TW_EXPORT int twx_get_course_lifts(HTREEITEM item, float* lifts, int capacity);
+
+// Where the course of a tree item stands in the course list (from 0), or TWX_NOT_FOUND.
+TW_EXPORT int twx_course_position(HTREEITEM item);
+
+// Put a course back as a record holds it, as an undo needs it: replace_course rebuilds
+// the course whose tree item is record->item from the record; insert_course adds a
+// course for record->item at position in the course list (0 to the number of
+// courses). Meshes are loaded by name as a restore loads them, with the lifts as in
+// twx_restore_session. The current course, the controlled mesh, the heading and the
+// points being laid stay as they were, except that a replaced course that was current
+// is current again in its new form (and its controlled mesh is let go of).
+TW_EXPORT int twx_replace_course(LSession_t* record, const float* lifts, int count);
+TW_EXPORT int twx_insert_course(int position, LSession_t* record, const float* lifts, int count);
+
 // ---- The current course's placed meshes ----
 
 // The pose a placed mesh is drawn with: its world matrix (row vectors, as the device
@@ -91,3 +112,17 @@ TW_EXPORT int twx_delete_relation(int relation);
 
 // Number of points laid since the last clear (the working list create takes).
 TW_EXPORT int twx_working_point_count();
+// The points laid since the last clear: appended to points->dottedPoints and
+// points->calculatedPoints (free them with xll_app_delete_Session_Iterator).
+TW_EXPORT int twx_get_working_points(LSession_t* points);
+// Sets the points being laid, as twx_get_working_points gave them; the two lists must
+// be of one length (one pair per click).
+TW_EXPORT int twx_set_working_points(const LSession_t* points);
+
+// ---- The library ----
+
+// Removes the library entry of a tree item (a file opened into the library).
+TW_EXPORT int twx_library_remove(HTREEITEM item);
+// Adds a folder (absolute path) where files named by scenes and the library are looked
+// for, after the fixed ones, as the folder of an opened file is added.
+TW_EXPORT int twx_add_asset_folder(const char* folder);

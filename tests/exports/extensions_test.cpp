@@ -226,3 +226,91 @@ TEST_F(Extensions, ARestoredSceneTakesTheLiftOfEachOfItsMeshes) {
     EXPECT_EQ(lift, 2.0f);
     EXPECT_EQ(messages.size(), 1u); // gone.x was reported
 }
+
+TEST_F(Extensions, ACourseIsPutBackAsItsRecordHoldsIt) {
+    placeBallAndCar();
+    layCourse(item(20)); // a second course, current
+    LSession_t first;
+    ASSERT_EQ(twx_get_course(kCourse, &first), 2);
+    LSession_t kept = first;
+    xll_app_delete_Session_Iterator(&first);
+    float lifts[2] = {0, 0};
+    ASSERT_EQ(twx_get_course_lifts(kCourse, lifts, 2), 2);
+    EXPECT_EQ(twx_course_position(kCourse), 0);
+    EXPECT_EQ(twx_course_position(item(20)), 1);
+    EXPECT_EQ(twx_course_position(item(99)), TWX_NOT_FOUND);
+
+    // The first course loses a mesh, then gets it back from its record; the second
+    // stays current all along.
+    xll_setListCourse(kCourse);
+    ASSERT_EQ(twx_delete_mesh(0), TWX_OK);
+    xll_setListCourse(item(20));
+    kept.item = kCourse;
+    const float raised[2] = {0, 1.5f};
+    ASSERT_EQ(twx_replace_course(&kept, raised, 2), TWX_OK);
+    HTREEITEM current = nullptr;
+    twx_current_course(&current);
+    EXPECT_EQ(current, item(20));
+    EXPECT_EQ(twx_course_position(kCourse), 0);
+    xll_setListCourse(kCourse);
+    ASSERT_EQ(twx_mesh_count(), 2);
+    float lift = 0;
+    twx_get_mesh_lift(1, &lift);
+    EXPECT_EQ(lift, 1.5f);
+
+    // Taken away and put back at its place in the list.
+    ASSERT_EQ(twx_delete_course(kCourse), TWX_OK);
+    EXPECT_EQ(twx_course_position(item(20)), 0);
+    EXPECT_EQ(twx_insert_course(5, &kept, nullptr, 0), TWX_BAD_ARGUMENT);
+    ASSERT_EQ(twx_insert_course(0, &kept, nullptr, 0), TWX_OK);
+    EXPECT_EQ(twx_course_position(kCourse), 0);
+    EXPECT_EQ(twx_insert_course(0, &kept, nullptr, 0), TWX_BAD_ARGUMENT); // already there
+    kept.item = item(77);
+    EXPECT_EQ(twx_replace_course(&kept, nullptr, 0), TWX_NOT_FOUND);
+    EXPECT_EQ(twx_replace_course(nullptr, nullptr, 0), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_get_course(item(77), &first), TWX_NOT_FOUND);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(Extensions, ThePointsBeingLaidCanBeReadAndSetInPairs) {
+    xll_OnSelchangeTab(2);
+    click(POINT{100, 100});
+    click(POINT{200, 100});
+    LSession_t laid;
+    ASSERT_EQ(twx_get_working_points(&laid), TWX_OK);
+    ASSERT_EQ(laid.dottedPoints.size(), 2u);
+    ASSERT_EQ(laid.calculatedPoints.size(), 2u);
+    LSession_t points = laid;
+    xll_app_delete_Session_Iterator(&laid);
+    points.calculatedPoints.pop_back();
+    EXPECT_EQ(twx_set_working_points(&points), TWX_BAD_ARGUMENT);
+    points.dottedPoints.pop_back();
+    ASSERT_EQ(twx_set_working_points(&points), TWX_OK);
+    EXPECT_EQ(twx_working_point_count(), 1);
+    click(POINT{200, 200});
+    click(POINT{100, 200});
+    // The point set back and the two new ones make a course.
+    EXPECT_EQ(xll_OnButtonCreateCourse(item(30)), 0);
+    EXPECT_EQ(session().calculatedPoints.size(), 3u);
+}
+
+TEST_F(Extensions, LibraryEntriesCanBeTakenBackAndFoldersAdded) {
+    push(xll_ui_push_xfile, "ball.x", kBall);
+    xll_setListXfile(kBall);
+    EXPECT_EQ(twx_library_remove(kBall), TWX_OK);
+    EXPECT_EQ(twx_library_holds(kBall), 0);
+    EXPECT_EQ(twx_library_remove(kBall), TWX_NOT_FOUND);
+    // Nothing points at the entry any more: assigning now places nothing.
+    layCourse(kCourse);
+    xll_OnAssign();
+    EXPECT_EQ(twx_mesh_count(), 0);
+
+    const std::filesystem::path elsewhere = folder / "elsewhere";
+    std::filesystem::create_directories(elsewhere);
+    std::filesystem::copy_file(folder / "data" / "ball.x", elsewhere / "far.x");
+    EXPECT_EQ(twx_add_asset_folder("relative/folder"), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_add_asset_folder(nullptr), TWX_BAD_ARGUMENT);
+    ASSERT_EQ(twx_add_asset_folder(elsewhere.c_str()), TWX_OK);
+    push(xll_ui_push_xfile, "far.x", kCar);
+    EXPECT_EQ(twx_library_holds(kCar), 1);
+}
