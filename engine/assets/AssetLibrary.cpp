@@ -6,17 +6,13 @@
 #include <vector>
 
 #include "assets/AssetMessages.h"
+#include "assets/mesh/MeasuredMesh.h"
 #include "assets/sound/SoundManager.h"
 #include "core/EngineApp.h"
-#include "d3dx9/d3dx9mesh.h"
 #include "tumbleway/NameField.h"
 
 namespace {
 
-constexpr const char* kMeshObjectName = "CD3DFile_Mesh";
-constexpr DWORD kMeshFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
-// A mesh whose vertices cannot be measured still needs a body to collide with.
-constexpr float kUnmeasuredRadius = 1.0f;
 constexpr float kFieldOfView = 0.7853982f;
 constexpr float kFarPlanePerRadius = 50.0f;
 
@@ -93,29 +89,6 @@ void CEngineApp::rememberFolderOf(const LF_t& file) {
     }
 }
 
-std::unique_ptr<MeshObject> CEngineApp::loadMeasuredMesh(const std::string& path,
-                                                         float* radius) const {
-    auto mesh = std::make_unique<MeshObject>(kMeshObjectName);
-    // A file that is found but does not load counts as not found.
-    if (FAILED(mesh->create(device, path.c_str())) || mesh->systemMesh() == nullptr) {
-        return nullptr;
-    }
-    mesh->setFVF(device, kMeshFvf);
-    *radius = kUnmeasuredRadius;
-    ID3DXMesh* system = mesh->systemMesh();
-    ComPtr<IDirect3DVertexBuffer9> vertices;
-    void* data = nullptr;
-    if (SUCCEEDED(system->GetVertexBuffer(vertices.put())) &&
-        SUCCEEDED(vertices->Lock(0, 0, &data, D3DLOCK_NOSYSLOCK))) {
-        D3DXVECTOR3 centre;
-        D3DXComputeBoundingSphere(static_cast<const D3DXVECTOR3*>(data), system->GetNumVertices(),
-                                  D3DXGetFVFVertexSize(system->GetFVF()), &centre, radius);
-        vertices->Unlock();
-    }
-    mesh->restoreDeviceObjects(device);
-    return mesh;
-}
-
 std::unique_ptr<BitmapBillboard> CEngineApp::loadBillboard(const std::string& path) const {
     D3DCAPS9 caps{};
     if (device != nullptr) {
@@ -143,7 +116,7 @@ HRESULT CEngineApp::pushXfile(const LF_t& file, HTREEITEM item) {
     XfileEntry entry;
     // A file that is not found and one that does not load are one failure to the user.
     if (!resolveAssetPath(name.c_str(), &path) ||
-        !(entry.mesh = loadMeasuredMesh(path, &entry.radius))) {
+        !(entry.mesh = loadMeasuredMesh(device, path, &entry.radius))) {
         reportMissingFile(MissingFile::Xfile, name.c_str());
         return E_FAIL;
     }
@@ -229,18 +202,21 @@ void CEngineApp::assign() {
         return;
     }
     if (currentXfile != nullptr) {
+        // Placed again, a file the course already holds shares that mesh.
         std::string path;
-        XfilePlacement placement;
+        SharedMeshes::Loaded loaded;
         if (!resolveAssetPath(currentXfile->name, &path) ||
-            !(placement.mesh = loadMeasuredMesh(path, &placement.radius))) {
+            !(loaded = currentCourse->meshes.acquire(device, path)).mesh) {
             reportMissingFile(MissingFile::Xfile, currentXfile->name);
             return;
         }
+        XfilePlacement placement;
+        placement.mesh = std::move(loaded.mesh);
+        placement.radius = loaded.radius;
         placement.body = std::make_unique<CSceneObject>();
         placement.body->radius = placement.radius;
         placement.body->yawOffset = 0;
         setNameField(placement.name, nameFieldText(currentXfile->name));
-        placement.path = path;
         auto& placements = currentCourse->xfilePlacements;
         placements.push_back(std::move(placement));
         renumberFromZero(placements);

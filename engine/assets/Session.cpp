@@ -2,6 +2,7 @@
 // again from such a record.
 #include <cmath>
 #include <filesystem>
+#include <unordered_map>
 
 #include "assets/AssetMessages.h"
 #include "core/EngineApp.h"
@@ -135,8 +136,10 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
     course.dottedTrace = nonFinite.finitePoints(session.dottedTrace);
     course.calculatedPoints = nonFinite.finitePoints(session.calculatedPoints);
 
-    // Each element the files name is loaded anew; one that is missing is reported
-    // and dropped, and the next is still restored.
+    // Each mesh file the record names is looked for and loaded once, and its placements
+    // share it; one that is missing is reported for each of its elements, which are
+    // dropped, and the next is still restored.
+    std::unordered_map<std::string, std::shared_ptr<MeshObject>> meshOfName;
     std::size_t meshIndex = 0;
     for (const auto& saved : session.meshes) {
         // The lift of the record's n-th mesh, whichever meshes before it are dropped.
@@ -146,14 +149,17 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
             continue;
         }
         const std::string name(nameFieldText(saved.name));
+        auto [known, unseen] = meshOfName.try_emplace(name);
         std::string path;
-        XfilePlacement placement;
-        float measured = 0;
-        if (!resolveAssetPath(name.c_str(), &path) ||
-            !(placement.mesh = loadMeasuredMesh(path, &measured))) {
+        if (unseen && resolveAssetPath(name.c_str(), &path)) {
+            known->second = course.meshes.acquire(device, path).mesh;
+        }
+        if (!known->second) {
             reportMissingFile(MissingFile::Xfile, name.c_str());
             continue;
         }
+        XfilePlacement placement;
+        placement.mesh = known->second;
         placement.flag = saved.flag;
         placement.x = saved.x;
         placement.y = saved.y;
@@ -161,7 +167,6 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
         placement.yaw = saved.yaw;
         placement.radius = saved.radius; // the saved radius stays in force
         setNameField(placement.name, name);
-        placement.path = path;
         placement.body = std::make_unique<CSceneObject>();
         placement.body->radius = saved.radius;
         placement.body->yawOffset = saved.yaw;

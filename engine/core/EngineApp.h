@@ -326,9 +326,6 @@ public:
 
 private:
     void readBackBufferSize();
-    // A mesh loaded from path, converted to 0x112, measured and made on the device;
-    // null when it does not load.
-    std::unique_ptr<MeshObject> loadMeasuredMesh(const std::string& path, float* radius) const;
     std::unique_ptr<BitmapBillboard> loadBillboard(const std::string& path) const;
     std::unique_ptr<SoundObject> loadSound(const std::string& path) const;
     // Plays every sound of the current course named wav.
