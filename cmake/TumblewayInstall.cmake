@@ -24,8 +24,8 @@ foreach(folder bitmaps meshes sounds scenes)
   endforeach()
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/docs/user-guide.md ${PROJECT_SOURCE_DIR}/docs/file-formats.md
-  DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/images DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tumbleway)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/images DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tumbleway)
 
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/${TW_APP_ID}.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

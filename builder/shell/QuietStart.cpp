@@ -48,14 +48,17 @@ std::FILE* QuietStart::begin(bool verbose) {
     return out != nullptr ? out : stderr;
 }
 
-void installTranslation(QApplication& app, const QString& language) {
+QTranslator* installTranslation(QApplication& app, const QString& language) {
     const QString chosen = language.isEmpty() ? QLocale().name() : language;
     if (chosen.startsWith(QStringLiteral("ja"))) {
-        return; // the texts are written as Japanese users know them
+        return nullptr; // the texts are written as Japanese users know them
     }
     // Owned by the application, which keeps it for as long as it runs.
     auto* english = new QTranslator(&app);
-    if (english->load(QStringLiteral(":/i18n/tumbleway_en.qm"))) {
-        QApplication::installTranslator(english);
+    if (!english->load(QStringLiteral(":/i18n/tumbleway_en.qm"))) {
+        delete english;
+        return nullptr;
     }
+    QApplication::installTranslator(english);
+    return english;
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 class QApplication;
+class QTranslator;
 
 // The libraries under the program talk on the terminal: the sound library when there
 // is no sound card, Qt when the runtime folder is not set. Unless the user asks to see
@@ -22,4 +23,5 @@ public:
 // Installs the translation of the program's texts for the language: the menus and
 // dialogs are written in Japanese, as the program's Japanese users know them, and
 // shown in English for every other language. "ja..." or "en..."; empty: the system's.
-void installTranslation(QApplication& app, const QString& language);
+// Answers the translator installed (owned by the application), or null for none.
+QTranslator* installTranslation(QApplication& app, const QString& language);

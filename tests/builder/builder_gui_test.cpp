@@ -9,12 +9,14 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QSlider>
+#include <QTranslator>
 
 #include <sys/stat.h>
 
 #include "builder_fixture.h"
 #include "files/SessionFileIO.h"
 #include "host/DisplaySettingsDialog.h"
+#include "shell/QuietStart.h"
 
 class BuilderGuiTest : public BuilderFixture {
     Q_OBJECT
@@ -510,6 +512,33 @@ private slots:
         form().button(AppForm::kCreateButton)->click();
         QCOMPARE(status, QStringLiteral("course2: a copy of course1's points"));
         QCOMPARE(session().calculatedPoints.size(), std::size_t{8});
+    }
+
+    void menusAreJapaneseForJapaneseAndEnglishForEveryoneElse() {
+        QCOMPARE(window_->action(40021)->text(), QStringLiteral("開く"));
+        QVERIFY(installTranslation(*qApp, QStringLiteral("ja_JP")) == nullptr);
+        stopBuilder();
+        QTranslator* english = installTranslation(*qApp, QStringLiteral("de_DE"));
+        QVERIFY(english != nullptr);
+        startBuilder();
+        QCOMPARE(window_->action(40021)->text(), QStringLiteral("&Open..."));
+        QCOMPARE(window_->action(40025)->text(), QStringLiteral("&Save"));
+        QCOMPARE(window_->action(40026)->text(), QStringLiteral("Save &As..."));
+        QCOMPARE(window_->action(40021)->statusTip(),
+                 QStringLiteral("Open an existing game session file"));
+        form().openPointDialog();
+        QCOMPARE(form().pointDialog()->windowTitle(), QStringLiteral("Point"));
+        // Every menu action says what it does in the status bar.
+        for (QAction* action : window_->findChildren<QAction*>()) {
+            if (!action->isSeparator() && !action->menu() && !action->text().isEmpty() &&
+                action->parent() == window_.get()) {
+                QVERIFY2(!action->statusTip().isEmpty(), qPrintable(action->text()));
+            }
+        }
+        QApplication::removeTranslator(english);
+        delete english;
+        stopBuilder();
+        startBuilder();
     }
 
     void aFailedSaveSaysWhichFileAndWhy() {
