@@ -206,6 +206,31 @@ private slots:
         QCOMPARE(nameFieldText(session().meshes.back().name), std::string_view("cone.x"));
     }
 
+    // A user who did not ask for them never sees the libraries' warnings.
+    void theLibrariesWarningsGoToTheLogUnlessAskedFor() {
+        const auto run = [this](const QStringList& extra) {
+            QProcess builder;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.remove(QStringLiteral("XDG_RUNTIME_DIR")); // Qt warns about it
+            environment.remove(QStringLiteral("ALSOFT_DRIVERS"));  // so may the sound library
+            builder.setProcessEnvironment(environment);
+            builder.setWorkingDirectory(work_);
+            builder.start(QStringLiteral(TW_BUILDER_PATH),
+                          QStringList{QStringLiteral("--quit-after"), QStringLiteral("1")} + extra);
+            builder.waitForFinished(60000);
+            return QString::fromUtf8(builder.readAllStandardError());
+        };
+        const QString quiet = run({});
+        QVERIFY2(!quiet.contains(QStringLiteral("XDG_RUNTIME_DIR")), qPrintable(quiet));
+        QVERIFY2(!quiet.contains(QStringLiteral("ALSA")), qPrintable(quiet));
+        QFile log(qEnvironmentVariable("XDG_STATE_HOME") +
+                  QStringLiteral("/Tumbleway/TumblewayBuilder.log"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains("XDG_RUNTIME_DIR"));
+        const QString verbose = run({QStringLiteral("--verbose")});
+        QVERIFY2(verbose.contains(QStringLiteral("XDG_RUNTIME_DIR")), qPrintable(verbose));
+    }
+
     // The builder killed after an edit: its next start restores the edit.
     void aKilledBuilderLeavesWorkToRestore() {
         // Where the controls are, from a window of the same size.
