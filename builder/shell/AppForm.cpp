@@ -25,6 +25,7 @@
 #include "host/RenderView.h"
 #include "input/InputMapper.h"
 #include "shell/AboutDialog.h"
+#include "shell/CourseWarning.h"
 #include "shell/SliderDialog.h"
 #include "tumbleway/tumbleway_ext.h"
 
@@ -521,6 +522,19 @@ void AppForm::handleMessage(UINT message, UINT wParam, LONG lParam) {
             xll_WindowProc_WM_MOD_XFILE(message, wParam, lParam);
         }
     });
+    // A point edit builds the course anew: a height or an incline can fold it.
+    if (message == WM_MOD_POINT) {
+        if (const QString warning = courseWarning(); !warning.isEmpty()) {
+            emit statusMessage(warning);
+        }
+    }
+}
+
+QString AppForm::courseWarning() {
+    TwxCourseCheck check{};
+    int found = 0;
+    engineCall([&] { found = twx_check_course(&check, nullptr, 0); });
+    return found > 0 ? courseCheckWarning(check) : QString();
 }
 
 void AppForm::showAbout() {
