@@ -32,13 +32,13 @@ QString courseCheckWarning(const TwxCourseCheck& check) {
     }
     if (check.tightBends > 0) {
         found << counted(check.tightBends, "bend", "bends") +
-                     QStringLiteral(" tighter than the strips reach (tightest radius %1)")
-                         .arg(static_cast<double>(check.tightestBend), 0, 'f', 1);
+                     QStringLiteral(" tighter than the strips on their inside reach");
     }
     if (check.probeMisses > 0) {
-        found << QStringLiteral("%1 of %2 balls dropped on the road land off it")
+        found << QStringLiteral("%1 of %2 balls dropped on the road %3 off it")
                      .arg(check.probeMisses)
-                     .arg(check.probes);
+                     .arg(check.probes)
+                     .arg(QLatin1String(check.probeMisses == 1 ? "lands" : "land"));
     }
     return QStringLiteral("Course check: ") + found.join(QStringLiteral("; ")) +
            QStringLiteral(" (tumbleway-run --check shows where).");
