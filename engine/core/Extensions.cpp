@@ -43,6 +43,13 @@ static_assert(static_cast<int>(FindingKind::Fold) == TWX_FINDING_FOLD &&
                   static_cast<int>(FindingKind::Probe) == TWX_FINDING_PROBE,
               "the checker's kinds are the interface's");
 
+// Whether the current course has a road to check: a course restored from fewer than
+// three points (or from points all in one place) has none.
+bool hasRoadToCheck(const CEngineApp& engine) {
+    const LCourse_t* course = engine.currentCourse;
+    return course != nullptr && course->track && course->stripsCreated;
+}
+
 TwxCourseCheck summaryOf(const CourseCheck& c) {
     TwxCourseCheck s{};
     s.findings = static_cast<int>(c.findings.size());
@@ -194,7 +201,7 @@ TW_EXPORT int twx_check_course(TwxCourseCheck* check, TwxFinding* findings, int 
         if (check == nullptr || capacity < 0 || (findings == nullptr && capacity > 0)) {
             return TWX_BAD_ARGUMENT;
         }
-        if (engine.currentCourse == nullptr) {
+        if (!hasRoadToCheck(engine)) {
             return TWX_NO_COURSE;
         }
         const CourseCheck result = engine.checkCurrentCourse();
@@ -215,7 +222,7 @@ TW_EXPORT int twx_draw_course_check(unsigned char* rgba, int width, int height) 
             height > kLargestPicture) {
             return TWX_BAD_ARGUMENT;
         }
-        if (engine.currentCourse == nullptr) {
+        if (!hasRoadToCheck(engine)) {
             return TWX_NO_COURSE;
         }
         const CourseCheck result = engine.checkCurrentCourse();

@@ -39,8 +39,8 @@ struct CourseCheck {
     double fieldOverRoad = 0; // square units, in the stretches found
     int centrelineCrossings = 0;
     int edgeCrossings = 0;
-    // The smallest radius of curvature of the centreline and where it is; infinite on a
-    // course without a track.
+    // The smallest radius of curvature of the centreline and where it is; infinite when
+    // the course has no track.
     float tightestBend = std::numeric_limits<float>::infinity();
     float tightestBendX = 0;
     float tightestBendZ = 0;

@@ -153,7 +153,8 @@ struct TwxCourseCheck {
 // check, and findings with the first `capacity` findings (kind by kind in the order of
 // TwxFindingKind, along the loop within a kind). Answers the number of findings (0: the
 // course is sound), which may be more than capacity; findings may be null when capacity
-// is 0. TWX_NO_COURSE without a current course.
+// is 0. TWX_NO_COURSE without a current course, or when it has no road (a course
+// restored from fewer than three points, or from points all in one place).
 TW_EXPORT int twx_check_course(TwxCourseCheck* check, TwxFinding* findings, int capacity);
 
 // Checks the current course and draws it from above (x to the right, z up) into width x
@@ -161,5 +162,5 @@ TW_EXPORT int twx_check_course(TwxCourseCheck* check, TwxFinding* findings, int 
 // (folded triangles red) and the centreline, and a ring around every finding: folds red,
 // field over the road magenta, centreline crossings yellow, edge crossings orange, tight
 // bends cyan, probe balls blue. Width and height are 1 to 8192. Answers the number of
-// findings.
+// findings, or fails as twx_check_course does.
 TW_EXPORT int twx_draw_course_check(unsigned char* rgba, int width, int height);

@@ -192,8 +192,12 @@ TEST_F(RunnerCheck, CheckOptionsItCannotUseAreRefusedBeforeTheRun) {
         ASSERT_EQ(lines.size(), 1u) << outcome.err;
         EXPECT_NE(lines[0].find(saying), std::string::npos) << lines[0];
         EXPECT_TRUE(outcome.out.empty()) << outcome.out;
+        EXPECT_FALSE(fs::exists(folder / "eight.png"));
     };
     refused({"eight.xml", "--picture", "eight.png"}, 2, "--check");
+    // A scene of two points opens, but there is no road to check.
+    std::ofstream(folder / "two.xml") << courseScene({{-30, 0}, {30, 0}});
+    refused({"two.xml", "--check"}, 2, "no road to check");
     refused({"--check"}, 2, "no scene");
     refused({"eight.xml", "--check", "--picture", "no/such/folder/eight.png"}, 2, "eight.png");
     if (fs::exists("/dev/full")) {

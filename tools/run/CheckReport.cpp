@@ -70,9 +70,6 @@ std::string probeLine(const TwxCourseCheck& s, const std::vector<TwxFinding>& fo
 }
 
 std::string bendLine(const TwxCourseCheck& s) {
-    if (std::isinf(s.tightestBend)) {
-        return "tightest bend: none measured (the course has no track)";
-    }
     return format("tightest bend: radius %.1f at (%.1f, %.1f)", s.tightestBend, s.tightestBendX,
                   s.tightestBendZ) +
            format("; widest offset on its inside %.1f, on either side %.1f",
@@ -85,7 +82,9 @@ CourseCheckResult checkOpenedCourse() {
     CourseCheckResult result;
     const int found = twx_check_course(&result.summary, nullptr, 0);
     if (found < 0) {
-        throw RunError(kCannotStart, "--check: there is no course to check");
+        throw RunError(kCannotStart,
+                       "--check: the scene's course has no road to check (it needs at least "
+                       "three points in different places)");
     }
     result.findings.resize(static_cast<std::size_t>(found));
     twx_check_course(&result.summary, result.findings.data(), found);

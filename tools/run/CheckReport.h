@@ -17,7 +17,7 @@ struct CourseCheckResult {
     std::vector<TwxFinding> findings;
 };
 
-// Checks the engine's current course. Throws a RunError when there is none.
+// Checks the engine's current course. Throws a RunError when it has no road.
 CourseCheckResult checkOpenedCourse();
 
 // The report: a first line that names the scene and says whether the course is sound,
