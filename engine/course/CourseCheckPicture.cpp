@@ -6,6 +6,7 @@
 #include "course/CourseCheckParts.h"
 #include "course/CourseField.h"
 #include "course/CourseTrack.h"
+#include "course/PlanCanvas.h"
 #include "course/StripGrid.h"
 
 namespace {
@@ -114,8 +115,7 @@ void drawCentreline(PlanCanvas& canvas, const CCourseTrack& track) {
     }
 }
 
-} // namespace
-
+// The colour of the ring that marks a kind of finding.
 Colour findingColour(FindingKind kind) {
     switch (kind) {
     case FindingKind::Fold:
@@ -133,6 +133,8 @@ Colour findingColour(FindingKind kind) {
     }
     return {255, 255, 255};
 }
+
+} // namespace
 
 void drawCourseCheck(const LCourse_t& course, const CourseCheck& check, std::uint8_t* rgba,
                      int width, int height) {

@@ -6,10 +6,6 @@
 #include <cstdint>
 
 #include "course/CourseCheck.h"
-#include "course/PlanCanvas.h"
-
-// The colour of the ring that marks a kind of finding.
-Colour findingColour(FindingKind kind);
 
 // Fills width x height RGBA pixels (row by row from the top, opaque) with the course
 // and the check's findings.

@@ -14,6 +14,9 @@ namespace {
 
 // Where balls are dropped, from the left edge (0) to the right edge (1).
 constexpr double kAcross[kProbeBallsPerSample] = {0.5, 0.1, 0.3, 0.7, 0.9};
+// A ball dropped on the border between two road triangles may be worked out a rounding
+// off it, outside both; it is taken to lie on their border.
+constexpr double kOnTheBorder = 1e-9;
 // How far from the road a ball may land: the rounding of the query's crossing point.
 constexpr double kLandingTolerance = 0.01;
 
@@ -37,7 +40,8 @@ std::optional<double> roadUnder(const StripGrid& road, int quads, int row, const
         const int j = ((row + step) % quads + quads) % quads;
         for (int t = 0; t < 2; ++t) {
             const StripTriangle triangle = stripTriangle(road, j, t);
-            if (inTriangle(p, planOf(triangle.a), planOf(triangle.b), planOf(triangle.c))) {
+            if (insideness(p, planOf(triangle.a), planOf(triangle.b), planOf(triangle.c)) >=
+                -kOnTheBorder) {
                 return planeHeight(triangle, p);
             }
         }

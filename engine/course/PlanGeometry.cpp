@@ -137,18 +137,16 @@ double circumradius(const PlanPoint& a, const PlanPoint& b, const PlanPoint& c) 
     return ab * bc * ca / (2 * area2);
 }
 
-bool inTriangle(const PlanPoint& p, const PlanPoint& a, const PlanPoint& b, const PlanPoint& c) {
+double insideness(const PlanPoint& p, const PlanPoint& a, const PlanPoint& b, const PlanPoint& c) {
     const double whole = turn(a, b, c);
-    const double u = turn(a, b, p);
-    const double v = turn(b, c, p);
-    const double w = turn(c, a, p);
-    if (whole > 0) {
-        return u >= 0 && v >= 0 && w >= 0;
+    if (whole == 0) {
+        return -std::numeric_limits<double>::infinity();
     }
-    if (whole < 0) {
-        return u <= 0 && v <= 0 && w <= 0;
-    }
-    return false;
+    return std::min({turn(b, c, p) / whole, turn(c, a, p) / whole, turn(a, b, p) / whole});
+}
+
+bool inTriangle(const PlanPoint& p, const PlanPoint& a, const PlanPoint& b, const PlanPoint& c) {
+    return insideness(p, a, b, c) >= 0;
 }
 
 PlanPolygon clipConvex(const PlanPolygon& subject, const PlanPolygon& clip) {

@@ -33,8 +33,13 @@ std::vector<PlanPoint> selfCrossings(const std::vector<PlanPoint>& loop);
 // The radius of the circle through three points; infinite when they lie on one line.
 double circumradius(const PlanPoint& a, const PlanPoint& b, const PlanPoint& c);
 
-// Whether p lies inside triangle abc or on its border, whichever way it winds. A
-// triangle without area holds nothing.
+// The smallest of p's barycentric coordinates in triangle abc, whichever way it winds:
+// 0 on its border, negative outside it, a third at its middle. Minus infinity for a
+// triangle without area.
+double insideness(const PlanPoint& p, const PlanPoint& a, const PlanPoint& b, const PlanPoint& c);
+
+// Whether p lies inside triangle abc or on its border. A triangle without area holds
+// nothing.
 bool inTriangle(const PlanPoint& p, const PlanPoint& a, const PlanPoint& b, const PlanPoint& c);
 
 // A convex polygon, either way round.

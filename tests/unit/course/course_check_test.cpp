@@ -58,25 +58,33 @@ protected:
         app->clearCourse();
         return createLoopCourse(n, radius);
     }
+
+    // Nothing wrong with the current course, which is this one.
+    void expectSound(const LCourse_t& course) {
+        const CourseCheck check = app->checkCurrentCourse();
+        EXPECT_TRUE(check.sound());
+        EXPECT_EQ(check.foldedTriangles, 0);
+        EXPECT_EQ(check.fieldOverRoad, 0.0);
+        EXPECT_EQ(check.centrelineCrossings, 0);
+        EXPECT_EQ(check.edgeCrossings, 0);
+        EXPECT_EQ(check.tightBends, 0);
+        // Its bends are wider than the strips reach on their inside.
+        EXPECT_GT(check.tightestBend, check.tightestBendInsideOffset);
+        EXPECT_EQ(check.widestOffset, 227.0f); // 20 + 1 + 6 + 200 on the outside
+        // A ball at every sample, in the middle and four across, each on the road under it.
+        EXPECT_EQ(check.probes, kProbeBallsPerSample * course.track->sampleCount());
+        EXPECT_EQ(check.probeMisses, 0);
+    }
 };
 
 } // namespace
 
-TEST_F(CourseChecking, AWideCircleIsSound) {
-    const LCourse_t& course = createCircle(8, 30);
-    const CourseCheck check = app->checkCurrentCourse();
-    EXPECT_TRUE(check.sound());
-    EXPECT_EQ(check.foldedTriangles, 0);
-    EXPECT_EQ(check.fieldOverRoad, 0.0);
-    EXPECT_EQ(check.centrelineCrossings, 0);
-    EXPECT_EQ(check.edgeCrossings, 0);
-    EXPECT_EQ(check.tightBends, 0);
-    // Its bends are wider than the strips reach on their inside.
-    EXPECT_GT(check.tightestBend, check.tightestBendInsideOffset);
-    EXPECT_EQ(check.widestOffset, 227.0f); // 20 + 1 + 6 + 200 on the outside
-    // A ball at every sample, in the middle and four across, each on the road under it.
-    EXPECT_EQ(check.probes, kProbeBallsPerSample * course.track->sampleCount());
-    EXPECT_EQ(check.probeMisses, 0);
+TEST_F(CourseChecking, AWideCircleIsSoundWhicheverWayItIsLaid) {
+    for (const bool clockwise : {false, true}) {
+        SCOPED_TRACE(clockwise ? "clockwise" : "counter-clockwise");
+        app->clearCourse();
+        expectSound(createLoopCourse(8, 30, clockwise));
+    }
 }
 
 TEST_F(CourseChecking, TightBendsFoldTheStripsOnTheirInside) {

@@ -99,6 +99,11 @@ TEST(PlanGeometry, APointIsInATriangleEitherWayRoundBorderIncluded) {
     EXPECT_FALSE(inTriangle({-0.1, 1}, a, c, b));
     // A flat triangle holds nothing, not even its own points.
     EXPECT_FALSE(inTriangle({1, 1}, {0, 0}, {1, 1}, {2, 2}));
+    // How far inside: the smallest barycentric coordinate, whichever way round.
+    EXPECT_NEAR(insideness({4.0 / 3, 4.0 / 3}, a, b, c), 1.0 / 3, 1e-12);
+    EXPECT_NEAR(insideness({4.0 / 3, 4.0 / 3}, a, c, b), 1.0 / 3, 1e-12);
+    EXPECT_NEAR(insideness({-1, 2}, a, c, b), -0.25, 1e-12);
+    EXPECT_DOUBLE_EQ(insideness({2, 0}, a, b, c), 0.0);
 }
 
 TEST(PlanGeometry, ClippingKeepsTheCommonPartWhateverTheWinding) {
