@@ -53,10 +53,8 @@ struct CourseCheck {
     int probeMisses = 0;
     float worstProbe = 0; // how far the worst ball landed from the road; infinite: on nothing
     // Each finding once, kind by kind in the order of the enumeration, and along the loop
-    // within a kind.
+    // within a kind. A course without findings is sound.
     std::vector<CourseFinding> findings;
-
-    bool sound() const { return findings.empty(); }
 };
 
 // Balls the check drops at every track sample: in the middle of the road and across it.

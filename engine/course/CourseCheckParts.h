@@ -14,10 +14,8 @@ constexpr int kSamplesPerStripRow = 20;
 constexpr int kLeftEdgeRow = 3;
 constexpr int kRightEdgeRow = 4;
 
-// The strips lie in the world with the track's x and z exchanged; so do the findings.
-inline D3DXVECTOR3 worldOf(const D3DXVECTOR3& track) {
-    return {track.z, track.y, track.x};
-}
+// Where a track point lies on the world's ground: the strips are laid with the track's
+// x and z exchanged, and the findings are placed as the strips are.
 inline PlanPoint worldPlanOf(const D3DXVECTOR3& track) {
     return {track.z, track.x};
 }
