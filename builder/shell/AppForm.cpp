@@ -28,6 +28,7 @@
 #include "host/RenderView.h"
 #include "input/InputMapper.h"
 #include "shell/AboutDialog.h"
+#include "shell/CourseWarning.h"
 #include "shell/SliderDialog.h"
 #include "tumbleway/tumbleway_ext.h"
 
@@ -560,12 +561,23 @@ void AppForm::handleMessage(UINT message, UINT wParam, LONG lParam) {
         } else {
             recordPointsEdit(tr("change a laid point"), edit);
         }
+        if (const QString warning = courseWarning(); !warning.isEmpty()) {
+            // A point edit builds the course anew: a height or an incline can fold it.
+            emit statusMessage(warning);
+        }
     } else if (message == WM_MOD_XFILE) {
         const QString name = controlledItem_ != nullptr ? controlledItem_->text(0) : QString();
         recordCourseEdit(tr("adjust %1").arg(name), [&] {
             engineCall([&] { xll_WindowProc_WM_MOD_XFILE(message, wParam, lParam); });
         });
     }
+}
+
+QString AppForm::courseWarning() {
+    TwxCourseCheck check{};
+    int found = 0;
+    engineCall([&] { found = twx_check_course(&check, nullptr, 0); });
+    return found > 0 ? courseCheckWarning(check) : QString();
 }
 
 void AppForm::showAbout() {

@@ -208,6 +208,9 @@ private:
     void onDelete();
     void onRightButtonDown(QPoint formPoint);
     void handleMessage(UINT message, UINT wParam, LONG lParam);
+    // What the course check finds wrong with the current course, as one line; empty
+    // when it is sound or there is none.
+    QString courseWarning();
     void serveRequests();
 
     QTreeWidgetItem* insertTreeItem(TreeKind kind, const QString& text, std::int32_t level);

@@ -23,6 +23,7 @@
 // picking, rendering) are written as members spread over their own folders, and
 // the tests inspect the state they leave behind.
 struct XfilePlacement;
+struct CourseCheck;
 class SoundManager;
 
 // The play clock: minutes and seconds counted in units of 8 ms, then milliseconds,
@@ -203,6 +204,9 @@ public:
     HRESULT followSurface(XfilePlacement& placement, D3DXVECTOR3* edge);
     // Five samples just ahead of a camera point set its height.
     HRESULT followSurfaceCamera(float ct, float st, D3DXVECTOR3* point, D3DXVECTOR3* scratch);
+    // Checks the current course's geometry (there must be one), dropping balls on its
+    // road through the bodies' surface query.
+    CourseCheck checkCurrentCourse();
 
     // Drawing.
     void setUpRenderState();

@@ -1,10 +1,13 @@
 // The twx_ extension interface: each function checks that the engine exists and that
 // its arguments are sound before it forwards, and answers a TwxResult.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "core/EngineApp.h"
 #include "core/EngineInstance.h"
+#include "course/CourseCheck.h"
+#include "course/CourseCheckPicture.h"
 #include "tumbleway/tumbleway_ext.h"
 
 namespace {
@@ -26,6 +29,45 @@ int courseIndexResult(const CEngineApp& engine, bool done) {
         return TWX_NO_COURSE;
     }
     return okOr(done, TWX_BAD_ARGUMENT);
+}
+
+// Pictures of the check are at most this wide and high.
+constexpr int kLargestPicture = 8192;
+
+static_assert(static_cast<int>(FindingKind::Fold) == TWX_FINDING_FOLD &&
+                  static_cast<int>(FindingKind::FieldOverRoad) == TWX_FINDING_FIELD_OVER_ROAD &&
+                  static_cast<int>(FindingKind::CentrelineCrossing) ==
+                      TWX_FINDING_CENTRELINE_CROSSING &&
+                  static_cast<int>(FindingKind::EdgeCrossing) == TWX_FINDING_EDGE_CROSSING &&
+                  static_cast<int>(FindingKind::TightBend) == TWX_FINDING_TIGHT_BEND &&
+                  static_cast<int>(FindingKind::Probe) == TWX_FINDING_PROBE,
+              "the checker's kinds are the interface's");
+
+// Whether the current course has a road to check: a course restored from fewer than
+// three points (or from points all in one place) has none.
+bool hasRoadToCheck(const CEngineApp& engine) {
+    const LCourse_t* course = engine.currentCourse;
+    return course != nullptr && course->track && course->stripsCreated;
+}
+
+TwxCourseCheck summaryOf(const CourseCheck& c) {
+    TwxCourseCheck s{};
+    s.findings = static_cast<int>(c.findings.size());
+    s.foldedTriangles = c.foldedTriangles;
+    std::copy(c.foldsByStrip.begin(), c.foldsByStrip.end(), s.foldsByStrip);
+    s.fieldOverRoad = static_cast<float>(c.fieldOverRoad);
+    s.centrelineCrossings = c.centrelineCrossings;
+    s.edgeCrossings = c.edgeCrossings;
+    s.tightestBend = c.tightestBend;
+    s.tightestBendX = c.tightestBendX;
+    s.tightestBendZ = c.tightestBendZ;
+    s.tightestBendInsideOffset = c.tightestBendInsideOffset;
+    s.widestOffset = c.widestOffset;
+    s.tightBends = c.tightBends;
+    s.probes = c.probes;
+    s.probeMisses = c.probeMisses;
+    s.worstProbe = c.worstProbe;
+    return s;
 }
 
 } // namespace
@@ -249,5 +291,39 @@ TW_EXPORT int twx_add_asset_folder(const char* folder) {
         }
         engine.rememberAssetFolder(folder);
         return TWX_OK;
-    });
-}
+
+        TW_EXPORT int twx_check_course(TwxCourseCheck * check, TwxFinding * findings,
+                                       int capacity) {
+            return withEngine([=](CEngineApp& engine) -> int {
+                if (check == nullptr || capacity < 0 || (findings == nullptr && capacity > 0)) {
+                    return TWX_BAD_ARGUMENT;
+                }
+                if (!hasRoadToCheck(engine)) {
+                    return TWX_NO_COURSE;
+                }
+                const CourseCheck result = engine.checkCurrentCourse();
+                *check = summaryOf(result);
+                const std::size_t kept =
+                    std::min(result.findings.size(), static_cast<std::size_t>(capacity));
+                for (std::size_t i = 0; i < kept; ++i) {
+                    const CourseFinding& f = result.findings[i];
+                    findings[i] = {static_cast<int>(f.kind), f.x, f.z, f.value};
+                }
+                return check->findings;
+            });
+        }
+
+        TW_EXPORT int twx_draw_course_check(unsigned char* rgba, int width, int height) {
+            return withEngine([=](CEngineApp& engine) -> int {
+                if (rgba == nullptr || width < 1 || height < 1 || width > kLargestPicture ||
+                    height > kLargestPicture) {
+                    return TWX_BAD_ARGUMENT;
+                }
+                if (!hasRoadToCheck(engine)) {
+                    return TWX_NO_COURSE;
+                }
+                const CourseCheck result = engine.checkCurrentCourse();
+                drawCourseCheck(*engine.currentCourse, result, rgba, width, height);
+                return static_cast<int>(result.findings.size());
+            });
+        }

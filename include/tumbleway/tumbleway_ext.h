@@ -20,7 +20,7 @@ enum TwxResult {
 };
 
 // The version of this interface; grows when functions are added.
-constexpr int TWX_INTERFACE_VERSION = 1;
+constexpr int TWX_INTERFACE_VERSION = 2;
 TW_EXPORT int twx_interface_version();
 
 // ---- The library ----
@@ -126,3 +126,76 @@ TW_EXPORT int twx_library_remove(HTREEITEM item);
 // Adds a folder (absolute path) where files named by scenes and the library are looked
 // for, after the fixed ones, as the folder of an opened file is added.
 TW_EXPORT int twx_add_asset_folder(const char* folder);
+
+// ---- Checking the current course ----
+
+// What can be wrong with a course. Places are world x and z, seen from above.
+enum TwxFindingKind {
+    TWX_FINDING_FOLD = 0,                // strip triangles facing away from a camera above
+    TWX_FINDING_FIELD_OVER_ROAD = 1,     // inner field lying over the road strip
+    TWX_FINDING_CENTRELINE_CROSSING = 2, // the centreline crosses itself
+    TWX_FINDING_EDGE_CROSSING = 3,       // a road edge crosses itself
+    TWX_FINDING_TIGHT_BEND = 4,          // a bend tighter than the widest offset on its inside
+    TWX_FINDING_PROBE = 5,               // a ball dropped on the road lands off its surface
+};
+
+// One finding: a stretch of folds, of field over the road, of probe balls that landed
+// wrong, or of a bend too tight; or one crossing. value: the folded triangles of the
+// stretch; the square units of field over the road there; 0 for a crossing; the bend's
+// radius; how far the worst ball of the stretch landed from the road under it
+// (infinite when the surface query found no surface at all).
+struct TwxFinding {
+    int kind; // a TwxFindingKind
+    float x;
+    float z;
+    float value;
+};
+
+// What the check measured. A course is sound when it has no findings.
+struct TwxCourseCheck {
+    // Findings of every kind.
+    int findings;
+    // Strip triangles that face away from a camera above them, in all and strip by strip:
+    // strip 0 is the wide field outside the loop, 3 the road, 6 the narrow field inside.
+    int foldedTriangles;
+    int foldsByStrip[7];
+    // Square units of inner field lying over the road strip.
+    float fieldOverRoad;
+    // How often the centreline crosses itself, and how often the left and right road
+    // edges cross themselves, both together.
+    int centrelineCrossings;
+    int edgeCrossings;
+    // The smallest radius of curvature of the centreline, where it is, and the widest
+    // offset of a strip's outer edge from the centreline on the side that bend turns to.
+    float tightestBend;
+    float tightestBendX;
+    float tightestBendZ;
+    float tightestBendInsideOffset;
+    // The widest offset of a strip's outer edge from the centreline, either side.
+    float widestOffset;
+    // Bends tighter than the widest offset on their inside.
+    int tightBends;
+    // Balls dropped on the road (at every track sample, in the middle and across it);
+    // those that landed more than 0.01 from the road under them, and how far the worst
+    // of them landed (infinite: on no surface at all).
+    int probes;
+    int probeMisses;
+    float worstProbe;
+};
+
+// Checks the current course's geometry: its strips, inner field, centreline and road
+// edges, and balls dropped on the road through the surface query the bodies use. Fills
+// check, and findings with the first `capacity` findings (kind by kind in the order of
+// TwxFindingKind, along the loop within a kind). Answers the number of findings (0: the
+// course is sound), which may be more than capacity; findings may be null when capacity
+// is 0. TWX_NO_COURSE without a current course, or when it has no road (a course
+// restored from fewer than three points, or from points all in one place).
+TW_EXPORT int twx_check_course(TwxCourseCheck* check, TwxFinding* findings, int capacity);
+
+// Checks the current course and draws it from above (x to the right, z up) into width x
+// height RGBA pixels, 4 bytes each, row by row from the top: the inner field, the strips
+// (folded triangles red) and the centreline, and a ring around every finding: folds red,
+// field over the road magenta, centreline crossings yellow, edge crossings orange, tight
+// bends cyan, probe balls blue. Width and height are 1 to 8192. Answers the number of
+// findings, or fails as twx_check_course does.
+TW_EXPORT int twx_draw_course_check(unsigned char* rgba, int width, int height);

@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTranslator>
 
 #include <sys/stat.h>
@@ -539,6 +540,41 @@ private slots:
         delete english;
         stopBuilder();
         startBuilder();
+    }
+
+    void aCourseThatCrossesItselfIsWarnedOfInTheStatusBar() {
+        QString status;
+        connect(&form(), &AppForm::statusMessage, this, [&](const QString& t) { status = t; });
+        // A bow tie: down the left, across to the top right, down the right and back.
+        selectTab(2);
+        for (const QPoint p :
+             {QPoint(120, 100), QPoint(120, 380), QPoint(520, 100), QPoint(520, 380)}) {
+            clickView(p);
+        }
+        form().button(AppForm::kCreateButton)->click();
+        QApplication::processEvents();
+        QVERIFY2(status.startsWith(QStringLiteral("course1 created from 4 points. Course check: ")),
+                 qPrintable(status));
+        QVERIFY2(status.contains(QStringLiteral("the course crosses itself once")),
+                 qPrintable(status));
+        QVERIFY(!status.contains(QLatin1Char('\n')));
+        QCOMPARE(window_->statusBar()->currentMessage(), status);
+        // Every point edit builds the course anew and checks it again.
+        status.clear();
+        whenPopupOpens([](QMenu* menu) {
+            menu->setActiveAction(menu->actions()[0]);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        clickView(QPoint(125, 105), Qt::RightButton);
+        QTRY_VERIFY(form().pointDialog() != nullptr && form().pointDialog()->isVisible());
+        form().pointDialog()->firstSlider()->setValue(3);
+        form().pointDialog()->findChild<QPushButton*>()->click();
+        QTRY_VERIFY2(status.startsWith(QStringLiteral("Course check: ")), qPrintable(status));
+        QCOMPARE(session().calculatedPoints.front().y, 3.0f);
+        // A sound course says nothing more than that it was made.
+        form().button(AppForm::kClearButton)->click();
+        layCourse();
+        QCOMPARE(status, QStringLiteral("course2 created from 8 points."));
     }
 
     void aFailedSaveSaysWhichFileAndWhy() {

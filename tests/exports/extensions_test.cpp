@@ -1,5 +1,7 @@
 // The twx_ extension interface, through the library as a host uses it.
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "scene_folder.h"
 #include "tumbleway/tumbleway_ext.h"
@@ -32,12 +34,16 @@ TEST(ExtensionsWithoutEngine, EveryCallAnswersThatThereIsNoEngine) {
         {
             TwxMeshPose pose{};
             float lift = 0;
+            TwxCourseCheck check{};
+            unsigned char pixels[16] = {};
             const bool all = twx_mesh_count() == TWX_NO_ENGINE &&
                              twx_get_mesh_pose(0, &pose) == TWX_NO_ENGINE &&
                              twx_get_mesh_lift(0, &lift) == TWX_NO_ENGINE &&
                              twx_set_controlled_mesh(0) == TWX_NO_ENGINE &&
                              twx_delete_course(nullptr) == TWX_NO_ENGINE &&
-                             twx_library_holds(nullptr) == TWX_NO_ENGINE;
+                             twx_library_holds(nullptr) == TWX_NO_ENGINE &&
+                             twx_check_course(&check, nullptr, 0) == TWX_NO_ENGINE &&
+                             twx_draw_course_check(pixels, 2, 2) == TWX_NO_ENGINE;
             std::exit(all ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
@@ -313,4 +319,63 @@ TEST_F(Extensions, LibraryEntriesCanBeTakenBackAndFoldersAdded) {
     ASSERT_EQ(twx_add_asset_folder(elsewhere.c_str()), TWX_OK);
     push(xll_ui_push_xfile, "far.x", kCar);
     EXPECT_EQ(twx_library_holds(kCar), 1);
+}
+
+// ---- The course check ----
+
+TEST_F(Extensions, TheCourseCheckWantsACourseAndRoomForWhatItHandsOut) {
+    TwxCourseCheck check{};
+    TwxFinding finding{};
+    std::vector<unsigned char> pixels(64 * 48 * 4);
+    EXPECT_EQ(twx_check_course(&check, nullptr, 0), TWX_NO_COURSE);
+    EXPECT_EQ(twx_draw_course_check(pixels.data(), 64, 48), TWX_NO_COURSE);
+    layCourse(kCourse);
+    EXPECT_EQ(twx_check_course(nullptr, nullptr, 0), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_check_course(&check, nullptr, 1), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_check_course(&check, &finding, -1), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_draw_course_check(nullptr, 64, 48), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_draw_course_check(pixels.data(), 0, 48), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_draw_course_check(pixels.data(), 64, -1), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_draw_course_check(pixels.data(), 8193, 1), TWX_BAD_ARGUMENT);
+    EXPECT_GE(twx_check_course(&check, nullptr, 0), 0);
+}
+
+TEST_F(Extensions, TheCheckOfAFigureEightHandsOutItsFindingsAsFarAsThereIsRoom) {
+    // A bow tie: down the left, across to the top right, down the right and back across.
+    xll_OnSelchangeTab(2);
+    for (const POINT p : {POINT{120, 100}, POINT{120, 380}, POINT{520, 100}, POINT{520, 380}}) {
+        click(p);
+    }
+    ASSERT_EQ(xll_OnButtonCreateCourse(kCourse), 0);
+    xll_setListCourse(kCourse);
+
+    TwxCourseCheck check{};
+    const int found = twx_check_course(&check, nullptr, 0);
+    ASSERT_GT(found, 1);
+    EXPECT_EQ(check.findings, found);
+    EXPECT_EQ(check.centrelineCrossings, 1);
+    EXPECT_EQ(check.widestOffset, 227.0f);
+
+    // One finding asked for: one written, the next left alone.
+    std::vector<TwxFinding> findings(static_cast<std::size_t>(found) + 1, TwxFinding{-7, 0, 0, 0});
+    EXPECT_EQ(twx_check_course(&check, findings.data(), 1), found);
+    EXPECT_NE(findings[0].kind, -7);
+    EXPECT_EQ(findings[1].kind, -7);
+    EXPECT_EQ(twx_check_course(&check, findings.data(), found + 1), found);
+    EXPECT_EQ(findings[static_cast<std::size_t>(found)].kind, -7);
+    findings.pop_back();
+    EXPECT_TRUE(
+        std::is_sorted(findings.begin(), findings.end(),
+                       [](const TwxFinding& a, const TwxFinding& b) { return a.kind < b.kind; }));
+    EXPECT_EQ(std::count_if(
+                  findings.begin(), findings.end(),
+                  [](const TwxFinding& f) { return f.kind == TWX_FINDING_CENTRELINE_CROSSING; }),
+              1);
+
+    // The picture is opaque everywhere.
+    std::vector<unsigned char> pixels(64 * 48 * 4, 0);
+    EXPECT_EQ(twx_draw_course_check(pixels.data(), 64, 48), found);
+    for (std::size_t i = 3; i < pixels.size(); i += 4) {
+        ASSERT_EQ(pixels[i], 255) << "pixel " << i / 4;
+    }
 }
