@@ -204,11 +204,12 @@ void AppForm::onCreateCourse() {
     emit sceneStateChanged();
     // Create without new points copies the last course's points, which is useful but
     // would look like a mistake if nothing said so.
-    const QString made = laid == pointsAtLastCreate_
-                             ? tr("%1: a copy of %2's points").arg(item->text(0), lastCreatedName_)
-                             : tr("%1 created from %2 points.").arg(item->text(0)).arg(laid);
+    const QString outcome =
+        laid == pointsAtLastCreate_
+            ? tr("%1: a copy of %2's points").arg(item->text(0), lastCreatedName_)
+            : tr("%1 created from %2 points.").arg(item->text(0)).arg(laid);
     const QString warning = courseWarning();
-    emit statusMessage(warning.isEmpty() ? made : made + QLatin1Char(' ') + warning);
+    emit statusMessage(warning.isEmpty() ? outcome : outcome + QLatin1Char(' ') + warning);
     pointsAtLastCreate_ = laid;
     lastCreatedName_ = item->text(0);
 }

@@ -291,39 +291,40 @@ TW_EXPORT int twx_add_asset_folder(const char* folder) {
         }
         engine.rememberAssetFolder(folder);
         return TWX_OK;
+    });
+}
 
-        TW_EXPORT int twx_check_course(TwxCourseCheck * check, TwxFinding * findings,
-                                       int capacity) {
-            return withEngine([=](CEngineApp& engine) -> int {
-                if (check == nullptr || capacity < 0 || (findings == nullptr && capacity > 0)) {
-                    return TWX_BAD_ARGUMENT;
-                }
-                if (!hasRoadToCheck(engine)) {
-                    return TWX_NO_COURSE;
-                }
-                const CourseCheck result = engine.checkCurrentCourse();
-                *check = summaryOf(result);
-                const std::size_t kept =
-                    std::min(result.findings.size(), static_cast<std::size_t>(capacity));
-                for (std::size_t i = 0; i < kept; ++i) {
-                    const CourseFinding& f = result.findings[i];
-                    findings[i] = {static_cast<int>(f.kind), f.x, f.z, f.value};
-                }
-                return check->findings;
-            });
+TW_EXPORT int twx_check_course(TwxCourseCheck* check, TwxFinding* findings, int capacity) {
+    return withEngine([=](CEngineApp& engine) -> int {
+        if (check == nullptr || capacity < 0 || (findings == nullptr && capacity > 0)) {
+            return TWX_BAD_ARGUMENT;
         }
+        if (!hasRoadToCheck(engine)) {
+            return TWX_NO_COURSE;
+        }
+        const CourseCheck result = engine.checkCurrentCourse();
+        *check = summaryOf(result);
+        const std::size_t kept =
+            std::min(result.findings.size(), static_cast<std::size_t>(capacity));
+        for (std::size_t i = 0; i < kept; ++i) {
+            const CourseFinding& f = result.findings[i];
+            findings[i] = {static_cast<int>(f.kind), f.x, f.z, f.value};
+        }
+        return check->findings;
+    });
+}
 
-        TW_EXPORT int twx_draw_course_check(unsigned char* rgba, int width, int height) {
-            return withEngine([=](CEngineApp& engine) -> int {
-                if (rgba == nullptr || width < 1 || height < 1 || width > kLargestPicture ||
-                    height > kLargestPicture) {
-                    return TWX_BAD_ARGUMENT;
-                }
-                if (!hasRoadToCheck(engine)) {
-                    return TWX_NO_COURSE;
-                }
-                const CourseCheck result = engine.checkCurrentCourse();
-                drawCourseCheck(*engine.currentCourse, result, rgba, width, height);
-                return static_cast<int>(result.findings.size());
-            });
+TW_EXPORT int twx_draw_course_check(unsigned char* rgba, int width, int height) {
+    return withEngine([=](CEngineApp& engine) -> int {
+        if (rgba == nullptr || width < 1 || height < 1 || width > kLargestPicture ||
+            height > kLargestPicture) {
+            return TWX_BAD_ARGUMENT;
         }
+        if (!hasRoadToCheck(engine)) {
+            return TWX_NO_COURSE;
+        }
+        const CourseCheck result = engine.checkCurrentCourse();
+        drawCourseCheck(*engine.currentCourse, result, rgba, width, height);
+        return static_cast<int>(result.findings.size());
+    });
+}
