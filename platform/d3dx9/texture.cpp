@@ -1,9 +1,8 @@
 #include "d3dx9/d3dx9tex.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -11,6 +10,8 @@
 #include <vector>
 
 #include <stb/stb_image.h>
+
+#include "win32/regular_file.h"
 
 namespace {
 
@@ -27,22 +28,18 @@ struct StbFree {
 
 // Pictures are read whole into memory and checked before the decoder sees them. Larger
 // files, and pictures larger than any texture a device makes, are refused unread.
-constexpr std::uintmax_t kLargestFile = 256u << 20;
+constexpr std::uint64_t kLargestFile = 256u << 20;
 constexpr int kLargestSide = 16384;
 constexpr long long kMostPixels = 8192LL * 8192;
 
+// Only a regular file is opened: a FIFO would wait for a writer.
 bool readWhole(const char* file, std::vector<stbi_uc>* out) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error)) {
+    RegularFile opened = RegularFile::open(file);
+    if (!opened || opened.size() == 0 || opened.size() > kLargestFile) {
         return false;
     }
-    const std::uintmax_t size = std::filesystem::file_size(file, error);
-    if (error || size == 0 || size > kLargestFile) {
-        return false;
-    }
-    std::ifstream in(file, std::ios::binary);
-    out->resize(static_cast<std::size_t>(size));
-    return in && in.read(reinterpret_cast<char*>(out->data()), static_cast<std::streamsize>(size));
+    out->resize(static_cast<std::size_t>(opened.size()));
+    return opened.readExactly(out->data(), out->size());
 }
 
 bool startsWith(const std::vector<stbi_uc>& bytes, std::initializer_list<stbi_uc> prefix) {

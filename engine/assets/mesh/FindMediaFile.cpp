@@ -5,23 +5,14 @@
 #include <string>
 #include <string_view>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "win32/regular_file.h"
 
 namespace {
 
-// Whether path names a file we may read. A directory opens for reading on Linux but
-// is no media file.
+// Whether path names a file we may read. A folder is no media file, and a FIFO would
+// make the search wait for a writer.
 bool canOpen(const char* path) {
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    struct stat info {};
-    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    ::close(fd);
-    return regular;
+    return isReadableRegularFile(path);
 }
 
 // Copies text into out when it fits with its terminator.
@@ -79,3 +70,4 @@ HRESULT findMediaFile(char* out, int capacity, const char* name) {
     copyIfFits(out, capacity, unchanged.substr(0, static_cast<std::size_t>(capacity) - 1));
     return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
 }
+
