@@ -71,3 +71,16 @@ HRESULT findMediaFile(char* out, int capacity, const char* name) {
     return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
 }
 
+HRESULT findMeshTexture(char* out, int capacity, const char* name) {
+    if (name == nullptr || out == nullptr || capacity < 1) {
+        return E_INVALIDARG;
+    }
+    const std::string_view whole(name);
+    const std::size_t cut = whole.find_last_of("/\\");
+    const std::string last(cut == std::string_view::npos ? whole : whole.substr(cut + 1));
+    if (last.empty() || last == "." || last == "..") {
+        out[0] = '\0';
+        return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    }
+    return findMediaFile(out, capacity, last.c_str());
+}
