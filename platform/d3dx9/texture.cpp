@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
@@ -116,6 +117,38 @@ void dropEmptyPngDataChunks(std::vector<stbi_uc>& bytes) {
     }
 }
 
+// A BMP header may claim any size while the file holds next to no pixels; the decoder
+// takes what is missing for black and makes the whole picture, so a few hundred bytes
+// could cost hundreds of megabytes and seconds. A picture is refused when the file
+// holds less than a quarter of the pixel bytes its header claims, so that what a file
+// costs stays in proportion to what it holds. Bytes from the header's data offset on
+// count as pixels held.
+bool bmpHoldsItsPixels(const std::vector<stbi_uc>& bytes) {
+    if (!startsWith(bytes, {'B', 'M'})) {
+        return true;
+    }
+    const auto read = [&bytes](std::size_t at, int size) {
+        std::uint32_t value = 0;
+        for (int i = size - 1; i >= 0; --i) {
+            value = value << 8 | (at + i < bytes.size() ? bytes[at + i] : 0u);
+        }
+        return value;
+    };
+    const std::uint32_t headerSize = read(14, 4);
+    const bool core = headerSize == 12; // the oldest header: 16-bit sizes
+    const std::int64_t width = core ? read(18, 2) : static_cast<std::int32_t>(read(18, 4));
+    const std::int64_t height = core ? read(20, 2) : static_cast<std::int32_t>(read(22, 4));
+    const std::int64_t bits = read(core ? 24 : 28, 2);
+    if (std::abs(width) > kLargestSide || std::abs(height) > kLargestSide) {
+        return false;
+    }
+    const std::int64_t rowBytes = (std::abs(width) * bits + 31) / 32 * 4;
+    const std::int64_t claimed = rowBytes * std::abs(height);
+    const std::uint64_t start = std::max<std::uint64_t>(read(10, 4), 14ull + headerSize);
+    const std::uint64_t held = bytes.size() > start ? bytes.size() - start : 0;
+    return static_cast<std::int64_t>(held) * 4 >= claimed;
+}
+
 bool sizeFits(int width, int height) {
     return width > 0 && height > 0 && width <= kLargestSide && height <= kLargestSide &&
            static_cast<long long>(width) * height <= kMostPixels;
@@ -127,7 +160,7 @@ bool probe(const std::vector<stbi_uc>& bytes, int* width, int* height, int* chan
     return acceptable(bytes) &&
            stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), width, height,
                                  channels) != 0 &&
-           sizeFits(*width, *height);
+           sizeFits(*width, *height) && bmpHoldsItsPixels(bytes);
 }
 
 bool decode(const char* file, Pixels* out) {
@@ -141,6 +174,7 @@ bool decode(const char* file, Pixels* out) {
     dropEmptyPngDataChunks(bytes);
     std::unique_ptr<stbi_uc, StbFree> data(
         stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels, 4));
+    std::vector<stbi_uc>().swap(bytes); // not needed any more: give its memory back
     if (!data || !sizeFits(w, h)) {
         return false;
     }
@@ -185,9 +219,6 @@ void applyColorKey(Pixels& pixels, D3DCOLOR key) {
 
 // Nearest-texel scaling to the size the caller asked for.
 Pixels resized(const Pixels& source, int width, int height) {
-    if (width == source.width && height == source.height) {
-        return source;
-    }
     Pixels out;
     out.width = width;
     out.height = height;
@@ -364,7 +395,9 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* file,
     };
     const int targetWidth = keepsOwnSize(width) ? pixels.width : static_cast<int>(width);
     const int targetHeight = keepsOwnSize(height) ? pixels.height : static_cast<int>(height);
-    pixels = resized(pixels, targetWidth, targetHeight);
+    if (targetWidth != pixels.width || targetHeight != pixels.height) {
+        pixels = resized(pixels, targetWidth, targetHeight);
+    }
     applyColorKey(pixels, colorKey);
 
     const D3DFORMAT textureFormat = isSupportedFormat(format) ? format : D3DFMT_A8R8G8B8;
