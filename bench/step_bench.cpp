@@ -2,6 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -127,6 +128,24 @@ void BM_CoincidentCentresCheck(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_CoincidentCentresCheck)->Arg(100)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// A small scene with one body at NaN (a speed that overflowed, say) among the others:
+// it must not cost them (it made every frame 30 times slower).
+void BM_FrameStepWithANanBody(benchmark::State& state) {
+    bench::Engine engine;
+    engine.createLoopCourse(kCoursePoints, kCourseRadius);
+    const int n = static_cast<int>(state.range(0));
+    bench::scatterBodies(*engine.app, n, kBodySpacing, 1234);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    bench::placeBody(*engine.app, D3DXVECTOR3(nan, 0, nan), 1.0f);
+    engine.app->selectTab(TAB_PLAY);
+    engine.app->frameMove();
+    for (auto _ : state) {
+        engine.app->frameMove();
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_FrameStepWithANanBody)->Arg(100)->Iterations(1000)->Unit(benchmark::kMicrosecond);
 
 // Points over the whole cross-section of the loop (road, edges, banks), each with the
 // row where it was found as its hint, as a body has from its previous frame.

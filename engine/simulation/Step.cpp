@@ -148,7 +148,10 @@ void CEngineApp::testNearPairs() {
 }
 
 void CEngineApp::followSurfaceAndBounce(XfilePlacement& placement) {
-    if (!placement.body) {
+    // A body whose place is not a finite number is over no triangle of the course, and
+    // looking for one would search every triangle of it for each footprint point.
+    if (!placement.body || !std::isfinite(placement.body->position.x) ||
+        !std::isfinite(placement.body->position.z)) {
         return;
     }
     D3DXVECTOR3 edge;
