@@ -149,6 +149,62 @@ bool bmpHoldsItsPixels(const std::vector<stbi_uc>& bytes) {
     return static_cast<std::int64_t>(held) * 4 >= claimed;
 }
 
+// The 8 x 8 blocks a JPEG frame holds (the body of a SOF segment at `at`): each
+// component's share of the picture, by its sampling against the largest, in blocks.
+std::int64_t jpegFrameBlocks(const std::vector<stbi_uc>& bytes, std::size_t at) {
+    const auto byte = [&bytes](std::size_t i) -> std::int64_t {
+        return i < bytes.size() ? bytes[i] : 0;
+    };
+    const std::int64_t height = byte(at + 1) << 8 | byte(at + 2);
+    const std::int64_t width = byte(at + 3) << 8 | byte(at + 4);
+    const std::int64_t components = byte(at + 5);
+    std::int64_t largestH = 1;
+    std::int64_t largestV = 1;
+    for (std::int64_t c = 0; c < components; ++c) {
+        largestH = std::max(largestH, byte(at + 7 + 3 * c) >> 4);
+        largestV = std::max(largestV, byte(at + 7 + 3 * c) & 15);
+    }
+    std::int64_t blocks = 0;
+    for (std::int64_t c = 0; c < components; ++c) {
+        const std::int64_t h = byte(at + 7 + 3 * c) >> 4;
+        const std::int64_t v = byte(at + 7 + 3 * c) & 15;
+        const std::int64_t across = (width * h + largestH - 1) / largestH;
+        const std::int64_t down = (height * v + largestV - 1) / largestV;
+        blocks += (across + 7) / 8 * ((down + 7) / 8);
+    }
+    return blocks;
+}
+
+// A JPEG header may claim any size too, and the decoder takes image data missing at
+// the end for grey. A whole picture codes at least one bit for each block in its first
+// scan (the Huffman code of the block's first coefficient), so a file whose image data
+// is less than a quarter of that is refused. Image data is everything after the first
+// scan's header.
+bool jpegHoldsItsPixels(const std::vector<stbi_uc>& bytes) {
+    if (!startsWith(bytes, {0xFF, 0xD8})) {
+        return true;
+    }
+    std::int64_t blocks = 0;
+    std::size_t at = 2;
+    while (at + 4 <= bytes.size() && bytes[at] == 0xFF) {
+        const unsigned marker = bytes[at + 1];
+        if (marker == 0xFF) {
+            ++at; // fill byte
+            continue;
+        }
+        const std::size_t length = std::size_t{bytes[at + 2]} << 8 | bytes[at + 3];
+        if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2) {
+            blocks = jpegFrameBlocks(bytes, at + 4);
+        } else if (marker == 0xDA) {
+            const std::size_t data = at + 2 + length;
+            const std::size_t held = bytes.size() > data ? bytes.size() - data : 0;
+            return static_cast<std::int64_t>(held) * 8 * 4 >= blocks;
+        }
+        at += 2 + length;
+    }
+    return true; // no scan where one belongs: the decoder refuses the file itself
+}
+
 bool sizeFits(int width, int height) {
     return width > 0 && height > 0 && width <= kLargestSide && height <= kLargestSide &&
            static_cast<long long>(width) * height <= kMostPixels;
@@ -160,7 +216,7 @@ bool probe(const std::vector<stbi_uc>& bytes, int* width, int* height, int* chan
     return acceptable(bytes) &&
            stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), width, height,
                                  channels) != 0 &&
-           sizeFits(*width, *height) && bmpHoldsItsPixels(bytes);
+           sizeFits(*width, *height) && bmpHoldsItsPixels(bytes) && jpegHoldsItsPixels(bytes);
 }
 
 bool decode(const char* file, Pixels* out) {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <tuple>
@@ -162,6 +163,37 @@ TEST_F(HostileBitmap, PicturesWhosePixelsTheFileDoesNotHoldAreRefused) {
         EXPECT_EQ(desc.Width, 64u);
         EXPECT_EQ(desc.Height, 64u);
     }
+}
+
+// The same through JPEG: the program's own sky picture (1024 x 512) made to claim
+// 8192 x 8192 and cut off 64 bytes into its image data became a 690 MB texture. A
+// whole JPEG holds at least a bit for each 8 x 8 block of each component; one whose
+// image data is less than a quarter of that is refused. Cut in half, the sky still
+// loads (the decoder takes the rest for grey).
+TEST_F(HostileBitmap, JpegsWhosePixelsTheFileDoesNotHoldAreRefused) {
+    const Bytes sky = readFile(kSource + "/data/Env_Sky.jpg");
+    const auto at = [&sky](std::initializer_list<unsigned char> marker) {
+        const auto found = std::search(sky.begin(), sky.end(), marker.begin(), marker.end());
+        return static_cast<std::size_t>(found - sky.begin());
+    };
+    const std::size_t frame = at({0xFF, 0xC0});
+    const std::size_t scan = at({0xFF, 0xDA});
+    ASSERT_LT(frame, sky.size());
+    ASSERT_LT(scan, sky.size());
+    const std::size_t data = scan + 2 + (sky[scan + 2] << 8 | sky[scan + 3]);
+    const auto cut = [&](std::size_t end, unsigned side) {
+        Bytes b(sky.begin(), sky.begin() + static_cast<std::ptrdiff_t>(end));
+        if (side != 0) {
+            b[frame + 5] = b[frame + 7] = static_cast<unsigned char>(side >> 8);
+            b[frame + 6] = b[frame + 8] = static_cast<unsigned char>(side);
+        }
+        b.push_back(0xFF);
+        b.push_back(0xD9);
+        return b;
+    };
+    EXPECT_TRUE(refused(write("vast.jpg", cut(data + 64, 8192))));
+    EXPECT_TRUE(refused(write("no-data.jpg", cut(data, 0))));
+    EXPECT_FALSE(refused(write("half.jpg", cut(data + (sky.size() - data) / 2, 0))));
 }
 
 // Only the picture kinds the program uses reach the decoder: a picture it could decode
