@@ -14,6 +14,7 @@
 #include "files/NumberText.h"
 #include "files/ReadReport.h"
 #include "tumbleway/NameField.h"
+#include "win32/regular_file.h"
 #include "win32/win32.h"
 
 namespace {
@@ -510,15 +511,33 @@ bool writeSimulationFile(const LSession_t& session, const std::string& path, std
     return false;
 }
 
+namespace {
+
+// The whole file, when the name leads to a regular file (a FIFO would wait for a writer).
+bool readRegularFile(const std::string& name, std::vector<char>* bytes) {
+    RegularFile file = RegularFile::open(name.c_str());
+    if (!file || file.size() > bytes->max_size()) {
+        return false;
+    }
+    bytes->resize(static_cast<std::size_t>(file.size()));
+    return file.readExactly(bytes->data(), bytes->size());
+}
+
+} // namespace
+
 const unsigned kSimulationFileParseOptions =
     pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_embed_pcdata;
 
 bool readSimulationFile(const std::string& name, LSession_t& session, SceneExtras* extras) {
+    // The document is parsed in the bytes read, which must outlive it.
+    std::vector<char> bytes;
+    const bool read = readRegularFile(name, &bytes);
     pugi::xml_document document;
     // Whitespace-only text is kept, as the writer's layout is part of the text of
     // the elements; CR LF line ends are read as LF.
     const pugi::xml_parse_result parsed =
-        document.load_file(name.c_str(), kSimulationFileParseOptions);
+        read ? document.load_buffer_inplace(bytes.data(), bytes.size(), kSimulationFileParseOptions)
+             : pugi::xml_parse_result();
     if (!parsed || !hasOneRoot(document)) {
         showError(("Cannot Read " + name + ". ##").c_str());
         return false;

@@ -1,6 +1,5 @@
 // The libraries of opened files and placing their contents on the course.
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <vector>
@@ -10,20 +9,12 @@
 #include "assets/sound/SoundManager.h"
 #include "core/EngineApp.h"
 #include "tumbleway/NameField.h"
+#include "win32/regular_file.h"
 
 namespace {
 
 constexpr float kFieldOfView = 0.7853982f;
 constexpr float kFarPlanePerRadius = 50.0f;
-
-bool isReadable(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "r");
-    if (file == nullptr) {
-        return false;
-    }
-    std::fclose(file);
-    return true;
-}
 
 // Walks a library for the entry of a tree item: entries passed over clear the
 // library's current entry, the first match becomes it.
@@ -62,7 +53,8 @@ bool CEngineApp::resolveAssetPath(const char* name, std::string* path) const {
         candidates.push_back(folder + "/" + name);
     }
     for (const std::string& candidate : candidates) {
-        if (isReadable(candidate)) {
+        // Only regular files count: a FIFO would make the search wait for a writer.
+        if (isReadableRegularFile(candidate.c_str())) {
             // Kept absolute: the mesh is loaded again from it on a new device, by which
             // time the current folder may be another.
             *path = std::filesystem::absolute(candidate).string();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <list>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 #include "render/DotSprite.h"
 #include "render/SkyDome.h"
 #include "simulation/BroadPhase.h"
+#include "simulation/CoincidentCentres.h"
 #include "simulation/SurfaceQuery.h"
 #include "tumbleway/tumbleway.h"
 
@@ -298,6 +300,8 @@ public:
     bool playing = false;
     int tab = TAB_PLACE;
     PairSearch pairSearch = PairSearch::Grid;
+    // Exact contact tests made by the pair loop so far (for tests and measurements).
+    std::uint64_t pairTests = 0;
     // Whether the bodies' surface following looks triangles up in the surface grid
     // (SurfaceIndex) or searches row by row from the hints; the answers are the same.
     bool surfaceGrid = true;
@@ -359,6 +363,8 @@ private:
     // Scratch of the pair loop, kept between frames so that it allocates only while
     // the scene grows.
     BroadPhase m_broadPhase;
+    CoincidentCentres m_coincidentCentres;
+    std::vector<CSceneObject*> m_steppedBodies;
     std::vector<XfilePlacement*> m_pairOrder;
     std::vector<BroadPhase::Sphere> m_pairSpheres;
     std::vector<int> m_pairCandidates;
