@@ -8,6 +8,7 @@
 #include "assets/mesh/MeasuredMesh.h"
 #include "assets/sound/SoundManager.h"
 #include "core/EngineApp.h"
+#include "d3dx9/d3dx9tex.h"
 #include "tumbleway/NameField.h"
 #include "win32/regular_file.h"
 
@@ -137,7 +138,11 @@ HRESULT CEngineApp::pushBitmap(const LF_t& file, HTREEITEM item) {
     const std::string name(nameFieldText(file.name));
     rememberFolderOf(file);
     std::string path;
-    if (!resolveAssetPath(name.c_str(), &path)) {
+    // A picture that does not decode would stand as an empty quad one pixel wide: it is
+    // refused here, by name, like one that is not found.
+    D3DXIMAGE_INFO info{};
+    if (!resolveAssetPath(name.c_str(), &path) ||
+        FAILED(D3DXGetImageInfoFromFileA(path.c_str(), &info))) {
         reportMissingFile(MissingFile::Bitmap, name.c_str());
         return E_FAIL;
     }

@@ -75,14 +75,18 @@ TEST_F(AssetLibrary, FoundFilesThatDoNotLoadAreReportedAndMakeNoEntry) {
     };
     write("broken.x", "xof 0303txt 0032\nMesh { 3; garbage");
     write("broken.wav", "RIFF\x10\0\0\0WAVEjunk");
+    write("broken.bmp", "BM not a picture");
     EXPECT_EQ(app->pushXfile(fileRecord("broken.x"), treeItem(1)), E_FAIL);
     EXPECT_EQ(app->pushWav(fileRecord("broken.wav"), treeItem(2)), E_FAIL);
+    EXPECT_EQ(app->pushBitmap(fileRecord("broken.bmp"), treeItem(3)), E_FAIL);
     const std::vector<std::string> expected = {
         "Tumble Way: Error cannot read X file. \n broken.x.",
-        "Tumble Way: Error cannot read Sound file. \n broken.wav."};
+        "Tumble Way: Error cannot read Sound file. \n broken.wav.",
+        "Tumble Way: Error cannot read BMP file. \n broken.bmp."};
     EXPECT_EQ(messages, expected);
     EXPECT_TRUE(app->xfileLibrary.empty());
     EXPECT_TRUE(app->soundLibrary.empty());
+    EXPECT_TRUE(app->bitmapLibrary.empty());
 }
 
 // A float wave loads and plays (the device used to refuse it, which left it silent);
