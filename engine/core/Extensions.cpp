@@ -12,11 +12,19 @@
 
 namespace {
 
-// Runs f on the engine, or answers TWX_NO_ENGINE when there is none yet.
+// Runs f on the engine, or answers TWX_NO_ENGINE when there is none yet; nothing the
+// engine throws leaves the library.
 template <typename F>
-int withEngine(F&& f) {
+int withEngine(F&& f) noexcept {
     CEngineApp* engine = engineInstance();
-    return engine == nullptr ? TWX_NO_ENGINE : f(*engine);
+    if (engine == nullptr) {
+        return TWX_NO_ENGINE;
+    }
+    try {
+        return f(*engine);
+    } catch (...) {
+        return TWX_FAILED;
+    }
 }
 
 int okOr(bool done, int failure) {

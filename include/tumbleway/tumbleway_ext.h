@@ -17,6 +17,7 @@ enum TwxResult {
     TWX_BAD_ARGUMENT = -2, // a null pointer or an index out of range
     TWX_NO_COURSE = -3,    // the call works on the current course and there is none
     TWX_NOT_FOUND = -4,    // no course or library entry with that tree item
+    TWX_FAILED = -5,       // the engine could not do it (out of memory, say)
 };
 
 // The version of this interface; grows when functions are added.
