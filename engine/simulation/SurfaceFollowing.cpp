@@ -9,8 +9,8 @@ namespace {
 
 constexpr float kBodySegmentHalfHeight = 1000.0f;
 constexpr float kCameraSegmentHalfHeight = 10000.0f;
-// A point exactly on a shared edge may slip between two triangles; a few small
-// nudges move it onto one. A point off the course is given up after them.
+// The float nearest a point on the course's outer border may lie just outside it; a
+// few small nudges move it back on. A point off the course is given up after them.
 constexpr int kMaxNudges = 4;
 constexpr float kNudge = 0.01f;
 constexpr float kHeightAboveSurface = 2.0f;
