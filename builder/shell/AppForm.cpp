@@ -29,6 +29,7 @@
 #include "input/InputMapper.h"
 #include "shell/AboutDialog.h"
 #include "shell/CourseWarning.h"
+#include "shell/DialogStart.h"
 #include "shell/SliderDialog.h"
 #include "tumbleway/tumbleway_ext.h"
 
@@ -526,6 +527,11 @@ void AppForm::openPointDialog() {
                                         {QT_TR_NOOP("傾き"), 2029, 2030, -50, 50, 10}, this);
         connect(pointDialog_, &SliderDialog::posted, this, &AppForm::postMessage);
     }
+    std::optional<SliderStart> start;
+    engineCall([&] { start = chosenPointStart(); });
+    if (start) {
+        pointDialog_->setValues(start->first, start->second);
+    }
     pointDialog_->show();
     pointDialog_->raise();
     pointDialog_->activateWindow();
@@ -537,6 +543,11 @@ void AppForm::openXfileDialog() {
                                         {QT_TR_NOOP("高さ"), 2036, 2037, -5, 5, 1},
                                         {QT_TR_NOOP("向き"), 2034, 2035, -180, 180, 5}, this);
         connect(xfileDialog_, &SliderDialog::posted, this, &AppForm::postMessage);
+    }
+    std::optional<SliderStart> start;
+    engineCall([&] { start = chosenMeshStart(); });
+    if (start) {
+        xfileDialog_->setValues(start->first, start->second);
     }
     xfileDialog_->show();
     xfileDialog_->raise();

@@ -8,6 +8,9 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include <algorithm>
+#include <tuple>
+
 SliderDialog::SliderDialog(const QString& title, UINT message, const SliderSpec& first,
                            const SliderSpec& second, QWidget* parent)
     : QDialog(parent), message_(message) {
@@ -40,6 +43,16 @@ SliderDialog::SliderDialog(const QString& title, UINT message, const SliderSpec&
             *value = position;
             shown->setText(QString::asprintf("%d", position));
         });
+        QSlider* moved = *slider;
+        connect(shown, &QLineEdit::editingFinished, this, [shown, moved] {
+            bool number = false;
+            const int typed = shown->text().trimmed().toInt(&number);
+            if (number) {
+                moved->setValue(std::clamp(typed, moved->minimum(), moved->maximum()));
+            }
+            // What the slider took is what the edit shows.
+            shown->setText(QString::number(moved->value()));
+        });
     };
     addRow(0, first, &first_, &firstEdit_, &firstValue_);
     addRow(1, second, &second_, &secondEdit_, &secondValue_);
@@ -51,4 +64,14 @@ SliderDialog::SliderDialog(const QString& title, UINT message, const SliderSpec&
         emit posted(message_, static_cast<UINT>(firstValue_), static_cast<LONG>(secondValue_));
         accept();
     });
+}
+
+void SliderDialog::setValues(int first, int second) {
+    for (auto [slider, edit, value, position] :
+         {std::tuple{first_, firstEdit_, &firstValue_, first},
+          std::tuple{second_, secondEdit_, &secondValue_, second}}) {
+        slider->setValue(position);
+        *value = slider->value();
+        edit->setText(QString::number(*value));
+    }
 }

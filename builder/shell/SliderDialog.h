@@ -9,7 +9,8 @@ class QSlider;
 
 // A small modeless dialog with two sliders (a height and an angle) whose OK posts one
 // message with the two positions to the form. Each slider writes its position into
-// the edit beside it; the edits only show, what is typed there is not sent.
+// the edit beside it; a number typed into an edit and confirmed (Return or leaving
+// the edit) moves its slider, within the slider's range.
 class SliderDialog : public QDialog {
     Q_OBJECT
 public:
@@ -30,6 +31,8 @@ public:
     QLineEdit* firstEdit() const { return firstEdit_; }
     QLineEdit* secondEdit() const { return secondEdit_; }
     UINT message() const { return message_; }
+    // Puts the sliders at these positions, as if the user had moved them there.
+    void setValues(int first, int second);
 
 signals:
     // OK: wParam is the first slider's last position, lParam the second's (0 for a

@@ -135,7 +135,7 @@ private slots:
         dialog->firstSlider()->setValue(2);
         dialog->secondSlider()->setValue(30);
         QCOMPARE(dialog->secondEdit()->text(), QStringLiteral("30"));
-        // Typed text is not what is sent.
+        // Typed text that was not confirmed is not what is sent.
         dialog->firstEdit()->setText(QStringLiteral("4"));
         const float y0 = session().calculatedPoints.front().y;
         dialog->findChild<QPushButton*>()->click();
@@ -145,6 +145,28 @@ private slots:
         QVERIFY(s.calculatedPoints.front().y != y0);
         // The placed mesh, which the user never touched, keeps its orientation.
         QCOMPARE(s.meshes.front().yaw, 0.0f);
+
+        // Opened again on the point, the dialog shows what the point holds, so that OK
+        // alone changes nothing.
+        const LPoint_t adjusted = s.calculatedPoints.front();
+        whenPopupOpens([](QMenu* menu) {
+            menu->setActiveAction(menu->actions().front());
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        clickView(QPoint(505, 245), Qt::RightButton);
+        QTRY_VERIFY(form().pointDialog() != nullptr && form().pointDialog()->isVisible());
+        dialog = form().pointDialog();
+        QCOMPARE(dialog->firstSlider()->value(), 2);
+        QCOMPARE(dialog->secondSlider()->value(), 30);
+        // A number typed and confirmed moves the slider and is what is sent.
+        dialog->secondEdit()->setText(QStringLiteral("-20"));
+        QTest::keyClick(dialog->secondEdit(), Qt::Key_Return);
+        QCOMPARE(dialog->secondSlider()->value(), -20);
+        dialog->findChild<QPushButton*>()->click();
+        QTRY_VERIFY(form().pointDialog() == nullptr);
+        QApplication::processEvents();
+        QCOMPARE(session().calculatedPoints.front().y, adjusted.y);
+        QCOMPARE(session().calculatedPoints.front().pitch, -20.0f);
     }
 
     void xfileDialogFromTheEditPopupTurnsThePlacement() {
@@ -171,6 +193,20 @@ private slots:
         form().xfileDialog()->close();
         QApplication::processEvents();
         QCOMPARE(session().meshes.front().yaw, 0.5f);
+        // Opened again, it starts where the mesh is: raising it keeps its orientation.
+        form().openXfileDialog();
+        QTRY_VERIFY(form().xfileDialog() != nullptr);
+        QCOMPARE(form().xfileDialog()->secondSlider()->value(), 90);
+        QCOMPARE(form().xfileDialog()->firstSlider()->value(), 0);
+        form().xfileDialog()->firstSlider()->setValue(3);
+        form().xfileDialog()->findChild<QPushButton*>()->click();
+        QTRY_VERIFY(form().xfileDialog() == nullptr);
+        QApplication::processEvents();
+        QCOMPARE(session().meshes.front().yaw, 0.5f);
+        form().openXfileDialog();
+        QTRY_VERIFY(form().xfileDialog() != nullptr);
+        QCOMPARE(form().xfileDialog()->firstSlider()->value(), 3);
+        QCOMPARE(form().xfileDialog()->secondSlider()->value(), 90);
     }
 
     void rightClicksOnPlayAndViewPartsShowNoMenu() {
