@@ -1,11 +1,14 @@
 // The engine's per-frame work and course building, at the sizes where their cost grows.
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
+#include <limits>
 #include <random>
 #include <vector>
 
 #include "BenchScene.h"
 #include "course/StripGrid.h"
+#include "simulation/CoincidentCentres.h"
 #include "simulation/SurfaceQuery.h"
 
 namespace {
@@ -47,6 +50,102 @@ BENCHMARK(BM_FrameStepAllPairs)->Arg(10000)->Iterations(20)->Unit(benchmark::kMi
 BENCHMARK(BM_FrameStepGrid)->Arg(100)->Iterations(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FrameStepGrid)->Arg(1000)->Iterations(100)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FrameStepGrid)->Arg(10000)->Iterations(20)->Unit(benchmark::kMicrosecond);
+
+// The first frame of n fresh bodies placed by `place`, each iteration on a scene built
+// anew outside the timing; with the pair tests it made.
+template <typename Place>
+void firstFrame(benchmark::State& state, Place place) {
+    bench::Engine engine;
+    LCourse_t& course = engine.createLoopCourse(kCoursePoints, kCourseRadius);
+    const int n = static_cast<int>(state.range(0));
+    engine.app->selectTab(TAB_PLAY);
+    std::uint64_t tests = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        course.xfilePlacements.clear();
+        place(*engine.app, n);
+        const std::uint64_t before = engine.app->pairTests;
+        state.ResumeTiming();
+        engine.app->frameMove();
+        tests += engine.app->pairTests - before;
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+    state.counters["pair tests"] =
+        static_cast<double>(tests) / static_cast<double>(state.iterations());
+}
+
+// n bodies at one spot (a pile "assign" makes when pressed over and over) against the
+// pack above: a pile must cost no more than a pack of colliding bodies.
+void BM_FirstFrameOfAPile(benchmark::State& state) {
+    firstFrame(state, [](CEngineApp& app, int n) {
+        D3DXVECTOR3 centre;
+        D3DXVECTOR3 across;
+        bench::roadFrame(*app.currentCourse, 0, &centre, &across);
+        for (int k = 0; k < n; ++k) {
+            bench::placeBody(app, centre, 1.0f);
+        }
+    });
+}
+// The same number of bodies heaped round the same spot, each overlapping its neighbours
+// (about 1.9 apart, radius 1) but no two at one centre.
+void BM_FirstFrameOfATouchingHeap(benchmark::State& state) {
+    firstFrame(state, [](CEngineApp& app, int n) {
+        D3DXVECTOR3 centre;
+        D3DXVECTOR3 across;
+        bench::roadFrame(*app.currentCourse, 0, &centre, &across);
+        const double golden = M_PI * (3.0 - std::sqrt(5.0));
+        for (int k = 0; k < n; ++k) {
+            const double out = std::sqrt(static_cast<double>(k));
+            const D3DXVECTOR3 offset(static_cast<float>(out * std::cos(golden * k)), 0,
+                                     static_cast<float>(out * std::sin(golden * k)));
+            bench::placeBody(app, centre + offset, 1.0f);
+        }
+    });
+}
+// And spread along the whole road like the frames above.
+void BM_FirstFrameOfAPack(benchmark::State& state) {
+    firstFrame(state,
+               [](CEngineApp& app, int n) { bench::scatterBodies(app, n, kBodySpacing, 1234); });
+}
+BENCHMARK(BM_FirstFrameOfAPile)->Arg(10000)->Iterations(20)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FirstFrameOfATouchingHeap)->Arg(10000)->Iterations(20)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FirstFrameOfAPack)->Arg(10000)->Iterations(20)->Unit(benchmark::kMicrosecond);
+
+// What looking for shared centres costs every frame of a scene that has none (the
+// bodies of the frames above).
+void BM_CoincidentCentresCheck(benchmark::State& state) {
+    bench::Engine engine;
+    engine.createLoopCourse(kCoursePoints, kCourseRadius);
+    bench::scatterBodies(*engine.app, static_cast<int>(state.range(0)), kBodySpacing, 1234);
+    std::vector<CSceneObject*> bodies;
+    for (auto& placement : engine.app->currentCourse->xfilePlacements) {
+        bodies.push_back(placement.body.get());
+    }
+    CoincidentCentres check;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(check.separate(bodies));
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_CoincidentCentresCheck)->Arg(100)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// A small scene with one body at NaN (a speed that overflowed, say) among the others:
+// it must not cost them (it made every frame 30 times slower).
+void BM_FrameStepWithANanBody(benchmark::State& state) {
+    bench::Engine engine;
+    engine.createLoopCourse(kCoursePoints, kCourseRadius);
+    const int n = static_cast<int>(state.range(0));
+    bench::scatterBodies(*engine.app, n, kBodySpacing, 1234);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    bench::placeBody(*engine.app, D3DXVECTOR3(nan, 0, nan), 1.0f);
+    engine.app->selectTab(TAB_PLAY);
+    engine.app->frameMove();
+    for (auto _ : state) {
+        engine.app->frameMove();
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_FrameStepWithANanBody)->Arg(100)->Iterations(1000)->Unit(benchmark::kMicrosecond);
 
 // Points over the whole cross-section of the loop (road, edges, banks), each with the
 // row where it was found as its hint, as a body has from its previous frame.

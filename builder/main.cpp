@@ -10,12 +10,14 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QSurfaceFormat>
 #include <QTimer>
 
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "host/RenderHost.h"
@@ -23,6 +25,7 @@
 #include "shell/AppForm.h"
 #include "shell/FileCommands.h"
 #include "shell/MainWindow.h"
+#include "shell/QuietStart.h"
 
 namespace {
 
@@ -61,16 +64,28 @@ void restartInSoftware(char** argv) {
     std::perror("TumblewayBuilder: cannot start again on the software rasterizer");
 }
 
+// Whether the command line asks for the libraries' warnings on the terminal; read before
+// the application object exists, which already warns.
+bool wantsVerbose(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--verbose") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QSurfaceFormat format = RenderView::surfaceFormat();
     format.setSwapInterval(1);
     QSurfaceFormat::setDefaultFormat(format);
+    std::FILE* terminal = QuietStart::begin(wantsVerbose(argc, argv));
 
-    QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Tumbleway"));
     QApplication::setApplicationName(QStringLiteral("TumblewayBuilder"));
+    QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral("0.9.6"));
 
     QCommandLineParser parser;
@@ -85,12 +100,25 @@ int main(int argc, char** argv) {
     const QCommandLineOption quitAfter(QStringLiteral("quit-after"),
                                        QStringLiteral("Closes the window after this many seconds."),
                                        QStringLiteral("seconds"));
+    const QCommandLineOption verbose(
+        QStringLiteral("verbose"),
+        QStringLiteral("Shows the libraries' warnings (no sound card, ...) on the terminal "
+                       "instead of the log file %1.")
+            .arg(QuietStart::logPath()));
+    const QCommandLineOption language(
+        QStringLiteral("language"),
+        QStringLiteral("The language of the menus and dialogs: ja (Japanese) or en (English); "
+                       "by default the system's."),
+        QStringLiteral("ja|en"));
     parser.addOption(screenshot);
     parser.addOption(quitAfter);
+    parser.addOption(verbose);
+    parser.addOption(language);
     parser.addPositionalArgument(QStringLiteral("files"),
                                  QStringLiteral("Files to open (.x .bmp .wav .xml .sim)."),
                                  QStringLiteral("[files...]"));
     parser.process(app);
+    installTranslation(app, parser.value(language));
 
     // Names on the command line are relative to where the user is, not to where the
     // program runs from.
@@ -101,10 +129,14 @@ int main(int argc, char** argv) {
     const QString screenshotPath = parser.isSet(screenshot)
                                        ? QFileInfo(parser.value(screenshot)).absoluteFilePath()
                                        : QString();
+    // The engine reads its fixed pictures from the folder it starts in; the user's own
+    // folder is the current one again once it has.
+    const QString userFolder = QDir::currentPath();
     QDir::setCurrent(startDirectory());
 
     MainWindow window;
     const RenderHost::CreateResult result = window.start();
+    QDir::setCurrent(userFolder);
     if (result == RenderHost::CreateResult::RetryInSoftware) {
         restartInSoftware(argv);
         return 1;
@@ -122,7 +154,8 @@ int main(int argc, char** argv) {
         screenshotTaken = true;
         QDir().mkpath(QFileInfo(screenshotPath).absolutePath());
         if (!window.snapshot().save(screenshotPath)) {
-            std::fprintf(stderr, "TumblewayBuilder: cannot write %s\n", qPrintable(screenshotPath));
+            std::fprintf(terminal, "TumblewayBuilder: cannot write %s\n",
+                         qPrintable(screenshotPath));
         }
     };
 
@@ -130,6 +163,7 @@ int main(int argc, char** argv) {
         for (const QString& file : files) {
             window.files().openPath(file);
         }
+        window.offerRecovery();
         if (!screenshotTaken) {
             const long long first = window.form().host().frameCount();
             QObject::connect(&window.form().host(), &RenderHost::frameDone, &window, [&, first] {
@@ -144,6 +178,8 @@ int main(int argc, char** argv) {
         const double seconds = parser.value(quitAfter).toDouble();
         QTimer::singleShot(static_cast<int>(seconds * 1000), &window, [&] {
             takeScreenshot();
+            // A timed run has nobody to ask about unsaved changes.
+            window.setUnsavedAnswer([](const QString&) { return QMessageBox::Discard; });
             window.close();
         });
     }

@@ -14,6 +14,7 @@
 #include "files/AtomicFileWriter.h"
 #include "files/ReadReport.h"
 #include "tumbleway/NameField.h"
+#include "win32/regular_file.h"
 #include "win32/win32.h"
 
 namespace {
@@ -211,11 +212,15 @@ struct FileCloser {
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // Reading never needs write access, so a read-only file opens as well as any other.
+// Only a regular file is opened: a FIFO would wait for a writer.
 FilePtr openForReading(const std::string& name) {
-    FilePtr file(std::fopen(name.c_str(), "rb"));
-    struct stat info {};
-    if (file && (::fstat(::fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode))) {
-        file.reset();
+    RegularFile regular = RegularFile::open(name.c_str());
+    if (!regular) {
+        return nullptr;
+    }
+    FilePtr file(::fdopen(regular.fd(), "rb"));
+    if (file) {
+        regular.release();
     }
     return file;
 }

@@ -14,6 +14,7 @@
 #include "files/NumberText.h"
 #include "files/ReadReport.h"
 #include "tumbleway/NameField.h"
+#include "win32/regular_file.h"
 #include "win32/win32.h"
 
 namespace {
@@ -40,7 +41,7 @@ void addNumber(pugi::xml_node parent, const char* indent, const char* name, floa
     addLeaf(parent, indent, name, formatNumber(value));
 }
 
-void addXfile(pugi::xml_node session, const SessionXfile& mesh, float lift) {
+void addXfile(pugi::xml_node session, const SessionXfile& mesh, const TwxMeshExtra& extra) {
     addText(session, "\n\t");
     pugi::xml_node xfile = session.append_child("X-file");
     addLeaf(xfile, "\n\t\t", "name", nameFieldText(mesh.name));
@@ -52,9 +53,13 @@ void addXfile(pugi::xml_node session, const SessionXfile& mesh, float lift) {
     addNumber(location, "\n\t\t\t", "Yaw", mesh.yaw);
     addText(location, "\n\t\t");
     addNumber(xfile, "\n\t\t", "radius", mesh.radius);
-    // Only a raised mesh has the element, so a scene without one reads as it always has.
-    if (lift != 0) {
-        addNumber(xfile, "\n\t\t", "lift", lift);
+    // Only a raised or turned mesh has these elements, so a scene without one reads as
+    // it always has.
+    if (extra.lift != 0) {
+        addNumber(xfile, "\n\t\t", "lift", extra.lift);
+    }
+    if (extra.turn != 0) {
+        addNumber(xfile, "\n\t\t", "turn", extra.turn);
     }
     addText(xfile, "\n\t");
 }
@@ -100,7 +105,7 @@ void addCalculatedPoint(pugi::xml_node session, const LPoint_t& point) {
 }
 
 void buildDocument(pugi::xml_document& document, const LSession_t& session,
-                   const std::vector<float>& lifts) {
+                   const std::vector<TwxMeshExtra>& extras) {
     // The declaration is an ordinary processing instruction so that it is written
     // exactly as below; line breaks between the top-level nodes keep the file readable.
     pugi::xml_node declaration = document.append_child(pugi::node_pi);
@@ -119,7 +124,7 @@ void buildDocument(pugi::xml_document& document, const LSession_t& session,
     addText(node, "\n\t");
     std::size_t index = 0;
     for (const SessionXfile& mesh : session.meshes) {
-        addXfile(node, mesh, index < lifts.size() ? lifts[index] : 0.0f);
+        addXfile(node, mesh, index < extras.size() ? extras[index] : TwxMeshExtra{0.0f, 0.0f});
         ++index;
     }
     addText(node, "\n\t");
@@ -149,21 +154,21 @@ void buildDocument(pugi::xml_document& document, const LSession_t& session,
 // name holding one would come back changed; it is written as a character reference
 // instead. The layout has no carriage returns of its own, so any that reach the output
 // are inside a name.
-class WriterAdapter : public pugi::xml_writer {
+class TextWriter : public pugi::xml_writer {
 public:
-    explicit WriterAdapter(AtomicFileWriter& out) : out_(out) {}
+    explicit TextWriter(std::string& out) : out_(out) {}
     void write(const void* data, std::size_t size) override {
         std::string_view text(static_cast<const char*>(data), size);
         for (std::size_t cr = text.find('\r'); cr != std::string_view::npos; cr = text.find('\r')) {
-            out_.write(text.substr(0, cr));
-            out_.write(std::string_view("&#13;"));
+            out_.append(text.substr(0, cr));
+            out_.append("&#13;");
             text.remove_prefix(cr + 1);
         }
-        out_.write(text);
+        out_.append(text);
     }
 
 private:
-    AtomicFileWriter& out_;
+    std::string& out_;
 };
 
 // ---- reading ----
@@ -327,16 +332,19 @@ private:
     // Incomplete X-file and bitmap elements are skipped without a word; elements with a
     // number that is not finite are left out and counted in the report.
     void readXfile(pugi::xml_node element) {
-        // "lift" is there only for a raised mesh; the other three must be.
-        const auto fields = firstChildren<4>(element, {"name", "location", "radius", "lift"});
-        const auto& [name, location, radius, liftNode] = fields.nodes;
+        // "lift" and "turn" are there only for a raised or turned mesh; the other three
+        // must be.
+        const auto fields =
+            firstChildren<5>(element, {"name", "location", "radius", "lift", "turn"});
+        const auto& [name, location, radius, liftNode, turnNode] = fields.nodes;
         const auto coordinates = firstChildren<4>(location, {"x", "y", "z", "Yaw"});
         const auto& [x, y, z, yaw] = coordinates.nodes;
         if (!fields.found[0] || !fields.found[1] || !fields.found[2] || !coordinates.complete()) {
             return;
         }
-        const float lift = fields.found[3] ? numberOf(liftNode) : 0.0f;
-        if (!std::isfinite(lift)) {
+        const TwxMeshExtra extra{fields.found[3] ? numberOf(liftNode) : 0.0f,
+                                 fields.found[4] ? numberOf(turnNode) : 0.0f};
+        if (!std::isfinite(extra.lift) || !std::isfinite(extra.turn)) {
             report_.leaveOut();
             return;
         }
@@ -352,7 +360,7 @@ private:
         const std::size_t before = out_.meshes.size();
         report_.keep(out_.meshes, mesh);
         if (extras_ != nullptr && out_.meshes.size() > before) {
-            extras_->meshLifts.push_back(lift);
+            extras_->meshes.push_back(extra);
         }
     }
 
@@ -484,17 +492,24 @@ bool hasOneRoot(const pugi::xml_document& document) {
 
 } // namespace
 
-bool writeSimulationFile(const LSession_t& session, const std::string& path, std::string* error,
-                         const SceneExtras* extras) {
+std::string simulationFileText(const LSession_t& session, const SceneExtras* extras) {
     pugi::xml_document document;
-    buildDocument(document, session, extras != nullptr ? extras->meshLifts : std::vector<float>{});
-    AtomicFileWriter out(path);
-    WriterAdapter adapter(out);
+    buildDocument(document, session,
+                  extras != nullptr ? extras->meshes : std::vector<TwxMeshExtra>{});
+    std::string text;
+    TextWriter writer(text);
     // Raw output: the whitespace is exactly the text nodes added above.
-    document.save(adapter, PUGIXML_TEXT(""),
+    document.save(writer, PUGIXML_TEXT(""),
                   pugi::format_raw | pugi::format_no_declaration |
                       pugi::format_no_empty_element_tags,
                   pugi::encoding_utf8);
+    return text;
+}
+
+bool writeSimulationFile(const LSession_t& session, const std::string& path, std::string* error,
+                         const SceneExtras* extras) {
+    AtomicFileWriter out(path);
+    out.write(simulationFileText(session, extras));
     if (out.commit()) {
         return true;
     }
@@ -504,15 +519,33 @@ bool writeSimulationFile(const LSession_t& session, const std::string& path, std
     return false;
 }
 
+namespace {
+
+// The whole file, when the name leads to a regular file (a FIFO would wait for a writer).
+bool readRegularFile(const std::string& name, std::vector<char>* bytes) {
+    RegularFile file = RegularFile::open(name.c_str());
+    if (!file || file.size() > bytes->max_size()) {
+        return false;
+    }
+    bytes->resize(static_cast<std::size_t>(file.size()));
+    return file.readExactly(bytes->data(), bytes->size());
+}
+
+} // namespace
+
 const unsigned kSimulationFileParseOptions =
     pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_embed_pcdata;
 
 bool readSimulationFile(const std::string& name, LSession_t& session, SceneExtras* extras) {
+    // The document is parsed in the bytes read, which must outlive it.
+    std::vector<char> bytes;
+    const bool read = readRegularFile(name, &bytes);
     pugi::xml_document document;
     // Whitespace-only text is kept, as the writer's layout is part of the text of
     // the elements; CR LF line ends are read as LF.
     const pugi::xml_parse_result parsed =
-        document.load_file(name.c_str(), kSimulationFileParseOptions);
+        read ? document.load_buffer_inplace(bytes.data(), bytes.size(), kSimulationFileParseOptions)
+             : pugi::xml_parse_result();
     if (!parsed || !hasOneRoot(document)) {
         showError(("Cannot Read " + name + ". ##").c_str());
         return false;

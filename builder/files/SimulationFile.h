@@ -15,6 +15,10 @@
 bool writeSimulationFile(const LSession_t& session, const std::string& path,
                          std::string* error = nullptr, const SceneExtras* extras = nullptr);
 
+// The file's text, as writeSimulationFile writes it: two scenes are the same scene when
+// their texts are equal.
+std::string simulationFileText(const LSession_t& session, const SceneExtras* extras = nullptr);
+
 // The pugixml options the reader parses with: whitespace-only text is kept (the
 // writer's layout is part of the text of the elements) and the text that opens an
 // element is kept as its value rather than as a node of its own.

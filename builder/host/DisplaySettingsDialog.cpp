@@ -1,5 +1,7 @@
 #include "host/DisplaySettingsDialog.h"
 
+#include <QCoreApplication>
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -30,7 +32,7 @@ void fillList(QComboBox* list, const std::vector<std::pair<std::string, qlonglon
 
 void showNotUsed(QComboBox* list) {
     list->clear();
-    list->addItem(QStringLiteral("(not used)"), -1);
+    list->addItem(QCoreApplication::translate("DisplaySettingsDialog", "(not used)"), -1);
     list->setEnabled(false);
 }
 
@@ -47,7 +49,7 @@ qlonglong modeKey(int width, int height) {
 DisplaySettingsDialog::DisplaySettingsDialog(const DisplayEnumeration& enumeration,
                                              const DisplaySettings& settings, QWidget* parent)
     : QDialog(parent), enumeration_(enumeration), settings_(settings) {
-    setWindowTitle(QStringLiteral("Direct3D Settings"));
+    setWindowTitle(tr("Direct3D Settings"));
     setModal(true);
 
     const auto makeList = [this](const char* name) {
@@ -68,35 +70,35 @@ DisplaySettingsDialog::DisplaySettingsDialog(const DisplayEnumeration& enumerati
     multisampleQuality_ = makeList("multisampleQuality");
     vertexProcessing_ = makeList("vertexProcessing");
     presentInterval_ = makeList("presentInterval");
-    windowed_ = new QRadioButton(QStringLiteral("&Windowed"), this);
-    fullscreen_ = new QRadioButton(QStringLiteral("&Fullscreen"), this);
+    windowed_ = new QRadioButton(tr("&Windowed"), this);
+    fullscreen_ = new QRadioButton(tr("&Fullscreen"), this);
 
     auto* form = new QFormLayout;
     const auto addRow = [this, form](const char* label, QWidget* field) {
-        auto* text = new QLabel(QString::fromUtf8(label), this);
+        auto* text = new QLabel(tr(label), this);
         text->setBuddy(field);
         form->addRow(text, field);
     };
-    addRow("Display &Adapter:", adapter_);
-    addRow("Render &Device:", device_);
+    addRow(QT_TR_NOOP("Display &Adapter:"), adapter_);
+    addRow(QT_TR_NOOP("Render &Device:"), device_);
     auto* modeRow = new QHBoxLayout;
     modeRow->addWidget(windowed_);
     modeRow->addWidget(fullscreen_);
     modeRow->addStretch();
     form->addRow(QString(), modeRow);
-    addRow("Adapter F&ormat:", adapterFormat_);
-    addRow("&Resolution:", resolution_);
-    addRow("R&efresh Rate:", refreshRate_);
-    addRow("&Back Buffer Format:", backBuffer_);
-    addRow("De&pth/Stencil Buffer Format:", depthStencil_);
-    addRow("&Multisample Type:", multisampleType_);
-    addRow("Multisample &Quality:", multisampleQuality_);
-    addRow("&Vertex Processing:", vertexProcessing_);
-    addRow("Present &Interval:", presentInterval_);
+    addRow(QT_TR_NOOP("Adapter F&ormat:"), adapterFormat_);
+    addRow(QT_TR_NOOP("&Resolution:"), resolution_);
+    addRow(QT_TR_NOOP("R&efresh Rate:"), refreshRate_);
+    addRow(QT_TR_NOOP("&Back Buffer Format:"), backBuffer_);
+    addRow(QT_TR_NOOP("De&pth/Stencil Buffer Format:"), depthStencil_);
+    addRow(QT_TR_NOOP("&Multisample Type:"), multisampleType_);
+    addRow(QT_TR_NOOP("Multisample &Quality:"), multisampleQuality_);
+    addRow(QT_TR_NOOP("&Vertex Processing:"), vertexProcessing_);
+    addRow(QT_TR_NOOP("Present &Interval:"), presentInterval_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

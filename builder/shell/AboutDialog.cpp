@@ -38,16 +38,16 @@ QIcon programIcon() {
 }
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("About Tumble Way"));
+    setWindowTitle(tr("About Tumble Way"));
     auto* iconLabel = new QLabel(this);
     iconLabel->setPixmap(programIcon().pixmap(48, 48));
-    auto* text = new QLabel(QStringLiteral("Tumbleway Builder Version 0.9.6"), this);
+    auto* text = new QLabel(tr("Tumbleway Builder Version 0.9.6"), this);
     auto* row = new QHBoxLayout;
     row->addWidget(iconLabel);
     row->addSpacing(12);
     row->addWidget(text, 1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("OK"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);

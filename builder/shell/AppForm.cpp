@@ -1,5 +1,7 @@
 #include "shell/AppForm.h"
 
+#include "edit/EditCommands.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -17,6 +19,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTreeWidget>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include "files/SessionFileIO.h"
@@ -25,6 +28,7 @@
 #include "host/RenderView.h"
 #include "input/InputMapper.h"
 #include "shell/AboutDialog.h"
+#include "shell/CourseWarning.h"
 #include "shell/SliderDialog.h"
 #include "tumbleway/tumbleway_ext.h"
 
@@ -35,6 +39,8 @@ constexpr int kPanelLeft = 668;
 constexpr int kPanelWidth = 236;
 constexpr int kFormWidth = kPanelLeft + kPanelWidth + 8;
 constexpr int kFormHeight = AppForm::kViewOrigin.y() + AppForm::kViewHeight + 12;
+// How many steps undo can go back.
+constexpr int kHistorySteps = 500;
 // The gap between the view's pane and the column of controls.
 constexpr int kPanelGap = kPanelLeft - AppForm::kViewOrigin.x() - AppForm::kViewWidth;
 
@@ -74,9 +80,11 @@ AppForm::AppForm(QWidget* frame)
     // The view grows with the window; below the first size the controls would overlap.
     setMinimumSize(kFormWidth, kFormHeight);
     resize(kFormWidth, kFormHeight);
+    history_ = std::make_unique<QUndoStack>();
+    history_->setUndoLimit(kHistorySteps);
     confirm_ = [this](const QString& question) {
         host_->pause(true);
-        const auto answer = QMessageBox::question(frame_, QStringLiteral("Tumbleway"), question);
+        const auto answer = QMessageBox::question(frame_, tr("Tumbleway"), question);
         host_->pause(false);
         return answer == QMessageBox::Yes;
     };
@@ -108,6 +116,8 @@ AppForm::AppForm(QWidget* frame)
 }
 
 AppForm::~AppForm() {
+    // The history goes with the form; whoever listened to it may be gone already.
+    history_->disconnect();
     if (pointDialog_ != nullptr) {
         delete pointDialog_.data();
     }
@@ -158,7 +168,7 @@ void AppForm::buildControls() {
     column->addWidget(tree_, 1);
 
     const auto makeButton = [](const char* text, int id, QWidget* parent) {
-        auto* button = new QPushButton(QString::fromUtf8(text), parent);
+        auto* button = new QPushButton(tr(text), parent);
         button->setObjectName(QString::number(id));
         button->setAutoDefault(false);
         button->setFocusPolicy(Qt::TabFocus);
@@ -168,8 +178,8 @@ void AppForm::buildControls() {
     auto* fileRow = new QHBoxLayout;
     // "import" opens files into the library; "delete" removes the course, placement or
     // sound relation chosen in the tree.
-    auto* importButton = makeButton("import", kImportButton, panel);
-    auto* deleteButton = makeButton("delete", kDeleteButton, panel);
+    auto* importButton = makeButton(QT_TR_NOOP("import"), kImportButton, panel);
+    auto* deleteButton = makeButton(QT_TR_NOOP("delete"), kDeleteButton, panel);
     deleteButton->setEnabled(false);
     connect(importButton, &QPushButton::clicked, this, &AppForm::importRequested);
     connect(deleteButton, &QPushButton::clicked, this, &AppForm::onDelete);
@@ -177,22 +187,22 @@ void AppForm::buildControls() {
     fileRow->addWidget(deleteButton);
     column->addLayout(fileRow);
 
-    auto* files = new QGroupBox(QStringLiteral("Files"), panel);
+    auto* files = new QGroupBox(tr("Files"), panel);
     auto* filesLayout = new QHBoxLayout(files);
-    auto* assign = makeButton("assign", kAssignButton, files);
+    auto* assign = makeButton(QT_TR_NOOP("assign"), kAssignButton, files);
     filesLayout->addWidget(assign);
     filesLayout->addStretch();
     column->addWidget(files);
 
-    auto* sound = new QGroupBox(QStringLiteral("Sound"), panel);
+    auto* sound = new QGroupBox(tr("Sound"), panel);
     auto* soundLayout = new QGridLayout(sound);
-    auto* play = makeButton("play", kPlayButton, sound);
+    auto* play = makeButton(QT_TR_NOOP("play"), kPlayButton, sound);
     soundLayout->addWidget(play, 0, 0);
-    const char* checkTexts[3] = {"X-file1", "X-file2", "Sound"};
+    const char* checkTexts[3] = {QT_TR_NOOP("X-file1"), QT_TR_NOOP("X-file2"), QT_TR_NOOP("Sound")};
     const int checkIds[3] = {kXfile1Check, kXfile2Check, kSoundCheck};
     const int editIds[3] = {kXfile1Edit, kXfile2Edit, kSoundEdit};
     for (int i = 0; i < 3; ++i) {
-        checks_[i] = new QCheckBox(QString::fromUtf8(checkTexts[i]), sound);
+        checks_[i] = new QCheckBox(tr(checkTexts[i]), sound);
         checks_[i]->setObjectName(QString::number(checkIds[i]));
         checks_[i]->setFocusPolicy(Qt::TabFocus);
         edits_[i] = new QLineEdit(sound);
@@ -204,26 +214,27 @@ void AppForm::buildControls() {
                 [this, i](bool checked) { onCheckToggled(i, checked); });
     }
     auto* soundButtons = new QHBoxLayout;
-    auto* soundAssign = makeButton("assign", kSoundAssignButton, sound);
-    auto* soundRelease = makeButton("release", kSoundReleaseButton, sound);
+    auto* soundAssign = makeButton(QT_TR_NOOP("assign"), kSoundAssignButton, sound);
+    auto* soundRelease = makeButton(QT_TR_NOOP("release"), kSoundReleaseButton, sound);
     soundButtons->addWidget(soundAssign);
     soundButtons->addWidget(soundRelease);
     soundLayout->addLayout(soundButtons, 4, 0, 1, 2);
     column->addWidget(sound);
 
-    auto* field = new QGroupBox(QStringLiteral("Field"), panel);
+    auto* field = new QGroupBox(tr("Field"), panel);
     auto* fieldLayout = new QHBoxLayout(field);
-    auto* create = makeButton("create", kCreateButton, field);
-    auto* scan = makeButton("scan", kScanButton, field);
-    auto* clear = makeButton("clear", kClearButton, field);
+    auto* create = makeButton(QT_TR_NOOP("create"), kCreateButton, field);
+    auto* scan = makeButton(QT_TR_NOOP("scan"), kScanButton, field);
+    auto* clear = makeButton(QT_TR_NOOP("clear"), kClearButton, field);
     fieldLayout->addWidget(create);
     fieldLayout->addWidget(scan);
     fieldLayout->addWidget(clear);
     column->addWidget(field);
 
     connect(assign, &QPushButton::clicked, this, [this] {
-        engineCall([] { xll_OnAssign(); });
-        refreshCourseChildren();
+        const FileEntry* placed = currentXfile_ != nullptr ? currentXfile_ : currentBitmap_;
+        const QString name = placed != nullptr ? QString::fromStdString(placed->name) : QString();
+        recordCourseEdit(tr("place %1").arg(name), [this] { engineCall([] { xll_OnAssign(); }); });
     });
     connect(play, &QPushButton::clicked, this,
             [this] { engineCall([] { xll_OnButtonSoundPlay(); }); });
@@ -245,14 +256,14 @@ RenderHost::CreateResult AppForm::initialUpdate() {
     // tab shows it.
     {
         const QSignalBlocker blocker(tabs_);
-        for (const char* name : {"Play", "Edit", "MakeField", "ViewParts"}) {
-            tabs_->addTab(QString::fromLatin1(name));
+        for (const char* name : {QT_TR_NOOP("Play"), QT_TR_NOOP("Edit"), QT_TR_NOOP("MakeField"),
+                                 QT_TR_NOOP("ViewParts")}) {
+            tabs_->addTab(tr(name));
         }
         tabs_->setCurrentIndex(currentTab_);
     }
     for (int k = 0; k < 4; ++k) {
-        auto* root =
-            new QTreeWidgetItem(tree_, {QString::fromLatin1(FileTreeEntries::kRootNames[k])});
+        auto* root = new QTreeWidgetItem(tree_, {tr(FileTreeEntries::kRootNames[k])});
         root->setData(0, Qt::UserRole, k + 1);
         entries_.addRoot(static_cast<TreeKind>(k + 1), handleOf(root));
     }
@@ -420,7 +431,20 @@ bool AppForm::forwardsMouse() const {
 void AppForm::mousePressEvent(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
     if (forwardsMouse() && event->button() == Qt::LeftButton) {
-        engineCall([&] { xll_OnLButtonDown(mouseFlags(event), toPoint(point)); });
+        const auto press = [&] {
+            engineCall([&] { xll_OnLButtonDown(mouseFlags(event), toPoint(point)); });
+        };
+        if (currentTab_ == 2) {
+            recordPointsEdit(tr("lay a point"), press);
+        } else {
+            // A drag in Edit is one step, from here to the release.
+            const HTREEITEM course = currentTab_ == 1 ? engineCurrentCourse() : nullptr;
+            dragBefore_.reset();
+            if (course != nullptr) {
+                engineCall([&] { dragBefore_ = takeCourseSnapshot(course); });
+            }
+            press();
+        }
     } else if (forwardsMouse() && event->button() == Qt::RightButton) {
         onRightButtonDown(point);
     }
@@ -440,6 +464,20 @@ void AppForm::mouseReleaseEvent(QMouseEvent* event) {
     if (forwardsMouse() && event->button() == Qt::LeftButton) {
         const QPoint point = event->position().toPoint();
         engineCall([&] { xll_OnLButtonUp(mouseFlags(event), toPoint(point)); });
+        if (dragBefore_) {
+            CourseSnapshot after;
+            engineCall([&] { after = takeCourseSnapshot(dragBefore_->item); });
+            if (after.item != nullptr && after.text() != dragBefore_->text()) {
+                const HTREEITEM course = after.item;
+                const QString moved = controlledItem_ != nullptr ? controlledItem_->text(0) : "";
+                history_->push(std::make_unique<CourseEdit>(*this, tr("move %1").arg(moved),
+                                                            std::move(*dragBefore_),
+                                                            std::move(after))
+                                   .release());
+                courseChanged(course);
+            }
+            dragBefore_.reset();
+        }
     }
     QWidget::mouseReleaseEvent(event);
 }
@@ -458,7 +496,7 @@ void AppForm::onRightButtonDown(QPoint formPoint) {
         if (hit) {
             QMenu menu(this);
             menu.setObjectName(QStringLiteral("IDR_MENU_EDIT_XFLIE"));
-            QAction* adjust = menu.addAction(QStringLiteral("高さ/向き変更"));
+            QAction* adjust = menu.addAction(tr("高さ/向き変更"));
             if (menu.exec(screen) == adjust) {
                 openXfileDialog();
             }
@@ -469,9 +507,9 @@ void AppForm::onRightButtonDown(QPoint formPoint) {
         if (hit) {
             QMenu menu(this);
             menu.setObjectName(QStringLiteral("IDR_MENU_MAKEFIELD"));
-            QAction* adjust = menu.addAction(QStringLiteral("高さ/傾き変更"));
+            QAction* adjust = menu.addAction(tr("高さ/傾き変更"));
             // Deleting a single point is not offered yet.
-            menu.addAction(QStringLiteral("削除"))->setEnabled(false);
+            menu.addAction(tr("削除"))->setEnabled(false);
             if (menu.exec(screen) == adjust) {
                 openPointDialog();
             }
@@ -483,9 +521,9 @@ void AppForm::onRightButtonDown(QPoint formPoint) {
 
 void AppForm::openPointDialog() {
     if (pointDialog_ == nullptr) {
-        pointDialog_ = new SliderDialog(QStringLiteral("指定ポイントの情報"), WM_MOD_POINT,
-                                        {"高さ", 2024, 2033, -5, 5, 1},
-                                        {"傾き", 2029, 2030, -50, 50, 10}, this);
+        pointDialog_ = new SliderDialog(tr("指定ポイントの情報"), WM_MOD_POINT,
+                                        {QT_TR_NOOP("高さ"), 2024, 2033, -5, 5, 1},
+                                        {QT_TR_NOOP("傾き"), 2029, 2030, -50, 50, 10}, this);
         connect(pointDialog_, &SliderDialog::posted, this, &AppForm::postMessage);
     }
     pointDialog_->show();
@@ -495,9 +533,9 @@ void AppForm::openPointDialog() {
 
 void AppForm::openXfileDialog() {
     if (xfileDialog_ == nullptr) {
-        xfileDialog_ = new SliderDialog(QStringLiteral("高さ・向きの調整"), WM_MOD_XFILE,
-                                        {"高さ", 2036, 2037, -5, 5, 1},
-                                        {"向き", 2034, 2035, -180, 180, 5}, this);
+        xfileDialog_ = new SliderDialog(tr("高さ・向きの調整"), WM_MOD_XFILE,
+                                        {QT_TR_NOOP("高さ"), 2036, 2037, -5, 5, 1},
+                                        {QT_TR_NOOP("向き"), 2034, 2035, -180, 180, 5}, this);
         connect(xfileDialog_, &SliderDialog::posted, this, &AppForm::postMessage);
     }
     xfileDialog_->show();
@@ -512,15 +550,34 @@ void AppForm::postMessage(UINT message, UINT wParam, LONG lParam) {
 }
 
 void AppForm::handleMessage(UINT message, UINT wParam, LONG lParam) {
-    engineCall([&] {
-        if (message == WM_MOD_POINT) {
-            // Only the point handler: the placement handler would also raise and turn the
-            // last placed mesh, which the user never touched.
-            xll_WindowProc_WM_MOD_POINT(message, wParam, lParam);
-        } else if (message == WM_MOD_XFILE) {
-            xll_WindowProc_WM_MOD_XFILE(message, wParam, lParam);
+    if (message == WM_MOD_POINT) {
+        // Only the point handler: the placement handler would also raise and turn the
+        // last placed mesh, which the user never touched.
+        const auto edit = [&] {
+            engineCall([&] { xll_WindowProc_WM_MOD_POINT(message, wParam, lParam); });
+        };
+        if (engineCurrentCourse() != nullptr) {
+            recordCourseEdit(tr("change a point"), edit);
+        } else {
+            recordPointsEdit(tr("change a laid point"), edit);
         }
-    });
+        if (const QString warning = courseWarning(); !warning.isEmpty()) {
+            // A point edit builds the course anew: a height or an incline can fold it.
+            emit statusMessage(warning);
+        }
+    } else if (message == WM_MOD_XFILE) {
+        const QString name = controlledItem_ != nullptr ? controlledItem_->text(0) : QString();
+        recordCourseEdit(tr("adjust %1").arg(name), [&] {
+            engineCall([&] { xll_WindowProc_WM_MOD_XFILE(message, wParam, lParam); });
+        });
+    }
+}
+
+QString AppForm::courseWarning() {
+    TwxCourseCheck check{};
+    int found = 0;
+    engineCall([&] { found = twx_check_course(&check, nullptr, 0); });
+    return found > 0 ? courseCheckWarning(check) : QString();
 }
 
 void AppForm::showAbout() {
@@ -586,21 +643,23 @@ void AppForm::onSoundButton(bool assign) {
     const HTREEITEM first = handleOf(xfile1Pick_->item);
     const HTREEITEM second = collision ? handleOf(xfile2Pick_->item) : nullptr;
     const HTREEITEM sound = handleOf(soundPick_->item);
-    engineCall([=] {
-        // The relation made is the one the three edits show.
-        twx_set_relation_picks(first, second, sound);
-        if (assign) {
-            collision ? xll_OnButtonSoundAssign_Collision() : xll_OnButtonSoundAssign_Move();
-        } else {
-            collision ? xll_OnButtonSoundRelease_Collision() : xll_OnButtonSoundRelease_Move();
-        }
+    const QString name = QString::fromStdString(soundPick_->name);
+    recordCourseEdit(assign ? tr("assign %1").arg(name) : tr("release %1").arg(name), [=, this] {
+        engineCall([=] {
+            // The relation made is the one the three edits show.
+            twx_set_relation_picks(first, second, sound);
+            if (assign) {
+                collision ? xll_OnButtonSoundAssign_Collision() : xll_OnButtonSoundAssign_Move();
+            } else {
+                collision ? xll_OnButtonSoundRelease_Collision() : xll_OnButtonSoundRelease_Move();
+            }
+        });
     });
     clearSoundPicks();
-    refreshCourseChildren();
 }
 
 void AppForm::onScan() {
     scanning_ = !scanning_;
     engineCall([] { xll_OnButtonScanCourse(); });
-    button(kScanButton)->setText(scanning_ ? QStringLiteral("stop") : QStringLiteral("scan"));
+    button(kScanButton)->setText(scanning_ ? tr("stop") : tr("scan"));
 }

@@ -2,11 +2,15 @@
 
 #include <QPointer>
 #include <QRect>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include <list>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -17,10 +21,12 @@
 #include "tumbleway/tumbleway.h"
 #include "win32/win32.h"
 
+#include "edit/CourseSnapshot.h"
 #include "shell/CourseChildren.h"
 #include "shell/SliderDialog.h"
 
 class QCheckBox;
+class QUndoStack;
 class QLineEdit;
 class QPushButton;
 class QTabBar;
@@ -92,6 +98,11 @@ public:
     // a function that answers at once.
     using Confirmation = std::function<bool(const QString& question)>;
     void setConfirmation(Confirmation confirm) { confirm_ = std::move(confirm); }
+    // Asked before a scene is opened, so that unsaved changes are not lost without a
+    // word; false stops the open.
+    void setBeforeSceneOpen(std::function<bool()> ask) { beforeSceneOpen_ = std::move(ask); }
+    // "delete": removes the course, placement or relation chosen in the tree.
+    void deleteChosen() { onDelete(); }
     // Posts one of the adjustment dialogs' messages to the form.
     void postMessage(UINT message, UINT wParam, LONG lParam);
     void openPointDialog();
@@ -119,6 +130,33 @@ public:
     QLineEdit* edit(ControlId id) const;
     static HTREEITEM handleOf(QTreeWidgetItem* item);
 
+    // The history of the scene's edits, for undo and redo.
+    QUndoStack& history() { return *history_; }
+    // Whether a course holds changes that no save or open has seen.
+    bool isModified() const { return !modifiedCourses_.empty(); }
+    // The current course's scene file name, or its tree name before it was saved.
+    QString sceneName() const;
+    // The courses and their scene files, for a save of everything (recovery, closing).
+    struct CourseFile {
+        HTREEITEM item;
+        QString name; // its tree name
+        QString file; // the scene file it was opened from or saved to; empty for none
+    };
+    std::vector<CourseFile> modifiedCourses() const;
+    // The folders files and scenes were opened from: where a scene's files are found.
+    const QStringList& openedFolders() const { return openedFolders_; }
+    // The course just opened from a recovery copy holds unsaved work: it takes the
+    // scene file it had, and counts as changed.
+    void markRecovered(const QString& file);
+
+    // What the undo steps do to the form after they changed the engine.
+    void courseChanged(HTREEITEM item);
+    void showCourse(HTREEITEM item, bool inScene);
+    void makeCurrentCourse(HTREEITEM item);
+    void showLibraryFile(HTREEITEM item, bool inLibrary);
+    // A hidden item whose step was forgotten: gone from the tree and the form.
+    void forgetItem(HTREEITEM item);
+
 signals:
     // The engine's device objects exist and the view size is known to the engine.
     void started();
@@ -128,6 +166,8 @@ signals:
     void controlledChanged(const QString& name);
     // The "import" button: the open dialog.
     void importRequested();
+    // The scene's name or its unsaved state changed (for the window title).
+    void sceneStateChanged();
     // The view went into or out of full screen (true: windowed).
     void windowedChanged(bool windowed);
 
@@ -168,23 +208,36 @@ private:
     void onDelete();
     void onRightButtonDown(QPoint formPoint);
     void handleMessage(UINT message, UINT wParam, LONG lParam);
+    // What the course check finds wrong with the current course, as one line; empty
+    // when it is sound or there is none.
+    QString courseWarning();
     void serveRequests();
 
     QTreeWidgetItem* insertTreeItem(TreeKind kind, const QString& text, std::int32_t level);
     void addLibraryFile(TreeKind kind, std::list<FileEntry>& files, LF_t& record,
                         void (*push)(LF_t*, HTREEITEM*));
-    void openSession(bool binary, const std::string& name);
+    void openSession(bool binary, const ChosenFile& file);
     void saveSessionFile();
     void saveSimulationFile(const std::string& path);
+    // Runs an edit of the current course and, when it changed the course, keeps it in
+    // the history as one step.
+    void recordCourseEdit(const QString& text, const std::function<void()>& edit);
+    // Runs an edit of the points being laid (and of which course is current), kept as
+    // one step when it changed them.
+    void recordPointsEdit(const QString& text, const std::function<void()>& edit);
+    // The course as it is now is what its file holds.
+    void courseSaved(HTREEITEM item, const QString& file);
+    void updateModified();
     // The course entry of a tree item; null for any other item.
     LSession_t* courseEntryOf(QTreeWidgetItem* item);
     // Shows the item as chosen without choosing it again in the engine.
     void showChosen(QTreeWidgetItem* item);
-    // Makes the course of the item current (engine and form) unless it is already.
-    void makeCourseCurrent(QTreeWidgetItem* courseItem);
     void onCourseChildChosen(QTreeWidgetItem* item, const CourseChild& child);
-    // Lists the current course's placements and relations under its tree item again.
-    void refreshCourseChildren();
+    // Lists a course's placements and relations under its tree item again.
+    void refreshCourseChildren(HTREEITEM course);
+    void refreshCurrentCourseChildren();
+    // The engine's current course.
+    HTREEITEM engineCurrentCourse();
     // Follows the engine's controlled mesh; called after every frame.
     void updateControlled();
     void updateDeleteButton();
@@ -205,6 +258,7 @@ private:
     QWidget* viewPane_ = nullptr;
     QWidget* panel_ = nullptr;
     Confirmation confirm_;
+    std::function<bool()> beforeSceneOpen_;
     QTreeWidget* tree_ = nullptr;
     QCheckBox* checks_[3] = {};
     QLineEdit* edits_[3] = {};
@@ -236,4 +290,13 @@ private:
     bool controlledKnown_ = false;
     QPoint viewOrigin_ = kViewOrigin;
     QRect windowedFrameGeometry_;
+    // The course's text at its last save or open, and the file of that save or open.
+    std::map<HTREEITEM, std::string> savedText_;
+    std::map<HTREEITEM, QString> courseFiles_;
+    std::vector<HTREEITEM> modifiedCourses_;
+    QStringList openedFolders_;
+    // A drag in Edit is one step, from the press to the release.
+    std::optional<CourseSnapshot> dragBefore_;
+    // Last, so that its steps go first: they may still touch the tree and the lists.
+    std::unique_ptr<QUndoStack> history_;
 };

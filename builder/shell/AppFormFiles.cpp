@@ -4,8 +4,10 @@
 
 #include <QFileInfo>
 #include <QTreeWidget>
+#include <QUndoStack>
 #include <algorithm>
 
+#include "edit/EditCommands.h"
 #include "files/SessionFileIO.h"
 #include "files/SimulationFile.h"
 #include "shell/AppForm.h"
@@ -24,16 +26,11 @@ bool currentCourseRecord(LSession_t& session) {
     return true;
 }
 
-// How far each placed mesh of the current course is raised, in the record's order.
+// What each placed mesh of the current course carries beyond the record.
 SceneExtras currentExtras() {
-    SceneExtras extras;
-    const int meshes = twx_mesh_count();
-    for (int i = 0; i < meshes; ++i) {
-        float lift = 0;
-        twx_get_mesh_lift(i, &lift);
-        extras.meshLifts.push_back(lift);
-    }
-    return extras;
+    HTREEITEM item = nullptr;
+    twx_current_course(&item);
+    return takeCourseSnapshot(item).extras;
 }
 
 // The files a scene names that will not be found when it is opened again: a scene
@@ -79,6 +76,10 @@ void AppForm::onDocumentUpdate(const FileDocument& document) {
         return;
     }
     if (document.open) {
+        const QString folder = QFileInfo(QString::fromStdString(document.file.path)).absolutePath();
+        if (!openedFolders_.contains(folder)) {
+            openedFolders_ << folder;
+        }
         LF_t record{};
         if (!fillFileRecord(document.file, &record)) {
             const std::string text =
@@ -98,14 +99,18 @@ void AppForm::onDocumentUpdate(const FileDocument& document) {
             addLibraryFile(TreeKind::Sound, sounds_, record, &xll_ui_push_wav);
             break;
         case OpenAction::OpenBinarySession:
-            openSession(true, document.file.name);
-            break;
         case OpenAction::OpenXmlSession:
-            openSession(false, document.file.name);
+            if (beforeSceneOpen_ && !beforeSceneOpen_()) {
+                emit statusMessage(
+                    tr("Not opened: %1.").arg(QString::fromStdString(document.file.name)));
+                break;
+            }
+            openSession(openActionForExtension(document.file.ext) == OpenAction::OpenBinarySession,
+                        document.file);
             break;
         case OpenAction::None:
-            emit statusMessage(QStringLiteral("Not opened: %1 is not a mesh (.x), bitmap (.bmp), "
-                                              "sound (.wav) or scene (.xml, .sim).")
+            emit statusMessage(tr("Not opened: %1 is not a mesh (.x), bitmap (.bmp), "
+                                  "sound (.wav) or scene (.xml, .sim).")
                                    .arg(QString::fromStdString(document.file.name)));
             break;
         }
@@ -117,8 +122,8 @@ void AppForm::onDocumentUpdate(const FileDocument& document) {
         if (isXmlExtension(document.file.ext)) {
             saveSimulationFile(document.file.path);
         } else {
-            emit statusMessage(QStringLiteral("Not saved: a scene is saved under a name ending "
-                                              "in .xml (%1).")
+            emit statusMessage(tr("Not saved: a scene is saved under a name ending "
+                                  "in .xml (%1).")
                                    .arg(QString::fromStdString(document.file.name)));
         }
     }
@@ -136,7 +141,9 @@ void AppForm::addLibraryFile(TreeKind kind, std::list<FileEntry>& files, LF_t& r
         loaded = twx_library_holds(handle);
     });
     if (loaded == 1) {
-        emit statusMessage(QStringLiteral("Opened %1.").arg(name));
+        history_->push(
+            std::make_unique<FileOpened>(*this, tr("open %1").arg(name), record, handle).release());
+        emit statusMessage(tr("Opened %1.").arg(name));
         return;
     }
     // The engine has said why; a tree item for a file that is not there would lead
@@ -144,10 +151,11 @@ void AppForm::addLibraryFile(TreeKind kind, std::list<FileEntry>& files, LF_t& r
     files.pop_back();
     entries_.remove(handle);
     delete item;
-    emit statusMessage(QStringLiteral("Not opened: %1 could not be read.").arg(name));
+    emit statusMessage(tr("Not opened: %1 could not be read.").arg(name));
 }
 
-void AppForm::openSession(bool binary, const std::string& name) {
+void AppForm::openSession(bool binary, const ChosenFile& file) {
+    const std::string& name = file.name;
     LSession_t record;
     SceneExtras extras;
     // Whatever the reader reports, the course is made: an unreadable file gives an
@@ -165,17 +173,29 @@ void AppForm::openSession(bool binary, const std::string& name) {
     courses_.push_back(record);
     int courseNumber = 0;
     engineCall([&] {
-        const std::vector<float>& lifts = extras.meshLifts;
-        twx_restore_session(&record, &courseNumber, lifts.data(), static_cast<int>(lifts.size()));
+        twx_restore_session(&record, &courseNumber, extras.meshes.data(),
+                            static_cast<int>(extras.meshes.size()));
         xll_setListCourse(record.item);
     });
     currentCourse_ = &courses_.back();
     currentCourse_->number = courseNumber;
-    pointsAtLastCreate_ = -1; // the points being laid are now the scene's
+    pointsAtLastCreate_ = -1; // the points being laid start afresh
     showChosen(item);
-    refreshCourseChildren();
-    emit statusMessage(
-        QStringLiteral("Opened %1 as %2.").arg(QString::fromStdString(name), item->text(0)));
+    CourseSnapshot opened;
+    int position = 0;
+    engineCall([&] {
+        opened = takeCourseSnapshot(record.item);
+        position = twx_course_position(record.item);
+    });
+    history_->push(std::make_unique<CourseComesOrGoes>(
+                       *this, tr("open %1").arg(QString::fromStdString(name)),
+                       CourseComesOrGoes::Change::Added, std::move(opened), position, true)
+                       .release());
+    // What was read is what the file holds.
+    courseSaved(record.item, QString::fromStdString(file.path));
+    refreshCourseChildren(record.item);
+    emit sceneStateChanged();
+    emit statusMessage(tr("Opened %1 as %2.").arg(QString::fromStdString(name), item->text(0)));
 }
 
 void AppForm::saveSessionFile() {
@@ -187,12 +207,12 @@ void AppForm::saveSessionFile() {
     engineCall([&] {
         hasCourse = currentCourseRecord(session);
         const SceneExtras extras = currentExtras();
-        raised = static_cast<int>(std::count_if(extras.meshLifts.begin(), extras.meshLifts.end(),
-                                                [](float lift) { return lift != 0; }));
+        raised = static_cast<int>(
+            std::count_if(extras.meshes.begin(), extras.meshes.end(),
+                          [](const TwxMeshExtra& m) { return m.lift != 0 || m.turn != 0; }));
     });
     if (!hasCourse) {
-        emit statusMessage(
-            QStringLiteral("Nothing saved: choose a course in the tree, or create one, first."));
+        emit statusMessage(tr("Nothing saved: choose a course in the tree, or create one, first."));
         return;
     }
     const bool saved = writeSessionFile(session, kSessionFileName);
@@ -202,14 +222,23 @@ void AppForm::saveSessionFile() {
         return; // the writer has shown why
     }
     const QString where = QDir::current().absoluteFilePath(QString::fromLatin1(kSessionFileName));
-    QString text = QStringLiteral("Saved %1.").arg(where);
-    // This format has no place for placed bitmaps or raised meshes; say so rather than
+    if (bitmaps == 0 && raised == 0) {
+        courseSaved(engineCurrentCourse(), where); // the file holds all of it
+    }
+    QString text = tr("Saved %1.").arg(where);
+    // This format has no place for placed bitmaps or the heights and headings of meshes;
+    // say so rather than
     // let the user find out when the scene comes back without them.
-    if (bitmaps > 0 || raised > 0) {
-        text += QStringLiteral(" Not kept in this format: %1 placed bitmap(s), the height of %2 "
-                               "raised mesh(es); save under a new name (.xml) to keep them.")
-                    .arg(bitmaps)
-                    .arg(raised);
+    QStringList left;
+    if (bitmaps > 0) {
+        left << tr("%n placed bitmap(s)", nullptr, static_cast<int>(bitmaps));
+    }
+    if (raised > 0) {
+        left << tr("the height and heading of %n mesh(es)", nullptr, raised);
+    }
+    if (!left.isEmpty()) {
+        text += tr(" Not kept in this format: %1; save under a new name (.xml) to keep them.")
+                    .arg(left.join(tr(" and ")));
     }
     emit statusMessage(text);
 }
@@ -224,8 +253,7 @@ void AppForm::saveSimulationFile(const std::string& path) {
     });
     const QString name = QString::fromStdString(path);
     if (!hasCourse) {
-        emit statusMessage(
-            QStringLiteral("Nothing saved: choose a course in the tree, or create one, first."));
+        emit statusMessage(tr("Nothing saved: choose a course in the tree, or create one, first."));
         return;
     }
     std::string error;
@@ -236,19 +264,19 @@ void AppForm::saveSimulationFile(const std::string& path) {
         // The file that was there, if any, is as it was.
         const std::string text = "The scene could not be saved.\n" + path + ": " + error;
         MessageBoxA(nullptr, text.c_str(), "Tumbleway Builder", MB_OK | MB_ICONERROR);
-        emit statusMessage(
-            QStringLiteral("Not saved: %1: %2").arg(name, QString::fromStdString(error)));
+        emit statusMessage(tr("Not saved: %1: %2").arg(name, QString::fromStdString(error)));
         return;
     }
+    courseSaved(engineCurrentCourse(), QFileInfo(name).absoluteFilePath());
     const QStringList missing =
         filesNotBeside(session, QFileInfo(name).absolutePath(), startFolder_);
     if (missing.isEmpty()) {
-        emit statusMessage(QStringLiteral("Saved %1.").arg(name));
+        emit statusMessage(tr("Saved %1.").arg(name));
     } else {
         // Opened again, the scene would come back without these: say so now, while the
         // user still knows where they are.
-        emit statusMessage(QStringLiteral("Saved %1. Not in its folder, so not found when it "
-                                          "is opened again: %2")
+        emit statusMessage(tr("Saved %1. Not in its folder, so not found when it "
+                              "is opened again: %2")
                                .arg(name, missing.join(QStringLiteral(", "))));
     }
     release();

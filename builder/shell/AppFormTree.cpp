@@ -4,7 +4,9 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTreeWidget>
+#include <QUndoStack>
 
+#include "edit/EditCommands.h"
 #include "shell/AppForm.h"
 #include "tumbleway/tumbleway_ext.h"
 
@@ -17,16 +19,16 @@ QString courseText(const QTreeWidgetItem* item) {
 // Why the engine made no course of the points laid so far.
 QString createRefusal(int laid) {
     if (laid == 0) {
-        return QStringLiteral("No course created: click at least three points in the "
-                              "MakeField view first.");
+        return AppForm::tr("No course created: click at least three points in the "
+                           "MakeField view first.");
     }
     if (laid < 3) {
-        return QStringLiteral("No course created: a course needs at least three points; "
-                              "%1 laid.")
+        return AppForm::tr("No course created: a course needs at least three points; "
+                           "%1 laid.")
             .arg(laid);
     }
-    return QStringLiteral("No course created: click a new point in MakeField first (create "
-                          "takes the points laid since the last clear).");
+    return AppForm::tr("No course created: click a new point in MakeField first (create "
+                       "takes the points laid since the last clear).");
 }
 
 } // namespace
@@ -110,22 +112,41 @@ void AppForm::onTreeSelectionChanged() {
     case TreeKind::Course:
         currentCourse_ = courseEntryOf(item);
         engineCall([handle] { xll_setListCourse(handle); });
-        refreshCourseChildren();
+        refreshCurrentCourseChildren();
+        emit sceneStateChanged();
         break;
     }
 }
 
-void AppForm::makeCourseCurrent(QTreeWidgetItem* courseItem) {
-    LSession_t* entry = courseEntryOf(courseItem);
-    if (entry == nullptr || entry == currentCourse_) {
+HTREEITEM AppForm::engineCurrentCourse() {
+    HTREEITEM current = nullptr;
+    engineCall([&] { twx_current_course(&current); });
+    return current;
+}
+
+void AppForm::makeCurrentCourse(HTREEITEM item) {
+    auto* courseItem = reinterpret_cast<QTreeWidgetItem*>(item);
+    LSession_t* entry = item == nullptr ? nullptr : courseEntryOf(courseItem);
+    if (entry == nullptr) {
+        currentCourse_ = nullptr;
+        emit sceneStateChanged();
         return;
     }
-    currentCourse_ = entry;
-    engineCall([courseItem] { xll_setListCourse(handleOf(courseItem)); });
+    if (entry != currentCourse_ || engineCurrentCourse() != item) {
+        currentCourse_ = entry;
+        engineCall([item] { xll_setListCourse(item); });
+    }
+    showChosen(courseItem);
+    emit sceneStateChanged();
 }
 
 void AppForm::onCourseChildChosen(QTreeWidgetItem* item, const CourseChild& child) {
-    makeCourseCurrent(item->parent());
+    if (courseEntryOf(item->parent()) != currentCourse_ ||
+        engineCurrentCourse() != handleOf(item->parent())) {
+        currentCourse_ = courseEntryOf(item->parent());
+        engineCall([item] { xll_setListCourse(handleOf(item->parent())); });
+        emit sceneStateChanged();
+    }
     if (child.kind != CourseChildKind::PlacedMesh) {
         return;
     }
@@ -134,7 +155,7 @@ void AppForm::onCourseChildChosen(QTreeWidgetItem* item, const CourseChild& chil
     int result = TWX_OK;
     engineCall([&] { result = twx_set_controlled_mesh(child.index); });
     if (result == TWX_OK) {
-        emit statusMessage(QStringLiteral("%1 answers the arrow keys in Play.").arg(item->text(0)));
+        emit statusMessage(tr("%1 answers the arrow keys in Play.").arg(item->text(0)));
     }
 }
 
@@ -169,25 +190,36 @@ void AppForm::onCreateCourse() {
         return;
     }
     showChosen(item);
-    refreshCourseChildren();
+    CourseSnapshot made;
+    int position = 0;
+    engineCall([&] {
+        made = takeCourseSnapshot(handleOf(item));
+        position = twx_course_position(handleOf(item));
+    });
+    history_->push(std::make_unique<CourseComesOrGoes>(*this, tr("create %1").arg(item->text(0)),
+                                                       CourseComesOrGoes::Change::Added,
+                                                       std::move(made), position, true)
+                       .release());
+    courseChanged(handleOf(item));
+    emit sceneStateChanged();
     // Create without new points copies the last course's points, which is useful but
     // would look like a mistake if nothing said so.
-    if (laid == pointsAtLastCreate_) {
-        emit statusMessage(
-            QStringLiteral("%1: a copy of %2's points").arg(item->text(0), lastCreatedName_));
-    } else {
-        emit statusMessage(
-            QStringLiteral("%1 created from %2 points.").arg(item->text(0)).arg(laid));
-    }
+    const QString outcome =
+        laid == pointsAtLastCreate_
+            ? tr("%1: a copy of %2's points").arg(item->text(0), lastCreatedName_)
+            : tr("%1 created from %2 points.").arg(item->text(0)).arg(laid);
+    const QString warning = courseWarning();
+    emit statusMessage(warning.isEmpty() ? outcome : outcome + QLatin1Char(' ') + warning);
     pointsAtLastCreate_ = laid;
     lastCreatedName_ = item->text(0);
 }
 
 void AppForm::onClear() {
-    engineCall([] { xll_OnButtonClearCourse(); });
+    recordPointsEdit(tr("clear"), [this] { engineCall([] { xll_OnButtonClearCourse(); }); });
     currentCourse_ = nullptr;
     pointsAtLastCreate_ = -1;
-    emit statusMessage(QStringLiteral("Cleared: lay new points in MakeField, or choose a course."));
+    emit sceneStateChanged();
+    emit statusMessage(tr("Cleared: lay new points in MakeField, or choose a course."));
 }
 
 void AppForm::updateDeleteButton() {
@@ -204,26 +236,29 @@ void AppForm::onDelete() {
     }
     if (const auto child = courseChildOf(item)) {
         QTreeWidgetItem* course = item->parent();
-        makeCourseCurrent(course);
         const QString what = item->text(0);
+        if (engineCurrentCourse() != handleOf(course)) {
+            makeCurrentCourse(handleOf(course));
+        }
         int result = TWX_OK;
-        engineCall([&] {
-            switch (child->kind) {
-            case CourseChildKind::PlacedMesh:
-                result = twx_delete_mesh(child->index);
-                break;
-            case CourseChildKind::PlacedBitmap:
-                result = twx_delete_bitmap(child->index);
-                break;
-            case CourseChildKind::Relation:
-                result = twx_delete_relation(child->index);
-                break;
-            }
+        recordCourseEdit(tr("delete %1").arg(what), [&] {
+            engineCall([&] {
+                switch (child->kind) {
+                case CourseChildKind::PlacedMesh:
+                    result = twx_delete_mesh(child->index);
+                    break;
+                case CourseChildKind::PlacedBitmap:
+                    result = twx_delete_bitmap(child->index);
+                    break;
+                case CourseChildKind::Relation:
+                    result = twx_delete_relation(child->index);
+                    break;
+                }
+            });
         });
         showChosen(course);
-        refreshCourseChildren();
         if (result == TWX_OK) {
-            emit statusMessage(QStringLiteral("Deleted %1 from %2.").arg(what, courseText(course)));
+            emit statusMessage(tr("Deleted %1 from %2.").arg(what, courseText(course)));
         }
         return;
     }
@@ -232,43 +267,47 @@ void AppForm::onDelete() {
         return;
     }
     const QString name = item->text(0);
-    if (confirm_ && !confirm_(QStringLiteral("Delete %1 and everything placed on it?").arg(name))) {
+    if (confirm_ && !confirm_(tr("Delete %1 and everything placed on it?").arg(name))) {
         return;
     }
-    engineCall([item] { twx_delete_course(handleOf(item)); });
-    controlledKnown_ = false; // the bold item may go with the course
-    if (currentCourse_ == entry) {
-        currentCourse_ = nullptr;
-    }
-    courses_.remove_if([item](const LSession_t& course) { return course.item == handleOf(item); });
-    entries_.remove(handleOf(item));
-    {
-        const QSignalBlocker blocker(tree_);
-        delete item;
-    }
+    // The step itself takes the course away; undo brings it back where it was.
+    CourseSnapshot course;
+    int position = 0;
+    engineCall([&] {
+        course = takeCourseSnapshot(handleOf(item));
+        position = twx_course_position(handleOf(item));
+    });
+    const bool wasCurrent = engineCurrentCourse() == handleOf(item);
+    history_->push(std::make_unique<CourseComesOrGoes>(*this, tr("delete %1").arg(name),
+                                                       CourseComesOrGoes::Change::Removed,
+                                                       std::move(course), position, wasCurrent)
+                       .release());
     updateDeleteButton();
-    emit statusMessage(QStringLiteral("Deleted %1.").arg(name));
+    emit statusMessage(tr("Deleted %1.").arg(name));
 }
 
-void AppForm::refreshCourseChildren() {
-    HTREEITEM current = nullptr;
-    LSession_t session;
-    engineCall([&] {
-        if (twx_current_course(&current) == TWX_OK) {
-            xll_app_get_Session_Iterator(&session);
-        }
-    });
-    for (auto& course : courses_) {
-        if (current != nullptr && course.item == current) {
-            auto* item = reinterpret_cast<QTreeWidgetItem*>(current);
-            const QSignalBlocker blocker(tree_);
-            fillCourseChildren(item, session);
-            item->setExpanded(true);
-        }
+void AppForm::refreshCourseChildren(HTREEITEM course) {
+    auto* item = reinterpret_cast<QTreeWidgetItem*>(course);
+    if (course == nullptr || courseEntryOf(item) == nullptr) {
+        return;
     }
-    engineCall([&] { xll_app_delete_Session_Iterator(&session); });
+    LSession_t session;
+    bool found = false;
+    engineCall([&] { found = twx_get_course(course, &session) >= 0; });
+    {
+        const QSignalBlocker blocker(tree_);
+        fillCourseChildren(item, session);
+        item->setExpanded(true);
+    }
+    if (found) {
+        engineCall([&] { xll_app_delete_Session_Iterator(&session); });
+    }
     controlledKnown_ = false; // the items were made anew
     updateControlled();
+}
+
+void AppForm::refreshCurrentCourseChildren() {
+    refreshCourseChildren(engineCurrentCourse());
 }
 
 void AppForm::updateControlled() {

@@ -1,5 +1,6 @@
 #include "shell/CourseChildren.h"
 
+#include <QCoreApplication>
 #include <QTreeWidgetItem>
 
 #include "tumbleway/NameField.h"
@@ -28,9 +29,10 @@ QString relationText(const SessionRelation& relation) {
     const QString wav = nameOf(relation.wavfile);
     const QString first = nameOf(relation.xfile1);
     if (nameFieldText(relation.xfile2) == "0") {
-        return QStringLiteral("%1: %2 moves").arg(wav, first);
+        return QCoreApplication::translate("CourseChildren", "%1: %2 moves").arg(wav, first);
     }
-    return QStringLiteral("%1: %2 hits %3").arg(wav, first, nameOf(relation.xfile2));
+    return QCoreApplication::translate("CourseChildren", "%1: %2 hits %3")
+        .arg(wav, first, nameOf(relation.xfile2));
 }
 
 void fillCourseChildren(QTreeWidgetItem* course, const LSession_t& session) {

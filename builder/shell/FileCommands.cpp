@@ -7,8 +7,8 @@
 FileCommands::FileCommands(DocumentView& view, QWidget* dialogParent)
     : view_(view), dialogParent_(dialogParent) {}
 
-QStringList FileCommands::dialogFilters(const char* filter) {
-    const QStringList parts = QString::fromUtf8(filter).split(QLatin1Char('|'));
+QStringList FileCommands::dialogFilters(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         if (parts[i].isEmpty()) {
@@ -47,11 +47,12 @@ void FileCommands::chosen(const QString& path) {
     const QFileInfo info(path);
     QDir::setCurrent(info.absolutePath());
     document_.file = splitChosenFile(info.absoluteFilePath().toStdString());
+    emit fileChosen(info.absoluteFilePath());
 }
 
 void FileCommands::open() {
-    const QString path = choose({FileDialogRequest::Mode::Open, QStringLiteral("開く"),
-                                 dialogFilters(kOpenFilter), QStringLiteral("x")});
+    const QString path = choose({FileDialogRequest::Mode::Open, tr("開く"),
+                                 dialogFilters(tr(kOpenFilter)), QStringLiteral("x")});
     if (!path.isEmpty()) {
         openPath(path);
     }
@@ -73,11 +74,14 @@ void FileCommands::save() {
 }
 
 void FileCommands::saveAs() {
-    const QString path = choose({FileDialogRequest::Mode::Save, QStringLiteral("名前を変えて保存"),
-                                 dialogFilters(kSaveFilter), QStringLiteral("xml")});
-    if (path.isEmpty()) {
-        return;
+    const QString path = choose({FileDialogRequest::Mode::Save, tr("名前を変えて保存"),
+                                 dialogFilters(tr(kSaveFilter)), QStringLiteral("xml")});
+    if (!path.isEmpty()) {
+        saveTo(path);
     }
+}
+
+void FileCommands::saveTo(const QString& path) {
     chosen(path);
     document_.saveAs = true;
     document_.open = document_.save = false;

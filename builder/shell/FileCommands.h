@@ -45,10 +45,11 @@ using FileChooser = std::function<QString(const FileDialogRequest&)>;
 class FileCommands : public QObject {
     Q_OBJECT
 public:
-    static constexpr const char* kOpenFilter =
-        "X file(*.x)|*.x|BITMAP(*.bmp)|*.bmp|ｻｳﾝﾄﾞ(*.wav)|*.wav|Simulation (*.xml)|*.xml|"
-        "SIM file(*.sim)|*.sim|全てのﾌｧｲﾙ(*.*)|*.*||";
-    static constexpr const char* kSaveFilter = "SIM file(*.xml)|*.xml|";
+    // One literal, so that the translation tools see it whole.
+    // clang-format off
+    static constexpr const char* kOpenFilter = QT_TR_NOOP("X file(*.x)|*.x|BITMAP(*.bmp)|*.bmp|ｻｳﾝﾄﾞ(*.wav)|*.wav|Simulation (*.xml)|*.xml|SIM file(*.sim)|*.sim|全てのﾌｧｲﾙ(*.*)|*.*||");
+    // clang-format on
+    static constexpr const char* kSaveFilter = QT_TR_NOOP("SIM file(*.xml)|*.xml|");
 
     FileCommands(DocumentView& view, QWidget* dialogParent);
 
@@ -60,13 +61,19 @@ public:
     void saveAs();
     // Opens a file as if it had been chosen in the open dialog.
     void openPath(const QString& path);
+    // Saves under a new name as if it had been chosen in the save dialog.
+    void saveTo(const QString& path);
 
     void setChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
     const FileDocument& document() const { return document_; }
 
     // "label|pattern|label|pattern||" as the dialog's filters, with the labels as
     // they are and "*.*" meaning every file.
-    static QStringList dialogFilters(const char* filter);
+    static QStringList dialogFilters(const QString& filter);
+
+signals:
+    // A file was chosen to open or to save under (its full path).
+    void fileChosen(const QString& path);
 
 private:
     QString choose(const FileDialogRequest& request);

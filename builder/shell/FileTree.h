@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include <cstdint>
 #include <list>
 #include <optional>
@@ -25,7 +27,9 @@ struct FileTreeEntry {
 class FileTreeEntries {
 public:
     // The roots "X-file", "BMP", "Sound", "Course", in this order, ids 1 to 4.
-    static constexpr const char* kRootNames[4] = {"X-file", "BMP", "Sound", "Course"};
+    static constexpr const char* kRootNames[4] = {
+        QT_TRANSLATE_NOOP("AppForm", "X-file"), QT_TRANSLATE_NOOP("AppForm", "BMP"),
+        QT_TRANSLATE_NOOP("AppForm", "Sound"), QT_TRANSLATE_NOOP("AppForm", "Course")};
 
     void addRoot(TreeKind kind, HTREEITEM item);
     // The id the next item gets: one more than the id of the last entry.

@@ -1,20 +1,33 @@
 #include "shell/MainWindow.h"
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPainter>
+#include <QSettings>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QStatusBar>
+#include <QTabBar>
+#include <QUndoStack>
 
 #include "shell/AboutDialog.h"
 #include "shell/AppForm.h"
 #include "shell/FileCommands.h"
+#include "shell/GuideDialog.h"
+#include "tumbleway/tumbleway_ext.h"
 
 namespace {
 
 constexpr int kExitCommand = 57665;
+constexpr int kDeleteCommand = 40028;
+constexpr int kTabCommand = 40100;
+constexpr int kGuideCommand = 40200;
+constexpr int kRecentFiles = 8;
 
 } // namespace
 
@@ -25,36 +38,7 @@ MainWindow::MainWindow() {
     form_ = new AppForm(this);
     setCentralWidget(form_);
     files_ = std::make_unique<FileCommands>(*form_, this);
-
-    const auto addAction = [this](QMenu* menu, const char* text, int id,
-                                  const char* tip = nullptr) {
-        QAction* action = menu->addAction(QString::fromUtf8(text));
-        action->setObjectName(QString::number(id));
-        if (tip != nullptr) {
-            action->setStatusTip(QString::fromUtf8(tip));
-        }
-        return action;
-    };
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    QAction* open = addAction(file, "開く", 40021, "既存のゲームセッションファイルを開く");
-    QAction* save = addAction(file, "上書き保存", 40025);
-    QAction* saveAs = addAction(file, "名前を変えて保存", 40026);
-    file->addSeparator();
-    // F2 and F3 belong to the input layer; the menu only names them.
-    QAction* display = addAction(file, "Config &display...\tF2", 40002);
-    QAction* input = addAction(file, "Configure &input...\tF3", 40011);
-    file->addSeparator();
-    QAction* exit = addAction(file, "E&xit", kExitCommand);
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    QAction* about = addAction(help, "&About", 40023);
-
-    connect(open, &QAction::triggered, files_.get(), &FileCommands::open);
-    connect(save, &QAction::triggered, files_.get(), &FileCommands::save);
-    connect(saveAs, &QAction::triggered, files_.get(), &FileCommands::saveAs);
-    connect(display, &QAction::triggered, form_, &AppForm::requestConfigureDisplay);
-    connect(input, &QAction::triggered, form_, &AppForm::requestConfigureInput);
-    connect(exit, &QAction::triggered, this, &QWidget::close);
-    connect(about, &QAction::triggered, form_, &AppForm::showAbout);
+    buildMenus();
 
     for (const QKeySequence& keys :
          {QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)}) {
@@ -64,19 +48,252 @@ MainWindow::MainWindow() {
                 [this] { form_->host().toggleFullScreen(); });
     }
 
-    // What just happened on the left; which mesh the arrow keys drive on the right.
-    statusBar()->showMessage(QStringLiteral("Ready"));
+    // What just happened on the left; the frame time and the mesh the arrow keys drive
+    // on the right.
+    statusBar()->showMessage(tr("Ready"));
+    auto* frameTime = new QLabel(statusBar());
+    frameTime->setObjectName(QStringLiteral("frameTime"));
+    statusBar()->addPermanentWidget(frameTime);
     auto* controlled = new QLabel(statusBar());
     controlled->setObjectName(QStringLiteral("controlled"));
     statusBar()->addPermanentWidget(controlled);
     connect(form_, &AppForm::statusMessage, this,
             [this](const QString& text) { statusBar()->showMessage(text); });
     connect(form_, &AppForm::controlledChanged, controlled, [controlled](const QString& name) {
-        controlled->setText(name.isEmpty() ? QStringLiteral("Arrow keys drive: nothing")
-                                           : QStringLiteral("Arrow keys drive: %1").arg(name));
+        controlled->setText(name.isEmpty() ? tr("Arrow keys drive: nothing")
+                                           : tr("Arrow keys drive: %1").arg(name));
     });
     connect(form_, &AppForm::importRequested, files_.get(), &FileCommands::open);
+    connect(form_, &AppForm::sceneStateChanged, this, &MainWindow::updateTitle);
+    connect(files_.get(), &FileCommands::fileChosen, this, &MainWindow::rememberRecentFile);
+    form_->setBeforeSceneOpen([this] { return settleUnsavedChanges(tr("open another scene")); });
+    connect(&form_->host(), &RenderHost::frameDone, this, [this, frameTime] {
+        // The mean time a frame took over the last second or so.
+        ++framesCounted_;
+        if (!frameClock_.isValid()) {
+            frameClock_.start();
+        } else if (frameClock_.elapsed() >= 1000) {
+            const double ms = static_cast<double>(frameClock_.restart()) / framesCounted_;
+            frameTime->setText(tr("frame %1 ms").arg(ms, 0, 'f', 1));
+            framesCounted_ = 0;
+        }
+    });
+    // Unsaved work is copied at most half a minute after it changed.
+    recovery_ = std::make_unique<RecoveryCopies>();
+    recoveryTimer_.setSingleShot(true);
+    recoveryTimer_.setInterval(RecoveryCopies::delaySeconds() * 1000);
+    connect(&recoveryTimer_, &QTimer::timeout, this, &MainWindow::writeRecoveryCopies);
+    connect(form_, &AppForm::sceneStateChanged, this, [this] {
+        if (!recoveryTimer_.isActive()) {
+            recoveryTimer_.start();
+        }
+    });
+    connect(&form_->history(), &QUndoStack::indexChanged, this, [this] {
+        if (!recoveryTimer_.isActive()) {
+            recoveryTimer_.start();
+        }
+    });
+    recoveryAnswer_ = [this](const QString& question) {
+        return QMessageBox::question(this, tr("Tumbleway Builder"), question) == QMessageBox::Yes;
+    };
+    unsavedAnswer_ = [this](const QString& question) {
+        return QMessageBox::question(this, tr("Tumbleway Builder"), question,
+                                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                                     QMessageBox::Save);
+    };
     setWindowTitle(QStringLiteral("Tumbleway"));
+}
+
+void MainWindow::buildMenus() {
+    const auto addAction = [this](QMenu* menu, const QString& text, int id, const QString& tip,
+                                  const QList<QKeySequence>& keys = {}) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QString::number(id));
+        action->setStatusTip(tip);
+        action->setShortcuts(keys);
+        return action;
+    };
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    QAction* open = addAction(file, tr("開く"), 40021, tr("既存のゲームセッションファイルを開く"),
+                              {QKeySequence::Open});
+    recentMenu_ = file->addMenu(tr("Open &recent"));
+    recentMenu_->setStatusTip(tr("Open one of the files opened or saved lately"));
+    QAction* save = addAction(file, tr("上書き保存"), 40025,
+                              tr("Save the current course as velmora.sim in the current folder"),
+                              {QKeySequence(Qt::CTRL | Qt::Key_S)});
+    QAction* saveAs =
+        addAction(file, tr("名前を変えて保存"), 40026,
+                  tr("Save the current course as an XML scene under a name you choose"),
+                  {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
+    file->addSeparator();
+    // F2 and F3 belong to the input layer; the menu only names them.
+    QAction* display = addAction(file, tr("Config &display...\tF2"), 40002,
+                                 tr("Choose the display adapter, mode and frame rate"));
+    QAction* input = addAction(file, tr("Configure &input...\tF3"), 40011,
+                               tr("Choose the keys and controller that steer"));
+    file->addSeparator();
+    QAction* exit = addAction(file, tr("E&xit"), kExitCommand, tr("Quit Tumbleway Builder"),
+                              {QKeySequence(Qt::CTRL | Qt::Key_Q)});
+
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    QAction* undo = form_->history().createUndoAction(this, tr("Undo"));
+    undo->setObjectName(QStringLiteral("undo"));
+    undo->setShortcuts({QKeySequence::Undo});
+    undo->setStatusTip(tr("Take back the last edit"));
+    QAction* redo = form_->history().createRedoAction(this, tr("Redo"));
+    redo->setObjectName(QStringLiteral("redo"));
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    redo->setStatusTip(tr("Do again the edit taken back last"));
+    edit->addAction(undo);
+    edit->addAction(redo);
+    edit->addSeparator();
+    QAction* remove =
+        addAction(edit, tr("&Delete"), kDeleteCommand,
+                  tr("Delete the course, placed object or sound relation chosen in the tree"),
+                  {QKeySequence::Delete});
+
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    const char* tabs[4] = {"Play", "Edit", "MakeField", "ViewParts"};
+    const char* tips[4] = {"Drive the scene", "Place objects on the course",
+                           "Lay the points of a course", "Look at a mesh or bitmap alone"};
+    for (int tab = 0; tab < 4; ++tab) {
+        QAction* choose = addAction(view, tr(tabs[tab]), kTabCommand + tab, tr(tips[tab]),
+                                    {QKeySequence(Qt::CTRL | (Qt::Key_1 + tab))});
+        connect(choose, &QAction::triggered, this,
+                [this, tab] { form_->tabs()->setCurrentIndex(tab); });
+    }
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    QAction* guide =
+        addAction(help, tr("User &guide"), kGuideCommand,
+                  tr("Read how to lay, place, play and save"), {QKeySequence::HelpContents});
+    QAction* about =
+        addAction(help, tr("&About"), 40023, tr("Show the program's name and version"));
+
+    connect(open, &QAction::triggered, files_.get(), &FileCommands::open);
+    connect(save, &QAction::triggered, files_.get(), &FileCommands::save);
+    connect(saveAs, &QAction::triggered, files_.get(), &FileCommands::saveAs);
+    connect(display, &QAction::triggered, form_, &AppForm::requestConfigureDisplay);
+    connect(input, &QAction::triggered, form_, &AppForm::requestConfigureInput);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+    connect(remove, &QAction::triggered, form_, &AppForm::deleteChosen);
+    connect(guide, &QAction::triggered, this, [this] { showUserGuide(this); });
+    connect(about, &QAction::triggered, form_, &AppForm::showAbout);
+    updateRecentMenu();
+}
+
+void MainWindow::updateTitle() {
+    const QString scene = form_->sceneName();
+    setWindowTitle(scene.isEmpty() ? tr("Tumbleway Builder")
+                                   : tr("%1[*] - Tumbleway Builder").arg(scene));
+    setWindowModified(form_->isModified());
+}
+
+QStringList MainWindow::recentFiles() const {
+    return QSettings().value(QStringLiteral("recentFiles")).toStringList();
+}
+
+void MainWindow::rememberRecentFile(const QString& path) {
+    QStringList recent = recentFiles();
+    recent.removeAll(path);
+    recent.prepend(path);
+    while (recent.size() > kRecentFiles) {
+        recent.removeLast();
+    }
+    QSettings().setValue(QStringLiteral("recentFiles"), recent);
+    updateRecentMenu();
+}
+
+void MainWindow::updateRecentMenu() {
+    recentMenu_->clear();
+    const QStringList recent = recentFiles();
+    for (const QString& path : recent) {
+        QAction* action = recentMenu_->addAction(QFileInfo(path).fileName());
+        action->setStatusTip(path);
+        connect(action, &QAction::triggered, this, [this, path] { files_->openPath(path); });
+    }
+    recentMenu_->setEnabled(!recent.isEmpty());
+}
+
+bool MainWindow::settleUnsavedChanges(const QString& why) {
+    if (!form_->isModified()) {
+        return true;
+    }
+    QStringList names;
+    for (const AppForm::CourseFile& course : form_->modifiedCourses()) {
+        names << (course.file.isEmpty() ? course.name : QFileInfo(course.file).fileName());
+    }
+    const QMessageBox::StandardButton answer =
+        unsavedAnswer_(tr("%1 has changes that are not saved. Save them before you %2?")
+                           .arg(names.join(QStringLiteral(", ")), why));
+    if (answer == QMessageBox::Discard) {
+        return true;
+    }
+    if (answer != QMessageBox::Save) {
+        return false;
+    }
+    // Each changed course is saved where it came from, or under a name the user gives.
+    for (const AppForm::CourseFile& course : form_->modifiedCourses()) {
+        form_->makeCurrentCourse(course.item);
+        if (course.file.endsWith(QStringLiteral(".xml"), Qt::CaseInsensitive)) {
+            files_->saveTo(course.file);
+        } else {
+            files_->saveAs();
+        }
+    }
+    return !form_->isModified();
+}
+
+void MainWindow::writeRecoveryCopies() {
+    std::vector<RecoveryCopies::Course> courses;
+    for (const AppForm::CourseFile& course : form_->modifiedCourses()) {
+        RenderHost::EngineScope scope(form_->host());
+        courses.push_back({course.name, course.file, takeCourseSnapshot(course.item)});
+    }
+    QString error;
+    if (!recovery_->write(courses, form_->openedFolders(), &error)) {
+        statusBar()->showMessage(tr("The recovery copy could not be written: %1").arg(error));
+    }
+}
+
+void MainWindow::offerRecovery() {
+    for (const RecoveryCopies::LeftBehind& left : RecoveryCopies::leftBehind()) {
+        if (left.courses.empty()) {
+            RecoveryCopies::discard(left);
+            continue;
+        }
+        QStringList names;
+        for (const RecoveryCopies::Kept& course : left.courses) {
+            names << (course.file.isEmpty() ? course.name : QFileInfo(course.file).fileName());
+        }
+        if (recoveryAnswer_(tr("Tumbleway Builder did not end cleanly last time. Restore the "
+                               "unsaved work it kept (%1)?")
+                                .arg(names.join(QStringLiteral(", "))))) {
+            {
+                RenderHost::EngineScope scope(form_->host());
+                for (const QString& folder : left.assetFolders) {
+                    twx_add_asset_folder(folder.toStdString().c_str());
+                }
+            }
+            // The copies are no files of the user's: they stay out of the recent files.
+            const QSignalBlocker quiet(files_.get());
+            for (const RecoveryCopies::Kept& course : left.courses) {
+                files_->openPath(course.scene);
+                form_->markRecovered(course.file);
+            }
+            statusBar()->showMessage(tr("Restored: %1. Save it to keep it.").arg(names.join(", ")));
+        }
+        RecoveryCopies::discard(left);
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!settleUnsavedChanges(tr("quit"))) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 MainWindow::~MainWindow() = default;
@@ -85,7 +302,7 @@ RenderHost::CreateResult MainWindow::start() {
     const RenderHost::CreateResult result = form_->initialUpdate();
     if (result == RenderHost::CreateResult::Ok) {
         adjustSize();
-        setWindowTitle(QStringLiteral("Tumbleway Builder"));
+        updateTitle();
     }
     return result;
 }

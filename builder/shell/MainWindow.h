@@ -1,14 +1,21 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <functional>
 
 #include <memory>
 
+#include "edit/RecoveryCopies.h"
 #include "host/RenderHost.h"
 
 class AppForm;
 class FileCommands;
 class QAction;
+class QMenu;
 
 // The frame: menus, the form, the status line. It can be resized and maximised (the
 // view follows); Alt+Enter switches the view to full screen and back.
@@ -24,12 +31,43 @@ public:
     AppForm& form() const { return *form_; }
     FileCommands& files() const { return *files_; }
     // Menu actions by their command ids (40021, 40025, 40026, 40002, 40011, 40023),
-    // and 57665 for "E&xit".
+    // 57665 for "E&xit", 40028 for "Delete", 40100 to 40103 for the tabs, 40200 for the
+    // user guide; "undo" and "redo" by those names.
     QAction* action(int id) const;
     // A picture of the window with the 3-D view's current frame in it.
     QImage snapshot();
 
+    // Asks what to do with changes no file has seen before they could be lost: save
+    // them, discard them or cancel. True when the caller may go on. Tests answer the
+    // question themselves.
+    bool settleUnsavedChanges(const QString& why);
+    using UnsavedAnswer = std::function<QMessageBox::StandardButton(const QString& question)>;
+    void setUnsavedAnswer(UnsavedAnswer answer) { unsavedAnswer_ = std::move(answer); }
+    QStringList recentFiles() const;
+    // Offers to restore the unsaved work a builder left when it did not end cleanly.
+    void offerRecovery();
+    using RecoveryAnswer = std::function<bool(const QString& question)>;
+    void setRecoveryAnswer(RecoveryAnswer answer) { recoveryAnswer_ = std::move(answer); }
+    // Writes the recovery copies now (they are written at most half a minute after a
+    // change anyway).
+    void writeRecoveryCopies();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void buildMenus();
+    void updateTitle();
+    void rememberRecentFile(const QString& path);
+    void updateRecentMenu();
+
     AppForm* form_;
     std::unique_ptr<FileCommands> files_;
+    QMenu* recentMenu_ = nullptr;
+    UnsavedAnswer unsavedAnswer_;
+    RecoveryAnswer recoveryAnswer_;
+    std::unique_ptr<RecoveryCopies> recovery_;
+    QTimer recoveryTimer_;
+    QElapsedTimer frameClock_;
+    int framesCounted_ = 0;
 };

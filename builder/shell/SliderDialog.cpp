@@ -1,5 +1,7 @@
 #include "shell/SliderDialog.h"
 
+#include <QCoreApplication>
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,7 +18,8 @@ SliderDialog::SliderDialog(const QString& title, UINT message, const SliderSpec&
     auto* grid = new QGridLayout(this);
     const auto addRow = [this, grid](int row, const SliderSpec& spec, QSlider** slider,
                                      QLineEdit** edit, int* value) {
-        auto* label = new QLabel(QString::fromUtf8(spec.label), this);
+        // The labels come from the form, which marks them for translation.
+        auto* label = new QLabel(QCoreApplication::translate("AppForm", spec.label), this);
         *slider = new QSlider(Qt::Horizontal, this);
         (*slider)->setObjectName(QString::number(spec.id));
         (*slider)->setRange(spec.minimum, spec.maximum);
@@ -41,7 +44,7 @@ SliderDialog::SliderDialog(const QString& title, UINT message, const SliderSpec&
     addRow(0, first, &first_, &firstEdit_, &firstValue_);
     addRow(1, second, &second_, &secondEdit_, &secondValue_);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* ok = new QPushButton(tr("OK"), this);
     ok->setDefault(true);
     grid->addWidget(ok, 2, 2);
     connect(ok, &QPushButton::clicked, this, [this] {

@@ -1,33 +1,21 @@
 // The libraries of opened files and placing their contents on the course.
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <vector>
 
 #include "assets/AssetMessages.h"
+#include "assets/mesh/MeasuredMesh.h"
 #include "assets/sound/SoundManager.h"
 #include "core/EngineApp.h"
-#include "d3dx9/d3dx9mesh.h"
+#include "d3dx9/d3dx9tex.h"
 #include "tumbleway/NameField.h"
+#include "win32/regular_file.h"
 
 namespace {
 
-constexpr const char* kMeshObjectName = "CD3DFile_Mesh";
-constexpr DWORD kMeshFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
-// A mesh whose vertices cannot be measured still needs a body to collide with.
-constexpr float kUnmeasuredRadius = 1.0f;
 constexpr float kFieldOfView = 0.7853982f;
 constexpr float kFarPlanePerRadius = 50.0f;
-
-bool isReadable(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "r");
-    if (file == nullptr) {
-        return false;
-    }
-    std::fclose(file);
-    return true;
-}
 
 // Walks a library for the entry of a tree item: entries passed over clear the
 // library's current entry, the first match becomes it.
@@ -66,7 +54,8 @@ bool CEngineApp::resolveAssetPath(const char* name, std::string* path) const {
         candidates.push_back(folder + "/" + name);
     }
     for (const std::string& candidate : candidates) {
-        if (isReadable(candidate)) {
+        // Only regular files count: a FIFO would make the search wait for a writer.
+        if (isReadableRegularFile(candidate.c_str())) {
             // Kept absolute: the mesh is loaded again from it on a new device, by which
             // time the current folder may be another.
             *path = std::filesystem::absolute(candidate).string();
@@ -91,29 +80,6 @@ void CEngineApp::rememberFolderOf(const LF_t& file) {
     if (slash != std::string::npos) {
         rememberAssetFolder(slash == 0 ? "/" : path.substr(0, slash));
     }
-}
-
-std::unique_ptr<MeshObject> CEngineApp::loadMeasuredMesh(const std::string& path,
-                                                         float* radius) const {
-    auto mesh = std::make_unique<MeshObject>(kMeshObjectName);
-    // A file that is found but does not load counts as not found.
-    if (FAILED(mesh->create(device, path.c_str())) || mesh->systemMesh() == nullptr) {
-        return nullptr;
-    }
-    mesh->setFVF(device, kMeshFvf);
-    *radius = kUnmeasuredRadius;
-    ID3DXMesh* system = mesh->systemMesh();
-    ComPtr<IDirect3DVertexBuffer9> vertices;
-    void* data = nullptr;
-    if (SUCCEEDED(system->GetVertexBuffer(vertices.put())) &&
-        SUCCEEDED(vertices->Lock(0, 0, &data, D3DLOCK_NOSYSLOCK))) {
-        D3DXVECTOR3 centre;
-        D3DXComputeBoundingSphere(static_cast<const D3DXVECTOR3*>(data), system->GetNumVertices(),
-                                  D3DXGetFVFVertexSize(system->GetFVF()), &centre, radius);
-        vertices->Unlock();
-    }
-    mesh->restoreDeviceObjects(device);
-    return mesh;
 }
 
 std::unique_ptr<BitmapBillboard> CEngineApp::loadBillboard(const std::string& path) const {
@@ -143,7 +109,7 @@ HRESULT CEngineApp::pushXfile(const LF_t& file, HTREEITEM item) {
     XfileEntry entry;
     // A file that is not found and one that does not load are one failure to the user.
     if (!resolveAssetPath(name.c_str(), &path) ||
-        !(entry.mesh = loadMeasuredMesh(path, &entry.radius))) {
+        !(entry.mesh = loadMeasuredMesh(device, path, &entry.radius))) {
         reportMissingFile(MissingFile::Xfile, name.c_str());
         return E_FAIL;
     }
@@ -172,7 +138,11 @@ HRESULT CEngineApp::pushBitmap(const LF_t& file, HTREEITEM item) {
     const std::string name(nameFieldText(file.name));
     rememberFolderOf(file);
     std::string path;
-    if (!resolveAssetPath(name.c_str(), &path)) {
+    // A picture that does not decode would stand as an empty quad one pixel wide: it is
+    // refused here, by name, like one that is not found.
+    D3DXIMAGE_INFO info{};
+    if (!resolveAssetPath(name.c_str(), &path) ||
+        FAILED(D3DXGetImageInfoFromFileA(path.c_str(), &info))) {
         reportMissingFile(MissingFile::Bitmap, name.c_str());
         return E_FAIL;
     }
@@ -229,18 +199,21 @@ void CEngineApp::assign() {
         return;
     }
     if (currentXfile != nullptr) {
+        // Placed again, a file the course already holds shares that mesh.
         std::string path;
-        XfilePlacement placement;
+        SharedMeshes::Loaded loaded;
         if (!resolveAssetPath(currentXfile->name, &path) ||
-            !(placement.mesh = loadMeasuredMesh(path, &placement.radius))) {
+            !(loaded = currentCourse->meshes.acquire(device, path)).mesh) {
             reportMissingFile(MissingFile::Xfile, currentXfile->name);
             return;
         }
+        XfilePlacement placement;
+        placement.mesh = std::move(loaded.mesh);
+        placement.radius = loaded.radius;
         placement.body = std::make_unique<CSceneObject>();
         placement.body->radius = placement.radius;
         placement.body->yawOffset = 0;
         setNameField(placement.name, nameFieldText(currentXfile->name));
-        placement.path = path;
         auto& placements = currentCourse->xfilePlacements;
         placements.push_back(std::move(placement));
         renumberFromZero(placements);

@@ -10,8 +10,8 @@
 #include "tumbleway/tumbleway.h"
 
 // Entries of the engine's three libraries: files the user opened, each tied to the
-// host's tree item for it. An entry owns the loaded template; placements load their
-// own copies.
+// host's tree item for it. An entry owns the loaded template; the placements of a
+// course share a copy of the course's own (SharedMeshes).
 
 struct XfileEntry {
     std::int32_t id = 0; // position in the library

@@ -2,19 +2,19 @@
 
 #include <cstdint>
 #include <memory>
-#include <string>
 
 #include "assets/mesh/MeshObject.h"
 #include "render/BitmapBillboard.h"
 #include "simulation/SceneObject.h"
 #include "tumbleway/tumbleway.h"
 
-// A mesh file placed on a course: its own loaded mesh and its moving body. The body
-// carries the live pose; x, y, z and yaw hold the pose a session restored it with.
+// A mesh file placed on a course: the mesh it shares with every placement of the same
+// file on the course (SharedMeshes) and its own moving body. The body carries the live
+// pose; x, y, z and yaw hold the pose a session restored it with.
 struct XfilePlacement {
     std::int32_t id = 0;
     std::uint8_t flag = 0;
-    std::unique_ptr<MeshObject> mesh;
+    std::shared_ptr<MeshObject> mesh;
     std::unique_ptr<CSceneObject> body;
     float x = 0;
     float y = 0;
@@ -25,8 +25,6 @@ struct XfilePlacement {
     // Where the last surface query found this placement: the next starts there.
     std::int32_t stripHint = 0;
     std::int32_t rowHint = 0;
-    // The file the mesh was loaded from, to load it again on a new device.
-    std::string path;
 };
 
 // A bitmap placed on a course, standing where it is drawn.

@@ -2,6 +2,7 @@
 // again from such a record.
 #include <cmath>
 #include <filesystem>
+#include <unordered_map>
 
 #include "assets/AssetMessages.h"
 #include "core/EngineApp.h"
@@ -63,10 +64,12 @@ private:
 } // namespace
 
 void CEngineApp::fillSession(LSession_t& session) const {
-    if (currentCourse == nullptr) {
-        return;
+    if (currentCourse != nullptr) {
+        fillSessionOf(*currentCourse, session);
     }
-    const LCourse_t& course = *currentCourse;
+}
+
+void CEngineApp::fillSessionOf(const LCourse_t& course, LSession_t& session) const {
     session.dottedPoints.insert(session.dottedPoints.end(), course.dottedPoints.begin(),
                                 course.dottedPoints.end());
     session.calculatedPoints.insert(session.calculatedPoints.end(), course.calculatedPoints.begin(),
@@ -119,7 +122,7 @@ void CEngineApp::emptySession(LSession_t& session) const {
 }
 
 HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
-                                   std::span<const float> meshLifts) {
+                                   std::span<const TwxMeshExtra> extras) {
     // A scene's files lie beside it, in the folder the host read it in: they are found
     // there for as long as the course lives.
     std::error_code noFolder;
@@ -133,25 +136,31 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
     course.dottedTrace = nonFinite.finitePoints(session.dottedTrace);
     course.calculatedPoints = nonFinite.finitePoints(session.calculatedPoints);
 
-    // Each element the files name is loaded anew; one that is missing is reported
-    // and dropped, and the next is still restored.
+    // Each mesh file the record names is looked for and loaded once, and its placements
+    // share it; one that is missing is reported for each of its elements, which are
+    // dropped, and the next is still restored.
+    std::unordered_map<std::string, std::shared_ptr<MeshObject>> meshOfName;
     std::size_t meshIndex = 0;
     for (const auto& saved : session.meshes) {
-        // The lift of the record's n-th mesh, whichever meshes before it are dropped.
-        const float lift = meshIndex < meshLifts.size() ? meshLifts[meshIndex] : 0.0f;
+        // What the record's n-th mesh carries, whichever meshes before it are dropped.
+        const TwxMeshExtra extra =
+            meshIndex < extras.size() ? extras[meshIndex] : TwxMeshExtra{0.0f, 0.0f};
         ++meshIndex;
         if (nonFinite.refuse(saved)) {
             continue;
         }
         const std::string name(nameFieldText(saved.name));
+        auto [known, unseen] = meshOfName.try_emplace(name);
         std::string path;
-        XfilePlacement placement;
-        float measured = 0;
-        if (!resolveAssetPath(name.c_str(), &path) ||
-            !(placement.mesh = loadMeasuredMesh(path, &measured))) {
+        if (unseen && resolveAssetPath(name.c_str(), &path)) {
+            known->second = course.meshes.acquire(device, path).mesh;
+        }
+        if (!known->second) {
             reportMissingFile(MissingFile::Xfile, name.c_str());
             continue;
         }
+        XfilePlacement placement;
+        placement.mesh = known->second;
         placement.flag = saved.flag;
         placement.x = saved.x;
         placement.y = saved.y;
@@ -159,13 +168,14 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
         placement.yaw = saved.yaw;
         placement.radius = saved.radius; // the saved radius stays in force
         setNameField(placement.name, name);
-        placement.path = path;
         placement.body = std::make_unique<CSceneObject>();
         placement.body->radius = saved.radius;
         placement.body->yawOffset = saved.yaw;
         placement.body->position = placement.body->stepPosition =
             D3DXVECTOR3(saved.x, saved.y, saved.z);
-        placement.body->modelOffset = D3DXVECTOR3(0, std::isfinite(lift) ? lift : 0.0f, 0);
+        placement.body->modelOffset =
+            D3DXVECTOR3(0, std::isfinite(extra.lift) ? extra.lift : 0.0f, 0);
+        placement.body->yaw = std::isfinite(extra.turn) ? extra.turn : 0.0f;
         course.xfilePlacements.push_back(std::move(placement));
     }
     renumberFromOne(course.xfilePlacements);
@@ -237,7 +247,9 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
         course.field->addControlPoint(point.x, point.y, point.z);
     }
     course.stripsCreated = false;
-    if (SUCCEEDED(sampleCentreline(course, PitchMode::Stored))) {
+    // Banked, as a course whose points were edited is rebuilt: a scene comes back with
+    // the surface it was saved with (a course of level points is the same either way).
+    if (SUCCEEDED(sampleCentreline(course, PitchMode::Banked))) {
         intInfo = course.track->sampleCount();
         buildCourseMeshes(course, StartHeading::Set);
     }

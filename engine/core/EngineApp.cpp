@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "assets/mesh/MeasuredMesh.h"
 #include "assets/sound/SoundManager.h"
 #include "course/CourseField.h"
 #include "course/CourseSpline.h"
@@ -115,16 +116,9 @@ HRESULT CEngineApp::initDeviceObjects(IDirect3DDevice9* newDevice) {
 void CEngineApp::recreateSceneDeviceObjects() {
     // After the host re-created its device, everything the scene draws is made again
     // from what it keeps in memory: arrays, file paths.
-    const auto remakeMesh = [this](std::unique_ptr<MeshObject>& mesh, const std::string& path) {
-        if (mesh && !path.empty()) {
-            mesh->destroy();
-            mesh->create(device, path.c_str());
-            mesh->setFVF(device, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1);
-            mesh->restoreDeviceObjects(device);
-        }
-    };
     for (auto& entry : xfileLibrary) {
-        remakeMesh(entry.mesh, entry.path);
+        float radius = 0; // the entry keeps the size it was opened with
+        loadMeasuredMesh(device, entry.path, *entry.mesh, &radius);
     }
     for (auto& entry : bitmapLibrary) {
         entry.bitmap->createDeviceObjects(device);
@@ -138,9 +132,7 @@ void CEngineApp::recreateSceneDeviceObjects() {
         if (course.field) {
             course.field->createDeviceObjects(device);
         }
-        for (auto& placement : course.xfilePlacements) {
-            remakeMesh(placement.mesh, placement.path);
-        }
+        course.meshes.recreate(device);
         for (auto& placement : course.bitmapPlacements) {
             placement.bitmap->createDeviceObjects(device);
         }
@@ -167,12 +159,8 @@ HRESULT CEngineApp::restoreDeviceObjects() {
             result = E_FAIL;
         }
     }
-    if (currentCourse != nullptr) {
-        for (auto& placement : currentCourse->xfilePlacements) {
-            if (placement.mesh && FAILED(placement.mesh->restoreDeviceObjects(device))) {
-                result = E_FAIL;
-            }
-        }
+    if (currentCourse != nullptr && FAILED(currentCourse->meshes.restoreDeviceObjects(device))) {
+        result = E_FAIL;
     }
     if (FAILED(result)) {
         return result;
@@ -195,11 +183,7 @@ HRESULT CEngineApp::invalidateDeviceObjects() {
         entry.mesh->invalidateDeviceObjects();
     }
     if (currentCourse != nullptr) {
-        for (auto& placement : currentCourse->xfilePlacements) {
-            if (placement.mesh) {
-                placement.mesh->invalidateDeviceObjects();
-            }
-        }
+        currentCourse->meshes.invalidateDeviceObjects();
     }
     return S_OK;
 }
@@ -228,11 +212,7 @@ HRESULT CEngineApp::deleteDeviceObjects() {
         if (course.field) {
             course.field->releaseDeviceObjects();
         }
-        for (auto& placement : course.xfilePlacements) {
-            if (placement.mesh) {
-                placement.mesh->destroy();
-            }
-        }
+        course.meshes.destroy();
         for (auto& placement : course.bitmapPlacements) {
             placement.bitmap->releaseDeviceObjects();
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <list>
 #include <memory>
 #include <optional>
@@ -15,14 +16,17 @@
 #include "render/DotSprite.h"
 #include "render/SkyDome.h"
 #include "simulation/BroadPhase.h"
+#include "simulation/CoincidentCentres.h"
 #include "simulation/SurfaceQuery.h"
 #include "tumbleway/tumbleway.h"
+#include "tumbleway/tumbleway_ext.h"
 
 // The engine's whole state. There is one per process; every export forwards to it.
 // Fields are public: the engine's subsystems (course building, the simulation step,
 // picking, rendering) are written as members spread over their own folders, and
 // the tests inspect the state they leave behind.
 struct XfilePlacement;
+struct CourseCheck;
 class SoundManager;
 
 // The play clock: minutes and seconds counted in units of 8 ms, then milliseconds,
@@ -128,13 +132,26 @@ public:
     bool deleteXfilePlacement(int index);
     bool deleteBitmapPlacement(int index);
     bool deleteRelation(int index);
+    // Where the course of a tree item stands in the course list; -1 when none has it.
+    int coursePosition(HTREEITEM item) const;
+    // A course built from a record (its item names it): in place of the course of that
+    // item (replace) or as a new course at position. The current course, the
+    // controlled mesh, the heading and the points being laid stay as they were, but
+    // for the replaced course's own (its replacement is current if it was).
+    bool putCourse(const LSession_t& record, std::span<const TwxMeshExtra> extras, int position,
+                   bool replace);
+    void workingPoints(LSession_t& points) const;
+    bool setWorkingPoints(const LSession_t& points);
+    bool removeLibraryEntry(HTREEITEM item);
 
     // Sessions: the current course flattened for the host, and a course built from one.
     void fillSession(LSession_t& session) const;
+    void fillSessionOf(const LCourse_t& course, LSession_t& session) const;
+    const LCourse_t* courseOf(HTREEITEM item) const;
     void emptySession(LSession_t& session) const;
-    // meshLifts: how far each of the record's meshes is raised, in its order.
+    // extras: what each of the record's meshes carries beyond it, in its order.
     HRESULT restoreSession(const LSession_t& session, int* number,
-                           std::span<const float> meshLifts = {});
+                           std::span<const TwxMeshExtra> extras = {});
 
     // The movement and collision step.
     void applyInputPush(XfilePlacement& placement, float angle);
@@ -190,6 +207,9 @@ public:
     HRESULT followSurface(XfilePlacement& placement, D3DXVECTOR3* edge);
     // Five samples just ahead of a camera point set its height.
     HRESULT followSurfaceCamera(float ct, float st, D3DXVECTOR3* point, D3DXVECTOR3* scratch);
+    // Checks the current course's geometry (there must be one), dropping balls on its
+    // road through the bodies' surface query.
+    CourseCheck checkCurrentCourse();
 
     // Drawing.
     void setUpRenderState();
@@ -281,6 +301,8 @@ public:
     bool playing = false;
     int tab = TAB_PLACE;
     PairSearch pairSearch = PairSearch::Grid;
+    // Exact contact tests made by the pair loop so far (for tests and measurements).
+    std::uint64_t pairTests = 0;
     // Whether the bodies' surface following looks triangles up in the surface grid
     // (SurfaceIndex) or searches row by row from the hints; the answers are the same.
     bool surfaceGrid = true;
@@ -313,9 +335,6 @@ public:
 
 private:
     void readBackBufferSize();
-    // A mesh loaded from path, converted to 0x112, measured and made on the device;
-    // null when it does not load.
-    std::unique_ptr<MeshObject> loadMeasuredMesh(const std::string& path, float* radius) const;
     std::unique_ptr<BitmapBillboard> loadBillboard(const std::string& path) const;
     std::unique_ptr<SoundObject> loadSound(const std::string& path) const;
     // Plays every sound of the current course named wav.
@@ -345,6 +364,8 @@ private:
     // Scratch of the pair loop, kept between frames so that it allocates only while
     // the scene grows.
     BroadPhase m_broadPhase;
+    CoincidentCentres m_coincidentCentres;
+    std::vector<CSceneObject*> m_steppedBodies;
     std::vector<XfilePlacement*> m_pairOrder;
     std::vector<BroadPhase::Sphere> m_pairSpheres;
     std::vector<int> m_pairCandidates;

@@ -1,19 +1,30 @@
 // The twx_ extension interface: each function checks that the engine exists and that
 // its arguments are sound before it forwards, and answers a TwxResult.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "core/EngineApp.h"
 #include "core/EngineInstance.h"
+#include "course/CourseCheck.h"
+#include "course/CourseCheckPicture.h"
 #include "tumbleway/tumbleway_ext.h"
 
 namespace {
 
-// Runs f on the engine, or answers TWX_NO_ENGINE when there is none yet.
+// Runs f on the engine, or answers TWX_NO_ENGINE when there is none yet; nothing the
+// engine throws leaves the library.
 template <typename F>
-int withEngine(F&& f) {
+int withEngine(F&& f) noexcept {
     CEngineApp* engine = engineInstance();
-    return engine == nullptr ? TWX_NO_ENGINE : f(*engine);
+    if (engine == nullptr) {
+        return TWX_NO_ENGINE;
+    }
+    try {
+        return f(*engine);
+    } catch (...) {
+        return TWX_FAILED;
+    }
 }
 
 int okOr(bool done, int failure) {
@@ -28,6 +39,45 @@ int courseIndexResult(const CEngineApp& engine, bool done) {
     return okOr(done, TWX_BAD_ARGUMENT);
 }
 
+// Pictures of the check are at most this wide and high.
+constexpr int kLargestPicture = 8192;
+
+static_assert(static_cast<int>(FindingKind::Fold) == TWX_FINDING_FOLD &&
+                  static_cast<int>(FindingKind::FieldOverRoad) == TWX_FINDING_FIELD_OVER_ROAD &&
+                  static_cast<int>(FindingKind::CentrelineCrossing) ==
+                      TWX_FINDING_CENTRELINE_CROSSING &&
+                  static_cast<int>(FindingKind::EdgeCrossing) == TWX_FINDING_EDGE_CROSSING &&
+                  static_cast<int>(FindingKind::TightBend) == TWX_FINDING_TIGHT_BEND &&
+                  static_cast<int>(FindingKind::Probe) == TWX_FINDING_PROBE,
+              "the checker's kinds are the interface's");
+
+// Whether the current course has a road to check: a course restored from fewer than
+// three points (or from points all in one place) has none.
+bool hasRoadToCheck(const CEngineApp& engine) {
+    const LCourse_t* course = engine.currentCourse;
+    return course != nullptr && course->track && course->stripsCreated;
+}
+
+TwxCourseCheck summaryOf(const CourseCheck& c) {
+    TwxCourseCheck s{};
+    s.findings = static_cast<int>(c.findings.size());
+    s.foldedTriangles = c.foldedTriangles;
+    std::copy(c.foldsByStrip.begin(), c.foldsByStrip.end(), s.foldsByStrip);
+    s.fieldOverRoad = static_cast<float>(c.fieldOverRoad);
+    s.centrelineCrossings = c.centrelineCrossings;
+    s.edgeCrossings = c.edgeCrossings;
+    s.tightestBend = c.tightestBend;
+    s.tightestBendX = c.tightestBendX;
+    s.tightestBendZ = c.tightestBendZ;
+    s.tightestBendInsideOffset = c.tightestBendInsideOffset;
+    s.widestOffset = c.widestOffset;
+    s.tightBends = c.tightBends;
+    s.probes = c.probes;
+    s.probeMisses = c.probeMisses;
+    s.worstProbe = c.worstProbe;
+    return s;
+}
+
 } // namespace
 
 TW_EXPORT int twx_interface_version() {
@@ -39,14 +89,14 @@ TW_EXPORT int twx_library_holds(HTREEITEM item) {
         [item](CEngineApp& engine) -> int { return engine.libraryHolds(item) ? 1 : 0; });
 }
 
-TW_EXPORT int twx_restore_session(LSession_t* session, int* courseNumber, const float* lifts,
-                                  int count) {
+TW_EXPORT int twx_restore_session(LSession_t* session, int* courseNumber,
+                                  const TwxMeshExtra* extras, int count) {
     return withEngine([=](CEngineApp& engine) -> int {
-        if (session == nullptr || count < 0 || (lifts == nullptr && count > 0)) {
+        if (session == nullptr || count < 0 || (extras == nullptr && count > 0)) {
             return TWX_BAD_ARGUMENT;
         }
-        const std::span<const float> meshLifts(lifts, static_cast<std::size_t>(count));
-        return SUCCEEDED(engine.restoreSession(*session, courseNumber, meshLifts))
+        const std::span<const TwxMeshExtra> meshExtras(extras, static_cast<std::size_t>(count));
+        return SUCCEEDED(engine.restoreSession(*session, courseNumber, meshExtras))
                    ? TWX_OK
                    : TWX_BAD_ARGUMENT;
     });
@@ -151,5 +201,142 @@ TW_EXPORT int twx_delete_relation(int relation) {
 TW_EXPORT int twx_working_point_count() {
     return withEngine([](CEngineApp& engine) -> int {
         return static_cast<int>(engine.workingCalculated.size());
+    });
+}
+
+TW_EXPORT int twx_course_position(HTREEITEM item) {
+    return withEngine([item](CEngineApp& engine) -> int {
+        const int position = engine.coursePosition(item);
+        return position < 0 ? TWX_NOT_FOUND : position;
+    });
+}
+
+namespace {
+
+int putCourse(LSession_t* record, const TwxMeshExtra* extras, int count, int position,
+              bool replace) {
+    return withEngine([=](CEngineApp& engine) -> int {
+        if (record == nullptr || count < 0 || (extras == nullptr && count > 0)) {
+            return TWX_BAD_ARGUMENT;
+        }
+        const std::span<const TwxMeshExtra> meshExtras(extras, static_cast<std::size_t>(count));
+        if (!engine.putCourse(*record, meshExtras, position, replace)) {
+            return replace ? TWX_NOT_FOUND : TWX_BAD_ARGUMENT;
+        }
+        return TWX_OK;
+    });
+}
+
+} // namespace
+
+TW_EXPORT int twx_replace_course(LSession_t* record, const TwxMeshExtra* extras, int count) {
+    return putCourse(record, extras, count, 0, true);
+}
+
+TW_EXPORT int twx_insert_course(int position, LSession_t* record, const TwxMeshExtra* extras,
+                                int count) {
+    return putCourse(record, extras, count, position, false);
+}
+
+TW_EXPORT int twx_get_working_points(LSession_t* points) {
+    return withEngine([points](CEngineApp& engine) -> int {
+        if (points == nullptr) {
+            return TWX_BAD_ARGUMENT;
+        }
+        engine.workingPoints(*points);
+        return TWX_OK;
+    });
+}
+
+TW_EXPORT int twx_set_working_points(const LSession_t* points) {
+    return withEngine([points](CEngineApp& engine) -> int {
+        return points != nullptr && engine.setWorkingPoints(*points) ? TWX_OK : TWX_BAD_ARGUMENT;
+    });
+}
+
+TW_EXPORT int twx_library_remove(HTREEITEM item) {
+    return withEngine([item](CEngineApp& engine) -> int {
+        return okOr(engine.removeLibraryEntry(item), TWX_NOT_FOUND);
+    });
+}
+
+TW_EXPORT int twx_get_course(HTREEITEM item, LSession_t* record) {
+    return withEngine([=](CEngineApp& engine) -> int {
+        const LCourse_t* course = engine.courseOf(item);
+        if (record == nullptr) {
+            return TWX_BAD_ARGUMENT;
+        }
+        if (course == nullptr) {
+            return TWX_NOT_FOUND;
+        }
+        engine.fillSessionOf(*course, *record);
+        return static_cast<int>(course->xfilePlacements.size());
+    });
+}
+
+TW_EXPORT int twx_get_course_extras(HTREEITEM item, TwxMeshExtra* extras, int capacity) {
+    return withEngine([=](CEngineApp& engine) -> int {
+        const LCourse_t* course = engine.courseOf(item);
+        if (capacity < 0 || (extras == nullptr && capacity > 0)) {
+            return TWX_BAD_ARGUMENT;
+        }
+        if (course == nullptr) {
+            return TWX_NOT_FOUND;
+        }
+        int index = 0;
+        for (const auto& placement : course->xfilePlacements) {
+            if (index < capacity && placement.body) {
+                extras[index] = {placement.body->modelOffset.y, placement.body->yaw};
+            } else if (index < capacity) {
+                extras[index] = {0.0f, 0.0f};
+            }
+            ++index;
+        }
+        return index;
+    });
+}
+
+TW_EXPORT int twx_add_asset_folder(const char* folder) {
+    return withEngine([folder](CEngineApp& engine) -> int {
+        if (folder == nullptr || folder[0] != '/') {
+            return TWX_BAD_ARGUMENT;
+        }
+        engine.rememberAssetFolder(folder);
+        return TWX_OK;
+    });
+}
+
+TW_EXPORT int twx_check_course(TwxCourseCheck* check, TwxFinding* findings, int capacity) {
+    return withEngine([=](CEngineApp& engine) -> int {
+        if (check == nullptr || capacity < 0 || (findings == nullptr && capacity > 0)) {
+            return TWX_BAD_ARGUMENT;
+        }
+        if (!hasRoadToCheck(engine)) {
+            return TWX_NO_COURSE;
+        }
+        const CourseCheck result = engine.checkCurrentCourse();
+        *check = summaryOf(result);
+        const std::size_t kept =
+            std::min(result.findings.size(), static_cast<std::size_t>(capacity));
+        for (std::size_t i = 0; i < kept; ++i) {
+            const CourseFinding& f = result.findings[i];
+            findings[i] = {static_cast<int>(f.kind), f.x, f.z, f.value};
+        }
+        return check->findings;
+    });
+}
+
+TW_EXPORT int twx_draw_course_check(unsigned char* rgba, int width, int height) {
+    return withEngine([=](CEngineApp& engine) -> int {
+        if (rgba == nullptr || width < 1 || height < 1 || width > kLargestPicture ||
+            height > kLargestPicture) {
+            return TWX_BAD_ARGUMENT;
+        }
+        if (!hasRoadToCheck(engine)) {
+            return TWX_NO_COURSE;
+        }
+        const CourseCheck result = engine.checkCurrentCourse();
+        drawCourseCheck(*engine.currentCourse, result, rgba, width, height);
+        return static_cast<int>(result.findings.size());
     });
 }

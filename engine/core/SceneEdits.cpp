@@ -1,5 +1,6 @@
 // Edits the hosts make beyond the exports: removing courses, placements and sound
 // relations, choosing the controlled mesh and raising a mesh.
+#include <algorithm>
 #include <iterator>
 #include <type_traits>
 
@@ -175,4 +176,114 @@ bool CEngineApp::deleteRelation(int index) {
         currentCourse->collisionTable->add(first, second, wav);
     }
     return true;
+}
+
+const LCourse_t* CEngineApp::courseOf(HTREEITEM item) const {
+    for (const auto& course : courses) {
+        if (course.treeItem == item) {
+            return &course;
+        }
+    }
+    return nullptr;
+}
+
+int CEngineApp::coursePosition(HTREEITEM item) const {
+    int position = 0;
+    for (const auto& course : courses) {
+        if (course.treeItem == item) {
+            return position;
+        }
+        ++position;
+    }
+    return -1;
+}
+
+bool CEngineApp::putCourse(const LSession_t& record, std::span<const TwxMeshExtra> extras,
+                           int position, bool replace) {
+    const auto old =
+        std::find_if(courses.begin(), courses.end(),
+                     [&record](const LCourse_t& course) { return course.treeItem == record.item; });
+    if (replace == (old == courses.end()) || position < 0 ||
+        static_cast<std::size_t>(position) > courses.size()) {
+        return false;
+    }
+    // A restore makes its course current, gives it the arrow keys, turns the heading to
+    // its start and empties the points being laid: none of that is an edit's to do.
+    LCourse_t* previousCurrent = currentCourse;
+    XfilePlacement* previousControlled = lastXfilePlacement;
+    const float heading = m_cAngle;
+    std::list<LPoint_t> dotted = workingDotted;
+    std::list<LPoint_t> calculated = workingCalculated;
+    const bool hadPoints = hasWorkingPoints;
+    restoreSession(record, nullptr, extras);
+    auto made = std::prev(courses.end());
+    m_cAngle = heading;
+    workingDotted = std::move(dotted);
+    workingCalculated = std::move(calculated);
+    hasWorkingPoints = hadPoints;
+
+    const bool oldWasCurrent = replace && previousCurrent == &*old;
+    currentCourse = oldWasCurrent ? &*made : previousCurrent;
+    lastXfilePlacement = previousControlled;
+    if (replace) {
+        // The course takes the place of the one it replaces; nothing may keep pointing
+        // into that one.
+        if (holds(old->xfilePlacements, lastXfilePlacement)) {
+            lastXfilePlacement = nullptr;
+        }
+        if (holds(old->bitmapPlacements, lastBitmapPlacement)) {
+            lastBitmapPlacement = nullptr;
+        }
+        courses.splice(old, courses, made);
+        courses.erase(old);
+        dragging = false;
+    } else {
+        courses.splice(std::next(courses.begin(), position), courses, made);
+    }
+    renumberCourses();
+    if (currentCourse != nullptr) {
+        courseNumber = currentCourse->number;
+    }
+    return true;
+}
+
+void CEngineApp::workingPoints(LSession_t& points) const {
+    points.dottedPoints.insert(points.dottedPoints.end(), workingDotted.begin(),
+                               workingDotted.end());
+    points.calculatedPoints.insert(points.calculatedPoints.end(), workingCalculated.begin(),
+                                   workingCalculated.end());
+}
+
+bool CEngineApp::setWorkingPoints(const LSession_t& points) {
+    // The two lists run in parallel, one pair of points per click.
+    if (points.dottedPoints.size() != points.calculatedPoints.size()) {
+        return false;
+    }
+    workingDotted = points.dottedPoints;
+    workingCalculated = points.calculatedPoints;
+    hasWorkingPoints = !workingDotted.empty();
+    createAllowed = hasWorkingPoints;
+    return true;
+}
+
+bool CEngineApp::removeLibraryEntry(HTREEITEM item) {
+    const auto remove = [item](auto& library, auto*... picks) {
+        for (auto entry = library.begin(); entry != library.end(); ++entry) {
+            if (entry->item != item) {
+                continue;
+            }
+            // Every pointer to the entry is let go of before it goes.
+            const auto letGo = [&entry](auto*& pick) {
+                if (pick == &*entry) {
+                    pick = nullptr;
+                }
+            };
+            (letGo(*picks), ...);
+            library.erase(entry);
+            return true;
+        }
+        return false;
+    };
+    return remove(xfileLibrary, &currentXfile, &firstPick, &secondPick) ||
+           remove(bitmapLibrary, &currentBitmap) || remove(soundLibrary, &currentSound);
 }

@@ -10,6 +10,7 @@
 #include "assets/Library.h"
 #include "assets/Placements.h"
 #include "assets/RelationTable.h"
+#include "assets/mesh/SharedMeshes.h"
 
 class CCourseSpline;
 class CCourseTrack;
@@ -41,6 +42,7 @@ struct LCourse_t {
     bool stripsCreated = false;
     std::unique_ptr<CCourseField> field;
     std::list<BitmapPlacement> bitmapPlacements;
+    SharedMeshes meshes; // what xfilePlacements draw, each file loaded once
     std::list<XfilePlacement> xfilePlacements;
     std::list<SoundEntry> sounds; // what the relations play
     std::unique_ptr<RelationTable> collisionTable;

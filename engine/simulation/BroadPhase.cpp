@@ -34,7 +34,7 @@ void BroadPhase::build(const std::vector<Sphere>& spheres) {
     m_spheres = spheres;
     m_cellX.assign(n, 0);
     m_cellZ.assign(n, 0);
-    m_isLoose.assign(n, 0);
+    m_kind.assign(n, kGridded);
     m_loose.clear();
 
     double radiusSum = 0;
@@ -50,8 +50,10 @@ void BroadPhase::build(const std::vector<Sphere>& spheres) {
     double largest = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const double r = std::abs(static_cast<double>(spheres[i].radius));
-        if (!finite(spheres[i]) || r > looseRadius) {
-            m_isLoose[i] = 1;
+        if (!finite(spheres[i])) {
+            m_kind[i] = kApart;
+        } else if (r > looseRadius) {
+            m_kind[i] = kLoose;
         } else {
             largest = std::max(largest, r);
         }
@@ -59,18 +61,22 @@ void BroadPhase::build(const std::vector<Sphere>& spheres) {
     // Two ordinary bodies in contact are less than a cell apart along x and along z,
     // so they lie in the same or in neighbouring cells.
     const double cell = 2 * largest * (1 + kCellMargin) + kCellSlack;
+    std::size_t gridded = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        if (m_isLoose[i] == 0) {
+        if (m_kind[i] == kGridded) {
             const double qx = std::floor(static_cast<double>(spheres[i].x) / cell);
             const double qz = std::floor(static_cast<double>(spheres[i].z) / cell);
             if (std::abs(qx) < kMaxCellIndex && std::abs(qz) < kMaxCellIndex) {
                 m_cellX[i] = static_cast<std::int64_t>(qx);
                 m_cellZ[i] = static_cast<std::int64_t>(qz);
+                ++gridded;
                 continue;
             }
-            m_isLoose[i] = 1;
+            m_kind[i] = kLoose;
         }
-        m_loose.push_back(static_cast<int>(i));
+        if (m_kind[i] == kLoose) {
+            m_loose.push_back(static_cast<int>(i));
+        }
     }
 
     // Buckets by counting sort; filling in ascending body order keeps each bucket
@@ -78,10 +84,10 @@ void BroadPhase::build(const std::vector<Sphere>& spheres) {
     const std::size_t buckets = std::bit_ceil(std::max<std::size_t>(2 * n, 16));
     m_mask = static_cast<std::uint32_t>(buckets - 1);
     m_start.assign(buckets + 1, 0);
-    m_listed.resize(n - m_loose.size());
+    m_listed.resize(gridded);
     std::vector<std::uint32_t>& start = m_start;
     for (std::size_t i = 0; i < n; ++i) {
-        if (m_isLoose[i] == 0) {
+        if (m_kind[i] == kGridded) {
             ++start[bucketOf(m_cellX[i], m_cellZ[i]) + 1];
         }
     }
@@ -90,7 +96,7 @@ void BroadPhase::build(const std::vector<Sphere>& spheres) {
     }
     m_fill.assign(start.begin(), start.end() - 1);
     for (std::size_t i = 0; i < n; ++i) {
-        if (m_isLoose[i] == 0) {
+        if (m_kind[i] == kGridded) {
             m_listed[m_fill[bucketOf(m_cellX[i], m_cellZ[i])]++] = {
                 m_cellX[i], m_cellZ[i], spheres[i], static_cast<int>(i)};
         }
@@ -109,9 +115,14 @@ bool BroadPhase::mayTouch(const Sphere& a, const Sphere& b) {
 void BroadPhase::candidatesAfter(int i, std::vector<int>* out) const {
     out->clear();
     const int n = static_cast<int>(m_spheres.size());
-    if (m_isLoose[i] != 0) {
+    if (m_kind[i] == kApart) {
+        return;
+    }
+    if (m_kind[i] == kLoose) {
         for (int j = i + 1; j < n; ++j) {
-            out->push_back(j);
+            if (m_kind[j] != kApart) {
+                out->push_back(j);
+            }
         }
         return;
     }

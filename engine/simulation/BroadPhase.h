@@ -5,8 +5,8 @@
 
 // Finds the pairs of bodies that may touch, so that the frame's pair loop tests those
 // instead of every pair. It only ever over-reports: a pair it leaves out is one whose
-// exact test (squared 3-D distance below the squared sum of radii, in float) cannot
-// succeed, so the exact test still decides every contact.
+// exact test (squared 3-D distance below the squared sum of radii, both finite, in
+// float) cannot succeed, so the exact test still decides every contact.
 //
 // The bodies are numbered 0..n-1 in the order of the pair loop. Between build() and
 // the last query their positions and radii must not change.
@@ -19,8 +19,10 @@ public:
 
     // Sorts the bodies into a uniform grid over the ground plane (x, z) whose cells
     // are as wide as the largest ordinary contact distance. Bodies the grid cannot
-    // bound (non-finite values, a radius far above the average, coordinates beyond
-    // the grid's reach) are kept aside and paired with everybody.
+    // bound (a radius far above the average, coordinates beyond the grid's reach) are
+    // kept aside and paired with everybody. A body with a value that is not finite
+    // touches nobody (its squared distance or reach is not finite either) and is
+    // paired with nobody: one such body must not cost the others a test each.
     void build(const std::vector<Sphere>& spheres);
 
     // Replaces *out with every j > i that may touch body i, in ascending order.
@@ -50,7 +52,8 @@ private:
     std::vector<Sphere> m_spheres;
     std::vector<std::int64_t> m_cellX;
     std::vector<std::int64_t> m_cellZ;
-    std::vector<std::uint8_t> m_isLoose;
+    enum Kind : std::uint8_t { kGridded, kLoose, kApart };
+    std::vector<Kind> m_kind;
     std::vector<int> m_loose; // ascending
     // Bodies by bucket: m_listed[m_start[b] .. m_start[b + 1]) holds bucket b's bodies
     // in ascending order. Distinct cells may share a bucket; queries compare cells.

@@ -52,6 +52,7 @@ void CEngineApp::applyInputPush(XfilePlacement& placement, float angle) {
 }
 
 HRESULT CEngineApp::testPair(XfilePlacement& first, XfilePlacement& second) {
+    ++pairTests;
     CSceneObject& a = *first.body;
     CSceneObject& b = *second.body;
     const D3DXVECTOR3 apart = a.position - b.position;
@@ -87,11 +88,16 @@ void CEngineApp::playStep() {
         return;
     }
     auto& placements = currentCourse->xfilePlacements;
+    m_steppedBodies.clear();
     for (auto& placement : placements) {
         if (placement.body) {
             placement.body->step();
+            m_steppedBodies.push_back(placement.body.get());
         }
     }
+    // Before any contact is sought: bodies sharing a centre have no line of centres to
+    // be pushed apart along.
+    m_coincidentCentres.separate(m_steppedBodies);
     if (pairSearch == PairSearch::AllPairs) {
         testAllPairs();
     } else {
@@ -142,7 +148,10 @@ void CEngineApp::testNearPairs() {
 }
 
 void CEngineApp::followSurfaceAndBounce(XfilePlacement& placement) {
-    if (!placement.body) {
+    // A body whose place is not a finite number is over no triangle of the course, and
+    // looking for one would search every triangle of it for each footprint point.
+    if (!placement.body || !std::isfinite(placement.body->position.x) ||
+        !std::isfinite(placement.body->position.z)) {
         return;
     }
     D3DXVECTOR3 edge;

@@ -17,10 +17,11 @@ enum TwxResult {
     TWX_BAD_ARGUMENT = -2, // a null pointer or an index out of range
     TWX_NO_COURSE = -3,    // the call works on the current course and there is none
     TWX_NOT_FOUND = -4,    // no course or library entry with that tree item
+    TWX_FAILED = -5,       // the engine could not do it (out of memory, say)
 };
 
 // The version of this interface; grows when functions are added.
-constexpr int TWX_INTERFACE_VERSION = 1;
+constexpr int TWX_INTERFACE_VERSION = 2;
 TW_EXPORT int twx_interface_version();
 
 // ---- The library ----
@@ -31,15 +32,46 @@ TW_EXPORT int twx_library_holds(HTREEITEM item);
 
 // ---- Courses ----
 
-// xll_ui_restore_session, with how far each of the record's meshes is raised (lifts
-// holds count values in the order of the record's meshes; null or short: 0 for the
-// rest). Meshes the restore drops take their lifts with them.
-TW_EXPORT int twx_restore_session(LSession_t* session, int* courseNumber, const float* lifts,
-                                  int count);
+// What a placed mesh carries that the session record has no field for: how far it is
+// raised above its body (the height of the X-file dialog), and the heading it keeps
+// from the last time the arrow keys drove it (half-turns; it is drawn turned by
+// yaw - turn, yaw being the record's).
+struct TwxMeshExtra {
+    float lift;
+    float turn;
+};
+
+// xll_ui_restore_session, with what each of the record's meshes carries beyond the
+// record (extras holds count values in the order of the record's meshes; null or
+// short: nothing for the rest). Meshes the restore drops take their extras with them.
+TW_EXPORT int twx_restore_session(LSession_t* session, int* courseNumber,
+                                  const TwxMeshExtra* extras, int count);
 
 // The tree item of the engine's current course; TWX_NO_COURSE (item set to null) when
 // there is none.
 TW_EXPORT int twx_current_course(HTREEITEM* item);
+
+// Any course as xll_app_get_Session_Iterator hands out the current one: appended to
+// the record's lists (free them with xll_app_delete_Session_Iterator). Answers the
+// number of placed meshes.
+TW_EXPORT int twx_get_course(HTREEITEM item, LSession_t* record);
+// What each placed mesh of that course carries beyond the record: up to capacity
+// values, in the record's order. Answers the number of placed meshes.
+TW_EXPORT int twx_get_course_extras(HTREEITEM item, TwxMeshExtra* extras, int capacity);
+
+// Where the course of a tree item stands in the course list (from 0), or TWX_NOT_FOUND.
+TW_EXPORT int twx_course_position(HTREEITEM item);
+
+// Put a course back as a record holds it, as an undo needs it: replace_course rebuilds
+// the course whose tree item is record->item from the record; insert_course adds a
+// course for record->item at position in the course list (0 to the number of
+// courses). Meshes are loaded by name as a restore loads them, with the extras as in
+// twx_restore_session. The current course, the controlled mesh, the heading and the
+// points being laid stay as they were, except that a replaced course that was current
+// is current again in its new form (and its controlled mesh is let go of).
+TW_EXPORT int twx_replace_course(LSession_t* record, const TwxMeshExtra* extras, int count);
+TW_EXPORT int twx_insert_course(int position, LSession_t* record, const TwxMeshExtra* extras,
+                                int count);
 
 // ---- The current course's placed meshes ----
 
@@ -91,3 +123,90 @@ TW_EXPORT int twx_delete_relation(int relation);
 
 // Number of points laid since the last clear (the working list create takes).
 TW_EXPORT int twx_working_point_count();
+// The points laid since the last clear: appended to points->dottedPoints and
+// points->calculatedPoints (free them with xll_app_delete_Session_Iterator).
+TW_EXPORT int twx_get_working_points(LSession_t* points);
+// Sets the points being laid, as twx_get_working_points gave them; the two lists must
+// be of one length (one pair per click).
+TW_EXPORT int twx_set_working_points(const LSession_t* points);
+
+// ---- The library ----
+
+// Removes the library entry of a tree item (a file opened into the library).
+TW_EXPORT int twx_library_remove(HTREEITEM item);
+// Adds a folder (absolute path) where files named by scenes and the library are looked
+// for, after the fixed ones, as the folder of an opened file is added.
+TW_EXPORT int twx_add_asset_folder(const char* folder);
+
+// ---- Checking the current course ----
+
+// What can be wrong with a course. Places are world x and z, seen from above.
+enum TwxFindingKind {
+    TWX_FINDING_FOLD = 0,                // strip triangles facing away from a camera above
+    TWX_FINDING_FIELD_OVER_ROAD = 1,     // inner field lying over the road strip
+    TWX_FINDING_CENTRELINE_CROSSING = 2, // the centreline crosses itself
+    TWX_FINDING_EDGE_CROSSING = 3,       // a road edge crosses itself
+    TWX_FINDING_TIGHT_BEND = 4,          // a bend tighter than the widest offset on its inside
+    TWX_FINDING_PROBE = 5,               // a ball dropped on the road lands off its surface
+};
+
+// One finding: a stretch of folds, of field over the road, of probe balls that landed
+// wrong, or of a bend too tight; or one crossing. value: the folded triangles of the
+// stretch; the square units of field over the road there; 0 for a crossing; the bend's
+// radius; how far the worst ball of the stretch landed from the road under it
+// (infinite when the surface query found no surface at all).
+struct TwxFinding {
+    int kind; // a TwxFindingKind
+    float x;
+    float z;
+    float value;
+};
+
+// What the check measured. A course is sound when it has no findings.
+struct TwxCourseCheck {
+    // Findings of every kind.
+    int findings;
+    // Strip triangles that face away from a camera above them, in all and strip by strip:
+    // strip 0 is the wide field outside the loop, 3 the road, 6 the narrow field inside.
+    int foldedTriangles;
+    int foldsByStrip[7];
+    // Square units of inner field lying over the road strip.
+    float fieldOverRoad;
+    // How often the centreline crosses itself, and how often the left and right road
+    // edges cross themselves, both together.
+    int centrelineCrossings;
+    int edgeCrossings;
+    // The smallest radius of curvature of the centreline, where it is, and the widest
+    // offset of a strip's outer edge from the centreline on the side that bend turns to.
+    float tightestBend;
+    float tightestBendX;
+    float tightestBendZ;
+    float tightestBendInsideOffset;
+    // The widest offset of a strip's outer edge from the centreline, either side.
+    float widestOffset;
+    // Bends tighter than the widest offset on their inside.
+    int tightBends;
+    // Balls dropped on the road (at every track sample, in the middle and across it);
+    // those that landed more than 0.01 from the road under them, and how far the worst
+    // of them landed (infinite: on no surface at all).
+    int probes;
+    int probeMisses;
+    float worstProbe;
+};
+
+// Checks the current course's geometry: its strips, inner field, centreline and road
+// edges, and balls dropped on the road through the surface query the bodies use. Fills
+// check, and findings with the first `capacity` findings (kind by kind in the order of
+// TwxFindingKind, along the loop within a kind). Answers the number of findings (0: the
+// course is sound), which may be more than capacity; findings may be null when capacity
+// is 0. TWX_NO_COURSE without a current course, or when it has no road (a course
+// restored from fewer than three points, or from points all in one place).
+TW_EXPORT int twx_check_course(TwxCourseCheck* check, TwxFinding* findings, int capacity);
+
+// Checks the current course and draws it from above (x to the right, z up) into width x
+// height RGBA pixels, 4 bytes each, row by row from the top: the inner field, the strips
+// (folded triangles red) and the centreline, and a ring around every finding: folds red,
+// field over the road magenta, centreline crossings yellow, edge crossings orange, tight
+// bends cyan, probe balls blue. Width and height are 1 to 8192. Answers the number of
+// findings, or fails as twx_check_course does.
+TW_EXPORT int twx_draw_course_check(unsigned char* rgba, int width, int height);

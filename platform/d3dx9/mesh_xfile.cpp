@@ -4,35 +4,27 @@
 #include "xfile_parse.h"
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <new>
 #include <string>
+
+#include "win32/regular_file.h"
 
 namespace {
 
 // Larger files are refused rather than read whole into memory.
 constexpr std::uintmax_t kLargestFile = 512u << 20;
 
+// Only a regular file is opened: a FIFO would wait for a writer.
 HRESULT readFile(const char* name, std::vector<char>* out) {
-    std::error_code error;
-    const std::filesystem::path path(name);
-    if (!std::filesystem::is_regular_file(path, error)) {
+    RegularFile file = RegularFile::open(name);
+    if (!file) {
         return D3DXFERR_FILENOTFOUND;
     }
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error) {
-        return D3DXFERR_FILENOTFOUND;
-    }
-    if (size > kLargestFile) {
+    if (file.size() > kLargestFile) {
         return E_OUTOFMEMORY;
     }
-    std::ifstream in(path, std::ios::binary);
-    out->resize(static_cast<std::size_t>(size));
-    if (!in || !in.read(out->data(), static_cast<std::streamsize>(size))) {
-        return D3DXFERR_FILENOTFOUND;
-    }
-    return S_OK;
+    out->resize(static_cast<std::size_t>(file.size()));
+    return file.readExactly(out->data(), out->size()) ? S_OK : D3DXFERR_FILENOTFOUND;
 }
 
 // "xof 0303txt 0032": magic, version, format, float size. Checked here so that Assimp is

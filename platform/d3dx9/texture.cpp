@@ -1,9 +1,9 @@
 #include "d3dx9/d3dx9tex.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -11,6 +11,8 @@
 #include <vector>
 
 #include <stb/stb_image.h>
+
+#include "win32/regular_file.h"
 
 namespace {
 
@@ -27,22 +29,18 @@ struct StbFree {
 
 // Pictures are read whole into memory and checked before the decoder sees them. Larger
 // files, and pictures larger than any texture a device makes, are refused unread.
-constexpr std::uintmax_t kLargestFile = 256u << 20;
+constexpr std::uint64_t kLargestFile = 256u << 20;
 constexpr int kLargestSide = 16384;
 constexpr long long kMostPixels = 8192LL * 8192;
 
+// Only a regular file is opened: a FIFO would wait for a writer.
 bool readWhole(const char* file, std::vector<stbi_uc>* out) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error)) {
+    RegularFile opened = RegularFile::open(file);
+    if (!opened || opened.size() == 0 || opened.size() > kLargestFile) {
         return false;
     }
-    const std::uintmax_t size = std::filesystem::file_size(file, error);
-    if (error || size == 0 || size > kLargestFile) {
-        return false;
-    }
-    std::ifstream in(file, std::ios::binary);
-    out->resize(static_cast<std::size_t>(size));
-    return in && in.read(reinterpret_cast<char*>(out->data()), static_cast<std::streamsize>(size));
+    out->resize(static_cast<std::size_t>(opened.size()));
+    return opened.readExactly(out->data(), out->size());
 }
 
 bool startsWith(const std::vector<stbi_uc>& bytes, std::initializer_list<stbi_uc> prefix) {
@@ -119,6 +117,94 @@ void dropEmptyPngDataChunks(std::vector<stbi_uc>& bytes) {
     }
 }
 
+// A BMP header may claim any size while the file holds next to no pixels; the decoder
+// takes what is missing for black and makes the whole picture, so a few hundred bytes
+// could cost hundreds of megabytes and seconds. A picture is refused when the file
+// holds less than a quarter of the pixel bytes its header claims, so that what a file
+// costs stays in proportion to what it holds. Bytes from the header's data offset on
+// count as pixels held.
+bool bmpHoldsItsPixels(const std::vector<stbi_uc>& bytes) {
+    if (!startsWith(bytes, {'B', 'M'})) {
+        return true;
+    }
+    const auto read = [&bytes](std::size_t at, int size) {
+        std::uint32_t value = 0;
+        for (int i = size - 1; i >= 0; --i) {
+            value = value << 8 | (at + i < bytes.size() ? bytes[at + i] : 0u);
+        }
+        return value;
+    };
+    const std::uint32_t headerSize = read(14, 4);
+    const bool core = headerSize == 12; // the oldest header: 16-bit sizes
+    const std::int64_t width = core ? read(18, 2) : static_cast<std::int32_t>(read(18, 4));
+    const std::int64_t height = core ? read(20, 2) : static_cast<std::int32_t>(read(22, 4));
+    const std::int64_t bits = read(core ? 24 : 28, 2);
+    if (std::abs(width) > kLargestSide || std::abs(height) > kLargestSide) {
+        return false;
+    }
+    const std::int64_t rowBytes = (std::abs(width) * bits + 31) / 32 * 4;
+    const std::int64_t claimed = rowBytes * std::abs(height);
+    const std::uint64_t start = std::max<std::uint64_t>(read(10, 4), 14ull + headerSize);
+    const std::uint64_t held = bytes.size() > start ? bytes.size() - start : 0;
+    return static_cast<std::int64_t>(held) * 4 >= claimed;
+}
+
+// The 8 x 8 blocks a JPEG frame holds (the body of a SOF segment at `at`): each
+// component's share of the picture, by its sampling against the largest, in blocks.
+std::int64_t jpegFrameBlocks(const std::vector<stbi_uc>& bytes, std::size_t at) {
+    const auto byte = [&bytes](std::size_t i) -> std::int64_t {
+        return i < bytes.size() ? bytes[i] : 0;
+    };
+    const std::int64_t height = byte(at + 1) << 8 | byte(at + 2);
+    const std::int64_t width = byte(at + 3) << 8 | byte(at + 4);
+    const std::int64_t components = byte(at + 5);
+    std::int64_t largestH = 1;
+    std::int64_t largestV = 1;
+    for (std::int64_t c = 0; c < components; ++c) {
+        largestH = std::max(largestH, byte(at + 7 + 3 * c) >> 4);
+        largestV = std::max(largestV, byte(at + 7 + 3 * c) & 15);
+    }
+    std::int64_t blocks = 0;
+    for (std::int64_t c = 0; c < components; ++c) {
+        const std::int64_t h = byte(at + 7 + 3 * c) >> 4;
+        const std::int64_t v = byte(at + 7 + 3 * c) & 15;
+        const std::int64_t across = (width * h + largestH - 1) / largestH;
+        const std::int64_t down = (height * v + largestV - 1) / largestV;
+        blocks += (across + 7) / 8 * ((down + 7) / 8);
+    }
+    return blocks;
+}
+
+// A JPEG header may claim any size too, and the decoder takes image data missing at
+// the end for grey. A whole picture codes at least one bit for each block in its first
+// scan (the Huffman code of the block's first coefficient), so a file whose image data
+// is less than a quarter of that is refused. Image data is everything after the first
+// scan's header.
+bool jpegHoldsItsPixels(const std::vector<stbi_uc>& bytes) {
+    if (!startsWith(bytes, {0xFF, 0xD8})) {
+        return true;
+    }
+    std::int64_t blocks = 0;
+    std::size_t at = 2;
+    while (at + 4 <= bytes.size() && bytes[at] == 0xFF) {
+        const unsigned marker = bytes[at + 1];
+        if (marker == 0xFF) {
+            ++at; // fill byte
+            continue;
+        }
+        const std::size_t length = std::size_t{bytes[at + 2]} << 8 | bytes[at + 3];
+        if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2) {
+            blocks = jpegFrameBlocks(bytes, at + 4);
+        } else if (marker == 0xDA) {
+            const std::size_t data = at + 2 + length;
+            const std::size_t held = bytes.size() > data ? bytes.size() - data : 0;
+            return static_cast<std::int64_t>(held) * 8 * 4 >= blocks;
+        }
+        at += 2 + length;
+    }
+    return true; // no scan where one belongs: the decoder refuses the file itself
+}
+
 bool sizeFits(int width, int height) {
     return width > 0 && height > 0 && width <= kLargestSide && height <= kLargestSide &&
            static_cast<long long>(width) * height <= kMostPixels;
@@ -130,7 +216,7 @@ bool probe(const std::vector<stbi_uc>& bytes, int* width, int* height, int* chan
     return acceptable(bytes) &&
            stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), width, height,
                                  channels) != 0 &&
-           sizeFits(*width, *height);
+           sizeFits(*width, *height) && bmpHoldsItsPixels(bytes) && jpegHoldsItsPixels(bytes);
 }
 
 bool decode(const char* file, Pixels* out) {
@@ -144,6 +230,7 @@ bool decode(const char* file, Pixels* out) {
     dropEmptyPngDataChunks(bytes);
     std::unique_ptr<stbi_uc, StbFree> data(
         stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels, 4));
+    std::vector<stbi_uc>().swap(bytes); // not needed any more: give its memory back
     if (!data || !sizeFits(w, h)) {
         return false;
     }
@@ -188,9 +275,6 @@ void applyColorKey(Pixels& pixels, D3DCOLOR key) {
 
 // Nearest-texel scaling to the size the caller asked for.
 Pixels resized(const Pixels& source, int width, int height) {
-    if (width == source.width && height == source.height) {
-        return source;
-    }
     Pixels out;
     out.width = width;
     out.height = height;
@@ -367,7 +451,9 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* file,
     };
     const int targetWidth = keepsOwnSize(width) ? pixels.width : static_cast<int>(width);
     const int targetHeight = keepsOwnSize(height) ? pixels.height : static_cast<int>(height);
-    pixels = resized(pixels, targetWidth, targetHeight);
+    if (targetWidth != pixels.width || targetHeight != pixels.height) {
+        pixels = resized(pixels, targetWidth, targetHeight);
+    }
     applyColorKey(pixels, colorKey);
 
     const D3DFORMAT textureFormat = isSupportedFormat(format) ? format : D3DFMT_A8R8G8B8;

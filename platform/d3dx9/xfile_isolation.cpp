@@ -6,6 +6,7 @@
 #include "xfile_parse.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -31,6 +32,8 @@
 
 namespace twmesh {
 namespace {
+
+std::atomic<std::size_t> parsesAsked{0};
 
 // What a parse may cost on top of what the process already holds: generous for any real
 // model (Assimp needs a few times the file's size), far below what hostile counts ask.
@@ -240,7 +243,12 @@ bool deserializeParse(std::span<const char> bytes, HRESULT* result, ParsedXFile*
     return r.atEnd() && consistent(*parsed);
 }
 
+std::size_t xfileParseCount() {
+    return parsesAsked.load();
+}
+
 HRESULT parseXFileIsolated(std::span<const char> bytes, ParsedXFile* out) {
+    ++parsesAsked;
     if (const char* inProcess = std::getenv("TW_XFILE_IN_PROCESS");
         inProcess != nullptr && std::strcmp(inProcess, "1") == 0) {
         return parseXFile(bytes, out);

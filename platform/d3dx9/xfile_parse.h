@@ -4,6 +4,7 @@
 
 #include "d3dx9/d3dx9mesh.h"
 
+#include <cstddef>
 #include <span>
 #include <string>
 #include <vector>
@@ -33,6 +34,9 @@ HRESULT parseXFile(std::span<const char> bytes, ParsedXFile* out);
 // TW_XFILE_IN_PROCESS=1 in the environment reads in this process instead (fuzzing,
 // debugging).
 HRESULT parseXFileIsolated(std::span<const char> bytes, ParsedXFile* out);
+// How many .x files parseXFileIsolated has been asked to read since the program started,
+// in a child or here: tests count the loads of a file with it.
+std::size_t xfileParseCount();
 
 // The child's answer on the pipe: the result and, on success, the parsed file.
 std::vector<char> serializeParse(HRESULT result, const ParsedXFile& parsed);

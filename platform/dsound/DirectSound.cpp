@@ -2,6 +2,7 @@
 #include "dsound/dsound_testing.h"
 
 #include "OpenAlOutput.h"
+#include "SampleFormat.h"
 
 #include <algorithm>
 #include <atomic>
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <numbers>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -48,7 +50,7 @@ private:
 struct SoundMemory {
     std::vector<BYTE> bytes;
     std::vector<BYTE> format; // a WAVEFORMATEX with its cbSize extra bytes
-    ALenum alFormat = AL_NONE;
+    SampleFormat sample{AL_NONE, 1, false};
     std::shared_ptr<AlBuffer> uploaded;
     std::set<SoundBuffer*> users;
     bool lost = false;
@@ -61,40 +63,6 @@ struct SoundMemory {
         std::fill(bytes.begin(), bytes.end(), wave().wBitsPerSample == 8 ? BYTE{128} : BYTE{0});
     }
 };
-
-constexpr GUID kSubtypePcm{
-    0x00000001, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
-
-// The OpenAL format for a wave format, or AL_NONE when it cannot be played.
-ALenum alFormatOf(const WAVEFORMATEX& format) {
-    WORD tag = format.wFormatTag;
-    if (tag == WAVE_FORMAT_EXTENSIBLE && format.cbSize >= 22) {
-        GUID subtype;
-        std::memcpy(&subtype, reinterpret_cast<const BYTE*>(&format) + sizeof(WAVEFORMATEX) + 6,
-                    sizeof subtype);
-        if (subtype == kSubtypePcm) {
-            tag = WAVE_FORMAT_PCM;
-        }
-    }
-    if (tag != WAVE_FORMAT_PCM) {
-        return AL_NONE;
-    }
-    if (format.nSamplesPerSec < DSBFREQUENCY_MIN || format.nSamplesPerSec > DSBFREQUENCY_MAX ||
-        format.nBlockAlign != format.nChannels * (format.wBitsPerSample / 8)) {
-        return AL_NONE;
-    }
-    if (format.nChannels == 1) {
-        return format.wBitsPerSample == 8    ? AL_FORMAT_MONO8
-               : format.wBitsPerSample == 16 ? AL_FORMAT_MONO16
-                                             : AL_NONE;
-    }
-    if (format.nChannels == 2) {
-        return format.wBitsPerSample == 8    ? AL_FORMAT_STEREO8
-               : format.wBitsPerSample == 16 ? AL_FORMAT_STEREO16
-                                             : AL_NONE;
-    }
-    return AL_NONE;
-}
 
 class SoundBuffer final : public IDirectSoundBuffer {
 public:
@@ -159,8 +127,16 @@ public:
         auto copy = std::make_shared<AlBuffer>(output, id);
         const WAVEFORMATEX& wave = memory.wave();
         const std::size_t whole = memory.bytes.size() / wave.nBlockAlign * wave.nBlockAlign;
-        alBufferData(id, memory.alFormat, memory.bytes.data(), static_cast<ALsizei>(whole),
-                     static_cast<ALsizei>(wave.nSamplesPerSec));
+        const auto rate = static_cast<ALsizei>(wave.nSamplesPerSec);
+        if (memory.sample.uploadsAsIs()) {
+            alBufferData(id, memory.sample.alFormat, memory.bytes.data(),
+                         static_cast<ALsizei>(whole), rate);
+        } else {
+            const std::vector<std::int16_t> samples =
+                toSixteenBits(memory.sample, memory.bytes.data(), whole);
+            alBufferData(id, memory.sample.alFormat, samples.data(),
+                         static_cast<ALsizei>(samples.size() * sizeof(std::int16_t)), rate);
+        }
         if (alGetError() != AL_NO_ERROR) {
             return DSERR_OUTOFMEMORY;
         }
@@ -561,8 +537,8 @@ public:
             return DSERR_INVALIDPARAM;
         }
         const WAVEFORMATEX& wave = *desc->lpwfxFormat;
-        const ALenum alFormat = alFormatOf(wave);
-        if (alFormat == AL_NONE) {
+        const std::optional<SampleFormat> sample = sampleFormatOf(wave);
+        if (!sample) {
             return DSERR_BADFORMAT;
         }
 
@@ -574,7 +550,7 @@ public:
         if (wave.wFormatTag == WAVE_FORMAT_PCM) {
             reinterpret_cast<WAVEFORMATEX*>(memory->format.data())->cbSize = 0;
         }
-        memory->alFormat = alFormat;
+        memory->sample = *sample;
         memory->bytes.resize(desc->dwBufferBytes);
         memory->silence();
         if (const HRESULT hr = SoundBuffer::upload(*memory, m_state->output); FAILED(hr)) {

@@ -1,14 +1,13 @@
 #include "mmio/mmio.h"
+#include "win32/regular_file.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <fcntl.h>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -227,16 +226,16 @@ HMMIO mmioOpenA(const char* fileName, LPMMIOINFO info, DWORD flags) {
         if (fileName == nullptr || fileName[0] == '\0') {
             return fail(info, MMSYSERR_INVALPARAM);
         }
-        file->fd = ::open(fileName, O_RDONLY | O_CLOEXEC);
-        if (file->fd < 0) {
-            return fail(info, openErrorFromErrno(errno));
+        // Only a regular file is opened: a FIFO would wait for a writer.
+        RegularFile regular = RegularFile::open(fileName);
+        if (!regular) {
+            return fail(info, openErrorFromErrno(regular.error()));
         }
-        struct stat status {};
-        if (::fstat(file->fd, &status) != 0 || !S_ISREG(status.st_mode) ||
-            status.st_size > LONG_MAX) {
+        if (regular.size() > LONG_MAX) {
             return fail(info, MMIOERR_CANNOTOPEN);
         }
-        file->fileSize = status.st_size;
+        file->fileSize = static_cast<std::int64_t>(regular.size());
+        file->fd = regular.release();
         file->info.fccIOProc = FOURCC_DOS;
 
         const bool userBuffer = info != nullptr && info->pchBuffer != nullptr;

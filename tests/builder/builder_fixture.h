@@ -32,6 +32,7 @@
 #include "shell/AppForm.h"
 #include "shell/FileCommands.h"
 #include "shell/MainWindow.h"
+#include "tumbleway/NameField.h"
 #include "tumbleway/tumbleway_ext.h"
 
 namespace builder_test {
@@ -72,6 +73,45 @@ inline void whenPopupOpens(std::function<void(QMenu*)> f) {
 }
 
 } // namespace builder_test
+
+// The parts of two scenes a format keeps, compared element for element.
+inline void compareScenes(const LSession_t& a, const LSession_t& b, bool withBitmaps) {
+    QCOMPARE(a.meshes.size(), b.meshes.size());
+    auto m = b.meshes.begin();
+    for (const SessionXfile& mesh : a.meshes) {
+        QCOMPARE(nameFieldText(mesh.name), nameFieldText(m->name));
+        // The XML file keeps six decimals.
+        QVERIFY(std::fabs(mesh.x - m->x) < 1e-4f && std::fabs(mesh.z - m->z) < 1e-4f);
+        QVERIFY(std::fabs(mesh.yaw - m->yaw) < 1e-5f);
+        QVERIFY(std::fabs(mesh.radius - m->radius) < 1e-4f);
+        ++m;
+    }
+    if (withBitmaps) {
+        QCOMPARE(a.bitmaps.size(), b.bitmaps.size());
+        auto bitmap = b.bitmaps.begin();
+        for (const SessionBitmap& placed : a.bitmaps) {
+            QCOMPARE(nameFieldText(placed.name), nameFieldText(bitmap->name));
+            QVERIFY(std::fabs(placed.x - bitmap->x) < 1e-4f);
+            ++bitmap;
+        }
+    }
+    QCOMPARE(a.relations.size(), b.relations.size());
+    auto r = b.relations.begin();
+    for (const SessionRelation& relation : a.relations) {
+        QCOMPARE(nameFieldText(relation.xfile1), nameFieldText(r->xfile1));
+        QCOMPARE(nameFieldText(relation.xfile2), nameFieldText(r->xfile2));
+        QCOMPARE(nameFieldText(relation.wavfile), nameFieldText(r->wavfile));
+        ++r;
+    }
+    QCOMPARE(a.calculatedPoints.size(), b.calculatedPoints.size());
+    auto c = b.calculatedPoints.begin();
+    for (const LPoint_t& point : a.calculatedPoints) {
+        QVERIFY(std::fabs(point.x - c->x) < 1e-4f && std::fabs(point.y - c->y) < 1e-4f);
+        QVERIFY(std::fabs(point.pitch - c->pitch) < 1e-4f);
+        ++c;
+    }
+    QCOMPARE(a.dottedPoints.size(), b.dottedPoints.size());
+}
 
 using builder_test::copyTree;
 using builder_test::Message;
@@ -118,14 +158,23 @@ protected:
 
     QTreeWidgetItem* root(int kind) { return form().tree()->topLevelItem(kind - 1); }
 
+    // An item under a root as the user sees it (undone items are hidden, not gone).
     QTreeWidgetItem* child(int kind, const QString& text) {
         QTreeWidgetItem* parent = root(kind);
         for (int i = 0; i < parent->childCount(); ++i) {
-            if (parent->child(i)->text(0) == text) {
+            if (parent->child(i)->text(0) == text && !parent->child(i)->isHidden()) {
                 return parent->child(i);
             }
         }
         return nullptr;
+    }
+
+    int shownChildren(int kind) {
+        int shown = 0;
+        for (int i = 0; i < root(kind)->childCount(); ++i) {
+            shown += root(kind)->child(i)->isHidden() ? 0 : 1;
+        }
+        return shown;
     }
 
     void select(QTreeWidgetItem* item) {
@@ -209,6 +258,8 @@ protected:
                 messages_.push_back({text, caption, type});
                 return IDOK;
             });
+        // Unsaved changes are let go of unless a test answers otherwise.
+        window_->setUnsavedAnswer([](const QString&) { return QMessageBox::Discard; });
         window_->files().setChooser([this](const FileDialogRequest& request) {
             lastRequest_ = request;
             return chosen_;
@@ -233,6 +284,10 @@ int runBuilderTest(int argc, char** argv) {
     QSurfaceFormat::setDefaultFormat(RenderView::surfaceFormat());
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    // Recovery copies and the log too.
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+    qputenv("XDG_STATE_HOME", data.path().toLocal8Bit());
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Tumbleway"));
     QApplication::setApplicationName(QStringLiteral("TumblewayBuilderTest"));

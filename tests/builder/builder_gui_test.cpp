@@ -9,12 +9,15 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QSlider>
+#include <QStatusBar>
+#include <QTranslator>
 
 #include <sys/stat.h>
 
 #include "builder_fixture.h"
 #include "files/SessionFileIO.h"
 #include "host/DisplaySettingsDialog.h"
+#include "shell/QuietStart.h"
 
 class BuilderGuiTest : public BuilderFixture {
     Q_OBJECT
@@ -487,10 +490,10 @@ private slots:
         form().setConfirmation([](const QString&) { return false; });
         select(child(4, QStringLiteral("course1")));
         remove->click();
-        QCOMPARE(root(4)->childCount(), 2);
+        QCOMPARE(shownChildren(4), 2);
         form().setConfirmation([](const QString&) { return true; });
         remove->click();
-        QCOMPARE(root(4)->childCount(), 1);
+        QCOMPARE(shownChildren(4), 1);
         // The next course does not take a name that is in use.
         layCourse();
         QVERIFY(child(4, QStringLiteral("course3")) != nullptr);
@@ -510,6 +513,68 @@ private slots:
         form().button(AppForm::kCreateButton)->click();
         QCOMPARE(status, QStringLiteral("course2: a copy of course1's points"));
         QCOMPARE(session().calculatedPoints.size(), std::size_t{8});
+    }
+
+    void menusAreJapaneseForJapaneseAndEnglishForEveryoneElse() {
+        QCOMPARE(window_->action(40021)->text(), QStringLiteral("開く"));
+        QVERIFY(installTranslation(*qApp, QStringLiteral("ja_JP")) == nullptr);
+        stopBuilder();
+        QTranslator* english = installTranslation(*qApp, QStringLiteral("de_DE"));
+        QVERIFY(english != nullptr);
+        startBuilder();
+        QCOMPARE(window_->action(40021)->text(), QStringLiteral("&Open..."));
+        QCOMPARE(window_->action(40025)->text(), QStringLiteral("&Save"));
+        QCOMPARE(window_->action(40026)->text(), QStringLiteral("Save &As..."));
+        QCOMPARE(window_->action(40021)->statusTip(),
+                 QStringLiteral("Open an existing game session file"));
+        form().openPointDialog();
+        QCOMPARE(form().pointDialog()->windowTitle(), QStringLiteral("Point"));
+        // Every menu action says what it does in the status bar.
+        for (QAction* action : window_->findChildren<QAction*>()) {
+            if (!action->isSeparator() && !action->menu() && !action->text().isEmpty() &&
+                action->parent() == window_.get()) {
+                QVERIFY2(!action->statusTip().isEmpty(), qPrintable(action->text()));
+            }
+        }
+        QApplication::removeTranslator(english);
+        delete english;
+        stopBuilder();
+        startBuilder();
+    }
+
+    void aCourseThatCrossesItselfIsWarnedOfInTheStatusBar() {
+        QString status;
+        connect(&form(), &AppForm::statusMessage, this, [&](const QString& t) { status = t; });
+        // A bow tie: down the left, across to the top right, down the right and back.
+        selectTab(2);
+        for (const QPoint p :
+             {QPoint(120, 100), QPoint(120, 380), QPoint(520, 100), QPoint(520, 380)}) {
+            clickView(p);
+        }
+        form().button(AppForm::kCreateButton)->click();
+        QApplication::processEvents();
+        QVERIFY2(status.startsWith(QStringLiteral("course1 created from 4 points. Course check: ")),
+                 qPrintable(status));
+        QVERIFY2(status.contains(QStringLiteral("the course crosses itself once")),
+                 qPrintable(status));
+        QVERIFY(!status.contains(QLatin1Char('\n')));
+        QCOMPARE(window_->statusBar()->currentMessage(), status);
+        // Every point edit builds the course anew and checks it again.
+        status.clear();
+        whenPopupOpens([](QMenu* menu) {
+            menu->setActiveAction(menu->actions()[0]);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        clickView(QPoint(125, 105), Qt::RightButton);
+        QTRY_VERIFY(form().pointDialog() != nullptr && form().pointDialog()->isVisible());
+        form().pointDialog()->firstSlider()->setValue(3);
+        form().pointDialog()->findChild<QPushButton*>()->click();
+        QTRY_VERIFY2(status.startsWith(QStringLiteral("Course check: ")), qPrintable(status));
+        QCOMPARE(session().calculatedPoints.front().y, 3.0f);
+        // A sound course says nothing more than that it was made.
+        form().button(AppForm::kClearButton)->click();
+        layCourse();
+        QCOMPARE(status, QStringLiteral("course2 created from 8 points."));
     }
 
     void aFailedSaveSaysWhichFileAndWhy() {

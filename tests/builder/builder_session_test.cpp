@@ -12,49 +12,6 @@
 #include "tumbleway/NameField.h"
 #include "tumbleway/tumbleway_ext.h"
 
-namespace {
-
-// The parts of two scenes a format keeps, compared element for element.
-void compareScenes(const LSession_t& a, const LSession_t& b, bool withBitmaps) {
-    QCOMPARE(a.meshes.size(), b.meshes.size());
-    auto m = b.meshes.begin();
-    for (const SessionXfile& mesh : a.meshes) {
-        QCOMPARE(nameFieldText(mesh.name), nameFieldText(m->name));
-        // The XML file keeps six decimals.
-        QVERIFY(std::fabs(mesh.x - m->x) < 1e-4f && std::fabs(mesh.z - m->z) < 1e-4f);
-        QVERIFY(std::fabs(mesh.yaw - m->yaw) < 1e-5f);
-        QVERIFY(std::fabs(mesh.radius - m->radius) < 1e-4f);
-        ++m;
-    }
-    if (withBitmaps) {
-        QCOMPARE(a.bitmaps.size(), b.bitmaps.size());
-        auto bitmap = b.bitmaps.begin();
-        for (const SessionBitmap& placed : a.bitmaps) {
-            QCOMPARE(nameFieldText(placed.name), nameFieldText(bitmap->name));
-            QVERIFY(std::fabs(placed.x - bitmap->x) < 1e-4f);
-            ++bitmap;
-        }
-    }
-    QCOMPARE(a.relations.size(), b.relations.size());
-    auto r = b.relations.begin();
-    for (const SessionRelation& relation : a.relations) {
-        QCOMPARE(nameFieldText(relation.xfile1), nameFieldText(r->xfile1));
-        QCOMPARE(nameFieldText(relation.xfile2), nameFieldText(r->xfile2));
-        QCOMPARE(nameFieldText(relation.wavfile), nameFieldText(r->wavfile));
-        ++r;
-    }
-    QCOMPARE(a.calculatedPoints.size(), b.calculatedPoints.size());
-    auto c = b.calculatedPoints.begin();
-    for (const LPoint_t& point : a.calculatedPoints) {
-        QVERIFY(std::fabs(point.x - c->x) < 1e-4f && std::fabs(point.y - c->y) < 1e-4f);
-        QVERIFY(std::fabs(point.pitch - c->pitch) < 1e-4f);
-        ++c;
-    }
-    QCOMPARE(a.dottedPoints.size(), b.dottedPoints.size());
-}
-
-} // namespace
-
 class BuilderSessionTest : public BuilderFixture {
     Q_OBJECT
 

@@ -1,5 +1,7 @@
 // The twx_ extension interface, through the library as a host uses it.
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "scene_folder.h"
 #include "tumbleway/tumbleway_ext.h"
@@ -32,12 +34,16 @@ TEST(ExtensionsWithoutEngine, EveryCallAnswersThatThereIsNoEngine) {
         {
             TwxMeshPose pose{};
             float lift = 0;
+            TwxCourseCheck check{};
+            unsigned char pixels[16] = {};
             const bool all = twx_mesh_count() == TWX_NO_ENGINE &&
                              twx_get_mesh_pose(0, &pose) == TWX_NO_ENGINE &&
                              twx_get_mesh_lift(0, &lift) == TWX_NO_ENGINE &&
                              twx_set_controlled_mesh(0) == TWX_NO_ENGINE &&
                              twx_delete_course(nullptr) == TWX_NO_ENGINE &&
-                             twx_library_holds(nullptr) == TWX_NO_ENGINE;
+                             twx_library_holds(nullptr) == TWX_NO_ENGINE &&
+                             twx_check_course(&check, nullptr, 0) == TWX_NO_ENGINE &&
+                             twx_draw_course_check(pixels, 2, 2) == TWX_NO_ENGINE;
             std::exit(all ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
@@ -210,7 +216,7 @@ TEST_F(Extensions, ARestoredSceneTakesTheLiftOfEachOfItsMeshes) {
     SessionXfile missing = saved.meshes.front();
     setNameField(missing.name, "gone.x");
     saved.meshes.insert(std::next(saved.meshes.begin()), missing);
-    const float lifts[3] = {1.5f, 9.0f, 2.0f};
+    const TwxMeshExtra lifts[3] = {{1.5f, 0.25f}, {9.0f, 0.0f}, {2.0f, 0.0f}};
     saved.item = item(11);
     int number = 0;
     EXPECT_EQ(twx_restore_session(nullptr, &number, lifts, 3), TWX_BAD_ARGUMENT);
@@ -224,5 +230,156 @@ TEST_F(Extensions, ARestoredSceneTakesTheLiftOfEachOfItsMeshes) {
     EXPECT_EQ(lift, 1.5f);
     ASSERT_EQ(twx_get_mesh_lift(1, &lift), TWX_OK);
     EXPECT_EQ(lift, 2.0f);
+    // The heading the first mesh kept from being driven comes back too.
+    TwxMeshExtra back[2] = {};
+    ASSERT_EQ(twx_get_course_extras(item(11), back, 2), 2);
+    EXPECT_EQ(back[0].turn, 0.25f);
     EXPECT_EQ(messages.size(), 1u); // gone.x was reported
+}
+
+TEST_F(Extensions, ACourseIsPutBackAsItsRecordHoldsIt) {
+    placeBallAndCar();
+    layCourse(item(20)); // a second course, current
+    LSession_t first;
+    ASSERT_EQ(twx_get_course(kCourse, &first), 2);
+    LSession_t kept = first;
+    xll_app_delete_Session_Iterator(&first);
+    TwxMeshExtra extras[2] = {};
+    ASSERT_EQ(twx_get_course_extras(kCourse, extras, 2), 2);
+    EXPECT_EQ(twx_course_position(kCourse), 0);
+    EXPECT_EQ(twx_course_position(item(20)), 1);
+    EXPECT_EQ(twx_course_position(item(99)), TWX_NOT_FOUND);
+
+    // The first course loses a mesh, then gets it back from its record; the second
+    // stays current all along.
+    xll_setListCourse(kCourse);
+    ASSERT_EQ(twx_delete_mesh(0), TWX_OK);
+    xll_setListCourse(item(20));
+    kept.item = kCourse;
+    const TwxMeshExtra raised[2] = {{0, 0}, {1.5f, 0}};
+    ASSERT_EQ(twx_replace_course(&kept, raised, 2), TWX_OK);
+    HTREEITEM current = nullptr;
+    twx_current_course(&current);
+    EXPECT_EQ(current, item(20));
+    EXPECT_EQ(twx_course_position(kCourse), 0);
+    xll_setListCourse(kCourse);
+    ASSERT_EQ(twx_mesh_count(), 2);
+    float lift = 0;
+    twx_get_mesh_lift(1, &lift);
+    EXPECT_EQ(lift, 1.5f);
+
+    // Taken away and put back at its place in the list.
+    ASSERT_EQ(twx_delete_course(kCourse), TWX_OK);
+    EXPECT_EQ(twx_course_position(item(20)), 0);
+    EXPECT_EQ(twx_insert_course(5, &kept, nullptr, 0), TWX_BAD_ARGUMENT);
+    ASSERT_EQ(twx_insert_course(0, &kept, nullptr, 0), TWX_OK);
+    EXPECT_EQ(twx_course_position(kCourse), 0);
+    EXPECT_EQ(twx_insert_course(0, &kept, nullptr, 0), TWX_BAD_ARGUMENT); // already there
+    kept.item = item(77);
+    EXPECT_EQ(twx_replace_course(&kept, nullptr, 0), TWX_NOT_FOUND);
+    EXPECT_EQ(twx_replace_course(nullptr, nullptr, 0), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_get_course(item(77), &first), TWX_NOT_FOUND);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(Extensions, ThePointsBeingLaidCanBeReadAndSetInPairs) {
+    xll_OnSelchangeTab(2);
+    click(POINT{100, 100});
+    click(POINT{200, 100});
+    LSession_t laid;
+    ASSERT_EQ(twx_get_working_points(&laid), TWX_OK);
+    ASSERT_EQ(laid.dottedPoints.size(), 2u);
+    ASSERT_EQ(laid.calculatedPoints.size(), 2u);
+    LSession_t points = laid;
+    xll_app_delete_Session_Iterator(&laid);
+    points.calculatedPoints.pop_back();
+    EXPECT_EQ(twx_set_working_points(&points), TWX_BAD_ARGUMENT);
+    points.dottedPoints.pop_back();
+    ASSERT_EQ(twx_set_working_points(&points), TWX_OK);
+    EXPECT_EQ(twx_working_point_count(), 1);
+    click(POINT{200, 200});
+    click(POINT{100, 200});
+    // The point set back and the two new ones make a course.
+    EXPECT_EQ(xll_OnButtonCreateCourse(item(30)), 0);
+    EXPECT_EQ(session().calculatedPoints.size(), 3u);
+}
+
+TEST_F(Extensions, LibraryEntriesCanBeTakenBackAndFoldersAdded) {
+    push(xll_ui_push_xfile, "ball.x", kBall);
+    xll_setListXfile(kBall);
+    EXPECT_EQ(twx_library_remove(kBall), TWX_OK);
+    EXPECT_EQ(twx_library_holds(kBall), 0);
+    EXPECT_EQ(twx_library_remove(kBall), TWX_NOT_FOUND);
+    // Nothing points at the entry any more: assigning now places nothing.
+    layCourse(kCourse);
+    xll_OnAssign();
+    EXPECT_EQ(twx_mesh_count(), 0);
+
+    const std::filesystem::path elsewhere = folder / "elsewhere";
+    std::filesystem::create_directories(elsewhere);
+    std::filesystem::copy_file(folder / "data" / "ball.x", elsewhere / "far.x");
+    EXPECT_EQ(twx_add_asset_folder("relative/folder"), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_add_asset_folder(nullptr), TWX_BAD_ARGUMENT);
+    ASSERT_EQ(twx_add_asset_folder(elsewhere.c_str()), TWX_OK);
+    push(xll_ui_push_xfile, "far.x", kCar);
+    EXPECT_EQ(twx_library_holds(kCar), 1);
+}
+
+// ---- The course check ----
+
+TEST_F(Extensions, TheCourseCheckWantsACourseAndRoomForWhatItHandsOut) {
+    TwxCourseCheck check{};
+    TwxFinding finding{};
+    std::vector<unsigned char> pixels(64 * 48 * 4);
+    EXPECT_EQ(twx_check_course(&check, nullptr, 0), TWX_NO_COURSE);
+    EXPECT_EQ(twx_draw_course_check(pixels.data(), 64, 48), TWX_NO_COURSE);
+    layCourse(kCourse);
+    EXPECT_EQ(twx_check_course(nullptr, nullptr, 0), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_check_course(&check, nullptr, 1), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_check_course(&check, &finding, -1), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_draw_course_check(nullptr, 64, 48), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_draw_course_check(pixels.data(), 0, 48), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_draw_course_check(pixels.data(), 64, -1), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_draw_course_check(pixels.data(), 8193, 1), TWX_BAD_ARGUMENT);
+    EXPECT_GE(twx_check_course(&check, nullptr, 0), 0);
+}
+
+TEST_F(Extensions, TheCheckOfAFigureEightHandsOutItsFindingsAsFarAsThereIsRoom) {
+    // A bow tie: down the left, across to the top right, down the right and back across.
+    xll_OnSelchangeTab(2);
+    for (const POINT p : {POINT{120, 100}, POINT{120, 380}, POINT{520, 100}, POINT{520, 380}}) {
+        click(p);
+    }
+    ASSERT_EQ(xll_OnButtonCreateCourse(kCourse), 0);
+    xll_setListCourse(kCourse);
+
+    TwxCourseCheck check{};
+    const int found = twx_check_course(&check, nullptr, 0);
+    ASSERT_GT(found, 1);
+    EXPECT_EQ(check.findings, found);
+    EXPECT_EQ(check.centrelineCrossings, 1);
+    EXPECT_EQ(check.widestOffset, 227.0f);
+
+    // One finding asked for: one written, the next left alone.
+    std::vector<TwxFinding> findings(static_cast<std::size_t>(found) + 1, TwxFinding{-7, 0, 0, 0});
+    EXPECT_EQ(twx_check_course(&check, findings.data(), 1), found);
+    EXPECT_NE(findings[0].kind, -7);
+    EXPECT_EQ(findings[1].kind, -7);
+    EXPECT_EQ(twx_check_course(&check, findings.data(), found + 1), found);
+    EXPECT_EQ(findings[static_cast<std::size_t>(found)].kind, -7);
+    findings.pop_back();
+    EXPECT_TRUE(
+        std::is_sorted(findings.begin(), findings.end(),
+                       [](const TwxFinding& a, const TwxFinding& b) { return a.kind < b.kind; }));
+    EXPECT_EQ(std::count_if(
+                  findings.begin(), findings.end(),
+                  [](const TwxFinding& f) { return f.kind == TWX_FINDING_CENTRELINE_CROSSING; }),
+              1);
+
+    // The picture is opaque everywhere.
+    std::vector<unsigned char> pixels(64 * 48 * 4, 0);
+    EXPECT_EQ(twx_draw_course_check(pixels.data(), 64, 48), found);
+    for (std::size_t i = 3; i < pixels.size(); i += 4) {
+        ASSERT_EQ(pixels[i], 255) << "pixel " << i / 4;
+    }
 }

@@ -5,6 +5,7 @@
 #include "files/SimulationFile.h"
 
 #include "file_test_support.h"
+#include "support/FifoTrap.h"
 
 namespace {
 
@@ -123,5 +124,27 @@ TEST_F(HostileFiles, DeepNestingAndEntityBombsAreReadPlainly) {
     ASSERT_LE(expanded.sounds.size(), 1u);
     if (!expanded.sounds.empty()) {
         EXPECT_LT(std::strlen(expanded.sounds.front().name), 16u);
+    }
+}
+
+// A scene name may lead to a FIFO (or a device): opening it for reading would wait for a
+// writer. Both readers refuse it unopened, with the message of a file they cannot read,
+// and a link to it is refused the same way.
+TEST_F(HostileFiles, FifosAreRefusedUnopened) {
+    const FifoTrap fifo(std::filesystem::path(folder) / "scene.fifo");
+    std::filesystem::create_symlink("scene.fifo", "linked.xml");
+    for (const std::string name : {"scene.fifo", "linked.xml"}) {
+        SCOPED_TRACE(name);
+        messages.clear();
+        LSession_t xml;
+        EXPECT_TRUE(fifo.untouchedBy([&] { EXPECT_FALSE(readSimulationFile(name, xml)); }));
+        EXPECT_EQ(messages, Texts{"error: Cannot Read " + name + ". ##"});
+
+        messages.clear();
+        LSession_t binary;
+        EXPECT_TRUE(fifo.untouchedBy([&] { EXPECT_FALSE(readSessionFile(name, binary)); }));
+        EXPECT_EQ(messages, Texts{name + ": Error cannot read file."});
+        EXPECT_EQ(describe(xml), Texts{});
+        EXPECT_EQ(describe(binary), Texts{});
     }
 }

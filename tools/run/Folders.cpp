@@ -36,11 +36,15 @@ fs::path findDataFolder(const fs::path& asked) {
     if (!error && holdsData(current)) {
         return current;
     }
-    // Built in a folder of the source tree: bin/ sits two levels below it.
+    // Built in a folder of the source tree: bin/ sits two levels below it; installed:
+    // bin/ sits beside share/tumbleway.
     const fs::path exe = fs::canonical("/proc/self/exe", error);
     for (fs::path dir = exe; !dir.empty() && dir != dir.parent_path(); dir = dir.parent_path()) {
         if (holdsData(dir)) {
             return dir;
+        }
+        if (holdsData(dir / "share" / "tumbleway")) {
+            return dir / "share" / "tumbleway";
         }
     }
     if (current.empty()) {

@@ -22,6 +22,14 @@ Options:
   --screenshot FILE   write the last frame as a PNG picture
   --trace FILE        write a CSV of every placed mesh's pose per frame
   --no-render         draw only the last frame (faster for long runs)
+  --check             check the scene's course as soon as it is open and report
+                      on stdout what is wrong with it: strip triangles folded
+                      over (facing away from above), field lying over the road,
+                      a centreline or road edge that crosses itself, bends
+                      tighter than the strips' widest offset on their inside,
+                      and balls dropped on the road that land off its surface
+  --picture FILE      with --check: write a PNG picture of the course from
+                      above (of the --size) with every finding marked
   --data DIR          folder that holds data/ (default: the current folder, or
                       the source tree of this build)
   --help              this text
@@ -46,7 +54,8 @@ folder, so keep them beside the scene file.
 
 Exit status: 0 when everything asked for was done; 1 when the run failed (no
 OpenGL 3.3, an output could not be written); 2 when the options, or the files
-and folders they name, cannot be used. Each failure is one line on stderr.
+and folders they name, cannot be used; 3 when everything was done and --check
+found something wrong with the course. Each failure is one line on stderr.
 )";
 
 namespace {
@@ -90,6 +99,8 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
             options.help = true;
         } else if (arg == "--no-render") {
             options.render = false;
+        } else if (arg == "--check") {
+            options.check = true;
         } else if (arg == "--frames") {
             if (!value(&v) || !toInt(v, &options.frames) || options.frames < 0) {
                 return {std::nullopt, "--frames needs a whole number of 0 or more"};
@@ -112,13 +123,14 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
             }
             options.control = index;
         } else if (arg == "--input" || arg == "--screenshot" || arg == "--trace" ||
-                   arg == "--data") {
+                   arg == "--data" || arg == "--picture") {
             if (!value(&v)) {
                 return {std::nullopt, std::string(arg) + " needs a file name"};
             }
             std::string& target = arg == "--input"        ? options.input
                                   : arg == "--screenshot" ? options.screenshot
                                   : arg == "--trace"      ? options.trace
+                                  : arg == "--picture"    ? options.picture
                                                           : options.dataFolder;
             target = v;
         } else if (!arg.empty() && arg[0] == '-') {
@@ -131,6 +143,12 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
     }
     if (options.control.value_or(-1) >= 0 && options.scene.empty()) {
         return {std::nullopt, "--control names a placed mesh, but there is no scene"};
+    }
+    if (!options.picture.empty() && !options.check) {
+        return {std::nullopt, "--picture draws what --check finds: it needs --check"};
+    }
+    if (options.check && options.scene.empty()) {
+        return {std::nullopt, "--check checks a scene's course, but there is no scene"};
     }
     return {options, {}};
 }

@@ -17,7 +17,9 @@ struct RunOptions {
     // The placed mesh the input pushes, by its index in the trace; -1: none. Unset: the
     // course's last placed mesh, as in the builder.
     std::optional<int> control;
-    bool render = true; // draw every frame, not only the last
+    bool check = false;  // check the scene's course and report what is wrong with it
+    std::string picture; // PNG of the course from above with the check's findings
+    bool render = true;  // draw every frame, not only the last
     bool help = false;
 };
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "CheckReport.h"
 #include "Folders.h"
 #include "FrameInput.h"
 #include "Messages.h"
@@ -50,6 +51,7 @@ struct Prepared {
     fs::path scenePath;
     std::optional<SceneFile> scene;
     fs::path screenshot;
+    fs::path picture;
     std::optional<TraceFile> trace;
     fs::path dataFolder;
     InputScript input;
@@ -62,6 +64,10 @@ Prepared prepare(const RunOptions& options) {
     prepared.screenshot = absoluteOrEmpty(options.screenshot, "--screenshot");
     if (!prepared.screenshot.empty()) {
         expectFolderOf(prepared.screenshot, "--screenshot");
+    }
+    prepared.picture = absoluteOrEmpty(options.picture, "--picture");
+    if (!prepared.picture.empty()) {
+        expectFolderOf(prepared.picture, "--picture");
     }
     const fs::path tracePath = absoluteOrEmpty(options.trace, "--trace");
     prepared.dataFolder = findDataFolder(absoluteOrEmpty(options.dataFolder, "--data"));
@@ -96,7 +102,21 @@ void runFrames(const RunOptions& options, const InputScript& input, TraceFile* t
     }
 }
 
-void run(const RunOptions& options) {
+// Reports on stdout what is wrong with the opened course; true when something is.
+bool checkCourse(const RunOptions& options, const fs::path& picture) {
+    const CourseCheckResult result = checkOpenedCourse();
+    const std::string report = courseCheckReport(options.scene, result);
+    if (std::fputs(report.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
+        throw RunError(kRunFailed, "cannot write the check's report on stdout");
+    }
+    if (!picture.empty()) {
+        writeCourseCheckPicture(picture, options.width, options.height);
+    }
+    return !result.findings.empty();
+}
+
+// The exit status of a run that did everything asked of it.
+int run(const RunOptions& options) {
     showMessagesOnStderr();
     Prepared prepared = prepare(options);
 
@@ -116,6 +136,7 @@ void run(const RunOptions& options) {
     if (prepared.scene) {
         openScene(*prepared.scene, prepared.scenePath.parent_path(), options.control);
     }
+    const bool findings = options.check && checkCourse(options, prepared.picture);
     runFrames(options, prepared.input, prepared.trace ? &*prepared.trace : nullptr);
     if (prepared.trace) {
         prepared.trace->close();
@@ -123,6 +144,7 @@ void run(const RunOptions& options) {
     if (!prepared.screenshot.empty() && !context->writePng(prepared.screenshot.string())) {
         throw RunError(kRunFailed, "cannot write the screenshot " + prepared.screenshot.string());
     }
+    return findings ? kCourseHasFindings : 0;
 }
 
 } // namespace
@@ -138,8 +160,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
-        run(*parsed.options);
-        return 0;
+        return run(*parsed.options);
     } catch (const RunError& failure) {
         std::fprintf(stderr, "tumbleway-run: %s\n", failure.what());
         return failure.status();

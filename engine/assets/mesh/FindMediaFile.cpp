@@ -5,23 +5,14 @@
 #include <string>
 #include <string_view>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "win32/regular_file.h"
 
 namespace {
 
-// Whether path names a file we may read. A directory opens for reading on Linux but
-// is no media file.
+// Whether path names a file we may read. A folder is no media file, and a FIFO would
+// make the search wait for a writer.
 bool canOpen(const char* path) {
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    struct stat info {};
-    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    ::close(fd);
-    return regular;
+    return isReadableRegularFile(path);
 }
 
 // Copies text into out when it fits with its terminator.
@@ -78,4 +69,18 @@ HRESULT findMediaFile(char* out, int capacity, const char* name) {
     const std::string_view unchanged(name);
     copyIfFits(out, capacity, unchanged.substr(0, static_cast<std::size_t>(capacity) - 1));
     return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+}
+
+HRESULT findMeshTexture(char* out, int capacity, const char* name) {
+    if (name == nullptr || out == nullptr || capacity < 1) {
+        return E_INVALIDARG;
+    }
+    const std::string_view whole(name);
+    const std::size_t cut = whole.find_last_of("/\\");
+    const std::string last(cut == std::string_view::npos ? whole : whole.substr(cut + 1));
+    if (last.empty() || last == "." || last == "..") {
+        out[0] = '\0';
+        return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    }
+    return findMediaFile(out, capacity, last.c_str());
 }

@@ -68,8 +68,8 @@ HRESULT MeshObject::loadMaterials(IDirect3DDevice9* device, ID3DXBuffer* buffer,
         }
         const std::string textureName = std::string(loaded[i].pTextureFilename).substr(0, MAX_PATH);
         char path[MAX_PATH] = {};
-        findMediaFile(path, MAX_PATH, textureName.c_str());
-        if (FAILED(D3DXCreateTextureFromFileA(device, path, textures_[i].put()))) {
+        if (FAILED(findMeshTexture(path, MAX_PATH, textureName.c_str())) ||
+            FAILED(D3DXCreateTextureFromFileA(device, path, textures_[i].put()))) {
             textures_[i] = nullptr;
         }
     }

@@ -1,7 +1,7 @@
-// DirectSound 8 as the engine uses it: one device, secondary buffers of 8- or 16-bit PCM
-// that are filled through Lock/Unlock and played with volume, pan and frequency
-// control. OpenAL Soft does the mixing: every buffer is one OpenAL source, and the
-// bytes written between Lock and Unlock reach OpenAL at Unlock.
+// DirectSound 8 as the engine uses it: one device, secondary buffers of PCM (integer
+// samples of 8 to 32 bits, or 32-bit floats) that are filled through Lock/Unlock and played with
+// volume, pan and frequency control. OpenAL Soft does the mixing: every buffer is one OpenAL
+// source, and the bytes written between Lock and Unlock reach OpenAL at Unlock.
 //
 // Where the machine has no usable audio device, DirectSoundCreate8 still succeeds with
 // a silent device that plays in real time into nothing, so that the program behaves
@@ -174,9 +174,10 @@ using LPDIRECTSOUNDBUFFER = IDirectSoundBuffer*;
 
 class IDirectSound8 : public IUnknown {
 public:
-    // dwSize must be sizeof(DSBUFFERDESC). Secondary buffers of PCM, 8 or 16 bits, one
-    // or two channels; other formats fail with DSERR_BADFORMAT, primary and 3-D buffers
-    // with DSERR_UNSUPPORTED.
+    // dwSize must be sizeof(DSBUFFERDESC). Secondary buffers of PCM, integer samples of
+    // 8, 16, 24 or 32 bits or float samples of 32 bits (plain or extensible), one or two
+    // channels; other formats fail with DSERR_BADFORMAT, primary and 3-D buffers with
+    // DSERR_UNSUPPORTED.
     virtual HRESULT CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER* buffer,
                                       IUnknown* outer) = 0;
     // Buffers made with DSBCAPS_CTRLFX cannot be duplicated (DSERR_INVALIDCALL).

@@ -1,8 +1,11 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+#include "sound/sound_test_support.h"
 #include "support/AssetFixture.h"
 #include "support/Bodies.h"
+
+#include <fstream>
 
 using AssetLibrary = AssetFixture;
 
@@ -72,14 +75,43 @@ TEST_F(AssetLibrary, FoundFilesThatDoNotLoadAreReportedAndMakeNoEntry) {
     };
     write("broken.x", "xof 0303txt 0032\nMesh { 3; garbage");
     write("broken.wav", "RIFF\x10\0\0\0WAVEjunk");
+    write("broken.bmp", "BM not a picture");
     EXPECT_EQ(app->pushXfile(fileRecord("broken.x"), treeItem(1)), E_FAIL);
     EXPECT_EQ(app->pushWav(fileRecord("broken.wav"), treeItem(2)), E_FAIL);
+    EXPECT_EQ(app->pushBitmap(fileRecord("broken.bmp"), treeItem(3)), E_FAIL);
     const std::vector<std::string> expected = {
         "Tumble Way: Error cannot read X file. \n broken.x.",
-        "Tumble Way: Error cannot read Sound file. \n broken.wav."};
+        "Tumble Way: Error cannot read Sound file. \n broken.wav.",
+        "Tumble Way: Error cannot read BMP file. \n broken.bmp."};
     EXPECT_EQ(messages, expected);
     EXPECT_TRUE(app->xfileLibrary.empty());
     EXPECT_TRUE(app->soundLibrary.empty());
+    EXPECT_TRUE(app->bitmapLibrary.empty());
+}
+
+// A float wave loads and plays (the device used to refuse it, which left it silent);
+// a format no device plays is reported by name, like a file that is not there.
+TEST_F(AssetLibrary, FloatWavesLoadAndUnplayableOnesAreReportedByName) {
+    using namespace soundtest;
+    const auto write = [this](const char* name, const Bytes& bytes) {
+        std::ofstream(folder / "data" / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+    };
+    write("float.wav", floatWave(22050, 1, sine(22050, 441, 0.5, 32, true)));
+    write("adpcm.wav", riff("WAVE", {chunk("fmt ", fmtBodyWithExtra(2, 1, 22050, 4, pattern(32))),
+                                     chunk("data", pattern(400))}));
+    ASSERT_EQ(app->pushWav(fileRecord("float.wav"), treeItem(1)), S_OK);
+    ASSERT_EQ(app->soundLibrary.size(), 1u);
+    SoundObject& sound = *app->soundLibrary.front().sound;
+    EXPECT_EQ(sound.baseFrequency(), 22050);
+    EXPECT_EQ(sound.play(0, 0, 1, 0), S_OK);
+    EXPECT_TRUE(messages.empty());
+
+    EXPECT_EQ(app->pushWav(fileRecord("adpcm.wav"), treeItem(2)), E_FAIL);
+    EXPECT_EQ(messages,
+              std::vector<std::string>{"Tumble Way: Error cannot read Sound file. \n adpcm.wav."});
+    EXPECT_EQ(app->soundLibrary.size(), 1u);
 }
 
 TEST_F(AssetLibrary, EachSelectionTouchesOnlyItsOwnLibrary) {

@@ -179,6 +179,70 @@ TEST_F(MeshObjectTest, TexturesAreLookedUpFromTheCurrentDirectory) {
     EXPECT_EQ(desc.Width, 64u);
 }
 
+// A texture name is the mesh author's, not the user's: whatever folders it names, it is
+// looked up by its last component only, so a mesh cannot load a picture from outside
+// the folders searched (here a 128 x 64 picture beside the current folder).
+TEST_F(MeshObjectTest, TextureNamesAreLookedUpByTheirLastComponentOnly) {
+    const fs::path outside = dir.path() / "outside";
+    fs::create_directories(outside);
+    fs::copy_file("samples/bitmaps/flag.bmp", outside / "far.bmp");
+    fs::copy_file("samples/bitmaps/flag.bmp", outside / "near.png");
+    fs::create_directories(dir.path() / "here");
+    fs::copy_file("samples/meshes/checker.png", dir.path() / "here/near.png");
+    const std::string far = (outside / "far.bmp").string();
+    const std::string near = (outside / "near.png").string();
+    std::string materials;
+    std::string list;
+    int count = 0;
+    for (const std::string& name :
+         {far, std::string("../outside/far.bmp"), near, std::string("../outside/near.png"),
+          std::string("maps\\\\near.png"), std::string("near.png"), std::string("outside/"),
+          std::string("..")}) {
+        materials += "Material M" + std::to_string(count) +
+                     " { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; TextureFilename { \"" + name + "\"; } }\n";
+        list += (count == 0 ? "" : ",") + std::to_string(count);
+        ++count;
+    }
+    std::string mesh =
+        "xof 0303txt 0032\n" + materials + "Mesh M {\n  " + std::to_string(3 * count) + ";";
+    for (int i = 0; i < count; ++i) {
+        mesh += std::string(i == 0 ? " " : ", ") + std::to_string(i) + ";0;0;, " +
+                std::to_string(i) + ";1;0;, " + std::to_string(i + 1) + ";0;0;";
+    }
+    mesh += ";\n  " + std::to_string(count) + ";";
+    for (int i = 0; i < count; ++i) {
+        mesh += std::string(i == 0 ? " " : ", ") + "3;" + std::to_string(3 * i) + "," +
+                std::to_string(3 * i + 1) + "," + std::to_string(3 * i + 2) + ";";
+    }
+    mesh += ";\n  MeshMaterialList { " + std::to_string(count) + "; " + std::to_string(count) +
+            "; " + list + ";;";
+    for (int i = 0; i < count; ++i) {
+        mesh += " { M" + std::to_string(i) + " }";
+    }
+    mesh += " }\n}\n";
+    writeFile(dir.path() / "here/named.x", mesh);
+
+    EnvVar noMedia(kMediaRootVariable, std::nullopt);
+    CurrentDir inside(dir.path() / "here");
+    MeshObject object;
+    ASSERT_EQ(object.create(device.get(), "named.x"), S_OK);
+    ASSERT_EQ(object.materialCount(), static_cast<DWORD>(count));
+    const auto width = [&](DWORD i) {
+        D3DSURFACE_DESC desc{};
+        if (object.texture(i) == nullptr || FAILED(object.texture(i)->GetLevelDesc(0, &desc))) {
+            return 0u;
+        }
+        return desc.Width;
+    };
+    // The material order may change with the subsets; the names tell them apart.
+    std::vector<UINT> widths;
+    for (DWORD i = 0; i < object.materialCount(); ++i) {
+        widths.push_back(width(i));
+    }
+    EXPECT_EQ(widths, (std::vector<UINT>{0, 0, 64, 64, 64, 64, 0, 0}))
+        << "paths: only the folder-less part is looked up, here";
+}
+
 TEST_F(MeshObjectTest, DeviceCopyComesAndGoesWithTheDevice) {
     MeshObject mesh;
     EXPECT_EQ(mesh.create(device.get(), dir.file("garbage.x").c_str()), D3DXFERR_FILENOTFOUND);

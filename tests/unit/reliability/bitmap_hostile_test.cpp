@@ -10,8 +10,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -66,9 +68,11 @@ private:
     fs::path folder_;
 };
 
-// A BMP header of width x height, 24 bits per pixel, with no pixel data after it.
-Bytes bmpHeader(std::int32_t width, std::int32_t height) {
-    Bytes b(54, 0);
+// A BMP header of width x height at the given bits per pixel (with a grey palette below
+// 16 bits), followed by `held` bytes of pixel data.
+Bytes bmp(std::int32_t width, std::int32_t height, int bits = 24, std::size_t held = 0) {
+    const std::uint32_t palette = bits < 16 ? 4u << bits : 0;
+    Bytes b(54 + palette, 0);
     auto put = [&b](std::size_t at, std::uint32_t v, int bytes) {
         for (int i = 0; i < bytes; ++i) {
             b[at + i] = static_cast<unsigned char>(v >> (8 * i));
@@ -76,13 +80,18 @@ Bytes bmpHeader(std::int32_t width, std::int32_t height) {
     };
     b[0] = 'B';
     b[1] = 'M';
-    put(2, 54, 4);
-    put(10, 54, 4);
+    put(2, static_cast<std::uint32_t>(b.size() + held), 4);
+    put(10, static_cast<std::uint32_t>(b.size()), 4);
     put(14, 40, 4);
     put(18, static_cast<std::uint32_t>(width), 4);
     put(22, static_cast<std::uint32_t>(height), 4);
     put(26, 1, 2);
-    put(28, 24, 2);
+    put(28, static_cast<std::uint32_t>(bits), 2);
+    for (std::uint32_t i = 0; i < palette / 4; ++i) {
+        const auto grey = static_cast<unsigned char>(i * 255 / (palette / 4 - 1));
+        b[54 + 4 * i] = b[55 + 4 * i] = b[56 + 4 * i] = grey;
+    }
+    b.insert(b.end(), held, 0x80);
     return b;
 }
 
@@ -115,14 +124,76 @@ TEST_F(HostileBitmap, JpegWithAnOverfullHuffmanTableIsRefused) {
 // A few bytes of header can claim any size; a picture larger than any texture a device
 // makes is refused before a byte of it is decoded.
 TEST_F(HostileBitmap, PicturesLargerThanAnyTextureAreRefusedUnread) {
-    EXPECT_TRUE(refused(write("wide.bmp", bmpHeader(20000, 1))));
-    EXPECT_TRUE(refused(write("huge.bmp", bmpHeader(16384, 16384))));
-    EXPECT_TRUE(refused(write("negative.bmp", bmpHeader(-5, 4))));
-    // Within the limit, the missing pixels read as black rather than past the file.
-    const std::string small = write("short.bmp", bmpHeader(4, 4));
-    D3DXIMAGE_INFO info{};
-    ASSERT_EQ(D3DXGetImageInfoFromFileA(small.c_str(), &info), S_OK);
-    EXPECT_EQ(info.Width, 4u);
+    EXPECT_TRUE(refused(write("wide.bmp", bmp(20000, 1))));
+    EXPECT_TRUE(refused(write("huge.bmp", bmp(16384, 16384))));
+    EXPECT_TRUE(refused(write("negative.bmp", bmp(-5, 4))));
+}
+
+// A header can also claim a size whose pixels the file does not hold: a 246-byte file
+// claiming 8192 x 8192 became a 690 MB texture. A picture is refused when the file holds
+// less than a quarter of the pixel bytes its header claims; one a little short loads,
+// its missing rows black, read no further than the file.
+TEST_F(HostileBitmap, PicturesWhosePixelsTheFileDoesNotHoldAreRefused) {
+    EXPECT_TRUE(refused(write("vast.bmp", bmp(8192, 8192, 24, 192))));
+    EXPECT_TRUE(refused(write("top-down.bmp", bmp(8192, -8192, 24, 192))));
+    EXPECT_TRUE(refused(write("vast-1bit.bmp", bmp(8192, 8192, 1, 192))));
+    EXPECT_TRUE(refused(write("vast-8bit.bmp", bmp(4096, 4096, 8, 4096))));
+    EXPECT_TRUE(refused(write("header-only.bmp", bmp(4, 4))));
+    // 64 x 64 at 24 bits: 12,288 bytes of pixels; a fifth of them is too few.
+    EXPECT_TRUE(refused(write("fifth.bmp", bmp(64, 64, 24, 12288 / 5))));
+    Bytes offset = bmp(64, 64, 24, 12288);
+    offset[10] = 0xFF; // the pixels said to start past the end of the file
+    offset[11] = 0xFF;
+    EXPECT_TRUE(refused(write("offset.bmp", offset)));
+
+    for (const auto& [name, bits, held] :
+         {std::tuple{"third.bmp", 24, 12288 / 3}, std::tuple{"most.bmp", 24, 12288 - 192},
+          std::tuple{"whole-1bit.bmp", 1, 8 * 64}}) {
+        SCOPED_TRACE(name);
+        const std::string path = write(name, bmp(64, 64, bits, static_cast<std::size_t>(held)));
+        ASSERT_FALSE(refused(path));
+        ComPtr<IDirect3DTexture9> texture;
+        ASSERT_EQ(D3DXCreateTextureFromFileExA(device_.get(), path.c_str(), D3DX_DEFAULT,
+                                               D3DX_DEFAULT, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                               D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, nullptr,
+                                               nullptr, texture.put()),
+                  S_OK);
+        D3DSURFACE_DESC desc{};
+        texture->GetLevelDesc(0, &desc);
+        EXPECT_EQ(desc.Width, 64u);
+        EXPECT_EQ(desc.Height, 64u);
+    }
+}
+
+// The same through JPEG: the program's own sky picture (1024 x 512) made to claim
+// 8192 x 8192 and cut off 64 bytes into its image data became a 690 MB texture. A
+// whole JPEG holds at least a bit for each 8 x 8 block of each component; one whose
+// image data is less than a quarter of that is refused. Cut in half, the sky still
+// loads (the decoder takes the rest for grey).
+TEST_F(HostileBitmap, JpegsWhosePixelsTheFileDoesNotHoldAreRefused) {
+    const Bytes sky = readFile(kSource + "/data/Env_Sky.jpg");
+    const auto at = [&sky](std::initializer_list<unsigned char> marker) {
+        const auto found = std::search(sky.begin(), sky.end(), marker.begin(), marker.end());
+        return static_cast<std::size_t>(found - sky.begin());
+    };
+    const std::size_t frame = at({0xFF, 0xC0});
+    const std::size_t scan = at({0xFF, 0xDA});
+    ASSERT_LT(frame, sky.size());
+    ASSERT_LT(scan, sky.size());
+    const std::size_t data = scan + 2 + (sky[scan + 2] << 8 | sky[scan + 3]);
+    const auto cut = [&](std::size_t end, unsigned side) {
+        Bytes b(sky.begin(), sky.begin() + static_cast<std::ptrdiff_t>(end));
+        if (side != 0) {
+            b[frame + 5] = b[frame + 7] = static_cast<unsigned char>(side >> 8);
+            b[frame + 6] = b[frame + 8] = static_cast<unsigned char>(side);
+        }
+        b.push_back(0xFF);
+        b.push_back(0xD9);
+        return b;
+    };
+    EXPECT_TRUE(refused(write("vast.jpg", cut(data + 64, 8192))));
+    EXPECT_TRUE(refused(write("no-data.jpg", cut(data, 0))));
+    EXPECT_FALSE(refused(write("half.jpg", cut(data + (sky.size() - data) / 2, 0))));
 }
 
 // Only the picture kinds the program uses reach the decoder: a picture it could decode

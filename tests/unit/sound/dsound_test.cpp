@@ -91,29 +91,84 @@ protected:
 
 } // namespace
 
-TEST_F(DirectSoundTest, CreationAcceptsPcmOnly) {
+// Integer PCM of 8 to 32 bits and 32-bit float PCM, plain or extensible, mono or
+// stereo; a buffer keeps the bytes in its own format whatever OpenAL is given.
+TEST_F(DirectSoundTest, CreationAcceptsTheFormatsItCanPlay) {
     for (WORD channels : {1, 2}) {
-        for (WORD bits : {8, 16}) {
-            EXPECT_NE(make(64, pcmFormat(channels, 22050, bits)), nullptr);
+        for (WORD bits : {8, 16, 24, 32}) {
+            EXPECT_NE(make(96, pcmFormat(channels, 22050, bits)), nullptr);
         }
+        WAVEFORMATEX floats = pcmFormat(channels, 22050, 32);
+        floats.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
+        auto buffer = make(96, floats);
+        ASSERT_NE(buffer, nullptr);
+        WAVEFORMATEX kept{};
+        ASSERT_EQ(buffer->GetFormat(&kept, sizeof kept, nullptr), DS_OK);
+        EXPECT_EQ(kept.wFormatTag, WAVE_FORMAT_IEEE_FLOAT);
+        EXPECT_EQ(kept.wBitsPerSample, 32);
     }
     WAVEFORMATEX format{};
-    DSBUFFERDESC desc{sizeof(DSBUFFERDESC), 0, 64, 0, &format, GUID_NULL};
+    DSBUFFERDESC desc{sizeof(DSBUFFERDESC), 0, 96, 0, &format, GUID_NULL};
     ComPtr<IDirectSoundBuffer> buffer;
     const auto createWith = [&](WAVEFORMATEX f) {
         format = f;
         return device()->CreateSoundBuffer(&desc, buffer.put(), nullptr);
     };
-    WAVEFORMATEX floats = pcmFormat(1, 22050, 32);
-    floats.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
-    EXPECT_EQ(createWith(floats), DSERR_BADFORMAT);
-    EXPECT_EQ(createWith(pcmFormat(1, 22050, 24)), DSERR_BADFORMAT);
+    WAVEFORMATEX doubles = pcmFormat(1, 22050, 64);
+    doubles.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
+    EXPECT_EQ(createWith(doubles), DSERR_BADFORMAT);
+    WAVEFORMATEX halfFloats = pcmFormat(1, 22050, 16);
+    halfFloats.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
+    EXPECT_EQ(createWith(halfFloats), DSERR_BADFORMAT);
+    EXPECT_EQ(createWith(pcmFormat(1, 22050, 12)), DSERR_BADFORMAT);
+    EXPECT_EQ(createWith(pcmFormat(3, 22050, 16)), DSERR_BADFORMAT);
+    WAVEFORMATEX adpcm = pcmFormat(1, 22050, 16);
+    adpcm.wFormatTag = 2;
+    EXPECT_EQ(createWith(adpcm), DSERR_BADFORMAT);
     WAVEFORMATEX misaligned = pcmFormat(2, 22050, 16);
     misaligned.nBlockAlign = 2;
     EXPECT_EQ(createWith(misaligned), DSERR_BADFORMAT);
     EXPECT_EQ(buffer, nullptr);
     desc.dwBufferBytes = 3;
     EXPECT_EQ(createWith(pcmFormat(1, 22050, 16)), DSERR_INVALIDPARAM);
+}
+
+// What a wide or float buffer holds is what plays, also after the bytes are changed
+// through a lock: a float tone and its 24-bit twin sound alike, stereo sides apart.
+TEST_F(DirectSoundTest, WideAndFloatSamplesPlayAsWritten) {
+    open(2);
+    const auto heard = [this](WAVEFORMATEX format, const Bytes& left, const Bytes& right) {
+        const WORD width = format.wBitsPerSample / 8;
+        Bytes interleaved;
+        for (std::size_t at = 0; at < left.size(); at += width) {
+            interleaved.insert(interleaved.end(), left.begin() + static_cast<std::ptrdiff_t>(at),
+                               left.begin() + static_cast<std::ptrdiff_t>(at + width));
+            interleaved.insert(interleaved.end(), right.begin() + static_cast<std::ptrdiff_t>(at),
+                               right.begin() + static_cast<std::ptrdiff_t>(at + width));
+        }
+        auto buffer = make(static_cast<DWORD>(interleaved.size()), format);
+        if (buffer == nullptr) {
+            return std::vector<float>{};
+        }
+        write(buffer.get(), 0, interleaved);
+        EXPECT_EQ(buffer->Play(0, 0, 0), DS_OK);
+        render(0.02);
+        return render(0.3);
+    };
+    WAVEFORMATEX floats = pcmFormat(2, 22050, 32);
+    floats.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
+    const std::vector<float> fromFloats =
+        heard(floats, sine(22050, 441, 1, 32, true), sine(22050, 882, 1, 32, true, 0.25));
+    const std::vector<float> from24 = heard(pcmFormat(2, 22050, 24), sine(22050, 441, 1, 24),
+                                            sine(22050, 882, 1, 24, false, 0.25));
+    for (const std::vector<float>* both : {&fromFloats, &from24}) {
+        const std::vector<float> left = channel(*both, 2, 0);
+        const std::vector<float> right = channel(*both, 2, 1);
+        EXPECT_NEAR(frequency(left, kOutputRate), 441.0, 441.0 * 0.01);
+        EXPECT_NEAR(frequency(right, kOutputRate), 882.0, 882.0 * 0.01);
+        EXPECT_NEAR(rms(left) / rms(right), 2.0, 0.05);
+    }
+    EXPECT_NEAR(rms(fromFloats), rms(from24), rms(from24) * 0.01);
 }
 
 TEST_F(DirectSoundTest, LockedBytesPlayAfterUnlockAtTheSetFrequency) {

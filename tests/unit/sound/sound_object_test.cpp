@@ -141,6 +141,43 @@ TEST_F(SoundObjectTest, SoundsFromTheResourceTablePlayAtTheirRate) {
     EXPECT_NEAR(heardFrequency(), 480.0, 480.0 * 0.02);
 }
 
+// Float samples, and integers wider than 16 bits, play at their pitch and as loud as the
+// same tone in 16 bits (they used to load at base frequency 0 and stay silent).
+TEST_F(SoundObjectTest, FloatAndWideIntegerFilesPlayLikeSixteenBitOnes) {
+    const auto level = [this](const std::string& name, const Bytes& wave) {
+        const auto sound = load(m_dir.file(name, wave));
+        EXPECT_EQ(sound->baseFrequency(), 22050);
+        EXPECT_EQ(sound->play(0, 0, 0, 0), S_OK);
+        render(0.02);
+        const std::vector<float> heard = render(0.3);
+        EXPECT_NEAR(frequency(heard, kOutputRate), 441.0, 441.0 * 0.01);
+        if (sound->sound() != nullptr) {
+            sound->sound()->stop();
+        }
+        return rms(heard);
+    };
+    const double reference = level("16.wav", pcmWave(22050, 1, 16, sine(22050, 441, 1, 16)));
+    ASSERT_GT(reference, 0.3);
+    const Bytes floats = sine(22050, 441, 1, 32, true);
+    const std::vector<std::pair<std::string, Bytes>> files = {
+        {"float.wav", floatWave(22050, 1, floats)},
+        {"float-extensible.wav",
+         riff("WAVE", {chunk("fmt ", fmtBodyWithExtra(WAVE_FORMAT_EXTENSIBLE, 1, 22050, 32,
+                                                      extensibleExtra(32, 3))),
+                       chunk("data", floats)})},
+        {"24.wav", pcmWave(22050, 1, 24, sine(22050, 441, 1, 24))},
+        {"24-extensible.wav",
+         riff("WAVE", {chunk("fmt ", fmtBodyWithExtra(WAVE_FORMAT_EXTENSIBLE, 1, 22050, 24,
+                                                      extensibleExtra(24, 1))),
+                       chunk("data", sine(22050, 441, 1, 24))})},
+        {"32.wav", pcmWave(22050, 1, 32, sine(22050, 441, 1, 32))},
+    };
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        EXPECT_NEAR(level(name, bytes), reference, reference * 0.01);
+    }
+}
+
 TEST_F(SoundObjectTest, BadFilesLeaveNothingToPlay) {
     const Bytes fmt = fmtBody(1, 1, 22050, 16);
     const std::vector<std::pair<std::string, Bytes>> files = {

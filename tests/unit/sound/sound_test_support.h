@@ -102,6 +102,50 @@ inline Bytes sine16(DWORD rate, double hz, double seconds, double amplitude = 0.
     return b;
 }
 
+// Mono samples of a sine in the given encoding: 8, 16, 24 or 32-bit integers, or 32-bit
+// floats when asFloat.
+inline Bytes sine(DWORD rate, double hz, double seconds, WORD bits, bool asFloat = false,
+                  double amplitude = 0.5) {
+    const auto count = static_cast<std::size_t>(rate * seconds);
+    Bytes b;
+    for (std::size_t i = 0; i < count; ++i) {
+        const double s =
+            amplitude * std::sin(2.0 * std::numbers::pi * hz * static_cast<double>(i) / rate);
+        std::uint32_t word = 0;
+        if (asFloat) {
+            const auto f = static_cast<float>(s);
+            std::memcpy(&word, &f, sizeof word);
+        } else if (bits == 8) {
+            word = static_cast<std::uint32_t>(std::lround(128 + s * 127));
+        } else {
+            const double top = std::ldexp(1.0, bits - 1) - 1;
+            word = static_cast<std::uint32_t>(static_cast<std::int32_t>(std::llround(s * top)));
+        }
+        for (int byte = 0; byte < bits / 8; ++byte) {
+            b.push_back(static_cast<BYTE>(word >> (8 * byte)));
+        }
+    }
+    return b;
+}
+
+// A wave of 32-bit float samples (format tag 3, with an empty extra-bytes count).
+inline Bytes floatWave(DWORD rate, WORD channels, const Bytes& data) {
+    return riff("WAVE",
+                {chunk("fmt ", fmtBodyWithExtra(3, channels, rate, 32, {})), chunk("data", data)});
+}
+
+// The extra bytes of WAVE_FORMAT_EXTENSIBLE: valid bits, channel mask, and the subtype
+// whose first word is the plain format tag (1 integer PCM, 3 float).
+inline Bytes extensibleExtra(WORD validBits, std::uint32_t subtypeTag) {
+    Bytes extra;
+    putU16(extra, validBits);
+    putU32(extra, 0x4);
+    putU32(extra, subtypeTag);
+    const BYTE rest[12] = {0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+    extra.insert(extra.end(), rest, rest + 12);
+    return extra;
+}
+
 inline Bytes pattern(std::size_t count) {
     Bytes b(count);
     for (std::size_t i = 0; i < count; ++i) {

@@ -1,0 +1,163 @@
+// Opening a large scene and drawing it: the sample scene's course, bitmaps and sounds with
+// thousands of placed meshes of five files, restored through the engine on the GL device
+// under a headless EGL context, and one frame of it. Run from the project root.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <array>
+#include <epoxy/gl.h>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <sys/resource.h>
+
+#include "GlEngine.h"
+#include "files/SimulationFile.h"
+#include "tumbleway/NameField.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::array kMeshFiles = {"ball.x", "box.x", "cone.x", "car.x", "box-binary.x"};
+
+fs::path sceneFolder() {
+    return fs::current_path() / "samples" / "scenes";
+}
+
+// The sample scene with its meshes replaced by n placements of the five files in turn,
+// scattered over the ground its own meshes stand on.
+bool manyPlacementScene(int n, LSession_t* session, std::string* error) {
+    const fs::path demo = sceneFolder() / "demo.xml";
+    if (!fs::is_regular_file(demo) || !fs::is_directory("data")) {
+        *error = "run from the project root: samples/scenes/demo.xml and data/ are needed";
+        return false;
+    }
+    readSimulationFile(demo.string(), *session);
+    if (session->meshes.empty()) {
+        *error = "the sample scene has no meshes";
+        return false;
+    }
+    const auto [left, right] =
+        std::minmax_element(session->meshes.begin(), session->meshes.end(),
+                            [](const SessionXfile& a, const SessionXfile& b) { return a.x < b.x; });
+    const auto [front, back] =
+        std::minmax_element(session->meshes.begin(), session->meshes.end(),
+                            [](const SessionXfile& a, const SessionXfile& b) { return a.z < b.z; });
+    std::mt19937 random(2024);
+    std::uniform_real_distribution<float> x(left->x - 20, right->x + 20);
+    std::uniform_real_distribution<float> z(front->z - 20, back->z + 20);
+    const SessionXfile model = session->meshes.front();
+    session->meshes.clear();
+    for (int i = 0; i < n; ++i) {
+        SessionXfile mesh = model;
+        mesh.id = i + 1;
+        mesh.x = x(random);
+        mesh.z = z(random);
+        mesh.yaw = 0.01f * static_cast<float>(i % 200);
+        setNameField(mesh.name, kMeshFiles[static_cast<std::size_t>(i) % kMeshFiles.size()]);
+        session->meshes.push_back(mesh);
+    }
+    return true;
+}
+
+// The most this process has held in memory since the last forgetPeakResident().
+double peakResidentMegabytes() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes
+}
+
+// Starts the peak anew from what the process holds now, so that a benchmark's peak is
+// its own and not that of one before it.
+void forgetPeakResident() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+struct Setup {
+    std::unique_ptr<bench::GlDevice> gl;
+    LSession_t session;
+};
+
+bool setUp(benchmark::State& state, Setup* setup) {
+    std::string error;
+    setup->gl = bench::GlDevice::open(&error);
+    if (!setup->gl) {
+        state.SkipWithError(("no headless GL context: " + error).c_str());
+        return false;
+    }
+    if (!manyPlacementScene(static_cast<int>(state.range(0)), &setup->session, &error)) {
+        state.SkipWithError(error.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Opening the scene, timed by the clock: the wait is the user's, whatever process does
+// the work. Each round restores it into an engine just started; starting and closing the
+// engine are not timed.
+void BM_RestoreManyPlacements(benchmark::State& state) {
+    Setup setup;
+    if (!setUp(state, &setup)) {
+        return;
+    }
+    double peak = 0;
+    std::size_t restored = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto engine = std::make_unique<bench::StartedEngine>(setup.gl->device.get());
+        forgetPeakResident();
+        state.ResumeTiming();
+        engine->openScene(sceneFolder(), setup.session);
+        state.PauseTiming();
+        peak = std::max(peak, peakResidentMegabytes());
+        const LCourse_t* course = engine->app().currentCourse;
+        restored = course != nullptr ? course->xfilePlacements.size() : 0;
+        engine.reset();
+        state.ResumeTiming();
+    }
+    if (restored != setup.session.meshes.size()) {
+        state.SkipWithError("not every placement was restored");
+    }
+    state.counters["placements"] = static_cast<double>(restored);
+    state.counters["peak_resident_mb"] = peak;
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_RestoreManyPlacements)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// One frame (step, draw, and the wait for the rasterizer) with every placement drawn.
+void BM_FrameManyPlacements(benchmark::State& state) {
+    Setup setup;
+    if (!setUp(state, &setup)) {
+        return;
+    }
+    bench::StartedEngine engine(setup.gl->device.get());
+    engine.openScene(sceneFolder(), setup.session);
+    CEngineApp& app = engine.app();
+    app.selectTab(TAB_PLAY);
+    app.frameMove();
+    app.render(); // the first frame uploads the meshes
+    glFinish();
+    state.counters["placements"] =
+        app.currentCourse != nullptr
+            ? static_cast<double>(app.currentCourse->xfilePlacements.size())
+            : 0;
+    state.SetLabel(setup.gl->context->renderer());
+    for (auto _ : state) {
+        app.frameMove();
+        app.render();
+        glFinish();
+    }
+}
+BENCHMARK(BM_FrameManyPlacements)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();

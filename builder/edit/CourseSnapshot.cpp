@@ -1,0 +1,47 @@
+#include "edit/CourseSnapshot.h"
+
+#include "files/SimulationFile.h"
+#include "tumbleway/tumbleway_ext.h"
+
+std::string CourseSnapshot::text() const {
+    return simulationFileText(record, &extras);
+}
+
+CourseSnapshot takeCourseSnapshot(HTREEITEM item) {
+    CourseSnapshot snapshot;
+    LSession_t filled;
+    const int meshes = twx_get_course(item, &filled);
+    if (meshes < 0) {
+        return snapshot;
+    }
+    // The engine's nodes go back to the engine; the snapshot keeps a copy of its own.
+    snapshot.record = filled;
+    xll_app_delete_Session_Iterator(&filled);
+    snapshot.record.item = item;
+    snapshot.item = item;
+    snapshot.extras.meshes.resize(static_cast<std::size_t>(meshes));
+    twx_get_course_extras(item, snapshot.extras.meshes.data(), meshes);
+    HTREEITEM current = nullptr;
+    if (twx_current_course(&current) == TWX_OK && current == item) {
+        snapshot.controlled = twx_controlled_mesh();
+    }
+    return snapshot;
+}
+
+bool putCourseSnapshot(const CourseSnapshot& snapshot, bool replace, int position) {
+    // The engine only reads the record; the export takes it by pointer.
+    LSession_t record = snapshot.record;
+    record.built = 0;
+    const std::vector<TwxMeshExtra>& extras = snapshot.extras.meshes;
+    const int count = static_cast<int>(extras.size());
+    const int result = replace ? twx_replace_course(&record, extras.data(), count)
+                               : twx_insert_course(position, &record, extras.data(), count);
+    if (result != TWX_OK) {
+        return false;
+    }
+    HTREEITEM current = nullptr;
+    if (twx_current_course(&current) == TWX_OK && current == snapshot.item) {
+        twx_set_controlled_mesh(snapshot.controlled);
+    }
+    return true;
+}

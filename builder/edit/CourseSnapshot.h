@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "files/SceneExtras.h"
+#include "tumbleway/tumbleway.h"
+
+// A course as the engine holds it, taken as a record: what an undo puts back and what
+// a save or a recovery copy writes. The record's lists belong to the snapshot.
+struct CourseSnapshot {
+    HTREEITEM item = nullptr;
+    LSession_t record;
+    SceneExtras extras;
+    int controlled = -1; // the mesh the arrow keys drove, when the course was current
+
+    // The scene file's text of this course: two snapshots of one course are the same
+    // scene when their texts are equal.
+    std::string text() const;
+};
+
+// Takes the course of a tree item from the engine; the item is null in the snapshot
+// when the engine has no such course. Engine calls: run inside an engine scope.
+CourseSnapshot takeCourseSnapshot(HTREEITEM item);
+
+// Rebuilds the engine's course of the snapshot's item from it (replace), or adds it at
+// position in the course list (insert), and gives the arrow keys back to the mesh they
+// drove if the course is current. False when the engine refused.
+bool putCourseSnapshot(const CourseSnapshot& snapshot, bool replace, int position = 0);

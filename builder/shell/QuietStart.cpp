@@ -1,0 +1,64 @@
+#include "shell/QuietStart.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+void toLog(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    static const char* const kinds[] = {"debug", "warning", "critical", "fatal", "info"};
+    std::fprintf(stderr, "Qt %s: %s\n", kinds[type], qPrintable(message));
+    std::fflush(stderr);
+}
+
+} // namespace
+
+QString QuietStart::logPath() {
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty()) {
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    }
+    return state + QStringLiteral("/Tumbleway/TumblewayBuilder.log");
+}
+
+std::FILE* QuietStart::begin(bool verbose) {
+    if (verbose) {
+        return stderr;
+    }
+    const QString path = logPath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const int log =
+        ::open(path.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int terminal = ::dup(STDERR_FILENO);
+    if (log < 0 || terminal < 0) {
+        return stderr; // no log: better heard than lost
+    }
+    std::fflush(stderr);
+    ::dup2(log, STDERR_FILENO);
+    ::close(log);
+    ::fcntl(terminal, F_SETFD, FD_CLOEXEC);
+    qInstallMessageHandler(toLog);
+    std::FILE* out = ::fdopen(terminal, "w");
+    return out != nullptr ? out : stderr;
+}
+
+QTranslator* installTranslation(QApplication& app, const QString& language) {
+    const QString chosen = language.isEmpty() ? QLocale().name() : language;
+    if (chosen.startsWith(QStringLiteral("ja"))) {
+        return nullptr; // the texts are written as Japanese users know them
+    }
+    // Owned by the application, which keeps it for as long as it runs.
+    auto* english = new QTranslator(&app);
+    if (!english->load(QStringLiteral(":/i18n/tumbleway_en.qm"))) {
+        delete english;
+        return nullptr;
+    }
+    QApplication::installTranslator(english);
+    return english;
+}

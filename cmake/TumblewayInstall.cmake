@@ -1,0 +1,48 @@
+# Where the installed program keeps its parts, as Linux programs do: the programs in
+# bin, the engine and platform libraries in lib (found through a relative RPATH), the
+# fixed pictures and the samples in share/tumbleway, the guide in share/doc, and the
+# desktop entry, icon and AppStream metadata where desktops look for them.
+include(GNUInstallDirs)
+
+set(TW_APP_ID org.tumbleway.TumblewayBuilder)
+set(TW_SHARE_DIR ${CMAKE_INSTALL_DATADIR}/tumbleway)
+
+set_target_properties(TumblewayBuilder tumbleway-run Tumbleway096 twplatform PROPERTIES
+  INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+install(TARGETS TumblewayBuilder tumbleway-run RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS Tumbleway096 twplatform LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/ DESTINATION ${TW_SHARE_DIR}/data)
+# The sample scene's folder names its files by links into the others; they are
+# installed as the files they name.
+foreach(folder bitmaps meshes sounds scenes)
+  file(GLOB samples ${PROJECT_SOURCE_DIR}/samples/${folder}/*)
+  foreach(sample ${samples})
+    file(REAL_PATH ${sample} real)
+    get_filename_component(name ${sample} NAME)
+    install(FILES ${real} DESTINATION ${TW_SHARE_DIR}/samples/${folder} RENAME ${name})
+  endforeach()
+endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/docs/user-guide.md ${PROJECT_SOURCE_DIR}/docs/file-formats.md
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tumbleway)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/images DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tumbleway)
+
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/${TW_APP_ID}.desktop
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/${TW_APP_ID}.svg
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/${TW_APP_ID}.metainfo.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# cpack -G DEB makes a package for Debian 12.
+set(CPACK_PACKAGE_NAME tumbleway)
+set(CPACK_PACKAGE_VENDOR "The Tumbleway developers")
+set(CPACK_PACKAGE_CONTACT "The Tumbleway developers <developers@tumbleway.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Course builder and rolling-object simulator")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, libgl1-mesa-dri")
+include(CPack)

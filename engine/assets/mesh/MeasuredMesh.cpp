@@ -1,0 +1,46 @@
+#include "assets/mesh/MeasuredMesh.h"
+
+namespace {
+
+constexpr const char* kMeshObjectName = "CD3DFile_Mesh";
+constexpr DWORD kMeshFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
+// A mesh whose vertices cannot be measured still needs a body to collide with.
+constexpr float kUnmeasuredRadius = 1.0f;
+
+float measure(ID3DXMesh* system) {
+    float radius = kUnmeasuredRadius;
+    ComPtr<IDirect3DVertexBuffer9> vertices;
+    void* data = nullptr;
+    if (SUCCEEDED(system->GetVertexBuffer(vertices.put())) &&
+        SUCCEEDED(vertices->Lock(0, 0, &data, D3DLOCK_NOSYSLOCK))) {
+        D3DXVECTOR3 centre;
+        D3DXComputeBoundingSphere(static_cast<const D3DXVECTOR3*>(data), system->GetNumVertices(),
+                                  D3DXGetFVFVertexSize(system->GetFVF()), &centre, &radius);
+        vertices->Unlock();
+    }
+    return radius;
+}
+
+} // namespace
+
+bool loadMeasuredMesh(IDirect3DDevice9* device, const std::string& path, MeshObject& mesh,
+                      float* radius) {
+    // A file that is found but does not load counts as not found.
+    if (FAILED(mesh.create(device, path.c_str())) || mesh.systemMesh() == nullptr) {
+        mesh.destroy();
+        return false;
+    }
+    mesh.setFVF(device, kMeshFvf);
+    *radius = measure(mesh.systemMesh());
+    mesh.restoreDeviceObjects(device);
+    return true;
+}
+
+std::unique_ptr<MeshObject> loadMeasuredMesh(IDirect3DDevice9* device, const std::string& path,
+                                             float* radius) {
+    auto mesh = std::make_unique<MeshObject>(kMeshObjectName);
+    if (!loadMeasuredMesh(device, path, *mesh, radius)) {
+        return nullptr;
+    }
+    return mesh;
+}

@@ -1,0 +1,61 @@
+#include "assets/mesh/SharedMeshes.h"
+
+#include "assets/mesh/MeasuredMesh.h"
+
+SharedMeshes::Loaded SharedMeshes::acquire(IDirect3DDevice9* device, const std::string& path) {
+    const auto found = byPath_.find(path);
+    if (found == byPath_.end()) {
+        Loaded loaded;
+        loaded.mesh = loadMeasuredMesh(device, path, &loaded.radius);
+        if (loaded.mesh) {
+            byPath_.emplace(path, held_.size());
+            held_.push_back(Held{path, loaded.mesh, loaded.radius});
+        }
+        return loaded;
+    }
+    Held& held = held_[found->second];
+    std::shared_ptr<MeshObject> mesh = held.mesh.lock();
+    if (!mesh) { // every placement of the file is gone: it is loaded anew
+        mesh = loadMeasuredMesh(device, path, &held.radius);
+        held.mesh = mesh;
+    } else if (mesh->systemMesh() == nullptr &&
+               !loadMeasuredMesh(device, path, *mesh, &held.radius)) {
+        // It stopped loading when the device was made anew; its placements get it back
+        // if it loads now.
+        return {};
+    }
+    return mesh ? Loaded{mesh, held.radius} : Loaded{};
+}
+
+template <typename F>
+void SharedMeshes::forEachHeld(F f) {
+    for (Held& held : held_) {
+        if (const std::shared_ptr<MeshObject> mesh = held.mesh.lock()) {
+            f(*mesh, held);
+        }
+    }
+}
+
+HRESULT SharedMeshes::restoreDeviceObjects(IDirect3DDevice9* device) {
+    HRESULT result = S_OK;
+    forEachHeld([&](MeshObject& mesh, Held&) {
+        if (FAILED(mesh.restoreDeviceObjects(device))) {
+            result = E_FAIL;
+        }
+    });
+    return result;
+}
+
+void SharedMeshes::invalidateDeviceObjects() {
+    forEachHeld([](MeshObject& mesh, Held&) { mesh.invalidateDeviceObjects(); });
+}
+
+void SharedMeshes::destroy() {
+    forEachHeld([](MeshObject& mesh, Held&) { mesh.destroy(); });
+}
+
+void SharedMeshes::recreate(IDirect3DDevice9* device) {
+    forEachHeld([device](MeshObject& mesh, Held& held) {
+        loadMeasuredMesh(device, held.path, mesh, &held.radius);
+    });
+}

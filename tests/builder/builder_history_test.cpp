@@ -1,0 +1,318 @@
+// The builder as an editor: every edit can be undone and redone, unsaved work is never
+// thrown away without asking, and a builder that was killed leaves a copy to restore.
+#include <QLabel>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSlider>
+#include <QUndoStack>
+
+#include <csignal>
+
+#include "builder_fixture.h"
+#include "edit/RecoveryCopies.h"
+
+class BuilderHistoryTest : public BuilderFixture {
+    Q_OBJECT
+
+    QString scenes() const { return work_ + QStringLiteral("/samples/scenes"); }
+
+    QTreeWidgetItem* courseChild(QTreeWidgetItem* course, const QString& text) {
+        for (int i = 0; i < course->childCount(); ++i) {
+            if (course->child(i)->text(0) == text && !course->child(i)->isHidden()) {
+                return course->child(i);
+            }
+        }
+        return nullptr;
+    }
+
+    // The lift and the kept heading of each of the current course's meshes.
+    std::vector<std::pair<float, float>> extras() {
+        RenderHost::EngineScope scope(host());
+        HTREEITEM course = nullptr;
+        twx_current_course(&course);
+        std::vector<TwxMeshExtra> all(static_cast<std::size_t>(twx_mesh_count()));
+        twx_get_course_extras(course, all.data(), static_cast<int>(all.size()));
+        std::vector<std::pair<float, float>> pairs;
+        for (const TwxMeshExtra& extra : all) {
+            pairs.emplace_back(extra.lift, extra.turn);
+        }
+        return pairs;
+    }
+
+    // Opens the popup of a right-click and takes its first entry, then sets the dialog.
+    void adjustWithDialog(QPoint at, int first, int second, bool xfile) {
+        whenPopupOpens([](QMenu* menu) {
+            menu->setActiveAction(menu->actions().front());
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        clickView(at, Qt::RightButton);
+        SliderDialog* dialog = nullptr;
+        QTRY_VERIFY((dialog = xfile ? form().xfileDialog() : form().pointDialog()) != nullptr &&
+                    dialog->isVisible());
+        dialog->firstSlider()->setValue(first);
+        dialog->secondSlider()->setValue(second);
+        dialog->findChild<QPushButton*>()->click();
+        QApplication::processEvents();
+    }
+
+    void drag(QPoint from, QPoint to) {
+        QTest::mousePress(host().view(), Qt::LeftButton, Qt::NoModifier, from);
+        for (int step = 1; step <= 4; ++step) {
+            QTest::mouseMove(host().view(), from + (to - from) * step / 4);
+            waitFrames(2);
+        }
+        QTest::mouseRelease(host().view(), Qt::LeftButton, Qt::NoModifier, to);
+        QApplication::processEvents();
+    }
+
+private slots:
+    void initTestCase() { prepareWorkFolder(); }
+    void init() { startBuilder(); }
+    void cleanup() { stopBuilder(); }
+
+    void twentyMixedEditsUndoToTheOpenedFileAndRedoToTheEditedScene() {
+        openFile(scenes() + QStringLiteral("/demo.xml"));
+        QTreeWidgetItem* course1 = child(4, QStringLiteral("course1"));
+        const LSession_t opened = session();
+        const auto openedExtras = extras();
+        QUndoStack& history = form().history();
+        const int start = history.index();
+        QVERIFY(!form().isModified());
+
+        openFile(work_ + QStringLiteral("/samples/meshes/ball.x"));
+        openFile(work_ + QStringLiteral("/samples/meshes/box.x"));
+        openFile(work_ + QStringLiteral("/samples/sounds/hit.wav"));
+        select(course1);
+        select(child(1, QStringLiteral("ball.x")));
+        form().button(AppForm::kAssignButton)->click();
+        select(child(1, QStringLiteral("box.x")));
+        form().button(AppForm::kAssignButton)->click();
+        QVERIFY(form().isModified());
+        waitFrames(3);
+        const int box = static_cast<int>(session().meshes.size()) - 1;
+        const QPoint at = drawnMesh(box).toPoint();
+        drag(at, at + QPoint(40, 10));
+        adjustWithDialog(drawnMesh(box).toPoint(), 2, 45, true);
+        QCOMPARE(extras().back().first, 2.0f);
+
+        select(child(1, QStringLiteral("ball.x")));
+        check(AppForm::kXfile1Check);
+        select(child(1, QStringLiteral("box.x")));
+        check(AppForm::kXfile2Check);
+        select(child(3, QStringLiteral("hit.wav")));
+        check(AppForm::kSoundCheck);
+        select(course1);
+        form().button(AppForm::kSoundAssignButton)->click();
+
+        select(course1->child(0)); // the scene's first mesh
+        form().button(AppForm::kDeleteButton)->click();
+        select(courseChild(course1, QStringLiteral("roll.wav: ball.x moves")));
+        form().button(AppForm::kDeleteButton)->click();
+
+        // The course's first point raised and inclined.
+        selectTab(2);
+        const LPoint_t dot = opened.dottedPoints.front();
+        adjustWithDialog(QPoint(static_cast<int>(dot.x) + 5, static_cast<int>(dot.y) + 5), 2, 20,
+                         false);
+        QVERIFY(session().calculatedPoints.front().y != opened.calculatedPoints.front().y);
+
+        // Points laid for a new course, cleared, laid again and made a course, which
+        // is deleted again.
+        clickView(QPoint(300, 220));
+        clickView(QPoint(340, 220));
+        form().button(AppForm::kClearButton)->click();
+        for (const QPoint p : {QPoint(300, 220), QPoint(340, 230), QPoint(320, 270)}) {
+            clickView(p);
+        }
+        form().button(AppForm::kCreateButton)->click();
+        QVERIFY(child(4, QStringLiteral("course2")) != nullptr);
+        form().setConfirmation([](const QString&) { return true; });
+        select(child(4, QStringLiteral("course2")));
+        form().button(AppForm::kDeleteButton)->click();
+        QVERIFY(child(4, QStringLiteral("course2")) == nullptr);
+        select(course1);
+        selectTab(1);
+        select(child(1, QStringLiteral("ball.x")));
+        form().button(AppForm::kAssignButton)->click();
+
+        const int steps = history.index() - start;
+        QVERIFY2(steps >= 20, qPrintable(QString::number(steps)));
+        const LSession_t edited = session();
+        const auto editedExtras = extras();
+        QCOMPARE(window_->action(40021) != nullptr, true);
+        QVERIFY(history.undoText().startsWith(QStringLiteral("place ")));
+
+        // Back to the opened file, step by step.
+        for (int i = 0; i < steps; ++i) {
+            history.undo();
+            QApplication::processEvents();
+        }
+        select(course1);
+        compareScenes(opened, session(), true);
+        QCOMPARE(extras(), openedExtras);
+        QCOMPARE(
+            root(1)->childCount() -
+                [&] {
+                    int hidden = 0;
+                    for (int i = 0; i < root(1)->childCount(); ++i) {
+                        hidden += root(1)->child(i)->isHidden() ? 1 : 0;
+                    }
+                    return hidden;
+                }(),
+            0);
+        QVERIFY(!form().isModified());
+
+        // And forward again to the edited scene.
+        for (int i = 0; i < steps; ++i) {
+            history.redo();
+            QApplication::processEvents();
+        }
+        select(course1);
+        compareScenes(edited, session(), true);
+        QCOMPARE(extras(), editedExtras);
+        QVERIFY(child(4, QStringLiteral("course2")) == nullptr);
+        QVERIFY(form().isModified());
+    }
+
+    void closingWithUnsavedChangesAsks() {
+        openFile(scenes() + QStringLiteral("/demo.xml"));
+        QVERIFY(window_->windowTitle().startsWith(QStringLiteral("demo.xml")));
+        openFile(work_ + QStringLiteral("/samples/meshes/cone.x"));
+        select(child(4, QStringLiteral("course1")));
+        select(child(1, QStringLiteral("cone.x")));
+        form().button(AppForm::kAssignButton)->click();
+        QVERIFY(window_->isWindowModified());
+
+        QString asked;
+        window_->setUnsavedAnswer([&](const QString& question) {
+            asked = question;
+            return QMessageBox::Cancel;
+        });
+        QVERIFY(!window_->close());
+        QVERIFY(asked.contains(QStringLiteral("demo.xml")));
+        QVERIFY(window_->isVisible());
+
+        // Opening another scene over the changes asks too; cancelled, nothing opens.
+        asked.clear();
+        openFile(scenes() + QStringLiteral("/demo.xml"));
+        QVERIFY(!asked.isEmpty());
+        QVERIFY(child(4, QStringLiteral("course2")) == nullptr);
+
+        // Saved, the window closes without asking again.
+        window_->setUnsavedAnswer([&](const QString&) { return QMessageBox::Save; });
+        QVERIFY(window_->close());
+        QVERIFY(QFile(scenes() + QStringLiteral("/demo.xml")).size() > 0);
+        stopBuilder();
+        startBuilder();
+        openFile(scenes() + QStringLiteral("/demo.xml"));
+        QVERIFY(!session().meshes.empty());
+        QCOMPARE(nameFieldText(session().meshes.back().name), std::string_view("cone.x"));
+    }
+
+    // A user who did not ask for them never sees the libraries' warnings.
+    void theLibrariesWarningsGoToTheLogUnlessAskedFor() {
+        const auto run = [this](const QStringList& extra) {
+            QProcess builder;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.remove(QStringLiteral("XDG_RUNTIME_DIR")); // Qt warns about it
+            environment.remove(QStringLiteral("ALSOFT_DRIVERS"));  // so may the sound library
+            builder.setProcessEnvironment(environment);
+            builder.setWorkingDirectory(work_);
+            builder.start(QStringLiteral(TW_BUILDER_PATH),
+                          QStringList{QStringLiteral("--quit-after"), QStringLiteral("1")} + extra);
+            builder.waitForFinished(60000);
+            return QString::fromUtf8(builder.readAllStandardError());
+        };
+        const QString quiet = run({});
+        QVERIFY2(!quiet.contains(QStringLiteral("XDG_RUNTIME_DIR")), qPrintable(quiet));
+        QVERIFY2(!quiet.contains(QStringLiteral("ALSA")), qPrintable(quiet));
+        QFile log(qEnvironmentVariable("XDG_STATE_HOME") +
+                  QStringLiteral("/Tumbleway/TumblewayBuilder.log"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains("XDG_RUNTIME_DIR"));
+        const QString verbose = run({QStringLiteral("--verbose")});
+        QVERIFY2(verbose.contains(QStringLiteral("XDG_RUNTIME_DIR")), qPrintable(verbose));
+    }
+
+    // The builder killed after an edit: its next start restores the edit.
+    void aKilledBuilderLeavesWorkToRestore() {
+        // Where the controls are, from a window of the same size.
+        const QPoint makeField =
+            form().tabs()->tabRect(2).center() + form().tabs()->mapTo(window_.get(), QPoint());
+        QPushButton* create = form().button(AppForm::kCreateButton);
+        const QPoint createAt = create->mapTo(window_.get(), create->rect().center());
+        const QPoint view = host().view()->mapTo(window_.get(), QPoint());
+        stopBuilder();
+
+        QProcess builder;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TUMBLEWAY_RECOVERY_SECONDS"), QStringLiteral("1"));
+        builder.setProcessEnvironment(environment);
+        builder.setWorkingDirectory(work_);
+        builder.start(QStringLiteral(TW_BUILDER_PATH), {});
+        QVERIFY(builder.waitForStarted());
+        const auto xdotool = [](const QStringList& arguments) {
+            QProcess tool;
+            tool.start(QStringLiteral("xdotool"), arguments);
+            return tool.waitForFinished(20000) && tool.exitCode() == 0
+                       ? QString::fromUtf8(tool.readAllStandardOutput()).trimmed()
+                       : QString();
+        };
+        const QString id = xdotool({QStringLiteral("search"), QStringLiteral("--sync"),
+                                    QStringLiteral("--pid"), QString::number(builder.processId()),
+                                    QStringLiteral("--name"), QStringLiteral("Tumbleway Builder")})
+                               .split(QLatin1Char('\n'))
+                               .front();
+        QVERIFY(!id.isEmpty());
+        QTest::qWait(1500);
+        const auto click = [&](QPoint p) {
+            xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), id,
+                     QString::number(p.x()), QString::number(p.y()), QStringLiteral("click"),
+                     QStringLiteral("1")});
+            QTest::qWait(150);
+        };
+        click(makeField);
+        for (const QPoint p : {QPoint(320, 120), QPoint(480, 300), QPoint(200, 330)}) {
+            click(view + p);
+        }
+        click(createAt);
+        // The copy is written a second after the change; the kill comes at a random
+        // moment after that.
+        const QString root = RecoveryCopies::defaultRoot().replace(
+            QStringLiteral("TumblewayBuilderTest"), QStringLiteral("TumblewayBuilder"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(root + QStringLiteral("/") +
+                                                   QString::number(builder.processId()) +
+                                                   QStringLiteral("/1.xml")),
+                                 15000);
+        QTest::qWait(QRandomGenerator::global()->bounded(500));
+        ::kill(static_cast<pid_t>(builder.processId()), SIGKILL);
+        QVERIFY(builder.waitForFinished());
+
+        startBuilder();
+        // The copies are looked for where the program itself keeps them.
+        const QString ownName = QCoreApplication::applicationName();
+        QCoreApplication::setApplicationName(QStringLiteral("TumblewayBuilder"));
+        QString asked;
+        window_->setRecoveryAnswer([&](const QString& question) {
+            asked = question;
+            return true;
+        });
+        window_->offerRecovery();
+        QVERIFY(asked.contains(QStringLiteral("course1")));
+        QTreeWidgetItem* restored = child(4, QStringLiteral("course1"));
+        QVERIFY(restored != nullptr);
+        QCOMPARE(session().calculatedPoints.size(), std::size_t{3});
+        QVERIFY(form().isModified());
+        // Offered once: the copy is gone.
+        asked.clear();
+        window_->offerRecovery();
+        QCoreApplication::setApplicationName(ownName);
+        QVERIFY(asked.isEmpty());
+    }
+};
+
+int main(int argc, char** argv) {
+    return runBuilderTest<BuilderHistoryTest>(argc, argv);
+}
+
+#include "builder_history_test.moc"

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Installs Tumbleway as a user would, twice: with cmake --install into a staging
+# prefix, and as the Debian package unpacked into a fresh root; each time the runner
+# starts from there, finds its data and draws the installed sample scene.
+#   check_install.sh SOURCE_DIR BUILD_DIR
+set -euo pipefail
+source_dir=$1
+build=$2
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+run_installed() { # prefix
+  local prefix=$1
+  local out=$scratch/out-$(basename "$prefix")
+  mkdir -p "$out"
+  # From a folder that has nothing of ours, as a user's home has.
+  (cd "$out" && env -u LD_LIBRARY_PATH "$prefix/bin/tumbleway-run" \
+    "$prefix/share/tumbleway/samples/scenes/demo.xml" --frames 3 \
+    --screenshot "$out/scene.png" --trace "$out/trace.csv")
+  [ -s "$out/scene.png" ] || { echo "no picture drawn from $prefix"; exit 1; }
+  [ "$(wc -l <"$out/trace.csv")" -gt 3 ] || { echo "no placed meshes traced from $prefix"; exit 1; }
+  # The builder starts as far as its options without a screen.
+  local help
+  help=$(QT_QPA_PLATFORM=offscreen "$prefix/bin/TumblewayBuilder" --help)
+  case "$help" in *--language*) ;; *) echo "the builder from $prefix did not start"; exit 1 ;; esac
+}
+
+stage=$scratch/stage
+cmake --install "$build" --prefix "$stage" >/dev/null
+for file in bin/TumblewayBuilder bin/tumbleway-run lib/libTumbleway096.so \
+  share/tumbleway/data/road.bmp share/tumbleway/samples/scenes/demo.xml \
+  share/tumbleway/samples/scenes/car.x share/doc/tumbleway/user-guide.md \
+  share/applications/org.tumbleway.TumblewayBuilder.desktop \
+  share/icons/hicolor/scalable/apps/org.tumbleway.TumblewayBuilder.svg \
+  share/metainfo/org.tumbleway.TumblewayBuilder.metainfo.xml; do
+  [ -e "$stage/$file" ] || { echo "not installed: $file"; exit 1; }
+done
+desktop-file-validate "$stage/share/applications/org.tumbleway.TumblewayBuilder.desktop"
+appstreamcli validate --no-net "$stage/share/metainfo/org.tumbleway.TumblewayBuilder.metainfo.xml" \
+  >/dev/null
+run_installed "$stage"
+
+(cd "$build" && cpack -G DEB -B "$scratch/package" >/dev/null)
+package=$(ls "$scratch"/package/tumbleway_*.deb)
+depends=$(dpkg-deb --field "$package" Depends)
+case "$depends" in
+  *libqt6widgets6*) ;;
+  *) echo "the package does not depend on Qt: $depends"; exit 1 ;;
+esac
+root=$scratch/root
+dpkg-deb -x "$package" "$root"
+run_installed "$root/usr"
+echo "installed and ran from $stage and from $(basename "$package")"

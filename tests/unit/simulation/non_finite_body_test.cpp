@@ -1,0 +1,103 @@
+// A body whose place is not a finite number (its speed overflowed, say) touches nothing
+// and stands on nothing. It must not cost the other bodies anything: it made every
+// frame of a small scene thirty times slower, searching the whole course for a surface
+// under it and being paired with every other body.
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "BodyState.h"
+#include "simulation/SurfaceQuery.h"
+#include "support/Bodies.h"
+#include "support/EngineFixture.h"
+
+namespace {
+
+const float kNan = std::numeric_limits<float>::quiet_NaN();
+const float kInfinity = std::numeric_limits<float>::infinity();
+
+class NonFiniteBody : public EngineFixture {
+protected:
+    // Bodies rolling off along the road at random, close enough to collide.
+    void scatter(CEngineApp& engine) {
+        LCourse_t& course = *engine.currentCourse;
+        std::mt19937 random(77);
+        std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+        for (int k = 0; k < 60; ++k) {
+            const D3DXVECTOR3 at = roadCentre(course, 200 + 3 * (k / 4)) +
+                                   D3DXVECTOR3(static_cast<float>(k % 4) * 2.1f - 3, 0, 0);
+            CSceneObject& body = *placeBody(engine, at).body;
+            const float angle = unit(random) * 2.0f * static_cast<float>(M_PI);
+            body.speed = 0.1f + 0.3f * unit(random);
+            body.direction = D3DXVECTOR3(std::cos(angle), 0, std::sin(angle));
+            body.motionState = MOTION_ROLL;
+        }
+    }
+};
+
+} // namespace
+
+// Nothing of the course lies under a point that is not finite, however the search is
+// made: leaving out the search for such a body changes nothing for the others.
+TEST_F(NonFiniteBody, StandsOverNoTriangleOfTheCourse) {
+    const LCourse_t& course = createLoopCourse(6, 30);
+    const D3DXVECTOR3 on = roadCentre(course, 100);
+    SurfaceHit hit;
+    ASSERT_TRUE(findSurfaceByScan(course.strips, on.x, on.z, -1000, 1000, &hit));
+    SurfaceIndex index;
+    ASSERT_TRUE(index.sync(course.strips, SurfaceIndex::kQueriesWorthABuild));
+    for (const auto& [x, z] :
+         {std::pair{kNan, on.z}, std::pair{on.x, kNan}, std::pair{kInfinity, on.z},
+          std::pair{on.x, -kInfinity}, std::pair{-kInfinity, kInfinity}}) {
+        SCOPED_TRACE(testing::Message() << x << ", " << z);
+        EXPECT_FALSE(findSurfaceByScan(course.strips, x, z, -1000, 1000, &hit));
+        for (int hint : {0, 100, 4000}) {
+            EXPECT_FALSE(findSurface(course.strips, x, z, -1, 1, hint, 0, &hit));
+            EXPECT_FALSE(index.find(course.strips, x, z, -1, 1, hint, 0, &hit));
+        }
+    }
+}
+
+// The same scene with and without bodies at NaN and at infinity among its bodies: the
+// others run alike, bit for bit, and no pair test is spent on the strays.
+TEST_F(NonFiniteBody, CostsTheOthersNoPairTestAndChangesNothingOfThem) {
+    auto twinDevice = RecordingDevice::create(kWidth, kHeight);
+    auto twin = startedEngine(twinDevice.get());
+    createLoopCourse(6, 30);
+    std::swap(app, twin);
+    createLoopCourse(6, 30);
+    std::swap(app, twin);
+    scatter(*app);
+    scatter(*twin);
+    auto& strays = twin->currentCourse->xfilePlacements;
+    const auto atNan = strays.emplace(std::next(strays.begin(), 30));
+    atNan->id = 1000;
+    atNan->body = std::make_unique<CSceneObject>();
+    atNan->body->position = atNan->body->stepPosition = D3DXVECTOR3(kNan, 0, kNan);
+    atNan->body->radius = 1;
+    XfilePlacement& atInfinity = placeBody(*twin, D3DXVECTOR3(kInfinity, 0, 5));
+    atInfinity.body->speed = 0.2f;
+    atInfinity.body->direction = D3DXVECTOR3(1, 0, 0);
+    atInfinity.body->motionState = MOTION_ROLL;
+    std::vector<const XfilePlacement*> others;
+    for (const XfilePlacement& placement : strays) {
+        if (&placement != &*atNan && &placement != &atInfinity) {
+            others.push_back(&placement);
+        }
+    }
+
+    app->selectTab(TAB_PLAY);
+    twin->selectTab(TAB_PLAY);
+    for (int frame = 0; frame < 200; ++frame) {
+        app->frameMove();
+        twin->frameMove();
+        std::size_t k = 0;
+        for (const XfilePlacement& placement : app->currentCourse->xfilePlacements) {
+            ASSERT_TRUE(sameBody(placement, *others[k++])) << "frame " << frame;
+        }
+        ASSERT_EQ(app->pairTests, twin->pairTests) << "frame " << frame;
+    }
+    EXPECT_GT(app->pairTests, 300u) << "the bodies meet";
+}
