@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -26,6 +27,8 @@ public:
 
     void addVertex(const D3DXVECTOR3& position) { m_vertices.push_back(position); }
     const std::vector<D3DXVECTOR3>& vertices() const { return m_vertices; }
+    // The triangles the piece draws, as its primitive makes them of its vertices.
+    std::vector<std::array<D3DXVECTOR3, 3>> triangles() const;
 
     void setTextureName(std::string_view name) { m_textureName = name; }
     const std::string& textureName() const { return m_textureName; }

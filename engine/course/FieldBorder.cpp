@@ -4,20 +4,11 @@
 #include <utility>
 
 #include "course/FieldTriangulation.h"
+#include "course/PlanGeometry.h"
 
 namespace {
 
 using Loop = std::vector<D3DXVECTOR3>;
-
-bool boxesOverlap(const D3DXVECTOR3& a, const D3DXVECTOR3& b, const D3DXVECTOR3& c,
-                  const D3DXVECTOR3& d) {
-    return std::max(a.x, b.x) >= std::min(c.x, d.x) && std::max(c.x, d.x) >= std::min(a.x, b.x) &&
-           std::max(a.z, b.z) >= std::min(c.z, d.z) && std::max(c.z, d.z) >= std::min(a.z, b.z);
-}
-
-bool oppositeSides(double p, double q) {
-    return (p > 0 && q < 0) || (p < 0 && q > 0);
-}
 
 bool samePlace(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
     return a.x == b.x && a.z == b.z;
@@ -149,11 +140,7 @@ std::vector<Loop> edgesOfRegion(const std::vector<Loop>& loops, int orientation)
 
 bool segmentsCross(const D3DXVECTOR3& a, const D3DXVECTOR3& b, const D3DXVECTOR3& c,
                    const D3DXVECTOR3& d) {
-    if (!boxesOverlap(a, b, c, d)) {
-        return false;
-    }
-    return oppositeSides(signedArea2(a, b, c), signedArea2(a, b, d)) &&
-           oppositeSides(signedArea2(c, d, a), signedArea2(c, d, b));
+    return crossing(planOf(a), planOf(b), planOf(c), planOf(d)).has_value();
 }
 
 bool crossesLoop(const Loop& loop, const D3DXVECTOR3& a, const D3DXVECTOR3& b) {

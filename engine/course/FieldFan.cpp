@@ -67,6 +67,21 @@ UINT CFieldFan::triangleCount() const {
     return static_cast<UINT>(m_primitive == D3DPT_TRIANGLELIST ? count / 3 : count - 2);
 }
 
+std::vector<std::array<D3DXVECTOR3, 3>> CFieldFan::triangles() const {
+    std::vector<std::array<D3DXVECTOR3, 3>> out;
+    const std::vector<D3DXVECTOR3>& v = m_vertices;
+    if (m_primitive == D3DPT_TRIANGLELIST) {
+        for (std::size_t i = 0; i + 2 < v.size(); i += 3) {
+            out.push_back({v[i], v[i + 1], v[i + 2]});
+        }
+    } else {
+        for (std::size_t i = 1; i + 1 < v.size(); ++i) {
+            out.push_back({v[0], v[i], v[i + 1]});
+        }
+    }
+    return out;
+}
+
 HRESULT CFieldFan::draw(IDirect3DDevice9* device) const {
     if (!m_vertexBuffer || m_vertices.size() < 3) {
         return E_FAIL;

@@ -4,13 +4,12 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <random>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "course/CourseCheck.h"
 #include "course/CourseField.h"
 #include "course/CourseTrack.h"
 #include "course/StripGrid.h"
@@ -48,16 +47,8 @@ Loop innerRow(const LCourse_t& course) {
 std::vector<Triangle> fieldTriangles(const CCourseField& field) {
     std::vector<Triangle> out;
     for (const auto& piece : field.fans()) {
-        const auto& v = piece->vertices();
-        if (piece->primitive() == D3DPT_TRIANGLELIST) {
-            for (std::size_t i = 0; i + 2 < v.size(); i += 3) {
-                out.push_back({v[i], v[i + 1], v[i + 2]});
-            }
-        } else {
-            for (std::size_t i = 1; i + 1 < v.size(); ++i) {
-                out.push_back({v[0], v[i], v[i + 1]});
-            }
-        }
+        const std::vector<Triangle> triangles = piece->triangles();
+        out.insert(out.end(), triangles.begin(), triangles.end());
     }
     return out;
 }
@@ -305,4 +296,25 @@ TEST_F(FieldCover, FieldOutlineIsTheStripsInnerRowVertexForVertex) {
         }
         EXPECT_EQ(missed, 0) << "of " << border.size() << " inner row vertices";
     }
+}
+
+// The course checker measures field over the road on what is drawn. Where the strips
+// neither fold nor cross, the road lies outside the field's border, and so must all of
+// the field.
+TEST_F(FieldCover, TheCheckerFindsNoFieldOverTheRoadOfASoundCourse) {
+    std::mt19937 random(5);
+    std::uniform_int_distribution<int> corners(4, 9);
+    int sound = 0;
+    for (int c = 0; c < 200; ++c) {
+        const bool clockwise = c % 2 == 1;
+        const int n = corners(random);
+        const LCourse_t& course = createRandomCourse(random, n, clockwise);
+        const CourseCheck check = checkCourse(course, {});
+        if (check.foldedTriangles == 0 && check.edgeCrossings == 0) {
+            ++sound;
+            EXPECT_EQ(check.fieldOverRoad, 0.0) << "course " << c << ": " << n << " points, "
+                                                << (clockwise ? "clockwise" : "counter-clockwise");
+        }
+    }
+    EXPECT_GE(sound, 20) << "too few sound courses to tell";
 }

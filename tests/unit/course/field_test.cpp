@@ -56,10 +56,9 @@ double twiceArea(const D3DXVECTOR3& a, const D3DXVECTOR3& b, const D3DXVECTOR3& 
 }
 
 double listArea(const CFieldFan& list) {
-    const auto& v = list.vertices();
     double sum = 0;
-    for (std::size_t i = 0; i + 2 < v.size(); i += 3) {
-        sum += std::abs(twiceArea(v[i], v[i + 1], v[i + 2])) / 2;
+    for (const auto& [a, b, c] : list.triangles()) {
+        sum += std::abs(twiceArea(a, b, c)) / 2;
     }
     return sum;
 }
@@ -192,9 +191,8 @@ TEST(CourseField, AFanThatWouldReachOverTheBorderGivesWayToEarClipping) {
         inside += twiceArea(border[0], border[i], border[i + 1]) / 2;
     }
     EXPECT_NEAR(listArea(piece), inside, 1e-3);
-    const auto& v = piece.vertices();
-    for (std::size_t i = 0; i + 2 < v.size(); i += 3) {
-        const D3DXVECTOR3 middle = (v[i] + v[i + 1] + v[i + 2]) / 3.0f;
+    for (const auto& [a, b, c] : piece.triangles()) {
+        const D3DXVECTOR3 middle = (a + b + c) / 3.0f;
         EXPECT_TRUE(insidePolygon(border, middle.x, middle.z)) << middle.x << ", " << middle.z;
     }
 }
