@@ -79,9 +79,8 @@ void fill(PlanCanvas& canvas, const StripTriangle& t, Colour colour) {
 
 void drawField(PlanCanvas& canvas, const CCourseField& field) {
     for (const auto& fan : field.fans()) {
-        const std::vector<D3DXVECTOR3>& v = fan->vertices();
-        for (std::size_t k = 1; k + 1 < v.size(); ++k) {
-            canvas.fillTriangle(planOf(v[0]), planOf(v[k]), planOf(v[k + 1]), kInnerField);
+        for (const auto& [a, b, c] : fan->triangles()) {
+            canvas.fillTriangle(planOf(a), planOf(b), planOf(c), kInnerField);
         }
     }
 }

@@ -92,8 +92,8 @@ void checkFolds(const LCourse_t& course, CourseCheck& check) {
     reportStretches(rows, 1, FindingKind::Fold, check);
 }
 
-// The field is drawn as triangle fans; each of their triangles is clipped against each
-// road triangle it may touch, seen from above.
+// Each triangle of the field's pieces is clipped against each road triangle it may
+// touch, seen from above.
 void checkFieldOverRoad(const LCourse_t& course, CourseCheck& check) {
     const int quads = loopQuadRows(course);
     struct RoadTriangle {
@@ -111,9 +111,8 @@ void checkFieldOverRoad(const LCourse_t& course, CourseCheck& check) {
     }
     std::vector<RowTally> rows(static_cast<std::size_t>(quads));
     for (const auto& fan : course.field->fans()) {
-        const std::vector<D3DXVECTOR3>& v = fan->vertices();
-        for (std::size_t k = 1; k + 1 < v.size(); ++k) {
-            const PlanPolygon piece = {planOf(v[0]), planOf(v[k]), planOf(v[k + 1])};
+        for (const auto& [a, b, c] : fan->triangles()) {
+            const PlanPolygon piece = {planOf(a), planOf(b), planOf(c)};
             const Box box(piece);
             for (const RoadTriangle& r : road) {
                 if (!box.meets(r.box)) {

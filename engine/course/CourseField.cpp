@@ -1,5 +1,7 @@
 #include "course/CourseField.h"
 
+#include "course/FieldLayout.h"
+
 void CCourseField::setTextureName(std::string_view name) {
     m_textureName = name.substr(0, kMaxTextureName);
 }
@@ -30,52 +32,40 @@ HRESULT CCourseField::build() {
     if (m_borderSamples.empty()) {
         return S_OK;
     }
+    const FieldLayout layout(m_borderSamples, m_borderLoopLength, count);
+    if (!layout.enclosesArea()) {
+        return S_OK;
+    }
+    // Fans of a triangulation that is no exact cover could overlap (a loop laid
+    // crossing itself has none): then ear clipping covers all.
+    const bool exactCover = isExactCover(polygon, m_triangles);
+    std::vector<FieldTriangle> kept;
     for (const FieldTriangle& triangle : m_triangles) {
-        m_fans.push_back(makeFan(triangle));
+        const std::vector<D3DXVECTOR3> fan = layout.fan(triangle);
+        if (exactCover && layout.fanFits(triangle, fan)) {
+            kept.push_back(triangle);
+            addPiece(D3DPT_TRIANGLEFAN, fan);
+        }
+    }
+    const std::vector<D3DXVECTOR3> patch = layout.patch(kept);
+    if (!patch.empty()) {
+        addPiece(D3DPT_TRIANGLELIST, patch);
     }
     return S_OK;
 }
 
-// The fan starts on the middle of the triangle's closing side and runs round its
-// three sides. A side that follows the loop from one control point to the next
-// traces every border sample in between; a chord across the field is a straight
-// line and needs only its first end.
-std::unique_ptr<CFieldFan> CCourseField::makeFan(const FieldTriangle& triangle) const {
-    const long long n = static_cast<long long>(m_controlPolygon.size());
-    const long long total = static_cast<long long>(m_borderSamples.size());
-    const long long perPoint = total / n;
-    // The samples close the loop, so an index past the end starts again from the
-    // first sample.
-    auto border = [&](long long k) -> const D3DXVECTOR3& {
-        return m_borderSamples[static_cast<std::size_t>(((k % total) + total) % total)];
-    };
-
-    auto fan = std::make_unique<CFieldFan>();
-    const long long a = triangle[0];
-    const long long b = triangle[1];
-    const long long e = triangle[2];
-    fan->addVertex((border(a * perPoint) + border(e * perPoint)) / 2.0f);
-
-    const std::pair<long long, long long> sides[] = {{a, b}, {b, e}, {e, a}};
-    for (int side = 0; side < 3; ++side) {
-        const auto [u, v] = sides[side];
-        if ((v - u + n) % n == 1) {
-            for (long long k = u * perPoint; k < (u + 1) * perPoint; ++k) {
-                fan->addVertex(border(k));
-            }
-            if (side == 2) {
-                fan->addVertex(border((u + 1) * perPoint));
-            }
-        } else {
-            fan->addVertex(border(u * perPoint));
-        }
+void CCourseField::addPiece(D3DPRIMITIVETYPE primitive, const std::vector<D3DXVECTOR3>& vertices) {
+    auto piece = std::make_unique<CFieldFan>(primitive);
+    for (const D3DXVECTOR3& v : vertices) {
+        piece->addVertex(v);
     }
-    fan->setTextureName(m_textureName);
-    return fan;
+    piece->setTextureName(m_textureName);
+    m_fans.push_back(std::move(piece));
 }
 
 void CCourseField::resetForRegeneration() {
     m_borderSamples.clear();
+    m_borderLoopLength = 0;
     m_triangles.clear();
     m_fans.clear();
 }

@@ -66,12 +66,9 @@ void CEngineApp::buildCourseMeshes(LCourse_t& course, StartHeading heading) {
     }
     if (course.track) {
         const CCourseTrack& track = *course.track;
-        for (int j = 0; j < course.strips[0]->rows(); ++j) {
+        const int rows = course.strips[0]->rows();
+        for (int j = 0; j < rows; ++j) {
             const int sample = j * kSamplesPerStripRow;
-            // The left field border lies inside the loop (the track runs so that it
-            // does); the field reads it in the order the points were laid.
-            const D3DXVECTOR3 border = toWorld(track.point(0, track.trackIndex(sample)));
-            course.field->addBorderSample(border.x, border.y, border.z);
             for (int k = 0; k < kStripCount; ++k) {
                 const D3DXVECTOR3 outer = toWorld(track.point(7 - k, sample));
                 const D3DXVECTOR3 inner = toWorld(track.point(6 - k, sample));
@@ -79,6 +76,18 @@ void CEngineApp::buildCourseMeshes(LCourse_t& course, StartHeading heading) {
                 course.strips[k]->setVertexFlat(j, 1, inner.x, inner.y, inner.z);
             }
         }
+        // The field's border is the inner row of the innermost strip (the left field
+        // border, which the track keeps inside the loop), vertex for vertex, so that
+        // field and strip meet without a gap. The field reads it in the order the
+        // points were laid: a track laid reversed gives its rows backwards.
+        const int loop = (track.sampleCount() + kSamplesPerStripRow - 1) / kSamplesPerStripRow;
+        const StripGrid& innermost = *course.strips[kStripCount - 1];
+        for (int j = 0; j < rows; ++j) {
+            const int row = track.laidReversed() ? (loop - j % loop) % loop : j;
+            const StripGrid::Vertex& border = innermost.vertex(row, 1);
+            course.field->addBorderSample(border.x, border.y, border.z);
+        }
+        course.field->setBorderLoopLength(static_cast<std::size_t>(loop));
         if (heading == StartHeading::Set) {
             const auto [right0, left0] = track.pair(3, 0);
             const auto [right1, left1] = track.pair(3, kSamplesPerStripRow);

@@ -62,6 +62,26 @@ void CCourseField::releaseDeviceObjects() {
     }
 }
 
+UINT CFieldFan::triangleCount() const {
+    const auto count = m_vertices.size();
+    return static_cast<UINT>(m_primitive == D3DPT_TRIANGLELIST ? count / 3 : count - 2);
+}
+
+std::vector<std::array<D3DXVECTOR3, 3>> CFieldFan::triangles() const {
+    std::vector<std::array<D3DXVECTOR3, 3>> out;
+    const std::vector<D3DXVECTOR3>& v = m_vertices;
+    if (m_primitive == D3DPT_TRIANGLELIST) {
+        for (std::size_t i = 0; i + 2 < v.size(); i += 3) {
+            out.push_back({v[i], v[i + 1], v[i + 2]});
+        }
+    } else {
+        for (std::size_t i = 1; i + 1 < v.size(); ++i) {
+            out.push_back({v[0], v[i], v[i + 1]});
+        }
+    }
+    return out;
+}
+
 HRESULT CFieldFan::draw(IDirect3DDevice9* device) const {
     if (!m_vertexBuffer || m_vertices.size() < 3) {
         return E_FAIL;
@@ -70,8 +90,7 @@ HRESULT CFieldFan::draw(IDirect3DDevice9* device) const {
     device->SetTexture(0, m_texture.get());
     device->SetFVF(kFvf);
     device->SetStreamSource(0, m_vertexBuffer.get(), 0, sizeof(Vertex));
-    const HRESULT hr =
-        device->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, static_cast<UINT>(m_vertices.size() - 2));
+    const HRESULT hr = device->DrawPrimitive(m_primitive, 0, triangleCount());
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
     return hr;
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <vector>
 
 #include "core/EngineApp.h"
 #include "d3d9/egl_context.h"
@@ -59,19 +60,50 @@ protected:
         fs::remove_all(folder);
     }
 
-    // Lays a loop of n points of the given radius (in the editor's ground units).
-    void layLoop(int n, float radius, bool clockwise) {
+    // Clicks in the course editor at the given ground points (in its ground units).
+    void layPoints(const std::vector<std::pair<float, float>>& points) {
         app->selectTab(TAB_COURSE);
-        for (int i = 0; i < n; ++i) {
-            const double a = (clockwise ? -1 : 1) * 2 * M_PI * i / n;
-            const float r = radius * static_cast<float>(1 + 0.2 * std::sin(3 * a));
-            const float x = r * static_cast<float>(std::cos(a));
-            const float z = r * static_cast<float>(std::sin(a));
+        for (const auto& [x, z] : points) {
             // The editor's view: 100 above the ground, a quarter turn of field of view.
             const float half = 100.0f * std::tan(static_cast<float>(M_PI) / 8);
             app->addPoint(static_cast<int>(kWidth / 2 + x / (half * kWidth / kHeight) * kWidth / 2),
                           static_cast<int>(kHeight / 2 - z / half * kHeight / 2));
         }
+    }
+
+    // Lays a loop of n points of the given radius (in the editor's ground units).
+    void layLoop(int n, float radius, bool clockwise) {
+        std::vector<std::pair<float, float>> points;
+        for (int i = 0; i < n; ++i) {
+            const double a = (clockwise ? -1 : 1) * 2 * M_PI * i / n;
+            const float r = radius * static_cast<float>(1 + 0.2 * std::sin(3 * a));
+            points.emplace_back(r * static_cast<float>(std::cos(a)),
+                                r * static_cast<float>(std::sin(a)));
+        }
+        layPoints(points);
+    }
+
+    // Creates a course from the points laid and looks straight down on its middle from
+    // high above, as the place tab draws it.
+    void createAndLookDown(std::uintptr_t item) {
+        const auto handle = reinterpret_cast<HTREEITEM>(item);
+        ASSERT_EQ(app->createCourse(handle), S_OK);
+        app->selectCourse(handle);
+        app->selectTab(TAB_PLACE);
+        // The track is centred on its fourth sample; look down on the middle of it.
+        const LCourse_t& course = *app->currentCourse;
+        D3DXVECTOR3 middle;
+        for (const auto& strip : course.strips) {
+            for (const auto& v : strip->vertices()) {
+                middle += D3DXVECTOR3(v.x, 0, v.z);
+            }
+        }
+        middle /= static_cast<float>(kStripCount * course.strips[0]->vertices().size());
+        app->cameraEye = middle + D3DXVECTOR3(0, 900, 0);
+        const D3DXVECTOR3 up(0, 0, 1);
+        D3DXMATRIX view;
+        D3DXMatrixLookAtLH(&view, &app->cameraEye, &middle, &up);
+        device->SetTransform(D3DTS_VIEW, &view);
     }
 
     void expectGolden(const std::string& name) {
@@ -154,27 +186,25 @@ TEST_F(EngineFrames, InnerFieldFillsTheLoopInBothDirections) {
     for (bool clockwise : {false, true}) {
         app->selectTab(TAB_PLAY);
         layLoop(7, 22, clockwise);
-        const auto item = reinterpret_cast<HTREEITEM>(std::uintptr_t{clockwise ? 20u : 10u});
-        ASSERT_EQ(app->createCourse(item), S_OK);
-        app->selectCourse(item);
-        app->selectTab(TAB_PLACE);
-        // The track is centred on its fourth sample; look down on the middle of it.
-        const LCourse_t& course = *app->currentCourse;
-        D3DXVECTOR3 middle;
-        for (const auto& strip : course.strips) {
-            for (const auto& v : strip->vertices()) {
-                middle += D3DXVECTOR3(v.x, 0, v.z);
-            }
-        }
-        middle /= static_cast<float>(kStripCount * course.strips[0]->vertices().size());
-        app->cameraEye = middle + D3DXVECTOR3(0, 900, 0);
-        const D3DXVECTOR3 up(0, 0, 1);
-        D3DXMATRIX view;
-        D3DXMatrixLookAtLH(&view, &app->cameraEye, &middle, &up);
-        device->SetTransform(D3DTS_VIEW, &view);
+        createAndLookDown(clockwise ? 20u : 10u);
         ASSERT_EQ(app->render(), S_OK);
         expectGolden(clockwise ? "overhead-clockwise" : "overhead-counter-clockwise");
     }
+}
+
+// A star with deep notches: round the notches the border bends away from where a fan
+// would spread from, and the field must still stop at the road's inner edge.
+TEST_F(EngineFrames, InnerFieldOfAConcaveCourseStaysOffTheRoad) {
+    std::vector<std::pair<float, float>> star;
+    for (int i = 0; i < 10; ++i) {
+        const double a = 2 * M_PI * i / 10;
+        const float r = i % 2 == 0 ? 22.0f : 12.0f;
+        star.emplace_back(r * static_cast<float>(std::cos(a)), r * static_cast<float>(std::sin(a)));
+    }
+    layPoints(star);
+    createAndLookDown(30u);
+    ASSERT_EQ(app->render(), S_OK);
+    expectGolden("overhead-concave");
 }
 
 } // namespace

@@ -46,39 +46,42 @@ public:
     }
 
     // x and y in cells; wraps every period cells.
-    float at(float x, float y) const {
-        const int x0 = static_cast<int>(std::floor(x));
-        const int y0 = static_cast<int>(std::floor(y));
-        const float fx = smooth(x - x0);
-        const float fy = smooth(y - y0);
-        const float a = cell(x0, y0);
-        const float b = cell(x0 + 1, y0);
-        const float c = cell(x0, y0 + 1);
-        const float d = cell(x0 + 1, y0 + 1);
-        return (a * (1 - fx) + b * fx) * (1 - fy) + (c * (1 - fx) + d * fx) * fy;
-    }
+    float at(float x, float y) const { return at(x, y, m_period); }
 
-    // Several octaves, each twice as fine; u and v in [0, 1) tile.
+    // Several octaves, each twice as fine; u and v in [0, 1) tile. Each octave spans
+    // a whole number of cells over [0, 1) and wraps at that number, so every octave,
+    // not only the finest, meets itself at the picture's edges.
     float fractal(float u, float v, int octaves) const {
         float sum = 0;
         float weight = 0.5f;
         float total = 0;
-        float scale = 1;
+        int cells = m_period >> (octaves - 1);
         for (int i = 0; i < octaves; ++i) {
-            sum += weight * at(u * m_period * scale / (1 << (octaves - 1)),
-                               v * m_period * scale / (1 << (octaves - 1)));
+            sum += weight * at(u * cells, v * cells, cells);
             total += weight;
             weight *= 0.5f;
-            scale *= 2;
+            cells *= 2;
         }
         return sum / total;
     }
 
 private:
+    float at(float x, float y, int period) const {
+        const int x0 = static_cast<int>(std::floor(x));
+        const int y0 = static_cast<int>(std::floor(y));
+        const float fx = smooth(x - x0);
+        const float fy = smooth(y - y0);
+        const float a = cell(x0, y0, period);
+        const float b = cell(x0 + 1, y0, period);
+        const float c = cell(x0, y0 + 1, period);
+        const float d = cell(x0 + 1, y0 + 1, period);
+        return (a * (1 - fx) + b * fx) * (1 - fy) + (c * (1 - fx) + d * fx) * fy;
+    }
+
     static float smooth(float t) { return t * t * (3 - 2 * t); }
-    float cell(int x, int y) const {
-        const int wx = ((x % m_period) + m_period) % m_period;
-        const int wy = ((y % m_period) + m_period) % m_period;
+    float cell(int x, int y, int period) const {
+        const int wx = ((x % period) + period) % period;
+        const int wy = ((y % period) + period) % period;
         return m_values[static_cast<std::size_t>(wy) * m_period + wx];
     }
 
