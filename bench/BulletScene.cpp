@@ -70,10 +70,6 @@ void BulletScene::addBalls(const LCourse_t& course) {
     surface.sync(course.strips, SurfaceIndex::kQueriesWorthABuild);
     for (const XfilePlacement& placement : course.xfilePlacements) {
         const CSceneObject& body = *placement.body;
-        // The engine's friction keeps a share of the speed every frame; Bullet's
-        // damping takes a share off every second, in steps of pow(1 - damping, step).
-        const btScalar damping =
-            1 - std::pow(body.currentFriction(), static_cast<btScalar>(kFramesPerSecond));
         if (body.radius != kBallRadius) {
             throw std::invalid_argument("a Bullet ball has radius 1");
         }
@@ -82,6 +78,10 @@ void BulletScene::addBalls(const LCourse_t& course) {
                           kSurfaceReach, 0, 0, &hit)) {
             throw std::invalid_argument("a body starts off the course");
         }
+        // The engine's friction keeps a share of the speed every frame; Bullet's
+        // damping takes a share off every second, in steps of pow(1 - damping, step).
+        const btScalar damping =
+            1 - std::pow(body.currentFriction(), static_cast<btScalar>(kFramesPerSecond));
         btRigidBody::btRigidBodyConstructionInfo info =
             bodyInfo(kBallMass, m_ballShape.get(), kBallRestitution);
         info.m_startWorldTransform.setOrigin(

@@ -15,9 +15,8 @@ namespace bench {
 
 class BulletScene {
 public:
-    // Friction and bounce as close to the engine's as Bullet's model allows: the
-    // engine takes 2 % off a rolling body's speed every frame, which Bullet's damping
-    // does at 1 - 0.98^60 per second.
+    // The materials of the comparison. The engine's friction, a share of a rolling
+    // body's speed taken every frame, becomes each ball's damping.
     static constexpr btScalar kFriction = 0.7f;
     static constexpr btScalar kBallRestitution = 0.9f;
     static constexpr btScalar kCourseRestitution = 0.8f;
@@ -36,7 +35,6 @@ public:
     void step();
 
     Activity activity() const;
-    int ballCount() const { return static_cast<int>(m_balls.size()); }
 
 private:
     void buildCourse(const LCourse_t& course);
