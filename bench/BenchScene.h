@@ -17,6 +17,15 @@ namespace bench {
 constexpr UINT kViewWidth = 640;
 constexpr UINT kViewHeight = 480;
 
+// The course of the frame-step benchmarks: six clicked points 30 view units from the
+// centre, about 5,000 samples, a loop some 4,700 units round whose 40-wide road holds
+// 10,000 bodies of radius 1.
+constexpr int kCoursePoints = 6;
+constexpr float kCourseRadius = 30.0f;
+// Neighbours across the road start 2.4 apart (radius 1 each), so the pack keeps
+// colliding.
+constexpr float kBodySpacing = 2.4f;
+
 // A started engine on a recording device; nothing is drawn anywhere.
 struct Engine {
     Engine() {
@@ -90,7 +99,9 @@ inline XfilePlacement& placeBody(CEngineApp& app, const D3DXVECTOR3& at, float r
 
 // Spreads n bodies of radius 1 evenly along the whole road, in lanes across it, each
 // rolling off in a random direction at a random speed, as after a break of the pack.
-// Neighbours start about `spacing` apart (along and across), so the pack collides.
+// Neighbours in a row across the road start `spacing` apart; along the road the rows
+// share out the whole loop, so they are as far apart as its length allows (about 7 at
+// 10,000 bodies on the course above).
 inline void scatterBodies(CEngineApp& app, int n, float spacing, std::uint32_t seed) {
     LCourse_t& course = *app.currentCourse;
     const int samples = course.track->sampleCount();
@@ -114,6 +125,14 @@ inline void scatterBodies(CEngineApp& app, int n, float spacing, std::uint32_t s
         body.direction = D3DXVECTOR3(std::cos(angle), 0, std::sin(angle));
         body.motionState = MOTION_ROLL;
     }
+}
+
+// The loop course of the frame-step benchmarks with n bodies scattered over its road,
+// the same every time; the course becomes current.
+inline LCourse_t& layPack(Engine& engine, int n) {
+    LCourse_t& course = engine.createLoopCourse(kCoursePoints, kCourseRadius);
+    scatterBodies(*engine.app, n, kBodySpacing, 1234);
+    return course;
 }
 
 } // namespace bench

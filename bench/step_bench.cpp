@@ -13,20 +13,16 @@
 
 namespace {
 
-// Six clicked points 30 view units from the centre: about 5,000 samples, a loop some
-// 4,700 units round whose 40-wide road holds 10,000 bodies of radius 1.
-constexpr int kCoursePoints = 6;
-constexpr float kCourseRadius = 30.0f;
-// Neighbours start 2.4 apart (radius 1 each), so the pack keeps colliding.
-constexpr float kBodySpacing = 2.4f;
+using bench::kBodySpacing;
+using bench::kCoursePoints;
+using bench::kCourseRadius;
 
 // The frame step in play mode with n bodies rolling over the road. Both pair searches
 // run the same frames of the same scene.
 void frameStep(benchmark::State& state, PairSearch search) {
     bench::Engine engine;
-    engine.createLoopCourse(kCoursePoints, kCourseRadius);
     const int n = static_cast<int>(state.range(0));
-    bench::scatterBodies(*engine.app, n, kBodySpacing, 1234);
+    bench::layPack(engine, n);
     engine.app->selectTab(TAB_PLAY);
     engine.app->pairSearch = search;
     engine.app->frameMove(); // builds what the step keeps between frames
@@ -115,8 +111,7 @@ BENCHMARK(BM_FirstFrameOfAPack)->Arg(10000)->Iterations(20)->Unit(benchmark::kMi
 // bodies of the frames above).
 void BM_CoincidentCentresCheck(benchmark::State& state) {
     bench::Engine engine;
-    engine.createLoopCourse(kCoursePoints, kCourseRadius);
-    bench::scatterBodies(*engine.app, static_cast<int>(state.range(0)), kBodySpacing, 1234);
+    bench::layPack(engine, static_cast<int>(state.range(0)));
     std::vector<CSceneObject*> bodies;
     for (auto& placement : engine.app->currentCourse->xfilePlacements) {
         bodies.push_back(placement.body.get());
@@ -133,9 +128,8 @@ BENCHMARK(BM_CoincidentCentresCheck)->Arg(100)->Arg(10000)->Unit(benchmark::kMic
 // it must not cost them (it made every frame 30 times slower).
 void BM_FrameStepWithANanBody(benchmark::State& state) {
     bench::Engine engine;
-    engine.createLoopCourse(kCoursePoints, kCourseRadius);
     const int n = static_cast<int>(state.range(0));
-    bench::scatterBodies(*engine.app, n, kBodySpacing, 1234);
+    bench::layPack(engine, n);
     const float nan = std::numeric_limits<float>::quiet_NaN();
     bench::placeBody(*engine.app, D3DXVECTOR3(nan, 0, nan), 1.0f);
     engine.app->selectTab(TAB_PLAY);
