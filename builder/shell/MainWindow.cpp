@@ -235,11 +235,17 @@ bool MainWindow::settleUnsavedChanges(const QString& why) {
     if (answer != QMessageBox::Save) {
         return false;
     }
-    // Each changed course is saved where it came from, or under a name the user gives.
+    // Each changed course is saved where it came from, or under a name the user gives;
+    // a second course from a file that was just written takes a name of its own rather
+    // than overwrite the first.
+    QStringList written;
     for (const AppForm::CourseFile& course : form_->modifiedCourses()) {
         form_->makeCurrentCourse(course.item);
-        if (course.file.endsWith(QStringLiteral(".xml"), Qt::CaseInsensitive)) {
+        const QString file = QFileInfo(course.file).absoluteFilePath();
+        if (course.file.endsWith(QStringLiteral(".xml"), Qt::CaseInsensitive) &&
+            !written.contains(file)) {
             files_->saveTo(course.file);
+            written << file;
         } else {
             files_->saveAs();
         }

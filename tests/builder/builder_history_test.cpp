@@ -9,9 +9,11 @@
 #include <QUndoStack>
 
 #include <csignal>
+#include <set>
 
 #include "builder_fixture.h"
 #include "edit/RecoveryCopies.h"
+#include "files/SimulationFile.h"
 
 class BuilderHistoryTest : public BuilderFixture {
     Q_OBJECT
@@ -209,6 +211,36 @@ private slots:
         openFile(scenes() + QStringLiteral("/demo.xml"));
         QVERIFY(!session().meshes.empty());
         QCOMPARE(nameFieldText(session().meshes.back().name), std::string_view("cone.x"));
+    }
+
+    void twoCoursesFromOneFileAreNotSavedOverEachOther() {
+        const QString demo = scenes() + QStringLiteral("/demo.xml");
+        const auto meshesIn = [](const QString& path) {
+            LSession_t record;
+            readSimulationFile(path.toStdString(), record, nullptr);
+            return record.meshes.size();
+        };
+        const std::size_t before = meshesIn(demo);
+        openFile(work_ + QStringLiteral("/samples/meshes/cone.x"));
+        openFile(demo);
+        openFile(demo);
+        for (const auto& [course, cones] :
+             {std::pair{QStringLiteral("course1"), 1}, std::pair{QStringLiteral("course2"), 2}}) {
+            for (int i = 0; i < cones; ++i) {
+                select(child(4, course));
+                select(child(1, QStringLiteral("cone.x")));
+                form().button(AppForm::kAssignButton)->click();
+            }
+        }
+        QCOMPARE(form().modifiedCourses().size(), std::size_t{2});
+        const QString other = work_ + QStringLiteral("/other.xml");
+        chosen_ = other;
+        lastRequest_ = {};
+        window_->setUnsavedAnswer([](const QString&) { return QMessageBox::Save; });
+        QVERIFY(window_->settleUnsavedChanges(QStringLiteral("quit")));
+        // The second course from the same file asked for a name of its own.
+        QCOMPARE(lastRequest_.mode, FileDialogRequest::Mode::Save);
+        QCOMPARE(std::set({meshesIn(demo), meshesIn(other)}), std::set({before + 1, before + 2}));
     }
 
     // A user who did not ask for them never sees the libraries' warnings.
