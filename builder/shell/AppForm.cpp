@@ -436,7 +436,20 @@ void AppForm::mousePressEvent(QMouseEvent* event) {
             engineCall([&] { xll_OnLButtonDown(mouseFlags(event), toPoint(point)); });
         };
         if (currentTab_ == 2) {
-            recordPointsEdit(tr("lay a point"), press);
+            // The points a course was just made from stay for a create that copies
+            // them; a click starts the next course's points afresh instead of adding
+            // to them.
+            const bool afresh = pointsAtLastCreate_ >= 0;
+            pointsAtLastCreate_ = -1;
+            recordPointsEdit(tr("lay a point"), [&] {
+                if (afresh) {
+                    engineCall([] {
+                        const LSession_t none;
+                        twx_set_working_points(&none);
+                    });
+                }
+                press();
+            });
         } else {
             // A drag in Edit is one step, from here to the release.
             const HTREEITEM course = currentTab_ == 1 ? engineCurrentCourse() : nullptr;

@@ -11,6 +11,7 @@
 #include <QSlider>
 #include <QStatusBar>
 #include <QTranslator>
+#include <QUndoStack>
 
 #include <sys/stat.h>
 
@@ -541,6 +542,11 @@ private slots:
         waitFrames(3);
     }
 
+    int twxWorkingPoints() {
+        RenderHost::EngineScope scope(host());
+        return twx_working_point_count();
+    }
+
     void createAgainSaysItCopiedThePoints() {
         QString status;
         connect(&form(), &AppForm::statusMessage, this, [&](const QString& t) { status = t; });
@@ -549,6 +555,21 @@ private slots:
         form().button(AppForm::kCreateButton)->click();
         QCOMPARE(status, QStringLiteral("course2: a copy of course1's points"));
         QCOMPARE(session().calculatedPoints.size(), std::size_t{8});
+        // A click after a create starts the next course's points afresh.
+        for (const QPoint p : {QPoint(200, 150), QPoint(450, 170), QPoint(330, 380)}) {
+            clickView(p);
+        }
+        QCOMPARE(twxWorkingPoints(), 3);
+        form().button(AppForm::kCreateButton)->click();
+        QCOMPARE(status, QStringLiteral("course3 created from 3 points."));
+        QCOMPARE(session().dottedPoints.size(), std::size_t{3});
+        // Undone, the click gives back the points the last create was made from.
+        form().history().undo();
+        form().history().undo();
+        QCOMPARE(twxWorkingPoints(), 2);
+        form().history().undo();
+        form().history().undo();
+        QCOMPARE(twxWorkingPoints(), 8);
     }
 
     void menusAreJapaneseForJapaneseAndEnglishForEveryoneElse() {
