@@ -218,6 +218,13 @@ void AppForm::onClear() {
     recordPointsEdit(tr("clear"), [this] { engineCall([] { xll_OnButtonClearCourse(); }); });
     currentCourse_ = nullptr;
     pointsAtLastCreate_ = -1;
+    {
+        // Nothing is chosen any more; a course left marked could not be chosen again.
+        const QSignalBlocker quiet(tree_);
+        tree_->setCurrentItem(nullptr);
+        tree_->clearSelection();
+    }
+    updateDeleteButton();
     emit sceneStateChanged();
     emit statusMessage(tr("Cleared: lay new points in MakeField, or choose a course."));
 }

@@ -374,6 +374,10 @@ private slots:
         QVERIFY(form().currentCourseEntry() == nullptr);
         window_->action(40025)->trigger();
         QVERIFY(!QFileInfo::exists(work_ + QStringLiteral("/velmora.sim")));
+        // The course is no longer shown as chosen, so choosing it again works.
+        QVERIFY(form().tree()->currentItem() == nullptr);
+        select(child(4, QStringLiteral("course1")));
+        QVERIFY(form().currentCourseEntry() != nullptr);
     }
 
     void displaySettingsRecreateTheViewAndKeepTheScene() {
