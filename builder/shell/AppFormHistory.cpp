@@ -124,6 +124,8 @@ void AppForm::courseSaved(HTREEITEM item, const QString& file) {
         courseFiles_[item] = file;
     }
     updateModified();
+    // The scene's name may have changed even when its unsaved state did not.
+    emit sceneStateChanged();
 }
 
 void AppForm::updateModified() {

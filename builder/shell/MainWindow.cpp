@@ -187,7 +187,7 @@ void MainWindow::buildMenus() {
 
 void MainWindow::updateTitle() {
     const QString scene = form_->sceneName();
-    setWindowTitle(scene.isEmpty() ? tr("Tumbleway Builder")
+    setWindowTitle(scene.isEmpty() ? tr("Tumbleway Builder[*]")
                                    : tr("%1[*] - Tumbleway Builder").arg(scene));
     setWindowModified(form_->isModified());
 }

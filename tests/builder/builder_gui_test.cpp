@@ -29,7 +29,8 @@ private slots:
     void cleanup() { stopBuilder(); }
 
     void startsInEditWithFourRootsAndTheViewAtItsOffset() {
-        QCOMPARE(window_->windowTitle(), QStringLiteral("Tumbleway Builder"));
+        QCOMPARE(window_->windowTitle(), QStringLiteral("Tumbleway Builder[*]"));
+        QVERIFY(!window_->isWindowModified());
         QTabBar* tabs = form().tabs();
         QCOMPARE(tabs->count(), 4);
         QCOMPARE(tabs->tabText(0), QStringLiteral("Play"));

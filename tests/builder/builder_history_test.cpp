@@ -243,6 +243,20 @@ private slots:
         QCOMPARE(std::set({meshesIn(demo), meshesIn(other)}), std::set({before + 1, before + 2}));
     }
 
+    void theTitleFollowsTheSceneAndItsUnsavedState() {
+        openFile(scenes() + QStringLiteral("/demo.xml"));
+        QVERIFY(!window_->isWindowModified());
+        // Saved under a new name, the title says the new name at once.
+        saveAs(work_ + QStringLiteral("/renamed.xml"));
+        QVERIFY(window_->windowTitle().startsWith(QStringLiteral("renamed.xml")));
+        // Unsaved work shows even when no course is chosen.
+        layCourse();
+        QVERIFY(window_->isWindowModified());
+        form().button(AppForm::kClearButton)->click();
+        QVERIFY(window_->windowTitle().contains(QStringLiteral("[*]")));
+        QVERIFY(window_->isWindowModified());
+    }
+
     // A user who did not ask for them never sees the libraries' warnings.
     void theLibrariesWarningsGoToTheLogUnlessAskedFor() {
         const auto run = [this](const QStringList& extra) {
