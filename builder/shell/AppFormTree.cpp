@@ -87,6 +87,8 @@ void AppForm::onTreeSelectionChanged() {
         currentXfile_ = find(xfiles_);
         engineCall([handle] { xll_setListXfile(handle); });
         if (currentXfile_ != nullptr) {
+            // As in the engine: what is placed next is the one chosen last.
+            currentBitmap_ = nullptr;
             if (!checked_[0] && !checked_[1]) {
                 xfile1Pick_ = currentXfile_;
                 edits_[0]->setText(QString::fromStdString(currentXfile_->name));
@@ -100,6 +102,9 @@ void AppForm::onTreeSelectionChanged() {
     case TreeKind::Bitmap:
         currentBitmap_ = find(bitmaps_);
         engineCall([handle] { xll_setListBmp(handle); });
+        if (currentBitmap_ != nullptr) {
+            currentXfile_ = nullptr;
+        }
         break;
     case TreeKind::Sound:
         currentSound_ = find(sounds_);

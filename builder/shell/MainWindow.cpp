@@ -149,6 +149,13 @@ void MainWindow::buildMenus() {
     redo->setStatusTip(tr("Do again the edit taken back last"));
     edit->addAction(undo);
     edit->addAction(redo);
+    // The stack has stepped already when these run: what was undone is next to redo.
+    connect(undo, &QAction::triggered, this, [this] {
+        statusBar()->showMessage(tr("Undone: %1").arg(form_->history().redoText()));
+    });
+    connect(redo, &QAction::triggered, this, [this] {
+        statusBar()->showMessage(tr("Redone: %1").arg(form_->history().undoText()));
+    });
     edit->addSeparator();
     QAction* remove =
         addAction(edit, tr("&Delete"), kDeleteCommand,

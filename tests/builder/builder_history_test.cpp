@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSlider>
+#include <QStatusBar>
 #include <QUndoStack>
 
 #include <csignal>
@@ -241,6 +242,20 @@ private slots:
         // The second course from the same file asked for a name of its own.
         QCOMPARE(lastRequest_.mode, FileDialogRequest::Mode::Save);
         QCOMPARE(std::set({meshesIn(demo), meshesIn(other)}), std::set({before + 1, before + 2}));
+    }
+
+    void eachStepIsNamedForWhatItDidAndUndoSaysWhatItTookBack() {
+        layCourse();
+        placeMesh(QStringLiteral("ball.x"));
+        openFile(work_ + QStringLiteral("/samples/bitmaps/flag.bmp"));
+        select(child(2, QStringLiteral("flag.bmp")));
+        form().button(AppForm::kAssignButton)->click();
+        QUndoStack& history = form().history();
+        QCOMPARE(history.undoText(), QStringLiteral("place flag.bmp"));
+        window_->findChild<QAction*>(QStringLiteral("undo"))->trigger();
+        QCOMPARE(window_->statusBar()->currentMessage(), QStringLiteral("Undone: place flag.bmp"));
+        window_->findChild<QAction*>(QStringLiteral("redo"))->trigger();
+        QCOMPARE(window_->statusBar()->currentMessage(), QStringLiteral("Redone: place flag.bmp"));
     }
 
     void theTitleFollowsTheSceneAndItsUnsavedState() {
