@@ -25,7 +25,9 @@ TEST(OpenDispatch, ExtensionsMatchExactlyInTwoSpellings) {
     EXPECT_EQ(openActionForExtension("SIM"), OpenAction::OpenBinarySession);
     EXPECT_EQ(openActionForExtension("xml"), OpenAction::OpenXmlSession);
     EXPECT_EQ(openActionForExtension("XML"), OpenAction::OpenXmlSession);
-    for (const char* other : {"Xml", "xMl", "Bmp", "Wav", "Sim", "png", "", "x "}) {
+    EXPECT_EQ(openActionForExtension("replay"), OpenAction::OpenReplay);
+    EXPECT_EQ(openActionForExtension("REPLAY"), OpenAction::OpenReplay);
+    for (const char* other : {"Xml", "xMl", "Bmp", "Wav", "Sim", "Replay", "png", "", "x "}) {
         EXPECT_EQ(openActionForExtension(other), OpenAction::None) << other;
     }
     EXPECT_TRUE(isXmlExtension("XML"));
