@@ -19,8 +19,8 @@ CourseSnapshot takeCourseSnapshot(HTREEITEM item) {
     xll_app_delete_Session_Iterator(&filled);
     snapshot.record.item = item;
     snapshot.item = item;
-    snapshot.extras.meshLifts.resize(static_cast<std::size_t>(meshes));
-    twx_get_course_lifts(item, snapshot.extras.meshLifts.data(), meshes);
+    snapshot.extras.meshes.resize(static_cast<std::size_t>(meshes));
+    twx_get_course_extras(item, snapshot.extras.meshes.data(), meshes);
     HTREEITEM current = nullptr;
     if (twx_current_course(&current) == TWX_OK && current == item) {
         snapshot.controlled = twx_controlled_mesh();
@@ -32,10 +32,10 @@ bool putCourseSnapshot(const CourseSnapshot& snapshot, bool replace, int positio
     // The engine only reads the record; the export takes it by pointer.
     LSession_t record = snapshot.record;
     record.built = 0;
-    const std::vector<float>& lifts = snapshot.extras.meshLifts;
-    const int count = static_cast<int>(lifts.size());
-    const int result = replace ? twx_replace_course(&record, lifts.data(), count)
-                               : twx_insert_course(position, &record, lifts.data(), count);
+    const std::vector<TwxMeshExtra>& extras = snapshot.extras.meshes;
+    const int count = static_cast<int>(extras.size());
+    const int result = replace ? twx_replace_course(&record, extras.data(), count)
+                               : twx_insert_course(position, &record, extras.data(), count);
     if (result != TWX_OK) {
         return false;
     }

@@ -41,7 +41,7 @@ void addNumber(pugi::xml_node parent, const char* indent, const char* name, floa
     addLeaf(parent, indent, name, formatNumber(value));
 }
 
-void addXfile(pugi::xml_node session, const SessionXfile& mesh, float lift) {
+void addXfile(pugi::xml_node session, const SessionXfile& mesh, const TwxMeshExtra& extra) {
     addText(session, "\n\t");
     pugi::xml_node xfile = session.append_child("X-file");
     addLeaf(xfile, "\n\t\t", "name", nameFieldText(mesh.name));
@@ -53,9 +53,13 @@ void addXfile(pugi::xml_node session, const SessionXfile& mesh, float lift) {
     addNumber(location, "\n\t\t\t", "Yaw", mesh.yaw);
     addText(location, "\n\t\t");
     addNumber(xfile, "\n\t\t", "radius", mesh.radius);
-    // Only a raised mesh has the element, so a scene without one reads as it always has.
-    if (lift != 0) {
-        addNumber(xfile, "\n\t\t", "lift", lift);
+    // Only a raised or turned mesh has these elements, so a scene without one reads as
+    // it always has.
+    if (extra.lift != 0) {
+        addNumber(xfile, "\n\t\t", "lift", extra.lift);
+    }
+    if (extra.turn != 0) {
+        addNumber(xfile, "\n\t\t", "turn", extra.turn);
     }
     addText(xfile, "\n\t");
 }
@@ -101,7 +105,7 @@ void addCalculatedPoint(pugi::xml_node session, const LPoint_t& point) {
 }
 
 void buildDocument(pugi::xml_document& document, const LSession_t& session,
-                   const std::vector<float>& lifts) {
+                   const std::vector<TwxMeshExtra>& extras) {
     // The declaration is an ordinary processing instruction so that it is written
     // exactly as below; line breaks between the top-level nodes keep the file readable.
     pugi::xml_node declaration = document.append_child(pugi::node_pi);
@@ -120,7 +124,7 @@ void buildDocument(pugi::xml_document& document, const LSession_t& session,
     addText(node, "\n\t");
     std::size_t index = 0;
     for (const SessionXfile& mesh : session.meshes) {
-        addXfile(node, mesh, index < lifts.size() ? lifts[index] : 0.0f);
+        addXfile(node, mesh, index < extras.size() ? extras[index] : TwxMeshExtra{0.0f, 0.0f});
         ++index;
     }
     addText(node, "\n\t");
@@ -328,16 +332,19 @@ private:
     // Incomplete X-file and bitmap elements are skipped without a word; elements with a
     // number that is not finite are left out and counted in the report.
     void readXfile(pugi::xml_node element) {
-        // "lift" is there only for a raised mesh; the other three must be.
-        const auto fields = firstChildren<4>(element, {"name", "location", "radius", "lift"});
-        const auto& [name, location, radius, liftNode] = fields.nodes;
+        // "lift" and "turn" are there only for a raised or turned mesh; the other three
+        // must be.
+        const auto fields =
+            firstChildren<5>(element, {"name", "location", "radius", "lift", "turn"});
+        const auto& [name, location, radius, liftNode, turnNode] = fields.nodes;
         const auto coordinates = firstChildren<4>(location, {"x", "y", "z", "Yaw"});
         const auto& [x, y, z, yaw] = coordinates.nodes;
         if (!fields.found[0] || !fields.found[1] || !fields.found[2] || !coordinates.complete()) {
             return;
         }
-        const float lift = fields.found[3] ? numberOf(liftNode) : 0.0f;
-        if (!std::isfinite(lift)) {
+        const TwxMeshExtra extra{fields.found[3] ? numberOf(liftNode) : 0.0f,
+                                 fields.found[4] ? numberOf(turnNode) : 0.0f};
+        if (!std::isfinite(extra.lift) || !std::isfinite(extra.turn)) {
             report_.leaveOut();
             return;
         }
@@ -353,7 +360,7 @@ private:
         const std::size_t before = out_.meshes.size();
         report_.keep(out_.meshes, mesh);
         if (extras_ != nullptr && out_.meshes.size() > before) {
-            extras_->meshLifts.push_back(lift);
+            extras_->meshes.push_back(extra);
         }
     }
 
@@ -487,7 +494,8 @@ bool hasOneRoot(const pugi::xml_document& document) {
 
 std::string simulationFileText(const LSession_t& session, const SceneExtras* extras) {
     pugi::xml_document document;
-    buildDocument(document, session, extras != nullptr ? extras->meshLifts : std::vector<float>{});
+    buildDocument(document, session,
+                  extras != nullptr ? extras->meshes : std::vector<TwxMeshExtra>{});
     std::string text;
     TextWriter writer(text);
     // Raw output: the whitespace is exactly the text nodes added above.

@@ -26,16 +26,11 @@ bool currentCourseRecord(LSession_t& session) {
     return true;
 }
 
-// How far each placed mesh of the current course is raised, in the record's order.
+// What each placed mesh of the current course carries beyond the record.
 SceneExtras currentExtras() {
-    SceneExtras extras;
-    const int meshes = twx_mesh_count();
-    for (int i = 0; i < meshes; ++i) {
-        float lift = 0;
-        twx_get_mesh_lift(i, &lift);
-        extras.meshLifts.push_back(lift);
-    }
-    return extras;
+    HTREEITEM item = nullptr;
+    twx_current_course(&item);
+    return takeCourseSnapshot(item).extras;
 }
 
 // The files a scene names that will not be found when it is opened again: a scene
@@ -193,8 +188,8 @@ void AppForm::openSceneRecord(LSession_t& record, const SceneExtras& extras, con
     courses_.push_back(record);
     int courseNumber = 0;
     engineCall([&] {
-        const std::vector<float>& lifts = extras.meshLifts;
-        twx_restore_session(&record, &courseNumber, lifts.data(), static_cast<int>(lifts.size()));
+        twx_restore_session(&record, &courseNumber, extras.meshes.data(),
+                            static_cast<int>(extras.meshes.size()));
         xll_setListCourse(record.item);
     });
     currentCourse_ = &courses_.back();
@@ -227,8 +222,9 @@ void AppForm::saveSessionFile() {
     engineCall([&] {
         hasCourse = currentCourseRecord(session);
         const SceneExtras extras = currentExtras();
-        raised = static_cast<int>(std::count_if(extras.meshLifts.begin(), extras.meshLifts.end(),
-                                                [](float lift) { return lift != 0; }));
+        raised = static_cast<int>(
+            std::count_if(extras.meshes.begin(), extras.meshes.end(),
+                          [](const TwxMeshExtra& m) { return m.lift != 0 || m.turn != 0; }));
     });
     if (!hasCourse) {
         emit statusMessage(tr("Nothing saved: choose a course in the tree, or create one, first."));
@@ -245,13 +241,19 @@ void AppForm::saveSessionFile() {
         courseSaved(engineCurrentCourse(), where); // the file holds all of it
     }
     QString text = tr("Saved %1.").arg(where);
-    // This format has no place for placed bitmaps or raised meshes; say so rather than
+    // This format has no place for placed bitmaps or the heights and headings of meshes;
+    // say so rather than
     // let the user find out when the scene comes back without them.
-    if (bitmaps > 0 || raised > 0) {
-        text += tr(" Not kept in this format: %1 placed bitmap(s), the height of %2 "
-                   "raised mesh(es); save under a new name (.xml) to keep them.")
-                    .arg(bitmaps)
-                    .arg(raised);
+    QStringList left;
+    if (bitmaps > 0) {
+        left << tr("%n placed bitmap(s)", nullptr, static_cast<int>(bitmaps));
+    }
+    if (raised > 0) {
+        left << tr("the height and heading of %n mesh(es)", nullptr, raised);
+    }
+    if (!left.isEmpty()) {
+        text += tr(" Not kept in this format: %1; save under a new name (.xml) to keep them.")
+                    .arg(left.join(tr(" and ")));
     }
     emit statusMessage(text);
 }

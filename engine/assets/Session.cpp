@@ -122,7 +122,7 @@ void CEngineApp::emptySession(LSession_t& session) const {
 }
 
 HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
-                                   std::span<const float> meshLifts) {
+                                   std::span<const TwxMeshExtra> extras) {
     // A scene's files lie beside it, in the folder the host read it in: they are found
     // there for as long as the course lives.
     std::error_code noFolder;
@@ -142,8 +142,9 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
     std::unordered_map<std::string, std::shared_ptr<MeshObject>> meshOfName;
     std::size_t meshIndex = 0;
     for (const auto& saved : session.meshes) {
-        // The lift of the record's n-th mesh, whichever meshes before it are dropped.
-        const float lift = meshIndex < meshLifts.size() ? meshLifts[meshIndex] : 0.0f;
+        // What the record's n-th mesh carries, whichever meshes before it are dropped.
+        const TwxMeshExtra extra =
+            meshIndex < extras.size() ? extras[meshIndex] : TwxMeshExtra{0.0f, 0.0f};
         ++meshIndex;
         if (nonFinite.refuse(saved)) {
             continue;
@@ -172,7 +173,9 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
         placement.body->yawOffset = saved.yaw;
         placement.body->position = placement.body->stepPosition =
             D3DXVECTOR3(saved.x, saved.y, saved.z);
-        placement.body->modelOffset = D3DXVECTOR3(0, std::isfinite(lift) ? lift : 0.0f, 0);
+        placement.body->modelOffset =
+            D3DXVECTOR3(0, std::isfinite(extra.lift) ? extra.lift : 0.0f, 0);
+        placement.body->yaw = std::isfinite(extra.turn) ? extra.turn : 0.0f;
         course.xfilePlacements.push_back(std::move(placement));
     }
     renumberFromOne(course.xfilePlacements);

@@ -19,6 +19,7 @@
 #include "simulation/CoincidentCentres.h"
 #include "simulation/SurfaceQuery.h"
 #include "tumbleway/tumbleway.h"
+#include "tumbleway/tumbleway_ext.h"
 
 // The engine's whole state. There is one per process; every export forwards to it.
 // Fields are public: the engine's subsystems (course building, the simulation step,
@@ -137,7 +138,7 @@ public:
     // item (replace) or as a new course at position. The current course, the
     // controlled mesh, the heading and the points being laid stay as they were, but
     // for the replaced course's own (its replacement is current if it was).
-    bool putCourse(const LSession_t& record, std::span<const float> meshLifts, int position,
+    bool putCourse(const LSession_t& record, std::span<const TwxMeshExtra> extras, int position,
                    bool replace);
     void workingPoints(LSession_t& points) const;
     bool setWorkingPoints(const LSession_t& points);
@@ -148,9 +149,9 @@ public:
     void fillSessionOf(const LCourse_t& course, LSession_t& session) const;
     const LCourse_t* courseOf(HTREEITEM item) const;
     void emptySession(LSession_t& session) const;
-    // meshLifts: how far each of the record's meshes is raised, in its order.
+    // extras: what each of the record's meshes carries beyond it, in its order.
     HRESULT restoreSession(const LSession_t& session, int* number,
-                           std::span<const float> meshLifts = {});
+                           std::span<const TwxMeshExtra> extras = {});
 
     // The movement and collision step.
     void applyInputPush(XfilePlacement& placement, float angle);

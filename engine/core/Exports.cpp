@@ -1,9 +1,12 @@
 // The exported interface: each function forwards to the one engine object and
-// drops its result, so a host never sees an engine failure.
+// drops its result, so a host never sees an engine failure. Every function goes
+// through the guard of the engine's edge (core/ExportGuard.h): misuse by a host is told
+// once and answered with the function's failure value.
 #include <memory>
 
 #include "core/EngineApp.h"
 #include "core/EngineInstance.h"
+#include "core/ExportGuard.h"
 #include "tumbleway/tumbleway.h"
 
 namespace {
@@ -12,9 +15,8 @@ namespace {
 // unloaded (or when a host constructs a fresh engine).
 std::unique_ptr<CEngineApp> g_engine;
 
-CEngineApp& app() {
-    return *g_engine;
-}
+// What the exports that answer a result code answer when the host misused them.
+constexpr long kFailed = E_FAIL;
 
 } // namespace
 
@@ -23,109 +25,135 @@ CEngineApp* engineInstance() {
 }
 
 TW_EXPORT void xll_CAppForm() {
-    g_engine = std::make_unique<CEngineApp>();
+    try {
+        g_engine = std::make_unique<CEngineApp>();
+    } catch (const std::exception& error) {
+        g_engine.reset();
+        reportMisuseOnce(__func__, error.what());
+    }
 }
 
 TW_EXPORT void xll_OnInitialUpdate(unsigned long width, unsigned long height, HWND window) {
-    app().onInitialUpdate(static_cast<unsigned>(width), static_cast<unsigned>(height), window);
+    guardedCall(__func__, [&](CEngineApp& engine) {
+        engine.onInitialUpdate(static_cast<unsigned>(width), static_cast<unsigned>(height), window);
+    });
 }
 
 TW_EXPORT long xll_OneTimeSceneInit(HWND window) {
-    app().oneTimeSceneInit(window);
-    return 0;
+    return guarded(__func__, kFailed, [&](CEngineApp& engine) {
+        engine.oneTimeSceneInit(window);
+        return 0L;
+    });
 }
 
 TW_EXPORT long xll_InitDeviceObjects(IDirect3DDevice9* device) {
-    app().initDeviceObjects(device);
-    return 0;
+    return guarded(__func__, kFailed, [&](CEngineApp& engine) {
+        engine.initDeviceObjects(device);
+        return 0L;
+    });
 }
 
 TW_EXPORT long xll_RestoreDeviceObjects() {
-    app().restoreDeviceObjects();
-    return 0;
+    return guarded(__func__, kFailed, [&](CEngineApp& engine) {
+        engine.restoreDeviceObjects();
+        return 0L;
+    });
 }
 
 TW_EXPORT long xll_FrameMove() {
-    app().frameMove();
-    return 0;
+    return guarded(__func__, kFailed, [&](CEngineApp& engine) {
+        engine.frameMove();
+        return 0L;
+    });
 }
 
 TW_EXPORT long xll_Render() {
-    app().render();
-    return 0;
+    return guarded(__func__, kFailed, [&](CEngineApp& engine) {
+        engine.render();
+        return 0L;
+    });
 }
 
 TW_EXPORT long xll_InvalidateDeviceObjects() {
-    app().invalidateDeviceObjects();
-    return 0;
+    return guarded(__func__, kFailed, [&](CEngineApp& engine) {
+        engine.invalidateDeviceObjects();
+        return 0L;
+    });
 }
 
 TW_EXPORT long xll_DeleteDeviceObjects() {
-    app().deleteDeviceObjects();
-    return 0;
+    return guarded(__func__, kFailed, [&](CEngineApp& engine) {
+        engine.deleteDeviceObjects();
+        return 0L;
+    });
 }
 
 TW_EXPORT void xll_OnSelchangeTab(unsigned int tab) {
-    app().selectTab(static_cast<int>(tab));
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.selectTab(static_cast<int>(tab)); });
 }
 
 TW_EXPORT void xll_UpdateInputAngle(float value) {
-    app().m_cAngle += value;
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.m_cAngle += value; });
 }
 
 TW_EXPORT void xll_UpdateInputMove(float value) {
-    app().m_cMove = value;
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.m_cMove = value; });
 }
 
 TW_EXPORT void xll_UpdateInputAnglePlay(float value) {
-    app().m_cAngle += value * 0.002f;
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.m_cAngle += value * 0.002f; });
 }
 
 TW_EXPORT void xll_UpdateInputMovePlay(float value) {
-    app().m_cMove = value * 0.001f;
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.m_cMove = value * 0.001f; });
 }
 
 TW_EXPORT void xll_UpdateInputRL(float value) {
-    app().previewRotY += value * 0.02f;
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.previewRotY += value * 0.02f; });
 }
 
 TW_EXPORT void xll_UpdateInputUD(float value) {
-    app().previewRotX += value * 0.01f;
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.previewRotX += value * 0.01f; });
 }
 
 TW_EXPORT void xll_OnButtonScanCourse() {
-    app().toggleScan();
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.toggleScan(); });
 }
 
 TW_EXPORT void xll_OnLButtonDown(unsigned int /*flags*/, POINT point) {
-    app().onLButtonDown(point);
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.onLButtonDown(point); });
 }
 
 TW_EXPORT void xll_OnMouseMove(unsigned int /*flags*/, POINT point) {
-    app().onMouseMove(point);
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.onMouseMove(point); });
 }
 
 TW_EXPORT void xll_OnLButtonUp(unsigned int /*flags*/, POINT /*point*/) {
-    app().onLButtonUp();
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.onLButtonUp(); });
 }
 
 TW_EXPORT bool xll_app_select_object(POINT point, POINT /*size*/, D3DXVECTOR3* direction,
                                      D3DXVECTOR3* origin) {
-    return app().selectXfilePlacement(point.x, point.y, direction, origin);
+    return guarded(__func__, false, [&](CEngineApp& engine) {
+        return engine.selectXfilePlacement(point.x, point.y, direction, origin);
+    });
 }
 
 TW_EXPORT bool xll_app_check_selected_point(POINT point) {
-    return app().checkSelectedPoint(point);
+    return guarded(__func__, false,
+                   [&](CEngineApp& engine) { return engine.checkSelectedPoint(point); });
 }
 
 TW_EXPORT int xll_WindowProc_WM_MOD_POINT(unsigned int /*message*/, unsigned int wParam,
                                           long lParam) {
-    return app().modifyPoint(wParam, lParam);
+    return guarded(__func__, 0,
+                   [&](CEngineApp& engine) { return engine.modifyPoint(wParam, lParam); });
 }
 
 TW_EXPORT int xll_WindowProc_WM_MOD_XFILE(unsigned int /*message*/, unsigned int wParam,
                                           long lParam) {
-    return app().modifyXfile(wParam, lParam);
+    return guarded(__func__, 0,
+                   [&](CEngineApp& engine) { return engine.modifyXfile(wParam, lParam); });
 }
 
 TW_EXPORT void xll_OnRButtonDown(unsigned int /*flags*/, POINT /*point*/) {}
@@ -133,16 +161,17 @@ TW_EXPORT void xll_OnRButtonDown(unsigned int /*flags*/, POINT /*point*/) {}
 TW_EXPORT void xll_OnUpdate(CView* /*sender*/, long /*hint*/, CObject* /*hintObject*/) {}
 
 TW_EXPORT void xll_setListCourse(HTREEITEM item) {
-    app().selectCourse(item);
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.selectCourse(item); });
 }
 
 TW_EXPORT long xll_OnButtonCreateCourse(HTREEITEM item) {
     // The one export whose result the host reads: it removes the tree item on failure.
-    return app().createCourse(item);
+    return guarded(__func__, kFailed,
+                   [&](CEngineApp& engine) { return long{engine.createCourse(item)}; });
 }
 
 TW_EXPORT void xll_OnButtonClearCourse() {
-    app().clearCourse();
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.clearCourse(); });
 }
 
 // The edit overlay is drawn inside the course scene; this entry point draws nothing.
@@ -153,75 +182,110 @@ TW_EXPORT long xll_RenderTextEdit() {
 // The host's file record is copied before the engine works with it, so the host's
 // own record is never written.
 TW_EXPORT void xll_ui_push_xfile(LF_t* file, HTREEITEM* item) {
-    const LF_t copy = *file;
-    app().pushXfile(copy, *item);
+    const char* const name = __func__; // the lambda below has a name of its own
+    guardedCall(__func__, [&](CEngineApp& engine) {
+        if (pointersPresent(name, {file, item})) {
+            const LF_t copy = *file;
+            engine.pushXfile(copy, *item);
+        }
+    });
 }
 
 TW_EXPORT void xll_ui_push_bmp(LF_t* file, HTREEITEM* item) {
-    const LF_t copy = *file;
-    app().pushBitmap(copy, *item);
+    const char* const name = __func__; // the lambda below has a name of its own
+    guardedCall(__func__, [&](CEngineApp& engine) {
+        if (pointersPresent(name, {file, item})) {
+            const LF_t copy = *file;
+            engine.pushBitmap(copy, *item);
+        }
+    });
 }
 
 TW_EXPORT void xll_ui_push_wav(LF_t* file, HTREEITEM* item) {
-    const LF_t copy = *file;
-    app().pushWav(copy, *item);
+    const char* const name = __func__; // the lambda below has a name of its own
+    guardedCall(__func__, [&](CEngineApp& engine) {
+        if (pointersPresent(name, {file, item})) {
+            const LF_t copy = *file;
+            engine.pushWav(copy, *item);
+        }
+    });
 }
 
 TW_EXPORT void xll_setListXfile(HTREEITEM item) {
-    app().selectXfile(item);
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.selectXfile(item); });
 }
 
 TW_EXPORT void xll_setListBmp(HTREEITEM item) {
-    app().selectBitmap(item);
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.selectBitmap(item); });
 }
 
 TW_EXPORT void xll_setListSound(HTREEITEM item) {
-    app().selectSound(item);
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.selectSound(item); });
 }
 
 TW_EXPORT void xll_OnAssign() {
-    app().assign();
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.assign(); });
 }
 
 TW_EXPORT void xll_OnButtonSoundPlay() {
-    app().previewSound();
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.previewSound(); });
 }
 
 TW_EXPORT void xll_OnButtonSoundAssign_Move() {
-    app().assignSoundRelation(false);
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.assignSoundRelation(false); });
 }
 
 TW_EXPORT void xll_OnButtonSoundAssign_Collision() {
-    app().assignSoundRelation(true);
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.assignSoundRelation(true); });
 }
 
 TW_EXPORT void xll_OnButtonSoundRelease_Move() {
-    app().releaseSoundRelation(false);
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.releaseSoundRelation(false); });
 }
 
 TW_EXPORT void xll_OnButtonSoundRelease_Collision() {
-    app().releaseSoundRelation(true);
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.releaseSoundRelation(true); });
 }
 
 TW_EXPORT void xll_app_get_Session_Iterator(LSession_t* session) {
-    app().fillSession(*session);
+    const char* const name = __func__; // the lambda below has a name of its own
+    guardedCall(__func__, [&](CEngineApp& engine) {
+        if (pointersPresent(name, {session})) {
+            engine.fillSession(*session);
+        }
+    });
 }
 
 TW_EXPORT void xll_app_delete_Session_Iterator(LSession_t* session) {
-    app().emptySession(*session);
+    const char* const name = __func__; // the lambda below has a name of its own
+    guardedCall(__func__, [&](CEngineApp& engine) {
+        if (pointersPresent(name, {session})) {
+            engine.emptySession(*session);
+        }
+    });
 }
 
 TW_EXPORT long xll_ui_restore_session(LSession_t* session, int* courseNumber) {
-    app().restoreSession(*session, courseNumber);
-    return 0;
+    const char* const name = __func__; // the lambda below has a name of its own
+    return guarded(__func__, kFailed, [&](CEngineApp& engine) {
+        if (!pointersPresent(name, {session})) {
+            return kFailed;
+        }
+        engine.restoreSession(*session, courseNumber);
+        return 0L;
+    });
 }
 
 TW_EXPORT long xll_RenderText() {
-    app().drawHelpText();
-    return 0;
+    return guarded(__func__, kFailed, [&](CEngineApp& engine) {
+        engine.drawHelpText();
+        return 0L;
+    });
 }
 
 TW_EXPORT long xll_RenderTextPlay() {
-    app().drawPlayTimer();
-    return 0;
+    return guarded(__func__, kFailed, [&](CEngineApp& engine) {
+        engine.drawPlayTimer();
+        return 0L;
+    });
 }

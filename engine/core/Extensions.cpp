@@ -12,11 +12,19 @@
 
 namespace {
 
-// Runs f on the engine, or answers TWX_NO_ENGINE when there is none yet.
+// Runs f on the engine, or answers TWX_NO_ENGINE when there is none yet; nothing the
+// engine throws leaves the library.
 template <typename F>
-int withEngine(F&& f) {
+int withEngine(F&& f) noexcept {
     CEngineApp* engine = engineInstance();
-    return engine == nullptr ? TWX_NO_ENGINE : f(*engine);
+    if (engine == nullptr) {
+        return TWX_NO_ENGINE;
+    }
+    try {
+        return f(*engine);
+    } catch (...) {
+        return TWX_FAILED;
+    }
 }
 
 int okOr(bool done, int failure) {
@@ -81,14 +89,14 @@ TW_EXPORT int twx_library_holds(HTREEITEM item) {
         [item](CEngineApp& engine) -> int { return engine.libraryHolds(item) ? 1 : 0; });
 }
 
-TW_EXPORT int twx_restore_session(LSession_t* session, int* courseNumber, const float* lifts,
-                                  int count) {
+TW_EXPORT int twx_restore_session(LSession_t* session, int* courseNumber,
+                                  const TwxMeshExtra* extras, int count) {
     return withEngine([=](CEngineApp& engine) -> int {
-        if (session == nullptr || count < 0 || (lifts == nullptr && count > 0)) {
+        if (session == nullptr || count < 0 || (extras == nullptr && count > 0)) {
             return TWX_BAD_ARGUMENT;
         }
-        const std::span<const float> meshLifts(lifts, static_cast<std::size_t>(count));
-        return SUCCEEDED(engine.restoreSession(*session, courseNumber, meshLifts))
+        const std::span<const TwxMeshExtra> meshExtras(extras, static_cast<std::size_t>(count));
+        return SUCCEEDED(engine.restoreSession(*session, courseNumber, meshExtras))
                    ? TWX_OK
                    : TWX_BAD_ARGUMENT;
     });
@@ -242,13 +250,14 @@ TW_EXPORT int twx_course_position(HTREEITEM item) {
 
 namespace {
 
-int putCourse(LSession_t* record, const float* lifts, int count, int position, bool replace) {
+int putCourse(LSession_t* record, const TwxMeshExtra* extras, int count, int position,
+              bool replace) {
     return withEngine([=](CEngineApp& engine) -> int {
-        if (record == nullptr || count < 0 || (lifts == nullptr && count > 0)) {
+        if (record == nullptr || count < 0 || (extras == nullptr && count > 0)) {
             return TWX_BAD_ARGUMENT;
         }
-        const std::span<const float> meshLifts(lifts, static_cast<std::size_t>(count));
-        if (!engine.putCourse(*record, meshLifts, position, replace)) {
+        const std::span<const TwxMeshExtra> meshExtras(extras, static_cast<std::size_t>(count));
+        if (!engine.putCourse(*record, meshExtras, position, replace)) {
             return replace ? TWX_NOT_FOUND : TWX_BAD_ARGUMENT;
         }
         return TWX_OK;
@@ -257,12 +266,13 @@ int putCourse(LSession_t* record, const float* lifts, int count, int position, b
 
 } // namespace
 
-TW_EXPORT int twx_replace_course(LSession_t* record, const float* lifts, int count) {
-    return putCourse(record, lifts, count, 0, true);
+TW_EXPORT int twx_replace_course(LSession_t* record, const TwxMeshExtra* extras, int count) {
+    return putCourse(record, extras, count, 0, true);
 }
 
-TW_EXPORT int twx_insert_course(int position, LSession_t* record, const float* lifts, int count) {
-    return putCourse(record, lifts, count, position, false);
+TW_EXPORT int twx_insert_course(int position, LSession_t* record, const TwxMeshExtra* extras,
+                                int count) {
+    return putCourse(record, extras, count, position, false);
 }
 
 TW_EXPORT int twx_get_working_points(LSession_t* points) {
@@ -301,10 +311,10 @@ TW_EXPORT int twx_get_course(HTREEITEM item, LSession_t* record) {
     });
 }
 
-TW_EXPORT int twx_get_course_lifts(HTREEITEM item, float* lifts, int capacity) {
+TW_EXPORT int twx_get_course_extras(HTREEITEM item, TwxMeshExtra* extras, int capacity) {
     return withEngine([=](CEngineApp& engine) -> int {
         const LCourse_t* course = engine.courseOf(item);
-        if (capacity < 0 || (lifts == nullptr && capacity > 0)) {
+        if (capacity < 0 || (extras == nullptr && capacity > 0)) {
             return TWX_BAD_ARGUMENT;
         }
         if (course == nullptr) {
@@ -312,8 +322,10 @@ TW_EXPORT int twx_get_course_lifts(HTREEITEM item, float* lifts, int capacity) {
         }
         int index = 0;
         for (const auto& placement : course->xfilePlacements) {
-            if (index < capacity) {
-                lifts[index] = placement.body ? placement.body->modelOffset.y : 0.0f;
+            if (index < capacity && placement.body) {
+                extras[index] = {placement.body->modelOffset.y, placement.body->yaw};
+            } else if (index < capacity) {
+                extras[index] = {0.0f, 0.0f};
             }
             ++index;
         }

@@ -198,8 +198,8 @@ int CEngineApp::coursePosition(HTREEITEM item) const {
     return -1;
 }
 
-bool CEngineApp::putCourse(const LSession_t& record, std::span<const float> meshLifts, int position,
-                           bool replace) {
+bool CEngineApp::putCourse(const LSession_t& record, std::span<const TwxMeshExtra> extras,
+                           int position, bool replace) {
     const auto old =
         std::find_if(courses.begin(), courses.end(),
                      [&record](const LCourse_t& course) { return course.treeItem == record.item; });
@@ -215,7 +215,7 @@ bool CEngineApp::putCourse(const LSession_t& record, std::span<const float> mesh
     std::list<LPoint_t> dotted = workingDotted;
     std::list<LPoint_t> calculated = workingCalculated;
     const bool hadPoints = hasWorkingPoints;
-    restoreSession(record, nullptr, meshLifts);
+    restoreSession(record, nullptr, extras);
     auto made = std::prev(courses.end());
     m_cAngle = heading;
     workingDotted = std::move(dotted);

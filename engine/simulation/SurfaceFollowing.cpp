@@ -9,14 +9,26 @@ namespace {
 
 constexpr float kBodySegmentHalfHeight = 1000.0f;
 constexpr float kCameraSegmentHalfHeight = 10000.0f;
-// A point exactly on a shared edge may slip between two triangles; a few small
-// nudges move it onto one. A point off the course is given up after them.
+// The float nearest a point on the course's outer border may lie just outside it; a
+// few small nudges move it back on. A point off the course is given up after them.
 constexpr int kMaxNudges = 4;
 constexpr float kNudge = 0.01f;
 constexpr float kHeightAboveSurface = 2.0f;
 constexpr float kCameraLookAhead = 0.1f;
 
-enum Sample { kFront, kBack, kLeft, kRight, kCentre };
+enum Sample { kFront, kBack, kLeft, kRight, kCentre, kSamples };
+
+// What a hit under a body leaves: its height, the placement's hints and, on a side
+// strip, the edge vector.
+void takeBodyHit(const SurfaceHit& hit, float* height, XfilePlacement& placement,
+                 D3DXVECTOR3* edge) {
+    *height = hit.height;
+    placement.rowHint = hit.row;
+    placement.stripHint = hit.strip;
+    if (hit.strip != ROAD_STRIP) {
+        *edge = hit.edge;
+    }
+}
 
 } // namespace
 
@@ -43,16 +55,10 @@ bool CEngineApp::querySurface(float x, float z, float halfHeight, int startRow, 
 HRESULT CEngineApp::queryBody(float x, float z, float* height, XfilePlacement& placement,
                               D3DXVECTOR3* edge) {
     SurfaceHit hit;
-    if (!querySurface(x, z, kBodySegmentHalfHeight, placement.rowHint, 0, &hit)) {
-        return S_OK; // off the course: the outputs stay as they were
+    if (querySurface(x, z, kBodySegmentHalfHeight, placement.rowHint, 0, &hit)) {
+        takeBodyHit(hit, height, placement, edge);
     }
-    *height = hit.height;
-    placement.rowHint = hit.row;
-    placement.stripHint = hit.strip;
-    if (hit.strip != ROAD_STRIP) {
-        *edge = hit.edge;
-    }
-    return S_OK;
+    return S_OK; // off the course the outputs stay as they were
 }
 
 HRESULT CEngineApp::queryCamera(float x, float z, float* height, D3DXVECTOR3* edge) {
@@ -80,11 +86,37 @@ HRESULT CEngineApp::followSurface(XfilePlacement& placement, D3DXVECTOR3* edge) 
     const float z = body.position.z;
     const float halfL = footprintLength / 2;
     const float halfW = footprintWidth / 2;
-    queryBody(x + halfL * ct, z + halfW * st, &sampleHeights[kFront], placement, edge);
-    queryBody(x - halfL * ct, z - halfW * st, &sampleHeights[kBack], placement, edge);
-    queryBody(x - halfL * st, z + halfW * ct, &sampleHeights[kLeft], placement, edge);
-    queryBody(x + halfL * st, z - halfW * ct, &sampleHeights[kRight], placement, edge);
-    queryBody(x, z, &sampleHeights[kCentre], placement, edge);
+    // Front, back, left, right and centre, in this order: each hit moves the row hint
+    // on for the next.
+    const float sampleX[kSamples] = {x + halfL * ct, x - halfL * ct, x - halfL * st, x + halfL * st,
+                                     x};
+    const float sampleZ[kSamples] = {z + halfW * st, z - halfW * st, z + halfW * ct, z - halfW * ct,
+                                     z};
+    bool found[kSamples];
+    for (int k = 0; k < kSamples; ++k) {
+        SurfaceHit hit;
+        found[k] = querySurface(sampleX[k], sampleZ[k], kBodySegmentHalfHeight, placement.rowHint,
+                                0, &hit);
+        if (found[k]) {
+            takeBodyHit(hit, &sampleHeights[k], placement, edge);
+        }
+    }
+    // A sample that finds no course under it leaves the shared sample height as the
+    // last body or the camera set it; a body must never take that. With no course under
+    // its centre (pushed into the infield, placed far away) a body keeps its own height
+    // and tilt rather than resting level at its height: nothing under it says
+    // otherwise, so a body placed off the course stays exactly as it was placed, and
+    // one that rolls off the edge goes on as it left the surface instead of jumping
+    // level. A side sample off the course, the centre on it, reads the centre's height:
+    // the body lies level toward that side.
+    if (!found[kCentre]) {
+        return S_OK;
+    }
+    for (int k = kFront; k < kCentre; ++k) {
+        if (!found[k]) {
+            sampleHeights[k] = sampleHeights[kCentre];
+        }
+    }
     body.roll = std::atan2(sampleHeights[kFront] - sampleHeights[kBack], footprintLength);
     body.pitch = std::atan2(sampleHeights[kRight] - sampleHeights[kLeft], footprintWidth);
     body.position.y = sampleHeights[kCentre] + kHeightAboveSurface;

@@ -35,10 +35,6 @@ int wrapped(int value, int count) {
     return ((value % count) + count) % count;
 }
 
-bool isZero(const D3DXVECTOR3& v) {
-    return v.x == 0 && v.y == 0 && v.z == 0;
-}
-
 D3DXVECTOR3 position(const StripGrid& strip, int row, int column) {
     const auto& v = strip.vertex(row, column);
     return {v.x, v.y, v.z};
@@ -64,24 +60,54 @@ bool crossesPlane(const D3DXVECTOR3& p0, const D3DXVECTOR3& p1, const D3DXVECTOR
     return true;
 }
 
-// The second half: whether the crossing point lies on the triangle.
-bool onTriangle(const D3DXVECTOR3& p, const D3DXVECTOR3& a, const D3DXVECTOR3& b,
-                const D3DXVECTOR3& c) {
-    const D3DXVECTOR3 a0 = unit(a - p);
-    const D3DXVECTOR3 a1 = unit(b - p);
-    const D3DXVECTOR3 a2 = unit(c - p);
-    const D3DXVECTOR3 c01 = cross(a0, a1);
-    const D3DXVECTOR3 c12 = cross(a1, a2);
-    const D3DXVECTOR3 c20 = cross(a2, a0);
-    if (dot(c01, c12) < 0 || dot(c12, c20) < 0) {
-        return false;
+// The second half: whether the segment's line passes through the triangle, decided
+// for each edge by the side of the edge the line passes (the sign of d . (a x b), with
+// the ends a and b taken from a point of the line and d along it), in double
+// precision. Two triangles that share an edge run along it in opposite directions; the
+// side is always worked out from the edge's ends in one order and turned round for
+// the other, so the two get exactly opposite values and a line through the edge
+// passes through at least one of them, however the rounding falls. A line through
+// the extension of an edge, past its ends, lies outside one of the other two edges;
+// a line along the triangle's plane, or a triangle seen edge on, meets nothing.
+class Line {
+public:
+    Line(const D3DXVECTOR3& p0, const D3DXVECTOR3& p1)
+        : m_x(p0.x), m_y(p0.y), m_z(p0.z), m_dx(static_cast<double>(p1.x) - p0.x),
+          m_dy(static_cast<double>(p1.y) - p0.y), m_dz(static_cast<double>(p1.z) - p0.z) {}
+
+    bool passesThrough(const D3DXVECTOR3& a, const D3DXVECTOR3& b, const D3DXVECTOR3& c) const {
+        const double ab = side(a, b);
+        const double bc = side(b, c);
+        const double ca = side(c, a);
+        const bool edgeOn = ab == 0 && bc == 0 && ca == 0;
+        return !edgeOn && ((ab >= 0 && bc >= 0 && ca >= 0) || (ab <= 0 && bc <= 0 && ca <= 0));
     }
-    // A zero cross product means p lies on the line through that edge. It is on the
-    // triangle only between the edge's two ends (where the unit vectors toward them
-    // point apart); further along the line it is outside, however the signs fall.
-    return !((isZero(c01) && dot(a0, a1) > 0) || (isZero(c12) && dot(a1, a2) > 0) ||
-             (isZero(c20) && dot(a2, a0) > 0));
-}
+
+private:
+    double side(const D3DXVECTOR3& a, const D3DXVECTOR3& b) const {
+        return inOrder(a, b) ? turn(a, b) : -turn(b, a);
+    }
+
+    static bool inOrder(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
+        if (a.x != b.x) {
+            return a.x < b.x;
+        }
+        return a.z != b.z ? a.z < b.z : a.y < b.y;
+    }
+
+    double turn(const D3DXVECTOR3& a, const D3DXVECTOR3& b) const {
+        const double ax = a.x - m_x;
+        const double ay = a.y - m_y;
+        const double az = a.z - m_z;
+        const double bx = b.x - m_x;
+        const double by = b.y - m_y;
+        const double bz = b.z - m_z;
+        return m_dx * (ay * bz - az * by) + m_dy * (az * bx - ax * bz) + m_dz * (ax * by - ay * bx);
+    }
+
+    double m_x, m_y, m_z;
+    double m_dx, m_dy, m_dz;
+};
 
 // Triangle 1 and 2 of quad (row, col): (V00, V11, V01) and (V00, V10, V11). The edge
 // runs across the strip toward the road: outward strips (below the road) point from
@@ -102,7 +128,7 @@ bool testTriangle(const StripGrid& strip, int s, int row, int col, int triangle,
         across = c - b;
     }
     D3DXVECTOR3 point;
-    if (!crossesPlane(p0, p1, a, b, c, &point) || !onTriangle(point, a, b, c)) {
+    if (!crossesPlane(p0, p1, a, b, c, &point) || !Line(p0, p1).passesThrough(a, b, c)) {
         return false;
     }
     hit->height = point.y;
@@ -138,7 +164,7 @@ bool stripsReady(const Strips& strips) {
 bool segmentHitsTriangle(const D3DXVECTOR3& p0, const D3DXVECTOR3& p1, const D3DXVECTOR3& a,
                          const D3DXVECTOR3& b, const D3DXVECTOR3& c, D3DXVECTOR3* point) {
     D3DXVECTOR3 p;
-    if (!crossesPlane(p0, p1, a, b, c, &p) || !onTriangle(p, a, b, c)) {
+    if (!crossesPlane(p0, p1, a, b, c, &p) || !Line(p0, p1).passesThrough(a, b, c)) {
         return false;
     }
     *point = p;
@@ -194,31 +220,15 @@ bool findSurfaceByScan(const Strips& strips, float x, float z, float yLow, float
 namespace {
 
 // How far (in ground units) the index reaches beyond a triangle's outline, and how far
-// inside it a point must lie to pass the exact test surely. The exact test's crossing
-// point has the segment's x and z exactly; its height is off the triangle's plane only
-// by the rounding of the plane equation at the segment's ends, about 1e-4 for the
-// bodies' segment (y from -1000 to 1000). Seen along the plane's normal that moves the
-// point by no more than the same, and the test's unit vectors are good to 1e-7, so a
-// point 0.05 off the outline, outside or inside, is decided alike by any rounding.
-// Right on the line of an edge, past its corner, the test's cross products shrink
-// toward their rounding; there a point off the triangle can pass, but only within
-// about h * h / d of the line (h the height error, d the distance from the corner),
-// far finer than the spacing of floats at course coordinates. The margin grows with
-// the slope, and with the size of the coordinates for courses far larger than ours.
-// A height weighs in the plane equation only as much as the triangle faces up (the
-// normal's upward part), so it counts only that far: a steep face reaching far up or
-// down is no less certain on the ground than a low one.
+// inside it a point must lie to pass the exact test surely. The exact test decides by
+// the segment's own x and z, in double precision, so a triangle it accepts holds the
+// point seen from above up to that precision; the index's own look at the outline is
+// in floats, off by a few of their steps at the coordinates' size. 0.05, and a
+// millionth of the coordinates for courses far larger than ours, covers both.
 constexpr double kOutlineMargin = 0.05;
 constexpr double kOutlineMarginPerUnit = 1e-6;
-// A triangle steeper than this (height over run) keeps only its box, widened by the
-// margin times this.
-constexpr double kSteepest = 100.0;
-// The margin is made for the bodies' segment (y from -1000 to 1000). On longer ones the
-// crossing height rounds coarser, and next to a corner, on the line of an edge, the
-// test can then accept a point well off the triangle; those are searched plainly, as
-// are segments reaching higher or lower than this, so that a course's far heights need
-// not be indexed.
-constexpr float kLongestSegment = 2000.0f;
+// Segments reaching higher or lower than this are searched plainly, so that a course's
+// far heights need not be indexed.
 constexpr float kHighestEnd = 2000.0f;
 // About this many cells per triangle: a point's cell lists a handful of triangles.
 constexpr double kCellsPerTriangle = 16.0;
@@ -401,11 +411,9 @@ void SurfaceIndex::outline(const Strips& strips, std::size_t id, double largestG
     }
     double px[3];
     double pz[3];
-    double highest = 0;
     for (int i = 0; i < 3; ++i) {
         px[i] = corner[i]->x;
         pz[i] = corner[i]->z;
-        highest = std::max(highest, std::abs(static_cast<double>(corner[i]->y)));
     }
     Outline& o = *out;
     // The plane and the edge vector exactly as testTriangle works them out.
@@ -422,34 +430,21 @@ void SurfaceIndex::outline(const Strips& strips, std::size_t id, double largestG
     o.column = static_cast<std::uint32_t>(col);
     o.listed = withinReach(o, a, m_far);
 
-    // The steeper the triangle, the farther a rounding of the crossing height moves
-    // the crossing seen from above.
-    double ux = corner[1]->x - px[0], uy = corner[1]->y - corner[0]->y, uz = pz[1] - pz[0];
-    double vx = corner[2]->x - px[0], vy = corner[2]->y - corner[0]->y, vz = pz[2] - pz[0];
-    const double normalX = uy * vz - uz * vy;
-    const double normalY = uz * vx - ux * vz;
-    const double normalZ = ux * vy - uy * vx;
-    const double normalLength =
-        std::sqrt(normalX * normalX + normalY * normalY + normalZ * normalZ);
-    const double slope = normalLength / std::abs(normalY);
-    const bool steep = !(slope <= kSteepest);
-    const double size = std::max(largestGround, highest / slope);
-    const double margin =
-        (kOutlineMargin + kOutlineMarginPerUnit * size) * (steep ? kSteepest : slope);
-
+    const double margin = kOutlineMargin + kOutlineMarginPerUnit * largestGround;
     o.minX = static_cast<float>(std::min({px[0], px[1], px[2]}) - margin);
     o.maxX = static_cast<float>(std::max({px[0], px[1], px[2]}) + margin);
     o.minZ = static_cast<float>(std::min({pz[0], pz[1], pz[2]}) - margin);
     o.maxZ = static_cast<float>(std::max({pz[0], pz[1], pz[2]}) + margin);
 
-    // The edges' outward half-planes, pushed out (and in) by the margin. A sliver,
-    // or a triangle standing nearly on edge, keeps only its box.
+    // The edges' outward half-planes, pushed out (and in) by the margin. A triangle
+    // without an inside seen from above (the exact test accepts nothing there) keeps
+    // only its box.
+    const double ux = px[1] - px[0];
+    const double uz = pz[1] - pz[0];
+    const double vx = px[2] - px[0];
+    const double vz = pz[2] - pz[0];
     const double area = ux * vz - uz * vx;
-    double longest = 0;
-    for (int i = 0; i < 3; ++i) {
-        longest = std::max(longest, std::hypot(px[(i + 1) % 3] - px[i], pz[(i + 1) % 3] - pz[i]));
-    }
-    const bool usable = !steep && std::isfinite(area) && std::abs(area) > 1e-6 * longest * longest;
+    const bool usable = std::isfinite(area) && area != 0;
     for (int i = 0; i < 3; ++i) {
         const double dx = px[(i + 1) % 3] - px[i];
         const double dz = pz[(i + 1) % 3] - pz[i];
@@ -579,8 +574,7 @@ bool SurfaceIndex::find(const Strips& strips, float x, float z, float yLow, floa
                         int startRow, int firstStrip, SurfaceHit* hit) const {
     const double fx = x;
     const double fz = z;
-    if (!m_ready || !(yLow < yHigh) || !(yHigh - yLow <= kLongestSegment) ||
-        !(yLow >= -kHighestEnd && yHigh <= kHighestEnd) ||
+    if (!m_ready || !(yLow < yHigh) || !(yLow >= -kHighestEnd && yHigh <= kHighestEnd) ||
         !(fx >= m_far.minX && fx <= m_far.maxX && fz >= m_far.minZ && fz <= m_far.maxZ)) {
         return findSurface(strips, x, z, yLow, yHigh, startRow, firstStrip, hit);
     }
@@ -662,6 +656,7 @@ bool SurfaceIndex::find(const Strips& strips, float x, float z, float yLow, floa
     constexpr float kSquareStaysNormal = 0x1p-60f;
     const float h = yHigh - yLow;
     const D3DXVECTOR3 u = h >= kSquareStaysNormal ? D3DXVECTOR3(0, 1, 0) : unit(p1 - p0);
+    const Line line(p0, p1);
     for (std::size_t k = 0; k < count; ++k) {
         const Outline& o = *candidates[k].outline;
         const float side0 = dot(o.normal, p0) + o.offset;
@@ -681,7 +676,7 @@ bool SurfaceIndex::find(const Strips& strips, float x, float z, float yLow, floa
             const D3DXVECTOR3 a = position(strip, row, col);
             const D3DXVECTOR3 b = position(strip, row + 1, o.triangle == 0 ? col + 1 : col);
             const D3DXVECTOR3 c = position(strip, o.triangle == 0 ? row : row + 1, col + 1);
-            if (!onTriangle(point, a, b, c)) {
+            if (!line.passesThrough(a, b, c)) {
                 continue;
             }
         }

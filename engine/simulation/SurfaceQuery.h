@@ -13,8 +13,11 @@ class StripGrid;
 
 using Strips = std::array<std::unique_ptr<StripGrid>, kStripCount>;
 
-// Whether the segment p0-p1 crosses the triangle's plane strictly and the crossing
-// point lies inside the triangle or on its border. On a hit, point is the crossing.
+// Whether the segment p0-p1 crosses the triangle's plane strictly and its line passes
+// through the triangle or its border. On a hit, point is the crossing. The test is
+// watertight: a line through an edge or a corner that triangles share (the same
+// positions, bit for bit) passes through at least one of them, whatever the rounding,
+// and a line through an edge's extension, past its ends, passes through none.
 bool segmentHitsTriangle(const D3DXVECTOR3& p0, const D3DXVECTOR3& p1, const D3DXVECTOR3& a,
                          const D3DXVECTOR3& b, const D3DXVECTOR3& c, D3DXVECTOR3* point);
 
@@ -40,16 +43,15 @@ bool findSurfaceByScan(const Strips& strips, float x, float z, float yLow, float
                        SurfaceHit* hit);
 
 // A grid over the ground plane that lists, for each cell, the strip triangles lying
-// within a small margin of it. A vertical segment can only cross a triangle whose
-// ground-plane outline holds the segment's (x, z), up to the rounding of the exact
-// test (far below the margin of 0.05), so find() runs the exact test on the few
-// listed triangles near (x, z), in the order of findSurface, and gives the same hit
-// as findSurface from the same hints. A point well inside a triangle's outline passes
-// the second half of the test (on the triangle) whatever the rounding; for it only the
-// crossing point is worked out. A triangle that no segment the index answers can cross
-// (a face far above or below the bodies' reach) is not listed at all, and heights widen
-// a margin only as far as a face looks up: the grid's size follows the course's ground
-// plan, not its heights.
+// within a small margin of it. The exact test accepts a triangle only if its outline,
+// seen from above, holds the segment's (x, z) (it decides in double precision, far
+// finer than the margin of 0.05), so find() runs the exact test on the few listed
+// triangles near (x, z), in the order of findSurface, and gives the same hit as
+// findSurface from the same hints, on edges and corners too. A point well inside a
+// triangle's outline passes the second half of the test (on the triangle) whatever the
+// rounding; for it only the crossing point is worked out. A triangle that no segment
+// the index answers can cross (a face far above or below the bodies' reach) is not
+// listed at all: the grid's size follows the course's ground plan, not its heights.
 //
 // Each triangle's plane and edge vector are worked out once, when the index is built,
 // by the same float operations as the plain test, so the index is valid for exactly
@@ -73,8 +75,8 @@ public:
     bool ready() const { return m_ready; }
 
     // The result of findSurface(strips, ...) for the strips the index was built from.
-    // Segments longer than the bodies' (2,000) or reaching beyond 2,000 up or down, and
-    // points far off the course, are searched by findSurface itself.
+    // Segments reaching beyond 2,000 up or down (the camera's), and points far off the
+    // course, are searched by findSurface itself.
     bool find(const Strips& strips, float x, float z, float yLow, float yHigh, int startRow,
               int firstStrip, SurfaceHit* hit) const;
 

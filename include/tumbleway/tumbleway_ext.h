@@ -17,6 +17,7 @@ enum TwxResult {
     TWX_BAD_ARGUMENT = -2, // a null pointer or an index out of range
     TWX_NO_COURSE = -3,    // the call works on the current course and there is none
     TWX_NOT_FOUND = -4,    // no course or library entry with that tree item
+    TWX_FAILED = -5,       // the engine could not do it (out of memory, say)
 };
 
 // The version of this interface; grows when functions are added.
@@ -31,11 +32,20 @@ TW_EXPORT int twx_library_holds(HTREEITEM item);
 
 // ---- Courses ----
 
-// xll_ui_restore_session, with how far each of the record's meshes is raised (lifts
-// holds count values in the order of the record's meshes; null or short: 0 for the
-// rest). Meshes the restore drops take their lifts with them.
-TW_EXPORT int twx_restore_session(LSession_t* session, int* courseNumber, const float* lifts,
-                                  int count);
+// What a placed mesh carries that the session record has no field for: how far it is
+// raised above its body (the height of the X-file dialog), and the heading it keeps
+// from the last time the arrow keys drove it (half-turns; it is drawn turned by
+// yaw - turn, yaw being the record's).
+struct TwxMeshExtra {
+    float lift;
+    float turn;
+};
+
+// xll_ui_restore_session, with what each of the record's meshes carries beyond the
+// record (extras holds count values in the order of the record's meshes; null or
+// short: nothing for the rest). Meshes the restore drops take their extras with them.
+TW_EXPORT int twx_restore_session(LSession_t* session, int* courseNumber,
+                                  const TwxMeshExtra* extras, int count);
 
 // The tree item of the engine's current course; TWX_NO_COURSE (item set to null) when
 // there is none.
@@ -45,9 +55,9 @@ TW_EXPORT int twx_current_course(HTREEITEM* item);
 // the record's lists (free them with xll_app_delete_Session_Iterator). Answers the
 // number of placed meshes.
 TW_EXPORT int twx_get_course(HTREEITEM item, LSession_t* record);
-// How far each placed mesh of that course is raised: up to capacity values, in the
-// record's order. Answers the number of placed meshes.
-TW_EXPORT int twx_get_course_lifts(HTREEITEM item, float* lifts, int capacity);
+// What each placed mesh of that course carries beyond the record: up to capacity
+// values, in the record's order. Answers the number of placed meshes.
+TW_EXPORT int twx_get_course_extras(HTREEITEM item, TwxMeshExtra* extras, int capacity);
 
 // Where the course of a tree item stands in the course list (from 0), or TWX_NOT_FOUND.
 TW_EXPORT int twx_course_position(HTREEITEM item);
@@ -55,12 +65,13 @@ TW_EXPORT int twx_course_position(HTREEITEM item);
 // Put a course back as a record holds it, as an undo needs it: replace_course rebuilds
 // the course whose tree item is record->item from the record; insert_course adds a
 // course for record->item at position in the course list (0 to the number of
-// courses). Meshes are loaded by name as a restore loads them, with the lifts as in
+// courses). Meshes are loaded by name as a restore loads them, with the extras as in
 // twx_restore_session. The current course, the controlled mesh, the heading and the
 // points being laid stay as they were, except that a replaced course that was current
 // is current again in its new form (and its controlled mesh is let go of).
-TW_EXPORT int twx_replace_course(LSession_t* record, const float* lifts, int count);
-TW_EXPORT int twx_insert_course(int position, LSession_t* record, const float* lifts, int count);
+TW_EXPORT int twx_replace_course(LSession_t* record, const TwxMeshExtra* extras, int count);
+TW_EXPORT int twx_insert_course(int position, LSession_t* record, const TwxMeshExtra* extras,
+                                int count);
 
 // ---- The current course's placed meshes ----
 

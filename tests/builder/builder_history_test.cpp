@@ -25,14 +25,18 @@ class BuilderHistoryTest : public BuilderFixture {
         return nullptr;
     }
 
-    // The lifts of the current course's meshes.
-    std::vector<float> lifts() {
+    // The lift and the kept heading of each of the current course's meshes.
+    std::vector<std::pair<float, float>> extras() {
         RenderHost::EngineScope scope(host());
-        std::vector<float> all(static_cast<std::size_t>(twx_mesh_count()));
-        for (std::size_t i = 0; i < all.size(); ++i) {
-            twx_get_mesh_lift(static_cast<int>(i), &all[i]);
+        HTREEITEM course = nullptr;
+        twx_current_course(&course);
+        std::vector<TwxMeshExtra> all(static_cast<std::size_t>(twx_mesh_count()));
+        twx_get_course_extras(course, all.data(), static_cast<int>(all.size()));
+        std::vector<std::pair<float, float>> pairs;
+        for (const TwxMeshExtra& extra : all) {
+            pairs.emplace_back(extra.lift, extra.turn);
         }
-        return all;
+        return pairs;
     }
 
     // Opens the popup of a right-click and takes its first entry, then sets the dialog.
@@ -70,6 +74,7 @@ private slots:
         openFile(scenes() + QStringLiteral("/demo.xml"));
         QTreeWidgetItem* course1 = child(4, QStringLiteral("course1"));
         const LSession_t opened = session();
+        const auto openedExtras = extras();
         QUndoStack& history = form().history();
         const int start = history.index();
         QVERIFY(!form().isModified());
@@ -88,7 +93,7 @@ private slots:
         const QPoint at = drawnMesh(box).toPoint();
         drag(at, at + QPoint(40, 10));
         adjustWithDialog(drawnMesh(box).toPoint(), 2, 45, true);
-        QCOMPARE(lifts().back(), 2.0f);
+        QCOMPARE(extras().back().first, 2.0f);
 
         select(child(1, QStringLiteral("ball.x")));
         check(AppForm::kXfile1Check);
@@ -133,7 +138,7 @@ private slots:
         const int steps = history.index() - start;
         QVERIFY2(steps >= 20, qPrintable(QString::number(steps)));
         const LSession_t edited = session();
-        const std::vector<float> editedLifts = lifts();
+        const auto editedExtras = extras();
         QCOMPARE(window_->action(40021) != nullptr, true);
         QVERIFY(history.undoText().startsWith(QStringLiteral("place ")));
 
@@ -144,9 +149,7 @@ private slots:
         }
         select(course1);
         compareScenes(opened, session(), true);
-        for (float lift : lifts()) {
-            QCOMPARE(lift, 0.0f);
-        }
+        QCOMPARE(extras(), openedExtras);
         QCOMPARE(
             root(1)->childCount() -
                 [&] {
@@ -166,7 +169,7 @@ private slots:
         }
         select(course1);
         compareScenes(edited, session(), true);
-        QCOMPARE(lifts(), editedLifts);
+        QCOMPARE(extras(), editedExtras);
         QVERIFY(child(4, QStringLiteral("course2")) == nullptr);
         QVERIFY(form().isModified());
     }

@@ -1,4 +1,5 @@
 // Drives the engine only through libTumbleway096.so's exports, as a host does.
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -119,4 +120,58 @@ TEST_F(ExportHost, TheSceneSurvivesARecreatedDevice) {
     xll_FrameMove();
     xll_Render();
     EXPECT_EQ(second->count("BeginScene"), 1u); // a course is current: the scene is drawn
+}
+
+TEST(ExportsWithoutEngine, EveryExportAnswersItsFailureAndTellsTheHostOnce) {
+    // A fresh process, with no engine made yet: nothing may dereference it.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            std::vector<std::string> told;
+            SetMessageBoxHandler([&told](const std::string& text, const std::string&, UINT) {
+                told.push_back(text);
+                return IDOK;
+            });
+            LF_t file{};
+            HTREEITEM item = nullptr;
+            LSession_t session;
+            int number = 0;
+            bool failed = true;
+            for (int round = 0; round < 2; ++round) {
+                failed = failed && xll_FrameMove() == E_FAIL && xll_Render() == E_FAIL &&
+                         xll_OneTimeSceneInit(nullptr) == E_FAIL &&
+                         xll_OnButtonCreateCourse(nullptr) == E_FAIL &&
+                         !xll_app_select_object(POINT{}, POINT{}, nullptr, nullptr) &&
+                         !xll_app_check_selected_point(POINT{}) &&
+                         xll_ui_restore_session(&session, &number) == E_FAIL;
+                xll_UpdateInputAnglePlay(1);
+                xll_OnSelchangeTab(0);
+                xll_ui_push_xfile(&file, &item);
+                xll_app_get_Session_Iterator(&session);
+                xll_OnAssign();
+            }
+            // One message per export, however often it is called.
+            std::sort(told.begin(), told.end());
+            const bool once = std::adjacent_find(told.begin(), told.end()) == told.end();
+            std::exit(failed && once && told.size() == 12 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(ExportHost, NullPointersAreRefusedWithAMessage) {
+    xll_ui_push_xfile(nullptr, nullptr);
+    LF_t file{};
+    xll_ui_push_bmp(&file, nullptr);
+    xll_app_get_Session_Iterator(nullptr);
+    xll_app_delete_Session_Iterator(nullptr);
+    int number = 0;
+    EXPECT_EQ(xll_ui_restore_session(nullptr, &number), E_FAIL);
+    ASSERT_EQ(messages.size(), 5u);
+    for (const Message& message : messages) {
+        EXPECT_NE(message.text.find("null pointer"), std::string::npos) << message.text;
+        EXPECT_EQ(message.caption, "Tumbleway");
+    }
+    // The engine goes on as before.
+    layTriangle();
+    EXPECT_EQ(xll_OnButtonCreateCourse(item(1)), 0);
 }

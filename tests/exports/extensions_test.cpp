@@ -216,7 +216,7 @@ TEST_F(Extensions, ARestoredSceneTakesTheLiftOfEachOfItsMeshes) {
     SessionXfile missing = saved.meshes.front();
     setNameField(missing.name, "gone.x");
     saved.meshes.insert(std::next(saved.meshes.begin()), missing);
-    const float lifts[3] = {1.5f, 9.0f, 2.0f};
+    const TwxMeshExtra lifts[3] = {{1.5f, 0.25f}, {9.0f, 0.0f}, {2.0f, 0.0f}};
     saved.item = item(11);
     int number = 0;
     EXPECT_EQ(twx_restore_session(nullptr, &number, lifts, 3), TWX_BAD_ARGUMENT);
@@ -230,6 +230,10 @@ TEST_F(Extensions, ARestoredSceneTakesTheLiftOfEachOfItsMeshes) {
     EXPECT_EQ(lift, 1.5f);
     ASSERT_EQ(twx_get_mesh_lift(1, &lift), TWX_OK);
     EXPECT_EQ(lift, 2.0f);
+    // The heading the first mesh kept from being driven comes back too.
+    TwxMeshExtra back[2] = {};
+    ASSERT_EQ(twx_get_course_extras(item(11), back, 2), 2);
+    EXPECT_EQ(back[0].turn, 0.25f);
     EXPECT_EQ(messages.size(), 1u); // gone.x was reported
 }
 
@@ -240,8 +244,8 @@ TEST_F(Extensions, ACourseIsPutBackAsItsRecordHoldsIt) {
     ASSERT_EQ(twx_get_course(kCourse, &first), 2);
     LSession_t kept = first;
     xll_app_delete_Session_Iterator(&first);
-    float lifts[2] = {0, 0};
-    ASSERT_EQ(twx_get_course_lifts(kCourse, lifts, 2), 2);
+    TwxMeshExtra extras[2] = {};
+    ASSERT_EQ(twx_get_course_extras(kCourse, extras, 2), 2);
     EXPECT_EQ(twx_course_position(kCourse), 0);
     EXPECT_EQ(twx_course_position(item(20)), 1);
     EXPECT_EQ(twx_course_position(item(99)), TWX_NOT_FOUND);
@@ -252,7 +256,7 @@ TEST_F(Extensions, ACourseIsPutBackAsItsRecordHoldsIt) {
     ASSERT_EQ(twx_delete_mesh(0), TWX_OK);
     xll_setListCourse(item(20));
     kept.item = kCourse;
-    const float raised[2] = {0, 1.5f};
+    const TwxMeshExtra raised[2] = {{0, 0}, {1.5f, 0}};
     ASSERT_EQ(twx_replace_course(&kept, raised, 2), TWX_OK);
     HTREEITEM current = nullptr;
     twx_current_course(&current);

@@ -233,40 +233,53 @@ TEST_F(SimulationFile, ElementsWithNumbersThatAreNotFiniteAreLeftOut) {
                               "finite (NaN or infinite)."});
 }
 
-TEST_F(SimulationFile, RaisedMeshesKeepTheirLift) {
+TEST_F(SimulationFile, RaisedAndTurnedMeshesKeepTheirLiftAndTurn) {
     LSession_t scene = smallScene();
     scene.meshes.push_back(scene.meshes.front());
     scene.meshes.push_back(scene.meshes.front());
-    const SceneExtras extras{{0.0f, 2.5f, -1.0f}};
+    const SceneExtras extras{{{0.0f, 0.0f}, {2.5f, 0.0f}, {-1.0f, 0.75f}}};
     ASSERT_TRUE(writeSimulationFile(scene, "raised.xml", nullptr, &extras));
     const std::string text = readBytes("raised.xml");
     EXPECT_NE(text.find("\t\t<radius>2.000000</radius>\n\t\t<lift>2.500000</lift>\n\t</X-file>"),
               std::string::npos);
-    // Only the raised meshes carry the element.
-    std::size_t lifts = 0;
-    for (auto at = text.find("<lift>"); at != std::string::npos; at = text.find("<lift>", at + 1)) {
-        ++lifts;
-    }
-    EXPECT_EQ(lifts, 2u);
+    EXPECT_NE(text.find("<lift>-1.000000</lift>\n\t\t<turn>0.750000</turn>\n\t</X-file>"),
+              std::string::npos);
+    // Only the raised or turned meshes carry the elements.
+    const auto count = [&text](const std::string& tag) {
+        std::size_t found = 0;
+        for (auto at = text.find(tag); at != std::string::npos; at = text.find(tag, at + 1)) {
+            ++found;
+        }
+        return found;
+    };
+    EXPECT_EQ(count("<lift>"), 2u);
+    EXPECT_EQ(count("<turn>"), 1u);
 
     LSession_t back;
     SceneExtras read;
     ASSERT_TRUE(readSimulationFile("raised.xml", back, &read));
-    EXPECT_EQ(read.meshLifts, extras.meshLifts);
+    ASSERT_EQ(read.meshes.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(read.meshes[i].lift, extras.meshes[i].lift);
+        EXPECT_EQ(read.meshes[i].turn, extras.meshes[i].turn);
+    }
     EXPECT_EQ(back.meshes.size(), 3u);
 
-    // A lift that is not finite leaves its mesh out, and its lift with it.
+    // A lift or turn that is not finite leaves its mesh out, and its extras with it.
     const std::string bad = inSession(
         "<X-file><name>a.x</name><location><x>0</x><y>0</y><z>0</z><Yaw>0</Yaw></location>"
         "<radius>1</radius><lift>nan</lift></X-file>"
+        "<X-file><name>t.x</name><location><x>0</x><y>0</y><z>0</z><Yaw>0</Yaw></location>"
+        "<radius>1</radius><turn>inf</turn></X-file>"
         "<X-file><name>b.x</name><location><x>0</x><y>0</y><z>0</z><Yaw>0</Yaw></location>"
         "<radius>1</radius><lift>3</lift></X-file>");
     writeBytes("bad.xml", bad);
     LSession_t kept;
-    SceneExtras keptLifts;
-    readSimulationFile("bad.xml", kept, &keptLifts);
+    SceneExtras keptExtras;
+    readSimulationFile("bad.xml", kept, &keptExtras);
     ASSERT_EQ(kept.meshes.size(), 1u);
-    EXPECT_EQ(keptLifts.meshLifts, std::vector<float>{3.0f});
+    ASSERT_EQ(keptExtras.meshes.size(), 1u);
+    EXPECT_EQ(keptExtras.meshes[0].lift, 3.0f);
     EXPECT_EQ(messages.size(), 1u);
 }
 

@@ -72,8 +72,8 @@ void openScene(SceneFile& scene, const fs::path& folder, std::optional<int> cont
     scene.session.item = courseItem();
     scene.session.built = 0;
     int number = 0;
-    const std::vector<float>& lifts = scene.extras.meshLifts;
-    twx_restore_session(&scene.session, &number, lifts.data(), static_cast<int>(lifts.size()));
+    const std::vector<TwxMeshExtra>& extras = scene.extras.meshes;
+    twx_restore_session(&scene.session, &number, extras.data(), static_cast<int>(extras.size()));
     xll_setListCourse(courseItem());
     if (control && twx_set_controlled_mesh(*control) < 0) {
         throw RunError(kCannotStart, "--control " + std::to_string(*control) +

@@ -35,7 +35,7 @@ protected:
             mesh.radius = 1.0f + 0.001f * static_cast<float>(i);
             setNameField(mesh.name, files[static_cast<std::size_t>(i) % files.size()]);
             session.meshes.push_back(mesh);
-            lifts.push_back(0.125f * static_cast<float>(i));
+            lifts.push_back({0.125f * static_cast<float>(i), 0.0f});
         }
         session.item = treeItem(900);
         return session;
@@ -96,7 +96,7 @@ protected:
         std::fclose(file);
     }
 
-    std::vector<float> lifts;
+    std::vector<TwxMeshExtra> lifts;
 };
 
 } // namespace
@@ -146,7 +146,7 @@ TEST_F(SharedPlacements, EachPlacementKeepsItsOwnPoseLiftNameAndFlag) {
         EXPECT_EQ(placement.body->radius, saved->radius);
         EXPECT_EQ(placement.body->position, D3DXVECTOR3(saved->x, saved->y, saved->z));
         EXPECT_EQ(placement.body->yawOffset, saved->yaw);
-        EXPECT_EQ(placement.body->modelOffset, D3DXVECTOR3(0, lifts[i], 0));
+        EXPECT_EQ(placement.body->modelOffset, D3DXVECTOR3(0, lifts[i].lift, 0));
         // Placements of one file share its mesh; of another, they do not.
         const XfilePlacement& sameFile = *std::next(course.xfilePlacements.begin(), i % 3);
         EXPECT_EQ(placement.mesh.get(), sameFile.mesh.get());
@@ -209,7 +209,7 @@ TEST_F(SharedPlacements, AMissingOrBrokenFileIsReportedForEachOfItsElementsAndRe
     EXPECT_EQ(messages, expected);
     ASSERT_EQ(course.xfilePlacements.size(), 24u);
     // What stays keeps its lift, whichever elements before it were dropped.
-    EXPECT_EQ(std::next(course.xfilePlacements.begin(), 3)->body->modelOffset.y, lifts[5]);
+    EXPECT_EQ(std::next(course.xfilePlacements.begin(), 3)->body->modelOffset.y, lifts[5].lift);
 }
 
 TEST_F(SharedPlacements, AssigningAFileTheCourseHoldsSharesItsMesh) {

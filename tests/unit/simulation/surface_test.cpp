@@ -1,5 +1,6 @@
 #include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -76,6 +77,94 @@ TEST(TriangleTest, BordersCountButTheExtensionsOfEdgesDoNot) {
     // An end on the plane is no crossing; a segment above the plane neither.
     EXPECT_FALSE(segmentHitsTriangle({2, 0, 2}, {2, 5, 2}, a, b, c, &point));
     EXPECT_FALSE(segmentHitsTriangle({2, 1, 2}, {2, 5, 2}, a, b, c, &point));
+}
+
+// Small whole numbers, so that the answer can be worked out exactly: a vertical line
+// passes through a triangle when it lies on no edge's outer side seen from above, and
+// the triangle has an inside to pass through.
+TEST(TriangleTest, DecidesLatticePointsExactly) {
+    std::mt19937 random(5);
+    std::uniform_int_distribution<int> grid(-4, 4);
+    int inside = 0;
+    for (int k = 0; k < 100000; ++k) {
+        int px[3];
+        int pz[3];
+        D3DXVECTOR3 corner[3];
+        for (int i = 0; i < 3; ++i) {
+            px[i] = grid(random);
+            pz[i] = grid(random);
+            corner[i] =
+                D3DXVECTOR3(static_cast<float>(px[i]), 0.1f * static_cast<float>(grid(random)),
+                            static_cast<float>(pz[i]));
+        }
+        const int x = grid(random);
+        const int z = grid(random);
+        long long side[3];
+        for (int i = 0; i < 3; ++i) {
+            const int j = (i + 1) % 3;
+            side[i] = static_cast<long long>(px[j] - px[i]) * (z - pz[i]) -
+                      static_cast<long long>(pz[j] - pz[i]) * (x - px[i]);
+        }
+        const bool flat = side[0] + side[1] + side[2] == 0; // no inside seen from above
+        const bool expected = !flat && ((side[0] >= 0 && side[1] >= 0 && side[2] >= 0) ||
+                                        (side[0] <= 0 && side[1] <= 0 && side[2] <= 0));
+        const float fx = static_cast<float>(x);
+        const float fz = static_cast<float>(z);
+        D3DXVECTOR3 point;
+        ASSERT_EQ(segmentHitsTriangle({fx, -1000, fz}, {fx, 1000, fz}, corner[0], corner[1],
+                                      corner[2], &point),
+                  expected)
+            << k << ": (" << x << ", " << z << ") in (" << px[0] << ", " << pz[0] << ") (" << px[1]
+            << ", " << pz[1] << ") (" << px[2] << ", " << pz[2] << ")";
+        inside += expected ? 1 : 0;
+    }
+    EXPECT_GT(inside, 10000);
+}
+
+// Quads of any shape split along a diagonal as the strips are: a line through the
+// diagonal, through a corner, or through any side shared with the next quad passes
+// through at least one of the triangles on either side of it, however the float
+// positions round; a line through a side's extension passes through neither.
+TEST(TriangleTest, SharedEdgesLeaveNoGap) {
+    std::mt19937 random(9);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    std::uniform_real_distribution<float> spread(-300.0f, 300.0f);
+    for (int k = 0; k < 20000; ++k) {
+        // A convex quad v00, v01, v11, v10 around a random centre.
+        const float cx = spread(random) * 10;
+        const float cz = spread(random) * 10;
+        auto corner = [&](float angle) {
+            const float r = 5 + 40 * unit(random);
+            return D3DXVECTOR3(cx + r * std::cos(angle), spread(random) * 0.1f,
+                               cz + r * std::sin(angle));
+        };
+        const float turn = 6.28f * unit(random);
+        const D3DXVECTOR3 v00 = corner(turn);
+        const D3DXVECTOR3 v01 = corner(turn + 1.57f);
+        const D3DXVECTOR3 v11 = corner(turn + 3.14f);
+        const D3DXVECTOR3 v10 = corner(turn + 4.71f);
+        D3DXVECTOR3 point;
+        auto hits = [&](const D3DXVECTOR3& a, const D3DXVECTOR3& b, const D3DXVECTOR3& c,
+                        const D3DXVECTOR3& at) {
+            return segmentHitsTriangle({at.x, -1000, at.z}, {at.x, 1000, at.z}, a, b, c, &point);
+        };
+        auto along = [](const D3DXVECTOR3& from, const D3DXVECTOR3& to, float t) {
+            return from + (to - from) * t;
+        };
+        // Triangle 1 and 2 of the quad share the diagonal v00-v11.
+        const float t = unit(random);
+        const D3DXVECTOR3 onDiagonal = along(v00, v11, t);
+        ASSERT_TRUE(hits(v00, v11, v01, onDiagonal) || hits(v00, v10, v11, onDiagonal)) << k;
+        ASSERT_TRUE(hits(v00, v11, v01, v00) && hits(v00, v10, v11, v11)) << k;
+        // The side v01-v11 is shared with a triangle of the next strip, run the other way.
+        const D3DXVECTOR3 outside = v11 + (v11 - v10) * 0.5f;
+        const D3DXVECTOR3 onSide = along(v01, v11, t);
+        ASSERT_TRUE(hits(v00, v11, v01, onSide) || hits(v01, outside, v11, onSide)) << k;
+        // Past the side's ends, on the line through it.
+        const D3DXVECTOR3 beyond = along(v01, v11, 1.5f + 50 * unit(random));
+        const D3DXVECTOR3 before = along(v01, v11, -0.5f - 50 * unit(random));
+        ASSERT_FALSE(hits(v00, v11, v01, beyond) || hits(v00, v11, v01, before)) << k;
+    }
 }
 
 using SurfaceQuery = EngineFixture;
