@@ -39,8 +39,8 @@ struct ReplayEndPose {
 
 struct Replay {
     std::string sceneText;
-    float heading = 0;   // half-turns, as the engine keeps it
-    int controlled = 0;  // the index of the mesh the input drives, among the placed meshes
+    float heading = 0;  // half-turns, as the engine keeps it
+    int controlled = 0; // the index of the mesh the input drives, among the placed meshes
     std::vector<ReplayFrame> frames;
     std::vector<ReplayEndPose> endPoses; // one per placed mesh, in the course's order
 };

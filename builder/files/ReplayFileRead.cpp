@@ -42,10 +42,10 @@ public:
         }
         const std::string_view last = line("the line \"end\"");
         if (last != "end") {
-            fail(startsWith(last, "end-pose") ? "more end poses than the " +
-                                                    std::to_string(meshes) +
-                                                    " meshes its header gives"
-                                              : "expected \"end\"");
+            fail(startsWith(last, "end-pose")
+                     ? "more end poses than the " + std::to_string(meshes) +
+                           " meshes its header gives"
+                     : "expected \"end\"");
         }
         if (!rest_.empty()) {
             fail("text after the end");
@@ -98,7 +98,8 @@ private:
 
     // A line "key value ...", with the given number of values.
     std::vector<std::string_view> field(std::string_view key, std::size_t values) {
-        const std::vector<std::string_view> w = words(line("the line \"" + std::string(key) + "\""));
+        const std::vector<std::string_view> w =
+            words(line("the line \"" + std::string(key) + "\""));
         if (w[0] != key || w.size() != values + 1) {
             fail("expected \"" + std::string(key) + "\" and " +
                  (values == 1 ? "a value" : std::to_string(values) + " values"));
@@ -112,7 +113,8 @@ private:
             throw ParseError{"this is not a replay file (it does not start with \"" +
                              std::string(kMagic) + "\")"};
         }
-        const std::string_view version = first.substr(kMagic.size() + (first.size() > kMagic.size()));
+        const std::string_view version =
+            first.substr(kMagic.size() + (first.size() > kMagic.size()));
         int number = 0;
         const auto [end, error] =
             std::from_chars(version.data(), version.data() + version.size(), number);
@@ -196,8 +198,8 @@ private:
             words(line("frame " + std::to_string(frame) + " of " + std::to_string(frames)));
         expectNumbered(inputs, "frame", frame, frames, "frames");
         if (inputs.size() % 2 != 0) {
-            fail("expected pairs of an input and its value after \"frame " +
-                 std::to_string(frame) + "\"");
+            fail("expected pairs of an input and its value after \"frame " + std::to_string(frame) +
+                 "\"");
         }
         for (std::size_t i = 2; i < inputs.size(); i += 2) {
             ReplayInput input;

@@ -7,8 +7,7 @@
 
 namespace {
 
-constexpr std::string_view kCallNames[] = {"angle", "move", "angle-play",
-                                           "move-play", "rl", "ud"};
+constexpr std::string_view kCallNames[] = {"angle", "move", "angle-play", "move-play", "rl", "ud"};
 
 // The shortest text that reads back as exactly this float.
 void appendNumber(std::string& out, float value) {

@@ -18,8 +18,8 @@ struct MeshEnd {
 
 // How a replayed run compares with the recording.
 struct DriveComparison {
-    int frames = 0;         // frames replayed
-    int firstDeparture = -1; // the first frame the controlled mesh was drawn otherwise; -1: none
+    int frames = 0;             // frames replayed
+    int firstDeparture = -1;    // the first frame the controlled mesh was drawn otherwise; -1: none
     double widestDeparture = 0; // how far it was from its recorded place at most
     std::vector<MeshEnd> ends;
 

@@ -42,12 +42,11 @@ ReplayController::ReplayController(AppForm& form, FileCommands& files)
                          tr("Record the drive from now on: the steering of every frame and "
                             "the scene as it is"),
                          QKeySequence(Qt::CTRL | Qt::Key_R), &ReplayController::toggleRecording);
-    replay_ = makeAction(kReplayAction,
-                         tr("Replay the last recording on the current course as it is now"),
-                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
-                         &ReplayController::toggleReplay);
-    open_ = makeAction(kOpenAction, tr("Open a recorded drive and replay it on its own scene"),
-                       {}, &ReplayController::chooseRecording);
+    replay_ = makeAction(
+        kReplayAction, tr("Replay the last recording on the current course as it is now"),
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), &ReplayController::toggleReplay);
+    open_ = makeAction(kOpenAction, tr("Open a recorded drive and replay it on its own scene"), {},
+                       &ReplayController::chooseRecording);
     open_->setText(tr("&Open a recording..."));
     save_ = makeAction(kSaveAction, tr("Save the last recording under a name you choose"), {},
                        &ReplayController::saveRecording);
@@ -184,10 +183,9 @@ void ReplayController::stopRecording(const QString& why) {
     lastRecording_ = recorded;
     lastRecordingName_ = tr("the last recording");
     updateControls();
-    emit statusMessage(why.isEmpty() ? tr("Recorded %n frame(s).", nullptr, frames)
-                                     : tr("Recording stopped after %n frame(s): %1.", nullptr,
-                                          frames)
-                                           .arg(why));
+    emit statusMessage(
+        why.isEmpty() ? tr("Recorded %n frame(s).", nullptr, frames)
+                      : tr("Recording stopped after %n frame(s): %1.", nullptr, frames).arg(why));
     // No dialog may run inside a frame, where an interruption ends the recording.
     QMetaObject::invokeMethod(this, &ReplayController::saveRecording, Qt::QueuedConnection);
 }
@@ -197,9 +195,10 @@ void ReplayController::saveRecording() {
         emit statusMessage(tr("There is no recording to save."));
         return;
     }
-    const QString path =
-        files_.choose({FileDialogRequest::Mode::Save, tr("Save the recording"),
-                       {tr(kReplayFilter)}, QString::fromLatin1(kReplayExtension)});
+    const QString path = files_.choose({FileDialogRequest::Mode::Save,
+                                        tr("Save the recording"),
+                                        {tr(kReplayFilter)},
+                                        QString::fromLatin1(kReplayExtension)});
     if (path.isEmpty()) {
         emit statusMessage(tr("The recording was not saved: %1 replays it until the next one, "
                               "and Drive > Save the recording keeps it.")
@@ -208,7 +207,8 @@ void ReplayController::saveRecording() {
     }
     std::string error;
     if (!writeReplayFile(*lastRecording_, path.toStdString(), &error)) {
-        const QString text = tr("The recording could not be saved.\n%1: %2").arg(path, fromStd(error));
+        const QString text =
+            tr("The recording could not be saved.\n%1: %2").arg(path, fromStd(error));
         MessageBoxA(nullptr, text.toStdString().c_str(), "Tumbleway Builder", MB_OK | MB_ICONERROR);
         emit statusMessage(tr("Not saved: %1: %2").arg(path, fromStd(error)));
         return;
@@ -222,9 +222,10 @@ void ReplayController::saveRecording() {
 // ---- Replaying ----
 
 void ReplayController::chooseRecording() {
-    const QString path =
-        files_.choose({FileDialogRequest::Mode::Open, tr("Open a recording"),
-                       {tr(kReplayFilter)}, QString::fromLatin1(kReplayExtension)});
+    const QString path = files_.choose({FileDialogRequest::Mode::Open,
+                                        tr("Open a recording"),
+                                        {tr(kReplayFilter)},
+                                        QString::fromLatin1(kReplayExtension)});
     if (!path.isEmpty()) {
         files_.openPath(path);
     }
@@ -233,7 +234,8 @@ void ReplayController::chooseRecording() {
 void ReplayController::openRecording(const QString& path) {
     const QString name = QFileInfo(path).fileName();
     if (recorder_) {
-        emit statusMessage(tr("Not opened: %1; a drive is being recorded, stop it first.").arg(name));
+        emit statusMessage(
+            tr("Not opened: %1; a drive is being recorded, stop it first.").arg(name));
         return;
     }
     if (player_) {
@@ -379,7 +381,8 @@ void ReplayController::stopReplay(const QString& why) {
     }
     updateControls();
     if (!why.isEmpty()) {
-        emit statusMessage(tr("Replay stopped at frame %1 of %2: %3.").arg(played).arg(frames).arg(why));
+        emit statusMessage(
+            tr("Replay stopped at frame %1 of %2: %3.").arg(played).arg(frames).arg(why));
     } else if (!finished) {
         emit statusMessage(tr("Replay stopped at frame %1 of %2.").arg(played).arg(frames));
     }
@@ -440,7 +443,8 @@ void ReplayController::rewind(const DriveStart& to) {
     }
     form_.courseChanged(course);
     if (!done) {
-        emit statusMessage(tr("The course could not be put back as it was: %1.").arg(fromStd(error)));
+        emit statusMessage(
+            tr("The course could not be put back as it was: %1.").arg(fromStd(error)));
     }
 }
 

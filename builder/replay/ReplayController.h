@@ -58,6 +58,8 @@ public:
     void openRecording(const QString& path);
 
     bool isRecording() const { return recorder_.has_value(); }
+    // Frames recorded so far (0 while none is recorded).
+    int recordedFrames() const { return recorder_ ? recorder_->frames() : 0; }
     bool isReplaying() const { return player_.has_value(); }
     // The recording that replays: the last one made or opened.
     const std::optional<Replay>& lastRecording() const { return lastRecording_; }

@@ -26,10 +26,10 @@ ReplayResultDialog::ReplayResultDialog(const DriveComparison& comparison, const 
     int row = 0;
     for (const MeshEnd& end : comparison.ends) {
         const int index = end.index >= 0 ? end.index : end.recordedIndex;
-        distances_->setItem(row, 0,
-                            new QTableWidgetItem(QStringLiteral("%1 (%2)")
-                                                     .arg(QString::fromStdString(end.name))
-                                                     .arg(index)));
+        distances_->setItem(
+            row, 0,
+            new QTableWidgetItem(
+                QStringLiteral("%1 (%2)").arg(QString::fromStdString(end.name)).arg(index)));
         distances_->setItem(row, 1, new QTableWidgetItem(distanceText(end)));
         ++row;
     }
@@ -65,13 +65,12 @@ QString ReplayResultDialog::summary(const DriveComparison& comparison, const QSt
                   nullptr, comparison.frames)
             .arg(driven);
     }
-    const QString path =
-        comparison.firstDeparture < 0
-            ? tr("the %1 kept to its recorded path").arg(driven)
-            : tr("the %1 left its recorded path at frame %2 (at most %3 from it)")
-                  .arg(driven)
-                  .arg(comparison.firstDeparture)
-                  .arg(comparison.widestDeparture, 0, 'f', 3);
+    const QString path = comparison.firstDeparture < 0
+                             ? tr("the %1 kept to its recorded path").arg(driven)
+                             : tr("the %1 left its recorded path at frame %2 (at most %3 from it)")
+                                   .arg(driven)
+                                   .arg(comparison.firstDeparture)
+                                   .arg(comparison.widestDeparture, 0, 'f', 3);
     return tr("Replayed %n frame(s): %1; the objects ended up to %2 from where they ended "
               "in the recording.",
               nullptr, comparison.frames)

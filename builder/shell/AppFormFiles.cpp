@@ -202,9 +202,9 @@ void AppForm::openSceneRecord(LSession_t& record, const SceneExtras& extras, con
         opened = takeCourseSnapshot(record.item);
         position = twx_course_position(record.item);
     });
-    history_->push(std::make_unique<CourseComesOrGoes>(
-                       *this, tr("open %1").arg(name),
-                       CourseComesOrGoes::Change::Added, std::move(opened), position, true)
+    history_->push(std::make_unique<CourseComesOrGoes>(*this, tr("open %1").arg(name),
+                                                       CourseComesOrGoes::Change::Added,
+                                                       std::move(opened), position, true)
                        .release());
     // What was read is what the file holds.
     courseSaved(record.item, file);

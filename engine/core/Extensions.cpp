@@ -194,12 +194,13 @@ TW_EXPORT int twx_set_ghost(int mesh, const float* world) {
             engine.ghostMesh = -1;
             return TWX_OK;
         }
-        const bool finite =
-            world != nullptr && std::all_of(world, world + 16, [](float v) { return std::isfinite(v); });
+        const bool finite = world != nullptr && std::all_of(world, world + 16, [](float v) {
+                                return std::isfinite(v);
+                            });
         if (!finite || engine.meshAt(mesh) == nullptr) {
             return courseIndexResult(engine, false);
         }
-        std::memcpy(&engine.ghostWorld, world, sizeof engine.ghostWorld);
+        std::memcpy(engine.ghostWorld.m, world, sizeof engine.ghostWorld.m);
         engine.ghostMesh = mesh;
         return TWX_OK;
     });
