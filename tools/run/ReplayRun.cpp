@@ -42,7 +42,19 @@ std::string endLine(const MeshEnd& end) {
 
 } // namespace
 
-ReplayRun readReplayRun(const fs::path& recording, const fs::path& scene) {
+namespace {
+
+// Refuses, before the engine starts, a scene that cannot place the driven mesh.
+void expectDrivenMesh(const ReplayRun& run) {
+    const std::size_t placed = run.scene.session.meshes.size();
+    if (static_cast<std::size_t>(run.replay.controlled) >= placed) {
+        throw RunError(kCannotStart, "the recording drives placed mesh " +
+                                         std::to_string(run.replay.controlled) + ", but " +
+                                         run.sceneLabel + " places " + std::to_string(placed));
+    }
+}
+
+ReplayRun readRecording(const fs::path& recording, const fs::path& scene) {
     const ReplayRead read = readReplayFile(recording.string());
     if (!read.replay) {
         throw RunError(kCannotStart, "cannot replay " + recording.string() + ": " + read.error);
@@ -72,6 +84,14 @@ ReplayRun readReplayRun(const fs::path& recording, const fs::path& scene) {
                                          (why.empty() ? "" : " (" + why + ")"));
     }
     showMessages(messages);
+    return run;
+}
+
+} // namespace
+
+ReplayRun readReplayRun(const fs::path& recording, const fs::path& scene) {
+    ReplayRun run = readRecording(recording, scene);
+    expectDrivenMesh(run);
     return run;
 }
 
