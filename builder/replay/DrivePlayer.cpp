@@ -67,7 +67,23 @@ std::vector<MeshEnd> compareEnds(const std::vector<ReplayEndPose>& recorded,
     return ends;
 }
 
-DrivePlayer::DrivePlayer(Replay replay) : replay_(std::move(replay)) {}
+int pairedDrivenMesh(const Replay& replay, const std::vector<std::string>& placed) {
+    const auto driven = static_cast<std::size_t>(replay.controlled);
+    const std::string& name = replay.endPoses[driven].name;
+    // Which of its name the driven mesh is, in the recording.
+    const auto nth =
+        std::count_if(replay.endPoses.begin(), replay.endPoses.begin() + replay.controlled,
+                      [&name](const ReplayEndPose& end) { return end.name == name; });
+    auto seen = nth;
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        if (placed[i] == name && seen-- == 0) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+DrivePlayer::DrivePlayer(Replay replay, int driven) : replay_(std::move(replay)), driven_(driven) {}
 
 const ReplayMatrix& DrivePlayer::playFrame() {
     const ReplayFrame& frame = replay_.frames[static_cast<std::size_t>(next_)];
@@ -80,7 +96,7 @@ const ReplayMatrix& DrivePlayer::playFrame() {
 void DrivePlayer::frameDone() {
     const ReplayMatrix& recorded = replay_.frames[static_cast<std::size_t>(next_)].controlledPose;
     ReplayMatrix now{};
-    const bool drawn = meshWorld(replay_.controlled, &now);
+    const bool drawn = meshWorld(driven_, &now);
     if (!drawn || !sameBits(now, recorded)) {
         if (firstDeparture_ < 0) {
             firstDeparture_ = next_;

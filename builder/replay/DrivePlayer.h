@@ -34,19 +34,26 @@ struct DriveComparison {
 std::vector<MeshEnd> compareEnds(const std::vector<ReplayEndPose>& recorded,
                                  const std::vector<ReplayEndPose>& now);
 
+// The placed mesh (index among `placed`, the course's mesh names in order) that the
+// recording's driven mesh pairs with, as compareEnds pairs them: the n-th of its name.
+// -1 when the course places no such mesh.
+int pairedDrivenMesh(const Replay& replay, const std::vector<std::string>& placed);
+
 // Plays a recording back: before each frame move the host lets it make that frame's
 // recorded calls, after it the player compares the controlled mesh's pose with the
 // recorded one. The host has started the drive with the recording's heading and
 // controlled mesh (startDrive). Engine calls, as DriveEngine's.
 class DrivePlayer {
 public:
-    explicit DrivePlayer(Replay replay);
+    // driven: the course's placed mesh that the recording's driven mesh pairs with.
+    DrivePlayer(Replay replay, int driven);
 
     bool finished() const { return next_ >= frames(); }
     // Frames played so far, and in all.
     int frame() const { return next_; }
     int frames() const { return static_cast<int>(replay_.frames.size()); }
     const Replay& replay() const { return replay_; }
+    int driven() const { return driven_; }
 
     // Before a frame move (not once finished): makes the next frame's recorded calls and
     // answers the pose the controlled mesh had after that frame in the recording.
@@ -59,6 +66,7 @@ public:
 
 private:
     Replay replay_;
+    int driven_;
     int next_ = 0;
     int firstDeparture_ = -1;
     double widestDeparture_ = 0;

@@ -89,7 +89,7 @@ void ReplayController::beforeFrameMove() {
     }
     if (player_) {
         const ReplayMatrix& recorded = player_->playFrame();
-        twx_set_ghost(player_->replay().controlled, recorded.data());
+        twx_set_ghost(player_->driven(), recorded.data());
     }
 }
 
@@ -306,21 +306,21 @@ void ReplayController::startReplay() {
     }
     const Replay& replay = *lastRecording_;
     HTREEITEM course = nullptr;
-    int meshes = 0;
+    int driven = -1;
     {
         RenderHost::EngineScope scope(form_.host());
         twx_current_course(&course);
-        meshes = twx_mesh_count();
+        driven = pairedDrivenMesh(replay, placedMeshNames());
     }
     if (course == nullptr) {
         emit statusMessage(tr("Nothing to replay on: choose a course in the tree first."));
         return;
     }
-    if (replay.controlled >= meshes) {
-        emit statusMessage(tr("Not replayed: the recording drives placed object %1 (%2), but this "
-                              "course places %n object(s).",
-                              nullptr, meshes)
-                               .arg(replay.controlled)
+    // The driven object is found by name, so that placing or deleting others does not
+    // hand the recorded steering to another one.
+    if (driven < 0) {
+        emit statusMessage(tr("Not replayed: the recording drives a %1 that this course does "
+                              "not place.")
                                .arg(drivenName()));
         return;
     }
@@ -331,7 +331,7 @@ void ReplayController::startReplay() {
         RenderHost::EngineScope scope(form_.host());
         beforeReplay_.controlled = twx_controlled_mesh();
         twx_get_heading(&beforeReplay_.heading);
-        start = startDrive(replay.controlled, replay.heading, &error);
+        start = startDrive(driven, replay.heading, &error);
     }
     form_.courseChanged(course);
     if (!start) {
@@ -339,8 +339,8 @@ void ReplayController::startReplay() {
         return;
     }
     beforeReplay_.sceneText = std::move(start->sceneText);
-    player_.emplace(replay);
-    watch(replay.controlled);
+    player_.emplace(replay, driven);
+    watch(driven);
     sink_.setMode(DriveInputSink::Mode::Hold);
     form_.holdViewMouse(true);
     emit progressChanged(tr("Replay: frame 0 of %1").arg(player_->frames()));

@@ -130,6 +130,18 @@ TEST_F(RunnerReplay, OnAChangedSceneItSaysHowFarEachMeshEndedFromItsRecordedEnd)
     ASSERT_EQ(more.status, 0) << more.err;
     EXPECT_NE(more.out.find("end 10 cone.x: not in the recording"), std::string::npos) << more.out;
     EXPECT_NE(more.out.find("result: differs from the recording"), std::string::npos);
+
+    // The first ball taken off: the driven car is found by name, one place earlier, and
+    // the ball is named as missing.
+    text = contents(folder / "demo.xml");
+    const std::size_t ball = text.find("<X-file>");
+    text.erase(ball, text.find("</X-file>", ball) + 9 - ball);
+    writeFile("fewer.xml", text);
+    const Outcome fewer = run({"--replay", "demo.replay", "--scene", "fewer.xml"});
+    ASSERT_EQ(fewer.status, 0) << fewer.err;
+    EXPECT_NE(fewer.out.find("driving mesh 8 (car.x)"), std::string::npos) << fewer.out;
+    EXPECT_NE(fewer.out.find("path: as recorded in every frame"), std::string::npos);
+    EXPECT_NE(fewer.out.find("end - ball.x: no longer placed"), std::string::npos);
 }
 
 TEST_F(RunnerReplay, RecordingsItCannotPlayAreRefusedAndWriteNothing) {
@@ -155,7 +167,8 @@ TEST_F(RunnerReplay, RecordingsItCannotPlayAreRefusedAndWriteNothing) {
     const std::size_t second = one.find("<X-file>", one.find("</X-file>"));
     one.erase(second, one.rfind("</X-file>") + 9 - second);
     writeFile("one.xml", one);
-    expectRefused({"--replay", "demo.replay", "--scene", "one.xml"}, "places 1");
+    expectRefused({"--replay", "demo.replay", "--scene", "one.xml"},
+                  "places no mesh to pair it with");
     // A mesh that does not load is found only once the engine runs.
     fs::remove(folder / "cone.x");
     expectFailure(run({"--replay", "demo.replay"}), "not every mesh");

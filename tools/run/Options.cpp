@@ -34,7 +34,8 @@ Options:
   --replay FILE       play a drive recorded in the builder (a .replay file)
                       again: on its own scene (its meshes are looked up beside
                       the recording), or on SCENE when one is given; its
-                      frames, inputs and driven mesh come from the recording,
+                      frames, inputs and driven mesh (found by name, the n-th
+                      of its name) come from the recording,
                       so --frames, --input, --control, --tab and --check are
                       not taken with it. Reports on stdout how the run
                       compares with the recording (see below)

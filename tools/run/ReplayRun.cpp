@@ -7,6 +7,7 @@
 #include "RunError.h"
 #include "files/SimulationFile.h"
 #include "replay/DriveEngine.h"
+#include "tumbleway/NameField.h"
 #include "tumbleway/tumbleway_ext.h"
 
 namespace fs = std::filesystem;
@@ -44,14 +45,26 @@ std::string endLine(const MeshEnd& end) {
 
 namespace {
 
-// Refuses, before the engine starts, a scene that cannot place the driven mesh.
-void expectDrivenMesh(const ReplayRun& run) {
-    const std::size_t placed = run.scene.session.meshes.size();
-    if (static_cast<std::size_t>(run.replay.controlled) >= placed) {
+// The mesh of the scene the recording's driven mesh pairs with (by name, the n-th of
+// its name); a RunError when there is none among `placed`.
+int drivenMesh(const ReplayRun& run, const std::vector<std::string>& placed) {
+    const int driven = pairedDrivenMesh(run.replay, placed);
+    if (driven < 0) {
+        const auto controlled = static_cast<std::size_t>(run.replay.controlled);
         throw RunError(kCannotStart, "the recording drives placed mesh " +
-                                         std::to_string(run.replay.controlled) + ", but " +
-                                         run.sceneLabel + " places " + std::to_string(placed));
+                                         std::to_string(controlled) + " (" +
+                                         oneLine(run.replay.endPoses[controlled].name) + "), but " +
+                                         run.sceneLabel + " places no mesh to pair it with");
     }
+    return driven;
+}
+
+std::vector<std::string> recordNames(const LSession_t& session) {
+    std::vector<std::string> names;
+    for (const SessionXfile& mesh : session.meshes) {
+        names.emplace_back(nameFieldText(mesh.name));
+    }
+    return names;
 }
 
 ReplayRun readRecording(const fs::path& recording, const fs::path& scene) {
@@ -91,13 +104,13 @@ ReplayRun readRecording(const fs::path& recording, const fs::path& scene) {
 
 ReplayRun readReplayRun(const fs::path& recording, const fs::path& scene) {
     ReplayRun run = readRecording(recording, scene);
-    expectDrivenMesh(run);
+    // Refused before the engine starts, as far as the scene's record tells.
+    drivenMesh(run, recordNames(run.scene.session));
     return run;
 }
 
 void startReplayRun(ReplayRun& run) {
     openScene(run.scene, run.sceneFolder, std::nullopt);
-    const int controlled = run.replay.controlled;
     // On its own scene a drive means something only with every mesh of that scene.
     if (run.ownScene) {
         std::vector<std::string> recorded;
@@ -110,18 +123,15 @@ void startReplayRun(ReplayRun& run) {
                                              run.sceneFolder.string());
         }
     }
-    if (twx_set_controlled_mesh(controlled) != TWX_OK) {
-        throw RunError(kCannotStart, "the recording drives placed mesh " +
-                                         std::to_string(controlled) + ", but " + run.sceneLabel +
-                                         " places " + std::to_string(twx_mesh_count()));
-    }
+    run.driven = drivenMesh(run, placedMeshNames());
+    twx_set_controlled_mesh(run.driven);
     twx_set_heading(run.replay.heading);
 }
 
 std::string replayReport(const ReplayRun& run, const DriveComparison& comparison) {
     const auto controlled = static_cast<std::size_t>(run.replay.controlled);
     std::string out = "replayed " + std::to_string(comparison.frames) + " frames on " +
-                      run.sceneLabel + ", driving mesh " + std::to_string(controlled) + " (" +
+                      run.sceneLabel + ", driving mesh " + std::to_string(run.driven) + " (" +
                       oneLine(run.replay.endPoses[controlled].name) + ")\n";
     out += comparison.firstDeparture < 0
                ? "path: as recorded in every frame, bit for bit\n"

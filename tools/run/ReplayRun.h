@@ -16,6 +16,7 @@ struct ReplayRun {
     std::filesystem::path sceneFolder; // where the scene's meshes are looked up
     std::string sceneLabel;            // how the report names the scene
     bool ownScene = false;             // the scene is the one the recording holds
+    int driven = -1; // the scene's mesh the recording's driven mesh pairs with, once started
 };
 
 // Reads the recording (absolute path) and the scene it is to play on: `scene` (absolute
@@ -24,8 +25,8 @@ struct ReplayRun {
 ReplayRun readReplayRun(const std::filesystem::path& recording, const std::filesystem::path& scene);
 
 // Opens the scene as the current course and starts the drive as it was recorded: the
-// recorded mesh driven, with the recorded heading. Throws a RunError when the scene
-// places no such mesh.
+// mesh that pairs with the recorded one by name driven, with the recorded heading.
+// Throws a RunError when the scene places no such mesh.
 void startReplayRun(ReplayRun& run);
 
 // What the run found, for stdout: whether the driven mesh kept to its recorded path,

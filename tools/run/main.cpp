@@ -119,7 +119,7 @@ void runFrames(const RunOptions& options, const InputScript& input, TraceFile* t
 void replayFrames(const RunOptions& options, ReplayRun& run, TraceFile* trace) {
     const std::vector<std::string> names = placedMeshNames();
     xll_OnSelchangeTab(0);
-    DrivePlayer player(run.replay);
+    DrivePlayer player(run.replay, run.driven);
     while (!player.finished()) {
         const int frame = player.frame();
         player.playFrame();
