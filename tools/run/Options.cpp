@@ -33,12 +33,12 @@ Options:
                       above (of the --size) with every finding marked
   --replay FILE       play a drive recorded in the builder (a .replay file)
                       again: on its own scene (its meshes are looked up beside
-                      the recording), or on SCENE when one is given; its
+                      the recording), or on SCENE when one is given. Its
                       frames, inputs and driven mesh (found by name, the n-th
-                      of its name) come from the recording,
-                      so --frames, --input, --control, --tab and --check are
-                      not taken with it. Reports on stdout how the run
-                      compares with the recording (see below)
+                      of its name) come from the recording, so --frames,
+                      --input, --control, --tab and --check do not go with it.
+                      Reports on stdout how the run compares with the
+                      recording (see below)
   --scene SCENE       the scene to run, as SCENE
   --data DIR          folder that holds data/ (default: the current folder, or
                       the source tree of this build)
