@@ -238,10 +238,6 @@ void ReplayController::openRecording(const QString& path) {
             tr("Not opened: %1; a drive is being recorded, stop it first.").arg(name));
         return;
     }
-    if (player_) {
-        RenderHost::EngineScope scope(form_.host());
-        stopReplay(interruption());
-    }
     const ReplayRead read = readReplayFile(path.toStdString());
     if (!read.replay) {
         refuse(name, fromStd(read.error));
@@ -257,6 +253,10 @@ void ReplayController::openRecording(const QString& path) {
     }
     if (!form_.confirmSceneOpen(name)) {
         return;
+    }
+    if (player_) {
+        RenderHost::EngineScope scope(form_.host());
+        stopReplay(interruption());
     }
     form_.openSceneRecord(record, extras, name, QFileInfo(path).absoluteFilePath());
     std::vector<std::string> placed;

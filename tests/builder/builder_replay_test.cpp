@@ -200,6 +200,31 @@ private slots:
                  qPrintable(window_->statusBar()->currentMessage()));
     }
 
+    void leavingPlayEndsARecordingWhereItIsAndSaysWhy() {
+        openFile(scenes() + QStringLiteral("/demo.xml"));
+        selectTab(0);
+        window_->action(ReplayController::kRecordAction)->trigger();
+        QVERIFY(replay().isRecording());
+        QTRY_VERIFY_WITH_TIMEOUT(replay().recordedFrames() >= 5, 20000);
+        chosen_.clear(); // the save dialog is cancelled
+        selectTab(1);
+        QTRY_VERIFY(!replay().isRecording());
+        QTRY_VERIFY2(window_->statusBar()->currentMessage().contains(
+                         QStringLiteral("The recording was not saved")),
+                     qPrintable(window_->statusBar()->currentMessage()));
+        // What was recorded up to then is kept, and replays.
+        QVERIFY(replay().lastRecording().has_value());
+        QVERIFY(replay().lastRecording()->frames.size() >= 5);
+        window_->action(ReplayController::kReplayAction)->trigger();
+        QVERIFY(replay().isReplaying());
+        QCOMPARE(form().currentTab(), 0);
+        // Asked to record while replaying, it says no.
+        QVERIFY(!window_->action(ReplayController::kRecordAction)->isEnabled());
+        window_->action(ReplayController::kReplayAction)->trigger();
+        QVERIFY(!replay().isReplaying());
+        QVERIFY(window_->action(ReplayController::kRecordAction)->isEnabled());
+    }
+
     void aBadRecordingIsRefusedAndChangesNothing() {
         openFile(scenes() + QStringLiteral("/demo.xml"));
         const int courses = shownChildren(4);
