@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QSurfaceFormat>
 #include <QTimer>
+#include <QUndoStack>
 
 #include <unistd.h>
 
@@ -163,6 +164,8 @@ int main(int argc, char** argv) {
         for (const QString& file : files) {
             window.files().openPath(file);
         }
+        // The files the program was started with are where the session begins.
+        window.form().history().clear();
         window.offerRecovery();
         if (!screenshotTaken) {
             const long long first = window.form().host().frameCount();

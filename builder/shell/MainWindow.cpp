@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QLabel>
@@ -76,7 +77,8 @@ MainWindow::MainWindow() {
     connect(form_, &AppForm::importRequested, files_.get(), &FileCommands::open);
     connect(form_, &AppForm::sceneStateChanged, this, &MainWindow::updateTitle);
     connect(files_.get(), &FileCommands::fileChosen, this, &MainWindow::rememberRecentFile);
-    form_->setBeforeSceneOpen([this] { return settleUnsavedChanges(tr("open another scene")); });
+    form_->setBeforeSceneOpen(
+        [this] { return restoring_ || settleUnsavedChanges(tr("open another scene")); });
     connect(&form_->host(), &RenderHost::frameDone, this, [this, frameTime] {
         // The mean time a frame took over the last second or so.
         ++framesCounted_;
@@ -292,10 +294,20 @@ void MainWindow::offerRecovery() {
             }
             // The copies are no files of the user's: they stay out of the recent files.
             const QSignalBlocker quiet(files_.get());
+            const QString folderBefore = QDir::currentPath();
+            restoring_ = true;
             for (const RecoveryCopies::Kept& course : left.courses) {
                 files_->openPath(course.scene);
                 form_->markRecovered(course.file);
             }
+            restoring_ = false;
+            // Opening a copy made its folder current, and the folder goes with the
+            // copies: a quick save goes beside the scene the work came from.
+            const QString file = left.courses.back().file;
+            QDir::setCurrent(file.isEmpty() ? folderBefore : QFileInfo(file).absolutePath());
+            // The restored work is where this session starts; undo does not lead into
+            // the copies.
+            form_->history().clear();
             statusBar()->showMessage(tr("Restored: %1. Save it to keep it.").arg(names.join(", ")));
         }
         RecoveryCopies::discard(left);

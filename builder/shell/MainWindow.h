@@ -75,4 +75,7 @@ private:
     QTimer recoveryTimer_;
     QElapsedTimer frameClock_;
     int framesCounted_ = 0;
+    // While copies are restored, each opened copy adds to the unsaved work instead of
+    // putting it at risk: nothing is asked.
+    bool restoring_ = false;
 };

@@ -1,6 +1,8 @@
 // The builder as an editor: every edit can be undone and redone, unsaved work is never
 // thrown away without asking, and a builder that was killed leaves a copy to restore.
+#include <QDir>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QUndoStack>
@@ -281,6 +283,40 @@ private slots:
         window_->offerRecovery();
         QCoreApplication::setApplicationName(ownName);
         QVERIFY(asked.isEmpty());
+    }
+
+    void aRestoreBringsBackEveryCourseWithoutAskingAndSavesBesideTheOriginal() {
+        // What a builder that died with two changed courses leaves behind.
+        const QString left = RecoveryCopies::defaultRoot() + QStringLiteral("/999999999");
+        QVERIFY(QDir().mkpath(left));
+        const QString demo = scenes() + QStringLiteral("/demo.xml");
+        QVERIFY(QFile::copy(demo, left + QStringLiteral("/1.xml")));
+        QVERIFY(QFile::copy(demo, left + QStringLiteral("/2.xml")));
+        QFile index(left + QStringLiteral("/index.txt"));
+        QVERIFY(index.open(QIODevice::WriteOnly));
+        index.write(QStringLiteral("course\t2.xml\tcourse2\t\ncourse\t1.xml\tcourse1\t%1\n")
+                        .arg(demo)
+                        .toUtf8());
+        index.close();
+
+        int asked = 0;
+        window_->setUnsavedAnswer([&](const QString&) {
+            ++asked;
+            return QMessageBox::Cancel;
+        });
+        window_->setRecoveryAnswer([](const QString&) { return true; });
+        window_->offerRecovery();
+        QCOMPARE(asked, 0);
+        QCOMPARE(shownChildren(4), 2);
+        QVERIFY(form().isModified());
+        QCOMPARE(form().modifiedCourses().size(), std::size_t{2});
+        QVERIFY(!QFileInfo::exists(left));
+        // Restoring is where the session starts: there is nothing to undo into the copies.
+        QVERIFY(!form().history().canUndo());
+        // The quick save goes beside the scene the work came from, not into the copies'
+        // folder that is gone.
+        window_->files().save();
+        QVERIFY(QFileInfo::exists(scenes() + QStringLiteral("/velmora.sim")));
     }
 };
 
