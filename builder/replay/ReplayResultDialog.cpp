@@ -6,6 +6,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 ReplayResultDialog::ReplayResultDialog(const DriveComparison& comparison, const QString& recording,
                                        const QString& driven, QWidget* parent)
     : QDialog(parent) {
@@ -35,6 +37,11 @@ ReplayResultDialog::ReplayResultDialog(const DriveComparison& comparison, const 
     }
     distances_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     distances_->setMinimumWidth(420);
+    // Every object in sight without scrolling, up to a dozen.
+    const int shown = std::min(distances_->rowCount(), 12);
+    distances_->setMinimumHeight(distances_->horizontalHeader()->sizeHint().height() +
+                                 shown * distances_->verticalHeader()->defaultSectionSize() +
+                                 2 * distances_->frameWidth());
     layout->addWidget(distances_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
