@@ -536,15 +536,17 @@ bool readRegularFile(const std::string& name, std::vector<char>* bytes) {
 const unsigned kSimulationFileParseOptions =
     pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_embed_pcdata;
 
-bool readSimulationFile(const std::string& name, LSession_t& session, SceneExtras* extras) {
-    // The document is parsed in the bytes read, which must outlive it.
-    std::vector<char> bytes;
-    const bool read = readRegularFile(name, &bytes);
+namespace {
+
+// Reads the scene whose bytes are in the buffer (in place: the document is parsed in the
+// buffer, which must outlive it); `read` is false when the bytes could not be had at all.
+bool readSimulationBytes(char* bytes, std::size_t size, bool read, const std::string& name,
+                         LSession_t& session, SceneExtras* extras) {
     pugi::xml_document document;
     // Whitespace-only text is kept, as the writer's layout is part of the text of
     // the elements; CR LF line ends are read as LF.
     const pugi::xml_parse_result parsed =
-        read ? document.load_buffer_inplace(bytes.data(), bytes.size(), kSimulationFileParseOptions)
+        read ? document.load_buffer_inplace(bytes, size, kSimulationFileParseOptions)
              : pugi::xml_parse_result();
     if (!parsed || !hasOneRoot(document)) {
         showError(("Cannot Read " + name + ". ##").c_str());
@@ -567,4 +569,17 @@ bool readSimulationFile(const std::string& name, LSession_t& session, SceneExtra
     SessionReader(session, report, extras).read(node);
     report.show();
     return true;
+}
+
+} // namespace
+
+bool readSimulationFile(const std::string& name, LSession_t& session, SceneExtras* extras) {
+    std::vector<char> bytes;
+    const bool read = readRegularFile(name, &bytes);
+    return readSimulationBytes(bytes.data(), bytes.size(), read, name, session, extras);
+}
+
+bool readSimulationText(std::string text, const std::string& name, LSession_t& session,
+                        SceneExtras* extras) {
+    return readSimulationBytes(text.data(), text.size(), true, name, session, extras);
 }

@@ -33,3 +33,8 @@ extern const unsigned kSimulationFileParseOptions;
 // none); a lift that is not finite leaves its mesh out like any other such number.
 bool readSimulationFile(const std::string& name, LSession_t& session,
                         SceneExtras* extras = nullptr);
+
+// Reads a scene from the text of a simulation file, as readSimulationFile reads the
+// file's bytes (the same messages, naming the text by `name`).
+bool readSimulationText(std::string text, const std::string& name, LSession_t& session,
+                        SceneExtras* extras = nullptr);

@@ -34,6 +34,9 @@ InputMapper::InputMapper(QObject* parent)
     : QObject(parent), m_ownSink(std::make_unique<ExportsInputSink>()), m_input(*m_ownSink),
       m_store(std::make_shared<SettingsMappingStore>(programSettings())) {}
 
+InputMapper::InputMapper(InputSink& sink, QObject* parent)
+    : InputMapper(sink, programSettings(), parent) {}
+
 InputMapper::InputMapper(InputSink& sink, std::unique_ptr<QSettings> settings, QObject* parent)
     : QObject(parent), m_input(sink),
       m_store(std::make_shared<SettingsMappingStore>(std::move(settings))) {}

@@ -39,6 +39,9 @@ class InputMapper final : public QObject, public FrameInput {
 public:
     // Sends to the engine's exports and keeps bindings in the program's QSettings.
     explicit InputMapper(QObject* parent = nullptr);
+    // Sends to sink (which outlives the mapper) and keeps bindings in the program's
+    // QSettings.
+    explicit InputMapper(InputSink& sink, QObject* parent = nullptr);
     // Sends to sink (which outlives the mapper) and keeps bindings in settings.
     InputMapper(InputSink& sink, std::unique_ptr<QSettings> settings, QObject* parent = nullptr);
     ~InputMapper() override;

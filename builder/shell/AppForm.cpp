@@ -248,6 +248,11 @@ void AppForm::buildControls() {
     connect(tree_, &QTreeWidget::itemSelectionChanged, this, &AppForm::onTreeSelectionChanged);
 }
 
+void AppForm::addControlGroup(QWidget* group) {
+    group->setParent(panel_);
+    panel_->layout()->addWidget(group);
+}
+
 RenderHost::CreateResult AppForm::initialUpdate() {
     const RenderHost::CreateResult result = host_->create();
     if (result != RenderHost::CreateResult::Ok) {
@@ -327,7 +332,13 @@ void AppForm::frameMove() {
         input_->apply(currentTab_, requests_);
     }
     serveRequests();
+    if (frameObserver_ != nullptr) {
+        frameObserver_->beforeFrameMove();
+    }
     xll_FrameMove();
+    if (frameObserver_ != nullptr) {
+        frameObserver_->afterFrameMove();
+    }
     updateControlled();
 }
 
@@ -426,7 +437,8 @@ void AppForm::layOutControls() {
 // ---- Mouse ----
 
 bool AppForm::forwardsMouse() const {
-    return host_ != nullptr && host_->isStarted() && host_->isWindowed() && !busy_;
+    return host_ != nullptr && host_->isStarted() && host_->isWindowed() && !busy_ &&
+           !viewMouseHeld_;
 }
 
 void AppForm::mousePressEvent(QMouseEvent* event) {

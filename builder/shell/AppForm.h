@@ -18,6 +18,7 @@
 #include "host/RenderHost.h"
 #include "shell/FileCommands.h"
 #include "shell/FileTree.h"
+#include "shell/FrameObserver.h"
 #include "tumbleway/tumbleway.h"
 #include "win32/win32.h"
 
@@ -89,6 +90,13 @@ public:
     void setFrameInput(std::unique_ptr<FrameInput> input);
     FrameInput* frameInput() const { return input_.get(); }
     InputRequests& requests() { return requests_; }
+    // Called around every frame move (null: nothing is); the observer outlives the form's
+    // frames.
+    void setFrameObserver(FrameObserver* observer) { frameObserver_ = observer; }
+    // While held, presses and moves of the mouse in the view do not reach the engine.
+    void holdViewMouse(bool held) { viewMouseHeld_ = held; }
+    // Adds a group of controls at the foot of the column of controls.
+    void addControlGroup(QWidget* group);
 
     // Menu commands handled by the form.
     void requestConfigureDisplay() { requests_.configureDisplay = true; }
@@ -109,6 +117,15 @@ public:
     void openXfileDialog();
 
     void onDocumentUpdate(const FileDocument& document) override;
+
+    // Asks about unsaved changes before a scene is opened; false (and the status bar
+    // says so) when the user keeps them.
+    bool confirmSceneOpen(const QString& name);
+    // Opens a scene read elsewhere as a new course, as the open command opens a scene
+    // file: name is what the status bar and the history call it, file what it was read
+    // from.
+    void openSceneRecord(LSession_t& record, const SceneExtras& extras, const QString& name,
+                         const QString& file);
 
     // What the form holds, for the main window and for tests.
     bool isBusy() const { return busy_; }
@@ -170,6 +187,8 @@ signals:
     void sceneStateChanged();
     // The view went into or out of full screen (true: windowed).
     void windowedChanged(bool windowed);
+    // A recorded drive was chosen in the open dialog (its full path).
+    void replayChosen(const QString& path);
 
 protected:
     // RenderSteps.
@@ -251,6 +270,8 @@ private:
     std::unique_ptr<RenderHost> host_;
     std::unique_ptr<FrameInput> input_;
     InputRequests requests_;
+    FrameObserver* frameObserver_ = nullptr;
+    bool viewMouseHeld_ = false;
     MessageBoxHandler previousMessageHandler_;
 
     QTabBar* tabs_ = nullptr;

@@ -100,17 +100,18 @@ void AppForm::onDocumentUpdate(const FileDocument& document) {
             break;
         case OpenAction::OpenBinarySession:
         case OpenAction::OpenXmlSession:
-            if (beforeSceneOpen_ && !beforeSceneOpen_()) {
-                emit statusMessage(
-                    tr("Not opened: %1.").arg(QString::fromStdString(document.file.name)));
-                break;
+            if (confirmSceneOpen(QString::fromStdString(document.file.name))) {
+                openSession(openActionForExtension(document.file.ext) ==
+                                OpenAction::OpenBinarySession,
+                            document.file);
             }
-            openSession(openActionForExtension(document.file.ext) == OpenAction::OpenBinarySession,
-                        document.file);
+            break;
+        case OpenAction::OpenReplay:
+            emit replayChosen(QString::fromStdString(document.file.path));
             break;
         case OpenAction::None:
             emit statusMessage(tr("Not opened: %1 is not a mesh (.x), bitmap (.bmp), "
-                                  "sound (.wav) or scene (.xml, .sim).")
+                                  "sound (.wav), scene (.xml, .sim) or recorded drive (.replay).")
                                    .arg(QString::fromStdString(document.file.name)));
             break;
         }
@@ -154,6 +155,14 @@ void AppForm::addLibraryFile(TreeKind kind, std::list<FileEntry>& files, LF_t& r
     emit statusMessage(tr("Not opened: %1 could not be read.").arg(name));
 }
 
+bool AppForm::confirmSceneOpen(const QString& name) {
+    if (beforeSceneOpen_ && !beforeSceneOpen_()) {
+        emit statusMessage(tr("Not opened: %1.").arg(name));
+        return false;
+    }
+    return true;
+}
+
 void AppForm::openSession(bool binary, const ChosenFile& file) {
     const std::string& name = file.name;
     LSession_t record;
@@ -165,6 +174,12 @@ void AppForm::openSession(bool binary, const ChosenFile& file) {
     } else {
         readSimulationFile(name, record, &extras);
     }
+    openSceneRecord(record, extras, QString::fromStdString(name),
+                    QString::fromStdString(file.path));
+}
+
+void AppForm::openSceneRecord(LSession_t& record, const SceneExtras& extras, const QString& name,
+                              const QString& file) {
     const std::int32_t number = entries_.nextCourseNumber();
     QTreeWidgetItem* item = insertTreeItem(
         TreeKind::Course, QString::fromStdString(FileTreeEntries::courseName(number)), number);
@@ -187,15 +202,15 @@ void AppForm::openSession(bool binary, const ChosenFile& file) {
         opened = takeCourseSnapshot(record.item);
         position = twx_course_position(record.item);
     });
-    history_->push(std::make_unique<CourseComesOrGoes>(
-                       *this, tr("open %1").arg(QString::fromStdString(name)),
-                       CourseComesOrGoes::Change::Added, std::move(opened), position, true)
+    history_->push(std::make_unique<CourseComesOrGoes>(*this, tr("open %1").arg(name),
+                                                       CourseComesOrGoes::Change::Added,
+                                                       std::move(opened), position, true)
                        .release());
     // What was read is what the file holds.
-    courseSaved(record.item, QString::fromStdString(file.path));
+    courseSaved(record.item, file);
     refreshCourseChildren(record.item);
     emit sceneStateChanged();
-    emit statusMessage(tr("Opened %1 as %2.").arg(QString::fromStdString(name), item->text(0)));
+    emit statusMessage(tr("Opened %1 as %2.").arg(name, item->text(0)));
 }
 
 void AppForm::saveSessionFile() {

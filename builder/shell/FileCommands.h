@@ -65,6 +65,9 @@ public:
     void saveTo(const QString& path);
 
     void setChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
+    // Shows a file dialog (or asks the chooser put in); the chosen full path, or an
+    // empty string when the user cancelled.
+    QString choose(const FileDialogRequest& request);
     const FileDocument& document() const { return document_; }
 
     // "label|pattern|label|pattern||" as the dialog's filters, with the labels as
@@ -76,7 +79,6 @@ signals:
     void fileChosen(const QString& path);
 
 private:
-    QString choose(const FileDialogRequest& request);
     void chosen(const QString& path);
 
     DocumentView& view_;

@@ -18,6 +18,9 @@ OpenAction openActionForExtension(std::string_view extension) {
     if (isXmlExtension(extension)) {
         return OpenAction::OpenXmlSession;
     }
+    if (extension == "replay" || extension == "REPLAY") {
+        return OpenAction::OpenReplay;
+    }
     return OpenAction::None;
 }
 

@@ -8,7 +8,15 @@
 // What the open command does with a file, chosen by its extension. The extension is
 // compared exactly, in one of two spellings: "x" or "X", "xml" or "XML"; "Xml" is
 // none of them.
-enum class OpenAction { None, AddXfile, AddBitmap, AddSound, OpenBinarySession, OpenXmlSession };
+enum class OpenAction {
+    None,
+    AddXfile,
+    AddBitmap,
+    AddSound,
+    OpenBinarySession,
+    OpenXmlSession,
+    OpenReplay
+};
 
 OpenAction openActionForExtension(std::string_view extension);
 // Whether a save-as name is written: only with the extension "xml" or "XML".

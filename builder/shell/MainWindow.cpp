@@ -16,6 +16,8 @@
 #include <QTabBar>
 #include <QUndoStack>
 
+#include "input/InputMapper.h"
+#include "replay/ReplayController.h"
 #include "shell/AboutDialog.h"
 #include "shell/AppForm.h"
 #include "shell/FileCommands.h"
@@ -39,6 +41,9 @@ MainWindow::MainWindow() {
     form_ = new AppForm(this);
     setCentralWidget(form_);
     files_ = std::make_unique<FileCommands>(*form_, this);
+    // The input layer steers through the drive commands, which record or hold it back.
+    replay_ = new ReplayController(*form_, *files_);
+    form_->setFrameInput(std::make_unique<InputMapper>(replay_->inputSink()));
     buildMenus();
 
     for (const QKeySequence& keys :
@@ -58,8 +63,13 @@ MainWindow::MainWindow() {
     auto* controlled = new QLabel(statusBar());
     controlled->setObjectName(QStringLiteral("controlled"));
     statusBar()->addPermanentWidget(controlled);
-    connect(form_, &AppForm::statusMessage, this,
-            [this](const QString& text) { statusBar()->showMessage(text); });
+    auto* driveFrame = new QLabel(statusBar());
+    driveFrame->setObjectName(QStringLiteral("driveFrame"));
+    statusBar()->addPermanentWidget(driveFrame);
+    connect(replay_, &ReplayController::progressChanged, driveFrame, &QLabel::setText);
+    const auto showStatus = [this](const QString& text) { statusBar()->showMessage(text); };
+    connect(form_, &AppForm::statusMessage, this, showStatus);
+    connect(replay_, &ReplayController::statusMessage, this, showStatus);
     connect(form_, &AppForm::controlledChanged, controlled, [controlled](const QString& name) {
         controlled->setText(name.isEmpty() ? tr("Arrow keys drive: nothing")
                                            : tr("Arrow keys drive: %1").arg(name));
@@ -172,6 +182,10 @@ void MainWindow::buildMenus() {
         connect(choose, &QAction::triggered, this,
                 [this, tab] { form_->tabs()->setCurrentIndex(tab); });
     }
+
+    QMenu* drive = menuBar()->addMenu(tr("&Drive"));
+    drive->addActions(replay_->actions());
+    drive->insertSeparator(replay_->actions().at(2));
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     QAction* guide =

@@ -14,6 +14,7 @@
 
 class AppForm;
 class FileCommands;
+class ReplayController;
 class QAction;
 class QMenu;
 
@@ -30,9 +31,12 @@ public:
 
     AppForm& form() const { return *form_; }
     FileCommands& files() const { return *files_; }
+    // Recording and replaying drives.
+    ReplayController& replay() const { return *replay_; }
     // Menu actions by their command ids (40021, 40025, 40026, 40002, 40011, 40023),
     // 57665 for "E&xit", 40028 for "Delete", 40100 to 40103 for the tabs, 40200 for the
-    // user guide; "undo" and "redo" by those names.
+    // user guide, 40300 to 40303 for the drive commands (ReplayController::ActionId);
+    // "undo" and "redo" by those names.
     QAction* action(int id) const;
     // A picture of the window with the 3-D view's current frame in it.
     QImage snapshot();
@@ -63,6 +67,7 @@ private:
 
     AppForm* form_;
     std::unique_ptr<FileCommands> files_;
+    ReplayController* replay_; // the form's child
     QMenu* recentMenu_ = nullptr;
     UnsavedAnswer unsavedAnswer_;
     RecoveryAnswer recoveryAnswer_;

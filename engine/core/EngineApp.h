@@ -217,6 +217,8 @@ public:
     HRESULT renderCourseScene();
     HRESULT renderCourseEditor();
     HRESULT renderPreview();
+    // The ghost below, translucent over what is drawn already.
+    void drawGhost();
 
     // Text over the view.
     HRESULT drawPlayTimer();
@@ -317,6 +319,11 @@ public:
     std::list<LCourse_t> courses;
     LCourse_t* currentCourse = nullptr;
     XfilePlacement* lastXfilePlacement = nullptr; // the object the player moves
+    // A placed mesh of the current course drawn once more, translucent, with a world
+    // matrix the host gives: a recorded run shown beside the live one. -1: none. The
+    // index is looked up at every frame, so a course without that mesh draws no ghost.
+    int ghostMesh = -1;
+    D3DXMATRIX ghostWorld;
     BitmapPlacement* lastBitmapPlacement = nullptr;
 
     // The libraries in the order files were opened, each with the entry chosen last.

@@ -168,6 +168,44 @@ TW_EXPORT int twx_set_controlled_mesh(int mesh) {
     });
 }
 
+TW_EXPORT int twx_get_heading(float* heading) {
+    return withEngine([heading](CEngineApp& engine) -> int {
+        if (heading == nullptr) {
+            return TWX_BAD_ARGUMENT;
+        }
+        *heading = engine.m_cAngle;
+        return TWX_OK;
+    });
+}
+
+TW_EXPORT int twx_set_heading(float heading) {
+    return withEngine([heading](CEngineApp& engine) -> int {
+        if (!std::isfinite(heading)) {
+            return TWX_BAD_ARGUMENT;
+        }
+        engine.m_cAngle = heading;
+        return TWX_OK;
+    });
+}
+
+TW_EXPORT int twx_set_ghost(int mesh, const float* world) {
+    return withEngine([mesh, world](CEngineApp& engine) -> int {
+        if (mesh == -1) {
+            engine.ghostMesh = -1;
+            return TWX_OK;
+        }
+        const bool finite = world != nullptr && std::all_of(world, world + 16, [](float v) {
+                                return std::isfinite(v);
+                            });
+        if (!finite || engine.meshAt(mesh) == nullptr) {
+            return courseIndexResult(engine, false);
+        }
+        std::memcpy(engine.ghostWorld.m, world, sizeof engine.ghostWorld.m);
+        engine.ghostMesh = mesh;
+        return TWX_OK;
+    });
+}
+
 TW_EXPORT int twx_set_relation_picks(HTREEITEM first, HTREEITEM second, HTREEITEM sound) {
     return withEngine([=](CEngineApp& engine) -> int {
         return okOr(engine.setRelationPicks(first, second, sound), TWX_NOT_FOUND);

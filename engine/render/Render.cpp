@@ -11,6 +11,8 @@ constexpr D3DCOLOR kCourseSceneClear = 0x008888DD;
 constexpr D3DCOLOR kCourseEditorClear = 0x00444444;
 constexpr D3DCOLOR kPreviewClear = 0x00CCCCEE;
 constexpr float kPreviewHeight = 1000.0f;
+// How much of the ghost's own colour shows over what lies behind it.
+constexpr D3DCOLOR kGhostOpacity = 0x66666666;
 
 void clear(IDirect3DDevice9* device, D3DCOLOR colour) {
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, colour, 1.0f, 0);
@@ -80,6 +82,7 @@ HRESULT CEngineApp::renderCourseScene() {
         device->SetTransform(D3DTS_WORLD, &placement.body->world);
         placement.mesh->render(device, true, true);
     }
+    drawGhost();
 
     if (tab == TAB_PLAY) {
         drawPlayTimer();
@@ -87,6 +90,26 @@ HRESULT CEngineApp::renderCourseScene() {
         drawPlaceText();
     }
     return device->EndScene();
+}
+
+void CEngineApp::drawGhost() {
+    const XfilePlacement* placement = ghostMesh < 0 ? nullptr : meshAt(ghostMesh);
+    if (placement == nullptr || !placement->mesh) {
+        return;
+    }
+    // Blended with a constant factor, whatever the mesh's materials say, and without
+    // writing depth, so that the live object is seen through its ghost and the other
+    // way round.
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_BLENDFACTOR);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVBLENDFACTOR);
+    device->SetRenderState(D3DRS_BLENDFACTOR, kGhostOpacity);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
+    device->SetTransform(D3DTS_WORLD, &ghostWorld);
+    placement->mesh->render(device, true, true);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
 }
 
 HRESULT CEngineApp::renderCourseEditor() {

@@ -21,7 +21,7 @@ enum TwxResult {
 };
 
 // The version of this interface; grows when functions are added.
-constexpr int TWX_INTERFACE_VERSION = 2;
+constexpr int TWX_INTERFACE_VERSION = 3;
 TW_EXPORT int twx_interface_version();
 
 // ---- The library ----
@@ -100,6 +100,23 @@ TW_EXPORT int twx_set_mesh_lift(int mesh, float lift);
 TW_EXPORT int twx_controlled_mesh();
 // Makes a mesh the controlled one; -1 lets go of it.
 TW_EXPORT int twx_set_controlled_mesh(int mesh);
+
+// ---- Recording and replaying a drive ----
+
+// The heading the turn input changes and the controlled mesh takes every frame, in
+// half-turns (the direction (cos(pi h), sin(pi h)) in x and z); never wrapped.
+TW_EXPORT int twx_get_heading(float* heading);
+// Sets it; TWX_BAD_ARGUMENT for a number that is not finite.
+TW_EXPORT int twx_set_heading(float heading);
+
+// Draws placed mesh `mesh` of the current course once more, translucent, with the world
+// matrix world[16] (row vectors, as TwxMeshPose::world gives it), in the views of the
+// course until it is set again or cleared: the pose a recorded run had, beside the live
+// one. The index is looked up every frame; while the current course has no such mesh,
+// nothing is drawn. mesh -1 clears it (world may then be null). TWX_NO_COURSE without a
+// current course, TWX_BAD_ARGUMENT for an index it does not place or a matrix with a
+// number that is not finite.
+TW_EXPORT int twx_set_ghost(int mesh, const float* world);
 
 // ---- Sound relations ----
 

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QPushButton>
+#include <QSlider>
 #include <QSurfaceFormat>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -210,6 +211,32 @@ protected:
         select(child(1, name));
         selectTab(1);
         form().button(AppForm::kAssignButton)->click();
+        QApplication::processEvents();
+    }
+
+    // Opens the popup of a right-click and takes its first entry, then sets the dialog.
+    void adjustWithDialog(QPoint at, int first, int second, bool xfile) {
+        whenPopupOpens([](QMenu* menu) {
+            menu->setActiveAction(menu->actions().front());
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        clickView(at, Qt::RightButton);
+        SliderDialog* dialog = nullptr;
+        QTRY_VERIFY((dialog = xfile ? form().xfileDialog() : form().pointDialog()) != nullptr &&
+                    dialog->isVisible());
+        dialog->firstSlider()->setValue(first);
+        dialog->secondSlider()->setValue(second);
+        dialog->findChild<QPushButton*>()->click();
+        QApplication::processEvents();
+    }
+
+    void drag(QPoint from, QPoint to) {
+        QTest::mousePress(host().view(), Qt::LeftButton, Qt::NoModifier, from);
+        for (int step = 1; step <= 4; ++step) {
+            QTest::mouseMove(host().view(), from + (to - from) * step / 4);
+            waitFrames(2);
+        }
+        QTest::mouseRelease(host().view(), Qt::LeftButton, Qt::NoModifier, to);
         QApplication::processEvents();
     }
 

@@ -1,5 +1,6 @@
 // The builder's rules that hold without a window: extension dispatch, file names,
-// tree ids and names, the display enumeration and its texts, host error messages.
+// tree ids and names, the display enumeration and its texts, host error messages, how a
+// replayed drive is paired with its recording.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,6 +8,7 @@
 
 #include "host/DisplaySettings.h"
 #include "host/HostErrors.h"
+#include "replay/DrivePlayer.h"
 #include "shell/FileCommands.h"
 #include "shell/FileNames.h"
 #include "shell/FileTree.h"
@@ -25,7 +27,9 @@ TEST(OpenDispatch, ExtensionsMatchExactlyInTwoSpellings) {
     EXPECT_EQ(openActionForExtension("SIM"), OpenAction::OpenBinarySession);
     EXPECT_EQ(openActionForExtension("xml"), OpenAction::OpenXmlSession);
     EXPECT_EQ(openActionForExtension("XML"), OpenAction::OpenXmlSession);
-    for (const char* other : {"Xml", "xMl", "Bmp", "Wav", "Sim", "png", "", "x "}) {
+    EXPECT_EQ(openActionForExtension("replay"), OpenAction::OpenReplay);
+    EXPECT_EQ(openActionForExtension("REPLAY"), OpenAction::OpenReplay);
+    for (const char* other : {"Xml", "xMl", "Bmp", "Wav", "Sim", "Replay", "png", "", "x "}) {
         EXPECT_EQ(openActionForExtension(other), OpenAction::None) << other;
     }
     EXPECT_TRUE(isXmlExtension("XML"));
@@ -189,3 +193,48 @@ TEST(HostErrors, SuffixesByKindAndUnknownCodes) {
 }
 
 } // namespace
+
+namespace {
+
+ReplayEndPose endAt(const char* name, float x) {
+    ReplayEndPose pose{name, {}};
+    pose.world[12] = x;
+    return pose;
+}
+
+} // namespace
+
+TEST(DriveComparison, MeshesArePairedByNameInOrderSoOthersComingOrGoingLeaveThemPaired) {
+    const std::vector<ReplayEndPose> recorded = {endAt("ball.x", 1), endAt("car.x", 2),
+                                                 endAt("ball.x", 3), endAt("cone.x", 4)};
+    // The first ball deleted, a box placed, the second ball moved by 3.
+    const std::vector<ReplayEndPose> now = {endAt("car.x", 2), endAt("ball.x", 6),
+                                            endAt("cone.x", 4), endAt("box.x", 0)};
+    const std::vector<MeshEnd> ends = compareEnds(recorded, now);
+    ASSERT_EQ(ends.size(), 5u);
+    EXPECT_EQ(ends[0].recordedIndex, 1);
+    EXPECT_TRUE(ends[0].same);
+    // The n-th ball now pairs with the n-th recorded one, not with the nearest.
+    EXPECT_EQ(ends[1].recordedIndex, 0);
+    EXPECT_DOUBLE_EQ(ends[1].distance, 5.0);
+    EXPECT_FALSE(ends[1].same);
+    EXPECT_EQ(ends[2].recordedIndex, 3);
+    EXPECT_EQ(ends[3].recordedIndex, -1); // the box is not in the recording
+    EXPECT_EQ(ends[4].index, -1);         // the second recorded ball is no longer placed
+    EXPECT_EQ(ends[4].recordedIndex, 2);
+
+    DriveComparison comparison;
+    comparison.ends = ends;
+    EXPECT_DOUBLE_EQ(comparison.farthestEnd(), 5.0);
+    EXPECT_FALSE(comparison.identical());
+}
+
+TEST(DriveComparison, TheDrivenMeshIsFoundAsTheNthOfItsName) {
+    Replay replay;
+    replay.endPoses = {endAt("car.x", 0), endAt("ball.x", 0), endAt("car.x", 0)};
+    replay.controlled = 2; // the second car
+    EXPECT_EQ(pairedDrivenMesh(replay, {"ball.x", "car.x", "box.x", "car.x"}), 3);
+    EXPECT_EQ(pairedDrivenMesh(replay, {"car.x", "ball.x"}), -1);
+    replay.controlled = 0;
+    EXPECT_EQ(pairedDrivenMesh(replay, {"ball.x", "car.x"}), 1);
+}

@@ -36,14 +36,16 @@ TEST(ExtensionsWithoutEngine, EveryCallAnswersThatThereIsNoEngine) {
             float lift = 0;
             TwxCourseCheck check{};
             unsigned char pixels[16] = {};
-            const bool all = twx_mesh_count() == TWX_NO_ENGINE &&
-                             twx_get_mesh_pose(0, &pose) == TWX_NO_ENGINE &&
-                             twx_get_mesh_lift(0, &lift) == TWX_NO_ENGINE &&
-                             twx_set_controlled_mesh(0) == TWX_NO_ENGINE &&
-                             twx_delete_course(nullptr) == TWX_NO_ENGINE &&
-                             twx_library_holds(nullptr) == TWX_NO_ENGINE &&
-                             twx_check_course(&check, nullptr, 0) == TWX_NO_ENGINE &&
-                             twx_draw_course_check(pixels, 2, 2) == TWX_NO_ENGINE;
+            const bool all =
+                twx_mesh_count() == TWX_NO_ENGINE && twx_get_mesh_pose(0, &pose) == TWX_NO_ENGINE &&
+                twx_get_mesh_lift(0, &lift) == TWX_NO_ENGINE &&
+                twx_set_controlled_mesh(0) == TWX_NO_ENGINE &&
+                twx_get_heading(&lift) == TWX_NO_ENGINE && twx_set_heading(0) == TWX_NO_ENGINE &&
+                twx_set_ghost(-1, nullptr) == TWX_NO_ENGINE &&
+                twx_delete_course(nullptr) == TWX_NO_ENGINE &&
+                twx_library_holds(nullptr) == TWX_NO_ENGINE &&
+                twx_check_course(&check, nullptr, 0) == TWX_NO_ENGINE &&
+                twx_draw_course_check(pixels, 2, 2) == TWX_NO_ENGINE;
             std::exit(all ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
@@ -382,4 +384,75 @@ TEST_F(Extensions, TheCheckOfAFigureEightHandsOutItsFindingsAsFarAsThereIsRoom) 
     for (std::size_t i = 3; i < pixels.size(); i += 4) {
         ASSERT_EQ(pixels[i], 255) << "pixel " << i / 4;
     }
+}
+
+TEST_F(Extensions, TheHeadingIsReadAndSetAsTheTurnInputChangesIt) {
+    placeBallAndCar();
+    xll_OnSelchangeTab(0);
+    ASSERT_EQ(twx_set_heading(0.25f), TWX_OK);
+    xll_UpdateInputAnglePlay(1);
+    float heading = 0;
+    ASSERT_EQ(twx_get_heading(&heading), TWX_OK);
+    EXPECT_FLOAT_EQ(heading, 0.252f);
+    // Not wrapped: a recording hands back exactly what it read.
+    ASSERT_EQ(twx_set_heading(7.75f), TWX_OK);
+    ASSERT_EQ(twx_get_heading(&heading), TWX_OK);
+    EXPECT_EQ(heading, 7.75f);
+    EXPECT_EQ(twx_set_heading(std::nanf("")), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_set_heading(INFINITY), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_get_heading(nullptr), TWX_BAD_ARGUMENT);
+    ASSERT_EQ(twx_get_heading(&heading), TWX_OK);
+    EXPECT_EQ(heading, 7.75f);
+}
+
+TEST_F(Extensions, AGhostIsAPlacedMeshDrawnOnceMoreTranslucentWhereTheHostSays) {
+    // In the course view of placing, where no text is drawn over the scene.
+    placeBallAndCar();
+    xll_FrameMove();
+    const auto drawsOfAFrame = [this] {
+        device->clearLog();
+        xll_Render();
+        return device->draws();
+    };
+    const std::size_t plain = drawsOfAFrame().size();
+
+    float world[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 10, 20, 30, 1};
+    ASSERT_EQ(twx_set_ghost(1, world), TWX_OK);
+    const std::vector<DrawSnapshot> withGhost = drawsOfAFrame();
+    ASSERT_GT(withGhost.size(), plain);
+    std::size_t ghostDraws = 0;
+    for (const DrawSnapshot& draw : withGhost) {
+        // Vertices already in screen space (the marks drawn over the view) have no world.
+        if ((draw.state.fvf & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW) {
+            continue;
+        }
+        if (draw.world()._41 == 10 && draw.world()._42 == 20 && draw.world()._43 == 30) {
+            ++ghostDraws;
+            EXPECT_EQ(draw.renderState(D3DRS_ALPHABLENDENABLE), DWORD{TRUE});
+            EXPECT_EQ(draw.renderState(D3DRS_ZWRITEENABLE), DWORD{FALSE});
+        } else {
+            EXPECT_EQ(draw.renderState(D3DRS_ALPHABLENDENABLE), DWORD{FALSE}) << draw.method;
+        }
+    }
+    EXPECT_EQ(ghostDraws, withGhost.size() - plain);
+    // Drawn after everything else, with depth written again afterwards.
+    EXPECT_EQ(device->state().renderState(D3DRS_ZWRITEENABLE), DWORD{TRUE});
+
+    // What cannot be drawn is refused and changes nothing.
+    EXPECT_EQ(twx_set_ghost(2, world), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_set_ghost(0, nullptr), TWX_BAD_ARGUMENT);
+    world[13] = NAN;
+    EXPECT_EQ(twx_set_ghost(0, world), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(drawsOfAFrame().size(), withGhost.size());
+
+    // Looked up every frame: once the car is gone there is nothing to draw it with.
+    ASSERT_EQ(twx_delete_mesh(1), TWX_OK);
+    xll_FrameMove();
+    const std::size_t ballOnly = drawsOfAFrame().size();
+    place(kCar);
+    xll_FrameMove();
+    EXPECT_EQ(drawsOfAFrame().size(), withGhost.size());
+    EXPECT_EQ(twx_set_ghost(-1, nullptr), TWX_OK);
+    EXPECT_EQ(drawsOfAFrame().size(), plain);
+    EXPECT_LT(ballOnly, plain);
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 const char* const kUsage = R"(Usage: tumbleway-run [SCENE] [options]
+       tumbleway-run --replay FILE [--scene SCENE] [options]
 
 Runs the Tumbleway engine without a window: opens SCENE (an XML simulation file
 or a binary .sim session file) as the builder's open command does, shows the
@@ -30,6 +31,15 @@ Options:
                       and balls dropped on the road that land off its surface
   --picture FILE      with --check: write a PNG picture of the course from
                       above (of the --size) with every finding marked
+  --replay FILE       play a drive recorded in the builder (a .replay file)
+                      again: on its own scene (its meshes are looked up beside
+                      the recording), or on SCENE when one is given. Its
+                      frames, inputs and driven mesh (found by name, the n-th
+                      of its name) come from the recording, so --frames,
+                      --input, --control, --tab and --check do not go with it.
+                      Reports on stdout how the run compares with the
+                      recording (see below)
+  --scene SCENE       the scene to run, as SCENE
   --data DIR          folder that holds data/ (default: the current folder, or
                       the source tree of this build)
   --help              this text
@@ -48,6 +58,14 @@ each frame, one row per placed mesh:
   heading   where the mesh's x axis points in the ground plane, in half-turns
             from -1 to 1: heading h points along (cos(pi h), sin(pi h)) in x
             and z
+
+A replay reports, one line each: "replayed N frames on ...", then "path: as
+recorded in every frame, bit for bit" or where the driven mesh first left its
+recorded path, then for every placed mesh "end INDEX NAME: exactly as recorded"
+or "end INDEX NAME: D from where it ended in the recording" (meshes are paired
+by name; "not in the recording" and "no longer placed" for the unpaired), and
+last "result: identical to the recording" or "result: differs from the
+recording".
 
 The engine looks up meshes, bitmaps and sounds by file name in the scene's
 folder, so keep them beside the scene file.
@@ -105,10 +123,12 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
             if (!value(&v) || !toInt(v, &options.frames) || options.frames < 0) {
                 return {std::nullopt, "--frames needs a whole number of 0 or more"};
             }
+            options.framesGiven = true;
         } else if (arg == "--tab") {
             if (!value(&v) || (options.tab = tabNamed(v)) < 0) {
                 return {std::nullopt, "--tab takes play, edit, makefield or viewparts"};
             }
+            options.tabGiven = true;
         } else if (arg == "--size") {
             const auto x = value(&v) ? v.find('x') : std::string_view::npos;
             if (x == std::string_view::npos || !toInt(v.substr(0, x), &options.width) ||
@@ -123,7 +143,7 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
             }
             options.control = index;
         } else if (arg == "--input" || arg == "--screenshot" || arg == "--trace" ||
-                   arg == "--data" || arg == "--picture") {
+                   arg == "--data" || arg == "--picture" || arg == "--replay" || arg == "--scene") {
             if (!value(&v)) {
                 return {std::nullopt, std::string(arg) + " needs a file name"};
             }
@@ -131,7 +151,12 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
                                   : arg == "--screenshot" ? options.screenshot
                                   : arg == "--trace"      ? options.trace
                                   : arg == "--picture"    ? options.picture
+                                  : arg == "--replay"     ? options.replay
+                                  : arg == "--scene"      ? options.scene
                                                           : options.dataFolder;
+            if (&target == &options.scene && !options.scene.empty()) {
+                return {std::nullopt, "only one scene can be run at a time"};
+            }
             target = v;
         } else if (!arg.empty() && arg[0] == '-') {
             return {std::nullopt, "unknown option " + std::string(arg)};
@@ -140,6 +165,12 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
         } else {
             return {std::nullopt, "only one scene can be run at a time"};
         }
+    }
+    if (!options.replay.empty() && (options.framesGiven || !options.input.empty() ||
+                                    options.control || options.tabGiven || options.check)) {
+        return {std::nullopt, "--replay takes its frames, inputs and driven mesh from the "
+                              "recording: --frames, --input, --control, --tab and --check "
+                              "do not go with it"};
     }
     if (options.control.value_or(-1) >= 0 && options.scene.empty()) {
         return {std::nullopt, "--control names a placed mesh, but there is no scene"};

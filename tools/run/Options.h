@@ -7,12 +7,15 @@
 struct RunOptions {
     std::string scene; // .xml or .sim; empty: no scene
     int frames = 1;
+    bool framesGiven = false;
     int tab = 0; // 0 Play, 1 Edit, 2 MakeField, 3 ViewParts
+    bool tabGiven = false;
     int width = 640;
     int height = 480;
     std::string input;      // CSV of frame,turn,move
     std::string screenshot; // PNG of the last frame
     std::string trace;      // CSV of every placement per frame
+    std::string replay;     // a recorded drive to play again; empty: none
     std::string dataFolder; // folder holding data/; empty: found automatically
     // The placed mesh the input pushes, by its index in the trace; -1: none. Unset: the
     // course's last placed mesh, as in the builder.

@@ -7,7 +7,6 @@
 #include "RunError.h"
 #include "files/SessionFileIO.h"
 #include "files/SimulationFile.h"
-#include "tumbleway/NameField.h"
 #include "tumbleway/tumbleway_ext.h"
 
 namespace fs = std::filesystem;
@@ -80,15 +79,4 @@ void openScene(SceneFile& scene, const fs::path& folder, std::optional<int> cont
                                          ": no such placed mesh (the scene places " +
                                          std::to_string(twx_mesh_count()) + ", from 0)");
     }
-}
-
-std::vector<std::string> placedMeshNames() {
-    LSession_t session;
-    xll_app_get_Session_Iterator(&session);
-    std::vector<std::string> names;
-    for (const SessionXfile& mesh : session.meshes) {
-        names.emplace_back(nameFieldText(mesh.name));
-    }
-    xll_app_delete_Session_Iterator(&session);
-    return names;
 }

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "files/SceneExtras.h"
 #include "tumbleway/tumbleway.h"
@@ -29,6 +28,3 @@ SceneFile readScene(const std::filesystem::path& scene);
 // course's last placed mesh, as the builder does). Throws a RunError when there is no
 // such mesh.
 void openScene(SceneFile& scene, const std::filesystem::path& folder, std::optional<int> control);
-
-// The names of the current course's placed meshes, in their order.
-std::vector<std::string> placedMeshNames();

@@ -12,11 +12,13 @@
 #include "FrameInput.h"
 #include "Messages.h"
 #include "Options.h"
+#include "ReplayRun.h"
 #include "RunError.h"
 #include "Scene.h"
 #include "Trace.h"
 #include "d3d9/egl_context.h"
 #include "d3d9/gl_device.h"
+#include "replay/DriveEngine.h"
 #include "tumbleway/tumbleway.h"
 
 namespace fs = std::filesystem;
@@ -55,6 +57,7 @@ struct Prepared {
     std::optional<TraceFile> trace;
     fs::path dataFolder;
     InputScript input;
+    std::optional<ReplayRun> replay;
 };
 
 Prepared prepare(const RunOptions& options) {
@@ -74,7 +77,10 @@ Prepared prepare(const RunOptions& options) {
     if (!options.input.empty()) {
         prepared.input = readInputScript(absolutePath(options.input, "--input"));
     }
-    if (!prepared.scenePath.empty()) {
+    if (!options.replay.empty()) {
+        prepared.replay =
+            readReplayRun(absolutePath(options.replay, "--replay"), prepared.scenePath);
+    } else if (!prepared.scenePath.empty()) {
         prepared.scene = readScene(prepared.scenePath);
     }
     // Made last: a run refused before it starts leaves no trace file behind.
@@ -82,6 +88,12 @@ Prepared prepare(const RunOptions& options) {
         prepared.trace.emplace(tracePath);
     }
     return prepared;
+}
+
+void writeStdout(const std::string& report) {
+    if (std::fputs(report.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
+        throw RunError(kRunFailed, "cannot write the report on stdout");
+    }
 }
 
 void runFrames(const RunOptions& options, const InputScript& input, TraceFile* trace) {
@@ -102,13 +114,31 @@ void runFrames(const RunOptions& options, const InputScript& input, TraceFile* t
     }
 }
 
+// Plays the recording's frames: each frame's recorded input calls, then the frame, as
+// the builder recorded them; the report goes to stdout.
+void replayFrames(const RunOptions& options, ReplayRun& run, TraceFile* trace) {
+    const std::vector<std::string> names = placedMeshNames();
+    xll_OnSelchangeTab(0);
+    DrivePlayer player(run.replay, run.driven);
+    while (!player.finished()) {
+        const int frame = player.frame();
+        player.playFrame();
+        xll_FrameMove();
+        player.frameDone();
+        if (options.render || player.finished()) {
+            xll_Render();
+        }
+        if (trace != nullptr) {
+            trace->writeFrame(frame, names);
+        }
+    }
+    writeStdout(replayReport(run, player.comparison()));
+}
+
 // Reports on stdout what is wrong with the opened course; true when something is.
 bool checkCourse(const RunOptions& options, const fs::path& picture) {
     const CourseCheckResult result = checkOpenedCourse();
-    const std::string report = courseCheckReport(options.scene, result);
-    if (std::fputs(report.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
-        throw RunError(kRunFailed, "cannot write the check's report on stdout");
-    }
+    writeStdout(courseCheckReport(options.scene, result));
     if (!picture.empty()) {
         writeCourseCheckPicture(picture, options.width, options.height);
     }
@@ -133,11 +163,18 @@ int run(const RunOptions& options) {
     }
     enterFolder(prepared.dataFolder, "the data folder");
     const EngineLifetime engine(device.get(), options.width, options.height);
-    if (prepared.scene) {
-        openScene(*prepared.scene, prepared.scenePath.parent_path(), options.control);
+    TraceFile* trace = prepared.trace ? &*prepared.trace : nullptr;
+    bool findings = false;
+    if (prepared.replay) {
+        startReplayRun(*prepared.replay);
+        replayFrames(options, *prepared.replay, trace);
+    } else {
+        if (prepared.scene) {
+            openScene(*prepared.scene, prepared.scenePath.parent_path(), options.control);
+        }
+        findings = options.check && checkCourse(options, prepared.picture);
+        runFrames(options, prepared.input, trace);
     }
-    const bool findings = options.check && checkCourse(options, prepared.picture);
-    runFrames(options, prepared.input, prepared.trace ? &*prepared.trace : nullptr);
     if (prepared.trace) {
         prepared.trace->close();
     }
