@@ -6,21 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include "GroundPlan.h"
 #include "course/FieldHoles.h"
 #include "course/FieldOutline.h"
 #include "course/FieldTriangulation.h"
 
 namespace {
 
-using Loop = std::vector<D3DXVECTOR3>;
-
-Loop ground(std::initializer_list<std::pair<float, float>> xz) {
-    Loop p;
-    for (const auto& [x, z] : xz) {
-        p.emplace_back(x, 0.0f, z);
-    }
-    return p;
-}
+using groundplan::ground;
+using groundplan::Loop;
 
 double area(const std::vector<Loop>& loops) {
     double sum = 0;

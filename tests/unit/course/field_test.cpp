@@ -8,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include "GroundPlan.h"
+
 namespace {
+
+using groundplan::insidePolygon;
 
 // Border sample k of `count` round a circle of radius 100, counter-clockwise seen from
 // above (x to the right, z up) unless clockwise, so every fan vertex names its source.
@@ -61,17 +65,6 @@ double listArea(const CFieldFan& list) {
         sum += std::abs(twiceArea(a, b, c)) / 2;
     }
     return sum;
-}
-
-bool insidePolygon(const std::vector<D3DXVECTOR3>& p, float x, float z) {
-    bool inside = false;
-    for (std::size_t i = 0, j = p.size() - 1; i < p.size(); j = i++) {
-        if ((p[i].z > z) != (p[j].z > z) &&
-            x < (p[j].x - p[i].x) * (z - p[i].z) / (p[j].z - p[i].z) + p[i].x) {
-            inside = !inside;
-        }
-    }
-    return inside;
 }
 
 // `count` samples evenly along the outline of a polygon, starting at its first corner.

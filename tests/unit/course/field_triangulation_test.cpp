@@ -8,17 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include "GroundPlan.h"
+
 namespace {
 
-using Polygon = std::vector<D3DXVECTOR3>;
-
-Polygon ground(std::initializer_list<std::pair<float, float>> xz) {
-    Polygon p;
-    for (const auto& [x, z] : xz) {
-        p.emplace_back(x, 0.0f, z);
-    }
-    return p;
-}
+using Polygon = groundplan::Loop;
+using groundplan::ground;
+using groundplan::insidePolygon;
 
 Polygon reversed(Polygon p) {
     std::reverse(p.begin(), p.end());
@@ -37,17 +33,6 @@ Polygon star(std::mt19937& rng, int n, bool convex) {
                        static_cast<float>(r * std::sin(a)));
     }
     return p;
-}
-
-bool insidePolygon(const Polygon& p, float x, float z) {
-    bool inside = false;
-    for (std::size_t i = 0, j = p.size() - 1; i < p.size(); j = i++) {
-        if ((p[i].z > z) != (p[j].z > z) &&
-            x < (p[j].x - p[i].x) * (z - p[i].z) / (p[j].z - p[i].z) + p[i].x) {
-            inside = !inside;
-        }
-    }
-    return inside;
 }
 
 // Checks the tiling independently of the code's own check: n - 2 triangles, none
