@@ -443,6 +443,12 @@ bool AppForm::forwardsMouse() const {
 
 void AppForm::mousePressEvent(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
+    // A press on the background of the controls is no press into the scene: in Play
+    // it would pick nothing and let go of the driven mesh.
+    if (!viewFrame_->geometry().contains(point)) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
     if (forwardsMouse() && event->button() == Qt::LeftButton) {
         const auto press = [&] {
             engineCall([&] { xll_OnLButtonDown(mouseFlags(event), toPoint(point)); });

@@ -121,6 +121,14 @@ private slots:
         // Something to drive at once: the scene's last placed mesh, named in the status bar.
         auto* controlled = window_->statusBar()->findChild<QLabel*>(QStringLiteral("controlled"));
         QTRY_VERIFY(controlled->text().contains(QStringLiteral("car.x")));
+        // A click beside the view (on the background of the controls) is not a click
+        // into the scene: what is driven stays.
+        selectTab(0);
+        const QRect view = form().viewFrame()->geometry();
+        QTest::mouseClick(&form(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(view.right() + 6, view.center().y()));
+        waitFrames(2);
+        QVERIFY(controlled->text().contains(QStringLiteral("car.x")));
 
         // Eight points laid over the current course are drawn where they were clicked.
         selectTab(2);
