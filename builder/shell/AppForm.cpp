@@ -677,8 +677,17 @@ void AppForm::clearSoundPicks() {
 }
 
 void AppForm::onSoundButton(bool assign) {
-    if (currentCourse_ == nullptr || !checked_[0] || !checked_[1] || !checked_[2] ||
-        soundPick_ == nullptr || xfile1Pick_ == nullptr) {
+    const QString refused = assign ? tr("Not assigned: %1") : tr("Not released: %1");
+    if (currentCourse_ == nullptr) {
+        emit statusMessage(refused.arg(tr("choose a course first; a sound belongs to objects "
+                                          "placed on it.")));
+        return;
+    }
+    if (!checked_[0] || !checked_[1] || !checked_[2] || soundPick_ == nullptr ||
+        xfile1Pick_ == nullptr) {
+        emit statusMessage(refused.arg(
+            tr("choose a mesh for X-file1, a second one for X-file2 (or none: the sound then "
+               "plays while X-file1 moves) and a sound, and check all three boxes.")));
         return;
     }
     const bool collision = xfile2Pick_ != nullptr;
@@ -686,18 +695,36 @@ void AppForm::onSoundButton(bool assign) {
     const HTREEITEM second = collision ? handleOf(xfile2Pick_->item) : nullptr;
     const HTREEITEM sound = handleOf(soundPick_->item);
     const QString name = QString::fromStdString(soundPick_->name);
-    recordCourseEdit(assign ? tr("assign %1").arg(name) : tr("release %1").arg(name), [=, this] {
-        engineCall([=] {
-            // The relation made is the one the three edits show.
-            twx_set_relation_picks(first, second, sound);
-            if (assign) {
-                collision ? xll_OnButtonSoundAssign_Collision() : xll_OnButtonSoundAssign_Move();
-            } else {
-                collision ? xll_OnButtonSoundRelease_Collision() : xll_OnButtonSoundRelease_Move();
-            }
+    const QString mover = QString::fromStdString(xfile1Pick_->name);
+    const QString relation =
+        collision
+            ? tr("%1 when %2 hits %3").arg(name, mover, QString::fromStdString(xfile2Pick_->name))
+            : tr("%1 while %2 moves").arg(name, mover);
+    const bool changed = recordCourseEdit(
+        assign ? tr("assign %1").arg(name) : tr("release %1").arg(name), [=, this] {
+            engineCall([=] {
+                // The relation made is the one the three edits show.
+                twx_set_relation_picks(first, second, sound);
+                if (assign) {
+                    collision ? xll_OnButtonSoundAssign_Collision()
+                              : xll_OnButtonSoundAssign_Move();
+                } else {
+                    collision ? xll_OnButtonSoundRelease_Collision()
+                              : xll_OnButtonSoundRelease_Move();
+                }
+            });
         });
-    });
     clearSoundPicks();
+    if (changed) {
+        emit statusMessage(assign ? tr("Assigned: %1.").arg(relation)
+                                  : tr("Released: %1.").arg(relation));
+    } else {
+        emit statusMessage(
+            assign ? tr("Not assigned: %1 is assigned already, or its meshes are not placed on "
+                        "this course.")
+                         .arg(relation)
+                   : tr("Not released: %1 was not assigned on this course.").arg(relation));
+    }
 }
 
 void AppForm::onScan() {

@@ -239,8 +239,8 @@ private:
     void saveSessionFile();
     void saveSimulationFile(const std::string& path);
     // Runs an edit of the current course and, when it changed the course, keeps it in
-    // the history as one step.
-    void recordCourseEdit(const QString& text, const std::function<void()>& edit);
+    // the history as one step; true when it did.
+    bool recordCourseEdit(const QString& text, const std::function<void()>& edit);
     // Runs an edit of the points being laid (and of which course is current), kept as
     // one step when it changed them.
     void recordPointsEdit(const QString& text, const std::function<void()>& edit);

@@ -10,11 +10,11 @@
 #include "shell/AppForm.h"
 #include "tumbleway/tumbleway_ext.h"
 
-void AppForm::recordCourseEdit(const QString& text, const std::function<void()>& edit) {
+bool AppForm::recordCourseEdit(const QString& text, const std::function<void()>& edit) {
     const HTREEITEM course = engineCurrentCourse();
     if (course == nullptr) {
         edit();
-        return;
+        return false;
     }
     CourseSnapshot before;
     engineCall([&] { before = takeCourseSnapshot(course); });
@@ -22,15 +22,16 @@ void AppForm::recordCourseEdit(const QString& text, const std::function<void()>&
     CourseSnapshot after;
     engineCall([&] { after = takeCourseSnapshot(course); });
     if (after.item == nullptr) {
-        return; // the edit took the course away
+        return false; // the edit took the course away
     }
     // An edit that changed nothing (a click beside every object) is no step.
     if (before.controlled == after.controlled && before.text() == after.text()) {
-        return;
+        return false;
     }
     history_->push(
         std::make_unique<CourseEdit>(*this, text, std::move(before), std::move(after)).release());
     courseChanged(course);
+    return true;
 }
 
 void AppForm::recordPointsEdit(const QString& text, const std::function<void()>& edit) {

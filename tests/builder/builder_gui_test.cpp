@@ -242,14 +242,18 @@ private slots:
         select(child(3, QStringLiteral("hit.wav")));
         QCOMPARE(form().edit(AppForm::kSoundEdit)->text(), QStringLiteral("hit.wav"));
 
-        // With the Sound box unchecked "assign" does nothing and keeps the picks.
+        // With the Sound box unchecked "assign" keeps the picks and says what is missing.
+        QString status;
+        connect(&form(), &AppForm::statusMessage, this, [&](const QString& t) { status = t; });
         select(child(4, QStringLiteral("course1")));
         form().button(AppForm::kSoundAssignButton)->click();
         QVERIFY(session().relations.empty());
         QVERIFY(form().xfile1Pick() != nullptr);
+        QVERIFY2(status.startsWith(QStringLiteral("Not assigned: ")), qPrintable(status));
 
         check(AppForm::kSoundCheck);
         form().button(AppForm::kSoundAssignButton)->click();
+        QCOMPARE(status, QStringLiteral("Assigned: hit.wav when ball.x hits box.x."));
         LSession_t s = session();
         QCOMPARE(s.relations.size(), std::size_t{1});
         QCOMPARE(QString::fromLatin1(s.relations.front().xfile2), QStringLiteral("box.x"));
@@ -268,6 +272,7 @@ private slots:
         select(child(4, QStringLiteral("course1")));
         form().button(AppForm::kSoundReleaseButton)->click();
         QVERIFY(session().relations.empty());
+        QCOMPARE(status, QStringLiteral("Released: hit.wav when ball.x hits box.x."));
 
         // X-file2 checked but without a pick: a movement relation.
         select(child(1, QStringLiteral("ball.x")));
