@@ -653,6 +653,29 @@ void AppForm::onTabChanged(int index) {
         pointsAtLastCreate_ = -1; // every other tab clears the points being laid
     }
     engineCall([index] { xll_OnSelchangeTab(static_cast<unsigned>(index)); });
+    if (const QString hint = tabHint(index); !hint.isEmpty()) {
+        emit statusMessage(hint);
+    }
+}
+
+QString AppForm::tabHint(int index) const {
+    // What a tab needs before it shows anything, for a user who arrives with nothing.
+    switch (index) {
+    case 0:
+    case 1:
+        return currentCourse_ == nullptr
+                   ? tr("Choose a course in the tree, open a scene, or lay a course in "
+                        "MakeField.")
+                   : QString();
+    case 2:
+        return tr("Click points round the course to be, then press create.");
+    case 3:
+        return currentXfile_ == nullptr && currentBitmap_ == nullptr
+                   ? tr("Choose a mesh or a bitmap in the tree to look at it here.")
+                   : QString();
+    default:
+        return {};
+    }
 }
 
 void AppForm::onCheckToggled(int which, bool checked) {

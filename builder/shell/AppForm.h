@@ -218,6 +218,8 @@ private:
     HWND frameHandle() const;
 
     void onTabChanged(int index);
+    // What the tab needs from the user before it shows anything; empty when nothing.
+    QString tabHint(int index) const;
     void onTreeSelectionChanged();
     void onCheckToggled(int which, bool checked);
     void onSoundButton(bool assign);

@@ -211,6 +211,22 @@ private slots:
         QCOMPARE(form().xfileDialog()->secondSlider()->value(), 90);
     }
 
+    void eachTabSaysWhatItNeedsWhenItHasNothingToShow() {
+        QString status;
+        connect(&form(), &AppForm::statusMessage, this, [&](const QString& t) { status = t; });
+        selectTab(3);
+        QCOMPARE(status,
+                 QStringLiteral("Choose a mesh or a bitmap in the tree to look at it here."));
+        selectTab(0);
+        QVERIFY2(status.startsWith(QStringLiteral("Choose a course in the tree")),
+                 qPrintable(status));
+        layCourse();
+        placeMesh(QStringLiteral("ball.x"));
+        status.clear();
+        selectTab(3);
+        QVERIFY(status.isEmpty());
+    }
+
     void rightClicksOnPlayAndViewPartsShowNoMenu() {
         layCourse();
         placeMesh(QStringLiteral("ball.x"));
