@@ -332,6 +332,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    QSettings().setValue(QLatin1String(kGeometryKey), saveGeometry());
     QMainWindow::closeEvent(event);
 }
 
@@ -340,7 +341,10 @@ MainWindow::~MainWindow() = default;
 RenderHost::CreateResult MainWindow::start() {
     const RenderHost::CreateResult result = form_->initialUpdate();
     if (result == RenderHost::CreateResult::Ok) {
-        adjustSize();
+        // The window opens as the user left it, or as large as its contents ask.
+        if (!restoreGeometry(QSettings().value(QLatin1String(kGeometryKey)).toByteArray())) {
+            adjustSize();
+        }
         updateTitle();
     }
     return result;

@@ -26,6 +26,9 @@ public:
     MainWindow();
     ~MainWindow() override;
 
+    // Where the window's place and size are kept between runs.
+    static constexpr const char* kGeometryKey = "window/geometry";
+
     // Starts the form's 3-D environment. Anything but Ok ends the program.
     RenderHost::CreateResult start();
 

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QPushButton>
+#include <QSettings>
 #include <QSlider>
 #include <QSurfaceFormat>
 #include <QTabBar>
@@ -277,7 +278,13 @@ protected:
             copyTree(QStringLiteral(TW_SOURCE_DIR "/samples"), work_ + QStringLiteral("/samples")));
     }
 
-    void startBuilder() {
+    // Each test starts with the window at its first size, unless it asks for the size
+    // an earlier window was left at.
+    enum class KeepWindowSize { No, Yes };
+    void startBuilder(KeepWindowSize keep = KeepWindowSize::No) {
+        if (keep == KeepWindowSize::No) {
+            QSettings().remove(MainWindow::kGeometryKey);
+        }
         QDir::setCurrent(work_);
         window_ = std::make_unique<MainWindow>();
         SetMessageBoxHandler(

@@ -489,6 +489,13 @@ private slots:
         waitFrames(3);
         const QImage after = host().view()->grabFramebuffer();
         QVERIFY(after.pixel(beyond + QPoint(5, 5)) != before.pixel(beyond + QPoint(5, 5)));
+
+        // The next start opens the window as large as it was left.
+        const QSize left = window_->size();
+        QVERIFY(window_->close());
+        stopBuilder();
+        startBuilder(KeepWindowSize::Yes);
+        QCOMPARE(window_->size(), left);
     }
 
     void theViewKeepsItsPictureWhileAMenuIsOpen() {
