@@ -5,6 +5,10 @@ if(TW_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
 endif()
+if(TW_SANITIZE_THREADS)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
 
 # tw_our_code(target): warnings (as errors when TW_WERROR is on) for code we write.
 function(tw_our_code target)

@@ -18,6 +18,7 @@
 #include "simulation/BroadPhase.h"
 #include "simulation/CoincidentCentres.h"
 #include "simulation/SurfaceQuery.h"
+#include "simulation/WorkerPool.h"
 #include "tumbleway/tumbleway.h"
 #include "tumbleway/tumbleway_ext.h"
 
@@ -41,6 +42,19 @@ enum class StartHeading { Set, Keep };
 // same order and so give the same result: AllPairs visits every pair; Grid visits only
 // the pairs that a broad phase finds near each other (far faster with many bodies).
 enum class PairSearch { AllPairs, Grid };
+
+// The five heights a footprint samples (front, back, left, right, centre) as surface
+// following leaves them, and which of them it set. Each thread of the frame follows
+// its bodies with samples of its own; what the serial order would leave is put
+// together from them afterwards.
+struct FootprintSamples {
+    float heights[5];
+    bool set[5];
+
+    explicit FootprintSamples(const float (&start)[5]);
+    // Writes the heights that were set over `into`.
+    void leaveIn(float (&into)[5]) const;
+};
 
 class CEngineApp {
 public:
@@ -158,7 +172,13 @@ public:
     // Responds to a contact of the two bodies; E_FAIL when they do not touch.
     HRESULT testPair(XfilePlacement& first, XfilePlacement& second);
     void playStep();
-    void followSurfaceAndBounce(XfilePlacement& placement);
+    // Every body's world matrix, then its following of the surface, the bodies shared
+    // among `threads` threads; the same results for any count.
+    void settleBodies();
+    // One body of settleBodies. Reads nothing of the engine's state but the course, its
+    // surface grid and the footprint's size; writes only the body, its placement's
+    // hints and samples.
+    void settleBody(XfilePlacement& placement, FootprintSamples& samples) const;
     // Tests the pairs of the current course's placements, in list order (each with
     // the ones after it), and plays the sound of every contact.
     void testAllPairs();
@@ -205,6 +225,9 @@ public:
     HRESULT queryCamera(float x, float z, float* height, D3DXVECTOR3* edge);
     // Five samples under the body's footprint set its height, roll and pitch.
     HRESULT followSurface(XfilePlacement& placement, D3DXVECTOR3* edge);
+    // The same, leaving the heights found in samples instead of sampleHeights.
+    void followFootprint(XfilePlacement& placement, D3DXVECTOR3* edge,
+                         FootprintSamples& samples) const;
     // Five samples just ahead of a camera point set its height.
     HRESULT followSurfaceCamera(float ct, float st, D3DXVECTOR3* point, D3DXVECTOR3* scratch);
     // Checks the current course's geometry (there must be one), dropping balls on its
@@ -308,6 +331,12 @@ public:
     // Whether the bodies' surface following looks triangles up in the surface grid
     // (SurfaceIndex) or searches row by row from the hints; the answers are the same.
     bool surfaceGrid = true;
+    // How many threads share the frame's per-body work (world matrices and surface
+    // following); 1 keeps it on the calling thread. The pair responses always run on
+    // the calling thread, in list order. Any count gives the same results to the bit.
+    int threads = defaultThreadCount();
+    // Fewer bodies than this per thread are not worth waking a thread for.
+    static constexpr std::size_t kLeastBodiesPerThread = 128;
 
     // Working lists of the course being laid: each click adds one dotted point (view
     // pixels) and one calculated point (ground position). hasWorkingPoints is false
@@ -381,6 +410,11 @@ private:
     // frames is seen.
     SurfaceIndex m_surfaceIndex;
     bool m_surfaceIndexInUse = false;
+    // The threads of settleBodies, started at its first frame with enough bodies, and
+    // its scratch: the bodies in list order and each part's footprint samples.
+    std::unique_ptr<WorkerPool> m_workers;
+    std::vector<XfilePlacement*> m_settled;
+    std::vector<FootprintSamples> m_partSamples;
     // Points the scan camera from road centre m0 toward m1 (track coordinates).
     void aimScanCamera(const D3DXVECTOR3& m0, const D3DXVECTOR3& m1);
 };

@@ -20,22 +20,13 @@ HRESULT CEngineApp::frameMove() {
     if (currentCourse == nullptr) {
         return S_OK;
     }
-    // The matrices are composed before the bodies follow the surface, so what is
-    // drawn lags the surface by one frame.
-    for (auto& placement : currentCourse->xfilePlacements) {
-        if (placement.body) {
-            placement.body->world = placement.body->composeWorld();
-        }
-    }
     // The surface grid is checked against the strips here, after the pick (which may
     // have edited the course) and right before the only queries that use it: five
     // footprint samples per body.
     const std::size_t queries = 5 * currentCourse->xfilePlacements.size();
     m_surfaceIndexInUse = surfaceGrid && currentCourse->stripsCreated && queries > 0 &&
                           m_surfaceIndex.sync(currentCourse->strips, queries);
-    for (auto& placement : currentCourse->xfilePlacements) {
-        followSurfaceAndBounce(placement);
-    }
+    settleBodies();
     m_surfaceIndexInUse = false;
     return S_OK;
 }
@@ -144,21 +135,5 @@ void CEngineApp::testNearPairs() {
                 playCollisionSound(first, second);
             }
         }
-    }
-}
-
-void CEngineApp::followSurfaceAndBounce(XfilePlacement& placement) {
-    // A body whose place is not a finite number is over no triangle of the course, and
-    // looking for one would search every triangle of it for each footprint point.
-    if (!placement.body || !std::isfinite(placement.body->position.x) ||
-        !std::isfinite(placement.body->position.z)) {
-        return;
-    }
-    D3DXVECTOR3 edge;
-    followSurface(placement, &edge);
-    const float lengthSquared = D3DXVec3LengthSq(&edge);
-    if (lengthSquared != 0) {
-        const D3DXVECTOR3 toward = edge / std::sqrt(lengthSquared);
-        placement.body->bounceFromEdge(toward.x, toward.z);
     }
 }

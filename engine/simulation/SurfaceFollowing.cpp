@@ -1,5 +1,7 @@
 // Keeping bodies and the camera on the course surface.
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "assets/Placements.h"
 #include "core/EngineApp.h"
@@ -31,6 +33,18 @@ void takeBodyHit(const SurfaceHit& hit, float* height, XfilePlacement& placement
 }
 
 } // namespace
+
+FootprintSamples::FootprintSamples(const float (&start)[kSamples]) : set{} {
+    std::copy(std::begin(start), std::end(start), std::begin(heights));
+}
+
+void FootprintSamples::leaveIn(float (&into)[kSamples]) const {
+    for (int k = 0; k < kSamples; ++k) {
+        if (set[k]) {
+            into[k] = heights[k];
+        }
+    }
+}
 
 bool CEngineApp::querySurface(float x, float z, float halfHeight, int startRow, int firstStrip,
                               SurfaceHit* hit) const {
@@ -77,6 +91,15 @@ HRESULT CEngineApp::queryCamera(float x, float z, float* height, D3DXVECTOR3* ed
 }
 
 HRESULT CEngineApp::followSurface(XfilePlacement& placement, D3DXVECTOR3* edge) {
+    FootprintSamples samples(sampleHeights);
+    followFootprint(placement, edge, samples);
+    samples.leaveIn(sampleHeights);
+    return S_OK;
+}
+
+void CEngineApp::followFootprint(XfilePlacement& placement, D3DXVECTOR3* edge,
+                                 FootprintSamples& samples) const {
+    float* const heights = samples.heights;
     CSceneObject& body = *placement.body;
     // The footprint turns with the body's yaw read as degrees.
     const double theta = body.yaw * 2.0 * M_PI / 360.0;
@@ -98,11 +121,12 @@ HRESULT CEngineApp::followSurface(XfilePlacement& placement, D3DXVECTOR3* edge) 
         found[k] = querySurface(sampleX[k], sampleZ[k], kBodySegmentHalfHeight, placement.rowHint,
                                 0, &hit);
         if (found[k]) {
-            takeBodyHit(hit, &sampleHeights[k], placement, edge);
+            takeBodyHit(hit, &heights[k], placement, edge);
+            samples.set[k] = true;
         }
     }
-    // A sample that finds no course under it leaves the shared sample height as the
-    // last body or the camera set it; a body must never take that. With no course under
+    // A sample that finds no course under it leaves its height as the body before or
+    // the camera set it; a body must never take that. With no course under
     // its centre (pushed into the infield, placed far away) a body keeps its own height
     // and tilt rather than resting level at its height: nothing under it says
     // otherwise, so a body placed off the course stays exactly as it was placed, and
@@ -110,17 +134,17 @@ HRESULT CEngineApp::followSurface(XfilePlacement& placement, D3DXVECTOR3* edge) 
     // level. A side sample off the course, the centre on it, reads the centre's height:
     // the body lies level toward that side.
     if (!found[kCentre]) {
-        return S_OK;
+        return;
     }
     for (int k = kFront; k < kCentre; ++k) {
         if (!found[k]) {
-            sampleHeights[k] = sampleHeights[kCentre];
+            heights[k] = heights[kCentre];
+            samples.set[k] = true;
         }
     }
-    body.roll = std::atan2(sampleHeights[kFront] - sampleHeights[kBack], footprintLength);
-    body.pitch = std::atan2(sampleHeights[kRight] - sampleHeights[kLeft], footprintWidth);
-    body.position.y = sampleHeights[kCentre] + kHeightAboveSurface;
-    return S_OK;
+    body.roll = std::atan2(heights[kFront] - heights[kBack], footprintLength);
+    body.pitch = std::atan2(heights[kRight] - heights[kLeft], footprintWidth);
+    body.position.y = heights[kCentre] + kHeightAboveSurface;
 }
 
 HRESULT CEngineApp::followSurfaceCamera(float ct, float st, D3DXVECTOR3* point,

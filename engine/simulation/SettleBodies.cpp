@@ -1,0 +1,66 @@
+// The per-body work of a frame: world matrices and surface following, shared among
+// threads. Each body's work reads only that body, its placement and what no body
+// writes (the course, its surface grid, the footprint's size), and writes only the
+// body and its placement, so the bodies may be worked in any order on any thread. The
+// one thing they used to share, the footprint's sample heights, each part of the list
+// keeps for itself; taken in list order afterwards, the parts leave sampleHeights as
+// the bodies worked one after the other would.
+#include <algorithm>
+#include <cmath>
+
+#include "assets/Placements.h"
+#include "core/EngineApp.h"
+
+void CEngineApp::settleBody(XfilePlacement& placement, FootprintSamples& samples) const {
+    if (!placement.body) {
+        return;
+    }
+    CSceneObject& body = *placement.body;
+    // The matrix is composed before the body follows the surface, so what is drawn
+    // lags the surface by one frame.
+    body.world = body.composeWorld();
+    // A body whose place is not a finite number is over no triangle of the course, and
+    // looking for one would search every triangle of it for each footprint point.
+    if (!std::isfinite(body.position.x) || !std::isfinite(body.position.z)) {
+        return;
+    }
+    D3DXVECTOR3 edge;
+    followFootprint(placement, &edge, samples);
+    const float lengthSquared = D3DXVec3LengthSq(&edge);
+    if (lengthSquared != 0) {
+        const D3DXVECTOR3 toward = edge / std::sqrt(lengthSquared);
+        body.bounceFromEdge(toward.x, toward.z);
+    }
+}
+
+void CEngineApp::settleBodies() {
+    auto& placements = currentCourse->xfilePlacements;
+    const std::size_t n = placements.size();
+    const int parts =
+        static_cast<int>(std::min<std::size_t>(std::max(threads, 1), n / kLeastBodiesPerThread));
+    if (parts <= 1) {
+        FootprintSamples samples(sampleHeights);
+        for (auto& placement : placements) {
+            settleBody(placement, samples);
+        }
+        samples.leaveIn(sampleHeights);
+        return;
+    }
+    if (!m_workers || m_workers->threads() != threads) {
+        m_workers = std::make_unique<WorkerPool>(threads);
+    }
+    m_settled.clear();
+    for (auto& placement : placements) {
+        m_settled.push_back(&placement);
+    }
+    m_partSamples.assign(static_cast<std::size_t>(parts), FootprintSamples(sampleHeights));
+    m_workers->run(n, parts, [this](int part, std::size_t begin, std::size_t end) {
+        FootprintSamples& samples = m_partSamples[static_cast<std::size_t>(part)];
+        for (std::size_t i = begin; i < end; ++i) {
+            settleBody(*m_settled[i], samples);
+        }
+    });
+    for (const FootprintSamples& samples : m_partSamples) {
+        samples.leaveIn(sampleHeights);
+    }
+}

@@ -1,0 +1,81 @@
+#include "simulation/WorkerPool.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// More threads than this gain the frame nothing: the per-body work is a few hundred
+// nanoseconds a body, and the pair responses that follow it stay on one thread.
+constexpr int kMostDefaultThreads = 4;
+// Beyond any machine this runs on; a larger setting is taken as this.
+constexpr int kMostThreads = 64;
+
+std::size_t partStart(std::size_t n, int parts, int part) {
+    return n / static_cast<std::size_t>(parts) * static_cast<std::size_t>(part) +
+           std::min(n % static_cast<std::size_t>(parts), static_cast<std::size_t>(part));
+}
+
+} // namespace
+
+WorkerPool::WorkerPool(int threads) {
+    const int helpers = std::clamp(threads, 1, kMostThreads) - 1;
+    m_helpers.reserve(static_cast<std::size_t>(helpers));
+    for (int helper = 0; helper < helpers; ++helper) {
+        m_helpers.emplace_back(
+            [this, helper](const std::stop_token& stop) { serve(stop, helper); });
+    }
+}
+
+void WorkerPool::run(std::size_t n, int parts, const Part& part) {
+    parts = std::clamp(parts, 1, threads());
+    if (parts > 1) {
+        const std::lock_guard lock(m_mutex);
+        m_part = &part;
+        m_n = n;
+        m_parts = parts;
+        m_pending = parts - 1;
+        ++m_job;
+        m_wake.notify_all();
+    }
+    part(0, 0, partStart(n, parts, 1));
+    if (parts > 1) {
+        std::unique_lock lock(m_mutex);
+        m_done.wait(lock, [this] { return m_pending == 0; });
+        m_part = nullptr;
+    }
+}
+
+void WorkerPool::serve(const std::stop_token& stop, int helper) {
+    const int part = helper + 1;
+    unsigned long seen = 0;
+    std::unique_lock lock(m_mutex);
+    while (m_wake.wait(lock, stop, [&] { return m_job != seen; })) {
+        seen = m_job;
+        if (part >= m_parts) {
+            continue; // a job of fewer parts than threads
+        }
+        const Part& work = *m_part;
+        const std::size_t begin = partStart(m_n, m_parts, part);
+        const std::size_t end = partStart(m_n, m_parts, part + 1);
+        lock.unlock();
+        work(part, begin, end);
+        lock.lock();
+        if (--m_pending == 0) {
+            m_done.notify_one();
+        }
+    }
+}
+
+int defaultThreadCount() {
+    if (const char* setting = std::getenv("TUMBLEWAY_THREADS")) {
+        char* end = nullptr;
+        const long threads = std::strtol(setting, &end, 10);
+        if (end != setting && *end == '\0' && threads >= 1) {
+            return static_cast<int>(std::min<long>(threads, kMostThreads));
+        }
+    }
+    const unsigned hardware = std::thread::hardware_concurrency();
+    return std::clamp(static_cast<int>(hardware), 1, kMostDefaultThreads);
+}

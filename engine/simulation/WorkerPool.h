@@ -1,0 +1,51 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <stop_token>
+#include <thread>
+#include <vector>
+
+// Shares one job at a time among a fixed number of threads: the calling thread and
+// helpers started once, which sleep between jobs (a frame must not pay for starting
+// threads). A job is a range [0, n) cut into contiguous parts, one per thread; the
+// calling thread works the first part and returns when every part is done, so all that
+// the parts wrote is visible to it then.
+class WorkerPool {
+public:
+    // Works the part [begin, end), the part-th of the job.
+    using Part = std::function<void(int part, std::size_t begin, std::size_t end)>;
+
+    // threads counts the calling thread; below 1 it is taken as 1 (no helpers).
+    explicit WorkerPool(int threads);
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+    ~WorkerPool() = default;
+
+    int threads() const { return static_cast<int>(m_helpers.size()) + 1; }
+
+    // Cuts [0, n) into `parts` ranges of nearly equal size, in order (parts at most
+    // threads(), at least 1), and works them side by side.
+    void run(std::size_t n, int parts, const Part& part);
+
+private:
+    void serve(const std::stop_token& stop, int helper);
+
+    std::mutex m_mutex;
+    std::condition_variable_any m_wake;
+    std::condition_variable m_done;
+    // The job being worked: every new one counts up, so a helper works each job once.
+    unsigned long m_job = 0;
+    const Part* m_part = nullptr;
+    std::size_t m_n = 0;
+    int m_parts = 0;
+    int m_pending = 0;
+    // Last, so that the helpers are stopped and joined before the rest goes.
+    std::vector<std::jthread> m_helpers;
+};
+
+// The thread count of a new engine: TUMBLEWAY_THREADS when it holds a whole number of
+// at least 1, else the processor's hardware threads, at most 4.
+int defaultThreadCount();

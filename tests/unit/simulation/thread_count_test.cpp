@@ -1,0 +1,129 @@
+// The frame's per-body work shared among threads: every body ends each frame exactly as
+// it does on one thread, to the bit, and so does what the footprint samples leave.
+#include <array>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+#include <memory>
+#include <random>
+
+#include "BodyState.h"
+#include "simulation/SurfaceQuery.h"
+#include "support/Bodies.h"
+#include "support/EngineFixture.h"
+
+namespace {
+
+constexpr int kBodies = 420;
+constexpr int kFrames = 600;
+// Every engine beyond the first must split its bodies into as many parts as it has
+// threads, or the comparison would prove nothing.
+static_assert(kBodies >= 3 * CEngineApp::kLeastBodiesPerThread);
+
+class ThreadCount : public EngineFixture {
+protected:
+    // An engine on a banked loop with the scene below, working its bodies on `threads`
+    // threads.
+    std::unique_ptr<CEngineApp> bankedScene(IDirect3DDevice9* on, int threads) {
+        std::unique_ptr<CEngineApp> engine = startedEngine(on);
+        std::swap(app, engine);
+        LCourse_t& course = createLoopCourse(5, 25);
+        for (auto& point : course.calculatedPoints) {
+            point.pitch = 0.3f;
+        }
+        app->regenerateCurrentCourse();
+        populate(*app);
+        app->threads = threads;
+        app->selectTab(TAB_PLAY);
+        std::swap(app, engine);
+        return engine;
+    }
+
+    // Bodies over the road, its edges and banks, turned every way and rolling off fast
+    // enough to reach the edges; every fifth starts overlapping the one before it; a
+    // few lie off the course (in the middle of the loop, far away) and one at NaN.
+    static void populate(CEngineApp& engine) {
+        const LCourse_t& course = *engine.currentCourse;
+        std::mt19937 random(17);
+        std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+        D3DXVECTOR3 middle(0, 0, 0);
+        for (int k = 0; k < kBodies; ++k) {
+            const int sample = static_cast<int>(unit(random) * course.track->sampleCount());
+            const auto [right, left] = course.track->pair(3, sample);
+            const D3DXVECTOR3 across(right.z - left.z, 0, right.x - left.x);
+            D3DXVECTOR3 at = roadCentre(course, sample) + across * (1.3f * unit(random) - 0.65f);
+            middle += roadCentre(course, sample) / static_cast<float>(kBodies);
+            if (k % 5 == 4) {
+                at = std::prev(course.xfilePlacements.end())->body->position +
+                     D3DXVECTOR3(1.2f, 0, 0.6f);
+            }
+            CSceneObject& body = *placeBody(engine, at).body;
+            body.speed = 0.8f * unit(random);
+            const float angle = unit(random) * 2 * static_cast<float>(M_PI);
+            body.direction = D3DXVECTOR3(std::cos(angle), 0, std::sin(angle));
+            body.yaw = 2 * unit(random) - 1;
+            body.motionState = MOTION_ROLL;
+        }
+        placeBody(engine, middle);
+        placeBody(engine, middle + D3DXVECTOR3(3, 0, 1));
+        placeBody(engine, D3DXVECTOR3(4000, 0, -4000));
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        placeBody(engine, D3DXVECTOR3(nan, 0, nan));
+    }
+};
+
+TEST_F(ThreadCount, BodiesEndEveryFrameAlikeOnOneTwoAndThreeThreads) {
+    std::array<ComPtr<RecordingDevice>, 3> devices;
+    std::array<std::unique_ptr<CEngineApp>, 3> engines;
+    for (int k = 0; k < 3; ++k) {
+        devices[k] = RecordingDevice::create(kWidth, kHeight);
+        engines[k] = bankedScene(devices[k].get(), k + 1);
+    }
+    const CEngineApp& serial = *engines[0];
+    long contacts = 0;
+    long bounces = 0;
+    for (int frame = 0; frame < kFrames; ++frame) {
+        for (auto& engine : engines) {
+            engine->frameMove();
+        }
+        for (int k = 1; k < 3; ++k) {
+            ASSERT_TRUE(sameBodies(*serial.currentCourse, *engines[k]->currentCourse))
+                << k + 1 << " threads, frame " << frame;
+            ASSERT_TRUE(sameBits(serial.sampleHeights, engines[k]->sampleHeights))
+                << k + 1 << " threads, frame " << frame;
+        }
+        for (const auto& placement : serial.currentCourse->xfilePlacements) {
+            const CSceneObject& body = *placement.body;
+            contacts += body.motionState == MOTION_COAST ? 1 : 0;
+            bounces += body.bounceSpeed != 0 ? 1 : 0;
+        }
+    }
+    int offCourse = 0;
+    for (const auto& placement : serial.currentCourse->xfilePlacements) {
+        const D3DXVECTOR3& p = placement.body->position;
+        SurfaceHit hit;
+        offCourse +=
+            findSurfaceByScan(serial.currentCourse->strips, p.x, p.z, -1000, 1000, &hit) ? 0 : 1;
+    }
+    // The scene must do what it is there for: bodies meeting, bouncing off the edges
+    // and lying where the footprint finds nothing.
+    EXPECT_GT(contacts, 200);
+    EXPECT_GT(bounces, 100);
+    EXPECT_GE(offCourse, 4);
+}
+
+// The count may change between frames: the threads are started anew, the results stay.
+TEST_F(ThreadCount, ChangingTheCountBetweenFramesChangesNothing) {
+    auto otherDevice = RecordingDevice::create(kWidth, kHeight);
+    std::unique_ptr<CEngineApp> serial = bankedScene(device.get(), 1);
+    std::unique_ptr<CEngineApp> changing = bankedScene(otherDevice.get(), 2);
+    for (int frame = 0; frame < 120; ++frame) {
+        changing->threads = 1 + frame / 10 % 4;
+        serial->frameMove();
+        changing->frameMove();
+        ASSERT_TRUE(sameBodies(*serial->currentCourse, *changing->currentCourse))
+            << changing->threads << " threads, frame " << frame;
+    }
+}
+
+} // namespace
