@@ -7,6 +7,7 @@
 #include <memory>
 #include <random>
 
+#include "Require.h"
 #include "assets/Placements.h"
 #include "core/EngineApp.h"
 #include "course/CourseTrack.h"
@@ -30,9 +31,9 @@ constexpr float kBodySpacing = 2.4f;
 struct Engine {
     Engine() {
         app = std::make_unique<CEngineApp>();
-        app->oneTimeSceneInit(nullptr);
-        app->initDeviceObjects(device.get());
-        app->restoreDeviceObjects();
+        require(app->oneTimeSceneInit(nullptr), "oneTimeSceneInit");
+        require(app->initDeviceObjects(device.get()), "initDeviceObjects");
+        require(app->restoreDeviceObjects(), "restoreDeviceObjects");
         app->onInitialUpdate(kViewWidth, kViewHeight, nullptr);
     }
     Engine(const Engine&) = delete;
@@ -66,7 +67,8 @@ struct Engine {
     // Lays and creates a loop course; the course becomes current.
     LCourse_t& createLoopCourse(int n, float radius) {
         layLoop(n, radius);
-        app->createCourse(reinterpret_cast<HTREEITEM>(static_cast<std::uintptr_t>(0x1000)));
+        require(app->createCourse(reinterpret_cast<HTREEITEM>(static_cast<std::uintptr_t>(0x1000))),
+                "createCourse");
         return *app->currentCourse;
     }
 

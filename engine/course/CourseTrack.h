@@ -50,7 +50,7 @@ public:
 
     // Computes the centre and all eight rows from the first n samples. Fails when
     // fewer than n samples were appended or when there is no origin sample.
-    HRESULT build();
+    [[nodiscard]] HRESULT build();
 
     // Averages a row with its cyclic neighbours, keeping a new position only when it
     // lies farther from the centreline than the old one. 0 passes means 200.

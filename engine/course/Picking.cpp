@@ -368,7 +368,8 @@ void CEngineApp::onMouseMove(POINT point) {
     }
     // The host passes form coordinates; picks work in view coordinates.
     mousePoint = POINT{point.x - viewOffsetX, point.y - viewOffsetY};
-    dragGrabbed(mousePoint.x, mousePoint.y);
+    // With nothing grabbed, or the cursor off the course, nothing moves.
+    (void)dragGrabbed(mousePoint.x, mousePoint.y);
 }
 
 void CEngineApp::onLButtonUp() {
@@ -378,8 +379,9 @@ void CEngineApp::onLButtonUp() {
 
 void CEngineApp::keepGrabbedUnderCursor() {
     // The view can turn under a held object (the heading turns it while the eye
-    // stays), and the object stays under the cursor all the same.
-    dragGrabbed(mousePoint.x, mousePoint.y);
+    // stays), and the object stays under the cursor all the same; with nothing grabbed,
+    // nothing moves.
+    (void)dragGrabbed(mousePoint.x, mousePoint.y);
 }
 
 D3DXVECTOR3 CEngineApp::pointInFrontOfCamera() const {

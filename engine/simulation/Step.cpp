@@ -155,7 +155,8 @@ void CEngineApp::followSurfaceAndBounce(XfilePlacement& placement) {
         return;
     }
     D3DXVECTOR3 edge;
-    followSurface(placement, &edge);
+    // Off the surface the body keeps the height it had.
+    (void)followSurface(placement, &edge);
     const float lengthSquared = D3DXVec3LengthSq(&edge);
     if (lengthSquared != 0) {
         const D3DXVECTOR3 toward = edge / std::sqrt(lengthSquared);

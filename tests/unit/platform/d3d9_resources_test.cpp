@@ -146,12 +146,12 @@ TEST(d3d9VertexBuffer, VersionMovesOnlyWhenTheLastWritingLockIsReleased) {
     MemoryVertexBuffer buffer(32, 0, 0, D3DPOOL_MANAGED);
     void* a = nullptr;
     void* b = nullptr;
-    buffer.Lock(0, 0, &a, D3DLOCK_READONLY);
+    EXPECT_EQ(buffer.Lock(0, 0, &a, D3DLOCK_READONLY), S_OK);
     buffer.Unlock();
     EXPECT_EQ(buffer.version(), 0u);
 
-    buffer.Lock(0, 16, &a, 0);
-    buffer.Lock(16, 16, &b, D3DLOCK_READONLY);
+    EXPECT_EQ(buffer.Lock(0, 16, &a, 0), S_OK);
+    EXPECT_EQ(buffer.Lock(16, 16, &b, D3DLOCK_READONLY), S_OK);
     buffer.Unlock();
     EXPECT_TRUE(buffer.isLocked());
     EXPECT_EQ(buffer.version(), 0u);
@@ -168,11 +168,11 @@ TEST(d3d9IndexBuffer, ReadsIndicesOfEitherWidth) {
     MemoryIndexBuffer narrow(8, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED);
     MemoryIndexBuffer wide(8, 0, D3DFMT_INDEX32, D3DPOOL_MANAGED);
     void* data = nullptr;
-    narrow.Lock(0, 0, &data, 0);
+    EXPECT_EQ(narrow.Lock(0, 0, &data, 0), S_OK);
     const WORD shorts[] = {1, 65535, 7, 0};
     std::memcpy(data, shorts, sizeof shorts);
     narrow.Unlock();
-    wide.Lock(0, 0, &data, 0);
+    EXPECT_EQ(wide.Lock(0, 0, &data, 0), S_OK);
     const DWORD longs[] = {70000, 3};
     std::memcpy(data, longs, sizeof longs);
     wide.Unlock();

@@ -92,7 +92,8 @@ TEST_F(FrameStep, ABodyPushedAlongTheRoadStaysOnTheSurfaceAndSlowsByFriction) {
         ASSERT_FLOAT_EQ(body.speed, expected) << frame;
         float surface = 0;
         D3DXVECTOR3 edge;
-        app->queryBody(body.position.x, body.position.z, &surface, placement, &edge);
+        EXPECT_EQ(app->queryBody(body.position.x, body.position.z, &surface, placement, &edge),
+                  S_OK);
         ASSERT_NEAR(body.position.y, surface + 2.0f, 1e-3f) << frame;
     }
     EXPECT_EQ(body.motionState, MOTION_ROLL);
