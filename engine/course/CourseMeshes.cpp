@@ -102,7 +102,6 @@ void CEngineApp::buildCourseMeshes(LCourse_t& course, StartHeading heading) {
         // A strip that cannot be uploaded is not drawn; its rows still carry bodies.
         (void)course.strips[k]->upload();
     }
-    textureStrips(course);
     // A field that cannot be built is not drawn; the strips round it still are.
     (void)course.field->build();
     course.field->createDeviceObjects(device);
