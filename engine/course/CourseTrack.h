@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "d3dx9/d3dx9math.h"
+#include "tw/assert.h"
 #include "win32/win32.h"
 
 // The cross-section of a course: eight rows of points that run along the whole
@@ -80,6 +81,7 @@ public:
 private:
     int wrap(int i) const;
     std::size_t index(int row, int i) const {
+        TW_ASSERT(row >= 0 && row < kRows);
         return static_cast<std::size_t>(row) * static_cast<std::size_t>(m_n) +
                static_cast<std::size_t>(i);
     }

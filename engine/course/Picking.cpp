@@ -7,6 +7,7 @@
 #include "core/EngineApp.h"
 #include "course/CoursePoints.h"
 #include "course/SightLine.h"
+#include "tw/assert.h"
 
 namespace {
 
@@ -325,6 +326,9 @@ void CEngineApp::addPoint(int x, int y) {
     ground.x = from.x + kGroundDistance * dir.x;
     ground.z = from.z + kGroundDistance * dir.z;
     workingCalculated.push_back(ground);
+    // Point k of the one list is point k of the other: picks and the course read them
+    // side by side.
+    TW_ASSERT(workingDotted.size() == workingCalculated.size());
 
     renumberPoints(workingDotted);
     renumberPoints(workingCalculated);

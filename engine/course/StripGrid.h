@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "d3d9/d3d9.h"
+#include "tw/assert.h"
 
 // A textured grid of columns x rows vertices split into two triangles per quad: the
 // seven lateral strips of a course (which the surface query reads) and the sky dome.
@@ -67,6 +68,7 @@ public:
 
 private:
     std::size_t index(int row, int column) const {
+        TW_ASSERT(inRange(row, column));
         return static_cast<std::size_t>(row) * m_columns + column;
     }
     bool inRange(int row, int column) const {
