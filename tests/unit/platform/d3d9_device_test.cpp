@@ -38,7 +38,7 @@ protected:
                                             D3DFMT_INDEX16, D3DPOOL_MANAGED, buffer.put(), nullptr),
                   D3D_OK);
         void* data = nullptr;
-        buffer->Lock(0, 0, &data, 0);
+        EXPECT_EQ(buffer->Lock(0, 0, &data, 0), D3D_OK);
         std::memcpy(data, indices.data(), indices.size() * 2);
         buffer->Unlock();
         return buffer;
@@ -384,7 +384,7 @@ TEST_F(d3d9RecordingDevice, RefusesDrawsThatWouldReadOutsideTheirData) {
 
     device->SetStreamSource(0, vb.get(), 0, 32);
     void* data = nullptr;
-    vb->Lock(0, 0, &data, 0);
+    ASSERT_EQ(vb->Lock(0, 0, &data, 0), D3D_OK);
     EXPECT_EQ(device->DrawPrimitive(D3DPT_POINTLIST, 0, 1), D3DERR_INVALIDCALL);
     vb->Unlock();
     device->SetIndices(nullptr);

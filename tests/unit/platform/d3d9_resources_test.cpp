@@ -35,7 +35,8 @@ TEST_F(d3d9ComPtr, CopiesAndMovesDestroyTheObjectExactlyOnce) {
         ComPtr<Probe> b = a;            // copy shares
         ComPtr<Probe> c = std::move(a); // move leaves a empty
         EXPECT_FALSE(a);
-        b = b; // self-assignment keeps the reference
+        const ComPtr<Probe>& same = b; // through a reference, as self-assignment happens
+        b = same;                      // self-assignment keeps the reference
         c = b;
         ComPtr<Probe> d;
         d = std::move(c);

@@ -186,7 +186,13 @@ std::uint64_t stateHash(const LCourse_t& course) {
 // not notice a change that moves every run alike; this constant does. When a change to
 // the step is meant to move the bodies, the failing check prints the new hash: put it
 // here, and say in the commit why the motion changed.
+// Builds by GCC and by Clang do not end in the same bits (why is not yet known), so each
+// compiler has its own.
+#if defined(__clang__)
+constexpr std::uint64_t kFiftyBodiesHash = 0xe2a2e1d4a9231e30ull;
+#else
 constexpr std::uint64_t kFiftyBodiesHash = 0x8b648c97c7babd42ull;
+#endif
 
 } // namespace
 
