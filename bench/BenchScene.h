@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "Require.h"
 #include "assets/Placements.h"
 #include "core/EngineApp.h"
 #include "course/CourseTrack.h"
@@ -32,9 +33,9 @@ constexpr float kBodySpacing = 2.4f;
 struct Engine {
     Engine() {
         app = std::make_unique<CEngineApp>();
-        app->oneTimeSceneInit(nullptr);
-        app->initDeviceObjects(device.get());
-        app->restoreDeviceObjects();
+        require(app->oneTimeSceneInit(nullptr), "oneTimeSceneInit");
+        require(app->initDeviceObjects(device.get()), "initDeviceObjects");
+        require(app->restoreDeviceObjects(), "restoreDeviceObjects");
         app->onInitialUpdate(kViewWidth, kViewHeight, nullptr);
         // The benchmarks time the CPU of the calling thread, which must do all the work
         // to be timed; those that time the frame on several threads say so.
@@ -76,7 +77,8 @@ struct Engine {
             point.x *= scale;
             point.z *= scale;
         }
-        app->createCourse(reinterpret_cast<HTREEITEM>(static_cast<std::uintptr_t>(0x1000)));
+        require(app->createCourse(reinterpret_cast<HTREEITEM>(static_cast<std::uintptr_t>(0x1000))),
+                "createCourse");
         return *app->currentCourse;
     }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "Require.h"
 #include "assets/Placements.h"
 #include "course/StripGrid.h"
 #include "simulation/SurfaceQuery.h"
@@ -67,7 +68,7 @@ void BulletScene::buildCourse(const LCourse_t& course) {
 
 void BulletScene::addBalls(const LCourse_t& course) {
     SurfaceIndex surface;
-    surface.sync(course.strips, SurfaceIndex::kQueriesWorthABuild);
+    bench::require(surface.sync(course.strips, SurfaceIndex::kQueriesWorthABuild), "surface index");
     for (const XfilePlacement& placement : course.xfilePlacements) {
         const CSceneObject& body = *placement.body;
         if (body.radius != kBallRadius) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "Require.h"
 #include "core/EngineApp.h"
 #include "d3d9/egl_context.h"
 #include "d3d9/gl_device.h"
@@ -38,9 +39,9 @@ struct GlDevice {
 class StartedEngine {
 public:
     explicit StartedEngine(IDirect3DDevice9* device) : app_(std::make_unique<CEngineApp>()) {
-        app_->oneTimeSceneInit(nullptr);
-        app_->initDeviceObjects(device);
-        app_->restoreDeviceObjects();
+        require(app_->oneTimeSceneInit(nullptr), "oneTimeSceneInit");
+        require(app_->initDeviceObjects(device), "initDeviceObjects");
+        require(app_->restoreDeviceObjects(), "restoreDeviceObjects");
         app_->onInitialUpdate(kGlWidth, kGlHeight, nullptr);
     }
     ~StartedEngine() {
@@ -60,7 +61,7 @@ public:
         const auto item = reinterpret_cast<HTREEITEM>(std::uintptr_t{1});
         session.item = item;
         int number = 0;
-        app_->restoreSession(session, &number);
+        require(app_->restoreSession(session, &number), "restoreSession");
         app_->selectCourse(item);
         std::filesystem::current_path(here);
     }

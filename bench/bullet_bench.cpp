@@ -80,7 +80,7 @@ void BM_EngineFrame(benchmark::State& state) {
     engine.app->selectTab(TAB_PLAY);
     engine.app->frameMove(); // builds what the step keeps between frames
     SurfaceIndex surface;
-    surface.sync(course.strips, SurfaceIndex::kQueriesWorthABuild);
+    bench::require(surface.sync(course.strips, SurfaceIndex::kQueriesWorthABuild), "surface index");
     timeFrames(
         state, n, [&] { engine.app->frameMove(); },
         [&] { return engineActivity(course, surface); });

@@ -203,7 +203,7 @@ void BM_SurfaceQueryIndexed(benchmark::State& state) {
     const LCourse_t& course = engine.createLoopCourse(kCoursePoints, kCourseRadius);
     const QueryPoints q = queryPoints(course, 1024);
     SurfaceIndex index;
-    index.sync(course.strips, SurfaceIndex::kQueriesWorthABuild);
+    bench::require(index.sync(course.strips, SurfaceIndex::kQueriesWorthABuild), "surface index");
     std::size_t k = 0;
     for (auto _ : state) {
         SurfaceHit hit;
@@ -231,7 +231,9 @@ void BM_CreateCourse(benchmark::State& state) {
     bench::Engine engine;
     engine.layLoop(kCoursePoints, kCourseRadius);
     for (auto _ : state) {
-        engine.app->createCourse(reinterpret_cast<HTREEITEM>(static_cast<std::uintptr_t>(0x2000)));
+        bench::require(engine.app->createCourse(
+                           reinterpret_cast<HTREEITEM>(static_cast<std::uintptr_t>(0x2000))),
+                       "createCourse");
         state.PauseTiming();
         engine.app->currentCourse = nullptr;
         engine.app->courses.clear();

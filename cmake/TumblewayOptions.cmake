@@ -4,6 +4,8 @@ if(TW_SANITIZE)
   # Applied globally so that every object of a test binary is instrumented alike.
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
+  # The invariant checks run there too: a broken one stops the test that breaks it.
+  add_compile_definitions(TW_ASSERTS)
 endif()
 if(TW_SANITIZE_THREADS)
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)

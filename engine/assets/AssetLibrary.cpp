@@ -88,7 +88,8 @@ std::unique_ptr<BitmapBillboard> CEngineApp::loadBillboard(const std::string& pa
         device->GetDeviceCaps(&caps);
     }
     auto billboard = std::make_unique<BitmapBillboard>(device, caps);
-    billboard->load(hwnd, path);
+    // A bitmap that does not load is kept as an untextured quad.
+    (void)billboard->load(hwnd, path);
     return billboard;
 }
 
@@ -218,7 +219,8 @@ void CEngineApp::assign() {
         placements.push_back(std::move(placement));
         renumberFromZero(placements);
         lastXfilePlacement = &placements.back();
-        placeXfileInFrontOfCamera();
+        // Without a course under the camera the placement stays where it was put.
+        (void)placeXfileInFrontOfCamera();
     } else if (currentBitmap != nullptr) {
         std::string path;
         if (!resolveAssetPath(currentBitmap->name, &path)) {
@@ -234,6 +236,7 @@ void CEngineApp::assign() {
         placements.push_back(std::move(placement));
         renumberFromZero(placements);
         lastBitmapPlacement = &placements.back();
-        placeBitmapInFrontOfCamera();
+        // Without a course under the camera the placement stays where it was put.
+        (void)placeBitmapInFrontOfCamera();
     }
 }

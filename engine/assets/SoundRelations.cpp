@@ -75,7 +75,8 @@ void CEngineApp::releaseSoundRelation(bool collisionButton) {
 
 void CEngineApp::previewSound() {
     if (currentSound != nullptr && currentSound->sound) {
-        currentSound->sound->play(0, 0, previewFrequencyStep, 0);
+        // A sound that cannot play is silence; the scene goes on.
+        (void)currentSound->sound->play(0, 0, previewFrequencyStep, 0);
     }
 }
 
@@ -85,7 +86,8 @@ void CEngineApp::playCourseSounds(const std::string& wav, int rateStep) {
     }
     for (auto& entry : currentCourse->sounds) {
         if (entry.sound && nameFieldText(entry.name) == wav) {
-            entry.sound->play(0, 0, rateStep, 0);
+            // A sound that cannot play is silence; the scene goes on.
+            (void)entry.sound->play(0, 0, rateStep, 0);
         }
     }
 }

@@ -68,7 +68,8 @@ void CEngineApp::toggleScan() {
     if (scanning) {
         m_iScanOrder = 0;
     } else {
-        placeCameraAtSection(m_iScanOrder);
+        // Without a course or section the camera stays where it is.
+        (void)placeCameraAtSection(m_iScanOrder);
     }
 }
 
@@ -133,8 +134,9 @@ void CEngineApp::updateCourseCamera() {
             cameraEye.z += st * m_cMove;
             cameraAt.x = cameraEye.x + kCameraDistance * ct;
             cameraAt.z = cameraEye.z + kCameraDistance * st;
-            followSurfaceCamera(ct, st, &cameraEye, &scratch);
-            followSurfaceCamera(ct, st, &cameraAt, &scratch);
+            // Off the surface the point keeps the height it had.
+            (void)followSurfaceCamera(ct, st, &cameraEye, &scratch);
+            (void)followSurfaceCamera(ct, st, &cameraAt, &scratch);
             m_cMove = 0;
         }
     } else {
@@ -149,7 +151,8 @@ void CEngineApp::updateCourseCamera() {
             cameraEye.z = cameraAt.z - kCameraDistance * st;
             cameraStripHint = followStripHint;
             cameraRowHint = followRowHint;
-            followSurfaceCamera(ct, st, &cameraEye, &scratch);
+            // Off the surface the point keeps the height it had.
+            (void)followSurfaceCamera(ct, st, &cameraEye, &scratch);
             followStripHint = cameraStripHint;
             followRowHint = cameraRowHint;
             cameraEye.y += kFollowEyeLift;

@@ -71,7 +71,8 @@ HRESULT CEngineApp::oneTimeSceneInit(HWND window) {
 
     // Without a sound device the manager stays silent; nothing else depends on it.
     soundManager = std::make_unique<SoundManager>();
-    soundManager->initialize(window, DSSCL_PRIORITY);
+    // Without a sound device the manager stays silent; nothing else depends on it.
+    (void)soundManager->initialize(window, DSSCL_PRIORITY);
     currentSound = nullptr;
 
     // The asset search starts here whatever else fails below: without it every later
@@ -94,12 +95,15 @@ HRESULT CEngineApp::initDeviceObjects(IDirect3DDevice9* newDevice) {
     buildPending = false;
 
     if (dotBlue) {
-        dotBlue->createTexture(device);
-        dotGreen->createTexture(device);
+        // A dot without its picture is drawn untextured.
+        (void)dotBlue->createTexture(device);
+        (void)dotGreen->createTexture(device);
     }
     sky = std::make_unique<SkyDome>(device);
-    sky->build();
-    sky->loadTexture(dataPath(kSkyTexture));
+    // A sky that cannot be built is not drawn.
+    (void)sky->build();
+    // A sky without its picture is drawn untextured.
+    (void)sky->loadTexture(dataPath(kSkyTexture));
 
     roadTexturePath = dataPath(kRoadTexture);
     edgeTexturePath = dataPath(kEdgeTexture);
@@ -118,15 +122,18 @@ void CEngineApp::recreateSceneDeviceObjects() {
     // from what it keeps in memory: arrays, file paths.
     for (auto& entry : xfileLibrary) {
         float radius = 0; // the entry keeps the size it was opened with
-        loadMeasuredMesh(device, entry.path, *entry.mesh, &radius);
+        // A mesh that no longer loads stays empty and draws nothing.
+        (void)loadMeasuredMesh(device, entry.path, *entry.mesh, &radius);
     }
     for (auto& entry : bitmapLibrary) {
-        entry.bitmap->createDeviceObjects(device);
+        // What cannot be made on the new device is not drawn.
+        (void)entry.bitmap->createDeviceObjects(device);
     }
     for (auto& course : courses) {
         for (auto& strip : course.strips) {
             if (strip) {
-                strip->recreateDeviceObjects(device);
+                // A strip that cannot be made on the new device is not drawn.
+                (void)strip->recreateDeviceObjects(device);
             }
         }
         if (course.field) {
@@ -134,7 +141,8 @@ void CEngineApp::recreateSceneDeviceObjects() {
         }
         course.meshes.recreate(device);
         for (auto& placement : course.bitmapPlacements) {
-            placement.bitmap->createDeviceObjects(device);
+            // What cannot be made on the new device is not drawn.
+            (void)placement.bitmap->createDeviceObjects(device);
         }
     }
 }
@@ -231,7 +239,8 @@ void CEngineApp::selectTab(int newTab) {
         break;
     case TAB_PLACE:
         playing = false;
-        placeCameraAtSection(0);
+        // Without a course or section the camera stays where it is.
+        (void)placeCameraAtSection(0);
         clearWorkingLists();
         break;
     case TAB_COURSE:

@@ -64,9 +64,9 @@ public:
     CEngineApp& operator=(const CEngineApp&) = delete;
 
     // Lifecycle, in the order the host calls it.
-    HRESULT oneTimeSceneInit(HWND window);
-    HRESULT initDeviceObjects(IDirect3DDevice9* device);
-    HRESULT restoreDeviceObjects();
+    [[nodiscard]] HRESULT oneTimeSceneInit(HWND window);
+    [[nodiscard]] HRESULT initDeviceObjects(IDirect3DDevice9* device);
+    [[nodiscard]] HRESULT restoreDeviceObjects();
     void onInitialUpdate(unsigned width, unsigned height, HWND window);
     HRESULT frameMove();
     HRESULT render();
@@ -84,7 +84,7 @@ public:
     void clearWorkingLists();
 
     // Course operations.
-    HRESULT createCourse(HTREEITEM item);
+    [[nodiscard]] HRESULT createCourse(HTREEITEM item);
     void selectCourse(HTREEITEM item);
     void clearCourse();
     void regenerateCurrentCourse();
@@ -105,25 +105,25 @@ public:
     void updateScanCamera();
     void toggleScan();
     // Puts the camera on the road at track sample i, looking along the road.
-    HRESULT placeCameraAtSection(int i);
+    [[nodiscard]] HRESULT placeCameraAtSection(int i);
 
     // Asset libraries and placing.
     // Finds a file by name under baseDirectory/data, baseDirectory, then as given.
     // A name that is empty or holds a path separator is never found: scene files must
     // not reach outside the search folders.
-    bool resolveAssetPath(const char* name, std::string* path) const;
+    [[nodiscard]] bool resolveAssetPath(const char* name, std::string* path) const;
     // Adds a folder to search after the fixed ones (once, if it exists).
     void rememberAssetFolder(const std::string& folder);
     void rememberFolderOf(const LF_t& file);
-    HRESULT pushXfile(const LF_t& file, HTREEITEM item);
-    HRESULT pushBitmap(const LF_t& file, HTREEITEM item);
-    HRESULT pushWav(const LF_t& file, HTREEITEM item);
+    [[nodiscard]] HRESULT pushXfile(const LF_t& file, HTREEITEM item);
+    [[nodiscard]] HRESULT pushBitmap(const LF_t& file, HTREEITEM item);
+    [[nodiscard]] HRESULT pushWav(const LF_t& file, HTREEITEM item);
     void selectXfile(HTREEITEM item);
     void selectBitmap(HTREEITEM item);
     void selectSound(HTREEITEM item);
     // Places the current library mesh, else the current bitmap, on the current course.
     void assign();
-    HRESULT placeBitmapInFrontOfCamera();
+    [[nodiscard]] HRESULT placeBitmapInFrontOfCamera();
 
     // Sound relations.
     void assignSoundRelation(bool collisionButton);
@@ -136,27 +136,27 @@ public:
 
     // Edits beyond the exports (the twx_ interface). Meshes, bitmaps and relations are
     // counted in the current course's lists, from 0.
-    bool libraryHolds(HTREEITEM item) const;
+    [[nodiscard]] bool libraryHolds(HTREEITEM item) const;
     XfilePlacement* meshAt(int index);
     // The index of the mesh the input drives on the current course, or -1.
     int controlledMesh() const;
-    bool setControlledMesh(int index);
-    bool setRelationPicks(HTREEITEM first, HTREEITEM second, HTREEITEM sound);
-    bool deleteCourse(HTREEITEM item);
-    bool deleteXfilePlacement(int index);
-    bool deleteBitmapPlacement(int index);
-    bool deleteRelation(int index);
+    [[nodiscard]] bool setControlledMesh(int index);
+    [[nodiscard]] bool setRelationPicks(HTREEITEM first, HTREEITEM second, HTREEITEM sound);
+    [[nodiscard]] bool deleteCourse(HTREEITEM item);
+    [[nodiscard]] bool deleteXfilePlacement(int index);
+    [[nodiscard]] bool deleteBitmapPlacement(int index);
+    [[nodiscard]] bool deleteRelation(int index);
     // Where the course of a tree item stands in the course list; -1 when none has it.
     int coursePosition(HTREEITEM item) const;
     // A course built from a record (its item names it): in place of the course of that
     // item (replace) or as a new course at position. The current course, the
     // controlled mesh, the heading and the points being laid stay as they were, but
     // for the replaced course's own (its replacement is current if it was).
-    bool putCourse(const LSession_t& record, std::span<const TwxMeshExtra> extras, int position,
-                   bool replace);
+    [[nodiscard]] bool putCourse(const LSession_t& record, std::span<const TwxMeshExtra> extras,
+                                 int position, bool replace);
     void workingPoints(LSession_t& points) const;
-    bool setWorkingPoints(const LSession_t& points);
-    bool removeLibraryEntry(HTREEITEM item);
+    [[nodiscard]] bool setWorkingPoints(const LSession_t& points);
+    [[nodiscard]] bool removeLibraryEntry(HTREEITEM item);
 
     // Sessions: the current course flattened for the host, and a course built from one.
     void fillSession(LSession_t& session) const;
@@ -164,13 +164,13 @@ public:
     const LCourse_t* courseOf(HTREEITEM item) const;
     void emptySession(LSession_t& session) const;
     // extras: what each of the record's meshes carries beyond it, in its order.
-    HRESULT restoreSession(const LSession_t& session, int* number,
-                           std::span<const TwxMeshExtra> extras = {});
+    [[nodiscard]] HRESULT restoreSession(const LSession_t& session, int* number,
+                                         std::span<const TwxMeshExtra> extras = {});
 
     // The movement and collision step.
     void applyInputPush(XfilePlacement& placement, float angle);
     // Responds to a contact of the two bodies; E_FAIL when they do not touch.
-    HRESULT testPair(XfilePlacement& first, XfilePlacement& second);
+    [[nodiscard]] HRESULT testPair(XfilePlacement& first, XfilePlacement& second);
     void playStep();
     // Every body's world matrix, then its following of the surface, the bodies shared
     // among `threads` threads; the same results for any count.
@@ -193,7 +193,7 @@ public:
     // is drawn with; no view in the preview.
     const D3DXMATRIX* pickView() const;
     const D3DXMATRIX& pickProjection() const;
-    bool checkSelectedPoint(POINT point);
+    [[nodiscard]] bool checkSelectedPoint(POINT point);
     int modifyPoint(unsigned int wParam, long lParam);
     int modifyXfile(unsigned int wParam, long lParam);
     enum class Picked { Nothing, Mesh, Bitmap };
@@ -203,40 +203,42 @@ public:
     Picked pickPlacement(int x, int y, D3DXVECTOR3* direction, D3DXVECTOR3* origin,
                          D3DXVECTOR3* grabbed);
     // Whether the pick at (x, y) selected a mesh: the right button's question.
-    bool selectXfilePlacement(int x, int y, D3DXVECTOR3* direction, D3DXVECTOR3* origin);
+    [[nodiscard]] bool selectXfilePlacement(int x, int y, D3DXVECTOR3* direction,
+                                            D3DXVECTOR3* origin);
     // Picks at (x, y) and holds what it selected for the drag.
     void grabPlacement(int x, int y);
     // While the left button is held: moves the held placement so that its held point
     // shows under (x, y). E_FAIL when nothing moved.
-    HRESULT dragGrabbed(int x, int y);
+    [[nodiscard]] HRESULT dragGrabbed(int x, int y);
     void addPoint(int x, int y);
     void onLButtonDown(POINT formPoint);
     void onMouseMove(POINT formPoint);
     void onLButtonUp();
     // Once a frame: the held placement stays under the cursor as the view turns.
     void keepGrabbedUnderCursor();
-    HRESULT placeXfileInFrontOfCamera();
+    [[nodiscard]] HRESULT placeXfileInFrontOfCamera();
 
     // The course surface. A body query writes the placement's hints, a camera query
     // the engine's; both leave their outputs untouched when nothing is hit. edge is
     // written only on a side strip.
-    HRESULT queryBody(float x, float z, float* height, XfilePlacement& placement,
-                      D3DXVECTOR3* edge);
-    HRESULT queryCamera(float x, float z, float* height, D3DXVECTOR3* edge);
+    [[nodiscard]] HRESULT queryBody(float x, float z, float* height, XfilePlacement& placement,
+                                    D3DXVECTOR3* edge);
+    [[nodiscard]] HRESULT queryCamera(float x, float z, float* height, D3DXVECTOR3* edge);
     // Five samples under the body's footprint set its height, roll and pitch.
-    HRESULT followSurface(XfilePlacement& placement, D3DXVECTOR3* edge);
+    [[nodiscard]] HRESULT followSurface(XfilePlacement& placement, D3DXVECTOR3* edge);
     // The same, leaving the heights found in samples instead of sampleHeights.
     void followFootprint(XfilePlacement& placement, D3DXVECTOR3* edge,
                          FootprintSamples& samples) const;
     // Five samples just ahead of a camera point set its height.
-    HRESULT followSurfaceCamera(float ct, float st, D3DXVECTOR3* point, D3DXVECTOR3* scratch);
+    [[nodiscard]] HRESULT followSurfaceCamera(float ct, float st, D3DXVECTOR3* point,
+                                              D3DXVECTOR3* scratch);
     // Checks the current course's geometry (there must be one), dropping balls on its
     // road through the bodies' surface query.
     CourseCheck checkCurrentCourse();
 
     // Drawing.
     void setUpRenderState();
-    HRESULT createFonts();
+    [[nodiscard]] HRESULT createFonts();
     HRESULT renderCourseScene();
     HRESULT renderCourseEditor();
     HRESULT renderPreview();
@@ -394,8 +396,8 @@ private:
     std::optional<float> m_aimedHeading;
     // Ten along the ray through the middle of the view: where assigned objects appear.
     D3DXVECTOR3 pointInFrontOfCamera() const;
-    bool querySurface(float x, float z, float halfHeight, int startRow, int firstStrip,
-                      struct SurfaceHit* hit) const;
+    [[nodiscard]] bool querySurface(float x, float z, float halfHeight, int startRow,
+                                    int firstStrip, struct SurfaceHit* hit) const;
     void setView(const D3DXMATRIX& view);
     // Scratch of the pair loop, kept between frames so that it allocates only while
     // the scene grows.

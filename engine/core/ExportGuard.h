@@ -15,7 +15,8 @@
 void reportMisuseOnce(const char* function, const char* what);
 
 // Whether every pointer the work needs is there; tells the host once when not.
-bool pointersPresent(const char* function, std::initializer_list<const void*> pointers);
+[[nodiscard]] bool pointersPresent(const char* function,
+                                   std::initializer_list<const void*> pointers);
 
 template <typename Result, typename Work>
 Result guarded(const char* function, Result failure, Work&& work) noexcept {

@@ -41,21 +41,24 @@ TW_EXPORT void xll_OnInitialUpdate(unsigned long width, unsigned long height, HW
 
 TW_EXPORT long xll_OneTimeSceneInit(HWND window) {
     return guarded(__func__, kFailed, [&](CEngineApp& engine) {
-        engine.oneTimeSceneInit(window);
+        // The export reports only exceptions; a part that fails is left out of the scene.
+        (void)engine.oneTimeSceneInit(window);
         return 0L;
     });
 }
 
 TW_EXPORT long xll_InitDeviceObjects(IDirect3DDevice9* device) {
     return guarded(__func__, kFailed, [&](CEngineApp& engine) {
-        engine.initDeviceObjects(device);
+        // The export reports only exceptions; a part that fails is left out of the scene.
+        (void)engine.initDeviceObjects(device);
         return 0L;
     });
 }
 
 TW_EXPORT long xll_RestoreDeviceObjects() {
     return guarded(__func__, kFailed, [&](CEngineApp& engine) {
-        engine.restoreDeviceObjects();
+        // The export reports only exceptions; a part that fails is left out of the scene.
+        (void)engine.restoreDeviceObjects();
         return 0L;
     });
 }
@@ -186,7 +189,8 @@ TW_EXPORT void xll_ui_push_xfile(LF_t* file, HTREEITEM* item) {
     guardedCall(__func__, [&](CEngineApp& engine) {
         if (pointersPresent(name, {file, item})) {
             const LF_t copy = *file;
-            engine.pushXfile(copy, *item);
+            // The export has no result; a file that does not load is not listed.
+            (void)engine.pushXfile(copy, *item);
         }
     });
 }
@@ -196,7 +200,8 @@ TW_EXPORT void xll_ui_push_bmp(LF_t* file, HTREEITEM* item) {
     guardedCall(__func__, [&](CEngineApp& engine) {
         if (pointersPresent(name, {file, item})) {
             const LF_t copy = *file;
-            engine.pushBitmap(copy, *item);
+            // The export has no result; a file that does not load is not listed.
+            (void)engine.pushBitmap(copy, *item);
         }
     });
 }
@@ -206,7 +211,8 @@ TW_EXPORT void xll_ui_push_wav(LF_t* file, HTREEITEM* item) {
     guardedCall(__func__, [&](CEngineApp& engine) {
         if (pointersPresent(name, {file, item})) {
             const LF_t copy = *file;
-            engine.pushWav(copy, *item);
+            // The export has no result; a file that does not load is not listed.
+            (void)engine.pushWav(copy, *item);
         }
     });
 }
@@ -271,7 +277,8 @@ TW_EXPORT long xll_ui_restore_session(LSession_t* session, int* courseNumber) {
         if (!pointersPresent(name, {session})) {
             return kFailed;
         }
-        engine.restoreSession(*session, courseNumber);
+        // What could be read is restored; the rest of the session is skipped.
+        (void)engine.restoreSession(*session, courseNumber);
         return 0L;
     });
 }

@@ -215,7 +215,8 @@ bool CEngineApp::putCourse(const LSession_t& record, std::span<const TwxMeshExtr
     std::list<LPoint_t> dotted = workingDotted;
     std::list<LPoint_t> calculated = workingCalculated;
     const bool hadPoints = hasWorkingPoints;
-    restoreSession(record, nullptr, extras);
+    // What could be read is restored; the rest of the session is skipped.
+    (void)restoreSession(record, nullptr, extras);
     auto made = std::prev(courses.end());
     m_cAngle = heading;
     workingDotted = std::move(dotted);

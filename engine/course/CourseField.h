@@ -42,7 +42,7 @@ public:
 
     // Makes the vertex buffer from the vertices and takes the texture loaded for the
     // fan's texture name (null when it could not be loaded: the fan is drawn untextured).
-    HRESULT createDeviceObjects(IDirect3DDevice9* device, IDirect3DTexture9* texture);
+    [[nodiscard]] HRESULT createDeviceObjects(IDirect3DDevice9* device, IDirect3DTexture9* texture);
     void releaseDeviceObjects();
     // Unlit. Nothing is culled: the triangles wind with the loop, which runs either
     // way round.
@@ -96,7 +96,7 @@ public:
     // build are replaced. With two control points or fewer there is no field; without
     // border samples, or with a border that encloses nothing, there are triangles but
     // no pieces.
-    HRESULT build();
+    [[nodiscard]] HRESULT build();
 
     // Drops everything derived from the track (border samples and their loop length,
     // triangles, fans) and keeps the control polygon for the next build.

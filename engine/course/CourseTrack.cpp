@@ -179,9 +179,10 @@ Lanes lanesOf(const D3DXVECTOR3& v) {
 Lanes squaredDistance(Lanes a, Lanes b) {
     const Lanes d = a - b;
     const Lanes squares = d * d;
-    const Lanes x = __builtin_shuffle(squares, LaneMask{0, 0, 0, 0});
-    const Lanes y = __builtin_shuffle(squares, LaneMask{1, 1, 1, 1});
-    const Lanes z = __builtin_shuffle(squares, LaneMask{2, 2, 2, 2});
+    // Each square in every lane: a copy, so the sum is the scalar one bit for bit.
+    const Lanes x = Lanes{squares[0], squares[0], squares[0], squares[0]};
+    const Lanes y = Lanes{squares[1], squares[1], squares[1], squares[1]};
+    const Lanes z = Lanes{squares[2], squares[2], squares[2], squares[2]};
     return (x + y) + z;
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "d3dx9/d3dx9math.h"
+#include "tw/assert.h"
 #include "win32/win32.h"
 
 // The cross-section of a course: eight rows of points that run along the whole
@@ -50,7 +51,7 @@ public:
 
     // Computes the centre and all eight rows from the first n samples. Fails when
     // fewer than n samples were appended or when there is no origin sample.
-    HRESULT build();
+    [[nodiscard]] HRESULT build();
 
     // Averages a row with its cyclic neighbours, keeping a new position only when it
     // lies farther from the centreline than the old one. 0 passes means 200.
@@ -80,6 +81,7 @@ public:
 private:
     int wrap(int i) const;
     std::size_t index(int row, int i) const {
+        TW_ASSERT(row >= 0 && row < kRows);
         return static_cast<std::size_t>(row) * static_cast<std::size_t>(m_n) +
                static_cast<std::size_t>(i);
     }

@@ -14,7 +14,8 @@ CourseCheck CEngineApp::checkCurrentCourse() {
     const SurfaceProbe probe = [this, &ball](float x, float z) -> std::optional<float> {
         float height = std::numeric_limits<float>::quiet_NaN();
         D3DXVECTOR3 edge;
-        queryBody(x, z, &height, ball, &edge);
+        // Off the course the height stays NaN, which is what is checked.
+        (void)queryBody(x, z, &height, ball, &edge);
         return std::isnan(height) ? std::nullopt : std::optional<float>(height);
     };
     // The balls are answered by the surface grid, as the bodies of a frame are; its

@@ -50,9 +50,11 @@ void CCourseField::createDeviceObjects(IDirect3DDevice9* device) {
     for (auto& fan : m_fans) {
         auto [at, added] = loaded.try_emplace(fan->textureName());
         if (added && device != nullptr) {
-            D3DXCreateTextureFromFileA(device, at->first.c_str(), at->second.put());
+            // A picture that does not load leaves the fan untextured.
+            (void)D3DXCreateTextureFromFileA(device, at->first.c_str(), at->second.put());
         }
-        fan->createDeviceObjects(device, at->second.get());
+        // A fan that cannot be made is not drawn.
+        (void)fan->createDeviceObjects(device, at->second.get());
     }
 }
 

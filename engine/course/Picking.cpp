@@ -7,6 +7,7 @@
 #include "core/EngineApp.h"
 #include "course/CoursePoints.h"
 #include "course/SightLine.h"
+#include "tw/assert.h"
 
 namespace {
 
@@ -325,6 +326,9 @@ void CEngineApp::addPoint(int x, int y) {
     ground.x = from.x + kGroundDistance * dir.x;
     ground.z = from.z + kGroundDistance * dir.z;
     workingCalculated.push_back(ground);
+    // Point k of the one list is point k of the other: picks and the course read them
+    // side by side.
+    TW_ASSERT(workingDotted.size() == workingCalculated.size());
 
     renumberPoints(workingDotted);
     renumberPoints(workingCalculated);
@@ -368,7 +372,8 @@ void CEngineApp::onMouseMove(POINT point) {
     }
     // The host passes form coordinates; picks work in view coordinates.
     mousePoint = POINT{point.x - viewOffsetX, point.y - viewOffsetY};
-    dragGrabbed(mousePoint.x, mousePoint.y);
+    // With nothing grabbed, or the cursor off the course, nothing moves.
+    (void)dragGrabbed(mousePoint.x, mousePoint.y);
 }
 
 void CEngineApp::onLButtonUp() {
@@ -378,8 +383,9 @@ void CEngineApp::onLButtonUp() {
 
 void CEngineApp::keepGrabbedUnderCursor() {
     // The view can turn under a held object (the heading turns it while the eye
-    // stays), and the object stays under the cursor all the same.
-    dragGrabbed(mousePoint.x, mousePoint.y);
+    // stays), and the object stays under the cursor all the same; with nothing grabbed,
+    // nothing moves.
+    (void)dragGrabbed(mousePoint.x, mousePoint.y);
 }
 
 D3DXVECTOR3 CEngineApp::pointInFrontOfCamera() const {

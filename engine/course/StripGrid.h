@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "d3d9/d3d9.h"
+#include "tw/assert.h"
 
 // A textured grid of columns x rows vertices split into two triangles per quad: the
 // seven lateral strips of a course (which the surface query reads) and the sky dome.
@@ -32,14 +33,14 @@ public:
     void setVertexInward(int row, int column, float x, float y, float z);
 
     // Creates the device's vertex and index buffers and copies the arrays into them.
-    HRESULT upload();
+    [[nodiscard]] HRESULT upload();
     // Makes the buffers and the texture again on a new device, from the arrays and
     // the texture path kept in memory.
-    HRESULT recreateDeviceObjects(IDirect3DDevice9* device);
+    [[nodiscard]] HRESULT recreateDeviceObjects(IDirect3DDevice9* device);
     void releaseDeviceObjects();
 
     // Loads the texture from path (full mip chain, A1R5G5B5); a null path fails.
-    HRESULT setTexture(const char* path);
+    [[nodiscard]] HRESULT setTexture(const char* path);
     // Takes the texture and path of a strip that has loaded the same path: the same
     // picture, loaded once.
     void shareTexture(const StripGrid& loaded) {
@@ -67,6 +68,7 @@ public:
 
 private:
     std::size_t index(int row, int column) const {
+        TW_ASSERT(inRange(row, column));
         return static_cast<std::size_t>(row) * m_columns + column;
     }
     bool inRange(int row, int column) const {

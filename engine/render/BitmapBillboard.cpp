@@ -58,9 +58,9 @@ HRESULT BitmapBillboard::createDeviceObjects(IDirect3DDevice9* device) {
         return E_FAIL;
     }
     // A bitmap that does not load leaves the quad untextured.
-    D3DXCreateTextureFromFileExA(m_device, m_path.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, 1, 0,
-                                 D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_NONE,
-                                 D3DX_FILTER_NONE, kColorKey, nullptr, nullptr, m_texture.put());
+    (void)D3DXCreateTextureFromFileExA(
+        m_device, m_path.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
+        D3DX_FILTER_NONE, D3DX_FILTER_NONE, kColorKey, nullptr, nullptr, m_texture.put());
     HRESULT hr = m_device->CreateVertexBuffer(sizeof m_vertices, D3DUSAGE_WRITEONLY, kFvf,
                                               D3DPOOL_MANAGED, m_vertexBuffer.put(), nullptr);
     if (FAILED(hr)) {

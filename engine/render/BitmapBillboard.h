@@ -23,7 +23,7 @@ public:
 
     // Reads the bitmap's size, tints the quad and loads the texture (opaque black is
     // transparent). A bitmap that cannot be opened is reported and stands 1 x 1 pixel.
-    HRESULT load(HWND window, const std::string& path);
+    [[nodiscard]] HRESULT load(HWND window, const std::string& path);
 
     void setPosition(float x, float y, float z) { m_position = D3DXVECTOR3(x, y, z); }
     // Turns the quad to face along (fx, fz).
@@ -31,7 +31,7 @@ public:
     HRESULT draw();
 
     // The device-bound part is made again from the path after a device change.
-    HRESULT createDeviceObjects(IDirect3DDevice9* device);
+    [[nodiscard]] HRESULT createDeviceObjects(IDirect3DDevice9* device);
     void releaseDeviceObjects();
 
     float halfWidth() const { return m_halfWidth; }

@@ -20,10 +20,12 @@ HRESULT DotSprite::createTexture(IDirect3DDevice9* device) {
         return E_FAIL;
     }
     std::array<char, MAX_PATH> found{};
-    findMediaFile(found.data(), static_cast<int>(found.size()), m_path.c_str());
-    D3DXCreateTextureFromFileExA(device, found.data(), D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
-                                 D3DFMT_UNKNOWN, D3DPOOL_MANAGED, kMipFilter, kMipFilter, 0,
-                                 nullptr, nullptr, m_texture.put());
+    // When nothing is found the name itself is what gets loaded.
+    (void)findMediaFile(found.data(), static_cast<int>(found.size()), m_path.c_str());
+    // A picture that does not load leaves the quad untextured.
+    (void)D3DXCreateTextureFromFileExA(device, found.data(), D3DX_DEFAULT, D3DX_DEFAULT,
+                                       D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, kMipFilter,
+                                       kMipFilter, 0, nullptr, nullptr, m_texture.put());
     return D3DXCreateSprite(device, m_sprite.put());
 }
 

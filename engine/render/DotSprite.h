@@ -12,7 +12,7 @@ public:
     virtual ~DotSprite() = default;
 
     // Loads the picture through the media search and makes the sprite on the device.
-    HRESULT createTexture(IDirect3DDevice9* device);
+    [[nodiscard]] HRESULT createTexture(IDirect3DDevice9* device);
     void releaseDeviceObjects();
 
     void setPosition(float x, float y) {

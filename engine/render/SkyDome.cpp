@@ -38,7 +38,8 @@ HRESULT SkyDome::build() {
 HRESULT SkyDome::loadTexture(const std::string& path) {
     m_texturePath = path;
     std::array<char, MAX_PATH> found{};
-    findMediaFile(found.data(), static_cast<int>(found.size()), path.c_str());
+    // When nothing is found the name itself is what gets loaded.
+    (void)findMediaFile(found.data(), static_cast<int>(found.size()), path.c_str());
     ComPtr<IDirect3DTexture9> texture;
     IDirect3DDevice9* device = m_grid.device();
     if (device == nullptr) {
@@ -68,7 +69,8 @@ HRESULT SkyDome::createDeviceObjects(IDirect3DDevice9* device) {
     m_grid.releaseDeviceObjects();
     const HRESULT hr = m_grid.recreateDeviceObjects(device);
     if (!m_texturePath.empty()) {
-        loadTexture(m_texturePath);
+        // A sky without its picture is drawn untextured.
+        (void)loadTexture(m_texturePath);
     }
     return hr;
 }

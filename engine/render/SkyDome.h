@@ -17,13 +17,13 @@ public:
     virtual ~SkyDome() = default;
 
     // Lays the dome's vertices and uploads them.
-    HRESULT build();
+    [[nodiscard]] HRESULT build();
     // Finds the picture through the media search and loads it with a full mip chain.
-    HRESULT loadTexture(const std::string& path);
+    [[nodiscard]] HRESULT loadTexture(const std::string& path);
     // Centred on the eye, so that the sky never comes nearer.
     HRESULT draw(IDirect3DDevice9* device, const D3DXVECTOR3& eye, const D3DMATERIAL9& material);
 
-    HRESULT createDeviceObjects(IDirect3DDevice9* device);
+    [[nodiscard]] HRESULT createDeviceObjects(IDirect3DDevice9* device);
     void releaseDeviceObjects();
 
     const StripGrid& grid() const { return m_grid; }

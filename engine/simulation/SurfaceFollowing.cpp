@@ -153,11 +153,12 @@ HRESULT CEngineApp::followSurfaceCamera(float ct, float st, D3DXVECTOR3* point,
     const float z = point->z + kCameraLookAhead * st;
     const float halfL = footprintLength / 2;
     const float halfW = footprintWidth / 2;
-    queryCamera(x + halfL * ct, z + halfW * st, &sampleHeights[kFront], scratch);
-    queryCamera(x - halfL * ct, z - halfW * st, &sampleHeights[kBack], scratch);
-    queryCamera(x - halfL * st, z + halfW * ct, &sampleHeights[kLeft], scratch);
-    queryCamera(x + halfL * st, z - halfW * ct, &sampleHeights[kRight], scratch);
-    queryCamera(x, z, &sampleHeights[kCentre], scratch);
+    // A sample off the course keeps the height it had: the camera goes on level.
+    (void)queryCamera(x + halfL * ct, z + halfW * st, &sampleHeights[kFront], scratch);
+    (void)queryCamera(x - halfL * ct, z - halfW * st, &sampleHeights[kBack], scratch);
+    (void)queryCamera(x - halfL * st, z + halfW * ct, &sampleHeights[kLeft], scratch);
+    (void)queryCamera(x + halfL * st, z - halfW * ct, &sampleHeights[kRight], scratch);
+    (void)queryCamera(x, z, &sampleHeights[kCentre], scratch);
     point->y = sampleHeights[kCentre] + kHeightAboveSurface;
     return S_OK;
 }

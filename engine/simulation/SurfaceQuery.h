@@ -34,13 +34,13 @@ struct SurfaceHit {
 // from yLow to yHigh crosses: rows from two behind startRow, wrapping around the
 // loop; within a row, column by column, the strips from firstStrip on (wrapping),
 // triangle 1 of a quad before triangle 2.
-bool findSurface(const Strips& strips, float x, float z, float yLow, float yHigh, int startRow,
-                 int firstStrip, SurfaceHit* hit);
+[[nodiscard]] bool findSurface(const Strips& strips, float x, float z, float yLow, float yHigh,
+                               int startRow, int firstStrip, SurfaceHit* hit);
 
 // The same search over every triangle of every strip in plain order, without hints.
 // Slow; it is the reference the hinted search is checked against.
-bool findSurfaceByScan(const Strips& strips, float x, float z, float yLow, float yHigh,
-                       SurfaceHit* hit);
+[[nodiscard]] bool findSurfaceByScan(const Strips& strips, float x, float z, float yLow,
+                                     float yHigh, SurfaceHit* hit);
 
 // A grid over the ground plane that lists, for each cell, the strip triangles lying
 // within a small margin of it. The exact test accepts a triangle only if its outline,
@@ -71,14 +71,14 @@ public:
 
     // Brings the index up to date with the strips before about `queries` searches;
     // true when find() may be used.
-    bool sync(const Strips& strips, std::size_t queries);
+    [[nodiscard]] bool sync(const Strips& strips, std::size_t queries);
     bool ready() const { return m_ready; }
 
     // The result of findSurface(strips, ...) for the strips the index was built from.
     // Segments reaching beyond 2,000 up or down (the camera's), and points far off the
     // course, are searched by findSurface itself.
-    bool find(const Strips& strips, float x, float z, float yLow, float yHigh, int startRow,
-              int firstStrip, SurfaceHit* hit) const;
+    [[nodiscard]] bool find(const Strips& strips, float x, float z, float yLow, float yHigh,
+                            int startRow, int firstStrip, SurfaceHit* hit) const;
 
     // Triangles listed in the cell of (x, z); for measurements and tests.
     std::size_t listedNear(float x, float z) const;
@@ -116,7 +116,7 @@ private:
     void outline(const Strips& strips, std::size_t id, double largestGround, Outline* out) const;
     static bool withinReach(const Outline& o, const D3DXVECTOR3& a, const Box& box);
     void layCells(const Box& extent, std::size_t listed);
-    bool cellOf(float x, float z, std::size_t* cell) const;
+    [[nodiscard]] bool cellOf(float x, float z, std::size_t* cell) const;
 
     bool m_ready = false;
     int m_columns = 0;

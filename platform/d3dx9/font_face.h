@@ -42,7 +42,7 @@ public:
     int lineHeight() const { return lineHeight_; }
 
     // The glyph of a code point (the face's missing-glyph box where it has none).
-    bool render(char32_t codePoint, GlyphBitmap* out);
+    [[nodiscard]] bool render(char32_t codePoint, GlyphBitmap* out);
 
 private:
     struct FreeType;

@@ -64,25 +64,26 @@ public:
     DWORD GetFVF() override { return layout_.fvf; }
     DWORD GetNumBytesPerVertex() override { return layout_.stride; }
     DWORD GetOptions() override { return options_; }
-    HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
-    HRESULT CloneMeshFVF(DWORD Options, DWORD FVF, IDirect3DDevice9* pD3DDevice,
-                         ID3DXMesh** ppCloneMesh) override;
-    HRESULT GetVertexBuffer(IDirect3DVertexBuffer9** ppVB) override;
-    HRESULT GetIndexBuffer(IDirect3DIndexBuffer9** ppIB) override;
-    HRESULT LockVertexBuffer(DWORD Flags, void** ppData) override;
+    [[nodiscard]] HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
+    [[nodiscard]] HRESULT CloneMeshFVF(DWORD Options, DWORD FVF, IDirect3DDevice9* pD3DDevice,
+                                       ID3DXMesh** ppCloneMesh) override;
+    [[nodiscard]] HRESULT GetVertexBuffer(IDirect3DVertexBuffer9** ppVB) override;
+    [[nodiscard]] HRESULT GetIndexBuffer(IDirect3DIndexBuffer9** ppIB) override;
+    [[nodiscard]] HRESULT LockVertexBuffer(DWORD Flags, void** ppData) override;
     HRESULT UnlockVertexBuffer() override;
-    HRESULT LockIndexBuffer(DWORD Flags, void** ppData) override;
+    [[nodiscard]] HRESULT LockIndexBuffer(DWORD Flags, void** ppData) override;
     HRESULT UnlockIndexBuffer() override;
     HRESULT GetAttributeTable(D3DXATTRIBUTERANGE* pAttribTable, DWORD* pAttribTableSize) override;
-    HRESULT GenerateAdjacency(FLOAT Epsilon, DWORD* pAdjacency) override;
+    [[nodiscard]] HRESULT GenerateAdjacency(FLOAT Epsilon, DWORD* pAdjacency) override;
 
-    HRESULT LockAttributeBuffer(DWORD Flags, DWORD** ppData) override;
+    [[nodiscard]] HRESULT LockAttributeBuffer(DWORD Flags, DWORD** ppData) override;
     HRESULT UnlockAttributeBuffer() override;
-    HRESULT Optimize(DWORD Flags, const DWORD* pAdjacencyIn, DWORD* pAdjacencyOut,
-                     DWORD* pFaceRemap, ID3DXBuffer** ppVertexRemap,
-                     ID3DXMesh** ppOptMesh) override;
-    HRESULT OptimizeInplace(DWORD Flags, const DWORD* pAdjacencyIn, DWORD* pAdjacencyOut,
-                            DWORD* pFaceRemap, ID3DXBuffer** ppVertexRemap) override;
+    [[nodiscard]] HRESULT Optimize(DWORD Flags, const DWORD* pAdjacencyIn, DWORD* pAdjacencyOut,
+                                   DWORD* pFaceRemap, ID3DXBuffer** ppVertexRemap,
+                                   ID3DXMesh** ppOptMesh) override;
+    [[nodiscard]] HRESULT OptimizeInplace(DWORD Flags, const DWORD* pAdjacencyIn,
+                                          DWORD* pAdjacencyOut, DWORD* pFaceRemap,
+                                          ID3DXBuffer** ppVertexRemap) override;
     HRESULT SetAttributeTable(const D3DXATTRIBUTERANGE* pAttribTable,
                               DWORD cAttribTableSize) override;
 

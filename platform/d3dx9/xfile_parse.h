@@ -41,6 +41,7 @@ std::size_t xfileParseCount();
 // The child's answer on the pipe: the result and, on success, the parsed file.
 std::vector<char> serializeParse(HRESULT result, const ParsedXFile& parsed);
 // False for bytes that are not a whole answer.
-bool deserializeParse(std::span<const char> bytes, HRESULT* result, ParsedXFile* parsed);
+[[nodiscard]] bool deserializeParse(std::span<const char> bytes, HRESULT* result,
+                                    ParsedXFile* parsed);
 
 } // namespace twmesh

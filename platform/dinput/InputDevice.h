@@ -43,11 +43,11 @@ public:
     HRESULT EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKA callback, LPVOID ref, DWORD flags) override;
     HRESULT GetProperty(REFGUID property, LPDIPROPHEADER header) override;
     HRESULT SetProperty(REFGUID property, LPCDIPROPHEADER header) override;
-    HRESULT Acquire() override;
+    [[nodiscard]] HRESULT Acquire() override;
     HRESULT Unacquire() override;
     HRESULT GetDeviceData(DWORD objectDataSize, LPDIDEVICEOBJECTDATA data, DWORD* inOut,
                           DWORD flags) override;
-    HRESULT SetCooperativeLevel(HWND window, DWORD flags) override;
+    [[nodiscard]] HRESULT SetCooperativeLevel(HWND window, DWORD flags) override;
     HRESULT GetObjectInfo(DIDEVICEOBJECTINSTANCEA* object, DWORD obj, DWORD how) override;
     HRESULT GetDeviceInfo(DIDEVICEINSTANCEA* instance) override;
     HRESULT Poll() override;

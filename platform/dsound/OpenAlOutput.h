@@ -42,7 +42,7 @@ public:
     void stopPacing();
 
 private:
-    bool createContext(const ALCint* attributes);
+    [[nodiscard]] bool createContext(const ALCint* attributes);
     void startPacing();
     void pace();
 

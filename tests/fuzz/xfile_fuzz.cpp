@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     second.mesh->render(device.get());
     meshes.invalidateDeviceObjects();
     TW_FUZZ_CHECK(first.mesh->localMesh() == nullptr);
-    meshes.restoreDeviceObjects(device.get());
+    TW_FUZZ_CHECK(SUCCEEDED(meshes.restoreDeviceObjects(device.get())));
     first.mesh->render(device.get(), false, true);
     meshes.destroy();
     TW_FUZZ_CHECK(second.mesh->systemMesh() == nullptr);

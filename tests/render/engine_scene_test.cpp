@@ -42,9 +42,9 @@ protected:
             }
         }
         app = std::make_unique<CEngineApp>();
-        app->oneTimeSceneInit(nullptr);
-        app->initDeviceObjects(device.get());
-        app->restoreDeviceObjects();
+        ASSERT_EQ(app->oneTimeSceneInit(nullptr), S_OK);
+        ASSERT_EQ(app->initDeviceObjects(device.get()), S_OK);
+        ASSERT_EQ(app->restoreDeviceObjects(), S_OK);
         app->onInitialUpdate(kWidth, kHeight, nullptr);
         app->baseDirectory = folder.string();
         SetTimeSourceForTests([] { return DWORD{61000}; }); // a fixed clock for the timer
@@ -129,8 +129,9 @@ TEST_F(EngineFrames, PlaceTabShowsTheRoadAheadWithObjectsAndText) {
     ASSERT_EQ(app->createCourse(item), S_OK);
     app->selectCourse(item);
     app->selectTab(TAB_PLACE);
-    app->pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
-    app->pushBitmap(file("tree.bmp"), reinterpret_cast<HTREEITEM>(std::uintptr_t{3}));
+    ASSERT_EQ(app->pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})), S_OK);
+    ASSERT_EQ(app->pushBitmap(file("tree.bmp"), reinterpret_cast<HTREEITEM>(std::uintptr_t{3})),
+              S_OK);
     app->selectXfile(reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
     app->assign();
     app->selectBitmap(reinterpret_cast<HTREEITEM>(std::uintptr_t{3}));
@@ -164,7 +165,7 @@ TEST_F(EngineFrames, CourseEditorShowsPointsAndTheirTrace) {
 }
 
 TEST_F(EngineFrames, PreviewShowsAMeshAndABitmap) {
-    app->pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
+    ASSERT_EQ(app->pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})), S_OK);
     app->selectXfile(reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
     app->selectTab(TAB_PREVIEW);
     app->previewRotY = 0.6f;
@@ -173,7 +174,8 @@ TEST_F(EngineFrames, PreviewShowsAMeshAndABitmap) {
     ASSERT_EQ(app->render(), S_OK);
     expectGolden("preview-mesh");
 
-    app->pushBitmap(file("tree.bmp"), reinterpret_cast<HTREEITEM>(std::uintptr_t{3}));
+    ASSERT_EQ(app->pushBitmap(file("tree.bmp"), reinterpret_cast<HTREEITEM>(std::uintptr_t{3})),
+              S_OK);
     app->selectBitmap(reinterpret_cast<HTREEITEM>(std::uintptr_t{3}));
     app->frameMove();
     ASSERT_EQ(app->render(), S_OK);

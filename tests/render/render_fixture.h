@@ -92,7 +92,7 @@ protected:
 
     void TearDown() override {
         if (device && context) {
-            context->makeCurrent();
+            EXPECT_TRUE(context->makeCurrent());
             device->releaseGLResources();
         }
         device.reset();
@@ -166,7 +166,7 @@ protected:
 
     std::string writePng(const std::string& name) const {
         const std::filesystem::path path = renderOutputDirectory() / name;
-        context->writePng(path.string());
+        EXPECT_TRUE(context->writePng(path.string())) << path;
         return path.string();
     }
 

@@ -43,9 +43,11 @@ int main(int argc, char** argv) {
     }
     ComPtr<RecordingDevice> device = RecordingDevice::create(640, 480);
     CEngineApp app;
-    app.oneTimeSceneInit(nullptr);
-    app.initDeviceObjects(device.get());
-    app.restoreDeviceObjects();
+    if (FAILED(app.oneTimeSceneInit(nullptr)) || FAILED(app.initDeviceObjects(device.get())) ||
+        FAILED(app.restoreDeviceObjects())) {
+        std::fprintf(stderr, "make_demo_scene: the engine could not start\n");
+        return 1;
+    }
     app.onInitialUpdate(640, 480, nullptr);
     app.baseDirectory = std::filesystem::absolute(argv[1]).parent_path().string();
 
@@ -67,14 +69,21 @@ int main(int argc, char** argv) {
     app.selectTab(TAB_PLACE);
     LCourse_t& course = *app.currentCourse;
 
+    // The scene names every one of these files: one that does not load would be
+    // written into it all the same, so the tool stops instead.
+    bool loaded = true;
     const char* meshes[] = {"car.x", "ball.x", "box.x", "cone.x"};
     for (std::uintptr_t i = 0; i < 4; ++i) {
-        app.pushXfile(file(meshes[i]), item(10 + i));
+        loaded = SUCCEEDED(app.pushXfile(file(meshes[i]), item(10 + i))) && loaded;
     }
-    app.pushBitmap(file("tree.bmp"), item(20));
-    app.pushBitmap(file("flag.bmp"), item(21));
-    app.pushWav(file("hit.wav"), item(30));
-    app.pushWav(file("roll.wav"), item(31));
+    loaded = SUCCEEDED(app.pushBitmap(file("tree.bmp"), item(20))) && loaded;
+    loaded = SUCCEEDED(app.pushBitmap(file("flag.bmp"), item(21))) && loaded;
+    loaded = SUCCEEDED(app.pushWav(file("hit.wav"), item(30))) && loaded;
+    loaded = SUCCEEDED(app.pushWav(file("roll.wav"), item(31))) && loaded;
+    if (!loaded) {
+        std::fprintf(stderr, "make_demo_scene: a sample file did not load\n");
+        return 1;
+    }
 
     // The car to drive at the start, others spread along the road ahead of it.
     const struct {

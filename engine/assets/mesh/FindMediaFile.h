@@ -17,11 +17,11 @@ inline constexpr const char* kMediaRootVariable = "TUMBLEWAY_MEDIA";
 //   4. otherwise out = name, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND).
 // No name, no out or a capacity below 1 is E_INVALIDARG; a full path that does not fit
 // is E_FAIL. Only regular files count; each is closed again at once.
-HRESULT findMediaFile(char* out, int capacity, const char* name);
+[[nodiscard]] HRESULT findMediaFile(char* out, int capacity, const char* name);
 
 // Finds a texture that a mesh file names. The name is the mesh's author's, not the
 // user's, so it may not lead out of the folders searched: whatever folders it names
 // (with / or \), only its last component is looked up, as findMediaFile does. A name
 // whose last component is empty, "." or ".." is not found (out empty). On failure
 // nothing is to be loaded.
-HRESULT findMeshTexture(char* out, int capacity, const char* name);
+[[nodiscard]] HRESULT findMeshTexture(char* out, int capacity, const char* name);

@@ -14,5 +14,5 @@ std::unique_ptr<MeshObject> loadMeasuredMesh(IDirect3DDevice9* device, const std
 
 // The same into a mesh that exists (replacing what it held), as when the device is made
 // anew. False, with the mesh left empty (nothing to draw), when the file does not load.
-bool loadMeasuredMesh(IDirect3DDevice9* device, const std::string& path, MeshObject& mesh,
-                      float* radius);
+[[nodiscard]] bool loadMeasuredMesh(IDirect3DDevice9* device, const std::string& path,
+                                    MeshObject& mesh, float* radius);

@@ -24,7 +24,8 @@ HRESULT MeshObject::create(IDirect3DDevice9* device, const char* fileName) {
     // Whatever the search made of the name is what we load: the name itself when it
     // found nothing, or an empty path when there was no media folder to look in.
     char path[MAX_PATH] = {};
-    findMediaFile(path, MAX_PATH, fileName);
+    // When nothing is found the name itself is what gets loaded.
+    (void)findMediaFile(path, MAX_PATH, fileName);
 
     ComPtr<ID3DXBuffer> adjacency;
     ComPtr<ID3DXBuffer> materials;
@@ -90,11 +91,13 @@ HRESULT MeshObject::setFVF(IDirect3DDevice9* device, DWORD fvf) {
     // the mesh now stands.
     if (system) {
         systemMesh_ = std::move(system);
-        D3DXComputeNormals(systemMesh_.get(), nullptr);
+        // A mesh whose normals cannot be made keeps the ones it has.
+        (void)D3DXComputeNormals(systemMesh_.get(), nullptr);
     }
     if (local) {
         localMesh_ = std::move(local);
-        D3DXComputeNormals(localMesh_.get(), nullptr);
+        // A mesh whose normals cannot be made keeps the ones it has.
+        (void)D3DXComputeNormals(localMesh_.get(), nullptr);
     }
     return S_OK;
 }

@@ -39,15 +39,15 @@ public:
     // subset per material and loads each material's texture, found the same way. A
     // texture that cannot be found or read leaves its subset untextured. A failed load
     // keeps no mesh and is returned as it came. Loading again replaces what was loaded.
-    HRESULT create(IDirect3DDevice9* device, const char* fileName);
+    [[nodiscard]] HRESULT create(IDirect3DDevice9* device, const char* fileName);
 
     // Converts both copies to the vertex format and computes their normals anew. A
     // failed conversion changes nothing and is E_FAIL.
-    HRESULT setFVF(IDirect3DDevice9* device, DWORD fvf);
+    [[nodiscard]] HRESULT setFVF(IDirect3DDevice9* device, DWORD fvf);
 
     // Makes the device copy from the system copy; E_FAIL without a system copy or when
     // the device refuses the buffers.
-    HRESULT restoreDeviceObjects(IDirect3DDevice9* device);
+    [[nodiscard]] HRESULT restoreDeviceObjects(IDirect3DDevice9* device);
     HRESULT invalidateDeviceObjects();
     // Releases everything; the object can be created again.
     HRESULT destroy();
@@ -69,7 +69,7 @@ public:
     void setUseMaterials(bool use) { useMaterials_ = use; }
 
 private:
-    HRESULT loadMaterials(IDirect3DDevice9* device, ID3DXBuffer* buffer, DWORD count);
+    [[nodiscard]] HRESULT loadMaterials(IDirect3DDevice9* device, ID3DXBuffer* buffer, DWORD count);
     HRESULT drawWithoutMaterials();
 
     char name_[kNameSize] = {};

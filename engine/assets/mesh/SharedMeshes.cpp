@@ -56,6 +56,7 @@ void SharedMeshes::destroy() {
 
 void SharedMeshes::recreate(IDirect3DDevice9* device) {
     forEachHeld([device](MeshObject& mesh, Held& held) {
-        loadMeasuredMesh(device, held.path, mesh, &held.radius);
+        // A mesh that no longer loads stays empty and draws nothing.
+        (void)loadMeasuredMesh(device, held.path, mesh, &held.radius);
     });
 }

@@ -27,7 +27,7 @@ public:
     Loaded acquire(IDirect3DDevice9* device, const std::string& path);
 
     // The device copies of every held mesh; E_FAIL when any could not be made.
-    HRESULT restoreDeviceObjects(IDirect3DDevice9* device);
+    [[nodiscard]] HRESULT restoreDeviceObjects(IDirect3DDevice9* device);
     void invalidateDeviceObjects();
     // Releases each held mesh entirely; recreate loads them again.
     void destroy();

@@ -132,12 +132,14 @@ HRESULT BufferedSound::fillBuffer(IDirectSoundBuffer* buffer, bool repeatWaveIfB
     auto* bytes = static_cast<BYTE*>(locked);
     const BYTE silence = silenceOf(*m_wave);
 
-    m_wave->resetFile();
+    // A wave that cannot rewind reads short, and the rest is filled with silence.
+    (void)m_wave->resetFile();
     DWORD done = 0;
     HRESULT hr = m_wave->read(bytes, lockedBytes, &done);
     if (SUCCEEDED(hr) && done < lockedBytes && done > 0 && repeatWaveIfBufferLarger) {
         while (done < lockedBytes) {
-            m_wave->resetFile();
+            // A wave that cannot rewind reads short, and the rest is filled with silence.
+            (void)m_wave->resetFile();
             DWORD more = 0;
             hr = m_wave->read(bytes + done, lockedBytes - done, &more);
             if (FAILED(hr) || more == 0) {

@@ -21,16 +21,16 @@ public:
     // Plays a free buffer (or, when all play, one of them, which starts over). Volume,
     // frequency and pan are set where the buffers were made with that control; a
     // frequency of -1 leaves the buffer's frequency as it is.
-    HRESULT play(DWORD priority = 0, DWORD flags = 0, LONG volume = 0, LONG frequency = -1,
-                 LONG pan = 0);
+    [[nodiscard]] HRESULT play(DWORD priority = 0, DWORD flags = 0, LONG volume = 0,
+                               LONG frequency = -1, LONG pan = 0);
     HRESULT stop();
     bool isPlaying();
 
     // Writes the wave's data into buffer from its start; when the buffer is longer than
     // the data, the rest is the data again (repeat) or silence.
-    HRESULT fillBuffer(IDirectSoundBuffer* buffer, bool repeatWaveIfBufferLarger);
+    [[nodiscard]] HRESULT fillBuffer(IDirectSoundBuffer* buffer, bool repeatWaveIfBufferLarger);
     // S_FALSE when the buffer was not lost; S_OK once a lost buffer is restored.
-    HRESULT restoreBuffer(IDirectSoundBuffer* buffer, bool* wasRestored);
+    [[nodiscard]] HRESULT restoreBuffer(IDirectSoundBuffer* buffer, bool* wasRestored);
     // The first buffer that is not playing; when all are, one of them at random.
     IDirectSoundBuffer* freeBuffer();
 

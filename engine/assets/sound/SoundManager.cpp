@@ -31,7 +31,7 @@ HRESULT SoundManager::create(std::unique_ptr<BufferedSound>* sound, const char* 
     }
 
     // A file that does not open has size 0, which is what is checked.
-    wave->open(waveFileName, nullptr, WaveFile::kRead);
+    (void)wave->open(waveFileName, nullptr, WaveFile::kRead);
     if (wave->size() == 0) {
         return E_FAIL;
     }
@@ -64,6 +64,7 @@ HRESULT SoundManager::create(std::unique_ptr<BufferedSound>* sound, const char* 
     const DWORD bytes = wave->size();
     *sound =
         std::make_unique<BufferedSound>(std::move(buffers), bytes, std::move(wave), creationFlags);
-    (*sound)->fillBuffer((*sound)->buffer(0), false);
+    // A buffer that cannot be filled plays silence; the sound still exists.
+    (void)(*sound)->fillBuffer((*sound)->buffer(0), false);
     return result;
 }

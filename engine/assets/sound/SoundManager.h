@@ -15,16 +15,16 @@ public:
     virtual ~SoundManager() = default;
 
     // Opens the default device (releasing any earlier one) and sets the cooperative level.
-    HRESULT initialize(HWND window, DWORD cooperativeLevel);
+    [[nodiscard]] HRESULT initialize(HWND window, DWORD cooperativeLevel);
     void release() { m_directSound = nullptr; }
     IDirectSound8* directSound() const { return m_directSound.get(); }
 
     // Makes a sound of bufferCount buffers from the wave file (or resource) waveFileName
     // and fills its first buffer. Buffers after the first share its memory, unless
     // they are made with DSBCAPS_CTRLFX. May return DS_NO_VIRTUALIZATION on success.
-    HRESULT create(std::unique_ptr<BufferedSound>* sound, const char* waveFileName,
-                   DWORD creationFlags = 0, const GUID& algorithm3D = GUID_NULL,
-                   DWORD bufferCount = 1);
+    [[nodiscard]] HRESULT create(std::unique_ptr<BufferedSound>* sound, const char* waveFileName,
+                                 DWORD creationFlags = 0, const GUID& algorithm3D = GUID_NULL,
+                                 DWORD bufferCount = 1);
 
 private:
     ComPtr<IDirectSound8> m_directSound;

@@ -30,7 +30,7 @@ public:
     // 0 = full) and pan, at (1 + 0.1 x step) times the file's own rate, truncated to
     // whole samples per second. 0 on success, else the failure; without a loaded
     // sound CO_E_NOTINITIALIZED.
-    HRESULT play(int loop, LONG volume, int step, LONG pan);
+    [[nodiscard]] HRESULT play(int loop, LONG volume, int step, LONG pan);
 
     // The frequency that play asks for at this rate step.
     LONG frequencyForStep(int step) const;

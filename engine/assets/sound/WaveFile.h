@@ -24,13 +24,13 @@ public:
 
     // format is for writing and is not used. Opening for writing is not provided
     // (E_NOTIMPL). After a failed open size() is 0.
-    HRESULT open(const char* fileName, const WAVEFORMATEX* format, DWORD flags);
+    [[nodiscard]] HRESULT open(const char* fileName, const WAVEFORMATEX* format, DWORD flags);
     HRESULT close();
 
     // Goes back to the first byte of the "data" chunk.
-    HRESULT resetFile();
+    [[nodiscard]] HRESULT resetFile();
     // Copies up to sizeToRead bytes of what is left of the data chunk.
-    HRESULT read(BYTE* buffer, DWORD sizeToRead, DWORD* sizeRead);
+    [[nodiscard]] HRESULT read(BYTE* buffer, DWORD sizeToRead, DWORD* sizeRead);
 
     // Bytes in the data chunk.
     DWORD size() const { return m_size; }
@@ -40,8 +40,8 @@ public:
     bool fromResource() const { return !m_resourceCopy.empty(); }
 
 private:
-    HRESULT openResource(const char* name);
-    HRESULT readHeader();
+    [[nodiscard]] HRESULT openResource(const char* name);
+    [[nodiscard]] HRESULT readHeader();
 
     std::vector<BYTE> m_format;
     HMMIO m_hmmio = nullptr;

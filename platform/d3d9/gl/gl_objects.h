@@ -114,8 +114,8 @@ struct GLTextureFormat {
 };
 
 // False for formats the GL device cannot sample.
-bool glTextureFormat(D3DFORMAT format, GLTextureFormat* out);
+[[nodiscard]] bool glTextureFormat(D3DFORMAT format, GLTextureFormat* out);
 
 // Binds the texture to GL_TEXTURE_2D of the active unit and uploads every level whose
 // memory copy changed since the last upload. False when the format cannot be sampled.
-bool bindTexture(GLTexture& texture);
+[[nodiscard]] bool bindTexture(GLTexture& texture);

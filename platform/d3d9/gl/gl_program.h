@@ -55,6 +55,6 @@ struct GLProgram {
     GLint alphaRef = -1;
 
     // Compiles and links; on failure the compiler's log is in *log and nothing is kept.
-    bool build(std::string* log);
+    [[nodiscard]] bool build(std::string* log);
     void destroy();
 };

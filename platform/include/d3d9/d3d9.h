@@ -33,14 +33,16 @@ public:
 class IDirect3DVertexBuffer9 : public IDirect3DResource9 {
 public:
     // SizeToLock 0 locks from OffsetToLock to the end of the buffer.
-    virtual HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) = 0;
+    [[nodiscard]] virtual HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData,
+                                       DWORD Flags) = 0;
     virtual HRESULT Unlock() = 0;
     virtual HRESULT GetDesc(D3DVERTEXBUFFER_DESC* pDesc) = 0;
 };
 
 class IDirect3DIndexBuffer9 : public IDirect3DResource9 {
 public:
-    virtual HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) = 0;
+    [[nodiscard]] virtual HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData,
+                                       DWORD Flags) = 0;
     virtual HRESULT Unlock() = 0;
     virtual HRESULT GetDesc(D3DINDEXBUFFER_DESC* pDesc) = 0;
 };
@@ -49,7 +51,8 @@ class IDirect3DSurface9 : public IDirect3DResource9 {
 public:
     virtual HRESULT GetDesc(D3DSURFACE_DESC* pDesc) = 0;
     // pRect null locks the whole surface.
-    virtual HRESULT LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) = 0;
+    [[nodiscard]] virtual HRESULT LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
+                                           DWORD Flags) = 0;
     virtual HRESULT UnlockRect() = 0;
 };
 
@@ -61,9 +64,10 @@ public:
 class IDirect3DTexture9 : public IDirect3DBaseTexture9 {
 public:
     virtual HRESULT GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) = 0;
-    virtual HRESULT GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel) = 0;
-    virtual HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
-                             DWORD Flags) = 0;
+    [[nodiscard]] virtual HRESULT GetSurfaceLevel(UINT Level,
+                                                  IDirect3DSurface9** ppSurfaceLevel) = 0;
+    [[nodiscard]] virtual HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect,
+                                           const RECT* pRect, DWORD Flags) = 0;
     virtual HRESULT UnlockRect(UINT Level) = 0;
 };
 
@@ -71,23 +75,27 @@ public:
 // reference that the caller releases; ComPtr::put() does that for our own code.
 class IDirect3DDevice9 : public IUnknown {
 public:
-    virtual HRESULT TestCooperativeLevel() = 0;
+    [[nodiscard]] virtual HRESULT TestCooperativeLevel() = 0;
     virtual HRESULT GetDeviceCaps(D3DCAPS9* pCaps) = 0;
     virtual HRESULT GetDisplayMode(UINT iSwapChain, D3DDISPLAYMODE* pMode) = 0;
-    virtual HRESULT GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
-                                  IDirect3DSurface9** ppBackBuffer) = 0;
+    [[nodiscard]] virtual HRESULT GetBackBuffer(UINT iSwapChain, UINT iBackBuffer,
+                                                D3DBACKBUFFER_TYPE Type,
+                                                IDirect3DSurface9** ppBackBuffer) = 0;
     virtual HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect,
                             HWND hDestWindowOverride, const RGNDATA* pDirtyRegion) = 0;
 
-    virtual HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
-                                  D3DFORMAT Format, D3DPOOL Pool, IDirect3DTexture9** ppTexture,
-                                  HANDLE* pSharedHandle) = 0;
-    virtual HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
-                                       IDirect3DVertexBuffer9** ppVertexBuffer,
-                                       HANDLE* pSharedHandle) = 0;
-    virtual HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                                      IDirect3DIndexBuffer9** ppIndexBuffer,
-                                      HANDLE* pSharedHandle) = 0;
+    [[nodiscard]] virtual HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
+                                                D3DFORMAT Format, D3DPOOL Pool,
+                                                IDirect3DTexture9** ppTexture,
+                                                HANDLE* pSharedHandle) = 0;
+    [[nodiscard]] virtual HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF,
+                                                     D3DPOOL Pool,
+                                                     IDirect3DVertexBuffer9** ppVertexBuffer,
+                                                     HANDLE* pSharedHandle) = 0;
+    [[nodiscard]] virtual HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format,
+                                                    D3DPOOL Pool,
+                                                    IDirect3DIndexBuffer9** ppIndexBuffer,
+                                                    HANDLE* pSharedHandle) = 0;
 
     virtual HRESULT BeginScene() = 0;
     virtual HRESULT EndScene() = 0;

@@ -98,23 +98,24 @@ class D3D9DeviceBase : public IDirect3DDevice9 {
 public:
     explicit D3D9DeviceBase(const DeviceConfig& config);
 
-    HRESULT TestCooperativeLevel() override;
+    [[nodiscard]] HRESULT TestCooperativeLevel() override;
     HRESULT GetDeviceCaps(D3DCAPS9* pCaps) override;
     HRESULT GetDisplayMode(UINT iSwapChain, D3DDISPLAYMODE* pMode) override;
-    HRESULT GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
-                          IDirect3DSurface9** ppBackBuffer) override;
+    [[nodiscard]] HRESULT GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
+                                        IDirect3DSurface9** ppBackBuffer) override;
     HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
                     const RGNDATA* pDirtyRegion) override;
 
-    HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
-                          D3DPOOL Pool, IDirect3DTexture9** ppTexture,
-                          HANDLE* pSharedHandle) override;
-    HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
-                               IDirect3DVertexBuffer9** ppVertexBuffer,
-                               HANDLE* pSharedHandle) override;
-    HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                              IDirect3DIndexBuffer9** ppIndexBuffer,
-                              HANDLE* pSharedHandle) override;
+    [[nodiscard]] HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
+                                        D3DFORMAT Format, D3DPOOL Pool,
+                                        IDirect3DTexture9** ppTexture,
+                                        HANDLE* pSharedHandle) override;
+    [[nodiscard]] HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
+                                             IDirect3DVertexBuffer9** ppVertexBuffer,
+                                             HANDLE* pSharedHandle) override;
+    [[nodiscard]] HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format,
+                                            D3DPOOL Pool, IDirect3DIndexBuffer9** ppIndexBuffer,
+                                            HANDLE* pSharedHandle) override;
 
     HRESULT BeginScene() override;
     HRESULT EndScene() override;

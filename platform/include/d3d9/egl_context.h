@@ -28,9 +28,9 @@ public:
     ~EglContext();
 
     // Makes the context current again and binds its framebuffer.
-    bool makeCurrent();
+    [[nodiscard]] bool makeCurrent();
     // New attachments of the given size; the previous contents are gone.
-    bool resize(int width, int height);
+    [[nodiscard]] bool resize(int width, int height);
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -43,12 +43,12 @@ public:
     // Waits for drawing to finish.
     std::vector<std::uint8_t> readPixels() const;
     // The framebuffer as an opaque picture (alpha set to 255).
-    bool writePng(const std::string& path) const;
+    [[nodiscard]] bool writePng(const std::string& path) const;
 
 private:
     struct Egl;
     explicit EglContext(std::unique_ptr<Egl> egl);
-    bool makeAttachments(int width, int height);
+    [[nodiscard]] bool makeAttachments(int width, int height);
     void deleteAttachments();
 
     std::unique_ptr<Egl> egl_;
@@ -61,4 +61,5 @@ private:
 };
 
 // Writes width x height R G B A pixels, rows top down, as a PNG file.
-bool writePngRgba(const std::string& path, int width, int height, const std::uint8_t* rgba);
+[[nodiscard]] bool writePngRgba(const std::string& path, int width, int height,
+                                const std::uint8_t* rgba);

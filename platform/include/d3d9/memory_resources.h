@@ -37,7 +37,7 @@ public:
     // Bounds are checked by the caller; this counts the lock and hands out the address.
     BYTE* lock(std::size_t offset, DWORD flags);
     // False when nothing is locked.
-    bool unlock();
+    [[nodiscard]] bool unlock();
 
     bool isLocked() const { return locks_ > 0; }
     std::uint64_t version() const { return version_; }
@@ -56,7 +56,8 @@ public:
     MemoryVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
 
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
-    HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override;
+    [[nodiscard]] HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData,
+                               DWORD Flags) override;
     HRESULT Unlock() override;
     HRESULT GetDesc(D3DVERTEXBUFFER_DESC* pDesc) override;
 
@@ -76,7 +77,8 @@ public:
     MemoryIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool);
 
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
-    HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData, DWORD Flags) override;
+    [[nodiscard]] HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, void** ppbData,
+                               DWORD Flags) override;
     HRESULT Unlock() override;
     HRESULT GetDesc(D3DINDEXBUFFER_DESC* pDesc) override;
 
@@ -103,7 +105,8 @@ public:
 
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_SURFACE; }
     HRESULT GetDesc(D3DSURFACE_DESC* pDesc) override;
-    HRESULT LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) override;
+    [[nodiscard]] HRESULT LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
+                                   DWORD Flags) override;
     HRESULT UnlockRect() override;
 
     const D3DSURFACE_DESC& desc() const { return desc_; }
@@ -135,9 +138,9 @@ public:
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
     DWORD GetLevelCount() override { return static_cast<DWORD>(levels_.size()); }
     HRESULT GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) override;
-    HRESULT GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel) override;
-    HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
-                     DWORD Flags) override;
+    [[nodiscard]] HRESULT GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel) override;
+    [[nodiscard]] HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
+                                   DWORD Flags) override;
     HRESULT UnlockRect(UINT Level) override;
 
     UINT levelCount() const { return static_cast<UINT>(levels_.size()); }

@@ -4,6 +4,7 @@
 // has to pair AddRef and Release by hand.
 #pragma once
 
+#include "tw/assert.h"
 #include "win32/win32.h"
 
 #include <concepts>
@@ -22,6 +23,7 @@ public:
     ULONG AddRef() { return ++references_; }
 
     ULONG Release() {
+        TW_ASSERT(references_ > 0); // a Release without its reference
         const ULONG left = --references_;
         if (left == 0) {
             delete this;

@@ -38,7 +38,7 @@ constexpr DWORD D3DXSPRITE_SORT_DEPTH_BACKTOFRONT = 1u << 7;
 
 class ID3DXSprite : public IUnknown {
 public:
-    virtual HRESULT GetDevice(IDirect3DDevice9** ppDevice) = 0;
+    [[nodiscard]] virtual HRESULT GetDevice(IDirect3DDevice9** ppDevice) = 0;
     virtual HRESULT GetTransform(D3DXMATRIX* pTransform) = 0;
     // Applied to every sprite drawn after it: scale, rotation and translation in pixels.
     virtual HRESULT SetTransform(const D3DXMATRIX* pTransform) = 0;
@@ -61,7 +61,7 @@ public:
     virtual HRESULT OnResetDevice() = 0;
 };
 
-HRESULT D3DXCreateSprite(IDirect3DDevice9* pDevice, ID3DXSprite** ppSprite);
+[[nodiscard]] HRESULT D3DXCreateSprite(IDirect3DDevice9* pDevice, ID3DXSprite** ppSprite);
 
 // --- fonts -------------------------------------------------------------------------------------
 
@@ -128,7 +128,7 @@ struct D3DXFONT_DESCA {
 
 class ID3DXFont : public IUnknown {
 public:
-    virtual HRESULT GetDevice(IDirect3DDevice9** ppDevice) = 0;
+    [[nodiscard]] virtual HRESULT GetDevice(IDirect3DDevice9** ppDevice) = 0;
     virtual HRESULT GetDescA(D3DXFONT_DESCA* pDesc) = 0;
     // Between Begin and End, text drawn without a sprite of the caller's goes into one
     // batch, drawn at End; outside, every DrawText draws at once.
@@ -154,17 +154,18 @@ public:
 // (made bold by FreeType when the matching face is not). FaceName goes through
 // fontconfig, so "Arial" finds Arial or the metric-compatible Liberation Sans. Glyphs
 // are kept in textures made through the device.
-HRESULT D3DXCreateFontA(IDirect3DDevice9* pDevice, INT Height, UINT Width, UINT Weight,
-                        UINT MipLevels, BOOL Italic, DWORD CharSet, DWORD OutputPrecision,
-                        DWORD Quality, DWORD PitchAndFamily, const char* pFaceName,
-                        ID3DXFont** ppFont);
-HRESULT D3DXCreateFontIndirectA(IDirect3DDevice9* pDevice, const D3DXFONT_DESCA* pDesc,
-                                ID3DXFont** ppFont);
+[[nodiscard]] HRESULT D3DXCreateFontA(IDirect3DDevice9* pDevice, INT Height, UINT Width,
+                                      UINT Weight, UINT MipLevels, BOOL Italic, DWORD CharSet,
+                                      DWORD OutputPrecision, DWORD Quality, DWORD PitchAndFamily,
+                                      const char* pFaceName, ID3DXFont** ppFont);
+[[nodiscard]] HRESULT D3DXCreateFontIndirectA(IDirect3DDevice9* pDevice,
+                                              const D3DXFONT_DESCA* pDesc, ID3DXFont** ppFont);
 
-inline HRESULT D3DXCreateFont(IDirect3DDevice9* pDevice, INT Height, UINT Width, UINT Weight,
-                              UINT MipLevels, BOOL Italic, DWORD CharSet, DWORD OutputPrecision,
-                              DWORD Quality, DWORD PitchAndFamily, const char* pFaceName,
-                              ID3DXFont** ppFont) {
+[[nodiscard]] inline HRESULT D3DXCreateFont(IDirect3DDevice9* pDevice, INT Height, UINT Width,
+                                            UINT Weight, UINT MipLevels, BOOL Italic, DWORD CharSet,
+                                            DWORD OutputPrecision, DWORD Quality,
+                                            DWORD PitchAndFamily, const char* pFaceName,
+                                            ID3DXFont** ppFont) {
     return D3DXCreateFontA(pDevice, Height, Width, Weight, MipLevels, Italic, CharSet,
                            OutputPrecision, Quality, PitchAndFamily, pFaceName, ppFont);
 }

@@ -126,17 +126,18 @@ public:
     virtual DWORD GetNumBytesPerVertex() = 0;
     virtual DWORD GetOptions() = 0;
     // Null (and D3DERR_INVALIDCALL) for a mesh made without a device.
-    virtual HRESULT GetDevice(IDirect3DDevice9** ppDevice) = 0;
+    [[nodiscard]] virtual HRESULT GetDevice(IDirect3DDevice9** ppDevice) = 0;
     // A copy with other options and another vertex format. Components both formats have
     // are copied, the others start as zero; faces, attributes and the attribute table
     // are kept.
-    virtual HRESULT CloneMeshFVF(DWORD Options, DWORD FVF, IDirect3DDevice9* pD3DDevice,
-                                 ID3DXMesh** ppCloneMesh) = 0;
-    virtual HRESULT GetVertexBuffer(IDirect3DVertexBuffer9** ppVB) = 0;
-    virtual HRESULT GetIndexBuffer(IDirect3DIndexBuffer9** ppIB) = 0;
-    virtual HRESULT LockVertexBuffer(DWORD Flags, void** ppData) = 0;
+    [[nodiscard]] virtual HRESULT CloneMeshFVF(DWORD Options, DWORD FVF,
+                                               IDirect3DDevice9* pD3DDevice,
+                                               ID3DXMesh** ppCloneMesh) = 0;
+    [[nodiscard]] virtual HRESULT GetVertexBuffer(IDirect3DVertexBuffer9** ppVB) = 0;
+    [[nodiscard]] virtual HRESULT GetIndexBuffer(IDirect3DIndexBuffer9** ppIB) = 0;
+    [[nodiscard]] virtual HRESULT LockVertexBuffer(DWORD Flags, void** ppData) = 0;
     virtual HRESULT UnlockVertexBuffer() = 0;
-    virtual HRESULT LockIndexBuffer(DWORD Flags, void** ppData) = 0;
+    [[nodiscard]] virtual HRESULT LockIndexBuffer(DWORD Flags, void** ppData) = 0;
     virtual HRESULT UnlockIndexBuffer() = 0;
     // pAttribTable null: only the number of entries. Otherwise every entry is copied, so
     // the caller asks for the number first.
@@ -145,18 +146,18 @@ public:
     // Three neighbours per face, in the order of the face's edges (v0 v1, v1 v2, v2 v0).
     // Vertices whose positions lie within Epsilon of each other count as one; 0 means
     // equal positions.
-    virtual HRESULT GenerateAdjacency(FLOAT Epsilon, DWORD* pAdjacency) = 0;
+    [[nodiscard]] virtual HRESULT GenerateAdjacency(FLOAT Epsilon, DWORD* pAdjacency) = 0;
 };
 
 class ID3DXMesh : public ID3DXBaseMesh {
 public:
-    virtual HRESULT LockAttributeBuffer(DWORD Flags, DWORD** ppData) = 0;
+    [[nodiscard]] virtual HRESULT LockAttributeBuffer(DWORD Flags, DWORD** ppData) = 0;
     virtual HRESULT UnlockAttributeBuffer() = 0;
     // Reorders faces and vertices (see OptimizeInplace) into a new mesh with the same
     // options; this mesh stays as it is.
-    virtual HRESULT Optimize(DWORD Flags, const DWORD* pAdjacencyIn, DWORD* pAdjacencyOut,
-                             DWORD* pFaceRemap, ID3DXBuffer** ppVertexRemap,
-                             ID3DXMesh** ppOptMesh) = 0;
+    [[nodiscard]] virtual HRESULT Optimize(DWORD Flags, const DWORD* pAdjacencyIn,
+                                           DWORD* pAdjacencyOut, DWORD* pFaceRemap,
+                                           ID3DXBuffer** ppVertexRemap, ID3DXMesh** ppOptMesh) = 0;
     // D3DXMESHOPT_ATTRSORT sorts the faces by attribute (keeping their order within an
     // attribute) and builds the attribute table, one range per attribute. VERTEXCACHE and
     // STRIPREORDER sort the same way and otherwise keep the modelled face order, which
@@ -167,21 +168,22 @@ public:
     // pFaceRemap (one per face) and ppVertexRemap (one per new vertex) receive the old
     // number of each new face and vertex; pAdjacencyOut the adjacency renumbered (made
     // anew when no adjacency comes in). Indices past the vertices: D3DXERR_INVALIDMESH.
-    virtual HRESULT OptimizeInplace(DWORD Flags, const DWORD* pAdjacencyIn, DWORD* pAdjacencyOut,
-                                    DWORD* pFaceRemap, ID3DXBuffer** ppVertexRemap) = 0;
+    [[nodiscard]] virtual HRESULT OptimizeInplace(DWORD Flags, const DWORD* pAdjacencyIn,
+                                                  DWORD* pAdjacencyOut, DWORD* pFaceRemap,
+                                                  ID3DXBuffer** ppVertexRemap) = 0;
     virtual HRESULT SetAttributeTable(const D3DXATTRIBUTERANGE* pAttribTable,
                                       DWORD cAttribTableSize) = 0;
 };
 
 // --- functions -----------------------------------------------------------------------------
 
-HRESULT D3DXCreateBuffer(DWORD NumBytes, ID3DXBuffer** ppBuffer);
+[[nodiscard]] HRESULT D3DXCreateBuffer(DWORD NumBytes, ID3DXBuffer** ppBuffer);
 
 // An empty mesh (all vertices, indices and attributes zero). 16-bit indices hold at
 // most 65535 vertices; more need D3DXMESH_32BIT. pD3DDevice may be null only for
 // D3DXMESH_SYSTEMMEM meshes, which then cannot be drawn.
-HRESULT D3DXCreateMeshFVF(DWORD NumFaces, DWORD NumVertices, DWORD Options, DWORD FVF,
-                          IDirect3DDevice9* pD3DDevice, ID3DXMesh** ppMesh);
+[[nodiscard]] HRESULT D3DXCreateMeshFVF(DWORD NumFaces, DWORD NumVertices, DWORD Options, DWORD FVF,
+                                        IDirect3DDevice9* pD3DDevice, ID3DXMesh** ppMesh);
 
 // Bytes of one vertex of the format (0 without a position).
 UINT D3DXGetFVFVertexSize(DWORD FVF);
@@ -191,7 +193,7 @@ UINT D3DXGetFVFVertexSize(DWORD FVF);
 // with Direct3D's clockwise front faces). Vertices of no face, or only of degenerate
 // ones, get zero. The mesh must have normals. Faces are taken as they index vertices;
 // pAdjacency is accepted for the calling shape and not needed.
-HRESULT D3DXComputeNormals(ID3DXBaseMesh* pMesh, const DWORD* pAdjacency);
+[[nodiscard]] HRESULT D3DXComputeNormals(ID3DXBaseMesh* pMesh, const DWORD* pAdjacency);
 
 // The sphere D3DX defines: the centre is the mean of the positions, the radius the
 // largest distance of a position from it. dwStride is the distance between positions.
@@ -221,15 +223,16 @@ HRESULT D3DXComputeBoundingBox(const D3DXVECTOR3* pFirstPosition, DWORD NumVerti
 // instance per material. Any out-parameter but ppMesh may be null. A missing file gives
 // D3DXFERR_FILENOTFOUND, one that is not a .x file D3DXFERR_BADFILETYPE, one that cannot
 // be parsed D3DXFERR_PARSEERROR, one without faces D3DXERR_LOADEDMESHASNODATA.
-HRESULT D3DXLoadMeshFromXA(const char* pFilename, DWORD Options, IDirect3DDevice9* pD3DDevice,
-                           ID3DXBuffer** ppAdjacency, ID3DXBuffer** ppMaterials,
-                           ID3DXBuffer** ppEffectInstances, DWORD* pNumMaterials,
-                           ID3DXMesh** ppMesh);
+[[nodiscard]] HRESULT D3DXLoadMeshFromXA(const char* pFilename, DWORD Options,
+                                         IDirect3DDevice9* pD3DDevice, ID3DXBuffer** ppAdjacency,
+                                         ID3DXBuffer** ppMaterials, ID3DXBuffer** ppEffectInstances,
+                                         DWORD* pNumMaterials, ID3DXMesh** ppMesh);
 
-inline HRESULT D3DXLoadMeshFromX(const char* pFilename, DWORD Options, IDirect3DDevice9* pD3DDevice,
-                                 ID3DXBuffer** ppAdjacency, ID3DXBuffer** ppMaterials,
-                                 ID3DXBuffer** ppEffectInstances, DWORD* pNumMaterials,
-                                 ID3DXMesh** ppMesh) {
+[[nodiscard]] inline HRESULT D3DXLoadMeshFromX(const char* pFilename, DWORD Options,
+                                               IDirect3DDevice9* pD3DDevice,
+                                               ID3DXBuffer** ppAdjacency, ID3DXBuffer** ppMaterials,
+                                               ID3DXBuffer** ppEffectInstances,
+                                               DWORD* pNumMaterials, ID3DXMesh** ppMesh) {
     return D3DXLoadMeshFromXA(pFilename, Options, pD3DDevice, ppAdjacency, ppMaterials,
                               ppEffectInstances, pNumMaterials, ppMesh);
 }

@@ -49,11 +49,12 @@ HRESULT D3DXGetImageInfoFromFileA(const char* file, D3DXIMAGE_INFO* info);
 // image's own size; mipLevels D3DX_DEFAULT or 0 makes a full chain, D3DX_FROM_FILE
 // one level. Pixels equal to colorKey (opaque ARGB, 0 = no key) become transparent
 // black. format D3DFMT_UNKNOWN or D3DFMT_FROM_FILE gives A8R8G8B8.
-HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* file, UINT width,
-                                     UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format,
-                                     D3DPOOL pool, DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
-                                     D3DXIMAGE_INFO* info, PALETTEENTRY* palette,
-                                     IDirect3DTexture9** texture);
+[[nodiscard]] HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* file,
+                                                   UINT width, UINT height, UINT mipLevels,
+                                                   DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                                   DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
+                                                   D3DXIMAGE_INFO* info, PALETTEENTRY* palette,
+                                                   IDirect3DTexture9** texture);
 
-HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* device, const char* file,
-                                   IDirect3DTexture9** texture);
+[[nodiscard]] HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* device, const char* file,
+                                                 IDirect3DTexture9** texture);

@@ -498,11 +498,11 @@ public:
                                 DWORD flags) = 0;
     virtual HRESULT GetProperty(REFGUID property, LPDIPROPHEADER header) = 0;
     virtual HRESULT SetProperty(REFGUID property, LPCDIPROPHEADER header) = 0;
-    virtual HRESULT Acquire() = 0;
+    [[nodiscard]] virtual HRESULT Acquire() = 0;
     virtual HRESULT Unacquire() = 0;
     virtual HRESULT GetDeviceData(DWORD objectDataSize, LPDIDEVICEOBJECTDATA data, DWORD* inOut,
                                   DWORD flags) = 0;
-    virtual HRESULT SetCooperativeLevel(HWND window, DWORD flags) = 0;
+    [[nodiscard]] virtual HRESULT SetCooperativeLevel(HWND window, DWORD flags) = 0;
     virtual HRESULT GetObjectInfo(DIDEVICEOBJECTINSTANCEA* object, DWORD obj, DWORD how) = 0;
     virtual HRESULT GetDeviceInfo(DIDEVICEINSTANCEA* instance) = 0;
     virtual HRESULT Poll() = 0;
@@ -523,8 +523,8 @@ using LPDIRECTINPUTDEVICE8 = IDirectInputDevice8A*;
 class IDirectInput8A : public IUnknown {
 public:
     // GUID_SysKeyboard, or the instance GUID of an attached joystick.
-    virtual HRESULT CreateDevice(REFGUID instance, LPDIRECTINPUTDEVICE8A* device,
-                                 IUnknown* outer) = 0;
+    [[nodiscard]] virtual HRESULT CreateDevice(REFGUID instance, LPDIRECTINPUTDEVICE8A* device,
+                                               IUnknown* outer) = 0;
     virtual HRESULT EnumDevices(DWORD devClass, LPDIENUMDEVICESCALLBACKA callback, LPVOID ref,
                                 DWORD flags) = 0;
     virtual HRESULT GetDeviceStatus(REFGUID instance) = 0;

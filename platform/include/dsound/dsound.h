@@ -155,8 +155,9 @@ public:
     virtual HRESULT GetPan(LONG* pan) = 0;
     virtual HRESULT GetFrequency(DWORD* frequency) = 0;
     virtual HRESULT GetStatus(DWORD* status) = 0;
-    virtual HRESULT Lock(DWORD offset, DWORD bytes, void** audioPtr1, DWORD* audioBytes1,
-                         void** audioPtr2, DWORD* audioBytes2, DWORD flags) = 0;
+    [[nodiscard]] virtual HRESULT Lock(DWORD offset, DWORD bytes, void** audioPtr1,
+                                       DWORD* audioBytes1, void** audioPtr2, DWORD* audioBytes2,
+                                       DWORD flags) = 0;
     virtual HRESULT Play(DWORD reserved1, DWORD priority, DWORD flags) = 0;
     virtual HRESULT SetCurrentPosition(DWORD newPosition) = 0;
     virtual HRESULT SetFormat(LPCWAVEFORMATEX format) = 0;
@@ -168,7 +169,7 @@ public:
                            DWORD audioBytes2) = 0;
     // Gives a lost buffer back its memory, filled with silence: the owner writes its
     // sound again.
-    virtual HRESULT Restore() = 0;
+    [[nodiscard]] virtual HRESULT Restore() = 0;
 };
 using LPDIRECTSOUNDBUFFER = IDirectSoundBuffer*;
 
@@ -178,13 +179,13 @@ public:
     // 8, 16, 24 or 32 bits or float samples of 32 bits (plain or extensible), one or two
     // channels; other formats fail with DSERR_BADFORMAT, primary and 3-D buffers with
     // DSERR_UNSUPPORTED.
-    virtual HRESULT CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER* buffer,
-                                      IUnknown* outer) = 0;
+    [[nodiscard]] virtual HRESULT
+    CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER* buffer, IUnknown* outer) = 0;
     // Buffers made with DSBCAPS_CTRLFX cannot be duplicated (DSERR_INVALIDCALL).
     virtual HRESULT DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER original,
                                          LPDIRECTSOUNDBUFFER* duplicate) = 0;
     // Buffers play only once a cooperative level has been set.
-    virtual HRESULT SetCooperativeLevel(HWND window, DWORD level) = 0;
+    [[nodiscard]] virtual HRESULT SetCooperativeLevel(HWND window, DWORD level) = 0;
     virtual HRESULT Compact() = 0;
 };
 using LPDIRECTSOUND8 = IDirectSound8*;

@@ -32,7 +32,7 @@ public:
     int error() const { return m_error; }
 
     // Reads count bytes from where the file stands; false when fewer are there.
-    bool readExactly(void* into, std::size_t count);
+    [[nodiscard]] bool readExactly(void* into, std::size_t count);
     // Hands the descriptor over to the caller, who then closes it.
     int release();
 

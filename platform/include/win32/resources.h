@@ -19,7 +19,7 @@ using HGLOBAL = void*;
 // same name and type. Replacing or removing a resource invalidates the handles and
 // pointers handed out for it before.
 void RegisterResource(std::string_view type, std::string_view name, const void* bytes, DWORD size);
-bool UnregisterResource(std::string_view type, std::string_view name);
+[[nodiscard]] bool UnregisterResource(std::string_view type, std::string_view name);
 void ClearResources();
 
 // The module handle is ignored: there is one table for the whole process. Each returns

@@ -83,7 +83,7 @@ TEST_F(Billboard, StandsAnEighthOfAUnitPerPixelWithATextureKeyedOnBlack) {
 
 TEST_F(Billboard, AMissingBitmapIsReportedAndStandsOnePixelWide) {
     BitmapBillboard billboard(device.get(), caps);
-    billboard.load(nullptr, (folder / "absent.bmp").string());
+    EXPECT_EQ(billboard.load(nullptr, (folder / "absent.bmp").string()), S_OK);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "Tumbleway Error: failed to open bmp.");
     EXPECT_EQ(billboard.halfWidth(), 0.125f);
@@ -92,7 +92,7 @@ TEST_F(Billboard, AMissingBitmapIsReportedAndStandsOnePixelWide) {
 
 TEST_F(Billboard, FacesTheCameraAndDrawsBlendedAtItsPosition) {
     BitmapBillboard billboard(device.get(), caps);
-    billboard.load(nullptr, writeBitmap(16, 16));
+    EXPECT_EQ(billboard.load(nullptr, writeBitmap(16, 16)), S_OK);
     // The camera's heading 0 gives the facing (-1, 0): a quarter turn about y.
     billboard.face(-1, 0, 0);
     D3DXMATRIX quarter;
@@ -128,7 +128,7 @@ TEST_F(Billboard, FacesTheCameraAndDrawsBlendedAtItsPosition) {
 TEST_F(Billboard, SkipsTheAlphaTestWhereTheDeviceCannotCompare) {
     caps.AlphaCmpCaps &= ~D3DPCMPCAPS_GREATEREQUAL;
     BitmapBillboard billboard(device.get(), caps);
-    billboard.load(nullptr, writeBitmap(8, 8));
+    EXPECT_EQ(billboard.load(nullptr, writeBitmap(8, 8)), S_OK);
     device->BeginScene();
     billboard.draw();
     ASSERT_EQ(device->draws().size(), 1u);

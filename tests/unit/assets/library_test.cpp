@@ -116,10 +116,10 @@ TEST_F(AssetLibrary, FloatWavesLoadAndUnplayableOnesAreReportedByName) {
 
 TEST_F(AssetLibrary, EachSelectionTouchesOnlyItsOwnLibrary) {
     app->selectXfile(treeItem(99)); // empty library: nothing changes
-    app->pushXfile(fileRecord("ball.x"), treeItem(1));
-    app->pushXfile(fileRecord("box.x"), treeItem(2));
-    app->pushXfile(fileRecord("cone.x"), treeItem(3));
-    app->pushBitmap(fileRecord("tree.bmp"), treeItem(4));
+    EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
+    EXPECT_EQ(app->pushXfile(fileRecord("box.x"), treeItem(2)), S_OK);
+    EXPECT_EQ(app->pushXfile(fileRecord("cone.x"), treeItem(3)), S_OK);
+    EXPECT_EQ(app->pushBitmap(fileRecord("tree.bmp"), treeItem(4)), S_OK);
     app->selectBitmap(treeItem(4));
     EXPECT_EQ(app->currentBitmap, &app->bitmapLibrary.front());
 
@@ -143,7 +143,7 @@ TEST_F(AssetLibrary, EachSelectionTouchesOnlyItsOwnLibrary) {
 }
 
 TEST_F(AssetLibrary, AssigningPlacesAFreshMeshTenAheadOfTheCamera) {
-    app->pushXfile(fileRecord("ball.x"), treeItem(1));
+    EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
     app->selectXfile(treeItem(1));
     app->assign(); // no course: nothing
     EXPECT_EQ(app->lastXfilePlacement, nullptr);
@@ -186,7 +186,7 @@ TEST_F(AssetLibrary, AssigningABitmapStandsItAtTheSamePoint) {
 
 TEST_F(AssetLibrary, AVanishedFileIsReportedWhenAssigned) {
     createLoopCourse(6, 30);
-    app->pushXfile(fileRecord("cone.x"), treeItem(1));
+    EXPECT_EQ(app->pushXfile(fileRecord("cone.x"), treeItem(1)), S_OK);
     app->selectXfile(treeItem(1));
     std::filesystem::remove(folder / "data" / "cone.x");
     app->assign();
@@ -196,7 +196,7 @@ TEST_F(AssetLibrary, AVanishedFileIsReportedWhenAssigned) {
 }
 
 TEST_F(AssetLibrary, ACourseHandleThatMatchesNothingStopsAssigning) {
-    app->pushXfile(fileRecord("ball.x"), treeItem(1));
+    EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
     app->selectXfile(treeItem(1));
     createLoopCourse(6, 30);
     app->selectCourse(treeItem(12345));
@@ -207,13 +207,13 @@ TEST_F(AssetLibrary, ACourseHandleThatMatchesNothingStopsAssigning) {
 
 TEST_F(AssetLibrary, PlacedMeshesAreMadeAgainOnANewDevice) {
     createLoopCourse(6, 30);
-    app->pushXfile(fileRecord("car.x"), treeItem(1));
+    EXPECT_EQ(app->pushXfile(fileRecord("car.x"), treeItem(1)), S_OK);
     app->selectXfile(treeItem(1));
     app->assign();
     app->invalidateDeviceObjects();
     app->deleteDeviceObjects();
     ComPtr<RecordingDevice> second = RecordingDevice::create(640, 480);
-    app->initDeviceObjects(second.get());
+    EXPECT_EQ(app->initDeviceObjects(second.get()), S_OK);
     EXPECT_EQ(app->restoreDeviceObjects(), S_OK);
     EXPECT_NE(app->xfileLibrary.front().mesh->localMesh(), nullptr);
     EXPECT_NE(app->currentCourse->xfilePlacements.front().mesh->localMesh(), nullptr);

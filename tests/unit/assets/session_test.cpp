@@ -12,11 +12,11 @@ class Sessions : public AssetFixture {
 protected:
     // A course with two meshes, a bitmap and a collision and a move relation.
     void buildScene() {
-        app->pushXfile(fileRecord("ball.x"), treeItem(1));
-        app->pushXfile(fileRecord("box.x"), treeItem(2));
-        app->pushBitmap(fileRecord("tree.bmp"), treeItem(3));
-        app->pushWav(fileRecord("hit.wav"), treeItem(4));
-        app->pushWav(fileRecord("roll.wav"), treeItem(5));
+        EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
+        EXPECT_EQ(app->pushXfile(fileRecord("box.x"), treeItem(2)), S_OK);
+        EXPECT_EQ(app->pushBitmap(fileRecord("tree.bmp"), treeItem(3)), S_OK);
+        EXPECT_EQ(app->pushWav(fileRecord("hit.wav"), treeItem(4)), S_OK);
+        EXPECT_EQ(app->pushWav(fileRecord("roll.wav"), treeItem(5)), S_OK);
         createLoopCourse(6, 30);
         app->selectTab(TAB_PLACE);
         for (auto item : {treeItem(1), treeItem(2)}) {
@@ -145,7 +145,7 @@ TEST_F(Sessions, MissingFilesAreReportedAndOnlyTheirElementIsDropped) {
         session.relations.push_back(relation);
     }
     int number = 0;
-    app->restoreSession(session, &number);
+    EXPECT_EQ(app->restoreSession(session, &number), S_OK);
     const std::vector<std::string> expected = {
         "Tumble Way: Error cannot read X file. \n absent.x.",
         "Tumble Way: Error cannot read BMP file. \n absent.bmp.",
@@ -171,8 +171,8 @@ TEST_F(Sessions, TwoRestoresGiveConsecutiveNumbers) {
     app->fillSession(saved);
     int first = 0;
     int second = 0;
-    app->restoreSession(saved, &first);
-    app->restoreSession(saved, &second);
+    EXPECT_EQ(app->restoreSession(saved, &first), S_OK);
+    EXPECT_EQ(app->restoreSession(saved, &second), S_OK);
     EXPECT_EQ(second, first + 1);
     EXPECT_EQ(app->courses.size(), 3u);
 }
@@ -196,7 +196,7 @@ TEST_F(Sessions, ElementsWithNumbersThatAreNotFiniteAreLeftOut) {
     saved.item = treeItem(50);
 
     int number = 0;
-    app->restoreSession(saved, &number);
+    EXPECT_EQ(app->restoreSession(saved, &number), S_OK);
     EXPECT_EQ(messages,
               std::vector<std::string>{"Tumble Way: Left out 7 elements of the scene: a "
                                        "number in each is not finite (NaN or infinite)."});

@@ -186,7 +186,7 @@ TEST_F(SharedPlacements, ALostOrNewDeviceRemakesEachFileOnceAndDrawsEveryPlaceme
     app->deleteDeviceObjects();
     device = RecordingDevice::create(kWidth, kHeight);
     const std::size_t parsesBefore = twmesh::xfileParseCount();
-    app->initDeviceObjects(device.get());
+    EXPECT_EQ(app->initDeviceObjects(device.get()), S_OK);
     EXPECT_EQ(app->restoreDeviceObjects(), S_OK);
     EXPECT_EQ(twmesh::xfileParseCount() - parsesBefore, kThreeFiles.size());
     EXPECT_EQ(distinctMeshes(course), kThreeFiles.size());
@@ -213,8 +213,8 @@ TEST_F(SharedPlacements, AMissingOrBrokenFileIsReportedForEachOfItsElementsAndRe
 }
 
 TEST_F(SharedPlacements, AssigningAFileTheCourseHoldsSharesItsMesh) {
-    app->pushXfile(fileRecord("ball.x"), treeItem(1));
-    app->pushXfile(fileRecord("box.x"), treeItem(2));
+    EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
+    EXPECT_EQ(app->pushXfile(fileRecord("box.x"), treeItem(2)), S_OK);
     const LCourse_t& course = restore(sceneOf(6, kThreeFiles));
     app->selectTab(TAB_PLACE);
     const std::size_t parsesBefore = twmesh::xfileParseCount();
@@ -242,7 +242,7 @@ TEST_F(SharedPlacements, AssigningAFileTheCourseHoldsSharesItsMesh) {
 }
 
 TEST_F(SharedPlacements, AFileWhosePlacementsAreGoneIsReadAgainWhenPlacedAgain) {
-    app->pushXfile(fileRecord("cone.x"), treeItem(1));
+    EXPECT_EQ(app->pushXfile(fileRecord("cone.x"), treeItem(1)), S_OK);
     createLoopCourse(6, 30);
     app->selectTab(TAB_PLACE);
     app->selectXfile(treeItem(1));
@@ -268,7 +268,7 @@ TEST_F(SharedPlacements, AFileWhosePlacementsAreGoneIsReadAgainWhenPlacedAgain) 
 // that no longer loads then is reported when placed, and its placements draw again
 // once it loads.
 TEST_F(SharedPlacements, TheCourseKeepsWhatItLoadedUntilTheDeviceIsMadeAnew) {
-    app->pushXfile(fileRecord("box.x"), treeItem(1));
+    EXPECT_EQ(app->pushXfile(fileRecord("box.x"), treeItem(1)), S_OK);
     createLoopCourse(6, 30);
     app->selectTab(TAB_PLACE);
     app->selectXfile(treeItem(1));
@@ -285,9 +285,9 @@ TEST_F(SharedPlacements, TheCourseKeepsWhatItLoadedUntilTheDeviceIsMadeAnew) {
     writeData("box.x", "xof 0303txt 0032\nMesh { 3; garbage");
     app->invalidateDeviceObjects();
     app->deleteDeviceObjects();
-    app->initDeviceObjects(device.get());
-    app->restoreDeviceObjects();
-    EXPECT_EQ(box->systemMesh(), nullptr); // nothing to draw, and placing it says so
+    EXPECT_EQ(app->initDeviceObjects(device.get()), S_OK);
+    EXPECT_EQ(app->restoreDeviceObjects(), E_FAIL); // the broken mesh is reported
+    EXPECT_EQ(box->systemMesh(), nullptr);          // nothing to draw, and placing it says so
     messages.clear();
     app->assign();
     EXPECT_EQ(messages,

@@ -26,10 +26,10 @@ protected:
         AssetFixture::SetUp(); // the engine's sound manager opens the loopback device
         writeWave("tone.wav", sine16(kRate, kTone, 1.0));
         writeWave("nodata", sine16(kRate, kTone, 1.0));
-        app->pushXfile(fileRecord("ball.x"), treeItem(1));
-        app->pushXfile(fileRecord("box.x"), treeItem(2));
-        app->pushWav(fileRecord("tone.wav"), treeItem(3));
-        app->pushWav(fileRecord("nodata"), treeItem(4));
+        EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
+        EXPECT_EQ(app->pushXfile(fileRecord("box.x"), treeItem(2)), S_OK);
+        EXPECT_EQ(app->pushWav(fileRecord("tone.wav"), treeItem(3)), S_OK);
+        EXPECT_EQ(app->pushWav(fileRecord("nodata"), treeItem(4)), S_OK);
         createLoopCourse(6, 30);
         app->selectTab(TAB_PLACE);
     }

@@ -73,7 +73,7 @@ using EngineDevice = EngineFixture;
 
 TEST_F(EngineDevice, InitReadsTheBackBufferAndSetsDepthStates) {
     CEngineApp fresh;
-    fresh.oneTimeSceneInit(nullptr);
+    EXPECT_EQ(fresh.oneTimeSceneInit(nullptr), S_OK);
     device->clearLog();
     EXPECT_EQ(fresh.initDeviceObjects(device.get()), S_OK);
     EXPECT_FALSE(fresh.buildPending);
@@ -100,7 +100,7 @@ TEST_F(EngineDevice, InitReadsTheBackBufferAndSetsDepthStates) {
 
 TEST_F(EngineDevice, RestoreSetsMaterialLightAndMatrices) {
     device->clearLog();
-    app->restoreDeviceObjects();
+    EXPECT_EQ(app->restoreDeviceObjects(), S_OK);
     const DeviceState& state = device->state();
     EXPECT_EQ(state.material.Diffuse.r, 1.0f);
     EXPECT_EQ(state.material.Ambient.a, 1.0f);
@@ -135,8 +135,8 @@ TEST_F(EngineDevice, RecreatingTheDeviceKeepsTheSceneAndRemakesItsGeometry) {
 
     // The host makes a new device and starts the engine on it again.
     ComPtr<RecordingDevice> second = RecordingDevice::create(800, 600);
-    app->initDeviceObjects(second.get());
-    app->restoreDeviceObjects();
+    EXPECT_EQ(app->initDeviceObjects(second.get()), S_OK);
+    EXPECT_EQ(app->restoreDeviceObjects(), S_OK);
     ASSERT_EQ(app->courses.size(), 1u);
     EXPECT_EQ(app->currentCourse, &course);
     EXPECT_EQ(app->backBufferDesc.Width, 800u);

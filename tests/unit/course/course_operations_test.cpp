@@ -92,6 +92,18 @@ TEST_F(CourseCreation, StripsShowingOnePictureShareOneLoadedTexture) {
     }
 }
 
+// Building a course decodes each of its pictures once: the road, edge and field
+// pictures of the strips and the inner field's picture. Regenerating it makes its
+// strips and field anew, and decodes the four again, no more.
+TEST_F(CourseCreation, EachPictureIsDecodedOncePerBuild) {
+    const std::size_t before = device->count("CreateTexture");
+    createLoopCourse(3, 30);
+    const std::size_t created = device->count("CreateTexture");
+    EXPECT_EQ(created - before, 4u);
+    app->regenerateCurrentCourse();
+    EXPECT_EQ(device->count("CreateTexture") - created, 4u);
+}
+
 TEST_F(CourseCreation, SamplesFollowTheSplineWithZNegatedAndPitchSpread) {
     layLoop(4, 30, true); // laid clockwise on screen: the track keeps the laying order
     // Give the points inclines; a created course keeps them unbanked and undivided.

@@ -38,7 +38,7 @@ protected:
                                             D3DFMT_INDEX16, D3DPOOL_MANAGED, buffer.put(), nullptr),
                   D3D_OK);
         void* data = nullptr;
-        buffer->Lock(0, 0, &data, 0);
+        EXPECT_EQ(buffer->Lock(0, 0, &data, 0), D3D_OK);
         std::memcpy(data, indices.data(), indices.size() * 2);
         buffer->Unlock();
         return buffer;
@@ -262,8 +262,12 @@ TEST_F(d3d9RecordingDevice, LogsCallsInOrderWithReadableArguments) {
 
 TEST_F(d3d9RecordingDevice, LogsCreationsWithTheLabelOfWhatWasMade) {
     ComPtr<IDirect3DTexture9> texture;
-    device->CreateTexture(64, 32, 0, 0, D3DFMT_A1R5G5B5, D3DPOOL_MANAGED, texture.put(), nullptr);
-    device->CreateTexture(0, 32, 0, 0, D3DFMT_A1R5G5B5, D3DPOOL_MANAGED, texture.put(), nullptr);
+    EXPECT_EQ(device->CreateTexture(64, 32, 0, 0, D3DFMT_A1R5G5B5, D3DPOOL_MANAGED, texture.put(),
+                                    nullptr),
+              S_OK);
+    EXPECT_EQ(device->CreateTexture(0, 32, 0, 0, D3DFMT_A1R5G5B5, D3DPOOL_MANAGED, texture.put(),
+                                    nullptr),
+              D3DERR_INVALIDCALL);
     vertexBuffer(3);
     ASSERT_EQ(device->calls().size(), 3u);
     EXPECT_EQ(device->calls()[0].text(),
@@ -280,7 +284,9 @@ TEST_F(d3d9RecordingDevice, LogsCreationsWithTheLabelOfWhatWasMade) {
 TEST_F(d3d9RecordingDevice, EachDrawKeepsTheStateOfItsMoment) {
     bindGrid(4, {0, 1, 2, 2, 1, 3});
     ComPtr<IDirect3DTexture9> road;
-    device->CreateTexture(8, 8, 0, 0, D3DFMT_A1R5G5B5, D3DPOOL_MANAGED, road.put(), nullptr);
+    EXPECT_EQ(
+        device->CreateTexture(8, 8, 0, 0, D3DFMT_A1R5G5B5, D3DPOOL_MANAGED, road.put(), nullptr),
+        S_OK);
     const D3DMATRIX first = translation(5, 0, 0);
     const D3DMATRIX second = translation(0, 7, 0);
 
@@ -378,7 +384,7 @@ TEST_F(d3d9RecordingDevice, RefusesDrawsThatWouldReadOutsideTheirData) {
 
     device->SetStreamSource(0, vb.get(), 0, 32);
     void* data = nullptr;
-    vb->Lock(0, 0, &data, 0);
+    ASSERT_EQ(vb->Lock(0, 0, &data, 0), D3D_OK);
     EXPECT_EQ(device->DrawPrimitive(D3DPT_POINTLIST, 0, 1), D3DERR_INVALIDCALL);
     vb->Unlock();
     device->SetIndices(nullptr);
@@ -466,7 +472,9 @@ TEST_F(d3d9RecordingDevice, LostDeviceRefusesToPresent) {
 TEST_F(d3d9RecordingDevice, ClearingTheLogReleasesWhatSnapshotsHeld) {
     bindGrid(3, {0, 1, 2});
     ComPtr<IDirect3DTexture9> texture;
-    device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.put(), nullptr);
+    EXPECT_EQ(
+        device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.put(), nullptr),
+        S_OK);
     device->SetTexture(0, texture.get());
     device->BeginScene();
     device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1);

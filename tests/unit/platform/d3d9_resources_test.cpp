@@ -35,7 +35,8 @@ TEST_F(d3d9ComPtr, CopiesAndMovesDestroyTheObjectExactlyOnce) {
         ComPtr<Probe> b = a;            // copy shares
         ComPtr<Probe> c = std::move(a); // move leaves a empty
         EXPECT_FALSE(a);
-        b = b; // self-assignment keeps the reference
+        const ComPtr<Probe>& same = b; // through a reference, as self-assignment happens
+        b = same;                      // self-assignment keeps the reference
         c = b;
         ComPtr<Probe> d;
         d = std::move(c);
@@ -146,12 +147,12 @@ TEST(d3d9VertexBuffer, VersionMovesOnlyWhenTheLastWritingLockIsReleased) {
     MemoryVertexBuffer buffer(32, 0, 0, D3DPOOL_MANAGED);
     void* a = nullptr;
     void* b = nullptr;
-    buffer.Lock(0, 0, &a, D3DLOCK_READONLY);
+    EXPECT_EQ(buffer.Lock(0, 0, &a, D3DLOCK_READONLY), S_OK);
     buffer.Unlock();
     EXPECT_EQ(buffer.version(), 0u);
 
-    buffer.Lock(0, 16, &a, 0);
-    buffer.Lock(16, 16, &b, D3DLOCK_READONLY);
+    EXPECT_EQ(buffer.Lock(0, 16, &a, 0), S_OK);
+    EXPECT_EQ(buffer.Lock(16, 16, &b, D3DLOCK_READONLY), S_OK);
     buffer.Unlock();
     EXPECT_TRUE(buffer.isLocked());
     EXPECT_EQ(buffer.version(), 0u);
@@ -168,11 +169,11 @@ TEST(d3d9IndexBuffer, ReadsIndicesOfEitherWidth) {
     MemoryIndexBuffer narrow(8, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED);
     MemoryIndexBuffer wide(8, 0, D3DFMT_INDEX32, D3DPOOL_MANAGED);
     void* data = nullptr;
-    narrow.Lock(0, 0, &data, 0);
+    EXPECT_EQ(narrow.Lock(0, 0, &data, 0), S_OK);
     const WORD shorts[] = {1, 65535, 7, 0};
     std::memcpy(data, shorts, sizeof shorts);
     narrow.Unlock();
-    wide.Lock(0, 0, &data, 0);
+    EXPECT_EQ(wide.Lock(0, 0, &data, 0), S_OK);
     const DWORD longs[] = {70000, 3};
     std::memcpy(data, longs, sizeof longs);
     wide.Unlock();

@@ -272,6 +272,7 @@ TEST_F(HostileBitmap, EmptyPngDataChunksChangeNothing) {
          {"png-empty-first-data-chunk.png", "png-empty-first-data-chunk-2.png"}) {
         const std::string path = kSource + "/tests/fuzz/regressions/bitmap/" + found;
         ComPtr<IDirect3DTexture9> texture;
-        D3DXCreateTextureFromFileA(device_.get(), path.c_str(), texture.put()); // no crash
+        // Only that it does not crash: a hostile bitmap may load or be refused.
+        (void)D3DXCreateTextureFromFileA(device_.get(), path.c_str(), texture.put());
     }
 }

@@ -97,8 +97,10 @@ TEST_F(Fifos, AnAssetThatIsOneIsMissing) {
     scene.item = treeItem(50);
     messages.clear();
     int number = 0;
-    EXPECT_TRUE(mesh->untouchedBy(
-        [&] { EXPECT_TRUE(sound->untouchedBy([&] { app->restoreSession(scene, &number); })); }));
+    EXPECT_TRUE(mesh->untouchedBy([&] {
+        EXPECT_TRUE(
+            sound->untouchedBy([&] { EXPECT_EQ(app->restoreSession(scene, &number), S_OK); }));
+    }));
     ASSERT_NE(app->currentCourse, nullptr);
     ASSERT_EQ(app->currentCourse->xfilePlacements.size(), 1u);
     EXPECT_STREQ(app->currentCourse->xfilePlacements.front().name, "ball.x");

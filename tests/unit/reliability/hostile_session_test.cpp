@@ -13,7 +13,7 @@ class HostileSession : public AssetFixture {
 protected:
     // A course with count balls, saved as a session, all where "assign" put them.
     LSession_t savedBalls(int count) {
-        app->pushXfile(fileRecord("ball.x"), treeItem(1));
+        EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
         createLoopCourse(6, 30);
         app->selectTab(TAB_PLACE);
         app->selectXfile(treeItem(1));

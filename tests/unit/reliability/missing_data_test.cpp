@@ -51,8 +51,8 @@ TEST_F(MissingData, TheWholeLifecycleRunsUntextured) {
     app->invalidateDeviceObjects();
     app->deleteDeviceObjects();
     ComPtr<RecordingDevice> second = RecordingDevice::create(320, 240);
-    app->initDeviceObjects(second.get());
-    app->restoreDeviceObjects();
+    EXPECT_EQ(app->initDeviceObjects(second.get()), S_OK);
+    EXPECT_EQ(app->restoreDeviceObjects(), S_OK);
     ASSERT_EQ(app->courses.size(), 1u);
     for (int frame = 0; frame < 10; ++frame) {
         ASSERT_EQ(app->frameMove(), S_OK);

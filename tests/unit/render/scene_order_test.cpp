@@ -105,7 +105,7 @@ TEST_F(SceneOrder, TextIsSkippedWhileTheFontsAreGone) {
         EXPECT_EQ(app->render(), S_OK) << tab;
         EXPECT_EQ(device->count("EndScene"), 1u) << tab;
         EXPECT_EQ(app->drawHelpText(), E_FAIL);
-        app->restoreDeviceObjects();
+        EXPECT_EQ(app->restoreDeviceObjects(), S_OK);
         EXPECT_NE(app->fontLarge, nullptr);
     }
 }

@@ -333,7 +333,7 @@ protected:
             raised = !raised;
         }
         int number = 0;
-        app->restoreSession(session, &number);
+        EXPECT_EQ(app->restoreSession(session, &number), S_OK);
         return *app->currentCourse;
     }
 

@@ -193,7 +193,7 @@ TEST_F(SurfaceQuery, HintedSearchAgreesWithEveryTriangleOnAndOffARealCourse) {
         float height = -12345;
         D3DXVECTOR3 edge;
         const int rowHintBefore = placement.rowHint;
-        app->queryBody(x, z, &height, placement, &edge);
+        EXPECT_EQ(app->queryBody(x, z, &height, placement, &edge), S_OK);
         if (oracle.empty()) {
             // Off the course (nudges aside): the outputs stay as they were.
             if (allHits(strips, x + 0.01f, z + 0.01f).empty()) {
@@ -268,7 +268,7 @@ TEST_F(SurfaceQuery, FootprintKeepsTheEdgeOfAnySideSampleAndTiltsTheBody) {
     placement.body->position = D3DXVECTOR3(30.5f, 0, 20);
     placement.body->yaw = 180;
     D3DXVECTOR3 edge;
-    app->followSurface(placement, &edge);
+    EXPECT_EQ(app->followSurface(placement, &edge), S_OK);
     EXPECT_EQ(edge, D3DXVECTOR3(10, 0, 0));
     EXPECT_NEAR(placement.body->position.y, 0.5f * 20 + 2, 1e-4f);
     EXPECT_NEAR(placement.body->roll, 0.0f, 1e-5f); // front and back at equal z
@@ -277,7 +277,7 @@ TEST_F(SurfaceQuery, FootprintKeepsTheEdgeOfAnySideSampleAndTiltsTheBody) {
     placement.body->position = D3DXVECTOR3(35, 0, 20);
     placement.body->yaw = 90;
     D3DXVECTOR3 onRoad;
-    app->followSurface(placement, &onRoad);
+    EXPECT_EQ(app->followSurface(placement, &onRoad), S_OK);
     EXPECT_EQ(onRoad, D3DXVECTOR3(0, 0, 0));
     EXPECT_NEAR(placement.body->roll, std::atan2(1.0f, 2.0f), 1e-5f);
     EXPECT_NEAR(placement.body->pitch, 0.0f, 1e-5f);

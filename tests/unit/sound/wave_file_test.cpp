@@ -25,7 +25,7 @@ Opened openResource(const Bytes& bytes) {
     RegisterResource("WAVE", "memory/t.wav", bytes.data(), static_cast<DWORD>(bytes.size()));
     WaveFile wave;
     const HRESULT hr = wave.open("memory/t.wav", nullptr, WaveFile::kRead);
-    UnregisterResource("WAVE", "memory/t.wav");
+    EXPECT_TRUE(UnregisterResource("WAVE", "memory/t.wav"));
     return {hr, wave.size()};
 }
 
@@ -177,7 +177,7 @@ TEST(WaveFile, ReadsTheDataChunkExactlyAcrossBufferRefills) {
         ASSERT_EQ(wave.close(), S_OK);
         EXPECT_EQ(wave.read(head.data(), 10, &got), CO_E_NOTINITIALIZED);
     }
-    UnregisterResource("WAV", "memory/long.wav");
+    EXPECT_TRUE(UnregisterResource("WAV", "memory/long.wav"));
 }
 
 TEST(WaveFile, ResourcesStandInForMissingFiles) {
