@@ -246,6 +246,16 @@ protected:
         QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(6, box->height() / 2));
     }
 
+    // Chooses and checks two meshes and a sound, as a user does for a collision sound.
+    void pickCollision(const QString& first, const QString& second, const QString& sound) {
+        select(child(1, first));
+        check(AppForm::kXfile1Check);
+        select(child(1, second));
+        check(AppForm::kXfile2Check);
+        select(child(3, sound));
+        check(AppForm::kSoundCheck);
+    }
+
     // Where the engine draws a world point in the view, from the device's own matrices.
     QPointF projected(const D3DXVECTOR3& point) {
         D3DXMATRIX view;

@@ -279,12 +279,7 @@ private slots:
         QVERIFY(form().xfile1Pick() == nullptr && form().soundPick() == nullptr);
 
         // The same three again: "release" takes the collision relation back.
-        select(child(1, QStringLiteral("ball.x")));
-        check(AppForm::kXfile1Check);
-        select(child(1, QStringLiteral("box.x")));
-        check(AppForm::kXfile2Check);
-        select(child(3, QStringLiteral("hit.wav")));
-        check(AppForm::kSoundCheck);
+        pickCollision(QStringLiteral("ball.x"), QStringLiteral("box.x"), QStringLiteral("hit.wav"));
         select(child(4, QStringLiteral("course1")));
         form().button(AppForm::kSoundReleaseButton)->click();
         QVERIFY(session().relations.empty());

@@ -73,12 +73,7 @@ private slots:
         adjustWithDialog(drawnMesh(box).toPoint(), 2, 45, true);
         QCOMPARE(extras().back().first, 2.0f);
 
-        select(child(1, QStringLiteral("ball.x")));
-        check(AppForm::kXfile1Check);
-        select(child(1, QStringLiteral("box.x")));
-        check(AppForm::kXfile2Check);
-        select(child(3, QStringLiteral("hit.wav")));
-        check(AppForm::kSoundCheck);
+        pickCollision(QStringLiteral("ball.x"), QStringLiteral("box.x"), QStringLiteral("hit.wav"));
         select(course1);
         form().button(AppForm::kSoundAssignButton)->click();
 
