@@ -39,7 +39,7 @@ struct Engine {
         app->onInitialUpdate(kViewWidth, kViewHeight, nullptr);
         // The benchmarks time the CPU of the calling thread, which must do all the work
         // to be timed; those that time the frame on several threads say so.
-        app->threads = 1;
+        app->simulation.setThreads(1);
     }
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;

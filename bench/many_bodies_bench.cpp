@@ -68,7 +68,7 @@ void BM_FrameStepThreads(benchmark::State& state) {
     bench::spreadBodies(*engine.app, n, bench::kBodySpacing, 1234);
     const int overlapping = overlappingPairs(*engine.app);
     engine.app->selectTab(TAB_PLAY);
-    engine.app->threads = static_cast<int>(state.range(1));
+    engine.app->simulation.setThreads(static_cast<int>(state.range(1)));
     engine.app->frameMove();
     const double perBody = static_cast<double>(bytesInUse() - before) / static_cast<double>(n);
     for (auto _ : state) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "course/StripGrid.h"
 #include "simulation/CoincidentCentres.h"
 #include "simulation/SurfaceQuery.h"
+#include "support/AllPairs.h"
 
 namespace {
 
@@ -19,12 +21,15 @@ using bench::kCourseRadius;
 
 // The frame step in play mode with n bodies rolling over the road. Both pair searches
 // run the same frames of the same scene.
-void frameStep(benchmark::State& state, PairSearch search) {
+// The reference finder pairs every body with every other.
+void frameStep(benchmark::State& state, bool allPairs) {
     bench::Engine engine;
     const int n = static_cast<int>(state.range(0));
     bench::layPack(engine, n);
     engine.app->selectTab(TAB_PLAY);
-    engine.app->pairSearch = search;
+    if (allPairs) {
+        engine.app->simulation.usePairFinder(std::make_unique<AllPairs>());
+    }
     engine.app->frameMove(); // builds what the step keeps between frames
     for (auto _ : state) {
         engine.app->frameMove();
@@ -34,10 +39,10 @@ void frameStep(benchmark::State& state, PairSearch search) {
 }
 
 void BM_FrameStepAllPairs(benchmark::State& state) {
-    frameStep(state, PairSearch::AllPairs);
+    frameStep(state, true);
 }
 void BM_FrameStepGrid(benchmark::State& state) {
-    frameStep(state, PairSearch::Grid);
+    frameStep(state, false);
 }
 // Fixed frame counts keep both searches on the same frames of the scene.
 BENCHMARK(BM_FrameStepAllPairs)->Arg(100)->Iterations(1000)->Unit(benchmark::kMicrosecond);
@@ -60,10 +65,10 @@ void firstFrame(benchmark::State& state, Place place) {
         state.PauseTiming();
         course.xfilePlacements.clear();
         place(*engine.app, n);
-        const std::uint64_t before = engine.app->pairTests;
+        const std::uint64_t before = engine.app->simulation.pairTests();
         state.ResumeTiming();
         engine.app->frameMove();
-        tests += engine.app->pairTests - before;
+        tests += engine.app->simulation.pairTests() - before;
     }
     state.SetItemsProcessed(state.iterations() * n);
     state.counters["pair tests"] =

@@ -135,8 +135,8 @@ void CEngineApp::updateCourseCamera() {
             cameraAt.x = cameraEye.x + kCameraDistance * ct;
             cameraAt.z = cameraEye.z + kCameraDistance * st;
             // Off the surface the point keeps the height it had.
-            (void)followSurfaceCamera(ct, st, &cameraEye, &scratch);
-            (void)followSurfaceCamera(ct, st, &cameraAt, &scratch);
+            followSurfaceCamera(ct, st, &cameraEye, &scratch);
+            followSurfaceCamera(ct, st, &cameraAt, &scratch);
             m_cMove = 0;
         }
     } else {
@@ -149,12 +149,10 @@ void CEngineApp::updateCourseCamera() {
             cameraAt = body->position;
             cameraEye.x = cameraAt.x - kCameraDistance * ct;
             cameraEye.z = cameraAt.z - kCameraDistance * st;
-            cameraStripHint = followStripHint;
-            cameraRowHint = followRowHint;
+            cameraHint = followHint;
             // Off the surface the point keeps the height it had.
-            (void)followSurfaceCamera(ct, st, &cameraEye, &scratch);
-            followStripHint = cameraStripHint;
-            followRowHint = cameraRowHint;
+            followSurfaceCamera(ct, st, &cameraEye, &scratch);
+            followHint = cameraHint;
             cameraEye.y += kFollowEyeLift;
             cameraAt.y += kFollowAtLift;
         } else {

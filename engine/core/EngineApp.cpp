@@ -63,8 +63,8 @@ HRESULT CEngineApp::oneTimeSceneInit(HWND window) {
     cameraUp = D3DXVECTOR3(0, 1.0f, 0);
     scanEye = D3DXVECTOR3();
     scanAt = D3DXVECTOR3();
-    cameraStripHint = cameraRowHint = 0;
-    followStripHint = followRowHint = 0;
+    cameraHint = {};
+    followHint = {};
     pointAccumulator[0] = pointAccumulator[1] = 0;
     D3DXMatrixIdentity(&viewMatrix);
     scanning = false;

@@ -15,10 +15,7 @@
 #include "d3dx9/d3dx9math.h"
 #include "render/DotSprite.h"
 #include "render/SkyDome.h"
-#include "simulation/BroadPhase.h"
-#include "simulation/CoincidentCentres.h"
-#include "simulation/SurfaceQuery.h"
-#include "simulation/WorkerPool.h"
+#include "simulation/Simulation.h"
 #include "tumbleway/tumbleway.h"
 #include "tumbleway/tumbleway_ext.h"
 
@@ -37,24 +34,6 @@ RECT playClockRect(UINT width);
 
 // Whether a course build sets the heading to the direction of the course start.
 enum class StartHeading { Set, Keep };
-
-// How the frame's pair loop finds the pairs to test. Both test the same pairs in the
-// same order and so give the same result: AllPairs visits every pair; Grid visits only
-// the pairs that a broad phase finds near each other (far faster with many bodies).
-enum class PairSearch { AllPairs, Grid };
-
-// The five heights a footprint samples (front, back, left, right, centre) as surface
-// following leaves them, and which of them it set. Each thread of the frame follows
-// its bodies with samples of its own; what the serial order would leave is put
-// together from them afterwards.
-struct FootprintSamples {
-    float heights[5];
-    bool set[5];
-
-    explicit FootprintSamples(const float (&start)[5]);
-    // Writes the heights that were set over `into`.
-    void leaveIn(float (&into)[5]) const;
-};
 
 class CEngineApp {
 public:
@@ -167,22 +146,11 @@ public:
     [[nodiscard]] HRESULT restoreSession(const LSession_t& session, int* number,
                                          std::span<const TwxMeshExtra> extras = {});
 
-    // The movement and collision step.
+    // The movement input: a pending push on the driven mesh, and the heading.
     void applyInputPush(XfilePlacement& placement, float angle);
-    // Responds to a contact of the two bodies; E_FAIL when they do not touch.
-    [[nodiscard]] HRESULT testPair(XfilePlacement& first, XfilePlacement& second);
+    // Play mode's step of the current course's bodies, with the sounds of contacts and
+    // movement.
     void playStep();
-    // Every body's world matrix, then its following of the surface, the bodies shared
-    // among `threads` threads; the same results for any count.
-    void settleBodies();
-    // One body of settleBodies. Reads nothing of the engine's state but the course, its
-    // surface grid and the footprint's size; writes only the body, its placement's
-    // hints and samples.
-    void settleBody(XfilePlacement& placement, FootprintSamples& samples) const;
-    // Tests the pairs of the current course's placements, in list order (each with
-    // the ones after it), and plays the sound of every contact.
-    void testAllPairs();
-    void testNearPairs();
 
     // Picking and mouse editing. Points are in view pixels unless said otherwise.
     // The line of sight through pixel (x, y) of a picture drawn through view and
@@ -218,23 +186,11 @@ public:
     void keepGrabbedUnderCursor();
     [[nodiscard]] HRESULT placeXfileInFrontOfCamera();
 
-    // The course surface. A body query writes the placement's hints, a camera query
-    // the engine's; both leave their outputs untouched when nothing is hit. edge is
-    // written only on a side strip.
-    [[nodiscard]] HRESULT queryBody(float x, float z, float* height, XfilePlacement& placement,
-                                    D3DXVECTOR3* edge);
-    [[nodiscard]] HRESULT queryCamera(float x, float z, float* height, D3DXVECTOR3* edge);
-    // Five samples under the body's footprint set its height, roll and pitch.
-    [[nodiscard]] HRESULT followSurface(XfilePlacement& placement, D3DXVECTOR3* edge);
-    // The same, leaving the heights found in samples instead of sampleHeights.
-    void followFootprint(XfilePlacement& placement, D3DXVECTOR3* edge,
-                         FootprintSamples& samples) const;
-    // Five samples just ahead of a camera point set its height.
-    [[nodiscard]] HRESULT followSurfaceCamera(float ct, float st, D3DXVECTOR3* point,
-                                              D3DXVECTOR3* scratch);
     // Checks the current course's geometry (there must be one), dropping balls on its
     // road through the bodies' surface query.
     CourseCheck checkCurrentCourse();
+    // The camera point follows the current course's surface with the camera's hint.
+    void followSurfaceCamera(float ct, float st, D3DXVECTOR3* point, D3DXVECTOR3* scratch);
 
     // Drawing.
     void setUpRenderState();
@@ -288,9 +244,6 @@ public:
     DWORD playStartTime = 0;
     std::unique_ptr<SkyDome> sky;
     std::int32_t previewFrequencyStep = 0;
-    float footprintLength = 2.0f;
-    float footprintWidth = 2.0f;
-    float sampleHeights[5] = {}; // front, back, left, right, centre
     unsigned viewWidth = 0;
     unsigned viewHeight = 0;
     std::int32_t viewOffsetX = 12;
@@ -313,10 +266,8 @@ public:
     float m_cMove = 0;          // pending move input
     float m_cAngle = 0;         // heading in half-turns
     D3DXVECTOR2 startDirection; // (dx, dz) of the course start, shown by the edit overlay
-    std::int32_t cameraStripHint = 0;
-    std::int32_t cameraRowHint = 0;
-    std::int32_t followStripHint = 0;
-    std::int32_t followRowHint = 0;
+    SurfaceHint cameraHint;
+    SurfaceHint followHint; // the following camera's, kept apart from the walking one's
     POINT mousePoint{0, 0}; // the cursor in view pixels at the press, then while held
     D3DXVECTOR3 lastPlacePoint;
     std::int32_t m_iScanOrder = 0;
@@ -327,18 +278,6 @@ public:
     bool pointMessagePending = false;
     bool playing = false;
     int tab = TAB_PLACE;
-    PairSearch pairSearch = PairSearch::Grid;
-    // Exact contact tests made by the pair loop so far (for tests and measurements).
-    std::uint64_t pairTests = 0;
-    // Whether the bodies' surface following looks triangles up in the surface grid
-    // (SurfaceIndex) or searches row by row from the hints; the answers are the same.
-    bool surfaceGrid = true;
-    // How many threads share the frame's per-body work (world matrices and surface
-    // following); 1 keeps it on the calling thread. The pair responses always run on
-    // the calling thread, in list order. Any count gives the same results to the bit.
-    int threads = defaultThreadCount();
-    // Fewer bodies than this per thread are not worth waking a thread for.
-    static constexpr std::size_t kLeastBodiesPerThread = 128;
 
     // Working lists of the course being laid: each click adds one dotted point (view
     // pixels) and one calculated point (ground position). hasWorkingPoints is false
@@ -371,6 +310,8 @@ public:
     XfileEntry* secondPick = nullptr;
     std::unique_ptr<SoundManager> soundManager;
 
+    Simulation simulation;
+
 private:
     void readBackBufferSize();
     std::unique_ptr<BitmapBillboard> loadBillboard(const std::string& path) const;
@@ -396,27 +337,7 @@ private:
     std::optional<float> m_aimedHeading;
     // Ten along the ray through the middle of the view: where assigned objects appear.
     D3DXVECTOR3 pointInFrontOfCamera() const;
-    [[nodiscard]] bool querySurface(float x, float z, float halfHeight, int startRow,
-                                    int firstStrip, struct SurfaceHit* hit) const;
     void setView(const D3DXMATRIX& view);
-    // Scratch of the pair loop, kept between frames so that it allocates only while
-    // the scene grows.
-    BroadPhase m_broadPhase;
-    CoincidentCentres m_coincidentCentres;
-    std::vector<CSceneObject*> m_steppedBodies;
-    std::vector<XfilePlacement*> m_pairOrder;
-    std::vector<BroadPhase::Sphere> m_pairSpheres;
-    std::vector<int> m_pairCandidates;
-    // The course surface's grid, used by the bodies' surface following; it is brought
-    // up to date with the strips right before, so any change to the course between
-    // frames is seen.
-    SurfaceIndex m_surfaceIndex;
-    bool m_surfaceIndexInUse = false;
-    // The threads of settleBodies, started at its first frame with enough bodies, and
-    // its scratch: the bodies in list order and each part's footprint samples.
-    std::unique_ptr<WorkerPool> m_workers;
-    std::vector<XfilePlacement*> m_settled;
-    std::vector<FootprintSamples> m_partSamples;
     // Points the scan camera from road centre m0 toward m1 (track coordinates).
     void aimScanCamera(const D3DXVECTOR3& m0, const D3DXVECTOR3& m1);
 };

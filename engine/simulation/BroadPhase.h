@@ -3,30 +3,23 @@
 #include <cstdint>
 #include <vector>
 
+#include "simulation/PairFinder.h"
+
 // Finds the pairs of bodies that may touch, so that the frame's pair loop tests those
 // instead of every pair. It only ever over-reports: a pair it leaves out is one whose
 // exact test (squared 3-D distance below the squared sum of radii, both finite, in
 // float) cannot succeed, so the exact test still decides every contact.
-//
-// The bodies are numbered 0..n-1 in the order of the pair loop. Between build() and
-// the last query their positions and radii must not change.
-class BroadPhase {
+class BroadPhase final : public PairFinder {
 public:
-    struct Sphere {
-        float x, y, z;
-        float radius;
-    };
-
     // Sorts the bodies into a uniform grid over the ground plane (x, z) whose cells
     // are as wide as the largest ordinary contact distance. Bodies the grid cannot
     // bound (a radius far above the average, coordinates beyond the grid's reach) are
     // kept aside and paired with everybody. A body with a value that is not finite
     // touches nobody (its squared distance or reach is not finite either) and is
     // paired with nobody: one such body must not cost the others a test each.
-    void build(const std::vector<Sphere>& spheres);
+    void build(const std::vector<Sphere>& spheres) override;
 
-    // Replaces *out with every j > i that may touch body i, in ascending order.
-    void candidatesAfter(int i, std::vector<int>* out) const;
+    void candidatesAfter(int i, std::vector<int>* out) const override;
 
     // How many bodies are paired with everybody (for tests and measurements).
     std::size_t looseCount() const { return m_loose.size(); }

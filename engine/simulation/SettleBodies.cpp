@@ -3,15 +3,16 @@
 // writes (the course, its surface grid, the footprint's size), and writes only the
 // body and its placement, so the bodies may be worked in any order on any thread. The
 // one thing they used to share, the footprint's sample heights, each part of the list
-// keeps for itself; taken in list order afterwards, the parts leave sampleHeights as
-// the bodies worked one after the other would.
+// keeps for itself; taken in list order afterwards, the parts leave the sample heights
+// as the bodies worked one after the other would.
 #include <algorithm>
 #include <cmath>
 
 #include "assets/Placements.h"
-#include "core/EngineApp.h"
+#include "simulation/Simulation.h"
 
-void CEngineApp::settleBody(XfilePlacement& placement, FootprintSamples& samples) const {
+void Simulation::settleBody(const LCourse_t& course, XfilePlacement& placement,
+                            FootprintSamples& samples) const {
     if (!placement.body) {
         return;
     }
@@ -25,7 +26,7 @@ void CEngineApp::settleBody(XfilePlacement& placement, FootprintSamples& samples
         return;
     }
     D3DXVECTOR3 edge;
-    followFootprint(placement, &edge, samples);
+    followFootprint(course, placement, &edge, samples);
     const float lengthSquared = D3DXVec3LengthSq(&edge);
     if (lengthSquared != 0) {
         const D3DXVECTOR3 toward = edge / std::sqrt(lengthSquared);
@@ -33,34 +34,39 @@ void CEngineApp::settleBody(XfilePlacement& placement, FootprintSamples& samples
     }
 }
 
-void CEngineApp::settleBodies() {
-    auto& placements = currentCourse->xfilePlacements;
+void Simulation::settle(LCourse_t& course) {
+    auto& placements = course.xfilePlacements;
     const std::size_t n = placements.size();
+    // The surface grid is checked against the strips here, right before the only
+    // queries that use it: five footprint samples per body.
+    beginQueries(course, 5 * n);
     const int parts =
-        static_cast<int>(std::min<std::size_t>(std::max(threads, 1), n / kLeastBodiesPerThread));
+        static_cast<int>(std::min<std::size_t>(std::max(m_threads, 1), n / kLeastBodiesPerThread));
     if (parts <= 1) {
-        FootprintSamples samples(sampleHeights);
+        FootprintSamples samples(m_sampleHeights);
         for (auto& placement : placements) {
-            settleBody(placement, samples);
+            settleBody(course, placement, samples);
         }
-        samples.leaveIn(sampleHeights);
+        samples.leaveIn(m_sampleHeights);
+        endQueries();
         return;
     }
-    if (!m_workers || m_workers->threads() != threads) {
-        m_workers = std::make_unique<WorkerPool>(threads);
+    if (!m_workers || m_workers->threads() != m_threads) {
+        m_workers = std::make_unique<WorkerPool>(m_threads);
     }
     m_settled.clear();
     for (auto& placement : placements) {
         m_settled.push_back(&placement);
     }
-    m_partSamples.assign(static_cast<std::size_t>(parts), FootprintSamples(sampleHeights));
-    m_workers->run(n, parts, [this](int part, std::size_t begin, std::size_t end) {
+    m_partSamples.assign(static_cast<std::size_t>(parts), FootprintSamples(m_sampleHeights));
+    m_workers->run(n, parts, [this, &course](int part, std::size_t begin, std::size_t end) {
         FootprintSamples& samples = m_partSamples[static_cast<std::size_t>(part)];
         for (std::size_t i = begin; i < end; ++i) {
-            settleBody(*m_settled[i], samples);
+            settleBody(course, *m_settled[i], samples);
         }
     });
     for (const FootprintSamples& samples : m_partSamples) {
-        samples.leaveIn(sampleHeights);
+        samples.leaveIn(m_sampleHeights);
     }
+    endQueries();
 }

@@ -1,49 +1,15 @@
-// The frame: input, camera, picking, and in play mode the movement and collision
-// step; in every mode the bodies' world matrices and their following of the surface.
+// The play step: every body moves, then the pairs that touch respond, in list order.
 #include <cmath>
 
 #include "assets/Placements.h"
-#include "core/EngineApp.h"
+#include "simulation/Simulation.h"
 
-HRESULT CEngineApp::frameMove() {
-    if (playing && lastXfilePlacement != nullptr && m_cMove != 0.0f) {
-        applyInputPush(*lastXfilePlacement, m_cAngle);
-    }
-    updateCamera();
-    keepGrabbedUnderCursor();
-    if (lastXfilePlacement != nullptr && lastXfilePlacement->body) {
-        lastXfilePlacement->body->yaw = m_cAngle;
-    }
-    if (playing) {
-        playStep();
-    }
-    if (currentCourse == nullptr) {
-        return S_OK;
-    }
-    // The surface grid is checked against the strips here, after the pick (which may
-    // have edited the course) and right before the only queries that use it: five
-    // footprint samples per body.
-    const std::size_t queries = 5 * currentCourse->xfilePlacements.size();
-    m_surfaceIndexInUse = surfaceGrid && currentCourse->stripsCreated && queries > 0 &&
-                          m_surfaceIndex.sync(currentCourse->strips, queries);
-    settleBodies();
-    m_surfaceIndexInUse = false;
-    return S_OK;
-}
+Simulation::Simulation() : m_pairFinder(std::make_unique<BroadPhase>()) {}
 
-void CEngineApp::applyInputPush(XfilePlacement& placement, float angle) {
-    if (placement.body) {
-        CSceneObject& body = *placement.body;
-        body.speed += m_cMove;
-        body.heading = D3DXVECTOR3(static_cast<float>(std::cos(M_PI * angle)), 0,
-                                   static_cast<float>(std::sin(M_PI * angle)));
-        body.setMotionState(MOTION_PUSH);
-    }
-    m_cMove = 0;
-}
+Simulation::~Simulation() = default;
 
-HRESULT CEngineApp::testPair(XfilePlacement& first, XfilePlacement& second) {
-    ++pairTests;
+HRESULT Simulation::testPair(XfilePlacement& first, XfilePlacement& second) {
+    ++m_pairTests;
     CSceneObject& a = *first.body;
     CSceneObject& b = *second.body;
     const D3DXVECTOR3 apart = a.position - b.position;
@@ -74,13 +40,9 @@ HRESULT CEngineApp::testPair(XfilePlacement& first, XfilePlacement& second) {
     return S_OK;
 }
 
-void CEngineApp::playStep() {
-    if (currentCourse == nullptr) {
-        return;
-    }
-    auto& placements = currentCourse->xfilePlacements;
+void Simulation::step(LCourse_t& course, ContactListener& contacts) {
     m_steppedBodies.clear();
-    for (auto& placement : placements) {
+    for (auto& placement : course.xfilePlacements) {
         if (placement.body) {
             placement.body->step();
             m_steppedBodies.push_back(placement.body.get());
@@ -89,34 +51,18 @@ void CEngineApp::playStep() {
     // Before any contact is sought: bodies sharing a centre have no line of centres to
     // be pushed apart along.
     m_coincidentCentres.separate(m_steppedBodies);
-    if (pairSearch == PairSearch::AllPairs) {
-        testAllPairs();
-    } else {
-        testNearPairs();
-    }
-    playMovementSounds();
-}
-
-void CEngineApp::testAllPairs() {
-    auto& placements = currentCourse->xfilePlacements;
-    for (auto i = placements.begin(); i != placements.end(); ++i) {
-        for (auto j = i; j != placements.end(); ++j) {
-            if (i->id != j->id && i->body && j->body && testPair(*i, *j) == S_OK) {
-                playCollisionSound(*i, *j);
-            }
-        }
-    }
+    respondToPairs(course, contacts);
 }
 
 // The responses write stepPosition, speed, direction, contact normal and motion state,
 // never position or radius, so whether two bodies touch is settled before the loop
-// starts. The broad phase finds every pair that may touch; those are then tested in
+// starts. The pair finder finds every pair that may touch; those are then tested in
 // the order of the full loop (i in list order, then the j after it in list order), so
 // each response sees exactly the speeds and directions that it would see there.
-void CEngineApp::testNearPairs() {
+void Simulation::respondToPairs(LCourse_t& course, ContactListener& contacts) {
     m_pairOrder.clear();
     m_pairSpheres.clear();
-    for (auto& placement : currentCourse->xfilePlacements) {
+    for (auto& placement : course.xfilePlacements) {
         if (placement.body) {
             const CSceneObject& body = *placement.body;
             m_pairOrder.push_back(&placement);
@@ -124,15 +70,15 @@ void CEngineApp::testNearPairs() {
                 {body.position.x, body.position.y, body.position.z, body.radius});
         }
     }
-    m_broadPhase.build(m_pairSpheres);
+    m_pairFinder->build(m_pairSpheres);
     const int n = static_cast<int>(m_pairOrder.size());
     for (int i = 0; i < n; ++i) {
         XfilePlacement& first = *m_pairOrder[i];
-        m_broadPhase.candidatesAfter(i, &m_pairCandidates);
+        m_pairFinder->candidatesAfter(i, &m_pairCandidates);
         for (const int j : m_pairCandidates) {
             XfilePlacement& second = *m_pairOrder[j];
             if (first.id != second.id && testPair(first, second) == S_OK) {
-                playCollisionSound(first, second);
+                contacts.contact(first, second);
             }
         }
     }

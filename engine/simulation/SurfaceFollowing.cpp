@@ -2,10 +2,12 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <limits>
+#include <optional>
 
 #include "assets/Placements.h"
-#include "core/EngineApp.h"
-#include "simulation/SurfaceQuery.h"
+#include "course/CourseTrack.h"
+#include "simulation/Simulation.h"
 
 namespace {
 
@@ -46,19 +48,24 @@ void FootprintSamples::leaveIn(float (&into)[kSamples]) const {
     }
 }
 
-bool CEngineApp::querySurface(float x, float z, float halfHeight, int startRow, int firstStrip,
-                              SurfaceHit* hit) const {
-    if (currentCourse == nullptr || !currentCourse->stripsCreated) {
+void Simulation::beginQueries(const LCourse_t& course, std::size_t queries) {
+    m_surfaceIndexInUse = m_surfaceGrid && course.stripsCreated && queries > 0 &&
+                          m_surfaceIndex.sync(course.strips, queries);
+}
+
+bool Simulation::querySurface(const LCourse_t& course, float x, float z, float halfHeight,
+                              int startRow, int firstStrip, SurfaceHit* hit) const {
+    if (!course.stripsCreated) {
         return false;
     }
     for (int nudge = 0; nudge <= kMaxNudges; ++nudge) {
         const float offset = kNudge * static_cast<float>(nudge);
         const bool found =
             m_surfaceIndexInUse
-                ? m_surfaceIndex.find(currentCourse->strips, x + offset, z + offset, -halfHeight,
+                ? m_surfaceIndex.find(course.strips, x + offset, z + offset, -halfHeight,
                                       halfHeight, startRow, firstStrip, hit)
-                : findSurface(currentCourse->strips, x + offset, z + offset, -halfHeight,
-                              halfHeight, startRow, firstStrip, hit);
+                : findSurface(course.strips, x + offset, z + offset, -halfHeight, halfHeight,
+                              startRow, firstStrip, hit);
         if (found) {
             return true;
         }
@@ -66,39 +73,42 @@ bool CEngineApp::querySurface(float x, float z, float halfHeight, int startRow, 
     return false;
 }
 
-HRESULT CEngineApp::queryBody(float x, float z, float* height, XfilePlacement& placement,
-                              D3DXVECTOR3* edge) {
+HRESULT Simulation::queryBody(const LCourse_t& course, float x, float z, float* height,
+                              XfilePlacement& placement, D3DXVECTOR3* edge) const {
     SurfaceHit hit;
-    if (querySurface(x, z, kBodySegmentHalfHeight, placement.rowHint, 0, &hit)) {
+    if (querySurface(course, x, z, kBodySegmentHalfHeight, placement.rowHint, 0, &hit)) {
         takeBodyHit(hit, height, placement, edge);
     }
     return S_OK; // off the course the outputs stay as they were
 }
 
-HRESULT CEngineApp::queryCamera(float x, float z, float* height, D3DXVECTOR3* edge) {
+HRESULT Simulation::queryCamera(const LCourse_t* course, float x, float z, float* height,
+                                SurfaceHint& hint, D3DXVECTOR3* edge) const {
     SurfaceHit hit;
-    const int firstStrip = (cameraStripHint - 1 + kStripCount) % kStripCount;
-    if (!querySurface(x, z, kCameraSegmentHalfHeight, cameraRowHint, firstStrip, &hit)) {
+    const int firstStrip = (hint.strip - 1 + kStripCount) % kStripCount;
+    if (course == nullptr ||
+        !querySurface(*course, x, z, kCameraSegmentHalfHeight, hint.row, firstStrip, &hit)) {
         return E_FAIL;
     }
     *height = hit.height;
-    cameraRowHint = hit.row;
-    cameraStripHint = hit.strip;
+    hint.row = hit.row;
+    hint.strip = hit.strip;
     if (hit.strip != ROAD_STRIP) {
         *edge = hit.edge;
     }
     return S_OK;
 }
 
-HRESULT CEngineApp::followSurface(XfilePlacement& placement, D3DXVECTOR3* edge) {
-    FootprintSamples samples(sampleHeights);
-    followFootprint(placement, edge, samples);
-    samples.leaveIn(sampleHeights);
+HRESULT Simulation::followSurface(const LCourse_t& course, XfilePlacement& placement,
+                                  D3DXVECTOR3* edge) {
+    FootprintSamples samples(m_sampleHeights);
+    followFootprint(course, placement, edge, samples);
+    samples.leaveIn(m_sampleHeights);
     return S_OK;
 }
 
-void CEngineApp::followFootprint(XfilePlacement& placement, D3DXVECTOR3* edge,
-                                 FootprintSamples& samples) const {
+void Simulation::followFootprint(const LCourse_t& course, XfilePlacement& placement,
+                                 D3DXVECTOR3* edge, FootprintSamples& samples) const {
     float* const heights = samples.heights;
     CSceneObject& body = *placement.body;
     // The footprint turns with the body's yaw read as degrees.
@@ -107,8 +117,8 @@ void CEngineApp::followFootprint(XfilePlacement& placement, D3DXVECTOR3* edge,
     const float st = static_cast<float>(std::sin(theta));
     const float x = body.position.x;
     const float z = body.position.z;
-    const float halfL = footprintLength / 2;
-    const float halfW = footprintWidth / 2;
+    const float halfL = kFootprintLength / 2;
+    const float halfW = kFootprintWidth / 2;
     // Front, back, left, right and centre, in this order: each hit moves the row hint
     // on for the next.
     const float sampleX[kSamples] = {x + halfL * ct, x - halfL * ct, x - halfL * st, x + halfL * st,
@@ -118,8 +128,8 @@ void CEngineApp::followFootprint(XfilePlacement& placement, D3DXVECTOR3* edge,
     bool found[kSamples];
     for (int k = 0; k < kSamples; ++k) {
         SurfaceHit hit;
-        found[k] = querySurface(sampleX[k], sampleZ[k], kBodySegmentHalfHeight, placement.rowHint,
-                                0, &hit);
+        found[k] = querySurface(course, sampleX[k], sampleZ[k], kBodySegmentHalfHeight,
+                                placement.rowHint, 0, &hit);
         if (found[k]) {
             takeBodyHit(hit, &heights[k], placement, edge);
             samples.set[k] = true;
@@ -142,23 +152,44 @@ void CEngineApp::followFootprint(XfilePlacement& placement, D3DXVECTOR3* edge,
             samples.set[k] = true;
         }
     }
-    body.roll = std::atan2(heights[kFront] - heights[kBack], footprintLength);
-    body.pitch = std::atan2(heights[kRight] - heights[kLeft], footprintWidth);
+    body.roll = std::atan2(heights[kFront] - heights[kBack], kFootprintLength);
+    body.pitch = std::atan2(heights[kRight] - heights[kLeft], kFootprintWidth);
     body.position.y = heights[kCentre] + kHeightAboveSurface;
 }
 
-HRESULT CEngineApp::followSurfaceCamera(float ct, float st, D3DXVECTOR3* point,
-                                        D3DXVECTOR3* scratch) {
+void Simulation::followSurfaceCamera(const LCourse_t* course, float ct, float st,
+                                     D3DXVECTOR3* point, SurfaceHint& hint, D3DXVECTOR3* scratch) {
     const float x = point->x + kCameraLookAhead * ct;
     const float z = point->z + kCameraLookAhead * st;
-    const float halfL = footprintLength / 2;
-    const float halfW = footprintWidth / 2;
+    const float halfL = kFootprintLength / 2;
+    const float halfW = kFootprintWidth / 2;
+    float* const heights = m_sampleHeights;
     // A sample off the course keeps the height it had: the camera goes on level.
-    (void)queryCamera(x + halfL * ct, z + halfW * st, &sampleHeights[kFront], scratch);
-    (void)queryCamera(x - halfL * ct, z - halfW * st, &sampleHeights[kBack], scratch);
-    (void)queryCamera(x - halfL * st, z + halfW * ct, &sampleHeights[kLeft], scratch);
-    (void)queryCamera(x + halfL * st, z - halfW * ct, &sampleHeights[kRight], scratch);
-    (void)queryCamera(x, z, &sampleHeights[kCentre], scratch);
-    point->y = sampleHeights[kCentre] + kHeightAboveSurface;
-    return S_OK;
+    (void)queryCamera(course, x + halfL * ct, z + halfW * st, &heights[kFront], hint, scratch);
+    (void)queryCamera(course, x - halfL * ct, z - halfW * st, &heights[kBack], hint, scratch);
+    (void)queryCamera(course, x - halfL * st, z + halfW * ct, &heights[kLeft], hint, scratch);
+    (void)queryCamera(course, x + halfL * st, z - halfW * ct, &heights[kRight], hint, scratch);
+    (void)queryCamera(course, x, z, &heights[kCentre], hint, scratch);
+    point->y = heights[kCentre] + kHeightAboveSurface;
+}
+
+CourseCheck Simulation::checkCourse(const LCourse_t& course) {
+    // A ball of its own: its hints follow it along the road as a body's would, and no
+    // placed body's hints are disturbed.
+    XfilePlacement ball;
+    const SurfaceProbe probe = [this, &course, &ball](float x, float z) -> std::optional<float> {
+        float height = std::numeric_limits<float>::quiet_NaN();
+        D3DXVECTOR3 edge;
+        // Off the course the height stays NaN, which is what is checked.
+        (void)queryBody(course, x, z, &height, ball, &edge);
+        return std::isnan(height) ? std::nullopt : std::optional<float>(height);
+    };
+    // The balls are answered by the surface grid, as the bodies of a frame are; its
+    // answers are those of the plain search.
+    beginQueries(course, course.track ? static_cast<std::size_t>(kProbeBallsPerSample *
+                                                                 course.track->sampleCount())
+                                      : 0);
+    CourseCheck check = ::checkCourse(course, probe);
+    endQueries();
+    return check;
 }

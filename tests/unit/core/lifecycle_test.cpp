@@ -37,8 +37,8 @@ TEST_F(EngineConstruction, StartsWithTheDocumentedDefaults) {
     EXPECT_EQ(app.stripCount, 7);
     EXPECT_EQ(app.roadStrip, 3);
     EXPECT_EQ(app.courseNumber, 1);
-    EXPECT_EQ(app.footprintLength, 2.0f);
-    EXPECT_EQ(app.footprintWidth, 2.0f);
+    EXPECT_EQ(app.simulation.footprintLength(), 2.0f);
+    EXPECT_EQ(app.simulation.footprintWidth(), 2.0f);
     EXPECT_EQ(app.viewOffsetX, 12);
     EXPECT_EQ(app.viewOffsetY, 28);
     EXPECT_TRUE(app.buildPending);

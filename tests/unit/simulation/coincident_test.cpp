@@ -50,11 +50,11 @@ protected:
     // Exact pair tests made over the given frames of play.
     std::uint64_t pairTestsOver(int frames) {
         app->selectTab(TAB_PLAY);
-        const std::uint64_t before = app->pairTests;
+        const std::uint64_t before = app->simulation.pairTests();
         for (int frame = 0; frame < frames; ++frame) {
             app->frameMove();
         }
-        return app->pairTests - before;
+        return app->simulation.pairTests() - before;
     }
 };
 

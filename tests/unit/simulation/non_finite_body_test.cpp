@@ -97,7 +97,7 @@ TEST_F(NonFiniteBody, CostsTheOthersNoPairTestAndChangesNothingOfThem) {
         for (const XfilePlacement& placement : app->currentCourse->xfilePlacements) {
             ASSERT_TRUE(sameBody(placement, *others[k++])) << "frame " << frame;
         }
-        ASSERT_EQ(app->pairTests, twin->pairTests) << "frame " << frame;
+        ASSERT_EQ(app->simulation.pairTests(), twin->simulation.pairTests()) << "frame " << frame;
     }
-    EXPECT_GT(app->pairTests, 300u) << "the bodies meet";
+    EXPECT_GT(app->simulation.pairTests(), 300u) << "the bodies meet";
 }

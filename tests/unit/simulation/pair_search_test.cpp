@@ -4,11 +4,13 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <memory>
 #include <random>
 #include <vector>
 
 #include "BodyState.h"
 #include "simulation/BroadPhase.h"
+#include "support/AllPairs.h"
 #include "support/Bodies.h"
 #include "support/EngineFixture.h"
 
@@ -156,8 +158,7 @@ protected:
     // grid, and compares every body after every frame. Returns the contacts seen (bodies
     // left coasting by a contact, summed over the frames).
     long runSideBySide(int frames) {
-        app->pairSearch = PairSearch::AllPairs;
-        twin->pairSearch = PairSearch::Grid;
+        app->simulation.usePairFinder(std::make_unique<AllPairs>());
         app->selectTab(TAB_PLAY);
         twin->selectTab(TAB_PLAY);
         long contacts = 0;

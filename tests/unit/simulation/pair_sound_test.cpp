@@ -4,9 +4,11 @@
 #include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
 #include <random>
 
 #include "dsound/dsound_testing.h"
+#include "support/AllPairs.h"
 #include "support/Bodies.h"
 #include "support/EngineFixture.h"
 #include "tumbleway/NameField.h"
@@ -86,8 +88,7 @@ TEST_F(PairSearchSounds, BothSearchesPlayTheSameSoundsInTheSameOrder) {
     std::swap(app, twin);
     populate(*app);
     populate(*twin);
-    app->pairSearch = PairSearch::AllPairs;
-    twin->pairSearch = PairSearch::Grid;
+    app->simulation.usePairFinder(std::make_unique<AllPairs>());
     double loudest = 0;
     for (int frame = 0; frame < 120; ++frame) {
         app->frameMove();

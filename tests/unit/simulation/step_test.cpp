@@ -92,7 +92,8 @@ TEST_F(FrameStep, ABodyPushedAlongTheRoadStaysOnTheSurfaceAndSlowsByFriction) {
         ASSERT_FLOAT_EQ(body.speed, expected) << frame;
         float surface = 0;
         D3DXVECTOR3 edge;
-        EXPECT_EQ(app->queryBody(body.position.x, body.position.z, &surface, placement, &edge),
+        EXPECT_EQ(app->simulation.queryBody(*app->currentCourse, body.position.x, body.position.z,
+                                            &surface, placement, &edge),
                   S_OK);
         ASSERT_NEAR(body.position.y, surface + 2.0f, 1e-3f) << frame;
     }
@@ -125,10 +126,10 @@ TEST_F(FrameStep, ContactNeedsMoreThanTouchingAndNeverPairsAnIdWithItself) {
     createLoopCourse();
     XfilePlacement& a = placeBody(*app, {0, 0, 0}, 1.0f);
     XfilePlacement& b = placeBody(*app, {2.0f, 0, 0}, 1.0f);
-    EXPECT_EQ(app->testPair(a, b), E_FAIL); // exactly the sum of the radii apart
+    EXPECT_EQ(app->simulation.testPair(a, b), E_FAIL); // exactly the sum of the radii apart
     EXPECT_EQ(a.body->motionState, MOTION_IDLE);
     b.body->position.x = 1.999f;
-    EXPECT_EQ(app->testPair(a, b), S_OK);
+    EXPECT_EQ(app->simulation.testPair(a, b), S_OK);
     EXPECT_EQ(a.body->motionState, MOTION_COAST);
 
     // Overlapping bodies with one id are never tested against each other.
@@ -147,7 +148,7 @@ TEST_F(FrameStep, AnUnmovableBodyKeepsItsPlaceInAContact) {
     wall.body->movable = false;
     ball.body->speed = 1;
     ball.body->direction = D3DXVECTOR3(-1, 0, 0);
-    ASSERT_EQ(app->testPair(wall, ball), S_OK);
+    ASSERT_EQ(app->simulation.testPair(wall, ball), S_OK);
     EXPECT_EQ(wall.body->stepPosition, D3DXVECTOR3(0, 0, 0));
     EXPECT_EQ(wall.body->contactNormal, D3DXVECTOR3(0, 0, 0));
     EXPECT_EQ(wall.body->motionState, MOTION_COAST);

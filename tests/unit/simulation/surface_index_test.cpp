@@ -264,7 +264,7 @@ TEST_F(SurfaceGrid, BodiesFollowTheSurfaceAlikeWithAndWithoutTheGrid) {
     std::swap(app, other);
     createLoopCourse(5, 25);
     std::swap(app, other);
-    other->surfaceGrid = false;
+    other->simulation.useSurfaceGrid(false);
     for (CEngineApp* engine : {app.get(), other.get()}) {
         std::mt19937 random(8);
         std::uniform_real_distribution<float> unit(0.0f, 1.0f);
@@ -293,7 +293,9 @@ TEST_F(SurfaceGrid, BodiesFollowTheSurfaceAlikeWithAndWithoutTheGrid) {
         app->frameMove();
         other->frameMove();
         ASSERT_TRUE(sameBodies(*app->currentCourse, *other->currentCourse)) << "frame " << frame;
-        ASSERT_TRUE(sameBits(app->sampleHeights, other->sampleHeights)) << "frame " << frame;
+        ASSERT_TRUE(
+            sameBits(app->simulation.footprintHeights(), other->simulation.footprintHeights()))
+            << "frame " << frame;
     }
 }
 

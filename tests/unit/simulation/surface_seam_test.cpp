@@ -166,7 +166,7 @@ TEST_P(SurfaceSeams, BodiesOnTheRoadsSeamsAreDrawnOnTheRoad) {
         bodies.push_back(&placement);
     }
     for (const bool grid : {true, false}) {
-        app->surfaceGrid = grid;
+        app->simulation.useSurfaceGrid(grid);
         // Surface following comes after the world matrix in a frame: the second frame
         // draws what the first found.
         app->frameMove();

@@ -193,7 +193,8 @@ TEST_F(SurfaceQuery, HintedSearchAgreesWithEveryTriangleOnAndOffARealCourse) {
         float height = -12345;
         D3DXVECTOR3 edge;
         const int rowHintBefore = placement.rowHint;
-        EXPECT_EQ(app->queryBody(x, z, &height, placement, &edge), S_OK);
+        EXPECT_EQ(app->simulation.queryBody(*app->currentCourse, x, z, &height, placement, &edge),
+                  S_OK);
         if (oracle.empty()) {
             // Off the course (nudges aside): the outputs stay as they were.
             if (allHits(strips, x + 0.01f, z + 0.01f).empty()) {
@@ -268,7 +269,7 @@ TEST_F(SurfaceQuery, FootprintKeepsTheEdgeOfAnySideSampleAndTiltsTheBody) {
     placement.body->position = D3DXVECTOR3(30.5f, 0, 20);
     placement.body->yaw = 180;
     D3DXVECTOR3 edge;
-    EXPECT_EQ(app->followSurface(placement, &edge), S_OK);
+    EXPECT_EQ(app->simulation.followSurface(*app->currentCourse, placement, &edge), S_OK);
     EXPECT_EQ(edge, D3DXVECTOR3(10, 0, 0));
     EXPECT_NEAR(placement.body->position.y, 0.5f * 20 + 2, 1e-4f);
     EXPECT_NEAR(placement.body->roll, 0.0f, 1e-5f); // front and back at equal z
@@ -277,7 +278,7 @@ TEST_F(SurfaceQuery, FootprintKeepsTheEdgeOfAnySideSampleAndTiltsTheBody) {
     placement.body->position = D3DXVECTOR3(35, 0, 20);
     placement.body->yaw = 90;
     D3DXVECTOR3 onRoad;
-    EXPECT_EQ(app->followSurface(placement, &onRoad), S_OK);
+    EXPECT_EQ(app->simulation.followSurface(*app->currentCourse, placement, &onRoad), S_OK);
     EXPECT_EQ(onRoad, D3DXVECTOR3(0, 0, 0));
     EXPECT_NEAR(placement.body->roll, std::atan2(1.0f, 2.0f), 1e-5f);
     EXPECT_NEAR(placement.body->pitch, 0.0f, 1e-5f);
@@ -286,18 +287,18 @@ TEST_F(SurfaceQuery, FootprintKeepsTheEdgeOfAnySideSampleAndTiltsTheBody) {
 TEST_F(SurfaceQuery, PointsOffTheCourseGiveUpAfterAFewNudges) {
     LCourse_t course;
     layTestStrips(course, 4);
-    app->courses.push_back(std::move(course));
-    app->currentCourse = &app->courses.back();
+    const Simulation& simulation = app->simulation;
     float height = 77;
     D3DXVECTOR3 edge(1, 2, 3);
-    app->cameraRowHint = 2;
-    EXPECT_EQ(app->queryCamera(500, 500, &height, &edge), E_FAIL);
+    SurfaceHint hint{0, 2};
+    EXPECT_EQ(simulation.queryCamera(&course, 500, 500, &height, hint, &edge), E_FAIL);
     EXPECT_EQ(height, 77.0f);
     EXPECT_EQ(edge, D3DXVECTOR3(1, 2, 3));
-    EXPECT_EQ(app->cameraRowHint, 2);
+    EXPECT_EQ(hint.row, 2);
     // Just off the near edge, within the nudges' reach, a point is still found; a
     // little farther it is not.
-    EXPECT_EQ(app->queryCamera(-0.025f, 5, &height, &edge), S_OK);
+    EXPECT_EQ(simulation.queryCamera(&course, -0.025f, 5, &height, hint, &edge), S_OK);
     EXPECT_EQ(height, 0.0f);
-    EXPECT_EQ(app->queryCamera(-0.5f, 5, &height, &edge), E_FAIL);
+    EXPECT_EQ(simulation.queryCamera(&course, -0.5f, 5, &height, hint, &edge), E_FAIL);
+    EXPECT_EQ(simulation.queryCamera(nullptr, 0, 5, &height, hint, &edge), E_FAIL);
 }

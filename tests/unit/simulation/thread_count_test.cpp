@@ -18,7 +18,7 @@ constexpr int kBodies = 420;
 constexpr int kFrames = 600;
 // Every engine beyond the first must split its bodies into as many parts as it has
 // threads, or the comparison would prove nothing.
-static_assert(kBodies >= 3 * CEngineApp::kLeastBodiesPerThread);
+static_assert(kBodies >= 3 * Simulation::kLeastBodiesPerThread);
 
 class ThreadCount : public EngineFixture {
 protected:
@@ -33,7 +33,7 @@ protected:
         }
         app->regenerateCurrentCourse();
         populate(*app);
-        app->threads = threads;
+        app->simulation.setThreads(threads);
         app->selectTab(TAB_PLAY);
         std::swap(app, engine);
         return engine;
@@ -89,7 +89,8 @@ TEST_F(ThreadCount, BodiesEndEveryFrameAlikeOnOneTwoAndThreeThreads) {
         for (int k = 1; k < 3; ++k) {
             ASSERT_TRUE(sameBodies(*serial.currentCourse, *engines[k]->currentCourse))
                 << k + 1 << " threads, frame " << frame;
-            ASSERT_TRUE(sameBits(serial.sampleHeights, engines[k]->sampleHeights))
+            ASSERT_TRUE(sameBits(serial.simulation.footprintHeights(),
+                                 engines[k]->simulation.footprintHeights()))
                 << k + 1 << " threads, frame " << frame;
         }
         for (const auto& placement : serial.currentCourse->xfilePlacements) {
@@ -118,11 +119,11 @@ TEST_F(ThreadCount, ChangingTheCountBetweenFramesChangesNothing) {
     std::unique_ptr<CEngineApp> serial = bankedScene(device.get(), 1);
     std::unique_ptr<CEngineApp> changing = bankedScene(otherDevice.get(), 2);
     for (int frame = 0; frame < 120; ++frame) {
-        changing->threads = 1 + frame / 10 % 4;
+        changing->simulation.setThreads(1 + frame / 10 % 4);
         serial->frameMove();
         changing->frameMove();
         ASSERT_TRUE(sameBodies(*serial->currentCourse, *changing->currentCourse))
-            << changing->threads << " threads, frame " << frame;
+            << changing->simulation.threads() << " threads, frame " << frame;
     }
 }
 

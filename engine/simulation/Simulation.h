@@ -1,0 +1,153 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "course/Course.h"
+#include "course/CourseCheck.h"
+#include "d3dx9/d3dx9math.h"
+#include "simulation/BroadPhase.h"
+#include "simulation/CoincidentCentres.h"
+#include "simulation/SurfaceQuery.h"
+#include "simulation/WorkerPool.h"
+#include "win32/win32.h"
+
+struct XfilePlacement;
+class CSceneObject;
+
+// The five heights a footprint samples (front, back, left, right, centre) as surface
+// following leaves them, and which of them it set. Each thread of the frame follows
+// its bodies with samples of its own; what the serial order would leave is put
+// together from them afterwards.
+struct FootprintSamples {
+    float heights[5];
+    bool set[5];
+
+    explicit FootprintSamples(const float (&start)[5]);
+    // Writes the heights that were set over `into`.
+    void leaveIn(float (&into)[5]) const;
+};
+
+// Told of each contact the step responds to, in the order of the responses.
+class ContactListener {
+public:
+    virtual void contact(const XfilePlacement& first, const XfilePlacement& second) = 0;
+
+protected:
+    ~ContactListener() = default;
+};
+
+// Where a point that follows the surface found it last: the search for the next
+// sample starts there.
+struct SurfaceHint {
+    std::int32_t strip = 0;
+    std::int32_t row = 0;
+};
+
+// The bodies' motion over a course: the play step (movement, then the responses of the
+// pairs that touch, in list order) and, in every mode, each body's world matrix and its
+// following of the course surface. It keeps no body of its own: the bodies are the
+// placements of the course it is handed, in the course's list order, which is the
+// order every result depends on.
+class Simulation {
+public:
+    Simulation();
+    ~Simulation();
+    Simulation(const Simulation&) = delete;
+    Simulation& operator=(const Simulation&) = delete;
+
+    // Moves every body of the course one step, separates bodies sharing a centre, then
+    // responds to every touching pair (each body with the ones after it in list order)
+    // and tells `contacts` of each.
+    void step(LCourse_t& course, ContactListener& contacts);
+    // Every body's world matrix, then its following of the surface, the bodies shared
+    // among threads(); the same results for any count.
+    void settle(LCourse_t& course);
+    // Responds to a contact of the two bodies; E_FAIL when they do not touch.
+    [[nodiscard]] HRESULT testPair(XfilePlacement& first, XfilePlacement& second);
+
+    // The course surface under (x, z) for a body: writes the height and the placement's
+    // hints, and edge on a side strip; off the course the outputs stay as they were.
+    [[nodiscard]] HRESULT queryBody(const LCourse_t& course, float x, float z, float* height,
+                                    XfilePlacement& placement, D3DXVECTOR3* edge) const;
+    // Five samples under the body's footprint set its height, roll and pitch.
+    [[nodiscard]] HRESULT followSurface(const LCourse_t& course, XfilePlacement& placement,
+                                        D3DXVECTOR3* edge);
+    // The course surface under (x, z) for the camera, searched from its hint.
+    [[nodiscard]] HRESULT queryCamera(const LCourse_t* course, float x, float z, float* height,
+                                      SurfaceHint& hint, D3DXVECTOR3* edge) const;
+    // Five samples just ahead of a camera point, heading (ct, st), set its height. A
+    // sample off the course keeps the height the footprint's last sample of the same
+    // place found, body or camera.
+    void followSurfaceCamera(const LCourse_t* course, float ct, float st, D3DXVECTOR3* point,
+                             SurfaceHint& hint, D3DXVECTOR3* scratch);
+    // Checks a course's geometry, dropping balls on its road through the bodies'
+    // surface query.
+    CourseCheck checkCourse(const LCourse_t& course);
+
+    // How many threads share the frame's per-body work (world matrices and surface
+    // following); 1 keeps it on the calling thread. The pair responses always run on
+    // the calling thread, in list order. Any count gives the same results to the bit.
+    int threads() const { return m_threads; }
+    void setThreads(int threads) { m_threads = threads; }
+    // Whether the bodies' surface following looks triangles up in the surface grid or
+    // searches row by row from the hints; the answers are the same.
+    bool usesSurfaceGrid() const { return m_surfaceGrid; }
+    void useSurfaceGrid(bool grid) { m_surfaceGrid = grid; }
+    // Replaces the broad phase that finds the pairs to test (a reference finder that
+    // reports every pair must give the same results).
+    void usePairFinder(std::unique_ptr<PairFinder> finder) { m_pairFinder = std::move(finder); }
+    // Exact contact tests made by the pair loop so far (for tests and measurements).
+    std::uint64_t pairTests() const { return m_pairTests; }
+    // The footprint's sample heights as the last following left them.
+    const float (&footprintHeights() const)[5] { return m_sampleHeights; }
+    float footprintLength() const { return kFootprintLength; }
+    float footprintWidth() const { return kFootprintWidth; }
+
+    // Fewer bodies than this per thread are not worth waking a thread for.
+    static constexpr std::size_t kLeastBodiesPerThread = 128;
+
+private:
+    static constexpr float kFootprintLength = 2.0f;
+    static constexpr float kFootprintWidth = 2.0f;
+
+    void respondToPairs(LCourse_t& course, ContactListener& contacts);
+    // One body of settle. Reads nothing but the course, its surface grid and the
+    // footprint's size; writes only the body, its placement's hints and samples.
+    void settleBody(const LCourse_t& course, XfilePlacement& placement,
+                    FootprintSamples& samples) const;
+    void followFootprint(const LCourse_t& course, XfilePlacement& placement, D3DXVECTOR3* edge,
+                         FootprintSamples& samples) const;
+    [[nodiscard]] bool querySurface(const LCourse_t& course, float x, float z, float halfHeight,
+                                    int startRow, int firstStrip, SurfaceHit* hit) const;
+    // Brings the surface grid up to date with the course's strips when `queries`
+    // queries are about to be made and it pays; until endQueries the body queries use it.
+    void beginQueries(const LCourse_t& course, std::size_t queries);
+    void endQueries() { m_surfaceIndexInUse = false; }
+
+    int m_threads = defaultThreadCount();
+    bool m_surfaceGrid = true;
+    std::uint64_t m_pairTests = 0;
+    float m_sampleHeights[5] = {}; // front, back, left, right, centre
+
+    // Scratch of the step, kept between frames so that it allocates only while the
+    // scene grows.
+    std::unique_ptr<PairFinder> m_pairFinder;
+    CoincidentCentres m_coincidentCentres;
+    std::vector<CSceneObject*> m_steppedBodies;
+    std::vector<XfilePlacement*> m_pairOrder;
+    std::vector<PairFinder::Sphere> m_pairSpheres;
+    std::vector<int> m_pairCandidates;
+    // The course surface's grid, used by the bodies' surface following; it is brought
+    // up to date with the strips right before, so any change to the course between
+    // frames is seen.
+    SurfaceIndex m_surfaceIndex;
+    bool m_surfaceIndexInUse = false;
+    // The threads of settle, started at its first frame with enough bodies, and its
+    // scratch: the bodies in list order and each part's footprint samples.
+    std::unique_ptr<WorkerPool> m_workers;
+    std::vector<XfilePlacement*> m_settled;
+    std::vector<FootprintSamples> m_partSamples;
+};
