@@ -39,13 +39,6 @@ std::string CEngineApp::dataPath(const char* relative) const {
 }
 
 CEngineApp::CEngineApp() : playStartTime(timeGetTime()) {
-    // The course editor's top-down view is fixed; having it from the start lets a click
-    // lay a point even before the first frame.
-    const D3DXVECTOR3 eye(0, 100.0f, 0);
-    const D3DXVECTOR3 at(0, 0, 0);
-    const D3DXVECTOR3 up(0, 0, 5.0f);
-    D3DXMatrixLookAtLH(&courseViewMatrix, &eye, &at, &up);
-    D3DXMatrixIdentity(&viewMatrix);
     D3DXMatrixIdentity(&projectionMatrix);
     D3DXMatrixIdentity(&identityWorld);
 }
@@ -58,16 +51,8 @@ HRESULT CEngineApp::oneTimeSceneInit(HWND window) {
     tab = TAB_PLACE;
     m_cMove = 0;
     m_cAngle = 0;
-    cameraEye = D3DXVECTOR3(0, 0, -5.0f);
-    cameraAt = D3DXVECTOR3(0, 0, 0);
-    cameraUp = D3DXVECTOR3(0, 1.0f, 0);
-    scanEye = D3DXVECTOR3();
-    scanAt = D3DXVECTOR3();
-    cameraHint = {};
-    followHint = {};
+    camera.reset();
     pointAccumulator[0] = pointAccumulator[1] = 0;
-    D3DXMatrixIdentity(&viewMatrix);
-    scanning = false;
 
     // Without a sound device the manager stays silent; nothing else depends on it.
     soundManager = std::make_unique<SoundManager>();

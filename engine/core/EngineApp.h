@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/ViewTab.h"
+#include "camera/CameraRig.h"
+#include "camera/ViewTab.h"
 #include "course/Course.h"
 #include "d3d9/d3d9.h"
 #include "d3dx9/d3dx9core.h"
@@ -78,10 +79,8 @@ public:
     // Texture of strip k: road in the middle, edges beside it, field outside.
     const std::string& stripTexturePath(int strip) const;
 
-    // Cameras.
+    // Cameras: the frame's camera, the scan toggle, each handing its view to the device.
     void updateCamera();
-    void updateCourseCamera();
-    void updateScanCamera();
     void toggleScan();
     // Puts the camera on the road at track sample i, looking along the road.
     [[nodiscard]] HRESULT placeCameraAtSection(int i);
@@ -189,8 +188,6 @@ public:
     // Checks the current course's geometry (there must be one), dropping balls on its
     // road through the bodies' surface query.
     CourseCheck checkCurrentCourse();
-    // The camera point follows the current course's surface with the camera's hint.
-    void followSurfaceCamera(float ct, float st, D3DXVECTOR3* point, D3DXVECTOR3* scratch);
 
     // Drawing.
     void setUpRenderState();
@@ -253,27 +250,15 @@ public:
     float previewRotX = 0;
     float previewRotY = 0;
     D3DMATERIAL9 material{};
-    D3DXMATRIX courseViewMatrix;
-    D3DXMATRIX viewMatrix;
     D3DXMATRIX projectionMatrix;
     D3DXMATRIX identityWorld;
-    D3DXVECTOR3 cameraUp{0, 1, 0};
-    D3DXVECTOR3 cameraAt{0, 0, 0};
-    D3DXVECTOR3 cameraEye{0, 0, -5};
-    D3DXVECTOR3 scanUp;
-    D3DXVECTOR3 scanAt;
-    D3DXVECTOR3 scanEye;
     float m_cMove = 0;          // pending move input
     float m_cAngle = 0;         // heading in half-turns
     D3DXVECTOR2 startDirection; // (dx, dz) of the course start, shown by the edit overlay
-    SurfaceHint cameraHint;
-    SurfaceHint followHint; // the following camera's, kept apart from the walking one's
-    POINT mousePoint{0, 0}; // the cursor in view pixels at the press, then while held
+    POINT mousePoint{0, 0};     // the cursor in view pixels at the press, then while held
     D3DXVECTOR3 lastPlacePoint;
-    std::int32_t m_iScanOrder = 0;
     bool createAllowed = false;
     bool dragging = false;
-    bool scanning = false;
     bool buildPending = true;
     bool pointMessagePending = false;
     bool playing = false;
@@ -311,6 +296,7 @@ public:
     std::unique_ptr<SoundManager> soundManager;
 
     Simulation simulation;
+    CameraRig camera;
 
 private:
     void readBackBufferSize();
@@ -332,12 +318,8 @@ private:
         float height = 0;
     };
     Grab m_grab;
-    // The heading the walking or the following camera last aimed the view along; none
-    // once another camera has set the view.
-    std::optional<float> m_aimedHeading;
     // Ten along the ray through the middle of the view: where assigned objects appear.
     D3DXVECTOR3 pointInFrontOfCamera() const;
-    void setView(const D3DXMATRIX& view);
-    // Points the scan camera from road centre m0 toward m1 (track coordinates).
-    void aimScanCamera(const D3DXVECTOR3& m0, const D3DXVECTOR3& m1);
+    // Hands a view the camera computed to the device; none: the last view stays.
+    void setView(const D3DXMATRIX* view);
 };

@@ -64,7 +64,3 @@ void CEngineApp::playStep() {
 CourseCheck CEngineApp::checkCurrentCourse() {
     return simulation.checkCourse(*currentCourse);
 }
-
-void CEngineApp::followSurfaceCamera(float ct, float st, D3DXVECTOR3* point, D3DXVECTOR3* scratch) {
-    simulation.followSurfaceCamera(currentCourse, ct, st, point, cameraHint, scratch);
-}

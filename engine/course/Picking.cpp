@@ -100,9 +100,9 @@ const D3DXMATRIX* CEngineApp::pickView() const {
     switch (tab) {
     case TAB_PLAY:
     case TAB_PLACE:
-        return &viewMatrix;
+        return &camera.view();
     case TAB_COURSE:
-        return &courseViewMatrix;
+        return &camera.courseView();
     default:
         return nullptr; // the preview has no view to pick through
     }
@@ -320,8 +320,8 @@ void CEngineApp::addPoint(int x, int y) {
 
     D3DXVECTOR3 dir;
     D3DXVECTOR3 from;
-    pickRay(static_cast<float>(x), static_cast<float>(y), courseViewMatrix, projectionMatrix, &dir,
-            &from);
+    pickRay(static_cast<float>(x), static_cast<float>(y), camera.courseView(), projectionMatrix,
+            &dir, &from);
     LPoint_t ground{};
     ground.x = from.x + kGroundDistance * dir.x;
     ground.z = from.z + kGroundDistance * dir.z;
@@ -393,7 +393,7 @@ D3DXVECTOR3 CEngineApp::pointInFrontOfCamera() const {
     D3DXVECTOR3 dir;
     D3DXVECTOR3 from;
     pickRay(static_cast<float>(backBufferDesc.Width / 2),
-            static_cast<float>(backBufferDesc.Height / 2), view != nullptr ? *view : viewMatrix,
+            static_cast<float>(backBufferDesc.Height / 2), view != nullptr ? *view : camera.view(),
             pickProjection(), &dir, &from);
     return from + dir * kAssignPlaceDistance;
 }

@@ -49,7 +49,7 @@ HRESULT CEngineApp::renderCourseScene() {
     }
     if (sky) {
         // The sky's projection stays in force for the rest of the frame.
-        sky->draw(device, cameraEye, material);
+        sky->draw(device, camera.eye(), material);
     }
 
     billboardFacing.x = -static_cast<float>(std::cos(M_PI * m_cAngle));
@@ -152,7 +152,7 @@ HRESULT CEngineApp::renderPreview() {
     }
     device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
-    cameraEye = D3DXVECTOR3(0, 0, 20.0f);
+    camera.lookFromPreview();
     if (currentXfile != nullptr && currentXfile->mesh) {
         // Far enough back to see the whole mesh.
         D3DXMATRIX view;

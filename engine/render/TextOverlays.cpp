@@ -51,10 +51,10 @@ HRESULT CEngineApp::drawPlaceText() {
     char text[256];
     std::snprintf(text, sizeof text, "course:%d", courseNumber);
     drawLine(fontLarge.get(), text, 10, 8, 300, 40, kYellow);
-    std::snprintf(text, sizeof text, "location x:%3.1f, y:%3.1f, z:%3.1f", cameraEye.x, cameraEye.y,
-                  cameraEye.z);
+    std::snprintf(text, sizeof text, "location x:%3.1f, y:%3.1f, z:%3.1f", camera.eye().x,
+                  camera.eye().y, camera.eye().z);
     drawLine(fontLarge.get(), text, 10, 24, 300, 56, kYellow);
-    const D3DXVECTOR3& at = scanning ? scanAt : cameraAt;
+    const D3DXVECTOR3& at = camera.lookedAt();
     std::snprintf(text, sizeof text, "look at x:%3.1f, y:%3.1f, z:%3.1f \n", at.x, at.y, at.z);
     drawLine(fontLarge.get(), text, 10, 40, 300, 72, kYellow);
     fontLarge->End();
@@ -80,8 +80,8 @@ HRESULT CEngineApp::drawPreviewText() {
     fontLarge->Begin();
     char lines[5][256];
     std::snprintf(lines[0], sizeof lines[0], "course:%d", courseNumber);
-    std::snprintf(lines[1], sizeof lines[1], "obj-from x:%f, y:%f, z:%f", cameraEye.x, cameraEye.y,
-                  cameraEye.z);
+    std::snprintf(lines[1], sizeof lines[1], "obj-from x:%f, y:%f, z:%f", camera.eye().x,
+                  camera.eye().y, camera.eye().z);
     std::snprintf(lines[2], sizeof lines[2], "obj-dbg x:%f, y:%f, z:%f", diagVector.x, diagVector.y,
                   diagVector.z);
     std::snprintf(lines[3], sizeof lines[3], "int info = %d", intInfo);

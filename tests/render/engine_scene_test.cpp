@@ -13,6 +13,11 @@
 #include "d3d9/gl_device.h"
 #include "golden_image.h"
 
+class CameraRigTestPeer {
+public:
+    static void putEye(CameraRig& rig, const D3DXVECTOR3& eye) { rig.cameraEye = eye; }
+};
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -99,10 +104,12 @@ protected:
             }
         }
         middle /= static_cast<float>(kStripCount * course.strips[0]->vertices().size());
-        app->cameraEye = middle + D3DXVECTOR3(0, 900, 0);
+        const D3DXVECTOR3 eye = middle + D3DXVECTOR3(0, 900, 0);
+        // The sky is drawn around the eye.
+        CameraRigTestPeer::putEye(app->camera, eye);
         const D3DXVECTOR3 up(0, 0, 1);
         D3DXMATRIX view;
-        D3DXMatrixLookAtLH(&view, &app->cameraEye, &middle, &up);
+        D3DXMatrixLookAtLH(&view, &eye, &middle, &up);
         device->SetTransform(D3DTS_VIEW, &view);
     }
 

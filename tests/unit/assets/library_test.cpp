@@ -163,7 +163,7 @@ TEST_F(AssetLibrary, AssigningPlacesAFreshMeshTenAheadOfTheCamera) {
     EXPECT_EQ(placed.body->yawOffset, 0.0f);
     EXPECT_EQ(placed.body->position, app->lastPlacePoint);
     EXPECT_EQ(placed.body->stepPosition, app->lastPlacePoint);
-    const D3DXVECTOR3 offEye = app->lastPlacePoint - app->cameraEye;
+    const D3DXVECTOR3 offEye = app->lastPlacePoint - app->camera.eye();
     EXPECT_GT(D3DXVec3Length(&offEye), 9.0f);
     EXPECT_STREQ(placed.name, "ball.x");
 }

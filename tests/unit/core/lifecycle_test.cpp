@@ -52,18 +52,21 @@ TEST_F(EngineConstruction, OneTimeInitSetsTheCameraTabAndBaseDirectory) {
     CEngineApp app;
     app.m_cAngle = 3;
     app.tab = TAB_PLAY;
-    app.scanning = true;
+    LCourse_t course;
+    float heading = 0;
+    (void)app.camera.toggleScan(&course, heading);
+    ASSERT_TRUE(app.camera.isScanning());
     app.dragging = true;
     const auto window = reinterpret_cast<HWND>(0x42);
     EXPECT_EQ(app.oneTimeSceneInit(window), S_OK);
     EXPECT_EQ(app.hwnd, window);
     EXPECT_EQ(app.tab, TAB_PLACE);
     EXPECT_EQ(app.m_cAngle, 0.0f);
-    EXPECT_FALSE(app.scanning);
+    EXPECT_FALSE(app.camera.isScanning());
     EXPECT_FALSE(app.dragging);
-    EXPECT_EQ(app.cameraEye, D3DXVECTOR3(0, 0, -5));
-    EXPECT_EQ(app.cameraAt, D3DXVECTOR3(0, 0, 0));
-    EXPECT_EQ(app.cameraUp, D3DXVECTOR3(0, 1, 0));
+    EXPECT_EQ(app.camera.eye(), D3DXVECTOR3(0, 0, -5));
+    EXPECT_EQ(app.camera.at(), D3DXVECTOR3(0, 0, 0));
+    EXPECT_EQ(app.camera.up(), D3DXVECTOR3(0, 1, 0));
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
     EXPECT_EQ(app.baseDirectory, cwd);
@@ -202,10 +205,14 @@ TEST_F(TabSwitch, PlaceAndPreviewStopPlayAndEmptyTheWorkingLists) {
 
 TEST_F(TabSwitch, PlacePutsTheCameraAtTheCourseStart) {
     createLoopCourse();
-    app->cameraEye = D3DXVECTOR3(999, 999, 999);
+    // Walk away from the start first.
+    app->selectTab(TAB_PLAY);
+    app->m_cMove = 30;
+    app->frameMove();
+    const D3DXVECTOR3 walked = app->camera.eye();
     app->selectTab(TAB_PLACE);
-    EXPECT_NE(app->cameraEye.x, 999.0f);
-    EXPECT_EQ(app->cameraEye, app->scanEye);
+    EXPECT_NE(app->camera.eye(), walked);
+    EXPECT_EQ(app->camera.eye(), app->camera.scanEyePoint());
 }
 
 TEST_F(TabSwitch, UnknownTabsDrawNothingAndLeaveTheView) {

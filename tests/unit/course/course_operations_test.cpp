@@ -200,10 +200,10 @@ TEST_F(CourseCreation, AfterSelectionTheCameraStandsOnTheRoadLookingAlongIt) {
         app->selectCourse(item);
         const D3DXVECTOR3 start = roadCentreWorld(*course.track, 0);
         const D3DXVECTOR3 ahead = roadCentreWorld(*course.track, 10);
-        EXPECT_NEAR(app->cameraEye.x, start.x, 1e-3f);
-        EXPECT_NEAR(app->cameraEye.z, start.z, 1e-3f);
-        EXPECT_NEAR(app->cameraEye.y, start.y + 1.2f, 1e-3f);
-        D3DXVECTOR3 look = app->scanAt - app->scanEye;
+        EXPECT_NEAR(app->camera.eye().x, start.x, 1e-3f);
+        EXPECT_NEAR(app->camera.eye().z, start.z, 1e-3f);
+        EXPECT_NEAR(app->camera.eye().y, start.y + 1.2f, 1e-3f);
+        D3DXVECTOR3 look = app->camera.scanAtPoint() - app->camera.scanEyePoint();
         D3DXVECTOR3 along = ahead - start;
         look.y = along.y = 0;
         D3DXVec3Normalize(&look, &look);

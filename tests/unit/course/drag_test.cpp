@@ -180,15 +180,15 @@ TEST_F(Drag, ADraggedFlagKeepsItsFootAtItsHeight) {
 }
 
 TEST_F(Drag, AClickThatPicksNothingLetsGoAndMovesNothing) {
-    const D3DXVECTOR3 eye = app->cameraEye;
-    const D3DXVECTOR3 at = app->cameraAt;
+    const D3DXVECTOR3 eye = app->camera.eye();
+    const D3DXVECTOR3 at = app->camera.at();
     const D3DXVECTOR3 position = car->body->position;
     const auto unmoved = [&] {
         for (int frame = 0; frame < 3; ++frame) {
             drawFrame();
         }
-        EXPECT_TRUE(sameBits(app->cameraEye, eye));
-        EXPECT_TRUE(sameBits(app->cameraAt, at));
+        EXPECT_TRUE(sameBits(app->camera.eye(), eye));
+        EXPECT_TRUE(sameBits(app->camera.at(), at));
         EXPECT_TRUE(sameBits(car->body->position, position));
     };
 

@@ -102,7 +102,7 @@ TEST_F(Picking, AnAssignedObjectIsPlacedTenAlongTheCentreRay) {
     ASSERT_EQ(app->placeXfileInFrontOfCamera(), S_OK);
     D3DXVECTOR3 dir;
     D3DXVECTOR3 origin;
-    app->pickRay(320, 240, app->viewMatrix, app->pickProjection(), &dir, &origin);
+    app->pickRay(320, 240, app->camera.view(), app->pickProjection(), &dir, &origin);
     EXPECT_EQ(placement.body->position, origin + dir * 10.0f);
     EXPECT_EQ(placement.body->stepPosition, placement.body->position);
     app->lastXfilePlacement = nullptr;

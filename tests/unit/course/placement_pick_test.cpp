@@ -172,7 +172,7 @@ TEST_F(PlacementPick, TheRightButtonHandsOutTheLineOfSightWhateverItHits) {
         D3DXVECTOR3 direction;
         D3DXVECTOR3 origin;
         EXPECT_FALSE(app->selectXfilePlacement(cursor.x, cursor.y, &direction, &origin));
-        const D3DXVECTOR3 fromEye = origin - app->cameraEye;
+        const D3DXVECTOR3 fromEye = origin - app->camera.eye();
         EXPECT_LT(D3DXVec3Length(&fromEye), 1e-4f);
         D3DXVec3Normalize(&direction, &direction);
         const D3DXVECTOR3 drawnWay = under(cursor.x, cursor.y, 1) - under(cursor.x, cursor.y, 0);

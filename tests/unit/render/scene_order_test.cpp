@@ -47,7 +47,7 @@ TEST_F(SceneOrder, TheCourseSceneDrawsSkyStripsFieldThenMeshes) {
     // First the sky: an unlit grid around the eye, under its own wide projection.
     const DrawSnapshot& sky = draws[0];
     EXPECT_EQ(sky.renderState(D3DRS_LIGHTING), 0u);
-    EXPECT_EQ(sky.world()._41, app->cameraEye.x);
+    EXPECT_EQ(sky.world()._41, app->camera.eye().x);
     EXPECT_TRUE(sameMatrix(sky.state.transform(D3DTS_PROJECTION), app->sky->projection()));
     // Then the seven strips: textured triangle lists, flat, culling counter-clockwise.
     for (int k = 1; k <= kStripCount; ++k) {

@@ -29,12 +29,12 @@ TEST_F(FrameStep, OutsidePlayTheMoveWalksTheCamera) {
     createLoopCourse();
     app->selectTab(TAB_PLACE);
     app->m_cAngle = 0;
-    const float eyeX = app->cameraEye.x;
+    const float eyeX = app->camera.eye().x;
     app->m_cMove = 2.0f;
     app->frameMove();
-    EXPECT_FLOAT_EQ(app->cameraEye.x, eyeX + 2.0f);
+    EXPECT_FLOAT_EQ(app->camera.eye().x, eyeX + 2.0f);
     EXPECT_EQ(app->m_cMove, 0.0f);
-    EXPECT_FLOAT_EQ(app->cameraAt.x, app->cameraEye.x + 20.0f);
+    EXPECT_FLOAT_EQ(app->camera.at().x, app->camera.eye().x + 20.0f);
 }
 
 TEST_F(FrameStep, FollowCameraStaysTwentyBehindTheObject) {
@@ -47,8 +47,8 @@ TEST_F(FrameStep, FollowCameraStaysTwentyBehindTheObject) {
         app->m_cAngle = angle;
         app->frameMove();
         const D3DXVECTOR3 at = placement.body->position;
-        EXPECT_NEAR(app->cameraEye.x, at.x - 20 * std::cos(M_PI * angle), 1e-3);
-        EXPECT_NEAR(app->cameraEye.z, at.z - 20 * std::sin(M_PI * angle), 1e-3);
+        EXPECT_NEAR(app->camera.eye().x, at.x - 20 * std::cos(M_PI * angle), 1e-3);
+        EXPECT_NEAR(app->camera.eye().z, at.z - 20 * std::sin(M_PI * angle), 1e-3);
     }
 }
 
@@ -56,19 +56,19 @@ TEST_F(FrameStep, ScanRunsOneSamplePerFrameAndWraps) {
     LCourse_t& course = createLoopCourse(3, 30);
     app->selectTab(TAB_PLACE);
     app->toggleScan();
-    EXPECT_TRUE(app->scanning);
-    EXPECT_EQ(app->m_iScanOrder, 0);
+    EXPECT_TRUE(app->camera.isScanning());
+    EXPECT_EQ(app->camera.scanOrder(), 0);
     app->frameMove();
-    EXPECT_EQ(app->m_iScanOrder, 1);
+    EXPECT_EQ(app->camera.scanOrder(), 1);
     for (int i = 1; i < course.track->sampleCount(); ++i) {
         app->frameMove();
     }
-    EXPECT_EQ(app->m_iScanOrder, 0);
+    EXPECT_EQ(app->camera.scanOrder(), 0);
     app->frameMove();
     app->toggleScan(); // stopping leaves the camera where the scan was
-    EXPECT_FALSE(app->scanning);
-    EXPECT_EQ(app->cameraEye, app->scanEye);
-    EXPECT_EQ(app->m_iScanOrder, 1);
+    EXPECT_FALSE(app->camera.isScanning());
+    EXPECT_EQ(app->camera.eye(), app->camera.scanEyePoint());
+    EXPECT_EQ(app->camera.scanOrder(), 1);
 }
 
 TEST_F(FrameStep, ABodyPushedAlongTheRoadStaysOnTheSurfaceAndSlowsByFriction) {
