@@ -7,7 +7,32 @@
 #include "gl_vertex_layout.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
+
+namespace {
+
+std::string glErrorName(GLenum code) {
+    switch (code) {
+    case GL_INVALID_ENUM:
+        return "GL_INVALID_ENUM";
+    case GL_INVALID_VALUE:
+        return "GL_INVALID_VALUE";
+    case GL_INVALID_OPERATION:
+        return "GL_INVALID_OPERATION";
+    case GL_INVALID_FRAMEBUFFER_OPERATION:
+        return "GL_INVALID_FRAMEBUFFER_OPERATION";
+    case GL_OUT_OF_MEMORY:
+        return "GL_OUT_OF_MEMORY";
+    default: {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "0x%04X", code);
+        return std::string("GL error ") + hex;
+    }
+    }
+}
+
+} // namespace
 
 struct GLDevice::Impl {
     std::shared_ptr<GLObjectRegistry> registry = std::make_shared<GLObjectRegistry>();
@@ -23,11 +48,15 @@ struct GLDevice::Impl {
     GLuint streamIndices = 0;
     GLuint sampler = 0;
     std::string error;
+    bool checkGLErrors = false;
 
     std::optional<GLHostState> sceneHost;
     std::function<HRESULT()> present;
 
     HRESULT makeReady();
+    // With GL error checks on: whether GL raised an error since the last look, which
+    // then is the device's error, blamed on `step`. Always false with checks off.
+    [[nodiscard]] bool raisedGLError(const char* step);
     void deleteObjects();
     void forgetObjects();
 };
@@ -55,6 +84,22 @@ HRESULT GLDevice::Impl::makeReady() {
     error.clear();
     ready = true;
     return D3D_OK;
+}
+
+bool GLDevice::Impl::raisedGLError(const char* step) {
+    if (!checkGLErrors) {
+        return false;
+    }
+    const GLenum code = glGetError();
+    if (code == GL_NO_ERROR) {
+        return false;
+    }
+    error = glErrorName(code) + " after " + step;
+    // GL may hold more than one flag; the first tells where things went wrong, the rest
+    // must not be blamed on the next step. A lost context raises one on every call.
+    for (int more = 0; more < 8 && glGetError() != GL_NO_ERROR; ++more) {
+    }
+    return true;
 }
 
 void GLDevice::Impl::deleteObjects() {
@@ -114,7 +159,7 @@ void GLDevice::setPresentHandler(std::function<HRESULT()> handler) {
     impl_->present = std::move(handler);
 }
 
-const std::string& GLDevice::contextError() const {
+const std::string& GLDevice::lastError() const {
     return impl_->error;
 }
 
@@ -124,6 +169,10 @@ bool GLDevice::usesClipControl() const {
 
 void GLDevice::setClipControlAllowed(bool allowed) {
     impl_->clipControlAllowed = allowed;
+}
+
+void GLDevice::setGLErrorChecks(bool enabled) {
+    impl_->checkGLErrors = enabled;
 }
 
 ComPtr<MemoryTexture> GLDevice::makeTexture(UINT width, UINT height, UINT levels, DWORD usage,
@@ -170,6 +219,9 @@ HRESULT GLDevice::clearHook(DWORD count, const D3DRECT* rects, DWORD flags, D3DC
     const HRESULT hr = impl_->makeReady();
     if (FAILED(hr)) {
         return hr;
+    }
+    if (impl_->raisedGLError("GL calls made before the clear")) {
+        return D3DERR_DRIVERINTERNALERROR;
     }
     std::optional<GLHostState> host;
     if (!impl_->sceneHost) {
@@ -226,7 +278,7 @@ HRESULT GLDevice::clearHook(DWORD count, const D3DRECT* rects, DWORD flags, D3DC
     } else {
         glDisable(GL_SCISSOR_TEST);
     }
-    return D3D_OK;
+    return impl_->raisedGLError("clear") ? D3DERR_DRIVERINTERNALERROR : D3D_OK;
 }
 
 HRESULT GLDevice::drawHook(const DrawCall& call) {
@@ -235,6 +287,11 @@ HRESULT GLDevice::drawHook(const DrawCall& call) {
         // The GL objects were released inside this scene.
         return D3DERR_INVALIDCALL;
     }
+    // An error pending already was raised by GL calls outside the draw: say so rather
+    // than blame the first step.
+    if (gl.raisedGLError("GL calls made before the draw")) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
     const DeviceState& s = state();
     const FvfLayout layout = fvfLayout(s.fvf, s.stageState(0, D3DTSS_TEXCOORDINDEX) & 0xFFFF);
     const GLProgram& p = gl.program;
@@ -242,24 +299,57 @@ HRESULT GLDevice::drawHook(const DrawCall& call) {
 
     glUseProgram(p.program);
     glBindVertexArray(gl.vertexArray);
+    if (gl.raisedGLError("binding the program and vertex array")) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
     setupRasterizer(s, config().backBufferHeight, zeroToOne, gl.clipControl);
+    if (gl.raisedGLError("setupRasterizer")) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
     setupDepthStencil(s);
+    if (gl.raisedGLError("setupDepthStencil")) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
     setupBlending(s);
+    if (gl.raisedGLError("setupBlending")) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
     setupTransforms(s, p, layout, zeroToOne);
+    if (gl.raisedGLError("setupTransforms")) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
     setupLighting(s, p, layout);
+    if (gl.raisedGLError("setupLighting")) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
     const GLTexture* texture = setupTextureStage(s, p);
+    if (gl.raisedGLError("setupTextureStage")) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
     if (texture != nullptr) {
         setupSampler(s, gl.sampler, *texture, gl.mirrorClamp);
+        if (gl.raisedGLError("setupSampler")) {
+            return D3DERR_DRIVERINTERNALERROR;
+        }
     }
     setupAlphaTest(s, p);
+    if (gl.raisedGLError("setupAlphaTest")) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
 
     GLVertexStream stream;
     if (!bindVertexStream(call, s, layout, gl.streamVertices, &stream)) {
         return D3DERR_INVALIDCALL;
     }
+    if (gl.raisedGLError("bindVertexStream")) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
     setupVertexAttributes(layout, stream);
+    if (gl.raisedGLError("setupVertexAttributes")) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
     if (!issueDraw(call, s, gl.streamIndices)) {
         return D3DERR_INVALIDCALL;
     }
-    return D3D_OK;
+    return gl.raisedGLError("issueDraw") ? D3DERR_DRIVERINTERNALERROR : D3D_OK;
 }
