@@ -34,6 +34,8 @@ protected:
             GTEST_SKIP() << "no OpenGL 3.3 context: " << error;
         }
         device = GLDevice::create(kWidth, kHeight);
+        // The engine does not look at every draw's result: a GL error shows in lastError().
+        device->setGLErrorChecks(true);
         // Assets are found by name in the data folder under the base directory.
         // One folder per test: CTest runs the cases side by side.
         folder = fs::temp_directory_path() /
@@ -57,6 +59,9 @@ protected:
     }
 
     void TearDown() override {
+        if (device) {
+            EXPECT_EQ(device->lastError(), "");
+        }
         SetTimeSourceForTests({});
         if (app) {
             app->invalidateDeviceObjects();

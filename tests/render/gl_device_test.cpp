@@ -552,6 +552,57 @@ TEST_F(glDevice, DrawsIntoTheHostsFramebufferAndPutsTheHostsStateBack) {
     glDeleteRenderbuffers(1, &colour);
 }
 
+// --- GL error checks
+// ------------------------------------------------------------------------------
+
+TEST_F(glDevice, ErrorChecksFailTheCallAndNameWhereTheGLErrorCameFrom) {
+    expectNoGLError = false;
+    unlit();
+    auto tex = texture(1, 1, 1, D3DFMT_A8R8G8B8);
+    fill32(tex.get(), 0, {kRed});
+    const TexturedVertex v[3] = {
+        {-1, -1, 0.5f, kWhite, 0, 0}, {-1, 1, 0.5f, kWhite, 0, 0}, {1, -1, 0.5f, kWhite, 0, 0}};
+    const auto draw = [&] {
+        return device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof(TexturedVertex));
+    };
+    device->SetFVF(kTexturedFvf);
+    device->SetTexture(0, tex.get());
+    clear(kBlack);
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    ASSERT_EQ(draw(), D3D_OK);
+
+    // The texture's GL object is deleted behind the device's back: binding its name again
+    // is an error of the core profile, raised while the texture stage is set up.
+    GLint name = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
+    ASSERT_NE(name, 0);
+    const auto deleted = static_cast<GLuint>(name);
+    glDeleteTextures(1, &deleted);
+    EXPECT_EQ(draw(), D3DERR_DRIVERINTERNALERROR);
+    EXPECT_EQ(device->lastError(), "GL_INVALID_OPERATION after setupTextureStage");
+
+    // An error the host left pending is not blamed on a step of the device, and it is
+    // taken, so that the next draw starts clean.
+    device->SetTexture(0, nullptr);
+    glEnable(0);
+    EXPECT_EQ(draw(), D3DERR_DRIVERINTERNALERROR);
+    EXPECT_EQ(device->lastError(), "GL_INVALID_ENUM after GL calls made before the draw");
+    EXPECT_EQ(draw(), D3D_OK);
+    ASSERT_EQ(device->EndScene(), D3D_OK);
+    glEnable(0);
+    EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, kBlack, 1.0f, 0),
+              D3DERR_DRIVERINTERNALERROR);
+    EXPECT_EQ(device->lastError(), "GL_INVALID_ENUM after GL calls made before the clear");
+
+    // Without checks the device leaves GL's error flags alone.
+    device->setGLErrorChecks(false);
+    glEnable(0);
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    EXPECT_EQ(draw(), D3D_OK);
+    ASSERT_EQ(device->EndScene(), D3D_OK);
+    EXPECT_EQ(glGetError(), GLenum{GL_INVALID_ENUM});
+}
+
 TEST_F(glDevice, ResourcesComeBackFromTheirMemoryCopiesInANewContext) {
     unlit();
     auto tex = texture(2, 2, 1, D3DFMT_A8R8G8B8);

@@ -88,10 +88,16 @@ protected:
             GTEST_SKIP() << "no headless GL context: " << error;
         }
         device = GLDevice::create(static_cast<UINT>(width), static_cast<UINT>(height));
+        // A GL error fails the draw that met it, and the test: drawing on after one
+        // proves nothing about the picture.
+        device->setGLErrorChecks(true);
     }
 
     void TearDown() override {
         if (device && context) {
+            if (expectNoGLError) {
+                EXPECT_EQ(device->lastError(), "");
+            }
             EXPECT_TRUE(context->makeCurrent());
             device->releaseGLResources();
         }
@@ -173,4 +179,6 @@ protected:
     std::unique_ptr<EglContext> context;
     ComPtr<GLDevice> device;
     std::vector<std::uint8_t> pixels;
+    // Cleared by tests that raise GL errors on purpose.
+    bool expectNoGLError = true;
 };

@@ -62,9 +62,11 @@ public:
     // handler (e.g. one that swaps buffers). Its result becomes Present's.
     void setPresentHandler(std::function<HRESULT()> handler);
 
-    // The reason the current context could not be used, after BeginScene or Clear failed
-    // with D3DERR_NOTAVAILABLE; empty otherwise.
-    const std::string& contextError() const;
+    // Why the device last failed where GL had the reason: the current context could not be
+    // used (BeginScene or Clear failed with D3DERR_NOTAVAILABLE), or, with GL error checks
+    // on, the GL error a draw or Clear ran into and the step that raised it (the call
+    // failed with D3DERR_DRIVERINTERNALERROR). Empty while nothing of the kind happened.
+    const std::string& lastError() const;
     // Whether depth 0..1 comes from glClipControl (true) or from the shader (false).
     // Known after the first scene or clear.
     bool usesClipControl() const;
@@ -72,6 +74,10 @@ public:
     // share the context with code that cannot stand a changed clip control (and to test
     // the shader's way on any driver).
     void setClipControlAllowed(bool allowed);
+    // Looks at glGetError after each step of a draw and after a Clear, and fails the call
+    // naming the step when GL raised an error. Off by default: every look may wait for
+    // the driver. Tests switch it on so that a GL error cannot pass as a picture.
+    void setGLErrorChecks(bool enabled);
 
     // The host reports a lost or restored device (TestCooperativeLevel answers it).
     using D3D9DeviceBase::setDeviceStatus;

@@ -1,0 +1,58 @@
+// The steps that turn the device state of one draw into GL state, and the draw itself.
+// The GL device calls them in this order, with its program and vertex array bound; each
+// step sets everything it owns on every draw, so that nothing depends on what an earlier
+// draw (or the host) left behind.
+#pragma once
+
+#include "d3d9/device_base.h"
+#include "gl_objects.h"
+#include "gl_program.h"
+#include "gl_vertex_layout.h"
+
+#include <epoxy/gl.h>
+
+#include <cstddef>
+
+// A D3DCOLOR (ARGB) as GL's red, green, blue and alpha in 0..1.
+void glColourOf(D3DCOLOR colour, GLfloat out[4]);
+
+// Viewport, depth range and clip control, culling, fill mode and the provoking vertex,
+// and the switches the device never uses (scissor, polygon offset, primitive restart,
+// alpha to coverage). zeroToOne: depth 0..1 from glClipControl; clipControlAvailable:
+// the context has glClipControl, which then is put back to GL's own convention.
+void setupRasterizer(const DeviceState& s, UINT backBufferHeight, bool zeroToOne,
+                     bool clipControlAvailable);
+// Depth test, function and write; no stencil operations.
+void setupDepthStencil(const DeviceState& s);
+// Blend factors, equations and constant, and the colour write mask.
+void setupBlending(const DeviceState& s);
+// The alpha test, done by the shader.
+void setupAlphaTest(const DeviceState& s, const GLProgram& p);
+// World, view and projection, or the screen-to-clip mapping of pretransformed vertices;
+// which vertex elements the format carries.
+void setupTransforms(const DeviceState& s, const GLProgram& p, const FvfLayout& layout,
+                     bool zeroToOne);
+// Lighting switch, material and its colour sources, ambient light, the directional
+// lights, and flat or Gouraud shading.
+void setupLighting(const DeviceState& s, const GLProgram& p, const FvfLayout& layout);
+// Texture stage 0: its operations, and its texture bound to unit 0 when the operations
+// read it. Returns that texture, or nullptr when the stage draws without one.
+GLTexture* setupTextureStage(const DeviceState& s, const GLProgram& p);
+// Sampler 0's filters, addressing, border and level of detail for the texture drawn.
+void setupSampler(const DeviceState& s, GLuint sampler, const GLTexture& texture, bool mirrorClamp);
+
+// Where the vertices of a draw lie in the buffer bound to GL_ARRAY_BUFFER.
+struct GLVertexStream {
+    UINT stride = 0;
+    std::size_t base = 0;
+};
+// Binds the draw's vertices (stream 0, or the caller's memory through streamBuffer) and
+// uploads them where needed. False when stream 0 holds no vertex buffer.
+[[nodiscard]] bool bindVertexStream(const DrawCall& call, const DeviceState& s,
+                                    const FvfLayout& layout, GLuint streamBuffer,
+                                    GLVertexStream* out);
+// Points the program's attributes at the bound vertices; absent elements are switched off.
+void setupVertexAttributes(const FvfLayout& layout, const GLVertexStream& stream);
+// Binds the indices (the index buffer, or the caller's memory through streamBuffer) and
+// draws. False when an indexed draw finds no index buffer.
+[[nodiscard]] bool issueDraw(const DrawCall& call, const DeviceState& s, GLuint streamBuffer);
