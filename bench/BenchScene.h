@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "Require.h"
-#include "assets/Placements.h"
 #include "core/EngineApp.h"
 #include "course/CourseTrack.h"
 #include "d3d9/recording_device.h"
+#include "scene/Placements.h"
 
 namespace bench {
 

@@ -4,8 +4,8 @@
 #include <stdexcept>
 
 #include "Require.h"
-#include "assets/Placements.h"
 #include "course/StripGrid.h"
+#include "scene/Placements.h"
 #include "simulation/SurfaceQuery.h"
 
 namespace bench {

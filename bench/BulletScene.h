@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "SideBySide.h"
-#include "course/Course.h"
+#include "scene/Course.h"
 
 namespace bench {
 

@@ -4,8 +4,8 @@
 
 #include "camera/CameraRig.h"
 
-#include "assets/Placements.h"
 #include "course/CourseTrack.h"
+#include "scene/Placements.h"
 
 namespace {
 

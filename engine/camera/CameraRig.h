@@ -3,8 +3,8 @@
 #include <optional>
 
 #include "camera/ViewTab.h"
-#include "course/Course.h"
 #include "d3dx9/d3dx9math.h"
+#include "scene/Course.h"
 #include "simulation/Simulation.h"
 
 struct XfilePlacement;

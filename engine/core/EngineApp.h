@@ -10,12 +10,12 @@
 
 #include "camera/CameraRig.h"
 #include "camera/ViewTab.h"
-#include "course/Course.h"
 #include "d3d9/d3d9.h"
 #include "d3dx9/d3dx9core.h"
 #include "d3dx9/d3dx9math.h"
 #include "render/DotSprite.h"
 #include "render/SkyDome.h"
+#include "scene/Course.h"
 #include "simulation/Simulation.h"
 #include "tumbleway/tumbleway.h"
 #include "tumbleway/tumbleway_ext.h"

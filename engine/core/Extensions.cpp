@@ -4,10 +4,10 @@
 #include <cmath>
 #include <cstring>
 
+#include "check/CourseCheck.h"
+#include "check/CourseCheckPicture.h"
 #include "core/EngineApp.h"
 #include "core/EngineInstance.h"
-#include "course/CourseCheck.h"
-#include "course/CourseCheckPicture.h"
 #include "tumbleway/tumbleway_ext.h"
 
 namespace {

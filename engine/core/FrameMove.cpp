@@ -2,8 +2,8 @@
 // step; in every mode the bodies' world matrices and their following of the surface.
 #include <cmath>
 
-#include "assets/Placements.h"
 #include "core/EngineApp.h"
+#include "scene/Placements.h"
 
 namespace {
 

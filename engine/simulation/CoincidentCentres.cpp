@@ -6,7 +6,7 @@
 #include <cstring>
 #include <numbers>
 
-#include "simulation/SceneObject.h"
+#include "scene/SceneObject.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "assets/Placements.h"
+#include "scene/Placements.h"
 #include "simulation/Simulation.h"
 
 void Simulation::settleBody(const LCourse_t& course, XfilePlacement& placement,

@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include "course/Course.h"
-#include "course/CourseCheck.h"
+#include "check/CourseCheck.h"
 #include "d3dx9/d3dx9math.h"
+#include "scene/Course.h"
 #include "simulation/BroadPhase.h"
 #include "simulation/CoincidentCentres.h"
 #include "simulation/SurfaceQuery.h"

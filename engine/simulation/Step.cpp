@@ -1,7 +1,7 @@
 // The play step: every body moves, then the pairs that touch respond, in list order.
 #include <cmath>
 
-#include "assets/Placements.h"
+#include "scene/Placements.h"
 #include "simulation/Simulation.h"
 
 Simulation::Simulation() : m_pairFinder(std::make_unique<BroadPhase>()) {}

@@ -5,8 +5,8 @@
 #include <limits>
 #include <optional>
 
-#include "assets/Placements.h"
 #include "course/CourseTrack.h"
+#include "scene/Placements.h"
 #include "simulation/Simulation.h"
 
 namespace {

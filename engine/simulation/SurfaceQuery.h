@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "course/Course.h"
 #include "d3dx9/d3dx9math.h"
+#include "scene/Course.h"
 
 class StripGrid;
 

@@ -5,8 +5,8 @@
 #include <stb/stb_image_write.h>
 #include <vector>
 
+#include "assets/BitmapBillboard.h"
 #include "d3d9/recording_device.h"
-#include "render/BitmapBillboard.h"
 
 namespace {
 

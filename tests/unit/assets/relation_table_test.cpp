@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "assets/RelationTable.h"
+#include "scene/RelationTable.h"
 
 TEST(RelationTable, KeepsTheFirstSoundOfAPair) {
     RelationTable table;

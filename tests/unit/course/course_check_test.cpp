@@ -6,7 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "course/CourseCheck.h"
+#include "check/CourseCheck.h"
 #include "course/CourseField.h"
 #include "course/CourseTrack.h"
 #include "course/StripGrid.h"

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "course/CourseCheck.h"
+#include "check/CourseCheck.h"
 #include "course/CourseField.h"
 #include "course/CourseTrack.h"
 #include "course/StripGrid.h"

@@ -5,7 +5,7 @@
 #include <numbers>
 #include <vector>
 
-#include "course/CourseCheckParts.h"
+#include "check/CourseCheckParts.h"
 #include "course/PlanGeometry.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <iterator>
 #include <string>
 
-#include "assets/Placements.h"
-#include "course/Course.h"
+#include "scene/Course.h"
+#include "scene/Placements.h"
 
 template <typename T>
 bool sameBits(const T& a, const T& b) {

@@ -7,10 +7,10 @@
 
 #include "tumbleway/tumbleway.h"
 
-#include "assets/Library.h"
-#include "assets/Placements.h"
-#include "assets/RelationTable.h"
 #include "assets/mesh/SharedMeshes.h"
+#include "scene/Library.h"
+#include "scene/Placements.h"
+#include "scene/RelationTable.h"
 
 class CCourseSpline;
 class CCourseTrack;

@@ -1,4 +1,4 @@
-#include "course/CoursePoints.h"
+#include "scene/CoursePoints.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "simulation/SceneObject.h"
+#include "scene/SceneObject.h"
 
 #include <cmath>
 

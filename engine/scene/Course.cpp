@@ -1,4 +1,4 @@
-#include "course/Course.h"
+#include "scene/Course.h"
 
 #include "course/CourseField.h"
 #include "course/CourseSpline.h"

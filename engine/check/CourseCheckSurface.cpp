@@ -2,7 +2,7 @@
 // inner field lying over the road.
 #include <algorithm>
 
-#include "course/CourseCheckParts.h"
+#include "check/CourseCheckParts.h"
 #include "course/CourseField.h"
 #include "course/StripGrid.h"
 

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "assets/BitmapBillboard.h"
 #include "assets/mesh/MeshObject.h"
-#include "render/BitmapBillboard.h"
-#include "simulation/SceneObject.h"
+#include "scene/SceneObject.h"
 #include "tumbleway/tumbleway.h"
 
 // A mesh file placed on a course: the mesh it shares with every placement of the same

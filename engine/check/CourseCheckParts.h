@@ -1,7 +1,7 @@
 // The pieces of the course checker, one kind of finding each, and what they share.
 #pragma once
 
-#include "course/CourseCheck.h"
+#include "check/CourseCheck.h"
 #include "course/PlanGeometry.h"
 #include "d3dx9/d3dx9math.h"
 

@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <unordered_map>
 
-#include "assets/AssetMessages.h"
+#include "core/AssetMessages.h"
 #include "core/EngineApp.h"
 #include "course/CourseField.h"
-#include "course/CoursePoints.h"
 #include "course/CourseSpline.h"
 #include "course/CourseTrack.h"
+#include "scene/CoursePoints.h"
 #include "tumbleway/FiniteNumbers.h"
 #include "tumbleway/NameField.h"
 

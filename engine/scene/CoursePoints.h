@@ -3,7 +3,7 @@
 #include <list>
 #include <memory>
 
-#include "course/Course.h"
+#include "scene/Course.h"
 #include "win32/win32.h"
 
 class CCourseSpline;

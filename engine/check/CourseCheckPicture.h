@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "course/CourseCheck.h"
+#include "check/CourseCheck.h"
 
 // Fills width x height RGBA pixels (row by row from the top, opaque) with the course
 // and the check's findings.

@@ -1,10 +1,10 @@
 // Creating, selecting, regenerating and clearing courses.
 #include "core/EngineApp.h"
 #include "course/CourseField.h"
-#include "course/CoursePoints.h"
 #include "course/CourseSpline.h"
 #include "course/CourseTrack.h"
 #include "course/StripGrid.h"
+#include "scene/CoursePoints.h"
 
 namespace {
 

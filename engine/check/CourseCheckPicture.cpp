@@ -1,9 +1,9 @@
-#include "course/CourseCheckPicture.h"
+#include "check/CourseCheckPicture.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "course/CourseCheckParts.h"
+#include "check/CourseCheckParts.h"
 #include "course/CourseField.h"
 #include "course/CourseTrack.h"
 #include "course/PlanCanvas.h"

@@ -1,8 +1,8 @@
-#include "course/CourseCheck.h"
+#include "check/CourseCheck.h"
 
 #include <algorithm>
 
-#include "course/CourseCheckParts.h"
+#include "check/CourseCheckParts.h"
 #include "course/CourseTrack.h"
 #include "course/StripGrid.h"
 

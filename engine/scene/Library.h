@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
+#include "assets/BitmapBillboard.h"
 #include "assets/mesh/MeshObject.h"
 #include "assets/sound/SoundObject.h"
-#include "render/BitmapBillboard.h"
 #include "tumbleway/tumbleway.h"
 
 // Entries of the engine's three libraries: files the user opened, each tied to the

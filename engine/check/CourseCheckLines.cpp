@@ -2,7 +2,7 @@
 // itself, and how tight its bends are against the strips' offsets.
 #include <cmath>
 
-#include "course/CourseCheckParts.h"
+#include "check/CourseCheckParts.h"
 #include "course/CourseTrack.h"
 
 namespace {

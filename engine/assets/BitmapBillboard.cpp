@@ -1,4 +1,4 @@
-#include "render/BitmapBillboard.h"
+#include "assets/BitmapBillboard.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "course/CourseCheckParts.h"
+#include "check/CourseCheckParts.h"
 #include "course/CourseTrack.h"
 #include "course/StripGrid.h"
 

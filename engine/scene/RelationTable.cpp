@@ -1,4 +1,4 @@
-#include "assets/RelationTable.h"
+#include "scene/RelationTable.h"
 
 void RelationTable::add(const std::string& first, const std::string& second,
                         const std::string& wav) {

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "course/Course.h"
+#include "scene/Course.h"
 
 // The kinds of finding, each with the place it is marked at on a picture of the course.
 enum class FindingKind {

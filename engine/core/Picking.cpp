@@ -3,10 +3,10 @@
 #include <cmath>
 #include <cstdint>
 
-#include "assets/Placements.h"
 #include "core/EngineApp.h"
-#include "course/CoursePoints.h"
 #include "course/SightLine.h"
+#include "scene/CoursePoints.h"
+#include "scene/Placements.h"
 #include "tw/assert.h"
 
 namespace {
