@@ -258,34 +258,20 @@ void BM_RegenerateCourse(benchmark::State& state) {
 }
 BENCHMARK(BM_RegenerateCourse)->Unit(benchmark::kMillisecond);
 
-// The bank-top smoothing that dominates course creation (100 passes over both rows),
-// as the track does it and as the plain in-place loop it replaced did it.
-template <typename Smooth>
-void smoothingBench(benchmark::State& state, Smooth smooth) {
+// The bank-top smoothing that dominates course creation: 100 passes over both rows.
+void BM_BankSmoothing(benchmark::State& state) {
     bench::Engine engine;
     const CCourseTrack track = *engine.createLoopCourse(kCoursePoints, kCourseRadius).track;
     for (auto _ : state) {
         state.PauseTiming();
         CCourseTrack copy = track;
         state.ResumeTiming();
-        smooth(copy);
+        copy.smooth(6, CCourseTrack::kSmoothingPasses);
+        copy.smooth(1, CCourseTrack::kSmoothingPasses);
         benchmark::DoNotOptimize(copy.point(1, 0));
     }
 }
-
-void BM_BankSmoothing(benchmark::State& state) {
-    smoothingBench(state,
-                   [](CCourseTrack& t) { t.smoothTwo(6, 1, CCourseTrack::kSmoothingPasses); });
-}
 BENCHMARK(BM_BankSmoothing)->Unit(benchmark::kMillisecond);
-
-void BM_BankSmoothingPlainLoop(benchmark::State& state) {
-    smoothingBench(state, [](CCourseTrack& t) {
-        t.smoothPlainly(6, CCourseTrack::kSmoothingPasses);
-        t.smoothPlainly(1, CCourseTrack::kSmoothingPasses);
-    });
-}
-BENCHMARK(BM_BankSmoothingPlainLoop)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -213,13 +213,8 @@ private:
     std::string scratch_;
 };
 
-// strcmp(a, b) == 0 for the short names of the file, inlined: it runs for every element.
 bool sameName(const char* a, const char* b) {
-    while (*a == *b && *a != '\0') {
-        ++a;
-        ++b;
-    }
-    return *a == *b;
+    return std::strcmp(a, b) == 0;
 }
 
 // The first child element of each of the names, found in one walk over the children.
@@ -259,30 +254,6 @@ FirstChildren<N> firstChildren(pugi::xml_node element, const std::array<const ch
     return children;
 }
 
-// The walk over a session reads every node and text once, in document order, which is
-// the order the parser has just laid them out in memory (nodes in its pages, texts in
-// place in the file's buffer): a large scene's tree is far bigger than the processor's
-// caches, and the walk would wait for each node in turn. So at every X-file the memory
-// of the X-file some elements on is asked for while this one is read. Only a hint:
-// were the layout other than expected, nothing but the speed would change (the
-// addresses are never read).
-void prefetchBytes(std::uintptr_t start, std::uintptr_t size) {
-    constexpr std::uintptr_t kCacheLine = 64;
-    for (std::uintptr_t line = 0; line < size; line += kCacheLine) {
-        __builtin_prefetch(reinterpret_cast<const void*>(start + line));
-    }
-}
-
-void prefetchXfilesAhead(pugi::xml_node xfile) {
-    constexpr std::uintptr_t kXfilesAhead = 8;
-    constexpr std::uintptr_t kNodeBytesPerXfile = 1024; // its 16 nodes, as the writer lays it out
-    constexpr std::uintptr_t kTextBytesPerXfile = 192;  // its markup and texts, about 180 bytes
-    const auto nodes = reinterpret_cast<std::uintptr_t>(xfile.internal_object());
-    prefetchBytes(nodes + kXfilesAhead * kNodeBytesPerXfile, kNodeBytesPerXfile);
-    const auto text = reinterpret_cast<std::uintptr_t>(xfile.value()); // the text opening it
-    prefetchBytes(text + kXfilesAhead * kTextBytesPerXfile, kTextBytesPerXfile);
-}
-
 class SessionReader {
 public:
     SessionReader(LSession_t& out, ReadReport& report, SceneExtras* extras)
@@ -309,7 +280,6 @@ public:
             }
             const char* kind = child.name();
             if (sameName(kind, "X-file")) {
-                prefetchXfilesAhead(child);
                 readXfile(child);
             } else if (sameName(kind, "bitmap")) {
                 readBitmap(child);

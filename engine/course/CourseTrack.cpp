@@ -1,8 +1,6 @@
 #include "course/CourseTrack.h"
 
-#include <bit>
 #include <cmath>
-#include <cstdint>
 #include <numbers>
 #include <optional>
 
@@ -89,11 +87,11 @@ HRESULT CCourseTrack::build() {
 
     buildRoad();
 
-    // The bank tops are smoothed from the edges outward; neither smoothing reads the
-    // other's row, so both run together.
+    // The bank tops are smoothed from the edges outward.
     offsetRow<float>(5, 6, kHalfRoadWidth * kBankFactor, kOuterLift);
     offsetRow<float>(2, 1, -kHalfRoadWidth * kBankFactor, kOuterLift);
-    smoothTwo(6, 1, kSmoothingPasses);
+    smooth(6, kSmoothingPasses);
+    smooth(1, kSmoothingPasses);
     offsetRow<float>(6, 7, kHalfRoadWidth * kRightBorderFactor, kOuterLift);
     // The last row is taken in double precision.
     offsetRow<double>(1, 0, -static_cast<double>(kHalfRoadWidth) * kLeftBorderFactor,
@@ -160,98 +158,6 @@ void CCourseTrack::offsetRow(int from, int to, Real distance, Real lift) {
     }
 }
 
-namespace {
-
-// A point as four float lanes (x, y, z, 0). Lane-wise adds, subtractions, products and
-// quotients are the same IEEE operations as the scalar ones, so results do not change;
-// what changes is that the three quotients of an average are one instruction, which
-// matters because the smoothing's divisions are its bottleneck.
-using Lanes = float __attribute__((vector_size(16)));
-using LaneMask = std::int32_t __attribute__((vector_size(16)));
-
-Lanes lanesOf(const D3DXVECTOR3& v) {
-    return Lanes{v.x, v.y, v.z, 0.0f};
-}
-
-// D3DXVec3LengthSq of a - b in every lane: the products lane by lane, summed x, y, z in
-// that order. Kept in lanes so that comparing two of them gives a mask at once, without
-// a trip through a general register on the chain from point to point.
-Lanes squaredDistance(Lanes a, Lanes b) {
-    const Lanes d = a - b;
-    const Lanes squares = d * d;
-    // Each square in every lane: a copy, so the sum is the scalar one bit for bit.
-    const Lanes x = Lanes{squares[0], squares[0], squares[0], squares[0]};
-    const Lanes y = Lanes{squares[1], squares[1], squares[1], squares[1]};
-    const Lanes z = Lanes{squares[2], squares[2], squares[2], squares[2]};
-    return (x + y) + z;
-}
-
-// a where the mask is set, else b.
-Lanes choose(LaneMask mask, Lanes a, Lanes b) {
-    return reinterpret_cast<Lanes>((reinterpret_cast<LaneMask>(a) & mask) |
-                                   (reinterpret_cast<LaneMask>(b) & ~mask));
-}
-
-// One row being smoothed, one point at a time, on a copy of the row in lanes that is
-// written back when the smoothing ends. The in-place average of point i takes the new
-// position of point i - 1, which is the average of i - 1 when that was kept and its
-// old position otherwise. Both averages of point i are worked out before the choice for
-// i - 1 is known, so that the next point need not wait for that choice; this keeps the
-// chain from point to point short. The arithmetic is exactly that of the plain loop:
-// ((before + own) + after) / 3 and the two squared distances.
-class RowSmoothing {
-public:
-    RowSmoothing(D3DXVECTOR3* points, const D3DXVECTOR3* centre, int n)
-        : m_row(points), m_points(static_cast<std::size_t>(n)),
-          m_centre(static_cast<std::size_t>(n)), m_n(n) {
-        for (int i = 0; i < n; ++i) {
-            m_points[i] = lanesOf(points[i]);
-            m_centre[i] = lanesOf(centre[i]);
-        }
-    }
-    RowSmoothing(const RowSmoothing&) = delete;
-    RowSmoothing& operator=(const RowSmoothing&) = delete;
-    ~RowSmoothing() {
-        for (int i = 0; i < m_n; ++i) {
-            m_row[i] = {m_points[i][0], m_points[i][1], m_points[i][2]};
-        }
-    }
-
-    void startPass() {
-        // Point 0 sees the last point as the previous pass left it.
-        m_oldBefore = m_points[m_n - 1];
-        m_averageBefore = m_oldBefore;
-        m_keptBefore = LaneMask{};
-    }
-
-    void step(int i) {
-        const Lanes own = m_points[i];
-        // The last point sees point 0 as this pass has already made it.
-        const Lanes after = m_points[i + 1 < m_n ? i + 1 : 0];
-        const Lanes three = {3.0f, 3.0f, 3.0f, 3.0f};
-        const Lanes ifKept = ((m_averageBefore + own) + after) / three;
-        const Lanes ifNot = ((m_oldBefore + own) + after) / three;
-        const Lanes average = choose(m_keptBefore, ifKept, ifNot);
-        const Lanes centre = m_centre[i];
-        const LaneMask keep = squaredDistance(average, centre) > squaredDistance(own, centre);
-        m_points[i] = choose(keep, average, own);
-        m_averageBefore = average;
-        m_oldBefore = own;
-        m_keptBefore = keep;
-    }
-
-private:
-    D3DXVECTOR3* m_row;
-    std::vector<Lanes> m_points;
-    std::vector<Lanes> m_centre;
-    int m_n;
-    Lanes m_oldBefore{};
-    Lanes m_averageBefore{};
-    LaneMask m_keptBefore{}; // all set or all clear
-};
-
-} // namespace
-
 void CCourseTrack::smooth(int r, int passes) {
     if (r < 0 || r >= m_rows || m_n == 0) {
         return;
@@ -259,41 +165,9 @@ void CCourseTrack::smooth(int r, int passes) {
     if (passes == 0) {
         passes = kDefaultSmoothingPasses;
     }
-    RowSmoothing smoothing(row(r), m_centre.data(), m_n);
-    for (int pass = 0; pass < passes; ++pass) {
-        smoothing.startPass();
-        for (int i = 0; i < m_n; ++i) {
-            smoothing.step(i);
-        }
-    }
-}
-
-void CCourseTrack::smoothTwo(int r1, int r2, int passes) {
-    if (r1 == r2 || r1 < 0 || r1 >= m_rows || r2 < 0 || r2 >= m_rows || m_n == 0) {
-        smooth(r1, passes);
-        smooth(r2, passes);
-        return;
-    }
-    if (passes == 0) {
-        passes = kDefaultSmoothingPasses;
-    }
-    // Two rows do not touch each other's points: their chains run side by side.
-    RowSmoothing first(row(r1), m_centre.data(), m_n);
-    RowSmoothing second(row(r2), m_centre.data(), m_n);
-    for (int pass = 0; pass < passes; ++pass) {
-        first.startPass();
-        second.startPass();
-        for (int i = 0; i < m_n; ++i) {
-            first.step(i);
-            second.step(i);
-        }
-    }
-}
-
-void CCourseTrack::smoothPlainly(int r, int passes) {
-    if (r < 0 || r >= m_rows || m_n == 0) {
-        return;
-    }
+    // In place: point i is averaged with the new position of point i - 1, and the last
+    // point with the new position of point 0. The course's shape depends on that order
+    // and on the arithmetic as written, to the bit.
     D3DXVECTOR3* points = row(r);
     const int n = m_n;
     for (int pass = 0; pass < passes; ++pass) {

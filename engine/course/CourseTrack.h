@@ -56,11 +56,6 @@ public:
     // Averages a row with its cyclic neighbours, keeping a new position only when it
     // lies farther from the centreline than the old one. 0 passes means 200.
     void smooth(int row, int passes);
-    // smooth(r1, passes) and smooth(r2, passes), done side by side.
-    void smoothTwo(int r1, int r2, int passes);
-    // The plain in-place loop that smooth() must match to the bit, kept as the reference
-    // for tests and benchmarks; passes as given (no default).
-    void smoothPlainly(int row, int passes);
 
     // Raises the right half of cross-section i and lowers the left half by
     // 10 sin(pi * pitch[i]). Out-of-range indices are ignored.
