@@ -28,14 +28,14 @@ std::string CEngineApp::dataPath(const char* relative) const {
     // The fixed pictures lie under the folder the engine started in; the host's file
     // dialogs move the current folder later, and a device made again afterwards must
     // still find them.
-    if (baseDirectory.empty()) {
+    if (assets.searchRoot().empty()) {
         return fullPathOf(relative);
     }
     std::string name = relative;
     if (name.rfind("./", 0) == 0) {
         name.erase(0, 2);
     }
-    return baseDirectory + "/" + name;
+    return assets.searchRoot() + "/" + name;
 }
 
 CEngineApp::CEngineApp() : playStartTime(timeGetTime()) {
@@ -58,13 +58,13 @@ HRESULT CEngineApp::oneTimeSceneInit(HWND window) {
     soundManager = std::make_unique<SoundManager>();
     // Without a sound device the manager stays silent; nothing else depends on it.
     (void)soundManager->initialize(window, DSSCL_PRIORITY);
-    currentSound = nullptr;
+    assets.clearRelationPicks();
 
     // The asset search starts here whatever else fails below: without it every later
     // lookup would have no root. The engine runs silent when sound cannot start.
     std::vector<char> directory(MAX_PATH);
     if (GetCurrentDirectoryA(MAX_PATH, directory.data()) != 0) {
-        baseDirectory = directory.data();
+        assets.setSearchRoot(directory.data());
     }
     dotBlue = std::make_unique<DotSprite>(dataPath(kBlueDot));
     dotGreen = std::make_unique<DotSprite>(dataPath(kGreenDot));
@@ -105,12 +105,12 @@ HRESULT CEngineApp::initDeviceObjects(IDirect3DDevice9* newDevice) {
 void CEngineApp::recreateSceneDeviceObjects() {
     // After the host re-created its device, everything the scene draws is made again
     // from what it keeps in memory: arrays, file paths.
-    for (auto& entry : xfileLibrary) {
+    for (auto& entry : assets.xfiles()) {
         float radius = 0; // the entry keeps the size it was opened with
         // A mesh that no longer loads stays empty and draws nothing.
         (void)loadMeasuredMesh(device, entry.path, *entry.mesh, &radius);
     }
-    for (auto& entry : bitmapLibrary) {
+    for (auto& entry : assets.bitmaps()) {
         // What cannot be made on the new device is not drawn.
         (void)entry.bitmap->createDeviceObjects(device);
     }
@@ -147,7 +147,7 @@ HRESULT CEngineApp::restoreDeviceObjects() {
     // projection and the picks follow it.
     readBackBufferSize();
     HRESULT result = S_OK;
-    for (auto& entry : xfileLibrary) {
+    for (auto& entry : assets.xfiles()) {
         if (FAILED(entry.mesh->restoreDeviceObjects(device))) {
             result = E_FAIL;
         }
@@ -172,7 +172,7 @@ HRESULT CEngineApp::invalidateDeviceObjects() {
     fontLarge.reset();
     fontSmall.reset();
     fontTimer.reset();
-    for (auto& entry : xfileLibrary) {
+    for (auto& entry : assets.xfiles()) {
         entry.mesh->invalidateDeviceObjects();
     }
     if (currentCourse != nullptr) {
@@ -190,10 +190,10 @@ HRESULT CEngineApp::deleteDeviceObjects() {
         dotBlue->releaseDeviceObjects();
         dotGreen->releaseDeviceObjects();
     }
-    for (auto& entry : xfileLibrary) {
+    for (auto& entry : assets.xfiles()) {
         entry.mesh->destroy();
     }
-    for (auto& entry : bitmapLibrary) {
+    for (auto& entry : assets.bitmaps()) {
         entry.bitmap->releaseDeviceObjects();
     }
     for (auto& course : courses) {

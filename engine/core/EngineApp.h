@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/AssetLibrary.h"
 #include "camera/CameraRig.h"
 #include "camera/ViewTab.h"
 #include "d3d9/d3d9.h"
@@ -86,19 +87,9 @@ public:
     [[nodiscard]] HRESULT placeCameraAtSection(int i);
 
     // Asset libraries and placing.
-    // Finds a file by name under baseDirectory/data, baseDirectory, then as given.
-    // A name that is empty or holds a path separator is never found: scene files must
-    // not reach outside the search folders.
-    [[nodiscard]] bool resolveAssetPath(const char* name, std::string* path) const;
-    // Adds a folder to search after the fixed ones (once, if it exists).
-    void rememberAssetFolder(const std::string& folder);
-    void rememberFolderOf(const LF_t& file);
     [[nodiscard]] HRESULT pushXfile(const LF_t& file, HTREEITEM item);
     [[nodiscard]] HRESULT pushBitmap(const LF_t& file, HTREEITEM item);
     [[nodiscard]] HRESULT pushWav(const LF_t& file, HTREEITEM item);
-    void selectXfile(HTREEITEM item);
-    void selectBitmap(HTREEITEM item);
-    void selectSound(HTREEITEM item);
     // Places the current library mesh, else the current bitmap, on the current course.
     void assign();
     [[nodiscard]] HRESULT placeBitmapInFrontOfCamera();
@@ -114,12 +105,10 @@ public:
 
     // Edits beyond the exports (the twx_ interface). Meshes, bitmaps and relations are
     // counted in the current course's lists, from 0.
-    [[nodiscard]] bool libraryHolds(HTREEITEM item) const;
     XfilePlacement* meshAt(int index);
     // The index of the mesh the input drives on the current course, or -1.
     int controlledMesh() const;
     [[nodiscard]] bool setControlledMesh(int index);
-    [[nodiscard]] bool setRelationPicks(HTREEITEM first, HTREEITEM second, HTREEITEM sound);
     [[nodiscard]] bool deleteCourse(HTREEITEM item);
     [[nodiscard]] bool deleteXfilePlacement(int index);
     [[nodiscard]] bool deleteBitmapPlacement(int index);
@@ -134,7 +123,6 @@ public:
                                  int position, bool replace);
     void workingPoints(LSession_t& points) const;
     [[nodiscard]] bool setWorkingPoints(const LSession_t& points);
-    [[nodiscard]] bool removeLibraryEntry(HTREEITEM item);
 
     // Sessions: the current course flattened for the host, and a course built from one.
     void fillSession(LSession_t& session) const;
@@ -221,9 +209,7 @@ public:
 
     // ---- State ----
     D3DXVECTOR3 billboardFacing;
-    std::string baseDirectory; // current directory at one-time init; root of asset search
-    std::vector<std::string> assetFolders; // where library files and scenes were opened
-    IDirect3DDevice9* device = nullptr;    // the host's; never owned
+    IDirect3DDevice9* device = nullptr; // the host's; never owned
     D3DSURFACE_DESC backBufferDesc{};
     std::string statsText[2];
     ComPtr<ID3DXFont> fontLarge; // bold, 20 high
@@ -281,20 +267,12 @@ public:
     D3DXMATRIX ghostWorld;
     BitmapPlacement* lastBitmapPlacement = nullptr;
 
-    // The libraries in the order files were opened, each with the entry chosen last.
-    std::list<XfileEntry> xfileLibrary;
-    std::list<BitmapEntry> bitmapLibrary;
-    std::list<SoundEntry> soundLibrary;
-    XfileEntry* currentXfile = nullptr;
-    BitmapEntry* currentBitmap = nullptr;
-    SoundEntry* currentSound = nullptr;
-    // The meshes of the sound relation being assigned.
+    // The dots that mark the picks of the sound relation being assigned.
     std::unique_ptr<DotSprite> dotBlue;
     std::unique_ptr<DotSprite> dotGreen;
-    XfileEntry* firstPick = nullptr;
-    XfileEntry* secondPick = nullptr;
     std::unique_ptr<SoundManager> soundManager;
 
+    AssetLibrary assets;
     Simulation simulation;
     CameraRig camera;
 

@@ -218,15 +218,15 @@ TW_EXPORT void xll_ui_push_wav(LF_t* file, HTREEITEM* item) {
 }
 
 TW_EXPORT void xll_setListXfile(HTREEITEM item) {
-    guardedCall(__func__, [&](CEngineApp& engine) { engine.selectXfile(item); });
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.assets.selectXfile(item); });
 }
 
 TW_EXPORT void xll_setListBmp(HTREEITEM item) {
-    guardedCall(__func__, [&](CEngineApp& engine) { engine.selectBitmap(item); });
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.assets.selectBitmap(item); });
 }
 
 TW_EXPORT void xll_setListSound(HTREEITEM item) {
-    guardedCall(__func__, [&](CEngineApp& engine) { engine.selectSound(item); });
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.assets.selectSound(item); });
 }
 
 TW_EXPORT void xll_OnAssign() {

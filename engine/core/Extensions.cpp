@@ -86,7 +86,7 @@ TW_EXPORT int twx_interface_version() {
 
 TW_EXPORT int twx_library_holds(HTREEITEM item) {
     return withEngine(
-        [item](CEngineApp& engine) -> int { return engine.libraryHolds(item) ? 1 : 0; });
+        [item](CEngineApp& engine) -> int { return engine.assets.holds(item) ? 1 : 0; });
 }
 
 TW_EXPORT int twx_restore_session(LSession_t* session, int* courseNumber,
@@ -208,7 +208,7 @@ TW_EXPORT int twx_set_ghost(int mesh, const float* world) {
 
 TW_EXPORT int twx_set_relation_picks(HTREEITEM first, HTREEITEM second, HTREEITEM sound) {
     return withEngine([=](CEngineApp& engine) -> int {
-        return okOr(engine.setRelationPicks(first, second, sound), TWX_NOT_FOUND);
+        return okOr(engine.assets.setRelationPicks(first, second, sound), TWX_NOT_FOUND);
     });
 }
 
@@ -294,7 +294,7 @@ TW_EXPORT int twx_set_working_points(const LSession_t* points) {
 
 TW_EXPORT int twx_library_remove(HTREEITEM item) {
     return withEngine([item](CEngineApp& engine) -> int {
-        return okOr(engine.removeLibraryEntry(item), TWX_NOT_FOUND);
+        return okOr(engine.assets.remove(item), TWX_NOT_FOUND);
     });
 }
 
@@ -339,7 +339,7 @@ TW_EXPORT int twx_add_asset_folder(const char* folder) {
         if (folder == nullptr || folder[0] != '/') {
             return TWX_BAD_ARGUMENT;
         }
-        engine.rememberAssetFolder(folder);
+        engine.assets.rememberFolder(folder);
         return TWX_OK;
     });
 }

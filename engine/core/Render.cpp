@@ -153,16 +153,16 @@ HRESULT CEngineApp::renderPreview() {
     device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
     camera.lookFromPreview();
-    if (currentXfile != nullptr && currentXfile->mesh) {
+    if (assets.currentXfile() != nullptr && assets.currentXfile()->mesh) {
         // Far enough back to see the whole mesh.
         D3DXMATRIX view;
-        D3DXMatrixTranslation(&view, 0, 0, 3 * currentXfile->radius);
+        D3DXMatrixTranslation(&view, 0, 0, 3 * assets.currentXfile()->radius);
         device->SetTransform(D3DTS_VIEW, &view);
         device->SetTransform(D3DTS_WORLD, &rotation);
-        currentXfile->mesh->render(device, true, true);
+        assets.currentXfile()->mesh->render(device, true, true);
     }
-    for (auto& entry : bitmapLibrary) {
-        if (&entry == currentBitmap && entry.bitmap) {
+    for (auto& entry : assets.bitmaps()) {
+        if (&entry == assets.currentBitmap() && entry.bitmap) {
             entry.bitmap->setPosition(0, kPreviewHeight, 0);
             entry.bitmap->draw();
         }

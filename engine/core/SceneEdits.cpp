@@ -30,18 +30,6 @@ bool holds(const List& list, const Element* element) {
 
 } // namespace
 
-bool CEngineApp::libraryHolds(HTREEITEM item) const {
-    const auto has = [item](const auto& library) {
-        for (const auto& entry : library) {
-            if (entry.item == item) {
-                return true;
-            }
-        }
-        return false;
-    };
-    return has(xfileLibrary) || has(bitmapLibrary) || has(soundLibrary);
-}
-
 XfilePlacement* CEngineApp::meshAt(int index) {
     return currentCourse == nullptr ? nullptr : elementAt(currentCourse->xfilePlacements, index);
 }
@@ -70,29 +58,6 @@ bool CEngineApp::setControlledMesh(int index) {
         return false;
     }
     lastXfilePlacement = placement;
-    return true;
-}
-
-bool CEngineApp::setRelationPicks(HTREEITEM first, HTREEITEM second, HTREEITEM sound) {
-    const auto entryOf = [](auto& library, HTREEITEM item) {
-        using Entry = typename std::remove_reference_t<decltype(library)>::value_type;
-        for (auto& entry : library) {
-            if (entry.item == item) {
-                return &entry;
-            }
-        }
-        return static_cast<Entry*>(nullptr);
-    };
-    XfileEntry* firstEntry = entryOf(xfileLibrary, first);
-    XfileEntry* secondEntry = second == nullptr ? nullptr : entryOf(xfileLibrary, second);
-    SoundEntry* soundEntry = entryOf(soundLibrary, sound);
-    if (firstEntry == nullptr || soundEntry == nullptr ||
-        (second != nullptr && secondEntry == nullptr)) {
-        return false;
-    }
-    firstPick = firstEntry;
-    secondPick = secondEntry;
-    currentSound = soundEntry;
     return true;
 }
 
@@ -265,26 +230,4 @@ bool CEngineApp::setWorkingPoints(const LSession_t& points) {
     hasWorkingPoints = !workingDotted.empty();
     createAllowed = hasWorkingPoints;
     return true;
-}
-
-bool CEngineApp::removeLibraryEntry(HTREEITEM item) {
-    const auto remove = [item](auto& library, auto*... picks) {
-        for (auto entry = library.begin(); entry != library.end(); ++entry) {
-            if (entry->item != item) {
-                continue;
-            }
-            // Every pointer to the entry is let go of before it goes.
-            const auto letGo = [&entry](auto*& pick) {
-                if (pick == &*entry) {
-                    pick = nullptr;
-                }
-            };
-            (letGo(*picks), ...);
-            library.erase(entry);
-            return true;
-        }
-        return false;
-    };
-    return remove(xfileLibrary, &currentXfile, &firstPick, &secondPick) ||
-           remove(bitmapLibrary, &currentBitmap) || remove(soundLibrary, &currentSound);
 }

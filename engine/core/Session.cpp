@@ -126,7 +126,7 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
     // A scene's files lie beside it, in the folder the host read it in: they are found
     // there for as long as the course lives.
     std::error_code noFolder;
-    rememberAssetFolder(std::filesystem::current_path(noFolder).string());
+    assets.rememberFolder(std::filesystem::current_path(noFolder).string());
     NonFiniteElements nonFinite;
     LCourse_t course;
     course.number = session.number;
@@ -152,7 +152,7 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
         const std::string name(nameFieldText(saved.name));
         auto [known, unseen] = meshOfName.try_emplace(name);
         std::string path;
-        if (unseen && resolveAssetPath(name.c_str(), &path)) {
+        if (unseen && assets.resolve(name.c_str(), &path)) {
             known->second = course.meshes.acquire(device, path).mesh;
         }
         if (!known->second) {
@@ -186,7 +186,7 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
         }
         const std::string name(nameFieldText(saved.name));
         std::string path;
-        if (!resolveAssetPath(name.c_str(), &path)) {
+        if (!assets.resolve(name.c_str(), &path)) {
             reportMissingFile(MissingFile::Bitmap, name.c_str());
             continue;
         }
@@ -207,7 +207,7 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
         const std::string name(nameFieldText(saved.name));
         std::string path;
         SoundEntry entry;
-        if (!resolveAssetPath(name.c_str(), &path) || !(entry.sound = loadSound(path))) {
+        if (!assets.resolve(name.c_str(), &path) || !(entry.sound = loadSound(path))) {
             reportMissingFile(MissingFile::Sound, name.c_str());
             continue;
         }
@@ -274,8 +274,7 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
             std::any_of(restored.sounds.begin(), restored.sounds.end(),
                         [&](const SoundEntry& e) { return nameFieldText(e.name) == wav; });
         SoundEntry entry;
-        if (!loaded &&
-            (!resolveAssetPath(wav.c_str(), &path) || !(entry.sound = loadSound(path)))) {
+        if (!loaded && (!assets.resolve(wav.c_str(), &path) || !(entry.sound = loadSound(path)))) {
             reportMissingFile(MissingFile::Sound, wav.c_str());
             relation = restored.relations.erase(relation);
             continue;

@@ -32,51 +32,53 @@ bool sameRelation(const SoundRelation& a, const SoundRelation& b) {
 } // namespace
 
 void CEngineApp::assignSoundRelation(bool collisionButton) {
-    if (currentCourse == nullptr || currentSound == nullptr || firstPick == nullptr ||
-        (collisionButton && secondPick == nullptr)) {
+    const XfileEntry* first = assets.firstPick();
+    const XfileEntry* second = assets.secondPick();
+    const SoundEntry* sound = assets.currentSound();
+    if (currentCourse == nullptr || sound == nullptr || first == nullptr ||
+        (collisionButton && second == nullptr)) {
         return;
     }
     // The move button makes a collision relation too when both meshes are picked.
-    const bool collision = collisionButton || secondPick != nullptr;
-    const SoundRelation relation =
-        relationOf(*firstPick, collision ? secondPick : nullptr, *currentSound);
+    const bool collision = collisionButton || second != nullptr;
+    const SoundRelation relation = relationOf(*first, collision ? second : nullptr, *sound);
     RelationTable& table = collision ? *currentCourse->collisionTable : *currentCourse->moveTable;
     table.add(relation.xfile1, relation.xfile2, relation.wavfile);
 
     std::string path;
     SoundEntry entry;
-    if (!resolveAssetPath(currentSound->name, &path) || !(entry.sound = loadSound(path))) {
+    if (!assets.resolve(sound->name, &path) || !(entry.sound = loadSound(path))) {
         // The table keeps the pair; the assignment stays pending.
-        reportMissingFile(MissingFile::Sound, currentSound->name);
+        reportMissingFile(MissingFile::Sound, sound->name);
         return;
     }
-    setNameField(entry.name, nameFieldText(currentSound->name));
+    setNameField(entry.name, nameFieldText(sound->name));
     currentCourse->sounds.push_back(std::move(entry));
     currentCourse->relations.push_back(relation);
-    firstPick = secondPick = nullptr;
-    currentSound = nullptr;
+    assets.clearRelationPicks();
 }
 
 void CEngineApp::releaseSoundRelation(bool collisionButton) {
-    if (currentCourse == nullptr || currentSound == nullptr || firstPick == nullptr ||
-        (collisionButton && secondPick == nullptr)) {
+    const XfileEntry* first = assets.firstPick();
+    const XfileEntry* second = assets.secondPick();
+    const SoundEntry* sound = assets.currentSound();
+    if (currentCourse == nullptr || sound == nullptr || first == nullptr ||
+        (collisionButton && second == nullptr)) {
         return;
     }
-    const SoundRelation relation =
-        relationOf(*firstPick, collisionButton ? secondPick : nullptr, *currentSound);
+    const SoundRelation relation = relationOf(*first, collisionButton ? second : nullptr, *sound);
     currentCourse->relations.remove_if(
         [&](const SoundRelation& r) { return sameRelation(r, relation); });
     RelationTable& table =
         collisionButton ? *currentCourse->collisionTable : *currentCourse->moveTable;
     table.remove(relation.xfile1, relation.xfile2);
-    firstPick = secondPick = nullptr;
-    currentSound = nullptr;
+    assets.clearRelationPicks();
 }
 
 void CEngineApp::previewSound() {
-    if (currentSound != nullptr && currentSound->sound) {
+    if (assets.currentSound() != nullptr && assets.currentSound()->sound) {
         // A sound that cannot play is silence; the scene goes on.
-        (void)currentSound->sound->play(0, 0, previewFrequencyStep, 0);
+        (void)assets.currentSound()->sound->play(0, 0, previewFrequencyStep, 0);
     }
 }
 

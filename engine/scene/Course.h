@@ -7,8 +7,8 @@
 
 #include "tumbleway/tumbleway.h"
 
+#include "assets/Library.h"
 #include "assets/mesh/SharedMeshes.h"
-#include "scene/Library.h"
 #include "scene/Placements.h"
 #include "scene/RelationTable.h"
 

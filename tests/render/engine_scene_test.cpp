@@ -53,7 +53,7 @@ protected:
         ASSERT_EQ(app->initDeviceObjects(device.get()), S_OK);
         ASSERT_EQ(app->restoreDeviceObjects(), S_OK);
         app->onInitialUpdate(kWidth, kHeight, nullptr);
-        app->baseDirectory = folder.string();
+        app->assets.setSearchRoot(folder.string());
         SetTimeSourceForTests([] { return DWORD{61000}; }); // a fixed clock for the timer
         std::srand(7);                                      // billboards take a random tint
     }
@@ -144,9 +144,9 @@ TEST_F(EngineFrames, PlaceTabShowsTheRoadAheadWithObjectsAndText) {
     ASSERT_EQ(app->pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})), S_OK);
     ASSERT_EQ(app->pushBitmap(file("tree.bmp"), reinterpret_cast<HTREEITEM>(std::uintptr_t{3})),
               S_OK);
-    app->selectXfile(reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
+    app->assets.selectXfile(reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
     app->assign();
-    app->selectBitmap(reinterpret_cast<HTREEITEM>(std::uintptr_t{3}));
+    app->assets.selectBitmap(reinterpret_cast<HTREEITEM>(std::uintptr_t{3}));
     app->assign();
     app->lastBitmapPlacement->drawX += 6; // beside the car, not behind it
     app->lastXfilePlacement = nullptr;    // the camera walks instead of following
@@ -178,7 +178,7 @@ TEST_F(EngineFrames, CourseEditorShowsPointsAndTheirTrace) {
 
 TEST_F(EngineFrames, PreviewShowsAMeshAndABitmap) {
     ASSERT_EQ(app->pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})), S_OK);
-    app->selectXfile(reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
+    app->assets.selectXfile(reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
     app->selectTab(TAB_PREVIEW);
     app->previewRotY = 0.6f;
     app->previewRotX = 0.3f;
@@ -188,7 +188,7 @@ TEST_F(EngineFrames, PreviewShowsAMeshAndABitmap) {
 
     ASSERT_EQ(app->pushBitmap(file("tree.bmp"), reinterpret_cast<HTREEITEM>(std::uintptr_t{3})),
               S_OK);
-    app->selectBitmap(reinterpret_cast<HTREEITEM>(std::uintptr_t{3}));
+    app->assets.selectBitmap(reinterpret_cast<HTREEITEM>(std::uintptr_t{3}));
     app->frameMove();
     ASSERT_EQ(app->render(), S_OK);
     expectGolden("preview-bitmap");

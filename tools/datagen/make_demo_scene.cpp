@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     app.onInitialUpdate(640, 480, nullptr);
-    app.baseDirectory = std::filesystem::absolute(argv[1]).parent_path().string();
+    app.assets.setSearchRoot(std::filesystem::absolute(argv[1]).parent_path().string());
 
     // Eight points clockwise on screen, a little irregular so the road has bends.
     app.selectTab(TAB_COURSE);
@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     } placed[] = {{11, 45, -6},  {11, 60, 5},  {12, 75, 0},   {13, 90, -8},   {10, 110, 7},
                   {12, 140, -3}, {13, 600, 4}, {11, 1500, 0}, {12, 2500, -5}, {10, 28, 0}};
     for (const auto& p : placed) {
-        app.selectXfile(item(p.mesh));
+        app.assets.selectXfile(item(p.mesh));
         app.assign();
         const D3DXVECTOR3 at = onRoad(course, p.sample, p.side);
         app.lastXfilePlacement->body->position = app.lastXfilePlacement->body->stepPosition = at;
@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
         float side;
     } standing[] = {{20, 50, -36}, {20, 85, 38}, {20, 130, -34}, {21, 20, 30}, {20, 700, 42}};
     for (const auto& b : standing) {
-        app.selectBitmap(item(b.bitmap));
+        app.assets.selectBitmap(item(b.bitmap));
         app.assign();
         const D3DXVECTOR3 at = onRoad(course, b.sample, b.side);
         BitmapPlacement& bitmap = *app.lastBitmapPlacement;
@@ -114,12 +114,17 @@ int main(int argc, char** argv) {
     }
     // A knock when a ball meets a car (the ball placed first), a rumble while a ball
     // rolls.
-    app.firstPick = &*std::next(app.xfileLibrary.begin(), 1);
-    app.secondPick = &*std::next(app.xfileLibrary.begin(), 0);
-    app.selectSound(item(30));
+    const HTREEITEM ball = std::next(app.assets.xfiles().begin(), 1)->item;
+    const HTREEITEM car = app.assets.xfiles().front().item;
+    if (!app.assets.setRelationPicks(ball, car, item(30))) {
+        std::fprintf(stderr, "make_demo_scene: the knock's meshes or sound did not open\n");
+        return 1;
+    }
     app.assignSoundRelation(true);
-    app.firstPick = &*std::next(app.xfileLibrary.begin(), 1);
-    app.selectSound(item(31));
+    if (!app.assets.setRelationPicks(ball, nullptr, item(31))) {
+        std::fprintf(stderr, "make_demo_scene: the rumble did not open\n");
+        return 1;
+    }
     app.assignSoundRelation(false);
 
     LSession_t session;

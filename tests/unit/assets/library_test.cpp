@@ -7,31 +7,31 @@
 
 #include <fstream>
 
-using AssetLibrary = AssetFixture;
+using AssetLibraryFiles = AssetFixture;
 
-TEST_F(AssetLibrary, FindsFilesInTheDataFolderThenBesideItThenAsNamed) {
+TEST_F(AssetLibraryFiles, FindsFilesInTheDataFolderThenBesideItThenAsNamed) {
     std::string path;
-    ASSERT_TRUE(app->resolveAssetPath("ball.x", &path));
+    ASSERT_TRUE(app->assets.resolve("ball.x", &path));
     EXPECT_EQ(path, (folder / "data" / "ball.x").string());
     std::filesystem::copy_file(folder / "data" / "hit.wav", folder / "beside.wav");
-    ASSERT_TRUE(app->resolveAssetPath("beside.wav", &path));
+    ASSERT_TRUE(app->assets.resolve("beside.wav", &path));
     EXPECT_EQ(path, (folder / "beside.wav").string());
-    ASSERT_TRUE(app->resolveAssetPath("README.md", &path)); // the working folder
+    ASSERT_TRUE(app->assets.resolve("README.md", &path)); // the working folder
     EXPECT_EQ(path, (std::filesystem::current_path() / "README.md").string());
     // Names are file names: nothing outside the search folders is reached.
     for (const char* name : {"", "../data/ball.x", "data/ball.x", "/etc/passwd", "a\\b.x"}) {
-        EXPECT_FALSE(app->resolveAssetPath(name, &path)) << name;
+        EXPECT_FALSE(app->assets.resolve(name, &path)) << name;
     }
     const std::string longName(200, 'x');
-    EXPECT_FALSE(app->resolveAssetPath(longName.c_str(), &path));
+    EXPECT_FALSE(app->assets.resolve(longName.c_str(), &path));
 }
 
-TEST_F(AssetLibrary, PushingTheSameMeshTwiceMakesTwoNumberedEntries) {
+TEST_F(AssetLibraryFiles, PushingTheSameMeshTwiceMakesTwoNumberedEntries) {
     EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(11)), S_OK);
     EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(12)), S_OK);
-    ASSERT_EQ(app->xfileLibrary.size(), 2u);
-    const XfileEntry& first = app->xfileLibrary.front();
-    const XfileEntry& second = app->xfileLibrary.back();
+    ASSERT_EQ(app->assets.xfiles().size(), 2u);
+    const XfileEntry& first = app->assets.xfiles().front();
+    const XfileEntry& second = app->assets.xfiles().back();
     EXPECT_EQ(first.id, 0);
     EXPECT_EQ(second.id, 1);
     EXPECT_NE(first.mesh.get(), second.mesh.get());
@@ -43,10 +43,10 @@ TEST_F(AssetLibrary, PushingTheSameMeshTwiceMakesTwoNumberedEntries) {
     EXPECT_EQ(first.mesh->systemMesh()->GetFVF(), 0x112u);
 }
 
-TEST_F(AssetLibrary, AMeshPushSetsTheFarPlaneFromItsRadius) {
+TEST_F(AssetLibraryFiles, AMeshPushSetsTheFarPlaneFromItsRadius) {
     ASSERT_EQ(app->pushXfile(fileRecord("car.x"), treeItem(1)), S_OK);
     ASSERT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(2)), S_OK);
-    const float radius = app->xfileLibrary.back().radius;
+    const float radius = app->assets.xfiles().back().radius;
     D3DXMATRIX expected;
     D3DXMatrixPerspectiveFovLH(&expected, 0.7853982f, 640.0f / 480.0f, 1.0f, 50 * radius);
     const D3DMATRIX& projection = device->state().transform(D3DTS_PROJECTION);
@@ -54,7 +54,7 @@ TEST_F(AssetLibrary, AMeshPushSetsTheFarPlaneFromItsRadius) {
     EXPECT_FLOAT_EQ(projection._43, expected._43);
 }
 
-TEST_F(AssetLibrary, MissingFilesAreReportedAndMakeNoEntry) {
+TEST_F(AssetLibraryFiles, MissingFilesAreReportedAndMakeNoEntry) {
     EXPECT_EQ(app->pushXfile(fileRecord("absent.x"), treeItem(1)), E_FAIL);
     EXPECT_EQ(app->pushBitmap(fileRecord("absent.bmp"), treeItem(2)), E_FAIL);
     EXPECT_EQ(app->pushWav(fileRecord("absent.wav"), treeItem(3)), E_FAIL);
@@ -63,11 +63,11 @@ TEST_F(AssetLibrary, MissingFilesAreReportedAndMakeNoEntry) {
         "Tumble Way: Error cannot read BMP file. \n absent.bmp.",
         "Tumble Way: Error cannot read Sound file. \n absent.wav."};
     EXPECT_EQ(messages, expected);
-    EXPECT_TRUE(app->xfileLibrary.empty() && app->bitmapLibrary.empty() &&
-                app->soundLibrary.empty());
+    EXPECT_TRUE(app->assets.xfiles().empty() && app->assets.bitmaps().empty() &&
+                app->assets.sounds().empty());
 }
 
-TEST_F(AssetLibrary, FoundFilesThatDoNotLoadAreReportedAndMakeNoEntry) {
+TEST_F(AssetLibraryFiles, FoundFilesThatDoNotLoadAreReportedAndMakeNoEntry) {
     const auto write = [this](const char* name, const char* bytes) {
         std::FILE* file = std::fopen((folder / "data" / name).c_str(), "w");
         std::fputs(bytes, file);
@@ -84,14 +84,14 @@ TEST_F(AssetLibrary, FoundFilesThatDoNotLoadAreReportedAndMakeNoEntry) {
         "Tumble Way: Error cannot read Sound file. \n broken.wav.",
         "Tumble Way: Error cannot read BMP file. \n broken.bmp."};
     EXPECT_EQ(messages, expected);
-    EXPECT_TRUE(app->xfileLibrary.empty());
-    EXPECT_TRUE(app->soundLibrary.empty());
-    EXPECT_TRUE(app->bitmapLibrary.empty());
+    EXPECT_TRUE(app->assets.xfiles().empty());
+    EXPECT_TRUE(app->assets.sounds().empty());
+    EXPECT_TRUE(app->assets.bitmaps().empty());
 }
 
 // A float wave loads and plays (the device used to refuse it, which left it silent);
 // a format no device plays is reported by name, like a file that is not there.
-TEST_F(AssetLibrary, FloatWavesLoadAndUnplayableOnesAreReportedByName) {
+TEST_F(AssetLibraryFiles, FloatWavesLoadAndUnplayableOnesAreReportedByName) {
     using namespace soundtest;
     const auto write = [this](const char* name, const Bytes& bytes) {
         std::ofstream(folder / "data" / name, std::ios::binary)
@@ -102,8 +102,8 @@ TEST_F(AssetLibrary, FloatWavesLoadAndUnplayableOnesAreReportedByName) {
     write("adpcm.wav", riff("WAVE", {chunk("fmt ", fmtBodyWithExtra(2, 1, 22050, 4, pattern(32))),
                                      chunk("data", pattern(400))}));
     ASSERT_EQ(app->pushWav(fileRecord("float.wav"), treeItem(1)), S_OK);
-    ASSERT_EQ(app->soundLibrary.size(), 1u);
-    SoundObject& sound = *app->soundLibrary.front().sound;
+    ASSERT_EQ(app->assets.sounds().size(), 1u);
+    SoundObject& sound = *app->assets.sounds().front().sound;
     EXPECT_EQ(sound.baseFrequency(), 22050);
     EXPECT_EQ(sound.play(0, 0, 1, 0), S_OK);
     EXPECT_TRUE(messages.empty());
@@ -111,40 +111,40 @@ TEST_F(AssetLibrary, FloatWavesLoadAndUnplayableOnesAreReportedByName) {
     EXPECT_EQ(app->pushWav(fileRecord("adpcm.wav"), treeItem(2)), E_FAIL);
     EXPECT_EQ(messages,
               std::vector<std::string>{"Tumble Way: Error cannot read Sound file. \n adpcm.wav."});
-    EXPECT_EQ(app->soundLibrary.size(), 1u);
+    EXPECT_EQ(app->assets.sounds().size(), 1u);
 }
 
-TEST_F(AssetLibrary, EachSelectionTouchesOnlyItsOwnLibrary) {
-    app->selectXfile(treeItem(99)); // empty library: nothing changes
+TEST_F(AssetLibraryFiles, EachSelectionTouchesOnlyItsOwnLibrary) {
+    app->assets.selectXfile(treeItem(99)); // empty library: nothing changes
     EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
     EXPECT_EQ(app->pushXfile(fileRecord("box.x"), treeItem(2)), S_OK);
     EXPECT_EQ(app->pushXfile(fileRecord("cone.x"), treeItem(3)), S_OK);
     EXPECT_EQ(app->pushBitmap(fileRecord("tree.bmp"), treeItem(4)), S_OK);
-    app->selectBitmap(treeItem(4));
-    EXPECT_EQ(app->currentBitmap, &app->bitmapLibrary.front());
+    app->assets.selectBitmap(treeItem(4));
+    EXPECT_EQ(app->assets.currentBitmap(), &app->assets.bitmaps().front());
 
-    app->selectXfile(treeItem(1));
-    EXPECT_EQ(app->currentBitmap, nullptr);
-    app->selectXfile(treeItem(2));
-    XfileEntry* first = &app->xfileLibrary.front();
-    XfileEntry* second = &*std::next(app->xfileLibrary.begin());
-    EXPECT_EQ(app->firstPick, first);
-    EXPECT_EQ(app->secondPick, second);
-    app->selectXfile(treeItem(3)); // a third choice changes the current entry only
-    EXPECT_EQ(app->currentXfile, &app->xfileLibrary.back());
-    EXPECT_EQ(app->firstPick, first);
-    EXPECT_EQ(app->secondPick, second);
+    app->assets.selectXfile(treeItem(1));
+    EXPECT_EQ(app->assets.currentBitmap(), nullptr);
+    app->assets.selectXfile(treeItem(2));
+    XfileEntry* first = &app->assets.xfiles().front();
+    XfileEntry* second = &*std::next(app->assets.xfiles().begin());
+    EXPECT_EQ(app->assets.firstPick(), first);
+    EXPECT_EQ(app->assets.secondPick(), second);
+    app->assets.selectXfile(treeItem(3)); // a third choice changes the current entry only
+    EXPECT_EQ(app->assets.currentXfile(), &app->assets.xfiles().back());
+    EXPECT_EQ(app->assets.firstPick(), first);
+    EXPECT_EQ(app->assets.secondPick(), second);
 
-    app->selectBitmap(treeItem(4));
-    app->selectXfile(treeItem(77)); // a foreign handle clears the current mesh only
-    EXPECT_EQ(app->currentXfile, nullptr);
-    EXPECT_EQ(app->firstPick, first);
-    EXPECT_EQ(app->currentBitmap, &app->bitmapLibrary.front());
+    app->assets.selectBitmap(treeItem(4));
+    app->assets.selectXfile(treeItem(77)); // a foreign handle clears the current mesh only
+    EXPECT_EQ(app->assets.currentXfile(), nullptr);
+    EXPECT_EQ(app->assets.firstPick(), first);
+    EXPECT_EQ(app->assets.currentBitmap(), &app->assets.bitmaps().front());
 }
 
-TEST_F(AssetLibrary, AssigningPlacesAFreshMeshTenAheadOfTheCamera) {
+TEST_F(AssetLibraryFiles, AssigningPlacesAFreshMeshTenAheadOfTheCamera) {
     EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
-    app->selectXfile(treeItem(1));
+    app->assets.selectXfile(treeItem(1));
     app->assign(); // no course: nothing
     EXPECT_EQ(app->lastXfilePlacement, nullptr);
 
@@ -158,8 +158,8 @@ TEST_F(AssetLibrary, AssigningPlacesAFreshMeshTenAheadOfTheCamera) {
     EXPECT_EQ(placements.back().id, 1);
     const XfilePlacement& placed = placements.back();
     EXPECT_EQ(app->lastXfilePlacement, &placed);
-    EXPECT_NE(placed.mesh.get(), app->xfileLibrary.front().mesh.get());
-    EXPECT_FLOAT_EQ(placed.body->radius, app->xfileLibrary.front().radius);
+    EXPECT_NE(placed.mesh.get(), app->assets.xfiles().front().mesh.get());
+    EXPECT_FLOAT_EQ(placed.body->radius, app->assets.xfiles().front().radius);
     EXPECT_EQ(placed.body->yawOffset, 0.0f);
     EXPECT_EQ(placed.body->position, app->lastPlacePoint);
     EXPECT_EQ(placed.body->stepPosition, app->lastPlacePoint);
@@ -168,11 +168,11 @@ TEST_F(AssetLibrary, AssigningPlacesAFreshMeshTenAheadOfTheCamera) {
     EXPECT_STREQ(placed.name, "ball.x");
 }
 
-TEST_F(AssetLibrary, AssigningABitmapStandsItAtTheSamePoint) {
+TEST_F(AssetLibraryFiles, AssigningABitmapStandsItAtTheSamePoint) {
     createLoopCourse(6, 30);
     app->selectTab(TAB_PLACE);
     ASSERT_EQ(app->pushBitmap(fileRecord("flag.bmp"), treeItem(5)), S_OK);
-    app->selectBitmap(treeItem(5));
+    app->assets.selectBitmap(treeItem(5));
     app->assign();
     ASSERT_EQ(app->currentCourse->bitmapPlacements.size(), 1u);
     const BitmapPlacement& placed = app->currentCourse->bitmapPlacements.front();
@@ -184,10 +184,10 @@ TEST_F(AssetLibrary, AssigningABitmapStandsItAtTheSamePoint) {
     EXPECT_EQ(placed.z, placed.drawZ);
 }
 
-TEST_F(AssetLibrary, AVanishedFileIsReportedWhenAssigned) {
+TEST_F(AssetLibraryFiles, AVanishedFileIsReportedWhenAssigned) {
     createLoopCourse(6, 30);
     EXPECT_EQ(app->pushXfile(fileRecord("cone.x"), treeItem(1)), S_OK);
-    app->selectXfile(treeItem(1));
+    app->assets.selectXfile(treeItem(1));
     std::filesystem::remove(folder / "data" / "cone.x");
     app->assign();
     EXPECT_TRUE(app->currentCourse->xfilePlacements.empty());
@@ -195,9 +195,9 @@ TEST_F(AssetLibrary, AVanishedFileIsReportedWhenAssigned) {
     EXPECT_EQ(messages[0], "Tumble Way: Error cannot read X file. \n cone.x.");
 }
 
-TEST_F(AssetLibrary, ACourseHandleThatMatchesNothingStopsAssigning) {
+TEST_F(AssetLibraryFiles, ACourseHandleThatMatchesNothingStopsAssigning) {
     EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
-    app->selectXfile(treeItem(1));
+    app->assets.selectXfile(treeItem(1));
     createLoopCourse(6, 30);
     app->selectCourse(treeItem(12345));
     EXPECT_EQ(app->currentCourse, nullptr);
@@ -205,22 +205,22 @@ TEST_F(AssetLibrary, ACourseHandleThatMatchesNothingStopsAssigning) {
     EXPECT_TRUE(app->courses.front().xfilePlacements.empty());
 }
 
-TEST_F(AssetLibrary, PlacedMeshesAreMadeAgainOnANewDevice) {
+TEST_F(AssetLibraryFiles, PlacedMeshesAreMadeAgainOnANewDevice) {
     createLoopCourse(6, 30);
     EXPECT_EQ(app->pushXfile(fileRecord("car.x"), treeItem(1)), S_OK);
-    app->selectXfile(treeItem(1));
+    app->assets.selectXfile(treeItem(1));
     app->assign();
     app->invalidateDeviceObjects();
     app->deleteDeviceObjects();
     ComPtr<RecordingDevice> second = RecordingDevice::create(640, 480);
     EXPECT_EQ(app->initDeviceObjects(second.get()), S_OK);
     EXPECT_EQ(app->restoreDeviceObjects(), S_OK);
-    EXPECT_NE(app->xfileLibrary.front().mesh->localMesh(), nullptr);
+    EXPECT_NE(app->assets.xfiles().front().mesh->localMesh(), nullptr);
     EXPECT_NE(app->currentCourse->xfilePlacements.front().mesh->localMesh(), nullptr);
     EXPECT_GT(app->currentCourse->xfilePlacements.front().mesh->materialCount(), 0u);
 }
 
-TEST_F(AssetLibrary, FilesOpenedFromOtherFoldersAreFoundWhenPlaced) {
+TEST_F(AssetLibraryFiles, FilesOpenedFromOtherFoldersAreFoundWhenPlaced) {
     // Opened from a folder that is neither the data folder nor the current one, as the
     // file dialog leaves it once another file was opened elsewhere.
     const std::filesystem::path elsewhere = folder / "elsewhere";
@@ -235,9 +235,9 @@ TEST_F(AssetLibrary, FilesOpenedFromOtherFoldersAreFoundWhenPlaced) {
     ASSERT_EQ(app->pushBitmap(opened("far.bmp"), treeItem(1)), S_OK);
     ASSERT_EQ(app->pushXfile(opened("far.x"), treeItem(2)), S_OK);
     createLoopCourse();
-    app->selectBitmap(treeItem(1));
+    app->assets.selectBitmap(treeItem(1));
     app->assign();
-    app->selectXfile(treeItem(2));
+    app->assets.selectXfile(treeItem(2));
     app->assign();
     EXPECT_TRUE(messages.empty()) << messages.front();
     EXPECT_EQ(app->currentCourse->bitmapPlacements.size(), 1u);

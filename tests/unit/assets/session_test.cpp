@@ -20,17 +20,17 @@ protected:
         createLoopCourse(6, 30);
         app->selectTab(TAB_PLACE);
         for (auto item : {treeItem(1), treeItem(2)}) {
-            app->selectXfile(item);
+            app->assets.selectXfile(item);
             app->assign();
         }
-        app->selectBitmap(treeItem(3));
+        app->assets.selectBitmap(treeItem(3));
         app->assign();
         app->lastXfilePlacement->body->yawOffset = 0.25f;
         // Collision: ball then box with hit.wav; movement: ball with roll.wav.
-        app->selectSound(treeItem(4));
+        app->assets.selectSound(treeItem(4));
         app->assignSoundRelation(true);
-        app->selectXfile(treeItem(1));
-        app->selectSound(treeItem(5));
+        app->assets.selectXfile(treeItem(1));
+        app->assets.selectSound(treeItem(5));
         app->assignSoundRelation(false);
     }
 
@@ -114,7 +114,7 @@ TEST_F(Sessions, RestoringRebuildsAnEqualCourse) {
     EXPECT_TRUE(messages.empty());
 
     // Placements made afterwards renumber the list from 0.
-    app->selectXfile(treeItem(1));
+    app->assets.selectXfile(treeItem(1));
     app->assign();
     EXPECT_EQ(restored.xfilePlacements.front().id, 0);
 }

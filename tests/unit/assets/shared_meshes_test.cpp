@@ -219,22 +219,22 @@ TEST_F(SharedPlacements, AssigningAFileTheCourseHoldsSharesItsMesh) {
     app->selectTab(TAB_PLACE);
     const std::size_t parsesBefore = twmesh::xfileParseCount();
     for (int i = 0; i < 3; ++i) {
-        app->selectXfile(treeItem(1));
+        app->assets.selectXfile(treeItem(1));
         app->assign();
-        app->selectXfile(treeItem(2));
+        app->assets.selectXfile(treeItem(2));
         app->assign();
     }
     EXPECT_EQ(twmesh::xfileParseCount(), parsesBefore);
     ASSERT_EQ(course.xfilePlacements.size(), 12u);
     EXPECT_EQ(course.xfilePlacements.back().mesh.get(),
               std::next(course.xfilePlacements.begin())->mesh.get());
-    EXPECT_EQ(course.xfilePlacements.back().radius, app->xfileLibrary.back().radius);
+    EXPECT_EQ(course.xfilePlacements.back().radius, app->assets.xfiles().back().radius);
     EXPECT_EQ(distinctMeshes(course), kThreeFiles.size());
 
     // Another course holds its own.
     createLoopCourse(5, 20);
     app->selectTab(TAB_PLACE);
-    app->selectXfile(treeItem(1));
+    app->assets.selectXfile(treeItem(1));
     app->assign();
     EXPECT_EQ(twmesh::xfileParseCount(), parsesBefore + 1);
     EXPECT_NE(app->currentCourse->xfilePlacements.back().mesh.get(),
@@ -245,7 +245,7 @@ TEST_F(SharedPlacements, AFileWhosePlacementsAreGoneIsReadAgainWhenPlacedAgain) 
     EXPECT_EQ(app->pushXfile(fileRecord("cone.x"), treeItem(1)), S_OK);
     createLoopCourse(6, 30);
     app->selectTab(TAB_PLACE);
-    app->selectXfile(treeItem(1));
+    app->assets.selectXfile(treeItem(1));
     app->assign();
     app->assign();
     std::weak_ptr<MeshObject> first = app->currentCourse->xfilePlacements.front().mesh;
@@ -271,7 +271,7 @@ TEST_F(SharedPlacements, TheCourseKeepsWhatItLoadedUntilTheDeviceIsMadeAnew) {
     EXPECT_EQ(app->pushXfile(fileRecord("box.x"), treeItem(1)), S_OK);
     createLoopCourse(6, 30);
     app->selectTab(TAB_PLACE);
-    app->selectXfile(treeItem(1));
+    app->assets.selectXfile(treeItem(1));
     app->assign();
     const MeshObject* box = app->currentCourse->xfilePlacements.front().mesh.get();
     const DWORD boxFaces = box->systemMesh()->GetNumFaces();

@@ -48,7 +48,7 @@ protected:
 
     // Places a mesh of the library entry at the road's sample i.
     XfilePlacement& place(HTREEITEM mesh, int sample, float across = 0) {
-        app->selectXfile(mesh);
+        app->assets.selectXfile(mesh);
         app->assign();
         XfilePlacement& placement = *app->lastXfilePlacement;
         const D3DXVECTOR3 at = roadCentre(*app->currentCourse, sample) + D3DXVECTOR3(across, 0, 0);
@@ -57,12 +57,12 @@ protected:
     }
 
     void relate(HTREEITEM first, HTREEITEM second, HTREEITEM sound, bool collision) {
-        app->firstPick = app->secondPick = nullptr;
-        app->selectXfile(first);
+        app->assets.clearRelationPicks();
+        app->assets.selectXfile(first);
         if (collision) {
-            app->selectXfile(second);
+            app->assets.selectXfile(second);
         }
-        app->selectSound(sound);
+        app->assets.selectSound(sound);
         app->assignSoundRelation(collision);
     }
 
@@ -109,8 +109,8 @@ TEST_F(SoundRelations, APairAssignedTwiceKeepsItsFirstSound) {
     EXPECT_EQ(course.sounds.size(), 2u);
     EXPECT_EQ(course.collisionTable->lookup("ball.x", "box.x").wav, "tone.wav");
     // The pending assignment ends with each.
-    EXPECT_EQ(app->firstPick, nullptr);
-    EXPECT_EQ(app->currentSound, nullptr);
+    EXPECT_EQ(app->assets.firstPick(), nullptr);
+    EXPECT_EQ(app->assets.currentSound(), nullptr);
 }
 
 TEST_F(SoundRelations, APairIsFoundOnlyInTheOrderItWasPicked) {
@@ -136,8 +136,8 @@ TEST_F(SoundRelations, ASoundNamedNodataNeverPlays) {
 TEST_F(SoundRelations, ReleasingKeepsTheSoundEntry) {
     relate(treeItem(1), nullptr, treeItem(3), false);
     ASSERT_EQ(app->currentCourse->relations.size(), 1u);
-    app->selectXfile(treeItem(1));
-    app->selectSound(treeItem(3));
+    app->assets.selectXfile(treeItem(1));
+    app->assets.selectSound(treeItem(3));
     app->releaseSoundRelation(false);
     EXPECT_TRUE(app->currentCourse->relations.empty());
     EXPECT_EQ(app->currentCourse->sounds.size(), 1u);
@@ -147,7 +147,7 @@ TEST_F(SoundRelations, ReleasingKeepsTheSoundEntry) {
 TEST_F(SoundRelations, PreviewPlaysTheChosenSoundAtItsOwnRate) {
     app->previewSound(); // nothing chosen: nothing plays
     EXPECT_LT(rms(loopback.render(4410)), 0.001);
-    app->selectSound(treeItem(3));
+    app->assets.selectSound(treeItem(3));
     app->previewSound();
     EXPECT_NEAR(heardFrequency() / kTone, 1.0, 0.02);
 }

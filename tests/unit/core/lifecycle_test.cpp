@@ -69,7 +69,7 @@ TEST_F(EngineConstruction, OneTimeInitSetsTheCameraTabAndBaseDirectory) {
     EXPECT_EQ(app.camera.up(), D3DXVECTOR3(0, 1, 0));
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    EXPECT_EQ(app.baseDirectory, cwd);
+    EXPECT_EQ(app.assets.searchRoot(), cwd);
 }
 
 using EngineDevice = EngineFixture;

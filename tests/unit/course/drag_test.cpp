@@ -15,7 +15,7 @@ protected:
         createLoopCourse(6, 30);
         app->selectTab(TAB_PLACE);
         ASSERT_EQ(app->pushXfile(fileRecord("car.x"), treeItem(1)), S_OK);
-        app->selectXfile(treeItem(1));
+        app->assets.selectXfile(treeItem(1));
         app->assign();
         car = app->lastXfilePlacement;
         for (int frame = 0; frame < 3; ++frame) {
@@ -48,7 +48,7 @@ protected:
     // A flag (32 wide, 16 tall) placed with its picture's middle at p, drawn once.
     BitmapPlacement& standFlag(const D3DXVECTOR3& p) {
         EXPECT_EQ(app->pushBitmap(fileRecord("flag.bmp"), treeItem(5)), S_OK);
-        app->selectBitmap(treeItem(5));
+        app->assets.selectBitmap(treeItem(5));
         app->assign();
         BitmapPlacement& flag = app->currentCourse->bitmapPlacements.back();
         flagFoot = p - D3DXVECTOR3(0, flag.halfHeight, 0);

@@ -44,7 +44,7 @@ protected:
     // A placed flag (32 wide, 16 tall) standing with its foot at p, drawn once.
     BitmapPlacement& standFlag(const D3DXVECTOR3& foot) {
         EXPECT_EQ(app->pushBitmap(fileRecord("flag.bmp"), treeItem(5)), S_OK);
-        app->selectBitmap(treeItem(5));
+        app->assets.selectBitmap(treeItem(5));
         app->assign();
         BitmapPlacement& flag = app->currentCourse->bitmapPlacements.back();
         flag.drawX = flag.x = foot.x;

@@ -82,9 +82,9 @@ TEST_F(Fifos, AnAssetThatIsOneIsMissing) {
                             "Tumble Way: Error cannot read BMP file. \n pipe.bmp.",
                             "Tumble Way: Error cannot read Sound file. \n pipe.wav.",
                         }));
-    EXPECT_TRUE(app->xfileLibrary.empty());
-    EXPECT_TRUE(app->bitmapLibrary.empty());
-    EXPECT_TRUE(app->soundLibrary.empty());
+    EXPECT_TRUE(app->assets.xfiles().empty());
+    EXPECT_TRUE(app->assets.bitmaps().empty());
+    EXPECT_TRUE(app->assets.sounds().empty());
 
     LSession_t scene;
     SessionXfile& ball = scene.meshes.emplace_back();

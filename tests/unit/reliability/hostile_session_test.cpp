@@ -16,7 +16,7 @@ protected:
         EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
         createLoopCourse(6, 30);
         app->selectTab(TAB_PLACE);
-        app->selectXfile(treeItem(1));
+        app->assets.selectXfile(treeItem(1));
         for (int i = 0; i < count; ++i) {
             app->assign();
         }

@@ -26,7 +26,7 @@ protected:
                 }
             }
         }
-        app->baseDirectory = folder.string();
+        app->assets.setSearchRoot(folder.string());
         SetMessageBoxHandler([this](const std::string& text, const std::string& caption, UINT) {
             messages.push_back(caption + ": " + text);
             return IDOK;

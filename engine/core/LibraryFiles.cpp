@@ -17,21 +17,6 @@ namespace {
 constexpr float kFieldOfView = 0.7853982f;
 constexpr float kFarPlanePerRadius = 50.0f;
 
-// Walks a library for the entry of a tree item: entries passed over clear the
-// library's current entry, the first match becomes it.
-template <typename Entry>
-Entry* findByItem(std::list<Entry>& library, HTREEITEM item, Entry** current) {
-    for (auto& entry : library) {
-        if (entry.item != item) {
-            *current = nullptr;
-            continue;
-        }
-        *current = &entry;
-        return &entry;
-    }
-    return nullptr;
-}
-
 template <typename List>
 void renumberFromZero(List& list) {
     std::int32_t id = 0;
@@ -41,46 +26,6 @@ void renumberFromZero(List& list) {
 }
 
 } // namespace
-
-bool CEngineApp::resolveAssetPath(const char* name, std::string* path) const {
-    if (name == nullptr || *name == '\0' || std::strpbrk(name, "/\\") != nullptr) {
-        return false;
-    }
-    std::vector<std::string> candidates = {baseDirectory + "/data/" + name,
-                                           baseDirectory + "/" + name, std::string(name)};
-    // Then the folders files were opened from and scenes were read in, so that a file
-    // that opened is found again once the file dialogs have moved on.
-    for (const std::string& folder : assetFolders) {
-        candidates.push_back(folder + "/" + name);
-    }
-    for (const std::string& candidate : candidates) {
-        // Only regular files count: a FIFO would make the search wait for a writer.
-        if (isReadableRegularFile(candidate.c_str())) {
-            // Kept absolute: the mesh is loaded again from it on a new device, by which
-            // time the current folder may be another.
-            *path = std::filesystem::absolute(candidate).string();
-            return true;
-        }
-    }
-    return false;
-}
-
-void CEngineApp::rememberAssetFolder(const std::string& folder) {
-    std::error_code error;
-    if (folder.empty() || !std::filesystem::is_directory(folder, error) ||
-        std::find(assetFolders.begin(), assetFolders.end(), folder) != assetFolders.end()) {
-        return;
-    }
-    assetFolders.push_back(folder);
-}
-
-void CEngineApp::rememberFolderOf(const LF_t& file) {
-    const std::string path(nameFieldText(file.path));
-    const auto slash = path.rfind('/');
-    if (slash != std::string::npos) {
-        rememberAssetFolder(slash == 0 ? "/" : path.substr(0, slash));
-    }
-}
 
 std::unique_ptr<BitmapBillboard> CEngineApp::loadBillboard(const std::string& path) const {
     D3DCAPS9 caps{};
@@ -105,11 +50,11 @@ std::unique_ptr<SoundObject> CEngineApp::loadSound(const std::string& path) cons
 
 HRESULT CEngineApp::pushXfile(const LF_t& file, HTREEITEM item) {
     const std::string name(nameFieldText(file.name));
-    rememberFolderOf(file);
+    assets.rememberFolderOf(file);
     std::string path;
     XfileEntry entry;
     // A file that is not found and one that does not load are one failure to the user.
-    if (!resolveAssetPath(name.c_str(), &path) ||
+    if (!assets.resolve(name.c_str(), &path) ||
         !(entry.mesh = loadMeasuredMesh(device, path, &entry.radius))) {
         reportMissingFile(MissingFile::Xfile, name.c_str());
         return E_FAIL;
@@ -118,8 +63,7 @@ HRESULT CEngineApp::pushXfile(const LF_t& file, HTREEITEM item) {
     entry.item = item;
     entry.path = path;
     const float radius = entry.radius;
-    xfileLibrary.push_back(std::move(entry));
-    renumberFromZero(xfileLibrary);
+    assets.add(std::move(entry));
 
     // Far enough to see the whole of the mesh just opened.
     if (device != nullptr) {
@@ -137,12 +81,12 @@ HRESULT CEngineApp::pushXfile(const LF_t& file, HTREEITEM item) {
 
 HRESULT CEngineApp::pushBitmap(const LF_t& file, HTREEITEM item) {
     const std::string name(nameFieldText(file.name));
-    rememberFolderOf(file);
+    assets.rememberFolderOf(file);
     std::string path;
     // A picture that does not decode would stand as an empty quad one pixel wide: it is
     // refused here, by name, like one that is not found.
     D3DXIMAGE_INFO info{};
-    if (!resolveAssetPath(name.c_str(), &path) ||
+    if (!assets.resolve(name.c_str(), &path) ||
         FAILED(D3DXGetImageInfoFromFileA(path.c_str(), &info))) {
         reportMissingFile(MissingFile::Bitmap, name.c_str());
         return E_FAIL;
@@ -151,61 +95,36 @@ HRESULT CEngineApp::pushBitmap(const LF_t& file, HTREEITEM item) {
     entry.bitmap = loadBillboard(path);
     setNameField(entry.name, name);
     entry.item = item;
-    bitmapLibrary.push_back(std::move(entry));
-    renumberFromZero(bitmapLibrary);
+    assets.add(std::move(entry));
     return S_OK;
 }
 
 HRESULT CEngineApp::pushWav(const LF_t& file, HTREEITEM item) {
     const std::string name(nameFieldText(file.name));
-    rememberFolderOf(file);
+    assets.rememberFolderOf(file);
     std::string path;
     SoundEntry entry;
-    if (!resolveAssetPath(name.c_str(), &path) || !(entry.sound = loadSound(path))) {
+    if (!assets.resolve(name.c_str(), &path) || !(entry.sound = loadSound(path))) {
         reportMissingFile(MissingFile::Sound, name.c_str());
         return E_FAIL;
     }
     setNameField(entry.name, name);
     entry.item = item;
-    soundLibrary.push_back(std::move(entry));
-    renumberFromZero(soundLibrary);
+    assets.add(std::move(entry));
     return S_OK;
-}
-
-void CEngineApp::selectXfile(HTREEITEM item) {
-    XfileEntry* entry = findByItem(xfileLibrary, item, &currentXfile);
-    if (entry == nullptr) {
-        return;
-    }
-    if (firstPick == nullptr) {
-        firstPick = entry;
-    } else if (secondPick == nullptr) {
-        secondPick = entry;
-    }
-    currentBitmap = nullptr;
-}
-
-void CEngineApp::selectBitmap(HTREEITEM item) {
-    if (findByItem(bitmapLibrary, item, &currentBitmap) != nullptr) {
-        currentXfile = nullptr;
-    }
-}
-
-void CEngineApp::selectSound(HTREEITEM item) {
-    findByItem(soundLibrary, item, &currentSound);
 }
 
 void CEngineApp::assign() {
     if (currentCourse == nullptr) {
         return;
     }
-    if (currentXfile != nullptr) {
+    if (assets.currentXfile() != nullptr) {
         // Placed again, a file the course already holds shares that mesh.
         std::string path;
         SharedMeshes::Loaded loaded;
-        if (!resolveAssetPath(currentXfile->name, &path) ||
+        if (!assets.resolve(assets.currentXfile()->name, &path) ||
             !(loaded = currentCourse->meshes.acquire(device, path)).mesh) {
-            reportMissingFile(MissingFile::Xfile, currentXfile->name);
+            reportMissingFile(MissingFile::Xfile, assets.currentXfile()->name);
             return;
         }
         XfilePlacement placement;
@@ -214,24 +133,24 @@ void CEngineApp::assign() {
         placement.body = std::make_unique<CSceneObject>();
         placement.body->radius = placement.radius;
         placement.body->yawOffset = 0;
-        setNameField(placement.name, nameFieldText(currentXfile->name));
+        setNameField(placement.name, nameFieldText(assets.currentXfile()->name));
         auto& placements = currentCourse->xfilePlacements;
         placements.push_back(std::move(placement));
         renumberFromZero(placements);
         lastXfilePlacement = &placements.back();
         // Without a course under the camera the placement stays where it was put.
         (void)placeXfileInFrontOfCamera();
-    } else if (currentBitmap != nullptr) {
+    } else if (assets.currentBitmap() != nullptr) {
         std::string path;
-        if (!resolveAssetPath(currentBitmap->name, &path)) {
-            reportMissingFile(MissingFile::Bitmap, currentBitmap->name);
+        if (!assets.resolve(assets.currentBitmap()->name, &path)) {
+            reportMissingFile(MissingFile::Bitmap, assets.currentBitmap()->name);
             return;
         }
         BitmapPlacement placement;
         placement.bitmap = loadBillboard(path);
         placement.halfWidth = placement.bitmap->halfWidth();
         placement.halfHeight = placement.bitmap->halfHeight();
-        setNameField(placement.name, nameFieldText(currentBitmap->name));
+        setNameField(placement.name, nameFieldText(assets.currentBitmap()->name));
         auto& placements = currentCourse->bitmapPlacements;
         placements.push_back(std::move(placement));
         renumberFromZero(placements);
