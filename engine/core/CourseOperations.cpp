@@ -42,6 +42,7 @@ HRESULT CEngineApp::createCourse(HTREEITEM item) {
     renumberCourses();
     currentCourse = &courses.back();
     courseNumber = currentCourse->number;
+    forgetPlacementsOfOtherCourses();
     return S_OK;
 }
 
@@ -65,7 +66,15 @@ void CEngineApp::selectCourse(HTREEITEM item) {
 
 void CEngineApp::clearCourse() {
     currentCourse = nullptr;
+    forgetPlacementsOfOtherCourses();
     clearWorkingLists();
+}
+
+void CEngineApp::forgetPlacementsOfOtherCourses() {
+    // What the arrow keys drive and the camera follows, and what the placement
+    // dialogs edit, is of the current course: a new course holds none yet.
+    lastXfilePlacement = nullptr;
+    lastBitmapPlacement = nullptr;
 }
 
 void CEngineApp::regenerateCurrentCourse() {

@@ -69,6 +69,9 @@ public:
     void selectCourse(HTREEITEM item);
     void clearCourse();
     void regenerateCurrentCourse();
+    // Lets go of the driven mesh and the bitmap last placed: the current course is new
+    // or gone.
+    void forgetPlacementsOfOtherCourses();
     // Renumbers the course list 1, 2, 3, ... in list order.
     void renumberCourses();
     // Fills the strips and the inner field of a course from its track.

@@ -5,6 +5,7 @@
 #include "course/CourseSpline.h"
 #include "course/CourseTrack.h"
 #include "course/StripGrid.h"
+#include "support/Bodies.h"
 #include "support/EngineFixture.h"
 
 namespace {
@@ -190,6 +191,30 @@ TEST_F(CourseCreation, ClearForgetsTheCurrentCourseAndThePointsButKeepsCourses) 
     EXPECT_FALSE(app->hasWorkingPoints);
     EXPECT_EQ(app->courses.size(), 1u);
     EXPECT_EQ(app->createCourse(nextItem()), E_FAIL);
+}
+
+// What the arrow keys drive and the camera follows is of the current course: a new
+// course, or none, lets go of the mesh and bitmap of the course before. (The camera
+// used to stay behind a mesh of the old course, far off the new one's road.)
+TEST_F(CourseCreation, ANewCourseOrNoneLetsGoOfTheOldCoursesPlacements) {
+    const HTREEITEM first = nextItem();
+    LCourse_t& old = createLoopCourse(6, 30, false, first);
+    app->lastXfilePlacement = &placeBody(*app, roadCentreWorld(*old.track, 40));
+    app->lastBitmapPlacement = &old.bitmapPlacements.emplace_back();
+    LCourse_t& made = createLoopCourse(5, 60);
+    EXPECT_EQ(app->lastXfilePlacement, nullptr);
+    EXPECT_EQ(app->lastBitmapPlacement, nullptr);
+    app->selectTab(TAB_PLACE);
+    app->frameMove();
+    const D3DXVECTOR3 start = roadCentreWorld(*made.track, 0);
+    EXPECT_NEAR(app->camera.eye().x, start.x, 1e-3f);
+    EXPECT_NEAR(app->camera.eye().z, start.z, 1e-3f);
+
+    app->selectCourse(first);
+    ASSERT_NE(app->lastXfilePlacement, nullptr);
+    app->clearCourse();
+    EXPECT_EQ(app->lastXfilePlacement, nullptr);
+    EXPECT_EQ(app->lastBitmapPlacement, nullptr);
 }
 
 TEST_F(CourseCreation, AfterSelectionTheCameraStandsOnTheRoadLookingAlongIt) {
