@@ -186,6 +186,8 @@ public:
     HRESULT renderCourseScene();
     HRESULT renderCourseEditor();
     HRESULT renderPreview();
+    // What the preview shows a mesh of that radius through.
+    D3DXMATRIX meshPreviewProjection(float radius) const;
     // The ghost below, translucent over what is drawn already.
     void drawGhost();
 

@@ -65,18 +65,22 @@ HRESULT CEngineApp::pushXfile(const LF_t& file, HTREEITEM item) {
     const float radius = entry.radius;
     assets.add(std::move(entry));
 
-    // Far enough to see the whole of the mesh just opened.
     if (device != nullptr) {
-        const float aspect = backBufferDesc.Height == 0
-                                 ? 1.0f
-                                 : static_cast<float>(backBufferDesc.Width) /
-                                       static_cast<float>(backBufferDesc.Height);
-        D3DXMATRIX projection;
-        D3DXMatrixPerspectiveFovLH(&projection, kFieldOfView, aspect, 1.0f,
-                                   kFarPlanePerRadius * radius);
+        const D3DXMATRIX projection = meshPreviewProjection(radius);
         device->SetTransform(D3DTS_PROJECTION, &projection);
     }
     return S_OK;
+}
+
+D3DXMATRIX CEngineApp::meshPreviewProjection(float radius) const {
+    // Far enough to see the whole of a mesh of that radius.
+    const float aspect = backBufferDesc.Height == 0 ? 1.0f
+                                                    : static_cast<float>(backBufferDesc.Width) /
+                                                          static_cast<float>(backBufferDesc.Height);
+    D3DXMATRIX projection;
+    D3DXMatrixPerspectiveFovLH(&projection, kFieldOfView, aspect, 1.0f,
+                               kFarPlanePerRadius * radius);
+    return projection;
 }
 
 HRESULT CEngineApp::pushBitmap(const LF_t& file, HTREEITEM item) {

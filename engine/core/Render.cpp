@@ -117,6 +117,8 @@ HRESULT CEngineApp::renderCourseEditor() {
     if (FAILED(device->BeginScene())) {
         return E_FAIL;
     }
+    // The projection a click lays a point through, whatever the last tab drew with.
+    device->SetTransform(D3DTS_PROJECTION, &projectionMatrix);
     device->SetMaterial(&material);
     const auto drawDots = [](DotSprite* dot, const std::list<LPoint_t>& points) {
         for (const auto& point : points) {
@@ -153,6 +155,11 @@ HRESULT CEngineApp::renderPreview() {
     device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
     camera.lookFromPreview();
+    // A projection of its own, whatever the last tab drew with.
+    const XfileEntry* shown = assets.currentXfile();
+    const D3DXMATRIX projection =
+        shown != nullptr ? meshPreviewProjection(shown->radius) : projectionMatrix;
+    device->SetTransform(D3DTS_PROJECTION, &projection);
     if (assets.currentXfile() != nullptr && assets.currentXfile()->mesh) {
         // Far enough back to see the whole mesh.
         D3DXMATRIX view;

@@ -194,6 +194,45 @@ TEST_F(EngineFrames, PreviewShowsAMeshAndABitmap) {
     expectGolden("preview-bitmap");
 }
 
+// The sky draws with a projection of its own that stays in force for the rest of the
+// course scene's frame; the editor and the preview must not draw with it after a visit
+// to Edit (the preview drew its mesh smaller, the editor its course elsewhere than a
+// click lays a point).
+TEST_F(EngineFrames, EditorAndPreviewLookTheSameAfterAVisitToTheCourseScene) {
+    layLoop(8, 30, false);
+    ASSERT_EQ(app->createCourse(reinterpret_cast<HTREEITEM>(std::uintptr_t{1})), S_OK);
+    ASSERT_EQ(app->pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})), S_OK);
+    app->assets.selectXfile(reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
+    const auto drawn = [this](int tab) {
+        app->selectTab(tab);
+        app->frameMove();
+        EXPECT_EQ(app->render(), S_OK);
+        return context->readPixels();
+    };
+    // Pixels whose channels differ by more than the golden pictures' tolerance (the
+    // course scene leaves dithering on).
+    const auto differing = [](const std::vector<std::uint8_t>& a,
+                              const std::vector<std::uint8_t>& b) {
+        std::size_t count = 0;
+        for (std::size_t i = 0; i + 3 < a.size() && i + 3 < b.size(); i += 4) {
+            for (std::size_t c = 0; c < 3; ++c) {
+                if (std::abs(int{a[i + c]} - int{b[i + c]}) > 24) {
+                    ++count;
+                    break;
+                }
+            }
+        }
+        return count;
+    };
+    for (const int tab : {TAB_PREVIEW, TAB_COURSE}) {
+        const auto fresh = drawn(tab);
+        (void)drawn(TAB_PLACE);
+        const auto again = drawn(tab);
+        ASSERT_EQ(again.size(), fresh.size());
+        EXPECT_LT(differing(fresh, again), fresh.size() / 4 / 100) << "tab " << tab;
+    }
+}
+
 // Seen from high above, the inner field fills the loop, whole, without covering the
 // road, whichever way round the loop was laid.
 TEST_F(EngineFrames, InnerFieldFillsTheLoopInBothDirections) {
