@@ -22,9 +22,10 @@
 #include "tumbleway/tumbleway_ext.h"
 
 // The engine's whole state. There is one per process; every export forwards to it.
-// Fields are public: the engine's subsystems (course building, the simulation step,
-// picking, rendering) are written as members spread over their own folders, and
-// the tests inspect the state they leave behind.
+// It owns the subsystems (the asset library, the simulation, the camera rig), each
+// with its state private, and wires them. The state still held here directly (the
+// courses and the points being laid, the drawing objects, the input) is public until
+// it moves into a subsystem of its own; see docs/architecture.md.
 struct XfilePlacement;
 struct CourseCheck;
 class SoundManager;

@@ -6,7 +6,7 @@
 
 #include "assets/mesh/MeasuredMesh.h"
 #include "assets/sound/SoundManager.h"
-#include "core/AssetMessages.h"
+#include "assets/AssetMessages.h"
 #include "core/EngineApp.h"
 #include "d3dx9/d3dx9tex.h"
 #include "tumbleway/NameField.h"

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <unordered_map>
 
-#include "core/AssetMessages.h"
+#include "assets/AssetMessages.h"
 #include "core/EngineApp.h"
 #include "course/CourseField.h"
 #include "course/CourseSpline.h"

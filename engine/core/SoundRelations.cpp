@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "assets/sound/SoundManager.h"
-#include "core/AssetMessages.h"
+#include "assets/AssetMessages.h"
 #include "core/EngineApp.h"
 #include "tumbleway/NameField.h"
 
