@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <vector>
 
+#include "assets/AssetMessages.h"
 #include "assets/mesh/MeasuredMesh.h"
 #include "assets/sound/SoundManager.h"
-#include "assets/AssetMessages.h"
 #include "core/EngineApp.h"
 #include "d3dx9/d3dx9tex.h"
 #include "tumbleway/NameField.h"

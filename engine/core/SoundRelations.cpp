@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "assets/sound/SoundManager.h"
 #include "assets/AssetMessages.h"
+#include "assets/sound/SoundManager.h"
 #include "core/EngineApp.h"
 #include "tumbleway/NameField.h"
 
