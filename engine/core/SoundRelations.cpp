@@ -1,6 +1,7 @@
 // Sounds tied to meshes: assigned and released by the user, played by the step.
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,16 +30,31 @@ bool sameRelation(const SoundRelation& a, const SoundRelation& b) {
            nameFieldText(a.wavfile) == nameFieldText(b.wavfile);
 }
 
+struct Picked {
+    const XfileEntry* first;
+    const XfileEntry* second; // none for a movement sound
+    const SoundEntry* sound;
+};
+
+// The library's picks, when they are enough for the button pressed on a course.
+std::optional<Picked> pendingRelation(const AssetLibrary& assets, const LCourse_t* course,
+                                      bool collisionButton) {
+    const Picked picked{assets.firstPick(), assets.secondPick(), assets.currentSound()};
+    if (course == nullptr || picked.sound == nullptr || picked.first == nullptr ||
+        (collisionButton && picked.second == nullptr)) {
+        return std::nullopt;
+    }
+    return picked;
+}
+
 } // namespace
 
 void CEngineApp::assignSoundRelation(bool collisionButton) {
-    const XfileEntry* first = assets.firstPick();
-    const XfileEntry* second = assets.secondPick();
-    const SoundEntry* sound = assets.currentSound();
-    if (currentCourse == nullptr || sound == nullptr || first == nullptr ||
-        (collisionButton && second == nullptr)) {
+    const auto picked = pendingRelation(assets, currentCourse, collisionButton);
+    if (!picked) {
         return;
     }
+    const auto [first, second, sound] = *picked;
     // The move button makes a collision relation too when both meshes are picked.
     const bool collision = collisionButton || second != nullptr;
     const SoundRelation relation = relationOf(*first, collision ? second : nullptr, *sound);
@@ -59,13 +75,11 @@ void CEngineApp::assignSoundRelation(bool collisionButton) {
 }
 
 void CEngineApp::releaseSoundRelation(bool collisionButton) {
-    const XfileEntry* first = assets.firstPick();
-    const XfileEntry* second = assets.secondPick();
-    const SoundEntry* sound = assets.currentSound();
-    if (currentCourse == nullptr || sound == nullptr || first == nullptr ||
-        (collisionButton && second == nullptr)) {
+    const auto picked = pendingRelation(assets, currentCourse, collisionButton);
+    if (!picked) {
         return;
     }
+    const auto [first, second, sound] = *picked;
     const SoundRelation relation = relationOf(*first, collisionButton ? second : nullptr, *sound);
     currentCourse->relations.remove_if(
         [&](const SoundRelation& r) { return sameRelation(r, relation); });
