@@ -73,7 +73,7 @@ struct Engine {
     // clicks lay it; the course becomes current.
     LCourse_t& createLoopCourse(int n, float radius, float scale = 1.0f) {
         layLoop(n, radius);
-        for (auto& point : app->workingCalculated) {
+        for (auto& point : app->laidPoints.calculated()) {
             point.x *= scale;
             point.z *= scale;
         }

@@ -15,13 +15,13 @@ constexpr std::size_t kMinimumCoursePoints = 3;
 } // namespace
 
 HRESULT CEngineApp::createCourse(HTREEITEM item) {
-    if (!createAllowed || !hasWorkingPoints || workingCalculated.size() < kMinimumCoursePoints) {
+    if (!createAllowed || laidPoints.size() < kMinimumCoursePoints) {
         return E_FAIL;
     }
     LCourse_t course;
-    course.dottedPoints = workingDotted;
+    course.dottedPoints = laidPoints.dotted();
     buildDottedTrace(course, viewWidth, viewHeight);
-    course.calculatedPoints = workingCalculated;
+    course.calculatedPoints = laidPoints.calculated();
     course.calculatedSpline = makeCalculatedSpline(course.calculatedPoints);
     course.field = std::make_unique<CCourseField>();
     course.field->setTextureName(fieldTextureName());
@@ -67,7 +67,7 @@ void CEngineApp::selectCourse(HTREEITEM item) {
 void CEngineApp::clearCourse() {
     currentCourse = nullptr;
     forgetPlacementsOfOtherCourses();
-    clearWorkingLists();
+    laidPoints.clear();
 }
 
 void CEngineApp::forgetPlacementsOfOtherCourses() {

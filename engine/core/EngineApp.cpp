@@ -219,14 +219,14 @@ void CEngineApp::selectTab(int newTab) {
     switch (newTab) {
     case TAB_PLAY:
         playing = true;
-        clearWorkingLists();
+        laidPoints.clear();
         playStartTime = timeGetTime();
         break;
     case TAB_PLACE:
         playing = false;
         // Without a course or section the camera stays where it is.
         (void)placeCameraAtSection(0);
-        clearWorkingLists();
+        laidPoints.clear();
         break;
     case TAB_COURSE:
         playing = false;
@@ -234,15 +234,9 @@ void CEngineApp::selectTab(int newTab) {
         break;
     case TAB_PREVIEW:
         playing = false;
-        clearWorkingLists();
+        laidPoints.clear();
         break;
     default:
         break;
     }
-}
-
-void CEngineApp::clearWorkingLists() {
-    workingDotted.clear();
-    workingCalculated.clear();
-    hasWorkingPoints = false;
 }

@@ -17,6 +17,7 @@
 #include "render/DotSprite.h"
 #include "render/SkyDome.h"
 #include "scene/Course.h"
+#include "scene/LaidPoints.h"
 #include "simulation/Simulation.h"
 #include "tumbleway/tumbleway.h"
 #include "tumbleway/tumbleway_ext.h"
@@ -61,9 +62,6 @@ public:
     void selectTab(int tab);
     // Makes every device-bound object of the scene again on the current device.
     void recreateSceneDeviceObjects();
-
-    // Course points (working lists of the course being laid).
-    void clearWorkingLists();
 
     // Course operations.
     [[nodiscard]] HRESULT createCourse(HTREEITEM item);
@@ -256,12 +254,8 @@ public:
     bool playing = false;
     int tab = TAB_PLACE;
 
-    // Working lists of the course being laid: each click adds one dotted point (view
-    // pixels) and one calculated point (ground position). hasWorkingPoints is false
-    // until the first point after a clear.
-    std::list<LPoint_t> workingDotted;
-    std::list<LPoint_t> workingCalculated;
-    bool hasWorkingPoints = false;
+    // The points of the course being laid, until it is created.
+    LaidPoints laidPoints;
 
     std::list<LCourse_t> courses;
     LCourse_t* currentCourse = nullptr;

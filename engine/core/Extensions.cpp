@@ -237,9 +237,8 @@ TW_EXPORT int twx_delete_relation(int relation) {
 }
 
 TW_EXPORT int twx_working_point_count() {
-    return withEngine([](CEngineApp& engine) -> int {
-        return static_cast<int>(engine.workingCalculated.size());
-    });
+    return withEngine(
+        [](CEngineApp& engine) -> int { return static_cast<int>(engine.laidPoints.size()); });
 }
 
 TW_EXPORT int twx_course_position(HTREEITEM item) {

@@ -134,11 +134,11 @@ void CEngineApp::pickRay(float x, float y, const D3DXMATRIX& view, const D3DXMAT
 }
 
 std::list<LPoint_t>& CEngineApp::editedDottedPoints() {
-    return currentCourse != nullptr ? currentCourse->dottedPoints : workingDotted;
+    return currentCourse != nullptr ? currentCourse->dottedPoints : laidPoints.dotted();
 }
 
 std::list<LPoint_t>& CEngineApp::editedCalculatedPoints() {
-    return currentCourse != nullptr ? currentCourse->calculatedPoints : workingCalculated;
+    return currentCourse != nullptr ? currentCourse->calculatedPoints : laidPoints.calculated();
 }
 
 bool CEngineApp::checkSelectedPoint(POINT point) {
@@ -316,7 +316,6 @@ void CEngineApp::addPoint(int x, int y) {
     LPoint_t dot{};
     dot.x = static_cast<float>(x);
     dot.y = static_cast<float>(y);
-    workingDotted.push_back(dot);
 
     D3DXVECTOR3 dir;
     D3DXVECTOR3 from;
@@ -325,14 +324,7 @@ void CEngineApp::addPoint(int x, int y) {
     LPoint_t ground{};
     ground.x = from.x + kGroundDistance * dir.x;
     ground.z = from.z + kGroundDistance * dir.z;
-    workingCalculated.push_back(ground);
-    // Point k of the one list is point k of the other: picks and the course read them
-    // side by side.
-    TW_ASSERT(workingDotted.size() == workingCalculated.size());
-
-    renumberPoints(workingDotted);
-    renumberPoints(workingCalculated);
-    hasWorkingPoints = true;
+    laidPoints.add(dot, ground);
     createAllowed = true;
 }
 
@@ -348,7 +340,7 @@ void CEngineApp::onLButtonDown(POINT point) {
     switch (tab) {
     case TAB_PLAY:
     case TAB_PLACE:
-        clearWorkingLists();
+        laidPoints.clear();
         pointMessagePending = false;
         grabPlacement(mousePoint.x, mousePoint.y);
         break;
@@ -359,7 +351,7 @@ void CEngineApp::onLButtonDown(POINT point) {
         dragging = false; // laying points has no dragging
         break;
     case TAB_PREVIEW:
-        clearWorkingLists();
+        laidPoints.clear();
         break;
     default:
         break;

@@ -132,10 +132,10 @@ HRESULT CEngineApp::renderCourseEditor() {
             drawDots(dotGreen.get(), currentCourse->dottedPoints);
         }
         // The points being laid for the next create, over a current course as well.
-        drawDots(dotGreen.get(), workingDotted);
+        drawDots(dotGreen.get(), laidPoints.dotted());
     }
     drawPlaceText();
-    if (currentCourse == nullptr && workingDotted.empty()) {
+    if (currentCourse == nullptr && laidPoints.dotted().empty()) {
         drawHint(kLayPointsHint);
     }
     return device->EndScene();

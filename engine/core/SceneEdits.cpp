@@ -177,16 +177,12 @@ bool CEngineApp::putCourse(const LSession_t& record, std::span<const TwxMeshExtr
     LCourse_t* previousCurrent = currentCourse;
     XfilePlacement* previousControlled = lastXfilePlacement;
     const float heading = m_cAngle;
-    std::list<LPoint_t> dotted = workingDotted;
-    std::list<LPoint_t> calculated = workingCalculated;
-    const bool hadPoints = hasWorkingPoints;
+    LaidPoints laid = laidPoints;
     // What could be read is restored; the rest of the session is skipped.
     (void)restoreSession(record, nullptr, extras);
     auto made = std::prev(courses.end());
     m_cAngle = heading;
-    workingDotted = std::move(dotted);
-    workingCalculated = std::move(calculated);
-    hasWorkingPoints = hadPoints;
+    laidPoints = std::move(laid);
 
     const bool oldWasCurrent = replace && previousCurrent == &*old;
     currentCourse = oldWasCurrent ? &*made : previousCurrent;
@@ -214,20 +210,16 @@ bool CEngineApp::putCourse(const LSession_t& record, std::span<const TwxMeshExtr
 }
 
 void CEngineApp::workingPoints(LSession_t& points) const {
-    points.dottedPoints.insert(points.dottedPoints.end(), workingDotted.begin(),
-                               workingDotted.end());
-    points.calculatedPoints.insert(points.calculatedPoints.end(), workingCalculated.begin(),
-                                   workingCalculated.end());
+    points.dottedPoints.insert(points.dottedPoints.end(), laidPoints.dotted().begin(),
+                               laidPoints.dotted().end());
+    points.calculatedPoints.insert(points.calculatedPoints.end(), laidPoints.calculated().begin(),
+                                   laidPoints.calculated().end());
 }
 
 bool CEngineApp::setWorkingPoints(const LSession_t& points) {
-    // The two lists run in parallel, one pair of points per click.
-    if (points.dottedPoints.size() != points.calculatedPoints.size()) {
+    if (!laidPoints.assign(points.dottedPoints, points.calculatedPoints)) {
         return false;
     }
-    workingDotted = points.dottedPoints;
-    workingCalculated = points.calculatedPoints;
-    hasWorkingPoints = !workingDotted.empty();
-    createAllowed = hasWorkingPoints;
+    createAllowed = laidPoints.any();
     return true;
 }

@@ -234,7 +234,7 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
     // The points being laid start afresh: the scene's own are in its course. Both lists
     // are emptied, as they must run in parallel (the n-th dotted and the n-th calculated
     // point come from the same click), and the next course is made of new clicks only.
-    clearWorkingLists();
+    laidPoints.clear();
 
     // The geometry is built as for a new course. A record of fewer than three points
     // makes no loop: the course is kept, without a surface.

@@ -101,8 +101,8 @@ TEST_F(Sessions, RestoringRebuildsAnEqualCourse) {
     EXPECT_EQ(restored.moveTable->lookup("ball.x", "0").wav, "roll.wav");
     EXPECT_EQ(restored.collisionTable->lookup("ball.x", "0").wav, "roll.wav");
     // The next course is laid from new clicks: both working lists start empty.
-    EXPECT_TRUE(app->workingDotted.empty());
-    EXPECT_TRUE(app->workingCalculated.empty());
+    EXPECT_TRUE(app->laidPoints.dotted().empty());
+    EXPECT_TRUE(app->laidPoints.calculated().empty());
 
     LSession_t again;
     app->fillSession(again);

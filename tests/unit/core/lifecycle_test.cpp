@@ -166,14 +166,14 @@ protected:
 
 TEST_F(TabSwitch, PlayStartsTheClockEveryTimeAndEmptiesTheWorkingLists) {
     layLoop(4, 20);
-    ASSERT_EQ(app->workingDotted.size(), 4u);
+    ASSERT_EQ(app->laidPoints.dotted().size(), 4u);
     now = 2000;
     app->selectTab(TAB_PLAY);
     EXPECT_TRUE(app->playing);
     EXPECT_EQ(app->playStartTime, 2000u);
-    EXPECT_TRUE(app->workingDotted.empty());
-    EXPECT_TRUE(app->workingCalculated.empty());
-    EXPECT_FALSE(app->hasWorkingPoints);
+    EXPECT_TRUE(app->laidPoints.dotted().empty());
+    EXPECT_TRUE(app->laidPoints.calculated().empty());
+    EXPECT_FALSE(app->laidPoints.any());
     now = 3500;
     app->selectTab(TAB_PLAY);
     EXPECT_EQ(app->playStartTime, 3500u);
@@ -183,7 +183,7 @@ TEST_F(TabSwitch, CourseTabKeepsThePointsButNeedsANewClick) {
     layLoop(4, 20);
     app->selectTab(TAB_COURSE);
     EXPECT_FALSE(app->playing);
-    EXPECT_EQ(app->workingDotted.size(), 4u);
+    EXPECT_EQ(app->laidPoints.dotted().size(), 4u);
     EXPECT_FALSE(app->createAllowed);
     EXPECT_EQ(app->createCourse(nextItem()), E_FAIL);
     EXPECT_TRUE(app->courses.empty());
@@ -198,7 +198,7 @@ TEST_F(TabSwitch, PlaceAndPreviewStopPlayAndEmptyTheWorkingLists) {
         layLoop(3, 20);
         app->selectTab(tab);
         EXPECT_FALSE(app->playing) << tab;
-        EXPECT_TRUE(app->workingDotted.empty()) << tab;
+        EXPECT_TRUE(app->laidPoints.dotted().empty()) << tab;
         EXPECT_EQ(app->tab, tab);
     }
 }

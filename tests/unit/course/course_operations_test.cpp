@@ -37,16 +37,16 @@ using CourseCreation = EngineFixture;
 TEST_F(CourseCreation, ClickAtTheViewCentreLaysAPointAtTheOrigin) {
     app->selectTab(TAB_COURSE);
     clickInEditor(POINT{kWidth / 2, kHeight / 2});
-    ASSERT_EQ(app->workingCalculated.size(), 1u);
-    EXPECT_NEAR(app->workingCalculated.front().x, 0.0f, 1e-4f);
-    EXPECT_NEAR(app->workingCalculated.front().z, 0.0f, 1e-4f);
-    EXPECT_EQ(app->workingDotted.front().x, kWidth / 2.0f);
+    ASSERT_EQ(app->laidPoints.calculated().size(), 1u);
+    EXPECT_NEAR(app->laidPoints.calculated().front().x, 0.0f, 1e-4f);
+    EXPECT_NEAR(app->laidPoints.calculated().front().z, 0.0f, 1e-4f);
+    EXPECT_EQ(app->laidPoints.dotted().front().x, kWidth / 2.0f);
     EXPECT_TRUE(app->createAllowed);
     // Screen right is world +x and screen up is world +z.
     clickInEditor(pixelOf(10, 20));
-    EXPECT_NEAR(app->workingCalculated.back().x, 10.0f, 0.2f);
-    EXPECT_NEAR(app->workingCalculated.back().z, 20.0f, 0.2f);
-    EXPECT_EQ(app->workingCalculated.back().index, 1);
+    EXPECT_NEAR(app->laidPoints.calculated().back().x, 10.0f, 0.2f);
+    EXPECT_NEAR(app->laidPoints.calculated().back().z, 20.0f, 0.2f);
+    EXPECT_EQ(app->laidPoints.calculated().back().index, 1);
 }
 
 TEST_F(CourseCreation, ThreePointsGiveThreeThousandSamplesAndStripsOf152Rows) {
@@ -109,7 +109,7 @@ TEST_F(CourseCreation, SamplesFollowTheSplineWithZNegatedAndPitchSpread) {
     layLoop(4, 30, true); // laid clockwise on screen: the track keeps the laying order
     // Give the points inclines; a created course keeps them unbanked and undivided.
     float pitch = 10;
-    for (auto& point : app->workingCalculated) {
+    for (auto& point : app->laidPoints.calculated()) {
         point.pitch = pitch;
         pitch += 10;
     }
@@ -147,7 +147,7 @@ TEST_F(CourseCreation, TooFewPointsAreRefusedWithoutChange) {
         EXPECT_EQ(app->createCourse(nextItem()), E_FAIL) << n;
         EXPECT_TRUE(app->courses.empty());
         EXPECT_EQ(app->currentCourse, nullptr);
-        EXPECT_EQ(app->workingDotted.size(), static_cast<std::size_t>(n));
+        EXPECT_EQ(app->laidPoints.dotted().size(), static_cast<std::size_t>(n));
     }
     app->selectTab(TAB_PLAY);
     EXPECT_EQ(app->createCourse(nextItem()), E_FAIL); // no point at all
@@ -187,8 +187,8 @@ TEST_F(CourseCreation, ClearForgetsTheCurrentCourseAndThePointsButKeepsCourses) 
     createLoopCourse();
     app->clearCourse();
     EXPECT_EQ(app->currentCourse, nullptr);
-    EXPECT_TRUE(app->workingDotted.empty());
-    EXPECT_FALSE(app->hasWorkingPoints);
+    EXPECT_TRUE(app->laidPoints.dotted().empty());
+    EXPECT_FALSE(app->laidPoints.any());
     EXPECT_EQ(app->courses.size(), 1u);
     EXPECT_EQ(app->createCourse(nextItem()), E_FAIL);
 }

@@ -24,15 +24,15 @@ TEST_F(Picking, NearbyDotsAreAllSelectedButAnEditTakesTheFirst) {
     clickInEditor(POINT{100, 100});
     clickInEditor(POINT{300, 100});
     app->addPoint(303, 100); // 3 pixels from the second dot
-    ASSERT_EQ(app->workingDotted.size(), 3u);
+    ASSERT_EQ(app->laidPoints.dotted().size(), 3u);
     EXPECT_TRUE(app->checkSelectedPoint(POINT{306, 104}));
-    const auto second = std::next(app->workingDotted.begin());
-    EXPECT_FALSE(app->workingDotted.front().selected);
+    const auto second = std::next(app->laidPoints.dotted().begin());
+    EXPECT_FALSE(app->laidPoints.dotted().front().selected);
     EXPECT_TRUE(second->selected);
     EXPECT_TRUE(std::next(second)->selected);
 
     app->modifyPoint(4, 7);
-    const auto calc = std::next(app->workingCalculated.begin());
+    const auto calc = std::next(app->laidPoints.calculated().begin());
     EXPECT_EQ(calc->y, 4.0f);
     EXPECT_EQ(calc->pitch, 7.0f);
     EXPECT_EQ(std::next(calc)->y, 0.0f);
@@ -47,11 +47,11 @@ TEST_F(Picking, MessageWordsAreSignedThirtyTwoBitValues) {
     clickInEditor(POINT{200, 200});
     ASSERT_TRUE(app->checkSelectedPoint(POINT{205, 205}));
     app->modifyPoint(0xFFFFFFFDu, static_cast<long>(0xFFFFFFECu));
-    EXPECT_EQ(app->workingCalculated.front().y, -3.0f);
-    EXPECT_EQ(app->workingCalculated.front().pitch, -20.0f);
+    EXPECT_EQ(app->laidPoints.calculated().front().y, -3.0f);
+    EXPECT_EQ(app->laidPoints.calculated().front().pitch, -20.0f);
     // Without a selected dot nothing changes.
     app->modifyPoint(9, 9);
-    EXPECT_EQ(app->workingCalculated.front().y, -3.0f);
+    EXPECT_EQ(app->laidPoints.calculated().front().y, -3.0f);
 }
 
 TEST_F(Picking, EditingAPointOfTheCourseRebuildsItBanked) {
@@ -78,7 +78,7 @@ TEST_F(Picking, ClicksOutsideTheViewLayNoPoint) {
     clickInEditor(POINT{5, 100});  // left of the accepted band
     clickInEditor(POINT{100, 15}); // above it
     clickInEditor(POINT{kWidth + 10, 100});
-    EXPECT_TRUE(app->workingDotted.empty());
+    EXPECT_TRUE(app->laidPoints.dotted().empty());
     EXPECT_FALSE(app->dragging);
 }
 

@@ -118,8 +118,8 @@ TEST_F(SceneOrder, TheEditorDrawsTheTraceThenThePoints) {
     // One sprite draw per dot: the blue trace first, then the green points, then the
     // points laid for the next create (still the course's own right after creating it).
     const std::size_t dots =
-        course.dottedTrace.size() + course.dottedPoints.size() + app->workingDotted.size();
-    EXPECT_EQ(app->workingDotted.size(), course.dottedPoints.size());
+        course.dottedTrace.size() + course.dottedPoints.size() + app->laidPoints.dotted().size();
+    EXPECT_EQ(app->laidPoints.dotted().size(), course.dottedPoints.size());
     std::size_t spriteDraws = 0;
     for (const auto& draw : device->draws()) {
         spriteDraws +=
