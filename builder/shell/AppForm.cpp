@@ -232,11 +232,7 @@ void AppForm::buildControls() {
     fieldLayout->addWidget(clear);
     column->addWidget(field);
 
-    connect(assign, &QPushButton::clicked, this, [this] {
-        const FileEntry* placed = currentXfile_ != nullptr ? currentXfile_ : currentBitmap_;
-        const QString name = placed != nullptr ? QString::fromStdString(placed->name) : QString();
-        recordCourseEdit(tr("place %1").arg(name), [this] { engineCall([] { xll_OnAssign(); }); });
-    });
+    connect(assign, &QPushButton::clicked, this, &AppForm::onAssign);
     connect(play, &QPushButton::clicked, this,
             [this] { engineCall([] { xll_OnButtonSoundPlay(); }); });
     connect(soundAssign, &QPushButton::clicked, this, [this] { onSoundButton(true); });
@@ -747,6 +743,24 @@ void AppForm::onSoundButton(bool assign) {
                         "this course.")
                          .arg(relation)
                    : tr("Not released: %1 was not assigned on this course.").arg(relation));
+    }
+}
+
+void AppForm::onAssign() {
+    const FileEntry* placed = currentXfile_ != nullptr ? currentXfile_ : currentBitmap_;
+    const QString name = placed != nullptr ? QString::fromStdString(placed->name) : QString();
+    const HTREEITEM course = engineCurrentCourse();
+    if (recordCourseEdit(tr("place %1").arg(name),
+                         [this] { engineCall([] { xll_OnAssign(); }); })) {
+        const QString courseName = reinterpret_cast<QTreeWidgetItem*>(course)->text(0);
+        emit statusMessage(tr("Placed %1 on %2.").arg(name, courseName));
+    } else if (course == nullptr) {
+        emit statusMessage(tr("Not placed: choose a course first."));
+    } else if (placed == nullptr) {
+        emit statusMessage(tr("Not placed: choose a mesh or a bitmap in the library first."));
+    } else {
+        // The engine has said why in its own message.
+        emit statusMessage(tr("Not placed: %1 could not be read.").arg(name));
     }
 }
 

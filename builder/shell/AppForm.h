@@ -224,6 +224,7 @@ private:
     void onCheckToggled(int which, bool checked);
     void onSoundButton(bool assign);
     void onCreateCourse();
+    void onAssign();
     void onScan();
     void onClear();
     void onDelete();

@@ -83,7 +83,11 @@ private slots:
 
     void placedMeshRollsWhenPlayed() {
         layCourse();
+        QString status;
+        connect(&form(), &AppForm::statusMessage, this, [&](const QString& t) { status = t; });
         placeMesh(QStringLiteral("ball.x"));
+        // Placing says what it placed, as every other step does.
+        QCOMPARE(status, QStringLiteral("Placed ball.x on course1."));
         QCOMPARE(lastRequest_.mode, FileDialogRequest::Mode::Open);
         QCOMPARE(lastRequest_.defaultSuffix, QStringLiteral("x"));
         QCOMPARE(QDir::currentPath(), work_ + QStringLiteral("/samples/meshes"));
