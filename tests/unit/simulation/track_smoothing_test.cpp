@@ -61,8 +61,12 @@ TEST(TrackSmoothingRows, MovesEveryPointOfSmallJaggedRowsAsPinned) {
     for (const auto& [n, hash] : pinned) {
         CCourseTrack track(n);
         for (int i = 0; i < n; ++i) {
+            // One draw after the other in a fixed order: the order in which a call's
+            // arguments are evaluated differs between compilers.
             const float x = i % 3 == 2 ? 0.0f : jitter(random);
-            track.appendSample(x, jitter(random), i % 4 == 1 ? 0.0f : jitter(random));
+            const float z = i % 4 == 1 ? 0.0f : jitter(random);
+            const float y = jitter(random);
+            track.appendSample(x, y, z);
         }
         if (n > CCourseTrack::kOriginIndex) {
             ASSERT_EQ(track.build(), S_OK);
