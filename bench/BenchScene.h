@@ -64,7 +64,7 @@ struct Engine {
             const double angle = 2 * M_PI * i / n;
             const POINT p = pixelOf(radius * static_cast<float>(std::cos(angle)),
                                     radius * static_cast<float>(std::sin(angle)));
-            app->onLButtonDown(POINT{p.x + app->viewOffsetX, p.y + app->viewOffsetY});
+            app->onLButtonDown(POINT{p.x + app->viewOrigin().x, p.y + app->viewOrigin().y});
             app->onLButtonUp();
         }
     }
@@ -73,13 +73,13 @@ struct Engine {
     // clicks lay it; the course becomes current.
     LCourse_t& createLoopCourse(int n, float radius, float scale = 1.0f) {
         layLoop(n, radius);
-        for (auto& point : app->laidPoints.calculated()) {
+        for (auto& point : app->editor.laidPoints().calculated()) {
             point.x *= scale;
             point.z *= scale;
         }
         require(app->createCourse(reinterpret_cast<HTREEITEM>(static_cast<std::uintptr_t>(0x1000))),
                 "createCourse");
-        return *app->currentCourse;
+        return *app->editor.current();
     }
 
     ComPtr<RecordingDevice> device = RecordingDevice::create(kViewWidth, kViewHeight);
@@ -97,7 +97,7 @@ inline void roadFrame(const LCourse_t& course, int i, D3DXVECTOR3* centre, D3DXV
 }
 
 inline XfilePlacement& placeBody(CEngineApp& app, const D3DXVECTOR3& at, float radius) {
-    auto& list = app.currentCourse->xfilePlacements;
+    auto& list = app.editor.current()->xfilePlacements;
     list.emplace_back();
     XfilePlacement& placement = list.back();
     placement.id = static_cast<std::int32_t>(list.size());
@@ -130,7 +130,7 @@ inline int lanesAt(float spacing) {
 // share out the whole loop, so they are as far apart as its length allows (about 7 at
 // 10,000 bodies on the course above).
 inline void scatterBodies(CEngineApp& app, int n, float spacing, std::uint32_t seed) {
-    LCourse_t& course = *app.currentCourse;
+    LCourse_t& course = *app.editor.current();
     const int samples = course.track->sampleCount();
     std::mt19937 random(seed);
     const int lanes = lanesAt(spacing);
@@ -152,7 +152,7 @@ inline void scatterBodies(CEngineApp& app, int n, float spacing, std::uint32_t s
 // than in others), each between two samples, its centre and its across-vector taken
 // between theirs.
 inline void spreadBodies(CEngineApp& app, int n, float spacing, std::uint32_t seed) {
-    LCourse_t& course = *app.currentCourse;
+    LCourse_t& course = *app.editor.current();
     const int samples = course.track->sampleCount();
     std::vector<D3DXVECTOR3> centres(static_cast<std::size_t>(samples) + 1);
     std::vector<D3DXVECTOR3> acrosses(centres.size());

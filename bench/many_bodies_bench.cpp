@@ -24,7 +24,7 @@ std::size_t bytesInUse() {
 // lists every such pair.
 int overlappingPairs(const CEngineApp& app) {
     std::vector<BroadPhase::Sphere> spheres;
-    for (const auto& placement : app.currentCourse->xfilePlacements) {
+    for (const auto& placement : app.editor.current()->xfilePlacements) {
         const D3DXVECTOR3& p = placement.body->position;
         spheres.push_back({p.x, p.y, p.z, placement.body->radius});
     }

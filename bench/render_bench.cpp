@@ -34,8 +34,8 @@ void BM_RenderSampleScene(benchmark::State& state) {
     engine.openScene(scene.parent_path(), session);
     app.selectTab(TAB_PLAY);
     state.counters["placements"] =
-        app.currentCourse != nullptr
-            ? static_cast<double>(app.currentCourse->xfilePlacements.size())
+        app.editor.current() != nullptr
+            ? static_cast<double>(app.editor.current()->xfilePlacements.size())
             : 0;
     state.SetLabel(gl->context->renderer());
     for (auto _ : state) {

@@ -113,7 +113,7 @@ void BM_RestoreManyPlacements(benchmark::State& state) {
         engine->openScene(sceneFolder(), setup.session);
         state.PauseTiming();
         peak = std::max(peak, peakResidentMegabytes());
-        const LCourse_t* course = engine->app().currentCourse;
+        const LCourse_t* course = engine->app().editor.current();
         restored = course != nullptr ? course->xfilePlacements.size() : 0;
         engine.reset();
         state.ResumeTiming();
@@ -146,8 +146,8 @@ void BM_FrameManyPlacements(benchmark::State& state) {
     app.render(); // the first frame uploads the meshes
     glFinish();
     state.counters["placements"] =
-        app.currentCourse != nullptr
-            ? static_cast<double>(app.currentCourse->xfilePlacements.size())
+        app.editor.current() != nullptr
+            ? static_cast<double>(app.editor.current()->xfilePlacements.size())
             : 0;
     state.SetLabel(setup.gl->context->renderer());
     for (auto _ : state) {

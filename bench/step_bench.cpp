@@ -35,7 +35,7 @@ void frameStep(benchmark::State& state, bool allPairs) {
         engine.app->frameMove();
     }
     state.SetItemsProcessed(state.iterations() * n);
-    state.counters["samples"] = engine.app->currentCourse->track->sampleCount();
+    state.counters["samples"] = engine.app->editor.current()->track->sampleCount();
 }
 
 void BM_FrameStepAllPairs(benchmark::State& state) {
@@ -81,7 +81,7 @@ void BM_FirstFrameOfAPile(benchmark::State& state) {
     firstFrame(state, [](CEngineApp& app, int n) {
         D3DXVECTOR3 centre;
         D3DXVECTOR3 across;
-        bench::roadFrame(*app.currentCourse, 0, &centre, &across);
+        bench::roadFrame(*app.editor.current(), 0, &centre, &across);
         for (int k = 0; k < n; ++k) {
             bench::placeBody(app, centre, 1.0f);
         }
@@ -93,7 +93,7 @@ void BM_FirstFrameOfATouchingHeap(benchmark::State& state) {
     firstFrame(state, [](CEngineApp& app, int n) {
         D3DXVECTOR3 centre;
         D3DXVECTOR3 across;
-        bench::roadFrame(*app.currentCourse, 0, &centre, &across);
+        bench::roadFrame(*app.editor.current(), 0, &centre, &across);
         const double golden = M_PI * (3.0 - std::sqrt(5.0));
         for (int k = 0; k < n; ++k) {
             const double out = std::sqrt(static_cast<double>(k));
@@ -118,7 +118,7 @@ void BM_CoincidentCentresCheck(benchmark::State& state) {
     bench::Engine engine;
     bench::layPack(engine, static_cast<int>(state.range(0)));
     std::vector<CSceneObject*> bodies;
-    for (auto& placement : engine.app->currentCourse->xfilePlacements) {
+    for (auto& placement : engine.app->editor.current()->xfilePlacements) {
         bodies.push_back(placement.body.get());
     }
     CoincidentCentres check;
@@ -235,13 +235,11 @@ BENCHMARK(BM_SurfaceIndexBuild)->Unit(benchmark::kMillisecond);
 void BM_CreateCourse(benchmark::State& state) {
     bench::Engine engine;
     engine.layLoop(kCoursePoints, kCourseRadius);
+    const auto item = reinterpret_cast<HTREEITEM>(static_cast<std::uintptr_t>(0x2000));
     for (auto _ : state) {
-        bench::require(engine.app->createCourse(
-                           reinterpret_cast<HTREEITEM>(static_cast<std::uintptr_t>(0x2000))),
-                       "createCourse");
+        bench::require(engine.app->createCourse(item), "createCourse");
         state.PauseTiming();
-        engine.app->currentCourse = nullptr;
-        engine.app->courses.clear();
+        bench::require(engine.app->deleteCourse(item) ? S_OK : E_FAIL, "deleteCourse");
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations());

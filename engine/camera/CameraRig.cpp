@@ -70,7 +70,7 @@ void CameraRig::aimScanCamera(const D3DXVECTOR3& m0, const D3DXVECTOR3& m1) {
     m_aimedHeading.reset();
 }
 
-const D3DXMATRIX* CameraRig::placeAtSection(const LCourse_t* course, int i, float& heading) {
+const D3DXMATRIX* CameraRig::placeAtSection(const LCourse_t* course, int i, MovementInput& input) {
     if (course == nullptr || !course->track) {
         return nullptr;
     }
@@ -78,13 +78,13 @@ const D3DXMATRIX* CameraRig::placeAtSection(const LCourse_t* course, int i, floa
     const D3DXVECTOR3 m0 = roadCentre(track, i);
     const D3DXVECTOR3 m1 = roadCentre(track, i + kScanLookAhead);
     const D3DXVECTOR3 delta = m1 - m0;
-    heading = static_cast<float>(std::atan2(delta.x, delta.z) / M_PI);
+    input.setHeading(static_cast<float>(std::atan2(delta.x, delta.z) / M_PI));
     aimScanCamera(m0, m1);
     D3DXMatrixLookAtLH(&viewMatrix, &scanEye, &scanAt, &scanUp);
     return &viewMatrix;
 }
 
-const D3DXMATRIX* CameraRig::toggleScan(const LCourse_t* course, float& heading) {
+const D3DXMATRIX* CameraRig::toggleScan(const LCourse_t* course, MovementInput& input) {
     if (course == nullptr) {
         return nullptr;
     }
@@ -94,10 +94,10 @@ const D3DXMATRIX* CameraRig::toggleScan(const LCourse_t* course, float& heading)
         return nullptr;
     }
     // Without a course or section the camera stays where it is.
-    return placeAtSection(course, m_iScanOrder, heading);
+    return placeAtSection(course, m_iScanOrder, input);
 }
 
-const D3DXMATRIX* CameraRig::updateScanCamera(const LCourse_t& course, float& heading) {
+const D3DXMATRIX* CameraRig::updateScanCamera(const LCourse_t& course, MovementInput& input) {
     const CCourseTrack& track = *course.track;
     aimScanCamera(roadCentre(track, m_iScanOrder),
                   roadCentre(track, m_iScanOrder + kScanLookAhead));
@@ -106,7 +106,8 @@ const D3DXMATRIX* CameraRig::updateScanCamera(const LCourse_t& course, float& he
         m_iScanOrder %= track.sampleCount();
     }
     D3DXMatrixLookAtLH(&viewMatrix, &scanEye, &scanAt, &scanUp);
-    heading = static_cast<float>(std::atan2(scanAt.z - scanEye.z, scanAt.x - scanEye.x) / M_PI);
+    input.setHeading(
+        static_cast<float>(std::atan2(scanAt.z - scanEye.z, scanAt.x - scanEye.x) / M_PI));
     return &viewMatrix;
 }
 
@@ -117,7 +118,7 @@ const D3DXMATRIX* CameraRig::update(const Frame& frame, Simulation& simulation) 
         if (frame.course == nullptr || !frame.course->track) {
             return nullptr; // no course: the last view stays
         }
-        return scanning ? updateScanCamera(*frame.course, frame.heading)
+        return scanning ? updateScanCamera(*frame.course, frame.input)
                         : updateCourseCamera(frame, simulation);
     case TAB_COURSE:
         return &courseViewMatrix;
@@ -129,7 +130,8 @@ const D3DXMATRIX* CameraRig::update(const Frame& frame, Simulation& simulation) 
 }
 
 const D3DXMATRIX* CameraRig::updateCourseCamera(const Frame& frame, Simulation& simulation) {
-    const float heading = frame.heading;
+    const float heading = frame.input.heading();
+    const float move = frame.input.pendingMove();
     const float ct = static_cast<float>(std::cos(M_PI * heading));
     const float st = static_cast<float>(std::sin(M_PI * heading));
     D3DXVECTOR3 scratch;
@@ -137,15 +139,15 @@ const D3DXMATRIX* CameraRig::updateCourseCamera(const Frame& frame, Simulation& 
         // Walking: the move input carries the eye along the heading over the surface.
         // Neither moved nor turned, the camera stays where the last camera left it:
         // letting go of the followed object (a click that picks nothing) moves nothing.
-        if (frame.move != 0 || m_aimedHeading != heading) {
-            cameraEye.x += ct * frame.move;
-            cameraEye.z += st * frame.move;
+        if (move != 0 || m_aimedHeading != heading) {
+            cameraEye.x += ct * move;
+            cameraEye.z += st * move;
             cameraAt.x = cameraEye.x + kCameraDistance * ct;
             cameraAt.z = cameraEye.z + kCameraDistance * st;
             // Off the surface the point keeps the height it had.
             simulation.followSurfaceCamera(frame.course, ct, st, &cameraEye, cameraHint, &scratch);
             simulation.followSurfaceCamera(frame.course, ct, st, &cameraAt, cameraHint, &scratch);
-            frame.move = 0;
+            frame.input.clearMove();
         }
     } else if (!frame.driven->body) {
         return nullptr;

@@ -5,6 +5,7 @@
 #include "camera/ViewTab.h"
 #include "d3dx9/d3dx9math.h"
 #include "scene/Course.h"
+#include "simulation/MovementInput.h"
 #include "simulation/Simulation.h"
 
 struct XfilePlacement;
@@ -16,16 +17,15 @@ class CameraRig {
 public:
     CameraRig();
 
-    // What a frame's camera looks at and how it is steered. The heading (half-turns)
-    // is shared with the driven object: the scan turns it, the walk and the follow go
-    // along it. The move input is used up by a walking step.
+    // What a frame's camera looks at and how it is steered. The input's heading is
+    // shared with the driven object: the scan turns it, the walk and the follow go
+    // along it. A walking step uses up the input's move.
     struct Frame {
         int tab;
         const LCourse_t* course;
         const XfilePlacement* driven; // followed; none: the camera walks
         bool dragging;
-        float& heading;
-        float& move;
+        MovementInput& input;
     };
 
     // Back to the start of a session: behind the origin, looking at it, no scan.
@@ -34,10 +34,10 @@ public:
     const D3DXMATRIX* update(const Frame& frame, Simulation& simulation);
     // On the road at track sample i, looking along it, the heading turned with it.
     // None without a course or track.
-    const D3DXMATRIX* placeAtSection(const LCourse_t* course, int i, float& heading);
+    const D3DXMATRIX* placeAtSection(const LCourse_t* course, int i, MovementInput& input);
     // Starts the scan from the course start, or stops it where it stands. The view to
     // set, when stopping put the camera on the road.
-    const D3DXMATRIX* toggleScan(const LCourse_t* course, float& heading);
+    const D3DXMATRIX* toggleScan(const LCourse_t* course, MovementInput& input);
     // The preview looks at its mesh from here.
     void lookFromPreview();
 
@@ -61,7 +61,7 @@ private:
     friend class CameraRigTestPeer;
 
     const D3DXMATRIX* updateCourseCamera(const Frame& frame, Simulation& simulation);
-    const D3DXMATRIX* updateScanCamera(const LCourse_t& course, float& heading);
+    const D3DXMATRIX* updateScanCamera(const LCourse_t& course, MovementInput& input);
     // Points the scan camera from road centre m0 toward m1 (track coordinates).
     void aimScanCamera(const D3DXVECTOR3& m0, const D3DXVECTOR3& m1);
 

@@ -8,16 +8,15 @@ void CEngineApp::setView(const D3DXMATRIX* view) {
 }
 
 void CEngineApp::updateCamera() {
-    setView(camera.update({tab, currentCourse, lastXfilePlacement, dragging, m_cAngle, m_cMove},
-                          simulation));
+    setView(camera.update({tab, editor.current(), editor.driven(), dragging, input}, simulation));
 }
 
 HRESULT CEngineApp::placeCameraAtSection(int i) {
-    const D3DXMATRIX* view = camera.placeAtSection(currentCourse, i, m_cAngle);
+    const D3DXMATRIX* view = camera.placeAtSection(editor.current(), i, input);
     setView(view);
     return view != nullptr ? S_OK : E_FAIL;
 }
 
 void CEngineApp::toggleScan() {
-    setView(camera.toggleScan(currentCourse, m_cAngle));
+    setView(camera.toggleScan(editor.current(), input));
 }

@@ -94,8 +94,7 @@ void CEngineApp::buildCourseMeshes(LCourse_t& course, StartHeading heading) {
             const auto [right1, left1] = track.pair(3, kSamplesPerStripRow);
             const D3DXVECTOR3 c0 = (right0 + left0) * 0.5f;
             const D3DXVECTOR3 c1 = (right1 + left1) * 0.5f;
-            startDirection = D3DXVECTOR2(c1.x - c0.x, c1.z - c0.z);
-            m_cAngle = static_cast<float>(std::atan2(startDirection.x, startDirection.y) / M_PI);
+            input.setHeading(static_cast<float>(std::atan2(c1.x - c0.x, c1.z - c0.z) / M_PI));
         }
     }
     for (int k = 0; k < kStripCount; ++k) {

@@ -15,13 +15,13 @@ constexpr std::size_t kMinimumCoursePoints = 3;
 } // namespace
 
 HRESULT CEngineApp::createCourse(HTREEITEM item) {
-    if (!createAllowed || laidPoints.size() < kMinimumCoursePoints) {
+    if (!editor.canCreate() || editor.laidPoints().size() < kMinimumCoursePoints) {
         return E_FAIL;
     }
     LCourse_t course;
-    course.dottedPoints = laidPoints.dotted();
+    course.dottedPoints = editor.laidPoints().dotted();
     buildDottedTrace(course, viewWidth, viewHeight);
-    course.calculatedPoints = laidPoints.calculated();
+    course.calculatedPoints = editor.laidPoints().calculated();
     course.calculatedSpline = makeCalculatedSpline(course.calculatedPoints);
     course.field = std::make_unique<CCourseField>();
     course.field->setTextureName(fieldTextureName());
@@ -38,50 +38,35 @@ HRESULT CEngineApp::createCourse(HTREEITEM item) {
     course.collisionTable = std::make_unique<RelationTable>();
     course.moveTable = std::make_unique<RelationTable>();
 
-    courses.push_back(std::move(course));
-    renumberCourses();
-    currentCourse = &courses.back();
-    courseNumber = currentCourse->number;
-    forgetPlacementsOfOtherCourses();
+    editor.makeCurrent(&editor.add(std::move(course)));
+    editor.forgetPlacements();
     return S_OK;
 }
 
 void CEngineApp::selectCourse(HTREEITEM item) {
-    for (auto& course : courses) {
-        if (course.treeItem != item) {
-            currentCourse = nullptr;
-            continue;
-        }
-        currentCourse = &course;
-        // The course's last placed mesh answers the arrow keys: a course just opened
-        // has something to drive at once.
-        lastXfilePlacement =
-            course.xfilePlacements.empty() ? nullptr : &course.xfilePlacements.back();
-        // Without a course or section the camera stays where it is.
-        (void)placeCameraAtSection(0);
-        courseNumber = course.number;
+    LCourse_t* course = editor.find(item);
+    editor.makeCurrent(course);
+    if (course == nullptr) {
         return;
     }
+    // The course's last placed mesh answers the arrow keys: a course just opened has
+    // something to drive at once.
+    editor.drive(course->xfilePlacements.empty() ? nullptr : &course->xfilePlacements.back());
+    // Without a course or section the camera stays where it is.
+    (void)placeCameraAtSection(0);
 }
 
 void CEngineApp::clearCourse() {
-    currentCourse = nullptr;
-    forgetPlacementsOfOtherCourses();
-    laidPoints.clear();
-}
-
-void CEngineApp::forgetPlacementsOfOtherCourses() {
-    // What the arrow keys drive and the camera follows, and what the placement
-    // dialogs edit, is of the current course: a new course holds none yet.
-    lastXfilePlacement = nullptr;
-    lastBitmapPlacement = nullptr;
+    editor.makeCurrent(nullptr);
+    editor.forgetPlacements();
+    editor.laidPoints().clear();
 }
 
 void CEngineApp::regenerateCurrentCourse() {
-    if (currentCourse == nullptr) {
+    if (editor.current() == nullptr) {
         return;
     }
-    LCourse_t& course = *currentCourse;
+    LCourse_t& course = *editor.current();
     course.calculatedSpline.reset();
     course.track.reset();
     for (auto& strip : course.strips) {
@@ -94,11 +79,4 @@ void CEngineApp::regenerateCurrentCourse() {
         return;
     }
     buildCourseMeshes(course, StartHeading::Keep);
-}
-
-void CEngineApp::renumberCourses() {
-    std::int32_t number = 1;
-    for (auto& course : courses) {
-        course.number = number++;
-    }
 }

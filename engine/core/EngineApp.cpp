@@ -49,8 +49,7 @@ HRESULT CEngineApp::oneTimeSceneInit(HWND window) {
     hwnd = window;
     dragging = false;
     tab = TAB_PLACE;
-    m_cMove = 0;
-    m_cAngle = 0;
+    input.reset();
     camera.reset();
     pointAccumulator[0] = pointAccumulator[1] = 0;
 
@@ -114,7 +113,7 @@ void CEngineApp::recreateSceneDeviceObjects() {
         // What cannot be made on the new device is not drawn.
         (void)entry.bitmap->createDeviceObjects(device);
     }
-    for (auto& course : courses) {
+    for (auto& course : editor.courseList()) {
         for (auto& strip : course.strips) {
             if (strip) {
                 // A strip that cannot be made on the new device is not drawn.
@@ -152,7 +151,8 @@ HRESULT CEngineApp::restoreDeviceObjects() {
             result = E_FAIL;
         }
     }
-    if (currentCourse != nullptr && FAILED(currentCourse->meshes.restoreDeviceObjects(device))) {
+    if (editor.current() != nullptr &&
+        FAILED(editor.current()->meshes.restoreDeviceObjects(device))) {
         result = E_FAIL;
     }
     if (FAILED(result)) {
@@ -175,8 +175,8 @@ HRESULT CEngineApp::invalidateDeviceObjects() {
     for (auto& entry : assets.xfiles()) {
         entry.mesh->invalidateDeviceObjects();
     }
-    if (currentCourse != nullptr) {
-        currentCourse->meshes.invalidateDeviceObjects();
+    if (editor.current() != nullptr) {
+        editor.current()->meshes.invalidateDeviceObjects();
     }
     return S_OK;
 }
@@ -196,7 +196,7 @@ HRESULT CEngineApp::deleteDeviceObjects() {
     for (auto& entry : assets.bitmaps()) {
         entry.bitmap->releaseDeviceObjects();
     }
-    for (auto& course : courses) {
+    for (auto& course : editor.courseList()) {
         for (auto& strip : course.strips) {
             if (strip) {
                 strip->releaseDeviceObjects();
@@ -219,22 +219,22 @@ void CEngineApp::selectTab(int newTab) {
     switch (newTab) {
     case TAB_PLAY:
         playing = true;
-        laidPoints.clear();
+        editor.laidPoints().clear();
         playStartTime = timeGetTime();
         break;
     case TAB_PLACE:
         playing = false;
         // Without a course or section the camera stays where it is.
         (void)placeCameraAtSection(0);
-        laidPoints.clear();
+        editor.laidPoints().clear();
         break;
     case TAB_COURSE:
         playing = false;
-        createAllowed = false; // a new course needs at least one new click
+        editor.allowCreate(false); // a new course needs at least one new click
         break;
     case TAB_PREVIEW:
         playing = false;
-        laidPoints.clear();
+        editor.laidPoints().clear();
         break;
     default:
         break;

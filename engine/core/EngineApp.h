@@ -17,16 +17,17 @@
 #include "render/DotSprite.h"
 #include "render/SkyDome.h"
 #include "scene/Course.h"
-#include "scene/LaidPoints.h"
+#include "scene/CourseEditor.h"
+#include "simulation/MovementInput.h"
 #include "simulation/Simulation.h"
 #include "tumbleway/tumbleway.h"
 #include "tumbleway/tumbleway_ext.h"
 
 // The engine's whole state. There is one per process; every export forwards to it.
-// It owns the subsystems (the asset library, the simulation, the camera rig), each
-// with its state private, and wires them. The state still held here directly (the
-// courses and the points being laid, the drawing objects, the input) is public until
-// it moves into a subsystem of its own; see docs/architecture.md.
+// It owns the subsystems (the course editor, the asset library, the simulation, the
+// camera rig, the movement input), each with its state private, and wires them: the
+// device, the drawing objects and the mode it keeps itself, privately; see
+// docs/architecture.md.
 struct XfilePlacement;
 struct CourseCheck;
 class SoundManager;
@@ -68,11 +69,6 @@ public:
     void selectCourse(HTREEITEM item);
     void clearCourse();
     void regenerateCurrentCourse();
-    // Lets go of the driven mesh and the bitmap last placed: the current course is new
-    // or gone.
-    void forgetPlacementsOfOtherCourses();
-    // Renumbers the course list 1, 2, 3, ... in list order.
-    void renumberCourses();
     // Fills the strips and the inner field of a course from its track.
     void buildCourseMeshes(LCourse_t& course, StartHeading heading);
     void textureStrips(LCourse_t& course);
@@ -211,72 +207,27 @@ public:
     static constexpr const char* kBlueDot = "./data/dot_b.png";
     static constexpr const char* kGreenDot = "./data/dot_g.png";
 
-    // ---- State ----
-    D3DXVECTOR3 billboardFacing;
-    IDirect3DDevice9* device = nullptr; // the host's; never owned
-    D3DSURFACE_DESC backBufferDesc{};
-    std::string statsText[2];
-    ComPtr<ID3DXFont> fontLarge; // bold, 20 high
-    ComPtr<ID3DXFont> fontSmall; // bold, 9 high
-    ComPtr<ID3DXFont> fontTimer; // bold, 32 high
-    D3DXVECTOR3 diagVector;
-    std::int32_t intInfo = 0; // sample count of the course last created or restored
-    float floatInfo = 0;
-    std::string roadTexturePath;
-    std::string edgeTexturePath;
-    std::string fieldTexturePath;
-    std::int32_t stripCount = kStripCount;
-    std::int32_t roadStrip = ROAD_STRIP;
-    std::int32_t courseNumber = 1;
-    DWORD playStartTime = 0;
-    std::unique_ptr<SkyDome> sky;
-    std::int32_t previewFrequencyStep = 0;
-    unsigned viewWidth = 0;
-    unsigned viewHeight = 0;
-    std::int32_t viewOffsetX = 12;
-    std::int32_t viewOffsetY = 28;
-    HWND hwnd = nullptr;
-    float pointAccumulator[2] = {}; // pending height and incline of a point edit
-    float previewRotX = 0;
-    float previewRotY = 0;
-    D3DMATERIAL9 material{};
-    D3DXMATRIX projectionMatrix;
-    D3DXMATRIX identityWorld;
-    float m_cMove = 0;          // pending move input
-    float m_cAngle = 0;         // heading in half-turns
-    D3DXVECTOR2 startDirection; // (dx, dz) of the course start, shown by the edit overlay
-    POINT mousePoint{0, 0};     // the cursor in view pixels at the press, then while held
-    D3DXVECTOR3 lastPlacePoint;
-    bool createAllowed = false;
-    bool dragging = false;
-    bool buildPending = true;
-    bool pointMessagePending = false;
-    bool playing = false;
-    int tab = TAB_PLACE;
+    // What a host or tool may read of the engine beyond its subsystems.
+    IDirect3DDevice9* currentDevice() const { return device; }
+    int currentTab() const { return tab; }
+    bool isPlaying() const { return playing; }
+    // Where the view's top left corner lies in the host's form, in pixels.
+    POINT viewOrigin() const { return POINT{viewOffsetX, viewOffsetY}; }
+    // Turns the preview model further about its X and Y axes, in radians.
+    void rotatePreview(float aboutX, float aboutY);
+    // Draws placed mesh `mesh` of the current course once more, translucent, with this
+    // world matrix: a recorded run shown beside the live one. -1: no ghost.
+    void showGhost(int mesh, const D3DXMATRIX& world);
 
-    // The points of the course being laid, until it is created.
-    LaidPoints laidPoints;
-
-    std::list<LCourse_t> courses;
-    LCourse_t* currentCourse = nullptr;
-    XfilePlacement* lastXfilePlacement = nullptr; // the object the player moves
-    // A placed mesh of the current course drawn once more, translucent, with a world
-    // matrix the host gives: a recorded run shown beside the live one. -1: none. The
-    // index is looked up at every frame, so a course without that mesh draws no ghost.
-    int ghostMesh = -1;
-    D3DXMATRIX ghostWorld;
-    BitmapPlacement* lastBitmapPlacement = nullptr;
-
-    // The dots that mark the picks of the sound relation being assigned.
-    std::unique_ptr<DotSprite> dotBlue;
-    std::unique_ptr<DotSprite> dotGreen;
-    std::unique_ptr<SoundManager> soundManager;
-
+    // The subsystems, each with its state private.
+    CourseEditor editor;
     AssetLibrary assets;
     Simulation simulation;
     CameraRig camera;
+    MovementInput input;
 
 private:
+    friend class CEngineAppTestPeer; // what tests read that no user action shows
     void readBackBufferSize();
     std::unique_ptr<BitmapBillboard> loadBillboard(const std::string& path) const;
     std::unique_ptr<SoundObject> loadSound(const std::string& path) const;
@@ -300,4 +251,54 @@ private:
     D3DXVECTOR3 pointInFrontOfCamera() const;
     // Hands a view the camera computed to the device; none: the last view stays.
     void setView(const D3DXMATRIX* view);
+    // Bitmaps face the way the heading looks back: billboardFacing.
+    void faceBillboardsAlongHeading();
+
+    D3DXVECTOR3 billboardFacing;
+    IDirect3DDevice9* device = nullptr; // the host's; never owned
+    D3DSURFACE_DESC backBufferDesc{};
+    std::string statsText[2];
+    ComPtr<ID3DXFont> fontLarge; // bold, 20 high
+    ComPtr<ID3DXFont> fontSmall; // bold, 9 high
+    ComPtr<ID3DXFont> fontTimer; // bold, 32 high
+    D3DXVECTOR3 diagVector;
+    std::int32_t intInfo = 0; // sample count of the course last created or restored
+    float floatInfo = 0;
+    std::string roadTexturePath;
+    std::string edgeTexturePath;
+    std::string fieldTexturePath;
+    std::int32_t stripCount = kStripCount;
+    std::int32_t roadStrip = ROAD_STRIP;
+    DWORD playStartTime = 0;
+    std::unique_ptr<SkyDome> sky;
+    std::int32_t previewFrequencyStep = 0;
+    unsigned viewWidth = 0;
+    unsigned viewHeight = 0;
+    std::int32_t viewOffsetX = 12;
+    std::int32_t viewOffsetY = 28;
+    HWND hwnd = nullptr;
+    float pointAccumulator[2] = {}; // pending height and incline of a point edit
+    float previewRotX = 0;
+    float previewRotY = 0;
+    D3DMATERIAL9 material{};
+    D3DXMATRIX projectionMatrix;
+    D3DXMATRIX identityWorld;
+    POINT mousePoint{0, 0}; // the cursor in view pixels at the press, then while held
+    D3DXVECTOR3 lastPlacePoint;
+    bool dragging = false;
+    bool buildPending = true;
+    bool pointMessagePending = false;
+    bool playing = false;
+    int tab = TAB_PLACE;
+
+    // A placed mesh of the current course drawn once more, translucent, with a world
+    // matrix the host gives: a recorded run shown beside the live one. -1: none. The
+    // index is looked up at every frame, so a course without that mesh draws no ghost.
+    int m_ghostMesh = -1;
+    D3DXMATRIX m_ghostWorld;
+
+    // The dots that mark the picks of the sound relation being assigned.
+    std::unique_ptr<DotSprite> dotBlue;
+    std::unique_ptr<DotSprite> dotGreen;
+    std::unique_ptr<SoundManager> soundManager;
 };

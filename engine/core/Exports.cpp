@@ -96,27 +96,27 @@ TW_EXPORT void xll_OnSelchangeTab(unsigned int tab) {
 }
 
 TW_EXPORT void xll_UpdateInputAngle(float value) {
-    guardedCall(__func__, [&](CEngineApp& engine) { engine.m_cAngle += value; });
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.input.turn(value); });
 }
 
 TW_EXPORT void xll_UpdateInputMove(float value) {
-    guardedCall(__func__, [&](CEngineApp& engine) { engine.m_cMove = value; });
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.input.setMove(value); });
 }
 
 TW_EXPORT void xll_UpdateInputAnglePlay(float value) {
-    guardedCall(__func__, [&](CEngineApp& engine) { engine.m_cAngle += value * 0.002f; });
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.input.turn(value * 0.002f); });
 }
 
 TW_EXPORT void xll_UpdateInputMovePlay(float value) {
-    guardedCall(__func__, [&](CEngineApp& engine) { engine.m_cMove = value * 0.001f; });
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.input.setMove(value * 0.001f); });
 }
 
 TW_EXPORT void xll_UpdateInputRL(float value) {
-    guardedCall(__func__, [&](CEngineApp& engine) { engine.previewRotY += value * 0.02f; });
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.rotatePreview(0, value * 0.02f); });
 }
 
 TW_EXPORT void xll_UpdateInputUD(float value) {
-    guardedCall(__func__, [&](CEngineApp& engine) { engine.previewRotX += value * 0.01f; });
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.rotatePreview(value * 0.01f, 0); });
 }
 
 TW_EXPORT void xll_OnButtonScanCourse() {

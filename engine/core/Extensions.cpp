@@ -33,7 +33,7 @@ int okOr(bool done, int failure) {
 
 // Calls on the current course's lists fail alike when there is no course.
 int courseIndexResult(const CEngineApp& engine, bool done) {
-    if (engine.currentCourse == nullptr) {
+    if (engine.editor.current() == nullptr) {
         return TWX_NO_COURSE;
     }
     return okOr(done, TWX_BAD_ARGUMENT);
@@ -54,7 +54,7 @@ static_assert(static_cast<int>(FindingKind::Fold) == TWX_FINDING_FOLD &&
 // Whether the current course has a road to check: a course restored from fewer than
 // three points (or from points all in one place) has none.
 bool hasRoadToCheck(const CEngineApp& engine) {
-    const LCourse_t* course = engine.currentCourse;
+    const LCourse_t* course = engine.editor.current();
     return course != nullptr && course->track && course->stripsCreated;
 }
 
@@ -107,16 +107,16 @@ TW_EXPORT int twx_current_course(HTREEITEM* item) {
         if (item == nullptr) {
             return TWX_BAD_ARGUMENT;
         }
-        *item = engine.currentCourse == nullptr ? nullptr : engine.currentCourse->treeItem;
-        return engine.currentCourse == nullptr ? TWX_NO_COURSE : TWX_OK;
+        *item = engine.editor.current() == nullptr ? nullptr : engine.editor.current()->treeItem;
+        return engine.editor.current() == nullptr ? TWX_NO_COURSE : TWX_OK;
     });
 }
 
 TW_EXPORT int twx_mesh_count() {
     return withEngine([](CEngineApp& engine) -> int {
-        return engine.currentCourse == nullptr
+        return engine.editor.current() == nullptr
                    ? 0
-                   : static_cast<int>(engine.currentCourse->xfilePlacements.size());
+                   : static_cast<int>(engine.editor.current()->xfilePlacements.size());
     });
 }
 
@@ -173,7 +173,7 @@ TW_EXPORT int twx_get_heading(float* heading) {
         if (heading == nullptr) {
             return TWX_BAD_ARGUMENT;
         }
-        *heading = engine.m_cAngle;
+        *heading = engine.input.heading();
         return TWX_OK;
     });
 }
@@ -183,7 +183,7 @@ TW_EXPORT int twx_set_heading(float heading) {
         if (!std::isfinite(heading)) {
             return TWX_BAD_ARGUMENT;
         }
-        engine.m_cAngle = heading;
+        engine.input.setHeading(heading);
         return TWX_OK;
     });
 }
@@ -191,7 +191,7 @@ TW_EXPORT int twx_set_heading(float heading) {
 TW_EXPORT int twx_set_ghost(int mesh, const float* world) {
     return withEngine([mesh, world](CEngineApp& engine) -> int {
         if (mesh == -1) {
-            engine.ghostMesh = -1;
+            engine.showGhost(-1, D3DXMATRIX{});
             return TWX_OK;
         }
         const bool finite = world != nullptr && std::all_of(world, world + 16, [](float v) {
@@ -200,8 +200,9 @@ TW_EXPORT int twx_set_ghost(int mesh, const float* world) {
         if (!finite || engine.meshAt(mesh) == nullptr) {
             return courseIndexResult(engine, false);
         }
-        std::memcpy(engine.ghostWorld.m, world, sizeof engine.ghostWorld.m);
-        engine.ghostMesh = mesh;
+        D3DXMATRIX ghostWorld;
+        std::memcpy(ghostWorld.m, world, sizeof ghostWorld.m);
+        engine.showGhost(mesh, ghostWorld);
         return TWX_OK;
     });
 }
@@ -237,8 +238,9 @@ TW_EXPORT int twx_delete_relation(int relation) {
 }
 
 TW_EXPORT int twx_working_point_count() {
-    return withEngine(
-        [](CEngineApp& engine) -> int { return static_cast<int>(engine.laidPoints.size()); });
+    return withEngine([](CEngineApp& engine) -> int {
+        return static_cast<int>(engine.editor.laidPoints().size());
+    });
 }
 
 TW_EXPORT int twx_course_position(HTREEITEM item) {
@@ -373,7 +375,7 @@ TW_EXPORT int twx_draw_course_check(unsigned char* rgba, int width, int height) 
             return TWX_NO_COURSE;
         }
         const CourseCheck result = engine.checkCurrentCourse();
-        drawCourseCheck(*engine.currentCourse, result, rgba, width, height);
+        drawCourseCheck(*engine.editor.current(), result, rgba, width, height);
         return static_cast<int>(result.findings.size());
     });
 }

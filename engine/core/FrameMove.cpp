@@ -10,33 +10,33 @@ namespace {
 // Plays the sound tied to each pair of meshes that meets.
 class CollisionSounds final : public ContactListener {
 public:
-    explicit CollisionSounds(CEngineApp& app) : app_(app) {}
+    explicit CollisionSounds(CEngineApp& app) : m_app(app) {}
     void contact(const XfilePlacement& first, const XfilePlacement& second) override {
-        app_.playCollisionSound(first, second);
+        m_app.playCollisionSound(first, second);
     }
 
 private:
-    CEngineApp& app_;
+    CEngineApp& m_app;
 };
 
 } // namespace
 
 HRESULT CEngineApp::frameMove() {
-    if (playing && lastXfilePlacement != nullptr && m_cMove != 0.0f) {
-        applyInputPush(*lastXfilePlacement, m_cAngle);
+    if (playing && editor.driven() != nullptr && input.pendingMove() != 0.0f) {
+        applyInputPush(*editor.driven(), input.heading());
     }
     updateCamera();
     keepGrabbedUnderCursor();
-    if (lastXfilePlacement != nullptr && lastXfilePlacement->body) {
-        lastXfilePlacement->body->yaw = m_cAngle;
+    if (editor.driven() != nullptr && editor.driven()->body) {
+        editor.driven()->body->yaw = input.heading();
     }
     if (playing) {
         playStep();
     }
     // After the pick, which may have edited the course: the bodies follow the course
     // as it now stands.
-    if (currentCourse != nullptr) {
-        simulation.settle(*currentCourse);
+    if (editor.current() != nullptr) {
+        simulation.settle(*editor.current());
     }
     return S_OK;
 }
@@ -44,23 +44,23 @@ HRESULT CEngineApp::frameMove() {
 void CEngineApp::applyInputPush(XfilePlacement& placement, float angle) {
     if (placement.body) {
         CSceneObject& body = *placement.body;
-        body.speed += m_cMove;
+        body.speed += input.pendingMove();
         body.heading = D3DXVECTOR3(static_cast<float>(std::cos(M_PI * angle)), 0,
                                    static_cast<float>(std::sin(M_PI * angle)));
         body.setMotionState(MOTION_PUSH);
     }
-    m_cMove = 0;
+    input.clearMove();
 }
 
 void CEngineApp::playStep() {
-    if (currentCourse == nullptr) {
+    if (editor.current() == nullptr) {
         return;
     }
     CollisionSounds sounds(*this);
-    simulation.step(*currentCourse, sounds);
+    simulation.step(*editor.current(), sounds);
     playMovementSounds();
 }
 
 CourseCheck CEngineApp::checkCurrentCourse() {
-    return simulation.checkCourse(*currentCourse);
+    return simulation.checkCourse(*editor.current());
 }

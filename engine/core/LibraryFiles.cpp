@@ -119,7 +119,7 @@ HRESULT CEngineApp::pushWav(const LF_t& file, HTREEITEM item) {
 }
 
 void CEngineApp::assign() {
-    if (currentCourse == nullptr) {
+    if (editor.current() == nullptr) {
         return;
     }
     if (assets.currentXfile() != nullptr) {
@@ -127,7 +127,7 @@ void CEngineApp::assign() {
         std::string path;
         SharedMeshes::Loaded loaded;
         if (!assets.resolve(assets.currentXfile()->name, &path) ||
-            !(loaded = currentCourse->meshes.acquire(device, path)).mesh) {
+            !(loaded = editor.current()->meshes.acquire(device, path)).mesh) {
             reportMissingFile(MissingFile::Xfile, assets.currentXfile()->name);
             return;
         }
@@ -138,10 +138,10 @@ void CEngineApp::assign() {
         placement.body->radius = placement.radius;
         placement.body->yawOffset = 0;
         setNameField(placement.name, nameFieldText(assets.currentXfile()->name));
-        auto& placements = currentCourse->xfilePlacements;
+        auto& placements = editor.current()->xfilePlacements;
         placements.push_back(std::move(placement));
         renumberFromZero(placements);
-        lastXfilePlacement = &placements.back();
+        editor.drive(&placements.back());
         // Without a course under the camera the placement stays where it was put.
         (void)placeXfileInFrontOfCamera();
     } else if (assets.currentBitmap() != nullptr) {
@@ -155,10 +155,10 @@ void CEngineApp::assign() {
         placement.halfWidth = placement.bitmap->halfWidth();
         placement.halfHeight = placement.bitmap->halfHeight();
         setNameField(placement.name, nameFieldText(assets.currentBitmap()->name));
-        auto& placements = currentCourse->bitmapPlacements;
+        auto& placements = editor.current()->bitmapPlacements;
         placements.push_back(std::move(placement));
         renumberFromZero(placements);
-        lastBitmapPlacement = &placements.back();
+        editor.setLastBitmap(&placements.back());
         // Without a course under the camera the placement stays where it was put.
         (void)placeBitmapInFrontOfCamera();
     }

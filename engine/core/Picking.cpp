@@ -134,11 +134,13 @@ void CEngineApp::pickRay(float x, float y, const D3DXMATRIX& view, const D3DXMAT
 }
 
 std::list<LPoint_t>& CEngineApp::editedDottedPoints() {
-    return currentCourse != nullptr ? currentCourse->dottedPoints : laidPoints.dotted();
+    return editor.current() != nullptr ? editor.current()->dottedPoints
+                                       : editor.laidPoints().dotted();
 }
 
 std::list<LPoint_t>& CEngineApp::editedCalculatedPoints() {
-    return currentCourse != nullptr ? currentCourse->calculatedPoints : laidPoints.calculated();
+    return editor.current() != nullptr ? editor.current()->calculatedPoints
+                                       : editor.laidPoints().calculated();
 }
 
 bool CEngineApp::checkSelectedPoint(POINT point) {
@@ -177,7 +179,7 @@ int CEngineApp::modifyPoint(unsigned int wParam, long lParam) {
             c->y = pointAccumulator[0];
             c->pitch = pointAccumulator[1];
             d->selected = false;
-            if (currentCourse != nullptr) {
+            if (editor.current() != nullptr) {
                 regenerateCurrentCourse();
             }
             break;
@@ -188,10 +190,10 @@ int CEngineApp::modifyPoint(unsigned int wParam, long lParam) {
 }
 
 int CEngineApp::modifyXfile(unsigned int wParam, long lParam) {
-    if (lastXfilePlacement == nullptr || !lastXfilePlacement->body) {
+    if (editor.driven() == nullptr || !editor.driven()->body) {
         return 0;
     }
-    CSceneObject& body = *lastXfilePlacement->body;
+    CSceneObject& body = *editor.driven()->body;
     const float height = static_cast<float>(static_cast<std::int32_t>(wParam));
     const float degrees = static_cast<float>(static_cast<std::int32_t>(lParam));
     body.yawOffset = degrees / 180.0f;
@@ -207,7 +209,7 @@ int CEngineApp::modifyXfile(unsigned int wParam, long lParam) {
 CEngineApp::Picked CEngineApp::pickPlacement(int x, int y, D3DXVECTOR3* direction,
                                              D3DXVECTOR3* origin, D3DXVECTOR3* grabbed) {
     const D3DXMATRIX* view = pickView();
-    if (currentCourse == nullptr || view == nullptr) {
+    if (editor.current() == nullptr || view == nullptr) {
         return Picked::Nothing;
     }
     D3DXVECTOR3 dir;
@@ -222,28 +224,28 @@ CEngineApp::Picked CEngineApp::pickPlacement(int x, int y, D3DXVECTOR3* directio
     }
     const SightLine sight(from, dir, pickProjection());
     // The billboards are tested turned as the frame draws them.
-    billboardFacing.x = -static_cast<float>(std::cos(M_PI * m_cAngle));
-    billboardFacing.z = -static_cast<float>(std::sin(M_PI * m_cAngle));
-    for (auto& placement : currentCourse->bitmapPlacements) {
+    faceBillboardsAlongHeading();
+    for (auto& placement : editor.current()->bitmapPlacements) {
         if (placement.bitmap) {
             placement.bitmap->setPosition(placement.drawX, placement.drawY, placement.drawZ);
             placement.bitmap->face(billboardFacing.x, billboardFacing.y, billboardFacing.z);
         }
     }
     float distance = SightLine::kMiss;
-    XfilePlacement* mesh = nearest(currentCourse->xfilePlacements, sight, meshDistance, &distance);
+    XfilePlacement* mesh =
+        nearest(editor.current()->xfilePlacements, sight, meshDistance, &distance);
     BitmapPlacement* bitmap =
-        nearest(currentCourse->bitmapPlacements, sight, billboardDistance, &distance);
+        nearest(editor.current()->bitmapPlacements, sight, billboardDistance, &distance);
     if (bitmap != nullptr) {
-        lastXfilePlacement = nullptr;
-        lastBitmapPlacement = bitmap;
+        editor.drive(nullptr);
+        editor.setLastBitmap(bitmap);
         if (grabbed != nullptr) {
             *grabbed = sight.at(distance);
         }
         return Picked::Bitmap;
     }
     if (mesh != nullptr) {
-        lastXfilePlacement = mesh;
+        editor.drive(mesh);
         // A mesh is held at the depth of its centre: grabbed at its middle, its middle
         // stays under the cursor.
         if (grabbed != nullptr) {
@@ -252,8 +254,8 @@ CEngineApp::Picked CEngineApp::pickPlacement(int x, int y, D3DXVECTOR3* directio
         }
         return Picked::Mesh;
     }
-    lastXfilePlacement = nullptr;
-    lastBitmapPlacement = nullptr;
+    editor.drive(nullptr);
+    editor.setLastBitmap(nullptr);
     return Picked::Nothing;
 }
 
@@ -266,9 +268,9 @@ void CEngineApp::grabPlacement(int x, int y) {
     m_grab.held = pickPlacement(x, y, nullptr, nullptr, &point);
     D3DXVECTOR3 position = point;
     if (m_grab.held == Picked::Mesh) {
-        position = positionOf(*lastXfilePlacement);
+        position = positionOf(*editor.driven());
     } else if (m_grab.held == Picked::Bitmap) {
-        position = positionOf(*lastBitmapPlacement);
+        position = positionOf(*editor.lastBitmap());
     }
     m_grab.offset = position - point;
     m_grab.height = point.y;
@@ -295,16 +297,16 @@ HRESULT CEngineApp::dragGrabbed(int x, int y) {
     const D3DXVECTOR3 point = sight.at(distance);
     switch (m_grab.held) {
     case Picked::Mesh:
-        if (lastXfilePlacement == nullptr || !lastXfilePlacement->body) {
+        if (editor.driven() == nullptr || !editor.driven()->body) {
             return E_FAIL;
         }
-        keepOffset(*lastXfilePlacement, point, m_grab.offset);
+        keepOffset(*editor.driven(), point, m_grab.offset);
         return S_OK;
     case Picked::Bitmap:
-        if (lastBitmapPlacement == nullptr) {
+        if (editor.lastBitmap() == nullptr) {
             return E_FAIL;
         }
-        keepOffset(*lastBitmapPlacement, point, m_grab.offset);
+        keepOffset(*editor.lastBitmap(), point, m_grab.offset);
         return S_OK;
     case Picked::Nothing:
         break;
@@ -324,8 +326,8 @@ void CEngineApp::addPoint(int x, int y) {
     LPoint_t ground{};
     ground.x = from.x + kGroundDistance * dir.x;
     ground.z = from.z + kGroundDistance * dir.z;
-    laidPoints.add(dot, ground);
-    createAllowed = true;
+    editor.laidPoints().add(dot, ground);
+    editor.allowCreate(true);
 }
 
 bool CEngineApp::insideView(POINT p) const {
@@ -340,7 +342,7 @@ void CEngineApp::onLButtonDown(POINT point) {
     switch (tab) {
     case TAB_PLAY:
     case TAB_PLACE:
-        laidPoints.clear();
+        editor.laidPoints().clear();
         pointMessagePending = false;
         grabPlacement(mousePoint.x, mousePoint.y);
         break;
@@ -351,7 +353,7 @@ void CEngineApp::onLButtonDown(POINT point) {
         dragging = false; // laying points has no dragging
         break;
     case TAB_PREVIEW:
-        laidPoints.clear();
+        editor.laidPoints().clear();
         break;
     default:
         break;
@@ -391,21 +393,21 @@ D3DXVECTOR3 CEngineApp::pointInFrontOfCamera() const {
 }
 
 HRESULT CEngineApp::placeXfileInFrontOfCamera() {
-    if (lastXfilePlacement == nullptr || !lastXfilePlacement->body) {
+    if (editor.driven() == nullptr || !editor.driven()->body) {
         return E_FAIL;
     }
     lastPlacePoint = pointInFrontOfCamera();
-    lastXfilePlacement->body->position = lastPlacePoint;
-    lastXfilePlacement->body->stepPosition = lastPlacePoint;
+    editor.driven()->body->position = lastPlacePoint;
+    editor.driven()->body->stepPosition = lastPlacePoint;
     return S_OK;
 }
 
 HRESULT CEngineApp::placeBitmapInFrontOfCamera() {
-    if (lastBitmapPlacement == nullptr) {
+    if (editor.lastBitmap() == nullptr) {
         return E_FAIL;
     }
     lastPlacePoint = pointInFrontOfCamera();
-    BitmapPlacement& placement = *lastBitmapPlacement;
+    BitmapPlacement& placement = *editor.lastBitmap();
     placement.drawX = placement.x = lastPlacePoint.x;
     placement.drawY = placement.y = lastPlacePoint.y;
     placement.drawZ = placement.z = lastPlacePoint.z;

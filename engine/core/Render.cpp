@@ -42,7 +42,7 @@ HRESULT CEngineApp::renderCourseScene() {
     if (FAILED(device->BeginScene())) {
         return E_FAIL;
     }
-    if (currentCourse == nullptr) {
+    if (editor.current() == nullptr) {
         // An empty view would leave the user guessing what to do next.
         drawHint(kNoCourseHint);
         return device->EndScene();
@@ -52,9 +52,8 @@ HRESULT CEngineApp::renderCourseScene() {
         sky->draw(device, camera.eye(), material);
     }
 
-    billboardFacing.x = -static_cast<float>(std::cos(M_PI * m_cAngle));
-    billboardFacing.z = -static_cast<float>(std::sin(M_PI * m_cAngle));
-    for (auto& placement : currentCourse->bitmapPlacements) {
+    faceBillboardsAlongHeading();
+    for (auto& placement : editor.current()->bitmapPlacements) {
         placement.bitmap->setPosition(placement.drawX, placement.drawY, placement.drawZ);
         placement.bitmap->face(billboardFacing.x, billboardFacing.y, billboardFacing.z);
         placement.bitmap->draw();
@@ -64,17 +63,17 @@ HRESULT CEngineApp::renderCourseScene() {
     device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
     device->SetRenderState(D3DRS_DITHERENABLE, TRUE);
-    if (currentCourse->stripsCreated) {
-        for (auto& strip : currentCourse->strips) {
+    if (editor.current()->stripsCreated) {
+        for (auto& strip : editor.current()->strips) {
             device->SetTransform(D3DTS_WORLD, &identityWorld);
             strip->draw();
         }
-        if (currentCourse->field) {
-            currentCourse->field->draw(device);
+        if (editor.current()->field) {
+            editor.current()->field->draw(device);
         }
     }
 
-    for (auto& placement : currentCourse->xfilePlacements) {
+    for (auto& placement : editor.current()->xfilePlacements) {
         if (!placement.mesh || !placement.body) {
             continue;
         }
@@ -92,8 +91,23 @@ HRESULT CEngineApp::renderCourseScene() {
     return device->EndScene();
 }
 
+void CEngineApp::faceBillboardsAlongHeading() {
+    billboardFacing.x = -static_cast<float>(std::cos(M_PI * input.heading()));
+    billboardFacing.z = -static_cast<float>(std::sin(M_PI * input.heading()));
+}
+
+void CEngineApp::rotatePreview(float aboutX, float aboutY) {
+    previewRotX += aboutX;
+    previewRotY += aboutY;
+}
+
+void CEngineApp::showGhost(int mesh, const D3DXMATRIX& world) {
+    m_ghostMesh = mesh;
+    m_ghostWorld = world;
+}
+
 void CEngineApp::drawGhost() {
-    const XfilePlacement* placement = ghostMesh < 0 ? nullptr : meshAt(ghostMesh);
+    const XfilePlacement* placement = m_ghostMesh < 0 ? nullptr : meshAt(m_ghostMesh);
     if (placement == nullptr || !placement->mesh) {
         return;
     }
@@ -106,7 +120,7 @@ void CEngineApp::drawGhost() {
     device->SetRenderState(D3DRS_BLENDFACTOR, kGhostOpacity);
     device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
-    device->SetTransform(D3DTS_WORLD, &ghostWorld);
+    device->SetTransform(D3DTS_WORLD, &m_ghostWorld);
     placement->mesh->render(device, true, true);
     device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
@@ -127,15 +141,15 @@ HRESULT CEngineApp::renderCourseEditor() {
         }
     };
     if (dotBlue && dotGreen) {
-        if (currentCourse != nullptr) {
-            drawDots(dotBlue.get(), currentCourse->dottedTrace);
-            drawDots(dotGreen.get(), currentCourse->dottedPoints);
+        if (editor.current() != nullptr) {
+            drawDots(dotBlue.get(), editor.current()->dottedTrace);
+            drawDots(dotGreen.get(), editor.current()->dottedPoints);
         }
         // The points being laid for the next create, over a current course as well.
-        drawDots(dotGreen.get(), laidPoints.dotted());
+        drawDots(dotGreen.get(), editor.laidPoints().dotted());
     }
     drawPlaceText();
-    if (currentCourse == nullptr && laidPoints.dotted().empty()) {
+    if (editor.current() == nullptr && editor.laidPoints().dotted().empty()) {
         drawHint(kLayPointsHint);
     }
     return device->EndScene();

@@ -18,29 +18,20 @@ auto* elementAt(List& list, int index) {
     return &*std::next(list.begin(), index);
 }
 
-template <typename List, typename Element>
-bool holds(const List& list, const Element* element) {
-    for (const auto& candidate : list) {
-        if (&candidate == element) {
-            return true;
-        }
-    }
-    return false;
-}
-
 } // namespace
 
 XfilePlacement* CEngineApp::meshAt(int index) {
-    return currentCourse == nullptr ? nullptr : elementAt(currentCourse->xfilePlacements, index);
+    return editor.current() == nullptr ? nullptr
+                                       : elementAt(editor.current()->xfilePlacements, index);
 }
 
 int CEngineApp::controlledMesh() const {
-    if (currentCourse == nullptr || lastXfilePlacement == nullptr) {
+    if (editor.current() == nullptr || editor.driven() == nullptr) {
         return -1;
     }
     int index = 0;
-    for (const auto& placement : currentCourse->xfilePlacements) {
-        if (&placement == lastXfilePlacement) {
+    for (const auto& placement : editor.current()->xfilePlacements) {
+        if (&placement == editor.driven()) {
             return index;
         }
         ++index;
@@ -50,41 +41,26 @@ int CEngineApp::controlledMesh() const {
 
 bool CEngineApp::setControlledMesh(int index) {
     if (index == -1) {
-        lastXfilePlacement = nullptr;
+        editor.drive(nullptr);
         return true;
     }
     XfilePlacement* placement = meshAt(index);
     if (placement == nullptr) {
         return false;
     }
-    lastXfilePlacement = placement;
+    editor.drive(placement);
     return true;
 }
 
 bool CEngineApp::deleteCourse(HTREEITEM item) {
-    for (auto course = courses.begin(); course != courses.end(); ++course) {
-        if (course->treeItem != item) {
-            continue;
-        }
-        // Nothing may keep pointing into the course once it is gone.
-        if (holds(course->xfilePlacements, lastXfilePlacement)) {
-            lastXfilePlacement = nullptr;
-        }
-        if (holds(course->bitmapPlacements, lastBitmapPlacement)) {
-            lastBitmapPlacement = nullptr;
-        }
-        if (currentCourse == &*course) {
-            currentCourse = nullptr;
-            dragging = false;
-        }
-        courses.erase(course);
-        renumberCourses();
-        if (currentCourse != nullptr) {
-            courseNumber = currentCourse->number;
-        }
-        return true;
+    const LCourse_t* const wasCurrent = editor.current();
+    if (!editor.remove(item)) {
+        return false;
     }
-    return false;
+    if (editor.current() != wasCurrent) {
+        dragging = false; // what the button held is gone with its course
+    }
+    return true;
 }
 
 bool CEngineApp::deleteXfilePlacement(int index) {
@@ -92,26 +68,26 @@ bool CEngineApp::deleteXfilePlacement(int index) {
     if (placement == nullptr) {
         return false;
     }
-    if (lastXfilePlacement == placement) {
-        lastXfilePlacement = nullptr;
+    if (editor.driven() == placement) {
+        editor.drive(nullptr);
         dragging = false;
     }
-    auto& placements = currentCourse->xfilePlacements;
+    auto& placements = editor.current()->xfilePlacements;
     placements.erase(std::next(placements.begin(), index));
     return true;
 }
 
 bool CEngineApp::deleteBitmapPlacement(int index) {
-    if (currentCourse == nullptr) {
+    if (editor.current() == nullptr) {
         return false;
     }
-    auto& placements = currentCourse->bitmapPlacements;
+    auto& placements = editor.current()->bitmapPlacements;
     BitmapPlacement* placement = elementAt(placements, index);
     if (placement == nullptr) {
         return false;
     }
-    if (lastBitmapPlacement == placement) {
-        lastBitmapPlacement = nullptr;
+    if (editor.lastBitmap() == placement) {
+        editor.setLastBitmap(nullptr);
         dragging = false;
     }
     placements.erase(std::next(placements.begin(), index));
@@ -119,42 +95,37 @@ bool CEngineApp::deleteBitmapPlacement(int index) {
 }
 
 bool CEngineApp::deleteRelation(int index) {
-    if (currentCourse == nullptr) {
+    if (editor.current() == nullptr) {
         return false;
     }
-    auto& relations = currentCourse->relations;
+    auto& relations = editor.current()->relations;
     if (elementAt(relations, index) == nullptr) {
         return false;
     }
     relations.erase(std::next(relations.begin(), index));
     // The tables are made again from the relations that stay, as a restore makes them:
     // every relation answers in the collision table, a move relation in the move table too.
-    currentCourse->collisionTable = std::make_unique<RelationTable>();
-    currentCourse->moveTable = std::make_unique<RelationTable>();
+    editor.current()->collisionTable = std::make_unique<RelationTable>();
+    editor.current()->moveTable = std::make_unique<RelationTable>();
     for (const auto& relation : relations) {
         const std::string first(nameFieldText(relation.xfile1));
         const std::string second(nameFieldText(relation.xfile2));
         const std::string wav(nameFieldText(relation.wavfile));
         if (second == RelationTable::kMoveKey) {
-            currentCourse->moveTable->add(first, second, wav);
+            editor.current()->moveTable->add(first, second, wav);
         }
-        currentCourse->collisionTable->add(first, second, wav);
+        editor.current()->collisionTable->add(first, second, wav);
     }
     return true;
 }
 
 const LCourse_t* CEngineApp::courseOf(HTREEITEM item) const {
-    for (const auto& course : courses) {
-        if (course.treeItem == item) {
-            return &course;
-        }
-    }
-    return nullptr;
+    return editor.find(item);
 }
 
 int CEngineApp::coursePosition(HTREEITEM item) const {
     int position = 0;
-    for (const auto& course : courses) {
+    for (const auto& course : editor.courseList()) {
         if (course.treeItem == item) {
             return position;
         }
@@ -166,60 +137,49 @@ int CEngineApp::coursePosition(HTREEITEM item) const {
 bool CEngineApp::putCourse(const LSession_t& record, std::span<const TwxMeshExtra> extras,
                            int position, bool replace) {
     const auto old =
-        std::find_if(courses.begin(), courses.end(),
+        std::find_if(editor.courseList().begin(), editor.courseList().end(),
                      [&record](const LCourse_t& course) { return course.treeItem == record.item; });
-    if (replace == (old == courses.end()) || position < 0 ||
-        static_cast<std::size_t>(position) > courses.size()) {
+    if (replace == (old == editor.courseList().end()) || position < 0 ||
+        static_cast<std::size_t>(position) > editor.courseList().size()) {
         return false;
     }
     // A restore makes its course current, gives it the arrow keys, turns the heading to
     // its start and empties the points being laid: none of that is an edit's to do.
-    LCourse_t* previousCurrent = currentCourse;
-    XfilePlacement* previousControlled = lastXfilePlacement;
-    const float heading = m_cAngle;
-    LaidPoints laid = laidPoints;
+    LCourse_t* previousCurrent = editor.current();
+    XfilePlacement* previousControlled = editor.driven();
+    const float heading = input.heading();
+    LaidPoints laid = editor.laidPoints();
     // What could be read is restored; the rest of the session is skipped.
     (void)restoreSession(record, nullptr, extras);
-    auto made = std::prev(courses.end());
-    m_cAngle = heading;
-    laidPoints = std::move(laid);
+    auto made = std::prev(editor.courseList().end());
+    input.setHeading(heading);
+    editor.laidPoints() = std::move(laid);
 
-    const bool oldWasCurrent = replace && previousCurrent == &*old;
-    currentCourse = oldWasCurrent ? &*made : previousCurrent;
-    lastXfilePlacement = previousControlled;
+    editor.makeCurrent(previousCurrent);
+    editor.drive(previousControlled);
     if (replace) {
-        // The course takes the place of the one it replaces; nothing may keep pointing
-        // into that one.
-        if (holds(old->xfilePlacements, lastXfilePlacement)) {
-            lastXfilePlacement = nullptr;
-        }
-        if (holds(old->bitmapPlacements, lastBitmapPlacement)) {
-            lastBitmapPlacement = nullptr;
-        }
-        courses.splice(old, courses, made);
-        courses.erase(old);
+        // The course takes the place, and if it was current the part, of the one it
+        // replaces.
+        editor.replace(old, made);
         dragging = false;
     } else {
-        courses.splice(std::next(courses.begin(), position), courses, made);
-    }
-    renumberCourses();
-    if (currentCourse != nullptr) {
-        courseNumber = currentCourse->number;
+        editor.moveTo(made, static_cast<std::size_t>(position));
     }
     return true;
 }
 
 void CEngineApp::workingPoints(LSession_t& points) const {
-    points.dottedPoints.insert(points.dottedPoints.end(), laidPoints.dotted().begin(),
-                               laidPoints.dotted().end());
-    points.calculatedPoints.insert(points.calculatedPoints.end(), laidPoints.calculated().begin(),
-                                   laidPoints.calculated().end());
+    points.dottedPoints.insert(points.dottedPoints.end(), editor.laidPoints().dotted().begin(),
+                               editor.laidPoints().dotted().end());
+    points.calculatedPoints.insert(points.calculatedPoints.end(),
+                                   editor.laidPoints().calculated().begin(),
+                                   editor.laidPoints().calculated().end());
 }
 
 bool CEngineApp::setWorkingPoints(const LSession_t& points) {
-    if (!laidPoints.assign(points.dottedPoints, points.calculatedPoints)) {
+    if (!editor.laidPoints().assign(points.dottedPoints, points.calculatedPoints)) {
         return false;
     }
-    createAllowed = laidPoints.any();
+    editor.allowCreate(editor.laidPoints().any());
     return true;
 }

@@ -31,7 +31,7 @@ public:
     template <typename Element>
     bool refuse(const Element& element) {
         const bool refused = !allFinite(element);
-        count_ += refused ? 1 : 0;
+        m_count += refused ? 1 : 0;
         return refused;
     }
 
@@ -47,25 +47,25 @@ public:
 
     // Tells the user once how many elements were left out, if any.
     void report() const {
-        if (count_ == 0) {
+        if (m_count == 0) {
             return;
         }
-        const std::string text = "Left out " + std::to_string(count_) +
-                                 (count_ == 1 ? " element of the scene: a number in it"
-                                              : " elements of the scene: a number in each") +
+        const std::string text = "Left out " + std::to_string(m_count) +
+                                 (m_count == 1 ? " element of the scene: a number in it"
+                                               : " elements of the scene: a number in each") +
                                  " is not finite (NaN or infinite).";
         MessageBoxA(nullptr, text.c_str(), "Tumble Way", MB_OK | MB_ICONERROR);
     }
 
 private:
-    std::size_t count_ = 0;
+    std::size_t m_count = 0;
 };
 
 } // namespace
 
 void CEngineApp::fillSession(LSession_t& session) const {
-    if (currentCourse != nullptr) {
-        fillSessionOf(*currentCourse, session);
+    if (editor.current() != nullptr) {
+        fillSessionOf(*editor.current(), session);
     }
 }
 
@@ -234,7 +234,7 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
     // The points being laid start afresh: the scene's own are in its course. Both lists
     // are emptied, as they must run in parallel (the n-th dotted and the n-th calculated
     // point come from the same click), and the next course is made of new clicks only.
-    laidPoints.clear();
+    editor.laidPoints().clear();
 
     // The geometry is built as for a new course. A record of fewer than three points
     // makes no loop: the course is kept, without a surface.
@@ -254,12 +254,10 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
         buildCourseMeshes(course, StartHeading::Set);
     }
 
-    courses.push_back(std::move(course));
-    renumberCourses();
-    currentCourse = &courses.back();
-    LCourse_t& restored = *currentCourse;
+    LCourse_t& restored = editor.add(std::move(course));
+    editor.makeCurrent(&restored);
     if (!restored.xfilePlacements.empty()) {
-        lastXfilePlacement = &restored.xfilePlacements.back();
+        editor.drive(&restored.xfilePlacements.back());
     }
 
     // Every relation is answered by the collision table as well, and gets a sound to
@@ -287,7 +285,6 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
     }
 
     nonFinite.report();
-    courseNumber = restored.number;
     if (number != nullptr) {
         *number = restored.number;
     }

@@ -50,7 +50,7 @@ std::optional<Picked> pendingRelation(const AssetLibrary& assets, const LCourse_
 } // namespace
 
 void CEngineApp::assignSoundRelation(bool collisionButton) {
-    const auto picked = pendingRelation(assets, currentCourse, collisionButton);
+    const auto picked = pendingRelation(assets, editor.current(), collisionButton);
     if (!picked) {
         return;
     }
@@ -58,7 +58,8 @@ void CEngineApp::assignSoundRelation(bool collisionButton) {
     // The move button makes a collision relation too when both meshes are picked.
     const bool collision = collisionButton || second != nullptr;
     const SoundRelation relation = relationOf(*first, collision ? second : nullptr, *sound);
-    RelationTable& table = collision ? *currentCourse->collisionTable : *currentCourse->moveTable;
+    RelationTable& table =
+        collision ? *editor.current()->collisionTable : *editor.current()->moveTable;
     table.add(relation.xfile1, relation.xfile2, relation.wavfile);
 
     std::string path;
@@ -69,22 +70,22 @@ void CEngineApp::assignSoundRelation(bool collisionButton) {
         return;
     }
     setNameField(entry.name, nameFieldText(sound->name));
-    currentCourse->sounds.push_back(std::move(entry));
-    currentCourse->relations.push_back(relation);
+    editor.current()->sounds.push_back(std::move(entry));
+    editor.current()->relations.push_back(relation);
     assets.clearRelationPicks();
 }
 
 void CEngineApp::releaseSoundRelation(bool collisionButton) {
-    const auto picked = pendingRelation(assets, currentCourse, collisionButton);
+    const auto picked = pendingRelation(assets, editor.current(), collisionButton);
     if (!picked) {
         return;
     }
     const auto [first, second, sound] = *picked;
     const SoundRelation relation = relationOf(*first, collisionButton ? second : nullptr, *sound);
-    currentCourse->relations.remove_if(
+    editor.current()->relations.remove_if(
         [&](const SoundRelation& r) { return sameRelation(r, relation); });
     RelationTable& table =
-        collisionButton ? *currentCourse->collisionTable : *currentCourse->moveTable;
+        collisionButton ? *editor.current()->collisionTable : *editor.current()->moveTable;
     table.remove(relation.xfile1, relation.xfile2);
     assets.clearRelationPicks();
 }
@@ -100,7 +101,7 @@ void CEngineApp::playCourseSounds(const std::string& wav, int rateStep) {
     if (wav == RelationTable::kNoData) {
         return;
     }
-    for (auto& entry : currentCourse->sounds) {
+    for (auto& entry : editor.current()->sounds) {
         if (entry.sound && nameFieldText(entry.name) == wav) {
             // A sound that cannot play is silence; the scene goes on.
             (void)entry.sound->play(0, 0, rateStep, 0);
@@ -111,27 +112,27 @@ void CEngineApp::playCourseSounds(const std::string& wav, int rateStep) {
 void CEngineApp::playCollisionSound(const XfilePlacement& first, const XfilePlacement& second) {
     // An empty table answers "nodata" to every pair; most scenes have no relation, and
     // then a contact costs no lookup at all.
-    if (currentCourse == nullptr || !currentCourse->collisionTable ||
-        currentCourse->collisionTable->empty()) {
+    if (editor.current() == nullptr || !editor.current()->collisionTable ||
+        editor.current()->collisionTable->empty()) {
         return;
     }
-    const auto answer = currentCourse->collisionTable->lookup(
+    const auto answer = editor.current()->collisionTable->lookup(
         std::string(nameFieldText(first.name)), std::string(nameFieldText(second.name)));
     playCourseSounds(answer.wav, 1);
 }
 
 void CEngineApp::playMovementSound(const XfilePlacement& placement) {
-    if (currentCourse == nullptr || !currentCourse->moveTable || !placement.body) {
+    if (editor.current() == nullptr || !editor.current()->moveTable || !placement.body) {
         return;
     }
-    const auto answer = currentCourse->moveTable->lookup(std::string(nameFieldText(placement.name)),
-                                                         RelationTable::kMoveKey);
+    const auto answer = editor.current()->moveTable->lookup(
+        std::string(nameFieldText(placement.name)), RelationTable::kMoveKey);
     playCourseSounds(answer.wav, static_cast<int>(placement.body->speed * 10.0));
 }
 
 void CEngineApp::playMovementSounds() {
-    if (currentCourse == nullptr || !currentCourse->moveTable ||
-        currentCourse->moveTable->empty()) {
+    if (editor.current() == nullptr || !editor.current()->moveTable ||
+        editor.current()->moveTable->empty()) {
         return; // every answer would be "nodata"
     }
     // The table does not change during the step, so each mesh name is looked up once
@@ -143,7 +144,7 @@ void CEngineApp::playMovementSounds() {
         std::string wav;
     };
     std::vector<Answer> answers;
-    for (const auto& placement : currentCourse->xfilePlacements) {
+    for (const auto& placement : editor.current()->xfilePlacements) {
         if (!placement.body) {
             continue;
         }
@@ -161,7 +162,7 @@ void CEngineApp::playMovementSounds() {
             continue;
         }
         std::string wav =
-            currentCourse->moveTable->lookup(std::string(name), RelationTable::kMoveKey).wav;
+            editor.current()->moveTable->lookup(std::string(name), RelationTable::kMoveKey).wav;
         playCourseSounds(wav, rateStep);
         if (answers.size() < kRemembered) {
             answers.push_back({name, std::move(wav)});

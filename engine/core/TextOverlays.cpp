@@ -49,7 +49,7 @@ HRESULT CEngineApp::drawPlaceText() {
     }
     fontLarge->Begin();
     char text[256];
-    std::snprintf(text, sizeof text, "course:%d", courseNumber);
+    std::snprintf(text, sizeof text, "course:%d", editor.number());
     drawLine(fontLarge.get(), text, 10, 8, 300, 40, kYellow);
     std::snprintf(text, sizeof text, "location x:%3.1f, y:%3.1f, z:%3.1f", camera.eye().x,
                   camera.eye().y, camera.eye().z);
@@ -79,7 +79,7 @@ HRESULT CEngineApp::drawPreviewText() {
     }
     fontLarge->Begin();
     char lines[5][256];
-    std::snprintf(lines[0], sizeof lines[0], "course:%d", courseNumber);
+    std::snprintf(lines[0], sizeof lines[0], "course:%d", editor.number());
     std::snprintf(lines[1], sizeof lines[1], "obj-from x:%f, y:%f, z:%f", camera.eye().x,
                   camera.eye().y, camera.eye().z);
     std::snprintf(lines[2], sizeof lines[2], "obj-dbg x:%f, y:%f, z:%f", diagVector.x, diagVector.y,

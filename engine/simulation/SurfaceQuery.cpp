@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "course/StripGrid.h"
+#include "tw/assert.h"
 
 namespace {
 
@@ -547,6 +548,11 @@ void SurfaceIndex::layCells(const Box& extent, std::size_t listed) {
             });
         }
     }
+    // The second pass over the cells must list exactly what the first one counted:
+    // a cell that overflows into the next hands its triangles to the wrong place.
+    for (std::size_t cell = 0; cell < cells; ++cell) {
+        TW_ASSERT(fill[cell] == m_cellStart[cell + 1]);
+    }
 }
 
 // A point within a rounding of a cell's border may be given the cell next to it; the
@@ -601,6 +607,7 @@ bool SurfaceIndex::find(const Strips& strips, float x, float z, float yLow, floa
     Candidate* candidates = inlineCandidates;
     std::size_t count = 0;
     for (std::uint32_t k = m_cellStart[cell]; k < m_cellStart[cell + 1]; ++k) {
+        TW_ASSERT(m_entries[k] < m_outlines.size());
         const Outline& o = m_outlines[m_entries[k]];
         // The box and the three edges tested at once, with one branch: which of a
         // cell's triangles hold a point follows no pattern, and every test branched on

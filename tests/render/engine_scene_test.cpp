@@ -101,7 +101,7 @@ protected:
         app->selectCourse(handle);
         app->selectTab(TAB_PLACE);
         // The track is centred on its fourth sample; look down on the middle of it.
-        const LCourse_t& course = *app->currentCourse;
+        const LCourse_t& course = *app->editor.current();
         D3DXVECTOR3 middle;
         for (const auto& strip : course.strips) {
             for (const auto& v : strip->vertices()) {
@@ -148,8 +148,8 @@ TEST_F(EngineFrames, PlaceTabShowsTheRoadAheadWithObjectsAndText) {
     app->assign();
     app->assets.selectBitmap(reinterpret_cast<HTREEITEM>(std::uintptr_t{3}));
     app->assign();
-    app->lastBitmapPlacement->drawX += 6; // beside the car, not behind it
-    app->lastXfilePlacement = nullptr;    // the camera walks instead of following
+    app->editor.lastBitmap()->drawX += 6; // beside the car, not behind it
+    app->editor.drive(nullptr);           // the camera walks instead of following
     app->frameMove();
     app->frameMove();
     ASSERT_EQ(app->render(), S_OK);
@@ -180,8 +180,7 @@ TEST_F(EngineFrames, PreviewShowsAMeshAndABitmap) {
     ASSERT_EQ(app->pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})), S_OK);
     app->assets.selectXfile(reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
     app->selectTab(TAB_PREVIEW);
-    app->previewRotY = 0.6f;
-    app->previewRotX = 0.3f;
+    app->rotatePreview(0.3f, 0.6f);
     app->frameMove();
     ASSERT_EQ(app->render(), S_OK);
     expectGolden("preview-mesh");

@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     }
     app.selectCourse(item(1));
     app.selectTab(TAB_PLACE);
-    LCourse_t& course = *app.currentCourse;
+    LCourse_t& course = *app.editor.current();
 
     // The scene names every one of these files: one that does not load would be
     // written into it all the same, so the tool stops instead.
@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
         app.assets.selectXfile(item(p.mesh));
         app.assign();
         const D3DXVECTOR3 at = onRoad(course, p.sample, p.side);
-        app.lastXfilePlacement->body->position = app.lastXfilePlacement->body->stepPosition = at;
+        app.editor.driven()->body->position = app.editor.driven()->body->stepPosition = at;
     }
     const struct {
         std::uintptr_t bitmap;
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
         app.assets.selectBitmap(item(b.bitmap));
         app.assign();
         const D3DXVECTOR3 at = onRoad(course, b.sample, b.side);
-        BitmapPlacement& bitmap = *app.lastBitmapPlacement;
+        BitmapPlacement& bitmap = *app.editor.lastBitmap();
         bitmap.drawX = bitmap.x = at.x;
         bitmap.drawY = bitmap.y = at.y - 2;
         bitmap.drawZ = bitmap.z = at.z;

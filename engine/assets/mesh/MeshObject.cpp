@@ -10,7 +10,7 @@
 MeshObject::MeshObject(const char* name) {
     // The last byte stays the terminator, so a longer name keeps its first 511 characters.
     if (name != nullptr) {
-        std::memcpy(name_, name, strnlen(name, kNameSize - 1));
+        std::memcpy(m_name, name, strnlen(name, kNameSize - 1));
     }
 }
 
@@ -31,13 +31,13 @@ HRESULT MeshObject::create(IDirect3DDevice9* device, const char* fileName) {
     ComPtr<ID3DXBuffer> materials;
     DWORD count = 0;
     HRESULT hr = D3DXLoadMeshFromX(path, D3DXMESH_SYSTEMMEM, device, adjacency.put(),
-                                   materials.put(), nullptr, &count, systemMesh_.put());
+                                   materials.put(), nullptr, &count, m_systemMesh.put());
     if (FAILED(hr)) {
         return hr;
     }
 
     // One contiguous range of faces per material, and only vertices that faces use.
-    hr = systemMesh_->OptimizeInplace(
+    hr = m_systemMesh->OptimizeInplace(
         D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT | D3DXMESHOPT_VERTEXCACHE,
         adjacency ? static_cast<const DWORD*>(adjacency->GetBufferPointer()) : nullptr, nullptr,
         nullptr, nullptr);
@@ -53,25 +53,25 @@ HRESULT MeshObject::create(IDirect3DDevice9* device, const char* fileName) {
 
 HRESULT MeshObject::loadMaterials(IDirect3DDevice9* device, ID3DXBuffer* buffer, DWORD count) {
     try {
-        materials_.resize(count);
-        textures_.resize(count);
+        m_materials.resize(count);
+        m_textures.resize(count);
     } catch (const std::bad_alloc&) {
-        materials_.clear();
-        textures_.clear();
+        m_materials.clear();
+        m_textures.clear();
         return E_OUTOFMEMORY;
     }
     const auto* loaded = static_cast<const D3DXMATERIAL*>(buffer->GetBufferPointer());
     for (DWORD i = 0; i < count; ++i) {
-        materials_[i] = loaded[i].MatD3D;
-        textures_[i] = nullptr;
+        m_materials[i] = loaded[i].MatD3D;
+        m_textures[i] = nullptr;
         if (loaded[i].pTextureFilename == nullptr || loaded[i].pTextureFilename[0] == '\0') {
             continue;
         }
         const std::string textureName = std::string(loaded[i].pTextureFilename).substr(0, MAX_PATH);
         char path[MAX_PATH] = {};
         if (FAILED(findMeshTexture(path, MAX_PATH, textureName.c_str())) ||
-            FAILED(D3DXCreateTextureFromFileA(device, path, textures_[i].put()))) {
-            textures_[i] = nullptr;
+            FAILED(D3DXCreateTextureFromFileA(device, path, m_textures[i].put()))) {
+            m_textures[i] = nullptr;
         }
     }
     return S_OK;
@@ -80,57 +80,57 @@ HRESULT MeshObject::loadMaterials(IDirect3DDevice9* device, ID3DXBuffer* buffer,
 HRESULT MeshObject::setFVF(IDirect3DDevice9* device, DWORD fvf) {
     ComPtr<ID3DXMesh> system;
     ComPtr<ID3DXMesh> local;
-    if (systemMesh_ &&
-        FAILED(systemMesh_->CloneMeshFVF(D3DXMESH_SYSTEMMEM, fvf, device, system.put()))) {
+    if (m_systemMesh &&
+        FAILED(m_systemMesh->CloneMeshFVF(D3DXMESH_SYSTEMMEM, fvf, device, system.put()))) {
         return E_FAIL;
     }
-    if (localMesh_ && FAILED(localMesh_->CloneMeshFVF(0, fvf, device, local.put()))) {
+    if (m_localMesh && FAILED(m_localMesh->CloneMeshFVF(0, fvf, device, local.put()))) {
         return E_FAIL;
     }
     // Vertices that had no normals get them here; others are made to match the faces as
     // the mesh now stands.
     if (system) {
-        systemMesh_ = std::move(system);
+        m_systemMesh = std::move(system);
         // A mesh whose normals cannot be made keeps the ones it has.
-        (void)D3DXComputeNormals(systemMesh_.get(), nullptr);
+        (void)D3DXComputeNormals(m_systemMesh.get(), nullptr);
     }
     if (local) {
-        localMesh_ = std::move(local);
+        m_localMesh = std::move(local);
         // A mesh whose normals cannot be made keeps the ones it has.
-        (void)D3DXComputeNormals(localMesh_.get(), nullptr);
+        (void)D3DXComputeNormals(m_localMesh.get(), nullptr);
     }
     return S_OK;
 }
 
 HRESULT MeshObject::restoreDeviceObjects(IDirect3DDevice9* device) {
-    if (!systemMesh_) {
+    if (!m_systemMesh) {
         return E_FAIL;
     }
-    localMesh_ = nullptr;
-    if (FAILED(systemMesh_->CloneMeshFVF(0, systemMesh_->GetFVF(), device, localMesh_.put()))) {
+    m_localMesh = nullptr;
+    if (FAILED(m_systemMesh->CloneMeshFVF(0, m_systemMesh->GetFVF(), device, m_localMesh.put()))) {
         return E_FAIL;
     }
     return S_OK;
 }
 
 HRESULT MeshObject::invalidateDeviceObjects() {
-    localMesh_ = nullptr;
+    m_localMesh = nullptr;
     return S_OK;
 }
 
 HRESULT MeshObject::destroy() {
     invalidateDeviceObjects();
-    textures_.clear();
-    materials_.clear();
-    systemMesh_ = nullptr;
+    m_textures.clear();
+    m_materials.clear();
+    m_systemMesh = nullptr;
     return S_OK;
 }
 
 HRESULT MeshObject::render(IDirect3DDevice9* device, bool drawOpaque, bool drawAlpha) {
-    if (!localMesh_) {
+    if (!m_localMesh) {
         return E_FAIL;
     }
-    if (materials_.empty()) {
+    if (m_materials.empty()) {
         return drawOpaque ? drawWithoutMaterials() : S_OK;
     }
     if (device == nullptr) {
@@ -139,24 +139,24 @@ HRESULT MeshObject::render(IDirect3DDevice9* device, bool drawOpaque, bool drawA
     const DWORD count = materialCount();
     if (drawOpaque) {
         for (DWORD i = 0; i < count; ++i) {
-            if (useMaterials_) {
-                if (materials_[i].Diffuse.a < 1.0f) {
+            if (m_useMaterials) {
+                if (m_materials[i].Diffuse.a < 1.0f) {
                     continue;
                 }
-                device->SetMaterial(&materials_[i]);
-                device->SetTexture(0, textures_[i].get());
+                device->SetMaterial(&m_materials[i]);
+                device->SetTexture(0, m_textures[i].get());
             }
-            localMesh_->DrawSubset(i);
+            m_localMesh->DrawSubset(i);
         }
     }
-    if (drawAlpha && useMaterials_) {
+    if (drawAlpha && m_useMaterials) {
         for (DWORD i = 0; i < count; ++i) {
-            if (materials_[i].Diffuse.a == 1.0f) {
+            if (m_materials[i].Diffuse.a == 1.0f) {
                 continue;
             }
-            device->SetMaterial(&materials_[i]);
-            device->SetTexture(0, textures_[i].get());
-            localMesh_->DrawSubset(i);
+            device->SetMaterial(&m_materials[i]);
+            device->SetTexture(0, m_textures[i].get());
+            m_localMesh->DrawSubset(i);
         }
     }
     return S_OK;
@@ -165,15 +165,15 @@ HRESULT MeshObject::render(IDirect3DDevice9* device, bool drawOpaque, bool drawA
 // Every subset the mesh has, whatever material and texture the device holds.
 HRESULT MeshObject::drawWithoutMaterials() {
     DWORD size = 0;
-    localMesh_->GetAttributeTable(nullptr, &size);
+    m_localMesh->GetAttributeTable(nullptr, &size);
     if (size == 0) {
-        localMesh_->DrawSubset(0);
+        m_localMesh->DrawSubset(0);
         return S_OK;
     }
     std::vector<D3DXATTRIBUTERANGE> table(size);
-    localMesh_->GetAttributeTable(table.data(), nullptr);
+    m_localMesh->GetAttributeTable(table.data(), nullptr);
     for (const D3DXATTRIBUTERANGE& range : table) {
-        localMesh_->DrawSubset(range.AttribId);
+        m_localMesh->DrawSubset(range.AttribId);
     }
     return S_OK;
 }

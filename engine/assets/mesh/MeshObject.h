@@ -59,23 +59,23 @@ public:
     // its subsets in the opaque pass and leaves material and texture as they are.
     HRESULT render(IDirect3DDevice9* device, bool drawOpaque = true, bool drawAlpha = true);
 
-    const char* name() const { return name_; }
-    ID3DXMesh* systemMesh() const { return systemMesh_.get(); }
-    ID3DXMesh* localMesh() const { return localMesh_.get(); }
-    DWORD materialCount() const { return static_cast<DWORD>(materials_.size()); }
-    const D3DMATERIAL9& material(DWORD i) const { return materials_.at(i); }
-    IDirect3DTexture9* texture(DWORD i) const { return textures_.at(i).get(); }
-    bool useMaterials() const { return useMaterials_; }
-    void setUseMaterials(bool use) { useMaterials_ = use; }
+    const char* name() const { return m_name; }
+    ID3DXMesh* systemMesh() const { return m_systemMesh.get(); }
+    ID3DXMesh* localMesh() const { return m_localMesh.get(); }
+    DWORD materialCount() const { return static_cast<DWORD>(m_materials.size()); }
+    const D3DMATERIAL9& material(DWORD i) const { return m_materials.at(i); }
+    IDirect3DTexture9* texture(DWORD i) const { return m_textures.at(i).get(); }
+    bool useMaterials() const { return m_useMaterials; }
+    void setUseMaterials(bool use) { m_useMaterials = use; }
 
 private:
     [[nodiscard]] HRESULT loadMaterials(IDirect3DDevice9* device, ID3DXBuffer* buffer, DWORD count);
     HRESULT drawWithoutMaterials();
 
-    char name_[kNameSize] = {};
-    ComPtr<ID3DXMesh> systemMesh_;
-    ComPtr<ID3DXMesh> localMesh_;
-    std::vector<D3DMATERIAL9> materials_;
-    std::vector<ComPtr<IDirect3DTexture9>> textures_;
-    bool useMaterials_ = true;
+    char m_name[kNameSize] = {};
+    ComPtr<ID3DXMesh> m_systemMesh;
+    ComPtr<ID3DXMesh> m_localMesh;
+    std::vector<D3DMATERIAL9> m_materials;
+    std::vector<ComPtr<IDirect3DTexture9>> m_textures;
+    bool m_useMaterials = true;
 };

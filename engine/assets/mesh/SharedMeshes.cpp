@@ -3,17 +3,17 @@
 #include "assets/mesh/MeasuredMesh.h"
 
 SharedMeshes::Loaded SharedMeshes::acquire(IDirect3DDevice9* device, const std::string& path) {
-    const auto found = byPath_.find(path);
-    if (found == byPath_.end()) {
+    const auto found = m_byPath.find(path);
+    if (found == m_byPath.end()) {
         Loaded loaded;
         loaded.mesh = loadMeasuredMesh(device, path, &loaded.radius);
         if (loaded.mesh) {
-            byPath_.emplace(path, held_.size());
-            held_.push_back(Held{path, loaded.mesh, loaded.radius});
+            m_byPath.emplace(path, m_held.size());
+            m_held.push_back(Held{path, loaded.mesh, loaded.radius});
         }
         return loaded;
     }
-    Held& held = held_[found->second];
+    Held& held = m_held[found->second];
     std::shared_ptr<MeshObject> mesh = held.mesh.lock();
     if (!mesh) { // every placement of the file is gone: it is loaded anew
         mesh = loadMeasuredMesh(device, path, &held.radius);
@@ -29,7 +29,7 @@ SharedMeshes::Loaded SharedMeshes::acquire(IDirect3DDevice9* device, const std::
 
 template <typename F>
 void SharedMeshes::forEachHeld(F f) {
-    for (Held& held : held_) {
+    for (Held& held : m_held) {
         if (const std::shared_ptr<MeshObject> mesh = held.mesh.lock()) {
             f(*mesh, held);
         }

@@ -46,6 +46,6 @@ private:
     template <typename F>
     void forEachHeld(F f);
 
-    std::vector<Held> held_;
-    std::unordered_map<std::string, std::size_t> byPath_; // into held_
+    std::vector<Held> m_held;
+    std::unordered_map<std::string, std::size_t> m_byPath; // into m_held
 };

@@ -1,3 +1,4 @@
+#include "support/EngineAppPeer.h"
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -146,24 +147,24 @@ TEST_F(AssetLibraryFiles, AssigningPlacesAFreshMeshTenAheadOfTheCamera) {
     EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
     app->assets.selectXfile(treeItem(1));
     app->assign(); // no course: nothing
-    EXPECT_EQ(app->lastXfilePlacement, nullptr);
+    EXPECT_EQ(app->editor.driven(), nullptr);
 
     createLoopCourse(6, 30);
     app->selectTab(TAB_PLACE);
     app->assign();
     app->assign();
-    auto& placements = app->currentCourse->xfilePlacements;
+    auto& placements = app->editor.current()->xfilePlacements;
     ASSERT_EQ(placements.size(), 2u);
     EXPECT_EQ(placements.front().id, 0);
     EXPECT_EQ(placements.back().id, 1);
     const XfilePlacement& placed = placements.back();
-    EXPECT_EQ(app->lastXfilePlacement, &placed);
+    EXPECT_EQ(app->editor.driven(), &placed);
     EXPECT_NE(placed.mesh.get(), app->assets.xfiles().front().mesh.get());
     EXPECT_FLOAT_EQ(placed.body->radius, app->assets.xfiles().front().radius);
     EXPECT_EQ(placed.body->yawOffset, 0.0f);
-    EXPECT_EQ(placed.body->position, app->lastPlacePoint);
-    EXPECT_EQ(placed.body->stepPosition, app->lastPlacePoint);
-    const D3DXVECTOR3 offEye = app->lastPlacePoint - app->camera.eye();
+    EXPECT_EQ(placed.body->position, peek(*app).lastPlacePoint());
+    EXPECT_EQ(placed.body->stepPosition, peek(*app).lastPlacePoint());
+    const D3DXVECTOR3 offEye = peek(*app).lastPlacePoint() - app->camera.eye();
     EXPECT_GT(D3DXVec3Length(&offEye), 9.0f);
     EXPECT_STREQ(placed.name, "ball.x");
 }
@@ -174,12 +175,12 @@ TEST_F(AssetLibraryFiles, AssigningABitmapStandsItAtTheSamePoint) {
     ASSERT_EQ(app->pushBitmap(fileRecord("flag.bmp"), treeItem(5)), S_OK);
     app->assets.selectBitmap(treeItem(5));
     app->assign();
-    ASSERT_EQ(app->currentCourse->bitmapPlacements.size(), 1u);
-    const BitmapPlacement& placed = app->currentCourse->bitmapPlacements.front();
-    EXPECT_EQ(app->lastBitmapPlacement, &placed);
+    ASSERT_EQ(app->editor.current()->bitmapPlacements.size(), 1u);
+    const BitmapPlacement& placed = app->editor.current()->bitmapPlacements.front();
+    EXPECT_EQ(app->editor.lastBitmap(), &placed);
     EXPECT_EQ(placed.halfWidth, 16.0f); // 128 pixels wide
     EXPECT_EQ(placed.halfHeight, 8.0f); // 64 tall
-    EXPECT_EQ(placed.drawX, app->lastPlacePoint.x);
+    EXPECT_EQ(placed.drawX, peek(*app).lastPlacePoint().x);
     EXPECT_EQ(placed.x, placed.drawX);
     EXPECT_EQ(placed.z, placed.drawZ);
 }
@@ -190,7 +191,7 @@ TEST_F(AssetLibraryFiles, AVanishedFileIsReportedWhenAssigned) {
     app->assets.selectXfile(treeItem(1));
     std::filesystem::remove(folder / "data" / "cone.x");
     app->assign();
-    EXPECT_TRUE(app->currentCourse->xfilePlacements.empty());
+    EXPECT_TRUE(app->editor.current()->xfilePlacements.empty());
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "Tumble Way: Error cannot read X file. \n cone.x.");
 }
@@ -200,9 +201,9 @@ TEST_F(AssetLibraryFiles, ACourseHandleThatMatchesNothingStopsAssigning) {
     app->assets.selectXfile(treeItem(1));
     createLoopCourse(6, 30);
     app->selectCourse(treeItem(12345));
-    EXPECT_EQ(app->currentCourse, nullptr);
+    EXPECT_EQ(app->editor.current(), nullptr);
     app->assign();
-    EXPECT_TRUE(app->courses.front().xfilePlacements.empty());
+    EXPECT_TRUE(app->editor.courseList().front().xfilePlacements.empty());
 }
 
 TEST_F(AssetLibraryFiles, PlacedMeshesAreMadeAgainOnANewDevice) {
@@ -216,8 +217,8 @@ TEST_F(AssetLibraryFiles, PlacedMeshesAreMadeAgainOnANewDevice) {
     EXPECT_EQ(app->initDeviceObjects(second.get()), S_OK);
     EXPECT_EQ(app->restoreDeviceObjects(), S_OK);
     EXPECT_NE(app->assets.xfiles().front().mesh->localMesh(), nullptr);
-    EXPECT_NE(app->currentCourse->xfilePlacements.front().mesh->localMesh(), nullptr);
-    EXPECT_GT(app->currentCourse->xfilePlacements.front().mesh->materialCount(), 0u);
+    EXPECT_NE(app->editor.current()->xfilePlacements.front().mesh->localMesh(), nullptr);
+    EXPECT_GT(app->editor.current()->xfilePlacements.front().mesh->materialCount(), 0u);
 }
 
 TEST_F(AssetLibraryFiles, FilesOpenedFromOtherFoldersAreFoundWhenPlaced) {
@@ -240,6 +241,6 @@ TEST_F(AssetLibraryFiles, FilesOpenedFromOtherFoldersAreFoundWhenPlaced) {
     app->assets.selectXfile(treeItem(2));
     app->assign();
     EXPECT_TRUE(messages.empty()) << messages.front();
-    EXPECT_EQ(app->currentCourse->bitmapPlacements.size(), 1u);
-    EXPECT_EQ(app->currentCourse->xfilePlacements.size(), 1u);
+    EXPECT_EQ(app->editor.current()->bitmapPlacements.size(), 1u);
+    EXPECT_EQ(app->editor.current()->xfilePlacements.size(), 1u);
 }

@@ -25,7 +25,7 @@ protected:
         }
         app->assets.selectBitmap(treeItem(3));
         app->assign();
-        app->lastXfilePlacement->body->yawOffset = 0.25f;
+        app->editor.driven()->body->yawOffset = 0.25f;
         // Collision: ball then box with hit.wav; movement: ball with roll.wav.
         app->assets.selectSound(treeItem(4));
         app->assignSoundRelation(true);
@@ -51,7 +51,7 @@ TEST_F(Sessions, WithoutACourseTheRecordStaysEmpty) {
 
 TEST_F(Sessions, FillingCopiesTheCourseAndEmptyingFreesIt) {
     buildScene();
-    ASSERT_EQ(app->currentCourse->relations.size(), 2u);
+    ASSERT_EQ(app->editor.current()->relations.size(), 2u);
     LSession_t session;
     app->fillSession(session);
     EXPECT_EQ(session.dottedPoints.size(), 6u);
@@ -59,13 +59,13 @@ TEST_F(Sessions, FillingCopiesTheCourseAndEmptyingFreesIt) {
     EXPECT_TRUE(session.dottedTrace.empty());
     ASSERT_EQ(session.meshes.size(), 2u);
     const SessionXfile& box = session.meshes.back();
-    const XfilePlacement& placed = app->currentCourse->xfilePlacements.back();
+    const XfilePlacement& placed = app->editor.current()->xfilePlacements.back();
     EXPECT_EQ(name(box.name), "box.x");
     EXPECT_EQ(box.x, placed.body->stepPosition.x);
     EXPECT_EQ(box.yaw, 0.25f);
     EXPECT_EQ(box.radius, placed.radius);
     ASSERT_EQ(session.bitmaps.size(), 1u);
-    EXPECT_EQ(session.bitmaps.front().x, app->currentCourse->bitmapPlacements.front().x);
+    EXPECT_EQ(session.bitmaps.front().x, app->editor.current()->bitmapPlacements.front().x);
     EXPECT_EQ(session.sounds.size(), 2u);
     ASSERT_EQ(session.relations.size(), 2u);
     EXPECT_EQ(name(session.relations.front().xfile2), "box.x");
@@ -85,13 +85,13 @@ TEST_F(Sessions, RestoringRebuildsAnEqualCourse) {
     int number = 0;
     EXPECT_EQ(app->restoreSession(saved, &number), S_OK);
     EXPECT_EQ(number, 2);
-    EXPECT_EQ(app->courseNumber, 2);
-    LCourse_t& restored = app->courses.back();
-    EXPECT_EQ(app->currentCourse, &restored);
+    EXPECT_EQ(app->editor.number(), 2);
+    LCourse_t& restored = app->editor.courseList().back();
+    EXPECT_EQ(app->editor.current(), &restored);
     EXPECT_EQ(restored.treeItem, treeItem(50));
-    EXPECT_EQ(restored.track->sampleCount(), app->courses.front().track->sampleCount());
+    EXPECT_EQ(restored.track->sampleCount(), app->editor.courseList().front().track->sampleCount());
     EXPECT_TRUE(restored.stripsCreated);
-    EXPECT_EQ(app->lastXfilePlacement, &restored.xfilePlacements.back());
+    EXPECT_EQ(app->editor.driven(), &restored.xfilePlacements.back());
     // Restored placements are numbered from 1 and keep their saved pose and radius.
     EXPECT_EQ(restored.xfilePlacements.front().id, 1);
     EXPECT_EQ(restored.xfilePlacements.back().id, 2);
@@ -101,8 +101,8 @@ TEST_F(Sessions, RestoringRebuildsAnEqualCourse) {
     EXPECT_EQ(restored.moveTable->lookup("ball.x", "0").wav, "roll.wav");
     EXPECT_EQ(restored.collisionTable->lookup("ball.x", "0").wav, "roll.wav");
     // The next course is laid from new clicks: both working lists start empty.
-    EXPECT_TRUE(app->laidPoints.dotted().empty());
-    EXPECT_TRUE(app->laidPoints.calculated().empty());
+    EXPECT_TRUE(app->editor.laidPoints().dotted().empty());
+    EXPECT_TRUE(app->editor.laidPoints().calculated().empty());
 
     LSession_t again;
     app->fillSession(again);
@@ -152,7 +152,7 @@ TEST_F(Sessions, MissingFilesAreReportedAndOnlyTheirElementIsDropped) {
         "Tumble Way: Error cannot read Sound file. \n absent.wav.",
         "Tumble Way: Error cannot read Sound file. \n gone.wav."};
     EXPECT_EQ(messages, expected);
-    LCourse_t& course = app->courses.back();
+    LCourse_t& course = app->editor.courseList().back();
     ASSERT_EQ(course.xfilePlacements.size(), 2u);
     EXPECT_EQ(course.xfilePlacements.back().body->position.x, 3.0f);
     EXPECT_EQ(course.xfilePlacements.back().id, 2);
@@ -174,7 +174,7 @@ TEST_F(Sessions, TwoRestoresGiveConsecutiveNumbers) {
     EXPECT_EQ(app->restoreSession(saved, &first), S_OK);
     EXPECT_EQ(app->restoreSession(saved, &second), S_OK);
     EXPECT_EQ(second, first + 1);
-    EXPECT_EQ(app->courses.size(), 3u);
+    EXPECT_EQ(app->editor.courseList().size(), 3u);
 }
 
 // A record from any host may carry a NaN or an infinity; one in a course point made
@@ -200,7 +200,7 @@ TEST_F(Sessions, ElementsWithNumbersThatAreNotFiniteAreLeftOut) {
     EXPECT_EQ(messages,
               std::vector<std::string>{"Tumble Way: Left out 7 elements of the scene: a "
                                        "number in each is not finite (NaN or infinite)."});
-    const LCourse_t& restored = app->courses.back();
+    const LCourse_t& restored = app->editor.courseList().back();
     EXPECT_EQ(restored.xfilePlacements.size(), 2u);
     EXPECT_EQ(restored.bitmapPlacements.size(), 1u);
     EXPECT_EQ(restored.dottedPoints.size(), 5u);

@@ -49,7 +49,7 @@ protected:
         int number = 0;
         EXPECT_EQ(app->restoreSession(session, &number, lifts), S_OK);
         std::filesystem::current_path(here);
-        return *app->currentCourse;
+        return *app->editor.current();
     }
 
     // The vertex buffer a placement's mesh draws from on the device.
@@ -237,7 +237,7 @@ TEST_F(SharedPlacements, AssigningAFileTheCourseHoldsSharesItsMesh) {
     app->assets.selectXfile(treeItem(1));
     app->assign();
     EXPECT_EQ(twmesh::xfileParseCount(), parsesBefore + 1);
-    EXPECT_NE(app->currentCourse->xfilePlacements.back().mesh.get(),
+    EXPECT_NE(app->editor.current()->xfilePlacements.back().mesh.get(),
               course.xfilePlacements.front().mesh.get());
 }
 
@@ -248,7 +248,7 @@ TEST_F(SharedPlacements, AFileWhosePlacementsAreGoneIsReadAgainWhenPlacedAgain) 
     app->assets.selectXfile(treeItem(1));
     app->assign();
     app->assign();
-    std::weak_ptr<MeshObject> first = app->currentCourse->xfilePlacements.front().mesh;
+    std::weak_ptr<MeshObject> first = app->editor.current()->xfilePlacements.front().mesh;
     EXPECT_TRUE(app->deleteXfilePlacement(1));
     EXPECT_TRUE(app->deleteXfilePlacement(0));
     EXPECT_TRUE(first.expired()); // gone with its last placement
@@ -259,8 +259,8 @@ TEST_F(SharedPlacements, AFileWhosePlacementsAreGoneIsReadAgainWhenPlacedAgain) 
     const std::size_t parsesBefore = twmesh::xfileParseCount();
     app->assign();
     EXPECT_EQ(twmesh::xfileParseCount(), parsesBefore + 1);
-    ASSERT_EQ(app->currentCourse->xfilePlacements.size(), 1u);
-    EXPECT_NE(app->currentCourse->xfilePlacements.front().mesh->localMesh(), nullptr);
+    ASSERT_EQ(app->editor.current()->xfilePlacements.size(), 1u);
+    EXPECT_NE(app->editor.current()->xfilePlacements.front().mesh->localMesh(), nullptr);
 }
 
 // A file that changes on disk after the course loaded it is not read again for the
@@ -273,13 +273,13 @@ TEST_F(SharedPlacements, TheCourseKeepsWhatItLoadedUntilTheDeviceIsMadeAnew) {
     app->selectTab(TAB_PLACE);
     app->assets.selectXfile(treeItem(1));
     app->assign();
-    const MeshObject* box = app->currentCourse->xfilePlacements.front().mesh.get();
+    const MeshObject* box = app->editor.current()->xfilePlacements.front().mesh.get();
     const DWORD boxFaces = box->systemMesh()->GetNumFaces();
 
     std::filesystem::copy_file(folder / "data" / "cone.x", folder / "data" / "box.x",
                                std::filesystem::copy_options::overwrite_existing);
     app->assign();
-    EXPECT_EQ(app->currentCourse->xfilePlacements.back().mesh.get(), box);
+    EXPECT_EQ(app->editor.current()->xfilePlacements.back().mesh.get(), box);
     EXPECT_EQ(box->systemMesh()->GetNumFaces(), boxFaces);
 
     writeData("box.x", "xof 0303txt 0032\nMesh { 3; garbage");
@@ -292,14 +292,14 @@ TEST_F(SharedPlacements, TheCourseKeepsWhatItLoadedUntilTheDeviceIsMadeAnew) {
     app->assign();
     EXPECT_EQ(messages,
               std::vector<std::string>{"Tumble Way: Error cannot read X file. \n box.x."});
-    EXPECT_EQ(app->currentCourse->xfilePlacements.size(), 2u);
+    EXPECT_EQ(app->editor.current()->xfilePlacements.size(), 2u);
 
     std::filesystem::copy_file(folder / "data" / "cone.x", folder / "data" / "box.x",
                                std::filesystem::copy_options::overwrite_existing);
     app->assign();
-    ASSERT_EQ(app->currentCourse->xfilePlacements.size(), 3u);
-    EXPECT_EQ(app->currentCourse->xfilePlacements.back().mesh.get(), box);
+    ASSERT_EQ(app->editor.current()->xfilePlacements.size(), 3u);
+    EXPECT_EQ(app->editor.current()->xfilePlacements.back().mesh.get(), box);
     ASSERT_NE(box->localMesh(), nullptr);
     EXPECT_NE(box->systemMesh()->GetNumFaces(), boxFaces);
-    expectEveryPlacementDrawn(*app->currentCourse);
+    expectEveryPlacementDrawn(*app->editor.current());
 }

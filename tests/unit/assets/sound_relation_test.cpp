@@ -50,8 +50,9 @@ protected:
     XfilePlacement& place(HTREEITEM mesh, int sample, float across = 0) {
         app->assets.selectXfile(mesh);
         app->assign();
-        XfilePlacement& placement = *app->lastXfilePlacement;
-        const D3DXVECTOR3 at = roadCentre(*app->currentCourse, sample) + D3DXVECTOR3(across, 0, 0);
+        XfilePlacement& placement = *app->editor.driven();
+        const D3DXVECTOR3 at =
+            roadCentre(*app->editor.current(), sample) + D3DXVECTOR3(across, 0, 0);
         placement.body->position = placement.body->stepPosition = at;
         return placement;
     }
@@ -83,7 +84,7 @@ TEST_F(SoundRelations, ACollisionPlaysItsSoundATenthFaster) {
     EXPECT_TRUE(messages.empty());
     place(treeItem(1), 300);
     place(treeItem(2), 300, 0.5f); // overlapping: in contact at once
-    app->lastXfilePlacement = nullptr;
+    app->editor.drive(nullptr);
     app->selectTab(TAB_PLAY);
     app->frameMove();
     EXPECT_NEAR(heardFrequency() / kTone, 1.1, 0.02 * 1.1);
@@ -95,7 +96,7 @@ TEST_F(SoundRelations, AMovingBodyPlaysItsSoundFasterWithItsSpeed) {
     ball.body->speed = 0.26f; // after one step's friction: 0.2548, ten times truncated: 2
     ball.body->direction = D3DXVECTOR3(1, 0, 0);
     ball.body->setMotionState(MOTION_ROLL);
-    app->lastXfilePlacement = nullptr;
+    app->editor.drive(nullptr);
     app->selectTab(TAB_PLAY);
     app->frameMove();
     EXPECT_NEAR(heardFrequency() / kTone, 1.2, 0.02 * 1.2);
@@ -104,7 +105,7 @@ TEST_F(SoundRelations, AMovingBodyPlaysItsSoundFasterWithItsSpeed) {
 TEST_F(SoundRelations, APairAssignedTwiceKeepsItsFirstSound) {
     relate(treeItem(1), treeItem(2), treeItem(3), true);
     relate(treeItem(1), treeItem(2), treeItem(4), true);
-    const LCourse_t& course = *app->currentCourse;
+    const LCourse_t& course = *app->editor.current();
     EXPECT_EQ(course.relations.size(), 2u);
     EXPECT_EQ(course.sounds.size(), 2u);
     EXPECT_EQ(course.collisionTable->lookup("ball.x", "box.x").wav, "tone.wav");
@@ -117,7 +118,7 @@ TEST_F(SoundRelations, APairIsFoundOnlyInTheOrderItWasPicked) {
     relate(treeItem(2), treeItem(1), treeItem(3), true); // box first, ball second
     place(treeItem(1), 300);
     place(treeItem(2), 300, 0.5f); // the ball comes first in the list
-    app->lastXfilePlacement = nullptr;
+    app->editor.drive(nullptr);
     app->selectTab(TAB_PLAY);
     app->frameMove();
     EXPECT_LT(rms(loopback.render(4410)), 0.001);
@@ -127,7 +128,7 @@ TEST_F(SoundRelations, ASoundNamedNodataNeverPlays) {
     relate(treeItem(1), treeItem(2), treeItem(4), true);
     place(treeItem(1), 300);
     place(treeItem(2), 300, 0.5f);
-    app->lastXfilePlacement = nullptr;
+    app->editor.drive(nullptr);
     app->selectTab(TAB_PLAY);
     app->frameMove();
     EXPECT_LT(rms(loopback.render(4410)), 0.001);
@@ -135,13 +136,13 @@ TEST_F(SoundRelations, ASoundNamedNodataNeverPlays) {
 
 TEST_F(SoundRelations, ReleasingKeepsTheSoundEntry) {
     relate(treeItem(1), nullptr, treeItem(3), false);
-    ASSERT_EQ(app->currentCourse->relations.size(), 1u);
+    ASSERT_EQ(app->editor.current()->relations.size(), 1u);
     app->assets.selectXfile(treeItem(1));
     app->assets.selectSound(treeItem(3));
     app->releaseSoundRelation(false);
-    EXPECT_TRUE(app->currentCourse->relations.empty());
-    EXPECT_EQ(app->currentCourse->sounds.size(), 1u);
-    EXPECT_EQ(app->currentCourse->moveTable->lookup("ball.x", "0").result, -1);
+    EXPECT_TRUE(app->editor.current()->relations.empty());
+    EXPECT_EQ(app->editor.current()->sounds.size(), 1u);
+    EXPECT_EQ(app->editor.current()->moveTable->lookup("ball.x", "0").result, -1);
 }
 
 TEST_F(SoundRelations, PreviewPlaysTheChosenSoundAtItsOwnRate) {

@@ -1,3 +1,4 @@
+#include "support/EngineAppPeer.h"
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -33,37 +34,37 @@ using EngineConstruction = FixedClock;
 
 TEST_F(EngineConstruction, StartsWithTheDocumentedDefaults) {
     CEngineApp app;
-    EXPECT_EQ(app.playStartTime, 5000u);
-    EXPECT_EQ(app.stripCount, 7);
-    EXPECT_EQ(app.roadStrip, 3);
-    EXPECT_EQ(app.courseNumber, 1);
+    EXPECT_EQ(peek(app).playStartTime(), 5000u);
+    EXPECT_EQ(peek(app).stripCount(), 7);
+    EXPECT_EQ(peek(app).roadStrip(), 3);
+    EXPECT_EQ(app.editor.number(), 1);
     EXPECT_EQ(app.simulation.footprintLength(), 2.0f);
     EXPECT_EQ(app.simulation.footprintWidth(), 2.0f);
-    EXPECT_EQ(app.viewOffsetX, 12);
-    EXPECT_EQ(app.viewOffsetY, 28);
-    EXPECT_TRUE(app.buildPending);
-    EXPECT_FALSE(app.createAllowed);
-    EXPECT_FALSE(app.playing);
-    EXPECT_EQ(app.currentCourse, nullptr);
-    EXPECT_EQ(app.device, nullptr);
+    EXPECT_EQ(app.viewOrigin().x, 12);
+    EXPECT_EQ(app.viewOrigin().y, 28);
+    EXPECT_TRUE(peek(app).buildPending());
+    EXPECT_FALSE(app.editor.canCreate());
+    EXPECT_FALSE(app.isPlaying());
+    EXPECT_EQ(app.editor.current(), nullptr);
+    EXPECT_EQ(app.currentDevice(), nullptr);
 }
 
 TEST_F(EngineConstruction, OneTimeInitSetsTheCameraTabAndBaseDirectory) {
     CEngineApp app;
-    app.m_cAngle = 3;
-    app.tab = TAB_PLAY;
+    app.input.setHeading(3);
+    app.selectTab(TAB_PLAY);
     LCourse_t course;
-    float heading = 0;
-    (void)app.camera.toggleScan(&course, heading);
+    MovementInput input;
+    (void)app.camera.toggleScan(&course, input);
     ASSERT_TRUE(app.camera.isScanning());
-    app.dragging = true;
+    peek(app).holdButton();
     const auto window = reinterpret_cast<HWND>(0x42);
     EXPECT_EQ(app.oneTimeSceneInit(window), S_OK);
-    EXPECT_EQ(app.hwnd, window);
-    EXPECT_EQ(app.tab, TAB_PLACE);
-    EXPECT_EQ(app.m_cAngle, 0.0f);
+    EXPECT_EQ(peek(app).hwnd(), window);
+    EXPECT_EQ(app.currentTab(), TAB_PLACE);
+    EXPECT_EQ(app.input.heading(), 0.0f);
     EXPECT_FALSE(app.camera.isScanning());
-    EXPECT_FALSE(app.dragging);
+    EXPECT_FALSE(peek(app).dragging());
     EXPECT_EQ(app.camera.eye(), D3DXVECTOR3(0, 0, -5));
     EXPECT_EQ(app.camera.at(), D3DXVECTOR3(0, 0, 0));
     EXPECT_EQ(app.camera.up(), D3DXVECTOR3(0, 1, 0));
@@ -79,9 +80,9 @@ TEST_F(EngineDevice, InitReadsTheBackBufferAndSetsDepthStates) {
     EXPECT_EQ(fresh.oneTimeSceneInit(nullptr), S_OK);
     device->clearLog();
     EXPECT_EQ(fresh.initDeviceObjects(device.get()), S_OK);
-    EXPECT_FALSE(fresh.buildPending);
-    EXPECT_EQ(fresh.backBufferDesc.Width, kWidth);
-    EXPECT_EQ(fresh.backBufferDesc.Height, kHeight);
+    EXPECT_FALSE(peek(fresh).buildPending());
+    EXPECT_EQ(peek(fresh).backBufferDesc().Width, kWidth);
+    EXPECT_EQ(peek(fresh).backBufferDesc().Height, kHeight);
     // The dots' and the sky's pictures are made first, the depth states last.
     const std::vector<std::string> log = device->log();
     ASSERT_GE(log.size(), 3u);
@@ -91,14 +92,14 @@ TEST_F(EngineDevice, InitReadsTheBackBufferAndSetsDepthStates) {
                                                "SetRenderState(D3DRS_ZWRITEENABLE, 1)"};
     EXPECT_EQ(last, expected);
     EXPECT_EQ(device->count("CreateTexture"), 3u); // two dots and the sky
-    ASSERT_NE(fresh.sky, nullptr);
-    EXPECT_NE(fresh.sky->grid().texture(), nullptr);
-    EXPECT_NE(fresh.dotGreen->texture(), nullptr);
+    ASSERT_NE(peek(fresh).sky(), nullptr);
+    EXPECT_NE(peek(fresh).sky()->grid().texture(), nullptr);
+    EXPECT_NE(peek(fresh).dotGreen()->texture(), nullptr);
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    EXPECT_EQ(fresh.roadTexturePath, std::string(cwd) + "/data/road.bmp");
-    EXPECT_EQ(fresh.edgeTexturePath, std::string(cwd) + "/data/edge.bmp");
-    EXPECT_EQ(fresh.fieldTexturePath, std::string(cwd) + "/data/field.bmp");
+    EXPECT_EQ(peek(fresh).roadTexturePath(), std::string(cwd) + "/data/road.bmp");
+    EXPECT_EQ(peek(fresh).edgeTexturePath(), std::string(cwd) + "/data/edge.bmp");
+    EXPECT_EQ(peek(fresh).fieldTexturePath(), std::string(cwd) + "/data/field.bmp");
 }
 
 TEST_F(EngineDevice, RestoreSetsMaterialLightAndMatrices) {
@@ -140,9 +141,9 @@ TEST_F(EngineDevice, RecreatingTheDeviceKeepsTheSceneAndRemakesItsGeometry) {
     ComPtr<RecordingDevice> second = RecordingDevice::create(800, 600);
     EXPECT_EQ(app->initDeviceObjects(second.get()), S_OK);
     EXPECT_EQ(app->restoreDeviceObjects(), S_OK);
-    ASSERT_EQ(app->courses.size(), 1u);
-    EXPECT_EQ(app->currentCourse, &course);
-    EXPECT_EQ(app->backBufferDesc.Width, 800u);
+    ASSERT_EQ(app->editor.courseList().size(), 1u);
+    EXPECT_EQ(app->editor.current(), &course);
+    EXPECT_EQ(peek(*app).backBufferDesc().Width, 800u);
     for (const auto& strip : course.strips) {
         EXPECT_EQ(strip->device(), second.get());
         EXPECT_NE(strip->vertexBuffer(), nullptr);
@@ -166,30 +167,30 @@ protected:
 
 TEST_F(TabSwitch, PlayStartsTheClockEveryTimeAndEmptiesTheWorkingLists) {
     layLoop(4, 20);
-    ASSERT_EQ(app->laidPoints.dotted().size(), 4u);
+    ASSERT_EQ(app->editor.laidPoints().dotted().size(), 4u);
     now = 2000;
     app->selectTab(TAB_PLAY);
-    EXPECT_TRUE(app->playing);
-    EXPECT_EQ(app->playStartTime, 2000u);
-    EXPECT_TRUE(app->laidPoints.dotted().empty());
-    EXPECT_TRUE(app->laidPoints.calculated().empty());
-    EXPECT_FALSE(app->laidPoints.any());
+    EXPECT_TRUE(app->isPlaying());
+    EXPECT_EQ(peek(*app).playStartTime(), 2000u);
+    EXPECT_TRUE(app->editor.laidPoints().dotted().empty());
+    EXPECT_TRUE(app->editor.laidPoints().calculated().empty());
+    EXPECT_FALSE(app->editor.laidPoints().any());
     now = 3500;
     app->selectTab(TAB_PLAY);
-    EXPECT_EQ(app->playStartTime, 3500u);
+    EXPECT_EQ(peek(*app).playStartTime(), 3500u);
 }
 
 TEST_F(TabSwitch, CourseTabKeepsThePointsButNeedsANewClick) {
     layLoop(4, 20);
     app->selectTab(TAB_COURSE);
-    EXPECT_FALSE(app->playing);
-    EXPECT_EQ(app->laidPoints.dotted().size(), 4u);
-    EXPECT_FALSE(app->createAllowed);
+    EXPECT_FALSE(app->isPlaying());
+    EXPECT_EQ(app->editor.laidPoints().dotted().size(), 4u);
+    EXPECT_FALSE(app->editor.canCreate());
     EXPECT_EQ(app->createCourse(nextItem()), E_FAIL);
-    EXPECT_TRUE(app->courses.empty());
+    EXPECT_TRUE(app->editor.courseList().empty());
     clickInEditor(pixelOf(0, 25));
     EXPECT_EQ(app->createCourse(nextItem()), S_OK);
-    EXPECT_EQ(app->courses.front().calculatedPoints.size(), 5u);
+    EXPECT_EQ(app->editor.courseList().front().calculatedPoints.size(), 5u);
 }
 
 TEST_F(TabSwitch, PlaceAndPreviewStopPlayAndEmptyTheWorkingLists) {
@@ -197,9 +198,9 @@ TEST_F(TabSwitch, PlaceAndPreviewStopPlayAndEmptyTheWorkingLists) {
         app->selectTab(TAB_PLAY);
         layLoop(3, 20);
         app->selectTab(tab);
-        EXPECT_FALSE(app->playing) << tab;
-        EXPECT_TRUE(app->laidPoints.dotted().empty()) << tab;
-        EXPECT_EQ(app->tab, tab);
+        EXPECT_FALSE(app->isPlaying()) << tab;
+        EXPECT_TRUE(app->editor.laidPoints().dotted().empty()) << tab;
+        EXPECT_EQ(app->currentTab(), tab);
     }
 }
 
@@ -207,7 +208,7 @@ TEST_F(TabSwitch, PlacePutsTheCameraAtTheCourseStart) {
     createLoopCourse();
     // Walk away from the start first.
     app->selectTab(TAB_PLAY);
-    app->m_cMove = 30;
+    app->input.setMove(30);
     app->frameMove();
     const D3DXVECTOR3 walked = app->camera.eye();
     app->selectTab(TAB_PLACE);

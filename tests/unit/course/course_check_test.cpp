@@ -51,7 +51,7 @@ protected:
             clickInEditor(pixelOf(x, z));
         }
         EXPECT_EQ(app->createCourse(nextItem()), S_OK);
-        return app->courses.back();
+        return app->editor.courseList().back();
     }
 
     LCourse_t& createCircle(int n, float radius) {

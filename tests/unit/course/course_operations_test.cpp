@@ -1,3 +1,4 @@
+#include "support/EngineAppPeer.h"
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -37,22 +38,22 @@ using CourseCreation = EngineFixture;
 TEST_F(CourseCreation, ClickAtTheViewCentreLaysAPointAtTheOrigin) {
     app->selectTab(TAB_COURSE);
     clickInEditor(POINT{kWidth / 2, kHeight / 2});
-    ASSERT_EQ(app->laidPoints.calculated().size(), 1u);
-    EXPECT_NEAR(app->laidPoints.calculated().front().x, 0.0f, 1e-4f);
-    EXPECT_NEAR(app->laidPoints.calculated().front().z, 0.0f, 1e-4f);
-    EXPECT_EQ(app->laidPoints.dotted().front().x, kWidth / 2.0f);
-    EXPECT_TRUE(app->createAllowed);
+    ASSERT_EQ(app->editor.laidPoints().calculated().size(), 1u);
+    EXPECT_NEAR(app->editor.laidPoints().calculated().front().x, 0.0f, 1e-4f);
+    EXPECT_NEAR(app->editor.laidPoints().calculated().front().z, 0.0f, 1e-4f);
+    EXPECT_EQ(app->editor.laidPoints().dotted().front().x, kWidth / 2.0f);
+    EXPECT_TRUE(app->editor.canCreate());
     // Screen right is world +x and screen up is world +z.
     clickInEditor(pixelOf(10, 20));
-    EXPECT_NEAR(app->laidPoints.calculated().back().x, 10.0f, 0.2f);
-    EXPECT_NEAR(app->laidPoints.calculated().back().z, 20.0f, 0.2f);
-    EXPECT_EQ(app->laidPoints.calculated().back().index, 1);
+    EXPECT_NEAR(app->editor.laidPoints().calculated().back().x, 10.0f, 0.2f);
+    EXPECT_NEAR(app->editor.laidPoints().calculated().back().z, 20.0f, 0.2f);
+    EXPECT_EQ(app->editor.laidPoints().calculated().back().index, 1);
 }
 
 TEST_F(CourseCreation, ThreePointsGiveThreeThousandSamplesAndStripsOf152Rows) {
     LCourse_t& course = createLoopCourse(3, 30);
     EXPECT_EQ(course.track->sampleCount(), 3000);
-    EXPECT_EQ(app->intInfo, 3000);
+    EXPECT_EQ(peek(*app).intInfo(), 3000);
     ASSERT_TRUE(course.stripsCreated);
     for (const auto& strip : course.strips) {
         EXPECT_EQ(strip->rows(), 152);
@@ -64,9 +65,9 @@ TEST_F(CourseCreation, ThreePointsGiveThreeThousandSamplesAndStripsOf152Rows) {
     EXPECT_EQ(v.x, expected.z);
     EXPECT_EQ(v.y, expected.y);
     EXPECT_EQ(v.z, expected.x);
-    EXPECT_EQ(course.strips[ROAD_STRIP]->texturePath(), app->roadTexturePath);
-    EXPECT_EQ(course.strips[2]->texturePath(), app->edgeTexturePath);
-    EXPECT_EQ(course.strips[0]->texturePath(), app->fieldTexturePath);
+    EXPECT_EQ(course.strips[ROAD_STRIP]->texturePath(), peek(*app).roadTexturePath());
+    EXPECT_EQ(course.strips[2]->texturePath(), peek(*app).edgeTexturePath());
+    EXPECT_EQ(course.strips[0]->texturePath(), peek(*app).fieldTexturePath());
 }
 
 // The strips show three pictures, each loaded once and shared by the strips that show
@@ -82,10 +83,10 @@ TEST_F(CourseCreation, StripsShowingOnePictureShareOneLoadedTexture) {
         IDirect3DTexture9* edge = course.strips[2]->texture();
         for (int k : {1, 5, 6}) {
             EXPECT_EQ(course.strips[k]->texture(), field) << "strip " << k;
-            EXPECT_EQ(course.strips[k]->texturePath(), app->fieldTexturePath);
+            EXPECT_EQ(course.strips[k]->texturePath(), peek(*app).fieldTexturePath());
         }
         EXPECT_EQ(course.strips[4]->texture(), edge);
-        EXPECT_EQ(course.strips[4]->texturePath(), app->edgeTexturePath);
+        EXPECT_EQ(course.strips[4]->texturePath(), peek(*app).edgeTexturePath());
         EXPECT_NE(course.strips[ROAD_STRIP]->texture(), field);
         EXPECT_NE(course.strips[ROAD_STRIP]->texture(), edge);
         EXPECT_NE(field, edge);
@@ -109,12 +110,12 @@ TEST_F(CourseCreation, SamplesFollowTheSplineWithZNegatedAndPitchSpread) {
     layLoop(4, 30, true); // laid clockwise on screen: the track keeps the laying order
     // Give the points inclines; a created course keeps them unbanked and undivided.
     float pitch = 10;
-    for (auto& point : app->laidPoints.calculated()) {
+    for (auto& point : app->editor.laidPoints().calculated()) {
         point.pitch = pitch;
         pitch += 10;
     }
     ASSERT_EQ(app->createCourse(nextItem()), S_OK);
-    const LCourse_t& course = app->courses.back();
+    const LCourse_t& course = app->editor.courseList().back();
     const auto& points = course.calculatedPoints;
     const CCourseTrack& track = *course.track;
     // Sample steps - 1 is t = 1 of segment 0: the second point, z negated.
@@ -145,9 +146,9 @@ TEST_F(CourseCreation, TooFewPointsAreRefusedWithoutChange) {
         app->selectTab(TAB_PLAY);
         layLoop(n, 20);
         EXPECT_EQ(app->createCourse(nextItem()), E_FAIL) << n;
-        EXPECT_TRUE(app->courses.empty());
-        EXPECT_EQ(app->currentCourse, nullptr);
-        EXPECT_EQ(app->laidPoints.dotted().size(), static_cast<std::size_t>(n));
+        EXPECT_TRUE(app->editor.courseList().empty());
+        EXPECT_EQ(app->editor.current(), nullptr);
+        EXPECT_EQ(app->editor.laidPoints().dotted().size(), static_cast<std::size_t>(n));
     }
     app->selectTab(TAB_PLAY);
     EXPECT_EQ(app->createCourse(nextItem()), E_FAIL); // no point at all
@@ -159,14 +160,14 @@ TEST_F(CourseCreation, CreatingTwiceGivesTwoNumberedCoursesFromTheSamePoints) {
     const HTREEITEM second = nextItem();
     ASSERT_EQ(app->createCourse(first), S_OK);
     ASSERT_EQ(app->createCourse(second), S_OK);
-    ASSERT_EQ(app->courses.size(), 2u);
-    EXPECT_EQ(app->courseNumber, 2);
-    EXPECT_EQ(app->currentCourse, &app->courses.back());
-    EXPECT_EQ(app->courses.front().number, 1);
-    EXPECT_EQ(app->courses.back().number, 2);
-    EXPECT_EQ(app->courses.back().treeItem, second);
-    EXPECT_EQ(app->courses.front().calculatedPoints.size(),
-              app->courses.back().calculatedPoints.size());
+    ASSERT_EQ(app->editor.courseList().size(), 2u);
+    EXPECT_EQ(app->editor.number(), 2);
+    EXPECT_EQ(app->editor.current(), &app->editor.courseList().back());
+    EXPECT_EQ(app->editor.courseList().front().number, 1);
+    EXPECT_EQ(app->editor.courseList().back().number, 2);
+    EXPECT_EQ(app->editor.courseList().back().treeItem, second);
+    EXPECT_EQ(app->editor.courseList().front().calculatedPoints.size(),
+              app->editor.courseList().back().calculatedPoints.size());
 }
 
 TEST_F(CourseCreation, SelectingByTreeItemUsesTheListPosition) {
@@ -177,19 +178,19 @@ TEST_F(CourseCreation, SelectingByTreeItemUsesTheListPosition) {
         ASSERT_EQ(app->createCourse(items.back()), S_OK);
     }
     app->selectCourse(items[1]);
-    EXPECT_EQ(app->currentCourse, &*std::next(app->courses.begin()));
-    EXPECT_EQ(app->courseNumber, 2);
+    EXPECT_EQ(app->editor.current(), &*std::next(app->editor.courseList().begin()));
+    EXPECT_EQ(app->editor.number(), 2);
     app->selectCourse(reinterpret_cast<HTREEITEM>(0x7));
-    EXPECT_EQ(app->currentCourse, nullptr);
+    EXPECT_EQ(app->editor.current(), nullptr);
 }
 
 TEST_F(CourseCreation, ClearForgetsTheCurrentCourseAndThePointsButKeepsCourses) {
     createLoopCourse();
     app->clearCourse();
-    EXPECT_EQ(app->currentCourse, nullptr);
-    EXPECT_TRUE(app->laidPoints.dotted().empty());
-    EXPECT_FALSE(app->laidPoints.any());
-    EXPECT_EQ(app->courses.size(), 1u);
+    EXPECT_EQ(app->editor.current(), nullptr);
+    EXPECT_TRUE(app->editor.laidPoints().dotted().empty());
+    EXPECT_FALSE(app->editor.laidPoints().any());
+    EXPECT_EQ(app->editor.courseList().size(), 1u);
     EXPECT_EQ(app->createCourse(nextItem()), E_FAIL);
 }
 
@@ -199,11 +200,11 @@ TEST_F(CourseCreation, ClearForgetsTheCurrentCourseAndThePointsButKeepsCourses) 
 TEST_F(CourseCreation, ANewCourseOrNoneLetsGoOfTheOldCoursesPlacements) {
     const HTREEITEM first = nextItem();
     LCourse_t& old = createLoopCourse(6, 30, false, first);
-    app->lastXfilePlacement = &placeBody(*app, roadCentreWorld(*old.track, 40));
-    app->lastBitmapPlacement = &old.bitmapPlacements.emplace_back();
+    app->editor.drive(&placeBody(*app, roadCentreWorld(*old.track, 40)));
+    app->editor.setLastBitmap(&old.bitmapPlacements.emplace_back());
     LCourse_t& made = createLoopCourse(5, 60);
-    EXPECT_EQ(app->lastXfilePlacement, nullptr);
-    EXPECT_EQ(app->lastBitmapPlacement, nullptr);
+    EXPECT_EQ(app->editor.driven(), nullptr);
+    EXPECT_EQ(app->editor.lastBitmap(), nullptr);
     app->selectTab(TAB_PLACE);
     app->frameMove();
     const D3DXVECTOR3 start = roadCentreWorld(*made.track, 0);
@@ -211,10 +212,10 @@ TEST_F(CourseCreation, ANewCourseOrNoneLetsGoOfTheOldCoursesPlacements) {
     EXPECT_NEAR(app->camera.eye().z, start.z, 1e-3f);
 
     app->selectCourse(first);
-    ASSERT_NE(app->lastXfilePlacement, nullptr);
+    ASSERT_NE(app->editor.driven(), nullptr);
     app->clearCourse();
-    EXPECT_EQ(app->lastXfilePlacement, nullptr);
-    EXPECT_EQ(app->lastBitmapPlacement, nullptr);
+    EXPECT_EQ(app->editor.driven(), nullptr);
+    EXPECT_EQ(app->editor.lastBitmap(), nullptr);
 }
 
 TEST_F(CourseCreation, AfterSelectionTheCameraStandsOnTheRoadLookingAlongIt) {
@@ -235,8 +236,8 @@ TEST_F(CourseCreation, AfterSelectionTheCameraStandsOnTheRoadLookingAlongIt) {
         D3DXVec3Normalize(&along, &along);
         EXPECT_GT(D3DXVec3Dot(&look, &along), 0.999f);
         // The heading agrees with where the camera looks.
-        EXPECT_NEAR(std::cos(M_PI * app->m_cAngle), along.x, 1e-3);
-        EXPECT_NEAR(std::sin(M_PI * app->m_cAngle), along.z, 1e-3);
+        EXPECT_NEAR(std::cos(M_PI * app->input.heading()), along.x, 1e-3);
+        EXPECT_NEAR(std::sin(M_PI * app->input.heading()), along.z, 1e-3);
     }
 }
 
@@ -245,8 +246,8 @@ TEST_F(CourseCreation, StartHeadingPointsAlongTheRoad) {
     D3DXVECTOR3 along = roadCentreWorld(*course.track, 20) - roadCentreWorld(*course.track, 0);
     along.y = 0;
     D3DXVec3Normalize(&along, &along);
-    EXPECT_NEAR(std::cos(M_PI * app->m_cAngle), along.x, 1e-4);
-    EXPECT_NEAR(std::sin(M_PI * app->m_cAngle), along.z, 1e-4);
+    EXPECT_NEAR(std::cos(M_PI * app->input.heading()), along.x, 1e-4);
+    EXPECT_NEAR(std::sin(M_PI * app->input.heading()), along.z, 1e-4);
 }
 
 TEST_F(CourseCreation, StripsFaceUpward) {
@@ -322,14 +323,14 @@ TEST_F(CourseCreation, RegenerationKeepsCountsAndBanksTheEditedPoint) {
     const int samples = course.track->sampleCount();
     const int rows = course.strips[0]->rows();
     const std::size_t fans = course.field->fans().size();
-    const float angleBefore = app->m_cAngle;
+    const float angleBefore = app->input.heading();
     course.calculatedPoints.front().pitch = 180; // half a turn after the division by 360
     app->regenerateCurrentCourse();
     EXPECT_EQ(course.track->sampleCount(), samples);
     EXPECT_EQ(course.strips[0]->rows(), rows);
     EXPECT_EQ(course.field->fans().size(), fans);
-    EXPECT_EQ(app->intInfo, samples);
-    EXPECT_EQ(app->m_cAngle, angleBefore); // regeneration keeps the heading
+    EXPECT_EQ(peek(*app).intInfo(), samples);
+    EXPECT_EQ(app->input.heading(), angleBefore); // regeneration keeps the heading
     // The first point's section, wherever the track keeps it.
     const int first = course.track->trackIndex(0);
     EXPECT_FLOAT_EQ(course.track->pitch(first), 0.5f);

@@ -17,7 +17,7 @@ protected:
         ASSERT_EQ(app->pushXfile(fileRecord("car.x"), treeItem(1)), S_OK);
         app->assets.selectXfile(treeItem(1));
         app->assign();
-        car = app->lastXfilePlacement;
+        car = app->editor.driven();
         for (int frame = 0; frame < 3; ++frame) {
             drawFrame();
         }
@@ -50,7 +50,7 @@ protected:
         EXPECT_EQ(app->pushBitmap(fileRecord("flag.bmp"), treeItem(5)), S_OK);
         app->assets.selectBitmap(treeItem(5));
         app->assign();
-        BitmapPlacement& flag = app->currentCourse->bitmapPlacements.back();
+        BitmapPlacement& flag = app->editor.current()->bitmapPlacements.back();
         flagFoot = p - D3DXVECTOR3(0, flag.halfHeight, 0);
         flag.drawX = flag.x = flagFoot.x;
         flag.drawY = flag.y = flagFoot.y;
@@ -81,7 +81,7 @@ TEST_F(Drag, TheDraggedCarStaysUnderTheCursor) {
     const POINT grab = drawn().nearestPixel(carShown());
     const float height = car->body->position.y;
     app->onLButtonDown(form(grab));
-    ASSERT_EQ(app->lastXfilePlacement, car);
+    ASSERT_EQ(app->editor.driven(), car);
     for (const POINT step :
          {POINT{0, 12}, POINT{15, 30}, POINT{-10, 45}, POINT{-25, 25}, POINT{5, 60}}) {
         const POINT cursor{grab.x + step.x, grab.y + step.y};
@@ -100,9 +100,9 @@ TEST_F(Drag, TheDraggedCarStaysUnderTheCursor) {
 TEST_F(Drag, TheHeldCarStaysUnderTheCursorAsTheViewTurns) {
     const POINT grab = drawn().nearestPixel(carShown());
     app->onLButtonDown(form(grab));
-    ASSERT_EQ(app->lastXfilePlacement, car);
+    ASSERT_EQ(app->editor.driven(), car);
     for (int frame = 0; frame < 4; ++frame) {
-        app->m_cAngle += 0.01f; // the eye stays, the view turns
+        app->input.turn(0.01f); // the eye stays, the view turns
         drawFrame();
         const D3DXVECTOR2 shown = drawn().pixelOf(carShown());
         EXPECT_NEAR(shown.x, static_cast<float>(grab.x), 1.5f);
@@ -112,7 +112,7 @@ TEST_F(Drag, TheHeldCarStaysUnderTheCursorAsTheViewTurns) {
 
 TEST_F(Drag, ACursorAboveTheGroundsHorizonLeavesTheCarWhereItWas) {
     app->onLButtonDown(form(drawn().nearestPixel(carShown())));
-    ASSERT_EQ(app->lastXfilePlacement, car);
+    ASSERT_EQ(app->editor.driven(), car);
     moveTo(POINT{kSky.x - 40, kSky.y + 10});
     const D3DXVECTOR3 position = car->body->position;
     moveTo(kSky);
@@ -133,7 +133,7 @@ TEST_F(Drag, TheCarHeldOffCentreKeepsThePointHeldUnderTheCursor) {
     const D3DXVECTOR3 toCentre = centre - eye;
     const D3DXVECTOR3 held = before.along(x, y, D3DXVec3Dot(&sight, &toCentre));
     app->onLButtonDown(form(grab));
-    ASSERT_EQ(app->lastXfilePlacement, car);
+    ASSERT_EQ(app->editor.driven(), car);
     const POINT cursor{grab.x - 20, grab.y + 40};
     moveTo(cursor);
     const D3DXVECTOR2 shown = drawn().pixelOf(carShown() + (held - centre));
@@ -148,13 +148,13 @@ TEST_F(Drag, AFlagBesideTheDraggedCarIsLeftAlone) {
     BitmapPlacement& flag =
         standFlag(drawn().along(static_cast<float>(grab.x + 200), static_cast<float>(grab.y), 60));
     app->onLButtonDown(form(grab));
-    ASSERT_EQ(app->lastXfilePlacement, car);
+    ASSERT_EQ(app->editor.driven(), car);
     for (int step = 1; step <= 8; ++step) {
         moveTo(POINT{grab.x + 20 * step, grab.y}); // over to the flag and onto it
     }
     app->onLButtonUp();
-    EXPECT_EQ(app->lastXfilePlacement, car);
-    EXPECT_EQ(app->lastBitmapPlacement, &flag);
+    EXPECT_EQ(app->editor.driven(), car);
+    EXPECT_EQ(app->editor.lastBitmap(), &flag);
     EXPECT_TRUE(sameBits(positionOf(flag), flagFoot));
     const D3DXVECTOR3 moved = car->body->position - shown;
     EXPECT_GT(D3DXVec3Length(&moved), 5.0f);
@@ -164,10 +164,10 @@ TEST_F(Drag, ADraggedFlagKeepsItsFootAtItsHeight) {
     BitmapPlacement& flag = standFlag(drawn().along(120, 330, 50));
     const D3DXVECTOR3 middle = flagFoot + D3DXVECTOR3(0, flag.halfHeight, 0);
     const POINT grab = drawn().nearestPixel(middle);
-    app->lastBitmapPlacement = nullptr;
+    app->editor.setLastBitmap(nullptr);
     app->onLButtonDown(form(grab));
-    ASSERT_EQ(app->lastBitmapPlacement, &flag);
-    EXPECT_EQ(app->lastXfilePlacement, nullptr);
+    ASSERT_EQ(app->editor.lastBitmap(), &flag);
+    EXPECT_EQ(app->editor.driven(), nullptr);
     const POINT cursor{grab.x + 30, grab.y + 20};
     moveTo(cursor);
     EXPECT_EQ(flag.drawY, flagFoot.y);
@@ -196,15 +196,15 @@ TEST_F(Drag, AClickThatPicksNothingLetsGoAndMovesNothing) {
     D3DXVECTOR3 direction;
     D3DXVECTOR3 origin;
     EXPECT_FALSE(app->selectXfilePlacement(kSky.x, kSky.y, &direction, &origin));
-    EXPECT_EQ(app->lastXfilePlacement, nullptr);
+    EXPECT_EQ(app->editor.driven(), nullptr);
     unmoved();
 
     // The left button, held and moved.
-    app->lastXfilePlacement = car;
+    app->editor.drive(car);
     app->onLButtonDown(form(kSky));
     moveTo(POINT{kSky.x + 30, kSky.y + 200});
     app->onLButtonUp();
-    EXPECT_EQ(app->lastXfilePlacement, nullptr);
-    EXPECT_EQ(app->lastBitmapPlacement, nullptr);
+    EXPECT_EQ(app->editor.driven(), nullptr);
+    EXPECT_EQ(app->editor.lastBitmap(), nullptr);
     unmoved();
 }

@@ -181,7 +181,7 @@ protected:
                 pixelOf(static_cast<float>(r * std::cos(a)), static_cast<float>(r * std::sin(a))));
         }
         EXPECT_EQ(app->createCourse(nextItem()), S_OK);
-        return app->courses.back();
+        return app->editor.courseList().back();
     }
 
     // The field's triangles add up to the area inside the strips' inner row, and none

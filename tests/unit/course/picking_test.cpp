@@ -1,3 +1,4 @@
+#include "support/EngineAppPeer.h"
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -24,22 +25,22 @@ TEST_F(Picking, NearbyDotsAreAllSelectedButAnEditTakesTheFirst) {
     clickInEditor(POINT{100, 100});
     clickInEditor(POINT{300, 100});
     app->addPoint(303, 100); // 3 pixels from the second dot
-    ASSERT_EQ(app->laidPoints.dotted().size(), 3u);
+    ASSERT_EQ(app->editor.laidPoints().dotted().size(), 3u);
     EXPECT_TRUE(app->checkSelectedPoint(POINT{306, 104}));
-    const auto second = std::next(app->laidPoints.dotted().begin());
-    EXPECT_FALSE(app->laidPoints.dotted().front().selected);
+    const auto second = std::next(app->editor.laidPoints().dotted().begin());
+    EXPECT_FALSE(app->editor.laidPoints().dotted().front().selected);
     EXPECT_TRUE(second->selected);
     EXPECT_TRUE(std::next(second)->selected);
 
     app->modifyPoint(4, 7);
-    const auto calc = std::next(app->laidPoints.calculated().begin());
+    const auto calc = std::next(app->editor.laidPoints().calculated().begin());
     EXPECT_EQ(calc->y, 4.0f);
     EXPECT_EQ(calc->pitch, 7.0f);
     EXPECT_EQ(std::next(calc)->y, 0.0f);
     EXPECT_FALSE(second->selected);
     EXPECT_TRUE(std::next(second)->selected);
-    EXPECT_EQ(app->pointAccumulator[0], 0.0f);
-    EXPECT_FALSE(app->pointMessagePending);
+    EXPECT_EQ(peek(*app).pointHeightPending(), 0.0f);
+    EXPECT_FALSE(peek(*app).pointMessagePending());
 }
 
 TEST_F(Picking, MessageWordsAreSignedThirtyTwoBitValues) {
@@ -47,11 +48,11 @@ TEST_F(Picking, MessageWordsAreSignedThirtyTwoBitValues) {
     clickInEditor(POINT{200, 200});
     ASSERT_TRUE(app->checkSelectedPoint(POINT{205, 205}));
     app->modifyPoint(0xFFFFFFFDu, static_cast<long>(0xFFFFFFECu));
-    EXPECT_EQ(app->laidPoints.calculated().front().y, -3.0f);
-    EXPECT_EQ(app->laidPoints.calculated().front().pitch, -20.0f);
+    EXPECT_EQ(app->editor.laidPoints().calculated().front().y, -3.0f);
+    EXPECT_EQ(app->editor.laidPoints().calculated().front().pitch, -20.0f);
     // Without a selected dot nothing changes.
     app->modifyPoint(9, 9);
-    EXPECT_EQ(app->laidPoints.calculated().front().y, -3.0f);
+    EXPECT_EQ(app->editor.laidPoints().calculated().front().y, -3.0f);
 }
 
 TEST_F(Picking, EditingAPointOfTheCourseRebuildsItBanked) {
@@ -78,15 +79,15 @@ TEST_F(Picking, ClicksOutsideTheViewLayNoPoint) {
     clickInEditor(POINT{5, 100});  // left of the accepted band
     clickInEditor(POINT{100, 15}); // above it
     clickInEditor(POINT{kWidth + 10, 100});
-    EXPECT_TRUE(app->laidPoints.dotted().empty());
-    EXPECT_FALSE(app->dragging);
+    EXPECT_TRUE(app->editor.laidPoints().dotted().empty());
+    EXPECT_FALSE(peek(*app).dragging());
 }
 
 TEST_F(Picking, PlacementMessageSetsHeightAndYawOffset) {
     EXPECT_EQ(app->modifyXfile(3, 90), 0); // nothing selected: nothing happens
     placeScene();
     XfilePlacement& placement = placeBody(*app, {0, 0, 0});
-    app->lastXfilePlacement = &placement;
+    app->editor.drive(&placement);
     EXPECT_EQ(app->modifyXfile(3, 90), 0);
     EXPECT_EQ(placement.body->modelOffset, D3DXVECTOR3(0, 3, 0));
     EXPECT_EQ(placement.body->yawOffset, 0.5f);
@@ -98,13 +99,13 @@ TEST_F(Picking, PlacementMessageSetsHeightAndYawOffset) {
 TEST_F(Picking, AnAssignedObjectIsPlacedTenAlongTheCentreRay) {
     placeScene();
     XfilePlacement& placement = placeBody(*app, {0, 0, 0});
-    app->lastXfilePlacement = &placement;
+    app->editor.drive(&placement);
     ASSERT_EQ(app->placeXfileInFrontOfCamera(), S_OK);
     D3DXVECTOR3 dir;
     D3DXVECTOR3 origin;
     app->pickRay(320, 240, app->camera.view(), app->pickProjection(), &dir, &origin);
     EXPECT_EQ(placement.body->position, origin + dir * 10.0f);
     EXPECT_EQ(placement.body->stepPosition, placement.body->position);
-    app->lastXfilePlacement = nullptr;
+    app->editor.drive(nullptr);
     EXPECT_EQ(app->placeXfileInFrontOfCamera(), E_FAIL);
 }

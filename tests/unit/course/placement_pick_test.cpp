@@ -35,7 +35,7 @@ protected:
 
     // The left button pressed and released at view pixel p, a move to p between.
     void leftClick(POINT p) {
-        const POINT form{p.x + app->viewOffsetX, p.y + app->viewOffsetY};
+        const POINT form{p.x + app->viewOrigin().x, p.y + app->viewOrigin().y};
         app->onLButtonDown(form);
         app->onMouseMove(form);
         app->onLButtonUp();
@@ -46,7 +46,7 @@ protected:
         EXPECT_EQ(app->pushBitmap(fileRecord("flag.bmp"), treeItem(5)), S_OK);
         app->assets.selectBitmap(treeItem(5));
         app->assign();
-        BitmapPlacement& flag = app->currentCourse->bitmapPlacements.back();
+        BitmapPlacement& flag = app->editor.current()->bitmapPlacements.back();
         flag.drawX = flag.x = foot.x;
         flag.drawY = flag.y = foot.y;
         flag.drawZ = flag.z = foot.z;
@@ -67,7 +67,7 @@ protected:
         return shown;
     }
 
-    std::list<XfilePlacement>& meshes() { return app->currentCourse->xfilePlacements; }
+    std::list<XfilePlacement>& meshes() { return app->editor.current()->xfilePlacements; }
 };
 
 } // namespace
@@ -76,7 +76,7 @@ TEST_F(PlacementPick, AMeshIsPickedWhereverInTheViewItShows) {
     for (const POINT cursor : {POINT{320, 240}, POINT{40, 30}, POINT{600, 450}, POINT{610, 100}}) {
         XfilePlacement& mesh = placeBody(*app, under(cursor.x, cursor.y, 25), 2.0f);
         EXPECT_TRUE(rightClick(cursor));
-        EXPECT_EQ(app->lastXfilePlacement, &mesh);
+        EXPECT_EQ(app->editor.driven(), &mesh);
         // Just off the pick sphere (radius 1) seen from 25 away.
         EXPECT_FALSE(
             rightClick(drawn().nearestPixel(mesh.body->position + D3DXVECTOR3(0, 1.5f, 0))));
@@ -89,20 +89,20 @@ TEST_F(PlacementPick, TheNearestMeshAlongTheRayIsPickedWhateverTheListOrder) {
     XfilePlacement& far = placeBody(*app, under(cursor.x, cursor.y, 30), 2.0f);
     XfilePlacement& near = placeBody(*app, under(cursor.x, cursor.y, 20), 2.0f);
     EXPECT_TRUE(rightClick(cursor));
-    EXPECT_EQ(app->lastXfilePlacement, &near);
+    EXPECT_EQ(app->editor.driven(), &near);
 
     meshes().splice(meshes().end(), meshes(), meshes().begin()); // near first, far last
     EXPECT_TRUE(rightClick(cursor));
-    EXPECT_EQ(app->lastXfilePlacement, &near);
+    EXPECT_EQ(app->editor.driven(), &near);
 
     // A twin in the very same place: the earlier in the list wins.
     XfilePlacement& twin = placeBody(*app, near.body->position, 2.0f);
     EXPECT_TRUE(rightClick(cursor));
-    EXPECT_EQ(app->lastXfilePlacement, &near);
+    EXPECT_EQ(app->editor.driven(), &near);
     meshes().splice(meshes().begin(), meshes(), std::prev(meshes().end()));
     EXPECT_TRUE(rightClick(cursor));
-    EXPECT_EQ(app->lastXfilePlacement, &twin);
-    EXPECT_NE(&far, app->lastXfilePlacement);
+    EXPECT_EQ(app->editor.driven(), &twin);
+    EXPECT_NE(&far, app->editor.driven());
 }
 
 TEST_F(PlacementPick, MeshesBehindTheEyeOrBeyondTheDrawnDistanceDoNotStopThePick) {
@@ -112,17 +112,17 @@ TEST_F(PlacementPick, MeshesBehindTheEyeOrBeyondTheDrawnDistanceDoNotStopThePick
     placeBody(*app, under(200, 300, 1500), 400.0f);         // ditto, however large
     XfilePlacement& near = placeBody(*app, under(cursor.x, cursor.y, 40), 4.0f);
     EXPECT_TRUE(rightClick(cursor));
-    EXPECT_EQ(app->lastXfilePlacement, &near);
+    EXPECT_EQ(app->editor.driven(), &near);
     // What is not drawn is not picked.
     EXPECT_FALSE(rightClick(POINT{200, 300}));
-    EXPECT_EQ(app->lastXfilePlacement, nullptr);
+    EXPECT_EQ(app->editor.driven(), nullptr);
 }
 
 TEST_F(PlacementPick, ARaisedMeshIsPickedWhereItIsDrawn) {
     XfilePlacement& mesh = placeBody(*app, under(320, 330, 25), 2.0f);
-    app->lastXfilePlacement = &mesh;
+    app->editor.drive(&mesh);
     app->modifyXfile(5, 0); // the X-file dialog's highest
-    app->lastXfilePlacement = nullptr;
+    app->editor.drive(nullptr);
     drawFrame();
     drawFrame(); // the drawn pose lags the surface by a frame
     const D3DXVECTOR3 shown(mesh.body->world._41, mesh.body->world._42, mesh.body->world._43);
@@ -130,24 +130,24 @@ TEST_F(PlacementPick, ARaisedMeshIsPickedWhereItIsDrawn) {
     ASSERT_NEAR(shown.y - body.y, 5.0f, 1e-4f);
 
     EXPECT_FALSE(rightClick(drawn().nearestPixel(body))); // nothing shows there
-    EXPECT_EQ(app->lastXfilePlacement, nullptr);
+    EXPECT_EQ(app->editor.driven(), nullptr);
     EXPECT_TRUE(rightClick(drawn().nearestPixel(shown)));
-    EXPECT_EQ(app->lastXfilePlacement, &mesh);
+    EXPECT_EQ(app->editor.driven(), &mesh);
 }
 
 TEST_F(PlacementPick, ABitmapIsPickedOnItsPictureAndNowhereElse) {
     BitmapPlacement& flag = standFlag(under(320, 330, 60));
     // Near the top corners of the picture, farther from its foot than its half width.
     for (const float across : {-0.85f, 0.85f}) {
-        app->lastBitmapPlacement = nullptr;
+        app->editor.setLastBitmap(nullptr);
         leftClick(drawn().nearestPixel(onPicture(flag, across, 0.9f)));
-        EXPECT_EQ(app->lastBitmapPlacement, &flag);
+        EXPECT_EQ(app->editor.lastBitmap(), &flag);
     }
     // Below its foot and beside it, close to the foot but off the picture.
     for (const D3DXVECTOR2 off : {D3DXVECTOR2(0, -0.4f), D3DXVECTOR2(1.3f, 0.1f)}) {
-        app->lastBitmapPlacement = &flag;
+        app->editor.setLastBitmap(&flag);
         leftClick(drawn().nearestPixel(onPicture(flag, off.x, off.y)));
-        EXPECT_EQ(app->lastBitmapPlacement, nullptr);
+        EXPECT_EQ(app->editor.lastBitmap(), nullptr);
     }
 }
 
@@ -157,14 +157,14 @@ TEST_F(PlacementPick, OfAMeshAndABitmapTheNearerIsPicked) {
     BitmapPlacement& flag = standFlag(under(cursor.x, cursor.y, distance) - D3DXVECTOR3(0, 8, 0));
     XfilePlacement& behind = placeBody(*app, under(cursor.x, cursor.y, distance + 10), 4.0f);
     leftClick(cursor); // the flag hides the mesh
-    EXPECT_EQ(app->lastBitmapPlacement, &flag);
-    EXPECT_EQ(app->lastXfilePlacement, nullptr);
+    EXPECT_EQ(app->editor.lastBitmap(), &flag);
+    EXPECT_EQ(app->editor.driven(), nullptr);
     EXPECT_FALSE(rightClick(cursor)); // and so no mesh menu
-    EXPECT_EQ(app->lastBitmapPlacement, &flag);
+    EXPECT_EQ(app->editor.lastBitmap(), &flag);
 
     behind.body->position = under(cursor.x, cursor.y, distance - 10);
     EXPECT_TRUE(rightClick(cursor));
-    EXPECT_EQ(app->lastXfilePlacement, &behind);
+    EXPECT_EQ(app->editor.driven(), &behind);
 }
 
 TEST_F(PlacementPick, TheRightButtonHandsOutTheLineOfSightWhateverItHits) {

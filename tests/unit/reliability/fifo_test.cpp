@@ -101,8 +101,8 @@ TEST_F(Fifos, AnAssetThatIsOneIsMissing) {
         EXPECT_TRUE(
             sound->untouchedBy([&] { EXPECT_EQ(app->restoreSession(scene, &number), S_OK); }));
     }));
-    ASSERT_NE(app->currentCourse, nullptr);
-    ASSERT_EQ(app->currentCourse->xfilePlacements.size(), 1u);
-    EXPECT_STREQ(app->currentCourse->xfilePlacements.front().name, "ball.x");
+    ASSERT_NE(app->editor.current(), nullptr);
+    ASSERT_EQ(app->editor.current()->xfilePlacements.size(), 1u);
+    EXPECT_STREQ(app->editor.current()->xfilePlacements.front().name, "ball.x");
     EXPECT_EQ(messages.size(), 2u);
 }

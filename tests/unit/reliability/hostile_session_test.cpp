@@ -32,7 +32,7 @@ protected:
         if (FAILED(app->restoreSession(session, &number))) {
             return ::testing::AssertionFailure() << "not restored";
         }
-        XfilePlacement& sound = app->currentCourse->xfilePlacements.back();
+        XfilePlacement& sound = app->editor.current()->xfilePlacements.back();
         app->selectTab(TAB_PLAY);
         for (int frame = 0; frame < frames; ++frame) {
             app->frameMove();

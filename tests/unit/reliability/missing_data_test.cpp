@@ -1,6 +1,7 @@
 // The engine's surroundings gone wrong: no data folder (the six fixed textures
 // missing). The whole lifecycle must still run, untextured, and free everything it
 // made (the sanitizer build checks for leaks when the test ends).
+#include "support/EngineAppPeer.h"
 #include "support/EngineFixture.h"
 
 #include <cmath>
@@ -53,7 +54,7 @@ TEST_F(MissingData, TheWholeLifecycleRunsUntextured) {
     ComPtr<RecordingDevice> second = RecordingDevice::create(320, 240);
     EXPECT_EQ(app->initDeviceObjects(second.get()), S_OK);
     EXPECT_EQ(app->restoreDeviceObjects(), S_OK);
-    ASSERT_EQ(app->courses.size(), 1u);
+    ASSERT_EQ(app->editor.courseList().size(), 1u);
     for (int frame = 0; frame < 10; ++frame) {
         ASSERT_EQ(app->frameMove(), S_OK);
         app->render();
@@ -86,7 +87,7 @@ private:
 };
 
 TEST_F(MissingFonts, TheTextIsLeftOutAndNothingElse) {
-    EXPECT_EQ(app->fontLarge, nullptr);
+    EXPECT_EQ(peek(*app).fontLarge(), nullptr);
     EXPECT_EQ(app->drawPlayTimer(), E_FAIL);
     createLoopCourse();
     app->selectTab(TAB_PLAY);

@@ -1,5 +1,6 @@
 // What the engine asks of the device while it draws a frame, seen through the
 // recording device.
+#include "support/EngineAppPeer.h"
 #include <gtest/gtest.h>
 
 #include "course/CourseField.h"
@@ -48,7 +49,7 @@ TEST_F(SceneOrder, TheCourseSceneDrawsSkyStripsFieldThenMeshes) {
     const DrawSnapshot& sky = draws[0];
     EXPECT_EQ(sky.renderState(D3DRS_LIGHTING), 0u);
     EXPECT_EQ(sky.world()._41, app->camera.eye().x);
-    EXPECT_TRUE(sameMatrix(sky.state.transform(D3DTS_PROJECTION), app->sky->projection()));
+    EXPECT_TRUE(sameMatrix(sky.state.transform(D3DTS_PROJECTION), peek(*app).sky()->projection()));
     // Then the seven strips: textured triangle lists, flat, culling counter-clockwise.
     for (int k = 1; k <= kStripCount; ++k) {
         const DrawSnapshot& strip = draws[k];
@@ -65,7 +66,8 @@ TEST_F(SceneOrder, TheCourseSceneDrawsSkyStripsFieldThenMeshes) {
     EXPECT_EQ(fan.call.primitiveType, D3DPT_TRIANGLEFAN);
     EXPECT_EQ(fan.renderState(D3DRS_CULLMODE), static_cast<DWORD>(D3DCULL_NONE));
     // The sky's projection stays in force after the frame.
-    EXPECT_TRUE(sameMatrix(device->state().transform(D3DTS_PROJECTION), app->sky->projection()));
+    EXPECT_TRUE(
+        sameMatrix(device->state().transform(D3DTS_PROJECTION), peek(*app).sky()->projection()));
     EXPECT_EQ(device->state().renderState(D3DRS_LIGHTING), 1u);
 }
 
@@ -100,13 +102,13 @@ TEST_F(SceneOrder, TextIsSkippedWhileTheFontsAreGone) {
                     static_cast<int>(TAB_COURSE), static_cast<int>(TAB_PREVIEW)}) {
         app->selectTab(tab);
         app->invalidateDeviceObjects();
-        EXPECT_EQ(app->fontLarge, nullptr);
+        EXPECT_EQ(peek(*app).fontLarge(), nullptr);
         device->clearLog();
         EXPECT_EQ(app->render(), S_OK) << tab;
         EXPECT_EQ(device->count("EndScene"), 1u) << tab;
         EXPECT_EQ(app->drawHelpText(), E_FAIL);
         EXPECT_EQ(app->restoreDeviceObjects(), S_OK);
-        EXPECT_NE(app->fontLarge, nullptr);
+        EXPECT_NE(peek(*app).fontLarge(), nullptr);
     }
 }
 
@@ -117,16 +119,16 @@ TEST_F(SceneOrder, TheEditorDrawsTheTraceThenThePoints) {
     app->render();
     // One sprite draw per dot: the blue trace first, then the green points, then the
     // points laid for the next create (still the course's own right after creating it).
-    const std::size_t dots =
-        course.dottedTrace.size() + course.dottedPoints.size() + app->laidPoints.dotted().size();
-    EXPECT_EQ(app->laidPoints.dotted().size(), course.dottedPoints.size());
+    const std::size_t dots = course.dottedTrace.size() + course.dottedPoints.size() +
+                             app->editor.laidPoints().dotted().size();
+    EXPECT_EQ(app->editor.laidPoints().dotted().size(), course.dottedPoints.size());
     std::size_t spriteDraws = 0;
     for (const auto& draw : device->draws()) {
-        spriteDraws +=
-            draw.texture() == app->dotBlue->texture() || draw.texture() == app->dotGreen->texture()
-                ? 1
-                : 0;
+        spriteDraws += draw.texture() == peek(*app).dotBlue()->texture() ||
+                               draw.texture() == peek(*app).dotGreen()->texture()
+                           ? 1
+                           : 0;
     }
     EXPECT_EQ(spriteDraws, dots);
-    EXPECT_EQ(device->draws().front().texture(), app->dotBlue->texture());
+    EXPECT_EQ(device->draws().front().texture(), peek(*app).dotBlue()->texture());
 }

@@ -24,7 +24,7 @@ class CoincidentPile : public EngineFixture {
 protected:
     // count bodies of radius 1 at one spot on the road, at rest.
     void pile(int count, int sample = 300) {
-        const D3DXVECTOR3 at = roadCentre(*app->currentCourse, sample);
+        const D3DXVECTOR3 at = roadCentre(*app->editor.current(), sample);
         for (int i = 0; i < count; ++i) {
             placeBody(*app, at);
         }
@@ -34,7 +34,7 @@ protected:
     std::pair<long, long> touchingAndCoincident() const {
         long touches = 0;
         long coincide = 0;
-        const auto& list = app->currentCourse->xfilePlacements;
+        const auto& list = app->editor.current()->xfilePlacements;
         for (auto i = list.begin(); i != list.end(); ++i) {
             for (auto j = std::next(i); j != list.end(); ++j) {
                 touches += touching(*i->body, *j->body) ? 1 : 0;
@@ -73,12 +73,12 @@ TEST_F(CoincidentPile, SeparatesInItsFirstFrameTheSameWayEveryRun) {
         EXPECT_EQ(coincide, 0);
         EXPECT_EQ(touches, 0);
         pairTestsOver(5);
-        for (const XfilePlacement& p : app->currentCourse->xfilePlacements) {
+        for (const XfilePlacement& p : app->editor.current()->xfilePlacements) {
             ASSERT_TRUE(std::isfinite(p.body->position.x) && std::isfinite(p.body->position.z));
         }
         runs.push_back(std::move(app));
     }
-    EXPECT_TRUE(sameBodies(*runs[0]->currentCourse, *runs[1]->currentCourse));
+    EXPECT_TRUE(sameBodies(*runs[0]->editor.current(), *runs[1]->editor.current()));
 }
 
 // A pile costs no more pair tests than as many bodies packed in touching rows: it used

@@ -22,7 +22,7 @@ class NonFiniteBody : public EngineFixture {
 protected:
     // Bodies rolling off along the road at random, close enough to collide.
     void scatter(CEngineApp& engine) {
-        LCourse_t& course = *engine.currentCourse;
+        LCourse_t& course = *engine.editor.current();
         std::mt19937 random(77);
         std::uniform_real_distribution<float> unit(0.0f, 1.0f);
         for (int k = 0; k < 60; ++k) {
@@ -71,7 +71,7 @@ TEST_F(NonFiniteBody, CostsTheOthersNoPairTestAndChangesNothingOfThem) {
     std::swap(app, twin);
     scatter(*app);
     scatter(*twin);
-    auto& strays = twin->currentCourse->xfilePlacements;
+    auto& strays = twin->editor.current()->xfilePlacements;
     const auto atNan = strays.emplace(std::next(strays.begin(), 30));
     atNan->id = 1000;
     atNan->body = std::make_unique<CSceneObject>();
@@ -94,7 +94,7 @@ TEST_F(NonFiniteBody, CostsTheOthersNoPairTestAndChangesNothingOfThem) {
         app->frameMove();
         twin->frameMove();
         std::size_t k = 0;
-        for (const XfilePlacement& placement : app->currentCourse->xfilePlacements) {
+        for (const XfilePlacement& placement : app->editor.current()->xfilePlacements) {
             ASSERT_TRUE(sameBody(placement, *others[k++])) << "frame " << frame;
         }
         ASSERT_EQ(app->simulation.pairTests(), twin->simulation.pairTests()) << "frame " << frame;

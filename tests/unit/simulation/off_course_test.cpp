@@ -53,7 +53,7 @@ protected:
         for (const float dx : {-reach, 0.0f, reach}) {
             for (const float dz : {-reach, 0.0f, reach}) {
                 SurfaceHit hit;
-                if (findSurfaceByScan(app->currentCourse->strips, x + dx, z + dz, -1000, 1000,
+                if (findSurfaceByScan(app->editor.current()->strips, x + dx, z + dz, -1000, 1000,
                                       &hit)) {
                     return true;
                 }
@@ -65,7 +65,7 @@ protected:
     // The bodies in the given order, each placed afresh; what each shows after two
     // frames, in the order of `bodies`.
     std::vector<Shown> run(const std::vector<Placed>& bodies, const std::vector<int>& order) {
-        auto& list = app->currentCourse->xfilePlacements;
+        auto& list = app->editor.current()->xfilePlacements;
         list.clear();
         std::vector<XfilePlacement*> placed(bodies.size());
         for (const int k : order) {
@@ -91,7 +91,7 @@ protected:
 // list, each shows the same, and the two off the course show the height and tilt they
 // were placed with. They showed the height and tilt the body before them had sampled.
 TEST_F(OffCourse, BodiesShowTheirOwnHeightAndTiltInEveryOrder) {
-    const LCourse_t& course = *app->currentCourse;
+    const LCourse_t& course = *app->editor.current();
     const StripGrid& bank = *course.strips[1];
     const StripGrid& road = *course.strips[ROAD_STRIP];
     const StripGrid& inner = *course.strips[kStripCount - 1];

@@ -166,12 +166,12 @@ protected:
             app->frameMove();
             twin->frameMove();
             const ::testing::AssertionResult same =
-                sameBodies(*app->currentCourse, *twin->currentCourse);
+                sameBodies(*app->editor.current(), *twin->editor.current());
             if (!same) {
                 ADD_FAILURE() << "frame " << frame << ": " << same.message();
                 return contacts;
             }
-            for (const auto& placement : app->currentCourse->xfilePlacements) {
+            for (const auto& placement : app->editor.current()->xfilePlacements) {
                 contacts += placement.body && placement.body->motionState == MOTION_COAST ? 1 : 0;
             }
         }
@@ -195,7 +195,7 @@ D3DXVECTOR3 acrossRoad(const LCourse_t& course, int i) {
 // sharing an id, fixed bodies, one big body, one placement without a body, and sound
 // relations on some of the meshes.
 void packRoad(CEngineApp& app, int n, std::uint32_t seed) {
-    LCourse_t& course = *app.currentCourse;
+    LCourse_t& course = *app.editor.current();
     std::mt19937 random(seed);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
     constexpr int kLanes = 16;
@@ -240,7 +240,7 @@ TEST_F(PairSearchStep, OddBodiesRunAlikeWithEitherSearch) {
     startTwin();
     for (CEngineApp* engine : {app.get(), twin.get()}) {
         packRoad(*engine, 60, 5);
-        LCourse_t& course = *engine->currentCourse;
+        LCourse_t& course = *engine->editor.current();
         const D3DXVECTOR3 centre = roadCentre(course, 2000);
         placeBody(*engine, centre);
         placeBody(*engine, centre);
@@ -259,11 +259,11 @@ TEST_F(PairSearchStep, ABodyAtNanTouchesNothingWithEitherSearch) {
     for (CEngineApp* engine : {app.get(), twin.get()}) {
         packRoad(*engine, 8, 6);
         const float nan = std::numeric_limits<float>::quiet_NaN();
-        placeBody(*engine, roadCentre(*engine->currentCourse, 2100) + D3DXVECTOR3(nan, 0, 0));
+        placeBody(*engine, roadCentre(*engine->editor.current(), 2100) + D3DXVECTOR3(nan, 0, 0));
     }
     runSideBySide(2);
-    for (const auto& placement : app->currentCourse->xfilePlacements) {
-        if (placement.body && &placement != &app->currentCourse->xfilePlacements.back()) {
+    for (const auto& placement : app->editor.current()->xfilePlacements) {
+        if (placement.body && &placement != &app->editor.current()->xfilePlacements.back()) {
             EXPECT_FALSE(std::isnan(placement.body->speed));
             EXPECT_FALSE(std::isnan(placement.body->stepPosition.x));
         }

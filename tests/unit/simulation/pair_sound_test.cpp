@@ -1,6 +1,7 @@
 // The sounds of a crowded step, heard through two loopback devices: with the full pair
 // loop and with the grid, the same sounds start in the same order at the same rates,
 // so the two devices play the very same samples.
+#include "support/EngineAppPeer.h"
 #include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -41,7 +42,7 @@ protected:
     // A pack of bodies on the road, every third a cone: a collision of a ball with a
     // cone plays one sound, every moving cone another.
     void populate(CEngineApp& engine) {
-        LCourse_t& course = *engine.currentCourse;
+        LCourse_t& course = *engine.editor.current();
         std::mt19937 random(17);
         std::uniform_real_distribution<float> unit(0.0f, 1.0f);
         for (int k = 0; k < 120; ++k) {
@@ -63,7 +64,7 @@ protected:
         for (const char* name : {"hit.wav", "roll.wav"}) {
             SoundEntry entry;
             entry.sound =
-                std::make_unique<SoundObject>((sounds / name).c_str(), engine.soundManager.get());
+                std::make_unique<SoundObject>((sounds / name).c_str(), peek(engine).soundManager());
             ASSERT_EQ(entry.sound->load(), 0) << name;
             setNameField(entry.name, name);
             course.sounds.push_back(std::move(entry));

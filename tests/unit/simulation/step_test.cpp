@@ -11,14 +11,14 @@ using FrameStep = EngineFixture;
 TEST_F(FrameStep, PlayPushesTheControlledBodyAndConsumesTheMove) {
     LCourse_t& course = createLoopCourse();
     XfilePlacement& placement = placeBody(*app, roadCentre(course, 100));
-    app->lastXfilePlacement = &placement;
+    app->editor.drive(&placement);
     app->selectTab(TAB_PLAY);
-    app->m_cMove = 0.001f; // what the play-mode move setter makes of 1.0
-    app->m_cAngle = 0.5f;
+    app->input.setMove(0.001f); // what the play-mode move setter makes of 1.0
+    app->input.setHeading(0.5f);
     const D3DXVECTOR3 before = placement.body->stepPosition;
     app->frameMove();
     EXPECT_FLOAT_EQ(placement.body->speed, 0.001f);
-    EXPECT_EQ(app->m_cMove, 0.0f);
+    EXPECT_EQ(app->input.pendingMove(), 0.0f);
     EXPECT_NEAR(placement.body->stepDelta.x, 0.0f, 1e-9f);
     EXPECT_FLOAT_EQ(placement.body->stepDelta.z, 0.0005f);
     EXPECT_NEAR(placement.body->stepPosition.z - before.z, 0.0005f, 1e-6f);
@@ -28,23 +28,23 @@ TEST_F(FrameStep, PlayPushesTheControlledBodyAndConsumesTheMove) {
 TEST_F(FrameStep, OutsidePlayTheMoveWalksTheCamera) {
     createLoopCourse();
     app->selectTab(TAB_PLACE);
-    app->m_cAngle = 0;
+    app->input.setHeading(0);
     const float eyeX = app->camera.eye().x;
-    app->m_cMove = 2.0f;
+    app->input.setMove(2.0f);
     app->frameMove();
     EXPECT_FLOAT_EQ(app->camera.eye().x, eyeX + 2.0f);
-    EXPECT_EQ(app->m_cMove, 0.0f);
+    EXPECT_EQ(app->input.pendingMove(), 0.0f);
     EXPECT_FLOAT_EQ(app->camera.at().x, app->camera.eye().x + 20.0f);
 }
 
 TEST_F(FrameStep, FollowCameraStaysTwentyBehindTheObject) {
     LCourse_t& course = createLoopCourse();
     XfilePlacement& placement = placeBody(*app, roadCentre(course, 300));
-    app->lastXfilePlacement = &placement;
+    app->editor.drive(&placement);
     app->selectTab(TAB_PLACE);
-    app->lastXfilePlacement = &placement; // choosing the tab does not forget it
+    app->editor.drive(&placement); // choosing the tab does not forget it
     for (float angle : {0.0f, 0.5f}) {
-        app->m_cAngle = angle;
+        app->input.setHeading(angle);
         app->frameMove();
         const D3DXVECTOR3 at = placement.body->position;
         EXPECT_NEAR(app->camera.eye().x, at.x - 20 * std::cos(M_PI * angle), 1e-3);
@@ -76,10 +76,11 @@ TEST_F(FrameStep, ABodyPushedAlongTheRoadStaysOnTheSurfaceAndSlowsByFriction) {
     const D3DXVECTOR3 start = roadCentre(course, 200);
     const D3DXVECTOR3 ahead = roadCentre(course, 210);
     XfilePlacement& placement = placeBody(*app, start);
-    app->lastXfilePlacement = &placement;
+    app->editor.drive(&placement);
     app->selectTab(TAB_PLAY);
-    app->m_cAngle = static_cast<float>(std::atan2(ahead.z - start.z, ahead.x - start.x) / M_PI);
-    app->m_cMove = 0.1f;
+    app->input.setHeading(
+        static_cast<float>(std::atan2(ahead.z - start.z, ahead.x - start.x) / M_PI));
+    app->input.setMove(0.1f);
     app->frameMove(); // the push
     CSceneObject& body = *placement.body;
     float expected = body.speed;
@@ -92,8 +93,8 @@ TEST_F(FrameStep, ABodyPushedAlongTheRoadStaysOnTheSurfaceAndSlowsByFriction) {
         ASSERT_FLOAT_EQ(body.speed, expected) << frame;
         float surface = 0;
         D3DXVECTOR3 edge;
-        EXPECT_EQ(app->simulation.queryBody(*app->currentCourse, body.position.x, body.position.z,
-                                            &surface, placement, &edge),
+        EXPECT_EQ(app->simulation.queryBody(*app->editor.current(), body.position.x,
+                                            body.position.z, &surface, placement, &edge),
                   S_OK);
         ASSERT_NEAR(body.position.y, surface + 2.0f, 1e-3f) << frame;
     }
@@ -108,10 +109,10 @@ TEST_F(FrameStep, ABodyDrivenOntoASideStripIsBouncedBackTowardTheRoad) {
     D3DXVECTOR3 outward;
     D3DXVec3Normalize(&outward, &across);
     XfilePlacement& placement = placeBody(*app, centre + outward * 16.0f);
-    app->lastXfilePlacement = &placement;
+    app->editor.drive(&placement);
     app->selectTab(TAB_PLAY);
-    app->m_cAngle = static_cast<float>(std::atan2(outward.z, outward.x) / M_PI);
-    app->m_cMove = 0.5f;
+    app->input.setHeading(static_cast<float>(std::atan2(outward.z, outward.x) / M_PI));
+    app->input.setMove(0.5f);
     bool bounced = false;
     for (int frame = 0; frame < 200 && !bounced; ++frame) {
         app->frameMove();
@@ -213,12 +214,12 @@ TEST_F(FrameStep, FiftyBodiesRunTheSameWayEveryTime) {
             D3DXVec3Normalize(&p.body->direction, &p.body->direction);
             p.body->setMotionState(MOTION_ROLL);
         }
-        app->lastXfilePlacement = &course.xfilePlacements.front();
+        app->editor.drive(&course.xfilePlacements.front());
         app->selectTab(TAB_PLAY);
         const D3DXVECTOR3 start = course.xfilePlacements.back().body->position;
         for (int frame = 0; frame < 600; ++frame) {
             if (frame % 50 == 0) {
-                app->m_cMove = 0.2f;
+                app->input.setMove(0.2f);
             }
             app->frameMove();
         }

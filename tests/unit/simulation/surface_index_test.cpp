@@ -231,7 +231,7 @@ TEST_F(SurfaceGrid, AnswersAsTheSearchOnATightClockwiseLoopAndAfterRegeneration)
         point.pitch = 0.3f; // banked on regeneration
     }
     app->regenerateCurrentCourse();
-    EXPECT_GT(expectGridAnswersAsSearch(*app->currentCourse, 13), 2000);
+    EXPECT_GT(expectGridAnswersAsSearch(*app->editor.current(), 13), 2000);
 }
 
 TEST_F(SurfaceGrid, IsBuiltForStripsThatStayAndDroppedWhenTheyChange) {
@@ -242,7 +242,7 @@ TEST_F(SurfaceGrid, IsBuiltForStripsThatStayAndDroppedWhenTheyChange) {
     EXPECT_GT(index.listedNear(roadCentre(course, 100).x, roadCentre(course, 100).z), 0u);
 
     // Any change of a position, even of the sign of a zero, drops the grid.
-    StripGrid& strip = *app->currentCourse->strips[2];
+    StripGrid& strip = *app->editor.current()->strips[2];
     const auto& v = strip.vertex(5, 1);
     strip.setVertexFlat(5, 1, v.x, v.y + 0.001f, v.z);
     EXPECT_FALSE(index.sync(course.strips, 5));
@@ -268,7 +268,7 @@ TEST_F(SurfaceGrid, BodiesFollowTheSurfaceAlikeWithAndWithoutTheGrid) {
     for (CEngineApp* engine : {app.get(), other.get()}) {
         std::mt19937 random(8);
         std::uniform_real_distribution<float> unit(0.0f, 1.0f);
-        const LCourse_t& course = *engine->currentCourse;
+        const LCourse_t& course = *engine->editor.current();
         for (int k = 0; k < 150; ++k) {
             const int sample = static_cast<int>(unit(random) * course.track->sampleCount());
             const auto [right, left] = course.track->pair(3, sample);
@@ -292,7 +292,8 @@ TEST_F(SurfaceGrid, BodiesFollowTheSurfaceAlikeWithAndWithoutTheGrid) {
         }
         app->frameMove();
         other->frameMove();
-        ASSERT_TRUE(sameBodies(*app->currentCourse, *other->currentCourse)) << "frame " << frame;
+        ASSERT_TRUE(sameBodies(*app->editor.current(), *other->editor.current()))
+            << "frame " << frame;
         ASSERT_TRUE(
             sameBits(app->simulation.footprintHeights(), other->simulation.footprintHeights()))
             << "frame " << frame;
@@ -322,7 +323,7 @@ protected:
         EngineFixture::SetUp();
         createLoopCourse(6, 30);
         app->fillSession(laid);
-        ordinary = gridSize(*app->currentCourse);
+        ordinary = gridSize(*app->editor.current());
     }
 
     const LCourse_t& restored(float raise, float shift) {
@@ -336,7 +337,7 @@ protected:
         }
         int number = 0;
         EXPECT_EQ(app->restoreSession(session, &number), S_OK);
-        return *app->currentCourse;
+        return *app->editor.current();
     }
 
     LSession_t laid;

@@ -112,10 +112,10 @@ protected:
         }
         EXPECT_EQ(app->createCourse(nextItem()), S_OK);
         for (int k = 0; k < 8; ++k) {
-            std::next(app->currentCourse->dottedPoints.begin(), k)->selected = true;
+            std::next(app->editor.current()->dottedPoints.begin(), k)->selected = true;
             app->modifyPoint(static_cast<unsigned>(kHeights[k]), kBanks[k]);
         }
-        return *app->currentCourse;
+        return *app->editor.current();
     }
 
     // The road's row lines, diagonals, sides and corners. The loop's last row of quads

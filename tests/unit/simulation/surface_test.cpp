@@ -193,8 +193,9 @@ TEST_F(SurfaceQuery, HintedSearchAgreesWithEveryTriangleOnAndOffARealCourse) {
         float height = -12345;
         D3DXVECTOR3 edge;
         const int rowHintBefore = placement.rowHint;
-        EXPECT_EQ(app->simulation.queryBody(*app->currentCourse, x, z, &height, placement, &edge),
-                  S_OK);
+        EXPECT_EQ(
+            app->simulation.queryBody(*app->editor.current(), x, z, &height, placement, &edge),
+            S_OK);
         if (oracle.empty()) {
             // Off the course (nudges aside): the outputs stay as they were.
             if (allHits(strips, x + 0.01f, z + 0.01f).empty()) {
@@ -261,15 +262,14 @@ TEST_F(SurfaceQuery, EdgeVectorsPointAcrossTheStripTowardTheRoad) {
 TEST_F(SurfaceQuery, FootprintKeepsTheEdgeOfAnySideSampleAndTiltsTheBody) {
     LCourse_t course;
     layTestStrips(course, 6, 0.5f);
-    app->courses.push_back(std::move(course));
-    app->currentCourse = &app->courses.back();
+    app->editor.makeCurrent(&app->editor.add(std::move(course)));
     XfilePlacement placement;
     placement.body = std::make_unique<CSceneObject>();
     // On the road 0.5 from strip 2, turned (in degrees) so the front sample lies on it.
     placement.body->position = D3DXVECTOR3(30.5f, 0, 20);
     placement.body->yaw = 180;
     D3DXVECTOR3 edge;
-    EXPECT_EQ(app->simulation.followSurface(*app->currentCourse, placement, &edge), S_OK);
+    EXPECT_EQ(app->simulation.followSurface(*app->editor.current(), placement, &edge), S_OK);
     EXPECT_EQ(edge, D3DXVECTOR3(10, 0, 0));
     EXPECT_NEAR(placement.body->position.y, 0.5f * 20 + 2, 1e-4f);
     EXPECT_NEAR(placement.body->roll, 0.0f, 1e-5f); // front and back at equal z
@@ -278,7 +278,7 @@ TEST_F(SurfaceQuery, FootprintKeepsTheEdgeOfAnySideSampleAndTiltsTheBody) {
     placement.body->position = D3DXVECTOR3(35, 0, 20);
     placement.body->yaw = 90;
     D3DXVECTOR3 onRoad;
-    EXPECT_EQ(app->simulation.followSurface(*app->currentCourse, placement, &onRoad), S_OK);
+    EXPECT_EQ(app->simulation.followSurface(*app->editor.current(), placement, &onRoad), S_OK);
     EXPECT_EQ(onRoad, D3DXVECTOR3(0, 0, 0));
     EXPECT_NEAR(placement.body->roll, std::atan2(1.0f, 2.0f), 1e-5f);
     EXPECT_NEAR(placement.body->pitch, 0.0f, 1e-5f);

@@ -43,7 +43,7 @@ protected:
     // enough to reach the edges; every fifth starts overlapping the one before it; a
     // few lie off the course (in the middle of the loop, far away) and one at NaN.
     static void populate(CEngineApp& engine) {
-        const LCourse_t& course = *engine.currentCourse;
+        const LCourse_t& course = *engine.editor.current();
         std::mt19937 random(17);
         std::uniform_real_distribution<float> unit(0.0f, 1.0f);
         D3DXVECTOR3 middle(0, 0, 0);
@@ -87,24 +87,24 @@ TEST_F(ThreadCount, BodiesEndEveryFrameAlikeOnOneTwoAndThreeThreads) {
             engine->frameMove();
         }
         for (int k = 1; k < 3; ++k) {
-            ASSERT_TRUE(sameBodies(*serial.currentCourse, *engines[k]->currentCourse))
+            ASSERT_TRUE(sameBodies(*serial.editor.current(), *engines[k]->editor.current()))
                 << k + 1 << " threads, frame " << frame;
             ASSERT_TRUE(sameBits(serial.simulation.footprintHeights(),
                                  engines[k]->simulation.footprintHeights()))
                 << k + 1 << " threads, frame " << frame;
         }
-        for (const auto& placement : serial.currentCourse->xfilePlacements) {
+        for (const auto& placement : serial.editor.current()->xfilePlacements) {
             const CSceneObject& body = *placement.body;
             contacts += body.motionState == MOTION_COAST ? 1 : 0;
             bounces += body.bounceSpeed != 0 ? 1 : 0;
         }
     }
     int offCourse = 0;
-    for (const auto& placement : serial.currentCourse->xfilePlacements) {
+    for (const auto& placement : serial.editor.current()->xfilePlacements) {
         const D3DXVECTOR3& p = placement.body->position;
         SurfaceHit hit;
         offCourse +=
-            findSurfaceByScan(serial.currentCourse->strips, p.x, p.z, -1000, 1000, &hit) ? 0 : 1;
+            findSurfaceByScan(serial.editor.current()->strips, p.x, p.z, -1000, 1000, &hit) ? 0 : 1;
     }
     // The scene must do what it is there for: bodies meeting, bouncing off the edges
     // and lying where the footprint finds nothing.
@@ -122,7 +122,7 @@ TEST_F(ThreadCount, ChangingTheCountBetweenFramesChangesNothing) {
         changing->simulation.setThreads(1 + frame / 10 % 4);
         serial->frameMove();
         changing->frameMove();
-        ASSERT_TRUE(sameBodies(*serial->currentCourse, *changing->currentCourse))
+        ASSERT_TRUE(sameBodies(*serial->editor.current(), *changing->editor.current()))
             << changing->simulation.threads() << " threads, frame " << frame;
     }
 }

@@ -14,7 +14,7 @@ inline D3DXVECTOR3 roadCentre(const LCourse_t& course, int i) {
 }
 
 inline XfilePlacement& placeBody(CEngineApp& app, const D3DXVECTOR3& at, float radius = 1.0f) {
-    auto& list = app.currentCourse->xfilePlacements;
+    auto& list = app.editor.current()->xfilePlacements;
     list.emplace_back();
     XfilePlacement& placement = list.back();
     placement.id = static_cast<std::int32_t>(list.size());

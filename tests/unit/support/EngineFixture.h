@@ -2,6 +2,7 @@
 // user does: clicks in the course editor's top-down view.
 #pragma once
 
+#include "support/EngineAppPeer.h"
 #include <cmath>
 #include <gtest/gtest.h>
 #include <memory>
@@ -25,7 +26,7 @@ protected:
         // Restoring fails only for want of fonts, which MissingFonts takes away on purpose;
         // every other test starts with them.
         const HRESULT restored = engine->restoreDeviceObjects();
-        EXPECT_TRUE(restored == S_OK || engine->fontLarge == nullptr) << restored;
+        EXPECT_TRUE(restored == S_OK || peek(*engine).fontLarge() == nullptr) << restored;
         engine->onInitialUpdate(kWidth, kHeight, nullptr);
         return engine;
     }
@@ -42,7 +43,8 @@ protected:
 
     // Clicks in the course editor (form coordinates include the view's offset).
     void clickInEditor(POINT viewPoint) {
-        app->onLButtonDown(POINT{viewPoint.x + app->viewOffsetX, viewPoint.y + app->viewOffsetY});
+        app->onLButtonDown(
+            POINT{viewPoint.x + app->viewOrigin().x, viewPoint.y + app->viewOrigin().y});
         app->onLButtonUp();
     }
 
@@ -61,7 +63,7 @@ protected:
                                 HTREEITEM item = nextItem()) {
         layLoop(n, radius, clockwise);
         EXPECT_EQ(app->createCourse(item), S_OK);
-        return app->courses.back();
+        return app->editor.courseList().back();
     }
 
     static HTREEITEM nextItem() {
