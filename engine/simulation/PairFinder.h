@@ -18,6 +18,7 @@ public:
     // Takes the bodies of one frame; between this and the last query their positions
     // and radii do not change.
     virtual void build(const std::vector<Sphere>& spheres) = 0;
-    // Replaces *out with every j > i that may touch body i, in ascending order.
+    // Replaces *out with every j > i that may touch body i, in ascending order. Called
+    // from several threads at once, each with its own out.
     virtual void candidatesAfter(int i, std::vector<int>* out) const = 0;
 };

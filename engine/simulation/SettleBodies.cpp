@@ -34,14 +34,30 @@ void Simulation::settleBody(const LCourse_t& course, XfilePlacement& placement,
     }
 }
 
+int Simulation::partsFor(std::size_t bodies) const {
+    return static_cast<int>(
+        std::min<std::size_t>(std::max(m_threads, 1), bodies / kLeastBodiesPerThread));
+}
+
+void Simulation::shareAmongThreads(std::size_t bodies, const WorkerPool::Part& work) {
+    const int parts = partsFor(bodies);
+    if (parts <= 1) {
+        work(0, 0, bodies);
+        return;
+    }
+    if (!m_workers || m_workers->threads() != m_threads) {
+        m_workers = std::make_unique<WorkerPool>(m_threads);
+    }
+    m_workers->run(bodies, parts, work);
+}
+
 void Simulation::settle(LCourse_t& course) {
     auto& placements = course.xfilePlacements;
     const std::size_t n = placements.size();
     // The surface grid is checked against the strips here, right before the only
     // queries that use it: five footprint samples per body.
     beginQueries(course, 5 * n);
-    const int parts =
-        static_cast<int>(std::min<std::size_t>(std::max(m_threads, 1), n / kLeastBodiesPerThread));
+    const int parts = partsFor(n);
     if (parts <= 1) {
         FootprintSamples samples(m_sampleHeights);
         for (auto& placement : placements) {
@@ -51,15 +67,12 @@ void Simulation::settle(LCourse_t& course) {
         endQueries();
         return;
     }
-    if (!m_workers || m_workers->threads() != m_threads) {
-        m_workers = std::make_unique<WorkerPool>(m_threads);
-    }
     m_settled.clear();
     for (auto& placement : placements) {
         m_settled.push_back(&placement);
     }
     m_partSamples.assign(static_cast<std::size_t>(parts), FootprintSamples(m_sampleHeights));
-    m_workers->run(n, parts, [this, &course](int part, std::size_t begin, std::size_t end) {
+    shareAmongThreads(n, [this, &course](int part, std::size_t begin, std::size_t end) {
         FootprintSamples& samples = m_partSamples[static_cast<std::size_t>(part)];
         for (std::size_t i = begin; i < end; ++i) {
             settleBody(course, *m_settled[i], samples);

@@ -87,9 +87,10 @@ public:
     // surface query.
     CourseCheck checkCourse(const LCourse_t& course);
 
-    // How many threads share the frame's per-body work (world matrices and surface
-    // following); 1 keeps it on the calling thread. The pair responses always run on
-    // the calling thread, in list order. Any count gives the same results to the bit.
+    // How many threads share the frame's per-body work (each body's move, the search
+    // for touching pairs, world matrices and surface following); 1 keeps it on the
+    // calling thread. The pair responses always run on the calling thread, in list
+    // order. Any count gives the same results to the bit.
     int threads() const { return m_threads; }
     void setThreads(int threads) { m_threads = threads; }
     // Whether the bodies' surface following looks triangles up in the surface grid or
@@ -113,7 +114,31 @@ private:
     static constexpr float kFootprintLength = 2.0f;
     static constexpr float kFootprintWidth = 2.0f;
 
+    // Two bodies found touching by a part of the pair search: their numbers in the
+    // pair loop's order, and what the response needs of their distance and reach.
+    struct Touching {
+        std::uint32_t first;
+        std::uint32_t second;
+        float d2;
+        float r2;
+    };
+    // What one thread's stretch of the pair search found, in the loop's order.
+    struct PairPart {
+        std::vector<int> candidates; // scratch
+        std::vector<Touching> touching;
+        std::uint64_t tests = 0;
+    };
+
     void respondToPairs(LCourse_t& course, ContactListener& contacts);
+    // Tests bodies begin..end-1 of the pair loop against their candidates; reads only
+    // the frame's spheres, ids and the pair finder.
+    void findTouchingPairs(std::size_t begin, std::size_t end, PairPart& part) const;
+    static void respond(CSceneObject& a, CSceneObject& b, float d2, float r2);
+    // How many threads' parts a job over that many bodies is cut into (1: no helpers).
+    int partsFor(std::size_t bodies) const;
+    // Works [0, bodies) in contiguous parts on the frame's threads, or all on this one
+    // when a part would be too small to be worth a thread.
+    void shareAmongThreads(std::size_t bodies, const WorkerPool::Part& work);
     // One body of settle. Reads nothing but the course, its surface grid and the
     // footprint's size; writes only the body, its placement's hints and samples.
     void settleBody(const LCourse_t& course, XfilePlacement& placement,
@@ -139,7 +164,7 @@ private:
     std::vector<CSceneObject*> m_steppedBodies;
     std::vector<XfilePlacement*> m_pairOrder;
     std::vector<PairFinder::Sphere> m_pairSpheres;
-    std::vector<int> m_pairCandidates;
+    std::vector<PairPart> m_pairParts;
     // The course surface's grid, used by the bodies' surface following; it is brought
     // up to date with the strips right before, so any change to the course between
     // frames is seen.

@@ -1,4 +1,5 @@
 // The play step: every body moves, then the pairs that touch respond, in list order.
+#include <algorithm>
 #include <cmath>
 
 #include "scene/Placements.h"
@@ -8,19 +9,41 @@ Simulation::Simulation() : m_pairFinder(std::make_unique<BroadPhase>()) {}
 
 Simulation::~Simulation() = default;
 
+namespace {
+
+// Whether two bodies touch, by the one rule every contact is decided by; hands out the
+// squared distance of their centres and the square of their reach, which the response
+// uses. A body whose position or radius is not a finite number (a damaged scene file
+// can hold one) touches nothing: its contact would carry the NaN to every body it met.
+bool touch(const D3DXVECTOR3& a, float radiusA, const D3DXVECTOR3& b, float radiusB, float* d2,
+           float* r2) {
+    const D3DXVECTOR3 apart = a - b;
+    *d2 = D3DXVec3LengthSq(&apart);
+    const float reach = radiusA + radiusB;
+    *r2 = reach * reach;
+    return std::isfinite(*d2) && std::isfinite(*r2) && *r2 > *d2;
+}
+
+D3DXVECTOR3 centreOf(const PairFinder::Sphere& sphere) {
+    return D3DXVECTOR3(sphere.x, sphere.y, sphere.z);
+}
+
+} // namespace
+
 HRESULT Simulation::testPair(XfilePlacement& first, XfilePlacement& second) {
     ++m_pairTests;
-    CSceneObject& a = *first.body;
-    CSceneObject& b = *second.body;
-    const D3DXVECTOR3 apart = a.position - b.position;
-    const float d2 = D3DXVec3LengthSq(&apart);
-    const float reach = a.radius + b.radius;
-    const float r2 = reach * reach;
-    // A body whose position or radius is not a finite number (a damaged scene file can
-    // hold one) touches nothing: its contact would carry the NaN to every body it met.
-    if (!std::isfinite(d2) || !std::isfinite(r2) || r2 <= d2) {
+    const CSceneObject& a = *first.body;
+    const CSceneObject& b = *second.body;
+    float d2 = 0;
+    float r2 = 0;
+    if (!touch(a.position, a.radius, b.position, b.radius, &d2, &r2)) {
         return E_FAIL;
     }
+    respond(*first.body, *second.body, d2, r2);
+    return S_OK;
+}
+
+void Simulation::respond(CSceneObject& a, CSceneObject& b, float d2, float r2) {
     a.pushApart(d2, r2);
     b.pushApart(d2, r2);
     a.setMotionState(MOTION_COAST);
@@ -37,17 +60,21 @@ HRESULT Simulation::testPair(XfilePlacement& first, XfilePlacement& second) {
     }
     a.resolveImpulses();
     b.resolveImpulses();
-    return S_OK;
 }
 
 void Simulation::step(LCourse_t& course, ContactListener& contacts) {
     m_steppedBodies.clear();
     for (auto& placement : course.xfilePlacements) {
         if (placement.body) {
-            placement.body->step();
             m_steppedBodies.push_back(placement.body.get());
         }
     }
+    // A body's move reads and writes that body alone.
+    shareAmongThreads(m_steppedBodies.size(), [this](int, std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            m_steppedBodies[i]->step();
+        }
+    });
     // Before any contact is sought: bodies sharing a centre have no line of centres to
     // be pushed apart along.
     m_coincidentCentres.separate(m_steppedBodies);
@@ -55,10 +82,11 @@ void Simulation::step(LCourse_t& course, ContactListener& contacts) {
 }
 
 // The responses write stepPosition, speed, direction, contact normal and motion state,
-// never position or radius, so whether two bodies touch is settled before the loop
-// starts. The pair finder finds every pair that may touch; those are then tested in
-// the order of the full loop (i in list order, then the j after it in list order), so
-// each response sees exactly the speeds and directions that it would see there.
+// never position or radius, so which pairs touch is settled before the first response.
+// The pairs are found and tested on the frame's threads, each thread taking a stretch of
+// the list, from the positions and radii as they stand; the responses then follow on
+// this thread in the order of the full loop (i in list order, then the j after it in
+// list order), so each sees exactly the speeds and directions it would see there.
 void Simulation::respondToPairs(LCourse_t& course, ContactListener& contacts) {
     m_pairOrder.clear();
     m_pairSpheres.clear();
@@ -71,14 +99,37 @@ void Simulation::respondToPairs(LCourse_t& course, ContactListener& contacts) {
         }
     }
     m_pairFinder->build(m_pairSpheres);
-    const int n = static_cast<int>(m_pairOrder.size());
-    for (int i = 0; i < n; ++i) {
-        XfilePlacement& first = *m_pairOrder[i];
-        m_pairFinder->candidatesAfter(i, &m_pairCandidates);
-        for (const int j : m_pairCandidates) {
-            XfilePlacement& second = *m_pairOrder[j];
-            if (first.id != second.id && testPair(first, second) == S_OK) {
-                contacts.contact(first, second);
+    const std::size_t n = m_pairOrder.size();
+    m_pairParts.resize(static_cast<std::size_t>(std::max(partsFor(n), 1)));
+    shareAmongThreads(n, [this](int part, std::size_t begin, std::size_t end) {
+        findTouchingPairs(begin, end, m_pairParts[static_cast<std::size_t>(part)]);
+    });
+    for (const PairPart& part : m_pairParts) {
+        m_pairTests += part.tests;
+        for (const Touching& pair : part.touching) {
+            XfilePlacement& first = *m_pairOrder[pair.first];
+            XfilePlacement& second = *m_pairOrder[pair.second];
+            respond(*first.body, *second.body, pair.d2, pair.r2);
+            contacts.contact(first, second);
+        }
+    }
+}
+
+void Simulation::findTouchingPairs(std::size_t begin, std::size_t end, PairPart& part) const {
+    part.tests = 0;
+    part.touching.clear();
+    for (std::size_t i = begin; i < end; ++i) {
+        m_pairFinder->candidatesAfter(static_cast<int>(i), &part.candidates);
+        const PairFinder::Sphere& a = m_pairSpheres[i];
+        for (const int j : part.candidates) {
+            if (m_pairOrder[i]->id == m_pairOrder[static_cast<std::size_t>(j)]->id) {
+                continue;
+            }
+            ++part.tests;
+            const PairFinder::Sphere& b = m_pairSpheres[static_cast<std::size_t>(j)];
+            Touching pair{static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(j), 0, 0};
+            if (touch(centreOf(a), a.radius, centreOf(b), b.radius, &pair.d2, &pair.r2)) {
+                part.touching.push_back(pair);
             }
         }
     }
