@@ -107,7 +107,9 @@ void AppForm::forgetItem(HTREEITEM item) {
     entries_.remove(item);
     savedText_.erase(item);
     courseFiles_.erase(item);
-    if (controlledItem_ != nullptr && controlledItem_->parent() == treeItem) {
+    if (controlledItem_ != nullptr &&
+        (controlledItem_ == treeItem || controlledItem_->parent() == treeItem)) {
+        controlledItem_ = nullptr; // gone with the item
         controlledKnown_ = false;
     }
     const QSignalBlocker blocker(tree_);

@@ -306,6 +306,9 @@ void AppForm::refreshCourseChildren(HTREEITEM course) {
     LSession_t session;
     bool found = false;
     engineCall([&] { found = twx_get_course(course, &session) >= 0; });
+    if (controlledItem_ != nullptr && controlledItem_->parent() == item) {
+        controlledItem_ = nullptr; // it goes with the children made anew below
+    }
     {
         const QSignalBlocker blocker(tree_);
         fillCourseChildren(item, session);
@@ -345,8 +348,9 @@ void AppForm::updateControlled() {
         font.setBold(bold);
         item->setFont(0, font);
     };
-    if (controlledKnown_ && controlledItem_ != nullptr && controlledItem_ != controlled &&
-        controlledItem_->treeWidget() != nullptr) {
+    // The item shown bold before is never one that is gone (see where items are made
+    // anew or deleted), so it can be shown plain whichever course it is under.
+    if (controlledItem_ != nullptr && controlledItem_ != controlled) {
         setBold(controlledItem_, false);
     }
     if (controlled != nullptr) {

@@ -153,6 +153,13 @@ private slots:
         QTreeWidgetItem* course = child(4, QStringLiteral("course2"));
         QVERIFY(course != nullptr);
         QCOMPARE(session().calculatedPoints.size(), std::size_t{8});
+        // The new course drives nothing yet: the first course's car is no longer shown
+        // as driven.
+        QTreeWidgetItem* first = child(4, QStringLiteral("course1"));
+        for (int i = 0; i < first->childCount(); ++i) {
+            QVERIFY2(!first->child(i)->font(0).bold(), qPrintable(first->child(i)->text(0)));
+        }
+        QTRY_VERIFY(!controlled->text().contains(QStringLiteral("car.x")));
 
         // Files from three folders, placed long after the dialogs moved on.
         openFile(work_ + QStringLiteral("/samples/meshes/car.x"));
