@@ -151,18 +151,6 @@ D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* out, float left, float right,
     return out;
 }
 
-float D3DXVec3Length(const D3DXVECTOR3* v) {
-    return std::sqrt(D3DXVec3LengthSq(v));
-}
-
-float D3DXVec3LengthSq(const D3DXVECTOR3* v) {
-    return v->x * v->x + v->y * v->y + v->z * v->z;
-}
-
-float D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
-    return a->x * b->x + a->y * b->y + a->z * b->z;
-}
-
 D3DXVECTOR3* D3DXVec3Cross(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
     const D3DXVECTOR3 result(a->y * b->z - a->z * b->y, a->z * b->x - a->x * b->z,
                              a->x * b->y - a->y * b->x);

@@ -140,9 +140,16 @@ D3DXMATRIX* D3DXMatrixTransformation2D(D3DXMATRIX* out, const D3DXVECTOR2* scali
                                        const D3DXVECTOR2* rotationCentre, float rotation,
                                        const D3DXVECTOR2* translation);
 
-float D3DXVec3Length(const D3DXVECTOR3* v);
-float D3DXVec3LengthSq(const D3DXVECTOR3* v);
-float D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b);
+// Inline: every contact test and surface sample of a frame makes these.
+inline float D3DXVec3LengthSq(const D3DXVECTOR3* v) {
+    return v->x * v->x + v->y * v->y + v->z * v->z;
+}
+inline float D3DXVec3Length(const D3DXVECTOR3* v) {
+    return std::sqrt(D3DXVec3LengthSq(v));
+}
+inline float D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
+    return a->x * b->x + a->y * b->y + a->z * b->z;
+}
 D3DXVECTOR3* D3DXVec3Cross(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b);
 // A zero vector normalises to zero, as D3DX does.
 D3DXVECTOR3* D3DXVec3Normalize(D3DXVECTOR3* out, const D3DXVECTOR3* v);
