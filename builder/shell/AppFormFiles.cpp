@@ -134,6 +134,9 @@ void AppForm::addLibraryFile(TreeKind kind, std::list<FileEntry>& files, LF_t& r
                              void (*push)(LF_t*, HTREEITEM*)) {
     const QString name = QString::fromUtf8(record.name);
     QTreeWidgetItem* item = insertTreeItem(kind, name, 1);
+    // Shown once the file has loaded: while the engine says why it did not, an item for
+    // it would suggest that it had.
+    item->setHidden(true);
     files.push_back({record.name, item});
     HTREEITEM handle = handleOf(item);
     int loaded = 0;
@@ -142,6 +145,7 @@ void AppForm::addLibraryFile(TreeKind kind, std::list<FileEntry>& files, LF_t& r
         loaded = twx_library_holds(handle);
     });
     if (loaded == 1) {
+        item->setHidden(false);
         history_->push(
             std::make_unique<FileOpened>(*this, tr("open %1").arg(name), record, handle).release());
         emit statusMessage(tr("Opened %1.").arg(name));

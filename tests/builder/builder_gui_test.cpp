@@ -688,7 +688,18 @@ private slots:
         QVERIFY(broken.open(QIODevice::WriteOnly));
         broken.write("xof 0303txt 0032\nMesh { 3; garbage");
         broken.close();
+        // While the message says why, the tree shows no item for the file either.
+        int itemsShownWhileTold = -1;
+        SetMessageBoxHandler([&](const std::string& text, const std::string& caption, UINT type) {
+            messages_.push_back({text, caption, type});
+            itemsShownWhileTold = 0;
+            for (int i = 0; i < root(1)->childCount(); ++i) {
+                itemsShownWhileTold += root(1)->child(i)->isHidden() ? 0 : 1;
+            }
+            return IDOK;
+        });
         openFile(work_ + QStringLiteral("/broken.x"));
+        QCOMPARE(itemsShownWhileTold, 0);
         QCOMPARE(root(1)->childCount(), 0);
         QCOMPARE(messages_.size(), std::size_t{1});
         QVERIFY(QString::fromStdString(messages_[0].text).contains(QStringLiteral("broken.x")));
