@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "assets/AssetMessages.h"
@@ -16,6 +17,21 @@ namespace {
 
 constexpr float kFieldOfView = 0.7853982f;
 constexpr float kFarPlanePerRadius = 50.0f;
+
+// Finds a file the host opened, remembering its folder for later searches, and loads
+// it with `load`. A file that is not found and one that does not load are one failure
+// to the user, reported by name.
+bool findAndLoad(AssetLibrary& assets, const LF_t& file, MissingFile kind,
+                 const std::function<bool(const std::string& path)>& load) {
+    const std::string name(nameFieldText(file.name));
+    assets.rememberFolderOf(file);
+    std::string path;
+    if (!assets.resolve(name.c_str(), &path) || !load(path)) {
+        reportMissingFile(kind, name.c_str());
+        return false;
+    }
+    return true;
+}
 
 template <typename List>
 void renumberFromZero(List& list) {
@@ -49,19 +65,16 @@ std::unique_ptr<SoundObject> CEngineApp::loadSound(const std::string& path) cons
 }
 
 HRESULT CEngineApp::pushXfile(const LF_t& file, HTREEITEM item) {
-    const std::string name(nameFieldText(file.name));
-    assets.rememberFolderOf(file);
-    std::string path;
     XfileEntry entry;
-    // A file that is not found and one that does not load are one failure to the user.
-    if (!assets.resolve(name.c_str(), &path) ||
-        !(entry.mesh = loadMeasuredMesh(device, path, &entry.radius))) {
-        reportMissingFile(MissingFile::Xfile, name.c_str());
+    if (!findAndLoad(assets, file, MissingFile::Xfile, [&](const std::string& path) {
+            entry.path = path;
+            entry.mesh = loadMeasuredMesh(device, path, &entry.radius);
+            return entry.mesh != nullptr;
+        })) {
         return E_FAIL;
     }
-    setNameField(entry.name, name);
+    setNameField(entry.name, nameFieldText(file.name));
     entry.item = item;
-    entry.path = path;
     const float radius = entry.radius;
     assets.add(std::move(entry));
 
@@ -84,35 +97,34 @@ D3DXMATRIX CEngineApp::meshPreviewProjection(float radius) const {
 }
 
 HRESULT CEngineApp::pushBitmap(const LF_t& file, HTREEITEM item) {
-    const std::string name(nameFieldText(file.name));
-    assets.rememberFolderOf(file);
-    std::string path;
+    BitmapEntry entry;
     // A picture that does not decode would stand as an empty quad one pixel wide: it is
-    // refused here, by name, like one that is not found.
-    D3DXIMAGE_INFO info{};
-    if (!assets.resolve(name.c_str(), &path) ||
-        FAILED(D3DXGetImageInfoFromFileA(path.c_str(), &info))) {
-        reportMissingFile(MissingFile::Bitmap, name.c_str());
+    // refused, by name, like one that is not found.
+    if (!findAndLoad(assets, file, MissingFile::Bitmap, [&](const std::string& path) {
+            D3DXIMAGE_INFO info{};
+            if (FAILED(D3DXGetImageInfoFromFileA(path.c_str(), &info))) {
+                return false;
+            }
+            entry.bitmap = loadBillboard(path);
+            return true;
+        })) {
         return E_FAIL;
     }
-    BitmapEntry entry;
-    entry.bitmap = loadBillboard(path);
-    setNameField(entry.name, name);
+    setNameField(entry.name, nameFieldText(file.name));
     entry.item = item;
     assets.add(std::move(entry));
     return S_OK;
 }
 
 HRESULT CEngineApp::pushWav(const LF_t& file, HTREEITEM item) {
-    const std::string name(nameFieldText(file.name));
-    assets.rememberFolderOf(file);
-    std::string path;
     SoundEntry entry;
-    if (!assets.resolve(name.c_str(), &path) || !(entry.sound = loadSound(path))) {
-        reportMissingFile(MissingFile::Sound, name.c_str());
+    if (!findAndLoad(assets, file, MissingFile::Sound, [&](const std::string& path) {
+            entry.sound = loadSound(path);
+            return entry.sound != nullptr;
+        })) {
         return E_FAIL;
     }
-    setNameField(entry.name, name);
+    setNameField(entry.name, nameFieldText(file.name));
     entry.item = item;
     assets.add(std::move(entry));
     return S_OK;

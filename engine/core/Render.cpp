@@ -47,13 +47,14 @@ HRESULT CEngineApp::renderCourseScene() {
         drawHint(kNoCourseHint);
         return device->EndScene();
     }
+    LCourse_t& course = *editor.current();
     if (sky) {
         // The sky's projection stays in force for the rest of the frame.
         sky->draw(device, camera.eye(), material);
     }
 
     faceBillboardsAlongHeading();
-    for (auto& placement : editor.current()->bitmapPlacements) {
+    for (auto& placement : course.bitmapPlacements) {
         placement.bitmap->setPosition(placement.drawX, placement.drawY, placement.drawZ);
         placement.bitmap->face(billboardFacing.x, billboardFacing.y, billboardFacing.z);
         placement.bitmap->draw();
@@ -63,17 +64,17 @@ HRESULT CEngineApp::renderCourseScene() {
     device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
     device->SetRenderState(D3DRS_DITHERENABLE, TRUE);
-    if (editor.current()->stripsCreated) {
-        for (auto& strip : editor.current()->strips) {
+    if (course.stripsCreated) {
+        for (auto& strip : course.strips) {
             device->SetTransform(D3DTS_WORLD, &identityWorld);
             strip->draw();
         }
-        if (editor.current()->field) {
-            editor.current()->field->draw(device);
+        if (course.field) {
+            course.field->draw(device);
         }
     }
 
-    for (auto& placement : editor.current()->xfilePlacements) {
+    for (auto& placement : course.xfilePlacements) {
         if (!placement.mesh || !placement.body) {
             continue;
         }

@@ -95,26 +95,27 @@ bool CEngineApp::deleteBitmapPlacement(int index) {
 }
 
 bool CEngineApp::deleteRelation(int index) {
-    if (editor.current() == nullptr) {
+    LCourse_t* course = editor.current();
+    if (course == nullptr) {
         return false;
     }
-    auto& relations = editor.current()->relations;
+    auto& relations = course->relations;
     if (elementAt(relations, index) == nullptr) {
         return false;
     }
     relations.erase(std::next(relations.begin(), index));
     // The tables are made again from the relations that stay, as a restore makes them:
     // every relation answers in the collision table, a move relation in the move table too.
-    editor.current()->collisionTable = std::make_unique<RelationTable>();
-    editor.current()->moveTable = std::make_unique<RelationTable>();
+    course->collisionTable = std::make_unique<RelationTable>();
+    course->moveTable = std::make_unique<RelationTable>();
     for (const auto& relation : relations) {
         const std::string first(nameFieldText(relation.xfile1));
         const std::string second(nameFieldText(relation.xfile2));
         const std::string wav(nameFieldText(relation.wavfile));
         if (second == RelationTable::kMoveKey) {
-            editor.current()->moveTable->add(first, second, wav);
+            course->moveTable->add(first, second, wav);
         }
-        editor.current()->collisionTable->add(first, second, wav);
+        course->collisionTable->add(first, second, wav);
     }
     return true;
 }

@@ -55,11 +55,11 @@ void CEngineApp::assignSoundRelation(bool collisionButton) {
         return;
     }
     const auto [first, second, sound] = *picked;
+    LCourse_t& course = *editor.current();
     // The move button makes a collision relation too when both meshes are picked.
     const bool collision = collisionButton || second != nullptr;
     const SoundRelation relation = relationOf(*first, collision ? second : nullptr, *sound);
-    RelationTable& table =
-        collision ? *editor.current()->collisionTable : *editor.current()->moveTable;
+    RelationTable& table = collision ? *course.collisionTable : *course.moveTable;
     table.add(relation.xfile1, relation.xfile2, relation.wavfile);
 
     std::string path;
@@ -70,8 +70,8 @@ void CEngineApp::assignSoundRelation(bool collisionButton) {
         return;
     }
     setNameField(entry.name, nameFieldText(sound->name));
-    editor.current()->sounds.push_back(std::move(entry));
-    editor.current()->relations.push_back(relation);
+    course.sounds.push_back(std::move(entry));
+    course.relations.push_back(relation);
     assets.clearRelationPicks();
 }
 
@@ -81,11 +81,10 @@ void CEngineApp::releaseSoundRelation(bool collisionButton) {
         return;
     }
     const auto [first, second, sound] = *picked;
+    LCourse_t& course = *editor.current();
     const SoundRelation relation = relationOf(*first, collisionButton ? second : nullptr, *sound);
-    editor.current()->relations.remove_if(
-        [&](const SoundRelation& r) { return sameRelation(r, relation); });
-    RelationTable& table =
-        collisionButton ? *editor.current()->collisionTable : *editor.current()->moveTable;
+    course.relations.remove_if([&](const SoundRelation& r) { return sameRelation(r, relation); });
+    RelationTable& table = collisionButton ? *course.collisionTable : *course.moveTable;
     table.remove(relation.xfile1, relation.xfile2);
     assets.clearRelationPicks();
 }
@@ -112,27 +111,28 @@ void CEngineApp::playCourseSounds(const std::string& wav, int rateStep) {
 void CEngineApp::playCollisionSound(const XfilePlacement& first, const XfilePlacement& second) {
     // An empty table answers "nodata" to every pair; most scenes have no relation, and
     // then a contact costs no lookup at all.
-    if (editor.current() == nullptr || !editor.current()->collisionTable ||
-        editor.current()->collisionTable->empty()) {
+    const LCourse_t* course = editor.current();
+    if (course == nullptr || !course->collisionTable || course->collisionTable->empty()) {
         return;
     }
-    const auto answer = editor.current()->collisionTable->lookup(
-        std::string(nameFieldText(first.name)), std::string(nameFieldText(second.name)));
+    const auto answer = course->collisionTable->lookup(std::string(nameFieldText(first.name)),
+                                                       std::string(nameFieldText(second.name)));
     playCourseSounds(answer.wav, 1);
 }
 
 void CEngineApp::playMovementSound(const XfilePlacement& placement) {
-    if (editor.current() == nullptr || !editor.current()->moveTable || !placement.body) {
+    const LCourse_t* course = editor.current();
+    if (course == nullptr || !course->moveTable || !placement.body) {
         return;
     }
-    const auto answer = editor.current()->moveTable->lookup(
-        std::string(nameFieldText(placement.name)), RelationTable::kMoveKey);
+    const auto answer = course->moveTable->lookup(std::string(nameFieldText(placement.name)),
+                                                  RelationTable::kMoveKey);
     playCourseSounds(answer.wav, static_cast<int>(placement.body->speed * 10.0));
 }
 
 void CEngineApp::playMovementSounds() {
-    if (editor.current() == nullptr || !editor.current()->moveTable ||
-        editor.current()->moveTable->empty()) {
+    const LCourse_t* course = editor.current();
+    if (course == nullptr || !course->moveTable || course->moveTable->empty()) {
         return; // every answer would be "nodata"
     }
     // The table does not change during the step, so each mesh name is looked up once
@@ -144,7 +144,7 @@ void CEngineApp::playMovementSounds() {
         std::string wav;
     };
     std::vector<Answer> answers;
-    for (const auto& placement : editor.current()->xfilePlacements) {
+    for (const auto& placement : course->xfilePlacements) {
         if (!placement.body) {
             continue;
         }
@@ -161,8 +161,7 @@ void CEngineApp::playMovementSounds() {
             playCourseSounds(known->wav, rateStep);
             continue;
         }
-        std::string wav =
-            editor.current()->moveTable->lookup(std::string(name), RelationTable::kMoveKey).wav;
+        std::string wav = course->moveTable->lookup(std::string(name), RelationTable::kMoveKey).wav;
         playCourseSounds(wav, rateStep);
         if (answers.size() < kRemembered) {
             answers.push_back({name, std::move(wav)});
