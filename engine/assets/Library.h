@@ -16,7 +16,8 @@
 struct XfileEntry {
     std::int32_t id = 0; // position in the library
     std::unique_ptr<MeshObject> mesh;
-    float radius = 0; // of the bounding sphere of the mesh's vertices
+    float radius = 0;            // of the bounding sphere of the mesh's vertices
+    D3DXVECTOR3 centre{0, 0, 0}; // of that sphere, where the preview turns the mesh about
     char name[kNameFieldSize] = {};
     HTREEITEM item = nullptr;
     std::string path; // where the mesh was found, to load it again on a new device

@@ -105,9 +105,9 @@ void CEngineApp::recreateSceneDeviceObjects() {
     // After the host re-created its device, everything the scene draws is made again
     // from what it keeps in memory: arrays, file paths.
     for (auto& entry : assets.xfiles()) {
-        float radius = 0; // the entry keeps the size it was opened with
+        MeshBounds ignored; // the entry keeps the size it was opened with
         // A mesh that no longer loads stays empty and draws nothing.
-        (void)loadMeasuredMesh(device, entry.path, *entry.mesh, &radius);
+        (void)loadMeasuredMesh(device, entry.path, *entry.mesh, &ignored);
     }
     for (auto& entry : assets.bitmaps()) {
         // What cannot be made on the new device is not drawn.

@@ -68,7 +68,10 @@ HRESULT CEngineApp::pushXfile(const LF_t& file, HTREEITEM item) {
     XfileEntry entry;
     if (!findAndLoad(assets, file, MissingFile::Xfile, [&](const std::string& path) {
             entry.path = path;
-            entry.mesh = loadMeasuredMesh(device, path, &entry.radius);
+            MeshBounds bounds;
+            entry.mesh = loadMeasuredMesh(device, path, &bounds);
+            entry.radius = bounds.radius;
+            entry.centre = bounds.centre;
             return entry.mesh != nullptr;
         })) {
         return E_FAIL;

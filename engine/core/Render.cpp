@@ -175,13 +175,19 @@ HRESULT CEngineApp::renderPreview() {
     const D3DXMATRIX projection =
         shown != nullptr ? meshPreviewProjection(shown->radius) : projectionMatrix;
     device->SetTransform(D3DTS_PROJECTION, &projection);
-    if (assets.currentXfile() != nullptr && assets.currentXfile()->mesh) {
+    if (shown != nullptr && shown->mesh) {
         // Far enough back to see the whole mesh.
         D3DXMATRIX view;
-        D3DXMatrixTranslation(&view, 0, 0, 3 * assets.currentXfile()->radius);
+        D3DXMatrixTranslation(&view, 0, 0, 3 * shown->radius);
         device->SetTransform(D3DTS_VIEW, &view);
-        device->SetTransform(D3DTS_WORLD, &rotation);
-        assets.currentXfile()->mesh->render(device, true, true);
+        // Turned about the centre of its bounding sphere, which the view is set back
+        // from: a mesh built beside its origin stays whole in the picture.
+        const D3DXVECTOR3& centre = shown->centre;
+        D3DXMATRIX toCentre;
+        D3DXMatrixTranslation(&toCentre, -centre.x, -centre.y, -centre.z);
+        const D3DXMATRIX world = toCentre * rotation;
+        device->SetTransform(D3DTS_WORLD, &world);
+        shown->mesh->render(device, true, true);
     }
     for (auto& entry : assets.bitmaps()) {
         if (&entry == assets.currentBitmap() && entry.bitmap) {

@@ -1,6 +1,7 @@
 // Whole frames of the engine drawn by the GL device, compared with golden pictures.
 // Each golden was looked at before it was kept: road, edges, banks, field and inner
 // field, sky, objects and text where they belong.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -191,6 +192,38 @@ TEST_F(EngineFrames, PreviewShowsAMeshAndABitmap) {
     app->frameMove();
     ASSERT_EQ(app->render(), S_OK);
     expectGolden("preview-bitmap");
+}
+
+// A mesh built standing on its origin (the cone's base lies at y = 0, its tip at 1.5)
+// is shown whole and in the middle of the preview, turned about the centre of its
+// bounding sphere, not about its origin.
+TEST_F(EngineFrames, PreviewShowsAMeshBuiltBesideItsOriginWhole) {
+    ASSERT_EQ(app->pushXfile(file("cone.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})), S_OK);
+    app->assets.selectXfile(reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
+    app->selectTab(TAB_PREVIEW);
+    app->frameMove();
+    ASSERT_EQ(app->render(), S_OK);
+    const std::vector<std::uint8_t> pixels = context->readPixels();
+    // Rows holding the mesh, looked for in the middle third of the columns, away from
+    // the text in the top left corner.
+    const std::uint8_t clear[3] = {0xCC, 0xCC, 0xEE};
+    int top = kHeight;
+    int bottom = -1;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = kWidth / 3; x < 2 * kWidth / 3; ++x) {
+            const std::uint8_t* p = &pixels[(static_cast<std::size_t>(y) * kWidth + x) * 4];
+            if (std::abs(p[0] - clear[0]) + std::abs(p[1] - clear[1]) + std::abs(p[2] - clear[2]) >
+                24) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    ASSERT_GE(bottom, 0) << "the cone is not drawn";
+    EXPECT_GT(top, 0) << "the cone runs over the top edge";
+    EXPECT_LT(bottom, kHeight - 1) << "the cone runs over the bottom edge";
+    const int middle = (top + bottom) / 2;
+    EXPECT_NEAR(middle, kHeight / 2, kHeight / 10) << "rows " << top << " to " << bottom;
 }
 
 // The sky draws with a projection of its own that stays in force for the rest of the

@@ -5,26 +5,27 @@
 SharedMeshes::Loaded SharedMeshes::acquire(IDirect3DDevice9* device, const std::string& path) {
     const auto found = m_byPath.find(path);
     if (found == m_byPath.end()) {
-        Loaded loaded;
-        loaded.mesh = loadMeasuredMesh(device, path, &loaded.radius);
-        if (loaded.mesh) {
-            m_byPath.emplace(path, m_held.size());
-            m_held.push_back(Held{path, loaded.mesh, loaded.radius});
+        MeshBounds bounds;
+        std::shared_ptr<MeshObject> mesh = loadMeasuredMesh(device, path, &bounds);
+        if (!mesh) {
+            return {};
         }
-        return loaded;
+        m_byPath.emplace(path, m_held.size());
+        m_held.push_back(Held{path, mesh, bounds});
+        return Loaded{mesh, bounds.radius};
     }
     Held& held = m_held[found->second];
     std::shared_ptr<MeshObject> mesh = held.mesh.lock();
     if (!mesh) { // every placement of the file is gone: it is loaded anew
-        mesh = loadMeasuredMesh(device, path, &held.radius);
+        mesh = loadMeasuredMesh(device, path, &held.bounds);
         held.mesh = mesh;
     } else if (mesh->systemMesh() == nullptr &&
-               !loadMeasuredMesh(device, path, *mesh, &held.radius)) {
+               !loadMeasuredMesh(device, path, *mesh, &held.bounds)) {
         // It stopped loading when the device was made anew; its placements get it back
         // if it loads now.
         return {};
     }
-    return mesh ? Loaded{mesh, held.radius} : Loaded{};
+    return mesh ? Loaded{mesh, held.bounds.radius} : Loaded{};
 }
 
 template <typename F>
@@ -57,6 +58,6 @@ void SharedMeshes::destroy() {
 void SharedMeshes::recreate(IDirect3DDevice9* device) {
     forEachHeld([device](MeshObject& mesh, Held& held) {
         // A mesh that no longer loads stays empty and draws nothing.
-        (void)loadMeasuredMesh(device, held.path, mesh, &held.radius);
+        (void)loadMeasuredMesh(device, held.path, mesh, &held.bounds);
     });
 }

@@ -5,7 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "assets/mesh/MeshObject.h"
+#include "assets/mesh/MeasuredMesh.h"
 
 // The mesh files one course draws, each loaded once. Every placement of a file holds
 // the same mesh: one system copy, one device copy drawn once per placement. The course's
@@ -39,7 +39,7 @@ private:
     struct Held {
         std::string path;
         std::weak_ptr<MeshObject> mesh;
-        float radius = 0;
+        MeshBounds bounds;
     };
 
     // Calls f(mesh, held) for every mesh a placement still holds.
