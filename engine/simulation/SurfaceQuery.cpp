@@ -580,76 +580,17 @@ bool SurfaceIndex::find(const Strips& strips, float x, float z, float yLow, floa
                         int startRow, int firstStrip, SurfaceHit* hit) const {
     const double fx = x;
     const double fz = z;
+    // Hints from another strip than the first (the camera's, whose segments are too
+    // long for the index anyway) change the order within a quad; they are searched the
+    // plain way.
     if (!m_ready || !(yLow < yHigh) || !(yLow >= -kHighestEnd && yHigh <= kHighestEnd) ||
-        !(fx >= m_far.minX && fx <= m_far.maxX && fz >= m_far.minZ && fz <= m_far.maxZ)) {
+        !(fx >= m_far.minX && fx <= m_far.maxX && fz >= m_far.minZ && fz <= m_far.maxZ) ||
+        wrapped(firstStrip, kStripCount) != 0) {
         return findSurface(strips, x, z, yLow, yHigh, startRow, firstStrip, hit);
     }
     std::size_t cell = 0;
     if (!cellOf(x, z, &cell)) {
         return false; // farther than the margin from every triangle
-    }
-    const int quadRows = m_rows - 1;
-    const int across = quadColumns(m_columns);
-    const int start = wrapped(startRow - 2, quadRows);
-    const int stripShift = wrapped(firstStrip, kStripCount);
-
-    // The triangles near (x, z), each with its place in the search order of
-    // findSurface: rows from `start` on, wrapping; columns; strips from firstStrip on;
-    // triangle 1 before triangle 2.
-    struct Candidate {
-        std::uint64_t order;
-        const Outline* outline;
-        bool surelyInside;
-    };
-    constexpr std::size_t kInline = 32;
-    Candidate inlineCandidates[kInline];
-    std::vector<Candidate> manyCandidates;
-    Candidate* candidates = inlineCandidates;
-    std::size_t count = 0;
-    for (std::uint32_t k = m_cellStart[cell]; k < m_cellStart[cell + 1]; ++k) {
-        TW_ASSERT(m_entries[k] < m_outlines.size());
-        const Outline& o = m_outlines[m_entries[k]];
-        // The box and the three edges tested at once, with one branch: which of a
-        // cell's triangles hold a point follows no pattern, and every test branched on
-        // alone would be mispredicted often.
-        const float e0 = o.nx[0] * x + o.nz[0] * z;
-        const float e1 = o.nx[1] * x + o.nz[1] * z;
-        const float e2 = o.nx[2] * x + o.nz[2] * z;
-        const bool inBox = (x >= o.minX) & (x <= o.maxX) & (z >= o.minZ) & (z <= o.maxZ);
-        const bool inEdges = (e0 <= o.c[0]) & (e1 <= o.c[1]) & (e2 <= o.c[2]);
-        if (!(inBox & inEdges)) {
-            continue;
-        }
-        const bool surelyInside = e0 <= o.inner[0] && e1 <= o.inner[1] && e2 <= o.inner[2];
-        const int row = o.row;
-        const int rowRank = row >= start ? row - start : row - start + quadRows;
-        const int s = o.strip;
-        const int stripRank = s >= stripShift ? s - stripShift : s - stripShift + kStripCount;
-        const std::uint64_t order =
-            ((static_cast<std::uint64_t>(rowRank) * across + o.column) * kStripCount + stripRank) *
-                2 +
-            o.triangle;
-        if (count == kInline) {
-            manyCandidates.assign(inlineCandidates, inlineCandidates + kInline);
-            candidates = nullptr;
-        }
-        if (candidates == nullptr) {
-            manyCandidates.push_back({order, &o, surelyInside});
-        } else {
-            // Insertion in order: there are seldom more than two or three.
-            std::size_t at = count;
-            while (at > 0 && candidates[at - 1].order > order) {
-                candidates[at] = candidates[at - 1];
-                --at;
-            }
-            candidates[at] = {order, &o, surelyInside};
-        }
-        ++count;
-    }
-    if (candidates == nullptr) {
-        candidates = manyCandidates.data();
-        std::sort(candidates, candidates + count,
-                  [](const Candidate& a, const Candidate& b) { return a.order < b.order; });
     }
 
     // The test of testTriangle, step by step the same, with the parts that do not
@@ -663,28 +604,40 @@ bool SurfaceIndex::find(const Strips& strips, float x, float z, float yLow, floa
     constexpr float kSquareStaysNormal = 0x1p-60f;
     const float h = yHigh - yLow;
     const D3DXVECTOR3 u = h >= kSquareStaysNormal ? D3DXVECTOR3(0, 1, 0) : unit(p1 - p0);
-    const Line line(p0, p1);
-    for (std::size_t k = 0; k < count; ++k) {
-        const Outline& o = *candidates[k].outline;
+    const auto hits = [&](std::uint32_t id) {
+        TW_ASSERT(id < m_outlines.size());
+        const Outline& o = m_outlines[id];
+        // The box and the three edges tested at once, with one branch: which of a
+        // cell's triangles hold a point follows no pattern, and every test branched on
+        // alone would be mispredicted often.
+        const float e0 = o.nx[0] * x + o.nz[0] * z;
+        const float e1 = o.nx[1] * x + o.nz[1] * z;
+        const float e2 = o.nx[2] * x + o.nz[2] * z;
+        const bool inBox = (x >= o.minX) & (x <= o.maxX) & (z >= o.minZ) & (z <= o.maxZ);
+        const bool inEdges = (e0 <= o.c[0]) & (e1 <= o.c[1]) & (e2 <= o.c[2]);
+        if (!(inBox & inEdges)) {
+            return false;
+        }
         const float side0 = dot(o.normal, p0) + o.offset;
         const float side1 = dot(o.normal, p1) + o.offset;
         if (!(side0 * side1 < 0)) {
-            continue;
+            return false;
         }
         const float along = dot(o.normal, u);
         if (along == 0) {
-            continue;
+            return false;
         }
         const D3DXVECTOR3 point = p0 + u * (-side0 / along);
-        if (!candidates[k].surelyInside) {
+        const bool surelyInside = e0 <= o.inner[0] && e1 <= o.inner[1] && e2 <= o.inner[2];
+        if (!surelyInside) {
             const StripGrid& strip = *strips[o.strip];
             const int row = static_cast<int>(o.row);
             const int col = static_cast<int>(o.column);
             const D3DXVECTOR3 a = position(strip, row, col);
             const D3DXVECTOR3 b = position(strip, row + 1, o.triangle == 0 ? col + 1 : col);
             const D3DXVECTOR3 c = position(strip, o.triangle == 0 ? row : row + 1, col + 1);
-            if (!line.passesThrough(a, b, c)) {
-                continue;
+            if (!Line(p0, p1).passesThrough(a, b, c)) {
+                return false;
             }
         }
         hit->height = point.y;
@@ -692,6 +645,29 @@ bool SurfaceIndex::find(const Strips& strips, float x, float z, float yLow, floa
         hit->row = static_cast<int>(o.row);
         hit->edge = o.edge;
         return true;
+    };
+
+    // A cell lists its triangles by ascending id, and ids ascend in the order
+    // findSurface searches from row 0 with the first strip: row, column, strip,
+    // triangle 1 before 2. From row `start` on, wrapping, that order is the cell's
+    // triangles from the first of row `start` to the end, then those before it; the
+    // first of them the segment crosses is the answer.
+    const int quadRows = m_rows - 1;
+    const int start = wrapped(startRow - 2, quadRows);
+    const std::uint32_t trianglesPerRow =
+        static_cast<std::uint32_t>(quadColumns(m_columns)) * kStripCount * 2;
+    const std::uint32_t* const first = m_entries.data() + m_cellStart[cell];
+    const std::uint32_t* const last = m_entries.data() + m_cellStart[cell + 1];
+    const std::uint32_t* const turn =
+        std::lower_bound(first, last, static_cast<std::uint32_t>(start) * trianglesPerRow);
+    // One loop over both stretches, so that the test is made in one place.
+    const std::ptrdiff_t count = last - first;
+    const std::ptrdiff_t from = turn - first;
+    for (std::ptrdiff_t k = 0; k < count; ++k) {
+        const std::ptrdiff_t at = from + k < count ? from + k : from + k - count;
+        if (hits(first[at])) {
+            return true;
+        }
     }
     return false;
 }

@@ -73,19 +73,19 @@ inline D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* out) {
 bool D3DXMatrixIsIdentity(const D3DXMATRIX* m);
 
 // out = m1 x m2: the transform of m1 first, then that of m2. out may alias an input.
-// Each element is the sum 0 + a1 b1 + a2 b2 + a3 b3 + a4 b4, added in that order; a row
-// is worked out four elements at a time.
+// Each element is the sum 0 + a1 b1 + a2 b2 + a3 b3 + a4 b4, added in that order. Written
+// element by element, so that a product of matrices just made (a body's world, every
+// frame) is worked out in registers instead of being stored and loaded back.
 inline D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* out, const D3DXMATRIX* m1, const D3DXMATRIX* m2) {
     D3DXMATRIX result;
     for (int r = 0; r < 4; ++r) {
-        float row[4] = {0, 0, 0, 0};
-        for (int k = 0; k < 4; ++k) {
-            for (int c = 0; c < 4; ++c) {
-                row[c] += m1->m[r][k] * m2->m[k][c];
-            }
-        }
+        const float a0 = m1->m[r][0];
+        const float a1 = m1->m[r][1];
+        const float a2 = m1->m[r][2];
+        const float a3 = m1->m[r][3];
         for (int c = 0; c < 4; ++c) {
-            result.m[r][c] = row[c];
+            result.m[r][c] =
+                0.0f + a0 * m2->m[0][c] + a1 * m2->m[1][c] + a2 * m2->m[2][c] + a3 * m2->m[3][c];
         }
     }
     *out = result;
