@@ -129,23 +129,34 @@ void BroadPhase::candidatesAfter(int i, std::vector<int>* out) const {
     const std::int64_t cx = m_cellX[i];
     const std::int64_t cz = m_cellZ[i];
     const Sphere& sphere = m_spheres[i];
-    for (std::int64_t x = cx - 1; x <= cx + 1; ++x) {
-        for (std::int64_t z = cz - 1; z <= cz + 1; ++z) {
-            const std::uint32_t b = bucketOf(x, z);
-            const Listed* const end = m_listed.data() + m_start[b + 1];
-            for (const Listed* other = m_listed.data() + m_start[b]; other != end; ++other) {
-                // All three tests at once, one branch: whether a body comes after i
-                // follows no pattern, and a branch on it alone is mispredicted half the
-                // time.
-                const bool after = other->index > i;
-                const bool sameCell = (other->cellX == x) & (other->cellZ == z);
-                if (after & sameCell & mayTouch(sphere, other->sphere)) {
-                    out->push_back(other->index);
-                }
+    for (std::int64_t z = cz - 1; z <= cz + 1; ++z) {
+        const std::uint32_t first = bucketOf(cx - 1, z);
+        if (first + 2 <= m_mask) {
+            collect(i, sphere, cx, z, first, first + 2, out);
+        } else { // the row's three buckets wrap round the end of the list
+            for (std::uint32_t k = 0; k < 3; ++k) {
+                const std::uint32_t b = (first + k) & m_mask;
+                collect(i, sphere, cx, z, b, b, out);
             }
         }
     }
     const auto firstLoose = std::upper_bound(m_loose.begin(), m_loose.end(), i);
     out->insert(out->end(), firstLoose, m_loose.end());
     std::sort(out->begin(), out->end());
+}
+
+void BroadPhase::collect(int i, const Sphere& sphere, std::int64_t cx, std::int64_t z,
+                         std::uint32_t first, std::uint32_t last, std::vector<int>* out) const {
+    const Listed* const end = m_listed.data() + m_start[last + 1];
+    for (const Listed* other = m_listed.data() + m_start[first]; other != end; ++other) {
+        // All the tests at once, one branch: whether a body comes after i follows no
+        // pattern, and a branch on it alone is mispredicted half the time. Other cells
+        // may share these buckets; each body is taken in the row its cell lies in.
+        const bool after = other->index > i;
+        const bool neighbour =
+            (other->cellZ == z) & (other->cellX >= cx - 1) & (other->cellX <= cx + 1);
+        if (after & neighbour & mayTouch(sphere, other->sphere)) {
+            out->push_back(other->index);
+        }
+    }
 }

@@ -35,12 +35,19 @@ private:
     };
 
     static bool mayTouch(const Sphere& a, const Sphere& b);
+    // Cells side by side along x go to buckets side by side, so that a body's three
+    // neighbouring cells of a row are one stretch of the bucket list; rows are spread
+    // over the buckets by a large odd stride.
     std::uint32_t bucketOf(std::int64_t cx, std::int64_t cz) const {
-        std::uint64_t h = static_cast<std::uint64_t>(cx) * 0x9E3779B97F4A7C15ull ^
-                          static_cast<std::uint64_t>(cz) * 0xC2B2AE3D27D4EB4Full;
-        h ^= h >> 29;
-        return static_cast<std::uint32_t>(h) & m_mask;
+        constexpr std::uint64_t kRowStride = 0x9E3779B97F4A7C15ull;
+        return static_cast<std::uint32_t>(static_cast<std::uint64_t>(cx) +
+                                          static_cast<std::uint64_t>(cz) * kRowStride) &
+               m_mask;
     }
+    // Appends the bodies after i listed in buckets first..last (no wrap) that lie in
+    // cells (cx - 1 .. cx + 1, z) and may touch `sphere`.
+    void collect(int i, const Sphere& sphere, std::int64_t cx, std::int64_t z, std::uint32_t first,
+                 std::uint32_t last, std::vector<int>* out) const;
 
     std::vector<Sphere> m_spheres;
     std::vector<std::int64_t> m_cellX;

@@ -129,7 +129,9 @@ private:
         std::uint64_t tests = 0;
     };
 
-    void respondToPairs(LCourse_t& course, ContactListener& contacts);
+    // Responds to the touching pairs of the bodies the step gathered (m_pairOrder and
+    // m_steppedBodies, in list order).
+    void respondToPairs(ContactListener& contacts);
     // Tests bodies begin..end-1 of the pair loop against their candidates; reads only
     // the frame's spheres, ids and the pair finder.
     void findTouchingPairs(std::size_t begin, std::size_t end, PairPart& part) const;

@@ -63,10 +63,14 @@ void Simulation::respond(CSceneObject& a, CSceneObject& b, float d2, float r2) {
 }
 
 void Simulation::step(LCourse_t& course, ContactListener& contacts) {
+    // The list is walked once: its nodes lie all over the heap, and with many bodies
+    // each walk waits on memory for most of its time.
     m_steppedBodies.clear();
+    m_pairOrder.clear();
     for (auto& placement : course.xfilePlacements) {
         if (placement.body) {
             m_steppedBodies.push_back(placement.body.get());
+            m_pairOrder.push_back(&placement);
         }
     }
     // A body's move reads and writes that body alone.
@@ -78,7 +82,7 @@ void Simulation::step(LCourse_t& course, ContactListener& contacts) {
     // Before any contact is sought: bodies sharing a centre have no line of centres to
     // be pushed apart along.
     m_coincidentCentres.separate(m_steppedBodies);
-    respondToPairs(course, contacts);
+    respondToPairs(contacts);
 }
 
 // The responses write stepPosition, speed, direction, contact normal and motion state,
@@ -87,19 +91,16 @@ void Simulation::step(LCourse_t& course, ContactListener& contacts) {
 // the list, from the positions and radii as they stand; the responses then follow on
 // this thread in the order of the full loop (i in list order, then the j after it in
 // list order), so each sees exactly the speeds and directions it would see there.
-void Simulation::respondToPairs(LCourse_t& course, ContactListener& contacts) {
-    m_pairOrder.clear();
-    m_pairSpheres.clear();
-    for (auto& placement : course.xfilePlacements) {
-        if (placement.body) {
-            const CSceneObject& body = *placement.body;
-            m_pairOrder.push_back(&placement);
-            m_pairSpheres.push_back(
-                {body.position.x, body.position.y, body.position.z, body.radius});
-        }
-    }
-    m_pairFinder->build(m_pairSpheres);
+void Simulation::respondToPairs(ContactListener& contacts) {
     const std::size_t n = m_pairOrder.size();
+    m_pairSpheres.resize(n);
+    shareAmongThreads(n, [this](int, std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            const CSceneObject& body = *m_steppedBodies[i];
+            m_pairSpheres[i] = {body.position.x, body.position.y, body.position.z, body.radius};
+        }
+    });
+    m_pairFinder->build(m_pairSpheres);
     m_pairParts.resize(static_cast<std::size_t>(std::max(partsFor(n), 1)));
     shareAmongThreads(n, [this](int part, std::size_t begin, std::size_t end) {
         findTouchingPairs(begin, end, m_pairParts[static_cast<std::size_t>(part)]);
