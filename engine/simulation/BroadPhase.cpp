@@ -105,7 +105,7 @@ void BroadPhase::build(const std::vector<Sphere>& spheres) {
 
 // The ground-plane distance can only be smaller than the 3-D one, and the margins
 // cover the float rounding of the exact test.
-bool BroadPhase::mayTouch(const Sphere& a, const Sphere& b) {
+inline bool BroadPhase::mayTouch(const Sphere& a, const Sphere& b) {
     const double dx = static_cast<double>(a.x) - static_cast<double>(b.x);
     const double dz = static_cast<double>(a.z) - static_cast<double>(b.z);
     const double reach = static_cast<double>(a.radius) + static_cast<double>(b.radius);

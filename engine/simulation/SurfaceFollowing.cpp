@@ -53,8 +53,8 @@ void Simulation::beginQueries(const LCourse_t& course, std::size_t queries) {
                           m_surfaceIndex.sync(course.strips, queries);
 }
 
-bool Simulation::querySurface(const LCourse_t& course, float x, float z, float halfHeight,
-                              int startRow, int firstStrip, SurfaceHit* hit) const {
+inline bool Simulation::querySurface(const LCourse_t& course, float x, float z, float halfHeight,
+                                     int startRow, int firstStrip, SurfaceHit* hit) const {
     if (!course.stripsCreated) {
         return false;
     }
