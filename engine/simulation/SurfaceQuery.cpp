@@ -241,6 +241,13 @@ int quadColumns(int columns) {
     return columns - 1;
 }
 
+// Triangles are numbered row by row, then column, strip and triangle 1 before 2:
+// ((row * quadColumns + column) * kStripCount + strip) * 2 + triangle. That is the order
+// findSurface searches them in from row 0 with the first strip.
+std::size_t trianglesPerRow(int columns) {
+    return static_cast<std::size_t>(quadColumns(columns)) * kStripCount * 2;
+}
+
 } // namespace
 
 void SurfaceIndex::Box::take(double x0, double z0, double x1, double z1) {
@@ -356,8 +363,7 @@ void SurfaceIndex::build(const Strips& strips) {
     if (columns < 2 || quadRows < 1) {
         return;
     }
-    const std::size_t triangles = static_cast<std::size_t>(quadRows) *
-                                  static_cast<std::size_t>(quadColumns(columns)) * kStripCount * 2;
+    const std::size_t triangles = static_cast<std::size_t>(quadRows) * trianglesPerRow(columns);
     m_outlines.assign(triangles, Outline{});
 
     // The course seen from above, and how far the index answers around it.
@@ -648,18 +654,17 @@ bool SurfaceIndex::find(const Strips& strips, float x, float z, float yLow, floa
     };
 
     // A cell lists its triangles by ascending id, and ids ascend in the order
-    // findSurface searches from row 0 with the first strip: row, column, strip,
-    // triangle 1 before 2. From row `start` on, wrapping, that order is the cell's
-    // triangles from the first of row `start` to the end, then those before it; the
-    // first of them the segment crosses is the answer.
+    // findSurface searches from row 0 with the first strip (see trianglesPerRow). From
+    // row `start` on, wrapping, that order is the cell's triangles from the first of row
+    // `start` to the end, then those before it; the first one the segment crosses is
+    // the answer.
     const int quadRows = m_rows - 1;
     const int start = wrapped(startRow - 2, quadRows);
-    const std::uint32_t trianglesPerRow =
-        static_cast<std::uint32_t>(quadColumns(m_columns)) * kStripCount * 2;
     const std::uint32_t* const first = m_entries.data() + m_cellStart[cell];
     const std::uint32_t* const last = m_entries.data() + m_cellStart[cell + 1];
     // A cell lists a handful of triangles: counting them off is cheaper than halving.
-    const std::uint32_t firstOfStart = static_cast<std::uint32_t>(start) * trianglesPerRow;
+    const auto firstOfStart =
+        static_cast<std::uint32_t>(static_cast<std::size_t>(start) * trianglesPerRow(m_columns));
     const std::uint32_t* turn = first;
     while (turn != last && *turn < firstOfStart) {
         ++turn;
