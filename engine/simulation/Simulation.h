@@ -147,8 +147,11 @@ private:
                     FootprintSamples& samples) const;
     void followFootprint(const LCourse_t& course, XfilePlacement& placement, D3DXVECTOR3* edge,
                          FootprintSamples& samples) const;
+    // The surface under (x, z), and if there is none, under the point moved a little
+    // (the nudges from firstNudge on).
     [[nodiscard]] bool querySurface(const LCourse_t& course, float x, float z, float halfHeight,
-                                    int startRow, int firstStrip, SurfaceHit* hit) const;
+                                    int startRow, int firstStrip, SurfaceHit* hit,
+                                    int firstNudge) const;
     // Brings the surface grid up to date with the course's strips when `queries`
     // queries are about to be made and it pays; until endQueries the body queries use it.
     void beginQueries(const LCourse_t& course, std::size_t queries);

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <limits>
 #include <optional>
+#include <span>
 
 #include "course/CourseTrack.h"
 #include "scene/Placements.h"
@@ -54,11 +55,12 @@ void Simulation::beginQueries(const LCourse_t& course, std::size_t queries) {
 }
 
 inline bool Simulation::querySurface(const LCourse_t& course, float x, float z, float halfHeight,
-                                     int startRow, int firstStrip, SurfaceHit* hit) const {
+                                     int startRow, int firstStrip, SurfaceHit* hit,
+                                     int firstNudge) const {
     if (!course.stripsCreated) {
         return false;
     }
-    for (int nudge = 0; nudge <= kMaxNudges; ++nudge) {
+    for (int nudge = firstNudge; nudge <= kMaxNudges; ++nudge) {
         const float offset = kNudge * static_cast<float>(nudge);
         const bool found =
             m_surfaceIndexInUse
@@ -76,7 +78,7 @@ inline bool Simulation::querySurface(const LCourse_t& course, float x, float z, 
 HRESULT Simulation::queryBody(const LCourse_t& course, float x, float z, float* height,
                               XfilePlacement& placement, D3DXVECTOR3* edge) const {
     SurfaceHit hit;
-    if (querySurface(course, x, z, kBodySegmentHalfHeight, placement.rowHint, 0, &hit)) {
+    if (querySurface(course, x, z, kBodySegmentHalfHeight, placement.rowHint, 0, &hit, 0)) {
         takeBodyHit(hit, height, placement, edge);
     }
     return S_OK; // off the course the outputs stay as they were
@@ -87,7 +89,7 @@ HRESULT Simulation::queryCamera(const LCourse_t* course, float x, float z, float
     SurfaceHit hit;
     const int firstStrip = (hint.strip - 1 + kStripCount) % kStripCount;
     if (course == nullptr ||
-        !querySurface(*course, x, z, kCameraSegmentHalfHeight, hint.row, firstStrip, &hit)) {
+        !querySurface(*course, x, z, kCameraSegmentHalfHeight, hint.row, firstStrip, &hit, 0)) {
         return E_FAIL;
     }
     *height = hit.height;
@@ -125,14 +127,34 @@ void Simulation::followFootprint(const LCourse_t& course, XfilePlacement& placem
                                      x};
     const float sampleZ[kSamples] = {z + halfW * st, z - halfW * st, z + halfW * ct, z - halfW * ct,
                                      z};
-    bool found[kSamples];
+    bool found[kSamples] = {};
+    const auto take = [&](int k, const SurfaceHit& hit) {
+        takeBodyHit(hit, &heights[k], placement, edge);
+        found[k] = true;
+        samples.set[k] = true;
+    };
     for (int k = 0; k < kSamples; ++k) {
+        // The grid answers the samples in turn, up to one with no course right under it;
+        // that one is looked for again a little moved, and the grid goes on after it.
+        int firstNudge = 0;
+        if (m_surfaceIndexInUse) {
+            SurfaceHit hits[kSamples];
+            const auto from = static_cast<std::size_t>(k);
+            const std::size_t answered = m_surfaceIndex.findInTurn(
+                course.strips, std::span(sampleX).subspan(from), std::span(sampleZ).subspan(from),
+                -kBodySegmentHalfHeight, kBodySegmentHalfHeight, placement.rowHint, hits);
+            for (std::size_t j = 0; j < answered; ++j, ++k) {
+                take(k, hits[j]);
+            }
+            if (k == kSamples) {
+                break;
+            }
+            firstNudge = 1;
+        }
         SurfaceHit hit;
-        found[k] = querySurface(course, sampleX[k], sampleZ[k], kBodySegmentHalfHeight,
-                                placement.rowHint, 0, &hit);
-        if (found[k]) {
-            takeBodyHit(hit, &heights[k], placement, edge);
-            samples.set[k] = true;
+        if (querySurface(course, sampleX[k], sampleZ[k], kBodySegmentHalfHeight, placement.rowHint,
+                         0, &hit, firstNudge)) {
+            take(k, hit);
         }
     }
     // A sample that finds no course under it leaves its height as the body before or

@@ -582,35 +582,46 @@ std::size_t SurfaceIndex::listedNear(float x, float z) const {
     return m_ready && cellOf(x, z, &cell) ? m_cellStart[cell + 1] - m_cellStart[cell] : 0;
 }
 
-bool SurfaceIndex::find(const Strips& strips, float x, float z, float yLow, float yHigh,
-                        int startRow, int firstStrip, SurfaceHit* hit) const {
+inline bool SurfaceIndex::answersSegment(float yLow, float yHigh) const {
+    return m_ready && yLow < yHigh && yLow >= -kHighestEnd && yHigh <= kHighestEnd;
+}
+
+inline bool SurfaceIndex::answersPoint(float x, float z) const {
     const double fx = x;
     const double fz = z;
-    // Hints from another strip than the first (the camera's, whose segments are too
-    // long for the index anyway) change the order within a quad; they are searched the
-    // plain way.
-    if (!m_ready || !(yLow < yHigh) || !(yLow >= -kHighestEnd && yHigh <= kHighestEnd) ||
-        !(fx >= m_far.minX && fx <= m_far.maxX && fz >= m_far.minZ && fz <= m_far.maxZ) ||
-        wrapped(firstStrip, kStripCount) != 0) {
-        return findSurface(strips, x, z, yLow, yHigh, startRow, firstStrip, hit);
-    }
+    return fx >= m_far.minX && fx <= m_far.maxX && fz >= m_far.minZ && fz <= m_far.maxZ;
+}
+
+namespace {
+
+// The direction unit() gives a vertical segment from yLow to yHigh. The difference of
+// its ends is exactly (0, h, 0); and the root of a float's square is the float itself
+// whenever the square is a normal number, so that is exactly (0, 1, 0), without the
+// root and the divisions, for any but the tiniest h.
+D3DXVECTOR3 upward(float yLow, float yHigh) {
+    constexpr float kSquareStaysNormal = 0x1p-60f;
+    const float h = yHigh - yLow;
+    return h >= kSquareStaysNormal ? D3DXVECTOR3(0, 1, 0) : unit(D3DXVECTOR3(0, h, 0));
+}
+
+} // namespace
+
+// Forced inline, with its triangle test: called once per point from the one loop in
+// findInTurn, where a call each would cost about a tenth of the bodies' frame.
+__attribute__((always_inline)) inline bool
+SurfaceIndex::findListed(const Strips& strips, float x, float z, float yLow, float yHigh,
+                         const D3DXVECTOR3& up, int startRow, SurfaceHit* hit) const {
     std::size_t cell = 0;
     if (!cellOf(x, z, &cell)) {
         return false; // farther than the margin from every triangle
     }
 
     // The test of testTriangle, step by step the same, with the parts that do not
-    // change worked out once: the segment's direction per query, each triangle's
+    // change worked out once: the segment's direction for all the points, each triangle's
     // plane and edge vector when the index was built.
     const D3DXVECTOR3 p0(x, yLow, z);
     const D3DXVECTOR3 p1(x, yHigh, z);
-    // The segment is vertical, so p1 - p0 is exactly (0, h, 0); and the root of a float's
-    // square is the float itself whenever the square is a normal number, so unit() gives
-    // exactly (0, 1, 0) without its root and divisions.
-    constexpr float kSquareStaysNormal = 0x1p-60f;
-    const float h = yHigh - yLow;
-    const D3DXVECTOR3 u = h >= kSquareStaysNormal ? D3DXVECTOR3(0, 1, 0) : unit(p1 - p0);
-    const auto hits = [&](std::uint32_t id) {
+    const auto hits = [&](std::uint32_t id) __attribute__((always_inline)) {
         TW_ASSERT(id < m_outlines.size());
         const Outline& o = m_outlines[id];
         // The box and the three edges tested at once, with one branch: which of a
@@ -629,11 +640,11 @@ bool SurfaceIndex::find(const Strips& strips, float x, float z, float yLow, floa
         if (!(side0 * side1 < 0)) {
             return false;
         }
-        const float along = dot(o.normal, u);
+        const float along = dot(o.normal, up);
         if (along == 0) {
             return false;
         }
-        const D3DXVECTOR3 point = p0 + u * (-side0 / along);
+        const D3DXVECTOR3 point = p0 + up * (-side0 / along);
         const bool surelyInside = e0 <= o.inner[0] && e1 <= o.inner[1] && e2 <= o.inner[2];
         if (!surelyInside) {
             const StripGrid& strip = *strips[o.strip];
@@ -679,4 +690,33 @@ bool SurfaceIndex::find(const Strips& strips, float x, float z, float yLow, floa
         }
     }
     return false;
+}
+
+// Hints from another strip than the first (the camera's, whose segments are too long
+// for the index anyway) change the order within a quad; they are searched the plain way.
+bool SurfaceIndex::find(const Strips& strips, float x, float z, float yLow, float yHigh,
+                        int startRow, int firstStrip, SurfaceHit* hit) const {
+    if (wrapped(firstStrip, kStripCount) != 0) {
+        return findSurface(strips, x, z, yLow, yHigh, startRow, firstStrip, hit);
+    }
+    return findInTurn(strips, {&x, 1}, {&z, 1}, yLow, yHigh, startRow, hit) == 1;
+}
+
+std::size_t SurfaceIndex::findInTurn(const Strips& strips, std::span<const float> x,
+                                     std::span<const float> z, float yLow, float yHigh,
+                                     int startRow, SurfaceHit* hits) const {
+    TW_ASSERT(x.size() == z.size());
+    const bool segmentAnswered = answersSegment(yLow, yHigh);
+    const D3DXVECTOR3 up = upward(yLow, yHigh);
+    int row = startRow;
+    for (std::size_t k = 0; k < x.size(); ++k) {
+        const bool found = segmentAnswered && answersPoint(x[k], z[k])
+                               ? findListed(strips, x[k], z[k], yLow, yHigh, up, row, &hits[k])
+                               : findSurface(strips, x[k], z[k], yLow, yHigh, row, 0, &hits[k]);
+        if (!found) {
+            return k;
+        }
+        row = hits[k].row;
+    }
+    return x.size();
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "d3dx9/d3dx9math.h"
@@ -79,6 +80,13 @@ public:
     // course, are searched by findSurface itself.
     [[nodiscard]] bool find(const Strips& strips, float x, float z, float yLow, float yHigh,
                             int startRow, int firstStrip, SurfaceHit* hit) const;
+    // find() for several points in turn with the first strip first, each searched from
+    // the row of the hit before it (the first from startRow), as calls that pass the
+    // hint on would be; what depends on the segment alone is worked out once. Stops at
+    // the first point with no hit, and returns how many points had one.
+    [[nodiscard]] std::size_t findInTurn(const Strips& strips, std::span<const float> x,
+                                         std::span<const float> z, float yLow, float yHigh,
+                                         int startRow, SurfaceHit* hits) const;
 
     // Triangles listed in the cell of (x, z); for measurements and tests.
     std::size_t listedNear(float x, float z) const;
@@ -117,6 +125,14 @@ private:
     static bool withinReach(const Outline& o, const D3DXVECTOR3& a, const Box& box);
     void layCells(const Box& extent, std::size_t listed);
     [[nodiscard]] bool cellOf(float x, float z, std::size_t* cell) const;
+    // Whether the index answers segments from yLow to yHigh, and points at (x, z);
+    // what it does not answer, findSurface searches.
+    [[nodiscard]] bool answersSegment(float yLow, float yHigh) const;
+    [[nodiscard]] bool answersPoint(float x, float z) const;
+    // The search through the triangles listed near (x, z), for a segment and point the
+    // index answers; `up` is the segment's direction, as the plain test works it out.
+    [[nodiscard]] bool findListed(const Strips& strips, float x, float z, float yLow, float yHigh,
+                                  const D3DXVECTOR3& up, int startRow, SurfaceHit* hit) const;
 
     bool m_ready = false;
     int m_columns = 0;

@@ -234,6 +234,45 @@ TEST_F(SurfaceGrid, AnswersAsTheSearchOnATightClockwiseLoopAndAfterRegeneration)
     EXPECT_GT(expectGridAnswersAsSearch(*app->editor.current(), 13), 2000);
 }
 
+// A footprint's five points around each awkward place, searched in turn as a body's
+// are: each from the row the hit before it found. The grid's answers are those of
+// one row-by-row search after the other, and it stops where they first find nothing.
+TEST_F(SurfaceGrid, AnswersPointsInTurnAsSuccessiveSearches) {
+    const LCourse_t& course = createLoopCourse(6, 30);
+    SurfaceIndex index;
+    ASSERT_TRUE(index.sync(course.strips, SurfaceIndex::kQueriesWorthABuild));
+    std::mt19937 random(14);
+    std::uniform_int_distribution<int> hintRow(-3, course.strips[0]->rows() + 3);
+    std::uniform_real_distribution<float> turn(0.0f, 2 * static_cast<float>(M_PI));
+    constexpr std::size_t kPoints = 5;
+    std::size_t whole = 0;
+    std::size_t stopped = 0;
+    for (const D3DXVECTOR3& p : awkwardPoints(course, random)) {
+        const float c = std::cos(turn(random));
+        const float s = std::sin(turn(random));
+        const float x[kPoints] = {p.x + c, p.x - c, p.x - s, p.x + s, p.x};
+        const float z[kPoints] = {p.z + s, p.z - s, p.z + c, p.z - c, p.z};
+        const int startRow = hintRow(random);
+        SurfaceHit expected[kPoints];
+        std::size_t found = 0;
+        for (int row = startRow; found < kPoints; row = expected[found++].row) {
+            if (!findSurface(course.strips, x[found], z[found], -1000, 1000, row, 0,
+                             &expected[found])) {
+                break;
+            }
+        }
+        SurfaceHit actual[kPoints];
+        ASSERT_EQ(index.findInTurn(course.strips, x, z, -1000, 1000, startRow, actual), found)
+            << "around (" << p.x << ", " << p.z << ") from row " << startRow;
+        for (std::size_t k = 0; k < found; ++k) {
+            ASSERT_TRUE(sameAnswer(true, expected[k], true, actual[k])) << "point " << k;
+        }
+        (found == kPoints ? whole : stopped) += 1;
+    }
+    EXPECT_GT(whole, 500u);
+    EXPECT_GT(stopped, 100u);
+}
+
 TEST_F(SurfaceGrid, IsBuiltForStripsThatStayAndDroppedWhenTheyChange) {
     const LCourse_t& course = createLoopCourse(6, 30);
     SurfaceIndex index;
