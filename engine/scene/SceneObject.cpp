@@ -144,15 +144,50 @@ void CSceneObject::bounceFromEdge(float edgeX, float edgeZ) {
     motionState = MOTION_ROLL;
 }
 
+// The product yaw x pitch x roll x move, every frame for every body. Each element of a
+// product is the sum 0 + a1 b1 + ... + a4 b4 in that order; here the terms with a factor
+// that is a zero of the matrices' shape (and the ones of it, as factors) are left out.
+// That changes no bit: a zero term is a signed zero when the other factor is finite, and
+// a sum that starts at +0 is never -0, so adding a signed zero leaves it as it is. With
+// a factor that is not finite, a zero term is NaN, and the whole products are made.
 D3DXMATRIX CSceneObject::composeWorld() const {
-    D3DXMATRIX yawMatrix;
-    D3DXMATRIX pitchMatrix;
-    D3DXMATRIX rollMatrix;
-    D3DXMATRIX moveMatrix;
-    D3DXMatrixRotationY(&yawMatrix, static_cast<float>(M_PI) * (yawOffset - yaw));
-    D3DXMatrixRotationX(&pitchMatrix, pitch);
-    D3DXMatrixRotationZ(&rollMatrix, roll);
+    const float yawAngle = static_cast<float>(M_PI) * (yawOffset - yaw);
     const D3DXVECTOR3 at = position + modelOffset;
-    D3DXMatrixTranslation(&moveMatrix, at.x, at.y, at.z);
-    return yawMatrix * pitchMatrix * rollMatrix * moveMatrix;
+    const float cy = std::cos(yawAngle);
+    const float sy = std::sin(yawAngle);
+    const float cx = std::cos(pitch);
+    const float sx = std::sin(pitch);
+    const float cz = std::cos(roll);
+    const float sz = std::sin(roll);
+    // Not finite when any of them is not (sums of finite values this size stay finite).
+    if (!std::isfinite(cy + sy + cx + sx + cz + sz + at.x + at.y + at.z)) {
+        D3DXMATRIX yawMatrix;
+        D3DXMATRIX pitchMatrix;
+        D3DXMATRIX rollMatrix;
+        D3DXMATRIX moveMatrix;
+        D3DXMatrixRotationY(&yawMatrix, yawAngle);
+        D3DXMatrixRotationX(&pitchMatrix, pitch);
+        D3DXMatrixRotationZ(&rollMatrix, roll);
+        D3DXMatrixTranslation(&moveMatrix, at.x, at.y, at.z);
+        return yawMatrix * pitchMatrix * rollMatrix * moveMatrix;
+    }
+    // Yaw x pitch: rows (cy, 0, -sy), (0, 1, 0), (sy, 0, cy) times rows (1, 0, 0),
+    // (0, cx, sx), (0, -sx, cx).
+    const float a[3][3] = {{0.0f + cy, 0.0f + -sy * -sx, 0.0f + -sy * cx},
+                           {0.0f, 0.0f + cx, 0.0f + sx},
+                           {0.0f + sy, 0.0f + cy * -sx, 0.0f + cy * cx}};
+    // Times roll, rows (cz, sz, 0), (-sz, cz, 0), (0, 0, 1); then the move adds 0 to
+    // each of these and puts `at` in the last row.
+    D3DXMATRIX world;
+    for (int r = 0; r < 3; ++r) {
+        world.m[r][0] = 0.0f + (0.0f + a[r][0] * cz + a[r][1] * -sz);
+        world.m[r][1] = 0.0f + (0.0f + a[r][0] * sz + a[r][1] * cz);
+        world.m[r][2] = 0.0f + (0.0f + a[r][2]);
+        world.m[r][3] = 0.0f;
+    }
+    world.m[3][0] = 0.0f + at.x;
+    world.m[3][1] = 0.0f + at.y;
+    world.m[3][2] = 0.0f + at.z;
+    world.m[3][3] = 1.0f;
+    return world;
 }

@@ -1,7 +1,10 @@
 #include "scene/SceneObject.h"
 
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <limits>
 #include <random>
 
 namespace {
@@ -194,4 +197,52 @@ TEST(WorldMatrix, YawsThenTiltsThenMoves) {
     EXPECT_NEAR(tip.x, 10.0f, 1e-5f);
     EXPECT_NEAR(tip.y, 5.0f, 1e-5f);
     EXPECT_NEAR(tip.z, 29.0f, 1e-5f);
+}
+
+// The matrix is worked out without the products' zero terms; every bit must stay that
+// of the four matrices multiplied, signed zeros and values that are not finite included.
+TEST(WorldMatrix, IsTheFourMatricesMultipliedToTheBit) {
+    std::mt19937 random(21);
+    const float awkward[] = {0.0f,
+                             -0.0f,
+                             1e-30f,
+                             -1e-42f,
+                             0.5f,
+                             -1.0f,
+                             3.14159265f,
+                             1e30f,
+                             std::numeric_limits<float>::infinity(),
+                             -std::numeric_limits<float>::infinity(),
+                             std::numeric_limits<float>::quiet_NaN()};
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(awkward) - 1);
+    std::uniform_real_distribution<float> any(-100.0f, 100.0f);
+    // Mostly ordinary values, now and then an awkward one.
+    const auto value = [&] { return random() % 4 == 0 ? awkward[pick(random)] : any(random); };
+    int finite = 0;
+    for (int k = 0; k < 20000; ++k) {
+        CSceneObject body;
+        body.yaw = value();
+        body.yawOffset = k % 3 == 0 ? 0.0f : value();
+        body.pitch = k % 5 == 0 ? 0.0f : value();
+        body.roll = k % 7 == 0 ? -0.0f : value();
+        body.position = D3DXVECTOR3(value(), value(), value());
+        body.modelOffset =
+            D3DXVECTOR3(k % 2 == 0 ? -0.0f : value(), value(), k % 3 == 0 ? -0.0f : value());
+        D3DXMATRIX yawMatrix;
+        D3DXMATRIX pitchMatrix;
+        D3DXMATRIX rollMatrix;
+        D3DXMATRIX moveMatrix;
+        D3DXMatrixRotationY(&yawMatrix, static_cast<float>(M_PI) * (body.yawOffset - body.yaw));
+        D3DXMatrixRotationX(&pitchMatrix, body.pitch);
+        D3DXMatrixRotationZ(&rollMatrix, body.roll);
+        const D3DXVECTOR3 at = body.position + body.modelOffset;
+        D3DXMatrixTranslation(&moveMatrix, at.x, at.y, at.z);
+        const D3DXMATRIX expected = yawMatrix * pitchMatrix * rollMatrix * moveMatrix;
+        const D3DXMATRIX actual = body.composeWorld();
+        ASSERT_EQ(std::memcmp(&expected, &actual, sizeof expected), 0)
+            << "yaw " << body.yaw << " offset " << body.yawOffset << " pitch " << body.pitch
+            << " roll " << body.roll << " at " << at.x << ", " << at.y << ", " << at.z;
+        finite += std::isfinite(actual.m[0][0] + actual.m[3][0]) ? 1 : 0;
+    }
+    EXPECT_GT(finite, 10000); // most are finite: the shortened way made them
 }
