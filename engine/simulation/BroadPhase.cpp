@@ -112,6 +112,23 @@ inline bool BroadPhase::mayTouch(const Sphere& a, const Sphere& b) {
     return dx * dx + dz * dz <= reach * reach * (1 + kReachMargin) + kReachSlack;
 }
 
+inline void BroadPhase::collect(int i, const Sphere& sphere, std::int64_t cx, std::int64_t z,
+                                std::uint32_t first, std::uint32_t last,
+                                std::vector<int>* out) const {
+    const Listed* const end = m_listed.data() + m_start[last + 1];
+    for (const Listed* other = m_listed.data() + m_start[first]; other != end; ++other) {
+        // All the tests at once, one branch: whether a body comes after i follows no
+        // pattern, and a branch on it alone is mispredicted half the time. Other cells
+        // may share these buckets; each body is taken in the row its cell lies in.
+        const bool after = other->index > i;
+        const bool neighbour =
+            (other->cellZ == z) & (other->cellX >= cx - 1) & (other->cellX <= cx + 1);
+        if (after & neighbour & mayTouch(sphere, other->sphere)) {
+            out->push_back(other->index);
+        }
+    }
+}
+
 void BroadPhase::candidatesAfter(int i, std::vector<int>* out) const {
     out->clear();
     const int n = static_cast<int>(m_spheres.size());
@@ -130,33 +147,16 @@ void BroadPhase::candidatesAfter(int i, std::vector<int>* out) const {
     const std::int64_t cz = m_cellZ[i];
     const Sphere& sphere = m_spheres[i];
     for (std::int64_t z = cz - 1; z <= cz + 1; ++z) {
+        // The row's three buckets as one stretch, or each alone where they wrap round the
+        // end of the list.
         const std::uint32_t first = bucketOf(cx - 1, z);
-        if (first + 2 <= m_mask) {
-            collect(i, sphere, cx, z, first, first + 2, out);
-        } else { // the row's three buckets wrap round the end of the list
-            for (std::uint32_t k = 0; k < 3; ++k) {
-                const std::uint32_t b = (first + k) & m_mask;
-                collect(i, sphere, cx, z, b, b, out);
-            }
+        const bool wraps = first + 2 > m_mask;
+        for (std::uint32_t k = 0; k < (wraps ? 3u : 1u); ++k) {
+            const std::uint32_t from = (first + k) & m_mask;
+            collect(i, sphere, cx, z, from, wraps ? from : first + 2, out);
         }
     }
     const auto firstLoose = std::upper_bound(m_loose.begin(), m_loose.end(), i);
     out->insert(out->end(), firstLoose, m_loose.end());
     std::sort(out->begin(), out->end());
-}
-
-void BroadPhase::collect(int i, const Sphere& sphere, std::int64_t cx, std::int64_t z,
-                         std::uint32_t first, std::uint32_t last, std::vector<int>* out) const {
-    const Listed* const end = m_listed.data() + m_start[last + 1];
-    for (const Listed* other = m_listed.data() + m_start[first]; other != end; ++other) {
-        // All the tests at once, one branch: whether a body comes after i follows no
-        // pattern, and a branch on it alone is mispredicted half the time. Other cells
-        // may share these buckets; each body is taken in the row its cell lies in.
-        const bool after = other->index > i;
-        const bool neighbour =
-            (other->cellZ == z) & (other->cellX >= cx - 1) & (other->cellX <= cx + 1);
-        if (after & neighbour & mayTouch(sphere, other->sphere)) {
-            out->push_back(other->index);
-        }
-    }
 }

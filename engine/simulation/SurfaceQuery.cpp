@@ -389,7 +389,7 @@ void SurfaceIndex::build(const Strips& strips) {
         Outline& o = m_outlines[id];
         outline(strips, id, largestGround, &o);
         if (o.listed) {
-            extent.take(o.minX, o.minZ, o.maxX, o.maxZ);
+            extent.take(o.minX(), o.minZ(), o.maxX(), o.maxZ());
             ++listed;
         }
     }
@@ -438,10 +438,16 @@ void SurfaceIndex::outline(const Strips& strips, std::size_t id, double largestG
     o.listed = withinReach(o, a, m_far);
 
     const double margin = kOutlineMargin + kOutlineMarginPerUnit * largestGround;
-    o.minX = static_cast<float>(std::min({px[0], px[1], px[2]}) - margin);
-    o.maxX = static_cast<float>(std::max({px[0], px[1], px[2]}) + margin);
-    o.minZ = static_cast<float>(std::min({pz[0], pz[1], pz[2]}) - margin);
-    o.maxZ = static_cast<float>(std::max({pz[0], pz[1], pz[2]}) + margin);
+    const auto minX = static_cast<float>(std::min({px[0], px[1], px[2]}) - margin);
+    const auto maxX = static_cast<float>(std::max({px[0], px[1], px[2]}) + margin);
+    const auto minZ = static_cast<float>(std::min({pz[0], pz[1], pz[2]}) - margin);
+    const auto maxZ = static_cast<float>(std::max({pz[0], pz[1], pz[2]}) + margin);
+    o.box = Lanes{maxX, maxZ, -minX, -minZ};
+    constexpr float kOpen = std::numeric_limits<float>::infinity();
+    o.nx[3] = 0;
+    o.nz[3] = 0;
+    o.c[3] = kOpen;
+    o.inner[3] = kOpen;
 
     // The edges' outward half-planes, pushed out (and in) by the margin. A triangle
     // without an inside seen from above (the exact test accepts nothing there) keeps
@@ -483,10 +489,12 @@ void SurfaceIndex::layCells(const Box& extent, std::size_t listed) {
     m_cell = std::sqrt(width * depth / (kCellsPerTriangle * static_cast<double>(listed)));
     m_cell = std::max({m_cell, width / kMostCellsAcross, depth / kMostCellsAcross});
     auto boxCells = [&](const Outline& o, int* x0, int* x1, int* z0, int* z1) {
-        *x0 = std::max(static_cast<int>(std::floor((o.minX - extent.minX) / m_cell)), 0);
-        *x1 = std::min(static_cast<int>(std::floor((o.maxX - extent.minX) / m_cell)), m_cellsX - 1);
-        *z0 = std::max(static_cast<int>(std::floor((o.minZ - extent.minZ) / m_cell)), 0);
-        *z1 = std::min(static_cast<int>(std::floor((o.maxZ - extent.minZ) / m_cell)), m_cellsZ - 1);
+        *x0 = std::max(static_cast<int>(std::floor((o.minX() - extent.minX) / m_cell)), 0);
+        *x1 =
+            std::min(static_cast<int>(std::floor((o.maxX() - extent.minX) / m_cell)), m_cellsX - 1);
+        *z0 = std::max(static_cast<int>(std::floor((o.minZ() - extent.minZ) / m_cell)), 0);
+        *z1 =
+            std::min(static_cast<int>(std::floor((o.maxZ() - extent.minZ) / m_cell)), m_cellsZ - 1);
     };
     for (;;) {
         m_cellsX = static_cast<int>(std::ceil(width / m_cell)) + 1;
@@ -621,18 +629,16 @@ SurfaceIndex::findListed(const Strips& strips, float x, float z, float yLow, flo
     // plane and edge vector when the index was built.
     const D3DXVECTOR3 p0(x, yLow, z);
     const D3DXVECTOR3 p1(x, yHigh, z);
+    const Lanes signedPoint{x, z, -x, -z};
     const auto hits = [&](std::uint32_t id) __attribute__((always_inline)) {
         TW_ASSERT(id < m_outlines.size());
         const Outline& o = m_outlines[id];
         // The box and the three edges tested at once, with one branch: which of a
         // cell's triangles hold a point follows no pattern, and every test branched on
         // alone would be mispredicted often.
-        const float e0 = o.nx[0] * x + o.nz[0] * z;
-        const float e1 = o.nx[1] * x + o.nz[1] * z;
-        const float e2 = o.nx[2] * x + o.nz[2] * z;
-        const bool inBox = (x >= o.minX) & (x <= o.maxX) & (z >= o.minZ) & (z <= o.maxZ);
-        const bool inEdges = (e0 <= o.c[0]) & (e1 <= o.c[1]) & (e2 <= o.c[2]);
-        if (!(inBox & inEdges)) {
+        // Each lane the same float sum as worked out alone.
+        const Lanes edges = o.nx * x + o.nz * z;
+        if (!allSet((edges <= o.c) & (signedPoint <= o.box))) {
             return false;
         }
         const float side0 = dot(o.normal, p0) + o.offset;
@@ -645,8 +651,7 @@ SurfaceIndex::findListed(const Strips& strips, float x, float z, float yLow, flo
             return false;
         }
         const D3DXVECTOR3 point = p0 + up * (-side0 / along);
-        const bool surelyInside = e0 <= o.inner[0] && e1 <= o.inner[1] && e2 <= o.inner[2];
-        if (!surelyInside) {
+        if (!allSet(edges <= o.inner)) { // not surely inside
             const StripGrid& strip = *strips[o.strip];
             const int row = static_cast<int>(o.row);
             const int col = static_cast<int>(o.column);

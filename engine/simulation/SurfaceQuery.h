@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <span>
 #include <vector>
@@ -95,12 +96,29 @@ public:
     std::size_t referenceCount() const { return m_ready ? m_entries.size() : 0; }
 
 private:
-    // Near (within the margin) when nx * x + nz * z <= c for all three edges, surely
-    // inside when <= inner for all three. Edges of a triangle without a usable outline
-    // are left open (n = 0, c = +inf, inner = -inf).
+    // Four floats worked on at once; comparing two gives a mask of four lanes.
+    using Lanes = float __attribute__((vector_size(16)));
+    using LaneMask = std::int32_t __attribute__((vector_size(16)));
+    // Every lane of a comparison's mask is all ones or all zeros; read as two halves,
+    // they are checked in two steps instead of four.
+    static bool allSet(LaneMask mask) {
+        std::uint64_t halves[2];
+        std::memcpy(halves, &mask, sizeof halves);
+        return (halves[0] & halves[1]) == ~std::uint64_t{0};
+    }
+
     struct Outline {
-        float minX, minZ, maxX, maxZ;
-        float nx[3], nz[3], c[3], inner[3];
+        // Lanes 0 to 2 are the edges: near (within the margin) when nx * x + nz * z <= c
+        // for all three, surely inside when <= inner for all three. Edges of a triangle
+        // without a usable outline are left open (n = 0, c = +inf, inner = -inf). Lane 3
+        // always passes (n = 0, c = inner = +inf).
+        Lanes nx, nz, c, inner;
+        // The box, as upper bounds on (x, z, -x, -z).
+        Lanes box;
+        float minX() const { return -box[2]; }
+        float minZ() const { return -box[3]; }
+        float maxX() const { return box[0]; }
+        float maxZ() const { return box[1]; }
         D3DXVECTOR3 normal; // the plane: normal . p + offset = 0
         float offset;
         D3DXVECTOR3 edge; // what a hit reports as its edge vector
