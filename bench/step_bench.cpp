@@ -118,12 +118,15 @@ void BM_CoincidentCentresCheck(benchmark::State& state) {
     bench::Engine engine;
     bench::layPack(engine, static_cast<int>(state.range(0)));
     std::vector<CSceneObject*> bodies;
+    std::vector<PairFinder::Sphere> spheres;
     for (auto& placement : engine.app->editor.current()->xfilePlacements) {
+        const CSceneObject& body = *placement.body;
         bodies.push_back(placement.body.get());
+        spheres.push_back({body.position.x, body.position.y, body.position.z, body.radius});
     }
     CoincidentCentres check;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(check.separate(bodies));
+        benchmark::DoNotOptimize(check.separate(spheres, bodies));
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }

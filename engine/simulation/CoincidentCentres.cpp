@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "scene/SceneObject.h"
+#include "tw/assert.h"
 
 namespace {
 
@@ -14,9 +15,9 @@ namespace {
 constexpr float kSpacingMargin = 0.05f;
 const double kGoldenAngle = std::numbers::pi * (3.0 - std::sqrt(5.0));
 
-bool takesPart(const CSceneObject& body) {
-    return std::isfinite(body.position.x) && std::isfinite(body.position.z) &&
-           std::isfinite(body.radius) && body.radius != 0;
+bool takesPart(const PairFinder::Sphere& sphere) {
+    return std::isfinite(sphere.x) && std::isfinite(sphere.z) && std::isfinite(sphere.radius) &&
+           sphere.radius != 0;
 }
 
 // The bits of a coordinate, with -0 and +0 made one.
@@ -29,8 +30,8 @@ std::uint32_t bitsOf(float value) {
 
 } // namespace
 
-int CoincidentCentres::firstAt(int index) {
-    const Centre at = m_centres[index];
+int CoincidentCentres::firstAt(std::span<const PairFinder::Sphere> spheres, int index) {
+    const PairFinder::Sphere& at = spheres[static_cast<std::size_t>(index)];
     std::uint64_t h = bitsOf(at.x) * 0x9E3779B97F4A7C15ull ^ bitsOf(at.z) * 0xC2B2AE3D27D4EB4Full;
     h ^= h >> 29;
     const std::size_t mask = m_table.size() - 1;
@@ -40,23 +41,23 @@ int CoincidentCentres::firstAt(int index) {
             m_table[slot] = index;
             return index;
         }
-        if (m_centres[first].x == at.x && m_centres[first].z == at.z) {
+        const PairFinder::Sphere& there = spheres[static_cast<std::size_t>(first)];
+        if (there.x == at.x && there.z == at.z) {
             return first;
         }
     }
 }
 
-std::size_t CoincidentCentres::separate(std::span<CSceneObject* const> bodies) {
+std::size_t CoincidentCentres::separate(std::span<const PairFinder::Sphere> spheres,
+                                        std::span<CSceneObject* const> bodies) {
+    TW_ASSERT(spheres.size() == bodies.size());
     const std::size_t n = bodies.size();
-    m_centres.resize(n);
     m_firstOf.assign(n, -1);
     m_table.assign(std::bit_ceil(std::max<std::size_t>(2 * n, 16)), -1);
     bool anyShared = false;
     for (std::size_t i = 0; i < n; ++i) {
-        const CSceneObject& body = *bodies[i];
-        if (takesPart(body)) {
-            m_centres[i] = {body.position.x, body.position.z};
-            m_firstOf[i] = firstAt(static_cast<int>(i));
+        if (takesPart(spheres[i])) {
+            m_firstOf[i] = firstAt(spheres, static_cast<int>(i));
             anyShared = anyShared || m_firstOf[i] != static_cast<int>(i);
         }
     }

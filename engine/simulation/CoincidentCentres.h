@@ -5,6 +5,8 @@
 #include <span>
 #include <vector>
 
+#include "simulation/PairFinder.h"
+
 class CSceneObject;
 
 // Bodies whose centres coincide on the ground have no line of centres: a contact can
@@ -22,8 +24,11 @@ class CSceneObject;
 // radius is not a finite number, or whose radius is 0, is never part of a group.
 class CoincidentCentres {
 public:
-    // bodies in list order; returns how many were moved.
-    std::size_t separate(std::span<CSceneObject* const> bodies);
+    // bodies in list order, and their spheres as they stand (which are read instead of
+    // the bodies, as they lie together); returns how many bodies were moved. The
+    // spheres of moved bodies are left as they were.
+    std::size_t separate(std::span<const PairFinder::Sphere> spheres,
+                         std::span<CSceneObject* const> bodies);
 
 private:
     // What a group holds, kept at its first body's number.
@@ -33,18 +38,13 @@ private:
         bool holdsFixed;
         float largestRadius;
     };
-    struct Centre {
-        float x, z;
-    };
-
     // The first body (in list order) at body index's centre: index itself, when none
     // before it is there.
-    int firstAt(int index);
+    int firstAt(std::span<const PairFinder::Sphere> spheres, int index);
     // Spreads the groups m_firstOf describes; returns how many bodies moved.
     std::size_t spread(std::span<CSceneObject* const> bodies);
 
-    std::vector<Centre> m_centres; // per body
-    std::vector<int> m_firstOf;    // per body: the first at its centre, or -1
-    std::vector<int> m_table;      // first bodies by hashed centre, -1 where free
-    std::vector<Group> m_groups;   // by first body; only once some centres are shared
+    std::vector<int> m_firstOf;  // per body: the first at its centre, or -1
+    std::vector<int> m_table;    // first bodies by hashed centre, -1 where free
+    std::vector<Group> m_groups; // by first body; only once some centres are shared
 };

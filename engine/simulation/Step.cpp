@@ -24,6 +24,10 @@ bool touch(const D3DXVECTOR3& a, float radiusA, const D3DXVECTOR3& b, float radi
     return std::isfinite(*d2) && std::isfinite(*r2) && *r2 > *d2;
 }
 
+PairFinder::Sphere sphereOf(const CSceneObject& body) {
+    return {body.position.x, body.position.y, body.position.z, body.radius};
+}
+
 D3DXVECTOR3 centreOf(const PairFinder::Sphere& sphere) {
     return D3DXVECTOR3(sphere.x, sphere.y, sphere.z);
 }
@@ -73,15 +77,24 @@ void Simulation::step(LCourse_t& course, ContactListener& contacts) {
             m_pairOrder.push_back(&placement);
         }
     }
-    // A body's move reads and writes that body alone.
+    // A body's move reads and writes that body alone; its sphere is taken while the
+    // body is at hand.
+    m_pairSpheres.resize(m_steppedBodies.size());
     shareAmongThreads(m_steppedBodies.size(), [this](int, std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i) {
             m_steppedBodies[i]->step();
+            m_pairSpheres[i] = sphereOf(*m_steppedBodies[i]);
         }
     });
     // Before any contact is sought: bodies sharing a centre have no line of centres to
     // be pushed apart along.
-    m_coincidentCentres.separate(m_steppedBodies);
+    if (m_coincidentCentres.separate(m_pairSpheres, m_steppedBodies) > 0) {
+        shareAmongThreads(m_steppedBodies.size(), [this](int, std::size_t begin, std::size_t end) {
+            for (std::size_t i = begin; i < end; ++i) {
+                m_pairSpheres[i] = sphereOf(*m_steppedBodies[i]);
+            }
+        });
+    }
     respondToPairs(contacts);
 }
 
@@ -93,13 +106,6 @@ void Simulation::step(LCourse_t& course, ContactListener& contacts) {
 // list order), so each sees exactly the speeds and directions it would see there.
 void Simulation::respondToPairs(ContactListener& contacts) {
     const std::size_t n = m_pairOrder.size();
-    m_pairSpheres.resize(n);
-    shareAmongThreads(n, [this](int, std::size_t begin, std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i) {
-            const CSceneObject& body = *m_steppedBodies[i];
-            m_pairSpheres[i] = {body.position.x, body.position.y, body.position.z, body.radius};
-        }
-    });
     m_pairFinder->build(m_pairSpheres);
     m_pairParts.resize(static_cast<std::size_t>(std::max(partsFor(n), 1)));
     shareAmongThreads(n, [this](int part, std::size_t begin, std::size_t end) {

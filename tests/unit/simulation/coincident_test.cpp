@@ -121,6 +121,16 @@ std::vector<CSceneObject*> pointers(const std::vector<std::unique_ptr<CSceneObje
     return out;
 }
 
+// Spreads the bodies as the step does, from their spheres as they stand.
+std::size_t separate(CoincidentCentres& spread,
+                     const std::vector<std::unique_ptr<CSceneObject>>& bodies) {
+    std::vector<PairFinder::Sphere> spheres;
+    for (const auto& body : bodies) {
+        spheres.push_back({body->position.x, body->position.y, body->position.z, body->radius});
+    }
+    return spread.separate(spheres, pointers(bodies));
+}
+
 // Bodies that do not share a centre are left exactly as they are, however close: one
 // float step apart, a zero of either sign, NaN and infinite positions, radii that are
 // not finite.
@@ -144,7 +154,7 @@ TEST(CoincidentCentres, LeavesEveryOtherBodyBitForBit) {
         before.push_back(*body);
     }
     CoincidentCentres spread;
-    EXPECT_EQ(spread.separate(pointers(bodies)), 0u);
+    EXPECT_EQ(separate(spread, bodies), 0u);
     for (std::size_t i = 0; i < bodies.size(); ++i) {
         EXPECT_TRUE(sameBits(bodies[i]->position, before[i].position)) << i;
         EXPECT_TRUE(sameBits(bodies[i]->stepPosition, before[i].stepPosition)) << i;
@@ -166,7 +176,7 @@ TEST(CoincidentCentres, SpreadsEachGroupOutOfReachAndNeverMovesAFixedBody) {
     bodies.push_back(bodyAt(90, 90, 1, false)); // and here two fixed ones share it
     bodies.push_back(bodyAt(90, 90, 1, false));
     CoincidentCentres spread;
-    EXPECT_EQ(spread.separate(pointers(bodies)), 39u + 2u);
+    EXPECT_EQ(separate(spread, bodies), 39u + 2u);
 
     EXPECT_EQ(bodies[0]->position, D3DXVECTOR3(0, 5, 0));
     for (const std::size_t fixed : {40u, 43u, 44u}) {
@@ -185,5 +195,5 @@ TEST(CoincidentCentres, SpreadsEachGroupOutOfReachAndNeverMovesAFixedBody) {
     }
     EXPECT_EQ(bodies[5]->position.y, 100.0f);
     // Spread once, nothing coincides any more.
-    EXPECT_EQ(spread.separate(pointers(bodies)), 0u);
+    EXPECT_EQ(separate(spread, bodies), 0u);
 }
