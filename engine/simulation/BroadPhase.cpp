@@ -18,9 +18,10 @@ constexpr double kReachMargin = 1e-5;
 // is far above that rounding.
 constexpr double kReachSlack = 1e-30;
 constexpr double kCellSlack = 1e-12;
-// Beyond this many cells from the origin a double quotient x / cell may be off by more
-// than the cell margin, so such bodies are kept out of the grid.
-constexpr double kMaxCellIndex = 4294967296.0;
+// Beyond this many cells from the origin a body is kept out of the grid: its cell would
+// not fit the 32 bits a cell is kept in (and a double quotient x / cell may be off by
+// more than the cell margin far beyond that).
+constexpr double kMaxCellIndex = 2147483647.0;
 
 bool finite(const BroadPhase::Sphere& s) {
     return std::isfinite(s.x) && std::isfinite(s.y) && std::isfinite(s.z) &&
@@ -67,8 +68,8 @@ void BroadPhase::build(const std::vector<Sphere>& spheres) {
             const double qx = std::floor(static_cast<double>(spheres[i].x) / cell);
             const double qz = std::floor(static_cast<double>(spheres[i].z) / cell);
             if (std::abs(qx) < kMaxCellIndex && std::abs(qz) < kMaxCellIndex) {
-                m_cellX[i] = static_cast<std::int64_t>(qx);
-                m_cellZ[i] = static_cast<std::int64_t>(qz);
+                m_cellX[i] = static_cast<std::int32_t>(qx);
+                m_cellZ[i] = static_cast<std::int32_t>(qz);
                 ++gridded;
                 continue;
             }
@@ -98,14 +99,15 @@ void BroadPhase::build(const std::vector<Sphere>& spheres) {
     for (std::size_t i = 0; i < n; ++i) {
         if (m_kind[i] == kGridded) {
             m_listed[m_fill[bucketOf(m_cellX[i], m_cellZ[i])]++] = {
-                m_cellX[i], m_cellZ[i], spheres[i], static_cast<int>(i)};
+                m_cellX[i],   m_cellZ[i],        spheres[i].x,
+                spheres[i].z, spheres[i].radius, static_cast<int>(i)};
         }
     }
 }
 
 // The ground-plane distance can only be smaller than the 3-D one, and the margins
 // cover the float rounding of the exact test.
-inline bool BroadPhase::mayTouch(const Sphere& a, const Sphere& b) {
+inline bool BroadPhase::mayTouch(const Sphere& a, const Listed& b) {
     const double dx = static_cast<double>(a.x) - static_cast<double>(b.x);
     const double dz = static_cast<double>(a.z) - static_cast<double>(b.z);
     const double reach = static_cast<double>(a.radius) + static_cast<double>(b.radius);
@@ -123,7 +125,7 @@ inline void BroadPhase::collect(int i, const Sphere& sphere, std::int64_t cx, st
         const bool after = other->index > i;
         const bool neighbour =
             (other->cellZ == z) & (other->cellX >= cx - 1) & (other->cellX <= cx + 1);
-        if (after & neighbour & mayTouch(sphere, other->sphere)) {
+        if (after & neighbour & mayTouch(sphere, *other)) {
             out->push_back(other->index);
         }
     }

@@ -28,13 +28,13 @@ private:
     // A body as listed in its bucket: everything a query reads of it, together, so that
     // looking through a bucket touches one stretch of memory.
     struct Listed {
-        std::int64_t cellX;
-        std::int64_t cellZ;
-        Sphere sphere;
+        std::int32_t cellX;
+        std::int32_t cellZ;
+        float x, z, radius;
         int index;
     };
 
-    static bool mayTouch(const Sphere& a, const Sphere& b);
+    static bool mayTouch(const Sphere& a, const Listed& b);
     // Cells side by side along x go to buckets side by side, so that a body's three
     // neighbouring cells of a row are one stretch of the bucket list; rows are spread
     // over the buckets by a large odd stride.
@@ -50,8 +50,8 @@ private:
                  std::uint32_t last, std::vector<int>* out) const;
 
     std::vector<Sphere> m_spheres;
-    std::vector<std::int64_t> m_cellX;
-    std::vector<std::int64_t> m_cellZ;
+    std::vector<std::int32_t> m_cellX;
+    std::vector<std::int32_t> m_cellZ;
     enum Kind : std::uint8_t { kGridded, kLoose, kApart };
     std::vector<Kind> m_kind;
     std::vector<int> m_loose; // ascending

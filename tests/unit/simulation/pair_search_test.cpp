@@ -73,7 +73,8 @@ TEST(BroadPhase, FindsEveryTouchingPairOfACrowd) {
 // decides these, and the broad phase must keep every one it may accept.
 TEST(BroadPhase, KeepsPairsAtTheEdgeOfContactWhereverTheyLie) {
     std::vector<BroadPhase::Sphere> spheres;
-    for (float base : {0.0f, 1.0f, -3.0f, 1000.0f, -4096.5f, 123456.0f}) {
+    // The last ones put cells near the end of their 32 bits, and beyond it.
+    for (float base : {0.0f, 1.0f, -3.0f, 1000.0f, -4096.5f, 123456.0f, 5.3e9f, -5.36e9f, 6e9f}) {
         for (float radius : {0.5f, 1.0f, 1.25f}) {
             const float reach = 2 * radius;
             for (int step = 0; step < 3; ++step) {
