@@ -618,12 +618,8 @@ D3DXVECTOR3 upward(float yLow, float yHigh) {
 // findInTurn, where a call each would cost about a tenth of the bodies' frame.
 __attribute__((always_inline)) inline bool
 SurfaceIndex::findListed(const Strips& strips, float x, float z, float yLow, float yHigh,
-                         const D3DXVECTOR3& up, int startRow, SurfaceHit* hit) const {
-    std::size_t cell = 0;
-    if (!cellOf(x, z, &cell)) {
-        return false; // farther than the margin from every triangle
-    }
-
+                         const D3DXVECTOR3& up, int startRow, std::size_t cell,
+                         SurfaceHit* hit) const {
     // The test of testTriangle, step by step the same, with the parts that do not
     // change worked out once: the segment's direction for all the points, each triangle's
     // plane and edge vector when the index was built.
@@ -685,12 +681,13 @@ SurfaceIndex::findListed(const Strips& strips, float x, float z, float yLow, flo
     while (turn != last && *turn < firstOfStart) {
         ++turn;
     }
-    // One loop over both stretches, so that the test is made in one place.
-    const std::ptrdiff_t count = last - first;
-    const std::ptrdiff_t from = turn - first;
-    for (std::ptrdiff_t k = 0; k < count; ++k) {
-        const std::ptrdiff_t at = from + k < count ? from + k : from + k - count;
-        if (hits(first[at])) {
+    for (const std::uint32_t* id = turn; id != last; ++id) {
+        if (hits(*id)) {
+            return true;
+        }
+    }
+    for (const std::uint32_t* id = first; id != turn; ++id) {
+        if (hits(*id)) {
             return true;
         }
     }
@@ -715,9 +712,17 @@ std::size_t SurfaceIndex::findInTurn(const Strips& strips, std::span<const float
     const D3DXVECTOR3 up = upward(yLow, yHigh);
     int row = startRow;
     for (std::size_t k = 0; k < x.size(); ++k) {
-        const bool found = segmentAnswered && answersPoint(x[k], z[k])
-                               ? findListed(strips, x[k], z[k], yLow, yHigh, up, row, &hits[k])
-                               : findSurface(strips, x[k], z[k], yLow, yHigh, row, 0, &hits[k]);
+        // A point in the grid is answered from its cell even where the grid reaches
+        // beyond the box the index answers: no triangle lies under a point out there, so
+        // the plain search finds nothing either. Near the course but outside the grid, a
+        // point is farther than the margin from every triangle.
+        std::size_t cell = 0;
+        bool found = false;
+        if (segmentAnswered && cellOf(x[k], z[k], &cell)) {
+            found = findListed(strips, x[k], z[k], yLow, yHigh, up, row, cell, &hits[k]);
+        } else if (!segmentAnswered || !answersPoint(x[k], z[k])) {
+            found = findSurface(strips, x[k], z[k], yLow, yHigh, row, 0, &hits[k]);
+        }
         if (!found) {
             return k;
         }

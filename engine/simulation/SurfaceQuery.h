@@ -147,10 +147,11 @@ private:
     // what it does not answer, findSurface searches.
     [[nodiscard]] bool answersSegment(float yLow, float yHigh) const;
     [[nodiscard]] bool answersPoint(float x, float z) const;
-    // The search through the triangles listed near (x, z), for a segment and point the
+    // The search through the triangles listed in the cell of (x, z), for a segment the
     // index answers; `up` is the segment's direction, as the plain test works it out.
     [[nodiscard]] bool findListed(const Strips& strips, float x, float z, float yLow, float yHigh,
-                                  const D3DXVECTOR3& up, int startRow, SurfaceHit* hit) const;
+                                  const D3DXVECTOR3& up, int startRow, std::size_t cell,
+                                  SurfaceHit* hit) const;
 
     bool m_ready = false;
     int m_columns = 0;
