@@ -30,12 +30,16 @@ HRESULT CEngineApp::frameMove() {
     if (editor.driven() != nullptr && editor.driven()->body) {
         editor.driven()->body->yaw = input.heading();
     }
+    // After the pick, which may have edited the course: the bodies follow the course
+    // as it now stands. In play, the step has just walked the course's list, and
+    // nothing changes it before they follow.
+    if (editor.current() == nullptr) {
+        return S_OK;
+    }
     if (playing) {
         playStep();
-    }
-    // After the pick, which may have edited the course: the bodies follow the course
-    // as it now stands.
-    if (editor.current() != nullptr) {
+        simulation.settleStepped(*editor.current());
+    } else {
         simulation.settle(*editor.current());
     }
     return S_OK;

@@ -52,30 +52,35 @@ void Simulation::shareAmongThreads(std::size_t bodies, const WorkerPool::Part& w
 }
 
 void Simulation::settle(LCourse_t& course) {
-    auto& placements = course.xfilePlacements;
+    m_settled.clear();
+    for (auto& placement : course.xfilePlacements) {
+        m_settled.push_back(&placement);
+    }
+    settleEach(course, m_settled);
+}
+
+void Simulation::settleStepped(LCourse_t& course) {
+    // The step's walk serves the one settle that follows it.
+    const bool stepped = &course == m_steppedCourse;
+    m_steppedCourse = nullptr;
+    if (!stepped) {
+        settle(course);
+        return;
+    }
+    settleEach(course, m_pairOrder);
+}
+
+void Simulation::settleEach(const LCourse_t& course, std::span<XfilePlacement* const> placements) {
     const std::size_t n = placements.size();
     // The surface grid is checked against the strips here, right before the only
     // queries that use it: five footprint samples per body.
     beginQueries(course, 5 * n);
-    const int parts = partsFor(n);
-    if (parts <= 1) {
-        FootprintSamples samples(m_sampleHeights);
-        for (auto& placement : placements) {
-            settleBody(course, placement, samples);
-        }
-        samples.leaveIn(m_sampleHeights);
-        endQueries();
-        return;
-    }
-    m_settled.clear();
-    for (auto& placement : placements) {
-        m_settled.push_back(&placement);
-    }
-    m_partSamples.assign(static_cast<std::size_t>(parts), FootprintSamples(m_sampleHeights));
-    shareAmongThreads(n, [this, &course](int part, std::size_t begin, std::size_t end) {
+    m_partSamples.assign(static_cast<std::size_t>(std::max(partsFor(n), 1)),
+                         FootprintSamples(m_sampleHeights));
+    shareAmongThreads(n, [this, &course, placements](int part, std::size_t begin, std::size_t end) {
         FootprintSamples& samples = m_partSamples[static_cast<std::size_t>(part)];
         for (std::size_t i = begin; i < end; ++i) {
-            settleBody(course, *m_settled[i], samples);
+            settleBody(course, *placements[i], samples);
         }
     });
     for (const FootprintSamples& samples : m_partSamples) {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "check/CourseCheck.h"
@@ -65,6 +66,10 @@ public:
     // Every body's world matrix, then its following of the surface, the bodies shared
     // among threads(); the same results for any count.
     void settle(LCourse_t& course);
+    // settle() right after step() moved the same course, its list unchanged since: the
+    // bodies are taken from the step's walk of the list rather than from a walk of its
+    // own. Without such a step just before, it settles the course as settle() does.
+    void settleStepped(LCourse_t& course);
     // Responds to a contact of the two bodies; E_FAIL when they do not touch.
     [[nodiscard]] HRESULT testPair(XfilePlacement& first, XfilePlacement& second);
 
@@ -145,6 +150,8 @@ private:
     // footprint's size; writes only the body, its placement's hints and samples.
     void settleBody(const LCourse_t& course, XfilePlacement& placement,
                     FootprintSamples& samples) const;
+    // settle() for these placements of the course, in its list order.
+    void settleEach(const LCourse_t& course, std::span<XfilePlacement* const> placements);
     void followFootprint(const LCourse_t& course, XfilePlacement& placement, D3DXVECTOR3* edge,
                          FootprintSamples& samples) const;
     // The surface under (x, z), and if there is none, under the point moved a little
@@ -166,6 +173,7 @@ private:
     // scene grows.
     std::unique_ptr<PairFinder> m_pairFinder;
     CoincidentCentres m_coincidentCentres;
+    const LCourse_t* m_steppedCourse = nullptr; // stepped, and not yet settled
     std::vector<CSceneObject*> m_steppedBodies;
     std::vector<XfilePlacement*> m_pairOrder;
     std::vector<PairFinder::Sphere> m_pairSpheres;
@@ -175,8 +183,8 @@ private:
     // frames is seen.
     SurfaceIndex m_surfaceIndex;
     bool m_surfaceIndexInUse = false;
-    // The threads of settle, started at its first frame with enough bodies, and its
-    // scratch: the bodies in list order and each part's footprint samples.
+    // The threads of the frame, started at its first frame with enough bodies, and
+    // settle's scratch: the placements in list order and each part's footprint samples.
     std::unique_ptr<WorkerPool> m_workers;
     std::vector<XfilePlacement*> m_settled;
     std::vector<FootprintSamples> m_partSamples;

@@ -69,6 +69,7 @@ void Simulation::respond(CSceneObject& a, CSceneObject& b, float d2, float r2) {
 void Simulation::step(LCourse_t& course, ContactListener& contacts) {
     // The list is walked once: its nodes lie all over the heap, and with many bodies
     // each walk waits on memory for most of its time.
+    m_steppedCourse = &course;
     m_steppedBodies.clear();
     m_pairOrder.clear();
     for (auto& placement : course.xfilePlacements) {

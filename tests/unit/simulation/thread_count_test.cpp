@@ -127,4 +127,45 @@ TEST_F(ThreadCount, ChangingTheCountBetweenFramesChangesNothing) {
     }
 }
 
+// Hears nothing: the pairs' responses are what is compared.
+class NoSounds final : public ContactListener {
+public:
+    void contact(const XfilePlacement&, const XfilePlacement&) override {}
+};
+
+// A play frame settles its bodies from the step's own walk of the list. Against a step
+// followed by a settle that walks the list itself, on a list that also holds a
+// placement without a body: the same bodies and samples every frame. A settle with no
+// step just before it walks the list again.
+TEST_F(ThreadCount, SettlingFromTheStepsWalkChangesNothing) {
+    auto otherDevice = RecordingDevice::create(kWidth, kHeight);
+    std::unique_ptr<CEngineApp> walking = bankedScene(device.get(), 2);
+    std::unique_ptr<CEngineApp> reusing = bankedScene(otherDevice.get(), 2);
+    NoSounds sounds;
+    for (CEngineApp* engine : {walking.get(), reusing.get()}) {
+        LCourse_t& course = *engine->editor.current();
+        course.xfilePlacements.insert(std::next(course.xfilePlacements.begin(), 7),
+                                      XfilePlacement{});
+    }
+    for (int frame = 0; frame < 120; ++frame) {
+        LCourse_t& walked = *walking->editor.current();
+        LCourse_t& reused = *reusing->editor.current();
+        walking->simulation.step(walked, sounds);
+        walking->simulation.settle(walked);
+        if (frame % 10 == 9) {
+            // Settled twice: the second time without a step of its own, as settle().
+            walking->simulation.settle(walked);
+        }
+        reusing->simulation.step(reused, sounds);
+        reusing->simulation.settleStepped(reused);
+        if (frame % 10 == 9) {
+            reusing->simulation.settleStepped(reused);
+        }
+        ASSERT_TRUE(sameBodies(walked, reused)) << "frame " << frame;
+        ASSERT_TRUE(sameBits(walking->simulation.footprintHeights(),
+                             reusing->simulation.footprintHeights()))
+            << "frame " << frame;
+    }
+}
+
 } // namespace
