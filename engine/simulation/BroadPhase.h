@@ -20,6 +20,8 @@ public:
     void build(const std::vector<Sphere>& spheres) override;
 
     void candidatesAfter(int i, std::vector<int>* out) const override;
+    // Tells for sure only of bodies in the grid: with any kept aside, it says true.
+    bool mayShareCentres() const override { return m_mayShareCentres; }
 
     // How many bodies are paired with everybody (for tests and measurements).
     std::size_t looseCount() const { return m_loose.size(); }
@@ -61,4 +63,5 @@ private:
     std::vector<Listed> m_listed;
     std::vector<std::uint32_t> m_fill; // scratch of build()
     std::uint32_t m_mask = 0;
+    bool m_mayShareCentres = true;
 };

@@ -21,4 +21,7 @@ public:
     // Replaces *out with every j > i that may touch body i, in ascending order. Called
     // from several threads at once, each with its own out.
     virtual void candidatesAfter(int i, std::vector<int>* out) const = 0;
+    // False only when no two bodies have the same x and z (both finite); a finder that
+    // cannot tell says true.
+    virtual bool mayShareCentres() const { return true; }
 };

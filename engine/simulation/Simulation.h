@@ -135,7 +135,8 @@ private:
     };
 
     // Responds to the touching pairs of the bodies the step gathered (m_pairOrder and
-    // m_steppedBodies, in list order, and their spheres m_pairSpheres).
+    // m_steppedBodies, in list order, and their spheres m_pairSpheres, from which the
+    // pair finder was built).
     void respondToPairs(ContactListener& contacts);
     // Tests bodies begin..end-1 of the pair loop against their candidates; reads only
     // the frame's spheres, ids and the pair finder.

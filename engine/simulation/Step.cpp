@@ -88,13 +88,16 @@ void Simulation::step(LCourse_t& course, ContactListener& contacts) {
         }
     });
     // Before any contact is sought: bodies sharing a centre have no line of centres to
-    // be pushed apart along.
-    if (m_coincidentCentres.separate(m_pairSpheres, m_steppedBodies) > 0) {
+    // be pushed apart along. The pair finder, built anyway, tells when there can be none.
+    m_pairFinder->build(m_pairSpheres);
+    if (m_pairFinder->mayShareCentres() &&
+        m_coincidentCentres.separate(m_pairSpheres, m_steppedBodies) > 0) {
         shareAmongThreads(m_steppedBodies.size(), [this](int, std::size_t begin, std::size_t end) {
             for (std::size_t i = begin; i < end; ++i) {
                 m_pairSpheres[i] = sphereOf(*m_steppedBodies[i]);
             }
         });
+        m_pairFinder->build(m_pairSpheres);
     }
     respondToPairs(contacts);
 }
@@ -107,7 +110,6 @@ void Simulation::step(LCourse_t& course, ContactListener& contacts) {
 // list order), so each sees exactly the speeds and directions it would see there.
 void Simulation::respondToPairs(ContactListener& contacts) {
     const std::size_t n = m_pairOrder.size();
-    m_pairFinder->build(m_pairSpheres);
     m_pairParts.resize(static_cast<std::size_t>(std::max(partsFor(n), 1)));
     shareAmongThreads(n, [this](int part, std::size_t begin, std::size_t end) {
         findTouchingPairs(begin, end, m_pairParts[static_cast<std::size_t>(part)]);

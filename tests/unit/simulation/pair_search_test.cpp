@@ -141,6 +141,40 @@ TEST(BroadPhase, HandlesNoBodiesAndBodiesWithoutSize) {
     expectCandidatesCoverContacts({{0, 0, 0, 0}, {0, 0, 0, 0}, {1, 0, 0, 0}});
 }
 
+// The grid tells when no two bodies can share a centre on the ground, so that the
+// step need not look for such piles: never wrongly, and only when it can be sure.
+TEST(BroadPhase, TellsWhetherBodiesMayShareACentre) {
+    std::vector<BroadPhase::Sphere> crowd;
+    for (int i = 0; i < 200; ++i) {
+        crowd.push_back({static_cast<float>(i % 20) * 0.7f, static_cast<float>(i % 3),
+                         static_cast<float>(i / 20) * 0.7f, 1});
+    }
+    BroadPhase phase;
+    phase.build(crowd);
+    EXPECT_FALSE(phase.mayShareCentres());
+
+    // The same ground spot at another height, or with a zero of the other sign.
+    for (const BroadPhase::Sphere twin :
+         {BroadPhase::Sphere{crowd[137].x, 50, crowd[137].z, 1}, BroadPhase::Sphere{-0.0f, 0, 0, 1},
+          BroadPhase::Sphere{crowd[199].x, 0, crowd[199].z, 0.5f}}) {
+        std::vector<BroadPhase::Sphere> shared = crowd;
+        shared.insert(shared.begin() + 60, twin);
+        phase.build(shared);
+        EXPECT_TRUE(phase.mayShareCentres()) << twin.x << ", " << twin.z;
+    }
+    // A body the grid keeps aside may share anybody's centre, as far as it can tell.
+    for (const BroadPhase::Sphere aside :
+         {BroadPhase::Sphere{100, 0, 100, 60}, BroadPhase::Sphere{3, std::nanf(""), 3, 1},
+          BroadPhase::Sphere{6e9f, 0, 0, 1}}) {
+        std::vector<BroadPhase::Sphere> withAside = crowd;
+        withAside.push_back(aside);
+        phase.build(withAside);
+        EXPECT_TRUE(phase.mayShareCentres()) << aside.x << ", " << aside.z;
+    }
+    phase.build({});
+    EXPECT_FALSE(phase.mayShareCentres());
+}
+
 // ---- the step with both searches ----
 
 class PairSearchStep : public EngineFixture {
