@@ -133,9 +133,25 @@ double threadCpuSeconds() {
     return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
 }
 
-// The two above taken in turns within one run, so that a slow spell of the shared
-// machine falls on both alike (and each goes first every other time): the ratio of the
-// parse's CPU time to the load's, which is the load's rate as a share of the parse's.
+// Runs first and second once each per iteration, each of them first every other time,
+// so that a slow spell of the shared machine falls on both alike.
+template <typename First, typename Second>
+void inTurns(benchmark::State& state, First& first, Second& second) {
+    bool firstGoesFirst = true;
+    for (auto _ : state) {
+        if (firstGoesFirst) {
+            first();
+            second();
+        } else {
+            second();
+            first();
+        }
+        firstGoesFirst = !firstGoesFirst;
+    }
+}
+
+// The two above taken in turns within one run: the ratio of the parse's CPU time to
+// the load's, which is the load's rate as a share of the parse's.
 void BM_XmlLoadAgainstParse(benchmark::State& state) {
     const std::string path = files().xml();
     double loading = 0;
@@ -153,17 +169,7 @@ void BM_XmlLoadAgainstParse(benchmark::State& state) {
         benchmark::DoNotOptimize(readSimulationFile(path, session));
         loading += threadCpuSeconds() - start; // freeing the lists is not part of loading
     };
-    bool parseFirst = true;
-    for (auto _ : state) {
-        if (parseFirst) {
-            parse();
-            load();
-        } else {
-            load();
-            parse();
-        }
-        parseFirst = !parseFirst;
-    }
+    inTurns(state, parse, load);
     state.counters["load_rate_per_parse_rate"] = parsing / loading;
 }
 BENCHMARK(BM_XmlLoadAgainstParse)->Unit(benchmark::kMillisecond);
@@ -238,9 +244,8 @@ double clockSeconds() {
         .count();
 }
 
-// The two above taken in turns within one run, each first every other time, so that a
-// slow spell of the disk falls on both alike: the save's time by the clock over that of
-// the bare bytes saved safely.
+// The two above taken in turns within one run: the save's time by the clock over that
+// of the bare bytes saved safely.
 void BM_BinarySaveAgainstSafeBytes(benchmark::State& state) {
     const LSession_t session = bigSession();
     const std::vector<char> bytes = bytesOf(files().binary());
@@ -260,17 +265,7 @@ void BM_BinarySaveAgainstSafeBytes(benchmark::State& state) {
         benchmark::DoNotOptimize(out.commit());
         writing += clockSeconds() - start;
     };
-    bool saveFirst = true;
-    for (auto _ : state) {
-        if (saveFirst) {
-            save();
-            write();
-        } else {
-            write();
-            save();
-        }
-        saveFirst = !saveFirst;
-    }
+    inTurns(state, save, write);
     state.counters["save_time_per_safe_bytes_time"] = saving / writing;
 }
 BENCHMARK(BM_BinarySaveAgainstSafeBytes)->Unit(benchmark::kMillisecond);
