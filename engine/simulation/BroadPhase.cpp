@@ -97,7 +97,8 @@ void BroadPhase::build(const std::vector<Sphere>& spheres) {
     }
     m_fill.assign(start.begin(), start.end() - 1);
     // Bodies sharing a centre share a cell, and so a bucket: each is compared with the
-    // few listed before it there, which were written a moment ago.
+    // few listed before it there, which were written a moment ago. One shared centre
+    // settles it: a pile of thousands is not compared pair by pair.
     m_mayShareCentres = gridded != n;
     for (std::size_t i = 0; i < n; ++i) {
         if (m_kind[i] == kGridded) {
@@ -105,8 +106,9 @@ void BroadPhase::build(const std::vector<Sphere>& spheres) {
             Listed* const at = m_listed.data() + m_fill[bucket]++;
             *at = {m_cellX[i],   m_cellZ[i],        spheres[i].x,
                    spheres[i].z, spheres[i].radius, static_cast<int>(i)};
-            for (const Listed* other = m_listed.data() + start[bucket]; other != at; ++other) {
-                m_mayShareCentres = m_mayShareCentres || (other->x == at->x && other->z == at->z);
+            for (const Listed* other = m_listed.data() + start[bucket];
+                 other != at && !m_mayShareCentres; ++other) {
+                m_mayShareCentres = other->x == at->x && other->z == at->z;
             }
         }
     }
