@@ -30,14 +30,8 @@ bool finite(const BroadPhase::Sphere& s) {
 
 } // namespace
 
-void BroadPhase::build(const std::vector<Sphere>& spheres) {
+void BroadPhase::build(const std::vector<Sphere>& spheres, int parts, const ShareRanges& share) {
     const std::size_t n = spheres.size();
-    m_spheres = spheres;
-    m_cellX.assign(n, 0);
-    m_cellZ.assign(n, 0);
-    m_kind.assign(n, kGridded);
-    m_loose.clear();
-
     double radiusSum = 0;
     std::size_t finiteCount = 0;
     for (const Sphere& s : spheres) {
@@ -49,69 +43,115 @@ void BroadPhase::build(const std::vector<Sphere>& spheres) {
     const double looseRadius =
         finiteCount == 0 ? 0 : kLooseRadiusFactor * radiusSum / static_cast<double>(finiteCount);
     double largest = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const double r = std::abs(static_cast<double>(spheres[i].radius));
-        if (!finite(spheres[i])) {
-            m_kind[i] = kApart;
-        } else if (r > looseRadius) {
-            m_kind[i] = kLoose;
-        } else {
+    for (const Sphere& s : spheres) {
+        const double r = std::abs(static_cast<double>(s.radius));
+        if (finite(s) && r <= looseRadius) {
             largest = std::max(largest, r);
         }
     }
     // Two ordinary bodies in contact are less than a cell apart along x and along z,
     // so they lie in the same or in neighbouring cells.
     const double cell = 2 * largest * (1 + kCellMargin) + kCellSlack;
-    std::size_t gridded = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (m_kind[i] == kGridded) {
-            const double qx = std::floor(static_cast<double>(spheres[i].x) / cell);
-            const double qz = std::floor(static_cast<double>(spheres[i].z) / cell);
-            if (std::abs(qx) < kMaxCellIndex && std::abs(qz) < kMaxCellIndex) {
-                m_cellX[i] = static_cast<std::int32_t>(qx);
-                m_cellZ[i] = static_cast<std::int32_t>(qz);
-                ++gridded;
-                continue;
-            }
-            m_kind[i] = kLoose;
-        }
-        if (m_kind[i] == kLoose) {
-            m_loose.push_back(static_cast<int>(i));
-        }
-    }
-
-    // Buckets by counting sort; filling in ascending body order keeps each bucket
-    // ascending.
     const std::size_t buckets = std::bit_ceil(std::max<std::size_t>(2 * n, 16));
     m_mask = static_cast<std::uint32_t>(buckets - 1);
-    m_start.assign(buckets + 1, 0);
-    m_listed.resize(gridded);
-    std::vector<std::uint32_t>& start = m_start;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (m_kind[i] == kGridded) {
-            ++start[bucketOf(m_cellX[i], m_cellZ[i]) + 1];
+
+    // Every array is written whole by the parts.
+    m_spheres.resize(n);
+    m_cellX.resize(n);
+    m_cellZ.resize(n);
+    m_kind.resize(n);
+    m_parts.resize(static_cast<std::size_t>(std::max(parts, 1)));
+    share(n, static_cast<int>(m_parts.size()), [&](int part, std::size_t begin, std::size_t end) {
+        sortIntoCells(m_parts[static_cast<std::size_t>(part)], begin, end, spheres, looseRadius,
+                      cell);
+    });
+
+    // Buckets by counting sort: within a bucket, each part's bodies follow those of the
+    // parts before it, and a part fills its own in ascending order, so every bucket is
+    // ascending.
+    m_start.resize(buckets + 1);
+    std::uint32_t listed = 0;
+    for (std::size_t b = 0; b < buckets; ++b) {
+        m_start[b] = listed;
+        for (Part& part : m_parts) {
+            const std::uint32_t count = part.counts[b];
+            part.counts[b] = listed;
+            listed += count;
         }
     }
-    for (std::size_t b = 0; b < buckets; ++b) {
-        start[b + 1] += start[b];
+    m_start[buckets] = listed;
+    m_listed.resize(listed);
+    m_loose.clear();
+    for (const Part& part : m_parts) {
+        m_loose.insert(m_loose.end(), part.loose.begin(), part.loose.end());
     }
-    m_fill.assign(start.begin(), start.end() - 1);
-    // Bodies sharing a centre share a cell, and so a bucket: each is compared with the
-    // few listed before it there, which were written a moment ago. One shared centre
-    // settles it: a pile of thousands is not compared pair by pair.
-    m_mayShareCentres = gridded != n;
-    for (std::size_t i = 0; i < n; ++i) {
+    share(n, static_cast<int>(m_parts.size()), [&](int part, std::size_t begin, std::size_t end) {
+        list(m_parts[static_cast<std::size_t>(part)], begin, end);
+    });
+
+    m_mayShareCentres = listed != n;
+    if (!m_mayShareCentres) {
+        share(
+            n, static_cast<int>(m_parts.size()), [&](int part, std::size_t begin, std::size_t end) {
+                m_parts[static_cast<std::size_t>(part)].sharesCentre = findSharedCentre(begin, end);
+            });
+        for (const Part& part : m_parts) {
+            m_mayShareCentres = m_mayShareCentres || part.sharesCentre;
+        }
+    }
+}
+
+void BroadPhase::sortIntoCells(Part& part, std::size_t begin, std::size_t end,
+                               const std::vector<Sphere>& spheres, double looseRadius,
+                               double cell) {
+    part.counts.assign(static_cast<std::size_t>(m_mask) + 1, 0);
+    part.loose.clear();
+    for (std::size_t i = begin; i < end; ++i) {
+        const Sphere& s = spheres[i];
+        m_spheres[i] = s;
+        m_cellX[i] = 0;
+        m_cellZ[i] = 0;
+        if (!finite(s)) {
+            m_kind[i] = kApart;
+            continue;
+        }
+        const double qx = std::floor(static_cast<double>(s.x) / cell);
+        const double qz = std::floor(static_cast<double>(s.z) / cell);
+        if (std::abs(static_cast<double>(s.radius)) > looseRadius ||
+            std::abs(qx) >= kMaxCellIndex || std::abs(qz) >= kMaxCellIndex) {
+            m_kind[i] = kLoose;
+            part.loose.push_back(static_cast<int>(i));
+            continue;
+        }
+        m_kind[i] = kGridded;
+        m_cellX[i] = static_cast<std::int32_t>(qx);
+        m_cellZ[i] = static_cast<std::int32_t>(qz);
+        ++part.counts[bucketOf(m_cellX[i], m_cellZ[i])];
+    }
+}
+
+void BroadPhase::list(Part& part, std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) {
         if (m_kind[i] == kGridded) {
-            const std::uint32_t bucket = bucketOf(m_cellX[i], m_cellZ[i]);
-            Listed* const at = m_listed.data() + m_fill[bucket]++;
-            *at = {m_cellX[i],   m_cellZ[i],        spheres[i].x,
-                   spheres[i].z, spheres[i].radius, static_cast<int>(i)};
-            for (const Listed* other = m_listed.data() + start[bucket];
-                 other != at && !m_mayShareCentres; ++other) {
-                m_mayShareCentres = other->x == at->x && other->z == at->z;
+            const std::uint32_t slot = part.counts[bucketOf(m_cellX[i], m_cellZ[i])]++;
+            m_listed[slot] = {m_cellX[i],     m_cellZ[i],          m_spheres[i].x,
+                              m_spheres[i].z, m_spheres[i].radius, static_cast<int>(i)};
+        }
+    }
+}
+
+bool BroadPhase::findSharedCentre(std::size_t begin, std::size_t end) const {
+    for (std::size_t i = begin; i < end; ++i) {
+        const Sphere& s = m_spheres[i];
+        // Every body here is gridded; its bucket lists it after those before it.
+        for (const Listed* other = m_listed.data() + m_start[bucketOf(m_cellX[i], m_cellZ[i])];
+             other->index != static_cast<int>(i); ++other) {
+            if (other->x == s.x && other->z == s.z) {
+                return true;
             }
         }
     }
+    return false;
 }
 
 // The ground-plane distance can only be smaller than the 3-D one, and the margins

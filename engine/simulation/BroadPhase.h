@@ -17,7 +17,11 @@ public:
     // kept aside and paired with everybody. A body with a value that is not finite
     // touches nobody (its squared distance or reach is not finite either) and is
     // paired with nobody: one such body must not cost the others a test each.
-    void build(const std::vector<Sphere>& spheres) override;
+    // The cells are worked out, the bodies counted and sorted into their buckets, and
+    // the buckets searched for shared centres on the parts' threads; what a part finds is
+    // merged in part order, so the buckets hold the same as with one part.
+    using PairFinder::build;
+    void build(const std::vector<Sphere>& spheres, int parts, const ShareRanges& share) override;
 
     void candidatesAfter(int i, std::vector<int>* out) const override;
     // Tells for sure only of bodies in the grid: with any kept aside, it says true.
@@ -51,17 +55,34 @@ private:
     void collect(int i, const Sphere& sphere, std::int64_t cx, std::int64_t z, std::uint32_t first,
                  std::uint32_t last, std::vector<int>* out) const;
 
+    enum Kind : std::uint8_t { kGridded, kLoose, kApart };
+    // What one part of build() works out over its range of bodies; each part starts a
+    // cache line of its own, so that the threads do not take each other's lines.
+    struct alignas(64) Part {
+        std::vector<std::uint32_t> counts; // bodies per bucket, then where the next goes
+        std::vector<int> loose;            // ascending
+        std::size_t gridded = 0;
+        bool sharesCentre = false;
+    };
+
+    // The parts of build(), each over a range of the bodies.
+    void sortIntoCells(Part& part, std::size_t begin, std::size_t end,
+                       const std::vector<Sphere>& spheres, double looseRadius, double cell);
+    void list(Part& part, std::size_t begin, std::size_t end);
+    // Whether a body of the range has the same x and z as a body before it; bodies
+    // sharing a centre share a cell, and so a bucket.
+    bool findSharedCentre(std::size_t begin, std::size_t end) const;
+
     std::vector<Sphere> m_spheres;
     std::vector<std::int32_t> m_cellX;
     std::vector<std::int32_t> m_cellZ;
-    enum Kind : std::uint8_t { kGridded, kLoose, kApart };
     std::vector<Kind> m_kind;
     std::vector<int> m_loose; // ascending
     // Bodies by bucket: m_listed[m_start[b] .. m_start[b + 1]) holds bucket b's bodies
     // in ascending order. Distinct cells may share a bucket; queries compare cells.
     std::vector<std::uint32_t> m_start;
     std::vector<Listed> m_listed;
-    std::vector<std::uint32_t> m_fill; // scratch of build()
+    std::vector<Part> m_parts; // scratch of build()
     std::uint32_t m_mask = 0;
     bool m_mayShareCentres = true;
 };

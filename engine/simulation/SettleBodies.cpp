@@ -40,15 +40,18 @@ int Simulation::partsFor(std::size_t bodies) const {
 }
 
 void Simulation::shareAmongThreads(std::size_t bodies, const WorkerPool::Part& work) {
-    const int parts = partsFor(bodies);
+    workInParts(bodies, partsFor(bodies), work);
+}
+
+void Simulation::workInParts(std::size_t n, int parts, const WorkerPool::Part& work) {
     if (parts <= 1) {
-        work(0, 0, bodies);
+        work(0, 0, n);
         return;
     }
     if (!m_workers || m_workers->threads() != m_threads) {
         m_workers = std::make_unique<WorkerPool>(m_threads);
     }
-    m_workers->run(bodies, parts, work);
+    m_workers->run(n, parts, work);
 }
 
 void Simulation::settle(LCourse_t& course) {
@@ -78,10 +81,13 @@ void Simulation::settleEach(const LCourse_t& course, std::span<XfilePlacement* c
     m_partSamples.assign(static_cast<std::size_t>(std::max(partsFor(n), 1)),
                          FootprintSamples(m_sampleHeights));
     shareAmongThreads(n, [this, &course, placements](int part, std::size_t begin, std::size_t end) {
-        FootprintSamples& samples = m_partSamples[static_cast<std::size_t>(part)];
+        // Worked on a copy of the thread's own: the parts' samples lie side by side, and
+        // a thread writing them for every body would take the line from the other.
+        FootprintSamples samples = m_partSamples[static_cast<std::size_t>(part)];
         for (std::size_t i = begin; i < end; ++i) {
             settleBody(course, *placements[i], samples);
         }
+        m_partSamples[static_cast<std::size_t>(part)] = samples;
     });
     for (const FootprintSamples& samples : m_partSamples) {
         samples.leaveIn(m_sampleHeights);

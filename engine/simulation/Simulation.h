@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -97,7 +98,8 @@ public:
     // calling thread. The pair responses always run on the calling thread, in list
     // order. Any count gives the same results to the bit.
     int threads() const { return m_threads; }
-    void setThreads(int threads) { m_threads = threads; }
+    // Counts below 1 are taken as 1, above WorkerPool::kMostThreads as that.
+    void setThreads(int threads) { m_threads = std::clamp(threads, 1, WorkerPool::kMostThreads); }
     // Whether the bodies' surface following looks triangles up in the surface grid or
     // searches row by row from the hints; the answers are the same.
     bool usesSurfaceGrid() const { return m_surfaceGrid; }
@@ -127,8 +129,10 @@ private:
         float d2;
         float r2;
     };
-    // What one thread's stretch of the pair search found, in the loop's order.
-    struct PairPart {
+    // What one thread's stretch of the pair search found, in the loop's order. Each
+    // starts a cache line of its own: the parts lie side by side, and a thread writing
+    // its part for every body would otherwise keep taking the line from the others.
+    struct alignas(64) PairPart {
         std::vector<int> candidates; // scratch
         std::vector<Touching> touching;
         std::uint64_t tests = 0;
@@ -139,7 +143,7 @@ private:
     // pair finder was built).
     void respondToPairs(ContactListener& contacts);
     // Tests bodies begin..end-1 of the pair loop against their candidates; reads only
-    // the frame's spheres, ids and the pair finder.
+    // the frame's spheres, m_pairIds and the pair finder.
     void findTouchingPairs(std::size_t begin, std::size_t end, PairPart& part) const;
     static void respond(CSceneObject& a, CSceneObject& b, float d2, float r2);
     // How many threads' parts a job over that many bodies is cut into (1: no helpers).
@@ -147,6 +151,10 @@ private:
     // Works [0, bodies) in contiguous parts on the frame's threads, or all on this one
     // when a part would be too small to be worth a thread.
     void shareAmongThreads(std::size_t bodies, const WorkerPool::Part& work);
+    // Works [0, n) in exactly `parts` contiguous parts (at most threads()) side by side.
+    void workInParts(std::size_t n, int parts, const WorkerPool::Part& work);
+    // Builds the pair finder over m_pairSpheres, its work shared as the bodies' is.
+    void buildPairFinder();
     // One body of settle. Reads nothing but the course, its surface grid and the
     // footprint's size; writes only the body, its placement's hints and samples.
     void settleBody(const LCourse_t& course, XfilePlacement& placement,
@@ -177,6 +185,9 @@ private:
     const LCourse_t* m_steppedCourse = nullptr; // stepped, and not yet settled
     std::vector<CSceneObject*> m_steppedBodies;
     std::vector<XfilePlacement*> m_pairOrder;
+    // The placements' ids in the same order: the pair search compares them for every
+    // candidate, and the placements lie all over the heap.
+    std::vector<std::int32_t> m_pairIds;
     std::vector<PairFinder::Sphere> m_pairSpheres;
     std::vector<PairPart> m_pairParts;
     // The course surface's grid, used by the bodies' surface following; it is brought

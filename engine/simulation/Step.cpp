@@ -72,10 +72,12 @@ void Simulation::step(LCourse_t& course, ContactListener& contacts) {
     m_steppedCourse = &course;
     m_steppedBodies.clear();
     m_pairOrder.clear();
+    m_pairIds.clear();
     for (auto& placement : course.xfilePlacements) {
         if (placement.body) {
             m_steppedBodies.push_back(placement.body.get());
             m_pairOrder.push_back(&placement);
+            m_pairIds.push_back(placement.id);
         }
     }
     // A body's move reads and writes that body alone; its sphere is taken while the
@@ -89,7 +91,7 @@ void Simulation::step(LCourse_t& course, ContactListener& contacts) {
     });
     // Before any contact is sought: bodies sharing a centre have no line of centres to
     // be pushed apart along. The pair finder, built anyway, tells when there can be none.
-    m_pairFinder->build(m_pairSpheres);
+    buildPairFinder();
     if (m_pairFinder->mayShareCentres() &&
         m_coincidentCentres.separate(m_pairSpheres, m_steppedBodies) > 0) {
         shareAmongThreads(m_steppedBodies.size(), [this](int, std::size_t begin, std::size_t end) {
@@ -97,9 +99,16 @@ void Simulation::step(LCourse_t& course, ContactListener& contacts) {
                 m_pairSpheres[i] = sphereOf(*m_steppedBodies[i]);
             }
         });
-        m_pairFinder->build(m_pairSpheres);
+        buildPairFinder();
     }
     respondToPairs(contacts);
+}
+
+void Simulation::buildPairFinder() {
+    m_pairFinder->build(m_pairSpheres, std::max(partsFor(m_pairSpheres.size()), 1),
+                        [this](std::size_t n, int parts, const PairFinder::Range& range) {
+                            workInParts(n, parts, range);
+                        });
 }
 
 // The responses write stepPosition, speed, direction, contact normal and motion state,
@@ -117,10 +126,8 @@ void Simulation::respondToPairs(ContactListener& contacts) {
     for (const PairPart& part : m_pairParts) {
         m_pairTests += part.tests;
         for (const Touching& pair : part.touching) {
-            XfilePlacement& first = *m_pairOrder[pair.first];
-            XfilePlacement& second = *m_pairOrder[pair.second];
-            respond(*first.body, *second.body, pair.d2, pair.r2);
-            contacts.contact(first, second);
+            respond(*m_steppedBodies[pair.first], *m_steppedBodies[pair.second], pair.d2, pair.r2);
+            contacts.contact(*m_pairOrder[pair.first], *m_pairOrder[pair.second]);
         }
     }
 }
@@ -132,7 +139,7 @@ void Simulation::findTouchingPairs(std::size_t begin, std::size_t end, PairPart&
         m_pairFinder->candidatesAfter(static_cast<int>(i), &part.candidates);
         const PairFinder::Sphere& a = m_pairSpheres[i];
         for (const int j : part.candidates) {
-            if (m_pairOrder[i]->id == m_pairOrder[static_cast<std::size_t>(j)]->id) {
+            if (m_pairIds[i] == m_pairIds[static_cast<std::size_t>(j)]) {
                 continue;
             }
             ++part.tests;

@@ -9,9 +9,6 @@ namespace {
 // More threads than this gain the frame nothing: the per-body work is a few hundred
 // nanoseconds a body, and the pair responses that follow it stay on one thread.
 constexpr int kMostDefaultThreads = 4;
-// Beyond any machine this runs on; a larger setting is taken as this.
-constexpr int kMostThreads = 64;
-
 std::size_t partStart(std::size_t n, int parts, int part) {
     return n / static_cast<std::size_t>(parts) * static_cast<std::size_t>(part) +
            std::min(n % static_cast<std::size_t>(parts), static_cast<std::size_t>(part));
@@ -73,7 +70,7 @@ int defaultThreadCount() {
         char* end = nullptr;
         const long threads = std::strtol(setting, &end, 10);
         if (end != setting && *end == '\0' && threads >= 1) {
-            return static_cast<int>(std::min<long>(threads, kMostThreads));
+            return static_cast<int>(std::min<long>(threads, WorkerPool::kMostThreads));
         }
     }
     const unsigned hardware = std::thread::hardware_concurrency();

@@ -18,6 +18,9 @@ public:
     // Works the part [begin, end), the part-th of the job.
     using Part = std::function<void(int part, std::size_t begin, std::size_t end)>;
 
+    // Beyond any machine this runs on; a larger count is taken as this.
+    static constexpr int kMostThreads = 64;
+
     // threads counts the calling thread; below 1 it is taken as 1 (no helpers).
     explicit WorkerPool(int threads);
     WorkerPool(const WorkerPool&) = delete;

@@ -175,6 +175,52 @@ TEST(BroadPhase, TellsWhetherBodiesMayShareACentre) {
     EXPECT_FALSE(phase.mayShareCentres());
 }
 
+// The build's work cut into parts, as threads share it: the parts are worked here last
+// first, so a part that leaned on one before it would go wrong.
+TEST(BroadPhase, FindsTheSameWithItsBuildInParts) {
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> where(-20.0f, 20.0f);
+    std::vector<BroadPhase::Sphere> spheres;
+    for (int i = 0; i < 700; ++i) {
+        spheres.push_back({where(random), 0, where(random), 1});
+    }
+    spheres[350] = {4, std::nanf(""), 4, 1};
+    spheres[500] = {0, 0, 0, 30}; // kept aside for its size
+    spheres[650] = {6e9f, 0, 0, 1};
+    std::vector<BroadPhase::Sphere> pile = spheres;
+    pile[690] = {pile[20].x, 5, pile[20].z, 1}; // shares a centre with one in the first part
+    std::vector<BroadPhase::Sphere> apart(spheres.begin(), spheres.begin() + 300);
+
+    const auto lastFirst = [](std::size_t n, int parts, const PairFinder::Range& range) {
+        for (int part = parts - 1; part >= 0; --part) {
+            const auto at = [&](int k) { return n * static_cast<std::size_t>(k) / parts; };
+            range(part, at(part), at(part + 1));
+        }
+    };
+    for (const auto* bodies : {&spheres, &pile, &apart}) {
+        BroadPhase whole;
+        whole.build(*bodies);
+        for (int parts : {2, 3, 7}) {
+            BroadPhase cut;
+            cut.build(*bodies, parts, lastFirst);
+            EXPECT_EQ(cut.looseCount(), whole.looseCount());
+            EXPECT_EQ(cut.mayShareCentres(), whole.mayShareCentres()) << parts << " parts";
+            std::vector<int> expected;
+            std::vector<int> found;
+            for (int i = 0; i < static_cast<int>(bodies->size()); ++i) {
+                whole.candidatesAfter(i, &expected);
+                cut.candidatesAfter(i, &found);
+                ASSERT_EQ(found, expected) << "body " << i << ", " << parts << " parts";
+            }
+        }
+    }
+    BroadPhase check;
+    check.build(pile, 3, lastFirst);
+    EXPECT_TRUE(check.mayShareCentres());
+    check.build(apart, 3, lastFirst);
+    EXPECT_FALSE(check.mayShareCentres());
+}
+
 // ---- the step with both searches ----
 
 class PairSearchStep : public EngineFixture {

@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 #include <random>
+#include <utility>
 
 #include "BodyState.h"
 #include "simulation/SurfaceQuery.h"
@@ -124,6 +125,16 @@ TEST_F(ThreadCount, ChangingTheCountBetweenFramesChangesNothing) {
         changing->frameMove();
         ASSERT_TRUE(sameBodies(*serial->editor.current(), *changing->editor.current()))
             << changing->simulation.threads() << " threads, frame " << frame;
+    }
+    // Counts no pool can start are taken as the nearest it can.
+    for (const auto& [asked, taken] :
+         {std::pair{0, 1}, std::pair{-3, 1}, std::pair{1000, WorkerPool::kMostThreads}}) {
+        changing->simulation.setThreads(asked);
+        EXPECT_EQ(changing->simulation.threads(), taken);
+        serial->frameMove();
+        changing->frameMove();
+        ASSERT_TRUE(sameBodies(*serial->editor.current(), *changing->editor.current()))
+            << asked << " threads asked";
     }
 }
 

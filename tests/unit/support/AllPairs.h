@@ -9,7 +9,8 @@
 // order, of the full loop over the course's list.
 class AllPairs final : public PairFinder {
 public:
-    void build(const std::vector<Sphere>& spheres) override {
+    using PairFinder::build;
+    void build(const std::vector<Sphere>& spheres, int, const ShareRanges&) override {
         m_count = static_cast<int>(spheres.size());
     }
     void candidatesAfter(int i, std::vector<int>* out) const override {
