@@ -116,6 +116,9 @@ public:
 
     // Fewer bodies than this per thread are not worth waking a thread for.
     static constexpr std::size_t kLeastBodiesPerThread = 128;
+    // The step's walk of the list hands the bodies it finds to the threads that move them
+    // in runs of this many.
+    static constexpr std::size_t kHandOver = 256;
 
 private:
     static constexpr float kFootprintLength = 2.0f;
@@ -153,6 +156,9 @@ private:
     void shareAmongThreads(std::size_t bodies, const WorkerPool::Part& work);
     // Works [0, n) in exactly `parts` contiguous parts (at most threads()) side by side.
     void workInParts(std::size_t n, int parts, const WorkerPool::Part& work);
+    // Walks the course's list into m_steppedBodies, m_pairOrder and m_pairIds, and moves
+    // each body found, taking its sphere into m_pairSpheres.
+    void walkAndMove(LCourse_t& course);
     // Builds the pair finder over m_pairSpheres, its work shared as the bodies' is.
     void buildPairFinder();
     // One body of settle. Reads nothing but the course, its surface grid and the

@@ -1,6 +1,8 @@
 // The play step: every body moves, then the pairs that touch respond, in list order.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 #include "scene/Placements.h"
 #include "simulation/Simulation.h"
@@ -26,6 +28,18 @@ bool touch(const D3DXVECTOR3& a, float radiusA, const D3DXVECTOR3& b, float radi
 
 PairFinder::Sphere sphereOf(const CSceneObject& body) {
     return {body.position.x, body.position.y, body.position.z, body.radius};
+}
+
+// How many pairs ahead of its response a pair's bodies are fetched into the cache.
+constexpr std::size_t kFetchAhead = 8;
+
+// Asks for every line of the body to be brought into the cache for writing.
+void fetchBody(const CSceneObject* body) {
+    constexpr std::size_t kLine = 64;
+    const char* const bytes = reinterpret_cast<const char*>(body);
+    for (std::size_t at = 0; at < sizeof(CSceneObject); at += kLine) {
+        __builtin_prefetch(bytes + at, 1);
+    }
 }
 
 D3DXVECTOR3 centreOf(const PairFinder::Sphere& sphere) {
@@ -67,28 +81,8 @@ void Simulation::respond(CSceneObject& a, CSceneObject& b, float d2, float r2) {
 }
 
 void Simulation::step(LCourse_t& course, ContactListener& contacts) {
-    // The list is walked once: its nodes lie all over the heap, and with many bodies
-    // each walk waits on memory for most of its time.
     m_steppedCourse = &course;
-    m_steppedBodies.clear();
-    m_pairOrder.clear();
-    m_pairIds.clear();
-    for (auto& placement : course.xfilePlacements) {
-        if (placement.body) {
-            m_steppedBodies.push_back(placement.body.get());
-            m_pairOrder.push_back(&placement);
-            m_pairIds.push_back(placement.id);
-        }
-    }
-    // A body's move reads and writes that body alone; its sphere is taken while the
-    // body is at hand.
-    m_pairSpheres.resize(m_steppedBodies.size());
-    shareAmongThreads(m_steppedBodies.size(), [this](int, std::size_t begin, std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i) {
-            m_steppedBodies[i]->step();
-            m_pairSpheres[i] = sphereOf(*m_steppedBodies[i]);
-        }
-    });
+    walkAndMove(course);
     // Before any contact is sought: bodies sharing a centre have no line of centres to
     // be pushed apart along. The pair finder, built anyway, tells when there can be none.
     buildPairFinder();
@@ -102,6 +96,65 @@ void Simulation::step(LCourse_t& course, ContactListener& contacts) {
         buildPairFinder();
     }
     respondToPairs(contacts);
+}
+
+// The list is walked once, on one thread: its nodes lie all over the heap, and with
+// many bodies the walk waits on memory for most of its time. The bodies it finds are
+// handed out in runs as it goes, so that the other threads move them meanwhile; each
+// body's move reads and writes that body alone, and its sphere is taken while the body
+// is at hand.
+void Simulation::walkAndMove(LCourse_t& course) {
+    const std::size_t listed = course.xfilePlacements.size();
+    m_steppedBodies.resize(listed);
+    m_pairOrder.resize(listed);
+    m_pairIds.resize(listed);
+    m_pairSpheres.resize(listed);
+    std::atomic<std::size_t> walked{0}; // bodies found so far, in list order
+    std::atomic<bool> walkOver{false};  // set once `walked` is final
+    std::atomic<std::size_t> handedOut{0};
+    const auto moveHandedOut = [&] {
+        for (;;) {
+            const std::size_t begin = handedOut.fetch_add(kHandOver, std::memory_order_relaxed);
+            std::size_t found = walked.load(std::memory_order_acquire);
+            while (found < begin + kHandOver && !walkOver.load(std::memory_order_acquire)) {
+                std::this_thread::yield();
+                found = walked.load(std::memory_order_acquire);
+            }
+            const std::size_t end =
+                std::min(begin + kHandOver, walked.load(std::memory_order_acquire));
+            if (begin >= end) {
+                return;
+            }
+            for (std::size_t i = begin; i < end; ++i) {
+                m_steppedBodies[i]->step();
+                m_pairSpheres[i] = sphereOf(*m_steppedBodies[i]);
+            }
+        }
+    };
+    const int parts = std::max(partsFor(listed), 1);
+    workInParts(static_cast<std::size_t>(parts), parts, [&](int part, std::size_t, std::size_t) {
+        if (part == 0) {
+            std::size_t found = 0;
+            for (auto& placement : course.xfilePlacements) {
+                if (placement.body) {
+                    m_steppedBodies[found] = placement.body.get();
+                    m_pairOrder[found] = &placement;
+                    m_pairIds[found] = placement.id;
+                    if (++found % kHandOver == 0) {
+                        walked.store(found, std::memory_order_release);
+                    }
+                }
+            }
+            walked.store(found, std::memory_order_release);
+            walkOver.store(true, std::memory_order_release);
+        }
+        moveHandedOut();
+    });
+    const std::size_t bodies = walked.load(std::memory_order_relaxed);
+    m_steppedBodies.resize(bodies);
+    m_pairOrder.resize(bodies);
+    m_pairIds.resize(bodies);
+    m_pairSpheres.resize(bodies);
 }
 
 void Simulation::buildPairFinder() {
@@ -125,7 +178,15 @@ void Simulation::respondToPairs(ContactListener& contacts) {
     });
     for (const PairPart& part : m_pairParts) {
         m_pairTests += part.tests;
-        for (const Touching& pair : part.touching) {
+        const std::size_t count = part.touching.size();
+        for (std::size_t k = 0; k < count; ++k) {
+            // The bodies of a pair a few ahead are fetched meanwhile: with many bodies,
+            // a response otherwise waits on memory for most of its time.
+            if (k + kFetchAhead < count) {
+                fetchBody(m_steppedBodies[part.touching[k + kFetchAhead].first]);
+                fetchBody(m_steppedBodies[part.touching[k + kFetchAhead].second]);
+            }
+            const Touching& pair = part.touching[k];
             respond(*m_steppedBodies[pair.first], *m_steppedBodies[pair.second], pair.d2, pair.r2);
             contacts.contact(*m_pairOrder[pair.first], *m_pairOrder[pair.second]);
         }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <random>
 #include <utility>
+#include <vector>
 
 #include "BodyState.h"
 #include "simulation/SurfaceQuery.h"
@@ -135,6 +136,44 @@ TEST_F(ThreadCount, ChangingTheCountBetweenFramesChangesNothing) {
         changing->frameMove();
         ASSERT_TRUE(sameBodies(*serial->editor.current(), *changing->editor.current()))
             << asked << " threads asked";
+    }
+}
+
+// The walk of the list hands the bodies it finds to the threads in runs: with as many
+// bodies as fill runs exactly and one more, and placements without a body first, among
+// them and last, each body is moved once, as on one thread.
+TEST_F(ThreadCount, BodiesHandedOutInRunsAreEachMovedOnce) {
+    constexpr int kRun = static_cast<int>(Simulation::kHandOver);
+    for (const int bodies : {kRun - 1, kRun, kRun + 1}) {
+        auto otherDevice = RecordingDevice::create(kWidth, kHeight);
+        std::unique_ptr<CEngineApp> serial = bankedScene(device.get(), 1);
+        std::unique_ptr<CEngineApp> shared = bankedScene(otherDevice.get(), 3);
+        for (CEngineApp* engine : {serial.get(), shared.get()}) {
+            auto& list = engine->editor.current()->xfilePlacements;
+            ASSERT_GE(static_cast<int>(list.size()), bodies);
+            list.resize(static_cast<std::size_t>(bodies));
+            list.emplace_front();
+            list.insert(std::next(list.begin(), kRun / 2), XfilePlacement{});
+            list.emplace_back();
+        }
+        // Not merely alike: a body skipped on every count would be alike too.
+        std::vector<std::pair<const CSceneObject*, D3DXVECTOR3>> rolling;
+        for (const auto& placement : shared->editor.current()->xfilePlacements) {
+            if (placement.body && placement.body->speed > 0.01f) {
+                rolling.emplace_back(placement.body.get(), placement.body->position);
+            }
+        }
+        ASSERT_GT(rolling.size(), static_cast<std::size_t>(bodies / 2));
+        for (int frame = 0; frame < 60; ++frame) {
+            serial->frameMove();
+            shared->frameMove();
+            ASSERT_TRUE(sameBodies(*serial->editor.current(), *shared->editor.current()))
+                << bodies << " bodies, frame " << frame;
+            for (const auto& [body, start] : rolling) {
+                ASSERT_TRUE(frame > 0 || body->position.x != start.x || body->position.z != start.z)
+                    << bodies << " bodies: one did not move";
+            }
+        }
     }
 }
 
