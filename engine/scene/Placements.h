@@ -16,15 +16,16 @@ struct XfilePlacement {
     std::uint8_t flag = 0;
     std::shared_ptr<MeshObject> mesh;
     std::unique_ptr<CSceneObject> body;
+    // Where the last surface query found this placement: the next starts there. Kept
+    // next to the body, which every frame reads with them, on the same cache line.
+    std::int32_t stripHint = 0;
+    std::int32_t rowHint = 0;
     float x = 0;
     float y = 0;
     float z = 0;
     float yaw = 0;
     float radius = 0;
     char name[kNameFieldSize] = {};
-    // Where the last surface query found this placement: the next starts there.
-    std::int32_t stripHint = 0;
-    std::int32_t rowHint = 0;
 };
 
 // A bitmap placed on a course, standing where it is drawn.
