@@ -89,15 +89,9 @@ void BroadPhase::build(const std::vector<Sphere>& spheres, int parts, const Shar
         list(m_parts[static_cast<std::size_t>(part)], begin, end);
     });
 
-    m_mayShareCentres = listed != n;
-    if (!m_mayShareCentres) {
-        share(
-            n, static_cast<int>(m_parts.size()), [&](int part, std::size_t begin, std::size_t end) {
-                m_parts[static_cast<std::size_t>(part)].sharesCentre = findSharedCentre(begin, end);
-            });
-        for (const Part& part : m_parts) {
-            m_mayShareCentres = m_mayShareCentres || part.sharesCentre;
-        }
+    m_pairedWithNobody = 0;
+    for (const Part& part : m_parts) {
+        m_pairedWithNobody += part.apart;
     }
 }
 
@@ -106,6 +100,7 @@ void BroadPhase::sortIntoCells(Part& part, std::size_t begin, std::size_t end,
                                double cell) {
     part.counts.assign(static_cast<std::size_t>(m_mask) + 1, 0);
     part.loose.clear();
+    part.apart = 0;
     for (std::size_t i = begin; i < end; ++i) {
         const Sphere& s = spheres[i];
         m_spheres[i] = s;
@@ -113,6 +108,7 @@ void BroadPhase::sortIntoCells(Part& part, std::size_t begin, std::size_t end,
         m_cellZ[i] = 0;
         if (!finite(s)) {
             m_kind[i] = kApart;
+            ++part.apart;
             continue;
         }
         const double qx = std::floor(static_cast<double>(s.x) / cell);
@@ -138,20 +134,6 @@ void BroadPhase::list(Part& part, std::size_t begin, std::size_t end) {
                               m_spheres[i].z, m_spheres[i].radius, static_cast<int>(i)};
         }
     }
-}
-
-bool BroadPhase::findSharedCentre(std::size_t begin, std::size_t end) const {
-    for (std::size_t i = begin; i < end; ++i) {
-        const Sphere& s = m_spheres[i];
-        // Every body here is gridded; its bucket lists it after those before it.
-        for (const Listed* other = m_listed.data() + m_start[bucketOf(m_cellX[i], m_cellZ[i])];
-             other->index != static_cast<int>(i); ++other) {
-            if (other->x == s.x && other->z == s.z) {
-                return true;
-            }
-        }
-    }
-    return false;
 }
 
 // The ground-plane distance can only be smaller than the 3-D one, and the margins

@@ -24,8 +24,9 @@ public:
     void build(const std::vector<Sphere>& spheres, int parts, const ShareRanges& share) override;
 
     void candidatesAfter(int i, std::vector<int>* out) const override;
-    // Tells for sure only of bodies in the grid: with any kept aside, it says true.
-    bool mayShareCentres() const override { return m_mayShareCentres; }
+    // Two bodies at one spot share a cell, and a body kept aside for its size or place is
+    // paired with everybody: only a body paired with nobody can be missed.
+    bool listsEveryPairAtOneSpot() const override { return m_pairedWithNobody == 0; }
 
     // How many bodies are paired with everybody (for tests and measurements).
     std::size_t looseCount() const { return m_loose.size(); }
@@ -61,17 +62,13 @@ private:
     struct alignas(64) Part {
         std::vector<std::uint32_t> counts; // bodies per bucket, then where the next goes
         std::vector<int> loose;            // ascending
-        std::size_t gridded = 0;
-        bool sharesCentre = false;
+        std::size_t apart = 0;
     };
 
     // The parts of build(), each over a range of the bodies.
     void sortIntoCells(Part& part, std::size_t begin, std::size_t end,
                        const std::vector<Sphere>& spheres, double looseRadius, double cell);
     void list(Part& part, std::size_t begin, std::size_t end);
-    // Whether a body of the range has the same x and z as a body before it; bodies
-    // sharing a centre share a cell, and so a bucket.
-    bool findSharedCentre(std::size_t begin, std::size_t end) const;
 
     std::vector<Sphere> m_spheres;
     std::vector<std::int32_t> m_cellX;
@@ -84,5 +81,5 @@ private:
     std::vector<Listed> m_listed;
     std::vector<Part> m_parts; // scratch of build()
     std::uint32_t m_mask = 0;
-    bool m_mayShareCentres = true;
+    std::size_t m_pairedWithNobody = 0;
 };

@@ -34,7 +34,8 @@ public:
     // Replaces *out with every j > i that may touch body i, in ascending order. Called
     // from several threads at once, each with its own out.
     virtual void candidatesAfter(int i, std::vector<int>* out) const = 0;
-    // False only when no two bodies have the same x and z (both finite); a finder that
-    // cannot tell says true.
-    virtual bool mayShareCentres() const { return true; }
+    // Whether every two bodies with the same x and z (finite, as their radii) are among
+    // the pairs it hands out, so that the step can learn of shared centres from them; a
+    // finder that cannot tell says false.
+    virtual bool listsEveryPairAtOneSpot() const { return false; }
 };

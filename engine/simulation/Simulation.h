@@ -139,15 +139,20 @@ private:
         std::vector<int> candidates; // scratch
         std::vector<Touching> touching;
         std::uint64_t tests = 0;
+        bool sawSharedCentre = false; // and stopped there
     };
 
-    // Responds to the touching pairs of the bodies the step gathered (m_pairOrder and
+    // Finds the touching pairs of the bodies the step gathered (m_pairOrder and
     // m_steppedBodies, in list order, and their spheres m_pairSpheres, from which the
-    // pair finder was built).
+    // pair finder was built) into m_pairParts. Watching for shared centres, it stops at
+    // the first pair of bodies at one spot and returns false.
+    bool findTouchingPairs(bool watchForSharedCentres);
+    // Responds to the pairs found, in the loop's order.
     void respondToPairs(ContactListener& contacts);
     // Tests bodies begin..end-1 of the pair loop against their candidates; reads only
     // the frame's spheres, m_pairIds and the pair finder.
-    void findTouchingPairs(std::size_t begin, std::size_t end, PairPart& part) const;
+    void findTouchingPairs(std::size_t begin, std::size_t end, bool watchForSharedCentres,
+                           PairPart& part) const;
     static void respond(CSceneObject& a, CSceneObject& b, float d2, float r2);
     // How many threads' parts a job over that many bodies is cut into (1: no helpers).
     int partsFor(std::size_t bodies) const;

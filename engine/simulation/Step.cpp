@@ -83,17 +83,24 @@ void Simulation::respond(CSceneObject& a, CSceneObject& b, float d2, float r2) {
 void Simulation::step(LCourse_t& course, ContactListener& contacts) {
     m_steppedCourse = &course;
     walkAndMove(course);
-    // Before any contact is sought: bodies sharing a centre have no line of centres to
-    // be pushed apart along. The pair finder, built anyway, tells when there can be none.
     buildPairFinder();
-    if (m_pairFinder->mayShareCentres() &&
-        m_coincidentCentres.separate(m_pairSpheres, m_steppedBodies) > 0) {
-        shareAmongThreads(m_steppedBodies.size(), [this](int, std::size_t begin, std::size_t end) {
-            for (std::size_t i = begin; i < end; ++i) {
-                m_pairSpheres[i] = sphereOf(*m_steppedBodies[i]);
-            }
-        });
-        buildPairFinder();
+    // Before any contact is responded to: bodies sharing a centre have no line of
+    // centres to be pushed apart along. When the pair finder lists every two bodies at
+    // one spot, the search for touching pairs watches for them and stops at the first;
+    // otherwise they are looked for among all the bodies.
+    const bool watched = m_pairFinder->listsEveryPairAtOneSpot();
+    const bool mayShare = !watched || !findTouchingPairs(true);
+    if (mayShare) {
+        if (m_coincidentCentres.separate(m_pairSpheres, m_steppedBodies) > 0) {
+            shareAmongThreads(m_steppedBodies.size(),
+                              [this](int, std::size_t begin, std::size_t end) {
+                                  for (std::size_t i = begin; i < end; ++i) {
+                                      m_pairSpheres[i] = sphereOf(*m_steppedBodies[i]);
+                                  }
+                              });
+            buildPairFinder();
+        }
+        findTouchingPairs(false);
     }
     respondToPairs(contacts);
 }
@@ -170,12 +177,19 @@ void Simulation::buildPairFinder() {
 // the list, from the positions and radii as they stand; the responses then follow on
 // this thread in the order of the full loop (i in list order, then the j after it in
 // list order), so each sees exactly the speeds and directions it would see there.
-void Simulation::respondToPairs(ContactListener& contacts) {
+bool Simulation::findTouchingPairs(bool watchForSharedCentres) {
     const std::size_t n = m_pairOrder.size();
     m_pairParts.resize(static_cast<std::size_t>(std::max(partsFor(n), 1)));
-    shareAmongThreads(n, [this](int part, std::size_t begin, std::size_t end) {
-        findTouchingPairs(begin, end, m_pairParts[static_cast<std::size_t>(part)]);
-    });
+    shareAmongThreads(n,
+                      [this, watchForSharedCentres](int part, std::size_t begin, std::size_t end) {
+                          findTouchingPairs(begin, end, watchForSharedCentres,
+                                            m_pairParts[static_cast<std::size_t>(part)]);
+                      });
+    return std::none_of(m_pairParts.begin(), m_pairParts.end(),
+                        [](const PairPart& part) { return part.sawSharedCentre; });
+}
+
+void Simulation::respondToPairs(ContactListener& contacts) {
     for (const PairPart& part : m_pairParts) {
         m_pairTests += part.tests;
         const std::size_t count = part.touching.size();
@@ -193,18 +207,24 @@ void Simulation::respondToPairs(ContactListener& contacts) {
     }
 }
 
-void Simulation::findTouchingPairs(std::size_t begin, std::size_t end, PairPart& part) const {
+void Simulation::findTouchingPairs(std::size_t begin, std::size_t end, bool watchForSharedCentres,
+                                   PairPart& part) const {
     part.tests = 0;
     part.touching.clear();
+    part.sawSharedCentre = false;
     for (std::size_t i = begin; i < end; ++i) {
         m_pairFinder->candidatesAfter(static_cast<int>(i), &part.candidates);
         const PairFinder::Sphere& a = m_pairSpheres[i];
         for (const int j : part.candidates) {
+            const PairFinder::Sphere& b = m_pairSpheres[static_cast<std::size_t>(j)];
+            if (watchForSharedCentres && a.x == b.x && a.z == b.z) {
+                part.sawSharedCentre = true;
+                return; // what was found is thrown away
+            }
             if (m_pairIds[i] == m_pairIds[static_cast<std::size_t>(j)]) {
                 continue;
             }
             ++part.tests;
-            const PairFinder::Sphere& b = m_pairSpheres[static_cast<std::size_t>(j)];
             Touching pair{static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(j), 0, 0};
             if (touch(centreOf(a), a.radius, centreOf(b), b.radius, &pair.d2, &pair.r2)) {
                 part.touching.push_back(pair);

@@ -1,11 +1,13 @@
 // The frame's pair search: the broad phase never leaves out a pair that the exact
 // contact test accepts, and the step with it gives, frame after frame, bit for bit the
 // bodies that the loop over every pair gives.
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 #include <memory>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "BodyState.h"
@@ -141,38 +143,41 @@ TEST(BroadPhase, HandlesNoBodiesAndBodiesWithoutSize) {
     expectCandidatesCoverContacts({{0, 0, 0, 0}, {0, 0, 0, 0}, {1, 0, 0, 0}});
 }
 
-// The grid tells when no two bodies can share a centre on the ground, so that the
-// step need not look for such piles: never wrongly, and only when it can be sure.
-TEST(BroadPhase, TellsWhetherBodiesMayShareACentre) {
+// The step learns of bodies sharing a centre from the candidates when the grid lists
+// every two bodies at one spot: at another height, with a zero of the other sign,
+// another radius, or one of them kept aside for its size or place. Only a body paired
+// with nobody could be missed, and then the grid says so.
+TEST(BroadPhase, ListsEveryPairAtOneSpot) {
     std::vector<BroadPhase::Sphere> crowd;
     for (int i = 0; i < 200; ++i) {
         crowd.push_back({static_cast<float>(i % 20) * 0.7f, static_cast<float>(i % 3),
                          static_cast<float>(i / 20) * 0.7f, 1});
     }
+    const auto listsPair = [](const BroadPhase& phase, int i, int j) {
+        std::vector<int> candidates;
+        phase.candidatesAfter(i, &candidates);
+        return std::find(candidates.begin(), candidates.end(), j) != candidates.end();
+    };
     BroadPhase phase;
-    phase.build(crowd);
-    EXPECT_FALSE(phase.mayShareCentres());
-
-    // The same ground spot at another height, or with a zero of the other sign.
-    for (const BroadPhase::Sphere twin :
-         {BroadPhase::Sphere{crowd[137].x, 50, crowd[137].z, 1}, BroadPhase::Sphere{-0.0f, 0, 0, 1},
-          BroadPhase::Sphere{crowd[199].x, 0, crowd[199].z, 0.5f}}) {
+    for (const auto& [first, twin] :
+         {std::pair{crowd[137], BroadPhase::Sphere{crowd[137].x, 50, crowd[137].z, 1}},
+          std::pair{BroadPhase::Sphere{0, 0, 0, 1}, BroadPhase::Sphere{-0.0f, 0, 0, 1}},
+          std::pair{crowd[199], BroadPhase::Sphere{crowd[199].x, 0, crowd[199].z, 0.5f}},
+          std::pair{BroadPhase::Sphere{100, 0, 100, 60}, BroadPhase::Sphere{100, 0, 100, 1}},
+          std::pair{BroadPhase::Sphere{6e9f, 0, 0, 1}, BroadPhase::Sphere{6e9f, 0, 0, 1}}}) {
         std::vector<BroadPhase::Sphere> shared = crowd;
-        shared.insert(shared.begin() + 60, twin);
+        shared[60] = first;
+        shared[150] = twin;
         phase.build(shared);
-        EXPECT_TRUE(phase.mayShareCentres()) << twin.x << ", " << twin.z;
+        EXPECT_TRUE(phase.listsEveryPairAtOneSpot());
+        EXPECT_TRUE(listsPair(phase, 60, 150)) << twin.x << ", " << twin.z;
     }
-    // A body the grid keeps aside may share anybody's centre, as far as it can tell.
-    for (const BroadPhase::Sphere aside :
-         {BroadPhase::Sphere{100, 0, 100, 60}, BroadPhase::Sphere{3, std::nanf(""), 3, 1},
-          BroadPhase::Sphere{6e9f, 0, 0, 1}}) {
-        std::vector<BroadPhase::Sphere> withAside = crowd;
-        withAside.push_back(aside);
-        phase.build(withAside);
-        EXPECT_TRUE(phase.mayShareCentres()) << aside.x << ", " << aside.z;
-    }
+    std::vector<BroadPhase::Sphere> withNobody = crowd;
+    withNobody.push_back({3, std::nanf(""), 3, 1});
+    phase.build(withNobody);
+    EXPECT_FALSE(phase.listsEveryPairAtOneSpot());
     phase.build({});
-    EXPECT_FALSE(phase.mayShareCentres());
+    EXPECT_TRUE(phase.listsEveryPairAtOneSpot());
 }
 
 // The build's work cut into parts, as threads share it: the parts are worked here last
@@ -204,7 +209,7 @@ TEST(BroadPhase, FindsTheSameWithItsBuildInParts) {
             BroadPhase cut;
             cut.build(*bodies, parts, lastFirst);
             EXPECT_EQ(cut.looseCount(), whole.looseCount());
-            EXPECT_EQ(cut.mayShareCentres(), whole.mayShareCentres()) << parts << " parts";
+            EXPECT_EQ(cut.listsEveryPairAtOneSpot(), whole.listsEveryPairAtOneSpot());
             std::vector<int> expected;
             std::vector<int> found;
             for (int i = 0; i < static_cast<int>(bodies->size()); ++i) {
@@ -215,10 +220,10 @@ TEST(BroadPhase, FindsTheSameWithItsBuildInParts) {
         }
     }
     BroadPhase check;
-    check.build(pile, 3, lastFirst);
-    EXPECT_TRUE(check.mayShareCentres());
+    check.build(spheres, 3, lastFirst);
+    EXPECT_FALSE(check.listsEveryPairAtOneSpot()) << "one body is paired with nobody";
     check.build(apart, 3, lastFirst);
-    EXPECT_FALSE(check.mayShareCentres());
+    EXPECT_TRUE(check.listsEveryPairAtOneSpot());
 }
 
 // ---- the step with both searches ----
