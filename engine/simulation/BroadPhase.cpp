@@ -34,19 +34,25 @@ void BroadPhase::build(const std::vector<Sphere>& spheres, int parts, const Shar
     const std::size_t n = spheres.size();
     double radiusSum = 0;
     std::size_t finiteCount = 0;
+    double largest = 0;
     for (const Sphere& s : spheres) {
         if (finite(s)) {
-            radiusSum += std::abs(static_cast<double>(s.radius));
+            const double r = std::abs(static_cast<double>(s.radius));
+            radiusSum += r;
             ++finiteCount;
+            largest = std::max(largest, r);
         }
     }
     const double looseRadius =
         finiteCount == 0 ? 0 : kLooseRadiusFactor * radiusSum / static_cast<double>(finiteCount);
-    double largest = 0;
-    for (const Sphere& s : spheres) {
-        const double r = std::abs(static_cast<double>(s.radius));
-        if (finite(s) && r <= looseRadius) {
-            largest = std::max(largest, r);
+    // Bodies kept aside for their size do not size the grid.
+    if (largest > looseRadius) {
+        largest = 0;
+        for (const Sphere& s : spheres) {
+            const double r = std::abs(static_cast<double>(s.radius));
+            if (finite(s) && r <= looseRadius) {
+                largest = std::max(largest, r);
+            }
         }
     }
     // Two ordinary bodies in contact are less than a cell apart along x and along z,
