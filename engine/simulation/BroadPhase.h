@@ -17,9 +17,9 @@ public:
     // kept aside and paired with everybody. A body with a value that is not finite
     // touches nobody (its squared distance or reach is not finite either) and is
     // paired with nobody: one such body must not cost the others a test each.
-    // The cells are worked out, the bodies counted and sorted into their buckets, and
-    // the buckets searched for shared centres on the parts' threads; what a part finds is
-    // merged in part order, so the buckets hold the same as with one part.
+    // The cells are worked out and the bodies counted and sorted into their buckets on
+    // the parts' threads; what a part finds is merged in part order, so the buckets hold
+    // the same as with one part.
     using PairFinder::build;
     void build(const std::vector<Sphere>& spheres, int parts, const ShareRanges& share) override;
 
