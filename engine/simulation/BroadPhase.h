@@ -56,6 +56,10 @@ private:
     void collect(int i, const Sphere& sphere, std::int64_t cx, std::int64_t z, std::uint32_t first,
                  std::uint32_t last, std::vector<int>* out) const;
 
+    // Asks for the memory that the queries of the bodies a few after i will read.
+    void fetchAhead(int i) const;
+    static constexpr int kFetchAhead = 8;
+
     enum Kind : std::uint8_t { kGridded, kLoose, kApart };
     // What one part of build() works out over its range of bodies; each part starts a
     // cache line of its own, so that the threads do not take each other's lines.
