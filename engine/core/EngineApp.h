@@ -133,9 +133,9 @@ public:
 
     // The movement input: a pending push on the driven mesh, and the heading.
     void applyInputPush(XfilePlacement& placement, float angle);
-    // Play mode's step of the current course's bodies, with the sounds of contacts and
-    // movement.
-    void playStep();
+    // Play mode's frame of the current course's bodies (their step, with the sounds of
+    // contacts and movement, and their settling on the course).
+    void playFrame();
 
     // Picking and mouse editing. Points are in view pixels unless said otherwise.
     // The line of sight through pixel (x, y) of a picture drawn through view and

@@ -31,14 +31,12 @@ HRESULT CEngineApp::frameMove() {
         editor.driven()->body->yaw = input.heading();
     }
     // After the pick, which may have edited the course: the bodies follow the course
-    // as it now stands. In play, the step has just walked the course's list, and
-    // nothing changes it before they follow.
+    // as it now stands.
     if (editor.current() == nullptr) {
         return S_OK;
     }
     if (playing) {
-        playStep();
-        simulation.settleStepped(*editor.current());
+        playFrame();
     } else {
         simulation.settle(*editor.current());
     }
@@ -56,13 +54,12 @@ void CEngineApp::applyInputPush(XfilePlacement& placement, float angle) {
     input.clearMove();
 }
 
-void CEngineApp::playStep() {
+void CEngineApp::playFrame() {
     if (editor.current() == nullptr) {
         return;
     }
     CollisionSounds sounds(*this);
-    simulation.step(*editor.current(), sounds);
-    playMovementSounds();
+    simulation.playFrame(*editor.current(), sounds, [this] { playMovementSounds(); });
 }
 
 CourseCheck CEngineApp::checkCurrentCourse() {

@@ -2,19 +2,22 @@
 // threads. Each body's work reads only that body, its placement and what no body
 // writes (the course, its surface grid, the footprint's size), and writes only the
 // body and its placement, so the bodies may be worked in any order on any thread. The
-// one thing they used to share, the footprint's sample heights, each part of the list
-// keeps for itself; taken in list order afterwards, the parts leave the sample heights
-// as the bodies worked one after the other would.
+// one thing they used to share, the footprint's sample heights, each part keeps for
+// itself, with the number of the body that set each; put together by those numbers
+// afterwards, the parts leave the sample heights as the bodies worked one after the
+// other would.
 #include <algorithm>
 #include <cmath>
 
 #include "scene/Placements.h"
 #include "simulation/Simulation.h"
 
-void Simulation::settleBody(const LCourse_t& course, XfilePlacement& placement,
-                            FootprintSamples& samples) const {
+std::optional<D3DXVECTOR3> Simulation::settleBody(const LCourse_t& course,
+                                                  XfilePlacement& placement,
+                                                  FootprintSamples& samples,
+                                                  std::size_t index) const {
     if (!placement.body) {
-        return;
+        return std::nullopt;
     }
     CSceneObject& body = *placement.body;
     // The matrix is composed before the body follows the surface, so what is drawn
@@ -23,15 +26,15 @@ void Simulation::settleBody(const LCourse_t& course, XfilePlacement& placement,
     // A body whose place is not a finite number is over no triangle of the course, and
     // looking for one would search every triangle of it for each footprint point.
     if (!std::isfinite(body.position.x) || !std::isfinite(body.position.z)) {
-        return;
+        return std::nullopt;
     }
     D3DXVECTOR3 edge;
-    followFootprint(course, placement, &edge, samples);
+    followFootprint(course, placement, &edge, samples, index);
     const float lengthSquared = D3DXVec3LengthSq(&edge);
-    if (lengthSquared != 0) {
-        const D3DXVECTOR3 toward = edge / std::sqrt(lengthSquared);
-        body.bounceFromEdge(toward.x, toward.z);
+    if (lengthSquared == 0) {
+        return std::nullopt;
     }
+    return edge / std::sqrt(lengthSquared);
 }
 
 int Simulation::partsFor(std::size_t bodies) const {
@@ -62,35 +65,41 @@ void Simulation::settle(LCourse_t& course) {
     settleEach(course, m_settled);
 }
 
-void Simulation::settleStepped(LCourse_t& course) {
-    // The step's walk serves the one settle that follows it.
-    const bool stepped = &course == m_steppedCourse;
-    m_steppedCourse = nullptr;
-    if (!stepped) {
-        settle(course);
-        return;
-    }
-    settleEach(course, m_pairOrder);
-}
-
 void Simulation::settleEach(const LCourse_t& course, std::span<XfilePlacement* const> placements) {
     const std::size_t n = placements.size();
     // The surface grid is checked against the strips here, right before the only
     // queries that use it: five footprint samples per body.
     beginQueries(course, 5 * n);
-    m_partSamples.assign(static_cast<std::size_t>(std::max(partsFor(n), 1)),
-                         FootprintSamples(m_sampleHeights));
+    startFollowParts(std::max(partsFor(n), 1));
     shareAmongThreads(n, [this, &course, placements](int part, std::size_t begin, std::size_t end) {
         // Worked on a copy of the thread's own: the parts' samples lie side by side, and
         // a thread writing them for every body would take the line from the other.
         FootprintSamples samples = m_partSamples[static_cast<std::size_t>(part)];
         for (std::size_t i = begin; i < end; ++i) {
-            settleBody(course, *placements[i], samples);
+            if (const auto toward = settleBody(course, *placements[i], samples, i)) {
+                placements[i]->body->bounceFromEdge(toward->x, toward->z);
+            }
         }
         m_partSamples[static_cast<std::size_t>(part)] = samples;
     });
-    for (const FootprintSamples& samples : m_partSamples) {
-        samples.leaveIn(m_sampleHeights);
-    }
+    finishFollowing();
     endQueries();
+}
+
+void Simulation::startFollowParts(int parts) {
+    m_partSamples.assign(static_cast<std::size_t>(parts), FootprintSamples(m_sampleHeights));
+    m_partBounces.resize(static_cast<std::size_t>(parts));
+    for (std::vector<Bounce>& bounces : m_partBounces) {
+        bounces.clear();
+    }
+}
+
+void Simulation::finishFollowing() {
+    // Each body bounces once at most, and a bounce changes that body alone.
+    for (const std::vector<Bounce>& bounces : m_partBounces) {
+        for (const Bounce& bounce : bounces) {
+            m_steppedBodies[bounce.body]->bounceFromEdge(bounce.toward.x, bounce.toward.z);
+        }
+    }
+    FootprintSamples::leaveLatest(m_partSamples, m_sampleHeights);
 }

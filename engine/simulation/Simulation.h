@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <limits>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -20,16 +23,23 @@ struct XfilePlacement;
 class CSceneObject;
 
 // The five heights a footprint samples (front, back, left, right, centre) as surface
-// following leaves them, and which of them it set. Each thread of the frame follows
-// its bodies with samples of its own; what the serial order would leave is put
-// together from them afterwards.
+// following leaves them, and which body, by its number in the order of the frame, set
+// each last. Each thread of the frame follows its bodies, in ascending order, with
+// samples of its own; what the serial order would leave is put together from them
+// afterwards.
 struct FootprintSamples {
+    static constexpr std::size_t kNotSet = std::numeric_limits<std::size_t>::max();
+
     float heights[5];
-    bool set[5];
+    std::size_t setBy[5];
 
     explicit FootprintSamples(const float (&start)[5]);
-    // Writes the heights that were set over `into`.
-    void leaveIn(float (&into)[5]) const;
+    void set(int sample, float height, std::size_t body) {
+        heights[sample] = height;
+        setBy[sample] = body;
+    }
+    // Writes over `into` each height as the last body in order to set it left it.
+    static void leaveLatest(std::span<const FootprintSamples> parts, float (&into)[5]);
 };
 
 // Told of each contact the step responds to, in the order of the responses.
@@ -67,10 +77,16 @@ public:
     // Every body's world matrix, then its following of the surface, the bodies shared
     // among threads(); the same results for any count.
     void settle(LCourse_t& course);
-    // settle() right after step() moved the same course, its list unchanged since: the
-    // bodies are taken from the step's walk of the list rather than from a walk of its
-    // own. Without such a step just before, it settles the course as settle() does.
-    void settleStepped(LCourse_t& course);
+    // A frame of play: step(), then afterStep(), then settle(), with the same results.
+    // Each body's world matrix and surface following are worked out in the step's own
+    // pass over the bodies, right after the body's move, while the body is at hand; the
+    // step's contacts and afterStep() therefore see the bodies' heights, tilts and world
+    // matrices as settle() leaves them. Only a bounce from a side strip, which changes
+    // the body's motion, waits until after afterStep(). When the step spreads bodies
+    // that share a centre, which moves them after their following, the following is
+    // undone and made again after afterStep(), as settle() makes it.
+    void playFrame(LCourse_t& course, ContactListener& contacts,
+                   const std::function<void()>& afterStep);
     // Responds to a contact of the two bodies; E_FAIL when they do not touch.
     [[nodiscard]] HRESULT testPair(XfilePlacement& first, XfilePlacement& second);
 
@@ -124,6 +140,21 @@ private:
     static constexpr float kFootprintLength = 2.0f;
     static constexpr float kFootprintWidth = 2.0f;
 
+    // A body's bounce off a side strip, found in the step's pass and made after it.
+    struct Bounce {
+        std::size_t body; // in m_steppedBodies
+        D3DXVECTOR3 toward;
+    };
+    // What surface following overwrites, kept from before the step's pass followed the
+    // body, so that it can be undone.
+    struct BeforeFollowing {
+        float height;
+        float roll;
+        float pitch;
+        std::int32_t stripHint;
+        std::int32_t rowHint;
+    };
+
     // Two bodies found touching by a part of the pair search: their numbers in the
     // pair loop's order, and what the response needs of their distance and reach.
     struct Touching {
@@ -161,19 +192,34 @@ private:
     void shareAmongThreads(std::size_t bodies, const WorkerPool::Part& work);
     // Works [0, n) in exactly `parts` contiguous parts (at most threads()) side by side.
     void workInParts(std::size_t n, int parts, const WorkerPool::Part& work);
+    // step(), and when `follow`, each body's settling in the same pass as its move; false
+    // when that settling had to be undone.
+    bool moveAndRespond(LCourse_t& course, ContactListener& contacts, bool follow);
     // Walks the course's list into m_steppedBodies, m_pairOrder and m_pairIds, and moves
-    // each body found, taking its sphere into m_pairSpheres.
-    void walkAndMove(LCourse_t& course);
+    // each body found, taking its sphere into m_pairSpheres; when `follow`, settles it
+    // next, keeping what that overwrites in m_beforeFollowing and what it found in
+    // m_partSamples and m_partBounces.
+    void walkAndMove(LCourse_t& course, bool follow);
+    // Puts back what the step's pass of surface following overwrote.
+    void undoFollowing();
     // Builds the pair finder over m_pairSpheres, its work shared as the bodies' is.
     void buildPairFinder();
-    // One body of settle. Reads nothing but the course, its surface grid and the
+    // One body of settle, body number `index` of the pass, but for its bounce off a side
+    // strip, which it hands back. Reads nothing but the course, its surface grid and the
     // footprint's size; writes only the body, its placement's hints and samples.
-    void settleBody(const LCourse_t& course, XfilePlacement& placement,
-                    FootprintSamples& samples) const;
+    [[nodiscard]] std::optional<D3DXVECTOR3> settleBody(const LCourse_t& course,
+                                                        XfilePlacement& placement,
+                                                        FootprintSamples& samples,
+                                                        std::size_t index) const;
+    // Readies each part's samples (from m_sampleHeights) and bounces (none) for a pass
+    // of surface following.
+    void startFollowParts(int parts);
+    // What the parts of a pass of surface following found, in the order of the pass.
+    void finishFollowing();
     // settle() for these placements of the course, in its list order.
     void settleEach(const LCourse_t& course, std::span<XfilePlacement* const> placements);
     void followFootprint(const LCourse_t& course, XfilePlacement& placement, D3DXVECTOR3* edge,
-                         FootprintSamples& samples) const;
+                         FootprintSamples& samples, std::size_t index) const;
     // The surface under (x, z), and if there is none, under the point moved a little
     // (the nudges from firstNudge on).
     [[nodiscard]] bool querySurface(const LCourse_t& course, float x, float z, float halfHeight,
@@ -193,13 +239,13 @@ private:
     // scene grows.
     std::unique_ptr<PairFinder> m_pairFinder;
     CoincidentCentres m_coincidentCentres;
-    const LCourse_t* m_steppedCourse = nullptr; // stepped, and not yet settled
     std::vector<CSceneObject*> m_steppedBodies;
     std::vector<XfilePlacement*> m_pairOrder;
     // The placements' ids in the same order: the pair search compares them for every
     // candidate, and the placements lie all over the heap.
     std::vector<std::int32_t> m_pairIds;
     std::vector<PairFinder::Sphere> m_pairSpheres;
+    std::vector<BeforeFollowing> m_beforeFollowing;
     std::vector<PairPart> m_pairParts;
     // The course surface's grid, used by the bodies' surface following; it is brought
     // up to date with the strips right before, so any change to the course between
@@ -207,8 +253,10 @@ private:
     SurfaceIndex m_surfaceIndex;
     bool m_surfaceIndexInUse = false;
     // The threads of the frame, started at its first frame with enough bodies, and
-    // settle's scratch: the placements in list order and each part's footprint samples.
+    // settle's scratch: the placements in list order and, for each part of a pass of
+    // surface following, its footprint samples and the bounces it found.
     std::unique_ptr<WorkerPool> m_workers;
     std::vector<XfilePlacement*> m_settled;
     std::vector<FootprintSamples> m_partSamples;
+    std::vector<std::vector<Bounce>> m_partBounces;
 };

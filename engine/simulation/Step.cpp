@@ -81,8 +81,24 @@ void Simulation::respond(CSceneObject& a, CSceneObject& b, float d2, float r2) {
 }
 
 void Simulation::step(LCourse_t& course, ContactListener& contacts) {
-    m_steppedCourse = &course;
-    walkAndMove(course);
+    (void)moveAndRespond(course, contacts, false);
+}
+
+void Simulation::playFrame(LCourse_t& course, ContactListener& contacts,
+                           const std::function<void()>& afterStep) {
+    beginQueries(course, 5 * course.xfilePlacements.size());
+    const bool followed = moveAndRespond(course, contacts, true);
+    endQueries();
+    afterStep();
+    if (followed) {
+        finishFollowing();
+    } else {
+        settleEach(course, m_pairOrder);
+    }
+}
+
+bool Simulation::moveAndRespond(LCourse_t& course, ContactListener& contacts, bool follow) {
+    walkAndMove(course, follow);
     buildPairFinder();
     // Before any contact is responded to: bodies sharing a centre have no line of
     // centres to be pushed apart along. When the pair finder lists every two bodies at
@@ -92,6 +108,11 @@ void Simulation::step(LCourse_t& course, ContactListener& contacts) {
     const bool mayShare = !watched || !findTouchingPairs(true);
     if (mayShare) {
         if (m_coincidentCentres.separate(m_pairSpheres, m_steppedBodies) > 0) {
+            // The spread bodies were followed where they stood before.
+            if (follow) {
+                undoFollowing();
+                follow = false;
+            }
             shareAmongThreads(m_steppedBodies.size(),
                               [this](int, std::size_t begin, std::size_t end) {
                                   for (std::size_t i = begin; i < end; ++i) {
@@ -103,23 +124,30 @@ void Simulation::step(LCourse_t& course, ContactListener& contacts) {
         findTouchingPairs(false);
     }
     respondToPairs(contacts);
+    return follow;
 }
 
 // The list is walked once, on one thread: its nodes lie all over the heap, and with
 // many bodies the walk waits on memory for most of its time. The bodies it finds are
 // handed out in runs as it goes, so that the other threads move them meanwhile; each
-// body's move reads and writes that body alone, and its sphere is taken while the body
-// is at hand.
-void Simulation::walkAndMove(LCourse_t& course) {
+// body's move reads and writes that body alone, and its sphere is taken, and the body
+// settled when asked, while the body is at hand. The responses to the pairs read
+// neither the heights nor the tilts that settling writes, and write nothing it reads:
+// it gives what it would give after them. Only the bounces off the side strips, which
+// change the motion the responses change, wait until the end of the frame.
+void Simulation::walkAndMove(LCourse_t& course, bool follow) {
     const std::size_t listed = course.xfilePlacements.size();
     m_steppedBodies.resize(listed);
     m_pairOrder.resize(listed);
     m_pairIds.resize(listed);
     m_pairSpheres.resize(listed);
+    m_beforeFollowing.resize(follow ? listed : 0);
+    const int parts = std::max(partsFor(listed), 1);
+    startFollowParts(parts);
     std::atomic<std::size_t> walked{0}; // bodies found so far, in list order
     std::atomic<bool> walkOver{false};  // set once `walked` is final
     std::atomic<std::size_t> handedOut{0};
-    const auto moveHandedOut = [&] {
+    const auto moveHandedOut = [&](FootprintSamples& samples, std::vector<Bounce>& bounces) {
         for (;;) {
             const std::size_t begin = handedOut.fetch_add(kHandOver, std::memory_order_relaxed);
             std::size_t found = walked.load(std::memory_order_acquire);
@@ -133,12 +161,20 @@ void Simulation::walkAndMove(LCourse_t& course) {
                 return;
             }
             for (std::size_t i = begin; i < end; ++i) {
-                m_steppedBodies[i]->step();
-                m_pairSpheres[i] = sphereOf(*m_steppedBodies[i]);
+                CSceneObject& body = *m_steppedBodies[i];
+                body.step();
+                m_pairSpheres[i] = sphereOf(body);
+                if (follow) {
+                    XfilePlacement& placement = *m_pairOrder[i];
+                    m_beforeFollowing[i] = {body.position.y, body.roll, body.pitch,
+                                            placement.stripHint, placement.rowHint};
+                    if (const auto toward = settleBody(course, placement, samples, i)) {
+                        bounces.push_back({i, *toward});
+                    }
+                }
             }
         }
     };
-    const int parts = std::max(partsFor(listed), 1);
     workInParts(static_cast<std::size_t>(parts), parts, [&](int part, std::size_t, std::size_t) {
         if (part == 0) {
             std::size_t found = 0;
@@ -155,13 +191,32 @@ void Simulation::walkAndMove(LCourse_t& course) {
             walked.store(found, std::memory_order_release);
             walkOver.store(true, std::memory_order_release);
         }
-        moveHandedOut();
+        // Worked on copies of the thread's own, written back once (see settleEach).
+        const auto own = static_cast<std::size_t>(part);
+        FootprintSamples samples = m_partSamples[own];
+        std::vector<Bounce> bounces = std::move(m_partBounces[own]);
+        moveHandedOut(samples, bounces);
+        m_partSamples[own] = samples;
+        m_partBounces[own] = std::move(bounces);
     });
     const std::size_t bodies = walked.load(std::memory_order_relaxed);
     m_steppedBodies.resize(bodies);
     m_pairOrder.resize(bodies);
     m_pairIds.resize(bodies);
     m_pairSpheres.resize(bodies);
+    m_beforeFollowing.resize(follow ? bodies : 0);
+}
+
+void Simulation::undoFollowing() {
+    for (std::size_t i = 0; i < m_beforeFollowing.size(); ++i) {
+        const BeforeFollowing& before = m_beforeFollowing[i];
+        CSceneObject& body = *m_steppedBodies[i];
+        body.position.y = before.height;
+        body.roll = before.roll;
+        body.pitch = before.pitch;
+        m_pairOrder[i]->stripHint = before.stripHint;
+        m_pairOrder[i]->rowHint = before.rowHint;
+    }
 }
 
 void Simulation::buildPairFinder() {

@@ -37,14 +37,22 @@ void takeBodyHit(const SurfaceHit& hit, float* height, XfilePlacement& placement
 
 } // namespace
 
-FootprintSamples::FootprintSamples(const float (&start)[kSamples]) : set{} {
+FootprintSamples::FootprintSamples(const float (&start)[kSamples]) {
     std::copy(std::begin(start), std::end(start), std::begin(heights));
+    std::fill(std::begin(setBy), std::end(setBy), kNotSet);
 }
 
-void FootprintSamples::leaveIn(float (&into)[kSamples]) const {
+void FootprintSamples::leaveLatest(std::span<const FootprintSamples> parts,
+                                   float (&into)[kSamples]) {
     for (int k = 0; k < kSamples; ++k) {
-        if (set[k]) {
-            into[k] = heights[k];
+        const FootprintSamples* latest = nullptr;
+        for (const FootprintSamples& part : parts) {
+            if (part.setBy[k] != kNotSet && (!latest || part.setBy[k] > latest->setBy[k])) {
+                latest = &part;
+            }
+        }
+        if (latest) {
+            into[k] = latest->heights[k];
         }
     }
 }
@@ -104,14 +112,15 @@ HRESULT Simulation::queryCamera(const LCourse_t* course, float x, float z, float
 HRESULT Simulation::followSurface(const LCourse_t& course, XfilePlacement& placement,
                                   D3DXVECTOR3* edge) {
     FootprintSamples samples(m_sampleHeights);
-    followFootprint(course, placement, edge, samples);
-    samples.leaveIn(m_sampleHeights);
+    followFootprint(course, placement, edge, samples, 0);
+    FootprintSamples::leaveLatest({&samples, 1}, m_sampleHeights);
     return S_OK;
 }
 
 void Simulation::followFootprint(const LCourse_t& course, XfilePlacement& placement,
-                                 D3DXVECTOR3* edge, FootprintSamples& samples) const {
-    float* const heights = samples.heights;
+                                 D3DXVECTOR3* edge, FootprintSamples& samples,
+                                 std::size_t index) const {
+    const float* const heights = samples.heights;
     CSceneObject& body = *placement.body;
     // The footprint turns with the body's yaw read as degrees.
     const double theta = body.yaw * 2.0 * M_PI / 360.0;
@@ -129,9 +138,10 @@ void Simulation::followFootprint(const LCourse_t& course, XfilePlacement& placem
                                      z};
     bool found[kSamples] = {};
     const auto take = [&](int k, const SurfaceHit& hit) {
-        takeBodyHit(hit, &heights[k], placement, edge);
+        float height = 0;
+        takeBodyHit(hit, &height, placement, edge);
+        samples.set(k, height, index);
         found[k] = true;
-        samples.set[k] = true;
     };
     for (int k = 0; k < kSamples; ++k) {
         // The grid answers the samples in turn, up to one with no course right under it;
@@ -170,8 +180,7 @@ void Simulation::followFootprint(const LCourse_t& course, XfilePlacement& placem
     }
     for (int k = kFront; k < kCentre; ++k) {
         if (!found[k]) {
-            heights[k] = heights[kCentre];
-            samples.set[k] = true;
+            samples.set(k, heights[kCentre], index);
         }
     }
     body.roll = std::atan2(heights[kFront] - heights[kBack], kFootprintLength);

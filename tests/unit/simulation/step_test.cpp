@@ -138,7 +138,7 @@ TEST_F(FrameStep, ContactNeedsMoreThanTouchingAndNeverPairsAnIdWithItself) {
     a.body->setMotionState(MOTION_IDLE);
     b.body->setMotionState(MOTION_IDLE);
     app->selectTab(TAB_PLAY);
-    app->playStep();
+    app->playFrame();
     EXPECT_EQ(a.body->motionState, MOTION_IDLE);
 }
 

@@ -1,7 +1,9 @@
 // The frame's per-body work shared among threads: every body ends each frame exactly as
 // it does on one thread, to the bit, and so does what the footprint samples leave.
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <limits>
 #include <memory>
@@ -183,39 +185,71 @@ public:
     void contact(const XfilePlacement&, const XfilePlacement&) override {}
 };
 
-// A play frame settles its bodies from the step's own walk of the list. Against a step
-// followed by a settle that walks the list itself, on a list that also holds a
-// placement without a body: the same bodies and samples every frame. A settle with no
-// step just before it walks the list again.
-TEST_F(ThreadCount, SettlingFromTheStepsWalkChangesNothing) {
-    auto otherDevice = RecordingDevice::create(kWidth, kHeight);
-    std::unique_ptr<CEngineApp> walking = bankedScene(device.get(), 2);
-    std::unique_ptr<CEngineApp> reusing = bankedScene(otherDevice.get(), 2);
+// A play frame settles each body in the step's own pass, right after its move. Against
+// the step, the movement sounds' turn and a settle on their own: the same bodies and
+// samples every frame, on one thread and on three, and the turn between sees the same
+// speeds (the bounces off the edges come after it). Every 20th frame two bodies are
+// moved to one spot, so that the step spreads them after their following and the
+// following must be made again. A placement without a body lies among the others.
+TEST_F(ThreadCount, APlayFrameSettlesAsAStepThenASettleDo) {
+    auto device1 = RecordingDevice::create(kWidth, kHeight);
+    auto device3 = RecordingDevice::create(kWidth, kHeight);
+    std::unique_ptr<CEngineApp> apart = bankedScene(device.get(), 1);
+    std::array<std::unique_ptr<CEngineApp>, 2> played = {bankedScene(device1.get(), 1),
+                                                         bankedScene(device3.get(), 3)};
     NoSounds sounds;
-    for (CEngineApp* engine : {walking.get(), reusing.get()}) {
+    for (CEngineApp* engine : {apart.get(), played[0].get(), played[1].get()}) {
         LCourse_t& course = *engine->editor.current();
         course.xfilePlacements.insert(std::next(course.xfilePlacements.begin(), 7),
                                       XfilePlacement{});
     }
-    for (int frame = 0; frame < 120; ++frame) {
-        LCourse_t& walked = *walking->editor.current();
-        LCourse_t& reused = *reusing->editor.current();
-        walking->simulation.step(walked, sounds);
-        walking->simulation.settle(walked);
-        if (frame % 10 == 9) {
-            // Settled twice: the second time without a step of its own, as settle().
-            walking->simulation.settle(walked);
+    // As bits, so that a NaN compares as itself.
+    const auto speeds = [](const LCourse_t& course) {
+        std::vector<std::uint32_t> all;
+        for (const auto& placement : course.xfilePlacements) {
+            all.push_back(placement.body ? std::bit_cast<std::uint32_t>(placement.body->speed) : 0);
         }
-        reusing->simulation.step(reused, sounds);
-        reusing->simulation.settleStepped(reused);
-        if (frame % 10 == 9) {
-            reusing->simulation.settleStepped(reused);
+        return all;
+    };
+    const auto pileUp = [](LCourse_t& course) {
+        CSceneObject& first = *std::next(course.xfilePlacements.begin(), 40)->body;
+        CSceneObject& second = *std::next(course.xfilePlacements.begin(), 90)->body;
+        second.stepPosition = first.stepPosition;
+        second.speed = first.speed;
+        second.direction = first.direction;
+        second.motionState = first.motionState;
+        return std::pair{&first, &second};
+    };
+    int spread = 0;
+    for (int frame = 0; frame < 200; ++frame) {
+        const bool pile = frame % 20 == 5;
+        LCourse_t& reference = *apart->editor.current();
+        std::pair<CSceneObject*, CSceneObject*> piled{};
+        if (pile) {
+            piled = pileUp(reference);
         }
-        ASSERT_TRUE(sameBodies(walked, reused)) << "frame " << frame;
-        ASSERT_TRUE(sameBits(walking->simulation.footprintHeights(),
-                             reusing->simulation.footprintHeights()))
-            << "frame " << frame;
+        apart->simulation.step(reference, sounds);
+        const std::vector<std::uint32_t> referenceSpeeds = speeds(reference);
+        apart->simulation.settle(reference);
+        spread += pile && piled.first->position.x != piled.second->position.x ? 1 : 0;
+        for (const auto& engine : played) {
+            LCourse_t& course = *engine->editor.current();
+            if (pile) {
+                (void)pileUp(course);
+            }
+            std::vector<std::uint32_t> between;
+            engine->simulation.playFrame(course, sounds, [&] { between = speeds(course); });
+            ASSERT_EQ(between, referenceSpeeds)
+                << engine->simulation.threads() << " threads, frame " << frame;
+            ASSERT_TRUE(sameBodies(reference, course))
+                << engine->simulation.threads() << " threads, frame " << frame;
+            ASSERT_TRUE(sameBits(apart->simulation.footprintHeights(),
+                                 engine->simulation.footprintHeights()))
+                << engine->simulation.threads() << " threads, frame " << frame;
+        }
     }
+    // The piles were spread, or the following was never made again.
+    EXPECT_EQ(spread, 10);
 }
 
 } // namespace
