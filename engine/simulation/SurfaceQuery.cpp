@@ -231,8 +231,12 @@ constexpr double kOutlineMarginPerUnit = 1e-6;
 // Segments reaching higher or lower than this are searched plainly, so that a course's
 // far heights need not be indexed.
 constexpr float kHighestEnd = 2000.0f;
-// About this many cells per triangle: a point's cell lists a handful of triangles.
-constexpr double kCellsPerTriangle = 16.0;
+// About this many cells per triangle: a point's cell lists two or three triangles
+// (with 16, over eight, of which a search tested four or five), the course's long road
+// triangles crossing many cells. No more cells than kMostCells in all, though: a course
+// of a few hundred thousand triangles keeps the grid's size in the tens of megabytes.
+constexpr double kCellsPerTriangle = 64.0;
+constexpr double kMostCells = 1 << 22;
 constexpr int kMostCellsAcross = 4096;
 // Below this, no sum in the plane equation of a float test comes near the largest float.
 constexpr double kFarFromOverflow = 1e37;
@@ -487,7 +491,8 @@ void SurfaceIndex::layCells(const Box& extent, std::size_t listed) {
     const double width = extent.width();
     const double depth = extent.depth();
     m_cell = std::sqrt(width * depth / (kCellsPerTriangle * static_cast<double>(listed)));
-    m_cell = std::max({m_cell, width / kMostCellsAcross, depth / kMostCellsAcross});
+    m_cell = std::max({m_cell, width / kMostCellsAcross, depth / kMostCellsAcross,
+                       std::sqrt(width * depth / kMostCells)});
     auto boxCells = [&](const Outline& o, int* x0, int* x1, int* z0, int* z1) {
         *x0 = std::max(static_cast<int>(std::floor((o.minX() - extent.minX) / m_cell)), 0);
         *x1 =
