@@ -200,6 +200,8 @@ private:
     // next, keeping what that overwrites in m_beforeFollowing and what it found in
     // m_partSamples and m_partBounces.
     void walkAndMove(LCourse_t& course, bool follow);
+    // Asks for the placement the last frame's walk found at found + a few.
+    void fetchPlacementAhead(std::size_t found) const;
     // Puts back what the step's pass of surface following overwrote.
     void undoFollowing();
     // Builds the pair finder over m_pairSpheres, its work shared as the bodies' is.

@@ -32,6 +32,10 @@ PairFinder::Sphere sphereOf(const CSceneObject& body) {
 
 // How many pairs ahead of its response a pair's bodies are fetched into the cache.
 constexpr std::size_t kFetchAhead = 8;
+// How many bodies ahead of its move a body is fetched.
+constexpr std::size_t kMoveAhead = 2;
+// How many placements ahead of the walk of the list they are fetched.
+constexpr std::size_t kWalkAhead = 16;
 
 // Asks for every line of the body to be brought into the cache for writing.
 void fetchBody(const CSceneObject* body) {
@@ -127,6 +131,20 @@ bool Simulation::moveAndRespond(LCourse_t& course, ContactListener& contacts, bo
     return follow;
 }
 
+// The list is most often as the last frame left it, and the placements that frame's
+// walk found, not yet overwritten beyond `found`, are then the ones this walk is about to
+// reach: they are fetched ahead, so that the walk does not wait on each node in turn.
+// Where the list changed, the fetch is merely wasted.
+void Simulation::fetchPlacementAhead(std::size_t found) const {
+    const std::size_t ahead = found + kWalkAhead;
+    if (ahead < m_pairOrder.size() && m_pairOrder[ahead] != nullptr) {
+        // The node's links lie just before the placement, on its line or the one before.
+        const XfilePlacement* const placement = m_pairOrder[ahead];
+        __builtin_prefetch(reinterpret_cast<const char*>(placement) - sizeof(void*) * 2);
+        __builtin_prefetch(&placement->body);
+    }
+}
+
 // The list is walked once, on one thread: its nodes lie all over the heap, and with
 // many bodies the walk waits on memory for most of its time. The bodies it finds are
 // handed out in runs as it goes, so that the other threads move them meanwhile; each
@@ -161,6 +179,9 @@ void Simulation::walkAndMove(LCourse_t& course, bool follow) {
                 return;
             }
             for (std::size_t i = begin; i < end; ++i) {
+                if (i + kMoveAhead < end) {
+                    fetchBody(m_steppedBodies[i + kMoveAhead]);
+                }
                 CSceneObject& body = *m_steppedBodies[i];
                 body.step();
                 m_pairSpheres[i] = sphereOf(body);
@@ -180,6 +201,7 @@ void Simulation::walkAndMove(LCourse_t& course, bool follow) {
             std::size_t found = 0;
             for (auto& placement : course.xfilePlacements) {
                 if (placement.body) {
+                    fetchPlacementAhead(found);
                     m_steppedBodies[found] = placement.body.get();
                     m_pairOrder[found] = &placement;
                     m_pairIds[found] = placement.id;
