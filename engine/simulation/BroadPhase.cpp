@@ -74,17 +74,27 @@ void BroadPhase::build(const std::vector<Sphere>& spheres, int parts, const Shar
 
     // Buckets by counting sort: within a bucket, each part's bodies follow those of the
     // parts before it, and a part fills its own in ascending order, so every bucket is
-    // ascending.
+    // ascending. The counts are added up on the parts' threads too, each over a range of
+    // the buckets: first each range's total, then, from the totals before it, where each
+    // bucket starts and where each part's bodies go in it.
     m_start.resize(buckets + 1);
-    std::uint32_t listed = 0;
-    for (std::size_t b = 0; b < buckets; ++b) {
-        m_start[b] = listed;
-        for (Part& part : m_parts) {
-            const std::uint32_t count = part.counts[b];
-            part.counts[b] = listed;
-            listed += count;
-        }
+    m_partCounts.clear();
+    for (Part& part : m_parts) {
+        m_partCounts.push_back(part.counts.data());
     }
+    share(buckets, static_cast<int>(m_parts.size()),
+          [&](int part, std::size_t begin, std::size_t end) {
+              m_parts[static_cast<std::size_t>(part)].rangeTotal = countRange(begin, end);
+          });
+    std::uint32_t listed = 0;
+    for (Part& part : m_parts) {
+        part.rangeStart = listed;
+        listed += part.rangeTotal;
+    }
+    share(buckets, static_cast<int>(m_parts.size()),
+          [&](int part, std::size_t begin, std::size_t end) {
+              startRange(begin, end, m_parts[static_cast<std::size_t>(part)].rangeStart);
+          });
     m_start[buckets] = listed;
     m_listed.resize(listed);
     m_loose.clear();
@@ -98,6 +108,30 @@ void BroadPhase::build(const std::vector<Sphere>& spheres, int parts, const Shar
     m_pairedWithNobody = 0;
     for (const Part& part : m_parts) {
         m_pairedWithNobody += part.apart;
+    }
+}
+
+std::uint32_t BroadPhase::countRange(std::size_t begin, std::size_t end) const {
+    std::uint32_t total = 0;
+    for (const std::uint32_t* const counts : m_partCounts) {
+        for (std::size_t b = begin; b < end; ++b) {
+            total += counts[b];
+        }
+    }
+    return total;
+}
+
+void BroadPhase::startRange(std::size_t begin, std::size_t end, std::uint32_t listed) {
+    std::uint32_t* const start = m_start.data();
+    std::uint32_t* const* const counts = m_partCounts.data();
+    const std::size_t parts = m_partCounts.size();
+    for (std::size_t b = begin; b < end; ++b) {
+        start[b] = listed;
+        for (std::size_t p = 0; p < parts; ++p) {
+            const std::uint32_t count = counts[p][b];
+            counts[p][b] = listed;
+            listed += count;
+        }
     }
 }
 

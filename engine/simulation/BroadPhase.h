@@ -67,12 +67,20 @@ private:
         std::vector<std::uint32_t> counts; // bodies per bucket, then where the next goes
         std::vector<int> loose;            // ascending
         std::size_t apart = 0;
+        // Of the range of buckets it adds up: the bodies in them, and where they start.
+        std::uint32_t rangeTotal = 0;
+        std::uint32_t rangeStart = 0;
     };
 
     // The parts of build(), each over a range of the bodies.
     void sortIntoCells(Part& part, std::size_t begin, std::size_t end,
                        const std::vector<Sphere>& spheres, double looseRadius, double cell);
     void list(Part& part, std::size_t begin, std::size_t end);
+    // The bodies all parts counted in buckets begin..end-1.
+    std::uint32_t countRange(std::size_t begin, std::size_t end) const;
+    // Sets where buckets begin..end-1 start, the first at `listed`, and turns each part's
+    // count of a bucket into where its first body goes.
+    void startRange(std::size_t begin, std::size_t end, std::uint32_t listed);
 
     std::vector<Sphere> m_spheres;
     std::vector<std::int32_t> m_cellX;
@@ -84,6 +92,8 @@ private:
     std::vector<std::uint32_t> m_start;
     std::vector<Listed> m_listed;
     std::vector<Part> m_parts; // scratch of build()
+    // The parts' counts, as plain pointers, for the loops over every bucket.
+    std::vector<std::uint32_t*> m_partCounts;
     std::uint32_t m_mask = 0;
     std::size_t m_pairedWithNobody = 0;
 };
