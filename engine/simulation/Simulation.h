@@ -81,10 +81,10 @@ public:
     // Each body's world matrix and surface following are worked out in the step's own
     // pass over the bodies, right after the body's move, while the body is at hand; the
     // step's contacts and afterStep() therefore see the bodies' heights, tilts and world
-    // matrices as settle() leaves them. Only a bounce from a side strip, which changes
-    // the body's motion, waits until after afterStep(). When the step spreads bodies
-    // that share a centre, which moves them after their following, the following is
-    // undone and made again after afterStep(), as settle() makes it.
+    // matrices already settled. Only a bounce from a side strip, which changes the
+    // body's motion, waits until after afterStep(). When the step spreads bodies that
+    // share a centre, which moves them after their following, the following is undone
+    // before the contacts and made again after afterStep(), as settle() makes it.
     void playFrame(LCourse_t& course, ContactListener& contacts,
                    const std::function<void()>& afterStep);
     // Responds to a contact of the two bodies; E_FAIL when they do not touch.

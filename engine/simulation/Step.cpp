@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <thread>
 
 #include "scene/Placements.h"
@@ -138,9 +139,11 @@ bool Simulation::moveAndRespond(LCourse_t& course, ContactListener& contacts, bo
 void Simulation::fetchPlacementAhead(std::size_t found) const {
     const std::size_t ahead = found + kWalkAhead;
     if (ahead < m_pairOrder.size() && m_pairOrder[ahead] != nullptr) {
-        // The node's links lie just before the placement, on its line or the one before.
+        // The list node's links lie just before the placement, on its line or the one
+        // before; the address is only a hint, so it is worked out as a number.
         const XfilePlacement* const placement = m_pairOrder[ahead];
-        __builtin_prefetch(reinterpret_cast<const char*>(placement) - sizeof(void*) * 2);
+        const auto links = reinterpret_cast<std::uintptr_t>(placement) - 2 * sizeof(void*);
+        __builtin_prefetch(reinterpret_cast<const void*>(links));
         __builtin_prefetch(&placement->body);
     }
 }
