@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <malloc.h>
+#include <span>
 #include <vector>
 
 #include "BenchScene.h"
@@ -31,15 +32,14 @@ int overlappingPairs(const CEngineApp& app) {
     BroadPhase phase;
     phase.build(spheres);
     int overlapping = 0;
-    std::vector<int> near;
-    for (int i = 0; i < static_cast<int>(spheres.size()); ++i) {
-        phase.candidatesAfter(i, &near);
-        for (const int j : near) {
-            const float dx = spheres[i].x - spheres[j].x;
-            const float dz = spheres[i].z - spheres[j].z;
-            overlapping += std::hypot(dx, dz) < spheres[i].radius + spheres[j].radius ? 1 : 0;
+    phase.findCandidates([&](std::span<const PairFinder::Candidate> pairs) {
+        for (const PairFinder::Candidate& pair : pairs) {
+            const BroadPhase::Sphere& a = spheres[pair.first];
+            const BroadPhase::Sphere& b = spheres[pair.second];
+            overlapping += std::hypot(a.x - b.x, a.z - b.z) < a.radius + b.radius ? 1 : 0;
         }
-    }
+        return true;
+    });
     return overlapping;
 }
 

@@ -62,7 +62,6 @@ void BroadPhase::build(const std::vector<Sphere>& spheres, int parts, const Shar
     m_mask = static_cast<std::uint32_t>(buckets - 1);
 
     // Every array is written whole by the parts.
-    m_spheres.resize(n);
     m_cellX.resize(n);
     m_cellZ.resize(n);
     m_kind.resize(n);
@@ -102,7 +101,7 @@ void BroadPhase::build(const std::vector<Sphere>& spheres, int parts, const Shar
         m_loose.insert(m_loose.end(), part.loose.begin(), part.loose.end());
     }
     share(n, static_cast<int>(m_parts.size()), [&](int part, std::size_t begin, std::size_t end) {
-        list(m_parts[static_cast<std::size_t>(part)], begin, end);
+        list(m_parts[static_cast<std::size_t>(part)], begin, end, spheres);
     });
 
     m_pairedWithNobody = 0;
@@ -143,7 +142,6 @@ void BroadPhase::sortIntoCells(Part& part, std::size_t begin, std::size_t end,
     part.apart = 0;
     for (std::size_t i = begin; i < end; ++i) {
         const Sphere& s = spheres[i];
-        m_spheres[i] = s;
         m_cellX[i] = 0;
         m_cellZ[i] = 0;
         if (!finite(s)) {
@@ -166,91 +164,90 @@ void BroadPhase::sortIntoCells(Part& part, std::size_t begin, std::size_t end,
     }
 }
 
-void BroadPhase::list(Part& part, std::size_t begin, std::size_t end) {
+void BroadPhase::list(Part& part, std::size_t begin, std::size_t end,
+                      const std::vector<Sphere>& spheres) {
     for (std::size_t i = begin; i < end; ++i) {
         if (m_kind[i] == kGridded) {
             const std::uint32_t slot = part.counts[bucketOf(m_cellX[i], m_cellZ[i])]++;
-            m_listed[slot] = {m_cellX[i],     m_cellZ[i],          m_spheres[i].x,
-                              m_spheres[i].z, m_spheres[i].radius, static_cast<int>(i)};
+            m_listed[slot] = {m_cellX[i],   m_cellZ[i],        spheres[i].x,
+                              spheres[i].z, spheres[i].radius, static_cast<int>(i)};
         }
     }
 }
 
 // The ground-plane distance can only be smaller than the 3-D one, and the margins
 // cover the float rounding of the exact test.
-inline bool BroadPhase::mayTouch(const Sphere& a, const Listed& b) {
+inline bool BroadPhase::mayTouch(const Listed& a, const Listed& b) {
     const double dx = static_cast<double>(a.x) - static_cast<double>(b.x);
     const double dz = static_cast<double>(a.z) - static_cast<double>(b.z);
     const double reach = static_cast<double>(a.radius) + static_cast<double>(b.radius);
     return dx * dx + dz * dz <= reach * reach * (1 + kReachMargin) + kReachSlack;
 }
 
-inline void BroadPhase::collect(int i, const Sphere& sphere, std::int64_t cx, std::int64_t z,
-                                std::uint32_t first, std::uint32_t last,
-                                std::vector<int>* out) const {
-    const Listed* const end = m_listed.data() + m_start[last + 1];
-    for (const Listed* other = m_listed.data() + m_start[first]; other != end; ++other) {
-        // All the tests at once, one branch: whether a body comes after i follows no
-        // pattern, and a branch on it alone is mispredicted half the time. Other cells
-        // may share these buckets; each body is taken in the row its cell lies in.
-        const bool after = other->index > i;
+inline bool BroadPhase::pairWithin(const Listed& body, std::uint32_t fromSlot, std::uint32_t toSlot,
+                                   std::int64_t z, std::int64_t fromX, std::int64_t toX,
+                                   Batch& batch) const {
+    const Listed* const end = m_listed.data() + toSlot;
+    for (const Listed* other = m_listed.data() + fromSlot; other < end; ++other) {
+        // All the tests at once, one branch: which bodies lie close follows no pattern,
+        // and a branch on each test alone is mispredicted often. Other cells may share
+        // these buckets: each body is taken in the cell it lies in.
         const bool neighbour =
-            (other->cellZ == z) & (other->cellX >= cx - 1) & (other->cellX <= cx + 1);
-        if (after & neighbour & mayTouch(sphere, *other)) {
-            out->push_back(other->index);
+            (other->cellZ == z) & (other->cellX >= fromX) & (other->cellX <= toX);
+        if (neighbour & mayTouch(body, *other) &&
+            !batch.add(static_cast<std::uint32_t>(body.index),
+                       static_cast<std::uint32_t>(other->index))) {
+            return false;
         }
     }
+    return true;
 }
 
-// The buckets of a body's neighbourhood lie all over the lists, and a query waits on
-// memory for most of its time. Queries come in ascending order: the bucket starts of
-// a body a few ahead are fetched, and for one half as far ahead, where those starts
-// have arrived by then, its buckets' first bodies.
-void BroadPhase::fetchAhead(int i) const {
-    const std::size_t n = m_spheres.size();
-    const auto far = static_cast<std::size_t>(i) + kFetchAhead;
-    if (far < n && m_kind[far] == kGridded) {
-        for (std::int64_t z = m_cellZ[far] - 1; z <= m_cellZ[far] + 1; ++z) {
-            __builtin_prefetch(&m_start[bucketOf(m_cellX[far] - 1, z)]);
-        }
-    }
-    const auto near = static_cast<std::size_t>(i) + kFetchAhead / 2;
-    if (near < n && m_kind[near] == kGridded) {
-        for (std::int64_t z = m_cellZ[near] - 1; z <= m_cellZ[near] + 1; ++z) {
-            __builtin_prefetch(&m_listed[m_start[bucketOf(m_cellX[near] - 1, z)]]);
-        }
-    }
-}
-
-void BroadPhase::candidatesAfter(int i, std::vector<int>* out) const {
-    out->clear();
-    fetchAhead(i);
-    const int n = static_cast<int>(m_spheres.size());
-    if (m_kind[i] == kApart) {
-        return;
-    }
-    if (m_kind[i] == kLoose) {
-        for (int j = i + 1; j < n; ++j) {
-            if (m_kind[j] != kApart) {
-                out->push_back(j);
+// Each pair of neighbouring cells is looked through once, from the cell that comes
+// first by rows: a body's own cell (the bodies after it in its bucket), the next cell
+// along x, and the three cells of the next row. The buckets are walked in order, so
+// the bodies looked through follow each other in memory, and so do the next row's.
+void BroadPhase::findCandidates(int part, int parts, const TakeCandidates& take) const {
+    Batch batch(take);
+    const auto cut = [parts](std::size_t n, int k) {
+        return n * static_cast<std::size_t>(k) / static_cast<std::size_t>(parts);
+    };
+    const std::size_t buckets = m_start.empty() ? 0 : m_start.size() - 1;
+    for (std::size_t b = cut(buckets, part); b < cut(buckets, part + 1); ++b) {
+        const std::uint32_t next = (static_cast<std::uint32_t>(b) + 1) & m_mask;
+        for (std::uint32_t slot = m_start[b]; slot < m_start[b + 1]; ++slot) {
+            const Listed& body = m_listed[slot];
+            const std::int64_t cx = body.cellX;
+            const std::int64_t cz = body.cellZ;
+            if (!pairWithin(body, slot + 1, m_start[b + 1], cz, cx, cx, batch) ||
+                !pairWithin(body, m_start[next], m_start[next + 1], cz, cx + 1, cx + 1, batch)) {
+                return;
+            }
+            // The next row's three buckets as one stretch, or each alone where they wrap
+            // round the end of the list.
+            const std::uint32_t first = bucketOf(cx - 1, cz + 1);
+            const bool wraps = first + 2 > m_mask;
+            for (std::uint32_t k = 0; k < (wraps ? 3u : 1u); ++k) {
+                const std::uint32_t from = (first + k) & m_mask;
+                const std::uint32_t last = wraps ? from : first + 2;
+                if (!pairWithin(body, m_start[from], m_start[last + 1], cz + 1, cx - 1, cx + 1,
+                                batch)) {
+                    return;
+                }
             }
         }
-        return;
     }
-    const std::int64_t cx = m_cellX[i];
-    const std::int64_t cz = m_cellZ[i];
-    const Sphere& sphere = m_spheres[i];
-    for (std::int64_t z = cz - 1; z <= cz + 1; ++z) {
-        // The row's three buckets as one stretch, or each alone where they wrap round the
-        // end of the list.
-        const std::uint32_t first = bucketOf(cx - 1, z);
-        const bool wraps = first + 2 > m_mask;
-        for (std::uint32_t k = 0; k < (wraps ? 3u : 1u); ++k) {
-            const std::uint32_t from = (first + k) & m_mask;
-            collect(i, sphere, cx, z, from, wraps ? from : first + 2, out);
+    // Bodies kept aside are paired with every body not paired with nobody; two kept
+    // aside, once, from the first of them.
+    const std::size_t n = m_kind.size();
+    for (std::size_t k = cut(m_loose.size(), part); k < cut(m_loose.size(), part + 1); ++k) {
+        const auto loose = static_cast<std::size_t>(m_loose[k]);
+        for (std::size_t j = 0; j < n; ++j) {
+            if (j != loose && m_kind[j] != kApart && (m_kind[j] == kGridded || j > loose) &&
+                !batch.add(static_cast<std::uint32_t>(loose), static_cast<std::uint32_t>(j))) {
+                return;
+            }
         }
     }
-    const auto firstLoose = std::upper_bound(m_loose.begin(), m_loose.end(), i);
-    out->insert(out->end(), firstLoose, m_loose.end());
-    std::sort(out->begin(), out->end());
+    batch.handOver();
 }

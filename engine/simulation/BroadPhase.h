@@ -23,7 +23,8 @@ public:
     using PairFinder::build;
     void build(const std::vector<Sphere>& spheres, int parts, const ShareRanges& share) override;
 
-    void candidatesAfter(int i, std::vector<int>* out) const override;
+    using PairFinder::findCandidates;
+    void findCandidates(int part, int parts, const TakeCandidates& take) const override;
     // Two bodies at one spot share a cell, and a body kept aside for its size or place is
     // paired with everybody: only a body paired with nobody can be missed.
     bool listsEveryPairAtOneSpot() const override { return m_pairedWithNobody == 0; }
@@ -32,7 +33,7 @@ public:
     std::size_t looseCount() const { return m_loose.size(); }
 
 private:
-    // A body as listed in its bucket: everything a query reads of it, together, so that
+    // A body as listed in its bucket: everything the search reads of it, together, so that
     // looking through a bucket touches one stretch of memory.
     struct Listed {
         std::int32_t cellX;
@@ -41,7 +42,7 @@ private:
         int index;
     };
 
-    static bool mayTouch(const Sphere& a, const Listed& b);
+    static bool mayTouch(const Listed& a, const Listed& b);
     // Cells side by side along x go to buckets side by side, so that a body's three
     // neighbouring cells of a row are one stretch of the bucket list; rows are spread
     // over the buckets by a large odd stride.
@@ -51,14 +52,10 @@ private:
                                           static_cast<std::uint64_t>(cz) * kRowStride) &
                m_mask;
     }
-    // Appends the bodies after i listed in buckets first..last (no wrap) that lie in
-    // cells (cx - 1 .. cx + 1, z) and may touch `sphere`.
-    void collect(int i, const Sphere& sphere, std::int64_t cx, std::int64_t z, std::uint32_t first,
-                 std::uint32_t last, std::vector<int>* out) const;
-
-    // Asks for the memory that the queries of the bodies a few after i will read.
-    void fetchAhead(int i) const;
-    static constexpr int kFetchAhead = 8;
+    // Adds the pairs of `body` with the bodies listed in slots fromSlot..toSlot-1 that lie
+    // in cells (fromX .. toX, z) and may touch it; false once the search is stopped.
+    bool pairWithin(const Listed& body, std::uint32_t fromSlot, std::uint32_t toSlot,
+                    std::int64_t z, std::int64_t fromX, std::int64_t toX, Batch& batch) const;
 
     enum Kind : std::uint8_t { kGridded, kLoose, kApart };
     // What one part of build() works out over its range of bodies; each part starts a
@@ -75,14 +72,13 @@ private:
     // The parts of build(), each over a range of the bodies.
     void sortIntoCells(Part& part, std::size_t begin, std::size_t end,
                        const std::vector<Sphere>& spheres, double looseRadius, double cell);
-    void list(Part& part, std::size_t begin, std::size_t end);
+    void list(Part& part, std::size_t begin, std::size_t end, const std::vector<Sphere>& spheres);
     // The bodies all parts counted in buckets begin..end-1.
     std::uint32_t countRange(std::size_t begin, std::size_t end) const;
     // Sets where buckets begin..end-1 start, the first at `listed`, and turns each part's
     // count of a bucket into where its first body goes.
     void startRange(std::size_t begin, std::size_t end, std::uint32_t listed);
 
-    std::vector<Sphere> m_spheres;
     std::vector<std::int32_t> m_cellX;
     std::vector<std::int32_t> m_cellZ;
     std::vector<Kind> m_kind;

@@ -163,11 +163,10 @@ private:
         float d2;
         float r2;
     };
-    // What one thread's stretch of the pair search found, in the loop's order. Each
+    // What one thread's share of the pair search found, in the loop's order. Each
     // starts a cache line of its own: the parts lie side by side, and a thread writing
-    // its part for every body would otherwise keep taking the line from the others.
+    // its part for every pair would otherwise keep taking the line from the others.
     struct alignas(64) PairPart {
-        std::vector<int> candidates; // scratch
         std::vector<Touching> touching;
         std::uint64_t tests = 0;
         bool sawSharedCentre = false; // and stopped there
@@ -180,10 +179,9 @@ private:
     bool findTouchingPairs(bool watchForSharedCentres);
     // Responds to the pairs found, in the loop's order.
     void respondToPairs(ContactListener& contacts);
-    // Tests bodies begin..end-1 of the pair loop against their candidates; reads only
-    // the frame's spheres, m_pairIds and the pair finder.
-    void findTouchingPairs(std::size_t begin, std::size_t end, bool watchForSharedCentres,
-                           PairPart& part) const;
+    // Tests the candidates of the share-th of `shares` shares of the pair finder's
+    // search; reads only the frame's spheres, m_pairIds and the pair finder.
+    void findTouchingPairs(int share, int shares, bool watchForSharedCentres, PairPart& part) const;
     static void respond(CSceneObject& a, CSceneObject& b, float d2, float r2);
     // How many threads' parts a job over that many bodies is cut into (1: no helpers).
     int partsFor(std::size_t bodies) const;
@@ -249,6 +247,7 @@ private:
     std::vector<PairFinder::Sphere> m_pairSpheres;
     std::vector<BeforeFollowing> m_beforeFollowing;
     std::vector<PairPart> m_pairParts;
+    std::vector<Touching> m_touching; // every part's, in the loop's order
     // The course surface's grid, used by the bodies' surface following; it is brought
     // up to date with the strips right before, so any change to the course between
     // frames is seen.

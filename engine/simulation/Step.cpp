@@ -51,6 +51,12 @@ D3DXVECTOR3 centreOf(const PairFinder::Sphere& sphere) {
     return D3DXVECTOR3(sphere.x, sphere.y, sphere.z);
 }
 
+// The order of the full loop over the pairs: by the first body, then the second.
+template <typename Pair>
+bool inLoopOrder(const Pair& a, const Pair& b) {
+    return a.first != b.first ? a.first < b.first : a.second < b.second;
+}
+
 } // namespace
 
 HRESULT Simulation::testPair(XfilePlacement& first, XfilePlacement& second) {
@@ -253,62 +259,71 @@ void Simulation::buildPairFinder() {
 
 // The responses write stepPosition, speed, direction, contact normal and motion state,
 // never position or radius, so which pairs touch is settled before the first response.
-// The pairs are found and tested on the frame's threads, each thread taking a stretch of
-// the list, from the positions and radii as they stand; the responses then follow on
-// this thread in the order of the full loop (i in list order, then the j after it in
-// list order), so each sees exactly the speeds and directions it would see there.
+// The pairs are found and tested on the frame's threads, each thread taking a share of
+// the pair finder's search, from the positions and radii as they stand; the responses
+// then follow on this thread in the order of the full loop (i in list order, then the j
+// after it in list order), so each sees exactly the speeds and directions it would see
+// there.
 bool Simulation::findTouchingPairs(bool watchForSharedCentres) {
-    const std::size_t n = m_pairOrder.size();
-    m_pairParts.resize(static_cast<std::size_t>(std::max(partsFor(n), 1)));
-    shareAmongThreads(n,
-                      [this, watchForSharedCentres](int part, std::size_t begin, std::size_t end) {
-                          findTouchingPairs(begin, end, watchForSharedCentres,
-                                            m_pairParts[static_cast<std::size_t>(part)]);
-                      });
+    const int parts = std::max(partsFor(m_pairOrder.size()), 1);
+    m_pairParts.resize(static_cast<std::size_t>(parts));
+    workInParts(static_cast<std::size_t>(parts), parts,
+                [this, parts, watchForSharedCentres](int part, std::size_t, std::size_t) {
+                    findTouchingPairs(part, parts, watchForSharedCentres,
+                                      m_pairParts[static_cast<std::size_t>(part)]);
+                });
     return std::none_of(m_pairParts.begin(), m_pairParts.end(),
                         [](const PairPart& part) { return part.sawSharedCentre; });
 }
 
-void Simulation::respondToPairs(ContactListener& contacts) {
-    for (const PairPart& part : m_pairParts) {
-        m_pairTests += part.tests;
-        const std::size_t count = part.touching.size();
-        for (std::size_t k = 0; k < count; ++k) {
-            // The bodies of a pair a few ahead are fetched meanwhile: with many bodies,
-            // a response otherwise waits on memory for most of its time.
-            if (k + kFetchAhead < count) {
-                fetchBody(m_steppedBodies[part.touching[k + kFetchAhead].first]);
-                fetchBody(m_steppedBodies[part.touching[k + kFetchAhead].second]);
-            }
-            const Touching& pair = part.touching[k];
-            respond(*m_steppedBodies[pair.first], *m_steppedBodies[pair.second], pair.d2, pair.r2);
-            contacts.contact(*m_pairOrder[pair.first], *m_pairOrder[pair.second]);
-        }
-    }
-}
-
-void Simulation::findTouchingPairs(std::size_t begin, std::size_t end, bool watchForSharedCentres,
+void Simulation::findTouchingPairs(int share, int shares, bool watchForSharedCentres,
                                    PairPart& part) const {
     part.tests = 0;
     part.touching.clear();
     part.sawSharedCentre = false;
-    for (std::size_t i = begin; i < end; ++i) {
-        m_pairFinder->candidatesAfter(static_cast<int>(i), &part.candidates);
-        const PairFinder::Sphere& a = m_pairSpheres[i];
-        for (const int j : part.candidates) {
-            const PairFinder::Sphere& b = m_pairSpheres[static_cast<std::size_t>(j)];
-            if (watchForSharedCentres && a.x == b.x && a.z == b.z) {
-                part.sawSharedCentre = true;
-                return; // what was found is thrown away
+    m_pairFinder->findCandidates(
+        share, shares, [&](std::span<const PairFinder::Candidate> candidates) {
+            for (const PairFinder::Candidate& candidate : candidates) {
+                const PairFinder::Sphere& a = m_pairSpheres[candidate.first];
+                const PairFinder::Sphere& b = m_pairSpheres[candidate.second];
+                if (watchForSharedCentres && a.x == b.x && a.z == b.z) {
+                    part.sawSharedCentre = true;
+                    return false; // what was found is thrown away
+                }
+                if (m_pairIds[candidate.first] == m_pairIds[candidate.second]) {
+                    continue;
+                }
+                ++part.tests;
+                Touching pair{candidate.first, candidate.second, 0, 0};
+                if (touch(centreOf(a), a.radius, centreOf(b), b.radius, &pair.d2, &pair.r2)) {
+                    part.touching.push_back(pair);
+                }
             }
-            if (m_pairIds[i] == m_pairIds[static_cast<std::size_t>(j)]) {
-                continue;
-            }
-            ++part.tests;
-            Touching pair{static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(j), 0, 0};
-            if (touch(centreOf(a), a.radius, centreOf(b), b.radius, &pair.d2, &pair.r2)) {
-                part.touching.push_back(pair);
-            }
+            return true;
+        });
+    std::sort(part.touching.begin(), part.touching.end(), inLoopOrder<Touching>);
+}
+
+void Simulation::respondToPairs(ContactListener& contacts) {
+    // The parts' pairs, each part's in the loop's order, merged into that order.
+    m_touching.clear();
+    for (const PairPart& part : m_pairParts) {
+        m_pairTests += part.tests;
+        const auto merged = static_cast<std::ptrdiff_t>(m_touching.size());
+        m_touching.insert(m_touching.end(), part.touching.begin(), part.touching.end());
+        std::inplace_merge(m_touching.begin(), m_touching.begin() + merged, m_touching.end(),
+                           inLoopOrder<Touching>);
+    }
+    const std::size_t count = m_touching.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        // The bodies of a pair a few ahead are fetched meanwhile: with many bodies, a
+        // response otherwise waits on memory for most of its time.
+        if (k + kFetchAhead < count) {
+            fetchBody(m_steppedBodies[m_touching[k + kFetchAhead].first]);
+            fetchBody(m_steppedBodies[m_touching[k + kFetchAhead].second]);
         }
+        const Touching& pair = m_touching[k];
+        respond(*m_steppedBodies[pair.first], *m_steppedBodies[pair.second], pair.d2, pair.r2);
+        contacts.contact(*m_pairOrder[pair.first], *m_pairOrder[pair.second]);
     }
 }

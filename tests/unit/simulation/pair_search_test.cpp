@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <random>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -27,31 +28,42 @@ bool touching(const BroadPhase::Sphere& a, const BroadPhase::Sphere& b) {
     return std::isfinite(d2) && std::isfinite(r2) && d2 < r2;
 }
 
-// Checks every body's candidates against the exact rule over all pairs; returns how
-// many touching pairs there were.
+using Pair = std::pair<int, int>;
+
+// Every pair the finder's search hands out, cut into `parts` shares worked last first
+// (a share that leaned on one before it would go wrong), sorted; each pair must come
+// once, the lower number first, both below n.
+std::vector<Pair> candidatePairs(const PairFinder& finder, int parts, int n) {
+    std::vector<Pair> pairs;
+    for (int part = parts - 1; part >= 0; --part) {
+        finder.findCandidates(part, parts, [&](std::span<const PairFinder::Candidate> batch) {
+            for (const PairFinder::Candidate& candidate : batch) {
+                EXPECT_LT(candidate.first, candidate.second);
+                EXPECT_LT(candidate.second, static_cast<std::uint32_t>(n));
+                pairs.emplace_back(candidate.first, candidate.second);
+            }
+            return true;
+        });
+    }
+    std::sort(pairs.begin(), pairs.end());
+    EXPECT_EQ(std::adjacent_find(pairs.begin(), pairs.end()), pairs.end()) << "each pair once";
+    return pairs;
+}
+
+// Checks the candidates against the exact rule over all pairs, and the search in three
+// shares against the whole; returns how many touching pairs there were.
 int expectCandidatesCoverContacts(const std::vector<BroadPhase::Sphere>& spheres) {
     BroadPhase phase;
     phase.build(spheres);
-    std::vector<int> candidates;
-    int contacts = 0;
     const int n = static_cast<int>(spheres.size());
+    const std::vector<Pair> pairs = candidatePairs(phase, 1, n);
+    EXPECT_EQ(candidatePairs(phase, 3, n), pairs);
+    int contacts = 0;
     for (int i = 0; i < n; ++i) {
-        phase.candidatesAfter(i, &candidates);
-        for (std::size_t k = 0; k < candidates.size(); ++k) {
-            EXPECT_GT(candidates[k], i);
-            EXPECT_LT(candidates[k], n);
-            if (k > 0) {
-                EXPECT_LT(candidates[k - 1], candidates[k]) << "ascending, each once";
-            }
-        }
-        std::size_t next = 0;
         for (int j = i + 1; j < n; ++j) {
-            while (next < candidates.size() && candidates[next] < j) {
-                ++next;
-            }
             if (touching(spheres[i], spheres[j])) {
                 ++contacts;
-                EXPECT_TRUE(next < candidates.size() && candidates[next] == j)
+                EXPECT_TRUE(std::binary_search(pairs.begin(), pairs.end(), Pair{i, j}))
                     << "pair " << i << ", " << j << " touches but was left out";
             }
         }
@@ -129,12 +141,8 @@ TEST(BroadPhase, PairsBodiesOutsideTheGridWithEverybody) {
         return std::isfinite(s.x) && std::isfinite(s.y) && std::isfinite(s.z) &&
                std::isfinite(s.radius);
     };
-    std::vector<int> candidates;
-    for (int i = 0; i < static_cast<int>(spheres.size()); ++i) {
-        phase.candidatesAfter(i, &candidates);
-        for (int j : candidates) {
-            EXPECT_TRUE(finite(spheres[i]) && finite(spheres[j])) << "pair " << i << ", " << j;
-        }
+    for (const auto& [i, j] : candidatePairs(phase, 1, static_cast<int>(spheres.size()))) {
+        EXPECT_TRUE(finite(spheres[i]) && finite(spheres[j])) << "pair " << i << ", " << j;
     }
 }
 
@@ -154,9 +162,8 @@ TEST(BroadPhase, ListsEveryPairAtOneSpot) {
                          static_cast<float>(i / 20) * 0.7f, 1});
     }
     const auto listsPair = [](const BroadPhase& phase, int i, int j) {
-        std::vector<int> candidates;
-        phase.candidatesAfter(i, &candidates);
-        return std::find(candidates.begin(), candidates.end(), j) != candidates.end();
+        const std::vector<Pair> pairs = candidatePairs(phase, 1, 200);
+        return std::binary_search(pairs.begin(), pairs.end(), Pair{i, j});
     };
     BroadPhase phase;
     for (const auto& [first, twin] :
@@ -180,8 +187,8 @@ TEST(BroadPhase, ListsEveryPairAtOneSpot) {
     EXPECT_TRUE(phase.listsEveryPairAtOneSpot());
 }
 
-// The build's work cut into parts, as threads share it: the parts are worked here last
-// first, so a part that leaned on one before it would go wrong.
+// The build's work and the search cut into parts, as threads share them: the parts are
+// worked here last first, so a part that leaned on one before it would go wrong.
 TEST(BroadPhase, FindsTheSameWithItsBuildInParts) {
     std::mt19937 random(11);
     std::uniform_real_distribution<float> where(-20.0f, 20.0f);
@@ -210,13 +217,9 @@ TEST(BroadPhase, FindsTheSameWithItsBuildInParts) {
             cut.build(*bodies, parts, lastFirst);
             EXPECT_EQ(cut.looseCount(), whole.looseCount());
             EXPECT_EQ(cut.listsEveryPairAtOneSpot(), whole.listsEveryPairAtOneSpot());
-            std::vector<int> expected;
-            std::vector<int> found;
-            for (int i = 0; i < static_cast<int>(bodies->size()); ++i) {
-                whole.candidatesAfter(i, &expected);
-                cut.candidatesAfter(i, &found);
-                ASSERT_EQ(found, expected) << "body " << i << ", " << parts << " parts";
-            }
+            const int n = static_cast<int>(bodies->size());
+            ASSERT_EQ(candidatePairs(cut, parts, n), candidatePairs(whole, 1, n))
+                << parts << " parts";
         }
     }
     BroadPhase check;
