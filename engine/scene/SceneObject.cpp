@@ -1,6 +1,7 @@
 #include "scene/SceneObject.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -177,17 +178,16 @@ D3DXMATRIX CSceneObject::composeWorld() const {
                            {0.0f, 0.0f + cx, 0.0f + sx},
                            {0.0f + sy, 0.0f + cy * -sx, 0.0f + cy * cx}};
     // Times roll, rows (cz, sz, 0), (-sz, cz, 0), (0, 0, 1); then the move adds 0 to
-    // each of these and puts `at` in the last row.
+    // each of these and puts `at` in the last row. Each row is put together and stored
+    // whole: the matrix is copied out right after, and a copy that reads a row the
+    // stores wrote in pieces waits until they have reached the cache.
+    using Row = float __attribute__((vector_size(16)));
     D3DXMATRIX world;
+    const auto setRow = [&world](int r, Row row) { std::memcpy(world.m[r], &row, sizeof row); };
     for (int r = 0; r < 3; ++r) {
-        world.m[r][0] = 0.0f + (0.0f + a[r][0] * cz + a[r][1] * -sz);
-        world.m[r][1] = 0.0f + (0.0f + a[r][0] * sz + a[r][1] * cz);
-        world.m[r][2] = 0.0f + (0.0f + a[r][2]);
-        world.m[r][3] = 0.0f;
+        setRow(r, Row{0.0f + (0.0f + a[r][0] * cz + a[r][1] * -sz),
+                      0.0f + (0.0f + a[r][0] * sz + a[r][1] * cz), 0.0f + (0.0f + a[r][2]), 0.0f});
     }
-    world.m[3][0] = 0.0f + at.x;
-    world.m[3][1] = 0.0f + at.y;
-    world.m[3][2] = 0.0f + at.z;
-    world.m[3][3] = 1.0f;
+    setRow(3, Row{0.0f + at.x, 0.0f + at.y, 0.0f + at.z, 1.0f});
     return world;
 }
