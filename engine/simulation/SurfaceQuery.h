@@ -107,14 +107,17 @@ private:
         return (halves[0] & halves[1]) == ~std::uint64_t{0};
     }
 
-    struct Outline {
+    struct alignas(64) Outline {
         // Lanes 0 to 2 are the edges: near (within the margin) when nx * x + nz * z <= c
         // for all three, surely inside when <= inner for all three. Edges of a triangle
         // without a usable outline are left open (n = 0, c = +inf, inner = -inf). Lane 3
-        // always passes (n = 0, c = inner = +inf).
-        Lanes nx, nz, c, inner;
+        // always passes (n = 0, c = inner = +inf). What the first test of a point reads,
+        // the edges and the box, fills the first cache line: most triangles a search
+        // looks at fail that test, and the second line is then never needed.
+        Lanes nx, nz, c;
         // The box, as upper bounds on (x, z, -x, -z).
         Lanes box;
+        Lanes inner;
         float minX() const { return -box[2]; }
         float minZ() const { return -box[3]; }
         float maxX() const { return box[0]; }
