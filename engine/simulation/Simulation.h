@@ -162,6 +162,9 @@ private:
         std::uint32_t second;
         float d2;
         float r2;
+
+        // The order of the full loop over the pairs: by the first body, then the second.
+        static bool inLoopOrder(const Touching& a, const Touching& b);
     };
     // What one thread's share of the pair search found, in the loop's order. Each
     // starts a cache line of its own: the parts lie side by side, and a thread writing

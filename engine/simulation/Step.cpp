@@ -51,13 +51,11 @@ D3DXVECTOR3 centreOf(const PairFinder::Sphere& sphere) {
     return D3DXVECTOR3(sphere.x, sphere.y, sphere.z);
 }
 
-// The order of the full loop over the pairs: by the first body, then the second.
-template <typename Pair>
-bool inLoopOrder(const Pair& a, const Pair& b) {
+} // namespace
+
+bool Simulation::Touching::inLoopOrder(const Touching& a, const Touching& b) {
     return a.first != b.first ? a.first < b.first : a.second < b.second;
 }
-
-} // namespace
 
 HRESULT Simulation::testPair(XfilePlacement& first, XfilePlacement& second) {
     ++m_pairTests;
@@ -301,7 +299,7 @@ void Simulation::findTouchingPairs(int share, int shares, bool watchForSharedCen
             }
             return true;
         });
-    std::sort(part.touching.begin(), part.touching.end(), inLoopOrder<Touching>);
+    std::sort(part.touching.begin(), part.touching.end(), Touching::inLoopOrder);
 }
 
 void Simulation::respondToPairs(ContactListener& contacts) {
@@ -312,7 +310,7 @@ void Simulation::respondToPairs(ContactListener& contacts) {
         const auto merged = static_cast<std::ptrdiff_t>(m_touching.size());
         m_touching.insert(m_touching.end(), part.touching.begin(), part.touching.end());
         std::inplace_merge(m_touching.begin(), m_touching.begin() + merged, m_touching.end(),
-                           inLoopOrder<Touching>);
+                           Touching::inLoopOrder);
     }
     const std::size_t count = m_touching.size();
     for (std::size_t k = 0; k < count; ++k) {
