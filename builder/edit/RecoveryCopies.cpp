@@ -4,30 +4,139 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <QUuid>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "files/AtomicFileWriter.h"
+#include "files/SaveErrorText.h"
 #include "files/SimulationFile.h"
 
 namespace {
 
 constexpr int kDefaultDelaySeconds = 30;
-const QString kIndex = QStringLiteral("index.txt");
+const QString kIndex = QStringLiteral("index.json");
+// What builders before the JSON index wrote; still read, so that their copies are
+// offered after an update.
+const QString kTextIndex = QStringLiteral("index.txt");
 const QString kLock = QStringLiteral("lock");
 
-// index.txt: "course<TAB>copy file<TAB>name<TAB>scene file" and "folder<TAB>path" lines.
-QString indexText(const std::vector<RecoveryCopies::Kept>& kept, const QStringList& folders) {
-    QString text;
+QJsonArray jsonStrings(const QStringList& texts) {
+    return QJsonArray::fromStringList(texts);
+}
+
+QStringList strings(const QJsonValue& value) {
+    QStringList texts;
+    for (const QJsonValue& text : value.toArray()) {
+        if (text.isString()) {
+            texts << text.toString();
+        }
+    }
+    return texts;
+}
+
+QByteArray indexJson(const std::vector<RecoveryCopies::Kept>& kept,
+                     const RecoveryCopies::Context& context) {
+    QJsonArray courses;
     for (const RecoveryCopies::Kept& course : kept) {
-        text += QStringLiteral("course\t%1\t%2\t%3\n").arg(course.scene, course.name, course.file);
+        courses.append(QJsonObject{{QStringLiteral("copy"), course.scene},
+                                   {QStringLiteral("name"), course.name},
+                                   {QStringLiteral("file"), course.file}});
     }
-    for (const QString& folder : folders) {
-        text += QStringLiteral("folder\t%1\n").arg(folder);
+    const QJsonObject index{{QStringLiteral("courses"), courses},
+                            {QStringLiteral("libraryFiles"), jsonStrings(context.libraryFiles)},
+                            {QStringLiteral("assetFolders"), jsonStrings(context.assetFolders)}};
+    return QJsonDocument(index).toJson();
+}
+
+// A copy's name as the index gives it, kept inside the folder it belongs to.
+bool isCopyName(const QString& name) {
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QStringLiteral("..");
+}
+
+bool readJsonIndex(const QString& folder, RecoveryCopies::LeftBehind& found) {
+    QFile file(folder + QLatin1Char('/') + kIndex);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
     }
-    return text;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    if (!document.isObject()) {
+        return false;
+    }
+    const QJsonObject index = document.object();
+    for (const QJsonValue& value : index.value(QStringLiteral("courses")).toArray()) {
+        const QJsonObject course = value.toObject();
+        const QString copy = course.value(QStringLiteral("copy")).toString();
+        if (isCopyName(copy)) {
+            found.courses.push_back({folder + QLatin1Char('/') + copy,
+                                     course.value(QStringLiteral("name")).toString(),
+                                     course.value(QStringLiteral("file")).toString()});
+        }
+    }
+    found.context.libraryFiles = strings(index.value(QStringLiteral("libraryFiles")));
+    found.context.assetFolders = strings(index.value(QStringLiteral("assetFolders")));
+    return true;
+}
+
+// "course<TAB>copy file<TAB>name<TAB>scene file" and "folder<TAB>path" lines.
+bool readTextIndex(const QString& folder, RecoveryCopies::LeftBehind& found) {
+    QFile file(folder + QLatin1Char('/') + kTextIndex);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        return false;
+    }
+    QTextStream in(&file);
+    while (!in.atEnd()) {
+        const QStringList fields = in.readLine().split(QLatin1Char('\t'));
+        if (fields.size() == 4 && fields[0] == QStringLiteral("course") && isCopyName(fields[1])) {
+            found.courses.push_back({folder + QLatin1Char('/') + fields[1], fields[2], fields[3]});
+        } else if (fields.size() == 2 && fields[0] == QStringLiteral("folder")) {
+            found.context.assetFolders << fields[1];
+        }
+    }
+    return true;
+}
+
+// Without a readable index the copies themselves are still offered, under their file
+// names: losing the names is better than losing the work.
+void findCopies(const QString& folder, RecoveryCopies::LeftBehind& found) {
+    for (const QFileInfo& copy :
+         QDir(folder).entryInfoList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name)) {
+        found.courses.push_back({copy.absoluteFilePath(), copy.completeBaseName(), QString()});
+    }
+}
+
+// Takes the lock of a folder if no running builder holds it. QLockFile also judges a
+// lock by the process id written in it, which a new builder may share with the dead
+// one (every start in a new PID namespace gets the same id); what settles it is whether
+// a live process holds the lock, which is all removeStaleLockFile() lets through.
+std::shared_ptr<QLockFile> lockLeftFolder(const QString& folder) {
+    auto lock = std::make_shared<QLockFile>(folder + QLatin1Char('/') + kLock);
+    if (lock->tryLock(0)) {
+        return lock;
+    }
+    if (lock->error() == QLockFile::LockFailedError && lock->removeStaleLockFile() &&
+        lock->tryLock(0)) {
+        return lock;
+    }
+    return nullptr;
+}
+
+QString lockProblem(QLockFile::LockError error) {
+    switch (error) {
+    case QLockFile::PermissionError:
+        return RecoveryCopies::tr("permission denied");
+    case QLockFile::LockFailedError:
+        return RecoveryCopies::tr("another builder holds it");
+    default:
+        return RecoveryCopies::tr("the lock cannot be made");
+    }
 }
 
 } // namespace
@@ -44,34 +153,71 @@ int RecoveryCopies::delaySeconds() {
 }
 
 RecoveryCopies::RecoveryCopies(QString root)
-    : folder_(root + QStringLiteral("/") + QString::number(QCoreApplication::applicationPid())) {
-    QDir().mkpath(folder_);
-    lock_ = std::make_unique<QLockFile>(folder_ + QStringLiteral("/") + kLock);
-    lock_->tryLock(0);
+    : root_(QDir::cleanPath(root)),
+      folder_(root_ + QLatin1Char('/') + QUuid::createUuid().toString(QUuid::WithoutBraces)) {
+    prepareFolder();
 }
 
 RecoveryCopies::~RecoveryCopies() {
-    lock_->unlock();
-    QDir(folder_).removeRecursively();
+    if (lock_) {
+        lock_->unlock();
+        QDir(folder_).removeRecursively();
+    }
 }
 
-bool RecoveryCopies::write(const std::vector<Course>& courses, const QStringList& assetFolders,
+bool RecoveryCopies::prepareFolder() {
+    std::error_code failed;
+    std::filesystem::create_directories(folder_.toStdString(), failed);
+    if (failed) {
+        problem_ = tr("%1 cannot be made: %2")
+                       .arg(folder_, QString::fromStdString(saveErrorText(failed.value())));
+        return false;
+    }
+    if (!lock_) {
+        auto lock = std::make_unique<QLockFile>(folder_ + QLatin1Char('/') + kLock);
+        if (!lock->tryLock(0)) {
+            problem_ = tr("%1 cannot be locked: %2").arg(folder_, lockProblem(lock->error()));
+            return false;
+        }
+        lock_ = std::move(lock);
+    }
+    problem_.clear();
+    return true;
+}
+
+bool RecoveryCopies::write(const std::vector<Course>& courses, const Context& context,
                            QString* error) {
+    // The folder may have been removed under the builder, or become writable since.
+    if (!QFileInfo::exists(folder_) || !lock_) {
+        lock_.reset();
+        if (!prepareFolder()) {
+            *error = problem_;
+            return false;
+        }
+    }
     std::vector<Kept> kept;
     int number = 0;
     for (const Course& course : courses) {
         const QString scene = QStringLiteral("%1.xml").arg(++number);
         std::string why;
         if (!writeSimulationFile(course.snapshot.record,
-                                 (folder_ + QStringLiteral("/") + scene).toStdString(), &why,
+                                 (folder_ + QLatin1Char('/') + scene).toStdString(), &why,
                                  &course.snapshot.extras)) {
             *error = QString::fromStdString(why);
             return false;
         }
         kept.push_back({scene, course.name, course.file});
     }
-    AtomicFileWriter index((folder_ + QStringLiteral("/") + kIndex).toStdString());
-    index.write(indexText(kept, assetFolders).toStdString());
+    // Restored courses were opened from another builder's copies, whose folder goes
+    // once they are safe here: it is no place to look for their files.
+    Context keptContext = context;
+    const auto inCopies = [this](const QString& path) {
+        return QDir::cleanPath(path).startsWith(root_ + QLatin1Char('/'));
+    };
+    keptContext.assetFolders.removeIf(inCopies);
+    keptContext.libraryFiles.removeIf(inCopies);
+    AtomicFileWriter index((folder_ + QLatin1Char('/') + kIndex).toStdString());
+    index.write(indexJson(kept, keptContext).toStdString());
     if (!index.commit()) {
         *error = QString::fromStdString(index.error());
         return false;
@@ -86,30 +232,28 @@ bool RecoveryCopies::write(const std::vector<Course>& courses, const QStringList
     return true;
 }
 
-std::vector<RecoveryCopies::LeftBehind> RecoveryCopies::leftBehind(const QString& root) {
+std::vector<RecoveryCopies::LeftBehind> RecoveryCopies::leftBehind(const QString& root,
+                                                                   QString* problem) {
     std::vector<LeftBehind> left;
+    const QFileInfo rootInfo(root);
+    if (rootInfo.exists() && (!rootInfo.isDir() || !rootInfo.isReadable())) {
+        if (problem != nullptr) {
+            *problem = tr("%1 cannot be read: %2")
+                           .arg(root, rootInfo.isDir() ? tr("permission denied")
+                                                       : tr("it is not a folder"));
+        }
+        return left;
+    }
     const QFileInfoList folders =
         QDir(root).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Time | QDir::Reversed);
     for (const QFileInfo& folder : folders) {
-        QLockFile lock(folder.absoluteFilePath() + QStringLiteral("/") + kLock);
-        if (!lock.tryLock(0)) {
+        std::shared_ptr<QLockFile> lock = lockLeftFolder(folder.absoluteFilePath());
+        if (!lock) {
             continue; // a builder that runs now
         }
-        lock.unlock();
-        LeftBehind found{folder.absoluteFilePath(), {}, {}};
-        QFile index(folder.absoluteFilePath() + QStringLiteral("/") + kIndex);
-        if (index.open(QIODevice::ReadOnly | QIODevice::Text)) {
-            QTextStream in(&index);
-            while (!in.atEnd()) {
-                const QStringList fields = in.readLine().split(QLatin1Char('\t'));
-                if (fields.size() == 4 && fields[0] == QStringLiteral("course")) {
-                    found.courses.push_back(
-                        {folder.absoluteFilePath() + QStringLiteral("/") + fields[1], fields[2],
-                         fields[3]});
-                } else if (fields.size() == 2 && fields[0] == QStringLiteral("folder")) {
-                    found.assetFolders << fields[1];
-                }
-            }
+        LeftBehind found{folder.absoluteFilePath(), {}, {}, lock};
+        if (!readJsonIndex(found.folder, found) && !readTextIndex(found.folder, found)) {
+            findCopies(found.folder, found);
         }
         left.push_back(std::move(found));
     }
@@ -117,5 +261,8 @@ std::vector<RecoveryCopies::LeftBehind> RecoveryCopies::leftBehind(const QString
 }
 
 void RecoveryCopies::discard(const LeftBehind& left) {
+    if (left.lock) {
+        left.lock->unlock();
+    }
     QDir(left.folder).removeRecursively();
 }

@@ -71,10 +71,12 @@ public:
         kClearButton = 2028,
     };
 
-    // A loaded file as the form keeps it: its name and its tree item.
+    // A loaded file as the form keeps it: its name, its tree item and where it was
+    // opened from.
     struct FileEntry {
         std::string name;
         QTreeWidgetItem* item = nullptr;
+        QString path;
     };
 
     explicit AppForm(QWidget* frame);
@@ -162,6 +164,11 @@ public:
     std::vector<CourseFile> modifiedCourses() const;
     // The folders files and scenes were opened from: where a scene's files are found.
     const QStringList& openedFolders() const { return openedFolders_; }
+    // Folders the files of a restored scene were found in before.
+    void addOpenedFolders(const QStringList& folders);
+    // The files in the library, meshes, bitmaps and sounds, by the paths they were
+    // opened from.
+    QStringList libraryFiles() const;
     // The course just opened from a recovery copy holds unsaved work: it takes the
     // scene file it had, and counts as changed.
     void markRecovered(const QString& file);
@@ -237,7 +244,7 @@ private:
 
     QTreeWidgetItem* insertTreeItem(TreeKind kind, const QString& text, std::int32_t level);
     void addLibraryFile(TreeKind kind, std::list<FileEntry>& files, LF_t& record,
-                        void (*push)(LF_t*, HTREEITEM*));
+                        const QString& path, void (*push)(LF_t*, HTREEITEM*));
     void openSession(bool binary, const ChosenFile& file);
     void saveSessionFile();
     void saveSimulationFile(const std::string& path);

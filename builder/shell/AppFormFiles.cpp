@@ -76,10 +76,8 @@ void AppForm::onDocumentUpdate(const FileDocument& document) {
         return;
     }
     if (document.open) {
-        const QString folder = QFileInfo(QString::fromStdString(document.file.path)).absolutePath();
-        if (!openedFolders_.contains(folder)) {
-            openedFolders_ << folder;
-        }
+        const QString path = QString::fromStdString(document.file.path);
+        addOpenedFolders({QFileInfo(path).absolutePath()});
         LF_t record{};
         if (!fillFileRecord(document.file, &record)) {
             const std::string text =
@@ -90,13 +88,13 @@ void AppForm::onDocumentUpdate(const FileDocument& document) {
         }
         switch (openActionForExtension(document.file.ext)) {
         case OpenAction::AddXfile:
-            addLibraryFile(TreeKind::Xfile, xfiles_, record, &xll_ui_push_xfile);
+            addLibraryFile(TreeKind::Xfile, xfiles_, record, path, &xll_ui_push_xfile);
             break;
         case OpenAction::AddBitmap:
-            addLibraryFile(TreeKind::Bitmap, bitmaps_, record, &xll_ui_push_bmp);
+            addLibraryFile(TreeKind::Bitmap, bitmaps_, record, path, &xll_ui_push_bmp);
             break;
         case OpenAction::AddSound:
-            addLibraryFile(TreeKind::Sound, sounds_, record, &xll_ui_push_wav);
+            addLibraryFile(TreeKind::Sound, sounds_, record, path, &xll_ui_push_wav);
             break;
         case OpenAction::OpenBinarySession:
         case OpenAction::OpenXmlSession:
@@ -130,14 +128,34 @@ void AppForm::onDocumentUpdate(const FileDocument& document) {
     }
 }
 
+void AppForm::addOpenedFolders(const QStringList& folders) {
+    for (const QString& folder : folders) {
+        if (!openedFolders_.contains(folder)) {
+            openedFolders_ << folder;
+        }
+    }
+}
+
+QStringList AppForm::libraryFiles() const {
+    QStringList paths;
+    for (const std::list<FileEntry>* files : {&xfiles_, &bitmaps_, &sounds_}) {
+        for (const FileEntry& file : *files) {
+            if (!file.item->isHidden() && !paths.contains(file.path)) {
+                paths << file.path;
+            }
+        }
+    }
+    return paths;
+}
+
 void AppForm::addLibraryFile(TreeKind kind, std::list<FileEntry>& files, LF_t& record,
-                             void (*push)(LF_t*, HTREEITEM*)) {
+                             const QString& path, void (*push)(LF_t*, HTREEITEM*)) {
     const QString name = QString::fromUtf8(record.name);
     QTreeWidgetItem* item = insertTreeItem(kind, name, 1);
     // Shown once the file has loaded: while the engine says why it did not, an item for
     // it would suggest that it had.
     item->setHidden(true);
-    files.push_back({record.name, item});
+    files.push_back({record.name, item, QFileInfo(path).absoluteFilePath()});
     HTREEITEM handle = handleOf(item);
     int loaded = 0;
     engineCall([&] {

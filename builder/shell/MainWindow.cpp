@@ -274,57 +274,87 @@ bool MainWindow::settleUnsavedChanges(const QString& why) {
     return !form_->isModified();
 }
 
-void MainWindow::writeRecoveryCopies() {
+bool MainWindow::writeRecoveryCopies() {
     std::vector<RecoveryCopies::Course> courses;
     for (const AppForm::CourseFile& course : form_->modifiedCourses()) {
         RenderHost::EngineScope scope(form_->host());
         courses.push_back({course.name, course.file, takeCourseSnapshot(course.item)});
     }
     QString error;
-    if (!recovery_->write(courses, form_->openedFolders(), &error)) {
+    if (!recovery_->write(courses, {form_->libraryFiles(), form_->openedFolders()}, &error)) {
         statusBar()->showMessage(tr("The recovery copy could not be written: %1").arg(error));
+        return false;
     }
+    return true;
 }
 
 void MainWindow::offerRecovery() {
-    for (const RecoveryCopies::LeftBehind& left : RecoveryCopies::leftBehind()) {
-        if (left.courses.empty()) {
-            RecoveryCopies::discard(left);
+    QString problem;
+    std::vector<RecoveryCopies::LeftBehind> left =
+        RecoveryCopies::leftBehind(RecoveryCopies::defaultRoot(), &problem);
+    if (problem.isEmpty()) {
+        problem = recovery_->problem();
+    }
+    if (!problem.isEmpty()) {
+        statusBar()->showMessage(tr("Unsaved work cannot be kept for recovery: %1").arg(problem));
+    }
+    for (const RecoveryCopies::LeftBehind& copies : left) {
+        if (copies.courses.empty()) {
+            RecoveryCopies::discard(copies);
             continue;
         }
         QStringList names;
-        for (const RecoveryCopies::Kept& course : left.courses) {
+        for (const RecoveryCopies::Kept& course : copies.courses) {
             names << (course.file.isEmpty() ? course.name : QFileInfo(course.file).fileName());
         }
-        if (recoveryAnswer_(tr("Tumbleway Builder did not end cleanly last time. Restore the "
-                               "unsaved work it kept (%1)?")
-                                .arg(names.join(QStringLiteral(", "))))) {
-            {
-                RenderHost::EngineScope scope(form_->host());
-                for (const QString& folder : left.assetFolders) {
-                    twx_add_asset_folder(folder.toStdString().c_str());
-                }
-            }
-            // The copies are no files of the user's: they stay out of the recent files.
-            const QSignalBlocker quiet(files_.get());
-            const QString folderBefore = QDir::currentPath();
-            restoring_ = true;
-            for (const RecoveryCopies::Kept& course : left.courses) {
-                files_->openPath(course.scene);
-                form_->markRecovered(course.file);
-            }
-            restoring_ = false;
-            // Opening a copy made its folder current, and the folder goes with the
-            // copies: a quick save goes beside the scene the work came from.
-            const QString file = left.courses.back().file;
-            QDir::setCurrent(file.isEmpty() ? folderBefore : QFileInfo(file).absolutePath());
-            // The restored work is where this session starts; undo does not lead into
-            // the copies.
-            form_->history().clear();
-            statusBar()->showMessage(tr("Restored: %1. Save it to keep it.").arg(names.join(", ")));
+        if (!recoveryAnswer_(tr("Tumbleway Builder did not end cleanly last time. Restore the "
+                                "unsaved work it kept (%1)?")
+                                 .arg(names.join(QStringLiteral(", "))))) {
+            RecoveryCopies::discard(copies);
+            continue;
         }
-        RecoveryCopies::discard(left);
+        restore(copies);
+        // The copies go only once this builder's own copy of the work is whole: a crash
+        // right after the restore must find it somewhere.
+        if (writeRecoveryCopies()) {
+            RecoveryCopies::discard(copies);
+            statusBar()->showMessage(tr("Restored: %1. Save it to keep it.").arg(names.join(", ")));
+        } else {
+            statusBar()->showMessage(
+                tr("Restored: %1. Save it to keep it; its recovery copy stays in %2.")
+                    .arg(names.join(", "), copies.folder));
+        }
     }
+}
+
+void MainWindow::restore(const RecoveryCopies::LeftBehind& copies) {
+    // The copies are no files of the user's: they stay out of the recent files.
+    const QSignalBlocker quiet(files_.get());
+    const QString folderBefore = QDir::currentPath();
+    restoring_ = true;
+    // The library first, as it was, so that the courses find their files where they did.
+    for (const QString& file : copies.context.libraryFiles) {
+        files_->openPath(file);
+    }
+    form_->addOpenedFolders(copies.context.assetFolders);
+    {
+        RenderHost::EngineScope scope(form_->host());
+        for (const QString& folder : copies.context.assetFolders) {
+            twx_add_asset_folder(folder.toStdString().c_str());
+        }
+    }
+    for (const RecoveryCopies::Kept& course : copies.courses) {
+        files_->openPath(course.scene);
+        form_->markRecovered(course.file);
+    }
+    restoring_ = false;
+    // Opening a copy made its folder current, and the folder goes with the copies: a
+    // quick save goes beside the scene the work came from.
+    const QString file = copies.courses.back().file;
+    QDir::setCurrent(file.isEmpty() ? folderBefore : QFileInfo(file).absolutePath());
+    // The restored work is where this session starts; undo does not lead into the
+    // copies.
+    form_->history().clear();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -56,14 +56,16 @@ public:
     using RecoveryAnswer = std::function<bool(const QString& question)>;
     void setRecoveryAnswer(RecoveryAnswer answer) { recoveryAnswer_ = std::move(answer); }
     // Writes the recovery copies now (they are written at most half a minute after a
-    // change anyway).
-    void writeRecoveryCopies();
+    // change anyway); false, with the reason on the status line, when they could not be.
+    bool writeRecoveryCopies();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildMenus();
+    // Opens what a builder that did not end cleanly kept: its library and its courses.
+    void restore(const RecoveryCopies::LeftBehind& copies);
     void updateTitle();
     void rememberRecentFile(const QString& path);
     void updateRecentMenu();

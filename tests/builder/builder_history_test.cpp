@@ -43,6 +43,12 @@ class BuilderHistoryTest : public BuilderFixture {
         return pairs;
     }
 
+    // The one folder of recovery copies under root; empty when there is not exactly one.
+    static QString onlyFolder(const QString& root) {
+        const QStringList folders = QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        return folders.size() == 1 ? root + QLatin1Char('/') + folders.front() : QString();
+    }
+
 private slots:
     void initTestCase() { prepareWorkFolder(); }
     void init() { startBuilder(); }
@@ -311,9 +317,7 @@ private slots:
         // moment after that.
         const QString root = RecoveryCopies::defaultRoot().replace(
             QStringLiteral("TumblewayBuilderTest"), QStringLiteral("TumblewayBuilder"));
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(root + QStringLiteral("/") +
-                                                   QString::number(builder.processId()) +
-                                                   QStringLiteral("/1.xml")),
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(onlyFolder(root) + QStringLiteral("/1.xml")),
                                  15000);
         QTest::qWait(QRandomGenerator::global()->bounded(500));
         ::kill(static_cast<pid_t>(builder.processId()), SIGKILL);
@@ -339,6 +343,51 @@ private slots:
         window_->offerRecovery();
         QCoreApplication::setApplicationName(ownName);
         QVERIFY(asked.isEmpty());
+    }
+
+    // Three crashes, each restored: the course with its placements and relation, the
+    // library and the scene file (in a folder whose name holds a tab) all come back. The
+    // second and third crash come right after the restore, and every crashed folder names
+    // this process, whose id the next builder has too.
+    void everyCrashAndRestoreKeepsTheLibraryAndTheCourse() {
+        layCourse();
+        placeMesh(QStringLiteral("car.x"));
+        placeMesh(QStringLiteral("ball.x"));
+        openFile(work_ + QStringLiteral("/samples/sounds/hit.wav"));
+        pickCollision(QStringLiteral("car.x"), QStringLiteral("ball.x"), QStringLiteral("hit.wav"));
+        select(child(4, QStringLiteral("course1")));
+        form().button(AppForm::kSoundAssignButton)->click();
+        const QString scene = work_ + QStringLiteral("/my\tscenes/mine.xml");
+        QVERIFY(QDir().mkpath(QFileInfo(scene).path()));
+        saveAs(scene);
+        placeMesh(QStringLiteral("ball.x")); // the unsaved work
+        const LSession_t before = session();
+        QCOMPARE(before.relations.size(), std::size_t{1});
+        QVERIFY(window_->writeRecoveryCopies());
+
+        const QString root = RecoveryCopies::defaultRoot();
+        for (int cycle = 1; cycle <= 3; ++cycle) {
+            const QString crashed = onlyFolder(root);
+            QVERIFY(QDir().rename(crashed, root + QStringLiteral("-aside")));
+            stopBuilder();
+            QVERIFY(QDir().rename(root + QStringLiteral("-aside"), crashed));
+            startBuilder();
+            window_->setRecoveryAnswer([](const QString&) { return true; });
+            window_->offerRecovery();
+            compareScenes(session(), before, true);
+            for (const auto& [kind, name] :
+                 {std::pair{1, QStringLiteral("car.x")}, std::pair{1, QStringLiteral("ball.x")},
+                  std::pair{3, QStringLiteral("hit.wav")}}) {
+                QVERIFY2(child(kind, name) != nullptr && !child(kind, name)->isHidden(),
+                         qPrintable(name));
+            }
+            QCOMPARE(form().modifiedCourses().size(), std::size_t{1});
+            QCOMPARE(form().modifiedCourses().front().file, scene);
+            QVERIFY(messages_.empty());
+            // The crashed copy is gone only because this builder's own is whole.
+            QVERIFY(!QFileInfo::exists(crashed));
+            QVERIFY(QFileInfo::exists(onlyFolder(root) + QStringLiteral("/1.xml")));
+        }
     }
 
     void aRestoreBringsBackEveryCourseWithoutAskingAndSavesBesideTheOriginal() {

@@ -1,11 +1,17 @@
 // The builder's rules that hold without a window: extension dispatch, file names,
 // tree ids and names, the display enumeration and its texts, host error messages, how a
-// replayed drive is paired with its recording.
+// replayed drive is paired with its recording, which recovery copies a crash left.
 #include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QTemporaryDir>
 
 #include <cstring>
 #include <string>
 
+#include "edit/RecoveryCopies.h"
 #include "host/DisplaySettings.h"
 #include "host/HostErrors.h"
 #include "replay/DrivePlayer.h"
@@ -237,4 +243,71 @@ TEST(DriveComparison, TheDrivenMeshIsFoundAsTheNthOfItsName) {
     EXPECT_EQ(pairedDrivenMesh(replay, {"car.x", "ball.x"}), -1);
     replay.controlled = 0;
     EXPECT_EQ(pairedDrivenMesh(replay, {"ball.x", "car.x"}), 1);
+}
+
+// What a crash leaves: the folder of a live builder, without the builder.
+QString leaveLikeACrash(const QString& root) {
+    const QStringList before = QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    const QString aside = root + QStringLiteral("-aside");
+    QString folder;
+    {
+        RecoveryCopies live(root);
+        CourseSnapshot course;
+        QString error;
+        EXPECT_TRUE(
+            live.write({{QStringLiteral("course1"), QStringLiteral("/s/a\tb\n/c.xml"), course}},
+                       {{QStringLiteral("/m/car.x"), QStringLiteral("/m/\"tab\"\t.wav")},
+                        {QStringLiteral("/m"), root + QStringLiteral("/old")}},
+                       &error))
+            << error.toStdString();
+        for (const QString& name : QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            if (!before.contains(name)) {
+                folder = name;
+            }
+        }
+        // The copy keeps its lock file, naming this very process: the next builder may
+        // well get the same process id.
+        EXPECT_TRUE(QDir().rename(root + QLatin1Char('/') + folder, aside));
+    }
+    EXPECT_TRUE(QDir().rename(aside, root + QLatin1Char('/') + folder));
+    return root + QLatin1Char('/') + folder;
+}
+
+TEST(RecoveryCopies, ACrashedBuildersCopiesAreOfferedWholeEvenWithItsProcessId) {
+    QTemporaryDir home;
+    const QString root = home.path() + QStringLiteral("/recovery");
+    const QString crashed = leaveLikeACrash(root);
+    const RecoveryCopies running(root); // a builder of today, never offered
+
+    const std::vector<RecoveryCopies::LeftBehind> left = RecoveryCopies::leftBehind(root);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].folder, crashed);
+    ASSERT_EQ(left[0].courses.size(), 1u);
+    EXPECT_EQ(left[0].courses[0].scene, crashed + QStringLiteral("/1.xml"));
+    EXPECT_EQ(left[0].courses[0].file, QStringLiteral("/s/a\tb\n/c.xml"));
+    EXPECT_EQ(left[0].context.libraryFiles,
+              QStringList({QStringLiteral("/m/car.x"), QStringLiteral("/m/\"tab\"\t.wav")}));
+    // Folders inside the copies themselves go with them: only /m is kept.
+    EXPECT_EQ(left[0].context.assetFolders, QStringList({QStringLiteral("/m")}));
+    // Offered to one builder at a time.
+    EXPECT_TRUE(RecoveryCopies::leftBehind(root).empty());
+
+    RecoveryCopies::discard(left[0]);
+    EXPECT_FALSE(QFileInfo::exists(crashed));
+}
+
+TEST(RecoveryCopies, AFolderThatCannotBeMadeIsNamedWithItsReason) {
+    QTemporaryDir home;
+    QFile file(home.path() + QStringLiteral("/recovery"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    RecoveryCopies copies(file.fileName());
+    EXPECT_TRUE(copies.problem().contains(QStringLiteral("not a folder")))
+        << copies.problem().toStdString();
+    QString error;
+    EXPECT_FALSE(copies.write({}, {}, &error));
+    EXPECT_EQ(error, copies.problem());
+    QString problem;
+    EXPECT_TRUE(RecoveryCopies::leftBehind(file.fileName(), &problem).empty());
+    EXPECT_TRUE(problem.contains(QStringLiteral("not a folder"))) << problem.toStdString();
 }
