@@ -67,7 +67,8 @@ InputConfigDialog::InputConfigDialog(DIConfigureSession& session, QWidget* paren
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     QStringList actionNames;
     for (int row = 0; row < rows; ++row) {
-        actionNames << QString::fromUtf8(m_session.format->rgoAction[row].lptszActionName);
+        actionNames << QCoreApplication::translate(
+            "GameActions", m_session.format->rgoAction[row].lptszActionName);
     }
     QStringList deviceNames;
     for (const DIConfigureDevice& device : m_session.devices) {

@@ -17,7 +17,8 @@
 
 namespace {
 
-constexpr const char* kReplayFilter = QT_TR_NOOP("Recorded drive (*.replay)");
+constexpr const char* kReplayFilter =
+    QT_TRANSLATE_NOOP("ReplayController", "Recorded drive (*.replay)");
 constexpr int kPlayTab = 0;
 
 QString fromStd(const std::string& text) {

@@ -524,7 +524,7 @@ void AppForm::onRightButtonDown(QPoint formPoint) {
         if (hit) {
             QMenu menu(this);
             menu.setObjectName(QStringLiteral("IDR_MENU_EDIT_XFLIE"));
-            QAction* adjust = menu.addAction(tr("高さ/向き変更"));
+            QAction* adjust = menu.addAction(tr("Change height/orientation"));
             if (menu.exec(screen) == adjust) {
                 openXfileDialog();
             }
@@ -535,9 +535,9 @@ void AppForm::onRightButtonDown(QPoint formPoint) {
         if (hit) {
             QMenu menu(this);
             menu.setObjectName(QStringLiteral("IDR_MENU_MAKEFIELD"));
-            QAction* adjust = menu.addAction(tr("高さ/傾き変更"));
+            QAction* adjust = menu.addAction(tr("Change height/incline"));
             // Deleting a single point is not offered yet.
-            menu.addAction(tr("削除"))->setEnabled(false);
+            menu.addAction(tr("Delete"))->setEnabled(false);
             if (menu.exec(screen) == adjust) {
                 openPointDialog();
             }
@@ -549,9 +549,9 @@ void AppForm::onRightButtonDown(QPoint formPoint) {
 
 void AppForm::openPointDialog() {
     if (pointDialog_ == nullptr) {
-        pointDialog_ = new SliderDialog(tr("指定ポイントの情報"), WM_MOD_POINT,
-                                        {QT_TR_NOOP("高さ"), 2024, 2033, -5, 5, 1},
-                                        {QT_TR_NOOP("傾き"), 2029, 2030, -50, 50, 10}, this);
+        pointDialog_ = new SliderDialog(tr("Point"), WM_MOD_POINT,
+                                        {QT_TR_NOOP("Height"), 2024, 2033, -5, 5, 1},
+                                        {QT_TR_NOOP("Incline"), 2029, 2030, -50, 50, 10}, this);
         connect(pointDialog_, &SliderDialog::posted, this, &AppForm::postMessage);
     }
     std::optional<SliderStart> start;
@@ -566,9 +566,10 @@ void AppForm::openPointDialog() {
 
 void AppForm::openXfileDialog() {
     if (xfileDialog_ == nullptr) {
-        xfileDialog_ = new SliderDialog(tr("高さ・向きの調整"), WM_MOD_XFILE,
-                                        {QT_TR_NOOP("高さ"), 2036, 2037, -5, 5, 1},
-                                        {QT_TR_NOOP("向き"), 2034, 2035, -180, 180, 5}, this);
+        xfileDialog_ =
+            new SliderDialog(tr("Height and orientation"), WM_MOD_XFILE,
+                             {QT_TR_NOOP("Height"), 2036, 2037, -5, 5, 1},
+                             {QT_TR_NOOP("Orientation"), 2034, 2035, -180, 180, 5}, this);
         connect(xfileDialog_, &SliderDialog::posted, this, &AppForm::postMessage);
     }
     std::optional<SliderStart> start;

@@ -80,10 +80,11 @@ void AppForm::onDocumentUpdate(const FileDocument& document) {
         addOpenedFolders({QFileInfo(path).absolutePath()});
         LF_t record{};
         if (!fillFileRecord(document.file, &record)) {
-            const std::string text =
-                "The file name is too long: at most 127 characters can be opened.\n" +
-                document.file.name;
-            MessageBoxA(nullptr, text.c_str(), "Tumbleway Builder", MB_OK | MB_ICONERROR);
+            const QString text =
+                tr("The file name is too long: at most 127 characters can be opened.\n%1")
+                    .arg(QString::fromStdString(document.file.name));
+            MessageBoxA(nullptr, text.toStdString().c_str(), "Tumbleway Builder",
+                        MB_OK | MB_ICONERROR);
             return;
         }
         switch (openActionForExtension(document.file.ext)) {
@@ -299,8 +300,9 @@ void AppForm::saveSimulationFile(const std::string& path) {
     if (!saved) {
         release();
         // The file that was there, if any, is as it was.
-        const std::string text = "The scene could not be saved.\n" + path + ": " + error;
-        MessageBoxA(nullptr, text.c_str(), "Tumbleway Builder", MB_OK | MB_ICONERROR);
+        const QString text = tr("The scene could not be saved.\n%1: %2")
+                                 .arg(QString::fromStdString(path), QString::fromStdString(error));
+        MessageBoxA(nullptr, text.toStdString().c_str(), "Tumbleway Builder", MB_OK | MB_ICONERROR);
         emit statusMessage(tr("Not saved: %1: %2").arg(name, QString::fromStdString(error)));
         return;
     }

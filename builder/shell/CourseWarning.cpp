@@ -1,15 +1,12 @@
 #include "shell/CourseWarning.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace {
 
-QString counted(int n, const char* one, const char* many) {
-    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
-}
-
-QString times(int n) {
-    return n == 1 ? QStringLiteral("once") : QStringLiteral("%1 times").arg(n);
+QString text(const char* source, int n = -1) {
+    return QCoreApplication::translate("CourseWarning", source, nullptr, n);
 }
 
 } // namespace
@@ -17,29 +14,34 @@ QString times(int n) {
 QString courseCheckWarning(const TwxCourseCheck& check) {
     QStringList found;
     if (check.foldedTriangles > 0) {
-        found << counted(check.foldedTriangles, "strip triangle", "strip triangles") +
-                     QStringLiteral(" folded over");
+        found << text(QT_TRANSLATE_N_NOOP("CourseWarning", "%n strip triangle(s) folded over"),
+                      check.foldedTriangles);
     }
     if (check.fieldOverRoad > 0) {
-        found << QStringLiteral("%1 square units of field over the road")
+        found << text(QT_TRANSLATE_NOOP("CourseWarning", "%1 square units of field over the road"))
                      .arg(static_cast<double>(check.fieldOverRoad), 0, 'f', 1);
     }
     if (check.centrelineCrossings > 0) {
-        found << QStringLiteral("the course crosses itself ") + times(check.centrelineCrossings);
+        found << text(QT_TRANSLATE_N_NOOP("CourseWarning", "the course crosses itself %n time(s)"),
+                      check.centrelineCrossings);
     }
     if (check.edgeCrossings > 0) {
-        found << QStringLiteral("the road's edges cross ") + times(check.edgeCrossings);
+        found << text(QT_TRANSLATE_N_NOOP("CourseWarning", "the road's edges cross %n time(s)"),
+                      check.edgeCrossings);
     }
     if (check.tightBends > 0) {
-        found << counted(check.tightBends, "bend", "bends") +
-                     QStringLiteral(" tighter than the strips on their inside reach");
+        found << text(
+            QT_TRANSLATE_N_NOOP("CourseWarning",
+                                "%n bend(s) tighter than the strips on their inside reach"),
+            check.tightBends);
     }
     if (check.probeMisses > 0) {
-        found << QStringLiteral("%1 of %2 balls dropped on the road %3 off it")
-                     .arg(check.probeMisses)
-                     .arg(check.probes)
-                     .arg(QLatin1String(check.probeMisses == 1 ? "lands" : "land"));
+        found << text(QT_TRANSLATE_N_NOOP("CourseWarning",
+                                          "%n of %1 balls dropped on the road land(s) off it"),
+                      check.probeMisses)
+                     .arg(check.probes);
     }
-    return QStringLiteral("Course check: ") + found.join(QStringLiteral("; ")) +
-           QStringLiteral(" (tumbleway-run --check shows where).");
+    return text(QT_TRANSLATE_NOOP("CourseWarning",
+                                  "Course check: %1 (tumbleway-run --check shows where)."))
+        .arg(found.join(text(QT_TRANSLATE_NOOP("CourseWarning", "; "))));
 }

@@ -51,7 +51,7 @@ void FileCommands::chosen(const QString& path) {
 }
 
 void FileCommands::open() {
-    const QString path = choose({FileDialogRequest::Mode::Open, tr("開く"),
+    const QString path = choose({FileDialogRequest::Mode::Open, tr("Open"),
                                  dialogFilters(tr(kOpenFilter)), QStringLiteral("x")});
     if (!path.isEmpty()) {
         openPath(path);
@@ -74,7 +74,7 @@ void FileCommands::save() {
 }
 
 void FileCommands::saveAs() {
-    const QString path = choose({FileDialogRequest::Mode::Save, tr("名前を変えて保存"),
+    const QString path = choose({FileDialogRequest::Mode::Save, tr("Save As"),
                                  dialogFilters(tr(kSaveFilter)), QStringLiteral("xml")});
     if (!path.isEmpty()) {
         saveTo(path);

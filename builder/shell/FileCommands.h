@@ -47,17 +47,17 @@ class FileCommands : public QObject {
 public:
     // One literal, so that the translation tools see it whole.
     // clang-format off
-    static constexpr const char* kOpenFilter = QT_TR_NOOP("X file(*.x)|*.x|BITMAP(*.bmp)|*.bmp|ｻｳﾝﾄﾞ(*.wav)|*.wav|Simulation (*.xml)|*.xml|SIM file(*.sim)|*.sim|全てのﾌｧｲﾙ(*.*)|*.*||");
+    static constexpr const char* kOpenFilter = QT_TR_NOOP("Mesh (*.x)|*.x|Bitmap (*.bmp)|*.bmp|Sound (*.wav)|*.wav|Simulation (*.xml)|*.xml|SIM file (*.sim)|*.sim|All files (*.*)|*.*||");
     // clang-format on
-    static constexpr const char* kSaveFilter = QT_TR_NOOP("SIM file(*.xml)|*.xml|");
+    static constexpr const char* kSaveFilter = QT_TR_NOOP("Simulation (*.xml)|*.xml|");
 
     FileCommands(DocumentView& view, QWidget* dialogParent);
 
-    // "開く": the open dialog, then the view dispatches by extension.
+    // Open: the open dialog, then the view dispatches by extension.
     void open();
-    // "上書き保存": the binary session file, no dialog.
+    // Save: the binary session file, no dialog.
     void save();
-    // "名前を変えて保存": the save dialog, then the XML simulation file.
+    // Save As: the save dialog, then the XML simulation file.
     void saveAs();
     // Opens a file as if it had been chosen in the open dialog.
     void openPath(const QString& path);

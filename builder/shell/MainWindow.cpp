@@ -126,15 +126,15 @@ void MainWindow::buildMenus() {
         return action;
     };
     QMenu* file = menuBar()->addMenu(tr("&File"));
-    QAction* open = addAction(file, tr("開く"), 40021, tr("既存のゲームセッションファイルを開く"),
+    QAction* open = addAction(file, tr("&Open..."), 40021, tr("Open an existing game session file"),
                               {QKeySequence::Open});
     recentMenu_ = file->addMenu(tr("Open &recent"));
     recentMenu_->setStatusTip(tr("Open one of the files opened or saved lately"));
-    QAction* save = addAction(file, tr("上書き保存"), 40025,
+    QAction* save = addAction(file, tr("&Save"), 40025,
                               tr("Save the current course as velmora.sim in the current folder"),
                               {QKeySequence(Qt::CTRL | Qt::Key_S)});
     QAction* saveAs =
-        addAction(file, tr("名前を変えて保存"), 40026,
+        addAction(file, tr("Save &As..."), 40026,
                   tr("Save the current course as an XML scene under a name you choose"),
                   {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
     file->addSeparator();
@@ -173,9 +173,11 @@ void MainWindow::buildMenus() {
                   {QKeySequence::Delete});
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
-    const char* tabs[4] = {"Play", "Edit", "MakeField", "ViewParts"};
-    const char* tips[4] = {"Drive the scene", "Place objects on the course",
-                           "Lay the points of a course", "Look at a mesh or bitmap alone"};
+    const char* tabs[4] = {QT_TR_NOOP("Play"), QT_TR_NOOP("Edit"), QT_TR_NOOP("MakeField"),
+                           QT_TR_NOOP("ViewParts")};
+    const char* tips[4] = {QT_TR_NOOP("Drive the scene"), QT_TR_NOOP("Place objects on the course"),
+                           QT_TR_NOOP("Lay the points of a course"),
+                           QT_TR_NOOP("Look at a mesh or bitmap alone")};
     for (int tab = 0; tab < 4; ++tab) {
         QAction* choose = addAction(view, tr(tabs[tab]), kTabCommand + tab, tr(tips[tab]),
                                     {QKeySequence(Qt::CTRL | (Qt::Key_1 + tab))});

@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <memory>
 
 namespace {
 
@@ -48,17 +51,24 @@ std::FILE* QuietStart::begin(bool verbose) {
     return out != nullptr ? out : stderr;
 }
 
-QTranslator* installTranslation(QApplication& app, const QString& language) {
+QList<QTranslator*> installTranslation(QApplication& app, const QString& language) {
     const QString chosen = language.isEmpty() ? QLocale().name() : language;
-    if (chosen.startsWith(QStringLiteral("ja"))) {
-        return nullptr; // the texts are written as Japanese users know them
+    const bool japanese = chosen.startsWith(QStringLiteral("ja"));
+    QList<QTranslator*> installed;
+    const auto install = [&](const QString& name, const QString& folder) {
+        auto translator = std::make_unique<QTranslator>();
+        if (translator->load(name, folder)) {
+            translator->setParent(&app); // the application keeps it for as long as it runs
+            QApplication::installTranslator(translator.get());
+            installed << translator.release();
+        }
+    };
+    install(japanese ? QStringLiteral("tumbleway_ja") : QStringLiteral("tumbleway_en"),
+            QStringLiteral(":/i18n"));
+    // Qt's own dialogs (the buttons of questions, the file dialog) in the same language;
+    // Qt's texts are English already.
+    if (japanese) {
+        install(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
     }
-    // Owned by the application, which keeps it for as long as it runs.
-    auto* english = new QTranslator(&app);
-    if (!english->load(QStringLiteral(":/i18n/tumbleway_en.qm"))) {
-        delete english;
-        return nullptr;
-    }
-    QApplication::installTranslator(english);
-    return english;
+    return installed;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <cstdio>
@@ -20,8 +21,7 @@ public:
     static QString logPath();
 };
 
-// Installs the translation of the program's texts for the language: the menus and
-// dialogs are written in Japanese, as the program's Japanese users know them, and
-// shown in English for every other language. "ja..." or "en..."; empty: the system's.
-// Answers the translator installed (owned by the application), or null for none.
-QTranslator* installTranslation(QApplication& app, const QString& language);
+// Installs the translation of the program's texts for the language, and Qt's own for
+// its dialogs: Japanese for "ja...", English for every other language; empty: the
+// system's. Answers the translators installed (owned by the application).
+QList<QTranslator*> installTranslation(QApplication& app, const QString& language);

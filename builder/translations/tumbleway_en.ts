@@ -1,684 +1,1334 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
-<TS version="2.1" language="en">
+<TS version="2.1" language="en" sourcelanguage="en">
 <context>
     <name>AboutDialog</name>
     <message>
-        <location filename="../shell/AboutDialog.cpp" line="41"/>
         <source>About Tumble Way</source>
-        <translation type="unfinished"></translation>
+        <translation>About Tumble Way</translation>
     </message>
     <message>
-        <location filename="../shell/AboutDialog.cpp" line="44"/>
         <source>Tumbleway Builder Version 0.9.6</source>
-        <translation type="unfinished"></translation>
+        <translation>Tumbleway Builder Version 0.9.6</translation>
     </message>
     <message>
-        <location filename="../shell/AboutDialog.cpp" line="50"/>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
     <name>AppForm</name>
     <message>
-        <location filename="../shell/AppForm.cpp" line="86"/>
         <source>Tumbleway</source>
-        <translation type="unfinished"></translation>
+        <translation>Tumbleway</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="178"/>
         <source>import</source>
-        <translation type="unfinished"></translation>
+        <translation>import</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="179"/>
         <source>delete</source>
-        <translation type="unfinished"></translation>
+        <translation>delete</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="187"/>
         <source>Files</source>
-        <translation type="unfinished"></translation>
+        <translation>Files</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="189"/>
-        <location filename="../shell/AppForm.cpp" line="214"/>
         <source>assign</source>
-        <translation type="unfinished"></translation>
+        <translation>assign</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="194"/>
-        <location filename="../shell/AppForm.cpp" line="198"/>
         <source>Sound</source>
-        <translation type="unfinished"></translation>
+        <translation>Sound</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="196"/>
         <source>play</source>
-        <translation type="unfinished"></translation>
+        <translation>play</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="198"/>
         <source>X-file1</source>
-        <translation type="unfinished"></translation>
+        <translation>X-file1</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="198"/>
         <source>X-file2</source>
-        <translation type="unfinished"></translation>
+        <translation>X-file2</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="215"/>
         <source>release</source>
-        <translation type="unfinished"></translation>
+        <translation>release</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="221"/>
         <source>Field</source>
-        <translation type="unfinished"></translation>
+        <translation>Field</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="223"/>
         <source>create</source>
-        <translation type="unfinished"></translation>
+        <translation>create</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="224"/>
-        <location filename="../shell/AppForm.cpp" line="650"/>
         <source>scan</source>
-        <translation type="unfinished"></translation>
+        <translation>scan</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="225"/>
-        <location filename="../shell/AppFormTree.cpp" line="217"/>
         <source>clear</source>
-        <translation type="unfinished"></translation>
+        <translation>clear</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="234"/>
         <source>place %1</source>
-        <translation type="unfinished"></translation>
+        <translation>place %1</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="256"/>
         <source>Play</source>
-        <translation type="unfinished"></translation>
+        <translation>Play</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="256"/>
         <source>Edit</source>
-        <translation type="unfinished"></translation>
+        <translation>Edit</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="256"/>
         <source>MakeField</source>
-        <translation type="unfinished"></translation>
+        <translation>MakeField</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="257"/>
         <source>ViewParts</source>
-        <translation type="unfinished"></translation>
+        <translation>ViewParts</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="435"/>
         <source>lay a point</source>
-        <translation type="unfinished"></translation>
+        <translation>lay a point</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="470"/>
         <source>move %1</source>
-        <translation type="unfinished"></translation>
+        <translation>move %1</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="496"/>
-        <source>高さ/向き変更</source>
+        <source>change a point</source>
+        <translation>change a point</translation>
+    </message>
+    <message>
+        <source>change a laid point</source>
+        <translation>change a laid point</translation>
+    </message>
+    <message>
+        <source>adjust %1</source>
+        <translation>adjust %1</translation>
+    </message>
+    <message>
+        <source>assign %1</source>
+        <translation>assign %1</translation>
+    </message>
+    <message>
+        <source>release %1</source>
+        <translation>release %1</translation>
+    </message>
+    <message>
+        <source>stop</source>
+        <translation>stop</translation>
+    </message>
+    <message>
+        <source>Not opened: %1.</source>
+        <translation>Not opened: %1.</translation>
+    </message>
+    <message>
+        <source>Not saved: a scene is saved under a name ending in .xml (%1).</source>
+        <translation>Not saved: a scene is saved under a name ending in .xml (%1).</translation>
+    </message>
+    <message>
+        <source>open %1</source>
+        <translation>open %1</translation>
+    </message>
+    <message>
+        <source>Opened %1.</source>
+        <translation>Opened %1.</translation>
+    </message>
+    <message>
+        <source>Not opened: %1 could not be read.</source>
+        <translation>Not opened: %1 could not be read.</translation>
+    </message>
+    <message>
+        <source>Opened %1 as %2.</source>
+        <translation>Opened %1 as %2.</translation>
+    </message>
+    <message>
+        <source>Nothing saved: choose a course in the tree, or create one, first.</source>
+        <translation>Nothing saved: choose a course in the tree, or create one, first.</translation>
+    </message>
+    <message>
+        <source>Saved %1.</source>
+        <translation>Saved %1.</translation>
+    </message>
+    <message>
+        <source>Not saved: %1: %2</source>
+        <translation>Not saved: %1: %2</translation>
+    </message>
+    <message>
+        <source>Saved %1. Not in its folder, so not found when it is opened again: %2</source>
+        <translation>Saved %1. Not in its folder, so not found when it is opened again: %2</translation>
+    </message>
+    <message>
+        <source>No course created: click at least three points in the MakeField view first.</source>
+        <translation>No course created: click at least three points in the MakeField view first.</translation>
+    </message>
+    <message>
+        <source>No course created: a course needs at least three points; %1 laid.</source>
+        <translation>No course created: a course needs at least three points; %1 laid.</translation>
+    </message>
+    <message>
+        <source>No course created: click a new point in MakeField first (create takes the points laid since the last clear).</source>
+        <translation>No course created: click a new point in MakeField first (create takes the points laid since the last clear).</translation>
+    </message>
+    <message>
+        <source>%1 answers the arrow keys in Play.</source>
+        <translation>%1 answers the arrow keys in Play.</translation>
+    </message>
+    <message>
+        <source>create %1</source>
+        <translation>create %1</translation>
+    </message>
+    <message>
+        <source>%1: a copy of %2&apos;s points</source>
+        <translation>%1: a copy of %2&apos;s points</translation>
+    </message>
+    <message>
+        <source>%1 created from %2 points.</source>
+        <translation>%1 created from %2 points.</translation>
+    </message>
+    <message>
+        <source>Cleared: lay new points in MakeField, or choose a course.</source>
+        <translation>Cleared: lay new points in MakeField, or choose a course.</translation>
+    </message>
+    <message>
+        <source>delete %1</source>
+        <translation>delete %1</translation>
+    </message>
+    <message>
+        <source>Deleted %1 from %2.</source>
+        <translation>Deleted %1 from %2.</translation>
+    </message>
+    <message>
+        <source>Delete %1 and everything placed on it?</source>
+        <translation>Delete %1 and everything placed on it?</translation>
+    </message>
+    <message>
+        <source>Deleted %1.</source>
+        <translation>Deleted %1.</translation>
+    </message>
+    <message>
+        <source>Change height/orientation</source>
         <translation>Change height/orientation</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="507"/>
-        <source>高さ/傾き変更</source>
+        <source>Change height/incline</source>
         <translation>Change height/incline</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="509"/>
-        <source>削除</source>
+        <source>Delete</source>
         <translation>Delete</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="521"/>
-        <source>指定ポイントの情報</source>
+        <source>Point</source>
         <translation>Point</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="522"/>
-        <location filename="../shell/AppForm.cpp" line="534"/>
-        <source>高さ</source>
+        <source>Height</source>
         <translation>Height</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="523"/>
-        <source>傾き</source>
+        <source>Incline</source>
         <translation>Incline</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="533"/>
-        <source>高さ・向きの調整</source>
+        <source>Height and orientation</source>
         <translation>Height and orientation</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="535"/>
-        <source>向き</source>
+        <source>Orientation</source>
         <translation>Orientation</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="557"/>
-        <source>change a point</source>
-        <translation type="unfinished"></translation>
+        <source>Choose a course in the tree, open a scene, or lay a course in MakeField.</source>
+        <translation>Choose a course in the tree, open a scene, or lay a course in MakeField.</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="559"/>
-        <source>change a laid point</source>
-        <translation type="unfinished"></translation>
+        <source>Click points round the course to be, then press create.</source>
+        <translation>Click points round the course to be, then press create.</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="563"/>
-        <source>adjust %1</source>
-        <translation type="unfinished"></translation>
+        <source>Choose a mesh or a bitmap in the tree to look at it here.</source>
+        <translation>Choose a mesh or a bitmap in the tree to look at it here.</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="633"/>
-        <source>assign %1</source>
-        <translation type="unfinished"></translation>
+        <source>Not assigned: %1</source>
+        <translation>Not assigned: %1</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="633"/>
-        <source>release %1</source>
-        <translation type="unfinished"></translation>
+        <source>Not released: %1</source>
+        <translation>Not released: %1</translation>
     </message>
     <message>
-        <location filename="../shell/AppForm.cpp" line="650"/>
-        <source>stop</source>
-        <translation type="unfinished"></translation>
+        <source>choose a course first; a sound belongs to objects placed on it.</source>
+        <translation>choose a course first; a sound belongs to objects placed on it.</translation>
     </message>
     <message>
-        <location filename="../shell/AppFormFiles.cpp" line="110"/>
-        <source>Not opened: %1.</source>
-        <translation type="unfinished"></translation>
+        <source>choose a mesh for X-file1, a second one for X-file2 (or none: the sound then plays while X-file1 moves) and a sound, and check all three boxes.</source>
+        <translation>choose a mesh for X-file1, a second one for X-file2 (or none: the sound then plays while X-file1 moves) and a sound, and check all three boxes.</translation>
     </message>
     <message>
-        <location filename="../shell/AppFormFiles.cpp" line="117"/>
-        <source>Not opened: %1 is not a mesh (.x), bitmap (.bmp), sound (.wav) or scene (.xml, .sim).</source>
-        <translation type="unfinished"></translation>
+        <source>%1 when %2 hits %3</source>
+        <translation>%1 when %2 hits %3</translation>
     </message>
     <message>
-        <location filename="../shell/AppFormFiles.cpp" line="130"/>
-        <source>Not saved: a scene is saved under a name ending in .xml (%1).</source>
-        <translation type="unfinished"></translation>
+        <source>%1 while %2 moves</source>
+        <translation>%1 while %2 moves</translation>
     </message>
     <message>
-        <location filename="../shell/AppFormFiles.cpp" line="150"/>
-        <location filename="../shell/AppFormFiles.cpp" line="196"/>
-        <source>open %1</source>
-        <translation type="unfinished"></translation>
+        <source>Assigned: %1.</source>
+        <translation>Assigned: %1.</translation>
     </message>
     <message>
-        <location filename="../shell/AppFormFiles.cpp" line="151"/>
-        <source>Opened %1.</source>
-        <translation type="unfinished"></translation>
+        <source>Released: %1.</source>
+        <translation>Released: %1.</translation>
     </message>
     <message>
-        <location filename="../shell/AppFormFiles.cpp" line="159"/>
-        <source>Not opened: %1 could not be read.</source>
-        <translation type="unfinished"></translation>
+        <source>Not assigned: %1 is assigned already, or its meshes are not placed on this course.</source>
+        <translation>Not assigned: %1 is assigned already, or its meshes are not placed on this course.</translation>
     </message>
     <message>
-        <location filename="../shell/AppFormFiles.cpp" line="203"/>
-        <source>Opened %1 as %2.</source>
-        <translation type="unfinished"></translation>
+        <source>Not released: %1 was not assigned on this course.</source>
+        <translation>Not released: %1 was not assigned on this course.</translation>
     </message>
     <message>
-        <location filename="../shell/AppFormFiles.cpp" line="219"/>
-        <location filename="../shell/AppFormFiles.cpp" line="254"/>
-        <source>Nothing saved: choose a course in the tree, or create one, first.</source>
-        <translation type="unfinished"></translation>
+        <source>Placed %1 on %2.</source>
+        <translation>Placed %1 on %2.</translation>
     </message>
     <message>
-        <location filename="../shell/AppFormFiles.cpp" line="232"/>
-        <location filename="../shell/AppFormFiles.cpp" line="272"/>
-        <source>Saved %1.</source>
-        <translation type="unfinished"></translation>
+        <source>Not placed: choose a course first.</source>
+        <translation>Not placed: choose a course first.</translation>
     </message>
     <message>
-        <location filename="../shell/AppFormFiles.cpp" line="236"/>
-        <source> Not kept in this format: %1 placed bitmap(s), the height of %2 raised mesh(es); save under a new name (.xml) to keep them.</source>
-        <translation type="unfinished"></translation>
+        <source>Not placed: choose a mesh or a bitmap in the library first.</source>
+        <translation>Not placed: choose a mesh or a bitmap in the library first.</translation>
     </message>
     <message>
-        <location filename="../shell/AppFormFiles.cpp" line="265"/>
-        <source>Not saved: %1: %2</source>
-        <translation type="unfinished"></translation>
+        <source>Not placed: %1 could not be read.</source>
+        <translation>Not placed: %1 could not be read.</translation>
     </message>
     <message>
-        <location filename="../shell/AppFormFiles.cpp" line="276"/>
-        <source>Saved %1. Not in its folder, so not found when it is opened again: %2</source>
-        <translation type="unfinished"></translation>
+        <source>The file name is too long: at most 127 characters can be opened.
+%1</source>
+        <translation>The file name is too long: at most 127 characters can be opened.
+%1</translation>
     </message>
     <message>
-        <location filename="../shell/AppFormTree.cpp" line="22"/>
-        <source>No course created: click at least three points in the MakeField view first.</source>
-        <translation type="unfinished"></translation>
+        <source>Not opened: %1 is not a mesh (.x), bitmap (.bmp), sound (.wav), scene (.xml, .sim) or recorded drive (.replay).</source>
+        <translation>Not opened: %1 is not a mesh (.x), bitmap (.bmp), sound (.wav), scene (.xml, .sim) or recorded drive (.replay).</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n placed bitmap(s)</source>
+        <translation>
+            <numerusform>%n placed bitmap</numerusform>
+            <numerusform>%n placed bitmaps</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>the height and heading of %n mesh(es)</source>
+        <translation>
+            <numerusform>the height and heading of %n mesh</numerusform>
+            <numerusform>the height and heading of %n meshes</numerusform>
+        </translation>
     </message>
     <message>
-        <location filename="../shell/AppFormTree.cpp" line="26"/>
-        <source>No course created: a course needs at least three points; %1 laid.</source>
-        <translation type="unfinished"></translation>
+        <source> Not kept in this format: %1; save under a new name (.xml) to keep them.</source>
+        <translation> Not kept in this format: %1; save under a new name (.xml) to keep them.</translation>
     </message>
     <message>
-        <location filename="../shell/AppFormTree.cpp" line="30"/>
-        <source>No course created: click a new point in MakeField first (create takes the points laid since the last clear).</source>
-        <translation type="unfinished"></translation>
+        <source> and </source>
+        <translation> and </translation>
     </message>
     <message>
-        <location filename="../shell/AppFormTree.cpp" line="158"/>
-        <source>%1 answers the arrow keys in Play.</source>
-        <translation type="unfinished"></translation>
+        <source>The scene could not be saved.
+%1: %2</source>
+        <translation>The scene could not be saved.
+%1: %2</translation>
     </message>
     <message>
-        <location filename="../shell/AppFormTree.cpp" line="199"/>
-        <source>create %1</source>
-        <translation type="unfinished"></translation>
+        <source>X-file</source>
+        <translation>X-file</translation>
     </message>
     <message>
-        <location filename="../shell/AppFormTree.cpp" line="208"/>
-        <source>%1: a copy of %2&apos;s points</source>
-        <translation type="unfinished"></translation>
+        <source>BMP</source>
+        <translation>BMP</translation>
     </message>
     <message>
-        <location filename="../shell/AppFormTree.cpp" line="210"/>
-        <source>%1 created from %2 points.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/AppFormTree.cpp" line="221"/>
-        <source>Cleared: lay new points in MakeField, or choose a course.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/AppFormTree.cpp" line="243"/>
-        <location filename="../shell/AppFormTree.cpp" line="280"/>
-        <source>delete %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/AppFormTree.cpp" line="260"/>
-        <source>Deleted %1 from %2.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/AppFormTree.cpp" line="269"/>
-        <source>Delete %1 and everything placed on it?</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/AppFormTree.cpp" line="285"/>
-        <source>Deleted %1.</source>
-        <translation type="unfinished"></translation>
+        <source>Course</source>
+        <translation>Course</translation>
     </message>
 </context>
 <context>
     <name>CourseChildren</name>
     <message>
-        <location filename="../shell/CourseChildren.cpp" line="32"/>
         <source>%1: %2 moves</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: %2 moves</translation>
     </message>
     <message>
-        <location filename="../shell/CourseChildren.cpp" line="34"/>
         <source>%1: %2 hits %3</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: %2 hits %3</translation>
+    </message>
+</context>
+<context>
+    <name>CourseWarning</name>
+    <message numerus="yes">
+        <source>%n strip triangle(s) folded over</source>
+        <translation>
+            <numerusform>%n strip triangle folded over</numerusform>
+            <numerusform>%n strip triangles folded over</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 square units of field over the road</source>
+        <translation>%1 square units of field over the road</translation>
+    </message>
+    <message numerus="yes">
+        <source>the course crosses itself %n time(s)</source>
+        <translation>
+            <numerusform>the course crosses itself once</numerusform>
+            <numerusform>the course crosses itself %n times</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>the road&apos;s edges cross %n time(s)</source>
+        <translation>
+            <numerusform>the road&apos;s edges cross once</numerusform>
+            <numerusform>the road&apos;s edges cross %n times</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n bend(s) tighter than the strips on their inside reach</source>
+        <translation>
+            <numerusform>%n bend tighter than the strips on their inside reach</numerusform>
+            <numerusform>%n bends tighter than the strips on their inside reach</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n of %1 balls dropped on the road land(s) off it</source>
+        <translation>
+            <numerusform>%n of %1 balls dropped on the road lands off it</numerusform>
+            <numerusform>%n of %1 balls dropped on the road land off it</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Course check: %1 (tumbleway-run --check shows where).</source>
+        <translation>Course check: %1 (tumbleway-run --check shows where).</translation>
+    </message>
+    <message>
+        <source>; </source>
+        <translation>; </translation>
     </message>
 </context>
 <context>
     <name>DisplaySettingsDialog</name>
     <message>
-        <location filename="../host/DisplaySettingsDialog.cpp" line="35"/>
         <source>(not used)</source>
-        <translation type="unfinished"></translation>
+        <translation>(not used)</translation>
     </message>
     <message>
-        <location filename="../host/DisplaySettingsDialog.cpp" line="52"/>
         <source>Direct3D Settings</source>
-        <translation type="unfinished"></translation>
+        <translation>Direct3D Settings</translation>
     </message>
     <message>
-        <location filename="../host/DisplaySettingsDialog.cpp" line="73"/>
         <source>&amp;Windowed</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Windowed</translation>
     </message>
     <message>
-        <location filename="../host/DisplaySettingsDialog.cpp" line="74"/>
         <source>&amp;Fullscreen</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Fullscreen</translation>
     </message>
     <message>
-        <location filename="../host/DisplaySettingsDialog.cpp" line="82"/>
         <source>Display &amp;Adapter:</source>
-        <translation type="unfinished"></translation>
+        <translation>Display &amp;Adapter:</translation>
     </message>
     <message>
-        <location filename="../host/DisplaySettingsDialog.cpp" line="83"/>
         <source>Render &amp;Device:</source>
-        <translation type="unfinished"></translation>
+        <translation>Render &amp;Device:</translation>
     </message>
     <message>
-        <location filename="../host/DisplaySettingsDialog.cpp" line="89"/>
         <source>Adapter F&amp;ormat:</source>
-        <translation type="unfinished"></translation>
+        <translation>Adapter F&amp;ormat:</translation>
     </message>
     <message>
-        <location filename="../host/DisplaySettingsDialog.cpp" line="90"/>
         <source>&amp;Resolution:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Resolution:</translation>
     </message>
     <message>
-        <location filename="../host/DisplaySettingsDialog.cpp" line="91"/>
         <source>R&amp;efresh Rate:</source>
-        <translation type="unfinished"></translation>
+        <translation>R&amp;efresh Rate:</translation>
     </message>
     <message>
-        <location filename="../host/DisplaySettingsDialog.cpp" line="92"/>
         <source>&amp;Back Buffer Format:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Back Buffer Format:</translation>
     </message>
     <message>
-        <location filename="../host/DisplaySettingsDialog.cpp" line="93"/>
         <source>De&amp;pth/Stencil Buffer Format:</source>
-        <translation type="unfinished"></translation>
+        <translation>De&amp;pth/Stencil Buffer Format:</translation>
     </message>
     <message>
-        <location filename="../host/DisplaySettingsDialog.cpp" line="94"/>
         <source>&amp;Multisample Type:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Multisample Type:</translation>
     </message>
     <message>
-        <location filename="../host/DisplaySettingsDialog.cpp" line="95"/>
         <source>Multisample &amp;Quality:</source>
-        <translation type="unfinished"></translation>
+        <translation>Multisample &amp;Quality:</translation>
     </message>
     <message>
-        <location filename="../host/DisplaySettingsDialog.cpp" line="96"/>
         <source>&amp;Vertex Processing:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Vertex Processing:</translation>
     </message>
     <message>
-        <location filename="../host/DisplaySettingsDialog.cpp" line="97"/>
         <source>Present &amp;Interval:</source>
-        <translation type="unfinished"></translation>
+        <translation>Present &amp;Interval:</translation>
     </message>
     <message>
-        <location filename="../host/DisplaySettingsDialog.cpp" line="100"/>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
-        <location filename="../host/DisplaySettingsDialog.cpp" line="101"/>
         <source>Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>
     <name>FileCommands</name>
     <message>
-        <location filename="../shell/FileCommands.cpp" line="54"/>
-        <source>開く</source>
+        <source>Open</source>
         <translation>Open</translation>
     </message>
     <message>
-        <location filename="../shell/FileCommands.cpp" line="77"/>
-        <source>名前を変えて保存</source>
+        <source>Save As</source>
         <translation>Save As</translation>
     </message>
     <message>
-        <location filename="../shell/FileCommands.h" line="50"/>
-        <source>X file(*.x)|*.x|BITMAP(*.bmp)|*.bmp|ｻｳﾝﾄﾞ(*.wav)|*.wav|Simulation (*.xml)|*.xml|SIM file(*.sim)|*.sim|全てのﾌｧｲﾙ(*.*)|*.*||</source>
+        <source>Mesh (*.x)|*.x|Bitmap (*.bmp)|*.bmp|Sound (*.wav)|*.wav|Simulation (*.xml)|*.xml|SIM file (*.sim)|*.sim|All files (*.*)|*.*||</source>
         <translation>Mesh (*.x)|*.x|Bitmap (*.bmp)|*.bmp|Sound (*.wav)|*.wav|Simulation (*.xml)|*.xml|SIM file (*.sim)|*.sim|All files (*.*)|*.*||</translation>
     </message>
     <message>
-        <location filename="../shell/FileCommands.h" line="52"/>
-        <source>SIM file(*.xml)|*.xml|</source>
+        <source>Simulation (*.xml)|*.xml|</source>
         <translation>Simulation (*.xml)|*.xml|</translation>
+    </message>
+</context>
+<context>
+    <name>GameActions</name>
+    <message>
+        <source>Rotate left/right</source>
+        <translation>Rotate left/right</translation>
+    </message>
+    <message>
+        <source>Rotate up/down</source>
+        <translation>Rotate up/down</translation>
+    </message>
+    <message>
+        <source>Play sound</source>
+        <translation>Play sound</translation>
+    </message>
+    <message>
+        <source>Rotate left</source>
+        <translation>Rotate left</translation>
+    </message>
+    <message>
+        <source>Rotate right</source>
+        <translation>Rotate right</translation>
+    </message>
+    <message>
+        <source>Rotate up</source>
+        <translation>Rotate up</translation>
+    </message>
+    <message>
+        <source>Rotate down</source>
+        <translation>Rotate down</translation>
+    </message>
+    <message>
+        <source>View Horizontal</source>
+        <translation>View Horizontal</translation>
+    </message>
+    <message>
+        <source>View Vertical</source>
+        <translation>View Vertical</translation>
+    </message>
+    <message>
+        <source>Configure Display</source>
+        <translation>Configure Display</translation>
+    </message>
+    <message>
+        <source>Configure Input</source>
+        <translation>Configure Input</translation>
+    </message>
+    <message>
+        <source>Left Up</source>
+        <translation>Left Up</translation>
+    </message>
+    <message>
+        <source>Both Up</source>
+        <translation>Both Up</translation>
+    </message>
+    <message>
+        <source>Right Up</source>
+        <translation>Right Up</translation>
+    </message>
+    <message>
+        <source>Left Down</source>
+        <translation>Left Down</translation>
+    </message>
+    <message>
+        <source>Both Down</source>
+        <translation>Both Down</translation>
+    </message>
+    <message>
+        <source>Right Down</source>
+        <translation>Right Down</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>CANCEL</source>
+        <translation>CANCEL</translation>
+    </message>
+</context>
+<context>
+    <name>HostErrors</name>
+    <message>
+        <source>Could not initialize Direct3D. You may
+want to check that the latest version of
+DirectX is correctly installed on your
+system.  Also make sure that this program
+was compiled with header files that match
+the installed DirectX DLLs.</source>
+        <translation>Could not initialize Direct3D. You may
+want to check that the latest version of
+DirectX is correctly installed on your
+system.  Also make sure that this program
+was compiled with header files that match
+the installed DirectX DLLs.</translation>
+    </message>
+    <message>
+        <source>Could not find any compatible Direct3D
+devices.</source>
+        <translation>Could not find any compatible Direct3D
+devices.</translation>
+    </message>
+    <message>
+        <source>This sample cannot run in a desktop
+window with the current display settings.
+Please change your desktop settings to a
+16- or 32-bit display mode and re-run this
+sample.</source>
+        <translation>This sample cannot run in a desktop
+window with the current display settings.
+Please change your desktop settings to a
+16- or 32-bit display mode and re-run this
+sample.</translation>
+    </message>
+    <message>
+        <source>No hardware-accelerated Direct3D devices
+were found.</source>
+        <translation>No hardware-accelerated Direct3D devices
+were found.</translation>
+    </message>
+    <message>
+        <source>This sample requires functionality that is
+not available on your Direct3D hardware
+accelerator.</source>
+        <translation>This sample requires functionality that is
+not available on your Direct3D hardware
+accelerator.</translation>
+    </message>
+    <message>
+        <source>Your Direct3D hardware accelerator cannot
+render into a window.
+Press F2 while the app is running to see a
+list of available devices and modes.</source>
+        <translation>Your Direct3D hardware accelerator cannot
+render into a window.
+Press F2 while the app is running to see a
+list of available devices and modes.</translation>
+    </message>
+    <message>
+        <source>Your Direct3D hardware accelerator cannot
+render into a window with the current
+desktop display settings.
+Press F2 while the app is running to see a
+list of available devices and modes.</source>
+        <translation>Your Direct3D hardware accelerator cannot
+render into a window with the current
+desktop display settings.
+Press F2 while the app is running to see a
+list of available devices and modes.</translation>
+    </message>
+    <message>
+        <source>This sample requires functionality that is
+not available on your Direct3D hardware
+accelerator with the current desktop display
+settings.
+Press F2 while the app is running to see a
+list of available devices and modes.</source>
+        <translation>This sample requires functionality that is
+not available on your Direct3D hardware
+accelerator with the current desktop display
+settings.
+Press F2 while the app is running to see a
+list of available devices and modes.</translation>
+    </message>
+    <message>
+        <source>A D3D object has a non-zero reference
+count (meaning things were not properly
+cleaned up).</source>
+        <translation>A D3D object has a non-zero reference
+count (meaning things were not properly
+cleaned up).</translation>
+    </message>
+    <message>
+        <source>Could not load required media.</source>
+        <translation>Could not load required media.</translation>
+    </message>
+    <message>
+        <source>Could not reset the Direct3D device.</source>
+        <translation>Could not reset the Direct3D device.</translation>
+    </message>
+    <message>
+        <source>Warning: Nothing will be rendered.
+The reference rendering device was selected, but your
+computer only has a reduced-functionality reference device
+installed.  Install the DirectX SDK to get the full
+reference device.
+</source>
+        <translation>Warning: Nothing will be rendered.
+The reference rendering device was selected, but your
+computer only has a reduced-functionality reference device
+installed.  Install the DirectX SDK to get the full
+reference device.
+</translation>
+    </message>
+    <message>
+        <source>Not enough video memory.</source>
+        <translation>Not enough video memory.</translation>
+    </message>
+    <message>
+        <source>Not enough memory.</source>
+        <translation>Not enough memory.</translation>
+    </message>
+    <message>
+        <source>Generic application error. Enable
+debug output for detailed information.</source>
+        <translation>Generic application error. Enable
+debug output for detailed information.</translation>
+    </message>
+    <message>
+        <source>
+
+This sample will now exit.</source>
+        <translation>
+
+This sample will now exit.</translation>
+    </message>
+    <message>
+        <source>
+
+Switching to the reference rasterizer,
+a software device that implements the entire
+Direct3D feature set, but runs very slowly.</source>
+        <translation>
+
+Switching to the reference rasterizer,
+a software device that implements the entire
+Direct3D feature set, but runs very slowly.</translation>
+    </message>
+</context>
+<context>
+    <name>InputConfigDialog</name>
+    <message>
+        <source>Configure Input</source>
+        <translation>Configure Input</translation>
+    </message>
+    <message>
+        <source>Choose an action under a device and press Assign, then press the key or button, or move the axis, that should drive it.</source>
+        <translation>Choose an action under a device and press Assign, then press the key or button, or move the axis, that should drive it.</translation>
+    </message>
+    <message>
+        <source>&amp;Assign</source>
+        <translation>&amp;Assign</translation>
+    </message>
+    <message>
+        <source>&amp;Clear</source>
+        <translation>&amp;Clear</translation>
+    </message>
+    <message>
+        <source>&amp;Defaults</source>
+        <translation>&amp;Defaults</translation>
+    </message>
+    <message>
+        <source>?</source>
+        <translation>?</translation>
+    </message>
+    <message>
+        <source>Kept by the program</source>
+        <translation>Kept by the program</translation>
+    </message>
+    <message>
+        <source>%1 has no axis for &quot;%2&quot;.</source>
+        <translation>%1 has no axis for &quot;%2&quot;.</translation>
+    </message>
+    <message>
+        <source>%1 has no button for &quot;%2&quot;.</source>
+        <translation>%1 has no button for &quot;%2&quot;.</translation>
+    </message>
+    <message>
+        <source>Press the key for &quot;%1&quot; (Esc cancels).</source>
+        <translation>Press the key for &quot;%1&quot; (Esc cancels).</translation>
+    </message>
+    <message>
+        <source>Move the axis for &quot;%1&quot; on %2 (Esc cancels).</source>
+        <translation>Move the axis for &quot;%1&quot; on %2 (Esc cancels).</translation>
+    </message>
+    <message>
+        <source>Press the button for &quot;%1&quot; on %2 (Esc cancels).</source>
+        <translation>Press the button for &quot;%1&quot; on %2 (Esc cancels).</translation>
+    </message>
+    <message>
+        <source>Nothing changed.</source>
+        <translation>Nothing changed.</translation>
+    </message>
+    <message>
+        <source>That key cannot be used; press another one (Esc cancels).</source>
+        <translation>That key cannot be used; press another one (Esc cancels).</translation>
+    </message>
+    <message>
+        <source>%1 is kept for &quot;%2&quot;.</source>
+        <translation>%1 is kept for &quot;%2&quot;.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is now %2.</source>
+        <translation>&quot;%1&quot; is now %2.</translation>
+    </message>
+    <message>
+        <source>Every device is back to its first bindings.</source>
+        <translation>Every device is back to its first bindings.</translation>
     </message>
 </context>
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="53"/>
         <source>Ready</source>
-        <translation type="unfinished"></translation>
+        <translation>Ready</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="63"/>
         <source>Arrow keys drive: nothing</source>
-        <translation type="unfinished"></translation>
+        <translation>Arrow keys drive: nothing</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="64"/>
         <source>Arrow keys drive: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Arrow keys drive: %1</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="69"/>
         <source>open another scene</source>
-        <translation type="unfinished"></translation>
+        <translation>open another scene</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="77"/>
         <source>frame %1 ms</source>
-        <translation type="unfinished"></translation>
+        <translation>frame %1 ms</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="97"/>
-        <location filename="../shell/MainWindow.cpp" line="100"/>
-        <location filename="../shell/MainWindow.cpp" line="188"/>
         <source>Tumbleway Builder</source>
-        <translation type="unfinished"></translation>
+        <translation>Tumbleway Builder</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="116"/>
         <source>&amp;File</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;File</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="117"/>
-        <source>開く</source>
+        <source>Open &amp;recent</source>
+        <translation>Open &amp;recent</translation>
+    </message>
+    <message>
+        <source>Open one of the files opened or saved lately</source>
+        <translation>Open one of the files opened or saved lately</translation>
+    </message>
+    <message>
+        <source>Save the current course as velmora.sim in the current folder</source>
+        <translation>Save the current course as velmora.sim in the current folder</translation>
+    </message>
+    <message>
+        <source>Save the current course as an XML scene under a name you choose</source>
+        <translation>Save the current course as an XML scene under a name you choose</translation>
+    </message>
+    <message>
+        <source>Config &amp;display...	F2</source>
+        <translation>Config &amp;display...	F2</translation>
+    </message>
+    <message>
+        <source>Choose the display adapter, mode and frame rate</source>
+        <translation>Choose the display adapter, mode and frame rate</translation>
+    </message>
+    <message>
+        <source>Configure &amp;input...	F3</source>
+        <translation>Configure &amp;input...	F3</translation>
+    </message>
+    <message>
+        <source>Choose the keys and controller that steer</source>
+        <translation>Choose the keys and controller that steer</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>Quit Tumbleway Builder</source>
+        <translation>Quit Tumbleway Builder</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>Take back the last edit</source>
+        <translation>Take back the last edit</translation>
+    </message>
+    <message>
+        <source>Redo</source>
+        <translation>Redo</translation>
+    </message>
+    <message>
+        <source>Do again the edit taken back last</source>
+        <translation>Do again the edit taken back last</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>&amp;Delete</translation>
+    </message>
+    <message>
+        <source>Delete the course, placed object or sound relation chosen in the tree</source>
+        <translation>Delete the course, placed object or sound relation chosen in the tree</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>User &amp;guide</source>
+        <translation>User &amp;guide</translation>
+    </message>
+    <message>
+        <source>Read how to lay, place, play and save</source>
+        <translation>Read how to lay, place, play and save</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>&amp;About</translation>
+    </message>
+    <message>
+        <source>Show the program&apos;s name and version</source>
+        <translation>Show the program&apos;s name and version</translation>
+    </message>
+    <message>
+        <source>%1[*] - Tumbleway Builder</source>
+        <translation>%1[*] - Tumbleway Builder</translation>
+    </message>
+    <message>
+        <source>%1 has changes that are not saved. Save them before you %2?</source>
+        <translation>%1 has changes that are not saved. Save them before you %2?</translation>
+    </message>
+    <message>
+        <source>The recovery copy could not be written: %1</source>
+        <translation>The recovery copy could not be written: %1</translation>
+    </message>
+    <message>
+        <source>Tumbleway Builder did not end cleanly last time. Restore the unsaved work it kept (%1)?</source>
+        <translation>Tumbleway Builder did not end cleanly last time. Restore the unsaved work it kept (%1)?</translation>
+    </message>
+    <message>
+        <source>Restored: %1. Save it to keep it.</source>
+        <translation>Restored: %1. Save it to keep it.</translation>
+    </message>
+    <message>
+        <source>quit</source>
+        <translation>quit</translation>
+    </message>
+    <message>
+        <source>&amp;Open...</source>
         <translation>&amp;Open...</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="117"/>
-        <source>既存のゲームセッションファイルを開く</source>
+        <source>Open an existing game session file</source>
         <translation>Open an existing game session file</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="119"/>
-        <source>Open &amp;recent</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/MainWindow.cpp" line="120"/>
-        <source>Open one of the files opened or saved lately</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/MainWindow.cpp" line="121"/>
-        <source>上書き保存</source>
+        <source>&amp;Save</source>
         <translation>&amp;Save</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="122"/>
-        <source>Save the current course as velmora.sim in the current folder</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/MainWindow.cpp" line="125"/>
-        <source>名前を変えて保存</source>
+        <source>Save &amp;As...</source>
         <translation>Save &amp;As...</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="126"/>
-        <source>Save the current course as an XML scene under a name you choose</source>
-        <translation type="unfinished"></translation>
+        <source>Undone: %1</source>
+        <translation>Undone: %1</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="130"/>
-        <source>Config &amp;display...	F2</source>
-        <translation type="unfinished"></translation>
+        <source>Redone: %1</source>
+        <translation>Redone: %1</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="131"/>
-        <source>Choose the display adapter, mode and frame rate</source>
-        <translation type="unfinished"></translation>
+        <source>Play</source>
+        <translation>Play</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="132"/>
-        <source>Configure &amp;input...	F3</source>
-        <translation type="unfinished"></translation>
+        <source>Edit</source>
+        <translation>Edit</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="133"/>
-        <source>Choose the keys and controller that steer</source>
-        <translation type="unfinished"></translation>
+        <source>MakeField</source>
+        <translation>MakeField</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="135"/>
-        <source>E&amp;xit</source>
-        <translation type="unfinished"></translation>
+        <source>ViewParts</source>
+        <translation>ViewParts</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="135"/>
-        <source>Quit Tumbleway Builder</source>
-        <translation type="unfinished"></translation>
+        <source>Drive the scene</source>
+        <translation>Drive the scene</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="138"/>
-        <source>&amp;Edit</source>
-        <translation type="unfinished"></translation>
+        <source>Place objects on the course</source>
+        <translation>Place objects on the course</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="139"/>
-        <source>Undo</source>
-        <translation type="unfinished"></translation>
+        <source>Lay the points of a course</source>
+        <translation>Lay the points of a course</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="142"/>
-        <source>Take back the last edit</source>
-        <translation type="unfinished"></translation>
+        <source>Look at a mesh or bitmap alone</source>
+        <translation>Look at a mesh or bitmap alone</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="143"/>
-        <source>Redo</source>
-        <translation type="unfinished"></translation>
+        <source>&amp;Drive</source>
+        <translation>&amp;Drive</translation>
     </message>
     <message>
-        <location filename="../shell/MainWindow.cpp" line="147"/>
-        <source>Do again the edit taken back last</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/MainWindow.cpp" line="152"/>
-        <source>&amp;Delete</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/MainWindow.cpp" line="153"/>
-        <source>Delete the course, placed object or sound relation chosen in the tree</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/MainWindow.cpp" line="156"/>
-        <source>&amp;View</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/MainWindow.cpp" line="167"/>
-        <source>&amp;Help</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/MainWindow.cpp" line="169"/>
-        <source>User &amp;guide</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/MainWindow.cpp" line="170"/>
-        <source>Read how to lay, place, play and save</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/MainWindow.cpp" line="172"/>
-        <source>&amp;About</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/MainWindow.cpp" line="172"/>
-        <source>Show the program&apos;s name and version</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/MainWindow.cpp" line="189"/>
-        <source>%1[*] - Tumbleway Builder</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/MainWindow.cpp" line="228"/>
-        <source>%1 has changes that are not saved. Save them before you %2?</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/MainWindow.cpp" line="256"/>
-        <source>The recovery copy could not be written: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/MainWindow.cpp" line="270"/>
-        <source>Tumbleway Builder did not end cleanly last time. Restore the unsaved work it kept (%1)?</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/MainWindow.cpp" line="285"/>
-        <source>Restored: %1. Save it to keep it.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../shell/MainWindow.cpp" line="292"/>
-        <source>quit</source>
-        <translation type="unfinished"></translation>
+        <source>Tumbleway Builder[*]</source>
+        <translation>Tumbleway Builder[*]</translation>
     </message>
 </context>
 <context>
     <name>QObject</name>
     <message>
-        <location filename="../shell/GuideDialog.cpp" line="35"/>
         <source>User guide</source>
-        <translation type="unfinished"></translation>
+        <translation>User guide</translation>
     </message>
     <message>
-        <location filename="../shell/GuideDialog.cpp" line="36"/>
         <source>The user guide (docs/user-guide.md) is not beside this program or its installation.</source>
-        <translation type="unfinished"></translation>
+        <translation>The user guide (docs/user-guide.md) is not beside this program or its installation.</translation>
     </message>
     <message>
-        <location filename="../shell/GuideDialog.cpp" line="43"/>
         <source>Tumbleway Builder — user guide</source>
-        <translation type="unfinished"></translation>
+        <translation>Tumbleway Builder — user guide</translation>
+    </message>
+</context>
+<context>
+    <name>ReplayController</name>
+    <message>
+        <source>Recorded drive (*.replay)</source>
+        <translation>Recorded drive (*.replay)</translation>
+    </message>
+    <message>
+        <source>Record the drive from now on: the steering of every frame and the scene as it is</source>
+        <translation>Record the drive from now on: the steering of every frame and the scene as it is</translation>
+    </message>
+    <message>
+        <source>Replay the last recording on the current course as it is now</source>
+        <translation>Replay the last recording on the current course as it is now</translation>
+    </message>
+    <message>
+        <source>Open a recorded drive and replay it on its own scene</source>
+        <translation>Open a recorded drive and replay it on its own scene</translation>
+    </message>
+    <message>
+        <source>&amp;Open a recording...</source>
+        <translation>&amp;Open a recording...</translation>
+    </message>
+    <message>
+        <source>Save the last recording under a name you choose</source>
+        <translation>Save the last recording under a name you choose</translation>
+    </message>
+    <message>
+        <source>&amp;Save the recording...</source>
+        <translation>&amp;Save the recording...</translation>
+    </message>
+    <message>
+        <source>Drive</source>
+        <translation>Drive</translation>
+    </message>
+    <message>
+        <source>Recording: frame %1</source>
+        <translation>Recording: frame %1</translation>
+    </message>
+    <message>
+        <source>Replay: frame %1 of %2</source>
+        <translation>Replay: frame %1 of %2</translation>
+    </message>
+    <message>
+        <source>Not recording: a replay is running; stop it first.</source>
+        <translation>Not recording: a replay is running; stop it first.</translation>
+    </message>
+    <message>
+        <source>Nothing to record: choose a course in the tree, or open a scene, first.</source>
+        <translation>Nothing to record: choose a course in the tree, or open a scene, first.</translation>
+    </message>
+    <message>
+        <source>Nothing to record: no placed object is driven; choose one under the course in the tree, or click it in Play.</source>
+        <translation>Nothing to record: no placed object is driven; choose one under the course in the tree, or click it in Play.</translation>
+    </message>
+    <message>
+        <source>Not recording: %1.</source>
+        <translation>Not recording: %1.</translation>
+    </message>
+    <message>
+        <source>Recording: frame 0</source>
+        <translation>Recording: frame 0</translation>
+    </message>
+    <message>
+        <source>Recording: drive with the arrow keys; %1 stops.</source>
+        <translation>Recording: drive with the arrow keys; %1 stops.</translation>
+    </message>
+    <message>
+        <source>Nothing recorded.</source>
+        <translation>Nothing recorded.</translation>
+    </message>
+    <message>
+        <source>the last recording</source>
+        <translation>the last recording</translation>
+    </message>
+    <message numerus="yes">
+        <source>Recorded %n frame(s).</source>
+        <translation>
+            <numerusform>Recorded %n frame.</numerusform>
+            <numerusform>Recorded %n frames.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Recording stopped after %n frame(s): %1.</source>
+        <translation>
+            <numerusform>Recording stopped after %n frame: %1.</numerusform>
+            <numerusform>Recording stopped after %n frames: %1.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>There is no recording to save.</source>
+        <translation>There is no recording to save.</translation>
+    </message>
+    <message>
+        <source>Save the recording</source>
+        <translation>Save the recording</translation>
+    </message>
+    <message>
+        <source>The recording was not saved: %1 replays it until the next one, and Drive &gt; Save the recording keeps it.</source>
+        <translation>The recording was not saved: %1 replays it until the next one, and Drive &gt; Save the recording keeps it.</translation>
+    </message>
+    <message>
+        <source>The recording could not be saved.
+%1: %2</source>
+        <translation>The recording could not be saved.
+%1: %2</translation>
+    </message>
+    <message>
+        <source>Not saved: %1: %2</source>
+        <translation>Not saved: %1: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>Saved the recording of %n frame(s) as %1.</source>
+        <translation>
+            <numerusform>Saved the recording of %n frame as %1.</numerusform>
+            <numerusform>Saved the recording of %n frames as %1.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Open a recording</source>
+        <translation>Open a recording</translation>
+    </message>
+    <message>
+        <source>Not opened: %1; a drive is being recorded, stop it first.</source>
+        <translation>Not opened: %1; a drive is being recorded, stop it first.</translation>
+    </message>
+    <message>
+        <source>the scene in it cannot be read</source>
+        <translation>the scene in it cannot be read</translation>
+    </message>
+    <message>
+        <source>Opened the scene of %1, but did not replay it: not every object it places could be loaded.</source>
+        <translation>Opened the scene of %1, but did not replay it: not every object it places could be loaded.</translation>
+    </message>
+    <message>
+        <source>%1 cannot be replayed: %2. Nothing was changed.</source>
+        <translation>%1 cannot be replayed: %2. Nothing was changed.</translation>
+    </message>
+    <message>
+        <source>Nothing to replay: record a drive, or open a recording, first.</source>
+        <translation>Nothing to replay: record a drive, or open a recording, first.</translation>
+    </message>
+    <message>
+        <source>Not replayed: a drive is being recorded; stop it first.</source>
+        <translation>Not replayed: a drive is being recorded; stop it first.</translation>
+    </message>
+    <message>
+        <source>Nothing to replay on: choose a course in the tree first.</source>
+        <translation>Nothing to replay on: choose a course in the tree first.</translation>
+    </message>
+    <message>
+        <source>Not replayed: the recording drives a %1 that this course does not place.</source>
+        <translation>Not replayed: the recording drives a %1 that this course does not place.</translation>
+    </message>
+    <message>
+        <source>Not replayed: %1.</source>
+        <translation>Not replayed: %1.</translation>
+    </message>
+    <message>
+        <source>Replay: frame 0 of %1</source>
+        <translation>Replay: frame 0 of %1</translation>
+    </message>
+    <message>
+        <source>Replaying %1 on %2; the translucent ghost is the recorded run. %3 stops.</source>
+        <translation>Replaying %1 on %2; the translucent ghost is the recorded run. %3 stops.</translation>
+    </message>
+    <message>
+        <source>Replay stopped at frame %1 of %2: %3.</source>
+        <translation>Replay stopped at frame %1 of %2: %3.</translation>
+    </message>
+    <message>
+        <source>Replay stopped at frame %1 of %2.</source>
+        <translation>Replay stopped at frame %1 of %2.</translation>
+    </message>
+    <message>
+        <source>the scene was edited</source>
+        <translation>the scene was edited</translation>
+    </message>
+    <message>
+        <source>Play was left</source>
+        <translation>Play was left</translation>
+    </message>
+    <message>
+        <source>the scan started</source>
+        <translation>the scan started</translation>
+    </message>
+    <message>
+        <source>another course was chosen</source>
+        <translation>another course was chosen</translation>
+    </message>
+    <message>
+        <source>the course changed</source>
+        <translation>the course changed</translation>
+    </message>
+    <message>
+        <source>another object was chosen to drive</source>
+        <translation>another object was chosen to drive</translation>
+    </message>
+    <message>
+        <source>The course could not be put back as it was: %1.</source>
+        <translation>The course could not be put back as it was: %1.</translation>
+    </message>
+    <message>
+        <source>Stop &amp;recording</source>
+        <translation>Stop &amp;recording</translation>
+    </message>
+    <message>
+        <source>&amp;Record a drive</source>
+        <translation>&amp;Record a drive</translation>
+    </message>
+    <message>
+        <source>Stop the re&amp;play</source>
+        <translation>Stop the re&amp;play</translation>
+    </message>
+    <message>
+        <source>Re&amp;play the drive</source>
+        <translation>Re&amp;play the drive</translation>
+    </message>
+    <message>
+        <source>stop</source>
+        <translation>stop</translation>
+    </message>
+    <message>
+        <source>record</source>
+        <translation>record</translation>
+    </message>
+    <message>
+        <source>replay</source>
+        <translation>replay</translation>
+    </message>
+</context>
+<context>
+    <name>ReplayResultDialog</name>
+    <message>
+        <source>Replay of %1</source>
+        <translation>Replay of %1</translation>
+    </message>
+    <message>
+        <source>Placed object</source>
+        <translation>Placed object</translation>
+    </message>
+    <message>
+        <source>Ended this far from its end in the recording</source>
+        <translation>Ended this far from its end in the recording</translation>
+    </message>
+    <message>
+        <source>no longer placed</source>
+        <translation>no longer placed</translation>
+    </message>
+    <message>
+        <source>not in the recording</source>
+        <translation>not in the recording</translation>
+    </message>
+    <message>
+        <source>0 (exactly as recorded)</source>
+        <translation>0 (exactly as recorded)</translation>
+    </message>
+    <message>
+        <source>less than 0.001</source>
+        <translation>less than 0.001</translation>
+    </message>
+    <message numerus="yes">
+        <source>Replayed %n frame(s): the %1 kept to its recorded path in every frame, and every object ended exactly where it ended in the recording.</source>
+        <translation>
+            <numerusform>Replayed %n frame: the %1 kept to its recorded path in every frame, and every object ended exactly where it ended in the recording.</numerusform>
+            <numerusform>Replayed %n frames: the %1 kept to its recorded path in every frame, and every object ended exactly where it ended in the recording.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>the %1 kept to its recorded path</source>
+        <translation>the %1 kept to its recorded path</translation>
+    </message>
+    <message>
+        <source>the %1 left its recorded path at frame %2 (at most %3 from it)</source>
+        <translation>the %1 left its recorded path at frame %2 (at most %3 from it)</translation>
+    </message>
+    <message numerus="yes">
+        <source>Replayed %n frame(s): %1; the objects ended up to %2 from where they ended in the recording.</source>
+        <translation>
+            <numerusform>Replayed %n frame: %1; the objects ended up to %2 from where they ended in the recording.</numerusform>
+            <numerusform>Replayed %n frames: %1; the objects ended up to %2 from where they ended in the recording.</numerusform>
+        </translation>
     </message>
 </context>
 <context>
     <name>SliderDialog</name>
     <message>
-        <location filename="../shell/SliderDialog.cpp" line="47"/>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
 </context>
 </TS>

@@ -74,6 +74,19 @@ inline void whenPopupOpens(std::function<void(QMenu*)> f) {
     QTimer::singleShot(20, [poll] { (*poll)(100); });
 }
 
+// Runs f once a modal dialog is open (it runs its own event loop).
+inline void whenModalOpens(std::function<void(QWidget*)> f) {
+    auto poll = std::make_shared<std::function<void(int)>>();
+    *poll = [f, poll](int attempts) {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            f(dialog);
+        } else if (attempts > 0) {
+            QTimer::singleShot(20, [poll, attempts] { (*poll)(attempts - 1); });
+        }
+    };
+    QTimer::singleShot(20, [poll] { (*poll)(250); });
+}
+
 } // namespace builder_test
 
 // The parts of two scenes a format keeps, compared element for element.
@@ -117,6 +130,7 @@ inline void compareScenes(const LSession_t& a, const LSession_t& b, bool withBit
 
 using builder_test::copyTree;
 using builder_test::Message;
+using builder_test::whenModalOpens;
 using builder_test::whenPopupOpens;
 
 class BuilderFixture : public QObject {

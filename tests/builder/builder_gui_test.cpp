@@ -6,10 +6,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSlider>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QTranslator>
 #include <QUndoStack>
 
@@ -18,6 +21,7 @@
 #include "builder_fixture.h"
 #include "files/SessionFileIO.h"
 #include "host/DisplaySettingsDialog.h"
+#include "shell/AboutDialog.h"
 #include "shell/QuietStart.h"
 
 class BuilderGuiTest : public BuilderFixture {
@@ -604,20 +608,80 @@ private slots:
         QCOMPARE(twxWorkingPoints(), 8);
     }
 
-    void menusAreJapaneseForJapaneseAndEnglishForEveryoneElse() {
-        QCOMPARE(window_->action(40021)->text(), QStringLiteral("開く"));
-        QVERIFY(installTranslation(*qApp, QStringLiteral("ja_JP")) == nullptr);
-        stopBuilder();
-        QTranslator* english = installTranslation(*qApp, QStringLiteral("de_DE"));
-        QVERIFY(english != nullptr);
-        startBuilder();
+    // Japanese users see the menus as they know them and every other text in Japanese,
+    // Qt's own buttons too; every other language sees English.
+    void japaneseForJapaneseAndEnglishForEveryoneElse() {
         QCOMPARE(window_->action(40021)->text(), QStringLiteral("&Open..."));
-        QCOMPARE(window_->action(40025)->text(), QStringLiteral("&Save"));
-        QCOMPARE(window_->action(40026)->text(), QStringLiteral("Save &As..."));
+        stopBuilder();
+        const QList<QTranslator*> japanese = installTranslation(*qApp, QStringLiteral("ja_JP"));
+        QCOMPARE(japanese.size(), 2); // the program's and Qt's
+        startBuilder();
+        QCOMPARE(window_->action(40021)->text(), QStringLiteral("開く"));
+        QCOMPARE(window_->action(40025)->text(), QStringLiteral("上書き保存"));
+        QCOMPARE(window_->action(40026)->text(), QStringLiteral("名前を変えて保存"));
         QCOMPARE(window_->action(40021)->statusTip(),
-                 QStringLiteral("Open an existing game session file"));
+                 QStringLiteral("既存のゲームセッションファイルを開く"));
+
+        const QRegularExpression kana(QStringLiteral("[\\x{3040}-\\x{30ff}\\x{4e00}-\\x{9fff}]"));
+        QStringList english;
+        const auto expectJapanese = [&](const QString& text) {
+            if (!text.isEmpty() && !kana.match(text).hasMatch()) {
+                english << text;
+            }
+        };
+        for (QAction* top : window_->menuBar()->actions()) {
+            expectJapanese(top->text());
+            for (QAction* item : top->menu()->actions()) {
+                expectJapanese(item->text());
+                expectJapanese(item->statusTip());
+            }
+        }
+        for (int tab = 0; tab < form().tabs()->count(); ++tab) {
+            expectJapanese(form().tabs()->tabText(tab));
+        }
+        for (QAbstractButton* button : form().findChildren<QAbstractButton*>()) {
+            expectJapanese(button->text());
+        }
         form().openPointDialog();
-        QCOMPARE(form().pointDialog()->windowTitle(), QStringLiteral("Point"));
+        expectJapanese(form().pointDialog()->windowTitle());
+        expectJapanese(AboutDialog(&form()).windowTitle());
+        QString displayTitle;
+        host().setDialogRunner([&](DisplaySettingsDialog& dialog) {
+            displayTitle = dialog.windowTitle();
+            return static_cast<int>(QDialog::Rejected);
+        });
+        window_->action(40002)->trigger();
+        QTRY_VERIFY(!displayTitle.isEmpty());
+        expectJapanese(displayTitle);
+        QStringList inputTexts;
+        whenModalOpens([&](QWidget* dialog) {
+            inputTexts << dialog->windowTitle();
+            auto* table = dialog->findChild<QTableWidget*>();
+            inputTexts << table->verticalHeaderItem(0)->text();
+            dialog->close();
+        });
+        window_->action(40011)->trigger();
+        QTRY_COMPARE(inputTexts.size(), 2);
+        expectJapanese(inputTexts.join(QLatin1Char(' ')));
+        QString status;
+        connect(&form(), &AppForm::statusMessage, this, [&](const QString& t) { status = t; });
+        form().button(AppForm::kCreateButton)->click();
+        expectJapanese(status);
+        QMessageBox question(QMessageBox::Question, QString(), QString(),
+                             QMessageBox::Save | QMessageBox::Discard);
+        expectJapanese(question.button(QMessageBox::Save)->text());
+        QVERIFY2(english.isEmpty(), qPrintable(english.join(QStringLiteral(" | "))));
+        qDeleteAll(japanese);
+
+        stopBuilder();
+        const QList<QTranslator*> others = installTranslation(*qApp, QStringLiteral("de_DE"));
+        QCOMPARE(others.size(), 1);
+        startBuilder();
+        QCOMPARE(window_->action(40026)->text(), QStringLiteral("Save &As..."));
+        // English has two forms where the texts count.
+        QCOMPARE(
+            QCoreApplication::translate("ReplayController", "Recorded %n frame(s).", nullptr, 1),
+            QStringLiteral("Recorded 1 frame."));
         // Every menu action says what it does in the status bar.
         for (QAction* action : window_->findChildren<QAction*>()) {
             if (!action->isSeparator() && !action->menu() && !action->text().isEmpty() &&
@@ -625,10 +689,7 @@ private slots:
                 QVERIFY2(!action->statusTip().isEmpty(), qPrintable(action->text()));
             }
         }
-        QApplication::removeTranslator(english);
-        delete english;
-        stopBuilder();
-        startBuilder();
+        qDeleteAll(others);
     }
 
     void aCourseThatCrossesItselfIsWarnedOfInTheStatusBar() {
