@@ -296,14 +296,25 @@ TEST_F(Runner, RelativePathsAfterTheWorkingFolderIsGone) {
     expectFailure(runInGoneFolder({"demo.xml"}), 2, "scene");
 }
 
-TEST_F(Runner, OutputsThatCannotBeWrittenFailTheRun) {
-    if (!fs::exists("/dev/full")) {
-        GTEST_SKIP() << "needs /dev/full, a file every write to fails as on a full disk";
+TEST_F(Runner, OutputsThatCannotBeWrittenFailTheRunAndLeaveOlderFilesWhole) {
+    // A disk that fills up during the run (no file may grow past 4 KB): the trace and the
+    // screenshot are each far larger, and the older files stay as they were.
+    Launch fullDisk;
+    fullDisk.fileSizeLimit = 4096;
+    for (const char* output : {"--trace", "--screenshot"}) {
+        SCOPED_TRACE(output);
+        writeFile("older", "an older file\n");
+        expectFailure(run({"demo.xml", "--size", "256x256", "--no-render", "--frames",
+                           std::to_string(kFrames), output, "older"},
+                          fullDisk),
+                      1, "older");
+        EXPECT_EQ(fs::file_size(folder / "older"), 14u);
     }
-    expectFailure(run({"demo.xml", "--trace", "/dev/full"}), 1, "/dev/full");
-    expectFailure(run({"demo.xml", "--size", "64x64", "--screenshot", "/dev/full"}), 1,
+    // Outputs that can never be written are refused before the run: a device that is no
+    // file to replace, a folder that is not there.
+    expectFailure(run({"demo.xml", "--trace", "/dev/full"}), 2, "/dev/full");
+    expectFailure(run({"demo.xml", "--size", "64x64", "--screenshot", "/dev/full"}), 2,
                   "/dev/full");
-    // Outputs that can never be written are refused before the run.
     expectFailure(run({"demo.xml", "--trace", "no/such/folder/trace.csv"}), 2, "trace.csv");
     expectFailure(run({"demo.xml", "--screenshot", "no/such/folder/shot.png", "--trace", "t.csv"}),
                   2, "shot.png");
