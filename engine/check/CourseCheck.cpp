@@ -1,6 +1,7 @@
 #include "check/CourseCheck.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "check/CourseCheckParts.h"
 #include "course/CourseTrack.h"
@@ -79,9 +80,37 @@ void forEachStretch(int count, const std::function<bool(int)>& marked,
     }
 }
 
+// Points laid all in one spot, or a hair apart, make a loop of no size: the strips are
+// laid around nothing, and measures of bends and crossings find nothing to measure.
+// Such a course is a finding of its own: its centreline reaches less far across than
+// its road is wide. A centreline at places that are not numbers at all is left to the
+// other findings, which it does not escape.
+void checkExtent(const CCourseTrack& track, CourseCheck& check) {
+    const int n = track.sampleCount();
+    PlanPoint low{0, 0};
+    PlanPoint high{0, 0};
+    for (int i = 0; i < n; ++i) {
+        const PlanPoint p = worldPlanOf(track.centre(i));
+        if (!std::isfinite(p.x) || !std::isfinite(p.z)) {
+            return;
+        }
+        low = i == 0 ? p : PlanPoint{std::min(low.x, p.x), std::min(low.z, p.z)};
+        high = i == 0 ? p : PlanPoint{std::max(high.x, p.x), std::max(high.z, p.z)};
+    }
+    const double across = std::max(high.x - low.x, high.z - low.z);
+    if (across < 2 * CCourseTrack::kHalfRoadWidth) {
+        check.findings.push_back({FindingKind::NoExtent, static_cast<float>((low.x + high.x) / 2),
+                                  static_cast<float>((low.z + high.z) / 2),
+                                  static_cast<float>(across)});
+    }
+}
+
 CourseCheck checkCourse(const LCourse_t& course, const SurfaceProbe& probe) {
     CourseCheck check;
     check.widestOffset = std::max(outerOffset(true), outerOffset(false));
+    if (course.track) {
+        checkExtent(*course.track, check);
+    }
     if (hasStrips(course)) {
         checkFolds(course, check);
         if (course.field) {

@@ -19,12 +19,14 @@ enum class FindingKind {
     EdgeCrossing,       // a road edge crosses itself
     TightBend,          // a bend tighter than the widest offset on its inside
     Probe,              // a ball dropped on the road lands off the road's surface
+    NoExtent,           // the centreline lies in a spot narrower than the road
 };
 
 // One finding, at a place of the ground (world x and z). What value holds depends on
 // the kind: folded triangles in the stretch; square units of field over the road; 0
 // for a crossing; the bend's radius; how far the worst ball of the stretch landed from
-// the road (infinite when the surface query found no surface at all).
+// the road (infinite when the surface query found no surface at all); how far the
+// centreline reaches across, at its middle, for a course without extent.
 struct CourseFinding {
     FindingKind kind;
     float x;

@@ -47,6 +47,7 @@ float outerOffset(bool leftSide);
 void forEachStretch(int count, const std::function<bool(int)>& marked,
                     const std::function<void(int first, int length)>& stretch);
 
+void checkExtent(const CCourseTrack& track, CourseCheck& check);
 void checkFolds(const LCourse_t& course, CourseCheck& check);
 void checkFieldOverRoad(const LCourse_t& course, CourseCheck& check);
 void checkCrossings(const CCourseTrack& track, CourseCheck& check);

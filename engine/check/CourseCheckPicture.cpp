@@ -129,6 +129,8 @@ Colour findingColour(FindingKind kind) {
         return {0, 220, 255};
     case FindingKind::Probe:
         return {80, 120, 255};
+    case FindingKind::NoExtent:
+        return {160, 255, 0};
     }
     return {255, 255, 255};
 }

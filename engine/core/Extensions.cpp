@@ -48,7 +48,8 @@ static_assert(static_cast<int>(FindingKind::Fold) == TWX_FINDING_FOLD &&
                       TWX_FINDING_CENTRELINE_CROSSING &&
                   static_cast<int>(FindingKind::EdgeCrossing) == TWX_FINDING_EDGE_CROSSING &&
                   static_cast<int>(FindingKind::TightBend) == TWX_FINDING_TIGHT_BEND &&
-                  static_cast<int>(FindingKind::Probe) == TWX_FINDING_PROBE,
+                  static_cast<int>(FindingKind::Probe) == TWX_FINDING_PROBE &&
+                  static_cast<int>(FindingKind::NoExtent) == TWX_FINDING_NO_EXTENT,
               "the checker's kinds are the interface's");
 
 // Whether the current course has a road to check: a course restored from fewer than

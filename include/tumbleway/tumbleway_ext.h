@@ -165,13 +165,15 @@ enum TwxFindingKind {
     TWX_FINDING_EDGE_CROSSING = 3,       // a road edge crosses itself
     TWX_FINDING_TIGHT_BEND = 4,          // a bend tighter than the widest offset on its inside
     TWX_FINDING_PROBE = 5,               // a ball dropped on the road lands off its surface
+    TWX_FINDING_NO_EXTENT = 6,           // the centreline lies in a spot narrower than the road
 };
 
 // One finding: a stretch of folds, of field over the road, of probe balls that landed
 // wrong, or of a bend too tight; or one crossing. value: the folded triangles of the
 // stretch; the square units of field over the road there; 0 for a crossing; the bend's
 // radius; how far the worst ball of the stretch landed from the road under it
-// (infinite when the surface query found no surface at all).
+// (infinite when the surface query found no surface at all); how far the centreline
+// reaches across, at its middle, for a course without extent.
 struct TwxFinding {
     int kind; // a TwxFindingKind
     float x;
@@ -224,6 +226,6 @@ TW_EXPORT int twx_check_course(TwxCourseCheck* check, TwxFinding* findings, int 
 // height RGBA pixels, 4 bytes each, row by row from the top: the inner field, the strips
 // (folded triangles red) and the centreline, and a ring around every finding: folds red,
 // field over the road magenta, centreline crossings yellow, edge crossings orange, tight
-// bends cyan, probe balls blue. Width and height are 1 to 8192. Answers the number of
-// findings, or fails as twx_check_course does.
+// bends cyan, probe balls blue, a course without extent lime. Width and height are 1 to
+// 8192. Answers the number of findings, or fails as twx_check_course does.
 TW_EXPORT int twx_draw_course_check(unsigned char* rgba, int width, int height);

@@ -54,6 +54,17 @@ SharedDisplay& sharedDisplay() {
     return shared;
 }
 
+// The encoder's own file writing does not see a failed write (a full disk), so pictures
+// are encoded into memory and written here, where every failure counts.
+bool writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
 } // namespace
 
 struct EglContext::Egl {
@@ -250,35 +261,38 @@ std::vector<std::uint8_t> EglContext::readPixels() const {
     return rgba;
 }
 
-bool EglContext::writePng(const std::string& path) const {
+std::vector<std::uint8_t> EglContext::png() const {
     std::vector<std::uint8_t> rgba = readPixels();
     // The picture stands for a back buffer without alpha: what blending left in the alpha
     // channel is nobody's business, and would only make viewers show it see-through.
     for (std::size_t i = 3; i < rgba.size(); i += 4) {
         rgba[i] = 255;
     }
-    return writePngRgba(path, width_, height_, rgba.data());
+    return encodePngRgba(width_, height_, rgba.data());
 }
 
-bool writePngRgba(const std::string& path, int width, int height, const std::uint8_t* rgba) {
-    if (width <= 0 || height <= 0 || rgba == nullptr) {
-        return false;
-    }
-    // The encoder's own file writing does not see a failed write (a full disk), so the
-    // picture is encoded into memory and written here, where every failure counts.
+bool EglContext::writePng(const std::string& path) const {
+    const std::vector<std::uint8_t> bytes = png();
+    return !bytes.empty() && writeFileBytes(path, bytes);
+}
+
+std::vector<std::uint8_t> encodePngRgba(int width, int height, const std::uint8_t* rgba) {
     std::vector<std::uint8_t> png;
+    if (width <= 0 || height <= 0 || rgba == nullptr) {
+        return png;
+    }
     const auto append = [](void* context, void* data, int size) {
         auto& out = *static_cast<std::vector<std::uint8_t>*>(context);
         const auto* bytes = static_cast<const std::uint8_t*>(data);
         out.insert(out.end(), bytes, bytes + size);
     };
     if (stbi_write_png_to_func(append, &png, width, height, 4, rgba, width * 4) == 0) {
-        return false;
+        png.clear();
     }
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        return false;
-    }
-    const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
-    return std::fclose(file) == 0 && written;
+    return png;
+}
+
+bool writePngRgba(const std::string& path, int width, int height, const std::uint8_t* rgba) {
+    const std::vector<std::uint8_t> png = encodePngRgba(width, height, rgba);
+    return !png.empty() && writeFileBytes(path, png);
 }

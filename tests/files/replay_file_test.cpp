@@ -24,7 +24,8 @@ ReplayMatrix matrixFrom(float first) {
 }
 
 // A drive of three frames over two meshes, with numbers that only read back exactly
-// when every bit is written: thirds, a subnormal, -0, the largest float.
+// when every bit is written: thirds, a subnormal, -0, the largest float (in a pose; an
+// input is never beyond -1..1).
 Replay sampleReplay() {
     Replay replay;
     replay.sceneText = "<?xml version='1.0'?>\n<Discription>\n<Session/>\n</Discription>\n";
@@ -33,9 +34,9 @@ Replay sampleReplay() {
     replay.frames.push_back({{{InputCall::AnglePlay, 1}, {InputCall::MovePlay, 1}}, matrixFrom(1)});
     replay.frames.push_back({{}, matrixFrom(std::numeric_limits<float>::denorm_min())});
     replay.frames.push_back(
-        {{{InputCall::AnglePlay, -0.0f}, {InputCall::UD, std::numeric_limits<float>::max()}},
-         matrixFrom(-7.1e-12f)});
+        {{{InputCall::AnglePlay, -0.0f}, {InputCall::UD, -1}}, matrixFrom(-7.1e-12f)});
     replay.endPoses = {{"ball.x", matrixFrom(2)}, {"a 100% odd\nname.x", matrixFrom(3)}};
+    replay.endPoses[1].world[5] = std::numeric_limits<float>::max();
     return replay;
 }
 
@@ -111,11 +112,34 @@ TEST(ReplayFile, TheTextIsTheDocumentedOne) {
                                   "end\n");
 }
 
-TEST(ReplayFile, AFileThatIsNotExactlyTheFormatIsRefusedWithTheReason) {
+// A scratch folder of the test's own, removed with it.
+class ReplayFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        folder = fs::temp_directory_path() / ("tw-replay-file-" + test);
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    fs::path write(const std::string& name, const std::string& text) const {
+        std::ofstream(folder / name, std::ios::binary) << text;
+        return folder / name;
+    }
+
+    fs::path folder;
+};
+
+TEST_F(ReplayFolder, AFileThatIsNotExactlyTheFormatIsRefusedWithTheReason) {
     const Replay sample = sampleReplay();
     const std::string good = replayText(sample);
     Replay infinite = sample;
     infinite.heading = std::numeric_limits<float>::infinity();
+    Replay farTurned = sample;
+    farTurned.heading = -3.4e38f;
+    Replay loud = sample;
+    loud.frames[0].inputs[1].value = 3.4e38f;
     const std::string sceneBytes = "scene " + std::to_string(sample.sceneText.size());
     const std::string longerScene = "scene " + std::to_string(sample.sceneText.size() + 5);
     ASSERT_TRUE(parseReplay(good).replay.has_value());
@@ -145,14 +169,31 @@ TEST(ReplayFile, AFileThatIsNotExactlyTheFormatIsRefusedWithTheReason) {
         {replaced(good, "pose 1 ", "pose 1  "), "one space"},
         {replaced(good, "100%25", "100%2"), "two hex digits"},
         {good + "more", "text after the end"},
+        // What the builder never records: inputs beyond -1..1, headings it cannot turn to.
+        {replayText(loud), "line 12: the input 3.4e+38 is not"},
+        {replayText(farTurned), "line 2: the heading -3.4e+38 is not"},
+        // Counts the file's size cannot hold, a line without end, a NUL shown escaped.
+        {replaced(good, "frames 3", "frames 99999999999"), "line 4: 99999999999 frames are more"},
+        {replaced(good, "meshes 2", "meshes 99999999999"), "line 5: 99999999999 meshes are more"},
+        {replaced(good, "scene 62", "scene 99999999999"), "cut short in the scene"},
+        {replaced(good, "frame 0 ", "frame 0 " + std::string(70000, 'x')),
+         "line 12 is longer than"},
+        {std::string(1 << 20, '\0'), "line 1 is longer than"},
+        {replaced(good, "heading -", std::string("heading \0-", 10)),
+         "\"\\x00-0.23016867\" is not a number"},
     };
     for (const auto& [text, reason] : bad) {
         const ReplayRead read = parseReplay(text);
         EXPECT_FALSE(read.replay.has_value()) << reason;
         EXPECT_NE(read.error.find(reason), std::string::npos) << reason << " / " << read.error;
+        EXPECT_EQ(read.error.find('\0'), std::string::npos) << reason;
+        // A file is read a line at a time, and refused for the same reason.
+        EXPECT_EQ(readReplayFile(write("bad.replay", text).string()).error, read.error) << reason;
     }
     // The last line may go without its line feed.
     EXPECT_TRUE(parseReplay(good.substr(0, good.size() - 1)).replay.has_value());
+    EXPECT_TRUE(readReplayFile(write("unfed.replay", good.substr(0, good.size() - 1)).string())
+                    .replay.has_value());
 }
 
 TEST(ReplayFile, WritingReplacesAFileWholeAndReadingNamesWhatStopsIt) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <numbers>
 #include <string>
@@ -19,25 +20,32 @@ namespace {
 
 using Points = std::vector<std::pair<double, double>>;
 
+// A number as the scene keeps it, to every digit a double has.
+std::string exact(double value) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
 // A scene of one course through the ground points (x, z), flat, with nothing on it.
 std::string courseScene(const Points& points) {
     std::string text = "<?xml version='1.0'?>\n<Discription>\n<Session>\n";
     for (const auto& [x, z] : points) {
-        text += "<DottedPoints><x>" + std::to_string(320 + 5 * x) + "</x><y>" +
-                std::to_string(240 - 5 * z) + "</y></DottedPoints>\n";
+        text += "<DottedPoints><x>" + exact(320 + 5 * x) + "</x><y>" + exact(240 - 5 * z) +
+                "</y></DottedPoints>\n";
     }
     for (const auto& [x, z] : points) {
-        text += "<CalculatedPoints><x>" + std::to_string(x) + "</x><y>0</y><z>" +
-                std::to_string(z) + "</z><Pitch>0</Pitch></CalculatedPoints>\n";
+        text += "<CalculatedPoints><x>" + exact(x) + "</x><y>0</y><z>" + exact(z) +
+                "</z><Pitch>0</Pitch></CalculatedPoints>\n";
     }
     return text + "</Session>\n</Discription>\n";
 }
 
-Points circle(int n, double radius) {
+Points circle(int n, double radius, double x = 0, double z = 0) {
     Points points;
     for (int i = 0; i < n; ++i) {
         const double a = 2 * std::numbers::pi * i / n;
-        points.emplace_back(radius * std::cos(a), radius * std::sin(a));
+        points.emplace_back(x + radius * std::cos(a), z + radius * std::sin(a));
     }
     return points;
 }
@@ -103,7 +111,8 @@ constexpr Mark kMarks[] = {{"folded strip triangles", 255, 64, 64},
                            {"the centreline crosses itself", 255, 230, 0},
                            {"the road edges cross themselves", 255, 140, 0},
                            {"tighter than the widest offset", 0, 220, 255},
-                           {"probe balls off the road", 80, 120, 255}};
+                           {"probe balls off the road", 80, 120, 255},
+                           {"the course has no extent", 160, 255, 0}};
 
 class RunnerCheck : public ::testing::Test {
 protected:
@@ -156,6 +165,35 @@ TEST_F(RunnerCheck, ACourseThatCrossesItselfIsReportedWhereAndTheRunEndsWithThre
     EXPECT_TRUE(fs::exists(folder / "trace.csv"));
 }
 
+TEST_F(RunnerCheck, ACourseWithoutExtentOrFiniteCoordinatesIsNeverSound) {
+    const struct {
+        const char* name;
+        Points points;
+        bool noExtent;
+    } courses[] = {
+        {"spot", Points(8, {5, 5}), true},       {"crowd", Points(2000, {-7, 3}), true},
+        {"speck", circle(8, 1e-30, 5, 5), true}, {"vast", circle(8, 1e36), false},
+        {"vaster", circle(8, 1e38), false},
+    };
+    for (const auto& course : courses) {
+        SCOPED_TRACE(course.name);
+        const std::string scene = std::string(course.name) + ".xml";
+        std::ofstream(folder / scene) << courseScene(course.points);
+        const Outcome outcome = run({scene, "--check", "--frames", "0", "--picture", "p.png"});
+        EXPECT_EQ(outcome.status, 3) << outcome.out << outcome.err;
+        const std::vector<std::string> lines = linesOf(outcome.out);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_NE(lines[0].find(" of finding"), std::string::npos) << lines[0];
+        EXPECT_EQ(hasLineWith(lines, kMarks[6].line), course.noExtent) << outcome.out;
+        if (course.noExtent) {
+            EXPECT_GT(readPicture(folder / "p.png").count(160, 255, 0), 10);
+        }
+        // Places are given only where they are numbers.
+        EXPECT_FALSE(hasLineWith(lines, "nan")) << outcome.out;
+        EXPECT_FALSE(hasLineWith(lines, "(inf") || hasLineWith(lines, "inf)")) << outcome.out;
+    }
+}
+
 TEST_F(RunnerCheck, ThePictureMarksEveryFindingAndNothingOnASoundCourse) {
     const Outcome checked = run(
         {"eight.xml", "--check", "--picture", "eight.png", "--size", "320x240", "--frames", "0"});
@@ -200,9 +238,7 @@ TEST_F(RunnerCheck, CheckOptionsItCannotUseAreRefusedBeforeTheRun) {
     refused({"two.xml", "--check"}, 2, "no road to check");
     refused({"--check"}, 2, "no scene");
     refused({"eight.xml", "--check", "--picture", "no/such/folder/eight.png"}, 2, "eight.png");
-    if (fs::exists("/dev/full")) {
-        const Outcome full = run({"eight.xml", "--check", "--picture", "/dev/full"});
-        EXPECT_EQ(full.status, 1);
-        EXPECT_NE(full.err.find("cannot write the picture /dev/full"), std::string::npos);
-    }
+    // A device is no file a picture can replace.
+    refused({"eight.xml", "--check", "--picture", "/dev/full"}, 2,
+            "cannot write --picture /dev/full");
 }

@@ -1,8 +1,10 @@
 #include "runner_process.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <grp.h>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -44,6 +46,11 @@ bool dropToNobody() {
     return setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0;
 }
 
+bool limit(int resource, std::uint64_t bytes) {
+    const rlimit value{bytes, bytes};
+    return bytes == 0 || setrlimit(resource, &value) == 0;
+}
+
 } // namespace
 
 Outcome runProgram(const std::vector<std::string>& args, const Launch& launch) {
@@ -72,6 +79,14 @@ Outcome runProgram(const std::vector<std::string>& args, const Launch& launch) {
         }
         if (launch.asNobody && !dropToNobody()) {
             _exit(kDropFailed);
+        }
+        // A write past the file size limit then fails as on a full disk, not by a signal.
+        if (launch.fileSizeLimit != 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+        }
+        if (!limit(RLIMIT_FSIZE, launch.fileSizeLimit) ||
+            !limit(RLIMIT_AS, launch.addressSpaceLimit)) {
+            _exit(127);
         }
         alarm(60);
         execv(argv[0], argv.data());

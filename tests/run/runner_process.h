@@ -2,6 +2,7 @@
 // status, and what it wrote on stdout and stderr.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -18,6 +19,10 @@ struct Launch {
     std::filesystem::path folder;    // the working folder
     bool folderDeletedFirst = false; // the working folder is deleted before the program starts
     bool asNobody = false;           // run as user 65534 when we are root
+    // Limits the program runs under (0: none): the largest file it may write, as a full
+    // disk would stop it (a write past it fails with EFBIG), and its address space.
+    std::uint64_t fileSizeLimit = 0;
+    std::uint64_t addressSpaceLimit = 0;
 };
 
 // Runs args[0] (a path) with the arguments and waits for it. A program still running

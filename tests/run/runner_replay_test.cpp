@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -56,9 +57,8 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder); }
 
-    Outcome run(std::vector<std::string> args, fs::path in = {}) const {
+    Outcome run(std::vector<std::string> args, fs::path in = {}, Launch launch = {}) const {
         args.insert(args.begin(), {TW_RUNNER, "--no-render", "--size", "64x64"});
-        Launch launch;
         launch.folder = in.empty() ? folder : in;
         return runProgram(args, launch);
     }
@@ -152,6 +152,11 @@ TEST_F(RunnerReplay, RecordingsItCannotPlayAreRefusedAndWriteNothing) {
     writeFile("frames.replay", replaceFirst(good, "\nframes 300\n", "\nframes 301\n"));
     writeFile("fewer-frames.replay", replaceFirst(good, "\nframes 300\n", "\nframes 299\n"));
     writeFile("driven.replay", replaceFirst(good, "\ncontrolled 9\n", "\ncontrolled 12\n"));
+    // Values the builder never records: a push far beyond a key's, a heading no turning
+    // reaches.
+    writeFile("loud.replay",
+              replaceFirst(good, "\nframe 0 move-play 1\n", "\nframe 0 move-play 3.4e38\n"));
+    writeFile("turned.replay", replaceFirst(good, "\nheading -0.23016867\n", "\nheading 3.4e38\n"));
     expectRefused({"--replay", "cut.replay"}, "cut short");
     expectRefused({"--replay", "version.replay"}, "version 2");
     expectRefused({"--replay", "scene.replay"}, "the scene it holds cannot be read");
@@ -160,6 +165,14 @@ TEST_F(RunnerReplay, RecordingsItCannotPlayAreRefusedAndWriteNothing) {
     expectRefused({"--replay", "driven.replay"}, "controlled mesh 12");
     expectRefused({"--replay", "none.replay"}, "no such file");
     expectRefused({"--replay", "demo.xml"}, "not a replay file");
+    expectRefused({"--replay", "loud.replay"}, "line 252: the input 3.4e38 is not");
+    expectRefused({"--replay", "turned.replay"}, "line 2: the heading 3.4e38 is not");
+    // Two gigabytes of zeros are refused at their first line, in a small address space.
+    std::ofstream(folder / "vast.replay").close();
+    fs::resize_file(folder / "vast.replay", std::uintmax_t{2} << 30);
+    Launch small;
+    small.addressSpaceLimit = std::uint64_t{1} << 30;
+    expectFailure(run({"--replay", "vast.replay"}, {}, small), "line 1 is longer than");
 
     // A scene that places fewer meshes than the one driven, and its own scene without a
     // mesh it places.
@@ -169,9 +182,12 @@ TEST_F(RunnerReplay, RecordingsItCannotPlayAreRefusedAndWriteNothing) {
     writeFile("one.xml", one);
     expectRefused({"--replay", "demo.replay", "--scene", "one.xml"},
                   "places no mesh to pair it with");
-    // A mesh that does not load is found only once the engine runs.
+    // A mesh that does not load is found only once the engine runs; an older trace is
+    // left as it was.
     fs::remove(folder / "cone.x");
-    expectFailure(run({"--replay", "demo.replay"}), "not every mesh");
+    writeFile("trace.csv", "an older trace\n");
+    expectFailure(run({"--replay", "demo.replay", "--trace", "trace.csv"}), "not every mesh");
+    EXPECT_EQ(contents(folder / "trace.csv"), "an older trace\n");
 
     // What the recording fixes cannot be asked for besides.
     for (const auto& [option, value] :

@@ -296,14 +296,35 @@ TEST_F(Runner, RelativePathsAfterTheWorkingFolderIsGone) {
     expectFailure(runInGoneFolder({"demo.xml"}), 2, "scene");
 }
 
-TEST_F(Runner, OutputsThatCannotBeWrittenFailTheRun) {
-    if (!fs::exists("/dev/full")) {
-        GTEST_SKIP() << "needs /dev/full, a file every write to fails as on a full disk";
+TEST_F(Runner, OutputsThatCannotBeWrittenFailTheRunAndLeaveOlderFilesWhole) {
+    // A disk that fills up during the run (no file may grow past 4 KB): the trace and the
+    // screenshot are each far larger, and the older files stay as they were.
+    Launch fullDisk;
+    fullDisk.fileSizeLimit = 4096;
+    for (const char* output : {"--trace", "--screenshot"}) {
+        SCOPED_TRACE(output);
+        writeFile("older", "an older file\n");
+        const Outcome outcome = run({"demo.xml", "--size", "256x256", "--no-render", "--frames",
+                                     std::to_string(kFrames), output, "older"},
+                                    fullDisk);
+        // The renderer's shader cache may complain of the limit too; the run's own
+        // last word names the output.
+        EXPECT_EQ(outcome.status, 1) << outcome.err;
+        const std::vector<std::string> lines = errorLines(outcome.err);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_NE(lines.back().find("cannot write the "), std::string::npos) << lines.back();
+        EXPECT_NE(lines.back().find("older"), std::string::npos) << lines.back();
+        EXPECT_EQ(fs::file_size(folder / "older"), 14u);
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            EXPECT_NE(entry.path().filename().string().rfind(".tumbleway-save-", 0), 0u)
+                << "a temporary file is left: " << entry.path();
+        }
     }
-    expectFailure(run({"demo.xml", "--trace", "/dev/full"}), 1, "/dev/full");
-    expectFailure(run({"demo.xml", "--size", "64x64", "--screenshot", "/dev/full"}), 1,
+    // Outputs that can never be written are refused before the run: a device that is no
+    // file to replace, a folder that is not there.
+    expectFailure(run({"demo.xml", "--trace", "/dev/full"}), 2, "/dev/full");
+    expectFailure(run({"demo.xml", "--size", "64x64", "--screenshot", "/dev/full"}), 2,
                   "/dev/full");
-    // Outputs that can never be written are refused before the run.
     expectFailure(run({"demo.xml", "--trace", "no/such/folder/trace.csv"}), 2, "trace.csv");
     expectFailure(run({"demo.xml", "--screenshot", "no/such/folder/shot.png", "--trace", "t.csv"}),
                   2, "shot.png");

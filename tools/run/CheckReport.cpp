@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "OutputFile.h"
 #include "RunError.h"
 #include "d3d9/egl_context.h"
 
@@ -18,8 +19,8 @@ std::string format(const char* pattern, double a, double b = 0, double c = 0) {
     return text;
 }
 
-std::string placeOf(const TwxFinding& f) {
-    return format("(%.1f, %.1f)", f.x, f.z);
+bool finiteAt(float x, float z) {
+    return std::isfinite(x) && std::isfinite(z);
 }
 
 std::vector<TwxFinding> ofKind(const std::vector<TwxFinding>& findings, int kind) {
@@ -32,16 +33,21 @@ std::vector<TwxFinding> ofKind(const std::vector<TwxFinding>& findings, int kind
     return kept;
 }
 
-// "at (x, z), (x, z) and 4 more places"
+// "at (x, z), (x, z) and 4 more places". Only places that are numbers are given: a
+// course laid at coordinates too large for a float has findings nowhere to be named.
 std::string places(const std::vector<TwxFinding>& findings) {
-    std::string text = "at ";
-    for (std::size_t i = 0; i < findings.size() && i < kPlacesShown; ++i) {
-        text += (i == 0 ? "" : ", ") + placeOf(findings[i]);
+    std::string shown;
+    std::size_t named = 0;
+    for (const TwxFinding& f : findings) {
+        if (named < kPlacesShown && finiteAt(f.x, f.z)) {
+            shown += (named++ == 0 ? "" : ", ") + format("(%.1f, %.1f)", f.x, f.z);
+        }
     }
-    if (findings.size() > kPlacesShown) {
-        text += " and " + std::to_string(findings.size() - kPlacesShown) + " more";
+    if (named == 0) {
+        return "at places beyond any number";
     }
-    return text;
+    const std::size_t rest = findings.size() - named;
+    return "at " + shown + (rest > 0 ? " and " + std::to_string(rest) + " more" : "");
 }
 
 std::string count(std::size_t n, const char* one, const char* many) {
@@ -70,8 +76,10 @@ std::string probeLine(const TwxCourseCheck& s, const std::vector<TwxFinding>& fo
 }
 
 std::string bendLine(const TwxCourseCheck& s) {
-    return format("tightest bend: radius %.1f at (%.1f, %.1f)", s.tightestBend, s.tightestBendX,
-                  s.tightestBendZ) +
+    const std::string at = finiteAt(s.tightestBendX, s.tightestBendZ)
+                               ? format(" at (%.1f, %.1f)", s.tightestBendX, s.tightestBendZ)
+                               : "";
+    return format("tightest bend: radius %.1f", s.tightestBend) + at +
            format("; widest offset on its inside %.1f, on either side %.1f",
                   s.tightestBendInsideOffset, s.widestOffset);
 }
@@ -95,6 +103,13 @@ std::string courseCheckReport(const std::string& scene, const CourseCheckResult&
     const TwxCourseCheck& s = result.summary;
     const auto found = [&result](int kind) { return ofKind(result.findings, kind); };
     std::vector<std::string> lines;
+    // First, as it explains what else is found.
+    if (const auto spot = found(TWX_FINDING_NO_EXTENT); !spot.empty()) {
+        lines.push_back(format("the course has no extent: its centreline reaches %.3g across, "
+                               "less than its road is wide, ",
+                               spot[0].value) +
+                        places(spot));
+    }
     if (const auto folds = found(TWX_FINDING_FOLD); !folds.empty()) {
         lines.push_back(foldsLine(s, folds));
     }
@@ -135,8 +150,8 @@ std::string courseCheckReport(const std::string& scene, const CourseCheckResult&
 
 void writeCourseCheckPicture(const std::filesystem::path& picture, int width, int height) {
     std::vector<std::uint8_t> rgba(static_cast<std::size_t>(width) * height * 4);
-    if (twx_draw_course_check(rgba.data(), width, height) < 0 ||
-        !writePngRgba(picture.string(), width, height, rgba.data())) {
-        throw RunError(kRunFailed, "cannot write the picture " + picture.string());
+    if (twx_draw_course_check(rgba.data(), width, height) < 0) {
+        throw RunError(kRunFailed, "cannot draw the picture " + picture.string());
     }
+    writeOutputFile(picture, encodePngRgba(width, height, rgba.data()), "the picture");
 }

@@ -23,13 +23,33 @@ std::string csvField(std::string_view text) {
     return quoted + "\"";
 }
 
+// A stream whose bytes go to the writer; a failed write fails the stream's call.
+std::FILE* streamInto(AtomicFileWriter& out) {
+    cookie_io_functions_t calls{};
+    calls.write = [](void* cookie, const char* data, std::size_t size) -> ssize_t {
+        auto& writer = *static_cast<AtomicFileWriter*>(cookie);
+        writer.write(data, size);
+        if (!writer.good()) {
+            errno = EIO;
+            return -1;
+        }
+        return static_cast<ssize_t>(size);
+    };
+    return fopencookie(&out, "w", calls);
+}
+
 } // namespace
 
 TraceFile::TraceFile(std::filesystem::path path)
-    : path_(std::move(path)), file_(std::fopen(path_.c_str(), "w"), std::fclose) {
+    : path_(std::move(path)), out_(std::make_unique<AtomicFileWriter>(path_.string())),
+      file_(nullptr, std::fclose) {
+    if (!out_->good()) {
+        throw RunError(kCannotStart,
+                       "cannot write the trace " + path_.string() + " (" + out_->error() + ")");
+    }
+    file_.reset(streamInto(*out_));
     if (!file_) {
-        throw RunError(kCannotStart, "cannot write the trace " + path_.string() + " (" +
-                                         std::strerror(errno) + ")");
+        cutShort(errno);
     }
     if (std::fprintf(file_.get(), "%s\n", kTraceColumns) < 0) {
         cutShort(errno);
@@ -51,12 +71,13 @@ void TraceFile::writeFrame(int frame, const std::vector<std::string>& names) {
 }
 
 void TraceFile::close() {
-    if (std::fclose(file_.release()) != 0) {
+    if (std::fclose(file_.release()) != 0 || !out_->commit()) {
         cutShort(errno);
     }
 }
 
 void TraceFile::cutShort(int error) const {
-    throw RunError(kRunFailed, "cannot write the trace " + path_.string() + " (" +
-                                   std::strerror(error) + "); it is cut short");
+    const std::string why = out_->error().empty() ? std::strerror(error) : out_->error();
+    throw RunError(kRunFailed, "cannot write the trace " + path_.string() + " (" + why +
+                                   "); nothing of it is kept");
 }

@@ -12,6 +12,7 @@
 #include "FrameInput.h"
 #include "Messages.h"
 #include "Options.h"
+#include "OutputFile.h"
 #include "ReplayRun.h"
 #include "RunError.h"
 #include "Scene.h"
@@ -66,11 +67,11 @@ Prepared prepare(const RunOptions& options) {
     prepared.scenePath = absoluteOrEmpty(options.scene, "the scene");
     prepared.screenshot = absoluteOrEmpty(options.screenshot, "--screenshot");
     if (!prepared.screenshot.empty()) {
-        expectFolderOf(prepared.screenshot, "--screenshot");
+        expectSavable(prepared.screenshot, "--screenshot");
     }
     prepared.picture = absoluteOrEmpty(options.picture, "--picture");
     if (!prepared.picture.empty()) {
-        expectFolderOf(prepared.picture, "--picture");
+        expectSavable(prepared.picture, "--picture");
     }
     const fs::path tracePath = absoluteOrEmpty(options.trace, "--trace");
     prepared.dataFolder = findDataFolder(absoluteOrEmpty(options.dataFolder, "--data"));
@@ -83,7 +84,7 @@ Prepared prepare(const RunOptions& options) {
     } else if (!prepared.scenePath.empty()) {
         prepared.scene = readScene(prepared.scenePath);
     }
-    // Made last: a run refused before it starts leaves no trace file behind.
+    // Made last: a run refused before it starts leaves no temporary trace file behind.
     if (!tracePath.empty()) {
         prepared.trace.emplace(tracePath);
     }
@@ -178,8 +179,8 @@ int run(const RunOptions& options) {
     if (prepared.trace) {
         prepared.trace->close();
     }
-    if (!prepared.screenshot.empty() && !context->writePng(prepared.screenshot.string())) {
-        throw RunError(kRunFailed, "cannot write the screenshot " + prepared.screenshot.string());
+    if (!prepared.screenshot.empty()) {
+        writeOutputFile(prepared.screenshot, context->png(), "the screenshot");
     }
     return findings ? kCourseHasFindings : 0;
 }

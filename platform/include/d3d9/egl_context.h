@@ -42,7 +42,9 @@ public:
     // The framebuffer's pixels, R G B A bytes, rows from the top of the picture down.
     // Waits for drawing to finish.
     std::vector<std::uint8_t> readPixels() const;
-    // The framebuffer as an opaque picture (alpha set to 255).
+    // The framebuffer as an opaque picture (alpha set to 255): the bytes of a PNG file,
+    // none when it cannot be encoded.
+    std::vector<std::uint8_t> png() const;
     [[nodiscard]] bool writePng(const std::string& path) const;
 
 private:
@@ -60,6 +62,9 @@ private:
     std::string renderer_;
 };
 
+// Width x height R G B A pixels, rows top down, as the bytes of a PNG file; none when
+// they cannot be encoded.
+std::vector<std::uint8_t> encodePngRgba(int width, int height, const std::uint8_t* rgba);
 // Writes width x height R G B A pixels, rows top down, as a PNG file.
 [[nodiscard]] bool writePngRgba(const std::string& path, int width, int height,
                                 const std::uint8_t* rgba);
