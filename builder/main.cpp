@@ -24,6 +24,7 @@
 #include "host/RenderHost.h"
 #include "host/RenderView.h"
 #include "shell/AppForm.h"
+#include "shell/DisplayCheck.h"
 #include "shell/FileCommands.h"
 #include "shell/MainWindow.h"
 #include "shell/QuietStart.h"
@@ -82,6 +83,17 @@ int main(int argc, char** argv) {
     QSurfaceFormat format = RenderView::surfaceFormat();
     format.setSwapInterval(1);
     QSurfaceFormat::setDefaultFormat(format);
+    // Said on the terminal before the libraries' words go to the log: without a display
+    // Qt would end the program with an abort and say why only there.
+    if (const QString reason = missingDisplayReason(); !reason.isEmpty()) {
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(QCoreApplication::translate(
+                                    "main", "TumblewayBuilder cannot open its window: %1. Start "
+                                            "it in a desktop session, or under xvfb-run for a "
+                                            "virtual screen.")
+                                    .arg(reason)));
+        return 1;
+    }
     std::FILE* terminal = QuietStart::begin(wantsVerbose(argc, argv));
 
     QApplication::setOrganizationName(QStringLiteral("Tumbleway"));

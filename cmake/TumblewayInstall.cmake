@@ -23,8 +23,14 @@ foreach(folder bitmaps meshes sounds scenes)
     install(FILES ${real} DESTINATION ${TW_SHARE_DIR}/samples/${folder} RENAME ${name})
   endforeach()
 endforeach()
-install(FILES ${PROJECT_SOURCE_DIR}/docs/user-guide.md ${PROJECT_SOURCE_DIR}/docs/file-formats.md
+# The guide is written for the source tree (build/bin/TumblewayBuilder, samples/...);
+# the installed copy names the installed program and samples instead.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/file-formats.md
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tumbleway)
+install(CODE "set(TW_GUIDE_SOURCE \"${PROJECT_SOURCE_DIR}/docs/user-guide.md\")
+  set(TW_GUIDE_DOCDIR \"${CMAKE_INSTALL_DATADIR}/doc/tumbleway\")
+  set(TW_SAMPLES_DIR \"${TW_SHARE_DIR}/samples\")")
+install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/InstallGuide.cmake)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/images DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tumbleway)
 
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/${TW_APP_ID}.desktop
@@ -33,6 +39,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/${TW_APP_ID}.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/${TW_APP_ID}.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The scene type the desktop entry opens, told from other XML files by its root element.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/${TW_APP_ID}.mime.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME ${TW_APP_ID}.xml)
 
 # cpack -G DEB makes a package for Debian 12.
 set(CPACK_PACKAGE_NAME tumbleway)
@@ -44,5 +53,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The programs and libraries without their debugging sections: a quarter of the size.
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, libgl1-mesa-dri")
 include(CPack)

@@ -53,7 +53,7 @@ void CourseComesOrGoes::bringBack() {
     inScene_ = true;
     form_.showCourse(course_.item, true);
     if (wasCurrent_) {
-        form_.makeCurrentCourse(course_.item);
+        form_.makeCurrentCourse(course_.item, AppForm::Camera::StaysPut);
         RenderHost::EngineScope scope(form_.host());
         twx_set_controlled_mesh(course_.controlled);
     }
@@ -154,7 +154,7 @@ void putLaidPoints(AppForm& form, const LaidPoints& laid) {
             RenderHost::EngineScope scope(form.host());
             xll_OnButtonClearCourse();
         }
-        form.makeCurrentCourse(laid.current);
+        form.makeCurrentCourse(laid.current, AppForm::Camera::StaysPut);
     }
     RenderHost::EngineScope scope(form.host());
     twx_set_working_points(&laid.points);

@@ -127,6 +127,8 @@ private:
 // record's fields go; fields the file does not carry, or that were cut off, stay zero.
 // The calls need no checks in between: once a field is missing, all later ones are.
 // An element with a number that is not finite is left out and counted in the report.
+// A mesh or relation whose file name was cut off entirely is left out: it names no file
+// to load (the file is reported damaged).
 void appendXfile(RecordReader& in, LSession_t& session, ReadReport& report) {
     // Every field is written below (zero where the record ends), so the placement is
     // not cleared first: a large scene holds tens of thousands of them.
@@ -138,8 +140,7 @@ void appendXfile(RecordReader& in, LSession_t& session, ReadReport& report) {
     in.float32(mesh.z);
     in.float32(mesh.yaw);
     in.float32(mesh.radius);
-    in.name(mesh.name);
-    if (in.any()) {
+    if (in.name(mesh.name)) {
         report.keep(session.meshes, mesh);
     }
 }
@@ -155,8 +156,7 @@ void appendRelation(RecordReader& in, LSession_t& session, ReadReport&) {
     SessionRelation relation{};
     in.name(relation.xfile1);
     in.name(relation.xfile2);
-    in.name(relation.wavfile);
-    if (in.any()) {
+    if (in.name(relation.wavfile)) {
         session.relations.push_back(relation);
     }
 }

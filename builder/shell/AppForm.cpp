@@ -85,7 +85,7 @@ AppForm::AppForm(QWidget* frame)
     history_->setUndoLimit(kHistorySteps);
     confirm_ = [this](const QString& question) {
         host_->pause(true);
-        const auto answer = QMessageBox::question(frame_, tr("Tumbleway"), question);
+        const auto answer = QMessageBox::question(frame_, tr("Tumbleway Builder"), question);
         host_->pause(false);
         return answer == QMessageBox::Yes;
     };

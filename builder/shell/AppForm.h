@@ -125,9 +125,10 @@ public:
     bool confirmSceneOpen(const QString& name);
     // Opens a scene read elsewhere as a new course, as the open command opens a scene
     // file: name is what the status bar and the history call it, file what it was read
-    // from.
+    // from. readWhole false: the reader found the file damaged, and the status bar says
+    // the course holds only a part of it.
     void openSceneRecord(LSession_t& record, const SceneExtras& extras, const QString& name,
-                         const QString& file);
+                         const QString& file, bool readWhole = true);
 
     // What the form holds, for the main window and for tests.
     bool isBusy() const { return busy_; }
@@ -176,7 +177,10 @@ public:
     // What the undo steps do to the form after they changed the engine.
     void courseChanged(HTREEITEM item);
     void showCourse(HTREEITEM item, bool inScene);
-    void makeCurrentCourse(HTREEITEM item);
+    // Choosing a course puts the camera at its start; an undo that brings a course back
+    // leaves the camera where the user had it.
+    enum class Camera { ToCourseStart, StaysPut };
+    void makeCurrentCourse(HTREEITEM item, Camera camera = Camera::ToCourseStart);
     void showLibraryFile(HTREEITEM item, bool inLibrary);
     // A hidden item whose step was forgotten: gone from the tree and the form.
     void forgetItem(HTREEITEM item);

@@ -191,18 +191,26 @@ void AppForm::openSession(bool binary, const ChosenFile& file) {
     LSession_t record;
     SceneExtras extras;
     // Whatever the reader reports, the course is made: an unreadable file gives an
-    // empty one.
+    // empty one. A reader that had something to tell found the file damaged.
+    int told = 0;
+    const MessageBoxHandler shown = SetMessageBoxHandler(nullptr);
+    SetMessageBoxHandler(
+        [&told, &shown](const std::string& text, const std::string& caption, UINT type) {
+            ++told;
+            return shown ? shown(text, caption, type) : IDOK;
+        });
     if (binary) {
         readSessionFile(name, record);
     } else {
         readSimulationFile(name, record, &extras);
     }
-    openSceneRecord(record, extras, QString::fromStdString(name),
-                    QString::fromStdString(file.path));
+    SetMessageBoxHandler(shown);
+    openSceneRecord(record, extras, QString::fromStdString(name), QString::fromStdString(file.path),
+                    told == 0);
 }
 
 void AppForm::openSceneRecord(LSession_t& record, const SceneExtras& extras, const QString& name,
-                              const QString& file) {
+                              const QString& file, bool readWhole) {
     const std::int32_t number = entries_.nextCourseNumber();
     QTreeWidgetItem* item = insertTreeItem(
         TreeKind::Course, QString::fromStdString(FileTreeEntries::courseName(number)), number);
@@ -233,7 +241,10 @@ void AppForm::openSceneRecord(LSession_t& record, const SceneExtras& extras, con
     courseSaved(record.item, file);
     refreshCourseChildren(record.item);
     emit sceneStateChanged();
-    emit statusMessage(tr("Opened %1 as %2.").arg(name, item->text(0)));
+    emit statusMessage(readWhole ? tr("Opened %1 as %2.").arg(name, item->text(0))
+                                 : tr("Opened %1 in part as %2: the file is damaged, and only "
+                                      "what could be read of it is in the course.")
+                                       .arg(name, item->text(0)));
 }
 
 void AppForm::saveSessionFile() {

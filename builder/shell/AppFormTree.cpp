@@ -129,7 +129,7 @@ HTREEITEM AppForm::engineCurrentCourse() {
     return current;
 }
 
-void AppForm::makeCurrentCourse(HTREEITEM item) {
+void AppForm::makeCurrentCourse(HTREEITEM item, Camera camera) {
     auto* courseItem = reinterpret_cast<QTreeWidgetItem*>(item);
     LSession_t* entry = item == nullptr ? nullptr : courseEntryOf(courseItem);
     if (entry == nullptr) {
@@ -139,7 +139,10 @@ void AppForm::makeCurrentCourse(HTREEITEM item) {
     }
     if (entry != currentCourse_ || engineCurrentCourse() != item) {
         currentCourse_ = entry;
-        engineCall([item] { xll_setListCourse(item); });
+        engineCall([item, camera] {
+            camera == Camera::ToCourseStart ? xll_setListCourse(item)
+                                            : (void)twx_make_course_current(item);
+        });
     }
     showChosen(courseItem);
     emit sceneStateChanged();
@@ -311,8 +314,9 @@ void AppForm::refreshCourseChildren(HTREEITEM course) {
     }
     {
         const QSignalBlocker blocker(tree_);
+        // The course stays open or closed as the user left it: opening it here moved
+        // the rows under the mouse that had just chosen it.
         fillCourseChildren(item, session);
-        item->setExpanded(true);
     }
     if (found) {
         engineCall([&] { xll_app_delete_Session_Iterator(&session); });

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QSettings>
 
 FileCommands::FileCommands(DocumentView& view, QWidget* dialogParent)
     : view_(view), dialogParent_(dialogParent) {}
@@ -37,7 +38,21 @@ QString FileCommands::choose(const FileDialogRequest& request) {
     dialog.setNameFilters(request.filters);
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setDirectory(QDir::current());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    // The kind of file chosen last is offered again, not the first kind every time.
+    const QString filterKey =
+        open ? QStringLiteral("fileDialog/openFilter") : QStringLiteral("fileDialog/saveFilter");
+    // With the details hidden the dialog names a filter by its label alone.
+    const QString lastFilter = QSettings().value(filterKey).toString();
+    for (const QString& filter : request.filters) {
+        if (!lastFilter.isEmpty() &&
+            (filter == lastFilter || filter.startsWith(lastFilter + QLatin1Char(' ')))) {
+            dialog.selectNameFilter(filter);
+            break;
+        }
+    }
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    QSettings().setValue(filterKey, dialog.selectedNameFilter());
+    if (!accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }
     return dialog.selectedFiles().front();

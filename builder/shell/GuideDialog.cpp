@@ -32,7 +32,7 @@ QString findGuide() {
 void showUserGuide(QWidget* parent) {
     const QString guide = findGuide();
     if (guide.isEmpty()) {
-        QMessageBox::information(parent, QObject::tr("User guide"),
+        QMessageBox::information(parent, QObject::tr("Tumbleway Builder"),
                                  QObject::tr("The user guide (docs/user-guide.md) is not "
                                              "beside this program or its installation."));
         return;

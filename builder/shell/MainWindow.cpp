@@ -22,6 +22,7 @@
 #include "shell/AppForm.h"
 #include "shell/FileCommands.h"
 #include "shell/GuideDialog.h"
+#include "shell/MessageLogDialog.h"
 #include "tumbleway/tumbleway_ext.h"
 
 namespace {
@@ -38,6 +39,7 @@ MainWindow::MainWindow() {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setWindowIcon(programIcon());
+    log_ = new MessageLog(this);
     form_ = new AppForm(this);
     setCentralWidget(form_);
     files_ = std::make_unique<FileCommands>(*form_, this);
@@ -56,7 +58,7 @@ MainWindow::MainWindow() {
 
     // What just happened on the left; the frame time and the mesh the arrow keys drive
     // on the right.
-    statusBar()->showMessage(tr("Ready"));
+    showStatus(tr("Ready"));
     auto* frameTime = new QLabel(statusBar());
     frameTime->setObjectName(QStringLiteral("frameTime"));
     statusBar()->addPermanentWidget(frameTime);
@@ -67,9 +69,8 @@ MainWindow::MainWindow() {
     driveFrame->setObjectName(QStringLiteral("driveFrame"));
     statusBar()->addPermanentWidget(driveFrame);
     connect(replay_, &ReplayController::progressChanged, driveFrame, &QLabel::setText);
-    const auto showStatus = [this](const QString& text) { statusBar()->showMessage(text); };
-    connect(form_, &AppForm::statusMessage, this, showStatus);
-    connect(replay_, &ReplayController::statusMessage, this, showStatus);
+    connect(form_, &AppForm::statusMessage, this, &MainWindow::showStatus);
+    connect(replay_, &ReplayController::statusMessage, this, &MainWindow::showStatus);
     connect(form_, &AppForm::controlledChanged, controlled, [controlled](const QString& name) {
         controlled->setText(name.isEmpty() ? tr("Arrow keys drive: nothing")
                                            : tr("Arrow keys drive: %1").arg(name));
@@ -160,12 +161,10 @@ void MainWindow::buildMenus() {
     edit->addAction(undo);
     edit->addAction(redo);
     // The stack has stepped already when these run: what was undone is next to redo.
-    connect(undo, &QAction::triggered, this, [this] {
-        statusBar()->showMessage(tr("Undone: %1").arg(form_->history().redoText()));
-    });
-    connect(redo, &QAction::triggered, this, [this] {
-        statusBar()->showMessage(tr("Redone: %1").arg(form_->history().undoText()));
-    });
+    connect(undo, &QAction::triggered, this,
+            [this] { showStatus(tr("Undone: %1").arg(form_->history().redoText())); });
+    connect(redo, &QAction::triggered, this,
+            [this] { showStatus(tr("Redone: %1").arg(form_->history().undoText())); });
     edit->addSeparator();
     QAction* remove =
         addAction(edit, tr("&Delete"), kDeleteCommand,
@@ -184,6 +183,12 @@ void MainWindow::buildMenus() {
         connect(choose, &QAction::triggered, this,
                 [this, tab] { form_->tabs()->setCurrentIndex(tab); });
     }
+
+    view->addSeparator();
+    QAction* messages = view->addAction(tr("&Messages..."));
+    messages->setObjectName(QStringLiteral("messages"));
+    messages->setStatusTip(tr("Read every message the status line showed, whole, with its time"));
+    connect(messages, &QAction::triggered, this, &MainWindow::showMessageLog);
 
     QMenu* drive = menuBar()->addMenu(tr("&Drive"));
     drive->addActions(replay_->actions());
@@ -213,6 +218,24 @@ void MainWindow::updateTitle() {
     setWindowTitle(scene.isEmpty() ? tr("Tumbleway Builder[*]")
                                    : tr("%1[*] - Tumbleway Builder").arg(scene));
     setWindowModified(form_->isModified());
+}
+
+void MainWindow::showStatus(const QString& text) {
+    statusBar()->showMessage(text);
+    // A message too long for the line can be read whole by pointing at it.
+    statusBar()->setToolTip(text);
+    log_->add(text);
+}
+
+MessageLogDialog* MainWindow::showMessageLog() {
+    if (logDialog_ == nullptr) {
+        logDialog_ = new MessageLogDialog(*log_, this);
+        logDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    logDialog_->show();
+    logDialog_->raise();
+    logDialog_->activateWindow();
+    return logDialog_;
 }
 
 QStringList MainWindow::recentFiles() const {
@@ -284,7 +307,7 @@ bool MainWindow::writeRecoveryCopies() {
     }
     QString error;
     if (!recovery_->write(courses, {form_->libraryFiles(), form_->openedFolders()}, &error)) {
-        statusBar()->showMessage(tr("The recovery copy could not be written: %1").arg(error));
+        showStatus(tr("The recovery copy could not be written: %1").arg(error));
         return false;
     }
     return true;
@@ -298,7 +321,7 @@ void MainWindow::offerRecovery() {
         problem = recovery_->problem();
     }
     if (!problem.isEmpty()) {
-        statusBar()->showMessage(tr("Unsaved work cannot be kept for recovery: %1").arg(problem));
+        showStatus(tr("Unsaved work cannot be kept for recovery: %1").arg(problem));
     }
     for (const RecoveryCopies::LeftBehind& copies : left) {
         if (copies.courses.empty()) {
@@ -320,9 +343,9 @@ void MainWindow::offerRecovery() {
         // right after the restore must find it somewhere.
         if (writeRecoveryCopies()) {
             RecoveryCopies::discard(copies);
-            statusBar()->showMessage(tr("Restored: %1. Save it to keep it.").arg(names.join(", ")));
+            showStatus(tr("Restored: %1. Save it to keep it.").arg(names.join(", ")));
         } else {
-            statusBar()->showMessage(
+            showStatus(
                 tr("Restored: %1. Save it to keep it; its recovery copy stays in %2.")
                     .arg(names.join(", "), copies.folder));
         }

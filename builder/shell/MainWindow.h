@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 
 #include <functional>
@@ -11,9 +12,11 @@
 
 #include "edit/RecoveryCopies.h"
 #include "host/RenderHost.h"
+#include "shell/MessageLog.h"
 
 class AppForm;
 class FileCommands;
+class MessageLogDialog;
 class ReplayController;
 class QAction;
 class QMenu;
@@ -39,10 +42,14 @@ public:
     // Menu actions by their command ids (40021, 40025, 40026, 40002, 40011, 40023),
     // 57665 for "E&xit", 40028 for "Delete", 40100 to 40103 for the tabs, 40200 for the
     // user guide, 40300 to 40303 for the drive commands (ReplayController::ActionId);
-    // "undo" and "redo" by those names.
+    // "undo", "redo" and "messages" (the message log) by those names.
     QAction* action(int id) const;
     // A picture of the window with the 3-D view's current frame in it.
     QImage snapshot();
+    // Every message the status line showed; View → Messages opens it.
+    const MessageLog& messageLog() const { return *log_; }
+    // Opens the message log (or brings it to the front) and answers it.
+    MessageLogDialog* showMessageLog();
 
     // Asks what to do with changes no file has seen before they could be lost: save
     // them, discard them or cancel. True when the caller may go on. Tests answer the
@@ -67,6 +74,8 @@ private:
     // Opens what a builder that did not end cleanly kept: its library and its courses.
     void restore(const RecoveryCopies::LeftBehind& copies);
     void updateTitle();
+    // Shows a message on the status line and keeps it in the message log.
+    void showStatus(const QString& text);
     void rememberRecentFile(const QString& path);
     void updateRecentMenu();
 
@@ -74,6 +83,8 @@ private:
     std::unique_ptr<FileCommands> files_;
     ReplayController* replay_; // the form's child
     QMenu* recentMenu_ = nullptr;
+    MessageLog* log_; // the window's child
+    QPointer<MessageLogDialog> logDialog_;
     UnsavedAnswer unsavedAnswer_;
     RecoveryAnswer recoveryAnswer_;
     std::unique_ptr<RecoveryCopies> recovery_;

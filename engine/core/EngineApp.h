@@ -67,6 +67,9 @@ public:
     // Course operations.
     [[nodiscard]] HRESULT createCourse(HTREEITEM item);
     void selectCourse(HTREEITEM item);
+    // Makes the course current and drives its last placed mesh, as choosing it does, but
+    // leaves the camera where it is. False when no course has that item.
+    bool makeCourseCurrent(HTREEITEM item);
     void clearCourse();
     void regenerateCurrentCourse();
     // Fills the strips and the inner field of a course from its track.

@@ -113,6 +113,12 @@ TW_EXPORT int twx_current_course(HTREEITEM* item) {
     });
 }
 
+TW_EXPORT int twx_make_course_current(HTREEITEM item) {
+    return withEngine([item](CEngineApp& engine) -> int {
+        return okOr(engine.makeCourseCurrent(item), TWX_NOT_FOUND);
+    });
+}
+
 TW_EXPORT int twx_mesh_count() {
     return withEngine([](CEngineApp& engine) -> int {
         return engine.editor.current() == nullptr

@@ -11,8 +11,9 @@
 
 namespace {
 
+// A dot is drawn with its middle on the point clicked; a right click hits it within
+// about six pixels of that middle.
 constexpr float kDotHitRadiusSquared = 40.0f;
-constexpr float kDotCentreOffset = 5.0f;
 constexpr float kGroundDistance = 100.0f;
 constexpr float kPickPlaceDistance = 20.0f;
 constexpr float kAssignPlaceDistance = 10.0f;
@@ -147,8 +148,8 @@ bool CEngineApp::checkSelectedPoint(POINT point) {
     bool hit = false;
     for (auto& dot : editedDottedPoints()) {
         dot.selected = false;
-        const float dx = static_cast<float>(point.x) - (dot.x + kDotCentreOffset);
-        const float dy = static_cast<float>(point.y) - (dot.y + kDotCentreOffset);
+        const float dx = static_cast<float>(point.x) - dot.x;
+        const float dy = static_cast<float>(point.y) - dot.y;
         if (dx * dx + dy * dy < kDotHitRadiusSquared) {
             dot.selected = true;
             hit = true;

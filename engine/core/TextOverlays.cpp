@@ -1,4 +1,5 @@
 // Text over the 3-D view: the play clock, where the camera is, and diagnostics.
+#include <algorithm>
 #include <cstdio>
 
 #include "core/EngineApp.h"
@@ -86,9 +87,12 @@ HRESULT CEngineApp::drawPreviewText() {
                   diagVector.z);
     std::snprintf(lines[3], sizeof lines[3], "int info = %d", intInfo);
     std::snprintf(lines[4], sizeof lines[4], "float info= %f", floatInfo);
+    // The lines run to the view's right edge: the camera's three coordinates in full
+    // are wider than 300 pixels.
+    const LONG right = std::max<LONG>(300, static_cast<LONG>(backBufferDesc.Width) - 10);
     for (int i = 0; i < 5; ++i) {
         const LONG top = 8 + 16 * i;
-        drawLine(fontLarge.get(), lines[i], 10, top, 300, top + 32, kNearBlack);
+        drawLine(fontLarge.get(), lines[i], 10, top, right, top + 32, kNearBlack);
     }
     fontLarge->End();
     return S_OK;

@@ -43,8 +43,16 @@ HRESULT DotSprite::draw() {
     const D3DXVECTOR2 translation(m_x, m_y);
     D3DXMATRIX transform;
     D3DXMatrixTransformation2D(&transform, nullptr, 0, &scaling, &centre, 0, &translation);
+    // The picture's middle lands on the position: a dot is drawn where it was clicked,
+    // not a corner's width away from it.
+    D3DXVECTOR3 middle(0, 0, 0);
+    D3DSURFACE_DESC desc{};
+    if (m_texture && SUCCEEDED(m_texture->GetLevelDesc(0, &desc))) {
+        middle =
+            D3DXVECTOR3(static_cast<float>(desc.Width) / 2, static_cast<float>(desc.Height) / 2, 0);
+    }
     m_sprite->Begin(D3DXSPRITE_ALPHABLEND);
     m_sprite->SetTransform(&transform);
-    m_sprite->Draw(m_texture.get(), nullptr, nullptr, nullptr, kTint);
+    m_sprite->Draw(m_texture.get(), nullptr, &middle, nullptr, kTint);
     return m_sprite->End();
 }

@@ -19,7 +19,7 @@ public:
         m_x = x;
         m_y = y;
     }
-    // The picture at a fifth of its size with its top left at the position.
+    // The picture at a fifth of its size with its middle at the position.
     HRESULT draw();
 
     const std::string& path() const { return m_path; }

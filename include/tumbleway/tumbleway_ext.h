@@ -21,7 +21,7 @@ enum TwxResult {
 };
 
 // The version of this interface; grows when functions are added.
-constexpr int TWX_INTERFACE_VERSION = 3;
+constexpr int TWX_INTERFACE_VERSION = 4;
 TW_EXPORT int twx_interface_version();
 
 // ---- The library ----
@@ -50,6 +50,10 @@ TW_EXPORT int twx_restore_session(LSession_t* session, int* courseNumber,
 // The tree item of the engine's current course; TWX_NO_COURSE (item set to null) when
 // there is none.
 TW_EXPORT int twx_current_course(HTREEITEM* item);
+// Makes the course of that tree item current, as xll_setListCourse does, but leaves the
+// camera where it is (an undo that brings a course back does not move the view).
+// TWX_NOT_FOUND when no course has that item; the current course is then none.
+TW_EXPORT int twx_make_course_current(HTREEITEM item);
 
 // Any course as xll_app_get_Session_Iterator hands out the current one: appended to
 // the record's lists (free them with xll_app_delete_Session_Iterator). Answers the

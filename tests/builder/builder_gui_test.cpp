@@ -133,9 +133,8 @@ private slots:
             menu->setActiveAction(actions[0]);
             QTest::keyClick(menu, Qt::Key_Return);
         });
-        // On the first laid point's dot, whose centre is 5 pixels right of and below
-        // the click that laid it.
-        clickView(QPoint(505, 245), Qt::RightButton);
+        // On the first laid point's dot, drawn round the click that laid it.
+        clickView(QPoint(501, 241), Qt::RightButton);
         QTRY_VERIFY(form().pointDialog() != nullptr && form().pointDialog()->isVisible());
         QVERIFY(sawDisabledDelete);
         SliderDialog* dialog = form().pointDialog();
@@ -163,7 +162,7 @@ private slots:
             menu->setActiveAction(menu->actions().front());
             QTest::keyClick(menu, Qt::Key_Return);
         });
-        clickView(QPoint(505, 245), Qt::RightButton);
+        clickView(QPoint(501, 241), Qt::RightButton);
         QTRY_VERIFY(form().pointDialog() != nullptr && form().pointDialog()->isVisible());
         dialog = form().pointDialog();
         QCOMPARE(dialog->firstSlider()->value(), 2);
@@ -715,7 +714,7 @@ private slots:
             menu->setActiveAction(menu->actions()[0]);
             QTest::keyClick(menu, Qt::Key_Return);
         });
-        clickView(QPoint(125, 105), Qt::RightButton);
+        clickView(QPoint(121, 101), Qt::RightButton);
         QTRY_VERIFY(form().pointDialog() != nullptr && form().pointDialog()->isVisible());
         form().pointDialog()->firstSlider()->setValue(3);
         form().pointDialog()->findChild<QPushButton*>()->click();

@@ -91,8 +91,7 @@ private slots:
         // The course's first point raised and inclined.
         selectTab(2);
         const LPoint_t dot = opened.dottedPoints.front();
-        adjustWithDialog(QPoint(static_cast<int>(dot.x) + 5, static_cast<int>(dot.y) + 5), 2, 20,
-                         false);
+        adjustWithDialog(QPoint(static_cast<int>(dot.x), static_cast<int>(dot.y)), 2, 20, false);
         QVERIFY(session().calculatedPoints.front().y != opened.calculatedPoints.front().y);
 
         // Points laid for a new course, cleared, laid again and made a course, which

@@ -173,8 +173,7 @@ private slots:
         // changes under the driven object.
         selectTab(2);
         const LPoint_t dot = before.dottedPoints.front();
-        adjustWithDialog(QPoint(static_cast<int>(dot.x) + 5, static_cast<int>(dot.y) + 5), 6, 30,
-                         false);
+        adjustWithDialog(QPoint(static_cast<int>(dot.x), static_cast<int>(dot.y)), 6, 30, false);
         QVERIFY(session().calculatedPoints.front().y != before.calculatedPoints.front().y);
 
         window_->action(ReplayController::kReplayAction)->trigger();

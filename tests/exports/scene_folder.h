@@ -62,8 +62,11 @@ protected:
         xll_OnLButtonUp(0, POINT{p.x + 12, p.y + 28});
     }
 
-    // Lays four points in the course editor and creates a course with the tree item.
+    // Lays four points in the course editor and creates a course with the tree item. The
+    // current course is left first: a click on one of its dots picks the dot instead of
+    // laying a point.
     static void layCourse(HTREEITEM course) {
+        xll_OnButtonClearCourse();
         xll_OnSelchangeTab(2);
         for (const POINT p : {POINT{320, 80}, POINT{520, 240}, POINT{320, 400}, POINT{120, 240}}) {
             click(p);

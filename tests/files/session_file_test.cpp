@@ -95,12 +95,15 @@ TEST_F(SessionFile, DamagedFilesAreReadAsFarAsTheyGoAndToldOnce) {
         // A negative count reads nothing.
         {header('m', -1) + sound, Texts{"s [one]"}},
         // Records beyond the end of the file, whole or cut: the cut one keeps its whole
-        // fields, the rest stays zero.
+        // fields, the rest stays zero; one cut before its file name is left out, since
+        // it names nothing to load ("Error cannot read Sound file. ." named no file).
         {header('m', 0x7fffffff) + i32(1) + f32(2) + f32(3) + i32(4) + "\1",
          Texts{"m 1 0x1p+1 0x1.8p+1 0x0p+0 0x0p+0", "m 4 0x0p+0 0x0p+0 0x0p+0 0x0p+0"}},
-        {header('x', 1) + f32(1) + f32(2) + f32(3) + "\1\2",
-         Texts{"x [] 0x1p+0 0x1p+1 0x1.8p+1 0x0p+0 0x0p+0"}},
-        {header('h', 2) + name128("a") + "cut", Texts{"h [a] [cut] []"}},
+        {header('x', 1) + f32(1) + f32(2) + f32(3) + "\1\2", Texts{}},
+        {header('x', 1) + f32(1) + f32(2) + f32(3) + f32(4) + f32(5) + "car",
+         Texts{"x [car] 0x1p+0 0x1p+1 0x1.8p+1 0x1p+2 0x1.4p+2"}},
+        {header('h', 2) + name128("a") + "cut", Texts{}},
+        {header('h', 1) + name128("a") + name128("b") + "hi", Texts{"h [a] [b] [hi]"}},
         {sound + header('s', 2) + name128("two"), (Texts{"s [one]", "s [two]"})},
         // Bytes after the last whole block.
         {sound + std::string(3, '\0'), Texts{"s [one]"}},

@@ -130,6 +130,28 @@ protected:
         return record;
     }
 
+    // The box of the pixels that differ from the colour by more than a little, searched in
+    // the given part of the frame; empty (right < left) when there is none.
+    struct Box {
+        int left = kWidth, top = kHeight, right = -1, bottom = -1;
+    };
+    Box pixelsUnlike(const std::uint8_t (&colour)[3], int left, int top, int right, int bottom) {
+        const std::vector<std::uint8_t> pixels = context->readPixels();
+        Box box;
+        for (int y = top; y < bottom; ++y) {
+            for (int x = left; x < right; ++x) {
+                const std::uint8_t* p = &pixels[(static_cast<std::size_t>(y) * kWidth + x) * 4];
+                if (std::abs(p[0] - colour[0]) + std::abs(p[1] - colour[1]) +
+                        std::abs(p[2] - colour[2]) >
+                    24) {
+                    box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x),
+                           std::max(box.bottom, y)};
+                }
+            }
+        }
+        return box;
+    }
+
     std::unique_ptr<EglContext> context;
     ComPtr<GLDevice> device;
     std::unique_ptr<CEngineApp> app;
@@ -290,6 +312,33 @@ TEST_F(EngineFrames, InnerFieldOfAConcaveCourseStaysOffTheRoad) {
     createAndLookDown(30u);
     ASSERT_EQ(app->render(), S_OK);
     expectGolden("overhead-concave");
+}
+
+// A laid point's dot was drawn with its corner on the click, half a dot (6 pixels) right
+// of and below the point laid; its middle is on the click, wherever the click is.
+TEST_F(EngineFrames, ALaidDotIsDrawnRoundTheClick) {
+    app->selectTab(TAB_COURSE);
+    const std::uint8_t clear[3] = {0x44, 0x44, 0x44};
+    for (const auto& [x, y] : {std::pair{200, 150}, std::pair{420, 330}}) {
+        app->addPoint(x, y);
+        app->frameMove();
+        ASSERT_EQ(app->render(), S_OK);
+        const Box dot = pixelsUnlike(clear, x - 30, y - 30, x + 30, y + 30);
+        ASSERT_GE(dot.right, dot.left) << "no dot drawn at " << x << ", " << y;
+        EXPECT_NEAR((dot.left + dot.right) / 2.0, x, 1.0) << dot.left << " to " << dot.right;
+        EXPECT_NEAR((dot.top + dot.bottom) / 2.0, y, 1.0) << dot.top << " to " << dot.bottom;
+    }
+}
+
+// The preview's lines of numbers were cut off 300 pixels from the left; they run on to
+// the view's edge.
+TEST_F(EngineFrames, PreviewTextIsNotCutShort) {
+    app->selectTab(TAB_PREVIEW);
+    app->frameMove();
+    ASSERT_EQ(app->render(), S_OK);
+    const std::uint8_t clear[3] = {0xCC, 0xCC, 0xEE};
+    const Box beyond = pixelsUnlike(clear, 302, 8, kWidth, 40);
+    EXPECT_GE(beyond.right, 340) << "the camera's position ends at " << beyond.right;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -350,6 +351,45 @@ TEST_F(Runner, OptionsItCannotUseAreOneLine) {
     expectFailure(run({"demo.xml", "--frames", "many"}), 2, "--frames");
     expectFailure(run({"demo.xml", "--unknown"}), 2, "--unknown");
     expectFailure(run({"demo.xml", "other.xml"}), 2, "one scene");
+}
+
+// An environment variable set for the life of the object, and put back after it.
+class EnvironmentSetting {
+public:
+    EnvironmentSetting(const char* name, const char* value) : name_(name) {
+        const char* before = std::getenv(name);
+        had_ = before != nullptr;
+        before_ = had_ ? before : "";
+        value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~EnvironmentSetting() { had_ ? ::setenv(name_, before_.c_str(), 1) : ::unsetenv(name_); }
+    EnvironmentSetting(const EnvironmentSetting&) = delete;
+    EnvironmentSetting& operator=(const EnvironmentSetting&) = delete;
+
+private:
+    const char* name_;
+    bool had_ = false;
+    std::string before_;
+};
+
+// Without a sound card the sound library wrote nine lines of ALSA on every run. They go
+// to the log, and to the terminal only when --verbose asks for them.
+TEST_F(Runner, TheLibrariesWordsGoToTheLogUnlessAskedFor) {
+    const EnvironmentSetting anyDriver("ALSOFT_DRIVERS", nullptr);
+    const EnvironmentSetting state("XDG_STATE_HOME", (folder / "state").c_str());
+    const std::vector<std::string> args = {"demo.xml", "--frames", "2", "--size", "64x64"};
+    const Outcome quiet = run(args);
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.err, "");
+    std::ifstream log(folder / "state/Tumbleway/tumbleway-run.log");
+    ASSERT_TRUE(log.is_open());
+    const std::string logged(std::istreambuf_iterator<char>(log), {});
+
+    std::vector<std::string> verbose = args;
+    verbose.push_back("--verbose");
+    const Outcome told = run(verbose);
+    EXPECT_EQ(told.status, 0);
+    EXPECT_EQ(told.err, logged); // what the libraries say, whatever the machine has
 }
 
 } // namespace

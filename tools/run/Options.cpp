@@ -42,6 +42,10 @@ Options:
   --scene SCENE       the scene to run, as SCENE
   --data DIR          folder that holds data/ (default: the current folder, or
                       the source tree of this build)
+  --verbose           show the libraries' own warnings (no sound card, ...) on the
+                      terminal; without it they go to the log file
+                      $XDG_STATE_HOME/Tumbleway/tumbleway-run.log
+                      (~/.local/state/Tumbleway/tumbleway-run.log)
   --help              this text
 
 The trace has a header row, "frame,index,name,x,y,z,heading", and then, after
@@ -117,6 +121,8 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
             options.help = true;
         } else if (arg == "--no-render") {
             options.render = false;
+        } else if (arg == "--verbose") {
+            options.verbose = true;
         } else if (arg == "--check") {
             options.check = true;
         } else if (arg == "--frames") {

@@ -20,9 +20,10 @@ struct RunOptions {
     // The placed mesh the input pushes, by its index in the trace; -1: none. Unset: the
     // course's last placed mesh, as in the builder.
     std::optional<int> control;
-    bool check = false;  // check the scene's course and report what is wrong with it
-    std::string picture; // PNG of the course from above with the check's findings
-    bool render = true;  // draw every frame, not only the last
+    bool check = false;   // check the scene's course and report what is wrong with it
+    std::string picture;  // PNG of the course from above with the check's findings
+    bool render = true;   // draw every frame, not only the last
+    bool verbose = false; // the libraries' own warnings on the terminal, not in the log
     bool help = false;
 };
 

@@ -13,6 +13,7 @@
 #include "Messages.h"
 #include "Options.h"
 #include "OutputFile.h"
+#include "QuietLibraries.h"
 #include "ReplayRun.h"
 #include "RunError.h"
 #include "Scene.h"
@@ -163,7 +164,14 @@ int run(const RunOptions& options) {
         throw RunError(kRunFailed, "no device on the OpenGL context");
     }
     enterFolder(prepared.dataFolder, "the data folder");
-    const EngineLifetime engine(device.get(), options.width, options.height);
+    // The engine opens the sound device as it starts; the sound library's words about a
+    // missing sound card go to the log, the engine's own messages come after.
+    std::optional<EngineLifetime> engine;
+    const std::vector<KeptMessage> starting = keepMessagesOf([&] {
+        const QuietLibraries quiet(options.verbose);
+        engine.emplace(device.get(), options.width, options.height);
+    });
+    showMessages(starting);
     TraceFile* trace = prepared.trace ? &*prepared.trace : nullptr;
     bool findings = false;
     if (prepared.replay) {

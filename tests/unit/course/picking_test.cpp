@@ -26,7 +26,7 @@ TEST_F(Picking, NearbyDotsAreAllSelectedButAnEditTakesTheFirst) {
     clickInEditor(POINT{300, 100});
     app->addPoint(303, 100); // 3 pixels from the second dot
     ASSERT_EQ(app->editor.laidPoints().dotted().size(), 3u);
-    EXPECT_TRUE(app->checkSelectedPoint(POINT{306, 104}));
+    EXPECT_TRUE(app->checkSelectedPoint(POINT{301, 101}));
     const auto second = std::next(app->editor.laidPoints().dotted().begin());
     EXPECT_FALSE(app->editor.laidPoints().dotted().front().selected);
     EXPECT_TRUE(second->selected);
@@ -46,7 +46,7 @@ TEST_F(Picking, NearbyDotsAreAllSelectedButAnEditTakesTheFirst) {
 TEST_F(Picking, MessageWordsAreSignedThirtyTwoBitValues) {
     app->selectTab(TAB_COURSE);
     clickInEditor(POINT{200, 200});
-    ASSERT_TRUE(app->checkSelectedPoint(POINT{205, 205}));
+    ASSERT_TRUE(app->checkSelectedPoint(POINT{200, 200}));
     app->modifyPoint(0xFFFFFFFDu, static_cast<long>(0xFFFFFFECu));
     EXPECT_EQ(app->editor.laidPoints().calculated().front().y, -3.0f);
     EXPECT_EQ(app->editor.laidPoints().calculated().front().pitch, -20.0f);
@@ -58,8 +58,7 @@ TEST_F(Picking, MessageWordsAreSignedThirtyTwoBitValues) {
 TEST_F(Picking, EditingAPointOfTheCourseRebuildsItBanked) {
     LCourse_t& course = createLoopCourse(6, 30);
     const LPoint_t& dot = course.dottedPoints.front();
-    ASSERT_TRUE(
-        app->checkSelectedPoint(POINT{static_cast<LONG>(dot.x + 5), static_cast<LONG>(dot.y + 5)}));
+    ASSERT_TRUE(app->checkSelectedPoint(POINT{static_cast<LONG>(dot.x), static_cast<LONG>(dot.y)}));
     const CCourseTrack* before = course.track.get();
     app->modifyPoint(3, static_cast<long>(-20));
     EXPECT_EQ(course.calculatedPoints.front().y, 3.0f);
