@@ -58,7 +58,7 @@ MainWindow::MainWindow() {
 
     // What just happened on the left; the frame time and the mesh the arrow keys drive
     // on the right.
-    showStatus(tr("Ready"));
+    statusBar()->showMessage(tr("Ready"));
     auto* frameTime = new QLabel(statusBar());
     frameTime->setObjectName(QStringLiteral("frameTime"));
     statusBar()->addPermanentWidget(frameTime);
