@@ -217,6 +217,9 @@ void AppForm::onCreateCourse() {
     emit statusMessage(warning.isEmpty() ? outcome : outcome + QLatin1Char(' ') + warning);
     pointsAtLastCreate_ = laid;
     lastCreatedName_ = item->text(0);
+    // The points are kept in the course now.
+    revisions_.markSaved(EditRevisions::kLaidPoints);
+    updateModified();
 }
 
 void AppForm::onClear() {
@@ -312,6 +315,9 @@ void AppForm::refreshCourseChildren(HTREEITEM course) {
     {
         const QSignalBlocker blocker(tree_);
         fillCourseChildren(item, session);
+        if (const MissingAssets* missing = missingAssets(course)) {
+            addMissingChildren(item, *missing);
+        }
         item->setExpanded(true);
     }
     if (found) {
