@@ -9,13 +9,16 @@
 
 CourseEdit::CourseEdit(AppForm& form, const QString& text, CourseSnapshot before,
                        CourseSnapshot after)
-    : QUndoCommand(text), form_(form), before_(std::move(before)), after_(std::move(after)) {}
+    : QUndoCommand(text), form_(form), before_(std::move(before)), after_(std::move(after)),
+      revisionBefore_(form.revisions().current(before_.item)),
+      revisionAfter_(form.revisions().advance(before_.item)) {}
 
 void CourseEdit::undo() {
     {
         RenderHost::EngineScope scope(form_.host());
         putCourseSnapshot(before_, true);
     }
+    form_.revisions().set(before_.item, revisionBefore_);
     form_.courseChanged(before_.item);
 }
 
@@ -28,6 +31,7 @@ void CourseEdit::redo() {
         RenderHost::EngineScope scope(form_.host());
         putCourseSnapshot(after_, true);
     }
+    form_.revisions().set(after_.item, revisionAfter_);
     form_.courseChanged(after_.item);
 }
 
@@ -164,10 +168,14 @@ void putLaidPoints(AppForm& form, const LaidPoints& laid) {
 
 LaidPointsEdit::LaidPointsEdit(AppForm& form, const QString& text, LaidPoints before,
                                LaidPoints after)
-    : QUndoCommand(text), form_(form), before_(std::move(before)), after_(std::move(after)) {}
+    : QUndoCommand(text), form_(form), before_(std::move(before)), after_(std::move(after)),
+      revisionBefore_(form.revisions().current(EditRevisions::kLaidPoints)),
+      revisionAfter_(form.revisions().advance(EditRevisions::kLaidPoints)) {}
 
 void LaidPointsEdit::undo() {
     putLaidPoints(form_, before_);
+    form_.revisions().set(EditRevisions::kLaidPoints, revisionBefore_);
+    form_.laidPointsChanged();
 }
 
 void LaidPointsEdit::redo() {
@@ -176,4 +184,6 @@ void LaidPointsEdit::redo() {
         return;
     }
     putLaidPoints(form_, after_);
+    form_.revisions().set(EditRevisions::kLaidPoints, revisionAfter_);
+    form_.laidPointsChanged();
 }

@@ -23,6 +23,9 @@ private:
     AppForm& form_;
     CourseSnapshot before_;
     CourseSnapshot after_;
+    // The course's revisions before and after the edit (see EditRevisions).
+    int revisionBefore_;
+    int revisionAfter_;
     bool done_ = false;
 };
 
@@ -83,5 +86,7 @@ private:
     AppForm& form_;
     LaidPoints before_;
     LaidPoints after_;
+    int revisionBefore_;
+    int revisionAfter_;
     bool done_ = false;
 };

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -88,6 +89,29 @@ AppForm::AppForm(QWidget* frame)
         const auto answer = QMessageBox::question(frame_, tr("Tumbleway Builder"), question);
         host_->pause(false);
         return answer == QMessageBox::Yes;
+    };
+    missingFilesAnswer_ = [this](const QStringList& missing) {
+        QMessageBox box(QMessageBox::Warning, tr("Tumbleway Builder"),
+                        tr("The scene names %n file(s) that are not found beside it or in the "
+                           "folders files were opened from:",
+                           nullptr, static_cast<int>(missing.size())),
+                        QMessageBox::NoButton, frame_);
+        box.setInformativeText(missing.join(QLatin1Char('\n')) +
+                               tr("\n\nWithout them, what they are stays in the scene, "
+                                  "shown as missing, and is saved with it."));
+        QPushButton* look = box.addButton(tr("Look in a folder..."), QMessageBox::AcceptRole);
+        box.addButton(tr("Open without them"), QMessageBox::RejectRole);
+        box.setDefaultButton(look);
+        host_->pause(true);
+        box.exec();
+        QString folder;
+        if (box.clickedButton() == look) {
+            folder = QFileDialog::getExistingDirectory(
+                frame_, tr("The folder that holds the missing files"), QDir::currentPath());
+        }
+        host_->pause(false);
+        host_->restoreEngineContext();
+        return folder;
     };
 
     // The host is set up paused and with its creation size; the stored size wins.
@@ -650,6 +674,7 @@ void AppForm::onTabChanged(int index) {
         pointsAtLastCreate_ = -1; // every other tab clears the points being laid
     }
     engineCall([index] { xll_OnSelchangeTab(static_cast<unsigned>(index)); });
+    updateModified(); // leaving MakeField may have let go of the points being laid
     if (const QString hint = tabHint(index); !hint.isEmpty()) {
         emit statusMessage(hint);
     }

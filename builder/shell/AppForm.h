@@ -23,6 +23,8 @@
 #include "win32/win32.h"
 
 #include "edit/CourseSnapshot.h"
+#include "edit/EditRevisions.h"
+#include "files/MissingAssets.h"
 #include "shell/CourseChildren.h"
 #include "shell/SliderDialog.h"
 
@@ -108,6 +110,13 @@ public:
     // a function that answers at once.
     using Confirmation = std::function<bool(const QString& question)>;
     void setConfirmation(Confirmation confirm) { confirm_ = std::move(confirm); }
+    // Asked once when a scene being opened names files that are not found, with their
+    // names: answers a folder to look for them in, or an empty string to open the scene
+    // without them. Tests put in a function that answers at once.
+    using MissingFilesAnswer = std::function<QString(const QStringList& missing)>;
+    void setMissingFilesAnswer(MissingFilesAnswer answer) {
+        missingFilesAnswer_ = std::move(answer);
+    }
     // Asked before a scene is opened, so that unsaved changes are not lost without a
     // word; false stops the open.
     void setBeforeSceneOpen(std::function<bool()> ask) { beforeSceneOpen_ = std::move(ask); }
@@ -127,6 +136,9 @@ public:
     // file: name is what the status bar and the history call it, file what it was read
     // from. readWhole false: the reader found the file damaged, and the status bar says
     // the course holds only a part of it.
+    // Files the scene names that are not found are listed once (see
+    // setMissingFilesAnswer); what could not be loaded is kept with the course and
+    // written back by every save.
     void openSceneRecord(LSession_t& record, const SceneExtras& extras, const QString& name,
                          const QString& file, bool readWhole = true);
 
@@ -152,8 +164,23 @@ public:
 
     // The history of the scene's edits, for undo and redo.
     QUndoStack& history() { return *history_; }
-    // Whether a course holds changes that no save or open has seen.
-    bool isModified() const { return !modifiedCourses_.empty(); }
+    // The unsaved state. A course is unsaved when an edit step (not a drive, not a
+    // replay) changed it since it was last saved or opened, or when it was never saved;
+    // undo and redo back to the save make it saved again. Points laid in MakeField and
+    // not yet made into a course are unsaved work too. sceneStateChanged() is emitted
+    // whenever isModified(), modifiedCourses() or hasUnsavedPoints() change.
+    bool isModified() const { return !modifiedCourses_.empty() || unsavedPoints_; }
+    bool hasUnsavedPoints() const { return unsavedPoints_; }
+    // The user chose to let the unsaved work go: every course counts as saved as it is
+    // now, and the laid points as used, until the next edit.
+    void discardUnsavedState();
+    // Makes a course of the points being laid, as the create button does.
+    void createCourseFromLaidPoints() { onCreateCourse(); }
+    // The revisions the history's steps give the courses and the laid points.
+    EditRevisions& revisions() { return revisions_; }
+    // What the course's scene named that could not be loaded when it was opened (null
+    // when nothing is missing): saves, and copies of the course, add it to the record.
+    const MissingAssets* missingAssets(HTREEITEM course) const;
     // The current course's scene file name, or its tree name before it was saved.
     QString sceneName() const;
     // The courses and their scene files, for a save of everything (recovery, closing).
@@ -176,6 +203,7 @@ public:
 
     // What the undo steps do to the form after they changed the engine.
     void courseChanged(HTREEITEM item);
+    void laidPointsChanged() { updateModified(); }
     void showCourse(HTREEITEM item, bool inScene);
     // Choosing a course puts the camera at its start; an undo that brings a course back
     // leaves the camera where the user had it.
@@ -252,6 +280,16 @@ private:
     void openSession(bool binary, const ChosenFile& file);
     void saveSessionFile();
     void saveSimulationFile(const std::string& path);
+    // Takes out of a scene being opened what names files that are not found, after the
+    // user was asked once where they are.
+    MissingAssets settleMissingFiles(LSession_t& record, SceneExtras& extras);
+    // The current course's record and extras as a save writes them: what the engine
+    // holds and what could not be loaded. False when there is no current course; the
+    // record's lists are then empty.
+    bool currentSceneRecord(LSession_t& record, SceneExtras& extras);
+    // Offers to copy the files a scene saved in folder names that are not beside it;
+    // answers what the status line says about them.
+    QString copyFilesBeside(const LSession_t& record, const QString& folder);
     // Runs an edit of the current course and, when it changed the course, keeps it in
     // the history as one step; true when it did.
     bool recordCourseEdit(const QString& text, const std::function<void()>& edit);
@@ -325,10 +363,13 @@ private:
     bool controlledKnown_ = false;
     QPoint viewOrigin_ = kViewOrigin;
     QRect windowedFrameGeometry_;
-    // The course's text at its last save or open, and the file of that save or open.
-    std::map<HTREEITEM, std::string> savedText_;
+    // The file of the course's last save or open, and which courses are unsaved.
     std::map<HTREEITEM, QString> courseFiles_;
+    EditRevisions revisions_;
     std::vector<HTREEITEM> modifiedCourses_;
+    bool unsavedPoints_ = false;
+    std::map<HTREEITEM, MissingAssets> missing_;
+    MissingFilesAnswer missingFilesAnswer_;
     QStringList openedFolders_;
     // A drag in Edit is one step, from the press to the release.
     std::optional<CourseSnapshot> dragBefore_;

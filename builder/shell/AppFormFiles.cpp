@@ -2,10 +2,12 @@
 // and the current course saved in either scene format.
 #include <QDir>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTreeWidget>
 #include <QUndoStack>
 #include <algorithm>
+#include <array>
 
 #include "edit/EditCommands.h"
 #include "files/SessionFileIO.h"
@@ -16,57 +18,16 @@
 
 namespace {
 
-// Whether the engine has a current course, and the record of it when it has.
-bool currentCourseRecord(LSession_t& session) {
-    HTREEITEM item = nullptr;
-    if (twx_current_course(&item) != TWX_OK) {
-        return false;
-    }
-    xll_app_get_Session_Iterator(&session);
-    return true;
+// Where the engine would load a file named by a scene from; empty when it finds none.
+// Engine calls: run inside an engine scope.
+QString findAsset(const std::string& name) {
+    std::array<char, 4096> path{};
+    const int length = twx_find_asset(name.c_str(), path.data(), static_cast<int>(path.size()));
+    return length < 0 ? QString() : QString::fromUtf8(path.data(), length);
 }
 
-// What each placed mesh of the current course carries beyond the record.
-SceneExtras currentExtras() {
-    HTREEITEM item = nullptr;
-    twx_current_course(&item);
-    return takeCourseSnapshot(item).extras;
-}
-
-// The files a scene names that will not be found when it is opened again: a scene
-// finds its files beside it, or in the data folders of the program.
-QStringList filesNotBeside(const LSession_t& session, const QString& folder,
-                           const QString& startFolder) {
-    QStringList names;
-    const auto add = [&names](const char(&field)[kNameFieldSize]) {
-        const std::string_view name = nameFieldText(field);
-        const QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-        if (!text.isEmpty() && !names.contains(text)) {
-            names << text;
-        }
-    };
-    for (const SessionXfile& mesh : session.meshes) {
-        add(mesh.name);
-    }
-    for (const SessionBitmap& bitmap : session.bitmaps) {
-        add(bitmap.name);
-    }
-    for (const SessionSound& sound : session.sounds) {
-        add(sound.name);
-    }
-    for (const SessionRelation& relation : session.relations) {
-        add(relation.wavfile);
-    }
-    QStringList missing;
-    for (const QString& name : names) {
-        const bool found = QFileInfo::exists(folder + QLatin1Char('/') + name) ||
-                           QFileInfo::exists(startFolder + QStringLiteral("/data/") + name) ||
-                           QFileInfo::exists(startFolder + QLatin1Char('/') + name);
-        if (!found) {
-            missing << name;
-        }
-    }
-    return missing;
+QString joined(const QStringList& names) {
+    return names.join(QStringLiteral(", "));
 }
 
 } // namespace
@@ -216,11 +177,15 @@ void AppForm::openSceneRecord(LSession_t& record, const SceneExtras& extras, con
         TreeKind::Course, QString::fromStdString(FileTreeEntries::courseName(number)), number);
     record.item = handleOf(item);
     record.built = 0;
+    // What names files that are not found stays out of the engine (which would report
+    // each element alone) and with the course, for the saves.
+    SceneExtras kept = extras;
+    MissingAssets missing = settleMissingFiles(record, kept);
     courses_.push_back(record);
     int courseNumber = 0;
     engineCall([&] {
-        twx_restore_session(&record, &courseNumber, extras.meshes.data(),
-                            static_cast<int>(extras.meshes.size()));
+        twx_restore_session(&record, &courseNumber, kept.meshes.data(),
+                            static_cast<int>(kept.meshes.size()));
         xll_setListCourse(record.item);
     });
     currentCourse_ = &courses_.back();
@@ -233,6 +198,19 @@ void AppForm::openSceneRecord(LSession_t& record, const SceneExtras& extras, con
         opened = takeCourseSnapshot(record.item);
         position = twx_course_position(record.item);
     });
+    // Files found but not loaded (damaged, say) were reported by the engine; what names
+    // them is kept all the same.
+    addDropped(record, kept, opened.record, missing);
+    const QStringList missingNames = [&] {
+        QStringList names;
+        for (const std::string& file : missing.fileNames()) {
+            names << QString::fromStdString(file);
+        }
+        return names;
+    }();
+    if (!missing.empty()) {
+        missing_[record.item] = std::move(missing);
+    }
     history_->push(std::make_unique<CourseComesOrGoes>(*this, tr("open %1").arg(name),
                                                        CourseComesOrGoes::Change::Added,
                                                        std::move(opened), position, true)
@@ -241,32 +219,154 @@ void AppForm::openSceneRecord(LSession_t& record, const SceneExtras& extras, con
     courseSaved(record.item, file);
     refreshCourseChildren(record.item);
     emit sceneStateChanged();
-    emit statusMessage(readWhole ? tr("Opened %1 as %2.").arg(name, item->text(0))
-                                 : tr("Opened %1 in part as %2: the file is damaged, and only "
-                                      "what could be read of it is in the course.")
-                                       .arg(name, item->text(0)));
+    if (!readWhole) {
+        emit statusMessage(tr("Opened %1 in part as %2: the file is damaged, and only what "
+                              "could be read of it is in the course.")
+                               .arg(name, item->text(0)));
+    } else if (missingNames.isEmpty()) {
+        emit statusMessage(tr("Opened %1 as %2.").arg(name, item->text(0)));
+    } else {
+        emit statusMessage(tr("Opened %1 as %2 without %3, which were not found: they stay in "
+                              "the scene and are saved with it.")
+                               .arg(name, item->text(0), joined(missingNames)));
+    }
+}
+
+MissingAssets AppForm::settleMissingFiles(LSession_t& record, SceneExtras& extras) {
+    // The engine looks beside the scene, in the folder it is read in, as well.
+    const QString sceneFolder = QDir::currentPath();
+    engineCall([&] { twx_add_asset_folder(sceneFolder.toStdString().c_str()); });
+    const auto notFound = [&] {
+        QStringList names;
+        engineCall([&] {
+            for (const std::string& name : sceneFileNames(record)) {
+                if (findAsset(name).isEmpty()) {
+                    names << QString::fromStdString(name);
+                }
+            }
+        });
+        return names;
+    };
+    // Asked once, and again only for what the folder the user pointed at did not hold;
+    // no folder, or one pointed at before, opens the scene without them.
+    QStringList pointedAt;
+    for (QStringList missing = notFound(); !missing.isEmpty() && missingFilesAnswer_;
+         missing = notFound()) {
+        const QString answer = missingFilesAnswer_(missing);
+        const QString folder = answer.isEmpty() ? answer : QFileInfo(answer).absoluteFilePath();
+        if (folder.isEmpty() || !QFileInfo(folder).isDir() || pointedAt.contains(folder)) {
+            break;
+        }
+        pointedAt << folder;
+        engineCall([&] { twx_add_asset_folder(folder.toStdString().c_str()); });
+        if (!openedFolders_.contains(folder)) {
+            openedFolders_ << folder;
+        }
+    }
+    MissingAssets missing;
+    engineCall([&] {
+        missing = takeMissing(record, extras,
+                              [](const std::string& name) { return !findAsset(name).isEmpty(); });
+    });
+    return missing;
+}
+
+bool AppForm::currentSceneRecord(LSession_t& record, SceneExtras& extras) {
+    HTREEITEM item = nullptr;
+    engineCall([&] {
+        if (twx_current_course(&item) != TWX_OK) {
+            return;
+        }
+        CourseSnapshot live = takeCourseSnapshot(item);
+        record = std::move(live.record);
+        extras = std::move(live.extras);
+    });
+    if (item == nullptr) {
+        return false;
+    }
+    if (const MissingAssets* missing = missingAssets(item)) {
+        appendMissing(*missing, record, extras);
+    }
+    return true;
+}
+
+const MissingAssets* AppForm::missingAssets(HTREEITEM course) const {
+    const auto found = missing_.find(course);
+    return found == missing_.end() ? nullptr : &found->second;
+}
+
+QString AppForm::copyFilesBeside(const LSession_t& record, const QString& folder) {
+    QStringList names;
+    QStringList sources;
+    QStringList nowhere;
+    engineCall([&] {
+        for (const std::string& file : sceneFileNames(record)) {
+            const QString name = QString::fromStdString(file);
+            if (QFileInfo::exists(folder + QLatin1Char('/') + name)) {
+                continue;
+            }
+            const QString source = findAsset(file);
+            if (source.isEmpty()) {
+                nowhere << name;
+            } else if (source != QDir(startFolder_).absoluteFilePath(name) &&
+                       source !=
+                           QDir(startFolder_).absoluteFilePath(QStringLiteral("data/") + name)) {
+                // The program's own folders are searched wherever the scene lies.
+                names << name;
+                sources << source;
+            }
+        }
+    });
+    QString text;
+    if (!names.isEmpty()) {
+        const bool copy =
+            !confirm_ || confirm_(tr("The scene uses files that are not in its folder (%1): %2.\n"
+                                     "Copy them beside it, so that it finds them when it is "
+                                     "opened again?")
+                                      .arg(folder, joined(names)));
+        if (copy) {
+            QStringList copied;
+            QStringList failed;
+            for (qsizetype i = 0; i < names.size(); ++i) {
+                // QFile::copy writes a temporary file and renames it: a failed copy
+                // leaves nothing half-written.
+                (QFile::copy(sources[i], folder + QLatin1Char('/') + names[i]) ? copied : failed)
+                    << names[i];
+            }
+            if (!copied.isEmpty()) {
+                text += tr(" Copied beside it: %1.").arg(joined(copied));
+            }
+            if (!failed.isEmpty()) {
+                text += tr(" Could not copy: %1; it will not find them when it is opened "
+                           "again.")
+                            .arg(joined(failed));
+            }
+        } else {
+            text += tr(" Not in its folder, so not found when it is opened again: %1.")
+                        .arg(joined(names));
+        }
+    }
+    if (!nowhere.isEmpty()) {
+        text += tr(" Still missing, kept in the scene: %1.").arg(joined(nowhere));
+    }
+    return text;
 }
 
 void AppForm::saveSessionFile() {
     // The engine's live course is saved, with everything placed since it was made or
     // opened; the form's own entry only holds what the course started with.
     LSession_t session;
-    bool hasCourse = false;
-    int raised = 0;
-    engineCall([&] {
-        hasCourse = currentCourseRecord(session);
-        const SceneExtras extras = currentExtras();
-        raised = static_cast<int>(
-            std::count_if(extras.meshes.begin(), extras.meshes.end(),
-                          [](const TwxMeshExtra& m) { return m.lift != 0 || m.turn != 0; }));
-    });
+    SceneExtras extras;
+    const bool hasCourse = currentSceneRecord(session, extras);
+    const int raised = static_cast<int>(
+        std::count_if(extras.meshes.begin(), extras.meshes.end(),
+                      [](const TwxMeshExtra& m) { return m.lift != 0 || m.turn != 0; }));
     if (!hasCourse) {
         emit statusMessage(tr("Nothing saved: choose a course in the tree, or create one, first."));
         return;
     }
     const bool saved = writeSessionFile(session, kSessionFileName);
     const std::size_t bitmaps = session.bitmaps.size();
-    engineCall([&] { xll_app_delete_Session_Iterator(&session); });
     if (!saved) {
         return; // the writer has shown why
     }
@@ -295,11 +395,7 @@ void AppForm::saveSessionFile() {
 void AppForm::saveSimulationFile(const std::string& path) {
     LSession_t session;
     SceneExtras extras;
-    bool hasCourse = false;
-    engineCall([&] {
-        hasCourse = currentCourseRecord(session);
-        extras = currentExtras();
-    });
+    const bool hasCourse = currentSceneRecord(session, extras);
     const QString name = QString::fromStdString(path);
     if (!hasCourse) {
         emit statusMessage(tr("Nothing saved: choose a course in the tree, or create one, first."));
@@ -307,9 +403,7 @@ void AppForm::saveSimulationFile(const std::string& path) {
     }
     std::string error;
     const bool saved = writeSimulationFile(session, path, &error, &extras);
-    const auto release = [&] { engineCall([&] { xll_app_delete_Session_Iterator(&session); }); };
     if (!saved) {
-        release();
         // The file that was there, if any, is as it was.
         const QString text = tr("The scene could not be saved.\n%1: %2")
                                  .arg(QString::fromStdString(path), QString::fromStdString(error));
@@ -318,16 +412,7 @@ void AppForm::saveSimulationFile(const std::string& path) {
         return;
     }
     courseSaved(engineCurrentCourse(), QFileInfo(name).absoluteFilePath());
-    const QStringList missing =
-        filesNotBeside(session, QFileInfo(name).absolutePath(), startFolder_);
-    if (missing.isEmpty()) {
-        emit statusMessage(tr("Saved %1.").arg(name));
-    } else {
-        // Opened again, the scene would come back without these: say so now, while the
-        // user still knows where they are.
-        emit statusMessage(tr("Saved %1. Not in its folder, so not found when it "
-                              "is opened again: %2")
-                               .arg(name, missing.join(QStringLiteral(", "))));
-    }
-    release();
+    // Saved away from its files, the scene would come back without them.
+    emit statusMessage(tr("Saved %1.").arg(name) +
+                       copyFilesBeside(session, QFileInfo(name).absolutePath()));
 }

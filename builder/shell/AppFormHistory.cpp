@@ -54,6 +54,7 @@ void AppForm::recordPointsEdit(const QString& text, const std::function<void()>&
     history_->push(
         std::make_unique<LaidPointsEdit>(*this, text, std::move(before), std::move(after))
             .release());
+    laidPointsChanged();
 }
 
 void AppForm::courseChanged(HTREEITEM item) {
@@ -105,8 +106,9 @@ void AppForm::forgetItem(HTREEITEM item) {
         files->remove_if([treeItem](const FileEntry& file) { return file.item == treeItem; });
     }
     entries_.remove(item);
-    savedText_.erase(item);
+    revisions_.forget(item);
     courseFiles_.erase(item);
+    missing_.erase(item);
     if (controlledItem_ != nullptr &&
         (controlledItem_ == treeItem || controlledItem_->parent() == treeItem)) {
         controlledItem_ = nullptr; // gone with the item
@@ -117,12 +119,10 @@ void AppForm::forgetItem(HTREEITEM item) {
 }
 
 void AppForm::courseSaved(HTREEITEM item, const QString& file) {
-    CourseSnapshot saved;
-    engineCall([&] { saved = takeCourseSnapshot(item); });
-    if (saved.item == nullptr) {
+    if (item == nullptr) {
         return;
     }
-    savedText_[item] = saved.text();
+    revisions_.markSaved(item);
     if (!file.isEmpty()) {
         courseFiles_[item] = file;
     }
@@ -137,17 +137,26 @@ void AppForm::updateModified() {
         if (reinterpret_cast<QTreeWidgetItem*>(course.item)->isHidden()) {
             continue;
         }
-        CourseSnapshot now;
-        engineCall([&] { now = takeCourseSnapshot(course.item); });
-        const auto saved = savedText_.find(course.item);
-        if (now.item != nullptr && (saved == savedText_.end() || saved->second != now.text())) {
+        if (!revisions_.isSaved(course.item)) {
             modified.push_back(course.item);
         }
     }
-    if (modified != modifiedCourses_) {
+    int laid = 0;
+    engineCall([&] { laid = twx_working_point_count(); });
+    const bool unsavedPoints = laid > 0 && !revisions_.isSaved(EditRevisions::kLaidPoints);
+    if (modified != modifiedCourses_ || unsavedPoints != unsavedPoints_) {
         modifiedCourses_ = std::move(modified);
+        unsavedPoints_ = unsavedPoints;
         emit sceneStateChanged();
     }
+}
+
+void AppForm::discardUnsavedState() {
+    for (HTREEITEM item : modifiedCourses_) {
+        revisions_.markSaved(item);
+    }
+    revisions_.markSaved(EditRevisions::kLaidPoints);
+    updateModified();
 }
 
 QString AppForm::sceneName() const {
@@ -175,7 +184,7 @@ void AppForm::markRecovered(const QString& file) {
     if (currentCourse_ == nullptr) {
         return;
     }
-    savedText_.erase(currentCourse_->item);
+    revisions_.markUnsaved(currentCourse_->item);
     if (file.isEmpty()) {
         courseFiles_.erase(currentCourse_->item);
     } else {

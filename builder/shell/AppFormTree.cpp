@@ -220,6 +220,9 @@ void AppForm::onCreateCourse() {
     emit statusMessage(warning.isEmpty() ? outcome : outcome + QLatin1Char(' ') + warning);
     pointsAtLastCreate_ = laid;
     lastCreatedName_ = item->text(0);
+    // The points are kept in the course now.
+    revisions_.markSaved(EditRevisions::kLaidPoints);
+    updateModified();
 }
 
 void AppForm::onClear() {
@@ -317,6 +320,9 @@ void AppForm::refreshCourseChildren(HTREEITEM course) {
         // The course stays open or closed as the user left it: opening it here moved
         // the rows under the mouse that had just chosen it.
         fillCourseChildren(item, session);
+        if (const MissingAssets* missing = missingAssets(course)) {
+            addMissingChildren(item, *missing);
+        }
     }
     if (found) {
         engineCall([&] { xll_app_delete_Session_Iterator(&session); });

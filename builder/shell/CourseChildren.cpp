@@ -1,5 +1,6 @@
 #include "shell/CourseChildren.h"
 
+#include <QBrush>
 #include <QCoreApplication>
 #include <QTreeWidgetItem>
 
@@ -48,6 +49,32 @@ void fillCourseChildren(QTreeWidgetItem* course, const LSession_t& session) {
     index = 0;
     for (const SessionRelation& relation : session.relations) {
         addChild(course, CourseChildKind::Relation, index++, relationText(relation));
+    }
+}
+
+void addMissingChildren(QTreeWidgetItem* course, const MissingAssets& missing) {
+    const auto add = [course](const QString& text) {
+        auto* child = new QTreeWidgetItem(
+            course, {QCoreApplication::translate("CourseChildren", "%1 (missing)").arg(text)});
+        child->setData(0, Qt::UserRole, 0);
+        child->setFlags(Qt::ItemIsEnabled);
+        child->setForeground(0, QBrush(Qt::gray));
+        child->setToolTip(0, QCoreApplication::translate(
+                                 "CourseChildren", "Its file was not found when the scene was "
+                                                   "opened. It stays in the scene and is saved "
+                                                   "with it."));
+    };
+    for (const SessionXfile& mesh : missing.meshes) {
+        add(nameOf(mesh.name));
+    }
+    for (const SessionBitmap& bitmap : missing.bitmaps) {
+        add(nameOf(bitmap.name));
+    }
+    for (const SessionSound& sound : missing.sounds) {
+        add(nameOf(sound.name));
+    }
+    for (const SessionRelation& relation : missing.relations) {
+        add(relationText(relation));
     }
 }
 

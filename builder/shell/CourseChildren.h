@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "files/MissingAssets.h"
 #include "tumbleway/tumbleway.h"
 
 class QTreeWidgetItem;
@@ -26,5 +27,10 @@ QString relationText(const SessionRelation& relation);
 // record (meshes, then bitmaps, then relations, each in list order).
 void fillCourseChildren(QTreeWidgetItem* course, const LSession_t& session);
 
-// What a child item stands for; nothing for any other item.
+// Adds after them an item for each placement and relation the scene named but could
+// not load ("car.x (missing)", greyed): shown so the user knows they are kept and
+// saved, but not chosen or deleted like the others.
+void addMissingChildren(QTreeWidgetItem* course, const MissingAssets& missing);
+
+// What a child item stands for; nothing for any other item, a missing one included.
 std::optional<CourseChild> courseChildOf(const QTreeWidgetItem* item);

@@ -272,14 +272,22 @@ bool MainWindow::settleUnsavedChanges(const QString& why) {
     for (const AppForm::CourseFile& course : form_->modifiedCourses()) {
         names << (course.file.isEmpty() ? course.name : QFileInfo(course.file).fileName());
     }
-    const QMessageBox::StandardButton answer =
-        unsavedAnswer_(tr("%1 has changes that are not saved. Save them before you %2?")
-                           .arg(names.join(QStringLiteral(", ")), why));
+    if (form_->hasUnsavedPoints()) {
+        names << tr("the points laid in MakeField (no course made of them yet)");
+    }
+    const QMessageBox::StandardButton answer = unsavedAnswer_(
+        tr("Not saved: %1. Save before you %2?").arg(names.join(QStringLiteral(", ")), why));
     if (answer == QMessageBox::Discard) {
+        // What was let go of is not asked about again.
+        form_->discardUnsavedState();
         return true;
     }
     if (answer != QMessageBox::Save) {
         return false;
+    }
+    // Laid points are kept as a course of their own, saved with the others.
+    if (form_->hasUnsavedPoints()) {
+        form_->createCourseFromLaidPoints();
     }
     // Each changed course is saved where it came from, or under a name the user gives;
     // a second course from a file that was just written takes a name of its own rather

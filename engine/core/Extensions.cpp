@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include "check/CourseCheck.h"
 #include "check/CourseCheckPicture.h"
@@ -349,6 +350,23 @@ TW_EXPORT int twx_add_asset_folder(const char* folder) {
         }
         engine.assets.rememberFolder(folder);
         return TWX_OK;
+    });
+}
+
+TW_EXPORT int twx_find_asset(const char* name, char* path, int capacity) {
+    return withEngine([=](CEngineApp& engine) -> int {
+        if (name == nullptr || path == nullptr || capacity <= 0) {
+            return TWX_BAD_ARGUMENT;
+        }
+        std::string found;
+        if (!engine.assets.resolve(name, &found)) {
+            return TWX_NOT_FOUND;
+        }
+        if (found.size() >= static_cast<std::size_t>(capacity)) {
+            return TWX_BAD_ARGUMENT;
+        }
+        std::memcpy(path, found.c_str(), found.size() + 1);
+        return static_cast<int>(found.size());
     });
 }
 

@@ -158,6 +158,11 @@ TW_EXPORT int twx_library_remove(HTREEITEM item);
 // Adds a folder (absolute path) where files named by scenes and the library are looked
 // for, after the fixed ones, as the folder of an opened file is added.
 TW_EXPORT int twx_add_asset_folder(const char* folder);
+// Where a file named by a scene or opened into the library would be loaded from, as the
+// engine searches for it: its absolute path in path (capacity bytes, the terminating
+// zero included). Answers the path's length; TWX_NOT_FOUND when no search folder holds
+// it, TWX_BAD_ARGUMENT for a null name or path, or a path too long for capacity.
+TW_EXPORT int twx_find_asset(const char* name, char* path, int capacity);
 
 // ---- Checking the current course ----
 

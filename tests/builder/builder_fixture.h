@@ -245,6 +245,17 @@ protected:
         QApplication::processEvents();
     }
 
+    // Holds a key down for a number of frames, as a driver does.
+    void holdKey(Qt::Key key, int frames) {
+        host().view()->window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(host().view()->window()));
+        QWindow* window = host().view()->window()->windowHandle();
+        QTest::keyPress(window, key);
+        waitFrames(frames);
+        QTest::keyRelease(window, key);
+        waitFrames(2);
+    }
+
     void drag(QPoint from, QPoint to) {
         QTest::mousePress(host().view(), Qt::LeftButton, Qt::NoModifier, from);
         for (int step = 1; step <= 4; ++step) {
@@ -318,6 +329,10 @@ protected:
             });
         // Unsaved changes are let go of unless a test answers otherwise.
         window_->setUnsavedAnswer([](const QString&) { return QMessageBox::Discard; });
+        // Other questions are answered No, and a scene's missing files are not looked
+        // for, unless a test answers otherwise: no box waits for a user.
+        form().setConfirmation([](const QString&) { return false; });
+        form().setMissingFilesAnswer([](const QStringList&) { return QString(); });
         window_->files().setChooser([this](const FileDialogRequest& request) {
             lastRequest_ = request;
             return chosen_;

@@ -18,6 +18,8 @@
 class BuilderHistoryTest : public BuilderFixture {
     Q_OBJECT
 
+    enum class Work { Drive, LaidPoints, Placed };
+
     QString scenes() const { return work_ + QStringLiteral("/samples/scenes"); }
 
     QTreeWidgetItem* courseChild(QTreeWidgetItem* course, const QString& text) {
@@ -150,6 +152,72 @@ private slots:
         QCOMPARE(extras(), editedExtras);
         QVERIFY(child(4, QStringLiteral("course2")) == nullptr);
         QVERIFY(form().isModified());
+    }
+
+    // Only work that no file holds is asked about: a drive in Play is none, laid points
+    // without a course are, and so is an edit. Discarded, it is not asked about again,
+    // and nothing was written.
+    void onlyUnsavedWorkIsAskedAbout_data() {
+        QTest::addColumn<int>("work");
+        QTest::addColumn<bool>("unsaved");
+        QTest::newRow("a drive in Play") << static_cast<int>(Work::Drive) << false;
+        QTest::newRow("points laid, no course made") << static_cast<int>(Work::LaidPoints) << true;
+        QTest::newRow("a mesh placed") << static_cast<int>(Work::Placed) << true;
+    }
+
+    void onlyUnsavedWorkIsAskedAbout() {
+        QFETCH(int, work);
+        QFETCH(bool, unsaved);
+        const QString scene =
+            work_ + QStringLiteral("/asked-") + QString::number(work) + QStringLiteral(".xml");
+        QFile::remove(scene);
+        QVERIFY(QFile::copy(scenes() + QStringLiteral("/demo.xml"), scene));
+        const auto bytes = [&scene] {
+            QFile file(scene);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray before = bytes();
+        openFile(scene);
+        QVERIFY(!window_->isWindowModified());
+        const LSession_t opened = session();
+        switch (static_cast<Work>(work)) {
+        case Work::Drive: {
+            // The scene's first mesh chosen in the tree answers the arrow keys.
+            select(child(4, QStringLiteral("course1"))->child(0));
+            selectTab(0);
+            holdKey(Qt::Key_Up, 40);
+            const LSession_t driven = session();
+            QVERIFY(std::hypot(driven.meshes.front().x - opened.meshes.front().x,
+                               driven.meshes.front().z - opened.meshes.front().z) > 0.01f);
+            break;
+        }
+        case Work::LaidPoints:
+            selectTab(2);
+            for (const QPoint p : {QPoint(300, 220), QPoint(340, 230), QPoint(320, 270)}) {
+                clickView(p);
+            }
+            break;
+        case Work::Placed:
+            placeMesh(QStringLiteral("cone.x"));
+            break;
+        }
+        QCOMPARE(window_->isWindowModified(), unsaved);
+
+        QStringList asked;
+        window_->setUnsavedAnswer([&](const QString& question) {
+            asked << question;
+            return QMessageBox::Discard;
+        });
+        openFile(scenes() + QStringLiteral("/demo.xml"));
+        QCOMPARE(asked.size(), unsaved ? 1 : 0);
+        if (static_cast<Work>(work) == Work::LaidPoints) {
+            QVERIFY2(asked.front().contains(QStringLiteral("points")), qPrintable(asked.front()));
+        }
+        QVERIFY(child(4, QStringLiteral("course2")) != nullptr);
+        QVERIFY(!window_->isWindowModified());
+        QVERIFY(window_->close());
+        QCOMPARE(asked.size(), unsaved ? 1 : 0);
+        QCOMPARE(bytes(), before);
     }
 
     void closingWithUnsavedChangesAsks() {

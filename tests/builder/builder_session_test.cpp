@@ -8,6 +8,8 @@
 #include <QTableWidget>
 
 #include "builder_fixture.h"
+#include "files/SessionFileIO.h"
+#include "files/SimulationFile.h"
 #include "input/InputConfigDialog.h"
 #include "tumbleway/NameField.h"
 #include "tumbleway/tumbleway_ext.h"
@@ -25,16 +27,6 @@ class BuilderSessionTest : public BuilderFixture {
             }
         }
         return nullptr;
-    }
-
-    void holdKey(Qt::Key key, int frames) {
-        host().view()->window()->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(host().view()->window()));
-        QWindow* window = host().view()->window()->windowHandle();
-        QTest::keyPress(window, key);
-        waitFrames(frames);
-        QTest::keyRelease(window, key);
-        waitFrames(2);
     }
 
     // Binds "Rotate up" on the keyboard to W in the input settings (F3).
@@ -261,6 +253,105 @@ private slots:
         float lift = 0;
         QCOMPARE(twx_get_mesh_lift(0, &lift), TWX_OK);
         QCOMPARE(lift, 2.0f);
+    }
+
+    // A scene saved away from its files, reopened in a new builder: save as offers to
+    // copy them beside it; otherwise the missing files are listed once, pointing at a
+    // folder that holds them loads them, and what stays missing is kept and written
+    // back by the next save.
+    void aSceneSavedAwayFromItsFilesLosesNothing_data() {
+        QTest::addColumn<bool>("copyOnSave");
+        QTest::addColumn<QString>("folderPointedAt"); // under the work folder; "" for none
+        QTest::newRow("files copied beside it") << true << QString();
+        QTest::newRow("their folder pointed at") << false << QStringLiteral("samples/scenes");
+        QTest::newRow("opened without them") << false << QString();
+    }
+
+    void aSceneSavedAwayFromItsFilesLosesNothing() {
+        QFETCH(bool, copyOnSave);
+        QFETCH(QString, folderPointedAt);
+        layCourse();
+        QTreeWidgetItem* course = form().tree()->currentItem();
+        for (const QString& file :
+             {QStringLiteral("meshes/car.x"), QStringLiteral("meshes/ball.x"),
+              QStringLiteral("bitmaps/flag.bmp"), QStringLiteral("sounds/hit.wav")}) {
+            openFile(work_ + QStringLiteral("/samples/") + file);
+        }
+        selectTab(1);
+        for (const auto& [kind, name] :
+             {std::pair{1, QStringLiteral("car.x")}, std::pair{1, QStringLiteral("ball.x")},
+              std::pair{2, QStringLiteral("flag.bmp")}}) {
+            select(child(kind, name));
+            form().button(AppForm::kAssignButton)->click();
+        }
+        pickCollision(QStringLiteral("car.x"), QStringLiteral("ball.x"), QStringLiteral("hit.wav"));
+        select(course);
+        form().button(AppForm::kSoundAssignButton)->click();
+        const LSession_t made = session();
+        QCOMPARE(made.meshes.size(), std::size_t{2});
+        QCOMPARE(made.relations.size(), std::size_t{1});
+
+        const QString away = work_ + QStringLiteral("/away-") + QTest::currentDataTag();
+        QVERIFY(QDir().mkpath(away));
+        const QString scene = away + QStringLiteral("/mycourse.xml");
+        QStringList offered;
+        form().setConfirmation([&](const QString& question) {
+            offered << question;
+            return copyOnSave;
+        });
+        saveAs(scene);
+        QCOMPARE(offered.size(), 1);
+        for (const char* name : {"car.x", "ball.x", "flag.bmp", "hit.wav"}) {
+            QVERIFY2(offered.front().contains(QLatin1String(name)), qPrintable(offered.front()));
+            QCOMPARE(QFileInfo::exists(away + QLatin1Char('/') + QLatin1String(name)), copyOnSave);
+        }
+        QVERIFY2(statusText().contains(QStringLiteral("Copied beside it")) == copyOnSave,
+                 qPrintable(statusText()));
+
+        stopBuilder();
+        startBuilder();
+        QStringList listed;
+        form().setMissingFilesAnswer([&](const QStringList& missing) {
+            listed << missing.join(QLatin1Char(' '));
+            return folderPointedAt.isEmpty() ? QString()
+                                             : work_ + QLatin1Char('/') + folderPointedAt;
+        });
+        openFile(scene);
+        // One list or none, never a box per file.
+        QVERIFY2(messages_.empty(), messages_.empty() ? "" : messages_.front().text.c_str());
+        QCOMPARE(listed.size(), copyOnSave ? 0 : 1);
+        const bool loaded = copyOnSave || !folderPointedAt.isEmpty();
+        if (!copyOnSave) {
+            for (const char* name : {"car.x", "ball.x", "flag.bmp", "hit.wav"}) {
+                QVERIFY2(listed.front().contains(QLatin1String(name)), qPrintable(listed.front()));
+            }
+        }
+        QCOMPARE(session().meshes.size(), loaded ? std::size_t{2} : std::size_t{0});
+        QCOMPARE(session().relations.size(), loaded ? std::size_t{1} : std::size_t{0});
+        QTreeWidgetItem* reopened = child(4, QStringLiteral("course1"));
+        QVERIFY(reopened != nullptr);
+        QCOMPARE(courseChild(reopened, QStringLiteral("car.x (missing)")) != nullptr, !loaded);
+        QVERIFY(!window_->isWindowModified());
+
+        // Saved again, by the same name and as the quick save: every placement is in the
+        // files, missing or not.
+        saveAs(scene);
+        window_->action(40025)->trigger();
+        LSession_t written;
+        QVERIFY(readSimulationFile(scene.toStdString(), written, nullptr));
+        compareScenes(made, written, true);
+        LSession_t quick;
+        QVERIFY(readSessionFile(kSessionFileName, quick));
+        compareScenes(made, quick, false);
+
+        // And what was kept loads once its files are found.
+        stopBuilder();
+        startBuilder();
+        form().setMissingFilesAnswer(
+            [&](const QStringList&) { return work_ + QStringLiteral("/samples/scenes"); });
+        openFile(scene);
+        QVERIFY2(messages_.empty(), messages_.empty() ? "" : messages_.front().text.c_str());
+        compareScenes(made, session(), true);
     }
 };
 

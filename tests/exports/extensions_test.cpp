@@ -45,7 +45,8 @@ TEST(ExtensionsWithoutEngine, EveryCallAnswersThatThereIsNoEngine) {
                 twx_delete_course(nullptr) == TWX_NO_ENGINE &&
                 twx_library_holds(nullptr) == TWX_NO_ENGINE &&
                 twx_check_course(&check, nullptr, 0) == TWX_NO_ENGINE &&
-                twx_draw_course_check(pixels, 2, 2) == TWX_NO_ENGINE;
+                twx_draw_course_check(pixels, 2, 2) == TWX_NO_ENGINE &&
+                twx_find_asset("ball.x", reinterpret_cast<char*>(pixels), 16) == TWX_NO_ENGINE;
             std::exit(all ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
@@ -322,7 +323,14 @@ TEST_F(Extensions, LibraryEntriesCanBeTakenBackAndFoldersAdded) {
     std::filesystem::copy_file(folder / "data" / "ball.x", elsewhere / "far.x");
     EXPECT_EQ(twx_add_asset_folder("relative/folder"), TWX_BAD_ARGUMENT);
     EXPECT_EQ(twx_add_asset_folder(nullptr), TWX_BAD_ARGUMENT);
+    char path[512];
+    EXPECT_EQ(twx_find_asset("far.x", path, sizeof path), TWX_NOT_FOUND);
     ASSERT_EQ(twx_add_asset_folder(elsewhere.c_str()), TWX_OK);
+    const std::string far = (elsewhere / "far.x").string();
+    EXPECT_EQ(twx_find_asset("far.x", path, sizeof path), static_cast<int>(far.size()));
+    EXPECT_EQ(std::string(path), far);
+    EXPECT_EQ(twx_find_asset("far.x", path, 4), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_find_asset("../far.x", path, sizeof path), TWX_NOT_FOUND);
     push(xll_ui_push_xfile, "far.x", kCar);
     EXPECT_EQ(twx_library_holds(kCar), 1);
 }
