@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QSaveFile>
 #include <QSurfaceFormat>
 #include <QTimer>
 #include <QUndoStack>
@@ -166,7 +167,11 @@ int main(int argc, char** argv) {
         }
         screenshotTaken = true;
         QDir().mkpath(QFileInfo(screenshotPath).absolutePath());
-        if (!window.snapshot().save(screenshotPath)) {
+        // Through a temporary file, as the saves: a picture that cannot be written whole
+        // leaves an older one of that name as it was.
+        QSaveFile file(screenshotPath);
+        if (!file.open(QIODevice::WriteOnly) || !window.snapshot().save(&file, "PNG") ||
+            !file.commit()) {
             std::fprintf(terminal, "TumblewayBuilder: cannot write %s\n",
                          qPrintable(screenshotPath));
         }
