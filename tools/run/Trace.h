@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tumbleway/tumbleway_ext.h"
+
 // The trace: a CSV file with one row per placed mesh per frame, giving the pose the mesh
 // is drawn with. The columns are explained in the runner's help.
 class TraceFile {
@@ -25,4 +27,5 @@ private:
 
     std::filesystem::path path_;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_;
+    std::vector<TwxMeshPose> poses_; // a frame's, kept for the next
 };
