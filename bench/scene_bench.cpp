@@ -4,64 +4,18 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <array>
 #include <epoxy/gl.h>
-#include <filesystem>
 #include <fstream>
 #include <memory>
-#include <random>
 #include <string>
 #include <sys/resource.h>
 
 #include "GlEngine.h"
-#include "files/SimulationFile.h"
-#include "tumbleway/NameField.h"
+#include "ManyPlacements.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-constexpr std::array kMeshFiles = {"ball.x", "box.x", "cone.x", "car.x", "box-binary.x"};
-
-fs::path sceneFolder() {
-    return fs::current_path() / "samples" / "scenes";
-}
-
-// The sample scene with its meshes replaced by n placements of the five files in turn,
-// scattered over the ground its own meshes stand on.
-bool manyPlacementScene(int n, LSession_t* session, std::string* error) {
-    const fs::path demo = sceneFolder() / "demo.xml";
-    if (!fs::is_regular_file(demo) || !fs::is_directory("data")) {
-        *error = "run from the project root: samples/scenes/demo.xml and data/ are needed";
-        return false;
-    }
-    readSimulationFile(demo.string(), *session);
-    if (session->meshes.empty()) {
-        *error = "the sample scene has no meshes";
-        return false;
-    }
-    const auto [left, right] =
-        std::minmax_element(session->meshes.begin(), session->meshes.end(),
-                            [](const SessionXfile& a, const SessionXfile& b) { return a.x < b.x; });
-    const auto [front, back] =
-        std::minmax_element(session->meshes.begin(), session->meshes.end(),
-                            [](const SessionXfile& a, const SessionXfile& b) { return a.z < b.z; });
-    std::mt19937 random(2024);
-    std::uniform_real_distribution<float> x(left->x - 20, right->x + 20);
-    std::uniform_real_distribution<float> z(front->z - 20, back->z + 20);
-    const SessionXfile model = session->meshes.front();
-    session->meshes.clear();
-    for (int i = 0; i < n; ++i) {
-        SessionXfile mesh = model;
-        mesh.id = i + 1;
-        mesh.x = x(random);
-        mesh.z = z(random);
-        mesh.yaw = 0.01f * static_cast<float>(i % 200);
-        setNameField(mesh.name, kMeshFiles[static_cast<std::size_t>(i) % kMeshFiles.size()]);
-        session->meshes.push_back(mesh);
-    }
-    return true;
-}
+using bench::manyPlacementScene;
 
 // The most this process has held in memory since the last forgetPeakResident().
 double peakResidentMegabytes() {
@@ -110,7 +64,7 @@ void BM_RestoreManyPlacements(benchmark::State& state) {
         auto engine = std::make_unique<bench::StartedEngine>(setup.gl->device.get());
         forgetPeakResident();
         state.ResumeTiming();
-        engine->openScene(sceneFolder(), setup.session);
+        engine->openScene(bench::sceneFolder(), setup.session);
         state.PauseTiming();
         peak = std::max(peak, peakResidentMegabytes());
         const LCourse_t* course = engine->app().editor.current();
@@ -139,7 +93,7 @@ void BM_FrameManyPlacements(benchmark::State& state) {
         return;
     }
     bench::StartedEngine engine(setup.gl->device.get());
-    engine.openScene(sceneFolder(), setup.session);
+    engine.openScene(bench::sceneFolder(), setup.session);
     CEngineApp& app = engine.app();
     app.selectTab(TAB_PLAY);
     app.frameMove();

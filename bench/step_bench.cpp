@@ -19,13 +19,17 @@ using bench::kBodySpacing;
 using bench::kCoursePoints;
 using bench::kCourseRadius;
 
-// The frame step in play mode with n bodies rolling over the road. Both pair searches
-// run the same frames of the same scene.
-// The reference finder pairs every body with every other.
-void frameStep(benchmark::State& state, bool allPairs) {
+// The frame step in play mode with n bodies rolling over the road, or the same bodies
+// moved `offCourse` units away along x. Both pair searches run the same frames of the
+// same scene. The reference finder pairs every body with every other.
+void frameStep(benchmark::State& state, bool allPairs, float offCourse = 0) {
     bench::Engine engine;
     const int n = static_cast<int>(state.range(0));
     bench::layPack(engine, n);
+    for (auto& placement : engine.app->editor.current()->xfilePlacements) {
+        placement.body->position.x += offCourse;
+        placement.body->stepPosition = placement.body->position;
+    }
     engine.app->selectTab(TAB_PLAY);
     if (allPairs) {
         engine.app->simulation.usePairFinder(std::make_unique<AllPairs>());
@@ -51,6 +55,17 @@ BENCHMARK(BM_FrameStepAllPairs)->Arg(10000)->Iterations(20)->Unit(benchmark::kMi
 BENCHMARK(BM_FrameStepGrid)->Arg(100)->Iterations(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FrameStepGrid)->Arg(1000)->Iterations(100)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FrameStepGrid)->Arg(10000)->Iterations(20)->Unit(benchmark::kMicrosecond);
+
+// The pack 5,000 units off the course (second argument 1) and on its road (0), the same
+// frames: with no surface under any body, a frame must cost no more than twice as much.
+void BM_FrameStepOffCourse(benchmark::State& state) {
+    frameStep(state, false, state.range(1) == 0 ? 0.0f : 5000.0f);
+}
+BENCHMARK(BM_FrameStepOffCourse)
+    ->Args({1000, 0})
+    ->Args({1000, 1})
+    ->Iterations(20)
+    ->Unit(benchmark::kMicrosecond);
 
 // The first frame of n fresh bodies placed by `place`, each iteration on a scene built
 // anew outside the timing; with the pair tests it made.

@@ -128,19 +128,47 @@ TW_EXPORT int twx_mesh_count() {
     });
 }
 
+namespace {
+
+void takePose(const CSceneObject& body, TwxMeshPose* pose) {
+    const D3DXMATRIX& world = body.world;
+    std::memcpy(pose->world, &world, sizeof pose->world);
+    pose->x = world._41;
+    pose->y = world._42;
+    pose->z = world._43;
+    pose->yaw = static_cast<float>(std::atan2(world._13, world._11) / M_PI);
+}
+
+} // namespace
+
 TW_EXPORT int twx_get_mesh_pose(int mesh, TwxMeshPose* pose) {
     return withEngine([mesh, pose](CEngineApp& engine) -> int {
         const XfilePlacement* placement = engine.meshAt(mesh);
         if (pose == nullptr || placement == nullptr || !placement->body) {
             return courseIndexResult(engine, false);
         }
-        const D3DXMATRIX& world = placement->body->world;
-        std::memcpy(pose->world, &world, sizeof pose->world);
-        pose->x = world._41;
-        pose->y = world._42;
-        pose->z = world._43;
-        pose->yaw = static_cast<float>(std::atan2(world._13, world._11) / M_PI);
+        takePose(*placement->body, pose);
         return TWX_OK;
+    });
+}
+
+TW_EXPORT int twx_get_mesh_poses(TwxMeshPose* poses, int capacity) {
+    return withEngine([poses, capacity](CEngineApp& engine) -> int {
+        if (capacity < 0 || (poses == nullptr && capacity > 0)) {
+            return TWX_BAD_ARGUMENT;
+        }
+        const LCourse_t* course = engine.editor.current();
+        if (course == nullptr) {
+            return TWX_NO_COURSE;
+        }
+        int filled = 0;
+        for (const auto& placement : course->xfilePlacements) {
+            if (filled == capacity || !placement.body) {
+                break;
+            }
+            takePose(*placement.body, &poses[filled++]);
+        }
+        return filled;
     });
 }
 

@@ -384,10 +384,16 @@ void SurfaceIndex::build(const Strips& strips) {
         ground.take(x, z, x, z);
         largestGround = std::max({largestGround, std::abs(x), std::abs(z)});
     }
-    const double reach = ground.width() + ground.depth();
+    // No triangle lies under a point farther than the margin from the ground plan: the
+    // grid's extent takes the margin in, and the index answers at once for every point
+    // beyond it.
+    const double margin = kOutlineMargin + kOutlineMarginPerUnit * largestGround;
+    const double reach = std::max(ground.width() + ground.depth(), margin);
     m_far = Box{ground.minX - reach, ground.minZ - reach, ground.maxX + reach, ground.maxZ + reach};
 
     Box extent = ground;
+    extent.take(ground.minX - margin, ground.minZ - margin, ground.maxX + margin,
+                ground.maxZ + margin);
     std::size_t listed = 0;
     for (std::size_t id = 0; id < triangles; ++id) {
         Outline& o = m_outlines[id];
@@ -398,6 +404,8 @@ void SurfaceIndex::build(const Strips& strips) {
         }
     }
     layCells(extent, std::max<std::size_t>(listed, 1));
+    m_extent = extent;
+    m_plainSearches.store(0, std::memory_order_relaxed);
     m_ready = true;
 }
 
@@ -599,10 +607,16 @@ inline bool SurfaceIndex::answersSegment(float yLow, float yHigh) const {
     return m_ready && yLow < yHigh && yLow >= -kHighestEnd && yHigh <= kHighestEnd;
 }
 
-inline bool SurfaceIndex::answersPoint(float x, float z) const {
+inline bool SurfaceIndex::covers(float x, float z) const {
     const double fx = x;
     const double fz = z;
-    return fx >= m_far.minX && fx <= m_far.maxX && fz >= m_far.minZ && fz <= m_far.maxZ;
+    return fx >= m_extent.minX && fx <= m_extent.maxX && fz >= m_extent.minZ && fz <= m_extent.maxZ;
+}
+
+bool SurfaceIndex::plainSearch(const Strips& strips, float x, float z, float yLow, float yHigh,
+                               int startRow, int firstStrip, SurfaceHit* hit) const {
+    m_plainSearches.fetch_add(1, std::memory_order_relaxed);
+    return findSurface(strips, x, z, yLow, yHigh, startRow, firstStrip, hit);
 }
 
 namespace {
@@ -700,11 +714,15 @@ SurfaceIndex::findListed(const Strips& strips, float x, float z, float yLow, flo
 }
 
 // Hints from another strip than the first (the camera's, whose segments are too long
-// for the index anyway) change the order within a quad; they are searched the plain way.
+// for the index anyway) change the order within a quad; over the grid they are searched
+// the plain way.
 bool SurfaceIndex::find(const Strips& strips, float x, float z, float yLow, float yHigh,
                         int startRow, int firstStrip, SurfaceHit* hit) const {
+    if (m_ready && !covers(x, z)) {
+        return false;
+    }
     if (wrapped(firstStrip, kStripCount) != 0) {
-        return findSurface(strips, x, z, yLow, yHigh, startRow, firstStrip, hit);
+        return plainSearch(strips, x, z, yLow, yHigh, startRow, firstStrip, hit);
     }
     return findInTurn(strips, {&x, 1}, {&z, 1}, yLow, yHigh, startRow, hit) == 1;
 }
@@ -717,16 +735,16 @@ std::size_t SurfaceIndex::findInTurn(const Strips& strips, std::span<const float
     const D3DXVECTOR3 up = upward(yLow, yHigh);
     int row = startRow;
     for (std::size_t k = 0; k < x.size(); ++k) {
-        // A point in the grid is answered from its cell even where the grid reaches
-        // beyond the box the index answers: no triangle lies under a point out there, so
-        // the plain search finds nothing either. Near the course but outside the grid, a
-        // point is farther than the margin from every triangle.
+        // Off the grid's extent (and a point that is not a number is off it), a point is
+        // farther than the margin from every triangle's outline, so the plain search,
+        // which would test every triangle of the course, finds nothing either: nothing to
+        // search, whatever the segment.
         std::size_t cell = 0;
         bool found = false;
         if (segmentAnswered && cellOf(x[k], z[k], &cell)) {
             found = findListed(strips, x[k], z[k], yLow, yHigh, up, row, cell, &hits[k]);
-        } else if (!segmentAnswered || !answersPoint(x[k], z[k])) {
-            found = findSurface(strips, x[k], z[k], yLow, yHigh, row, 0, &hits[k]);
+        } else if (!m_ready || covers(x[k], z[k])) {
+            found = plainSearch(strips, x[k], z[k], yLow, yHigh, row, 0, &hits[k]);
         }
         if (!found) {
             return k;

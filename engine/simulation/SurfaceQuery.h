@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -77,8 +78,9 @@ public:
     bool ready() const { return m_ready; }
 
     // The result of findSurface(strips, ...) for the strips the index was built from.
-    // Segments reaching beyond 2,000 up or down (the camera's), and points far off the
-    // course, are searched by findSurface itself.
+    // A point off the grid's extent lies under no triangle, whatever the segment, and is
+    // answered at once; over it, segments reaching beyond 2,000 up or down (the camera's)
+    // are searched by findSurface itself.
     [[nodiscard]] bool find(const Strips& strips, float x, float z, float yLow, float yHigh,
                             int startRow, int firstStrip, SurfaceHit* hit) const;
     // find() for several points in turn with the first strip first, each searched from
@@ -94,6 +96,9 @@ public:
     // What the grid holds: its cells, and the triangle references listed in them.
     std::size_t cellCount() const { return m_ready ? m_cellStart.size() - 1 : 0; }
     std::size_t referenceCount() const { return m_ready ? m_entries.size() : 0; }
+    // Queries find() and findInTurn() left to findSurface since the index was last built;
+    // for measurements and tests.
+    std::size_t plainSearches() const { return m_plainSearches.load(std::memory_order_relaxed); }
 
 private:
     // Four floats worked on at once; comparing two gives a mask of four lanes.
@@ -146,10 +151,13 @@ private:
     static bool withinReach(const Outline& o, const D3DXVECTOR3& a, const Box& box);
     void layCells(const Box& extent, std::size_t listed);
     [[nodiscard]] bool cellOf(float x, float z, std::size_t* cell) const;
-    // Whether the index answers segments from yLow to yHigh, and points at (x, z);
-    // what it does not answer, findSurface searches.
+    // Whether the index answers segments from yLow to yHigh over the grid; what it does
+    // not answer, findSurface searches.
     [[nodiscard]] bool answersSegment(float yLow, float yHigh) const;
-    [[nodiscard]] bool answersPoint(float x, float z) const;
+    // Whether (x, z) lies within the grid's extent; no triangle lies under a point beyond.
+    [[nodiscard]] bool covers(float x, float z) const;
+    [[nodiscard]] bool plainSearch(const Strips& strips, float x, float z, float yLow, float yHigh,
+                                   int startRow, int firstStrip, SurfaceHit* hit) const;
     // The search through the triangles listed in the cell of (x, z), for a segment the
     // index answers; `up` is the segment's direction, as the plain test works it out.
     [[nodiscard]] bool findListed(const Strips& strips, float x, float z, float yLow, float yHigh,
@@ -167,8 +175,13 @@ private:
     float m_inverseCell = 1;
     int m_cellsX = 0;
     int m_cellsZ = 0;
-    // Beyond this box the index does not answer and find() searches like findSurface.
+    // A triangle that no segment the index answers can cross anywhere over this box (which
+    // holds every point a triangle may lie under) is not listed.
     Box m_far{};
+    // The ground plan of the strips and the margin around it, which the cells cover.
+    Box m_extent{};
     std::vector<std::uint32_t> m_cellStart;
     std::vector<std::uint32_t> m_entries; // triangle ids, ascending within a cell
+    // Counted from several threads at once, and only off the hot path.
+    mutable std::atomic<std::size_t> m_plainSearches{0};
 };

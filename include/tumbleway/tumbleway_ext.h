@@ -94,6 +94,11 @@ struct TwxMeshPose {
 // Number of placed meshes on the current course (0 without one).
 TW_EXPORT int twx_mesh_count();
 TW_EXPORT int twx_get_mesh_pose(int mesh, TwxMeshPose* pose);
+// The poses of all placed meshes at once, in list order, up to capacity of them: one walk
+// along the list, where asking for each mesh's pose walks to it. Answers how many poses
+// it filled: every mesh's up to capacity, unless it came to a mesh without a body first
+// (that mesh, the next one, has no pose). TWX_NO_COURSE without a current course.
+TW_EXPORT int twx_get_mesh_poses(TwxMeshPose* poses, int capacity);
 
 // How far a mesh is raised above its body (the height of the X-file dialog). The
 // session record has no field for it, so hosts carry it beside the record.

@@ -1,6 +1,7 @@
 // The twx_ extension interface, through the library as a host uses it.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "scene_folder.h"
@@ -38,6 +39,7 @@ TEST(ExtensionsWithoutEngine, EveryCallAnswersThatThereIsNoEngine) {
             unsigned char pixels[16] = {};
             const bool all =
                 twx_mesh_count() == TWX_NO_ENGINE && twx_get_mesh_pose(0, &pose) == TWX_NO_ENGINE &&
+                twx_get_mesh_poses(&pose, 1) == TWX_NO_ENGINE &&
                 twx_get_mesh_lift(0, &lift) == TWX_NO_ENGINE &&
                 twx_set_controlled_mesh(0) == TWX_NO_ENGINE &&
                 twx_get_heading(&lift) == TWX_NO_ENGINE && twx_set_heading(0) == TWX_NO_ENGINE &&
@@ -86,6 +88,28 @@ TEST_F(Extensions, MeshesAreCountedPosedAndRaisedInListOrder) {
     xll_FrameMove();
     ASSERT_EQ(twx_get_mesh_pose(1, &pose), TWX_OK);
     EXPECT_NEAR(pose.y, before + 3.0f, 1e-4f);
+}
+
+// All the poses in one call are those asked for one by one, as far as the room given.
+TEST_F(Extensions, AllPosesAtOnceAreEachMeshsPose) {
+    TwxMeshPose poses[3] = {};
+    EXPECT_EQ(twx_get_mesh_poses(poses, 3), TWX_NO_COURSE);
+    placeBallAndCar();
+    for (int frame = 0; frame < 3; ++frame) {
+        xll_FrameMove();
+    }
+    EXPECT_EQ(twx_get_mesh_poses(nullptr, 1), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_get_mesh_poses(poses, -1), TWX_BAD_ARGUMENT);
+    EXPECT_EQ(twx_get_mesh_poses(nullptr, 0), 0);
+    for (const int room : {1, 2, 3}) {
+        TwxMeshPose all[3] = {};
+        ASSERT_EQ(twx_get_mesh_poses(all, room), std::min(room, 2)) << room;
+        for (int mesh = 0; mesh < std::min(room, 2); ++mesh) {
+            TwxMeshPose one{};
+            ASSERT_EQ(twx_get_mesh_pose(mesh, &one), TWX_OK);
+            EXPECT_EQ(std::memcmp(&one, &all[mesh], sizeof one), 0) << "mesh " << mesh;
+        }
+    }
 }
 
 TEST_F(Extensions, ThePoseCarriesTheHeadingTheMeshIsDrawnWith) {

@@ -1,5 +1,6 @@
 #include "Trace.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string_view>
@@ -57,12 +58,15 @@ TraceFile::TraceFile(std::filesystem::path path)
 }
 
 void TraceFile::writeFrame(int frame, const std::vector<std::string>& names) {
-    for (int index = 0; index < static_cast<int>(names.size()); ++index) {
-        TwxMeshPose pose{};
-        if (twx_get_mesh_pose(index, &pose) < 0) {
-            throw RunError(kRunFailed,
-                           "the engine gives no pose for placed mesh " + std::to_string(index));
-        }
+    const int meshes = static_cast<int>(names.size());
+    poses_.resize(names.size());
+    const int posed = twx_get_mesh_poses(poses_.data(), meshes);
+    if (posed < meshes) {
+        throw RunError(kRunFailed, "the engine gives no pose for placed mesh " +
+                                       std::to_string(std::max(posed, 0)));
+    }
+    for (int index = 0; index < meshes; ++index) {
+        const TwxMeshPose& pose = poses_[static_cast<std::size_t>(index)];
         if (std::fprintf(file_.get(), "%d,%d,%s,%.6f,%.6f,%.6f,%.6f\n", frame, index,
                          csvField(names[index]).c_str(), pose.x, pose.y, pose.z, pose.yaw) < 0) {
             cutShort(errno);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "files/AtomicFileWriter.h"
+#include "tumbleway/tumbleway_ext.h"
 
 // The trace: a CSV file with one row per placed mesh per frame, giving the pose the mesh
 // is drawn with. The columns are explained in the runner's help. The rows go to a
@@ -32,4 +33,5 @@ private:
     std::unique_ptr<AtomicFileWriter> out_;
     // The rows' formatting, writing into out_.
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_;
+    std::vector<TwxMeshPose> poses_; // a frame's, kept for the next
 };

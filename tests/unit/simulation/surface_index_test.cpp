@@ -1,6 +1,7 @@
 // The surface grid answers every query exactly as the row-by-row search does, and the
 // triangle test, written out for speed, crosses the plane as it did through the D3DX
 // helpers.
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -273,6 +274,63 @@ TEST_F(SurfaceGrid, AnswersPointsInTurnAsSuccessiveSearches) {
     EXPECT_GT(stopped, 100u);
 }
 
+// Points off the grid, from a little beyond the course's ground plan to the ends of the
+// floats, and points that are no number: no triangle lies under them, for a segment of
+// any length, as the search of every triangle finds; and the grid says so at once,
+// leaving none of them to that search (which costs a test of every course triangle).
+TEST_F(SurfaceGrid, AnswersPointsOffTheGridWithoutSearching) {
+    const LCourse_t& course = createLoopCourse(6, 30);
+    SurfaceIndex index;
+    ASSERT_TRUE(index.sync(course.strips, SurfaceIndex::kQueriesWorthABuild));
+    float low[2] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
+    float high[2] = {-low[0], -low[1]};
+    for (const auto& strip : course.strips) {
+        for (const auto& v : strip->vertices()) {
+            low[0] = std::min(low[0], v.x);
+            low[1] = std::min(low[1], v.z);
+            high[0] = std::max(high[0], v.x);
+            high[1] = std::max(high[1], v.z);
+        }
+    }
+    const float middle[2] = {(low[0] + high[0]) / 2, (low[1] + high[1]) / 2};
+    constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
+    std::vector<std::array<float, 2>> points = {{kNan, middle[1]}, {middle[0], kNan}};
+    // Round the course: beside each side and each corner.
+    const int directions[8][2] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1},
+                                  {0, 1},   {1, -1}, {1, 0},  {1, 1}};
+    for (const float beyond : {3.0f, 5000.0f, 1e7f, 1e12f, 1e30f, HUGE_VALF}) {
+        for (const auto& direction : directions) {
+            std::array<float, 2> point{};
+            for (int axis = 0; axis < 2; ++axis) {
+                const int d = direction[axis];
+                point[axis] = d == 0  ? middle[axis]
+                              : d < 0 ? low[axis] - beyond
+                                      : high[axis] + beyond;
+            }
+            points.push_back(point);
+        }
+    }
+    const std::pair<float, float> segments[] = {
+        {-1000.0f, 1000.0f}, {-10000.0f, 10000.0f}, {-1e-3f, 1e-3f}, {1000.0f, -1000.0f}};
+    for (const auto& [x, z] : points) {
+        for (const auto& [yLow, yHigh] : segments) {
+            for (const int strip : {0, 3}) {
+                SurfaceHit hit;
+                EXPECT_FALSE(findSurfaceByScan(course.strips, x, z, yLow, yHigh, &hit))
+                    << "at (" << x << ", " << z << ")";
+                EXPECT_FALSE(index.find(course.strips, x, z, yLow, yHigh, 7, strip, &hit))
+                    << "at (" << x << ", " << z << ")";
+            }
+        }
+        const float footprintX[] = {x, x + 1, x - 1};
+        const float footprintZ[] = {z, z - 1, z + 1};
+        SurfaceHit hits[3];
+        EXPECT_EQ(index.findInTurn(course.strips, footprintX, footprintZ, -1000, 1000, 7, hits),
+                  0u);
+    }
+    EXPECT_EQ(index.plainSearches(), 0u);
+}
+
 TEST_F(SurfaceGrid, IsBuiltForStripsThatStayAndDroppedWhenTheyChange) {
     const LCourse_t& course = createLoopCourse(6, 30);
     SurfaceIndex index;
@@ -320,6 +378,14 @@ TEST_F(SurfaceGrid, BodiesFollowTheSurfaceAlikeWithAndWithoutTheGrid) {
             const float angle = unit(random) * 2 * static_cast<float>(M_PI);
             body.direction = D3DXVECTOR3(std::cos(angle), 0, std::sin(angle));
             body.yaw = 2 * unit(random) - 1;
+            body.motionState = MOTION_ROLL;
+        }
+        // And a few rolling far off the course, with nothing under them.
+        for (const float off : {5000.0f, -5000.0f, 1e7f}) {
+            CSceneObject& body =
+                *placeBody(*engine, roadCentre(course, 0) + D3DXVECTOR3(off, 0, off / 2)).body;
+            body.speed = 0.5f;
+            body.direction = D3DXVECTOR3(0.6f, 0, 0.8f);
             body.motionState = MOTION_ROLL;
         }
         engine->selectTab(TAB_PLAY);
