@@ -8,6 +8,7 @@
 
 #include "edit/EditCommands.h"
 #include "shell/AppForm.h"
+#include "shell/CourseWarning.h"
 #include "tumbleway/tumbleway_ext.h"
 
 namespace {
@@ -216,8 +217,14 @@ void AppForm::onCreateCourse() {
         laid == pointsAtLastCreate_
             ? tr("%1: a copy of %2's points").arg(item->text(0), lastCreatedName_)
             : tr("%1 created from %2 points.").arg(item->text(0)).arg(laid);
-    const QString warning = courseWarning();
-    emit statusMessage(warning.isEmpty() ? outcome : outcome + QLatin1Char(' ') + warning);
+    // A course the checker finds wrong is said so in a few words; the whole of what it
+    // found would not fit the status bar.
+    TwxCourseCheck check{};
+    int found = 0;
+    engineCall([&] { found = twx_check_course(&check, nullptr, 0); });
+    const QString headline = found > 0 ? courseCheckHeadline(check) : QString();
+    emit statusMessage(
+        headline.isEmpty() ? outcome : tr("%1: %2; see Course check").arg(item->text(0), headline));
     pointsAtLastCreate_ = laid;
     lastCreatedName_ = item->text(0);
     // The points are kept in the course now.

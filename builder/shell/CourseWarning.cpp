@@ -45,3 +45,31 @@ QString courseCheckWarning(const TwxCourseCheck& check) {
                                   "Course check: %1 (tumbleway-run --check shows where)."))
         .arg(found.join(text(QT_TRANSLATE_NOOP("CourseWarning", "; "))));
 }
+
+QString courseCheckHeadline(const TwxCourseCheck& check) {
+    // Worst first: a course that crosses itself is wrong whatever else it does, and a
+    // fold at a bend says more than the triangle count.
+    if (check.centrelineCrossings > 0) {
+        return QStringLiteral("the course crosses itself ") + times(check.centrelineCrossings);
+    }
+    if (check.foldedTriangles > 0 && check.tightBends > 0) {
+        return QStringLiteral("the strips fold at ") + counted(check.tightBends, "bend", "bends");
+    }
+    if (check.foldedTriangles > 0) {
+        return counted(check.foldedTriangles, "strip triangle", "strip triangles") +
+               QStringLiteral(" folded over");
+    }
+    if (check.edgeCrossings > 0) {
+        return QStringLiteral("the road's edges cross ") + times(check.edgeCrossings);
+    }
+    if (check.fieldOverRoad > 0) {
+        return QStringLiteral("the field lies over the road");
+    }
+    if (check.tightBends > 0) {
+        return counted(check.tightBends, "bend", "bends") + QStringLiteral(" too tight");
+    }
+    if (check.probeMisses > 0) {
+        return QStringLiteral("balls land off the road");
+    }
+    return {};
+}

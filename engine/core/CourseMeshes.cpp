@@ -68,8 +68,15 @@ void CEngineApp::buildCourseMeshes(LCourse_t& course, StartHeading heading) {
     if (course.track) {
         const CCourseTrack& track = *course.track;
         const int rows = course.strips[0]->rows();
+        // The loop closes at strip row `loop`, which lies on the first row: it reads the
+        // sample after the last (sample 0 again) even when the samples do not end on a
+        // whole strip row. The rows after it lie over the loop's first rows; the surface
+        // query may read them, but they are not drawn, or the road would show two layers
+        // there.
+        const int samples = track.sampleCount();
+        const int loop = (samples + kSamplesPerStripRow - 1) / kSamplesPerStripRow;
         for (int j = 0; j < rows; ++j) {
-            const int sample = j * kSamplesPerStripRow;
+            const int sample = j == loop ? samples : j * kSamplesPerStripRow;
             for (int k = 0; k < kStripCount; ++k) {
                 const D3DXVECTOR3 outer = toWorld(track.point(7 - k, sample));
                 const D3DXVECTOR3 inner = toWorld(track.point(6 - k, sample));
@@ -81,7 +88,9 @@ void CEngineApp::buildCourseMeshes(LCourse_t& course, StartHeading heading) {
         // border, which the track keeps inside the loop), vertex for vertex, so that
         // field and strip meet without a gap. The field reads it in the order the
         // points were laid: a track laid reversed gives its rows backwards.
-        const int loop = (track.sampleCount() + kSamplesPerStripRow - 1) / kSamplesPerStripRow;
+        for (auto& strip : course.strips) {
+            strip->drawQuadRows(loop);
+        }
         const StripGrid& innermost = *course.strips[kStripCount - 1];
         for (int j = 0; j < rows; ++j) {
             const int row = track.laidReversed() ? (loop - j % loop) % loop : j;

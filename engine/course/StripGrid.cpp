@@ -35,9 +35,18 @@ StripGrid::StripGrid(IDirect3DDevice9* device, int columns, int rows, float size
             v.v = static_cast<float>(r) / (m_rows - 1);
         }
     }
-    m_indices.reserve(static_cast<std::size_t>(m_columns - 1) * (m_rows - 1) * 6);
+    buildIndices(m_rows - 1);
+}
+
+void StripGrid::drawQuadRows(int quadRows) {
+    buildIndices(std::clamp(quadRows, 1, m_rows - 1));
+}
+
+void StripGrid::buildIndices(int quadRows) {
+    m_indices.clear();
+    m_indices.reserve(static_cast<std::size_t>(m_columns - 1) * quadRows * 6);
     const int w = m_columns;
-    for (int r = 0; r + 1 < m_rows; ++r) {
+    for (int r = 0; r < quadRows; ++r) {
         for (int c = 0; c + 1 < m_columns; ++c) {
             const auto at = [w](int row, int col) {
                 return static_cast<std::uint16_t>(row * w + col);

@@ -32,6 +32,11 @@ public:
     // the column.
     void setVertexInward(int row, int column, float x, float y, float z);
 
+    // Draws only the first quadRows rows of quads (1 to all of them): a closed loop whose
+    // last rows lie over its first ones, which the surface query still reads, then draws
+    // each stretch once. Takes effect at the next upload.
+    void drawQuadRows(int quadRows);
+
     // Creates the device's vertex and index buffers and copies the arrays into them.
     [[nodiscard]] HRESULT upload();
     // Makes the buffers and the texture again on a new device, from the arrays and
@@ -71,6 +76,7 @@ private:
         TW_ASSERT(inRange(row, column));
         return static_cast<std::size_t>(row) * m_columns + column;
     }
+    void buildIndices(int quadRows);
     bool inRange(int row, int column) const {
         return row >= 0 && row < m_rows && column >= 0 && column < m_columns;
     }

@@ -703,11 +703,9 @@ private slots:
         }
         form().button(AppForm::kCreateButton)->click();
         QApplication::processEvents();
-        QVERIFY2(status.startsWith(QStringLiteral("course1 created from 4 points. Course check: ")),
-                 qPrintable(status));
-        QVERIFY2(status.contains(QStringLiteral("the course crosses itself once")),
-                 qPrintable(status));
-        QVERIFY(!status.contains(QLatin1Char('\n')));
+        // In a few words, so that the whole of it fits the status bar.
+        QCOMPARE(status,
+                 QStringLiteral("course1: the course crosses itself once; see Course check"));
         QCOMPARE(window_->statusBar()->currentMessage(), status);
         // Every point edit builds the course anew and checks it again.
         status.clear();

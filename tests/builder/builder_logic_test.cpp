@@ -1,6 +1,7 @@
 // The builder's rules that hold without a window: extension dispatch, file names,
 // tree ids and names, the display enumeration and its texts, host error messages, how a
 // replayed drive is paired with its recording, which recovery copies a crash left.
+// replayed drive is paired with its recording, what a course check is said in.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -15,6 +16,7 @@
 #include "host/DisplaySettings.h"
 #include "host/HostErrors.h"
 #include "replay/DrivePlayer.h"
+#include "shell/CourseWarning.h"
 #include "shell/FileCommands.h"
 #include "shell/FileNames.h"
 #include "shell/FileTree.h"
@@ -310,4 +312,37 @@ TEST(RecoveryCopies, AFolderThatCannotBeMadeIsNamedWithItsReason) {
     QString problem;
     EXPECT_TRUE(RecoveryCopies::leftBehind(file.fileName(), &problem).empty());
     EXPECT_TRUE(problem.contains(QStringLiteral("not a folder"))) << problem.toStdString();
+TEST(CourseCheckHeadline, TheWorstFindingInAFewWords) {
+    const auto check = [](auto change) {
+        TwxCourseCheck c{};
+        change(c);
+        return courseCheckHeadline(c).toStdString();
+    };
+    EXPECT_EQ(check([](TwxCourseCheck&) {}), "");
+    EXPECT_EQ(check([](TwxCourseCheck& c) {
+                  c.foldedTriangles = 18;
+                  c.tightBends = 4;
+                  c.edgeCrossings = 2;
+              }),
+              "the strips fold at 4 bends");
+    EXPECT_EQ(check([](TwxCourseCheck& c) {
+                  c.centrelineCrossings = 1;
+                  c.foldedTriangles = 30;
+                  c.tightBends = 2;
+              }),
+              "the course crosses itself once");
+    EXPECT_EQ(check([](TwxCourseCheck& c) { c.foldedTriangles = 1; }),
+              "1 strip triangle folded over");
+    EXPECT_EQ(check([](TwxCourseCheck& c) {
+                  c.edgeCrossings = 2;
+                  c.fieldOverRoad = 3.5f;
+              }),
+              "the road's edges cross 2 times");
+    EXPECT_EQ(check([](TwxCourseCheck& c) {
+                  c.fieldOverRoad = 0.5f;
+                  c.probeMisses = 3;
+              }),
+              "the field lies over the road");
+    EXPECT_EQ(check([](TwxCourseCheck& c) { c.tightBends = 1; }), "1 bend too tight");
+    EXPECT_EQ(check([](TwxCourseCheck& c) { c.probeMisses = 2; }), "balls land off the road");
 }

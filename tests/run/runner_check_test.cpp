@@ -126,10 +126,10 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder); }
 
-    Outcome run(std::vector<std::string> args) const {
+    Outcome run(std::vector<std::string> args, const fs::path& in = {}) const {
         args.insert(args.begin(), TW_RUNNER);
         Launch launch;
-        launch.folder = folder;
+        launch.folder = in.empty() ? folder : in;
         return runProgram(args, launch);
     }
 
@@ -139,14 +139,20 @@ protected:
 } // namespace
 
 TEST_F(RunnerCheck, ASoundCourseIsSaidToBeSoundAndTheRunSucceeds) {
-    const Outcome outcome = run({"circle.xml", "--check", "--frames", "0"});
-    EXPECT_EQ(outcome.status, 0) << outcome.err;
-    EXPECT_TRUE(errorLines(outcome.err).empty()) << outcome.err;
-    const std::vector<std::string> lines = linesOf(outcome.out);
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines[0], "circle.xml: the course is sound");
-    EXPECT_TRUE(hasLineWith(lines, "  tightest bend: radius ")) << outcome.out;
-    EXPECT_TRUE(hasLineWith(lines, "  probe balls: 25000 dropped, all on the road")) << outcome.out;
+    // A wide circle, and the sample scene, which is where a user first tries the check.
+    const std::pair<std::string, fs::path> sound[] = {{"circle.xml", folder},
+                                                      {"demo.xml", fs::absolute("samples/scenes")}};
+    for (const auto& [scene, in] : sound) {
+        SCOPED_TRACE(scene);
+        const Outcome outcome = run({scene, "--check", "--frames", "0"}, in);
+        EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
+        EXPECT_TRUE(errorLines(outcome.err).empty()) << outcome.err;
+        const std::vector<std::string> lines = linesOf(outcome.out);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines[0], scene + ": the course is sound");
+        EXPECT_TRUE(hasLineWith(lines, "  tightest bend: radius ")) << outcome.out;
+        EXPECT_TRUE(hasLineWith(lines, " dropped, all on the road")) << outcome.out;
+    }
 }
 
 TEST_F(RunnerCheck, ACourseThatCrossesItselfIsReportedWhereAndTheRunEndsWithThree) {

@@ -51,12 +51,16 @@ int main(int argc, char** argv) {
     app.onInitialUpdate(640, 480, nullptr);
     app.assets.setSearchRoot(std::filesystem::absolute(argv[1]).parent_path().string());
 
-    // Eight points clockwise on screen, a little irregular so the road has bends.
+    // Eight points clockwise on screen, a little irregular so the road has bends. The
+    // spline leaves each point along the chord to the next, so points close together
+    // make tight bends: these lie far enough apart that every bend is wider than the
+    // strips reach on its inside (31 units inside the loop, 227 outside), or the strips
+    // would fold there.
     app.selectTab(TAB_COURSE);
     const int points = 8;
     for (int i = 0; i < points; ++i) {
         const double a = -2 * M_PI * i / points;
-        const double r = 26 * (1 + 0.18 * std::sin(3 * a) + 0.08 * std::cos(5 * a));
+        const double r = 36 * (1 + 0.12 * std::cos(2 * a + 0.5) + 0.05 * std::sin(3 * a));
         const double half = 100 * std::tan(M_PI / 8);
         app.addPoint(static_cast<int>(320 + r * std::cos(a) / (half * 640 / 480) * 320),
                      static_cast<int>(240 - r * std::sin(a) / half * 240));

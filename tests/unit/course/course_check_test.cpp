@@ -174,10 +174,11 @@ TEST_F(CourseChecking, FieldOverTheRoadIsMeasuredByItsArea) {
     EXPECT_NEAR(sum, check.fieldOverRoad, 1e-3 * check.fieldOverRoad);
 }
 
-TEST_F(CourseChecking, BallsLandOnTheRoadsSecondLayerWhereTheStripsStartTheLoopAgain) {
-    // Six points give 4998 samples: the strips' last quad runs from sample 4980 over the
-    // loop's start to sample 2, over the first quad. On a flat course both lie in one
-    // plane; with hills they do not, and a ball coming round the loop lands on the last.
+TEST_F(CourseChecking, BallsLandOnTheRoadWhereTheLoopClosesBetweenTwoStripRows) {
+    // Six points give 4998 samples, which do not end on a strip row: the strips' last
+    // quad ends on the loop's first sample, not past it over the first quad. With hills
+    // a second layer there would not lie in the road's plane, and a ball coming round
+    // the loop would land on it.
     LCourse_t& course = createCircle(6, 30);
     int k = 0;
     for (LPoint_t& p : course.calculatedPoints) {
@@ -185,17 +186,9 @@ TEST_F(CourseChecking, BallsLandOnTheRoadsSecondLayerWhereTheStripsStartTheLoopA
     }
     app->regenerateCurrentCourse();
     const CourseCheck check = app->checkCurrentCourse();
-    const auto probes = ofKind(check, FindingKind::Probe);
-    ASSERT_FALSE(probes.empty());
-    EXPECT_EQ(probes.size(), check.findings.size()) << "nothing else is wrong with it";
-    const CourseFinding start = centreAt(*course.track, 0);
-    for (const CourseFinding& f : probes) {
-        EXPECT_LT(apart(f, start), 2 * CCourseTrack::kHalfRoadWidth);
-        EXPECT_GT(f.value, 0.01f);
-        EXPECT_LT(f.value, 0.2f) << "on road, a little above or below";
-    }
-    EXPECT_GT(check.probeMisses, 0);
-    EXPECT_LT(check.probeMisses, 20);
+    EXPECT_GT(check.probes, 0);
+    EXPECT_EQ(check.probeMisses, 0);
+    EXPECT_TRUE(check.findings.empty());
 }
 
 TEST_F(CourseChecking, BallsLandOnStripsFoldedOverTheRoad) {
