@@ -20,6 +20,7 @@
 #include "replay/ReplayController.h"
 #include "shell/AboutDialog.h"
 #include "shell/AppForm.h"
+#include "shell/CourseCheckDialog.h"
 #include "shell/FileCommands.h"
 #include "shell/GuideDialog.h"
 #include "shell/MessageLogDialog.h"
@@ -189,6 +190,11 @@ void MainWindow::buildMenus() {
     messages->setObjectName(QStringLiteral("messages"));
     messages->setStatusTip(tr("Read every message the status line showed, whole, with its time"));
     connect(messages, &QAction::triggered, this, &MainWindow::showMessageLog);
+    QAction* courseCheck = view->addAction(tr("&Course check..."));
+    courseCheck->setObjectName(QStringLiteral("courseCheck"));
+    courseCheck->setStatusTip(tr("Show what the course check finds on the current course, "
+                                 "marked where it is in MakeField"));
+    connect(courseCheck, &QAction::triggered, this, &MainWindow::showCourseCheck);
 
     QMenu* drive = menuBar()->addMenu(tr("&Drive"));
     drive->addActions(replay_->actions());
@@ -236,6 +242,17 @@ MessageLogDialog* MainWindow::showMessageLog() {
     logDialog_->raise();
     logDialog_->activateWindow();
     return logDialog_;
+}
+
+void MainWindow::showCourseCheck() {
+    CourseCheckFindings check;
+    if (!checkCurrentCourse(*form_, &check)) {
+        showStatus(tr("No course check: choose a course in the tree, or create one, first."));
+        return;
+    }
+    auto* dialog = new CourseCheckDialog(check, form_->viewFrame()->size(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
 }
 
 QStringList MainWindow::recentFiles() const {

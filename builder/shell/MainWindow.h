@@ -50,6 +50,8 @@ public:
     const MessageLog& messageLog() const { return *log_; }
     // Opens the message log (or brings it to the front) and answers it.
     MessageLogDialog* showMessageLog();
+    // Shows what the course check finds on the current course (View → Course check).
+    void showCourseCheck();
 
     // Asks what to do with changes no file has seen before they could be lost: save
     // them, discard them or cancel. True when the caller may go on. Tests answer the

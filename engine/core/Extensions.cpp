@@ -9,6 +9,7 @@
 #include "check/CourseCheckPicture.h"
 #include "core/EngineApp.h"
 #include "core/EngineInstance.h"
+#include "course/CourseTrack.h"
 #include "tumbleway/tumbleway_ext.h"
 
 namespace {
@@ -117,6 +118,26 @@ TW_EXPORT int twx_current_course(HTREEITEM* item) {
 TW_EXPORT int twx_make_course_current(HTREEITEM item) {
     return withEngine([item](CEngineApp& engine) -> int {
         return okOr(engine.makeCourseCurrent(item), TWX_NOT_FOUND);
+    });
+}
+
+TW_EXPORT int twx_laid_place_of(float x, float z, float* laidX, float* laidZ) {
+    return withEngine([=](CEngineApp& engine) -> int {
+        if (laidX == nullptr || laidZ == nullptr) {
+            return TWX_BAD_ARGUMENT;
+        }
+        const LCourse_t* course = engine.editor.current();
+        if (course == nullptr || !course->track ||
+            course->track->samples().size() <= std::size_t{CCourseTrack::kOriginIndex}) {
+            return TWX_NO_COURSE;
+        }
+        // A place of the check has the track's z as its x and the track's x as its z; the
+        // track is its samples spread out around the origin sample, and the samples' z
+        // runs opposite to the laid points' z.
+        const D3DXVECTOR3& origin = course->track->samples()[CCourseTrack::kOriginIndex];
+        *laidX = z / CCourseTrack::kCentreScale + origin.x;
+        *laidZ = -(x / CCourseTrack::kCentreScale + origin.z);
+        return TWX_OK;
     });
 }
 

@@ -243,3 +243,8 @@ TW_EXPORT int twx_check_course(TwxCourseCheck* check, TwxFinding* findings, int 
 // bends cyan, probe balls blue, a course without extent lime. Width and height are 1 to
 // 8192. Answers the number of findings, or fails as twx_check_course does.
 TW_EXPORT int twx_draw_course_check(unsigned char* rgba, int width, int height);
+
+// The laid ground place (the x and z of the current course's calculated points) of a
+// place the check names, for showing findings where the course was laid.
+// TWX_NO_COURSE without a current course with a road.
+TW_EXPORT int twx_laid_place_of(float x, float z, float* laidX, float* laidZ);

@@ -20,6 +20,7 @@
 #include "shell/FileCommands.h"
 #include "shell/FileNames.h"
 #include "shell/FileTree.h"
+#include "shell/MakeFieldMapping.h"
 
 namespace {
 
@@ -312,6 +313,8 @@ TEST(RecoveryCopies, AFolderThatCannotBeMadeIsNamedWithItsReason) {
     QString problem;
     EXPECT_TRUE(RecoveryCopies::leftBehind(file.fileName(), &problem).empty());
     EXPECT_TRUE(problem.contains(QStringLiteral("not a folder"))) << problem.toStdString();
+}
+
 TEST(CourseCheckHeadline, TheWorstFindingInAFewWords) {
     const auto check = [](auto change) {
         TwxCourseCheck c{};
@@ -345,4 +348,26 @@ TEST(CourseCheckHeadline, TheWorstFindingInAFewWords) {
               "the field lies over the road");
     EXPECT_EQ(check([](TwxCourseCheck& c) { c.tightBends = 1; }), "1 bend too tight");
     EXPECT_EQ(check([](TwxCourseCheck& c) { c.probeMisses = 2; }), "balls land off the road");
+}
+
+// A ground place maps to the view pixel its click would be at; points on one line give
+// no map.
+TEST(MakeFieldMappings, FoundFromTheLaidPointsAndNoneFromALine) {
+    const auto pixelOf = [](QPointF ground) {
+        return QPointF(320 + 2 * ground.x() - 0.5 * ground.y(), 240 - 3 * ground.y());
+    };
+    std::vector<MakeFieldMapping::Pair> pairs;
+    for (const QPointF ground : {QPointF(0, 0), QPointF(10, 0), QPointF(0, 10), QPointF(7, -4)}) {
+        pairs.push_back({pixelOf(ground), ground});
+    }
+    const auto mapping = MakeFieldMapping::fromPoints(pairs);
+    ASSERT_TRUE(mapping.has_value());
+    const QPointF mapped = mapping->pixelOfLaid(5, 6);
+    EXPECT_NEAR(mapped.x(), pixelOf({5, 6}).x(), 1e-3);
+    EXPECT_NEAR(mapped.y(), pixelOf({5, 6}).y(), 1e-3);
+
+    pairs.resize(2);
+    EXPECT_FALSE(MakeFieldMapping::fromPoints(pairs).has_value());
+    pairs.push_back({pixelOf({20, 0}), QPointF(20, 0)}); // on the line of the first two
+    EXPECT_FALSE(MakeFieldMapping::fromPoints(pairs).has_value());
 }

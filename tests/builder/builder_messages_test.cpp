@@ -12,6 +12,7 @@
 
 #include "builder_fixture.h"
 #include "files/SessionFileIO.h"
+#include "shell/CourseCheckDialog.h"
 #include "shell/MessageLogDialog.h"
 
 class BuilderMessagesTest : public BuilderFixture {
@@ -206,6 +207,55 @@ private slots:
         QVERIFY(child(4, QStringLiteral("course1")) != nullptr);
         QVERIFY(form().currentCourseEntry() != nullptr);
         QVERIFY2(difference(viewMatrix(), walked) < 1e-3f, "the camera moved");
+    }
+
+    // The checker's findings are shown where they are in MakeField, not in the world's
+    // coordinates: a bow tie crosses itself in the middle of the view.
+    void theCourseCheckShowsItsFindingsWhereTheyAreInMakeField() {
+        window_->findChild<QAction*>(QStringLiteral("courseCheck"))->trigger();
+        QVERIFY(window_->findChild<CourseCheckDialog*>() == nullptr); // no course yet
+        selectTab(2);
+        for (const QPoint p :
+             {QPoint(120, 100), QPoint(120, 380), QPoint(520, 100), QPoint(520, 380)}) {
+            clickView(p);
+        }
+        form().button(AppForm::kCreateButton)->click();
+        QApplication::processEvents();
+        window_->findChild<QAction*>(QStringLiteral("courseCheck"))->trigger();
+        auto* dialog = window_->findChild<CourseCheckDialog*>(QStringLiteral("courseCheck"));
+        QVERIFY(dialog != nullptr);
+        const QString crossing = CourseCheckDialog::nameOf(TWX_FINDING_CENTRELINE_CROSSING);
+        QStringList places;
+        for (int row = 0; row < dialog->list()->topLevelItemCount(); ++row) {
+            const QTreeWidgetItem* item = dialog->list()->topLevelItem(row);
+            if (item->text(1) == crossing) {
+                places << item->text(2);
+            }
+        }
+        QCOMPARE(places.size(), 1);
+        const QStringList xy = places.front().split(QStringLiteral(", "));
+        QCOMPARE(xy.size(), 2);
+        // A click lays its ground place along its own sight line, which a flat map from
+        // the laid points follows to within a few tens of pixels; the world's places
+        // read as pixels were thousands off.
+        QVERIFY2(std::abs(xy[0].toInt() - 320) < 40 && std::abs(xy[1].toInt() - 240) < 40,
+                 qPrintable(places.front()));
+        // The picture rings it there.
+        QCOMPARE(dialog->picture().size(), host().view()->size());
+        const QColor ring = CourseCheckDialog::colourOf(TWX_FINDING_CENTRELINE_CROSSING);
+        int ringed = 0;
+        for (int dy = -14; dy <= 14; ++dy) {
+            for (int dx = -14; dx <= 14; ++dx) {
+                const QColor c =
+                    dialog->picture().pixelColor(xy[0].toInt() + dx, xy[1].toInt() + dy);
+                ringed += std::abs(c.red() - ring.red()) + std::abs(c.green() - ring.green()) +
+                                      std::abs(c.blue() - ring.blue()) <
+                                  40
+                              ? 1
+                              : 0;
+            }
+        }
+        QVERIFY2(ringed > 20, qPrintable(QString::number(ringed)));
     }
 
 private:

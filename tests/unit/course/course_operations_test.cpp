@@ -138,6 +138,8 @@ TEST_F(CourseCreation, DottedTraceHoldsEveryTwentiethSample) {
         const auto expected = static_cast<std::size_t>((n * steps + 19) / 20);
         EXPECT_EQ(course.dottedTrace.size(), expected) << n;
         app->selectTab(TAB_PLAY); // empties the working lists for the next loop
+        // Leaves the course: the next loop's clicks on its dots would pick them.
+        app->clearCourse();
     }
 }
 

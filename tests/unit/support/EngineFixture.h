@@ -49,12 +49,24 @@ protected:
     }
 
     // Lays n points on a circle, counter-clockwise seen from above unless clockwise.
+    // A click on a dot of the current course picks the dot instead of laying a point: a
+    // loop laid over one leaves the course first, as "clear" does.
     void layLoop(int n, float radius, bool clockwise = false, float cx = 0, float cz = 0) {
         app->selectTab(TAB_COURSE);
+        std::vector<POINT> clicks;
+        bool overDots = false;
         for (int i = 0; i < n; ++i) {
             const double angle = (clockwise ? -1 : 1) * 2 * M_PI * i / n;
-            clickInEditor(pixelOf(cx + radius * static_cast<float>(std::cos(angle)),
-                                  cz + radius * static_cast<float>(std::sin(angle))));
+            clicks.push_back(pixelOf(cx + radius * static_cast<float>(std::cos(angle)),
+                                     cz + radius * static_cast<float>(std::sin(angle))));
+            overDots = app->checkSelectedPoint(clicks.back()) || overDots;
+        }
+        (void)app->checkSelectedPoint(POINT{-1000, -1000}); // no dot stays picked
+        if (overDots && app->editor.current() != nullptr) {
+            app->clearCourse();
+        }
+        for (const POINT click : clicks) {
+            clickInEditor(click);
         }
     }
 
