@@ -168,8 +168,9 @@ private slots:
     void onlyUnsavedWorkIsAskedAbout() {
         QFETCH(int, work);
         QFETCH(bool, unsaved);
+        // A copy beside the scene's files, which stays as it is unless saved.
         const QString scene =
-            work_ + QStringLiteral("/asked-") + QString::number(work) + QStringLiteral(".xml");
+            scenes() + QStringLiteral("/asked-") + QString::number(work) + QStringLiteral(".xml");
         QFile::remove(scene);
         QVERIFY(QFile::copy(scenes() + QStringLiteral("/demo.xml"), scene));
         const auto bytes = [&scene] {
@@ -180,6 +181,7 @@ private slots:
         openFile(scene);
         QVERIFY(!window_->isWindowModified());
         const LSession_t opened = session();
+        QVERIFY(!opened.meshes.empty());
         switch (static_cast<Work>(work)) {
         case Work::Drive: {
             // The scene's first mesh chosen in the tree answers the arrow keys.
