@@ -56,4 +56,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The programs and libraries without their debugging sections: a quarter of the size.
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, libgl1-mesa-dri")
+# Qt's own dialogs in Japanese, and a font for the Japanese texts.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-noto-cjk")
 include(CPack)

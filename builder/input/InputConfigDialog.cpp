@@ -71,8 +71,12 @@ InputConfigDialog::InputConfigDialog(DIConfigureSession& session, QWidget* paren
             "GameActions", m_session.format->rgoAction[row].lptszActionName);
     }
     QStringList deviceNames;
-    for (const DIConfigureDevice& device : m_session.devices) {
-        deviceNames << QString::fromUtf8(device.instance.tszInstanceName);
+    for (int column = 0; column < columns; ++column) {
+        // A controller is called by its maker's name; the keyboard is the user's word.
+        deviceNames << (isKeyboard(column)
+                            ? tr("Keyboard")
+                            : QString::fromUtf8(
+                                  m_session.devices[column].instance.tszInstanceName));
     }
     m_table->setVerticalHeaderLabels(actionNames);
     m_table->setHorizontalHeaderLabels(deviceNames);

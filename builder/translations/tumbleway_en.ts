@@ -814,6 +814,10 @@ Direct3D feature set, but runs very slowly.</translation>
         <source>Every device is back to its first bindings.</source>
         <translation>Every device is back to its first bindings.</translation>
     </message>
+    <message>
+        <source>Keyboard</source>
+        <translation>Keyboard</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>

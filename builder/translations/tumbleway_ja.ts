@@ -806,6 +806,10 @@ Direct3D のすべての機能を持つソフトウェア
         <source>Every device is back to its first bindings.</source>
         <translation>すべてのデバイスを初期の割り当てに戻しました。</translation>
     </message>
+    <message>
+        <source>Keyboard</source>
+        <translation>キーボード</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>

@@ -34,6 +34,7 @@
 #include "shell/AppForm.h"
 #include "shell/FileCommands.h"
 #include "shell/MainWindow.h"
+#include "shell/QuietStart.h"
 #include "tumbleway/NameField.h"
 #include "tumbleway/tumbleway_ext.h"
 
@@ -306,6 +307,8 @@ protected:
     }
 
     void prepareWorkFolder() {
+        // The texts as an English user reads them, plural forms and all.
+        QCOMPARE(installTranslation(*qApp, QStringLiteral("en")).size(), 1);
         QVERIFY(temp_.isValid());
         work_ = temp_.path();
         QVERIFY(copyTree(QStringLiteral(TW_SOURCE_DIR "/data"), work_ + QStringLiteral("/data")));

@@ -51,7 +51,7 @@ private slots:
         // "import" opens files; "delete" waits for a course or something placed on one.
         QVERIFY(form().button(AppForm::kImportButton)->isEnabled());
         QVERIFY(!form().button(AppForm::kDeleteButton)->isEnabled());
-        QCOMPARE(window_->action(40026)->text(), QStringLiteral("名前を変えて保存"));
+        QCOMPARE(window_->action(40026)->text(), QStringLiteral("Save &As..."));
     }
 
     void clicksLayACourseAndCreateMakesCourse1() {
@@ -128,9 +128,9 @@ private slots:
             QCOMPARE(menu->objectName(), QStringLiteral("IDR_MENU_MAKEFIELD"));
             const QList<QAction*> actions = menu->actions();
             QCOMPARE(actions.size(), 2);
-            QCOMPARE(actions[0]->text(), QStringLiteral("高さ/傾き変更"));
+            QCOMPARE(actions[0]->text(), QStringLiteral("Change height/incline"));
             sawDisabledDelete =
-                actions[1]->text() == QStringLiteral("削除") && !actions[1]->isEnabled();
+                actions[1]->text() == QStringLiteral("Delete") && !actions[1]->isEnabled();
             menu->setActiveAction(actions[0]);
             QTest::keyClick(menu, Qt::Key_Return);
         });
@@ -139,7 +139,7 @@ private slots:
         QTRY_VERIFY(form().pointDialog() != nullptr && form().pointDialog()->isVisible());
         QVERIFY(sawDisabledDelete);
         SliderDialog* dialog = form().pointDialog();
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("指定ポイントの情報"));
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Point"));
         QCOMPARE(dialog->firstSlider()->minimum(), -5);
         QCOMPARE(dialog->secondSlider()->maximum(), 50);
         dialog->firstSlider()->setValue(2);
@@ -193,7 +193,7 @@ private slots:
         QTRY_VERIFY(form().xfileDialog() != nullptr);
         QVERIFY(shown);
         SliderDialog* dialog = form().xfileDialog();
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("高さ・向きの調整"));
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Height and orientation"));
         dialog->secondSlider()->setValue(90);
         dialog->findChild<QPushButton*>()->click();
         QTRY_COMPARE(session().meshes.front().yaw, 0.5f);
@@ -321,7 +321,7 @@ private slots:
         const QString xml = work_ + QStringLiteral("/scenes/scene.xml");
         QDir().mkpath(work_ + QStringLiteral("/scenes"));
         saveAs(xml);
-        QCOMPARE(lastRequest_.filters, QStringList{QStringLiteral("SIM file(*.xml) (*.xml)")});
+        QCOMPARE(lastRequest_.filters, QStringList{QStringLiteral("Simulation (*.xml) (*.xml)")});
         QVERIFY(QFileInfo::exists(xml));
         QCOMPARE(QDir::currentPath(), work_ + QStringLiteral("/scenes"));
         // The mesh is found by name from the scene's folder.

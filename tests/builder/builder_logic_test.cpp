@@ -101,12 +101,12 @@ TEST(FileTree, IdsFollowTheLastEntryAndCoursesCountTheRoot) {
 TEST(FileDialogs, FiltersKeepTheirLabelsAndAllFilesMeansEveryFile) {
     const QStringList open = FileCommands::dialogFilters(FileCommands::kOpenFilter);
     ASSERT_EQ(open.size(), 6);
-    EXPECT_EQ(open[0], QStringLiteral("X file(*.x) (*.x)"));
-    EXPECT_EQ(open[2], QStringLiteral("ｻｳﾝﾄﾞ(*.wav) (*.wav)"));
-    EXPECT_EQ(open[5], QStringLiteral("全てのﾌｧｲﾙ(*.*) (*)"));
+    EXPECT_EQ(open[0], QStringLiteral("Mesh (*.x) (*.x)"));
+    EXPECT_EQ(open[2], QStringLiteral("Sound (*.wav) (*.wav)"));
+    EXPECT_EQ(open[5], QStringLiteral("All files (*.*) (*)"));
     const QStringList save = FileCommands::dialogFilters(FileCommands::kSaveFilter);
     ASSERT_EQ(save.size(), 1);
-    EXPECT_EQ(save[0], QStringLiteral("SIM file(*.xml) (*.xml)"));
+    EXPECT_EQ(save[0], QStringLiteral("Simulation (*.xml) (*.xml)"));
 }
 
 GLFacts hardware() {
