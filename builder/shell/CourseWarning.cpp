@@ -47,29 +47,41 @@ QString courseCheckWarning(const TwxCourseCheck& check) {
 }
 
 QString courseCheckHeadline(const TwxCourseCheck& check) {
+    // One text for one and one for more: the line is short, and English says "once".
+    const auto counted = [](int n, const char* one, const char* many) {
+        return n == 1 ? text(one) : text(many).arg(n);
+    };
     // Worst first: a course that crosses itself is wrong whatever else it does, and a
     // fold at a bend says more than the triangle count.
     if (check.centrelineCrossings > 0) {
-        return QStringLiteral("the course crosses itself ") + times(check.centrelineCrossings);
+        return counted(check.centrelineCrossings,
+                       QT_TRANSLATE_NOOP("CourseWarning", "the course crosses itself once"),
+                       QT_TRANSLATE_NOOP("CourseWarning", "the course crosses itself %1 times"));
     }
     if (check.foldedTriangles > 0 && check.tightBends > 0) {
-        return QStringLiteral("the strips fold at ") + counted(check.tightBends, "bend", "bends");
+        return counted(check.tightBends,
+                       QT_TRANSLATE_NOOP("CourseWarning", "the strips fold at 1 bend"),
+                       QT_TRANSLATE_NOOP("CourseWarning", "the strips fold at %1 bends"));
     }
     if (check.foldedTriangles > 0) {
-        return counted(check.foldedTriangles, "strip triangle", "strip triangles") +
-               QStringLiteral(" folded over");
+        return counted(check.foldedTriangles,
+                       QT_TRANSLATE_NOOP("CourseWarning", "1 strip triangle folded over"),
+                       QT_TRANSLATE_NOOP("CourseWarning", "%1 strip triangles folded over"));
     }
     if (check.edgeCrossings > 0) {
-        return QStringLiteral("the road's edges cross ") + times(check.edgeCrossings);
+        return counted(check.edgeCrossings,
+                       QT_TRANSLATE_NOOP("CourseWarning", "the road's edges cross once"),
+                       QT_TRANSLATE_NOOP("CourseWarning", "the road's edges cross %1 times"));
     }
     if (check.fieldOverRoad > 0) {
-        return QStringLiteral("the field lies over the road");
+        return text(QT_TRANSLATE_NOOP("CourseWarning", "the field lies over the road"));
     }
     if (check.tightBends > 0) {
-        return counted(check.tightBends, "bend", "bends") + QStringLiteral(" too tight");
+        return counted(check.tightBends, QT_TRANSLATE_NOOP("CourseWarning", "1 bend too tight"),
+                       QT_TRANSLATE_NOOP("CourseWarning", "%1 bends too tight"));
     }
     if (check.probeMisses > 0) {
-        return QStringLiteral("balls land off the road");
+        return text(QT_TRANSLATE_NOOP("CourseWarning", "balls land off the road"));
     }
     return {};
 }

@@ -16,6 +16,7 @@
 #include <QTabBar>
 #include <QUndoStack>
 
+#include "files/MissingAssets.h"
 #include "input/InputMapper.h"
 #include "replay/ReplayController.h"
 #include "shell/AboutDialog.h"
@@ -328,7 +329,12 @@ bool MainWindow::writeRecoveryCopies() {
     std::vector<RecoveryCopies::Course> courses;
     for (const AppForm::CourseFile& course : form_->modifiedCourses()) {
         RenderHost::EngineScope scope(form_->host());
-        courses.push_back({course.name, course.file, takeCourseSnapshot(course.item)});
+        CourseSnapshot snapshot = takeCourseSnapshot(course.item);
+        // What could not be loaded is part of the work too.
+        if (const MissingAssets* missing = form_->missingAssets(course.item)) {
+            appendMissing(*missing, snapshot.record, snapshot.extras);
+        }
+        courses.push_back({course.name, course.file, std::move(snapshot)});
     }
     QString error;
     if (!recovery_->write(courses, {form_->libraryFiles(), form_->openedFolders()}, &error)) {
