@@ -1,14 +1,13 @@
 #include "shell/DisplayCheck.h"
 
-#include <QCoreApplication>
+#include <QtGlobal>
 
 #include <xcb/xcb.h>
 
 namespace {
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("DisplayCheck", text);
-}
+// The texts are English, as the command line's are: no translation is loaded before
+// the application object exists.
 
 // Whether an X server answers at DISPLAY.
 bool xDisplayAnswers() {
@@ -30,16 +29,16 @@ QString missingDisplayReason() {
     const QString x = qEnvironmentVariable("DISPLAY");
     const QString wayland = qEnvironmentVariable("WAYLAND_DISPLAY");
     if (wantsWayland) {
-        return wayland.isEmpty() ? tr("WAYLAND_DISPLAY is not set") : QString();
+        return wayland.isEmpty() ? QStringLiteral("WAYLAND_DISPLAY is not set") : QString();
     }
     if (platform.isEmpty() && !wayland.isEmpty()) {
         return {}; // Qt takes the Wayland session
     }
     if (x.isEmpty()) {
-        return tr("there is no display: DISPLAY is not set");
+        return QStringLiteral("there is no display: DISPLAY is not set");
     }
     if (!xDisplayAnswers()) {
-        return tr("the display %1 does not answer").arg(x);
+        return QStringLiteral("the display %1 does not answer").arg(x);
     }
     return {};
 }
