@@ -19,10 +19,6 @@
 <context>
     <name>AppForm</name>
     <message>
-        <source>Tumbleway</source>
-        <translation>Tumbleway</translation>
-    </message>
-    <message>
         <source>import</source>
         <translation>import</translation>
     </message>
@@ -161,10 +157,6 @@
     <message>
         <source>Not saved: %1: %2</source>
         <translation>Not saved: %1: %2</translation>
-    </message>
-    <message>
-        <source>Saved %1. Not in its folder, so not found when it is opened again: %2</source>
-        <translation>Saved %1. Not in its folder, so not found when it is opened again: %2</translation>
     </message>
     <message>
         <source>No course created: click at least three points in the MakeField view first.</source>
@@ -364,6 +356,130 @@
         <source>Course</source>
         <translation>Course</translation>
     </message>
+    <message>
+        <source>Tumbleway Builder</source>
+        <translation>Tumbleway Builder</translation>
+    </message>
+    <message numerus="yes">
+        <source>The scene names %n file(s) that are not found beside it or in the folders files were opened from:</source>
+        <translation>
+            <numerusform>The scene names %n file that are not found beside it or in the folders files were opened from:</numerusform>
+            <numerusform>The scene names %n files that are not found beside it or in the folders files were opened from:</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>
+
+Without them, what they are stays in the scene, shown as missing, and is saved with it.</source>
+        <translation>
+
+Without them, what they are stays in the scene, shown as missing, and is saved with it.</translation>
+    </message>
+    <message>
+        <source>Look in a folder...</source>
+        <translation>Look in a folder...</translation>
+    </message>
+    <message>
+        <source>Open without them</source>
+        <translation>Open without them</translation>
+    </message>
+    <message>
+        <source>The folder that holds the missing files</source>
+        <translation>The folder that holds the missing files</translation>
+    </message>
+    <message>
+        <source>Opened %1 in part as %2: the file is damaged, and only what could be read of it is in the course.</source>
+        <translation>Opened %1 in part as %2: the file is damaged, and only what could be read of it is in the course.</translation>
+    </message>
+    <message>
+        <source>Opened %1 as %2 without %3, which were not found: they stay in the scene and are saved with it.</source>
+        <translation>Opened %1 as %2 without %3, which were not found: they stay in the scene and are saved with it.</translation>
+    </message>
+    <message>
+        <source>The scene uses files that are not in its folder (%1): %2.
+Copy them beside it, so that it finds them when it is opened again?</source>
+        <translation>The scene uses files that are not in its folder (%1): %2.
+Copy them beside it, so that it finds them when it is opened again?</translation>
+    </message>
+    <message>
+        <source> Copied beside it: %1.</source>
+        <translation> Copied beside it: %1.</translation>
+    </message>
+    <message>
+        <source> Could not copy: %1; it will not find them when it is opened again.</source>
+        <translation> Could not copy: %1; it will not find them when it is opened again.</translation>
+    </message>
+    <message>
+        <source> Not in its folder, so not found when it is opened again: %1.</source>
+        <translation> Not in its folder, so not found when it is opened again: %1.</translation>
+    </message>
+    <message>
+        <source> Still missing, kept in the scene: %1.</source>
+        <translation> Still missing, kept in the scene: %1.</translation>
+    </message>
+    <message>
+        <source>%1: %2; see Course check</source>
+        <translation>%1: %2; see Course check</translation>
+    </message>
+</context>
+<context>
+    <name>CourseCheckDialog</name>
+    <message>
+        <source>strip triangles folded over</source>
+        <translation>strip triangles folded over</translation>
+    </message>
+    <message>
+        <source>field over the road</source>
+        <translation>field over the road</translation>
+    </message>
+    <message>
+        <source>the course crosses itself</source>
+        <translation>the course crosses itself</translation>
+    </message>
+    <message>
+        <source>the road&apos;s edges cross</source>
+        <translation>the road&apos;s edges cross</translation>
+    </message>
+    <message>
+        <source>a bend tighter than the strips on its inside reach</source>
+        <translation>a bend tighter than the strips on its inside reach</translation>
+    </message>
+    <message>
+        <source>balls dropped on the road land off it</source>
+        <translation>balls dropped on the road land off it</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
+        <source>Course check: %1</source>
+        <translation>Course check: %1</translation>
+    </message>
+    <message>
+        <source>#</source>
+        <translation>#</translation>
+    </message>
+    <message>
+        <source>What</source>
+        <translation>What</translation>
+    </message>
+    <message>
+        <source>Where in MakeField (pixels)</source>
+        <translation>Where in MakeField (pixels)</translation>
+    </message>
+    <message>
+        <source>How much</source>
+        <translation>How much</translation>
+    </message>
+    <message>
+        <source>not known</source>
+        <translation>not known</translation>
+    </message>
+    <message>
+        <source>Nothing: the course is sound.</source>
+        <translation>Nothing: the course is sound.</translation>
+    </message>
 </context>
 <context>
     <name>CourseChildren</name>
@@ -374,6 +490,14 @@
     <message>
         <source>%1: %2 hits %3</source>
         <translation>%1: %2 hits %3</translation>
+    </message>
+    <message>
+        <source>%1 (missing)</source>
+        <translation>%1 (missing)</translation>
+    </message>
+    <message>
+        <source>Its file was not found when the scene was opened. It stays in the scene and is saved with it.</source>
+        <translation>Its file was not found when the scene was opened. It stays in the scene and is saved with it.</translation>
     </message>
 </context>
 <context>
@@ -424,6 +548,54 @@
     <message>
         <source>; </source>
         <translation>; </translation>
+    </message>
+    <message>
+        <source>the course crosses itself once</source>
+        <translation>the course crosses itself once</translation>
+    </message>
+    <message>
+        <source>the course crosses itself %1 times</source>
+        <translation>the course crosses itself %1 times</translation>
+    </message>
+    <message>
+        <source>the strips fold at 1 bend</source>
+        <translation>the strips fold at 1 bend</translation>
+    </message>
+    <message>
+        <source>the strips fold at %1 bends</source>
+        <translation>the strips fold at %1 bends</translation>
+    </message>
+    <message>
+        <source>1 strip triangle folded over</source>
+        <translation>1 strip triangle folded over</translation>
+    </message>
+    <message>
+        <source>%1 strip triangles folded over</source>
+        <translation>%1 strip triangles folded over</translation>
+    </message>
+    <message>
+        <source>the road&apos;s edges cross once</source>
+        <translation>the road&apos;s edges cross once</translation>
+    </message>
+    <message>
+        <source>the road&apos;s edges cross %1 times</source>
+        <translation>the road&apos;s edges cross %1 times</translation>
+    </message>
+    <message>
+        <source>the field lies over the road</source>
+        <translation>the field lies over the road</translation>
+    </message>
+    <message>
+        <source>1 bend too tight</source>
+        <translation>1 bend too tight</translation>
+    </message>
+    <message>
+        <source>%1 bends too tight</source>
+        <translation>%1 bends too tight</translation>
+    </message>
+    <message>
+        <source>balls land off the road</source>
+        <translation>balls land off the road</translation>
     </message>
 </context>
 <context>
@@ -946,10 +1118,6 @@ Direct3D feature set, but runs very slowly.</translation>
         <translation>%1[*] - Tumbleway Builder</translation>
     </message>
     <message>
-        <source>%1 has changes that are not saved. Save them before you %2?</source>
-        <translation>%1 has changes that are not saved. Save them before you %2?</translation>
-    </message>
-    <message>
         <source>The recovery copy could not be written: %1</source>
         <translation>The recovery copy could not be written: %1</translation>
     </message>
@@ -1029,13 +1197,60 @@ Direct3D feature set, but runs very slowly.</translation>
         <source>Tumbleway Builder[*]</source>
         <translation>Tumbleway Builder[*]</translation>
     </message>
+    <message>
+        <source>&amp;Messages...</source>
+        <translation>&amp;Messages...</translation>
+    </message>
+    <message>
+        <source>Read every message the status line showed, whole, with its time</source>
+        <translation>Read every message the status line showed, whole, with its time</translation>
+    </message>
+    <message>
+        <source>&amp;Course check...</source>
+        <translation>&amp;Course check...</translation>
+    </message>
+    <message>
+        <source>Show what the course check finds on the current course, marked where it is in MakeField</source>
+        <translation>Show what the course check finds on the current course, marked where it is in MakeField</translation>
+    </message>
+    <message>
+        <source>No course check: choose a course in the tree, or create one, first.</source>
+        <translation>No course check: choose a course in the tree, or create one, first.</translation>
+    </message>
+    <message>
+        <source>the points laid in MakeField (no course made of them yet)</source>
+        <translation>the points laid in MakeField (no course made of them yet)</translation>
+    </message>
+    <message>
+        <source>Not saved: %1. Save before you %2?</source>
+        <translation>Not saved: %1. Save before you %2?</translation>
+    </message>
+    <message>
+        <source>Unsaved work cannot be kept for recovery: %1</source>
+        <translation>Unsaved work cannot be kept for recovery: %1</translation>
+    </message>
+    <message>
+        <source>Restored: %1. Save it to keep it; its recovery copy stays in %2.</source>
+        <translation>Restored: %1. Save it to keep it; its recovery copy stays in %2.</translation>
+    </message>
+</context>
+<context>
+    <name>MessageLogDialog</name>
+    <message>
+        <source>Messages</source>
+        <translation>Messages</translation>
+    </message>
+    <message>
+        <source>No messages yet.</source>
+        <translation>No messages yet.</translation>
+    </message>
+    <message>
+        <source>Copy all</source>
+        <translation>Copy all</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
-    <message>
-        <source>User guide</source>
-        <translation>User guide</translation>
-    </message>
     <message>
         <source>The user guide (docs/user-guide.md) is not beside this program or its installation.</source>
         <translation>The user guide (docs/user-guide.md) is not beside this program or its installation.</translation>
@@ -1043,6 +1258,41 @@ Direct3D feature set, but runs very slowly.</translation>
     <message>
         <source>Tumbleway Builder — user guide</source>
         <translation>Tumbleway Builder — user guide</translation>
+    </message>
+    <message>
+        <source>Tumbleway Builder</source>
+        <translation>Tumbleway Builder</translation>
+    </message>
+</context>
+<context>
+    <name>RecoveryCopies</name>
+    <message>
+        <source>permission denied</source>
+        <translation>permission denied</translation>
+    </message>
+    <message>
+        <source>another builder holds it</source>
+        <translation>another builder holds it</translation>
+    </message>
+    <message>
+        <source>the lock cannot be made</source>
+        <translation>the lock cannot be made</translation>
+    </message>
+    <message>
+        <source>%1 cannot be made: %2</source>
+        <translation>%1 cannot be made: %2</translation>
+    </message>
+    <message>
+        <source>%1 cannot be locked: %2</source>
+        <translation>%1 cannot be locked: %2</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation>%1 cannot be read: %2</translation>
+    </message>
+    <message>
+        <source>it is not a folder</source>
+        <translation>it is not a folder</translation>
     </message>
 </context>
 <context>
@@ -1333,6 +1583,13 @@ Direct3D feature set, but runs very slowly.</translation>
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>TumblewayBuilder cannot open its window: %1. Start it in a desktop session, or under xvfb-run for a virtual screen.</source>
+        <translation>TumblewayBuilder cannot open its window: %1. Start it in a desktop session, or under xvfb-run for a virtual screen.</translation>
     </message>
 </context>
 </TS>

@@ -19,10 +19,6 @@
 <context>
     <name>AppForm</name>
     <message>
-        <source>Tumbleway</source>
-        <translation>Tumbleway</translation>
-    </message>
-    <message>
         <source>import</source>
         <translation>読み込み</translation>
     </message>
@@ -299,10 +295,6 @@
         <translation>保存していません: %1: %2</translation>
     </message>
     <message>
-        <source>Saved %1. Not in its folder, so not found when it is opened again: %2</source>
-        <translation>%1 を保存しました。次の物は同じフォルダーにないため、再び開いたときに見つかりません: %2</translation>
-    </message>
-    <message>
         <source>No course created: click at least three points in the MakeField view first.</source>
         <translation>コースを作成していません: 先に「コース作成」のビューで 3 点以上をクリックしてください。</translation>
     </message>
@@ -362,6 +354,129 @@
         <source>Course</source>
         <translation>コース</translation>
     </message>
+    <message>
+        <source>Tumbleway Builder</source>
+        <translation>Tumbleway Builder</translation>
+    </message>
+    <message numerus="yes">
+        <source>The scene names %n file(s) that are not found beside it or in the folders files were opened from:</source>
+        <translation>
+            <numerusform>このシーンが使う %n 個のファイルが、シーンと同じフォルダーにも、ファイルを開いたフォルダーにも見つかりません:</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>
+
+Without them, what they are stays in the scene, shown as missing, and is saved with it.</source>
+        <translation>
+
+それらがなくても、シーンの中には「見つからない」として残り、シーンと一緒に保存されます。</translation>
+    </message>
+    <message>
+        <source>Look in a folder...</source>
+        <translation>フォルダーから探す...</translation>
+    </message>
+    <message>
+        <source>Open without them</source>
+        <translation>それらなしで開く</translation>
+    </message>
+    <message>
+        <source>The folder that holds the missing files</source>
+        <translation>見つからないファイルがあるフォルダー</translation>
+    </message>
+    <message>
+        <source>Opened %1 in part as %2: the file is damaged, and only what could be read of it is in the course.</source>
+        <translation>%1 を %2 として一部だけ開きました: ファイルが壊れていて、読めた部分だけがコースに入っています。</translation>
+    </message>
+    <message>
+        <source>Opened %1 as %2 without %3, which were not found: they stay in the scene and are saved with it.</source>
+        <translation>%1 を %2 として開きました。%3 は見つかりませんでした: シーンの中に残り、シーンと一緒に保存されます。</translation>
+    </message>
+    <message>
+        <source>The scene uses files that are not in its folder (%1): %2.
+Copy them beside it, so that it finds them when it is opened again?</source>
+        <translation>このシーンは、そのフォルダー (%1) にないファイルを使っています: %2。
+次に開いたときに見つかるよう、シーンと同じフォルダーにコピーしますか?</translation>
+    </message>
+    <message>
+        <source> Copied beside it: %1.</source>
+        <translation> 同じフォルダーにコピーしました: %1。</translation>
+    </message>
+    <message>
+        <source> Could not copy: %1; it will not find them when it is opened again.</source>
+        <translation> コピーできませんでした: %1。次に開いたときには見つかりません。</translation>
+    </message>
+    <message>
+        <source> Not in its folder, so not found when it is opened again: %1.</source>
+        <translation> 同じフォルダーにないため、次に開いたときに見つかりません: %1。</translation>
+    </message>
+    <message>
+        <source> Still missing, kept in the scene: %1.</source>
+        <translation> まだ見つからず、シーンに残しています: %1。</translation>
+    </message>
+    <message>
+        <source>%1: %2; see Course check</source>
+        <translation>%1: %2。コース検査を見てください</translation>
+    </message>
+</context>
+<context>
+    <name>CourseCheckDialog</name>
+    <message>
+        <source>strip triangles folded over</source>
+        <translation>折り返したストリップの三角形</translation>
+    </message>
+    <message>
+        <source>field over the road</source>
+        <translation>道路に重なったフィールド</translation>
+    </message>
+    <message>
+        <source>the course crosses itself</source>
+        <translation>コースの交差</translation>
+    </message>
+    <message>
+        <source>the road&apos;s edges cross</source>
+        <translation>道路の縁の交差</translation>
+    </message>
+    <message>
+        <source>a bend tighter than the strips on its inside reach</source>
+        <translation>内側のストリップの幅より急なカーブ</translation>
+    </message>
+    <message>
+        <source>balls dropped on the road land off it</source>
+        <translation>道路に落としたボールが道路の外に落ちる</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>不明</translation>
+    </message>
+    <message>
+        <source>Course check: %1</source>
+        <translation>コース検査: %1</translation>
+    </message>
+    <message>
+        <source>#</source>
+        <translation>#</translation>
+    </message>
+    <message>
+        <source>What</source>
+        <translation>内容</translation>
+    </message>
+    <message>
+        <source>Where in MakeField (pixels)</source>
+        <translation>MakeField 上の位置 (ピクセル)</translation>
+    </message>
+    <message>
+        <source>How much</source>
+        <translation>程度</translation>
+    </message>
+    <message>
+        <source>not known</source>
+        <translation>不明</translation>
+    </message>
+    <message>
+        <source>Nothing: the course is sound.</source>
+        <translation>問題はありません: コースは正常です。</translation>
+    </message>
 </context>
 <context>
     <name>CourseChildren</name>
@@ -372,6 +487,14 @@
     <message>
         <source>%1: %2 hits %3</source>
         <translation>%1: %2 が %3 に当たる</translation>
+    </message>
+    <message>
+        <source>%1 (missing)</source>
+        <translation>%1 (見つからない)</translation>
+    </message>
+    <message>
+        <source>Its file was not found when the scene was opened. It stays in the scene and is saved with it.</source>
+        <translation>シーンを開いたときにファイルが見つかりませんでした。シーンの中に残り、シーンと一緒に保存されます。</translation>
     </message>
 </context>
 <context>
@@ -417,6 +540,54 @@
     <message>
         <source>; </source>
         <translation>、</translation>
+    </message>
+    <message>
+        <source>the course crosses itself once</source>
+        <translation>コースが 1 か所で交差しています</translation>
+    </message>
+    <message>
+        <source>the course crosses itself %1 times</source>
+        <translation>コースが %1 か所で交差しています</translation>
+    </message>
+    <message>
+        <source>the strips fold at 1 bend</source>
+        <translation>1 か所のカーブでストリップが折り返しています</translation>
+    </message>
+    <message>
+        <source>the strips fold at %1 bends</source>
+        <translation>%1 か所のカーブでストリップが折り返しています</translation>
+    </message>
+    <message>
+        <source>1 strip triangle folded over</source>
+        <translation>ストリップの三角形が 1 つ折り返しています</translation>
+    </message>
+    <message>
+        <source>%1 strip triangles folded over</source>
+        <translation>ストリップの三角形が %1 個折り返しています</translation>
+    </message>
+    <message>
+        <source>the road&apos;s edges cross once</source>
+        <translation>道路の縁が 1 か所で交差しています</translation>
+    </message>
+    <message>
+        <source>the road&apos;s edges cross %1 times</source>
+        <translation>道路の縁が %1 か所で交差しています</translation>
+    </message>
+    <message>
+        <source>the field lies over the road</source>
+        <translation>フィールドが道路に重なっています</translation>
+    </message>
+    <message>
+        <source>1 bend too tight</source>
+        <translation>急すぎるカーブが 1 か所あります</translation>
+    </message>
+    <message>
+        <source>%1 bends too tight</source>
+        <translation>急すぎるカーブが %1 か所あります</translation>
+    </message>
+    <message>
+        <source>balls land off the road</source>
+        <translation>ボールが道路の外に落ちます</translation>
     </message>
 </context>
 <context>
@@ -1002,10 +1173,6 @@ Direct3D のすべての機能を持つソフトウェア
         <translation>%1[*] - Tumbleway Builder</translation>
     </message>
     <message>
-        <source>%1 has changes that are not saved. Save them before you %2?</source>
-        <translation>%1 には保存していない変更があります。%2前に保存しますか?</translation>
-    </message>
-    <message>
         <source>The recovery copy could not be written: %1</source>
         <translation>復元用のコピーを書き込めませんでした: %1</translation>
     </message>
@@ -1021,13 +1188,60 @@ Direct3D のすべての機能を持つソフトウェア
         <source>quit</source>
         <translation>終了する</translation>
     </message>
+    <message>
+        <source>&amp;Messages...</source>
+        <translation>メッセージ(&amp;M)...</translation>
+    </message>
+    <message>
+        <source>Read every message the status line showed, whole, with its time</source>
+        <translation>ステータス行に出たすべてのメッセージを、時刻とともに全文で読む</translation>
+    </message>
+    <message>
+        <source>&amp;Course check...</source>
+        <translation>コース検査(&amp;C)...</translation>
+    </message>
+    <message>
+        <source>Show what the course check finds on the current course, marked where it is in MakeField</source>
+        <translation>現在のコースでコース検査が見つけたものを、MakeField 上の位置に印を付けて表示する</translation>
+    </message>
+    <message>
+        <source>No course check: choose a course in the tree, or create one, first.</source>
+        <translation>コース検査はできません: 先にツリーでコースを選ぶか、コースを作成してください。</translation>
+    </message>
+    <message>
+        <source>the points laid in MakeField (no course made of them yet)</source>
+        <translation>MakeField で置いた点 (まだコースになっていません)</translation>
+    </message>
+    <message>
+        <source>Not saved: %1. Save before you %2?</source>
+        <translation>保存されていません: %1。%2 前に保存しますか?</translation>
+    </message>
+    <message>
+        <source>Unsaved work cannot be kept for recovery: %1</source>
+        <translation>保存していない作業を復元用に残せません: %1</translation>
+    </message>
+    <message>
+        <source>Restored: %1. Save it to keep it; its recovery copy stays in %2.</source>
+        <translation>復元しました: %1。残すには保存してください。復元用のコピーは %2 に残っています。</translation>
+    </message>
+</context>
+<context>
+    <name>MessageLogDialog</name>
+    <message>
+        <source>Messages</source>
+        <translation>メッセージ</translation>
+    </message>
+    <message>
+        <source>No messages yet.</source>
+        <translation>まだメッセージはありません。</translation>
+    </message>
+    <message>
+        <source>Copy all</source>
+        <translation>すべてコピー</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
-    <message>
-        <source>User guide</source>
-        <translation>ユーザーガイド</translation>
-    </message>
     <message>
         <source>The user guide (docs/user-guide.md) is not beside this program or its installation.</source>
         <translation>ユーザーガイド (docs/user-guide.md) がこのプログラムの場所にもインストール先にもありません。</translation>
@@ -1035,6 +1249,41 @@ Direct3D のすべての機能を持つソフトウェア
     <message>
         <source>Tumbleway Builder — user guide</source>
         <translation>Tumbleway Builder — ユーザーガイド</translation>
+    </message>
+    <message>
+        <source>Tumbleway Builder</source>
+        <translation>Tumbleway Builder</translation>
+    </message>
+</context>
+<context>
+    <name>RecoveryCopies</name>
+    <message>
+        <source>permission denied</source>
+        <translation>アクセスが拒否されました</translation>
+    </message>
+    <message>
+        <source>another builder holds it</source>
+        <translation>別のビルダーが使用中です</translation>
+    </message>
+    <message>
+        <source>the lock cannot be made</source>
+        <translation>ロックを作成できません</translation>
+    </message>
+    <message>
+        <source>%1 cannot be made: %2</source>
+        <translation>%1 を作成できません: %2</translation>
+    </message>
+    <message>
+        <source>%1 cannot be locked: %2</source>
+        <translation>%1 をロックできません: %2</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation>%1 を読めません: %2</translation>
+    </message>
+    <message>
+        <source>it is not a folder</source>
+        <translation>フォルダーではありません</translation>
     </message>
 </context>
 <context>
@@ -1320,6 +1569,13 @@ Direct3D のすべての機能を持つソフトウェア
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>TumblewayBuilder cannot open its window: %1. Start it in a desktop session, or under xvfb-run for a virtual screen.</source>
+        <translation>TumblewayBuilder のウィンドウを開けません: %1。デスクトップのセッションで起動するか、仮想画面を使う xvfb-run の下で起動してください。</translation>
     </message>
 </context>
 </TS>
