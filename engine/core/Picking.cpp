@@ -239,22 +239,22 @@ bool CEngineApp::selectXfilePlacement(int x, int y, D3DXVECTOR3* direction, D3DX
 // far along the ground.
 void CEngineApp::grabPlacement(int x, int y) {
     m_grab = Grab{};
+    D3DXVECTOR3 sight;
+    D3DXVECTOR3 eye;
     D3DXVECTOR3 point;
-    const Picked held = pickPlacement(x, y, nullptr, nullptr, &point);
+    const Picked held = pickPlacement(x, y, &sight, &eye, &point);
     if (held == Picked::Nothing) {
         return;
     }
     const D3DXVECTOR3 position =
         held == Picked::Mesh ? positionOf(*editor.driven()) : positionOf(*editor.lastBitmap());
-    D3DXVECTOR3 dir;
-    D3DXVECTOR3 from;
-    const SightLine sight = sightThroughPixel(x, y, &dir, &from);
+    D3DXVec3Normalize(&sight, &sight);
+    const D3DXMATRIX& view = *pickView();
     m_grab.held = held;
     m_grab.point = point;
     m_grab.offset = position - point;
     m_grab.height = position.y;
-    m_grab.level = std::fabs(sight.u.y) >= kLeastLevelSine;
-    const D3DXMATRIX& view = *pickView();
+    m_grab.level = std::fabs(sight.y) >= kLeastLevelSine;
     m_grab.normal = m_grab.level ? D3DXVECTOR3(0, 1, 0) : D3DXVECTOR3(view._13, view._23, view._33);
 }
 
