@@ -22,6 +22,7 @@
 #include <QTreeWidget>
 #include <QUndoStack>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "files/SessionFileIO.h"
 #include "files/SimulationFile.h"
@@ -66,8 +67,8 @@ UINT mouseFlags(const QMouseEvent* event) {
     return flags;
 }
 
-POINT toPoint(QPoint p) {
-    return POINT{p.x(), p.y()};
+POINT toPoint(QPointF p) {
+    return POINT{static_cast<LONG>(std::floor(p.x())), static_cast<LONG>(std::floor(p.y()))};
 }
 
 } // namespace
@@ -124,20 +125,13 @@ AppForm::AppForm(QWidget* frame)
     busy_ = true;
     xll_CAppForm();
     connect(host_.get(), &RenderHost::started, this, [this] {
-        engineCall([this] {
-            xll_OnInitialUpdate(static_cast<unsigned long>(viewFrame_->width()),
-                                static_cast<unsigned long>(viewFrame_->height()), frameHandle());
-        });
+        engineCall([this] { tellEngineViewSize(); });
         emit started();
     });
     connect(host_.get(), &RenderHost::windowedChanged, this, &AppForm::windowedChanged);
     // The engine lays points and picks in view pixels: it is told the view's new size.
-    connect(host_.get(), &RenderHost::viewSizeChanged, this, [this] {
-        engineCall([this] {
-            xll_OnInitialUpdate(static_cast<unsigned long>(viewFrame_->width()),
-                                static_cast<unsigned long>(viewFrame_->height()), frameHandle());
-        });
-    });
+    connect(host_.get(), &RenderHost::viewSizeChanged, this,
+            [this] { engineCall([this] { tellEngineViewSize(); }); });
 }
 
 AppForm::~AppForm() {
@@ -461,6 +455,21 @@ bool AppForm::forwardsMouse() const {
            !viewMouseHeld_;
 }
 
+void AppForm::tellEngineViewSize() {
+    const QSize size = viewFrame_->size() * viewFrame_->devicePixelRatioF();
+    xll_OnInitialUpdate(static_cast<unsigned long>(size.width()),
+                        static_cast<unsigned long>(size.height()), frameHandle());
+}
+
+POINT AppForm::engineViewPoint(QPointF formPoint) const {
+    return toPoint((formPoint - QPointF(viewOrigin_)) * viewFrame_->devicePixelRatioF());
+}
+
+POINT AppForm::engineFormPoint(QPointF formPoint) const {
+    const POINT inView = engineViewPoint(formPoint);
+    return POINT{inView.x + viewOrigin_.x(), inView.y + viewOrigin_.y()};
+}
+
 void AppForm::mousePressEvent(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
     // A press on the background of the controls is no press into the scene: in Play
@@ -471,7 +480,8 @@ void AppForm::mousePressEvent(QMouseEvent* event) {
     }
     if (forwardsMouse() && event->button() == Qt::LeftButton) {
         const auto press = [&] {
-            engineCall([&] { xll_OnLButtonDown(mouseFlags(event), toPoint(point)); });
+            engineCall(
+                [&] { xll_OnLButtonDown(mouseFlags(event), engineFormPoint(event->position())); });
         };
         if (currentTab_ == 2) {
             // The points a course was just made from stay for a create that copies
@@ -498,7 +508,7 @@ void AppForm::mousePressEvent(QMouseEvent* event) {
             press();
         }
     } else if (forwardsMouse() && event->button() == Qt::RightButton) {
-        onRightButtonDown(point);
+        onRightButtonDown(event->position());
     }
     QWidget::mousePressEvent(event);
     event->accept();
@@ -507,15 +517,13 @@ void AppForm::mousePressEvent(QMouseEvent* event) {
 void AppForm::mouseMoveEvent(QMouseEvent* event) {
     QWidget::mouseMoveEvent(event);
     if (forwardsMouse()) {
-        const QPoint point = event->position().toPoint();
-        engineCall([&] { xll_OnMouseMove(mouseFlags(event), toPoint(point)); });
+        engineCall([&] { xll_OnMouseMove(mouseFlags(event), engineFormPoint(event->position())); });
     }
 }
 
 void AppForm::mouseReleaseEvent(QMouseEvent* event) {
     if (forwardsMouse() && event->button() == Qt::LeftButton) {
-        const QPoint point = event->position().toPoint();
-        engineCall([&] { xll_OnLButtonUp(mouseFlags(event), toPoint(point)); });
+        engineCall([&] { xll_OnLButtonUp(mouseFlags(event), engineFormPoint(event->position())); });
         if (dragBefore_) {
             CourseSnapshot after;
             engineCall([&] { after = takeCourseSnapshot(dragBefore_->item); });
@@ -534,16 +542,16 @@ void AppForm::mouseReleaseEvent(QMouseEvent* event) {
     QWidget::mouseReleaseEvent(event);
 }
 
-void AppForm::onRightButtonDown(QPoint formPoint) {
-    const QPoint viewPoint = formPoint - viewOrigin_;
-    const QPoint screen = viewFrame_->mapToGlobal(viewPoint);
+void AppForm::onRightButtonDown(QPointF formPoint) {
+    const POINT viewPoint = engineViewPoint(formPoint);
+    const QPoint screen = viewFrame_->mapToGlobal((formPoint - QPointF(viewOrigin_)).toPoint());
     if (currentTab_ == 1) {
         bool hit = false;
         D3DXVECTOR3 direction;
         D3DXVECTOR3 origin;
         engineCall([&] {
-            hit = xll_app_select_object(toPoint(viewPoint), POINT{kViewWidth, kViewHeight},
-                                        &direction, &origin);
+            hit = xll_app_select_object(viewPoint, POINT{kViewWidth, kViewHeight}, &direction,
+                                        &origin);
         });
         if (hit) {
             QMenu menu(this);
@@ -555,7 +563,7 @@ void AppForm::onRightButtonDown(QPoint formPoint) {
         }
     } else if (currentTab_ == 2) {
         bool hit = false;
-        engineCall([&] { hit = xll_app_check_selected_point(toPoint(viewPoint)); });
+        engineCall([&] { hit = xll_app_check_selected_point(viewPoint); });
         if (hit) {
             QMenu menu(this);
             menu.setObjectName(QStringLiteral("IDR_MENU_MAKEFIELD"));

@@ -41,7 +41,8 @@ class QTreeWidgetItem;
 // with the engine's lifecycle calls and does the work of the file commands.
 //
 // Points given to the engine are in form client coordinates; the view sits at
-// kViewOrigin, so a form point minus kViewOrigin is a point of the view. The view
+// kViewOrigin, so a form point minus kViewOrigin is a point of the view (in the view's
+// device pixels, on a screen that scales the form). The view
 // starts kViewWidth x kViewHeight and grows with the window; the controls keep their
 // column on the right.
 class AppForm : public QWidget, public RenderSteps, public DocumentView {
@@ -267,7 +268,14 @@ private:
     void onScan();
     void onClear();
     void onDelete();
-    void onRightButtonDown(QPoint formPoint);
+    void onRightButtonDown(QPointF formPoint);
+    // The engine counts the view in its device pixels (those it draws), the form's
+    // events come in the form's own: the engine is told the view's size in them, and a
+    // point of the form becomes a point of the view, or of the form as the engine sees
+    // it (the view's pixels scaled, its corner where it is).
+    void tellEngineViewSize();
+    POINT engineViewPoint(QPointF formPoint) const;
+    POINT engineFormPoint(QPointF formPoint) const;
     void handleMessage(UINT message, UINT wParam, LONG lParam);
     // What the course check finds wrong with the current course, as one line; empty
     // when it is sound or there is none.

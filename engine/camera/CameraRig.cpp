@@ -51,6 +51,23 @@ void CameraRig::reset() {
     followHint = {};
     D3DXMatrixIdentity(&viewMatrix);
     scanning = false;
+    m_stayFor = nullptr;
+}
+
+void CameraRig::stayAfterDrag(const XfilePlacement& dragged) {
+    if (dragged.body) {
+        m_stayFor = &dragged;
+        m_stayAt = D3DXVECTOR2(dragged.body->position.x, dragged.body->position.z);
+    }
+}
+
+bool CameraRig::staysFor(const XfilePlacement& followed) {
+    // The surface moves a body up and down; only a move over the ground is its own.
+    if (&followed != m_stayFor || followed.body->position.x != m_stayAt.x ||
+        followed.body->position.z != m_stayAt.y) {
+        m_stayFor = nullptr;
+    }
+    return m_stayFor != nullptr;
 }
 
 void CameraRig::lookFromPreview() {
@@ -151,7 +168,7 @@ const D3DXMATRIX* CameraRig::updateCourseCamera(const Frame& frame, Simulation& 
         }
     } else if (!frame.driven->body) {
         return nullptr;
-    } else if (!frame.dragging) {
+    } else if (!frame.dragging && !staysFor(*frame.driven)) {
         // Following: 20 behind the object along the heading, 5 above the surface.
         cameraAt = frame.driven->body->position;
         cameraEye.x = cameraAt.x - kCameraDistance * ct;
@@ -163,7 +180,8 @@ const D3DXMATRIX* CameraRig::updateCourseCamera(const Frame& frame, Simulation& 
         cameraEye.y += kFollowEyeLift;
         cameraAt.y += kFollowAtLift;
     } else {
-        // While an object is dragged the eye stays put and only turns.
+        // While an object is dragged, and after it as the drag left it, the eye stays
+        // put and only turns.
         cameraAt.x = cameraEye.x + kCameraDistance * ct;
         cameraAt.z = cameraEye.z + kCameraDistance * st;
     }

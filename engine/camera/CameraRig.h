@@ -40,6 +40,11 @@ public:
     const D3DXMATRIX* toggleScan(const LCourse_t* course, MovementInput& input);
     // The preview looks at its mesh from here.
     void lookFromPreview();
+    // A drag let go of the followed object: the eye stays where the drag left it (the
+    // view still turns with the heading), not back behind the object, until the object
+    // is moved some other way (the player drives it, an undo puts it back) or another is
+    // followed.
+    void stayAfterDrag(const XfilePlacement& dragged);
 
     const D3DXVECTOR3& eye() const { return cameraEye; }
     const D3DXVECTOR3& at() const { return cameraAt; }
@@ -61,6 +66,8 @@ private:
     friend class CameraRigTestPeer;
 
     const D3DXMATRIX* updateCourseCamera(const Frame& frame, Simulation& simulation);
+    // Whether the eye still stays for the followed object, as a drag left it.
+    bool staysFor(const XfilePlacement& followed);
     const D3DXMATRIX* updateScanCamera(const LCourse_t& course, MovementInput& input);
     // Points the scan camera from road centre m0 toward m1 (track coordinates).
     void aimScanCamera(const D3DXVECTOR3& m0, const D3DXVECTOR3& m1);
@@ -83,4 +90,8 @@ private:
     // The heading the walking or the following camera last aimed the view along; none
     // once another camera has set the view.
     std::optional<float> m_aimedHeading;
+    // The object a drag let go of, and where on the ground it was left; none: the
+    // follow camera goes behind what it follows.
+    const XfilePlacement* m_stayFor = nullptr;
+    D3DXVECTOR2 m_stayAt;
 };

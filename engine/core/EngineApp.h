@@ -11,6 +11,7 @@
 #include "assets/AssetLibrary.h"
 #include "camera/CameraRig.h"
 #include "camera/ViewTab.h"
+#include "course/SightLine.h"
 #include "d3d9/d3d9.h"
 #include "d3dx9/d3dx9core.h"
 #include "d3dx9/d3dx9math.h"
@@ -242,12 +243,19 @@ private:
     std::list<LPoint_t>& editedDottedPoints();
     std::list<LPoint_t>& editedCalculatedPoints();
     bool insideView(POINT viewPoint) const;
-    // What the left button holds: the kind of placement its press selected, the
-    // placement's offset from the point held, and the height of that point.
+    // The line of sight through the middle of view pixel (x, y) in the current tab's
+    // view, which must exist; hands out the pick ray it is made from.
+    SightLine sightThroughPixel(int x, int y, D3DXVECTOR3* direction, D3DXVECTOR3* origin) const;
+    // What the left button holds: the kind of placement its press selected, the point of
+    // it under the cursor, the placement's offset from that point and its height, and
+    // the plane the point moves in (through it, with that normal; level or not).
     struct Grab {
         Picked held = Picked::Nothing;
+        D3DXVECTOR3 point;
         D3DXVECTOR3 offset;
         float height = 0;
+        D3DXVECTOR3 normal;
+        bool level = true;
     };
     Grab m_grab;
     // Ten along the ray through the middle of the view: where assigned objects appear.

@@ -6,6 +6,7 @@
 #include "core/EngineApp.h"
 #include "course/SightLine.h"
 #include "scene/CoursePoints.h"
+#include "scene/PlacementSight.h"
 #include "scene/Placements.h"
 #include "tw/assert.h"
 
@@ -17,38 +18,11 @@ constexpr float kDotHitRadiusSquared = 40.0f;
 constexpr float kGroundDistance = 100.0f;
 constexpr float kPickPlaceDistance = 20.0f;
 constexpr float kAssignPlaceDistance = 10.0f;
-
-// A placed mesh is drawn at its body's place raised by the X-file dialog's height; it
-// is picked within half its radius of there.
-D3DXVECTOR3 drawnCentre(const CSceneObject& body) {
-    return body.position + body.modelOffset;
-}
-
-float meshDistance(const SightLine& sight, const XfilePlacement& placement) {
-    return placement.body ? sight.toSphere(drawnCentre(*placement.body), placement.body->radius / 2)
-                          : SightLine::kMiss;
-}
-
-// A placed bitmap is picked on the quad its billboard draws: the billboard's corners
-// turned to its facing and moved to where the placement stands.
-float billboardDistance(const SightLine& sight, const BitmapPlacement& placement) {
-    if (!placement.bitmap) {
-        return SightLine::kMiss;
-    }
-    D3DXMATRIX world = placement.bitmap->world();
-    world._41 = placement.drawX;
-    world._42 = placement.drawY;
-    world._43 = placement.drawZ;
-    const auto corner = [&](int i) {
-        const BitmapBillboard::Vertex& v = placement.bitmap->vertices()[i];
-        const D3DXVECTOR3 local(v.x, v.y, v.z);
-        D3DXVECTOR3 out;
-        D3DXVec3TransformCoord(&out, &local, &world);
-        return out;
-    };
-    const D3DXVECTOR3 foot = corner(0); // bottom left; 1 is top left, 2 bottom right
-    return sight.toQuad(foot, corner(2) - foot, corner(1) - foot);
-}
+// The least slope of a line of sight (the sine of its angle with the level) at which a
+// grabbed point moves in the level plane: a pixel's move then carries it at most
+// sixteen times as far along the ground as across, and the plane's horizon is well
+// above the cursor.
+constexpr float kLeastLevelSine = 1.0f / 16;
 
 // The drawn placement of the list the line meets first, if it comes before *best;
 // *best becomes its distance. Of equal distances the earlier in the list wins.
@@ -66,8 +40,9 @@ Placement* nearest(std::list<Placement>& placements, const SightLine& sight, Dis
     return found;
 }
 
+// Where a placement stands as the last frame drew it.
 D3DXVECTOR3 positionOf(const XfilePlacement& placement) {
-    return placement.body->position;
+    return drawnPosition(*placement.body);
 }
 
 D3DXVECTOR3 positionOf(const BitmapPlacement& placement) {
@@ -86,13 +61,6 @@ void moveTo(BitmapPlacement& placement, const D3DXVECTOR3& at) {
     placement.drawX = placement.x = at.x;
     placement.drawY = placement.y = at.y;
     placement.drawZ = placement.z = at.z;
-}
-
-// Moves a placement level, so that it keeps the offset from point.
-template <typename Placement>
-void keepOffset(Placement& placement, const D3DXVECTOR3& point, const D3DXVECTOR3& offset) {
-    const float height = positionOf(placement).y;
-    moveTo(placement, D3DXVECTOR3(point.x + offset.x, height, point.z + offset.z));
 }
 
 } // namespace
@@ -202,6 +170,15 @@ int CEngineApp::modifyXfile(unsigned int wParam, long lParam) {
     return 0;
 }
 
+SightLine CEngineApp::sightThroughPixel(int x, int y, D3DXVECTOR3* direction,
+                                        D3DXVECTOR3* origin) const {
+    // Through the pixel's middle: the picture covers a pixel with what lies at its
+    // middle, so a pick at the silhouette's edge meets what that pixel shows.
+    pickRay(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f, *pickView(),
+            pickProjection(), direction, origin);
+    return SightLine(*origin, *direction, pickProjection());
+}
+
 // The pick selects what the user sees under the cursor: the placement drawn nearest
 // the eye along the line of sight, mesh or bitmap alike. Trying the meshes first would
 // let a mesh hidden behind a bitmap take the click. On equal distances a mesh wins over
@@ -209,13 +186,12 @@ int CEngineApp::modifyXfile(unsigned int wParam, long lParam) {
 // and an earlier placement over a later one.
 CEngineApp::Picked CEngineApp::pickPlacement(int x, int y, D3DXVECTOR3* direction,
                                              D3DXVECTOR3* origin, D3DXVECTOR3* grabbed) {
-    const D3DXMATRIX* view = pickView();
-    if (editor.current() == nullptr || view == nullptr) {
+    if (editor.current() == nullptr || pickView() == nullptr) {
         return Picked::Nothing;
     }
     D3DXVECTOR3 dir;
     D3DXVECTOR3 from;
-    pickRay(static_cast<float>(x), static_cast<float>(y), *view, pickProjection(), &dir, &from);
+    const SightLine sight = sightThroughPixel(x, y, &dir, &from);
     lastPlacePoint = from + dir * kPickPlaceDistance;
     if (direction != nullptr) {
         *direction = dir;
@@ -223,7 +199,6 @@ CEngineApp::Picked CEngineApp::pickPlacement(int x, int y, D3DXVECTOR3* directio
     if (origin != nullptr) {
         *origin = from;
     }
-    const SightLine sight(from, dir, pickProjection());
     // The billboards are tested turned as the frame draws them.
     faceBillboardsAlongHeading();
     for (auto& placement : editor.current()->bitmapPlacements) {
@@ -237,22 +212,16 @@ CEngineApp::Picked CEngineApp::pickPlacement(int x, int y, D3DXVECTOR3* directio
         nearest(editor.current()->xfilePlacements, sight, meshDistance, &distance);
     BitmapPlacement* bitmap =
         nearest(editor.current()->bitmapPlacements, sight, billboardDistance, &distance);
+    if (grabbed != nullptr) {
+        *grabbed = sight.at(distance);
+    }
     if (bitmap != nullptr) {
         editor.drive(nullptr);
         editor.setLastBitmap(bitmap);
-        if (grabbed != nullptr) {
-            *grabbed = sight.at(distance);
-        }
         return Picked::Bitmap;
     }
     if (mesh != nullptr) {
         editor.drive(mesh);
-        // A mesh is held at the depth of its centre: grabbed at its middle, its middle
-        // stays under the cursor.
-        if (grabbed != nullptr) {
-            const D3DXVECTOR3 toCentre = drawnCentre(*mesh->body) - sight.origin;
-            *grabbed = sight.at(D3DXVec3Dot(&toCentre, &sight.u));
-        }
         return Picked::Mesh;
     }
     editor.drive(nullptr);
@@ -264,55 +233,63 @@ bool CEngineApp::selectXfilePlacement(int x, int y, D3DXVECTOR3* direction, D3DX
     return pickPlacement(x, y, direction, origin, nullptr) == Picked::Mesh;
 }
 
+// The point grabbed moves in a plane through it: the level one when the line of sight
+// comes down onto it steeply enough, so that an object slides over the ground; else,
+// seen from near its height, the one facing the camera, in which the level plane's
+// horizon is not right above the cursor and a pixel's move does not carry the point
+// far along the ground.
 void CEngineApp::grabPlacement(int x, int y) {
+    m_grab = Grab{};
+    D3DXVECTOR3 sight;
+    D3DXVECTOR3 eye;
     D3DXVECTOR3 point;
-    m_grab.held = pickPlacement(x, y, nullptr, nullptr, &point);
-    D3DXVECTOR3 position = point;
-    if (m_grab.held == Picked::Mesh) {
-        position = positionOf(*editor.driven());
-    } else if (m_grab.held == Picked::Bitmap) {
-        position = positionOf(*editor.lastBitmap());
+    const Picked held = pickPlacement(x, y, &sight, &eye, &point);
+    if (held == Picked::Nothing) {
+        return;
     }
+    const D3DXVECTOR3 position =
+        held == Picked::Mesh ? positionOf(*editor.driven()) : positionOf(*editor.lastBitmap());
+    D3DXVec3Normalize(&sight, &sight);
+    const D3DXMATRIX& view = *pickView();
+    m_grab.held = held;
+    m_grab.point = point;
     m_grab.offset = position - point;
-    m_grab.height = point.y;
+    m_grab.height = position.y;
+    m_grab.level = std::fabs(sight.y) >= kLeastLevelSine;
+    m_grab.normal = m_grab.level ? D3DXVECTOR3(0, 1, 0) : D3DXVECTOR3(view._13, view._23, view._33);
 }
 
-// The grabbed point moves in the level plane it was grabbed in, to where the line of
-// sight through the cursor meets that plane, and the object keeps its offset from it
-// and its height. A body on the course must keep its height: its surface following
-// would undo any other and pull it from under the cursor. A bitmap keeps its foot on
-// the ground it stood on.
+// The grabbed point goes to where the line of sight through the cursor meets its
+// plane, and the object keeps its offset from it: the point stays under the cursor.
+// In the level plane the object keeps its height exactly, a bitmap its foot on the
+// ground it stood on. A body on the course follows the surface again once let go.
 HRESULT CEngineApp::dragGrabbed(int x, int y) {
-    const D3DXMATRIX* view = pickView();
-    if (!dragging || view == nullptr) {
+    if (!dragging || pickView() == nullptr || m_grab.held == Picked::Nothing) {
         return E_FAIL;
     }
     D3DXVECTOR3 dir;
     D3DXVECTOR3 from;
-    pickRay(static_cast<float>(x), static_cast<float>(y), *view, pickProjection(), &dir, &from);
-    const SightLine sight(from, dir, pickProjection());
-    const float distance = sight.toLevel(m_grab.height);
+    const SightLine sight = sightThroughPixel(x, y, &dir, &from);
+    const float distance = sight.toPlane(m_grab.point, m_grab.normal);
     if (distance == SightLine::kMiss) {
         return E_FAIL; // the cursor is beyond the plane's horizon: the object stays
     }
-    const D3DXVECTOR3 point = sight.at(distance);
-    switch (m_grab.held) {
-    case Picked::Mesh:
+    D3DXVECTOR3 position = sight.at(distance) + m_grab.offset;
+    if (m_grab.level) {
+        position.y = m_grab.height;
+    }
+    if (m_grab.held == Picked::Mesh) {
         if (editor.driven() == nullptr || !editor.driven()->body) {
             return E_FAIL;
         }
-        keepOffset(*editor.driven(), point, m_grab.offset);
+        moveTo(*editor.driven(), position);
         return S_OK;
-    case Picked::Bitmap:
-        if (editor.lastBitmap() == nullptr) {
-            return E_FAIL;
-        }
-        keepOffset(*editor.lastBitmap(), point, m_grab.offset);
-        return S_OK;
-    case Picked::Nothing:
-        break;
     }
-    return E_FAIL;
+    if (editor.lastBitmap() == nullptr) {
+        return E_FAIL;
+    }
+    moveTo(*editor.lastBitmap(), position);
+    return S_OK;
 }
 
 void CEngineApp::addPoint(int x, int y) {
@@ -372,6 +349,10 @@ void CEngineApp::onMouseMove(POINT point) {
 }
 
 void CEngineApp::onLButtonUp() {
+    // The camera stays where it was during the drag, not back behind what was dragged.
+    if (dragging && m_grab.held == Picked::Mesh && editor.driven() != nullptr) {
+        camera.stayAfterDrag(*editor.driven());
+    }
     dragging = false;
     m_grab = Grab{};
 }

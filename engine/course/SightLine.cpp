@@ -64,6 +64,34 @@ float SightLine::toQuad(const D3DXVECTOR3& corner, const D3DXVECTOR3& side,
     return distance;
 }
 
+float SightLine::lineToTriangle(const D3DXVECTOR3& from, const D3DXVECTOR3& direction,
+                                const D3DXVECTOR3& a, const D3DXVECTOR3& b, const D3DXVECTOR3& c) {
+    const D3DXVECTOR3 ab = b - a;
+    const D3DXVECTOR3 ac = c - a;
+    const D3DXVECTOR3 across = cross(direction, ac);
+    const float det = dot(ab, across);
+    if (det == 0) {
+        return kMiss;
+    }
+    const D3DXVECTOR3 fromA = from - a;
+    const float s = dot(fromA, across) / det;
+    const D3DXVECTOR3 normal = cross(fromA, ab);
+    const float t = dot(direction, normal) / det;
+    const float along = dot(ac, normal) / det;
+    if (!(s >= 0 && t >= 0 && s + t <= 1 && along >= 0)) {
+        return kMiss;
+    }
+    return along;
+}
+
+float SightLine::toPlane(const D3DXVECTOR3& point, const D3DXVECTOR3& normal) const {
+    const float distance = dot(point - origin, normal) / dot(u, normal);
+    if (!(std::isfinite(distance) && distance > 0 && reaches(distance))) {
+        return kMiss;
+    }
+    return distance;
+}
+
 float SightLine::toLevel(float height) const {
     const float distance = (height - origin.y) / u.y;
     if (!(std::isfinite(distance) && distance > 0 && reaches(distance))) {

@@ -26,8 +26,22 @@ struct SightLine {
     // Where it meets the parallelogram corner + s side + t up, s and t in 0 .. 1
     // (edges included). One seen edge-on is missed.
     float toQuad(const D3DXVECTOR3& corner, const D3DXVECTOR3& side, const D3DXVECTOR3& up) const;
+    // Where it meets triangle a b c, from either side, edges included; one seen edge-on
+    // is missed.
+    float toTriangle(const D3DXVECTOR3& a, const D3DXVECTOR3& b, const D3DXVECTOR3& c) const {
+        return lineToTriangle(origin, u, a, b, c);
+    }
     // Where it meets the level plane at height, ahead of the eye and within reach.
     float toLevel(float height) const;
+    // Where it meets the plane through point with that normal, ahead of the eye and
+    // within reach.
+    float toPlane(const D3DXVECTOR3& point, const D3DXVECTOR3& normal) const;
+
+    // How many times direction the line from origin along direction goes before it
+    // meets triangle a b c (from either side, edges included), or kMiss when it does
+    // not meet it at 0 or beyond. With a unit direction that is a distance.
+    static float lineToTriangle(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction,
+                                const D3DXVECTOR3& a, const D3DXVECTOR3& b, const D3DXVECTOR3& c);
 
     D3DXVECTOR3 origin;
     D3DXVECTOR3 u;

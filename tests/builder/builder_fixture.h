@@ -23,6 +23,7 @@
 #include <QWindow>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -295,7 +296,8 @@ protected:
         return {(screen.x + 1) * 0.5 * size.width(), (1 - screen.y) * 0.5 * size.height()};
     }
 
-    QPointF drawnMesh(int index) {
+    // Where the view shows point `local` of placed mesh `index` (its origin by default).
+    QPointF drawnMesh(int index, const D3DXVECTOR3& local = D3DXVECTOR3(0, 0, 0)) {
         TwxMeshPose pose{};
         {
             RenderHost::EngineScope scope(host());
@@ -303,7 +305,11 @@ protected:
                 return {-1, -1};
             }
         }
-        return projected(D3DXVECTOR3(pose.x, pose.y, pose.z));
+        D3DXMATRIX world;
+        std::memcpy(&world, pose.world, sizeof pose.world);
+        D3DXVECTOR3 point;
+        D3DXVec3TransformCoord(&point, &local, &world);
+        return projected(point);
     }
 
     void prepareWorkFolder() {

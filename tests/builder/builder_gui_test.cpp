@@ -188,8 +188,9 @@ private slots:
             menu->setActiveAction(menu->actions().front());
             QTest::keyClick(menu, Qt::Key_Return);
         });
-        // Assigned objects appear ahead of the camera in the middle of the view.
-        clickView(QPoint(320, 240), Qt::RightButton);
+        // Clicked where the view shows the ball.
+        waitFrames(3);
+        clickView(drawnMesh(0).toPoint(), Qt::RightButton);
         QTRY_VERIFY(form().xfileDialog() != nullptr);
         QVERIFY(shown);
         SliderDialog* dialog = form().xfileDialog();

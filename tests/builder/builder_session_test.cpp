@@ -168,7 +168,24 @@ private slots:
 
         // The car is dragged and stays under the cursor.
         waitFrames(3);
-        const QPoint grab = drawnMesh(0).toPoint();
+        // Held by the middle of its end facing the eye (its origin lies under it, where
+        // nothing shows): the point the pick meets there moves with the cursor.
+        D3DXVECTOR3 body(1.125f, 0.625f, 0);
+        {
+            TwxMeshPose pose{};
+            D3DXMATRIX eyeToWorld;
+            host().device()->GetTransform(D3DTS_VIEW, &eyeToWorld);
+            D3DXMatrixInverse(&eyeToWorld, nullptr, &eyeToWorld);
+            RenderHost::EngineScope scope(host());
+            QCOMPARE(twx_get_mesh_pose(0, &pose), TWX_OK);
+            // The model's x axis points away from the eye: its back end faces it.
+            const float away = (pose.x - eyeToWorld._41) * pose.world[0] +
+                               (pose.z - eyeToWorld._43) * pose.world[2];
+            if (away > 0) {
+                body.x = -body.x;
+            }
+        }
+        const QPoint grab = drawnMesh(0, body).toPoint();
         QVERIFY(host().view()->rect().contains(grab));
         QTest::mousePress(host().view(), Qt::LeftButton, Qt::NoModifier, grab);
         QPoint cursor = grab;
@@ -177,8 +194,8 @@ private slots:
             QTest::mouseMove(host().view(), cursor);
             waitFrames(2);
         }
-        // Measured while held: let go, the camera follows the car again.
-        const QPointF drawn = drawnMesh(0);
+        // Measured while held.
+        const QPointF drawn = drawnMesh(0, body);
         QTest::mouseRelease(host().view(), Qt::LeftButton, Qt::NoModifier, cursor);
         waitFrames(3);
         QVERIFY2(std::hypot(drawn.x() - cursor.x(), drawn.y() - cursor.y()) < 6,

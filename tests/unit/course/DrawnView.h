@@ -3,10 +3,15 @@
 // something shows on screen and check where a dragged object shows afterwards.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "d3d9/d3d9.h"
 #include "d3dx9/d3dx9math.h"
+#include "d3dx9/d3dx9mesh.h"
 
 class DrawnView {
 public:
@@ -46,9 +51,98 @@ public:
         return eye + u * d;
     }
 
+    // The pixels a mesh drawn with this world matrix covers: those whose middle lies in
+    // one of its triangles as the view shows them (the rule the picture is drawn by).
+    // The mesh must lie wholly ahead of the eye.
+    std::vector<POINT> silhouette(ID3DXMesh& mesh, const D3DXMATRIX& world) const {
+        const auto width = static_cast<int>(m_width);
+        const auto height = static_cast<int>(m_height);
+        std::vector<bool> covered(static_cast<std::size_t>(width * height));
+        void* vertices = nullptr;
+        void* indices = nullptr;
+        if (FAILED(mesh.LockVertexBuffer(D3DLOCK_READONLY, &vertices))) {
+            return {};
+        }
+        if (FAILED(mesh.LockIndexBuffer(D3DLOCK_READONLY, &indices))) {
+            mesh.UnlockVertexBuffer();
+            return {};
+        }
+        const bool wide = (mesh.GetOptions() & D3DXMESH_32BIT) != 0;
+        const auto shown = [&](DWORD i) {
+            const DWORD index = wide ? static_cast<const std::uint32_t*>(indices)[i]
+                                     : static_cast<const std::uint16_t*>(indices)[i];
+            D3DXVECTOR3 local;
+            std::memcpy(&local,
+                        static_cast<const unsigned char*>(vertices) +
+                            std::size_t{index} * mesh.GetNumBytesPerVertex(),
+                        sizeof local);
+            D3DXVECTOR3 world3;
+            D3DXVec3TransformCoord(&world3, &local, &world);
+            return pixelOf(world3);
+        };
+        for (DWORD f = 0; f < mesh.GetNumFaces(); ++f) {
+            const D3DXVECTOR2 a = shown(3 * f);
+            const D3DXVECTOR2 b = shown(3 * f + 1);
+            const D3DXVECTOR2 c = shown(3 * f + 2);
+            const float area = edge(a, b, c);
+            if (area == 0) {
+                continue;
+            }
+            const int left = std::max(0, static_cast<int>(std::floor(std::min({a.x, b.x, c.x}))));
+            const int right =
+                std::min(width - 1, static_cast<int>(std::floor(std::max({a.x, b.x, c.x}))));
+            const int top = std::max(0, static_cast<int>(std::floor(std::min({a.y, b.y, c.y}))));
+            const int bottom =
+                std::min(height - 1, static_cast<int>(std::floor(std::max({a.y, b.y, c.y}))));
+            for (int y = top; y <= bottom; ++y) {
+                for (int x = left; x <= right; ++x) {
+                    const D3DXVECTOR2 middle(static_cast<float>(x) + 0.5f,
+                                             static_cast<float>(y) + 0.5f);
+                    const float sa = edge(b, c, middle) / area;
+                    const float sb = edge(c, a, middle) / area;
+                    const float sc = edge(a, b, middle) / area;
+                    if (sa >= 0 && sb >= 0 && sc >= 0) {
+                        covered[static_cast<std::size_t>(y * width + x)] = true;
+                    }
+                }
+            }
+        }
+        mesh.UnlockIndexBuffer();
+        mesh.UnlockVertexBuffer();
+        std::vector<POINT> pixels;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                if (covered[static_cast<std::size_t>(y * width + x)]) {
+                    pixels.push_back(POINT{x, y});
+                }
+            }
+        }
+        return pixels;
+    }
+
 private:
+    // Twice the signed area of triangle a b p.
+    static float edge(const D3DXVECTOR2& a, const D3DXVECTOR2& b, const D3DXVECTOR2& p) {
+        return (b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x);
+    }
+
     float m_width;
     float m_height;
     D3DXMATRIX m_view;
     D3DXMATRIX m_viewProjection;
 };
+
+// The pixel of pixels nearest to their middle.
+inline POINT middlePixel(const std::vector<POINT>& pixels) {
+    double x = 0;
+    double y = 0;
+    for (const POINT p : pixels) {
+        x += p.x;
+        y += p.y;
+    }
+    x /= static_cast<double>(pixels.size());
+    y /= static_cast<double>(pixels.size());
+    const auto apart = [&](POINT p) { return (p.x - x) * (p.x - x) + (p.y - y) * (p.y - y); };
+    return *std::min_element(pixels.begin(), pixels.end(),
+                             [&](POINT a, POINT b) { return apart(a) < apart(b); });
+}

@@ -1,4 +1,6 @@
 // Dragging placed objects with the left button, and clicks that pick nothing.
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -36,6 +38,32 @@ protected:
         return {world._41, world._42, world._43};
     }
 
+    // The pixel in the middle of those the car covered in the last frame.
+    POINT carPixel() const {
+        return middlePixel(drawn().silhouette(*car->mesh->systemMesh(), car->body->world));
+    }
+
+    // The left button pressed at view pixel p, holding the point of the car the pick
+    // meets there.
+    void press(POINT p) {
+        ASSERT_EQ(app->pickPlacement(p.x, p.y, nullptr, nullptr, &held), CEngineApp::Picked::Mesh);
+        shownAtPress = carShown();
+        app->onLButtonDown(form(p));
+        ASSERT_EQ(app->editor.driven(), car);
+    }
+
+    // Where the held point of the car shows now, and whether that is the middle of
+    // view pixel p, within a pixel and a half.
+    ::testing::AssertionResult heldShowsAt(POINT p) const {
+        const D3DXVECTOR2 shown = drawn().pixelOf(held + (carShown() - shownAtPress));
+        if (std::fabs(shown.x - (static_cast<float>(p.x) + 0.5f)) < 1.5f &&
+            std::fabs(shown.y - (static_cast<float>(p.y) + 0.5f)) < 1.5f) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure() << "held point at " << shown.x << ", " << shown.y
+                                             << ", cursor at " << p.x << ", " << p.y;
+    }
+
     // The host passes form pixels: the view starts at (12, 28) in the form.
     static POINT form(POINT view) { return POINT{view.x + 12, view.y + 28}; }
 
@@ -67,6 +95,8 @@ protected:
     static constexpr POINT kSky{320, 5};
 
     XfilePlacement* car = nullptr;
+    D3DXVECTOR3 held;
+    D3DXVECTOR3 shownAtPress;
     D3DXVECTOR3 flagFoot;
 };
 
@@ -78,18 +108,15 @@ bool sameBits(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
 } // namespace
 
 TEST_F(Drag, TheDraggedCarStaysUnderTheCursor) {
-    const POINT grab = drawn().nearestPixel(carShown());
+    const POINT grab = carPixel();
     const float height = car->body->position.y;
-    app->onLButtonDown(form(grab));
-    ASSERT_EQ(app->editor.driven(), car);
+    press(grab);
     for (const POINT step :
          {POINT{0, 12}, POINT{15, 30}, POINT{-10, 45}, POINT{-25, 25}, POINT{5, 60}}) {
         const POINT cursor{grab.x + step.x, grab.y + step.y};
         moveTo(cursor);
         ASSERT_NEAR(car->body->position.y, height, 1e-4f); // still on the level road
-        const D3DXVECTOR2 shown = drawn().pixelOf(carShown());
-        EXPECT_NEAR(shown.x, static_cast<float>(cursor.x), 1.5f);
-        EXPECT_NEAR(shown.y, static_cast<float>(cursor.y), 1.5f);
+        EXPECT_TRUE(heldShowsAt(cursor));
     }
     app->onLButtonUp();
     const D3DXVECTOR3 released = car->body->position;
@@ -98,21 +125,17 @@ TEST_F(Drag, TheDraggedCarStaysUnderTheCursor) {
 }
 
 TEST_F(Drag, TheHeldCarStaysUnderTheCursorAsTheViewTurns) {
-    const POINT grab = drawn().nearestPixel(carShown());
-    app->onLButtonDown(form(grab));
-    ASSERT_EQ(app->editor.driven(), car);
+    const POINT grab = carPixel();
+    press(grab);
     for (int frame = 0; frame < 4; ++frame) {
         app->input.turn(0.01f); // the eye stays, the view turns
         drawFrame();
-        const D3DXVECTOR2 shown = drawn().pixelOf(carShown());
-        EXPECT_NEAR(shown.x, static_cast<float>(grab.x), 1.5f);
-        EXPECT_NEAR(shown.y, static_cast<float>(grab.y), 1.5f);
+        EXPECT_TRUE(heldShowsAt(grab));
     }
 }
 
 TEST_F(Drag, ACursorAboveTheGroundsHorizonLeavesTheCarWhereItWas) {
-    app->onLButtonDown(form(drawn().nearestPixel(carShown())));
-    ASSERT_EQ(app->editor.driven(), car);
+    press(carPixel());
     moveTo(POINT{kSky.x - 40, kSky.y + 10});
     const D3DXVECTOR3 position = car->body->position;
     moveTo(kSky);
@@ -120,35 +143,27 @@ TEST_F(Drag, ACursorAboveTheGroundsHorizonLeavesTheCarWhereItWas) {
 }
 
 TEST_F(Drag, TheCarHeldOffCentreKeepsThePointHeldUnderTheCursor) {
-    const DrawnView before = drawn();
-    const D3DXVECTOR3 centre = carShown();
-    POINT grab = before.nearestPixel(centre);
-    grab.x += 6;
-    grab.y += 4;
-    // A mesh is held at the depth of its centre, on the line of sight of the press.
-    const float x = static_cast<float>(grab.x);
-    const float y = static_cast<float>(grab.y);
-    const D3DXVECTOR3 eye = before.along(x, y, 0);
-    const D3DXVECTOR3 sight = before.along(x, y, 1) - eye;
-    const D3DXVECTOR3 toCentre = centre - eye;
-    const D3DXVECTOR3 held = before.along(x, y, D3DXVec3Dot(&sight, &toCentre));
-    app->onLButtonDown(form(grab));
-    ASSERT_EQ(app->editor.driven(), car);
+    // A pixel of the car away from its middle: the point of the car seen there is held.
+    const std::vector<POINT> covered =
+        drawn().silhouette(*car->mesh->systemMesh(), car->body->world);
+    const POINT middle = middlePixel(covered);
+    const POINT grab = *std::max_element(covered.begin(), covered.end(), [&](POINT a, POINT b) {
+        return a.x - middle.x + a.y - middle.y < b.x - middle.x + b.y - middle.y;
+    });
+    press(grab);
+    EXPECT_TRUE(heldShowsAt(grab));
     const POINT cursor{grab.x - 20, grab.y + 40};
     moveTo(cursor);
-    const D3DXVECTOR2 shown = drawn().pixelOf(carShown() + (held - centre));
-    EXPECT_NEAR(shown.x, static_cast<float>(cursor.x), 1.5f);
-    EXPECT_NEAR(shown.y, static_cast<float>(cursor.y), 1.5f);
+    EXPECT_TRUE(heldShowsAt(cursor));
 }
 
 TEST_F(Drag, AFlagBesideTheDraggedCarIsLeftAlone) {
     const D3DXVECTOR3 shown = carShown();
-    const POINT grab = drawn().nearestPixel(shown);
+    const POINT grab = carPixel();
     // The flag stands to the right of the car and farther, its picture clear of it.
     BitmapPlacement& flag =
         standFlag(drawn().along(static_cast<float>(grab.x + 200), static_cast<float>(grab.y), 60));
-    app->onLButtonDown(form(grab));
-    ASSERT_EQ(app->editor.driven(), car);
+    press(grab);
     for (int step = 1; step <= 8; ++step) {
         moveTo(POINT{grab.x + 20 * step, grab.y}); // over to the flag and onto it
     }

@@ -175,7 +175,10 @@ TEST_F(PlacementPick, TheRightButtonHandsOutTheLineOfSightWhateverItHits) {
         const D3DXVECTOR3 fromEye = origin - app->camera.eye();
         EXPECT_LT(D3DXVec3Length(&fromEye), 1e-4f);
         D3DXVec3Normalize(&direction, &direction);
-        const D3DXVECTOR3 drawnWay = under(cursor.x, cursor.y, 1) - under(cursor.x, cursor.y, 0);
+        // Through the middle of the pixel, which the picture fills with what lies there.
+        const float x = static_cast<float>(cursor.x) + 0.5f;
+        const float y = static_cast<float>(cursor.y) + 0.5f;
+        const D3DXVECTOR3 drawnWay = drawn().along(x, y, 1) - drawn().along(x, y, 0);
         const D3DXVECTOR3 apart = direction - drawnWay;
         EXPECT_LT(D3DXVec3Length(&apart), 1e-4f);
     }

@@ -63,3 +63,30 @@ TEST(SightLine, MeetsALevelPlaneOnlyAheadAndWithinReach) {
     EXPECT_EQ(down.toLevel(-200), SightLine::kMiss);   // past the far plane
     EXPECT_EQ(alongZ().toLevel(-1), SightLine::kMiss); // level with the line: never
 }
+
+TEST(SightLine, MeetsATriangleOnItsFaceAndEdgesFromEitherSide) {
+    const SightLine sight = alongZ();
+    const D3DXVECTOR3 a(-1, -1, 5);
+    const D3DXVECTOR3 b(3, -1, 5);
+    const D3DXVECTOR3 c(-1, 3, 5);
+    EXPECT_FLOAT_EQ(sight.toTriangle(a, b, c), 5);
+    EXPECT_FLOAT_EQ(sight.toTriangle(a, c, b), 5);                    // wound the other way
+    EXPECT_FLOAT_EQ(sight.toTriangle(D3DXVECTOR3(0, 0, 7), b, c), 7); // at a corner, slanted
+    EXPECT_FLOAT_EQ(sight.toTriangle(D3DXVECTOR3(-2, 0, 5), D3DXVECTOR3(2, 0, 5), c), 5); // edge
+    EXPECT_EQ(sight.toTriangle(a + D3DXVECTOR3(1.01f, 0, 0), b, c + D3DXVECTOR3(1.01f, 0, 0)),
+              SightLine::kMiss);                               // beside it
+    EXPECT_EQ(sight.toTriangle(-a, -b, -c), SightLine::kMiss); // behind the eye
+    EXPECT_EQ(sight.toTriangle(D3DXVECTOR3(0, -1, 4), D3DXVECTOR3(0, 1, 4), D3DXVECTOR3(0, 0, 9)),
+              SightLine::kMiss); // edge-on
+}
+
+TEST(SightLine, MeetsAnyPlaneOnlyAheadAndWithinReach) {
+    const SightLine sight = alongZ();
+    const D3DXVECTOR3 facing(0, 0, -1);
+    EXPECT_FLOAT_EQ(sight.toPlane(D3DXVECTOR3(3, 4, 10), facing), 10);
+    EXPECT_FLOAT_EQ(sight.toPlane(D3DXVECTOR3(0, 0, 10), D3DXVECTOR3(0, 0.6f, 0.8f)), 10);
+    EXPECT_EQ(sight.toPlane(D3DXVECTOR3(0, 0, -10), facing), SightLine::kMiss); // behind
+    EXPECT_EQ(sight.toPlane(D3DXVECTOR3(0, 0, 500), facing), SightLine::kMiss); // too far
+    EXPECT_EQ(sight.toPlane(D3DXVECTOR3(0, 1, 10), D3DXVECTOR3(0, 1, 0)),
+              SightLine::kMiss); // along it
+}
