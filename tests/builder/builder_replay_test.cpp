@@ -245,7 +245,7 @@ private slots:
             QVERIFY(window_->statusBar()->currentMessage().contains(
                 QStringLiteral("Nothing was changed")));
         };
-        tryFile(good.left(good.size() / 2), "cut short");
+        tryFile(good.left(good.size() / 2), "can hold");
         QByteArray version = good;
         version.replace("tumbleway-replay 1\n", "tumbleway-replay 7\n");
         tryFile(version, "version 7");
