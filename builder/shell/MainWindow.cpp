@@ -376,9 +376,8 @@ void MainWindow::offerRecovery() {
             RecoveryCopies::discard(copies);
             showStatus(tr("Restored: %1. Save it to keep it.").arg(names.join(", ")));
         } else {
-            showStatus(
-                tr("Restored: %1. Save it to keep it; its recovery copy stays in %2.")
-                    .arg(names.join(", "), copies.folder));
+            showStatus(tr("Restored: %1. Save it to keep it; its recovery copy stays in %2.")
+                           .arg(names.join(", "), copies.folder));
         }
     }
 }

@@ -245,7 +245,7 @@ private slots:
             QVERIFY(window_->statusBar()->currentMessage().contains(
                 QStringLiteral("Nothing was changed")));
         };
-        tryFile(good.left(good.size() / 2), "can hold");
+        tryFile(good.left(good.size() / 2), "cut short");
         QByteArray version = good;
         version.replace("tumbleway-replay 1\n", "tumbleway-replay 7\n");
         tryFile(version, "version 7");
@@ -255,7 +255,7 @@ private slots:
         QByteArray frames = good;
         const int at = frames.indexOf("\nframes ") + 8;
         frames.insert(at, '1');
-        tryFile(frames, "header says");
+        tryFile(frames, "can hold");
     }
 };
 
