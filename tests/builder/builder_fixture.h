@@ -211,6 +211,18 @@ protected:
         return copy;
     }
 
+    // Lays a bow tie (down the left, across to the top right, down the right and back),
+    // a course that crosses itself once in the middle of the view, and creates it.
+    void layBowTie() {
+        selectTab(2);
+        for (const QPoint p :
+             {QPoint(120, 100), QPoint(120, 380), QPoint(520, 100), QPoint(520, 380)}) {
+            clickView(p);
+        }
+        form().button(AppForm::kCreateButton)->click();
+        QApplication::processEvents();
+    }
+
     // Lays eight points on a circle in the "MakeField" tab and presses "create".
     void layCourse() {
         selectTab(2);

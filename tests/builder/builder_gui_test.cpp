@@ -696,14 +696,7 @@ private slots:
     void aCourseThatCrossesItselfIsWarnedOfInTheStatusBar() {
         QString status;
         connect(&form(), &AppForm::statusMessage, this, [&](const QString& t) { status = t; });
-        // A bow tie: down the left, across to the top right, down the right and back.
-        selectTab(2);
-        for (const QPoint p :
-             {QPoint(120, 100), QPoint(120, 380), QPoint(520, 100), QPoint(520, 380)}) {
-            clickView(p);
-        }
-        form().button(AppForm::kCreateButton)->click();
-        QApplication::processEvents();
+        layBowTie();
         // In a few words, so that the whole of it fits the status bar.
         QCOMPARE(status,
                  QStringLiteral("course1: the course crosses itself once; see Course check"));

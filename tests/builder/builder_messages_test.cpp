@@ -34,16 +34,6 @@ class BuilderMessagesTest : public BuilderFixture {
         return most;
     }
 
-    void holdKey(Qt::Key key, int frames) {
-        host().view()->window()->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(host().view()->window()));
-        QWindow* window = host().view()->window()->windowHandle();
-        QTest::keyPress(window, key);
-        waitFrames(frames);
-        QTest::keyRelease(window, key);
-        waitFrames(2);
-    }
-
     // The builder started as a user starts it, with the environment changed; its exit
     // and what it said on the terminal.
     struct Run {
@@ -214,13 +204,7 @@ private slots:
     void theCourseCheckShowsItsFindingsWhereTheyAreInMakeField() {
         window_->findChild<QAction*>(QStringLiteral("courseCheck"))->trigger();
         QVERIFY(window_->findChild<CourseCheckDialog*>() == nullptr); // no course yet
-        selectTab(2);
-        for (const QPoint p :
-             {QPoint(120, 100), QPoint(120, 380), QPoint(520, 100), QPoint(520, 380)}) {
-            clickView(p);
-        }
-        form().button(AppForm::kCreateButton)->click();
-        QApplication::processEvents();
+        layBowTie();
         window_->findChild<QAction*>(QStringLiteral("courseCheck"))->trigger();
         auto* dialog = window_->findChild<CourseCheckDialog*>(QStringLiteral("courseCheck"));
         QVERIFY(dialog != nullptr);
