@@ -237,7 +237,8 @@ bool CEngineApp::selectXfilePlacement(int x, int y, D3DXVECTOR3* direction, D3DX
 // comes down onto it steeply enough, so that an object slides over the ground; else,
 // seen from near its height, the one facing the camera, in which the level plane's
 // horizon is not right above the cursor and a pixel's move does not carry the point
-// far along the ground.
+// far along the ground (below the point's row the level plane still serves: the drag
+// takes whichever of the two the sight line meets first).
 void CEngineApp::grabPlacement(int x, int y) {
     m_grab = Grab{};
     D3DXVECTOR3 sight;
@@ -270,12 +271,23 @@ HRESULT CEngineApp::dragGrabbed(int x, int y) {
     D3DXVECTOR3 dir;
     D3DXVECTOR3 from;
     const SightLine sight = sightThroughPixel(x, y, &dir, &from);
-    const float distance = sight.toPlane(m_grab.point, m_grab.normal);
+    float distance = sight.toPlane(m_grab.point, m_grab.normal);
+    bool level = m_grab.level;
+    if (!level) {
+        // Below the grabbed point's row the cursor's sight line meets the level plane
+        // before the facing one: the object comes nearer over the ground instead of
+        // sinking into it. Both planes hold the grabbed point, so the switch is smooth.
+        const float onLevel = sight.toPlane(m_grab.point, D3DXVECTOR3(0, 1, 0));
+        if (onLevel != SightLine::kMiss && (distance == SightLine::kMiss || onLevel < distance)) {
+            distance = onLevel;
+            level = true;
+        }
+    }
     if (distance == SightLine::kMiss) {
         return E_FAIL; // the cursor is beyond the plane's horizon: the object stays
     }
     D3DXVECTOR3 position = sight.at(distance) + m_grab.offset;
-    if (m_grab.level) {
+    if (level) {
         position.y = m_grab.height;
     }
     if (m_grab.held == Picked::Mesh) {
