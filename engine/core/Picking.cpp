@@ -274,11 +274,13 @@ HRESULT CEngineApp::dragGrabbed(int x, int y) {
     float distance = sight.toPlane(m_grab.point, m_grab.normal);
     bool level = m_grab.level;
     if (!level) {
-        // Below the grabbed point's row the cursor's sight line meets the level plane
-        // before the facing one: the object comes nearer over the ground instead of
-        // sinking into it. Both planes hold the grabbed point, so the switch is smooth.
+        // Seen from above, below the grabbed point's row the cursor's sight line meets
+        // the level plane before the facing one: the object comes nearer over the
+        // ground instead of sinking into it. Both planes hold the grabbed point, so the
+        // switch is smooth.
         const float onLevel = sight.toPlane(m_grab.point, D3DXVECTOR3(0, 1, 0));
-        if (onLevel != SightLine::kMiss && (distance == SightLine::kMiss || onLevel < distance)) {
+        if (dir.y < 0 && onLevel != SightLine::kMiss &&
+            (distance == SightLine::kMiss || onLevel < distance)) {
             distance = onLevel;
             level = true;
         }
