@@ -363,7 +363,7 @@
     <message numerus="yes">
         <source>The scene names %n file(s) that are not found beside it or in the folders files were opened from:</source>
         <translation>
-            <numerusform>The scene names %n file that are not found beside it or in the folders files were opened from:</numerusform>
+            <numerusform>The scene names %n file that is not found beside it or in the folders files were opened from:</numerusform>
             <numerusform>The scene names %n files that are not found beside it or in the folders files were opened from:</numerusform>
         </translation>
     </message>
@@ -373,7 +373,7 @@
 Without them, what they are stays in the scene, shown as missing, and is saved with it.</source>
         <translation>
 
-Without them, what they are stays in the scene, shown as missing, and is saved with it.</translation>
+Without them, they stay in the scene, shown as missing, and are saved with it.</translation>
     </message>
     <message>
         <source>Look in a folder...</source>

@@ -463,7 +463,7 @@ Copy them beside it, so that it finds them when it is opened again?</source>
     </message>
     <message>
         <source>Where in MakeField (pixels)</source>
-        <translation>MakeField 上の位置 (ピクセル)</translation>
+        <translation>コース作成タブ上の位置 (ピクセル)</translation>
     </message>
     <message>
         <source>How much</source>
@@ -1202,7 +1202,7 @@ Direct3D のすべての機能を持つソフトウェア
     </message>
     <message>
         <source>Show what the course check finds on the current course, marked where it is in MakeField</source>
-        <translation>現在のコースでコース検査が見つけたものを、MakeField 上の位置に印を付けて表示する</translation>
+        <translation>現在のコースでコース検査が見つけたものを、コース作成タブ上の位置に印を付けて表示する</translation>
     </message>
     <message>
         <source>No course check: choose a course in the tree, or create one, first.</source>
@@ -1210,11 +1210,11 @@ Direct3D のすべての機能を持つソフトウェア
     </message>
     <message>
         <source>the points laid in MakeField (no course made of them yet)</source>
-        <translation>MakeField で置いた点 (まだコースになっていません)</translation>
+        <translation>コース作成タブで置いた点 (まだコースになっていません)</translation>
     </message>
     <message>
         <source>Not saved: %1. Save before you %2?</source>
-        <translation>保存されていません: %1。%2 前に保存しますか?</translation>
+        <translation>保存されていません: %1。%2前に保存しますか?</translation>
     </message>
     <message>
         <source>Unsaved work cannot be kept for recovery: %1</source>
