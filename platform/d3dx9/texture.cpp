@@ -219,12 +219,11 @@ bool probe(const std::vector<stbi_uc>& bytes, int* width, int* height, int* chan
            sizeFits(*width, *height) && bmpHoldsItsPixels(bytes) && jpegHoldsItsPixels(bytes);
 }
 
-bool decode(const char* file, Pixels* out) {
-    std::vector<stbi_uc> bytes;
+bool decodeBytes(std::vector<stbi_uc> bytes, Pixels* out) {
     int w = 0;
     int h = 0;
     int channels = 0;
-    if (!readWhole(file, &bytes) || !probe(bytes, &w, &h, &channels)) {
+    if (!probe(bytes, &w, &h, &channels)) {
         return false;
     }
     dropEmptyPngDataChunks(bytes);
@@ -238,6 +237,11 @@ bool decode(const char* file, Pixels* out) {
     out->height = h;
     out->rgba.assign(data.get(), data.get() + static_cast<std::size_t>(w) * h * 4);
     return true;
+}
+
+bool decode(const char* file, Pixels* out) {
+    std::vector<stbi_uc> bytes;
+    return readWhole(file, &bytes) && decodeBytes(std::move(bytes), out);
 }
 
 D3DXIMAGE_FILEFORMAT fileFormatOf(const std::string& file) {
@@ -407,6 +411,46 @@ bool isSupportedFormat(D3DFORMAT format) {
     }
 }
 
+HRESULT createTexture(IDirect3DDevice9* device, Pixels pixels, UINT width, UINT height,
+                      UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                      D3DCOLOR colorKey, IDirect3DTexture9** texture) {
+    const auto keepsOwnSize = [](UINT size) {
+        return size == 0 || size == D3DX_DEFAULT || size == D3DX_DEFAULT_NONPOW2 ||
+               size == D3DX_FROM_FILE;
+    };
+    const int targetWidth = keepsOwnSize(width) ? pixels.width : static_cast<int>(width);
+    const int targetHeight = keepsOwnSize(height) ? pixels.height : static_cast<int>(height);
+    if (targetWidth != pixels.width || targetHeight != pixels.height) {
+        pixels = resized(pixels, targetWidth, targetHeight);
+    }
+    applyColorKey(pixels, colorKey);
+
+    const D3DFORMAT textureFormat = isSupportedFormat(format) ? format : D3DFMT_A8R8G8B8;
+    const UINT fullChain = fullChainLength(pixels.width, pixels.height);
+    UINT levels = fullChain;
+    if (mipLevels == D3DX_FROM_FILE) {
+        levels = 1;
+    } else if (mipLevels != 0 && mipLevels != D3DX_DEFAULT) {
+        levels = std::min(mipLevels, fullChain);
+    }
+    ComPtr<IDirect3DTexture9> created;
+    HRESULT hr =
+        device->CreateTexture(static_cast<UINT>(pixels.width), static_cast<UINT>(pixels.height),
+                              levels, usage, textureFormat, pool, created.put(), nullptr);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    for (UINT level = 0; level < levels; ++level) {
+        hr = writeLevel(created.get(), level, textureFormat, pixels);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        pixels = halved(pixels);
+    }
+    *texture = created.detach();
+    return S_OK;
+}
+
 } // namespace
 
 HRESULT D3DXGetImageInfoFromFileA(const char* file, D3DXIMAGE_INFO* info) {
@@ -445,41 +489,22 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* file,
     if (info != nullptr) {
         D3DXGetImageInfoFromFileA(file, info);
     }
-    const auto keepsOwnSize = [](UINT size) {
-        return size == 0 || size == D3DX_DEFAULT || size == D3DX_DEFAULT_NONPOW2 ||
-               size == D3DX_FROM_FILE;
-    };
-    const int targetWidth = keepsOwnSize(width) ? pixels.width : static_cast<int>(width);
-    const int targetHeight = keepsOwnSize(height) ? pixels.height : static_cast<int>(height);
-    if (targetWidth != pixels.width || targetHeight != pixels.height) {
-        pixels = resized(pixels, targetWidth, targetHeight);
-    }
-    applyColorKey(pixels, colorKey);
+    return createTexture(device, std::move(pixels), width, height, mipLevels, usage, format, pool,
+                         colorKey, texture);
+}
 
-    const D3DFORMAT textureFormat = isSupportedFormat(format) ? format : D3DFMT_A8R8G8B8;
-    const UINT fullChain = fullChainLength(pixels.width, pixels.height);
-    UINT levels = fullChain;
-    if (mipLevels == D3DX_FROM_FILE) {
-        levels = 1;
-    } else if (mipLevels != 0 && mipLevels != D3DX_DEFAULT) {
-        levels = std::min(mipLevels, fullChain);
+HRESULT D3DXCreateTextureFromFileInMemory(IDirect3DDevice9* device, const void* data, UINT size,
+                                          IDirect3DTexture9** texture) {
+    if (device == nullptr || data == nullptr || texture == nullptr) {
+        return D3DERR_INVALIDCALL;
     }
-    ComPtr<IDirect3DTexture9> created;
-    HRESULT hr =
-        device->CreateTexture(static_cast<UINT>(pixels.width), static_cast<UINT>(pixels.height),
-                              levels, usage, textureFormat, pool, created.put(), nullptr);
-    if (FAILED(hr)) {
-        return hr;
+    const auto* bytes = static_cast<const stbi_uc*>(data);
+    Pixels pixels;
+    if (!decodeBytes(std::vector<stbi_uc>(bytes, bytes + size), &pixels)) {
+        return D3DXERR_INVALIDDATA;
     }
-    for (UINT level = 0; level < levels; ++level) {
-        hr = writeLevel(created.get(), level, textureFormat, pixels);
-        if (FAILED(hr)) {
-            return hr;
-        }
-        pixels = halved(pixels);
-    }
-    *texture = created.detach();
-    return S_OK;
+    return createTexture(device, std::move(pixels), D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+                         D3DFMT_UNKNOWN, D3DPOOL_MANAGED, 0, texture);
 }
 
 HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* device, const char* file,

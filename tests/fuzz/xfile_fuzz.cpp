@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <new>
 
-// Fuzzed in this process (TW_XFILE_IN_PROCESS=1, set by scripts/fuzz): when a broken
+// Fuzzed in this process (TW_MESH_PARSE_IN_PROCESS=1, set by scripts/fuzz): when a broken
 // file makes Assimp give up, its .x parser leaks what it had made so far
 // (and zlib's stream of a compressed file cut short). Not ours to free.
 extern "C" const char* __lsan_default_suppressions() {

@@ -2,10 +2,13 @@
 
 #include "assets/mesh/FindMediaFile.h"
 #include "d3dx9/d3dx9tex.h"
+#include "win32/regular_file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <string>
+#include <string_view>
 
 MeshObject::MeshObject(const char* name) {
     // The last byte stays the terminator, so a longer name keeps its first 511 characters.
@@ -24,57 +27,95 @@ HRESULT MeshObject::create(IDirect3DDevice9* device, const char* fileName) {
     // Whatever the search made of the name is what we load: the name itself when it
     // found nothing, or an empty path when there was no media folder to look in.
     char path[MAX_PATH] = {};
-    // When nothing is found the name itself is what gets loaded.
     (void)findMediaFile(path, MAX_PATH, fileName);
 
-    ComPtr<ID3DXBuffer> adjacency;
-    ComPtr<ID3DXBuffer> materials;
-    DWORD count = 0;
-    HRESULT hr = D3DXLoadMeshFromX(path, D3DXMESH_SYSTEMMEM, device, adjacency.put(),
-                                   materials.put(), nullptr, &count, m_systemMesh.put());
+    MeshFile loaded;
+    HRESULT hr = twLoadMeshFile(path, D3DXMESH_SYSTEMMEM, device, &loaded);
     if (FAILED(hr)) {
         return hr;
     }
+    m_systemMesh = std::move(loaded.mesh);
 
     // One contiguous range of faces per material, and only vertices that faces use.
     hr = m_systemMesh->OptimizeInplace(
         D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT | D3DXMESHOPT_VERTEXCACHE,
-        adjacency ? static_cast<const DWORD*>(adjacency->GetBufferPointer()) : nullptr, nullptr,
-        nullptr, nullptr);
+        static_cast<const DWORD*>(loaded.adjacency->GetBufferPointer()), nullptr, nullptr, nullptr);
     if (FAILED(hr)) {
         return hr;
     }
-
-    if (materials && count != 0) {
-        return loadMaterials(device, materials.get(), count);
-    }
-    return S_OK;
+    return loadMaterials(device, path, loaded.materials);
 }
 
-HRESULT MeshObject::loadMaterials(IDirect3DDevice9* device, ID3DXBuffer* buffer, DWORD count) {
+HRESULT MeshObject::loadMaterials(IDirect3DDevice9* device, const char* meshPath,
+                                  const std::vector<MeshFileMaterial>& loaded) {
     try {
-        m_materials.resize(count);
-        m_textures.resize(count);
+        m_materials.resize(loaded.size());
+        m_textures.resize(loaded.size());
     } catch (const std::bad_alloc&) {
         m_materials.clear();
         m_textures.clear();
         return E_OUTOFMEMORY;
     }
-    const auto* loaded = static_cast<const D3DXMATERIAL*>(buffer->GetBufferPointer());
-    for (DWORD i = 0; i < count; ++i) {
-        m_materials[i] = loaded[i].MatD3D;
-        m_textures[i] = nullptr;
-        if (loaded[i].pTextureFilename == nullptr || loaded[i].pTextureFilename[0] == '\0') {
-            continue;
-        }
-        const std::string textureName = std::string(loaded[i].pTextureFilename).substr(0, MAX_PATH);
-        char path[MAX_PATH] = {};
-        if (FAILED(findMeshTexture(path, MAX_PATH, textureName.c_str())) ||
-            FAILED(D3DXCreateTextureFromFileA(device, path, m_textures[i].put()))) {
-            m_textures[i] = nullptr;
-        }
+    for (std::size_t i = 0; i < loaded.size(); ++i) {
+        m_materials[i] = loaded[i].material;
+        m_textures[i] = loadTexture(device, meshPath, loaded[i]);
     }
     return S_OK;
+}
+
+namespace {
+
+// Where a texture name leads inside the mesh's folder, or "" when it would lead out of
+// it (an absolute name, or one through ".."): a texture name is the mesh author's, not
+// the user's, so it may reach no picture outside the folders the user chose.
+std::string insideMeshFolder(std::string_view meshPath, const std::string& name) {
+    const std::size_t slash = meshPath.find_last_of('/');
+    if (slash == std::string_view::npos || name.empty() || name.front() == '/' ||
+        name.back() == '/') {
+        return {};
+    }
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        const std::size_t end = std::min(name.find('/', start), name.size());
+        if (name.compare(start, end - start, "..") == 0) {
+            return {};
+        }
+        start = end + 1;
+    }
+    return std::string(meshPath.substr(0, slash + 1)) + name;
+}
+
+} // namespace
+
+// A picture the file holds, or the file it names: first in or below the mesh's own folder
+// (a model's pictures travel with it, often in a folder of their own), then by its last
+// part as media files are found. Null when none of them is a picture that can be read.
+ComPtr<IDirect3DTexture9> MeshObject::loadTexture(IDirect3DDevice9* device, const char* meshPath,
+                                                  const MeshFileMaterial& material) {
+    ComPtr<IDirect3DTexture9> texture;
+    if (!material.textureBytes.empty()) {
+        if (FAILED(D3DXCreateTextureFromFileInMemory(
+                device, material.textureBytes.data(),
+                static_cast<UINT>(material.textureBytes.size()), texture.put()))) {
+            return nullptr;
+        }
+        return texture;
+    }
+    if (material.textureFile.empty()) {
+        return nullptr;
+    }
+    const std::string name = material.textureFile.substr(0, MAX_PATH);
+    const std::string inside = insideMeshFolder(meshPath, name);
+    if (!inside.empty() && isReadableRegularFile(inside.c_str()) &&
+        SUCCEEDED(D3DXCreateTextureFromFileA(device, inside.c_str(), texture.put()))) {
+        return texture;
+    }
+    char path[MAX_PATH] = {};
+    if (FAILED(findMeshTexture(path, MAX_PATH, name.c_str())) ||
+        FAILED(D3DXCreateTextureFromFileA(device, path, texture.put()))) {
+        return nullptr;
+    }
+    return texture;
 }
 
 HRESULT MeshObject::setFVF(IDirect3DDevice9* device, DWORD fvf) {

@@ -2,12 +2,13 @@
 
 #include "d3d9/d3d9.h"
 #include "d3dx9/d3dx9mesh.h"
+#include "d3dx9/mesh_file.h"
 
 #include <cstddef>
 #include <vector>
 
-// One mesh loaded from a .x file with its materials and textures, kept twice: a copy in
-// system memory that survives the loss of the device and from which picking and
+// One mesh loaded from a mesh file (.x, glTF, OBJ, ...) with its materials and textures, kept
+// twice: a copy in system memory that survives the loss of the device and from which picking and
 // measuring read vertices, and a copy on the device that is drawn.
 //
 // The engine loads and measures a mesh in four steps:
@@ -35,9 +36,11 @@ public:
     MeshObject(const MeshObject&) = delete;
     MeshObject& operator=(const MeshObject&) = delete;
 
-    // Finds the file (findMediaFile), loads it into system memory, sorts it into one
-    // subset per material and loads each material's texture, found the same way. A
-    // texture that cannot be found or read leaves its subset untextured. A failed load
+    // Finds the file (findMediaFile), loads it into system memory (twLoadMeshFile, the
+    // format by the name's extension), sorts it into one subset per material and loads
+    // each material's texture: the picture the file holds, or the one it names, looked
+    // up from the mesh's folder first and then as media files are. A texture that cannot
+    // be found or read leaves its subset untextured. A failed load
     // keeps no mesh and is returned as it came. Loading again replaces what was loaded.
     [[nodiscard]] HRESULT create(IDirect3DDevice9* device, const char* fileName);
 
@@ -69,7 +72,10 @@ public:
     void setUseMaterials(bool use) { m_useMaterials = use; }
 
 private:
-    [[nodiscard]] HRESULT loadMaterials(IDirect3DDevice9* device, ID3DXBuffer* buffer, DWORD count);
+    [[nodiscard]] HRESULT loadMaterials(IDirect3DDevice9* device, const char* meshPath,
+                                        const std::vector<MeshFileMaterial>& loaded);
+    static ComPtr<IDirect3DTexture9> loadTexture(IDirect3DDevice9* device, const char* meshPath,
+                                                 const MeshFileMaterial& material);
     HRESULT drawWithoutMaterials();
 
     char m_name[kNameSize] = {};

@@ -58,3 +58,8 @@ HRESULT D3DXGetImageInfoFromFileA(const char* file, D3DXIMAGE_INFO* info);
 
 [[nodiscard]] HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* device, const char* file,
                                                  IDirect3DTexture9** texture);
+
+// The same from the bytes of an image file held in memory, with the defaults of
+// D3DXCreateTextureFromFileA.
+[[nodiscard]] HRESULT D3DXCreateTextureFromFileInMemory(IDirect3DDevice9* device, const void* data,
+                                                        UINT size, IDirect3DTexture9** texture);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "d3dx9/xfile_parse.h" // the platform library's count of parses
+#include "d3dx9/mesh_parse.h" // the platform library's count of parses
 #include "support/AssetFixture.h"
 #include "tumbleway/NameField.h"
 
@@ -112,9 +112,9 @@ TEST_F(SharedPlacements, ARestoreReadsEachFileOnceAndMakesOneDeviceMeshOfIt) {
     const std::size_t courseTextures = device->count("CreateTexture");
 
     device->clearLog();
-    const std::size_t parsesBefore = twmesh::xfileParseCount();
+    const std::size_t parsesBefore = twmesh::meshParseCount();
     LCourse_t& course = restore(session);
-    EXPECT_EQ(twmesh::xfileParseCount() - parsesBefore, kThreeFiles.size());
+    EXPECT_EQ(twmesh::meshParseCount() - parsesBefore, kThreeFiles.size());
     EXPECT_EQ(device->count("CreateVertexBuffer") - courseBuffers, kThreeFiles.size());
     ASSERT_EQ(course.xfilePlacements.size(), 60u);
     EXPECT_EQ(distinctMeshes(course), kThreeFiles.size());
@@ -185,10 +185,10 @@ TEST_F(SharedPlacements, ALostOrNewDeviceRemakesEachFileOnceAndDrawsEveryPlaceme
     app->invalidateDeviceObjects();
     app->deleteDeviceObjects();
     device = RecordingDevice::create(kWidth, kHeight);
-    const std::size_t parsesBefore = twmesh::xfileParseCount();
+    const std::size_t parsesBefore = twmesh::meshParseCount();
     EXPECT_EQ(app->initDeviceObjects(device.get()), S_OK);
     EXPECT_EQ(app->restoreDeviceObjects(), S_OK);
-    EXPECT_EQ(twmesh::xfileParseCount() - parsesBefore, kThreeFiles.size());
+    EXPECT_EQ(twmesh::meshParseCount() - parsesBefore, kThreeFiles.size());
     EXPECT_EQ(distinctMeshes(course), kThreeFiles.size());
     expectEveryPlacementDrawn(course);
     EXPECT_TRUE(messages.empty());
@@ -197,10 +197,10 @@ TEST_F(SharedPlacements, ALostOrNewDeviceRemakesEachFileOnceAndDrawsEveryPlaceme
 TEST_F(SharedPlacements, AMissingOrBrokenFileIsReportedForEachOfItsElementsAndReadOnce) {
     writeData("broken.x", "xof 0303txt 0032\nMesh { 3; garbage");
     const LSession_t session = sceneOf(40, {"ball.x", "absent.x", "cone.x", "broken.x", "ball.x"});
-    const std::size_t parsesBefore = twmesh::xfileParseCount();
+    const std::size_t parsesBefore = twmesh::meshParseCount();
     const LCourse_t& course = restore(session);
     // ball, cone and broken are read; the broken file once, not once per element.
-    EXPECT_EQ(twmesh::xfileParseCount() - parsesBefore, 3u);
+    EXPECT_EQ(twmesh::meshParseCount() - parsesBefore, 3u);
     std::vector<std::string> expected;
     for (int i = 0; i < 8; ++i) {
         expected.push_back("Tumble Way: Error cannot read X file. \n absent.x.");
@@ -217,14 +217,14 @@ TEST_F(SharedPlacements, AssigningAFileTheCourseHoldsSharesItsMesh) {
     EXPECT_EQ(app->pushXfile(fileRecord("box.x"), treeItem(2)), S_OK);
     const LCourse_t& course = restore(sceneOf(6, kThreeFiles));
     app->selectTab(TAB_PLACE);
-    const std::size_t parsesBefore = twmesh::xfileParseCount();
+    const std::size_t parsesBefore = twmesh::meshParseCount();
     for (int i = 0; i < 3; ++i) {
         app->assets.selectXfile(treeItem(1));
         app->assign();
         app->assets.selectXfile(treeItem(2));
         app->assign();
     }
-    EXPECT_EQ(twmesh::xfileParseCount(), parsesBefore);
+    EXPECT_EQ(twmesh::meshParseCount(), parsesBefore);
     ASSERT_EQ(course.xfilePlacements.size(), 12u);
     EXPECT_EQ(course.xfilePlacements.back().mesh.get(),
               std::next(course.xfilePlacements.begin())->mesh.get());
@@ -236,7 +236,7 @@ TEST_F(SharedPlacements, AssigningAFileTheCourseHoldsSharesItsMesh) {
     app->selectTab(TAB_PLACE);
     app->assets.selectXfile(treeItem(1));
     app->assign();
-    EXPECT_EQ(twmesh::xfileParseCount(), parsesBefore + 1);
+    EXPECT_EQ(twmesh::meshParseCount(), parsesBefore + 1);
     EXPECT_NE(app->editor.current()->xfilePlacements.back().mesh.get(),
               course.xfilePlacements.front().mesh.get());
 }
@@ -256,9 +256,9 @@ TEST_F(SharedPlacements, AFileWhosePlacementsAreGoneIsReadAgainWhenPlacedAgain) 
     app->invalidateDeviceObjects();
     EXPECT_EQ(app->restoreDeviceObjects(), S_OK);
 
-    const std::size_t parsesBefore = twmesh::xfileParseCount();
+    const std::size_t parsesBefore = twmesh::meshParseCount();
     app->assign();
-    EXPECT_EQ(twmesh::xfileParseCount(), parsesBefore + 1);
+    EXPECT_EQ(twmesh::meshParseCount(), parsesBefore + 1);
     ASSERT_EQ(app->editor.current()->xfilePlacements.size(), 1u);
     EXPECT_NE(app->editor.current()->xfilePlacements.front().mesh->localMesh(), nullptr);
 }

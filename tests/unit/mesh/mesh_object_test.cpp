@@ -164,11 +164,18 @@ TEST_F(MeshObjectTest, LoadAndMeasureLikeTheEngine) {
     EXPECT_EQ(drawn(), (Draws{{1.0f, 0}, {1.0f, 160 * 3}, {0.5f, 172 * 3}}));
 }
 
-TEST_F(MeshObjectTest, TexturesAreLookedUpFromTheCurrentDirectory) {
+TEST_F(MeshObjectTest, TexturesAreLookedUpBesideTheMeshAndInTheCurrentDirectory) {
     {
         MeshObject mesh;
         ASSERT_EQ(mesh.create(device.get(), "samples/meshes/box.x"), S_OK);
-        EXPECT_EQ(mesh.texture(0), nullptr); // no checker.png here: drawn untextured
+        EXPECT_NE(mesh.texture(0), nullptr); // checker.png lies beside box.x
+    }
+    fs::copy_file("samples/meshes/box.x", dir.path() / "box.x");
+    {
+        CurrentDir inside("samples/meshes");
+        MeshObject mesh;
+        ASSERT_EQ(mesh.create(device.get(), (dir.path() / "box.x").c_str()), S_OK);
+        EXPECT_NE(mesh.texture(0), nullptr); // from the current folder
     }
     CurrentDir inside("samples/meshes");
     MeshObject mesh;
@@ -179,9 +186,11 @@ TEST_F(MeshObjectTest, TexturesAreLookedUpFromTheCurrentDirectory) {
     EXPECT_EQ(desc.Width, 64u);
 }
 
-// A texture name is the mesh author's, not the user's: whatever folders it names, it is
-// looked up by its last component only, so a mesh cannot load a picture from outside
-// the folders searched (here a 128 x 64 picture beside the current folder).
+// A texture name is the mesh author's, not the user's: a name that leads out of the
+// mesh's folder (absolute, or through "..") is looked up by its last component only, so a
+// mesh cannot load a picture from outside the folders searched (here a 128 x 64 picture
+// beside the current folder). Below the mesh's folder a name keeps its folders
+// ("maps/wide.png", also 128 wide).
 TEST_F(MeshObjectTest, TextureNamesAreLookedUpByTheirLastComponentOnly) {
     const fs::path outside = dir.path() / "outside";
     fs::create_directories(outside);
@@ -189,6 +198,8 @@ TEST_F(MeshObjectTest, TextureNamesAreLookedUpByTheirLastComponentOnly) {
     fs::copy_file("samples/bitmaps/flag.bmp", outside / "near.png");
     fs::create_directories(dir.path() / "here");
     fs::copy_file("samples/meshes/checker.png", dir.path() / "here/near.png");
+    fs::create_directories(dir.path() / "here/maps");
+    fs::copy_file("samples/bitmaps/flag.bmp", dir.path() / "here/maps/wide.png");
     const std::string far = (outside / "far.bmp").string();
     const std::string near = (outside / "near.png").string();
     std::string materials;
@@ -197,7 +208,7 @@ TEST_F(MeshObjectTest, TextureNamesAreLookedUpByTheirLastComponentOnly) {
     for (const std::string& name :
          {far, std::string("../outside/far.bmp"), near, std::string("../outside/near.png"),
           std::string("maps\\\\near.png"), std::string("near.png"), std::string("outside/"),
-          std::string("..")}) {
+          std::string(".."), std::string("maps/wide.png")}) {
         materials += "Material M" + std::to_string(count) +
                      " { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; TextureFilename { \"" + name + "\"; } }\n";
         list += (count == 0 ? "" : ",") + std::to_string(count);
@@ -239,8 +250,8 @@ TEST_F(MeshObjectTest, TextureNamesAreLookedUpByTheirLastComponentOnly) {
     for (DWORD i = 0; i < object.materialCount(); ++i) {
         widths.push_back(width(i));
     }
-    EXPECT_EQ(widths, (std::vector<UINT>{0, 0, 64, 64, 64, 64, 0, 0}))
-        << "paths: only the folder-less part is looked up, here";
+    EXPECT_EQ(widths, (std::vector<UINT>{0, 0, 64, 64, 64, 64, 0, 0, 128}))
+        << "paths out of the mesh's folder: only the folder-less part is looked up, here";
 }
 
 TEST_F(MeshObjectTest, DeviceCopyComesAndGoesWithTheDevice) {

@@ -1,9 +1,9 @@
-// Parsing a .x file in a child process. The child is forked from this one (it needs no
+// Parsing a mesh file in a child process. The child is forked from this one (it needs no
 // program of its own), limited in address space, parses, writes its answer to a pipe and
 // ends with _exit, so nothing it allocated, leaked or broke reaches this process. A child
 // that crashes, runs out of time or answers in bytes that do not add up is a parse error.
 #include "mesh_impl.h"
-#include "xfile_parse.h"
+#include "mesh_parse.h"
 
 #include <algorithm>
 #include <atomic>
@@ -97,7 +97,7 @@ private:
 };
 
 // Every count agrees with every other and every index points at something.
-bool consistent(const ParsedXFile& p) {
+bool consistent(const ParsedMesh& p) {
     const std::optional<FvfLayout> layout = FvfLayout::of(p.fvf);
     if (!layout || p.vertices.size() != std::size_t{p.vertexCount} * layout->stride ||
         p.indices.size() != 3 * p.attributes.size()) {
@@ -133,7 +133,7 @@ std::uint64_t addressSpaceInUse() {
     return pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
 }
 
-[[noreturn]] void runChild(int out, std::span<const char> bytes, std::uint64_t addressLimit) {
+[[noreturn]] void runChild(int out, const MeshSource& source, std::uint64_t addressLimit) {
     // A crash here ends only the child, quietly: no core file, no handler of the parent's.
     const rlimit noCore{0, 0};
     ::setrlimit(RLIMIT_CORE, &noCore);
@@ -146,10 +146,10 @@ std::uint64_t addressSpaceInUse() {
 #else
     (void)addressLimit;
 #endif
-    ParsedXFile parsed;
+    ParsedMesh parsed;
     HRESULT result;
     try {
-        result = parseXFile(bytes, &parsed);
+        result = parseMesh(source, &parsed);
     } catch (const std::bad_alloc&) {
         result = E_OUTOFMEMORY;
     } catch (...) {
@@ -200,7 +200,7 @@ int waitFor(pid_t child) {
 
 } // namespace
 
-std::vector<char> serializeParse(HRESULT result, const ParsedXFile& parsed) {
+std::vector<char> serializeParse(HRESULT result, const ParsedMesh& parsed) {
     Writer w;
     w.value(result);
     if (SUCCEEDED(result)) {
@@ -210,15 +210,16 @@ std::vector<char> serializeParse(HRESULT result, const ParsedXFile& parsed) {
         w.array(parsed.indices);
         w.array(parsed.attributes);
         w.value(static_cast<std::uint64_t>(parsed.materials.size()));
-        for (const XFileMaterial& m : parsed.materials) {
+        for (const ParsedMaterial& m : parsed.materials) {
             w.value(m.d3d);
             w.array(std::vector<char>(m.texture.begin(), m.texture.end()));
+            w.array(m.textureBytes);
         }
     }
     return w.take();
 }
 
-bool deserializeParse(std::span<const char> bytes, HRESULT* result, ParsedXFile* parsed) {
+bool deserializeParse(std::span<const char> bytes, HRESULT* result, ParsedMesh* parsed) {
     Reader r(bytes);
     if (!r.value(result)) {
         return false;
@@ -233,9 +234,9 @@ bool deserializeParse(std::span<const char> bytes, HRESULT* result, ParsedXFile*
         return false;
     }
     parsed->materials.resize(static_cast<std::size_t>(materials));
-    for (XFileMaterial& m : parsed->materials) {
+    for (ParsedMaterial& m : parsed->materials) {
         std::vector<char> name;
-        if (!r.value(&m.d3d) || !r.array(&name)) {
+        if (!r.value(&m.d3d) || !r.array(&name) || !r.array(&m.textureBytes)) {
             return false;
         }
         m.texture.assign(name.begin(), name.end());
@@ -243,18 +244,18 @@ bool deserializeParse(std::span<const char> bytes, HRESULT* result, ParsedXFile*
     return r.atEnd() && consistent(*parsed);
 }
 
-std::size_t xfileParseCount() {
+std::size_t meshParseCount() {
     return parsesAsked.load();
 }
 
-HRESULT parseXFileIsolated(std::span<const char> bytes, ParsedXFile* out) {
+HRESULT parseMeshIsolated(const MeshSource& source, ParsedMesh* out) {
     ++parsesAsked;
-    if (const char* inProcess = std::getenv("TW_XFILE_IN_PROCESS");
+    if (const char* inProcess = std::getenv("TW_MESH_PARSE_IN_PROCESS");
         inProcess != nullptr && std::strcmp(inProcess, "1") == 0) {
-        return parseXFile(bytes, out);
+        return parseMesh(source, out);
     }
-    const std::uint64_t addressLimit = addressSpaceInUse() + memoryBudget(bytes.size());
-    const auto deadline = std::chrono::steady_clock::now() + timeBudget(bytes.size());
+    const std::uint64_t addressLimit = addressSpaceInUse() + memoryBudget(source.size);
+    const auto deadline = std::chrono::steady_clock::now() + timeBudget(source.size);
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
         return E_FAIL;
@@ -262,7 +263,7 @@ HRESULT parseXFileIsolated(std::span<const char> bytes, ParsedXFile* out) {
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(pipeEnds[0]);
-        runChild(pipeEnds[1], bytes, addressLimit);
+        runChild(pipeEnds[1], source, addressLimit);
     }
     ::close(pipeEnds[1]);
     if (child < 0) {
@@ -279,7 +280,7 @@ HRESULT parseXFileIsolated(std::span<const char> bytes, ParsedXFile* out) {
     HRESULT result = D3DXFERR_PARSEERROR;
     if (!answered || !WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
         !deserializeParse(answer, &result, out)) {
-        *out = ParsedXFile{};
+        *out = ParsedMesh{};
         return D3DXFERR_PARSEERROR;
     }
     return result;

@@ -1,11 +1,13 @@
-// .x files through Assimp. Assimp turns the file into its right-handed convention
-// (z negated, v flipped, winding reversed); asking it for left-handed data undoes each of
-// those, so what we hand on is the file's own numbers again.
-#include "xfile_parse.h"
+// Mesh files through Assimp. Assimp turns every file into its right-handed, y-up
+// convention (a .x file's z negated, v flipped, winding reversed); asking it for
+// left-handed data undoes each of those, so what we hand on of a .x file is the file's
+// own numbers again, and a glTF or OBJ model is mirrored in z as Direct3D's world is.
+#include "mesh_parse.h"
 
 #include "mesh_impl.h"
 
 #include <assimp/Importer.hpp>
+#include <assimp/config.h>
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
@@ -13,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -34,8 +37,22 @@ bool isStandIn(const aiMaterial* material) {
     return material->Get(AI_MATKEY_NAME, name) != AI_SUCCESS || name.length == 0;
 }
 
-twmesh::XFileMaterial convertMaterial(const aiMaterial* source) {
-    twmesh::XFileMaterial m;
+// The first picture of the kinds given, with forward slashes; empty for none.
+std::string textureOf(const aiMaterial* source, std::initializer_list<aiTextureType> kinds) {
+    for (aiTextureType kind : kinds) {
+        aiString path;
+        if (source->GetTexture(kind, 0, &path) == AI_SUCCESS && path.length > 0) {
+            std::string name(path.C_Str());
+            std::replace(name.begin(), name.end(), '\\', '/');
+            return name;
+        }
+    }
+    return {};
+}
+
+// A .x material is a Direct3D material: every colour and the power count.
+twmesh::ParsedMaterial convertXFileMaterial(const aiMaterial* source) {
+    twmesh::ParsedMaterial m;
     aiColor4D colour(0.0f, 0.0f, 0.0f, 1.0f);
     if (aiGetMaterialColor(source, AI_MATKEY_COLOR_DIFFUSE, &colour) == AI_SUCCESS) {
         m.d3d.Diffuse = {colour.r, colour.g, colour.b, colour.a};
@@ -54,14 +71,55 @@ twmesh::XFileMaterial convertMaterial(const aiMaterial* source) {
     }
     // A material's one texture is its diffuse map; Assimp files it under another kind
     // only when the file's name for it suggests so.
-    for (int type = aiTextureType_DIFFUSE; type <= aiTextureType_UNKNOWN; ++type) {
-        aiString path;
-        if (source->GetTexture(static_cast<aiTextureType>(type), 0, &path) == AI_SUCCESS &&
-            path.length > 0) {
-            m.texture.assign(path.C_Str());
-            std::replace(m.texture.begin(), m.texture.end(), '\\', '/');
-            break;
+    std::initializer_list<aiTextureType> anyKind = {aiTextureType_DIFFUSE,
+                                                    aiTextureType_SPECULAR,
+                                                    aiTextureType_AMBIENT,
+                                                    aiTextureType_EMISSIVE,
+                                                    aiTextureType_HEIGHT,
+                                                    aiTextureType_NORMALS,
+                                                    aiTextureType_SHININESS,
+                                                    aiTextureType_OPACITY,
+                                                    aiTextureType_DISPLACEMENT,
+                                                    aiTextureType_LIGHTMAP,
+                                                    aiTextureType_REFLECTION,
+                                                    aiTextureType_BASE_COLOR,
+                                                    aiTextureType_NORMAL_CAMERA,
+                                                    aiTextureType_EMISSION_COLOR,
+                                                    aiTextureType_METALNESS,
+                                                    aiTextureType_DIFFUSE_ROUGHNESS,
+                                                    aiTextureType_AMBIENT_OCCLUSION,
+                                                    aiTextureType_UNKNOWN};
+    m.texture = textureOf(source, anyKind);
+    return m;
+}
+
+// Of the materials of the other formats, what a diffuse Direct3D material can show: the
+// base colour (glTF's, or the diffuse colour of OBJ, FBX and Collada) and its picture,
+// which a .glb may hold itself. Shininess, metalness and the other maps are left out:
+// the engine's fixed lighting has nothing to do with them.
+twmesh::ParsedMaterial convertModelMaterial(const aiScene* scene, const aiMaterial* source) {
+    twmesh::ParsedMaterial m;
+    aiColor4D colour(1.0f, 1.0f, 1.0f, 1.0f);
+    if (aiGetMaterialColor(source, AI_MATKEY_BASE_COLOR, &colour) != AI_SUCCESS) {
+        // Formats without a base colour give their opacity apart (an OBJ's "d").
+        colour = aiColor4D(1.0f, 1.0f, 1.0f, 1.0f);
+        aiGetMaterialColor(source, AI_MATKEY_COLOR_DIFFUSE, &colour);
+        float opacity = 1.0f;
+        if (aiGetMaterialFloat(source, AI_MATKEY_OPACITY, &opacity) == AI_SUCCESS) {
+            colour.a = std::isnan(opacity) ? colour.a : std::clamp(opacity, 0.0f, 1.0f);
         }
+    }
+    m.d3d.Diffuse = {colour.r, colour.g, colour.b, colour.a};
+    m.texture = textureOf(source, {aiTextureType_BASE_COLOR, aiTextureType_DIFFUSE});
+    const aiTexture* embedded =
+        m.texture.empty() ? nullptr : scene->GetEmbeddedTexture(m.texture.c_str());
+    if (embedded != nullptr) {
+        // Only compressed pictures (mHeight 0) are kept: a glTF file holds no others.
+        if (embedded->mHeight == 0 && embedded->pcData != nullptr) {
+            const auto* bytes = reinterpret_cast<const char*>(embedded->pcData);
+            m.textureBytes.assign(bytes, bytes + embedded->mWidth);
+        }
+        m.texture.clear();
     }
     return m;
 }
@@ -180,15 +238,61 @@ void collectMeshes(const aiScene* scene, const aiNode* node, std::vector<const a
     }
 }
 
+// Turns a file's axes into y up. STL and PLY state no axes: the tools that write them
+// (Blender, slicers, CAD) work z up. FBX states its axes; Collada and glTF are made y up
+// by Assimp already, OBJ is y up by custom.
+aiMatrix4x4 uprightingOf(const aiScene* scene, MeshFormat format) {
+    aiMatrix4x4 axes; // rows: where x, y and z come from
+    if (format == MeshFormat::Stl || format == MeshFormat::Ply) {
+        axes = aiMatrix4x4(1, 0, 0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1);
+    } else if (format == MeshFormat::Fbx && scene->mMetaData != nullptr) {
+        int up = 1, upSign = 1, front = 2, frontSign = 1, coord = 0, coordSign = 1;
+        const aiMetadata& meta = *scene->mMetaData;
+        meta.Get("UpAxis", up);
+        meta.Get("UpAxisSign", upSign);
+        meta.Get("FrontAxis", front);
+        meta.Get("FrontAxisSign", frontSign);
+        meta.Get("CoordAxis", coord);
+        meta.Get("CoordAxisSign", coordSign);
+        const int used[3] = {coord, up, front};
+        const int signs[3] = {coordSign, upSign, frontSign};
+        const bool distinct = coord != up && up != front && coord != front;
+        if (distinct && std::all_of(std::begin(used), std::end(used),
+                                    [](int axis) { return axis >= 0 && axis <= 2; })) {
+            axes = aiMatrix4x4(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1);
+            for (int row = 0; row < 3; ++row) {
+                axes[row][used[row]] = signs[row] < 0 ? -1.0f : 1.0f;
+            }
+        }
+    }
+    return axes;
+}
+
+const aiScene* readScene(Assimp::Importer& importer, const twmesh::MeshSource& source) {
+    if (source.format == MeshFormat::XFile) {
+        return importer.ReadFileFromMemory(
+            source.bytes.data(), source.bytes.size(),
+            aiProcess_ConvertToLeftHanded | aiProcess_ValidateDataStructure, "x");
+    }
+    // An FBX file's lengths are in its own unit (centimetres, as a rule): metres here.
+    importer.SetPropertyBool(AI_CONFIG_FBX_CONVERT_TO_M, true);
+    // The axes are turned before the conversion to left-handed, in the file's own frame.
+    const aiScene* scene = importer.ReadFile(source.path, aiProcess_ValidateDataStructure);
+    if (scene == nullptr || scene->mRootNode == nullptr) {
+        return nullptr;
+    }
+    scene->mRootNode->mTransformation =
+        uprightingOf(scene, source.format) * scene->mRootNode->mTransformation;
+    return importer.ApplyPostProcessing(aiProcess_ConvertToLeftHanded);
+}
+
 } // namespace
 
 namespace twmesh {
 
-HRESULT parseXFile(std::span<const char> bytes, ParsedXFile* out) {
+HRESULT parseMesh(const MeshSource& source, ParsedMesh* out) {
     Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFileFromMemory(
-        bytes.data(), bytes.size(), aiProcess_ConvertToLeftHanded | aiProcess_ValidateDataStructure,
-        "x");
+    const aiScene* scene = readScene(importer, source);
     if (scene == nullptr || scene->mRootNode == nullptr) {
         return D3DXFERR_PARSEERROR;
     }
@@ -207,11 +311,14 @@ HRESULT parseXFile(std::span<const char> bytes, ParsedXFile* out) {
             anyMaterial |= !isStandIn(scene->mMaterials[mesh->mMaterialIndex]);
         }
     }
-    std::vector<XFileMaterial> materials;
+    std::vector<ParsedMaterial> materials;
     if (anyMaterial) {
         for (auto& [index, attribute] : attributeOf) {
             attribute = static_cast<DWORD>(materials.size());
-            materials.push_back(convertMaterial(scene->mMaterials[index]));
+            const aiMaterial* material = scene->mMaterials[index];
+            materials.push_back(source.format == MeshFormat::XFile
+                                    ? convertXFileMaterial(material)
+                                    : convertModelMaterial(scene, material));
         }
     } else {
         attributeOf.clear();

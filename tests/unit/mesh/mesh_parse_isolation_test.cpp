@@ -1,7 +1,7 @@
-// Parsing .x files apart from the program: files that make Assimp crash, allocate
+// Parsing mesh files apart from the program: files that make Assimp crash, allocate
 // gigabytes or run for seconds fail cleanly, and the answer that crosses the pipe is the
 // parse itself, checked before it is believed.
-#include "d3dx9/xfile_parse.h" // internal to the platform library
+#include "d3dx9/mesh_parse.h" // internal to the platform library
 #include "mesh_support.h"
 
 #include <gtest/gtest.h>
@@ -18,14 +18,27 @@ constexpr bool kSanitized = true;
 constexpr bool kSanitized = false;
 #endif
 
-twmesh::ParsedXFile parseInProcess(const std::string& file) {
+// A .x file is parsed from its bytes, any other format from its path.
+twmesh::MeshSource sourceOf(const std::string& file, const std::string& bytes) {
+    twmesh::MeshSource source;
+    source.format = meshFormatOf(file).value_or(MeshFormat::XFile);
+    source.size = bytes.size();
+    if (source.format == MeshFormat::XFile) {
+        source.bytes = bytes;
+    } else {
+        source.path = file;
+    }
+    return source;
+}
+
+twmesh::ParsedMesh parseInProcess(const std::string& file) {
     const std::string bytes = readFile(file);
-    twmesh::ParsedXFile parsed;
-    EXPECT_EQ(twmesh::parseXFile(bytes, &parsed), S_OK) << file;
+    twmesh::ParsedMesh parsed;
+    EXPECT_EQ(twmesh::parseMesh(sourceOf(file, bytes), &parsed), S_OK) << file;
     return parsed;
 }
 
-void expectSame(const twmesh::ParsedXFile& a, const twmesh::ParsedXFile& b) {
+void expectSame(const twmesh::ParsedMesh& a, const twmesh::ParsedMesh& b) {
     EXPECT_EQ(a.fvf, b.fvf);
     EXPECT_EQ(a.vertexCount, b.vertexCount);
     EXPECT_EQ(a.vertices, b.vertices);
@@ -35,6 +48,7 @@ void expectSame(const twmesh::ParsedXFile& a, const twmesh::ParsedXFile& b) {
     for (std::size_t i = 0; i < a.materials.size(); ++i) {
         EXPECT_EQ(std::memcmp(&a.materials[i].d3d, &b.materials[i].d3d, sizeof(D3DMATERIAL9)), 0);
         EXPECT_EQ(a.materials[i].texture, b.materials[i].texture);
+        EXPECT_EQ(a.materials[i].textureBytes, b.materials[i].textureBytes);
     }
 }
 
@@ -45,27 +59,27 @@ TEST(XFileIsolation, AChildParsesExactlyAsThisProcessDoes) {
                              "samples/meshes/box-compressed.x"}) {
         SCOPED_TRACE(file);
         const std::string bytes = readFile(file);
-        twmesh::ParsedXFile isolated;
-        ASSERT_EQ(twmesh::parseXFileIsolated(bytes, &isolated), S_OK);
+        twmesh::ParsedMesh isolated;
+        ASSERT_EQ(twmesh::parseMeshIsolated(sourceOf(file, bytes), &isolated), S_OK);
         EXPECT_GT(isolated.attributes.size(), 0u);
         expectSame(isolated, parseInProcess(file));
     }
 }
 
 TEST(XFileIsolation, TheAnswerIsCheckedBeforeItIsBelieved) {
-    const twmesh::ParsedXFile car = parseInProcess("samples/meshes/car.x");
+    const twmesh::ParsedMesh car = parseInProcess("samples/meshes/car.x");
     ASSERT_FALSE(car.materials.empty());
     const std::vector<char> whole = twmesh::serializeParse(S_OK, car);
 
     HRESULT result = E_FAIL;
-    twmesh::ParsedXFile back;
+    twmesh::ParsedMesh back;
     ASSERT_TRUE(twmesh::deserializeParse(whole, &result, &back));
     EXPECT_EQ(result, S_OK);
     expectSame(back, car);
 
     // A child that died while writing leaves an answer cut short: never a mesh.
     for (std::size_t cut = 0; cut < whole.size(); cut += whole.size() / 97 + 1) {
-        twmesh::ParsedXFile partial;
+        twmesh::ParsedMesh partial;
         EXPECT_FALSE(twmesh::deserializeParse(std::span(whole).first(cut), &result, &partial))
             << "cut at " << cut;
     }
@@ -74,7 +88,7 @@ TEST(XFileIsolation, TheAnswerIsCheckedBeforeItIsBelieved) {
     EXPECT_FALSE(twmesh::deserializeParse(longer, &result, &back));
 
     // Counts that disagree or indices past the vertices are refused.
-    twmesh::ParsedXFile bad = car;
+    twmesh::ParsedMesh bad = car;
     bad.indices.back() = bad.vertexCount;
     EXPECT_FALSE(twmesh::deserializeParse(twmesh::serializeParse(S_OK, bad), &result, &back));
     bad = car;
