@@ -55,8 +55,9 @@ void expectSame(const twmesh::ParsedMesh& a, const twmesh::ParsedMesh& b) {
 } // namespace
 
 TEST(XFileIsolation, AChildParsesExactlyAsThisProcessDoes) {
-    for (const char* file : {"samples/meshes/car.x", "samples/meshes/box-binary.x",
-                             "samples/meshes/box-compressed.x"}) {
+    for (const char* file :
+         {"samples/meshes/car.x", "samples/meshes/box-binary.x", "samples/meshes/box-compressed.x",
+          "samples/meshes/signpost.glb", "samples/meshes/barrel.obj"}) {
         SCOPED_TRACE(file);
         const std::string bytes = readFile(file);
         twmesh::ParsedMesh isolated;
