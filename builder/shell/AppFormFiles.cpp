@@ -70,8 +70,9 @@ void AppForm::onDocumentUpdate(const FileDocument& document) {
             emit replayChosen(QString::fromStdString(document.file.path));
             break;
         case OpenAction::None:
-            emit statusMessage(tr("Not opened: %1 is not a mesh (.x), bitmap (.bmp), "
-                                  "sound (.wav), scene (.xml, .sim) or recorded drive (.replay).")
+            emit statusMessage(tr("Not opened: %1 is not a mesh (.x, .glb, .gltf, .obj, .fbx, "
+                                  ".dae, .ply, .stl), bitmap (.bmp), sound (.wav, .ogg, .flac), "
+                                  "scene (.xml, .sim) or recorded drive (.replay).")
                                    .arg(QString::fromStdString(document.file.name)));
             break;
         }

@@ -47,7 +47,7 @@ class FileCommands : public QObject {
 public:
     // One literal, so that the translation tools see it whole.
     // clang-format off
-    static constexpr const char* kOpenFilter = QT_TR_NOOP("Mesh (*.x)|*.x|Bitmap (*.bmp)|*.bmp|Sound (*.wav)|*.wav|Simulation (*.xml)|*.xml|SIM file (*.sim)|*.sim|All files (*.*)|*.*||");
+    static constexpr const char* kOpenFilter = QT_TR_NOOP("Meshes (*.x *.glb *.gltf *.obj *.fbx *.dae *.ply *.stl)|*.x;*.glb;*.gltf;*.obj;*.fbx;*.dae;*.ply;*.stl|Mesh (*.x)|*.x|glTF (*.glb *.gltf)|*.glb;*.gltf|OBJ (*.obj)|*.obj|FBX (*.fbx)|*.fbx|Collada (*.dae)|*.dae|PLY (*.ply)|*.ply|STL (*.stl)|*.stl|Bitmap (*.bmp)|*.bmp|Sound (*.wav *.ogg *.flac)|*.wav;*.ogg;*.flac|Simulation (*.xml)|*.xml|SIM file (*.sim)|*.sim|All files (*.*)|*.*||");
     // clang-format on
     static constexpr const char* kSaveFilter = QT_TR_NOOP("Simulation (*.xml)|*.xml|");
 

@@ -2,14 +2,41 @@
 
 #include "tumbleway/NameField.h"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <string>
+
+namespace {
+
+// Whether extension is one of names, written all in small or all in capital letters.
+template <std::size_t N>
+bool isOneOf(std::string_view extension, const std::array<std::string_view, N>& names) {
+    std::string upper(extension);
+    std::string lower(extension);
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return (extension == upper || extension == lower) &&
+           std::find(names.begin(), names.end(), lower) != names.end();
+}
+
+// The formats the engine reads meshes and sounds from.
+constexpr std::array<std::string_view, 8> kMeshExtensions = {"x",   "glb", "gltf", "obj",
+                                                             "fbx", "dae", "ply",  "stl"};
+constexpr std::array<std::string_view, 3> kSoundExtensions = {"wav", "ogg", "flac"};
+
+} // namespace
+
 OpenAction openActionForExtension(std::string_view extension) {
-    if (extension == "x" || extension == "X") {
+    if (isOneOf(extension, kMeshExtensions)) {
         return OpenAction::AddXfile;
     }
     if (extension == "bmp" || extension == "BMP") {
         return OpenAction::AddBitmap;
     }
-    if (extension == "wav" || extension == "WAV") {
+    if (isOneOf(extension, kSoundExtensions)) {
         return OpenAction::AddSound;
     }
     if (extension == "sim" || extension == "SIM") {

@@ -6,8 +6,9 @@
 #include "tumbleway/tumbleway.h"
 
 // What the open command does with a file, chosen by its extension. The extension is
-// compared exactly, in one of two spellings: "x" or "X", "xml" or "XML"; "Xml" is
-// none of them.
+// compared exactly, in one of two spellings: "x" or "X", "glb" or "GLB", "xml" or
+// "XML"; "Xml" is none of them. Meshes are .x, .glb, .gltf, .obj, .fbx, .dae, .ply and
+// .stl files, sounds .wav, .ogg and .flac files.
 enum class OpenAction {
     None,
     AddXfile,

@@ -312,10 +312,6 @@
         <translation>The file name is too long: at most 127 characters can be opened.
 %1</translation>
     </message>
-    <message>
-        <source>Not opened: %1 is not a mesh (.x), bitmap (.bmp), sound (.wav), scene (.xml, .sim) or recorded drive (.replay).</source>
-        <translation>Not opened: %1 is not a mesh (.x), bitmap (.bmp), sound (.wav), scene (.xml, .sim) or recorded drive (.replay).</translation>
-    </message>
     <message numerus="yes">
         <source>%n placed bitmap(s)</source>
         <translation>
@@ -420,6 +416,10 @@ Copy them beside it, so that it finds them when it is opened again?</translation
     <message>
         <source>%1: %2; see Course check</source>
         <translation>%1: %2; see Course check</translation>
+    </message>
+    <message>
+        <source>Not opened: %1 is not a mesh (.x, .glb, .gltf, .obj, .fbx, .dae, .ply, .stl), bitmap (.bmp), sound (.wav, .ogg, .flac), scene (.xml, .sim) or recorded drive (.replay).</source>
+        <translation>Not opened: %1 is not a mesh (.x, .glb, .gltf, .obj, .fbx, .dae, .ply, .stl), bitmap (.bmp), sound (.wav, .ogg, .flac), scene (.xml, .sim) or recorded drive (.replay).</translation>
     </message>
 </context>
 <context>
@@ -680,12 +680,12 @@ Copy them beside it, so that it finds them when it is opened again?</translation
         <translation>Save As</translation>
     </message>
     <message>
-        <source>Mesh (*.x)|*.x|Bitmap (*.bmp)|*.bmp|Sound (*.wav)|*.wav|Simulation (*.xml)|*.xml|SIM file (*.sim)|*.sim|All files (*.*)|*.*||</source>
-        <translation>Mesh (*.x)|*.x|Bitmap (*.bmp)|*.bmp|Sound (*.wav)|*.wav|Simulation (*.xml)|*.xml|SIM file (*.sim)|*.sim|All files (*.*)|*.*||</translation>
-    </message>
-    <message>
         <source>Simulation (*.xml)|*.xml|</source>
         <translation>Simulation (*.xml)|*.xml|</translation>
+    </message>
+    <message>
+        <source>Meshes (*.x *.glb *.gltf *.obj *.fbx *.dae *.ply *.stl)|*.x;*.glb;*.gltf;*.obj;*.fbx;*.dae;*.ply;*.stl|Mesh (*.x)|*.x|glTF (*.glb *.gltf)|*.glb;*.gltf|OBJ (*.obj)|*.obj|FBX (*.fbx)|*.fbx|Collada (*.dae)|*.dae|PLY (*.ply)|*.ply|STL (*.stl)|*.stl|Bitmap (*.bmp)|*.bmp|Sound (*.wav *.ogg *.flac)|*.wav;*.ogg;*.flac|Simulation (*.xml)|*.xml|SIM file (*.sim)|*.sim|All files (*.*)|*.*||</source>
+        <translation>Meshes (*.x *.glb *.gltf *.obj *.fbx *.dae *.ply *.stl)|*.x;*.glb;*.gltf;*.obj;*.fbx;*.dae;*.ply;*.stl|Mesh (*.x)|*.x|glTF (*.glb *.gltf)|*.glb;*.gltf|OBJ (*.obj)|*.obj|FBX (*.fbx)|*.fbx|Collada (*.dae)|*.dae|PLY (*.ply)|*.ply|STL (*.stl)|*.stl|Bitmap (*.bmp)|*.bmp|Sound (*.wav *.ogg *.flac)|*.wav;*.ogg;*.flac|Simulation (*.xml)|*.xml|SIM file (*.sim)|*.sim|All files (*.*)|*.*||</translation>
     </message>
 </context>
 <context>

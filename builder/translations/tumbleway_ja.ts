@@ -229,10 +229,6 @@
 %1</translation>
     </message>
     <message>
-        <source>Not opened: %1 is not a mesh (.x), bitmap (.bmp), sound (.wav), scene (.xml, .sim) or recorded drive (.replay).</source>
-        <translation>開いていません: %1 はメッシュ (.x)、ビットマップ (.bmp)、サウンド (.wav)、シーン (.xml, .sim)、走行の記録 (.replay) のいずれでもありません。</translation>
-    </message>
-    <message>
         <source>Not saved: a scene is saved under a name ending in .xml (%1).</source>
         <translation>保存していません: シーンは .xml で終わる名前で保存します (%1)。</translation>
     </message>
@@ -417,6 +413,10 @@ Copy them beside it, so that it finds them when it is opened again?</source>
     <message>
         <source>%1: %2; see Course check</source>
         <translation>%1: %2。コース検査を見てください</translation>
+    </message>
+    <message>
+        <source>Not opened: %1 is not a mesh (.x, .glb, .gltf, .obj, .fbx, .dae, .ply, .stl), bitmap (.bmp), sound (.wav, .ogg, .flac), scene (.xml, .sim) or recorded drive (.replay).</source>
+        <translation>開いていません: %1 はメッシュ (.x, .glb, .gltf, .obj, .fbx, .dae, .ply, .stl)、ビットマップ (.bmp)、サウンド (.wav, .ogg, .flac)、シーン (.xml, .sim)、走行の記録 (.replay) のいずれでもありません。</translation>
     </message>
 </context>
 <context>
@@ -672,12 +672,12 @@ Copy them beside it, so that it finds them when it is opened again?</source>
         <translation>名前を変えて保存</translation>
     </message>
     <message>
-        <source>Mesh (*.x)|*.x|Bitmap (*.bmp)|*.bmp|Sound (*.wav)|*.wav|Simulation (*.xml)|*.xml|SIM file (*.sim)|*.sim|All files (*.*)|*.*||</source>
-        <translation>X file(*.x)|*.x|BITMAP(*.bmp)|*.bmp|ｻｳﾝﾄﾞ(*.wav)|*.wav|Simulation (*.xml)|*.xml|SIM file(*.sim)|*.sim|全てのﾌｧｲﾙ(*.*)|*.*||</translation>
-    </message>
-    <message>
         <source>Simulation (*.xml)|*.xml|</source>
         <translation>SIM file(*.xml)|*.xml|</translation>
+    </message>
+    <message>
+        <source>Meshes (*.x *.glb *.gltf *.obj *.fbx *.dae *.ply *.stl)|*.x;*.glb;*.gltf;*.obj;*.fbx;*.dae;*.ply;*.stl|Mesh (*.x)|*.x|glTF (*.glb *.gltf)|*.glb;*.gltf|OBJ (*.obj)|*.obj|FBX (*.fbx)|*.fbx|Collada (*.dae)|*.dae|PLY (*.ply)|*.ply|STL (*.stl)|*.stl|Bitmap (*.bmp)|*.bmp|Sound (*.wav *.ogg *.flac)|*.wav;*.ogg;*.flac|Simulation (*.xml)|*.xml|SIM file (*.sim)|*.sim|All files (*.*)|*.*||</source>
+        <translation>ﾒｯｼｭ(*.x *.glb *.gltf *.obj *.fbx *.dae *.ply *.stl)|*.x;*.glb;*.gltf;*.obj;*.fbx;*.dae;*.ply;*.stl|X file(*.x)|*.x|glTF(*.glb *.gltf)|*.glb;*.gltf|OBJ(*.obj)|*.obj|FBX(*.fbx)|*.fbx|Collada(*.dae)|*.dae|PLY(*.ply)|*.ply|STL(*.stl)|*.stl|BITMAP(*.bmp)|*.bmp|ｻｳﾝﾄﾞ(*.wav *.ogg *.flac)|*.wav;*.ogg;*.flac|Simulation (*.xml)|*.xml|SIM file(*.sim)|*.sim|全てのﾌｧｲﾙ(*.*)|*.*||</translation>
     </message>
 </context>
 <context>

@@ -31,6 +31,11 @@ HTREEITEM fakeItem(std::intptr_t n) {
 TEST(OpenDispatch, ExtensionsMatchExactlyInTwoSpellings) {
     EXPECT_EQ(openActionForExtension("x"), OpenAction::AddXfile);
     EXPECT_EQ(openActionForExtension("X"), OpenAction::AddXfile);
+    for (const char* mesh : {"glb", "GLTF", "obj", "FBX", "dae", "ply", "STL"}) {
+        EXPECT_EQ(openActionForExtension(mesh), OpenAction::AddXfile) << mesh;
+    }
+    EXPECT_EQ(openActionForExtension("OGG"), OpenAction::AddSound);
+    EXPECT_EQ(openActionForExtension("flac"), OpenAction::AddSound);
     EXPECT_EQ(openActionForExtension("BMP"), OpenAction::AddBitmap);
     EXPECT_EQ(openActionForExtension("wav"), OpenAction::AddSound);
     EXPECT_EQ(openActionForExtension("SIM"), OpenAction::OpenBinarySession);
@@ -38,7 +43,8 @@ TEST(OpenDispatch, ExtensionsMatchExactlyInTwoSpellings) {
     EXPECT_EQ(openActionForExtension("XML"), OpenAction::OpenXmlSession);
     EXPECT_EQ(openActionForExtension("replay"), OpenAction::OpenReplay);
     EXPECT_EQ(openActionForExtension("REPLAY"), OpenAction::OpenReplay);
-    for (const char* other : {"Xml", "xMl", "Bmp", "Wav", "Sim", "Replay", "png", "", "x "}) {
+    for (const char* other :
+         {"Xml", "xMl", "Bmp", "Wav", "Sim", "Replay", "png", "", "x ", "Glb", "oBj", "Flac"}) {
         EXPECT_EQ(openActionForExtension(other), OpenAction::None) << other;
     }
     EXPECT_TRUE(isXmlExtension("XML"));

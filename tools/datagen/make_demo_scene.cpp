@@ -1,10 +1,14 @@
-// Builds the sample scene: a course laid clockwise, cars, balls and boxes on its road,
-// trees beside it and a few sound relations, saved as an XML simulation file.
-// Usage: make_demo_scene <output.xml>   (run from the folder that holds data/; the
-// meshes, bitmaps and sounds are looked up by name beside the output file)
+// Builds the sample scenes: a course laid clockwise, meshes on its road, bitmaps beside
+// it and two sound relations, saved as an XML simulation file. "demo" places cars,
+// balls, boxes and cones (.x) and plays waves; "formats" places the glTF signpost and the
+// OBJ barrel beside a car and plays the OGG and FLAC sounds.
+// Usage: make_demo_scene <output.xml> [demo|formats]   (run from the folder that holds
+// data/; the meshes, bitmaps and sounds are looked up by name beside the output file)
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "core/EngineApp.h"
 #include "course/CourseTrack.h"
@@ -34,13 +38,62 @@ D3DXVECTOR3 onRoad(const LCourse_t& course, int i, float side) {
     return {p.z, p.y + 2, p.x};
 }
 
+// What a scene places: meshes by their number in the list of files, at a track sample,
+// across the road by side; the relations name the first and second mesh files and a
+// sound (0 for the sound played while the first rolls).
+struct Placed {
+    std::uintptr_t file;
+    int sample;
+    float side;
+};
+
+struct SceneContent {
+    std::vector<const char*> meshes;
+    std::vector<const char*> bitmaps;
+    std::vector<const char*> sounds; // the first knocks, the second rumbles
+    std::vector<Placed> meshPlaces;
+    std::vector<Placed> bitmapPlaces;
+    std::uintptr_t knocked; // the mesh whose meeting with the first mesh knocks
+    std::uintptr_t rolling; // the mesh that rumbles while it rolls
+};
+
+const SceneContent kDemo{
+    {"car.x", "ball.x", "box.x", "cone.x"},
+    {"tree.bmp", "flag.bmp"},
+    {"hit.wav", "roll.wav"},
+    // The car to drive at the start last, others spread along the road ahead of it.
+    {{1, 45, -6},
+     {1, 60, 5},
+     {2, 75, 0},
+     {3, 90, -8},
+     {0, 110, 7},
+     {2, 140, -3},
+     {3, 600, 4},
+     {1, 1500, 0},
+     {2, 2500, -5},
+     {0, 28, 0}},
+    {{0, 50, -36}, {0, 85, 38}, {0, 130, -34}, {1, 20, 30}, {0, 700, 42}},
+    1,
+    1};
+
+const SceneContent kFormats{
+    {"car.x", "barrel.obj", "signpost.glb"},
+    {"tree.bmp"},
+    {"chime.ogg", "roll.flac"},
+    {{2, 40, -9}, {1, 60, 4}, {1, 75, -3}, {2, 90, 9}, {1, 120, 0}, {2, 150, -9}, {0, 28, 0}},
+    {{0, 50, -36}, {0, 110, 38}},
+    1,
+    1};
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <output.xml>\n", argv[0]);
+    const std::string kind = argc == 3 ? argv[2] : "demo";
+    if (argc < 2 || argc > 3 || (kind != "demo" && kind != "formats")) {
+        std::fprintf(stderr, "usage: %s <output.xml> [demo|formats]\n", argv[0]);
         return 2;
     }
+    const SceneContent& content = kind == "demo" ? kDemo : kFormats;
     ComPtr<RecordingDevice> device = RecordingDevice::create(640, 480);
     CEngineApp app;
     if (FAILED(app.oneTimeSceneInit(nullptr)) || FAILED(app.initDeviceObjects(device.get())) ||
@@ -74,41 +127,31 @@ int main(int argc, char** argv) {
     LCourse_t& course = *app.editor.current();
 
     // The scene names every one of these files: one that does not load would be
-    // written into it all the same, so the tool stops instead.
+    // written into it all the same, so the tool stops instead. Library items are
+    // numbered 10 on for meshes, 20 on for bitmaps, 30 on for sounds.
     bool loaded = true;
-    const char* meshes[] = {"car.x", "ball.x", "box.x", "cone.x"};
-    for (std::uintptr_t i = 0; i < 4; ++i) {
-        loaded = SUCCEEDED(app.pushXfile(file(meshes[i]), item(10 + i))) && loaded;
+    for (std::uintptr_t i = 0; i < content.meshes.size(); ++i) {
+        loaded = SUCCEEDED(app.pushXfile(file(content.meshes[i]), item(10 + i))) && loaded;
     }
-    loaded = SUCCEEDED(app.pushBitmap(file("tree.bmp"), item(20))) && loaded;
-    loaded = SUCCEEDED(app.pushBitmap(file("flag.bmp"), item(21))) && loaded;
-    loaded = SUCCEEDED(app.pushWav(file("hit.wav"), item(30))) && loaded;
-    loaded = SUCCEEDED(app.pushWav(file("roll.wav"), item(31))) && loaded;
+    for (std::uintptr_t i = 0; i < content.bitmaps.size(); ++i) {
+        loaded = SUCCEEDED(app.pushBitmap(file(content.bitmaps[i]), item(20 + i))) && loaded;
+    }
+    for (std::uintptr_t i = 0; i < content.sounds.size(); ++i) {
+        loaded = SUCCEEDED(app.pushWav(file(content.sounds[i]), item(30 + i))) && loaded;
+    }
     if (!loaded) {
         std::fprintf(stderr, "make_demo_scene: a sample file did not load\n");
         return 1;
     }
 
-    // The car to drive at the start, others spread along the road ahead of it.
-    const struct {
-        std::uintptr_t mesh;
-        int sample;
-        float side;
-    } placed[] = {{11, 45, -6},  {11, 60, 5},  {12, 75, 0},   {13, 90, -8},   {10, 110, 7},
-                  {12, 140, -3}, {13, 600, 4}, {11, 1500, 0}, {12, 2500, -5}, {10, 28, 0}};
-    for (const auto& p : placed) {
-        app.assets.selectXfile(item(p.mesh));
+    for (const Placed& p : content.meshPlaces) {
+        app.assets.selectXfile(item(10 + p.file));
         app.assign();
         const D3DXVECTOR3 at = onRoad(course, p.sample, p.side);
         app.editor.driven()->body->position = app.editor.driven()->body->stepPosition = at;
     }
-    const struct {
-        std::uintptr_t bitmap;
-        int sample;
-        float side;
-    } standing[] = {{20, 50, -36}, {20, 85, 38}, {20, 130, -34}, {21, 20, 30}, {20, 700, 42}};
-    for (const auto& b : standing) {
-        app.assets.selectBitmap(item(b.bitmap));
+    for (const Placed& b : content.bitmapPlaces) {
+        app.assets.selectBitmap(item(20 + b.file));
         app.assign();
         const D3DXVECTOR3 at = onRoad(course, b.sample, b.side);
         BitmapPlacement& bitmap = *app.editor.lastBitmap();
@@ -116,16 +159,17 @@ int main(int argc, char** argv) {
         bitmap.drawY = bitmap.y = at.y - 2;
         bitmap.drawZ = bitmap.z = at.z;
     }
-    // A knock when a ball meets a car (the ball placed first), a rumble while a ball
-    // rolls.
-    const HTREEITEM ball = std::next(app.assets.xfiles().begin(), 1)->item;
-    const HTREEITEM car = app.assets.xfiles().front().item;
-    if (!app.assets.setRelationPicks(ball, car, item(30))) {
+    // A knock when the knocked mesh meets the first mesh (the knocked one placed
+    // first), a rumble while the rolling mesh rolls.
+    const HTREEITEM knocked = std::next(app.assets.xfiles().begin(), content.knocked)->item;
+    const HTREEITEM first = app.assets.xfiles().front().item;
+    if (!app.assets.setRelationPicks(knocked, first, item(30))) {
         std::fprintf(stderr, "make_demo_scene: the knock's meshes or sound did not open\n");
         return 1;
     }
     app.assignSoundRelation(true);
-    if (!app.assets.setRelationPicks(ball, nullptr, item(31))) {
+    const HTREEITEM rolling = std::next(app.assets.xfiles().begin(), content.rolling)->item;
+    if (!app.assets.setRelationPicks(rolling, nullptr, item(31))) {
         std::fprintf(stderr, "make_demo_scene: the rumble did not open\n");
         return 1;
     }
