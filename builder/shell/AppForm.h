@@ -298,6 +298,8 @@ private:
     // Offers to copy the files a scene saved in folder names that are not beside it;
     // answers what the status line says about them.
     QString copyFilesBeside(const LSession_t& record, const QString& folder);
+    static void addCompanions(const std::string& mesh, const QString& from, const QString& to,
+                              QStringList* names, QStringList* sources);
     // Runs an edit of the current course and, when it changed the course, keeps it in
     // the history as one step; true when it did.
     bool recordCourseEdit(const QString& text, const std::function<void()>& edit);

@@ -16,6 +16,8 @@
 #include "tumbleway/NameField.h"
 #include "tumbleway/tumbleway_ext.h"
 
+#include <vector>
+
 namespace {
 
 // Where the engine would load a file named by a scene from; empty when it finds none.
@@ -296,6 +298,30 @@ const MissingAssets* AppForm::missingAssets(HTREEITEM course) const {
     return found == missing_.end() ? nullptr : &found->second;
 }
 
+// The files a mesh was made from besides itself (an .obj's material file and pictures,
+// a .gltf's buffers) go where the mesh goes, in the same folders below it. Those that
+// lie outside the mesh's folder are found by name anyway and stay where they are.
+void AppForm::addCompanions(const std::string& mesh, const QString& from, const QString& to,
+                            QStringList* names, QStringList* sources) {
+    std::vector<char> text(8192);
+    const int length =
+        twx_mesh_companions(mesh.c_str(), text.data(), static_cast<int>(text.size()));
+    if (length <= 0) {
+        return;
+    }
+    const QStringList companions =
+        QString::fromUtf8(text.data(), length).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString& companion : companions) {
+        const QString below = QDir(from).relativeFilePath(companion);
+        if (below.startsWith(QLatin1String("../")) || QDir::isAbsolutePath(below) ||
+            names->contains(below) || QFileInfo::exists(to + QLatin1Char('/') + below)) {
+            continue;
+        }
+        *names << below;
+        *sources << companion;
+    }
+}
+
 QString AppForm::copyFilesBeside(const LSession_t& record, const QString& folder) {
     QStringList names;
     QStringList sources;
@@ -315,6 +341,7 @@ QString AppForm::copyFilesBeside(const LSession_t& record, const QString& folder
                 // The program's own folders are searched wherever the scene lies.
                 names << name;
                 sources << source;
+                addCompanions(file, QFileInfo(source).absolutePath(), folder, &names, &sources);
             }
         }
     });
@@ -331,8 +358,10 @@ QString AppForm::copyFilesBeside(const LSession_t& record, const QString& folder
             for (qsizetype i = 0; i < names.size(); ++i) {
                 // QFile::copy writes a temporary file and renames it: a failed copy
                 // leaves nothing half-written.
-                (QFile::copy(sources[i], folder + QLatin1Char('/') + names[i]) ? copied : failed)
-                    << names[i];
+                const QString target = folder + QLatin1Char('/') + names[i];
+                const bool done = QDir().mkpath(QFileInfo(target).absolutePath()) &&
+                                  QFile::copy(sources[i], target);
+                (done ? copied : failed) << names[i];
             }
             if (!copied.isEmpty()) {
                 text += tr(" Copied beside it: %1.").arg(joined(copied));

@@ -4,12 +4,14 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "check/CourseCheck.h"
 #include "check/CourseCheckPicture.h"
 #include "core/EngineApp.h"
 #include "core/EngineInstance.h"
 #include "course/CourseTrack.h"
+#include "tumbleway/NameField.h"
 #include "tumbleway/tumbleway_ext.h"
 
 namespace {
@@ -416,6 +418,48 @@ TW_EXPORT int twx_find_asset(const char* name, char* path, int capacity) {
         }
         std::memcpy(path, found.c_str(), found.size() + 1);
         return static_cast<int>(found.size());
+    });
+}
+
+namespace {
+
+// A loaded mesh of that file name: from the library, else placed on some course.
+const MeshObject* loadedMeshNamed(const CEngineApp& engine, std::string_view name) {
+    for (const XfileEntry& entry : engine.assets.xfiles()) {
+        if (entry.mesh && nameFieldText(entry.name) == name) {
+            return entry.mesh.get();
+        }
+    }
+    for (const LCourse_t& course : engine.editor.courseList()) {
+        for (const XfilePlacement& placement : course.xfilePlacements) {
+            if (placement.mesh && nameFieldText(placement.name) == name) {
+                return placement.mesh.get();
+            }
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TW_EXPORT int twx_mesh_companions(const char* name, char* files, int capacity) {
+    return withEngine([=](CEngineApp& engine) -> int {
+        if (name == nullptr || files == nullptr || capacity <= 0) {
+            return TWX_BAD_ARGUMENT;
+        }
+        const MeshObject* mesh = loadedMeshNamed(engine, name);
+        if (mesh == nullptr) {
+            return TWX_NOT_FOUND;
+        }
+        std::string text;
+        for (const std::string& file : mesh->companions()) {
+            text += file + '\n';
+        }
+        if (text.size() >= static_cast<std::size_t>(capacity)) {
+            return TWX_BAD_ARGUMENT;
+        }
+        std::memcpy(files, text.c_str(), text.size() + 1);
+        return static_cast<int>(text.size());
     });
 }
 

@@ -21,7 +21,7 @@ enum TwxResult {
 };
 
 // The version of this interface; grows when functions are added.
-constexpr int TWX_INTERFACE_VERSION = 4;
+constexpr int TWX_INTERFACE_VERSION = 5;
 TW_EXPORT int twx_interface_version();
 
 // ---- The library ----
@@ -168,6 +168,14 @@ TW_EXPORT int twx_add_asset_folder(const char* folder);
 // zero included). Answers the path's length; TWX_NOT_FOUND when no search folder holds
 // it, TWX_BAD_ARGUMENT for a null name or path, or a path too long for capacity.
 TW_EXPORT int twx_find_asset(const char* name, char* path, int capacity);
+// The other files a loaded mesh of that file name was made from, which must travel with
+// it: a .gltf's buffers and pictures, an .obj's material file, the pictures its
+// materials named, each as the engine opened it, one a line (each ended by '\n') in
+// files (capacity bytes, the terminating zero included). The meshes of the library are
+// looked in first, then those placed on any course. Answers the text's length (0 for a
+// mesh made from its file alone); TWX_NOT_FOUND when no mesh of that name is loaded,
+// TWX_BAD_ARGUMENT for a null name or files, or a text too long for capacity.
+TW_EXPORT int twx_mesh_companions(const char* name, char* files, int capacity);
 
 // ---- Checking the current course ----
 

@@ -110,6 +110,7 @@ HRESULT load(const char* file, MeshFormat format, DWORD options, IDirect3DDevice
     for (twmesh::ParsedMaterial& m : parsed.materials) {
         out->materials.push_back({m.d3d, std::move(m.texture), std::move(m.textureBytes)});
     }
+    out->companions = std::move(parsed.companions);
     out->adjacency = std::move(adjacency);
     out->mesh = std::move(mesh);
     return S_OK;

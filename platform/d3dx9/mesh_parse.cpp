@@ -6,6 +6,7 @@
 
 #include "mesh_impl.h"
 
+#include <assimp/DefaultIOSystem.h>
 #include <assimp/Importer.hpp>
 #include <assimp/config.h>
 #include <assimp/material.h>
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -268,7 +270,26 @@ aiMatrix4x4 uprightingOf(const aiScene* scene, MeshFormat format) {
     return axes;
 }
 
-const aiScene* readScene(Assimp::Importer& importer, const twmesh::MeshSource& source) {
+// Assimp opens the files a model names (a .gltf's buffers, an .obj's material file)
+// through this, which notes each one it could open.
+class NotingFileSystem : public Assimp::DefaultIOSystem {
+public:
+    explicit NotingFileSystem(std::vector<std::string>* opened) : opened_(opened) {}
+    Assimp::IOStream* Open(const char* file, const char* mode) override {
+        Assimp::IOStream* stream = DefaultIOSystem::Open(file, mode);
+        if (stream != nullptr && file != nullptr &&
+            std::find(opened_->begin(), opened_->end(), file) == opened_->end()) {
+            opened_->push_back(file);
+        }
+        return stream;
+    }
+
+private:
+    std::vector<std::string>* opened_;
+};
+
+const aiScene* readScene(Assimp::Importer& importer, const twmesh::MeshSource& source,
+                         std::vector<std::string>* opened) {
     if (source.format == MeshFormat::XFile) {
         return importer.ReadFileFromMemory(
             source.bytes.data(), source.bytes.size(),
@@ -276,6 +297,8 @@ const aiScene* readScene(Assimp::Importer& importer, const twmesh::MeshSource& s
     }
     // An FBX file's lengths are in its own unit (centimetres, as a rule): metres here.
     importer.SetPropertyBool(AI_CONFIG_FBX_CONVERT_TO_M, true);
+    // The importer takes the file system over and deletes it with itself.
+    importer.SetIOHandler(std::make_unique<NotingFileSystem>(opened).release());
     // The axes are turned before the conversion to left-handed, in the file's own frame.
     const aiScene* scene = importer.ReadFile(source.path, aiProcess_ValidateDataStructure);
     if (scene == nullptr || scene->mRootNode == nullptr) {
@@ -292,7 +315,8 @@ namespace twmesh {
 
 HRESULT parseMesh(const MeshSource& source, ParsedMesh* out) {
     Assimp::Importer importer;
-    const aiScene* scene = readScene(importer, source);
+    std::vector<std::string> opened;
+    const aiScene* scene = readScene(importer, source, &opened);
     if (scene == nullptr || scene->mRootNode == nullptr) {
         return D3DXFERR_PARSEERROR;
     }
@@ -333,6 +357,12 @@ HRESULT parseMesh(const MeshSource& source, ParsedMesh* out) {
     out->indices = std::move(gatherer.indices());
     out->attributes = std::move(gatherer.attributes());
     out->materials = std::move(materials);
+    out->companions.clear();
+    for (std::string& file : opened) {
+        if (file != source.path) {
+            out->companions.push_back(std::move(file));
+        }
+    }
     return S_OK;
 }
 

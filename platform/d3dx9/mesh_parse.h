@@ -25,6 +25,9 @@ struct ParsedMesh {
     std::vector<DWORD> indices;    // three a triangle
     std::vector<DWORD> attributes; // one a triangle: an index into materials
     std::vector<ParsedMaterial> materials;
+    // The other files the reader opened: a .gltf's buffers and pictures, an .obj's
+    // material file. (Pictures a material names are the caller's to find.)
+    std::vector<std::string> companions;
 };
 
 // A file to parse. A .x file is parsed from the bytes the caller has read and checked;

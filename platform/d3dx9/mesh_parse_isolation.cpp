@@ -215,6 +215,10 @@ std::vector<char> serializeParse(HRESULT result, const ParsedMesh& parsed) {
             w.array(std::vector<char>(m.texture.begin(), m.texture.end()));
             w.array(m.textureBytes);
         }
+        w.value(static_cast<std::uint64_t>(parsed.companions.size()));
+        for (const std::string& file : parsed.companions) {
+            w.array(std::vector<char>(file.begin(), file.end()));
+        }
     }
     return w.take();
 }
@@ -240,6 +244,18 @@ bool deserializeParse(std::span<const char> bytes, HRESULT* result, ParsedMesh* 
             return false;
         }
         m.texture.assign(name.begin(), name.end());
+    }
+    std::uint64_t companions = 0;
+    if (!r.value(&companions) || companions > bytes.size()) {
+        return false;
+    }
+    parsed->companions.resize(static_cast<std::size_t>(companions));
+    for (std::string& file : parsed->companions) {
+        std::vector<char> name;
+        if (!r.array(&name)) {
+            return false;
+        }
+        file.assign(name.begin(), name.end());
     }
     return r.atEnd() && consistent(*parsed);
 }

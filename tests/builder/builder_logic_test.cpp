@@ -106,10 +106,14 @@ TEST(FileTree, IdsFollowTheLastEntryAndCoursesCountTheRoot) {
 
 TEST(FileDialogs, FiltersKeepTheirLabelsAndAllFilesMeansEveryFile) {
     const QStringList open = FileCommands::dialogFilters(FileCommands::kOpenFilter);
-    ASSERT_EQ(open.size(), 6);
-    EXPECT_EQ(open[0], QStringLiteral("Mesh (*.x) (*.x)"));
-    EXPECT_EQ(open[2], QStringLiteral("Sound (*.wav) (*.wav)"));
-    EXPECT_EQ(open[5], QStringLiteral("All files (*.*) (*)"));
+    ASSERT_EQ(open.size(), 13);
+    // First every mesh format at once, then one filter each.
+    EXPECT_EQ(open[0], QStringLiteral("Meshes (*.x *.glb *.gltf *.obj *.fbx *.dae *.ply *.stl) "
+                                      "(*.x *.glb *.gltf *.obj *.fbx *.dae *.ply *.stl)"));
+    EXPECT_EQ(open[1], QStringLiteral("Mesh (*.x) (*.x)"));
+    EXPECT_EQ(open[2], QStringLiteral("glTF (*.glb *.gltf) (*.glb *.gltf)"));
+    EXPECT_EQ(open[9], QStringLiteral("Sound (*.wav *.ogg *.flac) (*.wav *.ogg *.flac)"));
+    EXPECT_EQ(open[12], QStringLiteral("All files (*.*) (*)"));
     const QStringList save = FileCommands::dialogFilters(FileCommands::kSaveFilter);
     ASSERT_EQ(save.size(), 1);
     EXPECT_EQ(save[0], QStringLiteral("Simulation (*.xml) (*.xml)"));

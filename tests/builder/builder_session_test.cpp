@@ -290,18 +290,19 @@ private slots:
         layCourse();
         QTreeWidgetItem* course = form().tree()->currentItem();
         for (const QString& file :
-             {QStringLiteral("meshes/car.x"), QStringLiteral("meshes/ball.x"),
+             {QStringLiteral("meshes/car.x"), QStringLiteral("meshes/barrel.obj"),
               QStringLiteral("bitmaps/flag.bmp"), QStringLiteral("sounds/hit.wav")}) {
             openFile(work_ + QStringLiteral("/samples/") + file);
         }
         selectTab(1);
         for (const auto& [kind, name] :
-             {std::pair{1, QStringLiteral("car.x")}, std::pair{1, QStringLiteral("ball.x")},
+             {std::pair{1, QStringLiteral("car.x")}, std::pair{1, QStringLiteral("barrel.obj")},
               std::pair{2, QStringLiteral("flag.bmp")}}) {
             select(child(kind, name));
             form().button(AppForm::kAssignButton)->click();
         }
-        pickCollision(QStringLiteral("car.x"), QStringLiteral("ball.x"), QStringLiteral("hit.wav"));
+        pickCollision(QStringLiteral("car.x"), QStringLiteral("barrel.obj"),
+                      QStringLiteral("hit.wav"));
         select(course);
         form().button(AppForm::kSoundAssignButton)->click();
         const LSession_t made = session();
@@ -318,7 +319,9 @@ private slots:
         });
         saveAs(scene);
         QCOMPARE(offered.size(), 1);
-        for (const char* name : {"car.x", "ball.x", "flag.bmp", "hit.wav"}) {
+        // The barrel's material file and picture go with it.
+        for (const char* name :
+             {"car.x", "barrel.obj", "barrel.mtl", "barrel.png", "flag.bmp", "hit.wav"}) {
             QVERIFY2(offered.front().contains(QLatin1String(name)), qPrintable(offered.front()));
             QCOMPARE(QFileInfo::exists(away + QLatin1Char('/') + QLatin1String(name)), copyOnSave);
         }
@@ -339,7 +342,7 @@ private slots:
         QCOMPARE(listed.size(), copyOnSave ? 0 : 1);
         const bool loaded = copyOnSave || !folderPointedAt.isEmpty();
         if (!copyOnSave) {
-            for (const char* name : {"car.x", "ball.x", "flag.bmp", "hit.wav"}) {
+            for (const char* name : {"car.x", "barrel.obj", "flag.bmp", "hit.wav"}) {
                 QVERIFY2(listed.front().contains(QLatin1String(name)), qPrintable(listed.front()));
             }
         }

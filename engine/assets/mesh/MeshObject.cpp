@@ -35,6 +35,7 @@ HRESULT MeshObject::create(IDirect3DDevice9* device, const char* fileName) {
         return hr;
     }
     m_systemMesh = std::move(loaded.mesh);
+    m_companions = std::move(loaded.companions);
 
     // One contiguous range of faces per material, and only vertices that faces use.
     hr = m_systemMesh->OptimizeInplace(
@@ -58,7 +59,12 @@ HRESULT MeshObject::loadMaterials(IDirect3DDevice9* device, const char* meshPath
     }
     for (std::size_t i = 0; i < loaded.size(); ++i) {
         m_materials[i] = loaded[i].material;
-        m_textures[i] = loadTexture(device, meshPath, loaded[i]);
+        std::string picture;
+        m_textures[i] = loadTexture(device, meshPath, loaded[i], &picture);
+        if (!picture.empty() &&
+            std::find(m_companions.begin(), m_companions.end(), picture) == m_companions.end()) {
+            m_companions.push_back(std::move(picture));
+        }
     }
     return S_OK;
 }
@@ -89,9 +95,11 @@ std::string insideMeshFolder(std::string_view meshPath, const std::string& name)
 
 // A picture the file holds, or the file it names: first in or below the mesh's own folder
 // (a model's pictures travel with it, often in a folder of their own), then by its last
-// part as media files are found. Null when none of them is a picture that can be read.
+// part as media files are found. Null when none of them is a picture that can be read;
+// otherwise the file it came from, if any, is left in file.
 ComPtr<IDirect3DTexture9> MeshObject::loadTexture(IDirect3DDevice9* device, const char* meshPath,
-                                                  const MeshFileMaterial& material) {
+                                                  const MeshFileMaterial& material,
+                                                  std::string* file) {
     ComPtr<IDirect3DTexture9> texture;
     if (!material.textureBytes.empty()) {
         if (FAILED(D3DXCreateTextureFromFileInMemory(
@@ -108,6 +116,7 @@ ComPtr<IDirect3DTexture9> MeshObject::loadTexture(IDirect3DDevice9* device, cons
     const std::string inside = insideMeshFolder(meshPath, name);
     if (!inside.empty() && isReadableRegularFile(inside.c_str()) &&
         SUCCEEDED(D3DXCreateTextureFromFileA(device, inside.c_str(), texture.put()))) {
+        *file = inside;
         return texture;
     }
     char path[MAX_PATH] = {};
@@ -115,6 +124,7 @@ ComPtr<IDirect3DTexture9> MeshObject::loadTexture(IDirect3DDevice9* device, cons
         FAILED(D3DXCreateTextureFromFileA(device, path, texture.put()))) {
         return nullptr;
     }
+    *file = path;
     return texture;
 }
 
@@ -163,6 +173,7 @@ HRESULT MeshObject::destroy() {
     invalidateDeviceObjects();
     m_textures.clear();
     m_materials.clear();
+    m_companions.clear();
     m_systemMesh = nullptr;
     return S_OK;
 }

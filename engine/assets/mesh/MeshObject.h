@@ -5,6 +5,7 @@
 #include "d3dx9/mesh_file.h"
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 // One mesh loaded from a mesh file (.x, glTF, OBJ, ...) with its materials and textures, kept
@@ -69,13 +70,18 @@ public:
     const D3DMATERIAL9& material(DWORD i) const { return m_materials.at(i); }
     IDirect3DTexture9* texture(DWORD i) const { return m_textures.at(i).get(); }
     bool useMaterials() const { return m_useMaterials; }
+    // The other files the mesh was made from, as they were opened: a .gltf's buffers, an
+    // .obj's material file, the pictures of its materials. A scene that moves the mesh
+    // must take them along.
+    const std::vector<std::string>& companions() const { return m_companions; }
     void setUseMaterials(bool use) { m_useMaterials = use; }
 
 private:
     [[nodiscard]] HRESULT loadMaterials(IDirect3DDevice9* device, const char* meshPath,
                                         const std::vector<MeshFileMaterial>& loaded);
     static ComPtr<IDirect3DTexture9> loadTexture(IDirect3DDevice9* device, const char* meshPath,
-                                                 const MeshFileMaterial& material);
+                                                 const MeshFileMaterial& material,
+                                                 std::string* file);
     HRESULT drawWithoutMaterials();
 
     char m_name[kNameSize] = {};
@@ -83,5 +89,6 @@ private:
     ComPtr<ID3DXMesh> m_localMesh;
     std::vector<D3DMATERIAL9> m_materials;
     std::vector<ComPtr<IDirect3DTexture9>> m_textures;
+    std::vector<std::string> m_companions;
     bool m_useMaterials = true;
 };

@@ -29,6 +29,9 @@ struct MeshFile {
     ComPtr<ID3DXMesh> mesh;
     ComPtr<ID3DXBuffer> adjacency; // three DWORDs a face
     std::vector<MeshFileMaterial> materials;
+    // The other files it was read from: a .gltf's buffers and pictures, an .obj's
+    // material file, as the reader opened them. Pictures a material names are not here.
+    std::vector<std::string> companions;
 };
 
 // Loads the mesh of any format meshFormatOf knows, chosen by the name's extension, into

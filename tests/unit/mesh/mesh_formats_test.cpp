@@ -129,10 +129,17 @@ TEST_F(MeshFormats, PicturesComeFromTheFileOrBesideIt) {
     // From another folder, so that only the mesh's own folder can hold the pictures.
     const fs::path samples = fs::absolute("samples/meshes");
     CurrentDir elsewhere(dir.path());
-    for (const char* name : {"signpost.glb", "barrel.obj"}) {
+    // What must travel with the mesh: the files it was read from besides itself.
+    const std::pair<const char*, std::vector<std::string>> files[] = {
+        {"signpost.glb", {}},
+        {"barrel.obj", {(samples / "barrel.mtl").string(), (samples / "barrel.png").string()}}};
+    for (const auto& [name, companions] : files) {
         SCOPED_TRACE(name);
         MeshObject mesh;
         ASSERT_EQ(mesh.create(device.get(), (samples / name).c_str()), S_OK);
+        std::vector<std::string> found = mesh.companions();
+        std::sort(found.begin(), found.end());
+        EXPECT_EQ(found, companions);
         int textured = 0;
         for (DWORD i = 0; i < mesh.materialCount(); ++i) {
             D3DSURFACE_DESC desc{};
