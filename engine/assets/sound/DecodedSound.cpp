@@ -69,6 +69,31 @@ bool isFlac(int format) {
     return (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC;
 }
 
+// Whether the bytes end with the last page of an Ogg stream, whole: a file cut at a page
+// boundary decodes cleanly to a shorter sound, and only the missing end-of-stream mark
+// tells. (The header's length cannot: it is read from the last page there is.)
+bool endsWithLastOggPage(const std::vector<BYTE>& bytes) {
+    constexpr std::size_t kHeader = 27;
+    constexpr BYTE kEndOfStream = 0x04;
+    for (std::size_t at = bytes.size() < kHeader ? 0 : bytes.size() - kHeader + 1; at-- > 0;) {
+        if (std::memcmp(&bytes[at], "OggS", 4) != 0) {
+            continue;
+        }
+        const std::size_t segments = bytes[at + 26];
+        if (at + kHeader + segments > bytes.size()) {
+            continue;
+        }
+        std::size_t length = kHeader + segments;
+        for (std::size_t i = 0; i < segments; ++i) {
+            length += bytes[at + kHeader + i];
+        }
+        if (at + length == bytes.size()) {
+            return (bytes[at + 5] & kEndOfStream) != 0;
+        }
+    }
+    return false;
+}
+
 void append(std::vector<BYTE>& pcm, const short* samples, std::size_t count) {
     const auto* bytes = reinterpret_cast<const BYTE*>(samples);
     pcm.insert(pcm.end(), bytes, bytes + count * sizeof(short));
@@ -131,7 +156,8 @@ HRESULT DecodedSound::open(const char* fileName, std::unique_ptr<DecodedSound>* 
         SF_INFO info{};
         const Decoder decoder(sf_open_virtual(&io, SFM_READ, &info, &memory));
         if (decoder == nullptr || !(isVorbis(info.format) || isFlac(info.format)) ||
-            info.channels < 1 || info.channels > 2 || info.samplerate <= 0 || info.frames < 0) {
+            (isVorbis(info.format) && !endsWithLastOggPage(memory.bytes)) || info.channels < 1 ||
+            info.channels > 2 || info.samplerate <= 0 || info.frames < 0) {
             return E_FAIL;
         }
         const auto frameBytes = static_cast<std::size_t>(info.channels) * sizeof(short);
