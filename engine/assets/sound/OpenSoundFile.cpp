@@ -21,10 +21,15 @@ bool endsWithNoCase(std::string_view name, std::string_view ending) {
            });
 }
 
+// A name that is no regular file goes to the wave reader, which looks it up among the
+// wave resources and otherwise fails as it always has.
 bool isCompressed(const char* fileName) {
-    std::array<char, 4> start{};
     RegularFile file = RegularFile::open(fileName);
-    if (file && file.readExactly(start.data(), start.size())) {
+    if (!file) {
+        return false;
+    }
+    std::array<char, 4> start{};
+    if (file.readExactly(start.data(), start.size())) {
         const std::string_view magic(start.data(), start.size());
         if (magic == "OggS" || magic == "fLaC") {
             return true;

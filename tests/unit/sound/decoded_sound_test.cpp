@@ -275,5 +275,10 @@ TEST(DecodedSound, BadFilesAreRefusedWhole) {
         std::unique_ptr<SoundSource> source;
         EXPECT_EQ(openSoundFile(path.c_str(), &source), E_FAIL);
         EXPECT_EQ(source, nullptr);
+        // The decoder refuses them too when asked directly, which the reader chooser
+        // leaves to the wave reader where the name is no file.
+        std::unique_ptr<DecodedSound> decoded;
+        EXPECT_EQ(DecodedSound::open(path.c_str(), &decoded), E_FAIL);
+        EXPECT_EQ(decoded, nullptr);
     }
 }
