@@ -9,12 +9,6 @@
 
 #include <vector>
 
-// When an Ogg Vorbis file is broken inside its headers, libsndfile (1.2) gives up
-// without freeing the codec set-up libvorbis made for it, some 6 KB. Not ours to free.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:vorbis_info_init\n";
-}
-
 namespace {
 
 // Decodes, then reads the PCM to its end in pieces of an awkward size, twice.

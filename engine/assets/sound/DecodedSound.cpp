@@ -1,5 +1,6 @@
 #include "assets/sound/DecodedSound.h"
 
+#include "assets/sound/VorbisHeaders.h"
 #include "win32/regular_file.h"
 
 #include <sndfile.h>
@@ -94,6 +95,38 @@ bool endsWithLastOggPage(const std::vector<BYTE>& bytes) {
     return false;
 }
 
+// Where the audio starts after the ID3v2 tags some taggers put before it, skipped as
+// the decoder skips them.
+std::size_t afterId3Tags(const std::vector<BYTE>& bytes) {
+    constexpr std::size_t kTagHeader = 10;
+    constexpr BYTE kFooter = 0x10;
+    std::size_t at = 0;
+    while (bytes.size() - at >= kTagHeader && std::memcmp(&bytes[at], "ID3", 3) == 0) {
+        std::size_t size = 0;
+        for (std::size_t i = 6; i < kTagHeader; ++i) {
+            size = (size << 7) | (bytes[at + i] & 0x7F);
+        }
+        at += kTagHeader + size + ((bytes[at + 5] & kFooter) != 0 ? kTagHeader : 0);
+        if (at >= bytes.size()) {
+            return bytes.size();
+        }
+    }
+    return at;
+}
+
+// Only Ogg and FLAC reach the decoder, and an Ogg stream only with whole Vorbis headers:
+// libsndfile would try every format it knows, and leaks on broken Vorbis headers.
+bool isOggVorbisOrFlac(const std::vector<BYTE>& bytes) {
+    const std::size_t start = afterId3Tags(bytes);
+    if (bytes.size() - start < 4) {
+        return false;
+    }
+    if (std::memcmp(&bytes[start], "OggS", 4) == 0) {
+        return vorbisHeadersAreWhole(bytes, start);
+    }
+    return std::memcmp(&bytes[start], "fLaC", 4) == 0;
+}
+
 void append(std::vector<BYTE>& pcm, const short* samples, std::size_t count) {
     const auto* bytes = reinterpret_cast<const BYTE*>(samples);
     pcm.insert(pcm.end(), bytes, bytes + count * sizeof(short));
@@ -149,7 +182,8 @@ HRESULT DecodedSound::open(const char* fileName, std::unique_ptr<DecodedSound>* 
     try {
         Memory memory;
         memory.bytes.resize(static_cast<std::size_t>(file.size()));
-        if (!file.readExactly(memory.bytes.data(), memory.bytes.size())) {
+        if (!file.readExactly(memory.bytes.data(), memory.bytes.size()) ||
+            !isOggVorbisOrFlac(memory.bytes)) {
             return E_FAIL;
         }
         SF_VIRTUAL_IO io{memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell};

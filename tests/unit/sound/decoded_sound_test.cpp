@@ -182,6 +182,16 @@ TEST(DecodedSound, DecodesToTheSamplesItWasMadeFrom) {
          toPcm(squares(22050, 0.5)), 1, 22050, 10.0},
         {"FLAC named .wav", copied("roll.flac", "roll-flac.wav"), roll, 1, 22050, kExact},
         {"wave named .ogg", copied("roll.wav", "roll-wave.ogg"), roll, 1, 22050, kExact},
+        {"FLAC after an ID3 tag",
+         [&dir] {
+             // A tag of 20 bytes (its size in 7-bit bytes), then the FLAC stream.
+             Bytes tagged = {'I', 'D', '3', 4, 0, 0, 0, 0, 0, 20};
+             tagged.resize(tagged.size() + 20, 0);
+             const Bytes flac = fileBytes(kSamples + "roll.flac");
+             tagged.insert(tagged.end(), flac.begin(), flac.end());
+             return dir.file("tagged.flac", tagged);
+         },
+         roll, 1, 22050, kExact},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
