@@ -1,6 +1,6 @@
 #include "assets/sound/DecodedSound.h"
 
-#include "assets/sound/VorbisHeaders.h"
+#include "assets/sound/SoundContainer.h"
 #include "win32/regular_file.h"
 
 #include <sndfile.h>
@@ -70,63 +70,6 @@ bool isFlac(int format) {
     return (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC;
 }
 
-// Whether the bytes end with the last page of an Ogg stream, whole: a file cut at a page
-// boundary decodes cleanly to a shorter sound, and only the missing end-of-stream mark
-// tells. (The header's length cannot: it is read from the last page there is.)
-bool endsWithLastOggPage(const std::vector<BYTE>& bytes) {
-    constexpr std::size_t kHeader = 27;
-    constexpr BYTE kEndOfStream = 0x04;
-    for (std::size_t at = bytes.size() < kHeader ? 0 : bytes.size() - kHeader + 1; at-- > 0;) {
-        if (std::memcmp(&bytes[at], "OggS", 4) != 0) {
-            continue;
-        }
-        const std::size_t segments = bytes[at + 26];
-        if (at + kHeader + segments > bytes.size()) {
-            continue;
-        }
-        std::size_t length = kHeader + segments;
-        for (std::size_t i = 0; i < segments; ++i) {
-            length += bytes[at + kHeader + i];
-        }
-        if (at + length == bytes.size()) {
-            return (bytes[at + 5] & kEndOfStream) != 0;
-        }
-    }
-    return false;
-}
-
-// Where the audio starts after the ID3v2 tags some taggers put before it, skipped as
-// the decoder skips them.
-std::size_t afterId3Tags(const std::vector<BYTE>& bytes) {
-    constexpr std::size_t kTagHeader = 10;
-    constexpr BYTE kFooter = 0x10;
-    std::size_t at = 0;
-    while (bytes.size() - at >= kTagHeader && std::memcmp(&bytes[at], "ID3", 3) == 0) {
-        std::size_t size = 0;
-        for (std::size_t i = 6; i < kTagHeader; ++i) {
-            size = (size << 7) | (bytes[at + i] & 0x7F);
-        }
-        at += kTagHeader + size + ((bytes[at + 5] & kFooter) != 0 ? kTagHeader : 0);
-        if (at >= bytes.size()) {
-            return bytes.size();
-        }
-    }
-    return at;
-}
-
-// Only Ogg and FLAC reach the decoder, and an Ogg stream only with whole Vorbis headers:
-// libsndfile would try every format it knows, and leaks on broken Vorbis headers.
-bool isOggVorbisOrFlac(const std::vector<BYTE>& bytes) {
-    const std::size_t start = afterId3Tags(bytes);
-    if (bytes.size() - start < 4) {
-        return false;
-    }
-    if (std::memcmp(&bytes[start], "OggS", 4) == 0) {
-        return vorbisHeadersAreWhole(bytes, start);
-    }
-    return std::memcmp(&bytes[start], "fLaC", 4) == 0;
-}
-
 void append(std::vector<BYTE>& pcm, const short* samples, std::size_t count) {
     const auto* bytes = reinterpret_cast<const BYTE*>(samples);
     pcm.insert(pcm.end(), bytes, bytes + count * sizeof(short));
@@ -183,15 +126,14 @@ HRESULT DecodedSound::open(const char* fileName, std::unique_ptr<DecodedSound>* 
         Memory memory;
         memory.bytes.resize(static_cast<std::size_t>(file.size()));
         if (!file.readExactly(memory.bytes.data(), memory.bytes.size()) ||
-            !isOggVorbisOrFlac(memory.bytes)) {
+            !isWholeOggVorbisOrFlac(memory.bytes)) {
             return E_FAIL;
         }
         SF_VIRTUAL_IO io{memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell};
         SF_INFO info{};
         const Decoder decoder(sf_open_virtual(&io, SFM_READ, &info, &memory));
         if (decoder == nullptr || !(isVorbis(info.format) || isFlac(info.format)) ||
-            (isVorbis(info.format) && !endsWithLastOggPage(memory.bytes)) || info.channels < 1 ||
-            info.channels > 2 || info.samplerate <= 0 || info.frames < 0) {
+            info.channels < 1 || info.channels > 2 || info.samplerate <= 0 || info.frames < 0) {
             return E_FAIL;
         }
         const auto frameBytes = static_cast<std::size_t>(info.channels) * sizeof(short);

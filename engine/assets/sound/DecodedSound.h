@@ -11,9 +11,9 @@
 // data chunk of a wave is. Vorbis samples beyond full scale are clipped, not wrapped.
 //
 // Refused (E_FAIL, nothing kept): a name that does not lead to a regular file, a file
-// the decoder cannot read or that is neither Vorbis in Ogg nor FLAC, more than two
-// channels, no samples, a stream that ends before the length its header gives, and
-// more PCM than a sound buffer can hold (kMaxBytes).
+// that fails the container checks (isWholeOggVorbisOrFlac) or that libsndfile cannot
+// read, more than two channels, no samples, a FLAC stream that ends before the length
+// its header gives, and more PCM than a sound buffer can hold (kMaxBytes).
 class DecodedSound : public SoundSource {
 public:
     static constexpr DWORD kMaxBytes = DSBSIZE_MAX;

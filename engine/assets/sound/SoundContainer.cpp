@@ -1,4 +1,4 @@
-#include "assets/sound/VorbisHeaders.h"
+#include "assets/sound/SoundContainer.h"
 
 #include <ogg/ogg.h>
 #include <vorbis/codec.h>
@@ -76,8 +76,8 @@ private:
     int m_headers = 0;
 };
 
-} // namespace
-
+// Whether the Ogg stream that starts at `from` begins with the three Vorbis header
+// packets (identification, comment, set-up), each one libvorbis accepts.
 bool vorbisHeadersAreWhole(const std::vector<BYTE>& file, std::size_t from) {
     constexpr std::size_t kPiece = 64 * 1024;
     HeaderReader reader;
@@ -89,4 +89,61 @@ bool vorbisHeadersAreWhole(const std::vector<BYTE>& file, std::size_t from) {
         at += count;
     }
     return reader.whole();
+}
+
+// Whether the bytes end with the last page of an Ogg stream, whole: a file cut at a page
+// boundary decodes cleanly to a shorter sound, and only the missing end-of-stream mark
+// tells. (The header's length cannot: it is read from the last page there is.)
+bool endsWithLastOggPage(const std::vector<BYTE>& bytes) {
+    constexpr std::size_t kHeader = 27;
+    constexpr BYTE kEndOfStream = 0x04;
+    for (std::size_t at = bytes.size() < kHeader ? 0 : bytes.size() - kHeader + 1; at-- > 0;) {
+        if (std::memcmp(&bytes[at], "OggS", 4) != 0) {
+            continue;
+        }
+        const std::size_t segments = bytes[at + 26];
+        if (at + kHeader + segments > bytes.size()) {
+            continue;
+        }
+        std::size_t length = kHeader + segments;
+        for (std::size_t i = 0; i < segments; ++i) {
+            length += bytes[at + kHeader + i];
+        }
+        if (at + length == bytes.size()) {
+            return (bytes[at + 5] & kEndOfStream) != 0;
+        }
+    }
+    return false;
+}
+
+// Where the audio starts after the ID3v2 tags some taggers put before it, skipped as
+// the decoder skips them.
+std::size_t afterId3Tags(const std::vector<BYTE>& bytes) {
+    constexpr std::size_t kTagHeader = 10;
+    constexpr BYTE kFooter = 0x10;
+    std::size_t at = 0;
+    while (bytes.size() - at >= kTagHeader && std::memcmp(&bytes[at], "ID3", 3) == 0) {
+        std::size_t size = 0;
+        for (std::size_t i = 6; i < kTagHeader; ++i) {
+            size = (size << 7) | (bytes[at + i] & 0x7F);
+        }
+        at += kTagHeader + size + ((bytes[at + 5] & kFooter) != 0 ? kTagHeader : 0);
+        if (at >= bytes.size()) {
+            return bytes.size();
+        }
+    }
+    return at;
+}
+
+} // namespace
+
+bool isWholeOggVorbisOrFlac(const std::vector<BYTE>& file) {
+    const std::size_t start = afterId3Tags(file);
+    if (file.size() - start < 4) {
+        return false;
+    }
+    if (std::memcmp(&file[start], "OggS", 4) == 0) {
+        return vorbisHeadersAreWhole(file, start) && endsWithLastOggPage(file);
+    }
+    return std::memcmp(&file[start], "fLaC", 4) == 0;
 }
