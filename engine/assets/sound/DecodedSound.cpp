@@ -118,7 +118,8 @@ HRESULT DecodedSound::open(const char* fileName, std::unique_ptr<DecodedSound>* 
     }
     sound->reset();
     RegularFile file = RegularFile::open(fileName);
-    // A compressed file larger than the PCM it may give is refused before it is read.
+    // A file bigger than the most PCM a sound may hold is refused unread: neither format
+    // is ever much bigger than the 16-bit PCM it decodes to.
     if (!file || file.size() == 0 || file.size() > kMaxBytes) {
         return E_FAIL;
     }
