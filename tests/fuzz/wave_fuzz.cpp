@@ -3,6 +3,7 @@
 // goes on as far as a sound would: the wave is read, made into a buffer on a device
 // that plays into nothing, and played at a few rates, volumes and pans.
 #include "assets/sound/SoundObject.h"
+#include "assets/sound/WaveFile.h"
 #include "dsound/dsound_testing.h"
 #include "fuzz_support.h"
 #include "win32/resources.h"

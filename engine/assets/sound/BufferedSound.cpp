@@ -4,7 +4,7 @@
 
 namespace {
 
-BYTE silenceOf(const WaveFile& wave) {
+BYTE silenceOf(const SoundSource& wave) {
     const WAVEFORMATEX* format = wave.format();
     return format != nullptr && format->wBitsPerSample == 8 ? BYTE{128} : BYTE{0};
 }
@@ -12,7 +12,7 @@ BYTE silenceOf(const WaveFile& wave) {
 } // namespace
 
 BufferedSound::BufferedSound(std::vector<ComPtr<IDirectSoundBuffer>> buffers, DWORD bufferBytes,
-                             std::unique_ptr<WaveFile> wave, DWORD creationFlags)
+                             std::unique_ptr<SoundSource> wave, DWORD creationFlags)
     : m_buffers(std::move(buffers)), m_bufferBytes(bufferBytes), m_wave(std::move(wave)),
       m_creationFlags(creationFlags) {}
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "assets/sound/WaveFile.h"
+#include "assets/sound/SoundSource.h"
 #include "dsound/dsound.h"
 
 #include <memory>
@@ -8,12 +8,12 @@
 #include <vector>
 
 // One sound held in one or more DirectSound buffers of the same size, filled from the
-// WaveFile it owns. The file stays open for the sound's whole life, because a lost
+// sound source it owns. The source stays open for the sound's whole life, because a lost
 // buffer is filled from it again before it plays.
 class BufferedSound {
 public:
     BufferedSound(std::vector<ComPtr<IDirectSoundBuffer>> buffers, DWORD bufferBytes,
-                  std::unique_ptr<WaveFile> wave, DWORD creationFlags);
+                  std::unique_ptr<SoundSource> wave, DWORD creationFlags);
     BufferedSound(const BufferedSound&) = delete;
     BufferedSound& operator=(const BufferedSound&) = delete;
     virtual ~BufferedSound();
@@ -38,12 +38,12 @@ public:
     DWORD count() const { return static_cast<DWORD>(m_buffers.size()); }
     DWORD bufferBytes() const { return m_bufferBytes; }
     DWORD creationFlags() const { return m_creationFlags; }
-    WaveFile* wave() const { return m_wave.get(); }
+    SoundSource* wave() const { return m_wave.get(); }
 
 private:
     std::vector<ComPtr<IDirectSoundBuffer>> m_buffers;
     DWORD m_bufferBytes;
-    std::unique_ptr<WaveFile> m_wave;
+    std::unique_ptr<SoundSource> m_wave;
     DWORD m_creationFlags;
     std::minstd_rand m_random;
 };

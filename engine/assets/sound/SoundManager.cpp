@@ -1,5 +1,7 @@
 #include "assets/sound/SoundManager.h"
 
+#include "assets/sound/OpenSoundFile.h"
+
 #include <new>
 #include <vector>
 
@@ -22,17 +24,15 @@ HRESULT SoundManager::create(std::unique_ptr<BufferedSound>* sound, const char* 
     }
 
     std::vector<ComPtr<IDirectSoundBuffer>> buffers;
-    std::unique_ptr<WaveFile> wave;
     try {
         buffers.resize(bufferCount);
-        wave = std::make_unique<WaveFile>();
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
 
-    // A file that does not open has size 0, which is what is checked.
-    (void)wave->open(waveFileName, nullptr, WaveFile::kRead);
-    if (wave->size() == 0) {
+    // A file that does not open and one without samples are the same failure.
+    std::unique_ptr<SoundSource> wave;
+    if (FAILED(openSoundFile(waveFileName, &wave)) || wave->size() == 0) {
         return E_FAIL;
     }
 

@@ -19,7 +19,8 @@ public:
     void release() { m_directSound = nullptr; }
     IDirectSound8* directSound() const { return m_directSound.get(); }
 
-    // Makes a sound of bufferCount buffers from the wave file (or resource) waveFileName
+    // Makes a sound of bufferCount buffers from the sound file (a wave, OGG Vorbis or
+    // FLAC; see openSoundFile) or wave resource waveFileName
     // and fills its first buffer. Buffers after the first share its memory, unless
     // they are made with DSBCAPS_CTRLFX. May return DS_NO_VIRTUALIZATION on success.
     [[nodiscard]] HRESULT create(std::unique_ptr<BufferedSound>* sound, const char* waveFileName,

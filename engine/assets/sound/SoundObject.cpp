@@ -1,5 +1,7 @@
 #include "assets/sound/SoundObject.h"
 
+#include "assets/sound/OpenSoundFile.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -22,11 +24,11 @@ int SoundObject::load() {
     std::error_code error;
     const std::uintmax_t fileSize = std::filesystem::file_size(m_path, error);
     if (!error && fileSize <= kRereadLimit) {
-        WaveFile wave;
-        if (SUCCEEDED(wave.open(m_path, nullptr, WaveFile::kRead))) {
-            m_baseFrequency = static_cast<int>(wave.format()->nSamplesPerSec);
+        std::unique_ptr<SoundSource> wave;
+        if (SUCCEEDED(openSoundFile(m_path, &wave))) {
+            m_baseFrequency = static_cast<int>(wave->format()->nSamplesPerSec);
+            wave->close();
         }
-        wave.close();
     } else if (const WAVEFORMATEX* format = m_sound->wave()->format()) {
         // Long files, and sounds that came from the resource table, take the rate from
         // the format already read, so that rate steps change their pitch too.

@@ -77,13 +77,19 @@ TEST_F(AssetLibraryFiles, FoundFilesThatDoNotLoadAreReportedAndMakeNoEntry) {
     write("broken.x", "xof 0303txt 0032\nMesh { 3; garbage");
     write("broken.wav", "RIFF\x10\0\0\0WAVEjunk");
     write("broken.bmp", "BM not a picture");
+    write("broken.ogg", "OggS and no page");
+    write("broken.flac", "not FLAC at all");
     EXPECT_EQ(app->pushXfile(fileRecord("broken.x"), treeItem(1)), E_FAIL);
     EXPECT_EQ(app->pushWav(fileRecord("broken.wav"), treeItem(2)), E_FAIL);
     EXPECT_EQ(app->pushBitmap(fileRecord("broken.bmp"), treeItem(3)), E_FAIL);
+    EXPECT_EQ(app->pushWav(fileRecord("broken.ogg"), treeItem(4)), E_FAIL);
+    EXPECT_EQ(app->pushWav(fileRecord("broken.flac"), treeItem(5)), E_FAIL);
     const std::vector<std::string> expected = {
         "Tumble Way: Error cannot read X file. \n broken.x.",
         "Tumble Way: Error cannot read Sound file. \n broken.wav.",
-        "Tumble Way: Error cannot read BMP file. \n broken.bmp."};
+        "Tumble Way: Error cannot read BMP file. \n broken.bmp.",
+        "Tumble Way: Error cannot read Sound file. \n broken.ogg.",
+        "Tumble Way: Error cannot read Sound file. \n broken.flac."};
     EXPECT_EQ(messages, expected);
     EXPECT_TRUE(app->assets.xfiles().empty());
     EXPECT_TRUE(app->assets.sounds().empty());

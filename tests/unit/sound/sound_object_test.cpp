@@ -1,4 +1,5 @@
 #include "assets/sound/SoundObject.h"
+#include "assets/sound/WaveFile.h"
 #include "dsound/dsound_testing.h"
 #include "win32/resources.h"
 
@@ -244,9 +245,9 @@ TEST(SoundWithoutDevice, DefaultDeviceLoadsAndPlaysTheSamples) {
     // Whatever this machine has: a sound card, or else the silent output.
     SoundManager manager;
     ASSERT_EQ(manager.initialize(nullptr, DSSCL_PRIORITY), S_OK);
-    for (const char* name : {"roll.wav", "hit.wav", "chime.wav"}) {
+    for (const char* name : {"roll.wav", "hit.wav", "chime.wav", "roll.flac", "chime.ogg"}) {
         SCOPED_TRACE(name);
-        const std::string path = std::string(TW_SOURCE_DIR "/samples/sounds/") + name;
+        const std::filesystem::path path = std::string(TW_SOURCE_DIR "/samples/sounds/") + name;
         EXPECT_LT(std::filesystem::file_size(path), 100u * 1024u);
         SoundObject sound(path.c_str(), &manager);
         ASSERT_EQ(sound.load(), 0);
@@ -254,6 +255,12 @@ TEST(SoundWithoutDevice, DefaultDeviceLoadsAndPlaysTheSamples) {
         EXPECT_EQ(format->wBitsPerSample, 16);
         EXPECT_EQ(format->nChannels, 1);
         EXPECT_EQ(sound.baseFrequency(), 22050);
+        // A compressed sample fills a buffer as long as the wave it was made from.
+        WaveFile wave;
+        ASSERT_EQ(wave.open(std::filesystem::path(path).replace_extension(".wav").c_str(), nullptr,
+                            WaveFile::kRead),
+                  S_OK);
+        EXPECT_EQ(sound.sound()->bufferBytes(), wave.size());
         ASSERT_EQ(sound.play(0, 0, 1, 0), S_OK);
         EXPECT_TRUE(sound.sound()->isPlaying());
     }
