@@ -3,9 +3,7 @@
 // sound, opened by its first bytes, made into a buffer on a device that plays into
 // nothing, and played at a few rates, volumes and pans.
 #include "assets/sound/DecodedSound.h"
-#include "assets/sound/SoundObject.h"
-#include "dsound/dsound_testing.h"
-#include "fuzz_support.h"
+#include "sound_fuzz_support.h"
 
 #include <vector>
 
@@ -39,33 +37,14 @@ void decodeThrough(const char* name) {
     }
 }
 
-void playAsTheEngineDoes(SoundManager& manager, const char* name) {
-    SoundObject sound(name, &manager);
-    if (sound.load() != 0) {
-        return;
-    }
-    for (int step : {-10, 0, 3}) {
-        // Whether a fuzzed sound plays is not the question; that it does not crash is.
-        (void)sound.play(step == 0 ? 1 : 0, -600, step, 1000);
-    }
-    sound.sound()->stop();
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static twfuzz::MemoryFile input("sound.ogg");
-    static SoundManager manager;
-    static const bool initialised = [] {
-        SetDirectSoundDeviceSourceForTests(
-            [](LPDIRECTSOUND8* device) { return DirectSoundCreateSilent(device); });
-        return SUCCEEDED(manager.initialize(nullptr, DSSCL_PRIORITY));
-    }();
     twfuzz::silenceMessageBoxes();
-    TW_FUZZ_CHECK(initialised);
 
     const std::string& path = input.hold(data, size);
     decodeThrough(path.c_str());
-    playAsTheEngineDoes(manager, path.c_str());
+    twfuzz::playAsTheEngineDoes(path.c_str(), 1);
     return 0;
 }

@@ -2,10 +2,8 @@
 // into the engine: a file on disk and a registered resource (a memory file). Each road
 // goes on as far as a sound would: the wave is read, made into a buffer on a device
 // that plays into nothing, and played at a few rates, volumes and pans.
-#include "assets/sound/SoundObject.h"
 #include "assets/sound/WaveFile.h"
-#include "dsound/dsound_testing.h"
-#include "fuzz_support.h"
+#include "sound_fuzz_support.h"
 #include "win32/resources.h"
 
 #include <vector>
@@ -43,38 +41,19 @@ void readThrough(const char* name) {
     }
 }
 
-void playAsTheEngineDoes(SoundManager& manager, const char* name) {
-    SoundObject sound(name, &manager);
-    if (sound.load() != 0) {
-        return;
-    }
-    for (int step : {-10, 0, 3}) {
-        // Whether a fuzzed wave plays is not the question; that it does not crash is.
-        (void)sound.play(0, -600, step, 1000);
-    }
-    sound.sound()->stop();
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static twfuzz::MemoryFile input("sound.wav");
-    static SoundManager manager;
-    static const bool initialised = [] {
-        SetDirectSoundDeviceSourceForTests(
-            [](LPDIRECTSOUND8* device) { return DirectSoundCreateSilent(device); });
-        return SUCCEEDED(manager.initialize(nullptr, DSSCL_PRIORITY));
-    }();
     twfuzz::silenceMessageBoxes();
-    TW_FUZZ_CHECK(initialised);
 
     const std::string& path = input.hold(data, size);
     readThrough(path.c_str());
-    playAsTheEngineDoes(manager, path.c_str());
+    twfuzz::playAsTheEngineDoes(path.c_str(), 0);
 
     RegisterResource("WAVE", kResourceName, data, static_cast<DWORD>(size));
     readThrough(kResourceName);
-    playAsTheEngineDoes(manager, kResourceName);
+    twfuzz::playAsTheEngineDoes(kResourceName, 0);
     TW_FUZZ_CHECK(UnregisterResource("WAVE", kResourceName));
     return 0;
 }
