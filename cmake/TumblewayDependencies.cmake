@@ -9,6 +9,8 @@ pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET GLOBAL freetype2)
 pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET GLOBAL fontconfig)
 # Mesh files (.x text, binary and compressed).
 find_package(assimp REQUIRED)
+# The JSON of the glTF export.
+find_package(nlohmann_json 3 REQUIRED)
 pkg_check_modules(OPENAL REQUIRED IMPORTED_TARGET GLOBAL openal)
 find_package(Threads REQUIRED)
 # Joysticks and game controllers for the input layer (no SDL video).
