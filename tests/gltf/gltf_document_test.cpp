@@ -1,0 +1,145 @@
+#include <array>
+#include <cmath>
+#include <gtest/gtest.h>
+
+#include "d3dx9/d3dx9math.h"
+#include "export/GltfDocument.h"
+#include "glb_reading.h"
+
+namespace {
+
+using Matrix = std::array<float, 16>;
+
+Matrix fromD3d(const D3DXMATRIX& m) {
+    Matrix out{};
+    std::memcpy(out.data(), &m, sizeof out);
+    return out;
+}
+
+// glTF's column-major matrix applied to a column vector.
+std::array<float, 3> applyColumnMajor(const Matrix& m, const std::array<float, 3>& p) {
+    std::array<float, 3> out{};
+    for (int row = 0; row < 3; ++row) {
+        out[row] = m[row] * p[0] + m[4 + row] * p[1] + m[8 + row] * p[2] + m[12 + row];
+    }
+    return out;
+}
+
+struct Placement {
+    const char* name;
+    D3DXMATRIX world;
+};
+
+D3DXMATRIX turnedAndMoved(float yaw, float pitch, float scale, D3DXVECTOR3 to) {
+    D3DXMATRIX s, y, x, t;
+    D3DXMatrixScaling(&s, scale, scale, scale);
+    D3DXMatrixRotationY(&y, yaw);
+    D3DXMatrixRotationX(&x, pitch);
+    D3DXMatrixTranslation(&t, to.x, to.y, to.z);
+    return s * x * y * t;
+}
+
+} // namespace
+
+// A point the engine places at p M lands, in the file, where the converted matrix puts
+// the converted point: the same place, z turned round.
+TEST(GltfDocument, MatricesPlaceAPointWhereTheEngineDoesWithZTurnedRound) {
+    const Placement placements[] = {
+        {"moved", turnedAndMoved(0, 0, 1, {1, 2, 3})},
+        {"turned about y", turnedAndMoved(0.7f, 0, 1, {-5, 0, 8})},
+        {"tilted and turned", turnedAndMoved(-2.1f, 0.4f, 1, {0, 4, -2})},
+        {"scaled", turnedAndMoved(1.0f, -0.3f, 2.5f, {10, -1, 0.5f})},
+    };
+    const D3DXVECTOR3 points[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {-2, 3, 5}};
+    for (const Placement& placement : placements) {
+        const Matrix converted = GltfDocument::convertedMatrix(fromD3d(placement.world));
+        for (const D3DXVECTOR3& p : points) {
+            D3DXVECTOR3 engine;
+            D3DXVec3TransformCoord(&engine, &p, &placement.world);
+            const std::array<float, 3> file = applyColumnMajor(converted, {p.x, p.y, -p.z});
+            EXPECT_NEAR(file[0], engine.x, 1e-5f) << placement.name;
+            EXPECT_NEAR(file[1], engine.y, 1e-5f) << placement.name;
+            EXPECT_NEAR(file[2], -engine.z, 1e-5f) << placement.name;
+        }
+    }
+}
+
+class GltfFile : public ::testing::Test {
+protected:
+    // One triangle, clockwise seen from -z (facing the engine's viewer), normals not of
+    // unit length, and a second primitive without picture.
+    void SetUp() override {
+        const int picture = document.addPicture({2, 1, {255, 0, 0, 255, 0, 0, 255, 0}});
+        textured = document.addMaterial({"textured", {1, 1, 1, 1}, picture, true, true, true});
+        plain = document.addMaterial({"plain", {0.5f, 0.25f, 1, 0.5f}, {}, false, false, false});
+        GltfDocument::Primitive triangle{{{{0, 0, 1}, {0, 0, -2}, {0, 1}},
+                                          {{0, 2, 1}, {0, 0, -3}, {0, 0}},
+                                          {{3, 0, 4}, {1, 0, 0}, {1, 1}}},
+                                         {0, 1, 2},
+                                         textured};
+        GltfDocument::Primitive bare = triangle;
+        bare.material = plain;
+        mesh = document.addMesh("shared", {triangle, bare});
+        document.addNode("first", mesh, fromD3d(turnedAndMoved(0, 0, 1, {1, 2, 3})));
+        document.addNode("second", mesh, std::nullopt);
+        parts = readGlb(document.glb());
+    }
+
+    const nlohmann::json& primitive(int i) const {
+        return parts.document["meshes"][mesh]["primitives"][i];
+    }
+
+    GltfDocument document;
+    int textured = 0;
+    int plain = 0;
+    int mesh = 0;
+    GlbParts parts;
+};
+
+TEST_F(GltfFile, VerticesTurnZRoundAndTrianglesKeepFacingTheViewer) {
+    const nlohmann::json& attributes = primitive(0)["attributes"];
+    EXPECT_EQ(parts.values(attributes["POSITION"]),
+              (std::vector<float>{0, 0, -1, 0, 2, -1, 3, 0, -4}));
+    EXPECT_EQ(parts.values(attributes["NORMAL"]), (std::vector<float>{0, 0, 1, 0, 0, 1, 1, 0, 0}));
+    EXPECT_EQ(parts.values(attributes["TEXCOORD_0"]), (std::vector<float>{0, 1, 0, 0, 1, 1}));
+    // Clockwise from -z in the engine is counter-clockwise from +z in the file.
+    EXPECT_EQ(parts.values(primitive(0)["indices"]), (std::vector<float>{0, 2, 1}));
+    const nlohmann::json& position = parts.document["accessors"][attributes["POSITION"].get<int>()];
+    EXPECT_EQ(position["min"], (std::vector<float>{0, 0, -4}));
+    EXPECT_EQ(position["max"], (std::vector<float>{3, 2, -1}));
+}
+
+TEST_F(GltfFile, AMeshIsStoredOnceForEveryNodeThatPlacesIt) {
+    ASSERT_EQ(parts.document["meshes"].size(), 1u);
+    ASSERT_EQ(parts.document["nodes"].size(), 2u);
+    EXPECT_EQ(parts.document["scenes"][0]["nodes"], (std::vector<int>{0, 1}));
+    for (const auto& node : parts.document["nodes"]) {
+        EXPECT_EQ(node["mesh"], mesh);
+    }
+    EXPECT_EQ(parts.document["nodes"][0]["matrix"][14], -3.0f);
+    EXPECT_FALSE(parts.document["nodes"][1].contains("matrix"));
+}
+
+TEST_F(GltfFile, MaterialsCarryColourPictureAndHowTheEngineDrawsThem) {
+    const nlohmann::json& materials = parts.document["materials"];
+    EXPECT_EQ(materials[textured]["pbrMetallicRoughness"]["baseColorTexture"]["index"], 0);
+    EXPECT_EQ(materials[textured]["alphaMode"], "MASK");
+    EXPECT_TRUE(materials[textured]["doubleSided"].get<bool>());
+    EXPECT_TRUE(materials[textured]["extensions"].contains("KHR_materials_unlit"));
+    EXPECT_EQ(parts.document["extensionsUsed"], (std::vector<std::string>{"KHR_materials_unlit"}));
+    EXPECT_EQ(materials[plain]["pbrMetallicRoughness"]["baseColorFactor"],
+              (std::vector<float>{0.5f, 0.25f, 1, 0.5f}));
+    EXPECT_EQ(materials[plain]["alphaMode"], "BLEND");
+    EXPECT_FALSE(primitive(1)["attributes"].contains("TEXCOORD_0"));
+    const nlohmann::json& image = parts.document["images"][0];
+    EXPECT_EQ(image["mimeType"], "image/png");
+    const auto& view = parts.document["bufferViews"][image["bufferView"].get<int>()];
+    const std::uint8_t* png = parts.binary.data() + view["byteOffset"].get<std::size_t>();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(png) + 1, 3), "PNG");
+}
+
+TEST(GltfDocument, APictureThatCannotBeEncodedLeavesNoFile) {
+    GltfDocument document;
+    document.addPicture({4, 4, std::vector<std::uint8_t>(3)});
+    EXPECT_TRUE(document.glb().empty());
+}
