@@ -60,6 +60,36 @@ std::array<float, 3> unitNormal(const std::array<float, 3>& n) {
     return {n[0] / length, n[1] / length, n[2] / length};
 }
 
+bool isFinite(const GltfDocument::Vertex& v) {
+    const auto finite = [](float x) { return std::isfinite(x); };
+    return std::all_of(v.position.begin(), v.position.end(), finite) &&
+           std::all_of(v.normal.begin(), v.normal.end(), finite) &&
+           std::all_of(v.uv.begin(), v.uv.end(), finite);
+}
+
+// The primitive's triangles whose vertices are all finite numbers, with only the
+// vertices they use.
+GltfDocument::Primitive finitePart(const GltfDocument::Primitive& p) {
+    constexpr std::uint32_t kNotKept = std::numeric_limits<std::uint32_t>::max();
+    GltfDocument::Primitive kept{{}, {}, p.material};
+    std::vector<std::uint32_t> newIndex(p.vertices.size(), kNotKept);
+    for (std::size_t i = 0; i + 2 < p.indices.size(); i += 3) {
+        const std::uint32_t* triangle = &p.indices[i];
+        const bool drawable = std::all_of(triangle, triangle + 3, [&p](std::uint32_t v) {
+            return v < p.vertices.size() && isFinite(p.vertices[v]);
+        });
+        for (int k = 0; drawable && k < 3; ++k) {
+            std::uint32_t& to = newIndex[triangle[k]];
+            if (to == kNotKept) {
+                to = static_cast<std::uint32_t>(kept.vertices.size());
+                kept.vertices.push_back(p.vertices[triangle[k]]);
+            }
+            kept.indices.push_back(to);
+        }
+    }
+    return kept;
+}
+
 bool isIdentity(const std::array<float, 16>& m) {
     for (std::size_t i = 0; i < m.size(); ++i) {
         if (m[i] != (i % 5 == 0 ? 1.0f : 0.0f)) {
@@ -186,7 +216,10 @@ int GltfDocument::addMaterial(Material material) {
 }
 
 int GltfDocument::addMesh(std::string name, std::vector<Primitive> primitives) {
-    std::erase_if(primitives, [](const Primitive& p) { return p.indices.size() < 3; });
+    for (Primitive& p : primitives) {
+        p = finitePart(p);
+    }
+    std::erase_if(primitives, [](const Primitive& p) { return p.indices.empty(); });
     if (primitives.empty()) {
         return -1;
     }
@@ -196,7 +229,9 @@ int GltfDocument::addMesh(std::string name, std::vector<Primitive> primitives) {
 
 void GltfDocument::addNode(std::string name, int mesh,
                            const std::optional<std::array<float, 16>>& world) {
-    if (mesh >= 0) {
+    const bool finite = !world || std::all_of(world->begin(), world->end(),
+                                              [](float x) { return std::isfinite(x); });
+    if (mesh >= 0 && finite) {
         m_nodes.push_back({std::move(name), mesh, world});
     }
 }
@@ -236,8 +271,18 @@ std::vector<std::uint8_t> GltfDocument::glb() const {
         materials.push_back(materialJson(m));
         unlit = unlit || m.unlit;
     }
+    // Only the meshes that nodes place, in the order they were added.
+    std::vector<int> fileIndex(m_meshes.size(), -1);
+    for (const Node& node : m_nodes) {
+        fileIndex[static_cast<std::size_t>(node.mesh)] = 0;
+    }
     Json meshes = Json::array();
-    for (const Mesh& mesh : m_meshes) {
+    for (std::size_t m = 0; m < m_meshes.size(); ++m) {
+        if (fileIndex[m] < 0) {
+            continue;
+        }
+        fileIndex[m] = static_cast<int>(meshes.size());
+        const Mesh& mesh = m_meshes[m];
         Json primitives = Json::array();
         for (const Primitive& p : mesh.primitives) {
             const bool textured =
@@ -249,7 +294,7 @@ std::vector<std::uint8_t> GltfDocument::glb() const {
     Json nodes = Json::array();
     Json sceneNodes = Json::array();
     for (const Node& node : m_nodes) {
-        Json n = {{"name", node.name}, {"mesh", node.mesh}};
+        Json n = {{"name", node.name}, {"mesh", fileIndex[static_cast<std::size_t>(node.mesh)]}};
         if (node.world && !isIdentity(*node.world)) {
             n["matrix"] = convertedMatrix(*node.world);
         }
@@ -257,7 +302,11 @@ std::vector<std::uint8_t> GltfDocument::glb() const {
         nodes.push_back(std::move(n));
     }
     document["scene"] = 0;
-    document["scenes"] = Json::array({{{"name", "course"}, {"nodes", std::move(sceneNodes)}}});
+    Json scene = {{"name", "course"}};
+    if (!sceneNodes.empty()) {
+        scene["nodes"] = std::move(sceneNodes);
+    }
+    document["scenes"] = Json::array({std::move(scene)});
     const auto setIfAny = [&document](const char* key, Json& list) {
         if (!list.empty()) {
             document[key] = std::move(list);

@@ -1,6 +1,7 @@
 #include <array>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 
 #include "d3dx9/d3dx9math.h"
 #include "export/GltfDocument.h"
@@ -142,4 +143,57 @@ TEST(GltfDocument, APictureThatCannotBeEncodedLeavesNoFile) {
     GltfDocument document;
     document.addPicture({4, 4, std::vector<std::uint8_t>(3)});
     EXPECT_TRUE(document.glb().empty());
+}
+
+// Numbers that are not finite have no place in the file: what holds them is not drawn
+// anyway, a mesh no node places is not stored, and a course without anything drawn is
+// a file without nodes.
+TEST(GltfDocument, WhatCannotBeDrawnIsLeftOut) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        const char* name;
+        std::vector<GltfDocument::Vertex> vertices;
+        std::optional<Matrix> world;
+        std::size_t nodes;
+        std::size_t triangles;
+    };
+    const GltfDocument::Vertex a{{0, 0, 0}, {0, 1, 0}, {0, 0}};
+    const GltfDocument::Vertex b{{1, 0, 0}, {0, 1, 0}, {0, 0}};
+    const GltfDocument::Vertex c{{0, 0, 1}, {0, 1, 0}, {0, 0}};
+    const GltfDocument::Vertex lost{{nan, 0, 0}, {0, 1, 0}, {0, 0}};
+    Matrix far = fromD3d(turnedAndMoved(0, 0, 1, {1, 2, 3}));
+    far[12] = inf;
+    const Case cases[] = {
+        {"nothing", {}, std::nullopt, 0, 0},
+        {"a vertex not finite", {a, b, c, lost}, std::nullopt, 1, 1},
+        {"only vertices not finite", {lost, lost, lost, lost}, std::nullopt, 0, 0},
+        {"a matrix not finite", {a, b, c, c}, far, 0, 0},
+    };
+    for (const Case& t : cases) {
+        GltfDocument document;
+        const int material = document.addMaterial({});
+        if (!t.vertices.empty()) {
+            // Two triangles: a b c, and one through the fourth vertex.
+            const int mesh = document.addMesh("mesh", {{t.vertices, {0, 1, 2, 0, 3, 2}, material}});
+            document.addNode("node", mesh, t.world);
+        }
+        const std::vector<std::uint8_t> bytes = document.glb();
+        const GlbParts parts = readGlb(bytes);
+        EXPECT_EQ(std::string(bytes.begin() + 20, bytes.end()).find("null"), std::string::npos)
+            << t.name;
+        // A scene lists at least one node, or none at all.
+        EXPECT_NE(parts.document["scenes"][0].value("nodes", nlohmann::json::array({0})).size(), 0u)
+            << t.name;
+        EXPECT_EQ(parts.document["scenes"][0].value("nodes", nlohmann::json::array()).size(),
+                  t.nodes)
+            << t.name;
+        std::size_t triangles = 0;
+        for (const auto& mesh : parts.document.value("meshes", nlohmann::json::array())) {
+            for (const auto& primitive : mesh["primitives"]) {
+                triangles += parts.values(primitive["indices"]).size() / 3;
+            }
+        }
+        EXPECT_EQ(triangles, t.triangles) << t.name;
+    }
 }
