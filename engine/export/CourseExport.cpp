@@ -31,11 +31,6 @@ std::array<float, 4> colourOf(const D3DCOLORVALUE& c) {
     return {c.r, c.g, c.b, c.a};
 }
 
-std::array<float, 4> colourOf(D3DCOLOR c) {
-    return {static_cast<float>((c >> 16) & 0xFF) / 255, static_cast<float>((c >> 8) & 0xFF) / 255,
-            static_cast<float>(c & 0xFF) / 255, static_cast<float>(c >> 24) / 255};
-}
-
 class CourseWriter {
 public:
     explicit CourseWriter(IDirect3DDevice9* device) : m_device(device) {}
@@ -173,9 +168,11 @@ void CourseWriter::addBitmaps(LCourse_t& course, const D3DXVECTOR3& facing) {
                 {{quad[i].x, quad[i].y, quad[i].z}, {0, 0, -1}, {quad[i].u, quad[i].v}});
         }
         primitive.indices = {0, 1, 2, 2, 1, 3};
-        // Turned to the viewer in every frame, a quad is seen from both sides.
+        // Turned to the viewer in every frame, a quad is seen from both sides. The picture
+        // keeps its own colours: the engine draws it lit without a normal, only the
+        // ambient light on it.
         primitive.material = m_document.addMaterial(
-            {name, colourOf(quad[0].diffuse), picture(bitmap.texture()), true, true, true});
+            {name, {1, 1, 1, 1}, picture(bitmap.texture()), true, true, true});
         D3DXMATRIX world = bitmap.world();
         world._41 = placement.drawX;
         world._42 = placement.drawY;
