@@ -1,6 +1,7 @@
 #include "export/CourseExport.h"
 
 #include <array>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <string_view>
@@ -192,7 +193,8 @@ CourseExport exportCourse(LCourse_t& course, IDirect3DDevice9* device,
     writer.addBitmaps(course, bitmapFacing);
     CourseExport result{writer.glb(), {}};
     if (result.glb.empty()) {
-        result.error = "a picture of the course could not be encoded";
+        result.error = "a picture of the course could not be encoded, or the course is too "
+                       "large for a glTF file (4 GiB)";
     }
     return result;
 }

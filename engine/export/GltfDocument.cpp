@@ -29,7 +29,7 @@ public:
 
     // The index of the new buffer view over the bytes.
     int addView(const void* data, std::size_t size, std::optional<int> target) {
-        padTo4(0);
+        padTo4();
         Json view = {{"buffer", 0}, {"byteOffset", m_bytes.size()}, {"byteLength", size}};
         if (target) {
             view["target"] = *target;
@@ -41,12 +41,12 @@ public:
     }
 
     std::vector<std::uint8_t> finished() {
-        padTo4(0);
+        padTo4();
         return std::move(m_bytes);
     }
 
 private:
-    void padTo4(std::uint8_t with) { m_bytes.resize((m_bytes.size() + 3) / 4 * 4, with); }
+    void padTo4() { m_bytes.resize((m_bytes.size() + 3) / 4 * 4, 0); }
 
     Json& m_views;
     std::vector<std::uint8_t> m_bytes;
@@ -330,6 +330,9 @@ std::vector<std::uint8_t> GltfDocument::glb() const {
     std::string text = document.dump();
     text.resize((text.size() + 3) / 4 * 4, ' ');
     const std::size_t total = 12 + 8 + text.size() + (bin.empty() ? 0 : 8 + bin.size());
+    if (total > std::numeric_limits<std::uint32_t>::max()) {
+        return {}; // a binary glTF file's length is a 32-bit number
+    }
     std::vector<std::uint8_t> out;
     out.reserve(total);
     appendWord(out, kGlbMagic);

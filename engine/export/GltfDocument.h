@@ -50,7 +50,8 @@ public:
     // order as the device takes them); no matrix: where the mesh was made.
     void addNode(std::string name, int mesh, const std::optional<std::array<float, 16>>& world);
 
-    // The whole file; empty when a picture could not be encoded.
+    // The whole file; empty when a picture could not be encoded or the file would pass
+    // the 4 GiB a binary glTF file can hold.
     std::vector<std::uint8_t> glb() const;
 
     // The matrix in glTF's column-major order: the row-vector matrix's memory order, with
