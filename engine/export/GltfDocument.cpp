@@ -176,7 +176,12 @@ Json primitiveJson(const GltfDocument::Primitive& p, bool textured, BinaryChunk&
 }
 
 Json materialJson(const GltfDocument::Material& m) {
-    Json pbr = {{"baseColorFactor", m.baseColour}, {"metallicFactor", 0.0}};
+    // A mesh file may give colours past 1 (or worse); glTF takes 0 to 1.
+    std::array<float, 4> colour = m.baseColour;
+    for (float& c : colour) {
+        c = std::isfinite(c) ? std::clamp(c, 0.0f, 1.0f) : 1.0f;
+    }
+    Json pbr = {{"baseColorFactor", colour}, {"metallicFactor", 0.0}};
     if (m.picture) {
         pbr["baseColorTexture"] = {{"index", *m.picture}};
     }
@@ -185,7 +190,7 @@ Json materialJson(const GltfDocument::Material& m) {
         material["alphaMode"] = "MASK";
         // The engine drops texels below 8 of 255.
         material["alphaCutoff"] = 8.0 / 255.0;
-    } else if (m.baseColour[3] < 1.0f) {
+    } else if (colour[3] < 1.0f) {
         material["alphaMode"] = "BLEND";
     }
     if (m.doubleSided) {

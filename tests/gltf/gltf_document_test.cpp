@@ -72,7 +72,8 @@ protected:
     void SetUp() override {
         const int picture = document.addPicture({2, 1, {255, 0, 0, 255, 0, 0, 255, 0}});
         textured = document.addMaterial({"textured", {1, 1, 1, 1}, picture, true, true, true});
-        plain = document.addMaterial({"plain", {0.5f, 0.25f, 1, 0.5f}, {}, false, false, false});
+        plain =
+            document.addMaterial({"plain", {0.5f, -0.25f, 1.5f, 0.5f}, {}, false, false, false});
         GltfDocument::Primitive triangle{{{{0, 0, 1}, {0, 0, -2}, {0, 1}},
                                           {{0, 2, 1}, {0, 0, -3}, {0, 0}},
                                           {{3, 0, 4}, {1, 0, 0}, {1, 1}}},
@@ -129,7 +130,7 @@ TEST_F(GltfFile, MaterialsCarryColourPictureAndHowTheEngineDrawsThem) {
     EXPECT_TRUE(materials[textured]["extensions"].contains("KHR_materials_unlit"));
     EXPECT_EQ(parts.document["extensionsUsed"], (std::vector<std::string>{"KHR_materials_unlit"}));
     EXPECT_EQ(materials[plain]["pbrMetallicRoughness"]["baseColorFactor"],
-              (std::vector<float>{0.5f, 0.25f, 1, 0.5f}));
+              (std::vector<float>{0.5f, 0, 1, 0.5f})); // as glTF allows
     EXPECT_EQ(materials[plain]["alphaMode"], "BLEND");
     EXPECT_FALSE(primitive(1)["attributes"].contains("TEXCOORD_0"));
     const nlohmann::json& image = parts.document["images"][0];
