@@ -211,6 +211,12 @@ void appendWord(std::vector<std::uint8_t>& out, std::uint32_t word) {
 } // namespace
 
 int GltfDocument::addPicture(Picture picture) {
+    const auto same = std::find_if(m_pictures.begin(), m_pictures.end(), [&](const Picture& p) {
+        return p.width == picture.width && p.height == picture.height && p.rgba == picture.rgba;
+    });
+    if (same != m_pictures.end()) {
+        return static_cast<int>(same - m_pictures.begin());
+    }
     m_pictures.push_back(std::move(picture));
     return static_cast<int>(m_pictures.size()) - 1;
 }

@@ -42,7 +42,8 @@ public:
         int material = 0;
     };
 
-    // Each returns the index the others refer to it by.
+    // Each returns the index the others refer to it by. A picture equal to one added
+    // before is stored once: the course's pictures come from textures loaded apart.
     int addPicture(Picture picture);
     int addMaterial(Material material);
     int addMesh(std::string name, std::vector<Primitive> primitives);

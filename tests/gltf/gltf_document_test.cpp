@@ -70,7 +70,9 @@ protected:
     // One triangle, clockwise seen from -z (facing the engine's viewer), normals not of
     // unit length, and a second primitive without picture.
     void SetUp() override {
-        const int picture = document.addPicture({2, 1, {255, 0, 0, 255, 0, 0, 255, 0}});
+        const GltfDocument::Picture red{2, 1, {255, 0, 0, 255, 0, 0, 255, 0}};
+        const int picture = document.addPicture(red);
+        EXPECT_EQ(document.addPicture(red), picture);
         textured = document.addMaterial({"textured", {1, 1, 1, 1}, picture, true, true, true});
         plain =
             document.addMaterial({"plain", {0.5f, -0.25f, 1.5f, 0.5f}, {}, false, false, false});
@@ -133,6 +135,7 @@ TEST_F(GltfFile, MaterialsCarryColourPictureAndHowTheEngineDrawsThem) {
               (std::vector<float>{0.5f, 0, 1, 0.5f})); // as glTF allows
     EXPECT_EQ(materials[plain]["alphaMode"], "BLEND");
     EXPECT_FALSE(primitive(1)["attributes"].contains("TEXCOORD_0"));
+    ASSERT_EQ(parts.document["images"].size(), 1u);
     const nlohmann::json& image = parts.document["images"][0];
     EXPECT_EQ(image["mimeType"], "image/png");
     const auto& view = parts.document["bufferViews"][image["bufferView"].get<int>()];
