@@ -9,6 +9,8 @@ pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET GLOBAL freetype2)
 pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET GLOBAL fontconfig)
 # Mesh files (.x text, binary and compressed).
 find_package(assimp REQUIRED)
+# The JSON of the glTF export.
+find_package(nlohmann_json 3 REQUIRED)
 pkg_check_modules(OPENAL REQUIRED IMPORTED_TARGET GLOBAL openal)
 # OGG Vorbis and FLAC sounds, decoded to PCM at load (libvorbis checks Vorbis headers
 # first), and the sample sounds' Vorbis encoder (tools/datagen).

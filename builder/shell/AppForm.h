@@ -107,6 +107,9 @@ public:
     void requestConfigureDisplay() { requests_.configureDisplay = true; }
     void requestConfigureInput() { requests_.configureInput = true; }
     void showAbout();
+    // Writes the current course as a glTF binary file at path; a failure is shown in a
+    // message box and, like the outcome, on the status line.
+    void exportCourse(const QString& path);
     // Asks before something the user made is thrown away; true goes ahead. Tests put in
     // a function that answers at once.
     using Confirmation = std::function<bool(const QString& question)>;

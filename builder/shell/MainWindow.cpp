@@ -140,6 +140,10 @@ void MainWindow::buildMenus() {
         addAction(file, tr("Save &As..."), 40026,
                   tr("Save the current course as an XML scene under a name you choose"),
                   {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
+    QAction* exportCourse = file->addAction(tr("&Export course..."));
+    exportCourse->setObjectName(QStringLiteral("exportCourse"));
+    exportCourse->setStatusTip(
+        tr("Write the current course as a glTF file (.glb) for Blender, Godot and other tools"));
     file->addSeparator();
     // F2 and F3 belong to the input layer; the menu only names them.
     QAction* display = addAction(file, tr("Config &display...\tF2"), 40002,
@@ -211,6 +215,15 @@ void MainWindow::buildMenus() {
     connect(open, &QAction::triggered, files_.get(), &FileCommands::open);
     connect(save, &QAction::triggered, files_.get(), &FileCommands::save);
     connect(saveAs, &QAction::triggered, files_.get(), &FileCommands::saveAs);
+    connect(exportCourse, &QAction::triggered, this, [this] {
+        const QString path = files_->choose({FileDialogRequest::Mode::Save,
+                                             tr("Export course"),
+                                             {tr("glTF binary (*.glb)")},
+                                             QStringLiteral("glb")});
+        if (!path.isEmpty()) {
+            form_->exportCourse(path);
+        }
+    });
     connect(display, &QAction::triggered, form_, &AppForm::requestConfigureDisplay);
     connect(input, &QAction::triggered, form_, &AppForm::requestConfigureInput);
     connect(exit, &QAction::triggered, this, &QWidget::close);

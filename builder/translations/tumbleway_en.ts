@@ -421,6 +421,24 @@ Copy them beside it, so that it finds them when it is opened again?</translation
         <source>Not opened: %1 is not a mesh (.x, .glb, .gltf, .obj, .fbx, .dae, .ply, .stl), bitmap (.bmp), sound (.wav, .ogg, .flac), scene (.xml, .sim) or recorded drive (.replay).</source>
         <translation>Not opened: %1 is not a mesh (.x, .glb, .gltf, .obj, .fbx, .dae, .ply, .stl), bitmap (.bmp), sound (.wav, .ogg, .flac), scene (.xml, .sim) or recorded drive (.replay).</translation>
     </message>
+    <message>
+        <source>Nothing exported: choose a course in the tree, or create one, first.</source>
+        <translation>Nothing exported: choose a course in the tree, or create one, first.</translation>
+    </message>
+    <message>
+        <source>The course could not be exported.
+%1: %2</source>
+        <translation>The course could not be exported.
+%1: %2</translation>
+    </message>
+    <message>
+        <source>Not exported: %1: %2</source>
+        <translation>Not exported: %1: %2</translation>
+    </message>
+    <message>
+        <source>Exported the course to %1.</source>
+        <translation>Exported the course to %1.</translation>
+    </message>
 </context>
 <context>
     <name>CourseCheckDialog</name>
@@ -1232,6 +1250,22 @@ Direct3D feature set, but runs very slowly.</translation>
     <message>
         <source>Restored: %1. Save it to keep it; its recovery copy stays in %2.</source>
         <translation>Restored: %1. Save it to keep it; its recovery copy stays in %2.</translation>
+    </message>
+    <message>
+        <source>&amp;Export course...</source>
+        <translation>&amp;Export course...</translation>
+    </message>
+    <message>
+        <source>Write the current course as a glTF file (.glb) for Blender, Godot and other tools</source>
+        <translation>Write the current course as a glTF file (.glb) for Blender, Godot and other tools</translation>
+    </message>
+    <message>
+        <source>Export course</source>
+        <translation>Export course</translation>
+    </message>
+    <message>
+        <source>glTF binary (*.glb)</source>
+        <translation>glTF binary (*.glb)</translation>
     </message>
 </context>
 <context>

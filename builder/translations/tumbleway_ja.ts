@@ -418,6 +418,24 @@ Copy them beside it, so that it finds them when it is opened again?</source>
         <source>Not opened: %1 is not a mesh (.x, .glb, .gltf, .obj, .fbx, .dae, .ply, .stl), bitmap (.bmp), sound (.wav, .ogg, .flac), scene (.xml, .sim) or recorded drive (.replay).</source>
         <translation>開いていません: %1 はメッシュ (.x, .glb, .gltf, .obj, .fbx, .dae, .ply, .stl)、ビットマップ (.bmp)、サウンド (.wav, .ogg, .flac)、シーン (.xml, .sim)、走行の記録 (.replay) のいずれでもありません。</translation>
     </message>
+    <message>
+        <source>Nothing exported: choose a course in the tree, or create one, first.</source>
+        <translation>何も書き出していません: 先にツリーでコースを選ぶか、コースを作成してください。</translation>
+    </message>
+    <message>
+        <source>The course could not be exported.
+%1: %2</source>
+        <translation>コースを書き出せませんでした。
+%1: %2</translation>
+    </message>
+    <message>
+        <source>Not exported: %1: %2</source>
+        <translation>書き出していません: %1: %2</translation>
+    </message>
+    <message>
+        <source>Exported the course to %1.</source>
+        <translation>コースを %1 に書き出しました。</translation>
+    </message>
 </context>
 <context>
     <name>CourseCheckDialog</name>
@@ -1223,6 +1241,22 @@ Direct3D のすべての機能を持つソフトウェア
     <message>
         <source>Restored: %1. Save it to keep it; its recovery copy stays in %2.</source>
         <translation>復元しました: %1。残すには保存してください。復元用のコピーは %2 に残っています。</translation>
+    </message>
+    <message>
+        <source>&amp;Export course...</source>
+        <translation>コースを書き出す(&amp;E)...</translation>
+    </message>
+    <message>
+        <source>Write the current course as a glTF file (.glb) for Blender, Godot and other tools</source>
+        <translation>現在のコースを Blender や Godot などのツール向けに glTF ファイル (.glb) として書き出します</translation>
+    </message>
+    <message>
+        <source>Export course</source>
+        <translation>コースを書き出す</translation>
+    </message>
+    <message>
+        <source>glTF binary (*.glb)</source>
+        <translation>glTF バイナリ (*.glb)</translation>
     </message>
 </context>
 <context>

@@ -15,6 +15,7 @@
 #include "d3d9/d3d9.h"
 #include "d3dx9/d3dx9core.h"
 #include "d3dx9/d3dx9math.h"
+#include "export/CourseExport.h"
 #include "render/DotSprite.h"
 #include "render/SkyDome.h"
 #include "scene/Course.h"
@@ -123,6 +124,9 @@ public:
     // for the replaced course's own (its replacement is current if it was).
     [[nodiscard]] bool putCourse(const LSession_t& record, std::span<const TwxMeshExtra> extras,
                                  int position, bool replace);
+    // The current course as a glTF binary file, its bitmaps turned as the next frame
+    // draws them; an error without a current course.
+    CourseExport exportCurrentCourse();
     void workingPoints(LSession_t& points) const;
     [[nodiscard]] bool setWorkingPoints(const LSession_t& points);
 

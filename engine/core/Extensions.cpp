@@ -11,6 +11,7 @@
 #include "core/EngineApp.h"
 #include "core/EngineInstance.h"
 #include "course/CourseTrack.h"
+#include "files/AtomicFileWriter.h"
 #include "tumbleway/NameField.h"
 #include "tumbleway/tumbleway_ext.h"
 
@@ -495,5 +496,43 @@ TW_EXPORT int twx_draw_course_check(unsigned char* rgba, int width, int height) 
         const CourseCheck result = engine.checkCurrentCourse();
         drawCourseCheck(*engine.editor.current(), result, rgba, width, height);
         return static_cast<int>(result.findings.size());
+    });
+}
+
+namespace {
+
+void putError(const std::string& text, char* error, int capacity) {
+    if (error == nullptr || capacity <= 0) {
+        return;
+    }
+    const std::size_t kept = std::min(text.size(), static_cast<std::size_t>(capacity) - 1);
+    std::memcpy(error, text.data(), kept);
+    error[kept] = '\0';
+}
+
+} // namespace
+
+TW_EXPORT int twx_export_gltf(const char* path, char* error, int errorCapacity) {
+    return withEngine([=](CEngineApp& engine) -> int {
+        if (path == nullptr || errorCapacity < 0 || (error == nullptr && errorCapacity > 0)) {
+            return TWX_BAD_ARGUMENT;
+        }
+        putError("", error, errorCapacity);
+        const CourseExport exported = engine.exportCurrentCourse();
+        if (engine.editor.current() == nullptr) {
+            putError(exported.error, error, errorCapacity);
+            return TWX_NO_COURSE;
+        }
+        if (exported.glb.empty()) {
+            putError(exported.error, error, errorCapacity);
+            return TWX_FAILED;
+        }
+        AtomicFileWriter out(path);
+        out.write(exported.glb.data(), exported.glb.size());
+        if (!out.commit()) {
+            putError(out.error(), error, errorCapacity);
+            return TWX_FAILED;
+        }
+        return TWX_OK;
     });
 }

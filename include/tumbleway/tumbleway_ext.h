@@ -256,3 +256,18 @@ TW_EXPORT int twx_draw_course_check(unsigned char* rgba, int width, int height);
 // place the check names, for showing findings where the course was laid.
 // TWX_NO_COURSE without a current course with a road.
 TW_EXPORT int twx_laid_place_of(float x, float z, float* laidX, float* laidZ);
+
+// ---- Exporting the current course ----
+
+// Writes the current course to path as a glTF 2.0 binary file (.glb) that modelling tools
+// and game engines open: the road, edges, banks, field strips and inner field with their
+// pictures (PNG, in the file), every placed mesh as a node with its world matrix as it
+// stands now (a mesh file placed many times is stored once), and every placed bitmap as
+// an upright textured quad facing along the current heading, as the course scene draws
+// it. glTF's axes: right-handed, y up, one engine unit a metre (z is turned round).
+// The file is written whole or not at all: an older file of that name stays as it was
+// on failure. TWX_OK; TWX_NO_COURSE without a current course; TWX_BAD_ARGUMENT for a
+// null path or a negative capacity; TWX_FAILED when the file cannot be written. On
+// failure, error (errorCapacity bytes, the terminating zero included; may be null when
+// errorCapacity is 0) says why in words for the user, cut to fit.
+TW_EXPORT int twx_export_gltf(const char* path, char* error, int errorCapacity);

@@ -63,6 +63,36 @@ private slots:
     void init() { startBuilder(); }
     void cleanup() { stopBuilder(); }
 
+    // File > Export course: nothing without a course, the course where the dialog says,
+    // and a folder that is not there told of in a box, with nothing written.
+    void exportingTheCourseWritesAGlbOrSaysWhyNot() {
+        QAction* exportCourse = window_->findChild<QAction*>(QStringLiteral("exportCourse"));
+        QVERIFY(exportCourse != nullptr);
+        const QString written = work_ + QStringLiteral("/course.glb");
+        chosen_ = written;
+        exportCourse->trigger();
+        QVERIFY2(statusText().contains(QStringLiteral("Nothing exported")),
+                 qPrintable(statusText()));
+        QVERIFY(!QFileInfo::exists(written));
+
+        openFile(scenes() + QStringLiteral("/demo.xml"));
+        chosen_ = written;
+        exportCourse->trigger();
+        QCOMPARE(lastRequest_.defaultSuffix, QStringLiteral("glb"));
+        QVERIFY2(statusText().contains(QStringLiteral("Exported")), qPrintable(statusText()));
+        QFile file(written);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(4), QByteArray("glTF"));
+        QVERIFY(messages_.empty());
+
+        chosen_ = work_ + QStringLiteral("/missing/course.glb");
+        exportCourse->trigger();
+        QCOMPARE(messages_.size(), std::size_t{1});
+        QVERIFY(QString::fromStdString(messages_.front().text).contains(QStringLiteral("missing")));
+        QVERIFY2(statusText().contains(QStringLiteral("Not exported")), qPrintable(statusText()));
+        QVERIFY(!QFileInfo::exists(work_ + QStringLiteral("/missing")));
+    }
+
     // Open, overwrite-save, a refused create, overwrite-save again, open what was saved:
     // nothing the scene held is lost on the way.
     void anOverwriteSaveKeepsTheWholeLiveScene() {

@@ -49,7 +49,9 @@ TEST(ExtensionsWithoutEngine, EveryCallAnswersThatThereIsNoEngine) {
                 twx_check_course(&check, nullptr, 0) == TWX_NO_ENGINE &&
                 twx_draw_course_check(pixels, 2, 2) == TWX_NO_ENGINE &&
                 twx_find_asset("ball.x", reinterpret_cast<char*>(pixels), 16) == TWX_NO_ENGINE &&
-                twx_mesh_companions("ball.x", reinterpret_cast<char*>(pixels), 16) == TWX_NO_ENGINE;
+                twx_mesh_companions("ball.x", reinterpret_cast<char*>(pixels), 16) ==
+                    TWX_NO_ENGINE &&
+                twx_export_gltf("course.glb", nullptr, 0) == TWX_NO_ENGINE;
             std::exit(all ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");

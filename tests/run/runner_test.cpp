@@ -298,11 +298,12 @@ TEST_F(Runner, RelativePathsAfterTheWorkingFolderIsGone) {
 }
 
 TEST_F(Runner, OutputsThatCannotBeWrittenFailTheRunAndLeaveOlderFilesWhole) {
-    // A disk that fills up during the run (no file may grow past 4 KB): the trace and the
-    // screenshot are each far larger, and the older files stay as they were.
+    // A disk that fills up during the run (no file may grow past 4 KB): the trace, the
+    // screenshot and the course export are each far larger, and the older files stay as
+    // they were.
     Launch fullDisk;
     fullDisk.fileSizeLimit = 4096;
-    for (const char* output : {"--trace", "--screenshot"}) {
+    for (const char* output : {"--trace", "--screenshot", "--export-gltf"}) {
         SCOPED_TRACE(output);
         writeFile("older", "an older file\n");
         const Outcome outcome = run({"demo.xml", "--size", "256x256", "--no-render", "--frames",
@@ -330,6 +331,9 @@ TEST_F(Runner, OutputsThatCannotBeWrittenFailTheRunAndLeaveOlderFilesWhole) {
     expectFailure(run({"demo.xml", "--screenshot", "no/such/folder/shot.png", "--trace", "t.csv"}),
                   2, "shot.png");
     EXPECT_FALSE(fs::exists(folder / "t.csv"));
+    ASSERT_EQ(::mkfifo((folder / "pipe.glb").c_str(), 0600), 0);
+    expectFailure(run({"demo.xml", "--export-gltf", "pipe.glb"}), 2, "FIFO");
+    expectFailure(run({"demo.xml", "--export-gltf", "no/such/folder/course.glb"}), 2, "course.glb");
 }
 
 TEST_F(Runner, InputFilesThatCannotBeReadAreRefused) {
@@ -351,6 +355,7 @@ TEST_F(Runner, OptionsItCannotUseAreOneLine) {
     expectFailure(run({"demo.xml", "--frames", "many"}), 2, "--frames");
     expectFailure(run({"demo.xml", "--unknown"}), 2, "--unknown");
     expectFailure(run({"demo.xml", "other.xml"}), 2, "one scene");
+    expectFailure(run({"--export-gltf", "course.glb"}), 2, "no scene");
 }
 
 // An environment variable set for the life of the object, and put back after it.

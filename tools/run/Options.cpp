@@ -22,6 +22,12 @@ Options:
                       course's last placed mesh, as in the builder)
   --screenshot FILE   write the last frame as a PNG picture
   --trace FILE        write a CSV of every placed mesh's pose per frame
+  --export-gltf FILE  after the last frame, write the course as a glTF 2.0
+                      binary file (.glb) for Blender, Godot and other tools: the
+                      road, edges, banks, field strips and inner field with their
+                      pictures, every placed mesh where it stands, and the placed
+                      bitmaps as upright quads facing along the heading; axes as
+                      glTF has them (right-handed, y up, one unit a metre)
   --no-render         draw only the last frame (faster for long runs)
   --check             check the scene's course as soon as it is open and report
                       on stdout what is wrong with it: strip triangles folded
@@ -149,17 +155,19 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
             }
             options.control = index;
         } else if (arg == "--input" || arg == "--screenshot" || arg == "--trace" ||
-                   arg == "--data" || arg == "--picture" || arg == "--replay" || arg == "--scene") {
+                   arg == "--data" || arg == "--picture" || arg == "--replay" || arg == "--scene" ||
+                   arg == "--export-gltf") {
             if (!value(&v)) {
                 return {std::nullopt, std::string(arg) + " needs a file name"};
             }
-            std::string& target = arg == "--input"        ? options.input
-                                  : arg == "--screenshot" ? options.screenshot
-                                  : arg == "--trace"      ? options.trace
-                                  : arg == "--picture"    ? options.picture
-                                  : arg == "--replay"     ? options.replay
-                                  : arg == "--scene"      ? options.scene
-                                                          : options.dataFolder;
+            std::string& target = arg == "--input"         ? options.input
+                                  : arg == "--screenshot"  ? options.screenshot
+                                  : arg == "--trace"       ? options.trace
+                                  : arg == "--picture"     ? options.picture
+                                  : arg == "--export-gltf" ? options.gltf
+                                  : arg == "--replay"      ? options.replay
+                                  : arg == "--scene"       ? options.scene
+                                                           : options.dataFolder;
             if (&target == &options.scene && !options.scene.empty()) {
                 return {std::nullopt, "only one scene can be run at a time"};
             }
@@ -183,6 +191,9 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
     }
     if (!options.picture.empty() && !options.check) {
         return {std::nullopt, "--picture draws what --check finds: it needs --check"};
+    }
+    if (!options.gltf.empty() && options.scene.empty() && options.replay.empty()) {
+        return {std::nullopt, "--export-gltf writes a scene's course, but there is no scene"};
     }
     if (options.check && options.scene.empty()) {
         return {std::nullopt, "--check checks a scene's course, but there is no scene"};

@@ -22,6 +22,7 @@ struct RunOptions {
     std::optional<int> control;
     bool check = false;   // check the scene's course and report what is wrong with it
     std::string picture;  // PNG of the course from above with the check's findings
+    std::string gltf;     // glTF binary file of the course after the last frame
     bool render = true;   // draw every frame, not only the last
     bool verbose = false; // the libraries' own warnings on the terminal, not in the log
     bool help = false;

@@ -4,6 +4,7 @@
 #include "RunError.h"
 #include "files/AtomicFileWriter.h"
 #include "files/SaveTarget.h"
+#include "tumbleway/tumbleway_ext.h"
 
 void expectSavable(const std::filesystem::path& file, const std::string& what) {
     expectFolderOf(file, what);
@@ -21,6 +22,14 @@ void writeOutputFile(const std::filesystem::path& file, const std::vector<std::u
     if (bytes.empty() || !out.commit()) {
         const std::string why = out.error().empty() ? "it cannot be encoded" : out.error();
         throw RunError(kRunFailed, "cannot write " + what + " " + file.string() + " (" + why +
+                                       "); nothing of it is kept");
+    }
+}
+
+void writeCourseGltf(const std::filesystem::path& file) {
+    char why[512] = {};
+    if (twx_export_gltf(file.string().c_str(), why, sizeof why) != TWX_OK) {
+        throw RunError(kRunFailed, "cannot write the glTF export " + file.string() + " (" + why +
                                        "); nothing of it is kept");
     }
 }

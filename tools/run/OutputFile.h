@@ -17,3 +17,6 @@ void expectSavable(const std::filesystem::path& file, const std::string& what);
 // Writes the bytes as the file, whole or not at all.
 void writeOutputFile(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes,
                      const std::string& what);
+
+// Writes the engine's current course as a glTF binary file, whole or not at all.
+void writeCourseGltf(const std::filesystem::path& file);

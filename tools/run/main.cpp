@@ -56,6 +56,7 @@ struct Prepared {
     std::optional<SceneFile> scene;
     fs::path screenshot;
     fs::path picture;
+    fs::path gltf;
     std::optional<TraceFile> trace;
     fs::path dataFolder;
     InputScript input;
@@ -73,6 +74,10 @@ Prepared prepare(const RunOptions& options) {
     prepared.picture = absoluteOrEmpty(options.picture, "--picture");
     if (!prepared.picture.empty()) {
         expectSavable(prepared.picture, "--picture");
+    }
+    prepared.gltf = absoluteOrEmpty(options.gltf, "--export-gltf");
+    if (!prepared.gltf.empty()) {
+        expectSavable(prepared.gltf, "--export-gltf");
     }
     const fs::path tracePath = absoluteOrEmpty(options.trace, "--trace");
     prepared.dataFolder = findDataFolder(absoluteOrEmpty(options.dataFolder, "--data"));
@@ -189,6 +194,9 @@ int run(const RunOptions& options) {
     }
     if (!prepared.screenshot.empty()) {
         writeOutputFile(prepared.screenshot, context->png(), "the screenshot");
+    }
+    if (!prepared.gltf.empty()) {
+        writeCourseGltf(prepared.gltf);
     }
     return findings ? kCourseHasFindings : 0;
 }
