@@ -358,6 +358,29 @@ TEST_F(Runner, OptionsItCannotUseAreOneLine) {
     expectFailure(run({"--export-gltf", "course.glb"}), 2, "no scene");
 }
 
+// A mesh shown alone: the picture is of the mesh (turned, it changes), and a file that is
+// not one says so.
+TEST_F(Runner, PreviewShowsOneMeshOrSaysWhyNot) {
+    const auto shot = [&](const std::vector<std::string>& extra) {
+        std::vector<std::string> args = {"--preview", "signpost.glb", "--size",       "64x64",
+                                         "--frames",  "20",           "--screenshot", "p.png"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const Outcome outcome = run(args);
+        EXPECT_EQ(outcome.status, 0) << outcome.err;
+        std::ifstream file(folder / "p.png", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    };
+    writeFile("turn.csv", "0,1,0\n10,1,0\n");
+    const std::string front = shot({});
+    EXPECT_FALSE(front.empty());
+    EXPECT_NE(front, shot({"--input", "turn.csv"}));
+
+    writeFile("text.glb", "not a model");
+    expectFailure(run({"--preview", "text.glb"}), 2, "text.glb");
+    expectFailure(run({"--preview", "absent.glb"}), 2, "no mesh file");
+    expectFailure(run({"--preview", "signpost.glb", "--tab", "play"}), 2, "--preview");
+}
+
 // An environment variable set for the life of the object, and put back after it.
 class EnvironmentSetting {
 public:

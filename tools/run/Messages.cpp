@@ -31,9 +31,23 @@ void showMessages(const std::vector<KeptMessage>& messages) {
 }
 
 std::string joinedText(const std::vector<KeptMessage>& messages) {
+    // One line: a failure is one line on stderr, and the engine's messages break theirs.
     std::string all;
     for (const KeptMessage& message : messages) {
-        all += (all.empty() ? "" : " ") + message.text;
+        for (const char c : message.text) {
+            const bool space = c == '\n' || c == '\r' || c == ' ';
+            if (!space) {
+                all += c;
+            } else if (!all.empty() && all.back() != ' ') {
+                all += ' ';
+            }
+        }
+        if (!all.empty() && all.back() != ' ') {
+            all += ' ';
+        }
+    }
+    while (!all.empty() && all.back() == ' ') {
+        all.pop_back();
     }
     return all;
 }

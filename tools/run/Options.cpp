@@ -28,6 +28,10 @@ Options:
                       pictures, every placed mesh where it stands, and the placed
                       bitmaps as upright quads facing along the heading; axes as
                       glTF has them (right-handed, y up, one unit a metre)
+  --preview MESH       show a mesh file (.x, .glb, .gltf, .obj, .fbx, .dae, .ply,
+                      .stl) alone in the viewparts tab, framed whole; with
+                      --input, turn turns it about its upright axis and move tips
+                      it towards the viewer; no scene is needed
   --no-render         draw only the last frame (faster for long runs)
   --check             check the scene's course as soon as it is open and report
                       on stdout what is wrong with it: strip triangles folded
@@ -156,7 +160,7 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
             options.control = index;
         } else if (arg == "--input" || arg == "--screenshot" || arg == "--trace" ||
                    arg == "--data" || arg == "--picture" || arg == "--replay" || arg == "--scene" ||
-                   arg == "--export-gltf") {
+                   arg == "--export-gltf" || arg == "--preview") {
             if (!value(&v)) {
                 return {std::nullopt, std::string(arg) + " needs a file name"};
             }
@@ -165,6 +169,7 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
                                   : arg == "--trace"       ? options.trace
                                   : arg == "--picture"     ? options.picture
                                   : arg == "--export-gltf" ? options.gltf
+                                  : arg == "--preview"     ? options.preview
                                   : arg == "--replay"      ? options.replay
                                   : arg == "--scene"       ? options.scene
                                                            : options.dataFolder;
@@ -188,6 +193,13 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
     }
     if (options.control.value_or(-1) >= 0 && options.scene.empty()) {
         return {std::nullopt, "--control names a placed mesh, but there is no scene"};
+    }
+    if (!options.preview.empty()) {
+        if (!options.replay.empty() || (options.tabGiven && options.tab != 3)) {
+            return {std::nullopt, "--preview shows a mesh in the viewparts tab: --replay and "
+                                  "other tabs do not go with it"};
+        }
+        options.tab = 3;
     }
     if (!options.picture.empty() && !options.check) {
         return {std::nullopt, "--picture draws what --check finds: it needs --check"};

@@ -23,6 +23,7 @@ struct RunOptions {
     bool check = false;   // check the scene's course and report what is wrong with it
     std::string picture;  // PNG of the course from above with the check's findings
     std::string gltf;     // glTF binary file of the course after the last frame
+    std::string preview;  // a mesh file shown alone in the ViewParts tab; empty: none
     bool render = true;   // draw every frame, not only the last
     bool verbose = false; // the libraries' own warnings on the terminal, not in the log
     bool help = false;

@@ -13,6 +13,7 @@
 #include "Messages.h"
 #include "Options.h"
 #include "OutputFile.h"
+#include "Preview.h"
 #include "QuietLibraries.h"
 #include "ReplayRun.h"
 #include "RunError.h"
@@ -57,6 +58,7 @@ struct Prepared {
     fs::path screenshot;
     fs::path picture;
     fs::path gltf;
+    fs::path preview;
     std::optional<TraceFile> trace;
     fs::path dataFolder;
     InputScript input;
@@ -78,6 +80,10 @@ Prepared prepare(const RunOptions& options) {
     prepared.gltf = absoluteOrEmpty(options.gltf, "--export-gltf");
     if (!prepared.gltf.empty()) {
         expectSavable(prepared.gltf, "--export-gltf");
+    }
+    prepared.preview = absoluteOrEmpty(options.preview, "--preview");
+    if (!prepared.preview.empty() && !fs::is_regular_file(prepared.preview)) {
+        throw RunError(kCannotStart, "--preview: no mesh file " + prepared.preview.string());
     }
     const fs::path tracePath = absoluteOrEmpty(options.trace, "--trace");
     prepared.dataFolder = findDataFolder(absoluteOrEmpty(options.dataFolder, "--data"));
@@ -187,6 +193,9 @@ int run(const RunOptions& options) {
             openScene(*prepared.scene, prepared.scenePath.parent_path(), options.control);
         }
         findings = options.check && checkCourse(options, prepared.picture);
+        if (!prepared.preview.empty()) {
+            showInPreview(prepared.preview);
+        }
         runFrames(options, prepared.input, trace);
     }
     if (prepared.trace) {
