@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -27,7 +28,11 @@ WorkerPool::WorkerPool(int threads) {
 
 void WorkerPool::run(std::size_t n, int parts, const Part& part) {
     parts = std::clamp(parts, 1, threads());
-    if (parts > 1) {
+    if (parts == 1) {
+        part(0, 0, n);
+        return;
+    }
+    {
         const std::lock_guard lock(m_mutex);
         m_part = &part;
         m_n = n;
@@ -36,11 +41,27 @@ void WorkerPool::run(std::size_t n, int parts, const Part& part) {
         ++m_job;
         m_wake.notify_all();
     }
-    part(0, 0, partStart(n, parts, 1));
-    if (parts > 1) {
+    workGuarded(part, 0, 0, partStart(n, parts, 1));
+    std::exception_ptr failure;
+    {
         std::unique_lock lock(m_mutex);
         m_done.wait(lock, [this] { return m_pending == 0; });
         m_part = nullptr;
+        failure = std::exchange(m_failure, nullptr);
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+void WorkerPool::workGuarded(const Part& work, int part, std::size_t begin, std::size_t end) {
+    try {
+        work(part, begin, end);
+    } catch (...) {
+        const std::lock_guard lock(m_mutex);
+        if (!m_failure) {
+            m_failure = std::current_exception();
+        }
     }
 }
 
@@ -57,7 +78,7 @@ void WorkerPool::serve(const std::stop_token& stop, int helper) {
         const std::size_t begin = partStart(m_n, m_parts, part);
         const std::size_t end = partStart(m_n, m_parts, part + 1);
         lock.unlock();
-        work(part, begin, end);
+        workGuarded(work, part, begin, end);
         lock.lock();
         if (--m_pending == 0) {
             m_done.notify_one();

@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <stop_token>
@@ -12,7 +13,8 @@
 // helpers started once, which sleep between jobs (a frame must not pay for starting
 // threads). A job is a range [0, n) cut into contiguous parts, one per thread; the
 // calling thread works the first part and returns when every part is done, so all that
-// the parts wrote is visible to it then.
+// the parts wrote is visible to it then. A part that throws fails the job, but only once
+// every part is done: no part ever runs over what the caller has already unwound.
 class WorkerPool {
 public:
     // Works the part [begin, end), the part-th of the job.
@@ -30,11 +32,16 @@ public:
     int threads() const { return static_cast<int>(m_helpers.size()) + 1; }
 
     // Cuts [0, n) into `parts` ranges of nearly equal size, in order (parts at most
-    // threads(), at least 1), and works them side by side.
+    // threads(), at least 1), and works them side by side. When parts throw, the first
+    // exception thrown, on whichever thread, is rethrown here once every part is done;
+    // the pool takes the next job as if nothing had happened.
     void run(std::size_t n, int parts, const Part& part);
 
 private:
     void serve(const std::stop_token& stop, int helper);
+    // Works the part, keeping its exception when it is the job's first; the caller
+    // holds none of the pool's locks.
+    void workGuarded(const Part& work, int part, std::size_t begin, std::size_t end);
 
     std::mutex m_mutex;
     std::condition_variable_any m_wake;
@@ -45,6 +52,7 @@ private:
     std::size_t m_n = 0;
     int m_parts = 0;
     int m_pending = 0;
+    std::exception_ptr m_failure; // the job's first exception
     // Last, so that the helpers are stopped and joined before the rest goes.
     std::vector<std::jthread> m_helpers;
 };

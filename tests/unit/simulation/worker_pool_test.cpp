@@ -1,6 +1,7 @@
 // The pool that shares the frame's per-body work among threads.
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
@@ -82,6 +83,67 @@ TEST(WorkerPool, OneThreadWorksEverythingOnTheCaller) {
     });
     EXPECT_EQ(worker, std::this_thread::get_id());
     EXPECT_EQ(worked, 50u);
+}
+
+// A part that throws fails the job, wherever it runs: run joins every other part before
+// it rethrows (the parts write into a vector that dies right after, which a helper
+// still working would touch, and count themselves out when done), hands on the first
+// exception thrown, and the pool works the next job whole. The first thrower throws at
+// once, every other part only after a pause, so which exception comes first is known.
+TEST(WorkerPool, AThrowingPartFailsTheJobOnlyOnceEveryPartIsDone) {
+    struct Failure {
+        int part;
+    };
+    struct Case {
+        int threads;
+        int thrower;
+        bool everyPartThrows;
+    };
+    std::vector<Case> cases;
+    for (int threads = 1; threads <= 4; ++threads) {
+        for (const bool everyPartThrows : {false, true}) {
+            cases.push_back({threads, 0, everyPartThrows});
+            if (threads > 1) {
+                cases.push_back({threads, threads - 1, everyPartThrows});
+            }
+        }
+    }
+    constexpr std::size_t kIndices = 64;
+    for (const auto& [threads, thrower, everyPartThrows] : cases) {
+        const std::string name = std::to_string(threads) + " threads, part " +
+                                 std::to_string(thrower) + " throwing" +
+                                 (everyPartThrows ? " first of all" : "");
+        WorkerPool pool(threads);
+        std::atomic<int> partsDone{0};
+        int caught = -1;
+        try {
+            std::vector<int> written(kIndices, -1);
+            pool.run(kIndices, threads, [&](int part, std::size_t begin, std::size_t end) {
+                if (part != thrower) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                    std::fill(written.begin() + static_cast<std::ptrdiff_t>(begin),
+                              written.begin() + static_cast<std::ptrdiff_t>(end), part);
+                }
+                ++partsDone;
+                if (part == thrower || everyPartThrows) {
+                    throw Failure{part};
+                }
+            });
+        } catch (const Failure& failure) {
+            caught = failure.part;
+            EXPECT_EQ(partsDone.load(), threads) << name << ": a part outlived the job";
+        }
+        EXPECT_EQ(caught, thrower) << name;
+        std::vector<std::atomic<int>> visits(kIndices);
+        pool.run(kIndices, threads, [&](int, std::size_t begin, std::size_t end) {
+            for (std::size_t i = begin; i < end; ++i) {
+                ++visits[i];
+            }
+        });
+        for (std::size_t i = 0; i < kIndices; ++i) {
+            ASSERT_EQ(visits[i].load(), 1) << name << ", the next job's index " << i;
+        }
+    }
 }
 
 // TUMBLEWAY_THREADS sets the count when it is a whole number of at least 1; anything
