@@ -1,6 +1,7 @@
 // Bit-for-bit comparison of the bodies of two engines that ran the same scene.
 #pragma once
 
+#include <cstdint>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -74,4 +75,39 @@ inline ::testing::AssertionResult sameBodies(const LCourse_t& a, const LCourse_t
         }
     }
     return ::testing::AssertionSuccess();
+}
+
+// A hash of every field sameBody compares, as bits, body after body in list order.
+inline std::uint64_t wholeStateHash(const LCourse_t& course) {
+    std::uint64_t hash = 1469598103934665603ull;
+    const auto mix = [&hash](const auto& field) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(&field);
+        for (std::size_t i = 0; i < sizeof field; ++i) {
+            hash = (hash ^ bytes[i]) * 1099511628211ull;
+        }
+    };
+    for (const auto& placement : course.xfilePlacements) {
+        mix(placement.stripHint);
+        mix(placement.rowHint);
+        if (!placement.body) {
+            continue;
+        }
+        const CSceneObject& b = *placement.body;
+        mix(b.position);
+        mix(b.stepPosition);
+        mix(b.speed);
+        mix(b.direction);
+        mix(b.contactNormal);
+        mix(b.heading);
+        mix(b.bounceSpeed);
+        mix(b.bounceDirection);
+        mix(b.motionState);
+        mix(b.stepDelta);
+        mix(b.impulse);
+        mix(b.roll);
+        mix(b.pitch);
+        mix(b.yaw);
+        mix(b.world);
+    }
+    return hash;
 }

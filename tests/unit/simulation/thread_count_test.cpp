@@ -28,7 +28,8 @@ class ThreadCount : public EngineFixture {
 protected:
     // An engine on a banked loop with the scene below, working its bodies on `threads`
     // threads.
-    std::unique_ptr<CEngineApp> bankedScene(IDirect3DDevice9* on, int threads) {
+    std::unique_ptr<CEngineApp> bankedScene(IDirect3DDevice9* on, int threads,
+                                            int bodies = kBodies) {
         std::unique_ptr<CEngineApp> engine = startedEngine(on);
         std::swap(app, engine);
         LCourse_t& course = createLoopCourse(5, 25);
@@ -36,7 +37,7 @@ protected:
             point.pitch = 0.3f;
         }
         app->regenerateCurrentCourse();
-        populate(*app);
+        populate(*app, bodies);
         app->simulation.setThreads(threads);
         app->selectTab(TAB_PLAY);
         std::swap(app, engine);
@@ -46,17 +47,17 @@ protected:
     // Bodies over the road, its edges and banks, turned every way and rolling off fast
     // enough to reach the edges; every fifth starts overlapping the one before it; a
     // few lie off the course (in the middle of the loop, far away) and one at NaN.
-    static void populate(CEngineApp& engine) {
+    static void populate(CEngineApp& engine, int bodies) {
         const LCourse_t& course = *engine.editor.current();
         std::mt19937 random(17);
         std::uniform_real_distribution<float> unit(0.0f, 1.0f);
         D3DXVECTOR3 middle(0, 0, 0);
-        for (int k = 0; k < kBodies; ++k) {
+        for (int k = 0; k < bodies; ++k) {
             const int sample = static_cast<int>(unit(random) * course.track->sampleCount());
             const auto [right, left] = course.track->pair(3, sample);
             const D3DXVECTOR3 across(right.z - left.z, 0, right.x - left.x);
             D3DXVECTOR3 at = roadCentre(course, sample) + across * (1.3f * unit(random) - 0.65f);
-            middle += roadCentre(course, sample) / static_cast<float>(kBodies);
+            middle += roadCentre(course, sample) / static_cast<float>(bodies);
             if (k % 5 == 4) {
                 at = std::prev(course.xfilePlacements.end())->body->position +
                      D3DXVECTOR3(1.2f, 0, 0.6f);
@@ -115,6 +116,30 @@ TEST_F(ThreadCount, BodiesEndEveryFrameAlikeOnOneTwoAndThreeThreads) {
     EXPECT_GT(contacts, 200);
     EXPECT_GT(bounces, 100);
     EXPECT_GE(offCourse, 4);
+}
+
+// Agreeing with one thread does not notice a change that moves every count alike: the
+// whole state after a long run is pinned, for every count up to four, with enough bodies
+// that four threads take a part each. When a change to the step is meant to move the
+// bodies, the failing check prints the new hash: put it here, and say in the commit why
+// the motion changed.
+TEST_F(ThreadCount, WholeStateAfterALongRunIsPinnedOnEveryCount) {
+    constexpr int kPinnedBodies = 520;
+    static_assert(kPinnedBodies >= 4 * Simulation::kLeastBodiesPerThread);
+    constexpr std::uint64_t kPinnedHash = 0xeed494a1a6d53ad8ull;
+    for (int threads = 1; threads <= 4; ++threads) {
+        auto otherDevice = RecordingDevice::create(kWidth, kHeight);
+        std::unique_ptr<CEngineApp> engine = bankedScene(otherDevice.get(), threads, kPinnedBodies);
+        for (int frame = 0; frame < kFrames; ++frame) {
+            engine->frameMove();
+        }
+        std::uint64_t hash = wholeStateHash(*engine->editor.current());
+        for (const float height : engine->simulation.footprintHeights()) {
+            hash = hash * 1099511628211ull ^ std::bit_cast<std::uint32_t>(height);
+        }
+        EXPECT_EQ(hash, kPinnedHash) << threads << " threads: the final state hashes to "
+                                     << std::hex << std::showbase << hash;
+    }
 }
 
 // The count may change between frames: the threads are started anew, the results stay.
