@@ -1,11 +1,10 @@
 // The play step: every body moves, then the pairs that touch respond, in list order.
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdint>
-#include <thread>
 
 #include "scene/Placements.h"
+#include "simulation/RunHandOut.h"
 #include "simulation/Simulation.h"
 
 Simulation::Simulation() : m_pairFinder(std::make_unique<BroadPhase>()) {}
@@ -169,22 +168,10 @@ void Simulation::walkAndMove(LCourse_t& course, bool follow) {
     m_beforeFollowing.resize(follow ? listed : 0);
     const int parts = std::max(partsFor(listed), 1);
     startFollowParts(parts);
-    std::atomic<std::size_t> walked{0}; // bodies found so far, in list order
-    std::atomic<bool> walkOver{false};  // set once `walked` is final
-    std::atomic<std::size_t> handedOut{0};
+    RunHandOut handOut(kHandOver);
     const auto moveHandedOut = [&](FootprintSamples& samples, std::vector<Bounce>& bounces) {
-        for (;;) {
-            const std::size_t begin = handedOut.fetch_add(kHandOver, std::memory_order_relaxed);
-            std::size_t found = walked.load(std::memory_order_acquire);
-            while (found < begin + kHandOver && !walkOver.load(std::memory_order_acquire)) {
-                std::this_thread::yield();
-                found = walked.load(std::memory_order_acquire);
-            }
-            const std::size_t end =
-                std::min(begin + kHandOver, walked.load(std::memory_order_acquire));
-            if (begin >= end) {
-                return;
-            }
+        for (RunHandOut::Run run = handOut.take(); !run.empty(); run = handOut.take()) {
+            const auto [begin, end] = run;
             for (std::size_t i = begin; i < end; ++i) {
                 if (i + kMoveAhead < end) {
                     fetchBody(m_steppedBodies[i + kMoveAhead]);
@@ -213,12 +200,11 @@ void Simulation::walkAndMove(LCourse_t& course, bool follow) {
                     m_pairOrder[found] = &placement;
                     m_pairIds[found] = placement.id;
                     if (++found % kHandOver == 0) {
-                        walked.store(found, std::memory_order_release);
+                        handOut.found(found);
                     }
                 }
             }
-            walked.store(found, std::memory_order_release);
-            walkOver.store(true, std::memory_order_release);
+            handOut.finished(found);
         }
         // Worked on copies of the thread's own, written back once (see settleEach).
         const auto own = static_cast<std::size_t>(part);
@@ -228,7 +214,7 @@ void Simulation::walkAndMove(LCourse_t& course, bool follow) {
         m_partSamples[own] = samples;
         m_partBounces[own] = std::move(bounces);
     });
-    const std::size_t bodies = walked.load(std::memory_order_relaxed);
+    const std::size_t bodies = handOut.total();
     m_steppedBodies.resize(bodies);
     m_pairOrder.resize(bodies);
     m_pairIds.resize(bodies);
