@@ -109,7 +109,11 @@ TEST(WorkerPool, AThrowingPartFailsTheJobOnlyOnceEveryPartIsDone) {
         }
     }
     constexpr std::size_t kIndices = 64;
-    for (const auto& [threads, thrower, everyPartThrows] : cases) {
+    for (const Case& job : cases) {
+        // Named apart: Clang 15 lets no lambda capture a structured binding.
+        const int threads = job.threads;
+        const int thrower = job.thrower;
+        const bool everyPartThrows = job.everyPartThrows;
         const std::string name = std::to_string(threads) + " threads, part " +
                                  std::to_string(thrower) + " throwing" +
                                  (everyPartThrows ? " first of all" : "");
