@@ -1,6 +1,6 @@
 #include "shell/AppForm.h"
 
-#include "edit/EditCommands.h"
+#include "shell/EditCommands.h"
 
 #include <QApplication>
 #include <QCheckBox>
