@@ -26,7 +26,7 @@
 
 #include "files/SessionFileIO.h"
 #include "files/SimulationFile.h"
-#include "files/TemporarySaveFiles.h"
+#include "filewrite/TemporarySaveFiles.h"
 #include "host/RenderView.h"
 #include "input/InputMapper.h"
 #include "shell/AboutDialog.h"
