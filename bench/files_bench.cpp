@@ -17,9 +17,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "files/AtomicFileWriter.h"
 #include "files/SessionFileIO.h"
 #include "files/SimulationFile.h"
+#include "filewrite/AtomicFileWriter.h"
 #include "tumbleway/NameField.h"
 
 namespace {

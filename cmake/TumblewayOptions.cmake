@@ -19,3 +19,18 @@ function(tw_our_code target)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
 endfunction()
+
+# tw_include_only(target folder...): the target, and whoever links it, include the given
+# source folders by their names ("filewrite/X.h") and nothing beside them. The include
+# folder is made in the build tree and holds only links to those folders; an include of
+# a folder not given does not compile.
+function(tw_include_only target)
+  set(folder ${CMAKE_BINARY_DIR}/include-only/${target})
+  file(REMOVE_RECURSE ${folder})
+  file(MAKE_DIRECTORY ${folder})
+  foreach(source IN LISTS ARGN)
+    get_filename_component(name ${source} NAME)
+    file(CREATE_LINK ${source} ${folder}/${name} SYMBOLIC)
+  endforeach()
+  target_include_directories(${target} PUBLIC ${folder})
+endfunction()

@@ -15,9 +15,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "files/AtomicFileWriter.h"
-#include "files/SaveErrorText.h"
 #include "files/SimulationFile.h"
+#include "filewrite/AtomicFileWriter.h"
+#include "filewrite/SaveErrorText.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "edit/CourseSnapshot.h"
+#include "drive/CourseSnapshot.h"
 
 // Copies of unsaved courses, kept while the builder runs so that a crash costs at most
 // the last half minute of work. Each running builder writes into a folder of its own

@@ -1,6 +1,6 @@
 #include "shell/AppForm.h"
 
-#include "edit/EditCommands.h"
+#include "shell/EditCommands.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,7 +26,7 @@
 
 #include "files/SessionFileIO.h"
 #include "files/SimulationFile.h"
-#include "files/TemporarySaveFiles.h"
+#include "filewrite/TemporarySaveFiles.h"
 #include "host/RenderView.h"
 #include "input/InputMapper.h"
 #include "shell/AboutDialog.h"

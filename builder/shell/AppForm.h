@@ -22,7 +22,7 @@
 #include "tumbleway/tumbleway.h"
 #include "win32/win32.h"
 
-#include "edit/CourseSnapshot.h"
+#include "drive/CourseSnapshot.h"
 #include "edit/EditRevisions.h"
 #include "files/MissingAssets.h"
 #include "shell/CourseChildren.h"

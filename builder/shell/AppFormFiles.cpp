@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <array>
 
-#include "edit/EditCommands.h"
 #include "files/SessionFileIO.h"
 #include "files/SimulationFile.h"
 #include "shell/AppForm.h"
+#include "shell/EditCommands.h"
 #include "tumbleway/NameField.h"
 #include "tumbleway/tumbleway_ext.h"
 

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "edit/EditCommands.h"
 #include "shell/AppForm.h"
+#include "shell/EditCommands.h"
 #include "tumbleway/tumbleway_ext.h"
 
 bool AppForm::recordCourseEdit(const QString& text, const std::function<void()>& edit) {

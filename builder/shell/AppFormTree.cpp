@@ -6,9 +6,9 @@
 #include <QTreeWidget>
 #include <QUndoStack>
 
-#include "edit/EditCommands.h"
 #include "shell/AppForm.h"
 #include "shell/CourseWarning.h"
+#include "shell/EditCommands.h"
 #include "tumbleway/tumbleway_ext.h"
 
 namespace {

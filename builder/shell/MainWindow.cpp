@@ -18,13 +18,13 @@
 
 #include "files/MissingAssets.h"
 #include "input/InputMapper.h"
-#include "replay/ReplayController.h"
 #include "shell/AboutDialog.h"
 #include "shell/AppForm.h"
 #include "shell/CourseCheckDialog.h"
 #include "shell/FileCommands.h"
 #include "shell/GuideDialog.h"
 #include "shell/MessageLogDialog.h"
+#include "shell/ReplayController.h"
 #include "tumbleway/tumbleway_ext.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "core/EngineApp.h"
 #include "core/EngineInstance.h"
 #include "course/CourseTrack.h"
-#include "files/AtomicFileWriter.h"
+#include "filewrite/AtomicFileWriter.h"
 #include "tumbleway/NameField.h"
 #include "tumbleway/tumbleway_ext.h"
 

@@ -12,10 +12,10 @@
 #include <cstring>
 #include <string>
 
+#include "drive/DrivePlayer.h"
 #include "edit/RecoveryCopies.h"
 #include "host/DisplaySettings.h"
 #include "host/HostErrors.h"
-#include "replay/DrivePlayer.h"
 #include "shell/CourseWarning.h"
 #include "shell/FileCommands.h"
 #include "shell/FileNames.h"

@@ -8,8 +8,8 @@
 
 #include "builder_fixture.h"
 #include "files/ReplayFile.h"
-#include "replay/ReplayController.h"
-#include "replay/ReplayResultDialog.h"
+#include "shell/ReplayController.h"
+#include "shell/ReplayResultDialog.h"
 
 class BuilderReplayTest : public BuilderFixture {
     Q_OBJECT

@@ -5,7 +5,7 @@
 #include <random>
 #include <thread>
 
-#include "files/TemporarySaveFiles.h"
+#include "filewrite/TemporarySaveFiles.h"
 #include "save_test_support.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include "Folders.h"
 #include "RunError.h"
-#include "files/AtomicFileWriter.h"
-#include "files/SaveTarget.h"
+#include "filewrite/AtomicFileWriter.h"
+#include "filewrite/SaveTarget.h"
 #include "tumbleway/tumbleway_ext.h"
 
 void expectSavable(const std::filesystem::path& file, const std::string& what) {

@@ -5,8 +5,8 @@
 #include "Folders.h"
 #include "Messages.h"
 #include "RunError.h"
+#include "drive/DriveEngine.h"
 #include "files/SimulationFile.h"
-#include "replay/DriveEngine.h"
 #include "tumbleway/NameField.h"
 #include "tumbleway/tumbleway_ext.h"
 

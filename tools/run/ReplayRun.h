@@ -4,8 +4,8 @@
 #include <string>
 
 #include "Scene.h"
+#include "drive/DrivePlayer.h"
 #include "files/ReplayFile.h"
-#include "replay/DrivePlayer.h"
 
 // A recorded drive played again without a window: on the scene it was recorded on (the
 // text the recording holds, its meshes found beside the recording) or on another scene

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "files/AtomicFileWriter.h"
+#include "filewrite/AtomicFileWriter.h"
 #include "tumbleway/tumbleway_ext.h"
 
 // The trace: a CSV file with one row per placed mesh per frame, giving the pose the mesh

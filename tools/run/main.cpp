@@ -21,7 +21,7 @@
 #include "Trace.h"
 #include "d3d9/egl_context.h"
 #include "d3d9/gl_device.h"
-#include "replay/DriveEngine.h"
+#include "drive/DriveEngine.h"
 #include "tumbleway/tumbleway.h"
 
 namespace fs = std::filesystem;

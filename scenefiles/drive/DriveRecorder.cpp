@@ -1,4 +1,4 @@
-#include "replay/DriveRecorder.h"
+#include "drive/DriveRecorder.h"
 
 #include <utility>
 

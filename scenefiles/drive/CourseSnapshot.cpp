@@ -1,4 +1,4 @@
-#include "edit/CourseSnapshot.h"
+#include "drive/CourseSnapshot.h"
 
 #include "files/SimulationFile.h"
 #include "tumbleway/tumbleway_ext.h"

@@ -1,4 +1,4 @@
-#include "files/TemporarySaveFiles.h"
+#include "filewrite/TemporarySaveFiles.h"
 
 #include <algorithm>
 #include <atomic>

@@ -11,8 +11,8 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "files/AtomicFileWriter.h"
 #include "files/ReadReport.h"
+#include "filewrite/AtomicFileWriter.h"
 #include "tumbleway/NameField.h"
 #include "win32/regular_file.h"
 #include "win32/win32.h"

@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "files/AtomicFileWriter.h"
 #include "files/NumberText.h"
 #include "files/ReadReport.h"
+#include "filewrite/AtomicFileWriter.h"
 #include "tumbleway/NameField.h"
 #include "win32/regular_file.h"
 #include "win32/win32.h"

@@ -1,4 +1,4 @@
-#include "files/SaveTarget.h"
+#include "filewrite/SaveTarget.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -6,8 +6,8 @@
 #include <system_error>
 #include <unistd.h>
 
-#include "files/SaveErrorText.h"
-#include "files/TemporarySaveFiles.h"
+#include "filewrite/SaveErrorText.h"
+#include "filewrite/TemporarySaveFiles.h"
 
 namespace {
 

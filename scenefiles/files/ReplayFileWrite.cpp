@@ -2,8 +2,8 @@
 #include <charconv>
 #include <cstdio>
 
-#include "files/AtomicFileWriter.h"
 #include "files/ReplayFile.h"
+#include "filewrite/AtomicFileWriter.h"
 
 namespace {
 

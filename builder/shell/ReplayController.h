@@ -6,11 +6,11 @@
 
 #include <optional>
 
+#include "drive/DriveEngine.h"
+#include "drive/DrivePlayer.h"
+#include "drive/DriveRecorder.h"
 #include "files/ReplayFile.h"
 #include "input/DriveInputSink.h"
-#include "replay/DriveEngine.h"
-#include "replay/DrivePlayer.h"
-#include "replay/DriveRecorder.h"
 #include "shell/FrameObserver.h"
 #include "tumbleway/tumbleway.h"
 

@@ -1,4 +1,4 @@
-#include "replay/DrivePlayer.h"
+#include "drive/DrivePlayer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <map>
 #include <utility>
 
-#include "replay/DriveEngine.h"
+#include "drive/DriveEngine.h"
 
 namespace {
 

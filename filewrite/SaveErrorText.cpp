@@ -1,4 +1,4 @@
-#include "files/SaveErrorText.h"
+#include "filewrite/SaveErrorText.h"
 
 #include <cerrno>
 #include <cstring>

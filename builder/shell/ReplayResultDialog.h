@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "replay/DrivePlayer.h"
+#include "drive/DrivePlayer.h"
 
 class QTableWidget;
 

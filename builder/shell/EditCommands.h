@@ -2,7 +2,7 @@
 
 #include <QUndoCommand>
 
-#include "edit/CourseSnapshot.h"
+#include "drive/CourseSnapshot.h"
 #include "tumbleway/tumbleway.h"
 
 class AppForm;

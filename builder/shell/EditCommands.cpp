@@ -1,4 +1,4 @@
-#include "edit/EditCommands.h"
+#include "shell/EditCommands.h"
 
 #include "shell/AppForm.h"
 #include "shell/FileNames.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "files/UniqueFd.h"
+#include "filewrite/UniqueFd.h"
 
 // Saves a file so that a failure never costs the user the file they had: the bytes
 // go to a temporary file in the target's folder, which takes the target's place only

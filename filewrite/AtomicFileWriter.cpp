@@ -1,4 +1,4 @@
-#include "files/AtomicFileWriter.h"
+#include "filewrite/AtomicFileWriter.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -6,9 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "files/SaveErrorText.h"
-#include "files/SaveTarget.h"
-#include "files/TemporarySaveFiles.h"
+#include "filewrite/SaveErrorText.h"
+#include "filewrite/SaveTarget.h"
+#include "filewrite/TemporarySaveFiles.h"
 
 namespace {
 

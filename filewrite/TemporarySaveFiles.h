@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "files/UniqueFd.h"
+#include "filewrite/UniqueFd.h"
 
 // A save writes to a temporary file in its target's folder, named ".tumbleway-save-"
 // and six letters or digits: a name that fits beside a target of any length and that

@@ -1,9 +1,9 @@
-#include "replay/DriveEngine.h"
+#include "drive/DriveEngine.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "edit/CourseSnapshot.h"
+#include "drive/CourseSnapshot.h"
 #include "files/SimulationFile.h"
 #include "tumbleway/NameField.h"
 #include "tumbleway/tumbleway_ext.h"

@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "drive/DriveEngine.h"
 #include "files/ReplayFile.h"
-#include "replay/DriveEngine.h"
 
 // A drive being recorded: the host starts the drive (startDrive), runs its frames as it
 // always does, and after each frame move hands over the input calls that reached the

@@ -1,4 +1,4 @@
-#include "replay/ReplayResultDialog.h"
+#include "shell/ReplayResultDialog.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>

@@ -1,4 +1,4 @@
-#include "replay/ReplayController.h"
+#include "shell/ReplayController.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -10,9 +10,9 @@
 #include <QUndoStack>
 
 #include "files/SimulationFile.h"
-#include "replay/ReplayResultDialog.h"
 #include "shell/AppForm.h"
 #include "shell/FileCommands.h"
+#include "shell/ReplayResultDialog.h"
 #include "tumbleway/tumbleway_ext.h"
 
 namespace {
