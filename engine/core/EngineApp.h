@@ -140,7 +140,7 @@ public:
                                          std::span<const TwxMeshExtra> extras = {});
 
     // The movement input: a pending push on the driven mesh, and the heading.
-    void applyInputPush(XfilePlacement& placement, float angle);
+    void applyInputPush(CSceneObject& body, float angle);
     // Play mode's frame of the current course's bodies (their step, with the sounds of
     // contacts and movement, and their settling on the course).
     void playFrame();

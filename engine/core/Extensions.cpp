@@ -168,10 +168,10 @@ void takePose(const CSceneObject& body, TwxMeshPose* pose) {
 TW_EXPORT int twx_get_mesh_pose(int mesh, TwxMeshPose* pose) {
     return withEngine([mesh, pose](CEngineApp& engine) -> int {
         const XfilePlacement* placement = engine.meshAt(mesh);
-        if (pose == nullptr || placement == nullptr || !placement->body) {
+        if (pose == nullptr || placement == nullptr) {
             return courseIndexResult(engine, false);
         }
-        takePose(*placement->body, pose);
+        takePose(engine.editor.current()->xfilePlacements.body(*placement), pose);
         return TWX_OK;
     });
 }
@@ -187,10 +187,10 @@ TW_EXPORT int twx_get_mesh_poses(TwxMeshPose* poses, int capacity) {
         }
         int filled = 0;
         for (const auto& placement : course->xfilePlacements) {
-            if (filled == capacity || !placement.body) {
+            if (filled == capacity) {
                 break;
             }
-            takePose(*placement.body, &poses[filled++]);
+            takePose(course->xfilePlacements.body(placement), &poses[filled++]);
         }
         return filled;
     });
@@ -199,10 +199,10 @@ TW_EXPORT int twx_get_mesh_poses(TwxMeshPose* poses, int capacity) {
 TW_EXPORT int twx_get_mesh_lift(int mesh, float* lift) {
     return withEngine([mesh, lift](CEngineApp& engine) -> int {
         const XfilePlacement* placement = engine.meshAt(mesh);
-        if (lift == nullptr || placement == nullptr || !placement->body) {
+        if (lift == nullptr || placement == nullptr) {
             return courseIndexResult(engine, false);
         }
-        *lift = placement->body->modelOffset.y;
+        *lift = engine.editor.current()->xfilePlacements.body(*placement).modelOffset.y;
         return TWX_OK;
     });
 }
@@ -210,10 +210,11 @@ TW_EXPORT int twx_get_mesh_lift(int mesh, float* lift) {
 TW_EXPORT int twx_set_mesh_lift(int mesh, float lift) {
     return withEngine([mesh, lift](CEngineApp& engine) -> int {
         XfilePlacement* placement = engine.meshAt(mesh);
-        if (!std::isfinite(lift) || placement == nullptr || !placement->body) {
+        if (!std::isfinite(lift) || placement == nullptr) {
             return courseIndexResult(engine, false);
         }
-        placement->body->modelOffset = D3DXVECTOR3(0, lift, 0);
+        engine.editor.current()->xfilePlacements.body(*placement).modelOffset =
+            D3DXVECTOR3(0, lift, 0);
         return TWX_OK;
     });
 }
@@ -384,10 +385,9 @@ TW_EXPORT int twx_get_course_extras(HTREEITEM item, TwxMeshExtra* extras, int ca
         }
         int index = 0;
         for (const auto& placement : course->xfilePlacements) {
-            if (index < capacity && placement.body) {
-                extras[index] = {placement.body->modelOffset.y, placement.body->yaw};
-            } else if (index < capacity) {
-                extras[index] = {0.0f, 0.0f};
+            if (index < capacity) {
+                const CSceneObject& body = course->xfilePlacements.body(placement);
+                extras[index] = {body.modelOffset.y, body.yaw};
             }
             ++index;
         }

@@ -149,13 +149,13 @@ void CEngineApp::assign() {
         XfilePlacement placement;
         placement.mesh = std::move(loaded.mesh);
         placement.radius = loaded.radius;
-        placement.body = std::make_unique<CSceneObject>();
-        placement.body->radius = placement.radius;
-        placement.body->yawOffset = 0;
+        CSceneObject body;
+        body.radius = placement.radius;
+        body.yawOffset = 0;
         setNameField(placement.name, nameFieldText(assets.currentXfile()->name));
         auto& placements = editor.current()->xfilePlacements;
-        placements.push_back(std::move(placement));
-        renumberFromZero(placements);
+        placements.add(std::move(placement), body);
+        placements.renumber(0);
         editor.drive(&placements.back());
         // Without a course under the camera the placement stays where it was put.
         (void)placeXfileInFrontOfCamera();

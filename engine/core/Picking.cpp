@@ -26,10 +26,9 @@ constexpr float kLeastLevelSine = 1.0f / 16;
 
 // The drawn placement of the list the line meets first, if it comes before *best;
 // *best becomes its distance. Of equal distances the earlier in the list wins.
-template <typename Placement, typename Distance>
-Placement* nearest(std::list<Placement>& placements, const SightLine& sight, Distance distanceOf,
-                   float* best) {
-    Placement* found = nullptr;
+template <typename Placements, typename Distance>
+auto* nearest(Placements& placements, const SightLine& sight, Distance distanceOf, float* best) {
+    decltype(&*placements.begin()) found = nullptr;
     for (auto& placement : placements) {
         const float distance = distanceOf(sight, placement);
         if (sight.reaches(distance) && distance < *best) {
@@ -40,18 +39,14 @@ Placement* nearest(std::list<Placement>& placements, const SightLine& sight, Dis
     return found;
 }
 
-// Where a placement stands as the last frame drew it.
-D3DXVECTOR3 positionOf(const XfilePlacement& placement) {
-    return drawnPosition(*placement.body);
-}
-
+// Where a bitmap stands as the last frame drew it.
 D3DXVECTOR3 positionOf(const BitmapPlacement& placement) {
     return D3DXVECTOR3(placement.drawX, placement.drawY, placement.drawZ);
 }
 
-void moveTo(XfilePlacement& placement, const D3DXVECTOR3& at) {
-    placement.body->position = at;
-    placement.body->stepPosition = at;
+void moveTo(XfilePlacement& placement, CSceneObject& body, const D3DXVECTOR3& at) {
+    body.position = at;
+    body.stepPosition = at;
     placement.x = at.x;
     placement.y = at.y;
     placement.z = at.z;
@@ -159,10 +154,10 @@ int CEngineApp::modifyPoint(unsigned int wParam, long lParam) {
 }
 
 int CEngineApp::modifyXfile(unsigned int wParam, long lParam) {
-    if (editor.driven() == nullptr || !editor.driven()->body) {
+    if (editor.drivenBody() == nullptr) {
         return 0;
     }
-    CSceneObject& body = *editor.driven()->body;
+    CSceneObject& body = *editor.drivenBody();
     const float height = static_cast<float>(static_cast<std::int32_t>(wParam));
     const float degrees = static_cast<float>(static_cast<std::int32_t>(lParam));
     body.yawOffset = degrees / 180.0f;
@@ -208,8 +203,13 @@ CEngineApp::Picked CEngineApp::pickPlacement(int x, int y, D3DXVECTOR3* directio
         }
     }
     float distance = SightLine::kMiss;
-    XfilePlacement* mesh =
-        nearest(editor.current()->xfilePlacements, sight, meshDistance, &distance);
+    const PlacedMeshes& meshes = editor.current()->xfilePlacements;
+    XfilePlacement* mesh = nearest(
+        editor.current()->xfilePlacements, sight,
+        [&meshes](const SightLine& line, const XfilePlacement& placed) {
+            return meshDistance(line, placed, meshes.body(placed));
+        },
+        &distance);
     BitmapPlacement* bitmap =
         nearest(editor.current()->bitmapPlacements, sight, billboardDistance, &distance);
     if (grabbed != nullptr) {
@@ -248,8 +248,8 @@ void CEngineApp::grabPlacement(int x, int y) {
     if (held == Picked::Nothing) {
         return;
     }
-    const D3DXVECTOR3 position =
-        held == Picked::Mesh ? positionOf(*editor.driven()) : positionOf(*editor.lastBitmap());
+    const D3DXVECTOR3 position = held == Picked::Mesh ? drawnPosition(*editor.drivenBody())
+                                                      : positionOf(*editor.lastBitmap());
     D3DXVec3Normalize(&sight, &sight);
     const D3DXMATRIX& view = *pickView();
     m_grab.held = held;
@@ -293,10 +293,10 @@ HRESULT CEngineApp::dragGrabbed(int x, int y) {
         position.y = m_grab.height;
     }
     if (m_grab.held == Picked::Mesh) {
-        if (editor.driven() == nullptr || !editor.driven()->body) {
+        if (editor.drivenBody() == nullptr) {
             return E_FAIL;
         }
-        moveTo(*editor.driven(), position);
+        moveTo(*editor.driven(), *editor.drivenBody(), position);
         return S_OK;
     }
     if (editor.lastBitmap() == nullptr) {
@@ -365,7 +365,7 @@ void CEngineApp::onMouseMove(POINT point) {
 void CEngineApp::onLButtonUp() {
     // The camera stays where it was during the drag, not back behind what was dragged.
     if (dragging && m_grab.held == Picked::Mesh && editor.driven() != nullptr) {
-        camera.stayAfterDrag(*editor.driven());
+        camera.stayAfterDrag(*editor.driven(), editor.drivenBody()->position);
     }
     dragging = false;
     m_grab = Grab{};
@@ -389,12 +389,13 @@ D3DXVECTOR3 CEngineApp::pointInFrontOfCamera() const {
 }
 
 HRESULT CEngineApp::placeXfileInFrontOfCamera() {
-    if (editor.driven() == nullptr || !editor.driven()->body) {
+    CSceneObject* body = editor.drivenBody();
+    if (body == nullptr) {
         return E_FAIL;
     }
     lastPlacePoint = pointInFrontOfCamera();
-    editor.driven()->body->position = lastPlacePoint;
-    editor.driven()->body->stepPosition = lastPlacePoint;
+    body->position = lastPlacePoint;
+    body->stepPosition = lastPlacePoint;
     return S_OK;
 }
 

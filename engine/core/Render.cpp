@@ -75,11 +75,11 @@ HRESULT CEngineApp::renderCourseScene() {
     }
 
     for (auto& placement : course.xfilePlacements) {
-        if (!placement.mesh || !placement.body) {
+        if (!placement.mesh) {
             continue;
         }
         device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
-        device->SetTransform(D3DTS_WORLD, &placement.body->world);
+        device->SetTransform(D3DTS_WORLD, &course.xfilePlacements.body(placement).world);
         placement.mesh->render(device, true, true);
     }
     drawGhost();

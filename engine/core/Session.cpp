@@ -85,15 +85,14 @@ void CEngineApp::fillSessionOf(const LCourse_t& course, LSession_t& session) con
     }
     for (const auto& placement : course.xfilePlacements) {
         SessionXfile mesh{};
-        mesh.id = placement.id;
+        mesh.id = placement.id();
         mesh.flag = placement.flag;
-        if (placement.body) {
-            // The body holds the live pose.
-            mesh.x = placement.body->stepPosition.x;
-            mesh.y = placement.body->stepPosition.y;
-            mesh.z = placement.body->stepPosition.z;
-            mesh.yaw = placement.body->yawOffset;
-        }
+        // The body holds the live pose.
+        const CSceneObject& body = course.xfilePlacements.body(placement);
+        mesh.x = body.stepPosition.x;
+        mesh.y = body.stepPosition.y;
+        mesh.z = body.stepPosition.z;
+        mesh.yaw = body.yawOffset;
         mesh.radius = placement.radius;
         setNameField(mesh.name, nameFieldText(placement.name));
         session.meshes.push_back(mesh);
@@ -168,17 +167,15 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
         placement.yaw = saved.yaw;
         placement.radius = saved.radius; // the saved radius stays in force
         setNameField(placement.name, name);
-        placement.body = std::make_unique<CSceneObject>();
-        placement.body->radius = saved.radius;
-        placement.body->yawOffset = saved.yaw;
-        placement.body->position = placement.body->stepPosition =
-            D3DXVECTOR3(saved.x, saved.y, saved.z);
-        placement.body->modelOffset =
-            D3DXVECTOR3(0, std::isfinite(extra.lift) ? extra.lift : 0.0f, 0);
-        placement.body->yaw = std::isfinite(extra.turn) ? extra.turn : 0.0f;
-        course.xfilePlacements.push_back(std::move(placement));
+        CSceneObject body;
+        body.radius = saved.radius;
+        body.yawOffset = saved.yaw;
+        body.position = body.stepPosition = D3DXVECTOR3(saved.x, saved.y, saved.z);
+        body.modelOffset = D3DXVECTOR3(0, std::isfinite(extra.lift) ? extra.lift : 0.0f, 0);
+        body.yaw = std::isfinite(extra.turn) ? extra.turn : 0.0f;
+        course.xfilePlacements.add(std::move(placement), body);
     }
-    renumberFromOne(course.xfilePlacements);
+    course.xfilePlacements.renumber(1);
 
     for (const auto& saved : session.bitmaps) {
         if (nonFinite.refuse(saved)) {

@@ -122,12 +122,13 @@ void CEngineApp::playCollisionSound(const XfilePlacement& first, const XfilePlac
 
 void CEngineApp::playMovementSound(const XfilePlacement& placement) {
     const LCourse_t* course = editor.current();
-    if (course == nullptr || !course->moveTable || !placement.body) {
+    if (course == nullptr || !course->moveTable) {
         return;
     }
     const auto answer = course->moveTable->lookup(std::string(nameFieldText(placement.name)),
                                                   RelationTable::kMoveKey);
-    playCourseSounds(answer.wav, static_cast<int>(placement.body->speed * 10.0));
+    playCourseSounds(answer.wav,
+                     static_cast<int>(course->xfilePlacements.body(placement).speed * 10.0));
 }
 
 void CEngineApp::playMovementSounds() {
@@ -145,9 +146,6 @@ void CEngineApp::playMovementSounds() {
     };
     std::vector<Answer> answers;
     for (const auto& placement : course->xfilePlacements) {
-        if (!placement.body) {
-            continue;
-        }
         const std::string_view name = nameFieldText(placement.name);
         const Answer* known = nullptr;
         for (const Answer& answer : answers) {
@@ -156,7 +154,7 @@ void CEngineApp::playMovementSounds() {
                 break;
             }
         }
-        const int rateStep = static_cast<int>(placement.body->speed * 10.0);
+        const int rateStep = static_cast<int>(course->xfilePlacements.body(placement).speed * 10.0);
         if (known != nullptr) {
             playCourseSounds(known->wav, rateStep);
             continue;

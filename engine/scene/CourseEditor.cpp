@@ -101,3 +101,10 @@ void CourseEditor::letGoOf(const LCourse_t& course) {
         currentCourse = nullptr;
     }
 }
+
+CSceneObject* CourseEditor::drivenBody() {
+    if (lastXfilePlacement == nullptr || currentCourse == nullptr) {
+        return nullptr;
+    }
+    return &currentCourse->xfilePlacements.body(*lastXfilePlacement);
+}

@@ -38,6 +38,8 @@ public:
     // course's, or none.
     XfilePlacement* driven() const { return lastXfilePlacement; }
     void drive(XfilePlacement* placement) { lastXfilePlacement = placement; }
+    // The driven placement's body, or null when none is driven.
+    CSceneObject* drivenBody();
     // The bitmap placed or picked last, which the placement dialogs edit.
     BitmapPlacement* lastBitmap() const { return lastBitmapPlacement; }
     void setLastBitmap(BitmapPlacement* placement) { lastBitmapPlacement = placement; }

@@ -66,7 +66,7 @@ Drawn drawnOf(const LCourse_t& course) {
         }
     }
     for (const XfilePlacement& placement : course.xfilePlacements) {
-        addMesh(*placement.mesh, placement.body->world, drawn);
+        addMesh(*placement.mesh, course.xfilePlacements.body(placement).world, drawn);
     }
     for (const BitmapPlacement& placement : course.bitmapPlacements) {
         D3DXMATRIX world = placement.bitmap->world();

@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
         app.assets.selectXfile(item(10 + p.file));
         app.assign();
         const D3DXVECTOR3 at = onRoad(course, p.sample, p.side);
-        app.editor.driven()->body->position = app.editor.driven()->body->stepPosition = at;
+        app.editor.drivenBody()->position = app.editor.drivenBody()->stepPosition = at;
     }
     for (const Placed& b : content.bitmapPlaces) {
         app.assets.selectBitmap(item(20 + b.file));

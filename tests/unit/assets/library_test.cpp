@@ -5,6 +5,7 @@
 #include "sound/sound_test_support.h"
 #include "support/AssetFixture.h"
 #include "support/Bodies.h"
+#include "support/BodyOf.h"
 
 #include <fstream>
 
@@ -161,15 +162,15 @@ TEST_F(AssetLibraryFiles, AssigningPlacesAFreshMeshTenAheadOfTheCamera) {
     app->assign();
     auto& placements = app->editor.current()->xfilePlacements;
     ASSERT_EQ(placements.size(), 2u);
-    EXPECT_EQ(placements.front().id, 0);
-    EXPECT_EQ(placements.back().id, 1);
+    EXPECT_EQ(placements.front().id(), 0);
+    EXPECT_EQ(placements.back().id(), 1);
     const XfilePlacement& placed = placements.back();
     EXPECT_EQ(app->editor.driven(), &placed);
     EXPECT_NE(placed.mesh.get(), app->assets.xfiles().front().mesh.get());
-    EXPECT_FLOAT_EQ(placed.body->radius, app->assets.xfiles().front().radius);
-    EXPECT_EQ(placed.body->yawOffset, 0.0f);
-    EXPECT_EQ(placed.body->position, peek(*app).lastPlacePoint());
-    EXPECT_EQ(placed.body->stepPosition, peek(*app).lastPlacePoint());
+    EXPECT_FLOAT_EQ(bodyOf(*app, placed).radius, app->assets.xfiles().front().radius);
+    EXPECT_EQ(bodyOf(*app, placed).yawOffset, 0.0f);
+    EXPECT_EQ(bodyOf(*app, placed).position, peek(*app).lastPlacePoint());
+    EXPECT_EQ(bodyOf(*app, placed).stepPosition, peek(*app).lastPlacePoint());
     const D3DXVECTOR3 offEye = peek(*app).lastPlacePoint() - app->camera.eye();
     EXPECT_GT(D3DXVec3Length(&offEye), 9.0f);
     EXPECT_STREQ(placed.name, "ball.x");

@@ -4,6 +4,7 @@
 
 #include "course/CourseTrack.h"
 #include "support/AssetFixture.h"
+#include "support/BodyOf.h"
 #include "tumbleway/NameField.h"
 
 namespace {
@@ -25,7 +26,7 @@ protected:
         }
         app->assets.selectBitmap(treeItem(3));
         app->assign();
-        app->editor.driven()->body->yawOffset = 0.25f;
+        bodyOf(*app, *app->editor.driven()).yawOffset = 0.25f;
         // Collision: ball then box with hit.wav; movement: ball with roll.wav.
         app->assets.selectSound(treeItem(4));
         app->assignSoundRelation(true);
@@ -61,7 +62,7 @@ TEST_F(Sessions, FillingCopiesTheCourseAndEmptyingFreesIt) {
     const SessionXfile& box = session.meshes.back();
     const XfilePlacement& placed = app->editor.current()->xfilePlacements.back();
     EXPECT_EQ(name(box.name), "box.x");
-    EXPECT_EQ(box.x, placed.body->stepPosition.x);
+    EXPECT_EQ(box.x, bodyOf(*app, placed).stepPosition.x);
     EXPECT_EQ(box.yaw, 0.25f);
     EXPECT_EQ(box.radius, placed.radius);
     ASSERT_EQ(session.bitmaps.size(), 1u);
@@ -93,9 +94,9 @@ TEST_F(Sessions, RestoringRebuildsAnEqualCourse) {
     EXPECT_TRUE(restored.stripsCreated);
     EXPECT_EQ(app->editor.driven(), &restored.xfilePlacements.back());
     // Restored placements are numbered from 1 and keep their saved pose and radius.
-    EXPECT_EQ(restored.xfilePlacements.front().id, 1);
-    EXPECT_EQ(restored.xfilePlacements.back().id, 2);
-    EXPECT_EQ(restored.xfilePlacements.back().body->yawOffset, 0.25f);
+    EXPECT_EQ(restored.xfilePlacements.front().id(), 1);
+    EXPECT_EQ(restored.xfilePlacements.back().id(), 2);
+    EXPECT_EQ(bodyOf(*app, restored.xfilePlacements.back()).yawOffset, 0.25f);
     EXPECT_EQ(restored.bitmapPlacements.front().id, 1);
     EXPECT_EQ(restored.collisionTable->lookup("ball.x", "box.x").wav, "hit.wav");
     EXPECT_EQ(restored.moveTable->lookup("ball.x", "0").wav, "roll.wav");
@@ -116,7 +117,7 @@ TEST_F(Sessions, RestoringRebuildsAnEqualCourse) {
     // Placements made afterwards renumber the list from 0.
     app->assets.selectXfile(treeItem(1));
     app->assign();
-    EXPECT_EQ(restored.xfilePlacements.front().id, 0);
+    EXPECT_EQ(restored.xfilePlacements.front().id(), 0);
 }
 
 TEST_F(Sessions, MissingFilesAreReportedAndOnlyTheirElementIsDropped) {
@@ -154,8 +155,8 @@ TEST_F(Sessions, MissingFilesAreReportedAndOnlyTheirElementIsDropped) {
     EXPECT_EQ(messages, expected);
     LCourse_t& course = app->editor.courseList().back();
     ASSERT_EQ(course.xfilePlacements.size(), 2u);
-    EXPECT_EQ(course.xfilePlacements.back().body->position.x, 3.0f);
-    EXPECT_EQ(course.xfilePlacements.back().id, 2);
+    EXPECT_EQ(bodyOf(*app, course.xfilePlacements.back()).position.x, 3.0f);
+    EXPECT_EQ(course.xfilePlacements.back().id(), 2);
     EXPECT_TRUE(course.bitmapPlacements.empty());
     ASSERT_EQ(course.relations.size(), 2u);
     EXPECT_EQ(name(course.relations.back().wavfile), "roll.wav");

@@ -11,6 +11,7 @@
 
 #include "d3dx9/mesh_parse.h" // the platform library's count of parses
 #include "support/AssetFixture.h"
+#include "support/BodyOf.h"
 #include "tumbleway/NameField.h"
 
 namespace {
@@ -70,14 +71,14 @@ protected:
         ASSERT_EQ(app->render(), S_OK);
         for (const XfilePlacement& placement : course.xfilePlacements) {
             IDirect3DVertexBuffer9* vertices = deviceVertices(placement);
-            ASSERT_NE(vertices, nullptr) << placement.id;
-            const D3DXMATRIX& world = placement.body->world;
+            ASSERT_NE(vertices, nullptr) << placement.id();
+            const D3DXMATRIX& world = bodyOf(*app, placement).world;
             const bool drawn = std::any_of(
                 device->draws().begin(), device->draws().end(), [&](const DrawSnapshot& draw) {
                     return draw.state.streams[0].buffer.get() == vertices &&
                            std::equal(&world._11, &world._11 + 16, &draw.world()._11);
                 });
-            EXPECT_TRUE(drawn) << "placement " << placement.id;
+            EXPECT_TRUE(drawn) << "placement " << placement.id();
         }
     }
 
@@ -139,14 +140,14 @@ TEST_F(SharedPlacements, EachPlacementKeepsItsOwnPoseLiftNameAndFlag) {
     std::size_t i = 0;
     for (const XfilePlacement& placement : course.xfilePlacements) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(placement.id, static_cast<std::int32_t>(i + 1));
+        EXPECT_EQ(placement.id(), static_cast<std::int32_t>(i + 1));
         EXPECT_STREQ(placement.name, saved->name);
         EXPECT_EQ(placement.flag, saved->flag);
         EXPECT_EQ(placement.radius, saved->radius);
-        EXPECT_EQ(placement.body->radius, saved->radius);
-        EXPECT_EQ(placement.body->position, D3DXVECTOR3(saved->x, saved->y, saved->z));
-        EXPECT_EQ(placement.body->yawOffset, saved->yaw);
-        EXPECT_EQ(placement.body->modelOffset, D3DXVECTOR3(0, lifts[i].lift, 0));
+        EXPECT_EQ(bodyOf(*app, placement).radius, saved->radius);
+        EXPECT_EQ(bodyOf(*app, placement).position, D3DXVECTOR3(saved->x, saved->y, saved->z));
+        EXPECT_EQ(bodyOf(*app, placement).yawOffset, saved->yaw);
+        EXPECT_EQ(bodyOf(*app, placement).modelOffset, D3DXVECTOR3(0, lifts[i].lift, 0));
         // Placements of one file share its mesh; of another, they do not.
         const XfilePlacement& sameFile = *std::next(course.xfilePlacements.begin(), i % 3);
         EXPECT_EQ(placement.mesh.get(), sameFile.mesh.get());
@@ -209,7 +210,8 @@ TEST_F(SharedPlacements, AMissingOrBrokenFileIsReportedForEachOfItsElementsAndRe
     EXPECT_EQ(messages, expected);
     ASSERT_EQ(course.xfilePlacements.size(), 24u);
     // What stays keeps its lift, whichever elements before it were dropped.
-    EXPECT_EQ(std::next(course.xfilePlacements.begin(), 3)->body->modelOffset.y, lifts[5].lift);
+    EXPECT_EQ(bodyOf(*app, *std::next(course.xfilePlacements.begin(), 3)).modelOffset.y,
+              lifts[5].lift);
 }
 
 TEST_F(SharedPlacements, AssigningAFileTheCourseHoldsSharesItsMesh) {

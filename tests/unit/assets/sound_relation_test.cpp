@@ -7,6 +7,7 @@
 #include "sound/sound_test_support.h"
 #include "support/AssetFixture.h"
 #include "support/Bodies.h"
+#include "support/BodyOf.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ protected:
         XfilePlacement& placement = *app->editor.driven();
         const D3DXVECTOR3 at =
             roadCentre(*app->editor.current(), sample) + D3DXVECTOR3(across, 0, 0);
-        placement.body->position = placement.body->stepPosition = at;
+        bodyOf(*app, placement).position = bodyOf(*app, placement).stepPosition = at;
         return placement;
     }
 
@@ -93,9 +94,9 @@ TEST_F(SoundRelations, ACollisionPlaysItsSoundATenthFaster) {
 TEST_F(SoundRelations, AMovingBodyPlaysItsSoundFasterWithItsSpeed) {
     relate(treeItem(1), nullptr, treeItem(3), false);
     XfilePlacement& ball = place(treeItem(1), 300);
-    ball.body->speed = 0.26f; // after one step's friction: 0.2548, ten times truncated: 2
-    ball.body->direction = D3DXVECTOR3(1, 0, 0);
-    ball.body->setMotionState(MOTION_ROLL);
+    bodyOf(*app, ball).speed = 0.26f; // after one step's friction: 0.2548, ten times truncated: 2
+    bodyOf(*app, ball).direction = D3DXVECTOR3(1, 0, 0);
+    bodyOf(*app, ball).setMotionState(MOTION_ROLL);
     app->editor.drive(nullptr);
     app->selectTab(TAB_PLAY);
     app->frameMove();

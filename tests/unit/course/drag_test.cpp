@@ -6,6 +6,7 @@
 
 #include "course/DrawnView.h"
 #include "support/AssetFixture.h"
+#include "support/BodyOf.h"
 
 namespace {
 
@@ -34,13 +35,13 @@ protected:
 
     // Where the car was drawn in the last frame.
     D3DXVECTOR3 carShown() const {
-        const D3DXMATRIX& world = car->body->world;
+        const D3DXMATRIX& world = bodyOf(*app, *car).world;
         return {world._41, world._42, world._43};
     }
 
     // The pixel in the middle of those the car covered in the last frame.
     POINT carPixel() const {
-        return middlePixel(drawn().silhouette(*car->mesh->systemMesh(), car->body->world));
+        return middlePixel(drawn().silhouette(*car->mesh->systemMesh(), bodyOf(*app, *car).world));
     }
 
     // The left button pressed at view pixel p, holding the point of the car the pick
@@ -109,19 +110,19 @@ bool sameBits(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
 
 TEST_F(Drag, TheDraggedCarStaysUnderTheCursor) {
     const POINT grab = carPixel();
-    const float height = car->body->position.y;
+    const float height = bodyOf(*app, *car).position.y;
     press(grab);
     for (const POINT step :
          {POINT{0, 12}, POINT{15, 30}, POINT{-10, 45}, POINT{-25, 25}, POINT{5, 60}}) {
         const POINT cursor{grab.x + step.x, grab.y + step.y};
         moveTo(cursor);
-        ASSERT_NEAR(car->body->position.y, height, 1e-4f); // still on the level road
+        ASSERT_NEAR(bodyOf(*app, *car).position.y, height, 1e-4f); // still on the level road
         EXPECT_TRUE(heldShowsAt(cursor));
     }
     app->onLButtonUp();
-    const D3DXVECTOR3 released = car->body->position;
+    const D3DXVECTOR3 released = bodyOf(*app, *car).position;
     moveTo(POINT{grab.x, grab.y + 80}); // moves without the button move nothing
-    EXPECT_TRUE(sameBits(car->body->position, released));
+    EXPECT_TRUE(sameBits(bodyOf(*app, *car).position, released));
 }
 
 TEST_F(Drag, TheHeldCarStaysUnderTheCursorAsTheViewTurns) {
@@ -137,15 +138,15 @@ TEST_F(Drag, TheHeldCarStaysUnderTheCursorAsTheViewTurns) {
 TEST_F(Drag, ACursorAboveTheGroundsHorizonLeavesTheCarWhereItWas) {
     press(carPixel());
     moveTo(POINT{kSky.x - 40, kSky.y + 10});
-    const D3DXVECTOR3 position = car->body->position;
+    const D3DXVECTOR3 position = bodyOf(*app, *car).position;
     moveTo(kSky);
-    EXPECT_TRUE(sameBits(car->body->position, position));
+    EXPECT_TRUE(sameBits(bodyOf(*app, *car).position, position));
 }
 
 TEST_F(Drag, TheCarHeldOffCentreKeepsThePointHeldUnderTheCursor) {
     // A pixel of the car away from its middle: the point of the car seen there is held.
     const std::vector<POINT> covered =
-        drawn().silhouette(*car->mesh->systemMesh(), car->body->world);
+        drawn().silhouette(*car->mesh->systemMesh(), bodyOf(*app, *car).world);
     const POINT middle = middlePixel(covered);
     const POINT grab = *std::max_element(covered.begin(), covered.end(), [&](POINT a, POINT b) {
         return a.x - middle.x + a.y - middle.y < b.x - middle.x + b.y - middle.y;
@@ -171,7 +172,7 @@ TEST_F(Drag, AFlagBesideTheDraggedCarIsLeftAlone) {
     EXPECT_EQ(app->editor.driven(), car);
     EXPECT_EQ(app->editor.lastBitmap(), &flag);
     EXPECT_TRUE(sameBits(positionOf(flag), flagFoot));
-    const D3DXVECTOR3 moved = car->body->position - shown;
+    const D3DXVECTOR3 moved = bodyOf(*app, *car).position - shown;
     EXPECT_GT(D3DXVec3Length(&moved), 5.0f);
 }
 
@@ -197,14 +198,14 @@ TEST_F(Drag, ADraggedFlagKeepsItsFootAtItsHeight) {
 TEST_F(Drag, AClickThatPicksNothingLetsGoAndMovesNothing) {
     const D3DXVECTOR3 eye = app->camera.eye();
     const D3DXVECTOR3 at = app->camera.at();
-    const D3DXVECTOR3 position = car->body->position;
+    const D3DXVECTOR3 position = bodyOf(*app, *car).position;
     const auto unmoved = [&] {
         for (int frame = 0; frame < 3; ++frame) {
             drawFrame();
         }
         EXPECT_TRUE(sameBits(app->camera.eye(), eye));
         EXPECT_TRUE(sameBits(app->camera.at(), at));
-        EXPECT_TRUE(sameBits(car->body->position, position));
+        EXPECT_TRUE(sameBits(bodyOf(*app, *car).position, position));
     };
 
     // The right button asks what is under the cursor.

@@ -8,6 +8,7 @@
 
 #include "course/DrawnView.h"
 #include "support/AssetFixture.h"
+#include "support/BodyOf.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ protected:
     DrawnView drawn() const { return DrawnView(device.get(), kViewWidth, kViewHeight); }
 
     std::vector<POINT> carSilhouette() const {
-        return drawn().silhouette(*car->mesh->systemMesh(), car->body->world);
+        return drawn().silhouette(*car->mesh->systemMesh(), bodyOf(*app, *car).world);
     }
 
     bool rightClick(POINT p) { return app->selectXfilePlacement(p.x, p.y, nullptr, nullptr); }
@@ -53,7 +54,7 @@ protected:
     static POINT form(POINT view) { return POINT{view.x + 12, view.y + 28}; }
 
     D3DXVECTOR3 carShown() const {
-        const D3DXMATRIX& world = car->body->world;
+        const D3DXMATRIX& world = bodyOf(*app, *car).world;
         return {world._41, world._42, world._43};
     }
 
@@ -130,7 +131,7 @@ TEST_F(MaximisedView, AGrabbedPointStaysUnderTheCursorSeenFromItsHeightAndTheCam
     app->selectTab(TAB_PLACE);
     drawFrame();
     const D3DXVECTOR3 ahead = drawn().along(kViewWidth / 2.0f, kViewHeight / 2.0f, 30);
-    car->body->position = car->body->stepPosition = ahead;
+    bodyOf(*app, *car).position = bodyOf(*app, *car).stepPosition = ahead;
     for (int frame = 0; frame < 3; ++frame) {
         drawFrame();
     }

@@ -4,6 +4,7 @@
 
 #include "course/CourseTrack.h"
 #include "support/Bodies.h"
+#include "support/BodyOf.h"
 #include "support/EngineFixture.h"
 
 namespace {
@@ -88,11 +89,11 @@ TEST_F(Picking, PlacementMessageSetsHeightAndYawOffset) {
     XfilePlacement& placement = placeBody(*app, {0, 0, 0});
     app->editor.drive(&placement);
     EXPECT_EQ(app->modifyXfile(3, 90), 0);
-    EXPECT_EQ(placement.body->modelOffset, D3DXVECTOR3(0, 3, 0));
-    EXPECT_EQ(placement.body->yawOffset, 0.5f);
+    EXPECT_EQ(bodyOf(*app, placement).modelOffset, D3DXVECTOR3(0, 3, 0));
+    EXPECT_EQ(bodyOf(*app, placement).yawOffset, 0.5f);
     app->modifyXfile(0xFFFFFFFEu, static_cast<long>(-180));
-    EXPECT_EQ(placement.body->modelOffset.y, -2.0f);
-    EXPECT_EQ(placement.body->yawOffset, -1.0f);
+    EXPECT_EQ(bodyOf(*app, placement).modelOffset.y, -2.0f);
+    EXPECT_EQ(bodyOf(*app, placement).yawOffset, -1.0f);
 }
 
 TEST_F(Picking, AnAssignedObjectIsPlacedTenAlongTheCentreRay) {
@@ -103,8 +104,8 @@ TEST_F(Picking, AnAssignedObjectIsPlacedTenAlongTheCentreRay) {
     D3DXVECTOR3 dir;
     D3DXVECTOR3 origin;
     app->pickRay(320, 240, app->camera.view(), app->pickProjection(), &dir, &origin);
-    EXPECT_EQ(placement.body->position, origin + dir * 10.0f);
-    EXPECT_EQ(placement.body->stepPosition, placement.body->position);
+    EXPECT_EQ(bodyOf(*app, placement).position, origin + dir * 10.0f);
+    EXPECT_EQ(bodyOf(*app, placement).stepPosition, bodyOf(*app, placement).position);
     app->editor.drive(nullptr);
     EXPECT_EQ(app->placeXfileInFrontOfCamera(), E_FAIL);
 }

@@ -5,6 +5,7 @@
 #include "course/DrawnView.h"
 #include "support/AssetFixture.h"
 #include "support/Bodies.h"
+#include "support/BodyOf.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ protected:
         return shown;
     }
 
-    std::list<XfilePlacement>& meshes() { return app->editor.current()->xfilePlacements; }
+    PlacedMeshes& meshes() { return app->editor.current()->xfilePlacements; }
 };
 
 } // namespace
@@ -78,31 +79,28 @@ TEST_F(PlacementPick, AMeshIsPickedWhereverInTheViewItShows) {
         EXPECT_TRUE(rightClick(cursor));
         EXPECT_EQ(app->editor.driven(), &mesh);
         // Just off the pick sphere (radius 1) seen from 25 away.
-        EXPECT_FALSE(
-            rightClick(drawn().nearestPixel(mesh.body->position + D3DXVECTOR3(0, 1.5f, 0))));
+        EXPECT_FALSE(rightClick(
+            drawn().nearestPixel(bodyOf(*app, mesh).position + D3DXVECTOR3(0, 1.5f, 0))));
         meshes().clear();
     }
 }
 
 TEST_F(PlacementPick, TheNearestMeshAlongTheRayIsPickedWhateverTheListOrder) {
     const POINT cursor{320, 240};
-    XfilePlacement& far = placeBody(*app, under(cursor.x, cursor.y, 30), 2.0f);
-    XfilePlacement& near = placeBody(*app, under(cursor.x, cursor.y, 20), 2.0f);
-    EXPECT_TRUE(rightClick(cursor));
-    EXPECT_EQ(app->editor.driven(), &near);
+    for (const bool nearFirst : {false, true}) {
+        meshes().clear();
+        const D3DXVECTOR3 farAt = under(cursor.x, cursor.y, 30);
+        const D3DXVECTOR3 nearAt = under(cursor.x, cursor.y, 20);
+        XfilePlacement& first = placeBody(*app, nearFirst ? nearAt : farAt, 2.0f);
+        XfilePlacement& second = placeBody(*app, nearFirst ? farAt : nearAt, 2.0f);
+        EXPECT_TRUE(rightClick(cursor));
+        EXPECT_EQ(app->editor.driven(), nearFirst ? &first : &second) << nearFirst;
 
-    meshes().splice(meshes().end(), meshes(), meshes().begin()); // near first, far last
-    EXPECT_TRUE(rightClick(cursor));
-    EXPECT_EQ(app->editor.driven(), &near);
-
-    // A twin in the very same place: the earlier in the list wins.
-    XfilePlacement& twin = placeBody(*app, near.body->position, 2.0f);
-    EXPECT_TRUE(rightClick(cursor));
-    EXPECT_EQ(app->editor.driven(), &near);
-    meshes().splice(meshes().begin(), meshes(), std::prev(meshes().end()));
-    EXPECT_TRUE(rightClick(cursor));
-    EXPECT_EQ(app->editor.driven(), &twin);
-    EXPECT_NE(&far, app->editor.driven());
+        // A twin in the very same place as the near one: the earlier in the list wins.
+        (void)placeBody(*app, nearAt, 2.0f);
+        EXPECT_TRUE(rightClick(cursor));
+        EXPECT_EQ(app->editor.driven(), nearFirst ? &first : &second) << nearFirst;
+    }
 }
 
 TEST_F(PlacementPick, MeshesBehindTheEyeOrBeyondTheDrawnDistanceDoNotStopThePick) {
@@ -125,8 +123,9 @@ TEST_F(PlacementPick, ARaisedMeshIsPickedWhereItIsDrawn) {
     app->editor.drive(nullptr);
     drawFrame();
     drawFrame(); // the drawn pose lags the surface by a frame
-    const D3DXVECTOR3 shown(mesh.body->world._41, mesh.body->world._42, mesh.body->world._43);
-    const D3DXVECTOR3 body = mesh.body->position;
+    const D3DXVECTOR3 shown(bodyOf(*app, mesh).world._41, bodyOf(*app, mesh).world._42,
+                            bodyOf(*app, mesh).world._43);
+    const D3DXVECTOR3 body = bodyOf(*app, mesh).position;
     ASSERT_NEAR(shown.y - body.y, 5.0f, 1e-4f);
 
     EXPECT_FALSE(rightClick(drawn().nearestPixel(body))); // nothing shows there
@@ -162,7 +161,7 @@ TEST_F(PlacementPick, OfAMeshAndABitmapTheNearerIsPicked) {
     EXPECT_FALSE(rightClick(cursor)); // and so no mesh menu
     EXPECT_EQ(app->editor.lastBitmap(), &flag);
 
-    behind.body->position = under(cursor.x, cursor.y, distance - 10);
+    bodyOf(*app, behind).position = under(cursor.x, cursor.y, distance - 10);
     EXPECT_TRUE(rightClick(cursor));
     EXPECT_EQ(app->editor.driven(), &behind);
 }

@@ -3,6 +3,7 @@
 // share a position. Restoring such a scene and playing it must not crash, and a body
 // that is itself sound must stay finite whatever it meets on the course.
 #include "support/AssetFixture.h"
+#include "support/BodyOf.h"
 
 #include <cmath>
 #include <limits>
@@ -37,7 +38,7 @@ protected:
         for (int frame = 0; frame < frames; ++frame) {
             app->frameMove();
             app->render();
-            const D3DXVECTOR3& p = sound.body->stepPosition;
+            const D3DXVECTOR3& p = bodyOf(*app, sound).stepPosition;
             if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
                 return ::testing::AssertionFailure() << "not finite at frame " << frame;
             }
