@@ -2,6 +2,7 @@
 // Each golden was looked at before it was kept: road, edges, banks, field and inner
 // field, sky, objects and text where they belong.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "core/EngineApp.h"
+#include "course/CourseTrack.h"
 #include "d3d9/egl_context.h"
 #include "d3d9/gl_device.h"
 #include "golden_image.h"
@@ -342,3 +344,48 @@ TEST_F(EngineFrames, PreviewTextIsNotCutShort) {
 }
 
 } // namespace
+
+// Ten thousand placements of five meshes over the road, each at a spot of its own (
+// coinciding surfaces would be drawn in list order), seen from the road behind them:
+// what drawing many objects at once must keep looking the same. Most lie out of view.
+TEST_F(EngineFrames, TenThousandPlacementsOfFiveMeshes) {
+    layLoop(7, 12, false);
+    const auto item = reinterpret_cast<HTREEITEM>(std::uintptr_t{1});
+    ASSERT_EQ(app->createCourse(item), S_OK);
+    app->selectCourse(item);
+    LSession_t session;
+    app->fillSession(session);
+    const CCourseTrack& track = *app->editor.current()->track;
+    constexpr std::array kMeshes = {"ball.x", "box.x", "cone.x", "car.x", "box-binary.x"};
+    constexpr int kPlacements = 10000;
+    constexpr int kClearAhead = 12; // samples ahead of the camera left empty
+    const int samples = track.sampleCount() - kClearAhead;
+    const int lanes = (kPlacements + samples - 1) / samples;
+    for (int k = 0; k < kPlacements; ++k) {
+        const int sample = kClearAhead + k % samples;
+        const auto [right, left] = track.pair(ROAD_STRIP, sample);
+        // -1 to 1: from edge to edge of the road.
+        const float across =
+            2.0f * static_cast<float>(k / samples) / static_cast<float>(lanes - 1) - 1.0f;
+        const D3DXVECTOR3 at = (right + left) * 0.5f + (right - left) * (0.5f * across);
+        SessionXfile mesh{};
+        mesh.x = at.z; // the track's x and z are the world's z and x
+        mesh.y = at.y;
+        mesh.z = at.x;
+        mesh.yaw = 0.01f * static_cast<float>(k % 200);
+        mesh.radius = 1;
+        std::snprintf(mesh.name, sizeof mesh.name, "%s", kMeshes[k % kMeshes.size()]);
+        session.meshes.push_back(mesh);
+    }
+    session.item = reinterpret_cast<HTREEITEM>(std::uintptr_t{2});
+    int number = 0;
+    ASSERT_EQ(app->restoreSession(session, &number), S_OK);
+    ASSERT_EQ(app->editor.current()->xfilePlacements.size(), std::size_t{kPlacements});
+    app->editor.drive(nullptr); // the camera walks instead of following
+    app->selectTab(TAB_PLACE);
+    ASSERT_EQ(app->placeCameraAtSection(0), S_OK);
+    app->frameMove();
+    app->frameMove();
+    ASSERT_EQ(app->render(), S_OK);
+    expectGolden("ten-thousand-placements");
+}
