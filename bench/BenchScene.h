@@ -64,8 +64,8 @@ struct Engine {
             const double angle = 2 * M_PI * i / n;
             const POINT p = pixelOf(radius * static_cast<float>(std::cos(angle)),
                                     radius * static_cast<float>(std::sin(angle)));
-            app->onLButtonDown(POINT{p.x + app->viewOrigin().x, p.y + app->viewOrigin().y});
-            app->onLButtonUp();
+            app->edit.onLButtonDown(POINT{p.x + app->viewOrigin().x, p.y + app->viewOrigin().y});
+            app->edit.onLButtonUp();
         }
     }
 

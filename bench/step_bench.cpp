@@ -256,7 +256,7 @@ void BM_CreateCourse(benchmark::State& state) {
     for (auto _ : state) {
         bench::require(engine.app->createCourse(item), "createCourse");
         state.PauseTiming();
-        bench::require(engine.app->deleteCourse(item) ? S_OK : E_FAIL, "deleteCourse");
+        bench::require(engine.app->edits.deleteCourse(item) ? S_OK : E_FAIL, "deleteCourse");
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations());

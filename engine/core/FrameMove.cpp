@@ -10,13 +10,13 @@ namespace {
 // Plays the sound tied to each pair of meshes that meets.
 class CollisionSounds final : public ContactListener {
 public:
-    explicit CollisionSounds(CEngineApp& app) : m_app(app) {}
+    explicit CollisionSounds(SoundRelationService& sounds) : m_sounds(sounds) {}
     void contact(const XfilePlacement& first, const XfilePlacement& second) override {
-        m_app.playCollisionSound(first, second);
+        m_sounds.playCollisionSound(first, second);
     }
 
 private:
-    CEngineApp& m_app;
+    SoundRelationService& m_sounds;
 };
 
 } // namespace
@@ -26,7 +26,7 @@ HRESULT CEngineApp::frameMove() {
         applyInputPush(*editor.drivenBody(), input.heading());
     }
     updateCamera();
-    keepGrabbedUnderCursor();
+    edit.keepGrabbedUnderCursor();
     if (CSceneObject* driven = editor.drivenBody()) {
         driven->yaw = input.heading();
     }
@@ -55,8 +55,8 @@ void CEngineApp::playFrame() {
     if (editor.current() == nullptr) {
         return;
     }
-    CollisionSounds sounds(*this);
-    simulation.playFrame(*editor.current(), sounds, [this] { playMovementSounds(); });
+    CollisionSounds contacts(sounds);
+    simulation.playFrame(*editor.current(), contacts, [this] { sounds.playMovementSounds(); });
 }
 
 CourseCheck CEngineApp::checkCurrentCourse() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "scene/ListElement.h"
 #include "tw/assert.h"
 
 namespace {
@@ -65,6 +66,52 @@ LCourse_t* CourseEditor::find(HTREEITEM item) {
 const LCourse_t* CourseEditor::find(HTREEITEM item) const {
     const auto course = findItem(courses, item);
     return course == courses.end() ? nullptr : &*course;
+}
+
+int CourseEditor::position(HTREEITEM item) const {
+    int position = 0;
+    for (const auto& course : courses) {
+        if (course.treeItem == item) {
+            return position;
+        }
+        ++position;
+    }
+    return -1;
+}
+
+XfilePlacement* CourseEditor::meshAt(int index) {
+    return currentCourse == nullptr ? nullptr : elementAt(currentCourse->xfilePlacements, index);
+}
+
+const XfilePlacement* CourseEditor::meshAt(int index) const {
+    return currentCourse == nullptr ? nullptr : elementAt(currentCourse->xfilePlacements, index);
+}
+
+int CourseEditor::controlledMesh() const {
+    if (currentCourse == nullptr || lastXfilePlacement == nullptr) {
+        return -1;
+    }
+    int index = 0;
+    for (const auto& placement : currentCourse->xfilePlacements) {
+        if (&placement == lastXfilePlacement) {
+            return index;
+        }
+        ++index;
+    }
+    return -1;
+}
+
+bool CourseEditor::setControlledMesh(int index) {
+    if (index == -1) {
+        drive(nullptr);
+        return true;
+    }
+    XfilePlacement* placement = meshAt(index);
+    if (placement == nullptr) {
+        return false;
+    }
+    drive(placement);
+    return true;
 }
 
 void CourseEditor::makeCurrent(LCourse_t* course) {

@@ -79,8 +79,9 @@ protected:
         for (const auto& [x, z] : points) {
             // The editor's view: 100 above the ground, a quarter turn of field of view.
             const float half = 100.0f * std::tan(static_cast<float>(M_PI) / 8);
-            app->addPoint(static_cast<int>(kWidth / 2 + x / (half * kWidth / kHeight) * kWidth / 2),
-                          static_cast<int>(kHeight / 2 - z / half * kHeight / 2));
+            app->edit.addPoint(
+                static_cast<int>(kWidth / 2 + x / (half * kWidth / kHeight) * kWidth / 2),
+                static_cast<int>(kHeight / 2 - z / half * kHeight / 2));
         }
     }
 
@@ -166,13 +167,15 @@ TEST_F(EngineFrames, PlaceTabShowsTheRoadAheadWithObjectsAndText) {
     ASSERT_EQ(app->createCourse(item), S_OK);
     app->selectCourse(item);
     app->selectTab(TAB_PLACE);
-    ASSERT_EQ(app->pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})), S_OK);
-    ASSERT_EQ(app->pushBitmap(file("tree.bmp"), reinterpret_cast<HTREEITEM>(std::uintptr_t{3})),
+    ASSERT_EQ(app->library.pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})),
               S_OK);
+    ASSERT_EQ(
+        app->library.pushBitmap(file("tree.bmp"), reinterpret_cast<HTREEITEM>(std::uintptr_t{3})),
+        S_OK);
     app->assets.selectXfile(reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
-    app->assign();
+    app->library.assign();
     app->assets.selectBitmap(reinterpret_cast<HTREEITEM>(std::uintptr_t{3}));
-    app->assign();
+    app->library.assign();
     app->editor.lastBitmap()->drawX += 6; // beside the car, not behind it
     app->editor.drive(nullptr);           // the camera walks instead of following
     app->frameMove();
@@ -202,16 +205,18 @@ TEST_F(EngineFrames, CourseEditorShowsPointsAndTheirTrace) {
 }
 
 TEST_F(EngineFrames, PreviewShowsAMeshAndABitmap) {
-    ASSERT_EQ(app->pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})), S_OK);
+    ASSERT_EQ(app->library.pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})),
+              S_OK);
     app->assets.selectXfile(reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
     app->selectTab(TAB_PREVIEW);
-    app->rotatePreview(0.3f, 0.6f);
+    app->renderer.rotatePreview(0.3f, 0.6f);
     app->frameMove();
     ASSERT_EQ(app->render(), S_OK);
     expectGolden("preview-mesh");
 
-    ASSERT_EQ(app->pushBitmap(file("tree.bmp"), reinterpret_cast<HTREEITEM>(std::uintptr_t{3})),
-              S_OK);
+    ASSERT_EQ(
+        app->library.pushBitmap(file("tree.bmp"), reinterpret_cast<HTREEITEM>(std::uintptr_t{3})),
+        S_OK);
     app->assets.selectBitmap(reinterpret_cast<HTREEITEM>(std::uintptr_t{3}));
     app->frameMove();
     ASSERT_EQ(app->render(), S_OK);
@@ -222,7 +227,9 @@ TEST_F(EngineFrames, PreviewShowsAMeshAndABitmap) {
 // is shown whole and in the middle of the preview, turned about the centre of its
 // bounding sphere, not about its origin.
 TEST_F(EngineFrames, PreviewShowsAMeshBuiltBesideItsOriginWhole) {
-    ASSERT_EQ(app->pushXfile(file("cone.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})), S_OK);
+    ASSERT_EQ(
+        app->library.pushXfile(file("cone.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})),
+        S_OK);
     app->assets.selectXfile(reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
     app->selectTab(TAB_PREVIEW);
     app->frameMove();
@@ -257,7 +264,8 @@ TEST_F(EngineFrames, PreviewShowsAMeshBuiltBesideItsOriginWhole) {
 TEST_F(EngineFrames, EditorAndPreviewLookTheSameAfterAVisitToTheCourseScene) {
     layLoop(8, 30, false);
     ASSERT_EQ(app->createCourse(reinterpret_cast<HTREEITEM>(std::uintptr_t{1})), S_OK);
-    ASSERT_EQ(app->pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})), S_OK);
+    ASSERT_EQ(app->library.pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})),
+              S_OK);
     app->assets.selectXfile(reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
     const auto drawn = [this](int tab) {
         app->selectTab(tab);
@@ -322,7 +330,7 @@ TEST_F(EngineFrames, ALaidDotIsDrawnRoundTheClick) {
     app->selectTab(TAB_COURSE);
     const std::uint8_t clear[3] = {0x44, 0x44, 0x44};
     for (const auto& [x, y] : {std::pair{200, 150}, std::pair{420, 330}}) {
-        app->addPoint(x, y);
+        app->edit.addPoint(x, y);
         app->frameMove();
         ASSERT_EQ(app->render(), S_OK);
         const Box dot = pixelsUnlike(clear, x - 30, y - 30, x + 30, y + 30);
@@ -383,7 +391,6 @@ TEST_F(EngineFrames, TenThousandPlacementsOfFiveMeshes) {
     ASSERT_EQ(app->editor.current()->xfilePlacements.size(), std::size_t{kPlacements});
     app->editor.drive(nullptr); // the camera walks instead of following
     app->selectTab(TAB_PLACE);
-    ASSERT_EQ(app->placeCameraAtSection(0), S_OK);
     app->frameMove();
     app->frameMove();
     ASSERT_EQ(app->render(), S_OK);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 
+#include "core/SessionWriter.h"
 #include "course/CourseTrack.h"
 #include "support/AssetFixture.h"
 #include "support/BodyOf.h"
@@ -13,26 +14,26 @@ class Sessions : public AssetFixture {
 protected:
     // A course with two meshes, a bitmap and a collision and a move relation.
     void buildScene() {
-        EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
-        EXPECT_EQ(app->pushXfile(fileRecord("box.x"), treeItem(2)), S_OK);
-        EXPECT_EQ(app->pushBitmap(fileRecord("tree.bmp"), treeItem(3)), S_OK);
-        EXPECT_EQ(app->pushWav(fileRecord("hit.wav"), treeItem(4)), S_OK);
-        EXPECT_EQ(app->pushWav(fileRecord("roll.wav"), treeItem(5)), S_OK);
+        EXPECT_EQ(app->library.pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
+        EXPECT_EQ(app->library.pushXfile(fileRecord("box.x"), treeItem(2)), S_OK);
+        EXPECT_EQ(app->library.pushBitmap(fileRecord("tree.bmp"), treeItem(3)), S_OK);
+        EXPECT_EQ(app->library.pushWav(fileRecord("hit.wav"), treeItem(4)), S_OK);
+        EXPECT_EQ(app->library.pushWav(fileRecord("roll.wav"), treeItem(5)), S_OK);
         createLoopCourse(6, 30);
         app->selectTab(TAB_PLACE);
         for (auto item : {treeItem(1), treeItem(2)}) {
             app->assets.selectXfile(item);
-            app->assign();
+            app->library.assign();
         }
         app->assets.selectBitmap(treeItem(3));
-        app->assign();
+        app->library.assign();
         bodyOf(*app, *app->editor.driven()).yawOffset = 0.25f;
         // Collision: ball then box with hit.wav; movement: ball with roll.wav.
         app->assets.selectSound(treeItem(4));
-        app->assignSoundRelation(true);
+        app->sounds.assign(true);
         app->assets.selectXfile(treeItem(1));
         app->assets.selectSound(treeItem(5));
-        app->assignSoundRelation(false);
+        app->sounds.assign(false);
     }
 
     static std::string name(const char (&field)[kNameFieldSize]) {
@@ -72,7 +73,7 @@ TEST_F(Sessions, FillingCopiesTheCourseAndEmptyingFreesIt) {
     EXPECT_EQ(name(session.relations.front().xfile2), "box.x");
     EXPECT_EQ(name(session.relations.back().xfile2), "0");
 
-    app->emptySession(session);
+    emptySession(session);
     EXPECT_TRUE(session.meshes.empty() && session.bitmaps.empty() && session.sounds.empty() &&
                 session.relations.empty() && session.calculatedPoints.empty() &&
                 session.dottedPoints.empty());
@@ -116,7 +117,7 @@ TEST_F(Sessions, RestoringRebuildsAnEqualCourse) {
 
     // Placements made afterwards renumber the list from 0.
     app->assets.selectXfile(treeItem(1));
-    app->assign();
+    app->library.assign();
     EXPECT_EQ(restored.xfilePlacements.front().id(), 0);
 }
 

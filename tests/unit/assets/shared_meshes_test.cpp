@@ -215,16 +215,16 @@ TEST_F(SharedPlacements, AMissingOrBrokenFileIsReportedForEachOfItsElementsAndRe
 }
 
 TEST_F(SharedPlacements, AssigningAFileTheCourseHoldsSharesItsMesh) {
-    EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
-    EXPECT_EQ(app->pushXfile(fileRecord("box.x"), treeItem(2)), S_OK);
+    EXPECT_EQ(app->library.pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
+    EXPECT_EQ(app->library.pushXfile(fileRecord("box.x"), treeItem(2)), S_OK);
     const LCourse_t& course = restore(sceneOf(6, kThreeFiles));
     app->selectTab(TAB_PLACE);
     const std::size_t parsesBefore = twmesh::meshParseCount();
     for (int i = 0; i < 3; ++i) {
         app->assets.selectXfile(treeItem(1));
-        app->assign();
+        app->library.assign();
         app->assets.selectXfile(treeItem(2));
-        app->assign();
+        app->library.assign();
     }
     EXPECT_EQ(twmesh::meshParseCount(), parsesBefore);
     ASSERT_EQ(course.xfilePlacements.size(), 12u);
@@ -237,29 +237,29 @@ TEST_F(SharedPlacements, AssigningAFileTheCourseHoldsSharesItsMesh) {
     createLoopCourse(5, 20);
     app->selectTab(TAB_PLACE);
     app->assets.selectXfile(treeItem(1));
-    app->assign();
+    app->library.assign();
     EXPECT_EQ(twmesh::meshParseCount(), parsesBefore + 1);
     EXPECT_NE(app->editor.current()->xfilePlacements.back().mesh.get(),
               course.xfilePlacements.front().mesh.get());
 }
 
 TEST_F(SharedPlacements, AFileWhosePlacementsAreGoneIsReadAgainWhenPlacedAgain) {
-    EXPECT_EQ(app->pushXfile(fileRecord("cone.x"), treeItem(1)), S_OK);
+    EXPECT_EQ(app->library.pushXfile(fileRecord("cone.x"), treeItem(1)), S_OK);
     createLoopCourse(6, 30);
     app->selectTab(TAB_PLACE);
     app->assets.selectXfile(treeItem(1));
-    app->assign();
-    app->assign();
+    app->library.assign();
+    app->library.assign();
     std::weak_ptr<MeshObject> first = app->editor.current()->xfilePlacements.front().mesh;
-    EXPECT_TRUE(app->deleteXfilePlacement(1));
-    EXPECT_TRUE(app->deleteXfilePlacement(0));
+    EXPECT_TRUE(app->edits.deleteXfilePlacement(1));
+    EXPECT_TRUE(app->edits.deleteXfilePlacement(0));
     EXPECT_TRUE(first.expired()); // gone with its last placement
     // Nothing is left to lose or remake.
     app->invalidateDeviceObjects();
     EXPECT_EQ(app->restoreDeviceObjects(), S_OK);
 
     const std::size_t parsesBefore = twmesh::meshParseCount();
-    app->assign();
+    app->library.assign();
     EXPECT_EQ(twmesh::meshParseCount(), parsesBefore + 1);
     ASSERT_EQ(app->editor.current()->xfilePlacements.size(), 1u);
     EXPECT_NE(app->editor.current()->xfilePlacements.front().mesh->localMesh(), nullptr);
@@ -270,17 +270,17 @@ TEST_F(SharedPlacements, AFileWhosePlacementsAreGoneIsReadAgainWhenPlacedAgain) 
 // that no longer loads then is reported when placed, and its placements draw again
 // once it loads.
 TEST_F(SharedPlacements, TheCourseKeepsWhatItLoadedUntilTheDeviceIsMadeAnew) {
-    EXPECT_EQ(app->pushXfile(fileRecord("box.x"), treeItem(1)), S_OK);
+    EXPECT_EQ(app->library.pushXfile(fileRecord("box.x"), treeItem(1)), S_OK);
     createLoopCourse(6, 30);
     app->selectTab(TAB_PLACE);
     app->assets.selectXfile(treeItem(1));
-    app->assign();
+    app->library.assign();
     const MeshObject* box = app->editor.current()->xfilePlacements.front().mesh.get();
     const DWORD boxFaces = box->systemMesh()->GetNumFaces();
 
     std::filesystem::copy_file(folder / "data" / "cone.x", folder / "data" / "box.x",
                                std::filesystem::copy_options::overwrite_existing);
-    app->assign();
+    app->library.assign();
     EXPECT_EQ(app->editor.current()->xfilePlacements.back().mesh.get(), box);
     EXPECT_EQ(box->systemMesh()->GetNumFaces(), boxFaces);
 
@@ -291,14 +291,14 @@ TEST_F(SharedPlacements, TheCourseKeepsWhatItLoadedUntilTheDeviceIsMadeAnew) {
     EXPECT_EQ(app->restoreDeviceObjects(), E_FAIL); // the broken mesh is reported
     EXPECT_EQ(box->systemMesh(), nullptr);          // nothing to draw, and placing it says so
     messages.clear();
-    app->assign();
+    app->library.assign();
     EXPECT_EQ(messages,
               std::vector<std::string>{"Tumble Way: Error cannot read X file. \n box.x."});
     EXPECT_EQ(app->editor.current()->xfilePlacements.size(), 2u);
 
     std::filesystem::copy_file(folder / "data" / "cone.x", folder / "data" / "box.x",
                                std::filesystem::copy_options::overwrite_existing);
-    app->assign();
+    app->library.assign();
     ASSERT_EQ(app->editor.current()->xfilePlacements.size(), 3u);
     EXPECT_EQ(app->editor.current()->xfilePlacements.back().mesh.get(), box);
     ASSERT_NE(box->localMesh(), nullptr);

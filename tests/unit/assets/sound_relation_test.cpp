@@ -27,10 +27,10 @@ protected:
         AssetFixture::SetUp(); // the engine's sound manager opens the loopback device
         writeWave("tone.wav", sine16(kRate, kTone, 1.0));
         writeWave("nodata", sine16(kRate, kTone, 1.0));
-        EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
-        EXPECT_EQ(app->pushXfile(fileRecord("box.x"), treeItem(2)), S_OK);
-        EXPECT_EQ(app->pushWav(fileRecord("tone.wav"), treeItem(3)), S_OK);
-        EXPECT_EQ(app->pushWav(fileRecord("nodata"), treeItem(4)), S_OK);
+        EXPECT_EQ(app->library.pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
+        EXPECT_EQ(app->library.pushXfile(fileRecord("box.x"), treeItem(2)), S_OK);
+        EXPECT_EQ(app->library.pushWav(fileRecord("tone.wav"), treeItem(3)), S_OK);
+        EXPECT_EQ(app->library.pushWav(fileRecord("nodata"), treeItem(4)), S_OK);
         createLoopCourse(6, 30);
         app->selectTab(TAB_PLACE);
     }
@@ -50,7 +50,7 @@ protected:
     // Places a mesh of the library entry at the road's sample i.
     XfilePlacement& place(HTREEITEM mesh, int sample, float across = 0) {
         app->assets.selectXfile(mesh);
-        app->assign();
+        app->library.assign();
         XfilePlacement& placement = *app->editor.driven();
         const D3DXVECTOR3 at =
             roadCentre(*app->editor.current(), sample) + D3DXVECTOR3(across, 0, 0);
@@ -65,7 +65,7 @@ protected:
             app->assets.selectXfile(second);
         }
         app->assets.selectSound(sound);
-        app->assignSoundRelation(collision);
+        app->sounds.assign(collision);
     }
 
     double heardFrequency() {
@@ -140,16 +140,16 @@ TEST_F(SoundRelations, ReleasingKeepsTheSoundEntry) {
     ASSERT_EQ(app->editor.current()->relations.size(), 1u);
     app->assets.selectXfile(treeItem(1));
     app->assets.selectSound(treeItem(3));
-    app->releaseSoundRelation(false);
+    app->sounds.release(false);
     EXPECT_TRUE(app->editor.current()->relations.empty());
     EXPECT_EQ(app->editor.current()->sounds.size(), 1u);
     EXPECT_EQ(app->editor.current()->moveTable->lookup("ball.x", "0").result, -1);
 }
 
 TEST_F(SoundRelations, PreviewPlaysTheChosenSoundAtItsOwnRate) {
-    app->previewSound(); // nothing chosen: nothing plays
+    app->sounds.preview(); // nothing chosen: nothing plays
     EXPECT_LT(rms(loopback.render(4410)), 0.001);
     app->assets.selectSound(treeItem(3));
-    app->previewSound();
+    app->sounds.preview();
     EXPECT_NEAR(heardFrequency() / kTone, 1.0, 0.02);
 }

@@ -17,9 +17,9 @@ protected:
         AssetFixture::SetUp();
         createLoopCourse(6, 30);
         app->selectTab(TAB_PLACE);
-        ASSERT_EQ(app->pushXfile(fileRecord("car.x"), treeItem(1)), S_OK);
+        ASSERT_EQ(app->library.pushXfile(fileRecord("car.x"), treeItem(1)), S_OK);
         app->assets.selectXfile(treeItem(1));
-        app->assign();
+        app->library.assign();
         car = app->editor.driven();
         for (int frame = 0; frame < 3; ++frame) {
             drawFrame();
@@ -47,9 +47,10 @@ protected:
     // The left button pressed at view pixel p, holding the point of the car the pick
     // meets there.
     void press(POINT p) {
-        ASSERT_EQ(app->pickPlacement(p.x, p.y, nullptr, nullptr, &held), CEngineApp::Picked::Mesh);
+        ASSERT_EQ(app->edit.pickPlacement(p.x, p.y, nullptr, nullptr, &held),
+                  EditSession::Picked::Mesh);
         shownAtPress = carShown();
-        app->onLButtonDown(form(p));
+        app->edit.onLButtonDown(form(p));
         ASSERT_EQ(app->editor.driven(), car);
     }
 
@@ -70,15 +71,15 @@ protected:
 
     // A frame after the cursor moved to view pixel p with the button held.
     void moveTo(POINT p) {
-        app->onMouseMove(form(p));
+        app->edit.onMouseMove(form(p));
         drawFrame();
     }
 
     // A flag (32 wide, 16 tall) placed with its picture's middle at p, drawn once.
     BitmapPlacement& standFlag(const D3DXVECTOR3& p) {
-        EXPECT_EQ(app->pushBitmap(fileRecord("flag.bmp"), treeItem(5)), S_OK);
+        EXPECT_EQ(app->library.pushBitmap(fileRecord("flag.bmp"), treeItem(5)), S_OK);
         app->assets.selectBitmap(treeItem(5));
-        app->assign();
+        app->library.assign();
         BitmapPlacement& flag = app->editor.current()->bitmapPlacements.back();
         flagFoot = p - D3DXVECTOR3(0, flag.halfHeight, 0);
         flag.drawX = flag.x = flagFoot.x;
@@ -119,7 +120,7 @@ TEST_F(Drag, TheDraggedCarStaysUnderTheCursor) {
         ASSERT_NEAR(bodyOf(*app, *car).position.y, height, 1e-4f); // still on the level road
         EXPECT_TRUE(heldShowsAt(cursor));
     }
-    app->onLButtonUp();
+    app->edit.onLButtonUp();
     const D3DXVECTOR3 released = bodyOf(*app, *car).position;
     moveTo(POINT{grab.x, grab.y + 80}); // moves without the button move nothing
     EXPECT_TRUE(sameBits(bodyOf(*app, *car).position, released));
@@ -168,7 +169,7 @@ TEST_F(Drag, AFlagBesideTheDraggedCarIsLeftAlone) {
     for (int step = 1; step <= 8; ++step) {
         moveTo(POINT{grab.x + 20 * step, grab.y}); // over to the flag and onto it
     }
-    app->onLButtonUp();
+    app->edit.onLButtonUp();
     EXPECT_EQ(app->editor.driven(), car);
     EXPECT_EQ(app->editor.lastBitmap(), &flag);
     EXPECT_TRUE(sameBits(positionOf(flag), flagFoot));
@@ -181,7 +182,7 @@ TEST_F(Drag, ADraggedFlagKeepsItsFootAtItsHeight) {
     const D3DXVECTOR3 middle = flagFoot + D3DXVECTOR3(0, flag.halfHeight, 0);
     const POINT grab = drawn().nearestPixel(middle);
     app->editor.setLastBitmap(nullptr);
-    app->onLButtonDown(form(grab));
+    app->edit.onLButtonDown(form(grab));
     ASSERT_EQ(app->editor.lastBitmap(), &flag);
     EXPECT_EQ(app->editor.driven(), nullptr);
     const POINT cursor{grab.x + 30, grab.y + 20};
@@ -211,15 +212,15 @@ TEST_F(Drag, AClickThatPicksNothingLetsGoAndMovesNothing) {
     // The right button asks what is under the cursor.
     D3DXVECTOR3 direction;
     D3DXVECTOR3 origin;
-    EXPECT_FALSE(app->selectXfilePlacement(kSky.x, kSky.y, &direction, &origin));
+    EXPECT_FALSE(app->edit.selectXfilePlacement(kSky.x, kSky.y, &direction, &origin));
     EXPECT_EQ(app->editor.driven(), nullptr);
     unmoved();
 
     // The left button, held and moved.
     app->editor.drive(car);
-    app->onLButtonDown(form(kSky));
+    app->edit.onLButtonDown(form(kSky));
     moveTo(POINT{kSky.x + 30, kSky.y + 200});
-    app->onLButtonUp();
+    app->edit.onLButtonUp();
     EXPECT_EQ(app->editor.driven(), nullptr);
     EXPECT_EQ(app->editor.lastBitmap(), nullptr);
     unmoved();

@@ -32,21 +32,21 @@ protected:
     }
 
     // The pick of the right button at view pixel p: whether it picked a mesh.
-    bool rightClick(POINT p) { return app->selectXfilePlacement(p.x, p.y, nullptr, nullptr); }
+    bool rightClick(POINT p) { return app->edit.selectXfilePlacement(p.x, p.y, nullptr, nullptr); }
 
     // The left button pressed and released at view pixel p, a move to p between.
     void leftClick(POINT p) {
         const POINT form{p.x + app->viewOrigin().x, p.y + app->viewOrigin().y};
-        app->onLButtonDown(form);
-        app->onMouseMove(form);
-        app->onLButtonUp();
+        app->edit.onLButtonDown(form);
+        app->edit.onMouseMove(form);
+        app->edit.onLButtonUp();
     }
 
     // A placed flag (32 wide, 16 tall) standing with its foot at p, drawn once.
     BitmapPlacement& standFlag(const D3DXVECTOR3& foot) {
-        EXPECT_EQ(app->pushBitmap(fileRecord("flag.bmp"), treeItem(5)), S_OK);
+        EXPECT_EQ(app->library.pushBitmap(fileRecord("flag.bmp"), treeItem(5)), S_OK);
         app->assets.selectBitmap(treeItem(5));
-        app->assign();
+        app->library.assign();
         BitmapPlacement& flag = app->editor.current()->bitmapPlacements.back();
         flag.drawX = flag.x = foot.x;
         flag.drawY = flag.y = foot.y;
@@ -119,7 +119,7 @@ TEST_F(PlacementPick, MeshesBehindTheEyeOrBeyondTheDrawnDistanceDoNotStopThePick
 TEST_F(PlacementPick, ARaisedMeshIsPickedWhereItIsDrawn) {
     XfilePlacement& mesh = placeBody(*app, under(320, 330, 25), 2.0f);
     app->editor.drive(&mesh);
-    app->modifyXfile(5, 0); // the X-file dialog's highest
+    app->edit.modifyXfile(5, 0); // the X-file dialog's highest
     app->editor.drive(nullptr);
     drawFrame();
     drawFrame(); // the drawn pose lags the surface by a frame
@@ -170,7 +170,7 @@ TEST_F(PlacementPick, TheRightButtonHandsOutTheLineOfSightWhateverItHits) {
     for (const POINT cursor : {POINT{320, 240}, POINT{40, 400}}) {
         D3DXVECTOR3 direction;
         D3DXVECTOR3 origin;
-        EXPECT_FALSE(app->selectXfilePlacement(cursor.x, cursor.y, &direction, &origin));
+        EXPECT_FALSE(app->edit.selectXfilePlacement(cursor.x, cursor.y, &direction, &origin));
         const D3DXVECTOR3 fromEye = origin - app->camera.eye();
         EXPECT_LT(D3DXVec3Length(&fromEye), 1e-4f);
         D3DXVec3Normalize(&direction, &direction);

@@ -14,12 +14,12 @@ class HostileSession : public AssetFixture {
 protected:
     // A course with count balls, saved as a session, all where "assign" put them.
     LSession_t savedBalls(int count) {
-        EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
+        EXPECT_EQ(app->library.pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
         createLoopCourse(6, 30);
         app->selectTab(TAB_PLACE);
         app->assets.selectXfile(treeItem(1));
         for (int i = 0; i < count; ++i) {
-            app->assign();
+            app->library.assign();
         }
         LSession_t saved;
         app->fillSession(saved);

@@ -1,16 +1,28 @@
-// The current course flattened into the record the host saves, and a course built
-// again from such a record.
+// A course built again from the record the host read: its points, its placements with
+// their files found beside the scene, its sounds and relations, and its geometry.
+#include "core/SceneReader.h"
+
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <memory>
+#include <string>
 #include <unordered_map>
 
+#include "assets/AssetLibrary.h"
 #include "assets/AssetMessages.h"
-#include "core/EngineApp.h"
+#include "core/AssetLoader.h"
+#include "core/CourseBuilder.h"
+#include "core/NonFiniteElements.h"
+#include "core/SoundRelationService.h"
 #include "course/CourseField.h"
 #include "course/CourseSpline.h"
 #include "course/CourseTrack.h"
+#include "render/HostView.h"
+#include "render/Renderer.h"
+#include "scene/CourseEditor.h"
 #include "scene/CoursePoints.h"
-#include "tumbleway/FiniteNumbers.h"
+#include "scene/Placements.h"
 #include "tumbleway/NameField.h"
 
 namespace {
@@ -23,121 +35,58 @@ void renumberFromOne(List& list) {
     }
 }
 
-// A host's record may carry numbers that are not finite (a reader that let them
-// through, or a record made by hand); one of them would make the whole course, and
-// every body that meets it, NaN. Elements holding one are left out and counted.
-class NonFiniteElements {
-public:
-    template <typename Element>
-    bool refuse(const Element& element) {
-        const bool refused = !allFinite(element);
-        m_count += refused ? 1 : 0;
-        return refused;
-    }
-
-    std::list<LPoint_t> finitePoints(const std::list<LPoint_t>& points) {
-        std::list<LPoint_t> kept;
-        for (const LPoint_t& point : points) {
-            if (!refuse(point)) {
-                kept.push_back(point);
-            }
-        }
-        return kept;
-    }
-
-    // Tells the user once how many elements were left out, if any.
-    void report() const {
-        if (m_count == 0) {
-            return;
-        }
-        const std::string text = "Left out " + std::to_string(m_count) +
-                                 (m_count == 1 ? " element of the scene: a number in it"
-                                               : " elements of the scene: a number in each") +
-                                 " is not finite (NaN or infinite).";
-        MessageBoxA(nullptr, text.c_str(), "Tumble Way", MB_OK | MB_ICONERROR);
-    }
-
-private:
-    std::size_t m_count = 0;
-};
-
 } // namespace
 
-void CEngineApp::fillSession(LSession_t& session) const {
-    if (editor.current() != nullptr) {
-        fillSessionOf(*editor.current(), session);
-    }
-}
+SceneReader::SceneReader(CourseEditor& editor, AssetLibrary& assets, SoundRelationService& sounds,
+                         CourseBuilder& courses, Renderer& renderer, const HostView& view)
+    : editor(editor), assets(assets), sounds(sounds), courses(courses), renderer(renderer),
+      view(view) {}
 
-void CEngineApp::fillSessionOf(const LCourse_t& course, LSession_t& session) const {
-    session.dottedPoints.insert(session.dottedPoints.end(), course.dottedPoints.begin(),
-                                course.dottedPoints.end());
-    session.calculatedPoints.insert(session.calculatedPoints.end(), course.calculatedPoints.begin(),
-                                    course.calculatedPoints.end());
-    for (const auto& placement : course.bitmapPlacements) {
-        SessionBitmap bitmap{};
-        bitmap.id = placement.id;
-        setNameField(bitmap.name, nameFieldText(placement.name));
-        bitmap.x = placement.x;
-        bitmap.y = placement.y;
-        bitmap.z = placement.z;
-        session.bitmaps.push_back(bitmap);
-    }
-    for (const auto& placement : course.xfilePlacements) {
-        SessionXfile mesh{};
-        mesh.id = placement.id();
-        mesh.flag = placement.flag;
-        // The body holds the live pose.
-        const CSceneObject& body = course.xfilePlacements.body(placement);
-        mesh.x = body.stepPosition.x;
-        mesh.y = body.stepPosition.y;
-        mesh.z = body.stepPosition.z;
-        mesh.yaw = body.yawOffset;
-        mesh.radius = placement.radius;
-        setNameField(mesh.name, nameFieldText(placement.name));
-        session.meshes.push_back(mesh);
-    }
-    for (const auto& entry : course.sounds) {
-        SessionSound sound{};
-        sound.id = entry.id;
-        sound.carried[0] = entry.carried[0];
-        sound.carried[1] = entry.carried[1];
-        sound.flag = entry.flag;
-        setNameField(sound.name, nameFieldText(entry.name));
-        sound.item = entry.item;
-        session.sounds.push_back(sound);
-    }
-    session.relations.insert(session.relations.end(), course.relations.begin(),
-                             course.relations.end());
-}
-
-void CEngineApp::emptySession(LSession_t& session) const {
-    session.meshes.clear();
-    session.bitmaps.clear();
-    session.sounds.clear();
-    session.relations.clear();
-    session.calculatedPoints.clear();
-    session.dottedPoints.clear();
-}
-
-HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
-                                   std::span<const TwxMeshExtra> extras) {
+HRESULT SceneReader::restore(const LSession_t& session, int* number,
+                             std::span<const TwxMeshExtra> extras) {
     // A scene's files lie beside it, in the folder the host read it in: they are found
     // there for as long as the course lives.
     std::error_code noFolder;
     assets.rememberFolder(std::filesystem::current_path(noFolder).string());
     NonFiniteElements nonFinite;
     LCourse_t course;
+    readPoints(session, course, nonFinite);
+    readMeshes(session, extras, course, nonFinite);
+    readBitmaps(session, course, nonFinite);
+    readSounds(session, course);
+    readRelations(session, course);
+
+    // The points being laid start afresh: the scene's own are in its course. Both lists
+    // are emptied, as they must run in parallel (the n-th dotted and the n-th calculated
+    // point come from the same click), and the next course is made of new clicks only.
+    editor.laidPoints().clear();
+
+    buildGeometry(course);
+    LCourse_t& restored = addAsCurrent(std::move(course));
+    giveRelationsTheirSounds(restored);
+
+    nonFinite.report();
+    if (number != nullptr) {
+        *number = restored.number;
+    }
+    return S_OK;
+}
+
+void SceneReader::readPoints(const LSession_t& session, LCourse_t& course,
+                             NonFiniteElements& nonFinite) {
     course.number = session.number;
     course.flag = session.flag;
     course.treeItem = session.item;
     course.dottedPoints = nonFinite.finitePoints(session.dottedPoints);
     course.dottedTrace = nonFinite.finitePoints(session.dottedTrace);
     course.calculatedPoints = nonFinite.finitePoints(session.calculatedPoints);
+}
 
-    // Each mesh file the record names is looked for and loaded once, and its placements
-    // share it; one that is missing is reported for each of its elements, which are
-    // dropped, and the next is still restored.
+// Each mesh file the record names is looked for and loaded once, and its placements
+// share it; one that is missing is reported for each of its elements, which are
+// dropped, and the next is still restored.
+void SceneReader::readMeshes(const LSession_t& session, std::span<const TwxMeshExtra> extras,
+                             LCourse_t& course, NonFiniteElements& nonFinite) {
     std::unordered_map<std::string, std::shared_ptr<MeshObject>> meshOfName;
     std::size_t meshIndex = 0;
     for (const auto& saved : session.meshes) {
@@ -152,7 +101,7 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
         auto [known, unseen] = meshOfName.try_emplace(name);
         std::string path;
         if (unseen && assets.resolve(name.c_str(), &path)) {
-            known->second = course.meshes.acquire(device, path).mesh;
+            known->second = course.meshes.acquire(view.device, path).mesh;
         }
         if (!known->second) {
             reportMissingFile(MissingFile::Xfile, name.c_str());
@@ -176,7 +125,10 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
         course.xfilePlacements.add(std::move(placement), body);
     }
     course.xfilePlacements.renumber(1);
+}
 
+void SceneReader::readBitmaps(const LSession_t& session, LCourse_t& course,
+                              NonFiniteElements& nonFinite) {
     for (const auto& saved : session.bitmaps) {
         if (nonFinite.refuse(saved)) {
             continue;
@@ -188,7 +140,7 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
             continue;
         }
         BitmapPlacement placement;
-        placement.bitmap = loadBillboard(path);
+        placement.bitmap = loadBillboard(view, path);
         placement.halfWidth = placement.bitmap->halfWidth();
         placement.halfHeight = placement.bitmap->halfHeight();
         setNameField(placement.name, name);
@@ -198,13 +150,15 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
         course.bitmapPlacements.push_back(std::move(placement));
     }
     renumberFromOne(course.bitmapPlacements);
+}
 
+void SceneReader::readSounds(const LSession_t& session, LCourse_t& course) {
     std::int32_t soundId = 0;
     for (const auto& saved : session.sounds) {
         const std::string name(nameFieldText(saved.name));
         std::string path;
         SoundEntry entry;
-        if (!assets.resolve(name.c_str(), &path) || !(entry.sound = loadSound(path))) {
+        if (!assets.resolve(name.c_str(), &path) || !(entry.sound = sounds.load(path))) {
             reportMissingFile(MissingFile::Sound, name.c_str());
             continue;
         }
@@ -216,7 +170,9 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
         entry.item = saved.item;
         course.sounds.push_back(std::move(entry));
     }
+}
 
+void SceneReader::readRelations(const LSession_t& session, LCourse_t& course) {
     course.collisionTable = std::make_unique<RelationTable>();
     course.moveTable = std::make_unique<RelationTable>();
     for (const auto& relation : session.relations) {
@@ -227,19 +183,16 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
                   std::string(nameFieldText(relation.wavfile)));
         course.relations.push_back(relation);
     }
+}
 
-    // The points being laid start afresh: the scene's own are in its course. Both lists
-    // are emptied, as they must run in parallel (the n-th dotted and the n-th calculated
-    // point come from the same click), and the next course is made of new clicks only.
-    editor.laidPoints().clear();
-
-    // The geometry is built as for a new course. A record of fewer than three points
-    // makes no loop: the course is kept, without a surface.
+// The geometry is built as for a new course. A record of fewer than three points makes
+// no loop: the course is kept, without a surface.
+void SceneReader::buildGeometry(LCourse_t& course) {
     course.dottedSpline.reset();
-    buildDottedTrace(course, viewWidth, viewHeight);
+    buildDottedTrace(course, view.width, view.height);
     course.calculatedSpline = makeCalculatedSpline(course.calculatedPoints);
     course.field = std::make_unique<CCourseField>();
-    course.field->setTextureName(fieldTextureName());
+    course.field->setTextureName(courses.fieldTextureName());
     for (const auto& point : course.calculatedPoints) {
         course.field->addControlPoint(point.x, point.y, point.z);
     }
@@ -247,19 +200,24 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
     // Banked, as a course whose points were edited is rebuilt: a scene comes back with
     // the surface it was saved with (a course of level points is the same either way).
     if (SUCCEEDED(sampleCentreline(course, PitchMode::Banked))) {
-        intInfo = course.track->sampleCount();
-        buildCourseMeshes(course, StartHeading::Set);
+        renderer.noteSampleCount(course.track->sampleCount());
+        courses.buildMeshes(course, StartHeading::Set);
     }
+}
 
+LCourse_t& SceneReader::addAsCurrent(LCourse_t&& course) {
     LCourse_t& restored = editor.add(std::move(course));
     editor.makeCurrent(&restored);
     if (!restored.xfilePlacements.empty()) {
         editor.drive(&restored.xfilePlacements.back());
     }
+    return restored;
+}
 
-    // Every relation is answered by the collision table as well, and gets a sound to
-    // play. A sound the record already brought is not loaded twice, so saving and
-    // opening a scene again and again does not multiply its sounds.
+// Every relation is answered by the collision table as well, and gets a sound to play.
+// A sound the record already brought is not loaded twice, so saving and opening a
+// scene again and again does not multiply its sounds.
+void SceneReader::giveRelationsTheirSounds(LCourse_t& restored) {
     for (auto relation = restored.relations.begin(); relation != restored.relations.end();) {
         const std::string wav(nameFieldText(relation->wavfile));
         restored.collisionTable->add(std::string(nameFieldText(relation->xfile1)),
@@ -269,7 +227,8 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
             std::any_of(restored.sounds.begin(), restored.sounds.end(),
                         [&](const SoundEntry& e) { return nameFieldText(e.name) == wav; });
         SoundEntry entry;
-        if (!loaded && (!assets.resolve(wav.c_str(), &path) || !(entry.sound = loadSound(path)))) {
+        if (!loaded &&
+            (!assets.resolve(wav.c_str(), &path) || !(entry.sound = sounds.load(path)))) {
             reportMissingFile(MissingFile::Sound, wav.c_str());
             relation = restored.relations.erase(relation);
             continue;
@@ -280,10 +239,4 @@ HRESULT CEngineApp::restoreSession(const LSession_t& session, int* number,
         }
         ++relation;
     }
-
-    nonFinite.report();
-    if (number != nullptr) {
-        *number = restored.number;
-    }
-    return S_OK;
 }
