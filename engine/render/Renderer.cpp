@@ -7,6 +7,7 @@
 #include "camera/CameraRig.h"
 #include "course/CourseField.h"
 #include "course/StripGrid.h"
+#include "render/ViewFrustum.h"
 #include "scene/CourseEditor.h"
 #include "scene/Placements.h"
 #include "simulation/MovementInput.h"
@@ -22,6 +23,28 @@ constexpr D3DCOLOR kGhostOpacity = 0x66666666;
 
 void clear(IDirect3DDevice9* device, D3DCOLOR colour) {
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, colour, 1.0f, 0);
+}
+
+// What the device's view and projection show as they stand.
+ViewFrustum deviceFrustum(IDirect3DDevice9* device) {
+    D3DXMATRIX view;
+    D3DXMATRIX projection;
+    device->GetTransform(D3DTS_VIEW, &view);
+    device->GetTransform(D3DTS_PROJECTION, &projection);
+    return ViewFrustum(view * projection);
+}
+
+// Whether a strip lies wholly outside the view, by the sphere about its box.
+bool outOfView(const ViewFrustum& frustum, const StripGrid& strip) {
+    const D3DXVECTOR3 half = (strip.highestCorner() - strip.lowestCorner()) * 0.5f;
+    return frustum.excludes(strip.lowestCorner() + half, D3DXVec3Length(&half));
+}
+
+// Whether a bitmap lies wholly outside the view: its picture stands on its foot, as
+// wide as twice its half width and as high as twice its half height, turned any way.
+bool outOfView(const ViewFrustum& frustum, const BitmapPlacement& placement) {
+    const D3DXVECTOR3 foot(placement.drawX, placement.drawY, placement.drawZ);
+    return frustum.excludes(foot, std::hypot(placement.halfWidth, 2 * placement.halfHeight));
 }
 
 } // namespace
@@ -121,8 +144,14 @@ HRESULT Renderer::renderCourseScene() {
         sky->draw(view.device, camera.eye(), material);
     }
 
+    // Only what can show is drawn: with thousands of placements most lie behind the eye
+    // or beside the view.
+    const ViewFrustum frustum = deviceFrustum(view.device);
     const D3DXVECTOR3 facing = billboardFacing(input.heading());
     for (auto& placement : course.bitmapPlacements) {
+        if (outOfView(frustum, placement)) {
+            continue;
+        }
         placement.bitmap->setPosition(placement.drawX, placement.drawY, placement.drawZ);
         placement.bitmap->face(facing.x, facing.y, facing.z);
         placement.bitmap->draw();
@@ -134,6 +163,9 @@ HRESULT Renderer::renderCourseScene() {
     view.device->SetRenderState(D3DRS_DITHERENABLE, TRUE);
     if (course.stripsCreated) {
         for (auto& strip : course.strips) {
+            if (outOfView(frustum, *strip)) {
+                continue;
+            }
             view.device->SetTransform(D3DTS_WORLD, &identityWorld);
             strip->draw();
         }
@@ -142,14 +174,7 @@ HRESULT Renderer::renderCourseScene() {
         }
     }
 
-    for (auto& placement : course.xfilePlacements) {
-        if (!placement.mesh) {
-            continue;
-        }
-        view.device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
-        view.device->SetTransform(D3DTS_WORLD, &course.xfilePlacements.body(placement).world);
-        placement.mesh->render(view.device, true, true);
-    }
+    drawPlacedMeshes(course, frustum);
     drawGhost();
 
     if (view.tab == TAB_PLAY) {
@@ -158,6 +183,32 @@ HRESULT Renderer::renderCourseScene() {
         drawPlaceText();
     }
     return view.device->EndScene();
+}
+
+void Renderer::drawPlacedMeshes(const LCourse_t& course, const ViewFrustum& frustum) {
+    // The few meshes a course places, each with its bounds, looked up once a frame.
+    m_meshBounds.clear();
+    const auto boundsOf = [&](const MeshObject* mesh) {
+        for (const auto& [known, bounds] : m_meshBounds) {
+            if (known == mesh) {
+                return bounds;
+            }
+        }
+        return m_meshBounds.emplace_back(mesh, course.meshes.boundsOf(mesh)).second;
+    };
+    for (const auto& placement : course.xfilePlacements) {
+        if (!placement.mesh) {
+            continue;
+        }
+        const D3DXMATRIX& world = course.xfilePlacements.body(placement).world;
+        const MeshBounds* bounds = boundsOf(placement.mesh.get());
+        if (bounds != nullptr && frustum.excludes(bounds->centre, bounds->radius, world)) {
+            continue;
+        }
+        view.device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
+        view.device->SetTransform(D3DTS_WORLD, &world);
+        placement.mesh->render(view.device, true, true);
+    }
 }
 
 void Renderer::rotatePreview(float aboutX, float aboutY) {

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "d3d9/d3d9.h"
 #include "d3dx9/d3dx9core.h"
@@ -14,8 +16,11 @@
 class AssetLibrary;
 class CameraRig;
 class CourseEditor;
+class MeshObject;
 class MovementInput;
+class ViewFrustum;
 struct LCourse_t;
+struct MeshBounds;
 
 // The play clock: minutes and seconds counted in units of 8 ms, then milliseconds,
 // right-aligned in 2, 2 and 3 places; and where it stands on a view of that width.
@@ -81,6 +86,8 @@ private:
     HRESULT renderCourseScene();
     HRESULT renderCourseEditor();
     HRESULT renderPreview();
+    // The current course's placed meshes that show in the frustum.
+    void drawPlacedMeshes(const LCourse_t& course, const ViewFrustum& frustum);
     // The ghost, translucent over what is drawn already.
     void drawGhost();
     HRESULT drawPlaceText();
@@ -114,6 +121,9 @@ private:
     // index is looked up at every frame, so a course without that mesh draws no ghost.
     int m_ghostMesh = -1;
     D3DXMATRIX m_ghostWorld;
+
+    // The frame's meshes and their bounds (null for a mesh the course does not hold).
+    std::vector<std::pair<const MeshObject*, const MeshBounds*>> m_meshBounds;
 
     // The dots that mark the points laid in the course editor.
     std::unique_ptr<DotSprite> dotBlue;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "d3dx9/mesh_parse.h" // the platform library's count of parses
+#include "render/ViewFrustum.h"
 #include "support/AssetFixture.h"
 #include "support/BodyOf.h"
 #include "tumbleway/NameField.h"
@@ -63,16 +64,28 @@ protected:
         return vertices.get(); // the mesh keeps it alive
     }
 
-    // Draws a frame and expects every placement among its draws: from its mesh's device
-    // copy, under its own world matrix.
+    // Draws a frame and expects every placement in view among its draws: from its mesh's
+    // device copy, under its own world matrix. Some must be in view.
     void expectEveryPlacementDrawn(const LCourse_t& course) {
         app->frameMove();
         device->clearLog();
         ASSERT_EQ(app->render(), S_OK);
+        D3DXMATRIX view;
+        D3DXMATRIX projection;
+        device->GetTransform(D3DTS_VIEW, &view);
+        device->GetTransform(D3DTS_PROJECTION, &projection);
+        const ViewFrustum frustum(view * projection);
+        std::size_t inView = 0;
         for (const XfilePlacement& placement : course.xfilePlacements) {
             IDirect3DVertexBuffer9* vertices = deviceVertices(placement);
             ASSERT_NE(vertices, nullptr) << placement.id();
             const D3DXMATRIX& world = bodyOf(*app, placement).world;
+            const MeshBounds* bounds = course.meshes.boundsOf(placement.mesh.get());
+            ASSERT_NE(bounds, nullptr);
+            if (frustum.excludes(bounds->centre, bounds->radius, world)) {
+                continue;
+            }
+            ++inView;
             const bool drawn = std::any_of(
                 device->draws().begin(), device->draws().end(), [&](const DrawSnapshot& draw) {
                     return draw.state.streams[0].buffer.get() == vertices &&
@@ -80,6 +93,7 @@ protected:
                 });
             EXPECT_TRUE(drawn) << "placement " << placement.id();
         }
+        EXPECT_GT(inView, 0u);
     }
 
     static std::size_t distinctMeshes(const LCourse_t& course) {
