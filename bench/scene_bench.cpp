@@ -12,6 +12,8 @@
 
 #include "GlEngine.h"
 #include "ManyPlacements.h"
+#include "RoadPlacements.h"
+#include "render/ViewFrustum.h"
 
 namespace {
 
@@ -111,6 +113,64 @@ void BM_FrameManyPlacements(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_FrameManyPlacements)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// How many of the current course's placed meshes the device's view shows.
+int meshesInView(CEngineApp& app, IDirect3DDevice9* device) {
+    D3DXMATRIX view;
+    D3DXMATRIX projection;
+    device->GetTransform(D3DTS_VIEW, &view);
+    device->GetTransform(D3DTS_PROJECTION, &projection);
+    const ViewFrustum frustum(view * projection);
+    const LCourse_t& course = *app.editor.current();
+    int shown = 0;
+    for (const XfilePlacement& placement : course.xfilePlacements) {
+        const MeshBounds* bounds = course.meshes.boundsOf(placement.mesh.get());
+        shown +=
+            bounds != nullptr && !frustum.excludes(bounds->centre, bounds->radius,
+                                                   course.xfilePlacements.body(placement).world)
+                ? 1
+                : 0;
+    }
+    return shown;
+}
+
+// One frame of Play (step, draw, and the wait for the rasterizer) with n placements laid
+// along the road (bench::roadPlacementScene): over the whole loop, or crowded into a
+// stretch just ahead of the view. The per-body work runs on `threads` threads.
+void BM_FrameRoadPlacements(benchmark::State& state) {
+    std::string error;
+    const std::unique_ptr<bench::GlDevice> gl = bench::GlDevice::open(&error);
+    LSession_t session;
+    const int n = static_cast<int>(state.range(0));
+    const int along = static_cast<int>(state.range(1));
+    if (!gl || !bench::roadPlacementScene(gl->device.get(), n, 0, along, &session, &error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    bench::StartedEngine engine(gl->device.get());
+    engine.openScene(bench::sceneFolder(), session);
+    CEngineApp& app = engine.app();
+    app.simulation.setThreads(static_cast<int>(state.range(2)));
+    app.selectTab(TAB_PLAY);
+    app.frameMove();
+    app.render(); // the first frame uploads the meshes
+    glFinish();
+    state.counters["placements"] =
+        static_cast<double>(app.editor.current()->xfilePlacements.size());
+    state.counters["in view"] = meshesInView(app, gl->device.get());
+    state.SetLabel(gl->context->renderer());
+    for (auto _ : state) {
+        app.frameMove();
+        app.render();
+        glFinish();
+    }
+}
+// 100,000 over the whole road on two threads; 2,000 crowded into the first 60 samples.
+BENCHMARK(BM_FrameRoadPlacements)
+    ->Args({100000, 100000, 2})
+    ->Args({2000, 60, 2})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace
 
