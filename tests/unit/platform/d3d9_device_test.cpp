@@ -6,6 +6,7 @@
 
 #include <bit>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -404,6 +405,206 @@ TEST_F(d3d9RecordingDevice, RefusesDrawsThatWouldReadOutsideTheirData) {
     EXPECT_EQ(device->count("DrawPrimitive") + device->count("DrawIndexedPrimitive") +
                   device->count("DrawIndexedPrimitiveUP"),
               16u);
+}
+
+// --- instancing ---------------------------------------------------------------------
+
+// A buffer of world matrices `stride` bytes apart, ending where the last one does.
+ComPtr<IDirect3DVertexBuffer9> matrixBuffer(IDirect3DDevice9* device,
+                                            const std::vector<D3DMATRIX>& worlds, UINT stride) {
+    ComPtr<IDirect3DVertexBuffer9> buffer;
+    const auto size = static_cast<UINT>((worlds.size() - 1) * stride + sizeof(D3DMATRIX));
+    EXPECT_EQ(device->CreateVertexBuffer(size, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED, buffer.put(),
+                                         nullptr),
+              D3D_OK);
+    void* data = nullptr;
+    EXPECT_EQ(buffer->Lock(0, 0, &data, 0), D3D_OK);
+    for (std::size_t i = 0; i < worlds.size(); ++i) {
+        std::memcpy(static_cast<BYTE*>(data) + i * stride, &worlds[i], sizeof(D3DMATRIX));
+    }
+    buffer->Unlock();
+    return buffer;
+}
+
+// Three placements, told apart by their x.
+std::vector<D3DMATRIX> threePlacements() {
+    return {translation(1, 0, 0), translation(2, 0, 0), translation(3, 0, 0)};
+}
+
+TEST_F(d3d9RecordingDevice, InstancedDrawRecordsTheWorldOfEveryInstance) {
+    struct Case {
+        const char* name;
+        UINT instances;
+        UINT perElement; // the INSTANCEDATA count
+        UINT offset;
+        UINT stride;
+        std::vector<float> drawnX; // the x of each instance's world
+    };
+    const Case cases[] = {
+        {"one matrix each", 3, 1, 0, 64, {1, 2, 3}},
+        {"spaced, from an offset", 2, 1, 80, 80, {2, 3}},
+        {"each matrix for two instances", 5, 2, 0, 64, {1, 1, 2, 2, 3}},
+    };
+    bindGrid(4, {0, 1, 2, 2, 1, 3});
+    const D3DMATRIX unused = translation(99, 0, 0);
+    device->SetTransform(D3DTS_WORLD, &unused);
+    device->BeginScene();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto worlds = matrixBuffer(device.get(), threePlacements(), c.stride);
+        ASSERT_EQ(device->SetStreamSourceFreq(0, D3DSTREAMSOURCE_INDEXEDDATA | c.instances),
+                  D3D_OK);
+        ASSERT_EQ(device->SetStreamSourceFreq(1, D3DSTREAMSOURCE_INSTANCEDATA | c.perElement),
+                  D3D_OK);
+        device->SetStreamSource(1, worlds.get(), c.offset, c.stride);
+        ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3D_OK);
+
+        const DrawSnapshot& draw = device->draws().back();
+        EXPECT_EQ(draw.call.instances, c.instances);
+        std::vector<float> drawnX;
+        for (const D3DMATRIX& world : draw.worlds()) {
+            drawnX.push_back(world._41);
+        }
+        EXPECT_EQ(drawnX, c.drawnX);
+        EXPECT_EQ(draw.world()._41, c.drawnX.front());
+    }
+
+    // The record keeps the matrices of the moment; instancing off, a draw is one object
+    // under D3DTS_WORLD again.
+    const auto before = device->draws().back().worlds()[0];
+    const std::vector<D3DMATRIX> moved = {translation(7, 0, 0)};
+    void* data = nullptr;
+    ASSERT_EQ(device->draws().back().state.streams[1].buffer->Lock(0, 0, &data, 0), D3D_OK);
+    std::memcpy(data, moved.data(), sizeof(D3DMATRIX));
+    device->draws().back().state.streams[1].buffer->Unlock();
+    EXPECT_EQ(device->draws().back().worlds()[0]._41, before._41);
+    device->SetStreamSourceFreq(0, 1);
+    ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3D_OK);
+    ASSERT_EQ(device->draws().back().worlds().size(), 1u);
+    EXPECT_EQ(device->draws().back().world()._41, 99.0f);
+    EXPECT_FALSE(device->draws().back().call.instanced());
+
+    EXPECT_EQ(device->callsNamed("SetStreamSourceFreq")[0]->text(),
+              "SetStreamSourceFreq(0, D3DSTREAMSOURCE_INDEXEDDATA|3)");
+    UINT setting = 0;
+    ASSERT_EQ(device->GetStreamSourceFreq(1, &setting), D3D_OK);
+    EXPECT_EQ(setting, D3DSTREAMSOURCE_INSTANCEDATA | 2);
+    // A new back buffer stands in for a reset, which turns instancing off.
+    device->resizeBackBuffer(320, 240);
+    ASSERT_EQ(device->GetStreamSourceFreq(1, &setting), D3D_OK);
+    EXPECT_EQ(setting, 1u);
+}
+
+TEST_F(d3d9RecordingDevice, InstancingRefusesWhatItCannotDrawAndChangesNothing) {
+    using Step = std::function<HRESULT(RecordingDevice&)>;
+    const auto instancing = [](UINT instances, UINT matrices, UINT stride) {
+        return [=](RecordingDevice& d) {
+            // The device holds the buffer from here on.
+            const auto worlds =
+                matrixBuffer(&d, std::vector<D3DMATRIX>(matrices, identityMatrix()), stride);
+            d.SetStreamSource(1, worlds.get(), 0, stride);
+            d.SetStreamSourceFreq(1, D3DSTREAMSOURCE_INSTANCEDATA | 1);
+            return d.SetStreamSourceFreq(0, D3DSTREAMSOURCE_INDEXEDDATA | instances);
+        };
+    };
+    const Step nothing = [](RecordingDevice&) { return D3D_OK; };
+    const Step drawIndexed = [](RecordingDevice& d) {
+        return d.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
+    };
+    const WORD corners[] = {0, 1, 2};
+    const BYTE vertices[3 * 32] = {};
+    struct Case {
+        const char* name;
+        Step prepare; // accepted calls
+        Step refused;
+        // The refused call is a draw that the device accepts once instancing is off.
+        bool drawsWithoutInstancing = true;
+    };
+    const Case cases[] = {
+        {"no instances", nothing,
+         [](RecordingDevice& d) {
+             return d.SetStreamSourceFreq(0, D3DSTREAMSOURCE_INDEXEDDATA | 0);
+         },
+         false},
+        {"instance data on stream 0", nothing,
+         [](RecordingDevice& d) {
+             return d.SetStreamSourceFreq(0, D3DSTREAMSOURCE_INSTANCEDATA | 1);
+         },
+         false},
+        {"indexed data on stream 1", nothing,
+         [](RecordingDevice& d) {
+             return d.SetStreamSourceFreq(1, D3DSTREAMSOURCE_INDEXEDDATA | 2);
+         },
+         false},
+        {"instance data on stream 2", nothing,
+         [](RecordingDevice& d) {
+             return d.SetStreamSourceFreq(2, D3DSTREAMSOURCE_INSTANCEDATA | 1);
+         },
+         false},
+        {"a count without a flag", nothing,
+         [](RecordingDevice& d) { return d.SetStreamSourceFreq(0, 2); }, false},
+        {"both flags", nothing,
+         [](RecordingDevice& d) {
+             return d.SetStreamSourceFreq(0, D3DSTREAMSOURCE_INDEXEDDATA |
+                                                 D3DSTREAMSOURCE_INSTANCEDATA | 1);
+         },
+         false},
+        {"a stream past the last", nothing,
+         [](RecordingDevice& d) { return d.SetStreamSourceFreq(kMaxStreams, 1); }, false},
+        {"reading a stream past the last", nothing,
+         [](RecordingDevice& d) {
+             UINT setting = 0;
+             return d.GetStreamSourceFreq(kMaxStreams, &setting);
+         },
+         false},
+        {"stream 1 not instance data",
+         [&](RecordingDevice& d) {
+             instancing(2, 2, 64)(d);
+             return d.SetStreamSourceFreq(1, 1);
+         },
+         drawIndexed},
+        {"no instance buffer",
+         [&](RecordingDevice& d) {
+             instancing(2, 2, 64)(d);
+             return d.SetStreamSource(1, nullptr, 0, 0);
+         },
+         drawIndexed},
+        {"a stride shorter than a matrix", instancing(2, 4, 48), drawIndexed},
+        {"fewer matrices than instances", instancing(3, 2, 64), drawIndexed},
+        {"the matrices locked",
+         [&](RecordingDevice& d) {
+             instancing(2, 2, 64)(d);
+             void* data = nullptr;
+             return d.state().streams[1].buffer->Lock(0, 0, &data, 0);
+         },
+         drawIndexed},
+        {"a draw without indices", instancing(2, 2, 64),
+         [](RecordingDevice& d) { return d.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1); }},
+        {"a draw from the caller's memory", instancing(2, 2, 64),
+         [&](RecordingDevice& d) {
+             return d.DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, corners, D3DFMT_INDEX16,
+                                             vertices, 32);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        device = RecordingDevice::create(640, 480);
+        bindGrid(4, {0, 1, 2, 2, 1, 3});
+        device->BeginScene();
+        ASSERT_EQ(c.prepare(*device), D3D_OK);
+        const DeviceState before = device->state();
+        EXPECT_EQ(c.refused(*device), D3DERR_INVALIDCALL);
+        EXPECT_TRUE(device->draws().empty());
+        EXPECT_EQ(device->state().streamFrequencies, before.streamFrequencies);
+        if (c.drawsWithoutInstancing) {
+            // Refused for instancing's sake, not for one of the draw's own faults.
+            device->SetStreamSourceFreq(0, 1);
+            if (device->state().streams[1].buffer) {
+                device->state().streams[1].buffer->Unlock();
+            }
+            EXPECT_EQ(c.refused(*device), D3D_OK);
+        }
+    }
 }
 
 TEST_F(d3d9RecordingDevice, SceneBracketMustBeBalanced) {
