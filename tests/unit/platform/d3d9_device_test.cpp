@@ -6,7 +6,6 @@
 
 #include <bit>
 #include <cstring>
-#include <functional>
 #include <vector>
 
 namespace {
@@ -496,115 +495,81 @@ TEST_F(d3d9RecordingDevice, InstancedDrawRecordsTheWorldOfEveryInstance) {
 }
 
 TEST_F(d3d9RecordingDevice, InstancingRefusesWhatItCannotDrawAndChangesNothing) {
-    using Step = std::function<HRESULT(RecordingDevice&)>;
-    const auto instancing = [](UINT instances, UINT matrices, UINT stride) {
-        return [=](RecordingDevice& d) {
-            // The device holds the buffer from here on.
-            const auto worlds =
-                matrixBuffer(&d, std::vector<D3DMATRIX>(matrices, identityMatrix()), stride);
-            d.SetStreamSource(1, worlds.get(), 0, stride);
-            d.SetStreamSourceFreq(1, D3DSTREAMSOURCE_INSTANCEDATA | 1);
-            return d.SetStreamSourceFreq(0, D3DSTREAMSOURCE_INDEXEDDATA | instances);
-        };
+    constexpr UINT kIndexed = D3DSTREAMSOURCE_INDEXEDDATA;
+    constexpr UINT kInstance = D3DSTREAMSOURCE_INSTANCEDATA;
+    enum class Draw { None, Indexed, Primitive, IndexedFromMemory };
+    // With two instances of two matrices set up, one more setting, then a draw (None: the
+    // setting itself is refused).
+    struct Case {
+        const char* name;
+        UINT stream;
+        UINT setting;
+        Draw draw;
+        UINT matrices = 2; // in stream 1; 0 binds no buffer
+        UINT stride = 64;
+        bool locked = false;
     };
-    const Step nothing = [](RecordingDevice&) { return D3D_OK; };
-    const Step drawIndexed = [](RecordingDevice& d) {
-        return d.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
+    const Case cases[] = {
+        {"no instances", 0, kIndexed | 0, Draw::None},
+        {"instance data on stream 0", 0, kInstance | 1, Draw::None},
+        {"indexed data on stream 1", 1, kIndexed | 2, Draw::None},
+        {"instance data on stream 2", 2, kInstance | 1, Draw::None},
+        {"a count without a flag", 0, 2, Draw::None},
+        {"both flags", 0, kIndexed | kInstance | 1, Draw::None},
+        {"a stream past the last", kMaxStreams, 1, Draw::None},
+        {"stream 1 not instance data", 1, 1, Draw::Indexed},
+        {"no instance buffer", 0, kIndexed | 2, Draw::Indexed, 0},
+        {"a stride shorter than a matrix", 0, kIndexed | 2, Draw::Indexed, 4, 48},
+        {"fewer matrices than instances", 0, kIndexed | 3, Draw::Indexed},
+        {"the matrices locked", 0, kIndexed | 2, Draw::Indexed, 2, 64, true},
+        {"a draw without indices", 0, kIndexed | 2, Draw::Primitive},
+        {"a draw from the caller's memory", 0, kIndexed | 2, Draw::IndexedFromMemory},
     };
     const WORD corners[] = {0, 1, 2};
     const BYTE vertices[3 * 32] = {};
-    struct Case {
-        const char* name;
-        Step prepare; // accepted calls
-        Step refused;
-        // The refused call is a draw that the device accepts once instancing is off.
-        bool drawsWithoutInstancing = true;
-    };
-    const Case cases[] = {
-        {"no instances", nothing,
-         [](RecordingDevice& d) {
-             return d.SetStreamSourceFreq(0, D3DSTREAMSOURCE_INDEXEDDATA | 0);
-         },
-         false},
-        {"instance data on stream 0", nothing,
-         [](RecordingDevice& d) {
-             return d.SetStreamSourceFreq(0, D3DSTREAMSOURCE_INSTANCEDATA | 1);
-         },
-         false},
-        {"indexed data on stream 1", nothing,
-         [](RecordingDevice& d) {
-             return d.SetStreamSourceFreq(1, D3DSTREAMSOURCE_INDEXEDDATA | 2);
-         },
-         false},
-        {"instance data on stream 2", nothing,
-         [](RecordingDevice& d) {
-             return d.SetStreamSourceFreq(2, D3DSTREAMSOURCE_INSTANCEDATA | 1);
-         },
-         false},
-        {"a count without a flag", nothing,
-         [](RecordingDevice& d) { return d.SetStreamSourceFreq(0, 2); }, false},
-        {"both flags", nothing,
-         [](RecordingDevice& d) {
-             return d.SetStreamSourceFreq(0, D3DSTREAMSOURCE_INDEXEDDATA |
-                                                 D3DSTREAMSOURCE_INSTANCEDATA | 1);
-         },
-         false},
-        {"a stream past the last", nothing,
-         [](RecordingDevice& d) { return d.SetStreamSourceFreq(kMaxStreams, 1); }, false},
-        {"reading a stream past the last", nothing,
-         [](RecordingDevice& d) {
-             UINT setting = 0;
-             return d.GetStreamSourceFreq(kMaxStreams, &setting);
-         },
-         false},
-        {"stream 1 not instance data",
-         [&](RecordingDevice& d) {
-             instancing(2, 2, 64)(d);
-             return d.SetStreamSourceFreq(1, 1);
-         },
-         drawIndexed},
-        {"no instance buffer",
-         [&](RecordingDevice& d) {
-             instancing(2, 2, 64)(d);
-             return d.SetStreamSource(1, nullptr, 0, 0);
-         },
-         drawIndexed},
-        {"a stride shorter than a matrix", instancing(2, 4, 48), drawIndexed},
-        {"fewer matrices than instances", instancing(3, 2, 64), drawIndexed},
-        {"the matrices locked",
-         [&](RecordingDevice& d) {
-             instancing(2, 2, 64)(d);
-             void* data = nullptr;
-             return d.state().streams[1].buffer->Lock(0, 0, &data, 0);
-         },
-         drawIndexed},
-        {"a draw without indices", instancing(2, 2, 64),
-         [](RecordingDevice& d) { return d.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1); }},
-        {"a draw from the caller's memory", instancing(2, 2, 64),
-         [&](RecordingDevice& d) {
-             return d.DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, corners, D3DFMT_INDEX16,
-                                             vertices, 32);
-         }},
+    const auto draw = [&](Draw kind) {
+        switch (kind) {
+        case Draw::Primitive:
+            return device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1);
+        case Draw::IndexedFromMemory:
+            return device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, corners,
+                                                  D3DFMT_INDEX16, vertices, 32);
+        default:
+            return device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
+        }
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         device = RecordingDevice::create(640, 480);
         bindGrid(4, {0, 1, 2, 2, 1, 3});
         device->BeginScene();
-        ASSERT_EQ(c.prepare(*device), D3D_OK);
-        const DeviceState before = device->state();
-        EXPECT_EQ(c.refused(*device), D3DERR_INVALIDCALL);
-        EXPECT_TRUE(device->draws().empty());
-        EXPECT_EQ(device->state().streamFrequencies, before.streamFrequencies);
-        if (c.drawsWithoutInstancing) {
-            // Refused for instancing's sake, not for one of the draw's own faults.
-            device->SetStreamSourceFreq(0, 1);
-            if (device->state().streams[1].buffer) {
-                device->state().streams[1].buffer->Unlock();
-            }
-            EXPECT_EQ(c.refused(*device), D3D_OK);
+        if (c.matrices > 0) {
+            const auto worlds = matrixBuffer(
+                device.get(), std::vector<D3DMATRIX>(c.matrices, identityMatrix()), c.stride);
+            device->SetStreamSource(1, worlds.get(), 0, c.stride);
+            void* data = nullptr;
+            ASSERT_TRUE(!c.locked || worlds->Lock(0, 0, &data, 0) == D3D_OK);
         }
+        ASSERT_EQ(device->SetStreamSourceFreq(1, kInstance | 1), D3D_OK);
+        ASSERT_EQ(device->SetStreamSourceFreq(0, kIndexed | 2), D3D_OK);
+        const auto before = device->state().streamFrequencies;
+        if (c.draw == Draw::None) {
+            EXPECT_EQ(device->SetStreamSourceFreq(c.stream, c.setting), D3DERR_INVALIDCALL);
+            EXPECT_EQ(device->state().streamFrequencies, before);
+            continue;
+        }
+        ASSERT_EQ(device->SetStreamSourceFreq(c.stream, c.setting), D3D_OK);
+        EXPECT_EQ(draw(c.draw), D3DERR_INVALIDCALL);
+        EXPECT_TRUE(device->draws().empty());
+        // Refused for instancing's sake, not for a fault of the draw itself.
+        device->SetStreamSourceFreq(0, 1);
+        if (c.locked) {
+            device->state().streams[1].buffer->Unlock();
+        }
+        EXPECT_EQ(draw(c.draw), D3D_OK);
     }
+    UINT setting = 0;
+    EXPECT_EQ(device->GetStreamSourceFreq(kMaxStreams, &setting), D3DERR_INVALIDCALL);
 }
 
 TEST_F(d3d9RecordingDevice, SceneBracketMustBeBalanced) {
