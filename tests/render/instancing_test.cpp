@@ -2,6 +2,7 @@
 // matrices draws the picture that one draw per object under D3DTS_WORLD draws.
 #include "render_fixture.h"
 
+#include "d3d9/recording_device.h"
 #include "d3dx9/d3dx9math.h"
 
 #include <algorithm>
@@ -55,6 +56,7 @@ struct InstancingCase {
     UINT instanceOffset; // bytes before the first matrix
     UINT instanceStride;
     DWORD shadeMode;
+    bool foreignBuffers; // vertices and matrices in buffers made by another device
 };
 
 class glInstancing : public GLRenderTest {
@@ -95,18 +97,17 @@ protected:
     }
 
     // The cube's vertices after `baseVertex` unused ones, and its indices in `format`.
-    void bindCube(D3DFORMAT format, INT baseVertex) {
+    void bindCube(IDirect3DDevice9* maker, D3DFORMAT format, INT baseVertex) {
         std::vector<LitVertex> vertices(static_cast<std::size_t>(baseVertex));
         const std::vector<LitVertex> cube = cubeVertices();
         vertices.insert(vertices.end(), cube.begin(), cube.end());
-        ASSERT_EQ(device->CreateVertexBuffer(static_cast<UINT>(vertices.size() * sizeof(LitVertex)),
-                                             0, kLitFvf, D3DPOOL_MANAGED, cubeBuffer.put(),
-                                             nullptr),
+        ASSERT_EQ(maker->CreateVertexBuffer(static_cast<UINT>(vertices.size() * sizeof(LitVertex)),
+                                            0, kLitFvf, D3DPOOL_MANAGED, cubeBuffer.put(), nullptr),
                   D3D_OK);
         write(cubeBuffer.get(), vertices.data(), vertices.size() * sizeof(LitVertex));
         const UINT size = format == D3DFMT_INDEX32 ? 4 : 2;
-        ASSERT_EQ(device->CreateIndexBuffer(36 * size, 0, format, D3DPOOL_MANAGED,
-                                            cubeIndices.put(), nullptr),
+        ASSERT_EQ(maker->CreateIndexBuffer(36 * size, 0, format, D3DPOOL_MANAGED, cubeIndices.put(),
+                                           nullptr),
                   D3D_OK);
         void* data = nullptr;
         ASSERT_EQ(cubeIndices->Lock(0, 0, &data, 0), D3D_OK);
@@ -131,15 +132,16 @@ protected:
 
     // The matrices laid out `stride` bytes apart from `offset` on, the gaps filled with
     // values that would show if they were read.
-    ComPtr<IDirect3DVertexBuffer9> instanceBuffer(const std::vector<D3DXMATRIX>& worlds,
+    ComPtr<IDirect3DVertexBuffer9> instanceBuffer(IDirect3DDevice9* maker,
+                                                  const std::vector<D3DXMATRIX>& worlds,
                                                   UINT offset, UINT stride) {
         std::vector<BYTE> bytes(offset + worlds.size() * stride, 0x7F);
         for (std::size_t i = 0; i < worlds.size(); ++i) {
             std::memcpy(&bytes[offset + i * stride], &worlds[i], sizeof(D3DMATRIX));
         }
         ComPtr<IDirect3DVertexBuffer9> buffer;
-        EXPECT_EQ(device->CreateVertexBuffer(static_cast<UINT>(bytes.size()), D3DUSAGE_WRITEONLY, 0,
-                                             D3DPOOL_MANAGED, buffer.put(), nullptr),
+        EXPECT_EQ(maker->CreateVertexBuffer(static_cast<UINT>(bytes.size()), D3DUSAGE_WRITEONLY, 0,
+                                            D3DPOOL_MANAGED, buffer.put(), nullptr),
                   D3D_OK);
         write(buffer.get(), bytes.data(), bytes.size());
         return buffer;
@@ -172,13 +174,18 @@ protected:
 
 TEST_F(glInstancing, OneInstancedDrawPaintsWhatOneDrawPerObjectPaints) {
     const InstancingCase cases[] = {
-        {"16-bit indices, packed matrices", D3DFMT_INDEX16, 0, 0, 64, D3DSHADE_GOURAUD},
-        {"32-bit indices, base vertex, spaced matrices", D3DFMT_INDEX32, 5, 16, 80, D3DSHADE_FLAT},
+        {"16-bit indices, packed matrices", D3DFMT_INDEX16, 0, 0, 64, D3DSHADE_GOURAUD, false},
+        {"32-bit indices, base vertex, spaced matrices", D3DFMT_INDEX32, 5, 16, 80, D3DSHADE_FLAT,
+         false},
+        {"buffers of another device", D3DFMT_INDEX16, 0, 0, 64, D3DSHADE_GOURAUD, true},
     };
     const std::vector<D3DXMATRIX> worlds = placements();
     for (const InstancingCase& c : cases) {
         SCOPED_TRACE(c.name);
-        bindCube(c.indexFormat, c.baseVertex);
+        const auto other = RecordingDevice::create(8, 8);
+        IDirect3DDevice9* maker =
+            c.foreignBuffers ? static_cast<IDirect3DDevice9*>(other.get()) : device.get();
+        bindCube(maker, c.indexFormat, c.baseVertex);
         device->SetRenderState(D3DRS_SHADEMODE, c.shadeMode);
         const auto oneDrawEach = [&] {
             frame(kBackground, [&] {
@@ -192,7 +199,7 @@ TEST_F(glInstancing, OneInstancedDrawPaintsWhatOneDrawPerObjectPaints) {
         const std::vector<std::uint8_t> separate = oneDrawEach();
         writePng("instancing-separate.png");
 
-        const auto instances = instanceBuffer(worlds, c.instanceOffset, c.instanceStride);
+        const auto instances = instanceBuffer(maker, worlds, c.instanceOffset, c.instanceStride);
         // D3DTS_WORLD plays no part in an instanced draw.
         D3DXMATRIX away;
         D3DXMatrixTranslation(&away, 0, 0, -100);
