@@ -65,7 +65,8 @@ protected:
     }
 
     // Draws a frame and expects every placement in view among its draws: from its mesh's
-    // device copy, under its own world matrix. Some must be in view.
+    // device copy, under its own world matrix (the draw's, or one instance's of an
+    // instanced draw). Some must be in view.
     void expectEveryPlacementDrawn(const LCourse_t& course) {
         app->frameMove();
         device->clearLog();
@@ -89,7 +90,11 @@ protected:
             const bool drawn = std::any_of(
                 device->draws().begin(), device->draws().end(), [&](const DrawSnapshot& draw) {
                     return draw.state.streams[0].buffer.get() == vertices &&
-                           std::equal(&world._11, &world._11 + 16, &draw.world()._11);
+                           std::any_of(draw.worlds().begin(), draw.worlds().end(),
+                                       [&](const D3DMATRIX& drawn) {
+                                           return std::equal(&world._11, &world._11 + 16,
+                                                             &drawn._11);
+                                       });
                 });
             EXPECT_TRUE(drawn) << "placement " << placement.id();
         }
