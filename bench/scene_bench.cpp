@@ -9,10 +9,13 @@
 #include <memory>
 #include <string>
 #include <sys/resource.h>
+#include <utility>
+#include <vector>
 
 #include "GlEngine.h"
 #include "ManyPlacements.h"
 #include "RoadPlacements.h"
+#include "render/InstancedMeshes.h"
 #include "render/ViewFrustum.h"
 
 namespace {
@@ -88,87 +91,137 @@ BENCHMARK(BM_RestoreManyPlacements)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-// One frame (step, draw, and the wait for the rasterizer) with every placement drawn.
-void BM_FrameManyPlacements(benchmark::State& state) {
-    Setup setup;
-    if (!setUp(state, &setup)) {
-        return;
-    }
-    bench::StartedEngine engine(setup.gl->device.get());
-    engine.openScene(bench::sceneFolder(), setup.session);
-    CEngineApp& app = engine.app();
-    app.selectTab(TAB_PLAY);
-    app.frameMove();
-    app.render(); // the first frame uploads the meshes
-    glFinish();
-    state.counters["placements"] =
-        app.editor.current() != nullptr
-            ? static_cast<double>(app.editor.current()->xfilePlacements.size())
-            : 0;
-    state.SetLabel(setup.gl->context->renderer());
-    for (auto _ : state) {
-        app.frameMove();
-        app.render();
-        glFinish();
+// The scenes of the drawing benchmarks, by number: the sample scene's meshes replaced by
+// 10,000 placements scattered around where they stood; 100,000 along the whole road;
+// 2,000 crowded into the stretch of road ahead of the view.
+constexpr int kScatteredCrowd = 0;
+constexpr int kRoadCrowd = 1;
+constexpr int kCrowdAhead = 2;
+
+bool crowdScene(int crowd, IDirect3DDevice9* device, LSession_t* session, std::string* error) {
+    switch (crowd) {
+    case kScatteredCrowd:
+        return manyPlacementScene(10000, session, error);
+    case kRoadCrowd:
+        return bench::roadPlacementScene(device, 100000, 0, 100000, session, error);
+    case kCrowdAhead:
+        return bench::roadPlacementScene(device, 2000, 0, 60, session, error);
+    default:
+        *error = "no such scene";
+        return false;
     }
 }
-BENCHMARK(BM_FrameManyPlacements)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// How many of the current course's placed meshes the device's view shows.
-int meshesInView(CEngineApp& app, IDirect3DDevice9* device) {
+// The placed meshes of the current course that the device's view shows, by mesh.
+std::vector<std::pair<MeshObject*, std::vector<D3DXMATRIX>>>
+meshesInView(CEngineApp& app, IDirect3DDevice9* device) {
     D3DXMATRIX view;
     D3DXMATRIX projection;
     device->GetTransform(D3DTS_VIEW, &view);
     device->GetTransform(D3DTS_PROJECTION, &projection);
     const ViewFrustum frustum(view * projection);
     const LCourse_t& course = *app.editor.current();
-    int shown = 0;
+    std::vector<std::pair<MeshObject*, std::vector<D3DXMATRIX>>> shown;
     for (const XfilePlacement& placement : course.xfilePlacements) {
         const MeshBounds* bounds = course.meshes.boundsOf(placement.mesh.get());
-        shown +=
-            bounds != nullptr && !frustum.excludes(bounds->centre, bounds->radius,
-                                                   course.xfilePlacements.body(placement).world)
-                ? 1
-                : 0;
+        const D3DXMATRIX& world = course.xfilePlacements.body(placement).world;
+        if (bounds == nullptr || frustum.excludes(bounds->centre, bounds->radius, world)) {
+            continue;
+        }
+        auto group = std::find_if(shown.begin(), shown.end(),
+                                  [&](const auto& g) { return g.first == placement.mesh.get(); });
+        if (group == shown.end()) {
+            group = shown.insert(shown.end(), {placement.mesh.get(), {}});
+        }
+        group->second.push_back(world);
     }
     return shown;
 }
 
-// One frame of Play (step, draw, and the wait for the rasterizer) with n placements laid
-// along the road (bench::roadPlacementScene): over the whole loop, or crowded into a
-// stretch just ahead of the view. The per-body work runs on `threads` threads.
-void BM_FrameRoadPlacements(benchmark::State& state) {
+// An engine on the crowd's scene in Play, the per-body work on two threads, after the
+// first frame (which uploads the meshes); null when the scene cannot be made.
+std::unique_ptr<bench::StartedEngine> playCrowd(benchmark::State& state, bench::GlDevice& gl) {
     std::string error;
-    const std::unique_ptr<bench::GlDevice> gl = bench::GlDevice::open(&error);
     LSession_t session;
-    const int n = static_cast<int>(state.range(0));
-    const int along = static_cast<int>(state.range(1));
-    if (!gl || !bench::roadPlacementScene(gl->device.get(), n, 0, along, &session, &error)) {
+    if (!crowdScene(static_cast<int>(state.range(0)), gl.device.get(), &session, &error)) {
         state.SkipWithError(error.c_str());
-        return;
+        return nullptr;
     }
-    bench::StartedEngine engine(gl->device.get());
-    engine.openScene(bench::sceneFolder(), session);
-    CEngineApp& app = engine.app();
-    app.simulation.setThreads(static_cast<int>(state.range(2)));
+    auto engine = std::make_unique<bench::StartedEngine>(gl.device.get());
+    engine->openScene(bench::sceneFolder(), session);
+    CEngineApp& app = engine->app();
+    app.simulation.setThreads(2);
     app.selectTab(TAB_PLAY);
     app.frameMove();
-    app.render(); // the first frame uploads the meshes
+    app.render();
     glFinish();
+    std::size_t inView = 0;
+    for (const auto& [mesh, worlds] : meshesInView(app, gl.device.get())) {
+        inView += worlds.size();
+    }
     state.counters["placements"] =
         static_cast<double>(app.editor.current()->xfilePlacements.size());
-    state.counters["in view"] = meshesInView(app, gl->device.get());
-    state.SetLabel(gl->context->renderer());
+    state.counters["in view"] = static_cast<double>(inView);
+    state.SetLabel(gl.context->renderer());
+    return engine;
+}
+
+// One frame of Play of a crowd: the step, the drawing, and the wait for the rasterizer.
+void BM_FrameCrowd(benchmark::State& state) {
+    std::string error;
+    const std::unique_ptr<bench::GlDevice> gl = bench::GlDevice::open(&error);
+    if (!gl) {
+        state.SkipWithError(("no headless GL context: " + error).c_str());
+        return;
+    }
+    const std::unique_ptr<bench::StartedEngine> engine = playCrowd(state, *gl);
+    if (!engine) {
+        return;
+    }
     for (auto _ : state) {
-        app.frameMove();
-        app.render();
+        engine->app().frameMove();
+        engine->app().render();
         glFinish();
     }
 }
-// 100,000 over the whole road on two threads; 2,000 crowded into the first 60 samples.
-BENCHMARK(BM_FrameRoadPlacements)
-    ->Args({100000, 100000, 2})
-    ->Args({2000, 60, 2})
+BENCHMARK(BM_FrameCrowd)
+    ->Arg(kScatteredCrowd)
+    ->Arg(kRoadCrowd)
+    ->Arg(kCrowdAhead)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The floor under a crowd's frame: the meshes its view shows, lit as the frame lights
+// them, drawn with one instanced draw per mesh and nothing else (no step, no course, no
+// sky, no text), and the wait for the rasterizer.
+void BM_DrawCrowdFloor(benchmark::State& state) {
+    std::string error;
+    const std::unique_ptr<bench::GlDevice> gl = bench::GlDevice::open(&error);
+    if (!gl) {
+        state.SkipWithError(("no headless GL context: " + error).c_str());
+        return;
+    }
+    const std::unique_ptr<bench::StartedEngine> engine = playCrowd(state, *gl);
+    if (!engine) {
+        return;
+    }
+    IDirect3DDevice9* device = gl->device.get();
+    const auto shown = meshesInView(engine->app(), device);
+    InstancedMeshes instances;
+    for (auto _ : state) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        device->BeginScene();
+        for (const auto& [mesh, worlds] : shown) {
+            (void)instances.draw(device, *mesh, worlds);
+        }
+        device->EndScene();
+        glFinish();
+    }
+}
+BENCHMARK(BM_DrawCrowdFloor)
+    ->Arg(kScatteredCrowd)
+    ->Arg(kRoadCrowd)
+    ->Arg(kCrowdAhead)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -91,6 +91,7 @@ void Renderer::invalidateDeviceObjects() {
     fontLarge.reset();
     fontSmall.reset();
     fontTimer.reset();
+    m_instances.release(); // a dynamic buffer goes with a lost device
 }
 
 void Renderer::deleteDeviceObjects() {
@@ -186,28 +187,40 @@ HRESULT Renderer::renderCourseScene() {
 }
 
 void Renderer::drawPlacedMeshes(const LCourse_t& course, const ViewFrustum& frustum) {
-    // The few meshes a course places, each with its bounds, looked up once a frame.
-    m_meshBounds.clear();
-    const auto boundsOf = [&](const MeshObject* mesh) {
-        for (const auto& [known, bounds] : m_meshBounds) {
-            if (known == mesh) {
-                return bounds;
+    // The few meshes a course places, in the order first met, each with its bounds and
+    // the world matrices of its placements in view this frame.
+    for (MeshGroup& group : m_meshGroups) {
+        group.worlds.clear();
+    }
+    std::size_t groups = 0;
+    const auto groupOf = [&](MeshObject* mesh) -> MeshGroup& {
+        for (std::size_t i = 0; i < groups; ++i) {
+            if (m_meshGroups[i].mesh == mesh) {
+                return m_meshGroups[i];
             }
         }
-        return m_meshBounds.emplace_back(mesh, course.meshes.boundsOf(mesh)).second;
+        if (groups == m_meshGroups.size()) {
+            m_meshGroups.emplace_back();
+        }
+        MeshGroup& group = m_meshGroups[groups++];
+        group.mesh = mesh;
+        group.bounds = course.meshes.boundsOf(mesh);
+        return group;
     };
     for (const auto& placement : course.xfilePlacements) {
         if (!placement.mesh) {
             continue;
         }
         const D3DXMATRIX& world = course.xfilePlacements.body(placement).world;
-        const MeshBounds* bounds = boundsOf(placement.mesh.get());
-        if (bounds != nullptr && frustum.excludes(bounds->centre, bounds->radius, world)) {
-            continue;
+        MeshGroup& group = groupOf(placement.mesh.get());
+        if (group.bounds == nullptr ||
+            !frustum.excludes(group.bounds->centre, group.bounds->radius, world)) {
+            group.worlds.push_back(world);
         }
-        view.device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
-        view.device->SetTransform(D3DTS_WORLD, &world);
-        placement.mesh->render(view.device, true, true);
+    }
+    view.device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
+    for (std::size_t i = 0; i < groups; ++i) {
+        (void)m_instances.draw(view.device, *m_meshGroups[i].mesh, m_meshGroups[i].worlds);
     }
 }
 

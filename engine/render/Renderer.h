@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "d3d9/d3d9.h"
@@ -11,6 +10,7 @@
 #include "d3dx9/d3dx9math.h"
 #include "render/DotSprite.h"
 #include "render/HostView.h"
+#include "render/InstancedMeshes.h"
 #include "render/SkyDome.h"
 
 class AssetLibrary;
@@ -122,8 +122,16 @@ private:
     int m_ghostMesh = -1;
     D3DXMATRIX m_ghostWorld;
 
-    // The frame's meshes and their bounds (null for a mesh the course does not hold).
-    std::vector<std::pair<const MeshObject*, const MeshBounds*>> m_meshBounds;
+    // The frame's placed meshes by mesh: its bounds (null for a mesh the course does not
+    // hold) and the world matrices of its placements in view. Kept between frames so
+    // that a frame allocates only while the scene grows.
+    struct MeshGroup {
+        MeshObject* mesh = nullptr;
+        const MeshBounds* bounds = nullptr;
+        std::vector<D3DXMATRIX> worlds;
+    };
+    std::vector<MeshGroup> m_meshGroups;
+    InstancedMeshes m_instances;
 
     // The dots that mark the points laid in the course editor.
     std::unique_ptr<DotSprite> dotBlue;
