@@ -7,6 +7,7 @@
 #include <epoxy/gl.h>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/resource.h>
 #include <utility>
@@ -138,16 +139,24 @@ meshesInView(CEngineApp& app, IDirect3DDevice9* device) {
     return shown;
 }
 
-// An engine on the crowd's scene in Play, the per-body work on two threads, after the
-// first frame (which uploads the meshes); null when the scene cannot be made.
-std::unique_ptr<bench::StartedEngine> playCrowd(benchmark::State& state, bench::GlDevice& gl) {
+// A GL device, and an engine on it with the crowd's scene in Play, the per-body work on
+// two threads, after the first frame (which uploads the meshes).
+struct PlayedCrowd {
+    std::unique_ptr<bench::GlDevice> gl;
+    std::unique_ptr<bench::StartedEngine> engine;
+};
+
+// The crowd of the benchmark's first argument; none, the benchmark skipped, when there
+// is no GL context or the scene cannot be made.
+std::optional<PlayedCrowd> playCrowd(benchmark::State& state) {
     std::string error;
+    std::unique_ptr<bench::GlDevice> gl = bench::GlDevice::open(&error);
     LSession_t session;
-    if (!crowdScene(static_cast<int>(state.range(0)), gl.device.get(), &session, &error)) {
+    if (!gl || !crowdScene(static_cast<int>(state.range(0)), gl->device.get(), &session, &error)) {
         state.SkipWithError(error.c_str());
-        return nullptr;
+        return std::nullopt;
     }
-    auto engine = std::make_unique<bench::StartedEngine>(gl.device.get());
+    auto engine = std::make_unique<bench::StartedEngine>(gl->device.get());
     engine->openScene(bench::sceneFolder(), session);
     CEngineApp& app = engine->app();
     app.simulation.setThreads(2);
@@ -156,31 +165,26 @@ std::unique_ptr<bench::StartedEngine> playCrowd(benchmark::State& state, bench::
     app.render();
     glFinish();
     std::size_t inView = 0;
-    for (const auto& [mesh, worlds] : meshesInView(app, gl.device.get())) {
+    for (const auto& [mesh, worlds] : meshesInView(app, gl->device.get())) {
         inView += worlds.size();
     }
     state.counters["placements"] =
         static_cast<double>(app.editor.current()->xfilePlacements.size());
     state.counters["in view"] = static_cast<double>(inView);
-    state.SetLabel(gl.context->renderer());
-    return engine;
+    state.SetLabel(gl->context->renderer());
+    return PlayedCrowd{std::move(gl), std::move(engine)};
 }
 
 // One frame of Play of a crowd: the step, the drawing, and the wait for the rasterizer.
 void BM_FrameCrowd(benchmark::State& state) {
-    std::string error;
-    const std::unique_ptr<bench::GlDevice> gl = bench::GlDevice::open(&error);
-    if (!gl) {
-        state.SkipWithError(("no headless GL context: " + error).c_str());
+    const std::optional<PlayedCrowd> crowd = playCrowd(state);
+    if (!crowd) {
         return;
     }
-    const std::unique_ptr<bench::StartedEngine> engine = playCrowd(state, *gl);
-    if (!engine) {
-        return;
-    }
+    CEngineApp& app = crowd->engine->app();
     for (auto _ : state) {
-        engine->app().frameMove();
-        engine->app().render();
+        app.frameMove();
+        app.render();
         glFinish();
     }
 }
@@ -195,18 +199,12 @@ BENCHMARK(BM_FrameCrowd)
 // them, drawn with one instanced draw per mesh and nothing else (no step, no course, no
 // sky, no text), and the wait for the rasterizer.
 void BM_DrawCrowdFloor(benchmark::State& state) {
-    std::string error;
-    const std::unique_ptr<bench::GlDevice> gl = bench::GlDevice::open(&error);
-    if (!gl) {
-        state.SkipWithError(("no headless GL context: " + error).c_str());
+    const std::optional<PlayedCrowd> crowd = playCrowd(state);
+    if (!crowd) {
         return;
     }
-    const std::unique_ptr<bench::StartedEngine> engine = playCrowd(state, *gl);
-    if (!engine) {
-        return;
-    }
-    IDirect3DDevice9* device = gl->device.get();
-    const auto shown = meshesInView(engine->app(), device);
+    IDirect3DDevice9* device = crowd->gl->device.get();
+    const auto shown = meshesInView(crowd->engine->app(), device);
     InstancedMeshes instances;
     for (auto _ : state) {
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);

@@ -16,6 +16,7 @@
 #include "render/HostView.h"
 #include "render/Renderer.h"
 #include "scene/CourseEditor.h"
+#include "scene/ListElement.h"
 #include "scene/Placements.h"
 #include "tumbleway/NameField.h"
 #include "win32/regular_file.h"
@@ -35,14 +36,6 @@ bool findAndLoad(AssetLibrary& assets, const LF_t& file, MissingFile kind,
         return false;
     }
     return true;
-}
-
-template <typename List>
-void renumberFromZero(List& list) {
-    std::int32_t id = 0;
-    for (auto& element : list) {
-        element.id = id++;
-    }
 }
 
 } // namespace
@@ -160,7 +153,7 @@ void AssetLoader::assign() {
         setNameField(placement.name, nameFieldText(assets.currentBitmap()->name));
         auto& placements = editor.current()->bitmapPlacements;
         placements.push_back(std::move(placement));
-        renumberFromZero(placements);
+        renumber(placements, 0);
         editor.setLastBitmap(&placements.back());
         // Without a course under the camera the placement stays where it was put.
         (void)edit.placeBitmapInFrontOfCamera();

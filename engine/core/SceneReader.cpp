@@ -22,20 +22,9 @@
 #include "render/Renderer.h"
 #include "scene/CourseEditor.h"
 #include "scene/CoursePoints.h"
+#include "scene/ListElement.h"
 #include "scene/Placements.h"
 #include "tumbleway/NameField.h"
-
-namespace {
-
-template <typename List>
-void renumberFromOne(List& list) {
-    std::int32_t id = 1;
-    for (auto& element : list) {
-        element.id = id++;
-    }
-}
-
-} // namespace
 
 SceneReader::SceneReader(CourseEditor& editor, AssetLibrary& assets, SoundRelationService& sounds,
                          CourseBuilder& courses, Renderer& renderer, const HostView& view)
@@ -149,7 +138,7 @@ void SceneReader::readBitmaps(const LSession_t& session, LCourse_t& course,
         placement.drawZ = placement.z = saved.z;
         course.bitmapPlacements.push_back(std::move(placement));
     }
-    renumberFromOne(course.bitmapPlacements);
+    renumber(course.bitmapPlacements, 1);
 }
 
 void SceneReader::readSounds(const LSession_t& session, LCourse_t& course) {

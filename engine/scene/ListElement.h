@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
 #include <type_traits>
 
@@ -12,4 +13,12 @@ auto* elementAt(List& list, int index) {
         return static_cast<Element*>(nullptr);
     }
     return &*std::next(list.begin(), index);
+}
+
+// Numbers the elements first, first + 1, ... in list order.
+template <typename List>
+void renumber(List& list, std::int32_t first) {
+    for (auto& element : list) {
+        element.id = first++;
+    }
 }
