@@ -64,8 +64,8 @@ struct Engine {
             const double angle = 2 * M_PI * i / n;
             const POINT p = pixelOf(radius * static_cast<float>(std::cos(angle)),
                                     radius * static_cast<float>(std::sin(angle)));
-            app->onLButtonDown(POINT{p.x + app->viewOrigin().x, p.y + app->viewOrigin().y});
-            app->onLButtonUp();
+            app->edit.onLButtonDown(POINT{p.x + app->viewOrigin().x, p.y + app->viewOrigin().y});
+            app->edit.onLButtonUp();
         }
     }
 
@@ -96,17 +96,18 @@ inline void roadFrame(const LCourse_t& course, int i, D3DXVECTOR3* centre, D3DXV
     D3DXVec3Normalize(across, &d);
 }
 
-inline XfilePlacement& placeBody(CEngineApp& app, const D3DXVECTOR3& at, float radius) {
-    auto& list = app.editor.current()->xfilePlacements;
-    list.emplace_back();
-    XfilePlacement& placement = list.back();
-    placement.id = static_cast<std::int32_t>(list.size());
+// A ball placed on the current course; its body, which the next placement may move.
+inline CSceneObject& placeBody(CEngineApp& app, const D3DXVECTOR3& at, float radius) {
+    PlacedMeshes& list = app.editor.current()->xfilePlacements;
+    XfilePlacement placement;
     placement.radius = radius;
     std::snprintf(placement.name, sizeof placement.name, "ball.x");
-    placement.body = std::make_unique<CSceneObject>();
-    placement.body->radius = radius;
-    placement.body->position = placement.body->stepPosition = at;
-    return placement;
+    CSceneObject body;
+    body.radius = radius;
+    body.position = body.stepPosition = at;
+    XfilePlacement& placed = list.add(std::move(placement), body);
+    list.setId(placed, static_cast<std::int32_t>(list.size()));
+    return list.body(placed);
 }
 
 // Sets a body rolling off in a random direction at a random speed, as after a break of
@@ -143,7 +144,7 @@ inline void scatterBodies(CEngineApp& app, int n, float spacing, std::uint32_t s
         D3DXVECTOR3 across;
         roadFrame(course, sample, &centre, &across);
         const float offset = (static_cast<float>(lane) - (lanes - 1) / 2.0f) * spacing;
-        setRolling(*placeBody(app, centre + across * offset, 1.0f).body, random);
+        setRolling(placeBody(app, centre + across * offset, 1.0f), random);
     }
 }
 
@@ -180,7 +181,7 @@ inline void spreadBodies(CEngineApp& app, int n, float spacing, std::uint32_t se
         D3DXVECTOR3 across = acrosses[sample] + (acrosses[sample + 1] - acrosses[sample]) * share;
         D3DXVec3Normalize(&across, &across);
         const float offset = (static_cast<float>(k % lanes) - (lanes - 1) / 2.0f) * spacing;
-        setRolling(*placeBody(app, centre + across * offset, 1.0f).body, random);
+        setRolling(placeBody(app, centre + across * offset, 1.0f), random);
     }
 }
 

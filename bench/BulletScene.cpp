@@ -69,8 +69,7 @@ void BulletScene::buildCourse(const LCourse_t& course) {
 void BulletScene::addBalls(const LCourse_t& course) {
     SurfaceIndex surface;
     bench::require(surface.sync(course.strips, SurfaceIndex::kQueriesWorthABuild), "surface index");
-    for (const XfilePlacement& placement : course.xfilePlacements) {
-        const CSceneObject& body = *placement.body;
+    for (const CSceneObject& body : course.xfilePlacements.bodies().all()) {
         if (body.radius != kBallRadius) {
             throw std::invalid_argument("a Bullet ball has radius 1");
         }

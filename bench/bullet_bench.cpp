@@ -30,12 +30,13 @@ constexpr float kRideSlack = 0.01f;
 bench::Activity engineActivity(const LCourse_t& course, const SurfaceIndex& surface) {
     int moving = 0;
     int touching = 0;
-    for (const XfilePlacement& placement : course.xfilePlacements) {
-        const CSceneObject& body = *placement.body;
+    const Bodies& bodies = course.xfilePlacements.bodies();
+    for (std::size_t i = 0; i < bodies.size(); ++i) {
+        const CSceneObject& body = bodies.all()[i];
         moving += bench::unitsPerSecond(body.speed) > bench::kMovingSpeed ? 1 : 0;
         SurfaceHit hit;
         if (surface.find(course.strips, body.position.x, body.position.z, -bench::kSurfaceReach,
-                         bench::kSurfaceReach, placement.rowHint, 0, &hit)) {
+                         bench::kSurfaceReach, bodies.hints()[i].row, 0, &hit)) {
             const float over = body.position.y - hit.height;
             touching += over >= 0 && over <= 2 * body.radius + kRideSlack ? 1 : 0;
         }

@@ -25,9 +25,9 @@ std::size_t bytesInUse() {
 // lists every such pair.
 int overlappingPairs(const CEngineApp& app) {
     std::vector<BroadPhase::Sphere> spheres;
-    for (const auto& placement : app.editor.current()->xfilePlacements) {
-        const D3DXVECTOR3& p = placement.body->position;
-        spheres.push_back({p.x, p.y, p.z, placement.body->radius});
+    for (const CSceneObject& body : app.editor.current()->xfilePlacements.bodies().all()) {
+        const D3DXVECTOR3& p = body.position;
+        spheres.push_back({p.x, p.y, p.z, body.radius});
     }
     BroadPhase phase;
     phase.build(spheres);

@@ -26,9 +26,9 @@ void frameStep(benchmark::State& state, bool allPairs, float offCourse = 0) {
     bench::Engine engine;
     const int n = static_cast<int>(state.range(0));
     bench::layPack(engine, n);
-    for (auto& placement : engine.app->editor.current()->xfilePlacements) {
-        placement.body->position.x += offCourse;
-        placement.body->stepPosition = placement.body->position;
+    for (CSceneObject& body : engine.app->editor.current()->xfilePlacements.bodies().all()) {
+        body.position.x += offCourse;
+        body.stepPosition = body.position;
     }
     engine.app->selectTab(TAB_PLAY);
     if (allPairs) {
@@ -132,11 +132,10 @@ BENCHMARK(BM_FirstFrameOfAPack)->Arg(10000)->Iterations(20)->Unit(benchmark::kMi
 void BM_CoincidentCentresCheck(benchmark::State& state) {
     bench::Engine engine;
     bench::layPack(engine, static_cast<int>(state.range(0)));
-    std::vector<CSceneObject*> bodies;
+    const std::span<CSceneObject> bodies =
+        engine.app->editor.current()->xfilePlacements.bodies().all();
     std::vector<PairFinder::Sphere> spheres;
-    for (auto& placement : engine.app->editor.current()->xfilePlacements) {
-        const CSceneObject& body = *placement.body;
-        bodies.push_back(placement.body.get());
+    for (const CSceneObject& body : bodies) {
         spheres.push_back({body.position.x, body.position.y, body.position.z, body.radius});
     }
     CoincidentCentres check;
@@ -257,7 +256,7 @@ void BM_CreateCourse(benchmark::State& state) {
     for (auto _ : state) {
         bench::require(engine.app->createCourse(item), "createCourse");
         state.PauseTiming();
-        bench::require(engine.app->deleteCourse(item) ? S_OK : E_FAIL, "deleteCourse");
+        bench::require(engine.app->edits.deleteCourse(item) ? S_OK : E_FAIL, "deleteCourse");
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations());

@@ -54,17 +54,14 @@ void CameraRig::reset() {
     m_stayFor = nullptr;
 }
 
-void CameraRig::stayAfterDrag(const XfilePlacement& dragged) {
-    if (dragged.body) {
-        m_stayFor = &dragged;
-        m_stayAt = D3DXVECTOR2(dragged.body->position.x, dragged.body->position.z);
-    }
+void CameraRig::stayAfterDrag(const XfilePlacement& dragged, const D3DXVECTOR3& leftAt) {
+    m_stayFor = &dragged;
+    m_stayAt = D3DXVECTOR2(leftAt.x, leftAt.z);
 }
 
-bool CameraRig::staysFor(const XfilePlacement& followed) {
+bool CameraRig::staysFor(const XfilePlacement& followed, const D3DXVECTOR3& at) {
     // The surface moves a body up and down; only a move over the ground is its own.
-    if (&followed != m_stayFor || followed.body->position.x != m_stayAt.x ||
-        followed.body->position.z != m_stayAt.y) {
+    if (&followed != m_stayFor || at.x != m_stayAt.x || at.z != m_stayAt.y) {
         m_stayFor = nullptr;
     }
     return m_stayFor != nullptr;
@@ -166,11 +163,13 @@ const D3DXMATRIX* CameraRig::updateCourseCamera(const Frame& frame, Simulation& 
             simulation.followSurfaceCamera(frame.course, ct, st, &cameraAt, cameraHint, &scratch);
             frame.input.clearMove();
         }
-    } else if (!frame.driven->body) {
+    } else if (frame.course == nullptr) {
         return nullptr;
-    } else if (!frame.dragging && !staysFor(*frame.driven)) {
+    } else if (const D3DXVECTOR3& followed =
+                   frame.course->xfilePlacements.body(*frame.driven).position;
+               !frame.dragging && !staysFor(*frame.driven, followed)) {
         // Following: 20 behind the object along the heading, 5 above the surface.
-        cameraAt = frame.driven->body->position;
+        cameraAt = followed;
         cameraEye.x = cameraAt.x - kCameraDistance * ct;
         cameraEye.z = cameraAt.z - kCameraDistance * st;
         cameraHint = followHint;

@@ -23,7 +23,7 @@ public:
     struct Frame {
         int tab;
         const LCourse_t* course;
-        const XfilePlacement* driven; // followed; none: the camera walks
+        const XfilePlacement* driven; // of the course, followed; none: the camera walks
         bool dragging;
         MovementInput& input;
     };
@@ -44,7 +44,7 @@ public:
     // view still turns with the heading), not back behind the object, until the object
     // is moved some other way (the player drives it, an undo puts it back) or another is
     // followed.
-    void stayAfterDrag(const XfilePlacement& dragged);
+    void stayAfterDrag(const XfilePlacement& dragged, const D3DXVECTOR3& leftAt);
 
     const D3DXVECTOR3& eye() const { return cameraEye; }
     const D3DXVECTOR3& at() const { return cameraAt; }
@@ -67,7 +67,7 @@ private:
 
     const D3DXMATRIX* updateCourseCamera(const Frame& frame, Simulation& simulation);
     // Whether the eye still stays for the followed object, as a drag left it.
-    bool staysFor(const XfilePlacement& followed);
+    bool staysFor(const XfilePlacement& followed, const D3DXVECTOR3& at);
     const D3DXMATRIX* updateScanCamera(const LCourse_t& course, MovementInput& input);
     // Points the scan camera from road centre m0 toward m1 (track coordinates).
     void aimScanCamera(const D3DXVECTOR3& m0, const D3DXVECTOR3& m1);

@@ -4,11 +4,10 @@
 #include <vector>
 
 #include "assets/mesh/MeasuredMesh.h"
-#include "assets/sound/SoundManager.h"
+#include "core/SessionWriter.h"
 #include "course/CourseField.h"
-#include "course/CourseSpline.h"
-#include "course/CourseTrack.h"
 #include "course/StripGrid.h"
+#include "scene/Placements.h"
 
 namespace {
 
@@ -38,25 +37,22 @@ std::string CEngineApp::dataPath(const char* relative) const {
     return assets.searchRoot() + "/" + name;
 }
 
-CEngineApp::CEngineApp() : playStartTime(timeGetTime()) {
-    D3DXMatrixIdentity(&projectionMatrix);
-    D3DXMatrixIdentity(&identityWorld);
-}
+CEngineApp::CEngineApp()
+    : renderer(view, editor, assets, camera, input), courses(editor, input, view, renderer),
+      sounds(assets, editor), edit(editor, camera, view, renderer, courses, input),
+      reader(editor, assets, sounds, courses, renderer, view), edits(editor, edit, reader, input),
+      library(assets, editor, edit, sounds, view, renderer) {}
 
 CEngineApp::~CEngineApp() = default;
 
 HRESULT CEngineApp::oneTimeSceneInit(HWND window) {
-    hwnd = window;
-    dragging = false;
-    tab = TAB_PLACE;
+    view.window = window;
+    view.tab = TAB_PLACE;
+    edit.reset();
     input.reset();
     camera.reset();
-    pointAccumulator[0] = pointAccumulator[1] = 0;
 
-    // Without a sound device the manager stays silent; nothing else depends on it.
-    soundManager = std::make_unique<SoundManager>();
-    // Without a sound device the manager stays silent; nothing else depends on it.
-    (void)soundManager->initialize(window, DSSCL_PRIORITY);
+    sounds.start(window);
     assets.clearRelationPicks();
 
     // The asset search starts here whatever else fails below: without it every later
@@ -65,34 +61,22 @@ HRESULT CEngineApp::oneTimeSceneInit(HWND window) {
     if (GetCurrentDirectoryA(MAX_PATH, directory.data()) != 0) {
         assets.setSearchRoot(directory.data());
     }
-    dotBlue = std::make_unique<DotSprite>(dataPath(kBlueDot));
-    dotGreen = std::make_unique<DotSprite>(dataPath(kGreenDot));
+    renderer.findDots(dataPath(kBlueDot), dataPath(kGreenDot));
     return S_OK;
 }
 
 HRESULT CEngineApp::initDeviceObjects(IDirect3DDevice9* newDevice) {
-    device = newDevice;
-    if (device == nullptr) {
+    view.device = newDevice;
+    if (view.device == nullptr) {
         return E_FAIL;
     }
-    readBackBufferSize();
+    view.readBackBufferSize();
     buildPending = false;
 
-    if (dotBlue) {
-        // A dot without its picture is drawn untextured.
-        (void)dotBlue->createTexture(device);
-        (void)dotGreen->createTexture(device);
-    }
-    sky = std::make_unique<SkyDome>(device);
-    // A sky that cannot be built is not drawn.
-    (void)sky->build();
-    // A sky without its picture is drawn untextured.
-    (void)sky->loadTexture(dataPath(kSkyTexture));
+    renderer.createDeviceObjects(dataPath(kSkyTexture));
+    courses.findTextures(dataPath(kRoadTexture), dataPath(kEdgeTexture), dataPath(kFieldTexture));
 
-    roadTexturePath = dataPath(kRoadTexture);
-    edgeTexturePath = dataPath(kEdgeTexture);
-    fieldTexturePath = dataPath(kFieldTexture);
-
+    IDirect3DDevice9* device = view.device;
     device->SetRenderState(D3DRS_DITHERENABLE, TRUE);
     device->SetRenderState(D3DRS_ZENABLE, TRUE);
     device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
@@ -104,6 +88,7 @@ HRESULT CEngineApp::initDeviceObjects(IDirect3DDevice9* newDevice) {
 void CEngineApp::recreateSceneDeviceObjects() {
     // After the host re-created its device, everything the scene draws is made again
     // from what it keeps in memory: arrays, file paths.
+    IDirect3DDevice9* device = view.device;
     for (auto& entry : assets.xfiles()) {
         MeshBounds ignored; // the entry keeps the size it was opened with
         // A mesh that no longer loads stays empty and draws nothing.
@@ -131,20 +116,14 @@ void CEngineApp::recreateSceneDeviceObjects() {
     }
 }
 
-void CEngineApp::readBackBufferSize() {
-    ComPtr<IDirect3DSurface9> backBuffer;
-    if (SUCCEEDED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, backBuffer.put()))) {
-        backBuffer->GetDesc(&backBufferDesc);
-    }
-}
-
 HRESULT CEngineApp::restoreDeviceObjects() {
+    IDirect3DDevice9* device = view.device;
     if (device == nullptr) {
         return E_FAIL;
     }
     // A reset may come with a new back buffer size (a resized window, full screen): the
     // projection and the picks follow it.
-    readBackBufferSize();
+    view.readBackBufferSize();
     HRESULT result = S_OK;
     for (auto& entry : assets.xfiles()) {
         if (FAILED(entry.mesh->restoreDeviceObjects(device))) {
@@ -158,20 +137,21 @@ HRESULT CEngineApp::restoreDeviceObjects() {
     if (FAILED(result)) {
         return result;
     }
-    setUpRenderState();
-    return createFonts();
+    return renderer.restoreDeviceObjects();
 }
 
 void CEngineApp::onInitialUpdate(unsigned width, unsigned height, HWND window) {
-    viewWidth = width;
-    viewHeight = height;
-    hwnd = window;
+    view.width = width;
+    view.height = height;
+    view.window = window;
+}
+
+HRESULT CEngineApp::render() {
+    return renderer.render();
 }
 
 HRESULT CEngineApp::invalidateDeviceObjects() {
-    fontLarge.reset();
-    fontSmall.reset();
-    fontTimer.reset();
+    renderer.invalidateDeviceObjects();
     for (auto& entry : assets.xfiles()) {
         entry.mesh->invalidateDeviceObjects();
     }
@@ -182,14 +162,13 @@ HRESULT CEngineApp::invalidateDeviceObjects() {
 }
 
 HRESULT CEngineApp::deleteDeviceObjects() {
-    fontLarge.reset();
-    fontSmall.reset();
-    fontTimer.reset();
-    sky.reset();
-    if (dotBlue) {
-        dotBlue->releaseDeviceObjects();
-        dotGreen->releaseDeviceObjects();
-    }
+    renderer.deleteDeviceObjects();
+    releaseSceneDeviceObjects();
+    view.device = nullptr;
+    return S_OK;
+}
+
+void CEngineApp::releaseSceneDeviceObjects() {
     for (auto& entry : assets.xfiles()) {
         entry.mesh->destroy();
     }
@@ -210,17 +189,15 @@ HRESULT CEngineApp::deleteDeviceObjects() {
             placement.bitmap->releaseDeviceObjects();
         }
     }
-    device = nullptr;
-    return S_OK;
 }
 
 void CEngineApp::selectTab(int newTab) {
-    tab = newTab;
+    view.tab = newTab;
     switch (newTab) {
     case TAB_PLAY:
         playing = true;
         editor.laidPoints().clear();
-        playStartTime = timeGetTime();
+        renderer.startPlayClock();
         break;
     case TAB_PLACE:
         playing = false;
@@ -238,5 +215,11 @@ void CEngineApp::selectTab(int newTab) {
         break;
     default:
         break;
+    }
+}
+
+void CEngineApp::fillSession(LSession_t& session) const {
+    if (editor.current() != nullptr) {
+        fillSessionOf(*editor.current(), session);
     }
 }

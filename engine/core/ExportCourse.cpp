@@ -6,6 +6,5 @@ CourseExport CEngineApp::exportCurrentCourse() {
     if (course == nullptr) {
         return {{}, "there is no course to export"};
     }
-    faceBillboardsAlongHeading();
-    return exportCourse(*course, device, billboardFacing);
+    return exportCourse(*course, view.device, billboardFacing(input.heading()));
 }

@@ -7,6 +7,7 @@
 #include "core/EngineApp.h"
 #include "core/EngineInstance.h"
 #include "core/ExportGuard.h"
+#include "core/SessionWriter.h"
 #include "tumbleway/tumbleway.h"
 
 namespace {
@@ -112,11 +113,13 @@ TW_EXPORT void xll_UpdateInputMovePlay(float value) {
 }
 
 TW_EXPORT void xll_UpdateInputRL(float value) {
-    guardedCall(__func__, [&](CEngineApp& engine) { engine.rotatePreview(0, value * 0.02f); });
+    guardedCall(__func__,
+                [&](CEngineApp& engine) { engine.renderer.rotatePreview(0, value * 0.02f); });
 }
 
 TW_EXPORT void xll_UpdateInputUD(float value) {
-    guardedCall(__func__, [&](CEngineApp& engine) { engine.rotatePreview(value * 0.01f, 0); });
+    guardedCall(__func__,
+                [&](CEngineApp& engine) { engine.renderer.rotatePreview(value * 0.01f, 0); });
 }
 
 TW_EXPORT void xll_OnButtonScanCourse() {
@@ -124,39 +127,39 @@ TW_EXPORT void xll_OnButtonScanCourse() {
 }
 
 TW_EXPORT void xll_OnLButtonDown(unsigned int /*flags*/, POINT point) {
-    guardedCall(__func__, [&](CEngineApp& engine) { engine.onLButtonDown(point); });
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.edit.onLButtonDown(point); });
 }
 
 TW_EXPORT void xll_OnMouseMove(unsigned int /*flags*/, POINT point) {
-    guardedCall(__func__, [&](CEngineApp& engine) { engine.onMouseMove(point); });
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.edit.onMouseMove(point); });
 }
 
 TW_EXPORT void xll_OnLButtonUp(unsigned int /*flags*/, POINT /*point*/) {
-    guardedCall(__func__, [&](CEngineApp& engine) { engine.onLButtonUp(); });
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.edit.onLButtonUp(); });
 }
 
 TW_EXPORT bool xll_app_select_object(POINT point, POINT /*size*/, D3DXVECTOR3* direction,
                                      D3DXVECTOR3* origin) {
     return guarded(__func__, false, [&](CEngineApp& engine) {
-        return engine.selectXfilePlacement(point.x, point.y, direction, origin);
+        return engine.edit.selectXfilePlacement(point.x, point.y, direction, origin);
     });
 }
 
 TW_EXPORT bool xll_app_check_selected_point(POINT point) {
     return guarded(__func__, false,
-                   [&](CEngineApp& engine) { return engine.checkSelectedPoint(point); });
+                   [&](CEngineApp& engine) { return engine.edit.checkSelectedPoint(point); });
 }
 
 TW_EXPORT int xll_WindowProc_WM_MOD_POINT(unsigned int /*message*/, unsigned int wParam,
                                           long lParam) {
     return guarded(__func__, 0,
-                   [&](CEngineApp& engine) { return engine.modifyPoint(wParam, lParam); });
+                   [&](CEngineApp& engine) { return engine.edit.modifyPoint(wParam, lParam); });
 }
 
 TW_EXPORT int xll_WindowProc_WM_MOD_XFILE(unsigned int /*message*/, unsigned int wParam,
                                           long lParam) {
     return guarded(__func__, 0,
-                   [&](CEngineApp& engine) { return engine.modifyXfile(wParam, lParam); });
+                   [&](CEngineApp& engine) { return engine.edit.modifyXfile(wParam, lParam); });
 }
 
 TW_EXPORT void xll_OnRButtonDown(unsigned int /*flags*/, POINT /*point*/) {}
@@ -190,7 +193,7 @@ TW_EXPORT void xll_ui_push_xfile(LF_t* file, HTREEITEM* item) {
         if (pointersPresent(name, {file, item})) {
             const LF_t copy = *file;
             // The export has no result; a file that does not load is not listed.
-            (void)engine.pushXfile(copy, *item);
+            (void)engine.library.pushXfile(copy, *item);
         }
     });
 }
@@ -201,7 +204,7 @@ TW_EXPORT void xll_ui_push_bmp(LF_t* file, HTREEITEM* item) {
         if (pointersPresent(name, {file, item})) {
             const LF_t copy = *file;
             // The export has no result; a file that does not load is not listed.
-            (void)engine.pushBitmap(copy, *item);
+            (void)engine.library.pushBitmap(copy, *item);
         }
     });
 }
@@ -212,7 +215,7 @@ TW_EXPORT void xll_ui_push_wav(LF_t* file, HTREEITEM* item) {
         if (pointersPresent(name, {file, item})) {
             const LF_t copy = *file;
             // The export has no result; a file that does not load is not listed.
-            (void)engine.pushWav(copy, *item);
+            (void)engine.library.pushWav(copy, *item);
         }
     });
 }
@@ -230,27 +233,27 @@ TW_EXPORT void xll_setListSound(HTREEITEM item) {
 }
 
 TW_EXPORT void xll_OnAssign() {
-    guardedCall(__func__, [&](CEngineApp& engine) { engine.assign(); });
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.library.assign(); });
 }
 
 TW_EXPORT void xll_OnButtonSoundPlay() {
-    guardedCall(__func__, [&](CEngineApp& engine) { engine.previewSound(); });
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.sounds.preview(); });
 }
 
 TW_EXPORT void xll_OnButtonSoundAssign_Move() {
-    guardedCall(__func__, [&](CEngineApp& engine) { engine.assignSoundRelation(false); });
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.sounds.assign(false); });
 }
 
 TW_EXPORT void xll_OnButtonSoundAssign_Collision() {
-    guardedCall(__func__, [&](CEngineApp& engine) { engine.assignSoundRelation(true); });
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.sounds.assign(true); });
 }
 
 TW_EXPORT void xll_OnButtonSoundRelease_Move() {
-    guardedCall(__func__, [&](CEngineApp& engine) { engine.releaseSoundRelation(false); });
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.sounds.release(false); });
 }
 
 TW_EXPORT void xll_OnButtonSoundRelease_Collision() {
-    guardedCall(__func__, [&](CEngineApp& engine) { engine.releaseSoundRelation(true); });
+    guardedCall(__func__, [&](CEngineApp& engine) { engine.sounds.release(true); });
 }
 
 TW_EXPORT void xll_app_get_Session_Iterator(LSession_t* session) {
@@ -264,9 +267,10 @@ TW_EXPORT void xll_app_get_Session_Iterator(LSession_t* session) {
 
 TW_EXPORT void xll_app_delete_Session_Iterator(LSession_t* session) {
     const char* const name = __func__; // the lambda below has a name of its own
-    guardedCall(__func__, [&](CEngineApp& engine) {
+    // The record is the host's; emptying it needs no engine, but still one that exists.
+    guardedCall(__func__, [&](CEngineApp& /*engine*/) {
         if (pointersPresent(name, {session})) {
-            engine.emptySession(*session);
+            emptySession(*session);
         }
     });
 }
@@ -278,21 +282,21 @@ TW_EXPORT long xll_ui_restore_session(LSession_t* session, int* courseNumber) {
             return kFailed;
         }
         // What could be read is restored; the rest of the session is skipped.
-        (void)engine.restoreSession(*session, courseNumber);
+        (void)engine.reader.restore(*session, courseNumber);
         return 0L;
     });
 }
 
 TW_EXPORT long xll_RenderText() {
     return guarded(__func__, kFailed, [&](CEngineApp& engine) {
-        engine.drawHelpText();
+        engine.renderer.drawHelpText();
         return 0L;
     });
 }
 
 TW_EXPORT long xll_RenderTextPlay() {
     return guarded(__func__, kFailed, [&](CEngineApp& engine) {
-        engine.drawPlayTimer();
+        engine.renderer.drawPlayTimer();
         return 0L;
     });
 }

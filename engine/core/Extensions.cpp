@@ -10,6 +10,7 @@
 #include "check/CourseCheckPicture.h"
 #include "core/EngineApp.h"
 #include "core/EngineInstance.h"
+#include "core/SessionWriter.h"
 #include "course/CourseTrack.h"
 #include "filewrite/AtomicFileWriter.h"
 #include "tumbleway/NameField.h"
@@ -102,7 +103,7 @@ TW_EXPORT int twx_restore_session(LSession_t* session, int* courseNumber,
             return TWX_BAD_ARGUMENT;
         }
         const std::span<const TwxMeshExtra> meshExtras(extras, static_cast<std::size_t>(count));
-        return SUCCEEDED(engine.restoreSession(*session, courseNumber, meshExtras))
+        return SUCCEEDED(engine.reader.restore(*session, courseNumber, meshExtras))
                    ? TWX_OK
                    : TWX_BAD_ARGUMENT;
     });
@@ -167,11 +168,11 @@ void takePose(const CSceneObject& body, TwxMeshPose* pose) {
 
 TW_EXPORT int twx_get_mesh_pose(int mesh, TwxMeshPose* pose) {
     return withEngine([mesh, pose](CEngineApp& engine) -> int {
-        const XfilePlacement* placement = engine.meshAt(mesh);
-        if (pose == nullptr || placement == nullptr || !placement->body) {
+        const XfilePlacement* placement = engine.editor.meshAt(mesh);
+        if (pose == nullptr || placement == nullptr) {
             return courseIndexResult(engine, false);
         }
-        takePose(*placement->body, pose);
+        takePose(engine.editor.current()->xfilePlacements.body(*placement), pose);
         return TWX_OK;
     });
 }
@@ -187,10 +188,10 @@ TW_EXPORT int twx_get_mesh_poses(TwxMeshPose* poses, int capacity) {
         }
         int filled = 0;
         for (const auto& placement : course->xfilePlacements) {
-            if (filled == capacity || !placement.body) {
+            if (filled == capacity) {
                 break;
             }
-            takePose(*placement.body, &poses[filled++]);
+            takePose(course->xfilePlacements.body(placement), &poses[filled++]);
         }
         return filled;
     });
@@ -198,33 +199,34 @@ TW_EXPORT int twx_get_mesh_poses(TwxMeshPose* poses, int capacity) {
 
 TW_EXPORT int twx_get_mesh_lift(int mesh, float* lift) {
     return withEngine([mesh, lift](CEngineApp& engine) -> int {
-        const XfilePlacement* placement = engine.meshAt(mesh);
-        if (lift == nullptr || placement == nullptr || !placement->body) {
+        const XfilePlacement* placement = engine.editor.meshAt(mesh);
+        if (lift == nullptr || placement == nullptr) {
             return courseIndexResult(engine, false);
         }
-        *lift = placement->body->modelOffset.y;
+        *lift = engine.editor.current()->xfilePlacements.body(*placement).modelOffset.y;
         return TWX_OK;
     });
 }
 
 TW_EXPORT int twx_set_mesh_lift(int mesh, float lift) {
     return withEngine([mesh, lift](CEngineApp& engine) -> int {
-        XfilePlacement* placement = engine.meshAt(mesh);
-        if (!std::isfinite(lift) || placement == nullptr || !placement->body) {
+        XfilePlacement* placement = engine.editor.meshAt(mesh);
+        if (!std::isfinite(lift) || placement == nullptr) {
             return courseIndexResult(engine, false);
         }
-        placement->body->modelOffset = D3DXVECTOR3(0, lift, 0);
+        engine.editor.current()->xfilePlacements.body(*placement).modelOffset =
+            D3DXVECTOR3(0, lift, 0);
         return TWX_OK;
     });
 }
 
 TW_EXPORT int twx_controlled_mesh() {
-    return withEngine([](CEngineApp& engine) -> int { return engine.controlledMesh(); });
+    return withEngine([](CEngineApp& engine) -> int { return engine.editor.controlledMesh(); });
 }
 
 TW_EXPORT int twx_set_controlled_mesh(int mesh) {
     return withEngine([mesh](CEngineApp& engine) -> int {
-        return courseIndexResult(engine, engine.setControlledMesh(mesh));
+        return courseIndexResult(engine, engine.editor.setControlledMesh(mesh));
     });
 }
 
@@ -251,18 +253,18 @@ TW_EXPORT int twx_set_heading(float heading) {
 TW_EXPORT int twx_set_ghost(int mesh, const float* world) {
     return withEngine([mesh, world](CEngineApp& engine) -> int {
         if (mesh == -1) {
-            engine.showGhost(-1, D3DXMATRIX{});
+            engine.renderer.showGhost(-1, D3DXMATRIX{});
             return TWX_OK;
         }
         const bool finite = world != nullptr && std::all_of(world, world + 16, [](float v) {
                                 return std::isfinite(v);
                             });
-        if (!finite || engine.meshAt(mesh) == nullptr) {
+        if (!finite || engine.editor.meshAt(mesh) == nullptr) {
             return courseIndexResult(engine, false);
         }
         D3DXMATRIX ghostWorld;
         std::memcpy(ghostWorld.m, world, sizeof ghostWorld.m);
-        engine.showGhost(mesh, ghostWorld);
+        engine.renderer.showGhost(mesh, ghostWorld);
         return TWX_OK;
     });
 }
@@ -275,25 +277,25 @@ TW_EXPORT int twx_set_relation_picks(HTREEITEM first, HTREEITEM second, HTREEITE
 
 TW_EXPORT int twx_delete_course(HTREEITEM item) {
     return withEngine([item](CEngineApp& engine) -> int {
-        return okOr(engine.deleteCourse(item), TWX_NOT_FOUND);
+        return okOr(engine.edits.deleteCourse(item), TWX_NOT_FOUND);
     });
 }
 
 TW_EXPORT int twx_delete_mesh(int mesh) {
     return withEngine([mesh](CEngineApp& engine) -> int {
-        return courseIndexResult(engine, engine.deleteXfilePlacement(mesh));
+        return courseIndexResult(engine, engine.edits.deleteXfilePlacement(mesh));
     });
 }
 
 TW_EXPORT int twx_delete_bitmap(int bitmap) {
     return withEngine([bitmap](CEngineApp& engine) -> int {
-        return courseIndexResult(engine, engine.deleteBitmapPlacement(bitmap));
+        return courseIndexResult(engine, engine.edits.deleteBitmapPlacement(bitmap));
     });
 }
 
 TW_EXPORT int twx_delete_relation(int relation) {
     return withEngine([relation](CEngineApp& engine) -> int {
-        return courseIndexResult(engine, engine.deleteRelation(relation));
+        return courseIndexResult(engine, engine.sounds.deleteRelation(relation));
     });
 }
 
@@ -305,7 +307,7 @@ TW_EXPORT int twx_working_point_count() {
 
 TW_EXPORT int twx_course_position(HTREEITEM item) {
     return withEngine([item](CEngineApp& engine) -> int {
-        const int position = engine.coursePosition(item);
+        const int position = engine.editor.position(item);
         return position < 0 ? TWX_NOT_FOUND : position;
     });
 }
@@ -319,7 +321,7 @@ int putCourse(LSession_t* record, const TwxMeshExtra* extras, int count, int pos
             return TWX_BAD_ARGUMENT;
         }
         const std::span<const TwxMeshExtra> meshExtras(extras, static_cast<std::size_t>(count));
-        if (!engine.putCourse(*record, meshExtras, position, replace)) {
+        if (!engine.edits.putCourse(*record, meshExtras, position, replace)) {
             return replace ? TWX_NOT_FOUND : TWX_BAD_ARGUMENT;
         }
         return TWX_OK;
@@ -342,14 +344,15 @@ TW_EXPORT int twx_get_working_points(LSession_t* points) {
         if (points == nullptr) {
             return TWX_BAD_ARGUMENT;
         }
-        engine.workingPoints(*points);
+        engine.edits.workingPoints(*points);
         return TWX_OK;
     });
 }
 
 TW_EXPORT int twx_set_working_points(const LSession_t* points) {
     return withEngine([points](CEngineApp& engine) -> int {
-        return points != nullptr && engine.setWorkingPoints(*points) ? TWX_OK : TWX_BAD_ARGUMENT;
+        return points != nullptr && engine.edits.setWorkingPoints(*points) ? TWX_OK
+                                                                           : TWX_BAD_ARGUMENT;
     });
 }
 
@@ -361,21 +364,21 @@ TW_EXPORT int twx_library_remove(HTREEITEM item) {
 
 TW_EXPORT int twx_get_course(HTREEITEM item, LSession_t* record) {
     return withEngine([=](CEngineApp& engine) -> int {
-        const LCourse_t* course = engine.courseOf(item);
+        const LCourse_t* course = engine.editor.find(item);
         if (record == nullptr) {
             return TWX_BAD_ARGUMENT;
         }
         if (course == nullptr) {
             return TWX_NOT_FOUND;
         }
-        engine.fillSessionOf(*course, *record);
+        fillSessionOf(*course, *record);
         return static_cast<int>(course->xfilePlacements.size());
     });
 }
 
 TW_EXPORT int twx_get_course_extras(HTREEITEM item, TwxMeshExtra* extras, int capacity) {
     return withEngine([=](CEngineApp& engine) -> int {
-        const LCourse_t* course = engine.courseOf(item);
+        const LCourse_t* course = engine.editor.find(item);
         if (capacity < 0 || (extras == nullptr && capacity > 0)) {
             return TWX_BAD_ARGUMENT;
         }
@@ -384,10 +387,9 @@ TW_EXPORT int twx_get_course_extras(HTREEITEM item, TwxMeshExtra* extras, int ca
         }
         int index = 0;
         for (const auto& placement : course->xfilePlacements) {
-            if (index < capacity && placement.body) {
-                extras[index] = {placement.body->modelOffset.y, placement.body->yaw};
-            } else if (index < capacity) {
-                extras[index] = {0.0f, 0.0f};
+            if (index < capacity) {
+                const CSceneObject& body = course->xfilePlacements.body(placement);
+                extras[index] = {body.modelOffset.y, body.yaw};
             }
             ++index;
         }

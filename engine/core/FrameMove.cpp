@@ -10,25 +10,25 @@ namespace {
 // Plays the sound tied to each pair of meshes that meets.
 class CollisionSounds final : public ContactListener {
 public:
-    explicit CollisionSounds(CEngineApp& app) : m_app(app) {}
+    explicit CollisionSounds(SoundRelationService& sounds) : m_sounds(sounds) {}
     void contact(const XfilePlacement& first, const XfilePlacement& second) override {
-        m_app.playCollisionSound(first, second);
+        m_sounds.playCollisionSound(first, second);
     }
 
 private:
-    CEngineApp& m_app;
+    SoundRelationService& m_sounds;
 };
 
 } // namespace
 
 HRESULT CEngineApp::frameMove() {
     if (playing && editor.driven() != nullptr && input.pendingMove() != 0.0f) {
-        applyInputPush(*editor.driven(), input.heading());
+        applyInputPush(*editor.drivenBody(), input.heading());
     }
     updateCamera();
-    keepGrabbedUnderCursor();
-    if (editor.driven() != nullptr && editor.driven()->body) {
-        editor.driven()->body->yaw = input.heading();
+    edit.keepGrabbedUnderCursor();
+    if (CSceneObject* driven = editor.drivenBody()) {
+        driven->yaw = input.heading();
     }
     // After the pick, which may have edited the course: the bodies follow the course
     // as it now stands.
@@ -43,14 +43,11 @@ HRESULT CEngineApp::frameMove() {
     return S_OK;
 }
 
-void CEngineApp::applyInputPush(XfilePlacement& placement, float angle) {
-    if (placement.body) {
-        CSceneObject& body = *placement.body;
-        body.speed += input.pendingMove();
-        body.heading = D3DXVECTOR3(static_cast<float>(std::cos(M_PI * angle)), 0,
-                                   static_cast<float>(std::sin(M_PI * angle)));
-        body.setMotionState(MOTION_PUSH);
-    }
+void CEngineApp::applyInputPush(CSceneObject& body, float angle) {
+    body.speed += input.pendingMove();
+    body.heading = D3DXVECTOR3(static_cast<float>(std::cos(M_PI * angle)), 0,
+                               static_cast<float>(std::sin(M_PI * angle)));
+    body.setMotionState(MOTION_PUSH);
     input.clearMove();
 }
 
@@ -58,8 +55,8 @@ void CEngineApp::playFrame() {
     if (editor.current() == nullptr) {
         return;
     }
-    CollisionSounds sounds(*this);
-    simulation.playFrame(*editor.current(), sounds, [this] { playMovementSounds(); });
+    CollisionSounds contacts(sounds);
+    simulation.playFrame(*editor.current(), contacts, [this] { sounds.playMovementSounds(); });
 }
 
 CourseCheck CEngineApp::checkCurrentCourse() {

@@ -90,6 +90,15 @@ HRESULT StripGrid::upload() {
     if (m_device == nullptr) {
         return E_FAIL;
     }
+    if (!m_vertices.empty()) {
+        m_lowest = m_highest = D3DXVECTOR3(m_vertices[0].x, m_vertices[0].y, m_vertices[0].z);
+    }
+    for (const Vertex& v : m_vertices) {
+        m_lowest = D3DXVECTOR3(std::min(m_lowest.x, v.x), std::min(m_lowest.y, v.y),
+                               std::min(m_lowest.z, v.z));
+        m_highest = D3DXVECTOR3(std::max(m_highest.x, v.x), std::max(m_highest.y, v.y),
+                                std::max(m_highest.z, v.z));
+    }
     m_vertexBuffer.reset();
     m_indexBuffer.reset();
     HRESULT hr = m_device->CreateVertexBuffer(static_cast<UINT>(m_vertices.size() * sizeof(Vertex)),

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "d3d9/d3d9.h"
+#include "d3dx9/d3dx9math.h"
 #include "tw/assert.h"
 
 // A textured grid of columns x rows vertices split into two triangles per quad: the
@@ -39,6 +40,9 @@ public:
 
     // Creates the device's vertex and index buffers and copies the arrays into them.
     [[nodiscard]] HRESULT upload();
+    // The box of the vertices as last uploaded, which is what draw() shows.
+    const D3DXVECTOR3& lowestCorner() const { return m_lowest; }
+    const D3DXVECTOR3& highestCorner() const { return m_highest; }
     // Makes the buffers and the texture again on a new device, from the arrays and
     // the texture path kept in memory.
     [[nodiscard]] HRESULT recreateDeviceObjects(IDirect3DDevice9* device);
@@ -91,4 +95,6 @@ private:
     ComPtr<IDirect3DTexture9> m_texture;
     ComPtr<IDirect3DVertexBuffer9> m_vertexBuffer;
     ComPtr<IDirect3DIndexBuffer9> m_indexBuffer;
+    D3DXVECTOR3 m_lowest{0, 0, 0};
+    D3DXVECTOR3 m_highest{0, 0, 0};
 };

@@ -129,7 +129,7 @@ void CourseWriter::addField(const LCourse_t& course) {
 void CourseWriter::addMeshes(const LCourse_t& course) {
     std::map<const MeshObject*, int> meshes;
     for (const XfilePlacement& placement : course.xfilePlacements) {
-        if (!placement.mesh || !placement.body) {
+        if (!placement.mesh) {
             continue; // not drawn
         }
         const std::string name(nameFieldText(placement.name));
@@ -149,7 +149,8 @@ void CourseWriter::addMeshes(const LCourse_t& course) {
             }
             at->second = m_document.addMesh(name, meshPrimitives(mesh, first));
         }
-        m_document.addNode(name, at->second, matrixOf(placement.body->world));
+        m_document.addNode(name, at->second,
+                           matrixOf(course.xfilePlacements.body(placement).world));
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include "assets/Library.h"
 #include "assets/mesh/SharedMeshes.h"
+#include "scene/PlacedMeshes.h"
 #include "scene/Placements.h"
 #include "scene/RelationTable.h"
 
@@ -43,7 +44,7 @@ struct LCourse_t {
     std::unique_ptr<CCourseField> field;
     std::list<BitmapPlacement> bitmapPlacements;
     SharedMeshes meshes; // what xfilePlacements draw, each file loaded once
-    std::list<XfilePlacement> xfilePlacements;
+    PlacedMeshes xfilePlacements;
     std::list<SoundEntry> sounds; // what the relations play
     std::unique_ptr<RelationTable> collisionTable;
     std::unique_ptr<RelationTable> moveTable;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "scene/ListElement.h"
 #include "tw/assert.h"
 
 namespace {
@@ -67,6 +68,52 @@ const LCourse_t* CourseEditor::find(HTREEITEM item) const {
     return course == courses.end() ? nullptr : &*course;
 }
 
+int CourseEditor::position(HTREEITEM item) const {
+    int position = 0;
+    for (const auto& course : courses) {
+        if (course.treeItem == item) {
+            return position;
+        }
+        ++position;
+    }
+    return -1;
+}
+
+XfilePlacement* CourseEditor::meshAt(int index) {
+    return currentCourse == nullptr ? nullptr : elementAt(currentCourse->xfilePlacements, index);
+}
+
+const XfilePlacement* CourseEditor::meshAt(int index) const {
+    return currentCourse == nullptr ? nullptr : elementAt(currentCourse->xfilePlacements, index);
+}
+
+int CourseEditor::controlledMesh() const {
+    if (currentCourse == nullptr || lastXfilePlacement == nullptr) {
+        return -1;
+    }
+    int index = 0;
+    for (const auto& placement : currentCourse->xfilePlacements) {
+        if (&placement == lastXfilePlacement) {
+            return index;
+        }
+        ++index;
+    }
+    return -1;
+}
+
+bool CourseEditor::setControlledMesh(int index) {
+    if (index == -1) {
+        drive(nullptr);
+        return true;
+    }
+    XfilePlacement* placement = meshAt(index);
+    if (placement == nullptr) {
+        return false;
+    }
+    drive(placement);
+    return true;
+}
+
 void CourseEditor::makeCurrent(LCourse_t* course) {
     TW_ASSERT(course == nullptr || holds(courses, course));
     currentCourse = course;
@@ -100,4 +147,11 @@ void CourseEditor::letGoOf(const LCourse_t& course) {
     if (currentCourse == &course) {
         currentCourse = nullptr;
     }
+}
+
+CSceneObject* CourseEditor::drivenBody() {
+    if (lastXfilePlacement == nullptr || currentCourse == nullptr) {
+        return nullptr;
+    }
+    return &currentCourse->xfilePlacements.body(*lastXfilePlacement);
 }

@@ -28,6 +28,8 @@ public:
     [[nodiscard]] bool remove(HTREEITEM item);
     LCourse_t* find(HTREEITEM item);
     const LCourse_t* find(HTREEITEM item) const;
+    // Where the course of a tree item stands in the list; -1 when none has it.
+    int position(HTREEITEM item) const;
 
     LCourse_t* current() { return currentCourse; }
     const LCourse_t* current() const { return currentCourse; }
@@ -38,9 +40,19 @@ public:
     // course's, or none.
     XfilePlacement* driven() const { return lastXfilePlacement; }
     void drive(XfilePlacement* placement) { lastXfilePlacement = placement; }
+    // The driven placement's body, or null when none is driven.
+    CSceneObject* drivenBody();
     // The bitmap placed or picked last, which the placement dialogs edit.
     BitmapPlacement* lastBitmap() const { return lastBitmapPlacement; }
     void setLastBitmap(BitmapPlacement* placement) { lastBitmapPlacement = placement; }
+    // The current course's placed mesh at index, from 0; null without a course or mesh.
+    XfilePlacement* meshAt(int index);
+    const XfilePlacement* meshAt(int index) const;
+    // The index of the mesh the input drives on the current course, or -1.
+    int controlledMesh() const;
+    // Drives the current course's mesh at index; -1 drives none. False when there is no
+    // such mesh.
+    [[nodiscard]] bool setControlledMesh(int index);
     // Lets go of the driven mesh and the bitmap placed last: what the arrow keys drive
     // and the placement dialogs edit is of the current course, and it is new or gone.
     void forgetPlacements();

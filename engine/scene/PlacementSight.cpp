@@ -79,11 +79,8 @@ float trianglesDistance(const SightLine& sight, ID3DXMesh& mesh, const D3DXMATRI
 
 } // namespace
 
-float meshDistance(const SightLine& sight, const XfilePlacement& placement) {
-    if (!placement.body) {
-        return SightLine::kMiss;
-    }
-    const CSceneObject& body = *placement.body;
+float meshDistance(const SightLine& sight, const XfilePlacement& placement,
+                   const CSceneObject& body) {
     if (!placement.mesh || placement.mesh->systemMesh() == nullptr) {
         return sight.toSphere(body.position + body.modelOffset, body.radius / 2);
     }

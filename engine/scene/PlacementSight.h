@@ -9,7 +9,8 @@
 // what shows under the cursor and nothing beside it. A placement without a mesh draws
 // nothing; it is met on the sphere of half its body's radius about its body, so that it
 // can still be chosen.
-float meshDistance(const SightLine& sight, const XfilePlacement& placement);
+float meshDistance(const SightLine& sight, const XfilePlacement& placement,
+                   const CSceneObject& body);
 
 // How far along the line a placed bitmap is met: on the quad its billboard draws, its
 // corners turned to the billboard's facing and moved to where the placement stands.

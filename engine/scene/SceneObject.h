@@ -10,15 +10,13 @@ enum MotionState : int {
     MOTION_PUSH = 3,  // the player pushed it; next step takes the push direction
 };
 
-// The moving body of a placed mesh. Speeds are per frame (the step moves by
+// The moving body of a placed mesh, plain data kept by value in the course's body
+// arrays. Speeds are per frame (the step moves by
 // speed / 2); every frame is one fixed step, so no time enters here.
 class CSceneObject {
 public:
     // Speeds strictly inside (-kTiny, kTiny) count as stopped.
     static constexpr float kTiny = 0.00001f;
-
-    CSceneObject() = default;
-    virtual ~CSceneObject() = default;
 
     // One integration step by motion state.
     void step();

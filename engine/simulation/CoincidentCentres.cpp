@@ -49,7 +49,7 @@ int CoincidentCentres::firstAt(std::span<const PairFinder::Sphere> spheres, int 
 }
 
 std::size_t CoincidentCentres::separate(std::span<const PairFinder::Sphere> spheres,
-                                        std::span<CSceneObject* const> bodies) {
+                                        std::span<CSceneObject> bodies) {
     TW_ASSERT(spheres.size() == bodies.size());
     const std::size_t n = bodies.size();
     m_firstOf.assign(n, -1);
@@ -64,12 +64,12 @@ std::size_t CoincidentCentres::separate(std::span<const PairFinder::Sphere> sphe
     return anyShared ? spread(bodies) : 0;
 }
 
-std::size_t CoincidentCentres::spread(std::span<CSceneObject* const> bodies) {
+std::size_t CoincidentCentres::spread(std::span<CSceneObject> bodies) {
     const std::size_t n = bodies.size();
     m_groups.assign(n, Group{0, 0, false, 0.0f});
     for (std::size_t i = 0; i < n; ++i) {
         if (m_firstOf[i] >= 0) {
-            const CSceneObject& body = *bodies[i];
+            const CSceneObject& body = bodies[i];
             Group& group = m_groups[m_firstOf[i]];
             ++group.members;
             group.holdsFixed = group.holdsFixed || !body.movable;
@@ -79,7 +79,7 @@ std::size_t CoincidentCentres::spread(std::span<CSceneObject* const> bodies) {
 
     std::size_t moved = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        CSceneObject& body = *bodies[i];
+        CSceneObject& body = bodies[i];
         if (m_firstOf[i] < 0 || !body.movable) {
             continue;
         }

@@ -28,7 +28,7 @@ public:
     // the bodies, as they lie together); returns how many bodies were moved. The
     // spheres of moved bodies are left as they were.
     std::size_t separate(std::span<const PairFinder::Sphere> spheres,
-                         std::span<CSceneObject* const> bodies);
+                         std::span<CSceneObject> bodies);
 
 private:
     // What a group holds, kept at its first body's number.
@@ -42,7 +42,7 @@ private:
     // before it is there.
     int firstAt(std::span<const PairFinder::Sphere> spheres, int index);
     // Spreads the groups m_firstOf describes; returns how many bodies moved.
-    std::size_t spread(std::span<CSceneObject* const> bodies);
+    std::size_t spread(std::span<CSceneObject> bodies);
 
     std::vector<int> m_firstOf;  // per body: the first at its centre, or -1
     std::vector<int> m_table;    // first bodies by hashed centre, -1 where free

@@ -1,7 +1,7 @@
 // The per-body work of a frame: world matrices and surface following, shared among
-// threads. Each body's work reads only that body, its placement and what no body
-// writes (the course, its surface grid, the footprint's size), and writes only the
-// body and its placement, so the bodies may be worked in any order on any thread. The
+// threads. Each body's work reads only that body, its hints and what no body writes
+// (the course, its surface grid, the footprint's size), and writes only the body and
+// its hints, so the bodies may be worked in any order on any thread. The
 // one thing they used to share, the footprint's sample heights, each part keeps for
 // itself, with the number of the body that set each; put together by those numbers
 // afterwards, the parts leave the sample heights as the bodies worked one after the
@@ -12,14 +12,9 @@
 #include "scene/Placements.h"
 #include "simulation/Simulation.h"
 
-std::optional<D3DXVECTOR3> Simulation::settleBody(const LCourse_t& course,
-                                                  XfilePlacement& placement,
-                                                  FootprintSamples& samples,
+std::optional<D3DXVECTOR3> Simulation::settleBody(const LCourse_t& course, CSceneObject& body,
+                                                  SurfaceHint& hint, FootprintSamples& samples,
                                                   std::size_t index) const {
-    if (!placement.body) {
-        return std::nullopt;
-    }
-    CSceneObject& body = *placement.body;
     // The matrix is composed before the body follows the surface, so what is drawn
     // lags the surface by one frame.
     body.world = body.composeWorld();
@@ -29,7 +24,7 @@ std::optional<D3DXVECTOR3> Simulation::settleBody(const LCourse_t& course,
         return std::nullopt;
     }
     D3DXVECTOR3 edge;
-    followFootprint(course, placement, &edge, samples, index);
+    followFootprint(course, body, hint, &edge, samples, index);
     const float lengthSquared = D3DXVec3LengthSq(&edge);
     if (lengthSquared == 0) {
         return std::nullopt;
@@ -58,31 +53,26 @@ void Simulation::workInParts(std::size_t n, int parts, const WorkerPool::Part& w
 }
 
 void Simulation::settle(LCourse_t& course) {
-    m_settled.clear();
-    for (auto& placement : course.xfilePlacements) {
-        m_settled.push_back(&placement);
-    }
-    settleEach(course, m_settled);
-}
-
-void Simulation::settleEach(const LCourse_t& course, std::span<XfilePlacement* const> placements) {
-    const std::size_t n = placements.size();
+    Bodies& bodies = course.xfilePlacements.bodies();
+    const std::span<CSceneObject> all = bodies.all();
+    const std::span<SurfaceHint> hints = bodies.hints();
+    const std::size_t n = all.size();
     // The surface grid is checked against the strips here, right before the only
     // queries that use it: five footprint samples per body.
     beginQueries(course, 5 * n);
     startFollowParts(std::max(partsFor(n), 1));
-    shareAmongThreads(n, [this, &course, placements](int part, std::size_t begin, std::size_t end) {
+    shareAmongThreads(n, [&](int part, std::size_t begin, std::size_t end) {
         // Worked on a copy of the thread's own: the parts' samples lie side by side, and
         // a thread writing them for every body would take the line from the other.
         FootprintSamples samples = m_partSamples[static_cast<std::size_t>(part)];
         for (std::size_t i = begin; i < end; ++i) {
-            if (const auto toward = settleBody(course, *placements[i], samples, i)) {
-                placements[i]->body->bounceFromEdge(toward->x, toward->z);
+            if (const auto toward = settleBody(course, all[i], hints[i], samples, i)) {
+                all[i].bounceFromEdge(toward->x, toward->z);
             }
         }
         m_partSamples[static_cast<std::size_t>(part)] = samples;
     });
-    finishFollowing();
+    finishFollowing(bodies);
     endQueries();
 }
 
@@ -94,11 +84,12 @@ void Simulation::startFollowParts(int parts) {
     }
 }
 
-void Simulation::finishFollowing() {
+void Simulation::finishFollowing(Bodies& bodies) {
     // Each body bounces once at most, and a bounce changes that body alone.
+    const std::span<CSceneObject> all = bodies.all();
     for (const std::vector<Bounce>& bounces : m_partBounces) {
         for (const Bounce& bounce : bounces) {
-            m_steppedBodies[bounce.body]->bounceFromEdge(bounce.toward.x, bounce.toward.z);
+            all[bounce.body].bounceFromEdge(bounce.toward.x, bounce.toward.z);
         }
     }
     FootprintSamples::leaveLatest(m_partSamples, m_sampleHeights);

@@ -51,18 +51,12 @@ protected:
     ~ContactListener() = default;
 };
 
-// Where a point that follows the surface found it last: the search for the next
-// sample starts there.
-struct SurfaceHint {
-    std::int32_t strip = 0;
-    std::int32_t row = 0;
-};
-
 // The bodies' motion over a course: the play step (movement, then the responses of the
-// pairs that touch, in list order) and, in every mode, each body's world matrix and its
-// following of the course surface. It keeps no body of its own: the bodies are the
-// placements of the course it is handed, in the course's list order, which is the
-// order every result depends on.
+// pairs that touch, in the bodies' order) and, in every mode, each body's world matrix
+// and its following of the course surface. Each course keeps its bodies in arrays
+// (Bodies, in its PlacedMeshes), so that a scene of several courses keeps every
+// course's bodies while one is played; the frame's passes run over index ranges of the
+// arrays of the course handed in, in their order, which every result depends on.
 class Simulation {
 public:
     Simulation();
@@ -71,8 +65,8 @@ public:
     Simulation& operator=(const Simulation&) = delete;
 
     // Moves every body of the course one step, separates bodies sharing a centre, then
-    // responds to every touching pair (each body with the ones after it in list order)
-    // and tells `contacts` of each.
+    // responds to every touching pair (each body with the ones after it in order) and
+    // tells `contacts` of each.
     void step(LCourse_t& course, ContactListener& contacts);
     // Every body's world matrix, then its following of the surface, the bodies shared
     // among threads(); the same results for any count.
@@ -88,14 +82,14 @@ public:
     void playFrame(LCourse_t& course, ContactListener& contacts,
                    const std::function<void()>& afterStep);
     // Responds to a contact of the two bodies; E_FAIL when they do not touch.
-    [[nodiscard]] HRESULT testPair(XfilePlacement& first, XfilePlacement& second);
+    [[nodiscard]] HRESULT testPair(CSceneObject& first, CSceneObject& second);
 
-    // The course surface under (x, z) for a body: writes the height and the placement's
+    // The course surface under (x, z) for a body: writes the height and the body's
     // hints, and edge on a side strip; off the course the outputs stay as they were.
     [[nodiscard]] HRESULT queryBody(const LCourse_t& course, float x, float z, float* height,
-                                    XfilePlacement& placement, D3DXVECTOR3* edge) const;
-    // Five samples under the body's footprint set its height, roll and pitch.
-    [[nodiscard]] HRESULT followSurface(const LCourse_t& course, XfilePlacement& placement,
+                                    SurfaceHint& hint, D3DXVECTOR3* edge) const;
+    // Five samples under the placement's body's footprint set its height, roll and pitch.
+    [[nodiscard]] HRESULT followSurface(LCourse_t& course, const XfilePlacement& placement,
                                         D3DXVECTOR3* edge);
     // The course surface under (x, z) for the camera, searched from its hint.
     [[nodiscard]] HRESULT queryCamera(const LCourse_t* course, float x, float z, float* height,
@@ -111,8 +105,8 @@ public:
 
     // How many threads share the frame's per-body work (each body's move, the search
     // for touching pairs, world matrices and surface following); 1 keeps it on the
-    // calling thread. The pair responses always run on the calling thread, in list
-    // order. Any count gives the same results to the bit.
+    // calling thread. The pair responses always run on the calling thread, in order. Any count
+    // gives the same results to the bit.
     int threads() const { return m_threads; }
     // Counts below 1 are taken as 1, above WorkerPool::kMostThreads as that.
     void setThreads(int threads) { m_threads = std::clamp(threads, 1, WorkerPool::kMostThreads); }
@@ -132,9 +126,6 @@ public:
 
     // Fewer bodies than this per thread are not worth waking a thread for.
     static constexpr std::size_t kLeastBodiesPerThread = 128;
-    // The step's walk of the list hands the bodies it finds to the threads that move them
-    // in runs of this many.
-    static constexpr std::size_t kHandOver = 256;
 
 private:
     static constexpr float kFootprintLength = 2.0f;
@@ -142,7 +133,7 @@ private:
 
     // A body's bounce off a side strip, found in the step's pass and made after it.
     struct Bounce {
-        std::size_t body; // in m_steppedBodies
+        std::size_t body; // index in the course's bodies
         D3DXVECTOR3 toward;
     };
     // What surface following overwrites, kept from before the step's pass followed the
@@ -151,8 +142,7 @@ private:
         float height;
         float roll;
         float pitch;
-        std::int32_t stripHint;
-        std::int32_t rowHint;
+        SurfaceHint hint;
     };
 
     // Two bodies found touching by a part of the pair search: their numbers in the
@@ -175,16 +165,17 @@ private:
         bool sawSharedCentre = false; // and stopped there
     };
 
-    // Finds the touching pairs of the bodies the step gathered (m_pairOrder and
-    // m_steppedBodies, in list order, and their spheres m_pairSpheres, from which the
-    // pair finder was built) into m_pairParts. Watching for shared centres, it stops at
-    // the first pair of bodies at one spot and returns false.
-    bool findTouchingPairs(bool watchForSharedCentres);
+    // Finds the touching pairs of the course's bodies (by their spheres m_pairSpheres,
+    // from which the pair finder was built, and their placements' ids) into
+    // m_pairParts. Watching for shared centres, it stops at the first pair of bodies at
+    // one spot and returns false.
+    bool findTouchingPairs(std::span<const std::int32_t> ids, bool watchForSharedCentres);
     // Responds to the pairs found, in the loop's order.
-    void respondToPairs(ContactListener& contacts);
+    void respondToPairs(PlacedMeshes& placed, ContactListener& contacts);
     // Tests the candidates of the share-th of `shares` shares of the pair finder's
-    // search; reads only the frame's spheres, m_pairIds and the pair finder.
-    void findTouchingPairs(int share, int shares, bool watchForSharedCentres, PairPart& part) const;
+    // search; reads only the frame's spheres, the ids and the pair finder.
+    void findTouchingPairs(std::span<const std::int32_t> ids, int share, int shares,
+                           bool watchForSharedCentres, PairPart& part) const;
     static void respond(CSceneObject& a, CSceneObject& b, float d2, float r2);
     // How many threads' parts a job over that many bodies is cut into (1: no helpers).
     int partsFor(std::size_t bodies) const;
@@ -196,33 +187,28 @@ private:
     // step(), and when `follow`, each body's settling in the same pass as its move; false
     // when that settling had to be undone.
     bool moveAndRespond(LCourse_t& course, ContactListener& contacts, bool follow);
-    // Walks the course's list into m_steppedBodies, m_pairOrder and m_pairIds, and moves
-    // each body found, taking its sphere into m_pairSpheres; when `follow`, settles it
+    // Moves each body, taking its sphere into m_pairSpheres; when `follow`, settles it
     // next, keeping what that overwrites in m_beforeFollowing and what it found in
     // m_partSamples and m_partBounces.
-    void walkAndMove(LCourse_t& course, bool follow);
-    // Asks for the placement the last frame's walk found at found + a few.
-    void fetchPlacementAhead(std::size_t found) const;
+    void moveBodies(LCourse_t& course, bool follow);
     // Puts back what the step's pass of surface following overwrote.
-    void undoFollowing();
+    void undoFollowing(Bodies& bodies);
     // Builds the pair finder over m_pairSpheres, its work shared as the bodies' is.
     void buildPairFinder();
     // One body of settle, body number `index` of the pass, but for its bounce off a side
     // strip, which it hands back. Reads nothing but the course, its surface grid and the
-    // footprint's size; writes only the body, its placement's hints and samples.
-    [[nodiscard]] std::optional<D3DXVECTOR3> settleBody(const LCourse_t& course,
-                                                        XfilePlacement& placement,
+    // footprint's size; writes only the body, its hints and samples.
+    [[nodiscard]] std::optional<D3DXVECTOR3> settleBody(const LCourse_t& course, CSceneObject& body,
+                                                        SurfaceHint& hint,
                                                         FootprintSamples& samples,
                                                         std::size_t index) const;
     // Readies each part's samples (from m_sampleHeights) and bounces (none) for a pass
     // of surface following.
     void startFollowParts(int parts);
     // What the parts of a pass of surface following found, in the order of the pass.
-    void finishFollowing();
-    // settle() for these placements of the course, in its list order.
-    void settleEach(const LCourse_t& course, std::span<XfilePlacement* const> placements);
-    void followFootprint(const LCourse_t& course, XfilePlacement& placement, D3DXVECTOR3* edge,
-                         FootprintSamples& samples, std::size_t index) const;
+    void finishFollowing(Bodies& bodies);
+    void followFootprint(const LCourse_t& course, CSceneObject& body, SurfaceHint& hint,
+                         D3DXVECTOR3* edge, FootprintSamples& samples, std::size_t index) const;
     // The surface under (x, z), and if there is none, under the point moved a little
     // (the nudges from firstNudge on).
     [[nodiscard]] bool querySurface(const LCourse_t& course, float x, float z, float halfHeight,
@@ -242,11 +228,6 @@ private:
     // scene grows.
     std::unique_ptr<PairFinder> m_pairFinder;
     CoincidentCentres m_coincidentCentres;
-    std::vector<CSceneObject*> m_steppedBodies;
-    std::vector<XfilePlacement*> m_pairOrder;
-    // The placements' ids in the same order: the pair search compares them for every
-    // candidate, and the placements lie all over the heap.
-    std::vector<std::int32_t> m_pairIds;
     std::vector<PairFinder::Sphere> m_pairSpheres;
     std::vector<BeforeFollowing> m_beforeFollowing;
     std::vector<PairPart> m_pairParts;
@@ -256,11 +237,10 @@ private:
     // frames is seen.
     SurfaceIndex m_surfaceIndex;
     bool m_surfaceIndexInUse = false;
-    // The threads of the frame, started at its first frame with enough bodies, and
-    // settle's scratch: the placements in list order and, for each part of a pass of
-    // surface following, its footprint samples and the bounces it found.
+    // The threads of the frame, started at its first frame with enough bodies, and, for
+    // each part of a pass of surface following, its footprint samples and the bounces it
+    // found.
     std::unique_ptr<WorkerPool> m_workers;
-    std::vector<XfilePlacement*> m_settled;
     std::vector<FootprintSamples> m_partSamples;
     std::vector<std::vector<Bounce>> m_partBounces;
 };

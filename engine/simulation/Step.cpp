@@ -1,10 +1,9 @@
-// The play step: every body moves, then the pairs that touch respond, in list order.
+// The play step: every body moves, then the pairs that touch respond, in order.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
 #include "scene/Placements.h"
-#include "simulation/RunHandOut.h"
 #include "simulation/Simulation.h"
 
 Simulation::Simulation() : m_pairFinder(std::make_unique<BroadPhase>()) {}
@@ -32,10 +31,6 @@ PairFinder::Sphere sphereOf(const CSceneObject& body) {
 
 // How many pairs ahead of its response a pair's bodies are fetched into the cache.
 constexpr std::size_t kFetchAhead = 8;
-// How many bodies ahead of its move a body is fetched.
-constexpr std::size_t kMoveAhead = 2;
-// How many placements ahead of the walk of the list they are fetched.
-constexpr std::size_t kWalkAhead = 16;
 
 // Asks for every line of the body to be brought into the cache for writing.
 void fetchBody(const CSceneObject* body) {
@@ -56,16 +51,14 @@ bool Simulation::Touching::inLoopOrder(const Touching& a, const Touching& b) {
     return a.first != b.first ? a.first < b.first : a.second < b.second;
 }
 
-HRESULT Simulation::testPair(XfilePlacement& first, XfilePlacement& second) {
+HRESULT Simulation::testPair(CSceneObject& a, CSceneObject& b) {
     ++m_pairTests;
-    const CSceneObject& a = *first.body;
-    const CSceneObject& b = *second.body;
     float d2 = 0;
     float r2 = 0;
     if (!touch(a.position, a.radius, b.position, b.radius, &d2, &r2)) {
         return E_FAIL;
     }
-    respond(*first.body, *second.body, d2, r2);
+    respond(a, b, d2, r2);
     return S_OK;
 }
 
@@ -99,138 +92,87 @@ void Simulation::playFrame(LCourse_t& course, ContactListener& contacts,
     endQueries();
     afterStep();
     if (followed) {
-        finishFollowing();
+        finishFollowing(course.xfilePlacements.bodies());
     } else {
-        settleEach(course, m_pairOrder);
+        settle(course);
     }
 }
 
 bool Simulation::moveAndRespond(LCourse_t& course, ContactListener& contacts, bool follow) {
-    walkAndMove(course, follow);
+    PlacedMeshes& placed = course.xfilePlacements;
+    Bodies& bodies = placed.bodies();
+    moveBodies(course, follow);
     buildPairFinder();
     // Before any contact is responded to: bodies sharing a centre have no line of
     // centres to be pushed apart along. When the pair finder lists every two bodies at
     // one spot, the search for touching pairs watches for them and stops at the first;
     // otherwise they are looked for among all the bodies.
     const bool watched = m_pairFinder->listsEveryPairAtOneSpot();
-    const bool mayShare = !watched || !findTouchingPairs(true);
+    const bool mayShare = !watched || !findTouchingPairs(placed.ids(), true);
     if (mayShare) {
-        if (m_coincidentCentres.separate(m_pairSpheres, m_steppedBodies) > 0) {
+        const std::span<CSceneObject> all = bodies.all();
+        if (m_coincidentCentres.separate(m_pairSpheres, all) > 0) {
             // The spread bodies were followed where they stood before.
             if (follow) {
-                undoFollowing();
+                undoFollowing(bodies);
                 follow = false;
             }
-            shareAmongThreads(m_steppedBodies.size(),
-                              [this](int, std::size_t begin, std::size_t end) {
-                                  for (std::size_t i = begin; i < end; ++i) {
-                                      m_pairSpheres[i] = sphereOf(*m_steppedBodies[i]);
-                                  }
-                              });
+            shareAmongThreads(all.size(), [this, all](int, std::size_t begin, std::size_t end) {
+                for (std::size_t i = begin; i < end; ++i) {
+                    m_pairSpheres[i] = sphereOf(all[i]);
+                }
+            });
             buildPairFinder();
         }
-        findTouchingPairs(false);
+        findTouchingPairs(placed.ids(), false);
     }
-    respondToPairs(contacts);
+    respondToPairs(placed, contacts);
     return follow;
 }
 
-// The list is most often as the last frame left it, and the placements that frame's
-// walk found, not yet overwritten beyond `found`, are then the ones this walk is about to
-// reach: they are fetched ahead, so that the walk does not wait on each node in turn.
-// Where the list changed, the fetch is merely wasted.
-void Simulation::fetchPlacementAhead(std::size_t found) const {
-    const std::size_t ahead = found + kWalkAhead;
-    if (ahead < m_pairOrder.size() && m_pairOrder[ahead] != nullptr) {
-        // The list node's links lie just before the placement, on its line or the one
-        // before; the address is only a hint, so it is worked out as a number.
-        const XfilePlacement* const placement = m_pairOrder[ahead];
-        const auto links = reinterpret_cast<std::uintptr_t>(placement) - 2 * sizeof(void*);
-        __builtin_prefetch(reinterpret_cast<const void*>(links));
-        __builtin_prefetch(&placement->body);
-    }
-}
-
-// The list is walked once, on one thread: its nodes lie all over the heap, and with
-// many bodies the walk waits on memory for most of its time. The bodies it finds are
-// handed out in runs as it goes, so that the other threads move them meanwhile; each
-// body's move reads and writes that body alone, and its sphere is taken, and the body
-// settled when asked, while the body is at hand. The responses to the pairs read
+// Each body's move reads and writes that body alone, and its sphere is taken, and the
+// body settled when asked, while the body is at hand. The responses to the pairs read
 // neither the heights nor the tilts that settling writes, and write nothing it reads:
 // it gives what it would give after them. Only the bounces off the side strips, which
 // change the motion the responses change, wait until the end of the frame.
-void Simulation::walkAndMove(LCourse_t& course, bool follow) {
-    const std::size_t listed = course.xfilePlacements.size();
-    m_steppedBodies.resize(listed);
-    m_pairOrder.resize(listed);
-    m_pairIds.resize(listed);
-    m_pairSpheres.resize(listed);
-    m_beforeFollowing.resize(follow ? listed : 0);
-    const int parts = std::max(partsFor(listed), 1);
-    startFollowParts(parts);
-    RunHandOut handOut(kHandOver);
-    const auto moveHandedOut = [&](FootprintSamples& samples, std::vector<Bounce>& bounces) {
-        for (RunHandOut::Run run = handOut.take(); !run.empty(); run = handOut.take()) {
-            const auto [begin, end] = run;
-            for (std::size_t i = begin; i < end; ++i) {
-                if (i + kMoveAhead < end) {
-                    fetchBody(m_steppedBodies[i + kMoveAhead]);
-                }
-                CSceneObject& body = *m_steppedBodies[i];
-                body.step();
-                m_pairSpheres[i] = sphereOf(body);
-                if (follow) {
-                    XfilePlacement& placement = *m_pairOrder[i];
-                    m_beforeFollowing[i] = {body.position.y, body.roll, body.pitch,
-                                            placement.stripHint, placement.rowHint};
-                    if (const auto toward = settleBody(course, placement, samples, i)) {
-                        bounces.push_back({i, *toward});
-                    }
-                }
-            }
-        }
-    };
-    workInParts(static_cast<std::size_t>(parts), parts, [&](int part, std::size_t, std::size_t) {
-        if (part == 0) {
-            std::size_t found = 0;
-            for (auto& placement : course.xfilePlacements) {
-                if (placement.body) {
-                    fetchPlacementAhead(found);
-                    m_steppedBodies[found] = placement.body.get();
-                    m_pairOrder[found] = &placement;
-                    m_pairIds[found] = placement.id;
-                    if (++found % kHandOver == 0) {
-                        handOut.found(found);
-                    }
-                }
-            }
-            handOut.finished(found);
-        }
-        // Worked on copies of the thread's own, written back once (see settleEach).
+void Simulation::moveBodies(LCourse_t& course, bool follow) {
+    Bodies& bodies = course.xfilePlacements.bodies();
+    const std::span<CSceneObject> all = bodies.all();
+    const std::span<SurfaceHint> hints = bodies.hints();
+    const std::size_t n = all.size();
+    m_pairSpheres.resize(n);
+    m_beforeFollowing.resize(follow ? n : 0);
+    startFollowParts(std::max(partsFor(n), 1));
+    shareAmongThreads(n, [&](int part, std::size_t begin, std::size_t end) {
+        // Worked on copies of the thread's own, written back once (see settle).
         const auto own = static_cast<std::size_t>(part);
         FootprintSamples samples = m_partSamples[own];
         std::vector<Bounce> bounces = std::move(m_partBounces[own]);
-        moveHandedOut(samples, bounces);
+        for (std::size_t i = begin; i < end; ++i) {
+            CSceneObject& body = all[i];
+            body.step();
+            m_pairSpheres[i] = sphereOf(body);
+            if (follow) {
+                m_beforeFollowing[i] = {body.position.y, body.roll, body.pitch, hints[i]};
+                if (const auto toward = settleBody(course, body, hints[i], samples, i)) {
+                    bounces.push_back({i, *toward});
+                }
+            }
+        }
         m_partSamples[own] = samples;
         m_partBounces[own] = std::move(bounces);
     });
-    const std::size_t bodies = handOut.total();
-    m_steppedBodies.resize(bodies);
-    m_pairOrder.resize(bodies);
-    m_pairIds.resize(bodies);
-    m_pairSpheres.resize(bodies);
-    m_beforeFollowing.resize(follow ? bodies : 0);
 }
 
-void Simulation::undoFollowing() {
+void Simulation::undoFollowing(Bodies& bodies) {
+    const std::span<CSceneObject> all = bodies.all();
+    const std::span<SurfaceHint> hints = bodies.hints();
     for (std::size_t i = 0; i < m_beforeFollowing.size(); ++i) {
         const BeforeFollowing& before = m_beforeFollowing[i];
-        CSceneObject& body = *m_steppedBodies[i];
-        body.position.y = before.height;
-        body.roll = before.roll;
-        body.pitch = before.pitch;
-        m_pairOrder[i]->stripHint = before.stripHint;
-        m_pairOrder[i]->rowHint = before.rowHint;
+        all[i].position.y = before.height;
+        all[i].roll = before.roll;
+        all[i].pitch = before.pitch;
+        hints[i] = before.hint;
     }
 }
 
@@ -245,23 +187,22 @@ void Simulation::buildPairFinder() {
 // never position or radius, so which pairs touch is settled before the first response.
 // The pairs are found and tested on the frame's threads, each thread taking a share of
 // the pair finder's search, from the positions and radii as they stand; the responses
-// then follow on this thread in the order of the full loop (i in list order, then the j
-// after it in list order), so each sees exactly the speeds and directions it would see
-// there.
-bool Simulation::findTouchingPairs(bool watchForSharedCentres) {
-    const int parts = std::max(partsFor(m_pairOrder.size()), 1);
+// then follow on this thread in the order of the full loop (i in order, then the j after
+// it), so each sees exactly the speeds and directions it would see there.
+bool Simulation::findTouchingPairs(std::span<const std::int32_t> ids, bool watchForSharedCentres) {
+    const int parts = std::max(partsFor(ids.size()), 1);
     m_pairParts.resize(static_cast<std::size_t>(parts));
     workInParts(static_cast<std::size_t>(parts), parts,
-                [this, parts, watchForSharedCentres](int part, std::size_t, std::size_t) {
-                    findTouchingPairs(part, parts, watchForSharedCentres,
+                [this, ids, parts, watchForSharedCentres](int part, std::size_t, std::size_t) {
+                    findTouchingPairs(ids, part, parts, watchForSharedCentres,
                                       m_pairParts[static_cast<std::size_t>(part)]);
                 });
     return std::none_of(m_pairParts.begin(), m_pairParts.end(),
                         [](const PairPart& part) { return part.sawSharedCentre; });
 }
 
-void Simulation::findTouchingPairs(int share, int shares, bool watchForSharedCentres,
-                                   PairPart& part) const {
+void Simulation::findTouchingPairs(std::span<const std::int32_t> ids, int share, int shares,
+                                   bool watchForSharedCentres, PairPart& part) const {
     part.tests = 0;
     part.touching.clear();
     part.sawSharedCentre = false;
@@ -274,7 +215,7 @@ void Simulation::findTouchingPairs(int share, int shares, bool watchForSharedCen
                     part.sawSharedCentre = true;
                     return false; // what was found is thrown away
                 }
-                if (m_pairIds[candidate.first] == m_pairIds[candidate.second]) {
+                if (ids[candidate.first] == ids[candidate.second]) {
                     continue;
                 }
                 ++part.tests;
@@ -288,7 +229,8 @@ void Simulation::findTouchingPairs(int share, int shares, bool watchForSharedCen
     std::sort(part.touching.begin(), part.touching.end(), Touching::inLoopOrder);
 }
 
-void Simulation::respondToPairs(ContactListener& contacts) {
+void Simulation::respondToPairs(PlacedMeshes& placed, ContactListener& contacts) {
+    const std::span<CSceneObject> all = placed.bodies().all();
     // The parts' pairs, each part's in the loop's order, merged into that order.
     m_touching.clear();
     for (const PairPart& part : m_pairParts) {
@@ -303,11 +245,11 @@ void Simulation::respondToPairs(ContactListener& contacts) {
         // The bodies of a pair a few ahead are fetched meanwhile: with many bodies, a
         // response otherwise waits on memory for most of its time.
         if (k + kFetchAhead < count) {
-            fetchBody(m_steppedBodies[m_touching[k + kFetchAhead].first]);
-            fetchBody(m_steppedBodies[m_touching[k + kFetchAhead].second]);
+            fetchBody(&all[m_touching[k + kFetchAhead].first]);
+            fetchBody(&all[m_touching[k + kFetchAhead].second]);
         }
         const Touching& pair = m_touching[k];
-        respond(*m_steppedBodies[pair.first], *m_steppedBodies[pair.second], pair.d2, pair.r2);
-        contacts.contact(*m_pairOrder[pair.first], *m_pairOrder[pair.second]);
+        respond(all[pair.first], all[pair.second], pair.d2, pair.r2);
+        contacts.contact(placed.placementAt(pair.first), placed.placementAt(pair.second));
     }
 }

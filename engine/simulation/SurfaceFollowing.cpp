@@ -23,13 +23,12 @@ constexpr float kCameraLookAhead = 0.1f;
 
 enum Sample { kFront, kBack, kLeft, kRight, kCentre, kSamples };
 
-// What a hit under a body leaves: its height, the placement's hints and, on a side
-// strip, the edge vector.
-void takeBodyHit(const SurfaceHit& hit, float* height, XfilePlacement& placement,
-                 D3DXVECTOR3* edge) {
+// What a hit under a body leaves: its height, the body's hints and, on a side strip,
+// the edge vector.
+void takeBodyHit(const SurfaceHit& hit, float* height, SurfaceHint& hint, D3DXVECTOR3* edge) {
     *height = hit.height;
-    placement.rowHint = hit.row;
-    placement.stripHint = hit.strip;
+    hint.row = hit.row;
+    hint.strip = hit.strip;
     if (hit.strip != ROAD_STRIP) {
         *edge = hit.edge;
     }
@@ -84,10 +83,10 @@ inline bool Simulation::querySurface(const LCourse_t& course, float x, float z, 
 }
 
 HRESULT Simulation::queryBody(const LCourse_t& course, float x, float z, float* height,
-                              XfilePlacement& placement, D3DXVECTOR3* edge) const {
+                              SurfaceHint& hint, D3DXVECTOR3* edge) const {
     SurfaceHit hit;
-    if (querySurface(course, x, z, kBodySegmentHalfHeight, placement.rowHint, 0, &hit, 0)) {
-        takeBodyHit(hit, height, placement, edge);
+    if (querySurface(course, x, z, kBodySegmentHalfHeight, hint.row, 0, &hit, 0)) {
+        takeBodyHit(hit, height, hint, edge);
     }
     return S_OK; // off the course the outputs stay as they were
 }
@@ -109,19 +108,19 @@ HRESULT Simulation::queryCamera(const LCourse_t* course, float x, float z, float
     return S_OK;
 }
 
-HRESULT Simulation::followSurface(const LCourse_t& course, XfilePlacement& placement,
+HRESULT Simulation::followSurface(LCourse_t& course, const XfilePlacement& placement,
                                   D3DXVECTOR3* edge) {
     FootprintSamples samples(m_sampleHeights);
-    followFootprint(course, placement, edge, samples, 0);
+    followFootprint(course, course.xfilePlacements.body(placement),
+                    course.xfilePlacements.hint(placement), edge, samples, 0);
     FootprintSamples::leaveLatest({&samples, 1}, m_sampleHeights);
     return S_OK;
 }
 
-void Simulation::followFootprint(const LCourse_t& course, XfilePlacement& placement,
+void Simulation::followFootprint(const LCourse_t& course, CSceneObject& body, SurfaceHint& hint,
                                  D3DXVECTOR3* edge, FootprintSamples& samples,
                                  std::size_t index) const {
     const float* const heights = samples.heights;
-    CSceneObject& body = *placement.body;
     // The footprint turns with the body's yaw read as degrees.
     const double theta = body.yaw * 2.0 * M_PI / 360.0;
     const float ct = static_cast<float>(std::cos(theta));
@@ -139,7 +138,7 @@ void Simulation::followFootprint(const LCourse_t& course, XfilePlacement& placem
     bool found[kSamples] = {};
     const auto take = [&](int k, const SurfaceHit& hit) {
         float height = 0;
-        takeBodyHit(hit, &height, placement, edge);
+        takeBodyHit(hit, &height, hint, edge);
         samples.set(k, height, index);
         found[k] = true;
     };
@@ -152,7 +151,7 @@ void Simulation::followFootprint(const LCourse_t& course, XfilePlacement& placem
             const auto from = static_cast<std::size_t>(k);
             const std::size_t answered = m_surfaceIndex.findInTurn(
                 course.strips, std::span(sampleX).subspan(from), std::span(sampleZ).subspan(from),
-                -kBodySegmentHalfHeight, kBodySegmentHalfHeight, placement.rowHint, hits);
+                -kBodySegmentHalfHeight, kBodySegmentHalfHeight, hint.row, hits);
             for (std::size_t j = 0; j < answered; ++j, ++k) {
                 take(k, hits[j]);
             }
@@ -162,8 +161,8 @@ void Simulation::followFootprint(const LCourse_t& course, XfilePlacement& placem
             firstNudge = 1;
         }
         SurfaceHit hit;
-        if (querySurface(course, sampleX[k], sampleZ[k], kBodySegmentHalfHeight, placement.rowHint,
-                         0, &hit, firstNudge)) {
+        if (querySurface(course, sampleX[k], sampleZ[k], kBodySegmentHalfHeight, hint.row, 0, &hit,
+                         firstNudge)) {
             take(k, hit);
         }
     }
@@ -207,7 +206,7 @@ void Simulation::followSurfaceCamera(const LCourse_t* course, float ct, float st
 CourseCheck Simulation::checkCourse(const LCourse_t& course) {
     // A ball of its own: its hints follow it along the road as a body's would, and no
     // placed body's hints are disturbed.
-    XfilePlacement ball;
+    SurfaceHint ball;
     const SurfaceProbe probe = [this, &course, &ball](float x, float z) -> std::optional<float> {
         float height = std::numeric_limits<float>::quiet_NaN();
         D3DXVECTOR3 edge;

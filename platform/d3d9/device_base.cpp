@@ -2,10 +2,14 @@
 
 #include "d3d9/d3d9names.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
 namespace {
+
+// The count below the flag of a stream frequency setting.
+constexpr UINT kFrequencyCountMask = ~(D3DSTREAMSOURCE_INDEXEDDATA | D3DSTREAMSOURCE_INSTANCEDATA);
 
 // Labels a resource just made ("Texture#3") and hands it to the caller; a resource that
 // could not be made is out of memory.
@@ -178,6 +182,24 @@ std::vector<DWORD> DeviceState::enabledLights() const {
     return enabled;
 }
 
+UINT DeviceState::instanceCount() const {
+    const UINT setting = streamFrequencies[0];
+    return (setting & D3DSTREAMSOURCE_INDEXEDDATA) != 0 ? setting & kFrequencyCountMask : 0;
+}
+
+D3DMATRIX instanceWorld(const DeviceState& s, UINT instance) {
+    const StreamBinding& stream = s.streams[1];
+    const auto* memory = dynamic_cast<const MemoryVertexBuffer*>(stream.buffer.get());
+    const UINT perElement = std::max(s.streamFrequencies[1] & kFrequencyCountMask, 1u);
+    const std::size_t at =
+        stream.offset + static_cast<std::size_t>(instance / perElement) * stream.stride;
+    D3DMATRIX world = identityMatrix();
+    if (memory != nullptr && at + sizeof world <= memory->bytes().size()) {
+        std::memcpy(&world, memory->bytes().data() + at, sizeof world);
+    }
+    return world;
+}
+
 D3DCAPS9 D3D9DeviceBase::defaultCaps(D3DDEVTYPE type) {
     D3DCAPS9 caps{};
     caps.DeviceType = type;
@@ -231,6 +253,7 @@ void D3D9DeviceBase::resizeBackBuffer(UINT width, UINT height) {
                                          D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, false);
     backBuffer_->setLabel("BackBuffer");
     state_.viewport = {0, 0, width, height, 0.0f, 1.0f};
+    state_.streamFrequencies.fill(1);
 }
 
 HRESULT D3D9DeviceBase::TestCooperativeLevel() {
@@ -569,6 +592,28 @@ HRESULT D3D9DeviceBase::GetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer
     return D3D_OK;
 }
 
+HRESULT D3D9DeviceBase::SetStreamSourceFreq(UINT StreamNumber, UINT Setting) {
+    const UINT kind = Setting & ~kFrequencyCountMask;
+    const bool counted = (Setting & kFrequencyCountMask) > 0;
+    const bool accepted =
+        StreamNumber < kMaxStreams &&
+        (Setting == 1 || (counted && StreamNumber == 0 && kind == D3DSTREAMSOURCE_INDEXEDDATA) ||
+         (counted && StreamNumber == 1 && kind == D3DSTREAMSOURCE_INSTANCEDATA));
+    if (!accepted) {
+        return D3DERR_INVALIDCALL;
+    }
+    state_.streamFrequencies[StreamNumber] = Setting;
+    return D3D_OK;
+}
+
+HRESULT D3D9DeviceBase::GetStreamSourceFreq(UINT StreamNumber, UINT* pSetting) {
+    if (StreamNumber >= kMaxStreams || pSetting == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *pSetting = state_.streamFrequencies[StreamNumber];
+    return D3D_OK;
+}
+
 HRESULT D3D9DeviceBase::SetIndices(IDirect3DIndexBuffer9* pIndexData) {
     state_.indices = ComPtr<IDirect3DIndexBuffer9>(pIndexData);
     return D3D_OK;
@@ -639,7 +684,11 @@ HRESULT D3D9DeviceBase::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, U
 HRESULT D3D9DeviceBase::draw(const DrawCall& request) {
     DrawCall call = request;
     call.elementCount = primitiveVertexCount(call.primitiveType, call.primitiveCount);
-    const HRESULT checked = checkDraw(call);
+    call.instances = state_.instanceCount();
+    HRESULT checked = checkDraw(call);
+    if (SUCCEEDED(checked) && call.instanced()) {
+        checked = checkInstances(call);
+    }
     if (FAILED(checked)) {
         return checked;
     }
@@ -732,4 +781,21 @@ HRESULT D3D9DeviceBase::checkDraw(const DrawCall& call) {
         }
     }
     return D3D_OK;
+}
+
+// An instanced draw is an indexed one from buffers, and stream 1 holds a whole matrix for
+// every instance.
+HRESULT D3D9DeviceBase::checkInstances(const DrawCall& call) const {
+    const UINT setting = state_.streamFrequencies[1];
+    const StreamBinding& stream = state_.streams[1];
+    const auto* memory = dynamic_cast<const MemoryVertexBuffer*>(stream.buffer.get());
+    if (call.kind != DrawCall::Kind::IndexedPrimitive ||
+        (setting & D3DSTREAMSOURCE_INSTANCEDATA) == 0 || memory == nullptr || memory->isLocked() ||
+        stream.stride < sizeof(D3DMATRIX)) {
+        return D3DERR_INVALIDCALL;
+    }
+    const std::uint64_t perElement = setting & kFrequencyCountMask;
+    const std::uint64_t elements = (call.instances + perElement - 1) / perElement;
+    const std::uint64_t end = stream.offset + (elements - 1) * stream.stride + sizeof(D3DMATRIX);
+    return end <= memory->bytes().size() ? D3D_OK : D3DERR_INVALIDCALL;
 }

@@ -386,3 +386,14 @@ std::string clearFlagsText(DWORD value) {
 std::string usageText(DWORD value) {
     return flags(kUsageFlags, value);
 }
+std::string streamFrequencyText(DWORD value) {
+    const DWORD count = value & ~(D3DSTREAMSOURCE_INDEXEDDATA | D3DSTREAMSOURCE_INSTANCEDATA);
+    std::string text;
+    if ((value & D3DSTREAMSOURCE_INDEXEDDATA) != 0) {
+        text += "D3DSTREAMSOURCE_INDEXEDDATA|";
+    }
+    if ((value & D3DSTREAMSOURCE_INSTANCEDATA) != 0) {
+        text += "D3DSTREAMSOURCE_INSTANCEDATA|";
+    }
+    return text + std::to_string(count);
+}

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 
+#include "core/SessionWriter.h"
 #include "course/CourseField.h"
 #include "course/StripGrid.h"
 #include "files/SimulationFile.h"
@@ -66,7 +67,7 @@ Drawn drawnOf(const LCourse_t& course) {
         }
     }
     for (const XfilePlacement& placement : course.xfilePlacements) {
-        addMesh(*placement.mesh, placement.body->world, drawn);
+        addMesh(*placement.mesh, course.xfilePlacements.body(placement).world, drawn);
     }
     for (const BitmapPlacement& placement : course.bitmapPlacements) {
         D3DXMATRIX world = placement.bitmap->world();
@@ -121,7 +122,7 @@ protected:
         session.item = nextItem();
         int number = 0;
         ASSERT_EQ(app->restoreSession(session, &number, extras.meshes), S_OK);
-        app->emptySession(session);
+        emptySession(session);
     }
     void TearDown() override { std::filesystem::current_path(home); }
 

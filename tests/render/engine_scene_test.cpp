@@ -2,6 +2,7 @@
 // Each golden was looked at before it was kept: road, edges, banks, field and inner
 // field, sky, objects and text where they belong.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "core/EngineApp.h"
+#include "course/CourseTrack.h"
 #include "d3d9/egl_context.h"
 #include "d3d9/gl_device.h"
 #include "golden_image.h"
@@ -77,8 +79,9 @@ protected:
         for (const auto& [x, z] : points) {
             // The editor's view: 100 above the ground, a quarter turn of field of view.
             const float half = 100.0f * std::tan(static_cast<float>(M_PI) / 8);
-            app->addPoint(static_cast<int>(kWidth / 2 + x / (half * kWidth / kHeight) * kWidth / 2),
-                          static_cast<int>(kHeight / 2 - z / half * kHeight / 2));
+            app->edit.addPoint(
+                static_cast<int>(kWidth / 2 + x / (half * kWidth / kHeight) * kWidth / 2),
+                static_cast<int>(kHeight / 2 - z / half * kHeight / 2));
         }
     }
 
@@ -164,13 +167,15 @@ TEST_F(EngineFrames, PlaceTabShowsTheRoadAheadWithObjectsAndText) {
     ASSERT_EQ(app->createCourse(item), S_OK);
     app->selectCourse(item);
     app->selectTab(TAB_PLACE);
-    ASSERT_EQ(app->pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})), S_OK);
-    ASSERT_EQ(app->pushBitmap(file("tree.bmp"), reinterpret_cast<HTREEITEM>(std::uintptr_t{3})),
+    ASSERT_EQ(app->library.pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})),
               S_OK);
+    ASSERT_EQ(
+        app->library.pushBitmap(file("tree.bmp"), reinterpret_cast<HTREEITEM>(std::uintptr_t{3})),
+        S_OK);
     app->assets.selectXfile(reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
-    app->assign();
+    app->library.assign();
     app->assets.selectBitmap(reinterpret_cast<HTREEITEM>(std::uintptr_t{3}));
-    app->assign();
+    app->library.assign();
     app->editor.lastBitmap()->drawX += 6; // beside the car, not behind it
     app->editor.drive(nullptr);           // the camera walks instead of following
     app->frameMove();
@@ -200,16 +205,18 @@ TEST_F(EngineFrames, CourseEditorShowsPointsAndTheirTrace) {
 }
 
 TEST_F(EngineFrames, PreviewShowsAMeshAndABitmap) {
-    ASSERT_EQ(app->pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})), S_OK);
+    ASSERT_EQ(app->library.pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})),
+              S_OK);
     app->assets.selectXfile(reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
     app->selectTab(TAB_PREVIEW);
-    app->rotatePreview(0.3f, 0.6f);
+    app->renderer.rotatePreview(0.3f, 0.6f);
     app->frameMove();
     ASSERT_EQ(app->render(), S_OK);
     expectGolden("preview-mesh");
 
-    ASSERT_EQ(app->pushBitmap(file("tree.bmp"), reinterpret_cast<HTREEITEM>(std::uintptr_t{3})),
-              S_OK);
+    ASSERT_EQ(
+        app->library.pushBitmap(file("tree.bmp"), reinterpret_cast<HTREEITEM>(std::uintptr_t{3})),
+        S_OK);
     app->assets.selectBitmap(reinterpret_cast<HTREEITEM>(std::uintptr_t{3}));
     app->frameMove();
     ASSERT_EQ(app->render(), S_OK);
@@ -220,7 +227,9 @@ TEST_F(EngineFrames, PreviewShowsAMeshAndABitmap) {
 // is shown whole and in the middle of the preview, turned about the centre of its
 // bounding sphere, not about its origin.
 TEST_F(EngineFrames, PreviewShowsAMeshBuiltBesideItsOriginWhole) {
-    ASSERT_EQ(app->pushXfile(file("cone.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})), S_OK);
+    ASSERT_EQ(
+        app->library.pushXfile(file("cone.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})),
+        S_OK);
     app->assets.selectXfile(reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
     app->selectTab(TAB_PREVIEW);
     app->frameMove();
@@ -255,7 +264,8 @@ TEST_F(EngineFrames, PreviewShowsAMeshBuiltBesideItsOriginWhole) {
 TEST_F(EngineFrames, EditorAndPreviewLookTheSameAfterAVisitToTheCourseScene) {
     layLoop(8, 30, false);
     ASSERT_EQ(app->createCourse(reinterpret_cast<HTREEITEM>(std::uintptr_t{1})), S_OK);
-    ASSERT_EQ(app->pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})), S_OK);
+    ASSERT_EQ(app->library.pushXfile(file("car.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})),
+              S_OK);
     app->assets.selectXfile(reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
     const auto drawn = [this](int tab) {
         app->selectTab(tab);
@@ -320,7 +330,7 @@ TEST_F(EngineFrames, ALaidDotIsDrawnRoundTheClick) {
     app->selectTab(TAB_COURSE);
     const std::uint8_t clear[3] = {0x44, 0x44, 0x44};
     for (const auto& [x, y] : {std::pair{200, 150}, std::pair{420, 330}}) {
-        app->addPoint(x, y);
+        app->edit.addPoint(x, y);
         app->frameMove();
         ASSERT_EQ(app->render(), S_OK);
         const Box dot = pixelsUnlike(clear, x - 30, y - 30, x + 30, y + 30);
@@ -342,3 +352,47 @@ TEST_F(EngineFrames, PreviewTextIsNotCutShort) {
 }
 
 } // namespace
+
+// Ten thousand placements of five meshes over the road, each at a spot of its own (
+// coinciding surfaces would be drawn in list order), seen from the road behind them:
+// what drawing many objects at once must keep looking the same. Most lie out of view.
+TEST_F(EngineFrames, TenThousandPlacementsOfFiveMeshes) {
+    layLoop(7, 12, false);
+    const auto item = reinterpret_cast<HTREEITEM>(std::uintptr_t{1});
+    ASSERT_EQ(app->createCourse(item), S_OK);
+    app->selectCourse(item);
+    LSession_t session;
+    app->fillSession(session);
+    const CCourseTrack& track = *app->editor.current()->track;
+    constexpr std::array kMeshes = {"ball.x", "box.x", "cone.x", "car.x", "box-binary.x"};
+    constexpr int kPlacements = 10000;
+    constexpr int kClearAhead = 12; // samples ahead of the camera left empty
+    const int samples = track.sampleCount() - kClearAhead;
+    const int lanes = (kPlacements + samples - 1) / samples;
+    for (int k = 0; k < kPlacements; ++k) {
+        const int sample = kClearAhead + k % samples;
+        const auto [right, left] = track.pair(ROAD_STRIP, sample);
+        // -1 to 1: from edge to edge of the road.
+        const float across =
+            2.0f * static_cast<float>(k / samples) / static_cast<float>(lanes - 1) - 1.0f;
+        const D3DXVECTOR3 at = (right + left) * 0.5f + (right - left) * (0.5f * across);
+        SessionXfile mesh{};
+        mesh.x = at.z; // the track's x and z are the world's z and x
+        mesh.y = at.y;
+        mesh.z = at.x;
+        mesh.yaw = 0.01f * static_cast<float>(k % 200);
+        mesh.radius = 1;
+        std::snprintf(mesh.name, sizeof mesh.name, "%s", kMeshes[k % kMeshes.size()]);
+        session.meshes.push_back(mesh);
+    }
+    session.item = reinterpret_cast<HTREEITEM>(std::uintptr_t{2});
+    int number = 0;
+    ASSERT_EQ(app->restoreSession(session, &number), S_OK);
+    ASSERT_EQ(app->editor.current()->xfilePlacements.size(), std::size_t{kPlacements});
+    app->editor.drive(nullptr); // the camera walks instead of following
+    app->selectTab(TAB_PLACE);
+    app->frameMove();
+    app->frameMove();
+    ASSERT_EQ(app->render(), S_OK);
+    expectGolden("ten-thousand-placements");
+}

@@ -115,8 +115,8 @@ int main(int argc, char** argv) {
         const double a = -2 * M_PI * i / points;
         const double r = 36 * (1 + 0.12 * std::cos(2 * a + 0.5) + 0.05 * std::sin(3 * a));
         const double half = 100 * std::tan(M_PI / 8);
-        app.addPoint(static_cast<int>(320 + r * std::cos(a) / (half * 640 / 480) * 320),
-                     static_cast<int>(240 - r * std::sin(a) / half * 240));
+        app.edit.addPoint(static_cast<int>(320 + r * std::cos(a) / (half * 640 / 480) * 320),
+                          static_cast<int>(240 - r * std::sin(a) / half * 240));
     }
     if (FAILED(app.createCourse(item(1)))) {
         std::fprintf(stderr, "make_demo_scene: the course could not be made\n");
@@ -131,13 +131,14 @@ int main(int argc, char** argv) {
     // numbered 10 on for meshes, 20 on for bitmaps, 30 on for sounds.
     bool loaded = true;
     for (std::uintptr_t i = 0; i < content.meshes.size(); ++i) {
-        loaded = SUCCEEDED(app.pushXfile(file(content.meshes[i]), item(10 + i))) && loaded;
+        loaded = SUCCEEDED(app.library.pushXfile(file(content.meshes[i]), item(10 + i))) && loaded;
     }
     for (std::uintptr_t i = 0; i < content.bitmaps.size(); ++i) {
-        loaded = SUCCEEDED(app.pushBitmap(file(content.bitmaps[i]), item(20 + i))) && loaded;
+        loaded =
+            SUCCEEDED(app.library.pushBitmap(file(content.bitmaps[i]), item(20 + i))) && loaded;
     }
     for (std::uintptr_t i = 0; i < content.sounds.size(); ++i) {
-        loaded = SUCCEEDED(app.pushWav(file(content.sounds[i]), item(30 + i))) && loaded;
+        loaded = SUCCEEDED(app.library.pushWav(file(content.sounds[i]), item(30 + i))) && loaded;
     }
     if (!loaded) {
         std::fprintf(stderr, "make_demo_scene: a sample file did not load\n");
@@ -146,13 +147,13 @@ int main(int argc, char** argv) {
 
     for (const Placed& p : content.meshPlaces) {
         app.assets.selectXfile(item(10 + p.file));
-        app.assign();
+        app.library.assign();
         const D3DXVECTOR3 at = onRoad(course, p.sample, p.side);
-        app.editor.driven()->body->position = app.editor.driven()->body->stepPosition = at;
+        app.editor.drivenBody()->position = app.editor.drivenBody()->stepPosition = at;
     }
     for (const Placed& b : content.bitmapPlaces) {
         app.assets.selectBitmap(item(20 + b.file));
-        app.assign();
+        app.library.assign();
         const D3DXVECTOR3 at = onRoad(course, b.sample, b.side);
         BitmapPlacement& bitmap = *app.editor.lastBitmap();
         bitmap.drawX = bitmap.x = at.x;
@@ -167,13 +168,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "make_demo_scene: the knock's meshes or sound did not open\n");
         return 1;
     }
-    app.assignSoundRelation(true);
+    app.sounds.assign(true);
     const HTREEITEM rolling = std::next(app.assets.xfiles().begin(), content.rolling)->item;
     if (!app.assets.setRelationPicks(rolling, nullptr, item(31))) {
         std::fprintf(stderr, "make_demo_scene: the rumble did not open\n");
         return 1;
     }
-    app.assignSoundRelation(false);
+    app.sounds.assign(false);
 
     LSession_t session;
     app.fillSession(session);

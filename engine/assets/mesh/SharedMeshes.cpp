@@ -61,3 +61,12 @@ void SharedMeshes::recreate(IDirect3DDevice9* device) {
         (void)loadMeasuredMesh(device, held.path, mesh, &held.bounds);
     });
 }
+
+const MeshBounds* SharedMeshes::boundsOf(const MeshObject* mesh) const {
+    for (const Held& held : m_held) {
+        if (held.mesh.lock().get() == mesh) {
+            return &held.bounds;
+        }
+    }
+    return nullptr;
+}

@@ -25,6 +25,9 @@ public:
     // loadMeasuredMesh. A file that does not load is not remembered, so the next call
     // tries it again; nor is a held mesh that came back empty from a new device.
     Loaded acquire(IDirect3DDevice9* device, const std::string& path);
+    // The bounding sphere of a held mesh's vertices, about its own origin; null for a
+    // mesh not held here.
+    const MeshBounds* boundsOf(const MeshObject* mesh) const;
 
     // The device copies of every held mesh; E_FAIL when any could not be made.
     [[nodiscard]] HRESULT restoreDeviceObjects(IDirect3DDevice9* device);

@@ -46,6 +46,7 @@ struct GLDevice::Impl {
     GLuint vertexArray = 0;
     GLuint streamVertices = 0;
     GLuint streamIndices = 0;
+    GLuint streamInstances = 0; // instance matrices from a buffer of another device
     GLuint sampler = 0;
     std::string error;
     bool checkGLErrors = false;
@@ -77,6 +78,7 @@ HRESULT GLDevice::Impl::makeReady() {
     glGenVertexArrays(1, &vertexArray);
     glGenBuffers(1, &streamVertices);
     glGenBuffers(1, &streamIndices);
+    glGenBuffers(1, &streamInstances);
     glGenSamplers(1, &sampler);
     clipControl = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
     mirrorClamp =
@@ -108,6 +110,7 @@ void GLDevice::Impl::deleteObjects() {
         glDeleteVertexArrays(1, &vertexArray);
         glDeleteBuffers(1, &streamVertices);
         glDeleteBuffers(1, &streamIndices);
+        glDeleteBuffers(1, &streamInstances);
         glDeleteSamplers(1, &sampler);
     }
     registry->deleteAll();
@@ -116,7 +119,7 @@ void GLDevice::Impl::deleteObjects() {
 
 void GLDevice::Impl::forgetObjects() {
     program = GLProgram{};
-    vertexArray = streamVertices = streamIndices = sampler = 0;
+    vertexArray = streamVertices = streamIndices = streamInstances = sampler = 0;
     sceneHost.reset();
     ready = false;
 }
@@ -314,7 +317,7 @@ HRESULT GLDevice::drawHook(const DrawCall& call) {
     if (gl.raisedGLError("setupBlending")) {
         return D3DERR_DRIVERINTERNALERROR;
     }
-    setupTransforms(s, p, layout, zeroToOne);
+    setupTransforms(s, p, layout, zeroToOne, call.instanced());
     if (gl.raisedGLError("setupTransforms")) {
         return D3DERR_DRIVERINTERNALERROR;
     }
@@ -346,6 +349,12 @@ HRESULT GLDevice::drawHook(const DrawCall& call) {
     }
     setupVertexAttributes(layout, stream);
     if (gl.raisedGLError("setupVertexAttributes")) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
+    if (!setupInstanceAttributes(call, s, gl.streamInstances)) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (gl.raisedGLError("setupInstanceAttributes")) {
         return D3DERR_DRIVERINTERNALERROR;
     }
     if (!issueDraw(call, s, gl.streamIndices)) {

@@ -160,6 +160,27 @@ bool usesTexture(DWORD op, DWORD arg1, DWORD arg2) {
     return first || second;
 }
 
+// Binds a vertex buffer to GL_ARRAY_BUFFER: its own GL object, uploaded when its bytes
+// changed, or for a buffer of another device its bytes through streamBuffer.
+bool bindVertexBuffer(IDirect3DVertexBuffer9* vertices, GLuint streamBuffer) {
+    if (auto* buffer = dynamic_cast<GLVertexBuffer*>(vertices)) {
+        glBindBuffer(GL_ARRAY_BUFFER, buffer->gl.name());
+        if (buffer->gl.needsUpload(buffer->version())) {
+            glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(buffer->bytes().size()),
+                         buffer->bytes().data(), GL_STATIC_DRAW);
+            buffer->gl.uploaded(buffer->version());
+        }
+        return true;
+    }
+    if (auto* memory = dynamic_cast<MemoryVertexBuffer*>(vertices)) {
+        glBindBuffer(GL_ARRAY_BUFFER, streamBuffer);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(memory->bytes().size()),
+                     memory->bytes().data(), GL_STREAM_DRAW);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void glColourOf(D3DCOLOR colour, GLfloat out[4]) {
@@ -252,21 +273,28 @@ void setupAlphaTest(const DeviceState& s, const GLProgram& p) {
 }
 
 void setupTransforms(const DeviceState& s, const GLProgram& p, const FvfLayout& layout,
-                     bool zeroToOne) {
-    const D3DXMATRIX world = matrixOf(s.transform(D3DTS_WORLD));
+                     bool zeroToOne, bool instanced) {
     const D3DXMATRIX view = matrixOf(s.transform(D3DTS_VIEW));
     const D3DXMATRIX projection = matrixOf(s.transform(D3DTS_PROJECTION));
-    const D3DXMATRIX worldViewProjection = world * view * projection;
-    glUniformMatrix4fv(p.worldViewProjection, 1, GL_FALSE, &worldViewProjection._11);
-    // Normals go through the inverse transpose of the world matrix, so that scaling
-    // does not tilt them.
-    D3DXMATRIX normalMatrix;
-    if (D3DXMatrixInverse(&normalMatrix, nullptr, &world) != nullptr) {
-        D3DXMatrixTranspose(&normalMatrix, &normalMatrix);
+    glUniform1i(p.instanced, instanced ? 1 : 0);
+    if (instanced) {
+        // The shader puts each instance's world in front, and derives its normal matrix.
+        const D3DXMATRIX viewProjection = view * projection;
+        glUniformMatrix4fv(p.viewProjection, 1, GL_FALSE, &viewProjection._11);
     } else {
-        normalMatrix = world;
+        const D3DXMATRIX world = matrixOf(s.transform(D3DTS_WORLD));
+        const D3DXMATRIX worldViewProjection = world * view * projection;
+        glUniformMatrix4fv(p.worldViewProjection, 1, GL_FALSE, &worldViewProjection._11);
+        // Normals go through the inverse transpose of the world matrix, so that scaling
+        // does not tilt them.
+        D3DXMATRIX normalMatrix;
+        if (D3DXMatrixInverse(&normalMatrix, nullptr, &world) != nullptr) {
+            D3DXMatrixTranspose(&normalMatrix, &normalMatrix);
+        } else {
+            normalMatrix = world;
+        }
+        glUniformMatrix4fv(p.normalMatrix, 1, GL_FALSE, &normalMatrix._11);
     }
-    glUniformMatrix4fv(p.normalMatrix, 1, GL_FALSE, &normalMatrix._11);
 
     glUniform1i(p.pretransformed, layout.pretransformed ? 1 : 0);
     // Screen pixels to normalised coordinates over the viewport; Direct3D 9 puts pixel
@@ -420,23 +448,7 @@ bool bindVertexStream(const DrawCall& call, const DeviceState& s, const FvfLayou
     const StreamBinding& stream = s.streams[0];
     out->stride = stream.stride;
     out->base = stream.offset;
-    if (auto* buffer = dynamic_cast<GLVertexBuffer*>(stream.buffer.get())) {
-        glBindBuffer(GL_ARRAY_BUFFER, buffer->gl.name());
-        if (buffer->gl.needsUpload(buffer->version())) {
-            glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(buffer->bytes().size()),
-                         buffer->bytes().data(), GL_STATIC_DRAW);
-            buffer->gl.uploaded(buffer->version());
-        }
-        return true;
-    }
-    if (auto* memory = dynamic_cast<MemoryVertexBuffer*>(stream.buffer.get())) {
-        // A buffer of another device: its bytes travel with the draw.
-        glBindBuffer(GL_ARRAY_BUFFER, streamBuffer);
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(memory->bytes().size()),
-                     memory->bytes().data(), GL_STREAM_DRAW);
-        return true;
-    }
-    return false;
+    return bindVertexBuffer(stream.buffer.get(), streamBuffer);
 }
 
 void setupVertexAttributes(const FvfLayout& layout, const GLVertexStream& stream) {
@@ -457,6 +469,30 @@ void setupVertexAttributes(const FvfLayout& layout, const GLVertexStream& stream
     attribute(kAttribDiffuse, layout.diffuse, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE);
     attribute(kAttribTexcoord, layout.texcoord, std::min(layout.texcoordComponents, 2), GL_FLOAT,
               GL_FALSE);
+}
+
+bool setupInstanceAttributes(const DrawCall& call, const DeviceState& s, GLuint streamBuffer) {
+    if (!call.instanced()) {
+        for (GLuint row = 0; row < 4; ++row) {
+            glDisableVertexAttribArray(kAttribWorld + row);
+        }
+        return true;
+    }
+    const StreamBinding& stream = s.streams[1];
+    if (!bindVertexBuffer(stream.buffer.get(), streamBuffer)) {
+        return false;
+    }
+    const GLuint perElement =
+        s.streamFrequencies[1] & ~(D3DSTREAMSOURCE_INDEXEDDATA | D3DSTREAMSOURCE_INSTANCEDATA);
+    for (GLuint row = 0; row < 4; ++row) {
+        glEnableVertexAttribArray(kAttribWorld + row);
+        glVertexAttribPointer(
+            kAttribWorld + row, 4, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(stream.stride),
+            reinterpret_cast<const void*>(static_cast<std::size_t>(stream.offset) +
+                                          row * 4 * sizeof(float)));
+        glVertexAttribDivisor(kAttribWorld + row, perElement);
+    }
+    return true;
 }
 
 bool issueDraw(const DrawCall& call, const DeviceState& s, GLuint streamBuffer) {
@@ -488,10 +524,16 @@ bool issueDraw(const DrawCall& call, const DeviceState& s, GLuint streamBuffer) 
                          indices->bytes().data(), GL_STREAM_DRAW);
         }
         const UINT size = indices->indexSize();
-        glDrawElementsBaseVertex(
-            mode, count, size == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-            reinterpret_cast<const void*>(static_cast<std::size_t>(call.startIndex) * size),
-            call.baseVertexIndex);
+        const GLenum type = size == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+        const auto* first =
+            reinterpret_cast<const void*>(static_cast<std::size_t>(call.startIndex) * size);
+        if (call.instanced()) {
+            glDrawElementsInstancedBaseVertex(mode, count, type, first,
+                                              static_cast<GLsizei>(call.instances),
+                                              call.baseVertexIndex);
+        } else {
+            glDrawElementsBaseVertex(mode, count, type, first, call.baseVertexIndex);
+        }
         break;
     }
     case DrawCall::Kind::IndexedPrimitiveUP: {

@@ -28,10 +28,11 @@ void setupDepthStencil(const DeviceState& s);
 void setupBlending(const DeviceState& s);
 // The alpha test, done by the shader.
 void setupAlphaTest(const DeviceState& s, const GLProgram& p);
-// World, view and projection, or the screen-to-clip mapping of pretransformed vertices;
-// which vertex elements the format carries.
+// World, view and projection (the world from the instance attributes when instanced), or
+// the screen-to-clip mapping of pretransformed vertices; which vertex elements the format
+// carries.
 void setupTransforms(const DeviceState& s, const GLProgram& p, const FvfLayout& layout,
-                     bool zeroToOne);
+                     bool zeroToOne, bool instanced);
 // Lighting switch, material and its colour sources, ambient light, the directional
 // lights, and flat or Gouraud shading.
 void setupLighting(const DeviceState& s, const GLProgram& p, const FvfLayout& layout);
@@ -53,6 +54,13 @@ struct GLVertexStream {
                                     GLVertexStream* out);
 // Points the program's attributes at the bound vertices; absent elements are switched off.
 void setupVertexAttributes(const FvfLayout& layout, const GLVertexStream& stream);
+// For an instanced draw, binds stream 1's matrices (uploaded where needed, through
+// streamBuffer for a buffer of another device) as the world attributes, advancing once
+// per instance element; for any other draw switches them off. False when an instanced
+// draw finds no instance buffer.
+[[nodiscard]] bool setupInstanceAttributes(const DrawCall& call, const DeviceState& s,
+                                           GLuint streamBuffer);
 // Binds the indices (the index buffer, or the caller's memory through streamBuffer) and
-// draws. False when an indexed draw finds no index buffer.
+// draws, all instances at once for an instanced draw. False when an indexed draw finds no
+// index buffer.
 [[nodiscard]] bool issueDraw(const DrawCall& call, const DeviceState& s, GLuint streamBuffer);

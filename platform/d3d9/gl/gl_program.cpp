@@ -12,9 +12,16 @@ layout(location = 0) in vec4 a_position;
 layout(location = 1) in vec3 a_normal;
 layout(location = 2) in vec4 a_diffuse;
 layout(location = 3) in vec2 a_texcoord;
+layout(location = 4) in vec4 a_world0;
+layout(location = 5) in vec4 a_world1;
+layout(location = 6) in vec4 a_world2;
+layout(location = 7) in vec4 a_world3;
 
 uniform mat4 u_worldViewProjection;
 uniform mat4 u_normalMatrix;
+// Instanced: the world matrix comes from a_world0..3 and is followed by u_viewProjection.
+uniform bool u_instanced;
+uniform mat4 u_viewProjection;
 uniform bool u_pretransformed;
 uniform vec4 u_screenToClip;
 uniform bool u_remapDepth;
@@ -37,6 +44,22 @@ out vec4 v_colour;
 flat out vec4 v_flatColour;
 out vec2 v_texcoord;
 
+// The normal through the inverse transpose of the world matrix, as the uniform
+// u_normalMatrix carries it for a single object: for an affine world its upper 3 x 3
+// decides, whose inverse transpose is its cofactor matrix over the determinant. A world
+// without an inverse takes the normal through itself, as the single object's does.
+vec3 instanceNormal(mat4 world, vec3 normal) {
+    vec3 a = world[0].xyz;
+    vec3 b = world[1].xyz;
+    vec3 c = world[2].xyz;
+    vec3 bc = cross(b, c);
+    float det = dot(a, bc);
+    if (det == 0.0) {
+        return mat3(world) * normal;
+    }
+    return mat3(bc, cross(c, a), cross(a, b)) * normal / det;
+}
+
 void main() {
     vec4 vertexColour = u_hasDiffuse ? a_diffuse : vec4(1.0);
     vec4 colour = vertexColour;
@@ -47,13 +70,22 @@ void main() {
         vec2 ndc = a_position.xy * u_screenToClip.xy + u_screenToClip.zw;
         gl_Position = vec4(ndc * w, a_position.z * w, w);
     } else {
-        gl_Position = u_worldViewProjection * vec4(a_position.xyz, 1.0);
+        mat4 world = mat4(a_world0, a_world1, a_world2, a_world3);
+        if (u_instanced) {
+            gl_Position = u_viewProjection * (world * vec4(a_position.xyz, 1.0));
+        } else {
+            gl_Position = u_worldViewProjection * vec4(a_position.xyz, 1.0);
+        }
         if (u_lighting) {
             vec4 md = u_diffuseSource == 1 ? vertexColour : u_materialDiffuse;
             vec4 ma = u_ambientSource == 1 ? vertexColour : u_materialAmbient;
             vec4 me = u_emissiveSource == 1 ? vertexColour : u_materialEmissive;
             // Without a normal in the vertex, only the ambient and emissive terms remain.
-            vec3 n = u_hasNormal ? (u_normalMatrix * vec4(a_normal, 0.0)).xyz : vec3(0.0);
+            vec3 n = vec3(0.0);
+            if (u_hasNormal) {
+                n = u_instanced ? instanceNormal(world, a_normal)
+                                : (u_normalMatrix * vec4(a_normal, 0.0)).xyz;
+            }
             float len = length(n);
             if (len > 0.0) {
                 n /= len;
@@ -218,6 +250,8 @@ bool GLProgram::build(std::string* log) {
     const auto at = [this](const char* name) { return glGetUniformLocation(program, name); };
     worldViewProjection = at("u_worldViewProjection");
     normalMatrix = at("u_normalMatrix");
+    instanced = at("u_instanced");
+    viewProjection = at("u_viewProjection");
     pretransformed = at("u_pretransformed");
     screenToClip = at("u_screenToClip");
     remapDepth = at("u_remapDepth");

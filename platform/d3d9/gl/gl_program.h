@@ -1,7 +1,8 @@
 // The one shader program that stands in for Direct3D's fixed-function pipeline: the
 // world, view and projection transforms (or screen-space vertices), directional lights
 // with the material and the ambient light, Gouraud or flat colours, the first texture
-// stage's colour and alpha operations, and the alpha test.
+// stage's colour and alpha operations, and the alpha test. Instanced draws take each
+// instance's world matrix from four per-instance attributes instead of the uniforms.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -16,6 +17,8 @@ enum GLAttribute : GLuint {
     kAttribNormal = 1,
     kAttribDiffuse = 2,
     kAttribTexcoord = 3,
+    // The instance's world matrix, one Direct3D row each at kAttribWorld + 0 .. 3.
+    kAttribWorld = 4,
 };
 
 struct GLProgram {
@@ -23,6 +26,8 @@ struct GLProgram {
 
     GLint worldViewProjection = -1;
     GLint normalMatrix = -1;
+    GLint instanced = -1;
+    GLint viewProjection = -1;
     GLint pretransformed = -1;
     GLint screenToClip = -1;
     GLint remapDepth = -1;

@@ -142,6 +142,13 @@ std::string RecordedCall::text() const {
     return result + ")";
 }
 
+std::span<const D3DMATRIX> DrawSnapshot::worlds() const {
+    if (call.instanced()) {
+        return instanceWorlds;
+    }
+    return {&state.transform(D3DTS_WORLD), 1};
+}
+
 std::string DrawSnapshot::textureLabel(DWORD stage) const {
     return resourceLabel(texture(stage));
 }
@@ -231,6 +238,10 @@ HRESULT RecordingDevice::drawHook(const DrawCall& call) {
     snapshot.call.userVertices = nullptr;
     snapshot.call.userIndices = nullptr;
     snapshot.state = state();
+    snapshot.instanceWorlds.reserve(call.instances);
+    for (UINT i = 0; i < call.instances; ++i) {
+        snapshot.instanceWorlds.push_back(instanceWorld(snapshot.state, i));
+    }
     if (call.userVertices != nullptr) {
         const std::size_t vertices = call.kind == DrawCall::Kind::IndexedPrimitiveUP
                                          ? std::size_t{call.minVertexIndex} + call.numVertices
@@ -465,6 +476,17 @@ HRESULT RecordingDevice::GetStreamSource(UINT StreamNumber, IDirect3DVertexBuffe
     const auto call = start("GetStreamSource", {num(StreamNumber)}, true);
     return finish(
         call, D3D9DeviceBase::GetStreamSource(StreamNumber, ppStreamData, pOffsetInBytes, pStride));
+}
+
+HRESULT RecordingDevice::SetStreamSourceFreq(UINT StreamNumber, UINT Setting) {
+    const auto call =
+        start("SetStreamSourceFreq", {num(StreamNumber), streamFrequencyText(Setting)});
+    return finish(call, D3D9DeviceBase::SetStreamSourceFreq(StreamNumber, Setting));
+}
+
+HRESULT RecordingDevice::GetStreamSourceFreq(UINT StreamNumber, UINT* pSetting) {
+    const auto call = start("GetStreamSourceFreq", {num(StreamNumber)}, true);
+    return finish(call, D3D9DeviceBase::GetStreamSourceFreq(StreamNumber, pSetting));
 }
 
 HRESULT RecordingDevice::SetIndices(IDirect3DIndexBuffer9* pIndexData) {

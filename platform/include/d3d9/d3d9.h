@@ -129,6 +129,30 @@ public:
                                     UINT OffsetInBytes, UINT Stride) = 0;
     virtual HRESULT GetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9** ppStreamData,
                                     UINT* pOffsetInBytes, UINT* pStride) = 0;
+    // Instancing: one DrawIndexedPrimitive draws the same vertices many times.
+    //
+    //     SetStreamSourceFreq(0, D3DSTREAMSOURCE_INDEXEDDATA | n);   // n instances
+    //     SetStreamSourceFreq(1, D3DSTREAMSOURCE_INSTANCEDATA | 1);  // one element each
+    //     SetStreamSource(1, worlds, offset, stride);                // stride >= 64
+    //     DrawIndexedPrimitive(...);
+    //     SetStreamSourceFreq(0, 1); SetStreamSourceFreq(1, 1);     // instancing off
+    //
+    // Direct3D 9 instances only what a vertex shader draws, the shader deciding what the
+    // instance data means. These devices draw the fixed-function pipeline instanced by
+    // one convention: each element of stream 1 is a world matrix, a D3DMATRIX (16 floats
+    // as Direct3D stores them, row after row) at the start of its stride, and instance i
+    // is drawn, and lit, as if D3DTS_WORLD held element i / d (d the INSTANCEDATA
+    // count, usually 1). D3DTS_WORLD itself plays no part in an instanced draw.
+    //
+    // Settings accepted: 1 on any stream (no instancing, the default, and what a reset
+    // brings back); INDEXEDDATA with a count of 1 or more on stream 0; INSTANCEDATA with
+    // a count of 1 or more on stream 1. Anything else, or a stream past the last, is
+    // D3DERR_INVALIDCALL and changes nothing. While stream 0 is INDEXEDDATA, every draw
+    // but DrawIndexedPrimitive is refused (Direct3D instances only indexed draws), and so
+    // is a DrawIndexedPrimitive whose stream 1 is not INSTANCEDATA or does not hold a
+    // matrix for every instance; a refused draw draws nothing.
+    virtual HRESULT SetStreamSourceFreq(UINT StreamNumber, UINT Setting) = 0;
+    virtual HRESULT GetStreamSourceFreq(UINT StreamNumber, UINT* pSetting) = 0;
     virtual HRESULT SetIndices(IDirect3DIndexBuffer9* pIndexData) = 0;
     virtual HRESULT GetIndices(IDirect3DIndexBuffer9** ppIndexData) = 0;
 

@@ -44,3 +44,5 @@ std::string backBufferTypeText(DWORD type);
 // Flag sets joined with '|', "0" when empty; unnamed bits are kept in hex.
 std::string clearFlagsText(DWORD flags);
 std::string usageText(DWORD usage);
+// A stream frequency: "1", or its flag and count ("D3DSTREAMSOURCE_INDEXEDDATA|12").
+std::string streamFrequencyText(DWORD setting);

@@ -428,6 +428,11 @@ constexpr DWORD D3DFVF_TEXCOORDSIZE4(DWORD i) {
     return D3DFVF_TEXTUREFORMAT4 << (i * 2 + 16);
 }
 
+// Stream frequencies (SetStreamSourceFreq): one of the two flags with a count in the bits
+// below them, or plain 1 for a stream that is not instanced.
+constexpr UINT D3DSTREAMSOURCE_INDEXEDDATA = 1u << 30;
+constexpr UINT D3DSTREAMSOURCE_INSTANCEDATA = 2u << 30;
+
 enum D3DPOOL : DWORD {
     D3DPOOL_DEFAULT = 0,
     D3DPOOL_MANAGED = 1,

@@ -40,6 +40,12 @@ struct DeviceState {
     std::array<ComPtr<IDirect3DBaseTexture9>, kMaxSamplers> textures;
     DWORD fvf = 0;
     std::array<StreamBinding, kMaxStreams> streams;
+    // SetStreamSourceFreq's settings; 1 is a stream that is not instanced.
+    std::array<UINT, kMaxStreams> streamFrequencies = [] {
+        std::array<UINT, kMaxStreams> plain{};
+        plain.fill(1);
+        return plain;
+    }();
     ComPtr<IDirect3DIndexBuffer9> indices;
     D3DVIEWPORT9 viewport{};
     bool inScene = false;
@@ -55,7 +61,15 @@ struct DeviceState {
     IDirect3DBaseTexture9* texture(DWORD stage) const;
     bool lightEnabled(DWORD index) const;
     std::vector<DWORD> enabledLights() const;
+    // The instances a DrawIndexedPrimitive would draw now (stream 0's INDEXEDDATA count),
+    // or 0 while stream 0 is not instanced.
+    UINT instanceCount() const;
 };
+
+// Instance `instance`'s world matrix of an instanced draw made in state s: the matrix at
+// the start of element instance / d of stream 1, d being its INSTANCEDATA count. Only for
+// states whose draw the device accepted, which checked that stream 1 holds it.
+D3DMATRIX instanceWorld(const DeviceState& s, UINT instance);
 
 struct DeviceConfig {
     UINT backBufferWidth = 640;
@@ -86,7 +100,11 @@ struct DrawCall {
     UINT userStride = 0;
     const void* userIndices = nullptr;
     D3DFORMAT userIndexFormat = D3DFMT_UNKNOWN;
+    // Instances of an instanced DrawIndexedPrimitive, each under its world matrix from
+    // stream 1 (instanceWorld); 0 for a draw under D3DTS_WORLD.
+    UINT instances = 0;
 
+    bool instanced() const { return instances > 0; }
     bool indexed() const {
         return kind == Kind::IndexedPrimitive || kind == Kind::IndexedPrimitiveUP;
     }
@@ -148,6 +166,8 @@ public:
                             UINT OffsetInBytes, UINT Stride) override;
     HRESULT GetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9** ppStreamData,
                             UINT* pOffsetInBytes, UINT* pStride) override;
+    HRESULT SetStreamSourceFreq(UINT StreamNumber, UINT Setting) override;
+    HRESULT GetStreamSourceFreq(UINT StreamNumber, UINT* pSetting) override;
     HRESULT SetIndices(IDirect3DIndexBuffer9* pIndexData) override;
     HRESULT GetIndices(IDirect3DIndexBuffer9** ppIndexData) override;
 
@@ -195,11 +215,13 @@ protected:
     void setCaps(const D3DCAPS9& caps) { caps_ = caps; }
     // TestCooperativeLevel's answer; while it is D3DERR_DEVICELOST, Present fails too.
     void setDeviceStatus(HRESULT status) { status_ = status; }
-    // A new back buffer (the window was resized); the viewport covers it again.
+    // A new back buffer (the window was resized), which stands in for Direct3D's Reset:
+    // the viewport covers it again and every stream's frequency is back to 1.
     void resizeBackBuffer(UINT width, UINT height);
 
 private:
     HRESULT checkDraw(const DrawCall& call);
+    HRESULT checkInstances(const DrawCall& call) const;
     HRESULT draw(const DrawCall& call);
 
     DeviceConfig config_;

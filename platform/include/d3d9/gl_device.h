@@ -29,7 +29,9 @@
 // solid, wireframe and point fill, culling, depth test and write, alpha test, alpha
 // blending, colour write masks, texture stage 0 (stages from 1 on are treated as
 // disabled), sampler 0's filters and addressing, the usual texture formats with mip
-// chains, 16- and 32-bit indices, and every primitive type. Point and spot lights, fog,
+// chains, 16- and 32-bit indices, every primitive type, and instanced indexed draws (one
+// glDrawElementsInstanced, each instance's world matrix from stream 1, see
+// SetStreamSourceFreq). Point and spot lights, fog,
 // specular, stencil operations and texture transforms are not drawn.
 #pragma once
 

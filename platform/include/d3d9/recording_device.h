@@ -11,12 +11,17 @@
 // hex, float states as floats), resources by label ("Texture#2", "null"), matrices as
 // "[_11 _12 _13 _14; _21 ...]", pointers to the caller's memory as "data". Out-parameters
 // are left out: "GetRenderState(D3DRS_LIGHTING)".
+//
+// An instanced draw (see SetStreamSourceFreq) is one snapshot that keeps a copy of every
+// instance's world matrix: worlds() lists the objects a draw drew, one for a plain draw,
+// so a test that looks for an object's matrix among the draws finds it either way.
 #pragma once
 
 #include "d3d9/device_base.h"
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,10 +49,17 @@ struct DrawSnapshot {
     DrawCall call;
     std::vector<BYTE> userVertices; // UP draws: vertices 0 .. last one read
     std::vector<BYTE> userIndices;  // indexed UP draws: the indices read
+    // Instanced draws: the world matrix of each instance, in instance order, as stream 1
+    // held them at the draw.
+    std::vector<D3DMATRIX> instanceWorlds;
     // The state as it was; bound resources are shared, so their contents are today's.
     DeviceState state;
 
-    const D3DMATRIX& world() const { return state.transform(D3DTS_WORLD); }
+    // The world matrix of every object drawn: D3DTS_WORLD for a plain draw, each
+    // instance's matrix for an instanced one.
+    std::span<const D3DMATRIX> worlds() const;
+    // The first of worlds(): the draw's D3DTS_WORLD, unless the draw was instanced.
+    const D3DMATRIX& world() const { return worlds().front(); }
     DWORD renderState(D3DRENDERSTATETYPE type) const { return state.renderState(type); }
     IDirect3DBaseTexture9* texture(DWORD stage = 0) const { return state.texture(stage); }
     std::string textureLabel(DWORD stage = 0) const;
@@ -148,6 +160,8 @@ public:
                             UINT OffsetInBytes, UINT Stride) override;
     HRESULT GetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9** ppStreamData,
                             UINT* pOffsetInBytes, UINT* pStride) override;
+    HRESULT SetStreamSourceFreq(UINT StreamNumber, UINT Setting) override;
+    HRESULT GetStreamSourceFreq(UINT StreamNumber, UINT* pSetting) override;
     HRESULT SetIndices(IDirect3DIndexBuffer9* pIndexData) override;
     HRESULT GetIndices(IDirect3DIndexBuffer9** ppIndexData) override;
 

@@ -5,6 +5,7 @@
 #include "sound/sound_test_support.h"
 #include "support/AssetFixture.h"
 #include "support/Bodies.h"
+#include "support/BodyOf.h"
 
 #include <fstream>
 
@@ -28,8 +29,8 @@ TEST_F(AssetLibraryFiles, FindsFilesInTheDataFolderThenBesideItThenAsNamed) {
 }
 
 TEST_F(AssetLibraryFiles, PushingTheSameMeshTwiceMakesTwoNumberedEntries) {
-    EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(11)), S_OK);
-    EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(12)), S_OK);
+    EXPECT_EQ(app->library.pushXfile(fileRecord("ball.x"), treeItem(11)), S_OK);
+    EXPECT_EQ(app->library.pushXfile(fileRecord("ball.x"), treeItem(12)), S_OK);
     ASSERT_EQ(app->assets.xfiles().size(), 2u);
     const XfileEntry& first = app->assets.xfiles().front();
     const XfileEntry& second = app->assets.xfiles().back();
@@ -45,8 +46,8 @@ TEST_F(AssetLibraryFiles, PushingTheSameMeshTwiceMakesTwoNumberedEntries) {
 }
 
 TEST_F(AssetLibraryFiles, AMeshPushSetsTheFarPlaneFromItsRadius) {
-    ASSERT_EQ(app->pushXfile(fileRecord("car.x"), treeItem(1)), S_OK);
-    ASSERT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(2)), S_OK);
+    ASSERT_EQ(app->library.pushXfile(fileRecord("car.x"), treeItem(1)), S_OK);
+    ASSERT_EQ(app->library.pushXfile(fileRecord("ball.x"), treeItem(2)), S_OK);
     const float radius = app->assets.xfiles().back().radius;
     D3DXMATRIX expected;
     D3DXMatrixPerspectiveFovLH(&expected, 0.7853982f, 640.0f / 480.0f, 1.0f, 50 * radius);
@@ -56,9 +57,9 @@ TEST_F(AssetLibraryFiles, AMeshPushSetsTheFarPlaneFromItsRadius) {
 }
 
 TEST_F(AssetLibraryFiles, MissingFilesAreReportedAndMakeNoEntry) {
-    EXPECT_EQ(app->pushXfile(fileRecord("absent.x"), treeItem(1)), E_FAIL);
-    EXPECT_EQ(app->pushBitmap(fileRecord("absent.bmp"), treeItem(2)), E_FAIL);
-    EXPECT_EQ(app->pushWav(fileRecord("absent.wav"), treeItem(3)), E_FAIL);
+    EXPECT_EQ(app->library.pushXfile(fileRecord("absent.x"), treeItem(1)), E_FAIL);
+    EXPECT_EQ(app->library.pushBitmap(fileRecord("absent.bmp"), treeItem(2)), E_FAIL);
+    EXPECT_EQ(app->library.pushWav(fileRecord("absent.wav"), treeItem(3)), E_FAIL);
     const std::vector<std::string> expected = {
         "Tumble Way: Error cannot read X file. \n absent.x.",
         "Tumble Way: Error cannot read BMP file. \n absent.bmp.",
@@ -79,11 +80,11 @@ TEST_F(AssetLibraryFiles, FoundFilesThatDoNotLoadAreReportedAndMakeNoEntry) {
     write("broken.bmp", "BM not a picture");
     write("broken.ogg", "OggS and no page");
     write("broken.flac", "not FLAC at all");
-    EXPECT_EQ(app->pushXfile(fileRecord("broken.x"), treeItem(1)), E_FAIL);
-    EXPECT_EQ(app->pushWav(fileRecord("broken.wav"), treeItem(2)), E_FAIL);
-    EXPECT_EQ(app->pushBitmap(fileRecord("broken.bmp"), treeItem(3)), E_FAIL);
-    EXPECT_EQ(app->pushWav(fileRecord("broken.ogg"), treeItem(4)), E_FAIL);
-    EXPECT_EQ(app->pushWav(fileRecord("broken.flac"), treeItem(5)), E_FAIL);
+    EXPECT_EQ(app->library.pushXfile(fileRecord("broken.x"), treeItem(1)), E_FAIL);
+    EXPECT_EQ(app->library.pushWav(fileRecord("broken.wav"), treeItem(2)), E_FAIL);
+    EXPECT_EQ(app->library.pushBitmap(fileRecord("broken.bmp"), treeItem(3)), E_FAIL);
+    EXPECT_EQ(app->library.pushWav(fileRecord("broken.ogg"), treeItem(4)), E_FAIL);
+    EXPECT_EQ(app->library.pushWav(fileRecord("broken.flac"), treeItem(5)), E_FAIL);
     const std::vector<std::string> expected = {
         "Tumble Way: Error cannot read X file. \n broken.x.",
         "Tumble Way: Error cannot read Sound file. \n broken.wav.",
@@ -108,14 +109,14 @@ TEST_F(AssetLibraryFiles, FloatWavesLoadAndUnplayableOnesAreReportedByName) {
     write("float.wav", floatWave(22050, 1, sine(22050, 441, 0.5, 32, true)));
     write("adpcm.wav", riff("WAVE", {chunk("fmt ", fmtBodyWithExtra(2, 1, 22050, 4, pattern(32))),
                                      chunk("data", pattern(400))}));
-    ASSERT_EQ(app->pushWav(fileRecord("float.wav"), treeItem(1)), S_OK);
+    ASSERT_EQ(app->library.pushWav(fileRecord("float.wav"), treeItem(1)), S_OK);
     ASSERT_EQ(app->assets.sounds().size(), 1u);
     SoundObject& sound = *app->assets.sounds().front().sound;
     EXPECT_EQ(sound.baseFrequency(), 22050);
     EXPECT_EQ(sound.play(0, 0, 1, 0), S_OK);
     EXPECT_TRUE(messages.empty());
 
-    EXPECT_EQ(app->pushWav(fileRecord("adpcm.wav"), treeItem(2)), E_FAIL);
+    EXPECT_EQ(app->library.pushWav(fileRecord("adpcm.wav"), treeItem(2)), E_FAIL);
     EXPECT_EQ(messages,
               std::vector<std::string>{"Tumble Way: Error cannot read Sound file. \n adpcm.wav."});
     EXPECT_EQ(app->assets.sounds().size(), 1u);
@@ -123,10 +124,10 @@ TEST_F(AssetLibraryFiles, FloatWavesLoadAndUnplayableOnesAreReportedByName) {
 
 TEST_F(AssetLibraryFiles, EachSelectionTouchesOnlyItsOwnLibrary) {
     app->assets.selectXfile(treeItem(99)); // empty library: nothing changes
-    EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
-    EXPECT_EQ(app->pushXfile(fileRecord("box.x"), treeItem(2)), S_OK);
-    EXPECT_EQ(app->pushXfile(fileRecord("cone.x"), treeItem(3)), S_OK);
-    EXPECT_EQ(app->pushBitmap(fileRecord("tree.bmp"), treeItem(4)), S_OK);
+    EXPECT_EQ(app->library.pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
+    EXPECT_EQ(app->library.pushXfile(fileRecord("box.x"), treeItem(2)), S_OK);
+    EXPECT_EQ(app->library.pushXfile(fileRecord("cone.x"), treeItem(3)), S_OK);
+    EXPECT_EQ(app->library.pushBitmap(fileRecord("tree.bmp"), treeItem(4)), S_OK);
     app->assets.selectBitmap(treeItem(4));
     EXPECT_EQ(app->assets.currentBitmap(), &app->assets.bitmaps().front());
 
@@ -150,26 +151,26 @@ TEST_F(AssetLibraryFiles, EachSelectionTouchesOnlyItsOwnLibrary) {
 }
 
 TEST_F(AssetLibraryFiles, AssigningPlacesAFreshMeshTenAheadOfTheCamera) {
-    EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
+    EXPECT_EQ(app->library.pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
     app->assets.selectXfile(treeItem(1));
-    app->assign(); // no course: nothing
+    app->library.assign(); // no course: nothing
     EXPECT_EQ(app->editor.driven(), nullptr);
 
     createLoopCourse(6, 30);
     app->selectTab(TAB_PLACE);
-    app->assign();
-    app->assign();
+    app->library.assign();
+    app->library.assign();
     auto& placements = app->editor.current()->xfilePlacements;
     ASSERT_EQ(placements.size(), 2u);
-    EXPECT_EQ(placements.front().id, 0);
-    EXPECT_EQ(placements.back().id, 1);
+    EXPECT_EQ(placements.front().id(), 0);
+    EXPECT_EQ(placements.back().id(), 1);
     const XfilePlacement& placed = placements.back();
     EXPECT_EQ(app->editor.driven(), &placed);
     EXPECT_NE(placed.mesh.get(), app->assets.xfiles().front().mesh.get());
-    EXPECT_FLOAT_EQ(placed.body->radius, app->assets.xfiles().front().radius);
-    EXPECT_EQ(placed.body->yawOffset, 0.0f);
-    EXPECT_EQ(placed.body->position, peek(*app).lastPlacePoint());
-    EXPECT_EQ(placed.body->stepPosition, peek(*app).lastPlacePoint());
+    EXPECT_FLOAT_EQ(bodyOf(*app, placed).radius, app->assets.xfiles().front().radius);
+    EXPECT_EQ(bodyOf(*app, placed).yawOffset, 0.0f);
+    EXPECT_EQ(bodyOf(*app, placed).position, peek(*app).lastPlacePoint());
+    EXPECT_EQ(bodyOf(*app, placed).stepPosition, peek(*app).lastPlacePoint());
     const D3DXVECTOR3 offEye = peek(*app).lastPlacePoint() - app->camera.eye();
     EXPECT_GT(D3DXVec3Length(&offEye), 9.0f);
     EXPECT_STREQ(placed.name, "ball.x");
@@ -178,9 +179,9 @@ TEST_F(AssetLibraryFiles, AssigningPlacesAFreshMeshTenAheadOfTheCamera) {
 TEST_F(AssetLibraryFiles, AssigningABitmapStandsItAtTheSamePoint) {
     createLoopCourse(6, 30);
     app->selectTab(TAB_PLACE);
-    ASSERT_EQ(app->pushBitmap(fileRecord("flag.bmp"), treeItem(5)), S_OK);
+    ASSERT_EQ(app->library.pushBitmap(fileRecord("flag.bmp"), treeItem(5)), S_OK);
     app->assets.selectBitmap(treeItem(5));
-    app->assign();
+    app->library.assign();
     ASSERT_EQ(app->editor.current()->bitmapPlacements.size(), 1u);
     const BitmapPlacement& placed = app->editor.current()->bitmapPlacements.front();
     EXPECT_EQ(app->editor.lastBitmap(), &placed);
@@ -193,30 +194,30 @@ TEST_F(AssetLibraryFiles, AssigningABitmapStandsItAtTheSamePoint) {
 
 TEST_F(AssetLibraryFiles, AVanishedFileIsReportedWhenAssigned) {
     createLoopCourse(6, 30);
-    EXPECT_EQ(app->pushXfile(fileRecord("cone.x"), treeItem(1)), S_OK);
+    EXPECT_EQ(app->library.pushXfile(fileRecord("cone.x"), treeItem(1)), S_OK);
     app->assets.selectXfile(treeItem(1));
     std::filesystem::remove(folder / "data" / "cone.x");
-    app->assign();
+    app->library.assign();
     EXPECT_TRUE(app->editor.current()->xfilePlacements.empty());
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "Tumble Way: Error cannot read X file. \n cone.x.");
 }
 
 TEST_F(AssetLibraryFiles, ACourseHandleThatMatchesNothingStopsAssigning) {
-    EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
+    EXPECT_EQ(app->library.pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
     app->assets.selectXfile(treeItem(1));
     createLoopCourse(6, 30);
     app->selectCourse(treeItem(12345));
     EXPECT_EQ(app->editor.current(), nullptr);
-    app->assign();
+    app->library.assign();
     EXPECT_TRUE(app->editor.courseList().front().xfilePlacements.empty());
 }
 
 TEST_F(AssetLibraryFiles, PlacedMeshesAreMadeAgainOnANewDevice) {
     createLoopCourse(6, 30);
-    EXPECT_EQ(app->pushXfile(fileRecord("car.x"), treeItem(1)), S_OK);
+    EXPECT_EQ(app->library.pushXfile(fileRecord("car.x"), treeItem(1)), S_OK);
     app->assets.selectXfile(treeItem(1));
-    app->assign();
+    app->library.assign();
     app->invalidateDeviceObjects();
     app->deleteDeviceObjects();
     ComPtr<RecordingDevice> second = RecordingDevice::create(640, 480);
@@ -239,13 +240,13 @@ TEST_F(AssetLibraryFiles, FilesOpenedFromOtherFoldersAreFoundWhenPlaced) {
         (elsewhere / name).string().copy(file.path, sizeof file.path - 1);
         return file;
     };
-    ASSERT_EQ(app->pushBitmap(opened("far.bmp"), treeItem(1)), S_OK);
-    ASSERT_EQ(app->pushXfile(opened("far.x"), treeItem(2)), S_OK);
+    ASSERT_EQ(app->library.pushBitmap(opened("far.bmp"), treeItem(1)), S_OK);
+    ASSERT_EQ(app->library.pushXfile(opened("far.x"), treeItem(2)), S_OK);
     createLoopCourse();
     app->assets.selectBitmap(treeItem(1));
-    app->assign();
+    app->library.assign();
     app->assets.selectXfile(treeItem(2));
-    app->assign();
+    app->library.assign();
     EXPECT_TRUE(messages.empty()) << messages.front();
     EXPECT_EQ(app->editor.current()->bitmapPlacements.size(), 1u);
     EXPECT_EQ(app->editor.current()->xfilePlacements.size(), 1u);

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 #include <limits>
 
+#include "core/SessionWriter.h"
 #include "course/CourseTrack.h"
 #include "support/AssetFixture.h"
+#include "support/BodyOf.h"
 #include "tumbleway/NameField.h"
 
 namespace {
@@ -12,26 +14,26 @@ class Sessions : public AssetFixture {
 protected:
     // A course with two meshes, a bitmap and a collision and a move relation.
     void buildScene() {
-        EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
-        EXPECT_EQ(app->pushXfile(fileRecord("box.x"), treeItem(2)), S_OK);
-        EXPECT_EQ(app->pushBitmap(fileRecord("tree.bmp"), treeItem(3)), S_OK);
-        EXPECT_EQ(app->pushWav(fileRecord("hit.wav"), treeItem(4)), S_OK);
-        EXPECT_EQ(app->pushWav(fileRecord("roll.wav"), treeItem(5)), S_OK);
+        EXPECT_EQ(app->library.pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
+        EXPECT_EQ(app->library.pushXfile(fileRecord("box.x"), treeItem(2)), S_OK);
+        EXPECT_EQ(app->library.pushBitmap(fileRecord("tree.bmp"), treeItem(3)), S_OK);
+        EXPECT_EQ(app->library.pushWav(fileRecord("hit.wav"), treeItem(4)), S_OK);
+        EXPECT_EQ(app->library.pushWav(fileRecord("roll.wav"), treeItem(5)), S_OK);
         createLoopCourse(6, 30);
         app->selectTab(TAB_PLACE);
         for (auto item : {treeItem(1), treeItem(2)}) {
             app->assets.selectXfile(item);
-            app->assign();
+            app->library.assign();
         }
         app->assets.selectBitmap(treeItem(3));
-        app->assign();
-        app->editor.driven()->body->yawOffset = 0.25f;
+        app->library.assign();
+        bodyOf(*app, *app->editor.driven()).yawOffset = 0.25f;
         // Collision: ball then box with hit.wav; movement: ball with roll.wav.
         app->assets.selectSound(treeItem(4));
-        app->assignSoundRelation(true);
+        app->sounds.assign(true);
         app->assets.selectXfile(treeItem(1));
         app->assets.selectSound(treeItem(5));
-        app->assignSoundRelation(false);
+        app->sounds.assign(false);
     }
 
     static std::string name(const char (&field)[kNameFieldSize]) {
@@ -61,7 +63,7 @@ TEST_F(Sessions, FillingCopiesTheCourseAndEmptyingFreesIt) {
     const SessionXfile& box = session.meshes.back();
     const XfilePlacement& placed = app->editor.current()->xfilePlacements.back();
     EXPECT_EQ(name(box.name), "box.x");
-    EXPECT_EQ(box.x, placed.body->stepPosition.x);
+    EXPECT_EQ(box.x, bodyOf(*app, placed).stepPosition.x);
     EXPECT_EQ(box.yaw, 0.25f);
     EXPECT_EQ(box.radius, placed.radius);
     ASSERT_EQ(session.bitmaps.size(), 1u);
@@ -71,7 +73,7 @@ TEST_F(Sessions, FillingCopiesTheCourseAndEmptyingFreesIt) {
     EXPECT_EQ(name(session.relations.front().xfile2), "box.x");
     EXPECT_EQ(name(session.relations.back().xfile2), "0");
 
-    app->emptySession(session);
+    emptySession(session);
     EXPECT_TRUE(session.meshes.empty() && session.bitmaps.empty() && session.sounds.empty() &&
                 session.relations.empty() && session.calculatedPoints.empty() &&
                 session.dottedPoints.empty());
@@ -93,9 +95,9 @@ TEST_F(Sessions, RestoringRebuildsAnEqualCourse) {
     EXPECT_TRUE(restored.stripsCreated);
     EXPECT_EQ(app->editor.driven(), &restored.xfilePlacements.back());
     // Restored placements are numbered from 1 and keep their saved pose and radius.
-    EXPECT_EQ(restored.xfilePlacements.front().id, 1);
-    EXPECT_EQ(restored.xfilePlacements.back().id, 2);
-    EXPECT_EQ(restored.xfilePlacements.back().body->yawOffset, 0.25f);
+    EXPECT_EQ(restored.xfilePlacements.front().id(), 1);
+    EXPECT_EQ(restored.xfilePlacements.back().id(), 2);
+    EXPECT_EQ(bodyOf(*app, restored.xfilePlacements.back()).yawOffset, 0.25f);
     EXPECT_EQ(restored.bitmapPlacements.front().id, 1);
     EXPECT_EQ(restored.collisionTable->lookup("ball.x", "box.x").wav, "hit.wav");
     EXPECT_EQ(restored.moveTable->lookup("ball.x", "0").wav, "roll.wav");
@@ -115,8 +117,8 @@ TEST_F(Sessions, RestoringRebuildsAnEqualCourse) {
 
     // Placements made afterwards renumber the list from 0.
     app->assets.selectXfile(treeItem(1));
-    app->assign();
-    EXPECT_EQ(restored.xfilePlacements.front().id, 0);
+    app->library.assign();
+    EXPECT_EQ(restored.xfilePlacements.front().id(), 0);
 }
 
 TEST_F(Sessions, MissingFilesAreReportedAndOnlyTheirElementIsDropped) {
@@ -154,8 +156,8 @@ TEST_F(Sessions, MissingFilesAreReportedAndOnlyTheirElementIsDropped) {
     EXPECT_EQ(messages, expected);
     LCourse_t& course = app->editor.courseList().back();
     ASSERT_EQ(course.xfilePlacements.size(), 2u);
-    EXPECT_EQ(course.xfilePlacements.back().body->position.x, 3.0f);
-    EXPECT_EQ(course.xfilePlacements.back().id, 2);
+    EXPECT_EQ(bodyOf(*app, course.xfilePlacements.back()).position.x, 3.0f);
+    EXPECT_EQ(course.xfilePlacements.back().id(), 2);
     EXPECT_TRUE(course.bitmapPlacements.empty());
     ASSERT_EQ(course.relations.size(), 2u);
     EXPECT_EQ(name(course.relations.back().wavfile), "roll.wav");

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "d3dx9/mesh_parse.h" // the platform library's count of parses
+#include "render/ViewFrustum.h"
 #include "support/AssetFixture.h"
+#include "support/BodyOf.h"
 #include "tumbleway/NameField.h"
 
 namespace {
@@ -62,23 +64,41 @@ protected:
         return vertices.get(); // the mesh keeps it alive
     }
 
-    // Draws a frame and expects every placement among its draws: from its mesh's device
-    // copy, under its own world matrix.
+    // Draws a frame and expects every placement in view among its draws: from its mesh's
+    // device copy, under its own world matrix (the draw's, or one instance's of an
+    // instanced draw). Some must be in view.
     void expectEveryPlacementDrawn(const LCourse_t& course) {
         app->frameMove();
         device->clearLog();
         ASSERT_EQ(app->render(), S_OK);
+        D3DXMATRIX view;
+        D3DXMATRIX projection;
+        device->GetTransform(D3DTS_VIEW, &view);
+        device->GetTransform(D3DTS_PROJECTION, &projection);
+        const ViewFrustum frustum(view * projection);
+        std::size_t inView = 0;
         for (const XfilePlacement& placement : course.xfilePlacements) {
             IDirect3DVertexBuffer9* vertices = deviceVertices(placement);
-            ASSERT_NE(vertices, nullptr) << placement.id;
-            const D3DXMATRIX& world = placement.body->world;
+            ASSERT_NE(vertices, nullptr) << placement.id();
+            const D3DXMATRIX& world = bodyOf(*app, placement).world;
+            const MeshBounds* bounds = course.meshes.boundsOf(placement.mesh.get());
+            ASSERT_NE(bounds, nullptr);
+            if (frustum.excludes(bounds->centre, bounds->radius, world)) {
+                continue;
+            }
+            ++inView;
             const bool drawn = std::any_of(
                 device->draws().begin(), device->draws().end(), [&](const DrawSnapshot& draw) {
                     return draw.state.streams[0].buffer.get() == vertices &&
-                           std::equal(&world._11, &world._11 + 16, &draw.world()._11);
+                           std::any_of(draw.worlds().begin(), draw.worlds().end(),
+                                       [&](const D3DMATRIX& drawn) {
+                                           return std::equal(&world._11, &world._11 + 16,
+                                                             &drawn._11);
+                                       });
                 });
-            EXPECT_TRUE(drawn) << "placement " << placement.id;
+            EXPECT_TRUE(drawn) << "placement " << placement.id();
         }
+        EXPECT_GT(inView, 0u);
     }
 
     static std::size_t distinctMeshes(const LCourse_t& course) {
@@ -139,14 +159,14 @@ TEST_F(SharedPlacements, EachPlacementKeepsItsOwnPoseLiftNameAndFlag) {
     std::size_t i = 0;
     for (const XfilePlacement& placement : course.xfilePlacements) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(placement.id, static_cast<std::int32_t>(i + 1));
+        EXPECT_EQ(placement.id(), static_cast<std::int32_t>(i + 1));
         EXPECT_STREQ(placement.name, saved->name);
         EXPECT_EQ(placement.flag, saved->flag);
         EXPECT_EQ(placement.radius, saved->radius);
-        EXPECT_EQ(placement.body->radius, saved->radius);
-        EXPECT_EQ(placement.body->position, D3DXVECTOR3(saved->x, saved->y, saved->z));
-        EXPECT_EQ(placement.body->yawOffset, saved->yaw);
-        EXPECT_EQ(placement.body->modelOffset, D3DXVECTOR3(0, lifts[i].lift, 0));
+        EXPECT_EQ(bodyOf(*app, placement).radius, saved->radius);
+        EXPECT_EQ(bodyOf(*app, placement).position, D3DXVECTOR3(saved->x, saved->y, saved->z));
+        EXPECT_EQ(bodyOf(*app, placement).yawOffset, saved->yaw);
+        EXPECT_EQ(bodyOf(*app, placement).modelOffset, D3DXVECTOR3(0, lifts[i].lift, 0));
         // Placements of one file share its mesh; of another, they do not.
         const XfilePlacement& sameFile = *std::next(course.xfilePlacements.begin(), i % 3);
         EXPECT_EQ(placement.mesh.get(), sameFile.mesh.get());
@@ -209,20 +229,21 @@ TEST_F(SharedPlacements, AMissingOrBrokenFileIsReportedForEachOfItsElementsAndRe
     EXPECT_EQ(messages, expected);
     ASSERT_EQ(course.xfilePlacements.size(), 24u);
     // What stays keeps its lift, whichever elements before it were dropped.
-    EXPECT_EQ(std::next(course.xfilePlacements.begin(), 3)->body->modelOffset.y, lifts[5].lift);
+    EXPECT_EQ(bodyOf(*app, *std::next(course.xfilePlacements.begin(), 3)).modelOffset.y,
+              lifts[5].lift);
 }
 
 TEST_F(SharedPlacements, AssigningAFileTheCourseHoldsSharesItsMesh) {
-    EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
-    EXPECT_EQ(app->pushXfile(fileRecord("box.x"), treeItem(2)), S_OK);
+    EXPECT_EQ(app->library.pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
+    EXPECT_EQ(app->library.pushXfile(fileRecord("box.x"), treeItem(2)), S_OK);
     const LCourse_t& course = restore(sceneOf(6, kThreeFiles));
     app->selectTab(TAB_PLACE);
     const std::size_t parsesBefore = twmesh::meshParseCount();
     for (int i = 0; i < 3; ++i) {
         app->assets.selectXfile(treeItem(1));
-        app->assign();
+        app->library.assign();
         app->assets.selectXfile(treeItem(2));
-        app->assign();
+        app->library.assign();
     }
     EXPECT_EQ(twmesh::meshParseCount(), parsesBefore);
     ASSERT_EQ(course.xfilePlacements.size(), 12u);
@@ -235,29 +256,29 @@ TEST_F(SharedPlacements, AssigningAFileTheCourseHoldsSharesItsMesh) {
     createLoopCourse(5, 20);
     app->selectTab(TAB_PLACE);
     app->assets.selectXfile(treeItem(1));
-    app->assign();
+    app->library.assign();
     EXPECT_EQ(twmesh::meshParseCount(), parsesBefore + 1);
     EXPECT_NE(app->editor.current()->xfilePlacements.back().mesh.get(),
               course.xfilePlacements.front().mesh.get());
 }
 
 TEST_F(SharedPlacements, AFileWhosePlacementsAreGoneIsReadAgainWhenPlacedAgain) {
-    EXPECT_EQ(app->pushXfile(fileRecord("cone.x"), treeItem(1)), S_OK);
+    EXPECT_EQ(app->library.pushXfile(fileRecord("cone.x"), treeItem(1)), S_OK);
     createLoopCourse(6, 30);
     app->selectTab(TAB_PLACE);
     app->assets.selectXfile(treeItem(1));
-    app->assign();
-    app->assign();
+    app->library.assign();
+    app->library.assign();
     std::weak_ptr<MeshObject> first = app->editor.current()->xfilePlacements.front().mesh;
-    EXPECT_TRUE(app->deleteXfilePlacement(1));
-    EXPECT_TRUE(app->deleteXfilePlacement(0));
+    EXPECT_TRUE(app->edits.deleteXfilePlacement(1));
+    EXPECT_TRUE(app->edits.deleteXfilePlacement(0));
     EXPECT_TRUE(first.expired()); // gone with its last placement
     // Nothing is left to lose or remake.
     app->invalidateDeviceObjects();
     EXPECT_EQ(app->restoreDeviceObjects(), S_OK);
 
     const std::size_t parsesBefore = twmesh::meshParseCount();
-    app->assign();
+    app->library.assign();
     EXPECT_EQ(twmesh::meshParseCount(), parsesBefore + 1);
     ASSERT_EQ(app->editor.current()->xfilePlacements.size(), 1u);
     EXPECT_NE(app->editor.current()->xfilePlacements.front().mesh->localMesh(), nullptr);
@@ -268,17 +289,17 @@ TEST_F(SharedPlacements, AFileWhosePlacementsAreGoneIsReadAgainWhenPlacedAgain) 
 // that no longer loads then is reported when placed, and its placements draw again
 // once it loads.
 TEST_F(SharedPlacements, TheCourseKeepsWhatItLoadedUntilTheDeviceIsMadeAnew) {
-    EXPECT_EQ(app->pushXfile(fileRecord("box.x"), treeItem(1)), S_OK);
+    EXPECT_EQ(app->library.pushXfile(fileRecord("box.x"), treeItem(1)), S_OK);
     createLoopCourse(6, 30);
     app->selectTab(TAB_PLACE);
     app->assets.selectXfile(treeItem(1));
-    app->assign();
+    app->library.assign();
     const MeshObject* box = app->editor.current()->xfilePlacements.front().mesh.get();
     const DWORD boxFaces = box->systemMesh()->GetNumFaces();
 
     std::filesystem::copy_file(folder / "data" / "cone.x", folder / "data" / "box.x",
                                std::filesystem::copy_options::overwrite_existing);
-    app->assign();
+    app->library.assign();
     EXPECT_EQ(app->editor.current()->xfilePlacements.back().mesh.get(), box);
     EXPECT_EQ(box->systemMesh()->GetNumFaces(), boxFaces);
 
@@ -289,14 +310,14 @@ TEST_F(SharedPlacements, TheCourseKeepsWhatItLoadedUntilTheDeviceIsMadeAnew) {
     EXPECT_EQ(app->restoreDeviceObjects(), E_FAIL); // the broken mesh is reported
     EXPECT_EQ(box->systemMesh(), nullptr);          // nothing to draw, and placing it says so
     messages.clear();
-    app->assign();
+    app->library.assign();
     EXPECT_EQ(messages,
               std::vector<std::string>{"Tumble Way: Error cannot read X file. \n box.x."});
     EXPECT_EQ(app->editor.current()->xfilePlacements.size(), 2u);
 
     std::filesystem::copy_file(folder / "data" / "cone.x", folder / "data" / "box.x",
                                std::filesystem::copy_options::overwrite_existing);
-    app->assign();
+    app->library.assign();
     ASSERT_EQ(app->editor.current()->xfilePlacements.size(), 3u);
     EXPECT_EQ(app->editor.current()->xfilePlacements.back().mesh.get(), box);
     ASSERT_NE(box->localMesh(), nullptr);

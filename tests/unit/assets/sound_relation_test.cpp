@@ -7,6 +7,7 @@
 #include "sound/sound_test_support.h"
 #include "support/AssetFixture.h"
 #include "support/Bodies.h"
+#include "support/BodyOf.h"
 
 namespace {
 
@@ -26,10 +27,10 @@ protected:
         AssetFixture::SetUp(); // the engine's sound manager opens the loopback device
         writeWave("tone.wav", sine16(kRate, kTone, 1.0));
         writeWave("nodata", sine16(kRate, kTone, 1.0));
-        EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
-        EXPECT_EQ(app->pushXfile(fileRecord("box.x"), treeItem(2)), S_OK);
-        EXPECT_EQ(app->pushWav(fileRecord("tone.wav"), treeItem(3)), S_OK);
-        EXPECT_EQ(app->pushWav(fileRecord("nodata"), treeItem(4)), S_OK);
+        EXPECT_EQ(app->library.pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
+        EXPECT_EQ(app->library.pushXfile(fileRecord("box.x"), treeItem(2)), S_OK);
+        EXPECT_EQ(app->library.pushWav(fileRecord("tone.wav"), treeItem(3)), S_OK);
+        EXPECT_EQ(app->library.pushWav(fileRecord("nodata"), treeItem(4)), S_OK);
         createLoopCourse(6, 30);
         app->selectTab(TAB_PLACE);
     }
@@ -49,11 +50,11 @@ protected:
     // Places a mesh of the library entry at the road's sample i.
     XfilePlacement& place(HTREEITEM mesh, int sample, float across = 0) {
         app->assets.selectXfile(mesh);
-        app->assign();
+        app->library.assign();
         XfilePlacement& placement = *app->editor.driven();
         const D3DXVECTOR3 at =
             roadCentre(*app->editor.current(), sample) + D3DXVECTOR3(across, 0, 0);
-        placement.body->position = placement.body->stepPosition = at;
+        bodyOf(*app, placement).position = bodyOf(*app, placement).stepPosition = at;
         return placement;
     }
 
@@ -64,7 +65,7 @@ protected:
             app->assets.selectXfile(second);
         }
         app->assets.selectSound(sound);
-        app->assignSoundRelation(collision);
+        app->sounds.assign(collision);
     }
 
     double heardFrequency() {
@@ -93,9 +94,9 @@ TEST_F(SoundRelations, ACollisionPlaysItsSoundATenthFaster) {
 TEST_F(SoundRelations, AMovingBodyPlaysItsSoundFasterWithItsSpeed) {
     relate(treeItem(1), nullptr, treeItem(3), false);
     XfilePlacement& ball = place(treeItem(1), 300);
-    ball.body->speed = 0.26f; // after one step's friction: 0.2548, ten times truncated: 2
-    ball.body->direction = D3DXVECTOR3(1, 0, 0);
-    ball.body->setMotionState(MOTION_ROLL);
+    bodyOf(*app, ball).speed = 0.26f; // after one step's friction: 0.2548, ten times truncated: 2
+    bodyOf(*app, ball).direction = D3DXVECTOR3(1, 0, 0);
+    bodyOf(*app, ball).setMotionState(MOTION_ROLL);
     app->editor.drive(nullptr);
     app->selectTab(TAB_PLAY);
     app->frameMove();
@@ -139,16 +140,16 @@ TEST_F(SoundRelations, ReleasingKeepsTheSoundEntry) {
     ASSERT_EQ(app->editor.current()->relations.size(), 1u);
     app->assets.selectXfile(treeItem(1));
     app->assets.selectSound(treeItem(3));
-    app->releaseSoundRelation(false);
+    app->sounds.release(false);
     EXPECT_TRUE(app->editor.current()->relations.empty());
     EXPECT_EQ(app->editor.current()->sounds.size(), 1u);
     EXPECT_EQ(app->editor.current()->moveTable->lookup("ball.x", "0").result, -1);
 }
 
 TEST_F(SoundRelations, PreviewPlaysTheChosenSoundAtItsOwnRate) {
-    app->previewSound(); // nothing chosen: nothing plays
+    app->sounds.preview(); // nothing chosen: nothing plays
     EXPECT_LT(rms(loopback.render(4410)), 0.001);
     app->assets.selectSound(treeItem(3));
-    app->previewSound();
+    app->sounds.preview();
     EXPECT_NEAR(heardFrequency() / kTone, 1.0, 0.02);
 }

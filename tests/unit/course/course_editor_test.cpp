@@ -21,7 +21,7 @@ CourseEditor threeCourses() {
     for (std::uintptr_t n = 1; n <= 3; ++n) {
         LCourse_t course;
         course.treeItem = item(n);
-        course.xfilePlacements.emplace_back();
+        course.xfilePlacements.add(XfilePlacement{}, CSceneObject{});
         course.bitmapPlacements.emplace_back();
         (void)editor.add(std::move(course));
     }

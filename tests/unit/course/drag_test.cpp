@@ -6,6 +6,7 @@
 
 #include "course/DrawnView.h"
 #include "support/AssetFixture.h"
+#include "support/BodyOf.h"
 
 namespace {
 
@@ -16,9 +17,9 @@ protected:
         AssetFixture::SetUp();
         createLoopCourse(6, 30);
         app->selectTab(TAB_PLACE);
-        ASSERT_EQ(app->pushXfile(fileRecord("car.x"), treeItem(1)), S_OK);
+        ASSERT_EQ(app->library.pushXfile(fileRecord("car.x"), treeItem(1)), S_OK);
         app->assets.selectXfile(treeItem(1));
-        app->assign();
+        app->library.assign();
         car = app->editor.driven();
         for (int frame = 0; frame < 3; ++frame) {
             drawFrame();
@@ -34,21 +35,22 @@ protected:
 
     // Where the car was drawn in the last frame.
     D3DXVECTOR3 carShown() const {
-        const D3DXMATRIX& world = car->body->world;
+        const D3DXMATRIX& world = bodyOf(*app, *car).world;
         return {world._41, world._42, world._43};
     }
 
     // The pixel in the middle of those the car covered in the last frame.
     POINT carPixel() const {
-        return middlePixel(drawn().silhouette(*car->mesh->systemMesh(), car->body->world));
+        return middlePixel(drawn().silhouette(*car->mesh->systemMesh(), bodyOf(*app, *car).world));
     }
 
     // The left button pressed at view pixel p, holding the point of the car the pick
     // meets there.
     void press(POINT p) {
-        ASSERT_EQ(app->pickPlacement(p.x, p.y, nullptr, nullptr, &held), CEngineApp::Picked::Mesh);
+        ASSERT_EQ(app->edit.pickPlacement(p.x, p.y, nullptr, nullptr, &held),
+                  EditSession::Picked::Mesh);
         shownAtPress = carShown();
-        app->onLButtonDown(form(p));
+        app->edit.onLButtonDown(form(p));
         ASSERT_EQ(app->editor.driven(), car);
     }
 
@@ -69,15 +71,15 @@ protected:
 
     // A frame after the cursor moved to view pixel p with the button held.
     void moveTo(POINT p) {
-        app->onMouseMove(form(p));
+        app->edit.onMouseMove(form(p));
         drawFrame();
     }
 
     // A flag (32 wide, 16 tall) placed with its picture's middle at p, drawn once.
     BitmapPlacement& standFlag(const D3DXVECTOR3& p) {
-        EXPECT_EQ(app->pushBitmap(fileRecord("flag.bmp"), treeItem(5)), S_OK);
+        EXPECT_EQ(app->library.pushBitmap(fileRecord("flag.bmp"), treeItem(5)), S_OK);
         app->assets.selectBitmap(treeItem(5));
-        app->assign();
+        app->library.assign();
         BitmapPlacement& flag = app->editor.current()->bitmapPlacements.back();
         flagFoot = p - D3DXVECTOR3(0, flag.halfHeight, 0);
         flag.drawX = flag.x = flagFoot.x;
@@ -109,19 +111,19 @@ bool sameBits(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
 
 TEST_F(Drag, TheDraggedCarStaysUnderTheCursor) {
     const POINT grab = carPixel();
-    const float height = car->body->position.y;
+    const float height = bodyOf(*app, *car).position.y;
     press(grab);
     for (const POINT step :
          {POINT{0, 12}, POINT{15, 30}, POINT{-10, 45}, POINT{-25, 25}, POINT{5, 60}}) {
         const POINT cursor{grab.x + step.x, grab.y + step.y};
         moveTo(cursor);
-        ASSERT_NEAR(car->body->position.y, height, 1e-4f); // still on the level road
+        ASSERT_NEAR(bodyOf(*app, *car).position.y, height, 1e-4f); // still on the level road
         EXPECT_TRUE(heldShowsAt(cursor));
     }
-    app->onLButtonUp();
-    const D3DXVECTOR3 released = car->body->position;
+    app->edit.onLButtonUp();
+    const D3DXVECTOR3 released = bodyOf(*app, *car).position;
     moveTo(POINT{grab.x, grab.y + 80}); // moves without the button move nothing
-    EXPECT_TRUE(sameBits(car->body->position, released));
+    EXPECT_TRUE(sameBits(bodyOf(*app, *car).position, released));
 }
 
 TEST_F(Drag, TheHeldCarStaysUnderTheCursorAsTheViewTurns) {
@@ -137,15 +139,15 @@ TEST_F(Drag, TheHeldCarStaysUnderTheCursorAsTheViewTurns) {
 TEST_F(Drag, ACursorAboveTheGroundsHorizonLeavesTheCarWhereItWas) {
     press(carPixel());
     moveTo(POINT{kSky.x - 40, kSky.y + 10});
-    const D3DXVECTOR3 position = car->body->position;
+    const D3DXVECTOR3 position = bodyOf(*app, *car).position;
     moveTo(kSky);
-    EXPECT_TRUE(sameBits(car->body->position, position));
+    EXPECT_TRUE(sameBits(bodyOf(*app, *car).position, position));
 }
 
 TEST_F(Drag, TheCarHeldOffCentreKeepsThePointHeldUnderTheCursor) {
     // A pixel of the car away from its middle: the point of the car seen there is held.
     const std::vector<POINT> covered =
-        drawn().silhouette(*car->mesh->systemMesh(), car->body->world);
+        drawn().silhouette(*car->mesh->systemMesh(), bodyOf(*app, *car).world);
     const POINT middle = middlePixel(covered);
     const POINT grab = *std::max_element(covered.begin(), covered.end(), [&](POINT a, POINT b) {
         return a.x - middle.x + a.y - middle.y < b.x - middle.x + b.y - middle.y;
@@ -167,11 +169,11 @@ TEST_F(Drag, AFlagBesideTheDraggedCarIsLeftAlone) {
     for (int step = 1; step <= 8; ++step) {
         moveTo(POINT{grab.x + 20 * step, grab.y}); // over to the flag and onto it
     }
-    app->onLButtonUp();
+    app->edit.onLButtonUp();
     EXPECT_EQ(app->editor.driven(), car);
     EXPECT_EQ(app->editor.lastBitmap(), &flag);
     EXPECT_TRUE(sameBits(positionOf(flag), flagFoot));
-    const D3DXVECTOR3 moved = car->body->position - shown;
+    const D3DXVECTOR3 moved = bodyOf(*app, *car).position - shown;
     EXPECT_GT(D3DXVec3Length(&moved), 5.0f);
 }
 
@@ -180,7 +182,7 @@ TEST_F(Drag, ADraggedFlagKeepsItsFootAtItsHeight) {
     const D3DXVECTOR3 middle = flagFoot + D3DXVECTOR3(0, flag.halfHeight, 0);
     const POINT grab = drawn().nearestPixel(middle);
     app->editor.setLastBitmap(nullptr);
-    app->onLButtonDown(form(grab));
+    app->edit.onLButtonDown(form(grab));
     ASSERT_EQ(app->editor.lastBitmap(), &flag);
     EXPECT_EQ(app->editor.driven(), nullptr);
     const POINT cursor{grab.x + 30, grab.y + 20};
@@ -197,28 +199,28 @@ TEST_F(Drag, ADraggedFlagKeepsItsFootAtItsHeight) {
 TEST_F(Drag, AClickThatPicksNothingLetsGoAndMovesNothing) {
     const D3DXVECTOR3 eye = app->camera.eye();
     const D3DXVECTOR3 at = app->camera.at();
-    const D3DXVECTOR3 position = car->body->position;
+    const D3DXVECTOR3 position = bodyOf(*app, *car).position;
     const auto unmoved = [&] {
         for (int frame = 0; frame < 3; ++frame) {
             drawFrame();
         }
         EXPECT_TRUE(sameBits(app->camera.eye(), eye));
         EXPECT_TRUE(sameBits(app->camera.at(), at));
-        EXPECT_TRUE(sameBits(car->body->position, position));
+        EXPECT_TRUE(sameBits(bodyOf(*app, *car).position, position));
     };
 
     // The right button asks what is under the cursor.
     D3DXVECTOR3 direction;
     D3DXVECTOR3 origin;
-    EXPECT_FALSE(app->selectXfilePlacement(kSky.x, kSky.y, &direction, &origin));
+    EXPECT_FALSE(app->edit.selectXfilePlacement(kSky.x, kSky.y, &direction, &origin));
     EXPECT_EQ(app->editor.driven(), nullptr);
     unmoved();
 
     // The left button, held and moved.
     app->editor.drive(car);
-    app->onLButtonDown(form(kSky));
+    app->edit.onLButtonDown(form(kSky));
     moveTo(POINT{kSky.x + 30, kSky.y + 200});
-    app->onLButtonUp();
+    app->edit.onLButtonUp();
     EXPECT_EQ(app->editor.driven(), nullptr);
     EXPECT_EQ(app->editor.lastBitmap(), nullptr);
     unmoved();

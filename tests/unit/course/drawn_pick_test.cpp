@@ -8,6 +8,7 @@
 
 #include "course/DrawnView.h"
 #include "support/AssetFixture.h"
+#include "support/BodyOf.h"
 
 namespace {
 
@@ -27,9 +28,9 @@ protected:
         ASSERT_EQ(app->restoreDeviceObjects(), S_OK);
         app->onInitialUpdate(kViewWidth, kViewHeight, nullptr);
         app->selectTab(TAB_PLACE);
-        ASSERT_EQ(app->pushXfile(fileRecord("car.x"), treeItem(1)), S_OK);
+        ASSERT_EQ(app->library.pushXfile(fileRecord("car.x"), treeItem(1)), S_OK);
         app->assets.selectXfile(treeItem(1));
-        app->assign();
+        app->library.assign();
         car = app->editor.driven();
         ASSERT_NE(car, nullptr);
         for (int frame = 0; frame < 3; ++frame) {
@@ -45,15 +46,15 @@ protected:
     DrawnView drawn() const { return DrawnView(device.get(), kViewWidth, kViewHeight); }
 
     std::vector<POINT> carSilhouette() const {
-        return drawn().silhouette(*car->mesh->systemMesh(), car->body->world);
+        return drawn().silhouette(*car->mesh->systemMesh(), bodyOf(*app, *car).world);
     }
 
-    bool rightClick(POINT p) { return app->selectXfilePlacement(p.x, p.y, nullptr, nullptr); }
+    bool rightClick(POINT p) { return app->edit.selectXfilePlacement(p.x, p.y, nullptr, nullptr); }
 
     static POINT form(POINT view) { return POINT{view.x + 12, view.y + 28}; }
 
     D3DXVECTOR3 carShown() const {
-        const D3DXMATRIX& world = car->body->world;
+        const D3DXMATRIX& world = bodyOf(*app, *car).world;
         return {world._41, world._42, world._43};
     }
 
@@ -106,7 +107,7 @@ TEST_F(MaximisedView, TheCarIsPickedAtEveryEdgePixelOfWhatIsDrawnAndNotBeside) {
     };
     for (const Pose pose : {Pose{0, 0}, Pose{3, 90}, Pose{1, 30}}) {
         app->editor.drive(car);
-        app->modifyXfile(pose.lift, pose.degrees);
+        app->edit.modifyXfile(pose.lift, pose.degrees);
         drawFrame();
         drawFrame();
         const std::vector<POINT> shown = carSilhouette();
@@ -130,7 +131,7 @@ TEST_F(MaximisedView, AGrabbedPointStaysUnderTheCursorSeenFromItsHeightAndTheCam
     app->selectTab(TAB_PLACE);
     drawFrame();
     const D3DXVECTOR3 ahead = drawn().along(kViewWidth / 2.0f, kViewHeight / 2.0f, 30);
-    car->body->position = car->body->stepPosition = ahead;
+    bodyOf(*app, *car).position = bodyOf(*app, *car).stepPosition = ahead;
     for (int frame = 0; frame < 3; ++frame) {
         drawFrame();
     }
@@ -141,16 +142,16 @@ TEST_F(MaximisedView, AGrabbedPointStaysUnderTheCursorSeenFromItsHeightAndTheCam
 
     const POINT grab = middlePixel(carSilhouette());
     D3DXVECTOR3 held;
-    ASSERT_EQ(app->pickPlacement(grab.x, grab.y, nullptr, nullptr, &held),
-              CEngineApp::Picked::Mesh);
+    ASSERT_EQ(app->edit.pickPlacement(grab.x, grab.y, nullptr, nullptr, &held),
+              EditSession::Picked::Mesh);
     const D3DXVECTOR3 shownAtGrab = carShown();
-    app->onLButtonDown(form(grab));
+    app->edit.onLButtonDown(form(grab));
     ASSERT_EQ(app->editor.driven(), car);
     // Small moves either way, across, and far above the level plane's horizon.
     for (const POINT step :
          {POINT{0, -6}, POINT{0, 14}, POINT{25, -3}, POINT{-30, -60}, POINT{10, 40}}) {
         const POINT cursor{grab.x + step.x, grab.y + step.y};
-        app->onMouseMove(form(cursor));
+        app->edit.onMouseMove(form(cursor));
         drawFrame();
         const D3DXVECTOR2 shown = drawn().pixelOf(held + (carShown() - shownAtGrab));
         EXPECT_NEAR(shown.x, cursor.x + 0.5f, 1.0f) << step.x << ", " << step.y;
@@ -158,7 +159,7 @@ TEST_F(MaximisedView, AGrabbedPointStaysUnderTheCursorSeenFromItsHeightAndTheCam
         EXPECT_TRUE(sameBits(app->camera.eye(), eye));
         EXPECT_TRUE(sameBits(app->camera.at(), at));
     }
-    app->onLButtonUp();
+    app->edit.onLButtonUp();
     for (int frame = 0; frame < 3; ++frame) {
         drawFrame();
     }

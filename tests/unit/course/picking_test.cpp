@@ -4,6 +4,7 @@
 
 #include "course/CourseTrack.h"
 #include "support/Bodies.h"
+#include "support/BodyOf.h"
 #include "support/EngineFixture.h"
 
 namespace {
@@ -24,9 +25,9 @@ TEST_F(Picking, NearbyDotsAreAllSelectedButAnEditTakesTheFirst) {
     app->selectTab(TAB_COURSE);
     clickInEditor(POINT{100, 100});
     clickInEditor(POINT{300, 100});
-    app->addPoint(303, 100); // 3 pixels from the second dot
+    app->edit.addPoint(303, 100); // 3 pixels from the second dot
     ASSERT_EQ(app->editor.laidPoints().dotted().size(), 3u);
-    EXPECT_TRUE(app->checkSelectedPoint(POINT{301, 101}));
+    EXPECT_TRUE(app->edit.checkSelectedPoint(POINT{301, 101}));
     const auto second = std::next(app->editor.laidPoints().dotted().begin());
     EXPECT_FALSE(app->editor.laidPoints().dotted().front().selected);
     EXPECT_TRUE(second->selected);
@@ -46,7 +47,7 @@ TEST_F(Picking, NearbyDotsAreAllSelectedButAnEditTakesTheFirst) {
 TEST_F(Picking, MessageWordsAreSignedThirtyTwoBitValues) {
     app->selectTab(TAB_COURSE);
     clickInEditor(POINT{200, 200});
-    ASSERT_TRUE(app->checkSelectedPoint(POINT{200, 200}));
+    ASSERT_TRUE(app->edit.checkSelectedPoint(POINT{200, 200}));
     app->modifyPoint(0xFFFFFFFDu, static_cast<long>(0xFFFFFFECu));
     EXPECT_EQ(app->editor.laidPoints().calculated().front().y, -3.0f);
     EXPECT_EQ(app->editor.laidPoints().calculated().front().pitch, -20.0f);
@@ -58,7 +59,8 @@ TEST_F(Picking, MessageWordsAreSignedThirtyTwoBitValues) {
 TEST_F(Picking, EditingAPointOfTheCourseRebuildsItBanked) {
     LCourse_t& course = createLoopCourse(6, 30);
     const LPoint_t& dot = course.dottedPoints.front();
-    ASSERT_TRUE(app->checkSelectedPoint(POINT{static_cast<LONG>(dot.x), static_cast<LONG>(dot.y)}));
+    ASSERT_TRUE(
+        app->edit.checkSelectedPoint(POINT{static_cast<LONG>(dot.x), static_cast<LONG>(dot.y)}));
     const CCourseTrack* before = course.track.get();
     app->modifyPoint(3, static_cast<long>(-20));
     EXPECT_EQ(course.calculatedPoints.front().y, 3.0f);
@@ -83,28 +85,29 @@ TEST_F(Picking, ClicksOutsideTheViewLayNoPoint) {
 }
 
 TEST_F(Picking, PlacementMessageSetsHeightAndYawOffset) {
-    EXPECT_EQ(app->modifyXfile(3, 90), 0); // nothing selected: nothing happens
+    EXPECT_EQ(app->edit.modifyXfile(3, 90), 0); // nothing selected: nothing happens
     placeScene();
     XfilePlacement& placement = placeBody(*app, {0, 0, 0});
     app->editor.drive(&placement);
-    EXPECT_EQ(app->modifyXfile(3, 90), 0);
-    EXPECT_EQ(placement.body->modelOffset, D3DXVECTOR3(0, 3, 0));
-    EXPECT_EQ(placement.body->yawOffset, 0.5f);
-    app->modifyXfile(0xFFFFFFFEu, static_cast<long>(-180));
-    EXPECT_EQ(placement.body->modelOffset.y, -2.0f);
-    EXPECT_EQ(placement.body->yawOffset, -1.0f);
+    EXPECT_EQ(app->edit.modifyXfile(3, 90), 0);
+    EXPECT_EQ(bodyOf(*app, placement).modelOffset, D3DXVECTOR3(0, 3, 0));
+    EXPECT_EQ(bodyOf(*app, placement).yawOffset, 0.5f);
+    app->edit.modifyXfile(0xFFFFFFFEu, static_cast<long>(-180));
+    EXPECT_EQ(bodyOf(*app, placement).modelOffset.y, -2.0f);
+    EXPECT_EQ(bodyOf(*app, placement).yawOffset, -1.0f);
 }
 
 TEST_F(Picking, AnAssignedObjectIsPlacedTenAlongTheCentreRay) {
     placeScene();
     XfilePlacement& placement = placeBody(*app, {0, 0, 0});
     app->editor.drive(&placement);
-    ASSERT_EQ(app->placeXfileInFrontOfCamera(), S_OK);
+    ASSERT_EQ(app->edit.placeXfileInFrontOfCamera(), S_OK);
     D3DXVECTOR3 dir;
     D3DXVECTOR3 origin;
-    app->pickRay(320, 240, app->camera.view(), app->pickProjection(), &dir, &origin);
-    EXPECT_EQ(placement.body->position, origin + dir * 10.0f);
-    EXPECT_EQ(placement.body->stepPosition, placement.body->position);
+    app->edit.pickRay(320, 240, app->camera.view(), app->renderer.pictureProjection(), &dir,
+                      &origin);
+    EXPECT_EQ(bodyOf(*app, placement).position, origin + dir * 10.0f);
+    EXPECT_EQ(bodyOf(*app, placement).stepPosition, bodyOf(*app, placement).position);
     app->editor.drive(nullptr);
-    EXPECT_EQ(app->placeXfileInFrontOfCamera(), E_FAIL);
+    EXPECT_EQ(app->edit.placeXfileInFrontOfCamera(), E_FAIL);
 }

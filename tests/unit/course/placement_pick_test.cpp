@@ -5,6 +5,7 @@
 #include "course/DrawnView.h"
 #include "support/AssetFixture.h"
 #include "support/Bodies.h"
+#include "support/BodyOf.h"
 
 namespace {
 
@@ -31,21 +32,21 @@ protected:
     }
 
     // The pick of the right button at view pixel p: whether it picked a mesh.
-    bool rightClick(POINT p) { return app->selectXfilePlacement(p.x, p.y, nullptr, nullptr); }
+    bool rightClick(POINT p) { return app->edit.selectXfilePlacement(p.x, p.y, nullptr, nullptr); }
 
     // The left button pressed and released at view pixel p, a move to p between.
     void leftClick(POINT p) {
         const POINT form{p.x + app->viewOrigin().x, p.y + app->viewOrigin().y};
-        app->onLButtonDown(form);
-        app->onMouseMove(form);
-        app->onLButtonUp();
+        app->edit.onLButtonDown(form);
+        app->edit.onMouseMove(form);
+        app->edit.onLButtonUp();
     }
 
     // A placed flag (32 wide, 16 tall) standing with its foot at p, drawn once.
     BitmapPlacement& standFlag(const D3DXVECTOR3& foot) {
-        EXPECT_EQ(app->pushBitmap(fileRecord("flag.bmp"), treeItem(5)), S_OK);
+        EXPECT_EQ(app->library.pushBitmap(fileRecord("flag.bmp"), treeItem(5)), S_OK);
         app->assets.selectBitmap(treeItem(5));
-        app->assign();
+        app->library.assign();
         BitmapPlacement& flag = app->editor.current()->bitmapPlacements.back();
         flag.drawX = flag.x = foot.x;
         flag.drawY = flag.y = foot.y;
@@ -67,7 +68,7 @@ protected:
         return shown;
     }
 
-    std::list<XfilePlacement>& meshes() { return app->editor.current()->xfilePlacements; }
+    PlacedMeshes& meshes() { return app->editor.current()->xfilePlacements; }
 };
 
 } // namespace
@@ -78,31 +79,28 @@ TEST_F(PlacementPick, AMeshIsPickedWhereverInTheViewItShows) {
         EXPECT_TRUE(rightClick(cursor));
         EXPECT_EQ(app->editor.driven(), &mesh);
         // Just off the pick sphere (radius 1) seen from 25 away.
-        EXPECT_FALSE(
-            rightClick(drawn().nearestPixel(mesh.body->position + D3DXVECTOR3(0, 1.5f, 0))));
+        EXPECT_FALSE(rightClick(
+            drawn().nearestPixel(bodyOf(*app, mesh).position + D3DXVECTOR3(0, 1.5f, 0))));
         meshes().clear();
     }
 }
 
 TEST_F(PlacementPick, TheNearestMeshAlongTheRayIsPickedWhateverTheListOrder) {
     const POINT cursor{320, 240};
-    XfilePlacement& far = placeBody(*app, under(cursor.x, cursor.y, 30), 2.0f);
-    XfilePlacement& near = placeBody(*app, under(cursor.x, cursor.y, 20), 2.0f);
-    EXPECT_TRUE(rightClick(cursor));
-    EXPECT_EQ(app->editor.driven(), &near);
+    for (const bool nearFirst : {false, true}) {
+        meshes().clear();
+        const D3DXVECTOR3 farAt = under(cursor.x, cursor.y, 30);
+        const D3DXVECTOR3 nearAt = under(cursor.x, cursor.y, 20);
+        XfilePlacement& first = placeBody(*app, nearFirst ? nearAt : farAt, 2.0f);
+        XfilePlacement& second = placeBody(*app, nearFirst ? farAt : nearAt, 2.0f);
+        EXPECT_TRUE(rightClick(cursor));
+        EXPECT_EQ(app->editor.driven(), nearFirst ? &first : &second) << nearFirst;
 
-    meshes().splice(meshes().end(), meshes(), meshes().begin()); // near first, far last
-    EXPECT_TRUE(rightClick(cursor));
-    EXPECT_EQ(app->editor.driven(), &near);
-
-    // A twin in the very same place: the earlier in the list wins.
-    XfilePlacement& twin = placeBody(*app, near.body->position, 2.0f);
-    EXPECT_TRUE(rightClick(cursor));
-    EXPECT_EQ(app->editor.driven(), &near);
-    meshes().splice(meshes().begin(), meshes(), std::prev(meshes().end()));
-    EXPECT_TRUE(rightClick(cursor));
-    EXPECT_EQ(app->editor.driven(), &twin);
-    EXPECT_NE(&far, app->editor.driven());
+        // A twin in the very same place as the near one: the earlier in the list wins.
+        (void)placeBody(*app, nearAt, 2.0f);
+        EXPECT_TRUE(rightClick(cursor));
+        EXPECT_EQ(app->editor.driven(), nearFirst ? &first : &second) << nearFirst;
+    }
 }
 
 TEST_F(PlacementPick, MeshesBehindTheEyeOrBeyondTheDrawnDistanceDoNotStopThePick) {
@@ -121,12 +119,13 @@ TEST_F(PlacementPick, MeshesBehindTheEyeOrBeyondTheDrawnDistanceDoNotStopThePick
 TEST_F(PlacementPick, ARaisedMeshIsPickedWhereItIsDrawn) {
     XfilePlacement& mesh = placeBody(*app, under(320, 330, 25), 2.0f);
     app->editor.drive(&mesh);
-    app->modifyXfile(5, 0); // the X-file dialog's highest
+    app->edit.modifyXfile(5, 0); // the X-file dialog's highest
     app->editor.drive(nullptr);
     drawFrame();
     drawFrame(); // the drawn pose lags the surface by a frame
-    const D3DXVECTOR3 shown(mesh.body->world._41, mesh.body->world._42, mesh.body->world._43);
-    const D3DXVECTOR3 body = mesh.body->position;
+    const D3DXVECTOR3 shown(bodyOf(*app, mesh).world._41, bodyOf(*app, mesh).world._42,
+                            bodyOf(*app, mesh).world._43);
+    const D3DXVECTOR3 body = bodyOf(*app, mesh).position;
     ASSERT_NEAR(shown.y - body.y, 5.0f, 1e-4f);
 
     EXPECT_FALSE(rightClick(drawn().nearestPixel(body))); // nothing shows there
@@ -162,7 +161,7 @@ TEST_F(PlacementPick, OfAMeshAndABitmapTheNearerIsPicked) {
     EXPECT_FALSE(rightClick(cursor)); // and so no mesh menu
     EXPECT_EQ(app->editor.lastBitmap(), &flag);
 
-    behind.body->position = under(cursor.x, cursor.y, distance - 10);
+    bodyOf(*app, behind).position = under(cursor.x, cursor.y, distance - 10);
     EXPECT_TRUE(rightClick(cursor));
     EXPECT_EQ(app->editor.driven(), &behind);
 }
@@ -171,7 +170,7 @@ TEST_F(PlacementPick, TheRightButtonHandsOutTheLineOfSightWhateverItHits) {
     for (const POINT cursor : {POINT{320, 240}, POINT{40, 400}}) {
         D3DXVECTOR3 direction;
         D3DXVECTOR3 origin;
-        EXPECT_FALSE(app->selectXfilePlacement(cursor.x, cursor.y, &direction, &origin));
+        EXPECT_FALSE(app->edit.selectXfilePlacement(cursor.x, cursor.y, &direction, &origin));
         const D3DXVECTOR3 fromEye = origin - app->camera.eye();
         EXPECT_LT(D3DXVec3Length(&fromEye), 1e-4f);
         D3DXVec3Normalize(&direction, &direction);

@@ -406,6 +406,172 @@ TEST_F(d3d9RecordingDevice, RefusesDrawsThatWouldReadOutsideTheirData) {
               16u);
 }
 
+// --- instancing ---------------------------------------------------------------------
+
+// A buffer of world matrices `stride` bytes apart, ending where the last one does.
+ComPtr<IDirect3DVertexBuffer9> matrixBuffer(IDirect3DDevice9* device,
+                                            const std::vector<D3DMATRIX>& worlds, UINT stride) {
+    ComPtr<IDirect3DVertexBuffer9> buffer;
+    const auto size = static_cast<UINT>((worlds.size() - 1) * stride + sizeof(D3DMATRIX));
+    EXPECT_EQ(device->CreateVertexBuffer(size, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED, buffer.put(),
+                                         nullptr),
+              D3D_OK);
+    void* data = nullptr;
+    EXPECT_EQ(buffer->Lock(0, 0, &data, 0), D3D_OK);
+    for (std::size_t i = 0; i < worlds.size(); ++i) {
+        std::memcpy(static_cast<BYTE*>(data) + i * stride, &worlds[i], sizeof(D3DMATRIX));
+    }
+    buffer->Unlock();
+    return buffer;
+}
+
+// Three placements, told apart by their x.
+std::vector<D3DMATRIX> threePlacements() {
+    return {translation(1, 0, 0), translation(2, 0, 0), translation(3, 0, 0)};
+}
+
+TEST_F(d3d9RecordingDevice, InstancedDrawRecordsTheWorldOfEveryInstance) {
+    struct Case {
+        const char* name;
+        UINT instances;
+        UINT perElement; // the INSTANCEDATA count
+        UINT offset;
+        UINT stride;
+        std::vector<float> drawnX; // the x of each instance's world
+    };
+    const Case cases[] = {
+        {"one matrix each", 3, 1, 0, 64, {1, 2, 3}},
+        {"spaced, from an offset", 2, 1, 80, 80, {2, 3}},
+        {"each matrix for two instances", 5, 2, 0, 64, {1, 1, 2, 2, 3}},
+    };
+    bindGrid(4, {0, 1, 2, 2, 1, 3});
+    const D3DMATRIX unused = translation(99, 0, 0);
+    device->SetTransform(D3DTS_WORLD, &unused);
+    device->BeginScene();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto worlds = matrixBuffer(device.get(), threePlacements(), c.stride);
+        ASSERT_EQ(device->SetStreamSourceFreq(0, D3DSTREAMSOURCE_INDEXEDDATA | c.instances),
+                  D3D_OK);
+        ASSERT_EQ(device->SetStreamSourceFreq(1, D3DSTREAMSOURCE_INSTANCEDATA | c.perElement),
+                  D3D_OK);
+        device->SetStreamSource(1, worlds.get(), c.offset, c.stride);
+        ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3D_OK);
+
+        const DrawSnapshot& draw = device->draws().back();
+        EXPECT_EQ(draw.call.instances, c.instances);
+        std::vector<float> drawnX;
+        for (const D3DMATRIX& world : draw.worlds()) {
+            drawnX.push_back(world._41);
+        }
+        EXPECT_EQ(drawnX, c.drawnX);
+        EXPECT_EQ(draw.world()._41, c.drawnX.front());
+    }
+
+    // The record keeps the matrices of the moment; instancing off, a draw is one object
+    // under D3DTS_WORLD again.
+    const auto before = device->draws().back().worlds()[0];
+    const std::vector<D3DMATRIX> moved = {translation(7, 0, 0)};
+    void* data = nullptr;
+    ASSERT_EQ(device->draws().back().state.streams[1].buffer->Lock(0, 0, &data, 0), D3D_OK);
+    std::memcpy(data, moved.data(), sizeof(D3DMATRIX));
+    device->draws().back().state.streams[1].buffer->Unlock();
+    EXPECT_EQ(device->draws().back().worlds()[0]._41, before._41);
+    device->SetStreamSourceFreq(0, 1);
+    ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3D_OK);
+    ASSERT_EQ(device->draws().back().worlds().size(), 1u);
+    EXPECT_EQ(device->draws().back().world()._41, 99.0f);
+    EXPECT_FALSE(device->draws().back().call.instanced());
+
+    EXPECT_EQ(device->callsNamed("SetStreamSourceFreq")[0]->text(),
+              "SetStreamSourceFreq(0, D3DSTREAMSOURCE_INDEXEDDATA|3)");
+    UINT setting = 0;
+    ASSERT_EQ(device->GetStreamSourceFreq(1, &setting), D3D_OK);
+    EXPECT_EQ(setting, D3DSTREAMSOURCE_INSTANCEDATA | 2);
+    // A new back buffer stands in for a reset, which turns instancing off.
+    device->resizeBackBuffer(320, 240);
+    ASSERT_EQ(device->GetStreamSourceFreq(1, &setting), D3D_OK);
+    EXPECT_EQ(setting, 1u);
+}
+
+TEST_F(d3d9RecordingDevice, InstancingRefusesWhatItCannotDrawAndChangesNothing) {
+    constexpr UINT kIndexed = D3DSTREAMSOURCE_INDEXEDDATA;
+    constexpr UINT kInstance = D3DSTREAMSOURCE_INSTANCEDATA;
+    enum class Draw { None, Indexed, Primitive, IndexedFromMemory };
+    // With two instances of two matrices set up, one more setting, then a draw (None: the
+    // setting itself is refused).
+    struct Case {
+        const char* name;
+        UINT stream;
+        UINT setting;
+        Draw draw;
+        UINT matrices = 2; // in stream 1; 0 binds no buffer
+        UINT stride = 64;
+        bool locked = false;
+    };
+    const Case cases[] = {
+        {"no instances", 0, kIndexed | 0, Draw::None},
+        {"instance data on stream 0", 0, kInstance | 1, Draw::None},
+        {"indexed data on stream 1", 1, kIndexed | 2, Draw::None},
+        {"instance data on stream 2", 2, kInstance | 1, Draw::None},
+        {"a count without a flag", 0, 2, Draw::None},
+        {"both flags", 0, kIndexed | kInstance | 1, Draw::None},
+        {"a stream past the last", kMaxStreams, 1, Draw::None},
+        {"stream 1 not instance data", 1, 1, Draw::Indexed},
+        {"no instance buffer", 0, kIndexed | 2, Draw::Indexed, 0},
+        {"a stride shorter than a matrix", 0, kIndexed | 2, Draw::Indexed, 4, 48},
+        {"fewer matrices than instances", 0, kIndexed | 3, Draw::Indexed},
+        {"the matrices locked", 0, kIndexed | 2, Draw::Indexed, 2, 64, true},
+        {"a draw without indices", 0, kIndexed | 2, Draw::Primitive},
+        {"a draw from the caller's memory", 0, kIndexed | 2, Draw::IndexedFromMemory},
+    };
+    const WORD corners[] = {0, 1, 2};
+    const BYTE vertices[3 * 32] = {};
+    const auto draw = [&](Draw kind) {
+        switch (kind) {
+        case Draw::Primitive:
+            return device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1);
+        case Draw::IndexedFromMemory:
+            return device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, corners,
+                                                  D3DFMT_INDEX16, vertices, 32);
+        default:
+            return device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
+        }
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        device = RecordingDevice::create(640, 480);
+        bindGrid(4, {0, 1, 2, 2, 1, 3});
+        device->BeginScene();
+        if (c.matrices > 0) {
+            const auto worlds = matrixBuffer(
+                device.get(), std::vector<D3DMATRIX>(c.matrices, identityMatrix()), c.stride);
+            device->SetStreamSource(1, worlds.get(), 0, c.stride);
+            void* data = nullptr;
+            ASSERT_TRUE(!c.locked || worlds->Lock(0, 0, &data, 0) == D3D_OK);
+        }
+        ASSERT_EQ(device->SetStreamSourceFreq(1, kInstance | 1), D3D_OK);
+        ASSERT_EQ(device->SetStreamSourceFreq(0, kIndexed | 2), D3D_OK);
+        const auto before = device->state().streamFrequencies;
+        if (c.draw == Draw::None) {
+            EXPECT_EQ(device->SetStreamSourceFreq(c.stream, c.setting), D3DERR_INVALIDCALL);
+            EXPECT_EQ(device->state().streamFrequencies, before);
+            continue;
+        }
+        ASSERT_EQ(device->SetStreamSourceFreq(c.stream, c.setting), D3D_OK);
+        EXPECT_EQ(draw(c.draw), D3DERR_INVALIDCALL);
+        EXPECT_TRUE(device->draws().empty());
+        // Refused for instancing's sake, not for a fault of the draw itself.
+        device->SetStreamSourceFreq(0, 1);
+        if (c.locked) {
+            device->state().streams[1].buffer->Unlock();
+        }
+        EXPECT_EQ(draw(c.draw), D3D_OK);
+    }
+    UINT setting = 0;
+    EXPECT_EQ(device->GetStreamSourceFreq(kMaxStreams, &setting), D3DERR_INVALIDCALL);
+}
+
 TEST_F(d3d9RecordingDevice, SceneBracketMustBeBalanced) {
     EXPECT_EQ(device->EndScene(), D3DERR_INVALIDCALL);
     EXPECT_EQ(device->BeginScene(), D3D_OK);

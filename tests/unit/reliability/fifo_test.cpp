@@ -72,11 +72,11 @@ TEST_F(Fifos, AnAssetThatIsOneIsMissing) {
     const auto bitmap = trap("pipe.bmp");
     const auto sound = trap("pipe.wav");
     EXPECT_TRUE(mesh->untouchedBy(
-        [&] { EXPECT_EQ(app->pushXfile(fileRecord("pipe.x"), treeItem(1)), E_FAIL); }));
+        [&] { EXPECT_EQ(app->library.pushXfile(fileRecord("pipe.x"), treeItem(1)), E_FAIL); }));
     EXPECT_TRUE(bitmap->untouchedBy(
-        [&] { EXPECT_EQ(app->pushBitmap(fileRecord("pipe.bmp"), treeItem(2)), E_FAIL); }));
+        [&] { EXPECT_EQ(app->library.pushBitmap(fileRecord("pipe.bmp"), treeItem(2)), E_FAIL); }));
     EXPECT_TRUE(sound->untouchedBy(
-        [&] { EXPECT_EQ(app->pushWav(fileRecord("pipe.wav"), treeItem(3)), E_FAIL); }));
+        [&] { EXPECT_EQ(app->library.pushWav(fileRecord("pipe.wav"), treeItem(3)), E_FAIL); }));
     EXPECT_EQ(messages, (std::vector<std::string>{
                             "Tumble Way: Error cannot read X file. \n pipe.x.",
                             "Tumble Way: Error cannot read BMP file. \n pipe.bmp.",

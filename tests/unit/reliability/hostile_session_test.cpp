@@ -3,6 +3,7 @@
 // share a position. Restoring such a scene and playing it must not crash, and a body
 // that is itself sound must stay finite whatever it meets on the course.
 #include "support/AssetFixture.h"
+#include "support/BodyOf.h"
 
 #include <cmath>
 #include <limits>
@@ -13,12 +14,12 @@ class HostileSession : public AssetFixture {
 protected:
     // A course with count balls, saved as a session, all where "assign" put them.
     LSession_t savedBalls(int count) {
-        EXPECT_EQ(app->pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
+        EXPECT_EQ(app->library.pushXfile(fileRecord("ball.x"), treeItem(1)), S_OK);
         createLoopCourse(6, 30);
         app->selectTab(TAB_PLACE);
         app->assets.selectXfile(treeItem(1));
         for (int i = 0; i < count; ++i) {
-            app->assign();
+            app->library.assign();
         }
         LSession_t saved;
         app->fillSession(saved);
@@ -37,7 +38,7 @@ protected:
         for (int frame = 0; frame < frames; ++frame) {
             app->frameMove();
             app->render();
-            const D3DXVECTOR3& p = sound.body->stepPosition;
+            const D3DXVECTOR3& p = bodyOf(*app, sound).stepPosition;
             if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
                 return ::testing::AssertionFailure() << "not finite at frame " << frame;
             }

@@ -88,14 +88,14 @@ private:
 
 TEST_F(MissingFonts, TheTextIsLeftOutAndNothingElse) {
     EXPECT_EQ(peek(*app).fontLarge(), nullptr);
-    EXPECT_EQ(app->drawPlayTimer(), E_FAIL);
+    EXPECT_EQ(app->renderer.drawPlayTimer(), E_FAIL);
     createLoopCourse();
     app->selectTab(TAB_PLAY);
     for (int frame = 0; frame < 10; ++frame) {
         ASSERT_EQ(app->frameMove(), S_OK);
         app->render();
-        app->drawPlayTimer();
-        app->drawPlaceText();
+        app->renderer.drawPlayTimer();
+        peek(*app).drawPlaceText();
     }
     app->invalidateDeviceObjects();
     app->deleteDeviceObjects();

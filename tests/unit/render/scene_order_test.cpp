@@ -106,7 +106,7 @@ TEST_F(SceneOrder, TextIsSkippedWhileTheFontsAreGone) {
         device->clearLog();
         EXPECT_EQ(app->render(), S_OK) << tab;
         EXPECT_EQ(device->count("EndScene"), 1u) << tab;
-        EXPECT_EQ(app->drawHelpText(), E_FAIL);
+        EXPECT_EQ(app->renderer.drawHelpText(), E_FAIL);
         EXPECT_EQ(app->restoreDeviceObjects(), S_OK);
         EXPECT_NE(peek(*app).fontLarge(), nullptr);
     }

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstring>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <string>
 
 #include "scene/Course.h"
@@ -16,16 +15,11 @@ bool sameBits(const T& a, const T& b) {
 }
 
 // Every field the frame writes, compared as bits (so NaNs and signed zeros count).
-inline ::testing::AssertionResult sameBody(const XfilePlacement& a, const XfilePlacement& b) {
-    if (a.stripHint != b.stripHint || a.rowHint != b.rowHint) {
+inline ::testing::AssertionResult sameBody(const CSceneObject& x, const SurfaceHint& xHint,
+                                           const CSceneObject& y, const SurfaceHint& yHint) {
+    if (xHint.strip != yHint.strip || xHint.row != yHint.row) {
         return ::testing::AssertionFailure() << "surface hints differ";
     }
-    if (!a.body || !b.body) {
-        return a.body == b.body ? ::testing::AssertionSuccess()
-                                : ::testing::AssertionFailure() << "one has no body";
-    }
-    const CSceneObject& x = *a.body;
-    const CSceneObject& y = *b.body;
     const char* field = nullptr;
     if (!sameBits(x.position, y.position)) {
         field = "position";
@@ -61,17 +55,18 @@ inline ::testing::AssertionResult sameBody(const XfilePlacement& a, const XfileP
     return ::testing::AssertionSuccess();
 }
 
-// The first placement whose body differs, with what differs; success when none does.
+// The first body whose state differs, with what differs; success when none does.
 inline ::testing::AssertionResult sameBodies(const LCourse_t& a, const LCourse_t& b) {
-    if (a.xfilePlacements.size() != b.xfilePlacements.size()) {
-        return ::testing::AssertionFailure() << "different placement counts";
+    const Bodies& x = a.xfilePlacements.bodies();
+    const Bodies& y = b.xfilePlacements.bodies();
+    if (x.size() != y.size()) {
+        return ::testing::AssertionFailure() << "different body counts";
     }
-    auto j = b.xfilePlacements.begin();
-    int index = 0;
-    for (auto i = a.xfilePlacements.begin(); i != a.xfilePlacements.end(); ++i, ++j, ++index) {
-        const ::testing::AssertionResult same = sameBody(*i, *j);
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const ::testing::AssertionResult same =
+            sameBody(x.all()[i], x.hints()[i], y.all()[i], y.hints()[i]);
         if (!same) {
-            return ::testing::AssertionFailure() << "placement " << index << ": " << same.message();
+            return ::testing::AssertionFailure() << "body " << i << ": " << same.message();
         }
     }
     return ::testing::AssertionSuccess();
@@ -86,13 +81,11 @@ inline std::uint64_t wholeStateHash(const LCourse_t& course) {
             hash = (hash ^ bytes[i]) * 1099511628211ull;
         }
     };
-    for (const auto& placement : course.xfilePlacements) {
-        mix(placement.stripHint);
-        mix(placement.rowHint);
-        if (!placement.body) {
-            continue;
-        }
-        const CSceneObject& b = *placement.body;
+    const Bodies& bodies = course.xfilePlacements.bodies();
+    for (std::size_t i = 0; i < bodies.size(); ++i) {
+        mix(bodies.hints()[i].strip);
+        mix(bodies.hints()[i].row);
+        const CSceneObject& b = bodies.all()[i];
         mix(b.position);
         mix(b.stepPosition);
         mix(b.speed);

@@ -9,6 +9,7 @@
 #include "BodyState.h"
 #include "simulation/CoincidentCentres.h"
 #include "support/Bodies.h"
+#include "support/BodyOf.h"
 #include "support/EngineFixture.h"
 
 namespace {
@@ -37,9 +38,9 @@ protected:
         const auto& list = app->editor.current()->xfilePlacements;
         for (auto i = list.begin(); i != list.end(); ++i) {
             for (auto j = std::next(i); j != list.end(); ++j) {
-                touches += touching(*i->body, *j->body) ? 1 : 0;
-                coincide += i->body->position.x == j->body->position.x &&
-                                    i->body->position.z == j->body->position.z
+                touches += touching(bodyOf(*app, *i), bodyOf(*app, *j)) ? 1 : 0;
+                coincide += bodyOf(*app, *i).position.x == bodyOf(*app, *j).position.x &&
+                                    bodyOf(*app, *i).position.z == bodyOf(*app, *j).position.z
                                 ? 1
                                 : 0;
             }
@@ -74,7 +75,8 @@ TEST_F(CoincidentPile, SeparatesInItsFirstFrameTheSameWayEveryRun) {
         EXPECT_EQ(touches, 0);
         pairTestsOver(5);
         for (const XfilePlacement& p : app->editor.current()->xfilePlacements) {
-            ASSERT_TRUE(std::isfinite(p.body->position.x) && std::isfinite(p.body->position.z));
+            ASSERT_TRUE(std::isfinite(bodyOf(*app, p).position.x) &&
+                        std::isfinite(bodyOf(*app, p).position.z));
         }
         runs.push_back(std::move(app));
     }
@@ -105,30 +107,21 @@ TEST_F(CoincidentPile, CostsNoMorePairTestsThanAPackOfTouchingBodies) {
 
 // ---- the spreading itself ----
 
-std::unique_ptr<CSceneObject> bodyAt(float x, float z, float radius = 1, bool movable = true) {
-    auto body = std::make_unique<CSceneObject>();
-    body->position = body->stepPosition = D3DXVECTOR3(x, 5, z);
-    body->radius = radius;
-    body->movable = movable;
+CSceneObject bodyAt(float x, float z, float radius = 1, bool movable = true) {
+    CSceneObject body;
+    body.position = body.stepPosition = D3DXVECTOR3(x, 5, z);
+    body.radius = radius;
+    body.movable = movable;
     return body;
 }
 
-std::vector<CSceneObject*> pointers(const std::vector<std::unique_ptr<CSceneObject>>& bodies) {
-    std::vector<CSceneObject*> out;
-    for (const auto& body : bodies) {
-        out.push_back(body.get());
-    }
-    return out;
-}
-
 // Spreads the bodies as the step does, from their spheres as they stand.
-std::size_t separate(CoincidentCentres& spread,
-                     const std::vector<std::unique_ptr<CSceneObject>>& bodies) {
+std::size_t separate(CoincidentCentres& spread, std::vector<CSceneObject>& bodies) {
     std::vector<PairFinder::Sphere> spheres;
-    for (const auto& body : bodies) {
-        spheres.push_back({body->position.x, body->position.y, body->position.z, body->radius});
+    for (const CSceneObject& body : bodies) {
+        spheres.push_back({body.position.x, body.position.y, body.position.z, body.radius});
     }
-    return spread.separate(spheres, pointers(bodies));
+    return spread.separate(spheres, bodies);
 }
 
 // Bodies that do not share a centre are left exactly as they are, however close: one
@@ -137,7 +130,7 @@ std::size_t separate(CoincidentCentres& spread,
 TEST(CoincidentCentres, LeavesEveryOtherBodyBitForBit) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    std::vector<std::unique_ptr<CSceneObject>> bodies;
+    std::vector<CSceneObject> bodies;
     bodies.push_back(bodyAt(10, 10));
     bodies.push_back(bodyAt(std::nextafter(10.0f, 11.0f), 10));
     bodies.push_back(bodyAt(10, std::nextafter(10.0f, 9.0f)));
@@ -151,13 +144,13 @@ TEST(CoincidentCentres, LeavesEveryOtherBodyBitForBit) {
     bodies.push_back(bodyAt(-20, -20, 0));
     std::vector<CSceneObject> before;
     for (const auto& body : bodies) {
-        before.push_back(*body);
+        before.push_back(body);
     }
     CoincidentCentres spread;
     EXPECT_EQ(separate(spread, bodies), 0u);
     for (std::size_t i = 0; i < bodies.size(); ++i) {
-        EXPECT_TRUE(sameBits(bodies[i]->position, before[i].position)) << i;
-        EXPECT_TRUE(sameBits(bodies[i]->stepPosition, before[i].stepPosition)) << i;
+        EXPECT_TRUE(sameBits(bodies[i].position, before[i].position)) << i;
+        EXPECT_TRUE(sameBits(bodies[i].stepPosition, before[i].stepPosition)) << i;
     }
 }
 
@@ -165,11 +158,11 @@ TEST(CoincidentCentres, LeavesEveryOtherBodyBitForBit) {
 // spot) and moves the others apart, out of reach of each other, fixed bodies never.
 // Zeros of either sign are one spot; a height of its own does not make a body apart.
 TEST(CoincidentCentres, SpreadsEachGroupOutOfReachAndNeverMovesAFixedBody) {
-    std::vector<std::unique_ptr<CSceneObject>> bodies;
+    std::vector<CSceneObject> bodies;
     for (int i = 0; i < 40; ++i) {
         bodies.push_back(bodyAt(i % 2 == 0 ? 0.0f : -0.0f, 0, i % 3 == 0 ? 2.0f : 0.5f));
     }
-    bodies[5]->position.y = bodies[5]->stepPosition.y = 100;
+    bodies[5].position.y = bodies[5].stepPosition.y = 100;
     bodies.push_back(bodyAt(50, 50, 1, false)); // a fixed body holds this spot
     bodies.push_back(bodyAt(50, 50));
     bodies.push_back(bodyAt(50, 50));
@@ -178,22 +171,22 @@ TEST(CoincidentCentres, SpreadsEachGroupOutOfReachAndNeverMovesAFixedBody) {
     CoincidentCentres spread;
     EXPECT_EQ(separate(spread, bodies), 39u + 2u);
 
-    EXPECT_EQ(bodies[0]->position, D3DXVECTOR3(0, 5, 0));
+    EXPECT_EQ(bodies[0].position, D3DXVECTOR3(0, 5, 0));
     for (const std::size_t fixed : {40u, 43u, 44u}) {
-        EXPECT_EQ(bodies[fixed]->position.x, fixed == 40 ? 50.0f : 90.0f);
+        EXPECT_EQ(bodies[fixed].position.x, fixed == 40 ? 50.0f : 90.0f);
     }
     for (const auto& body : bodies) {
-        EXPECT_EQ(body->stepPosition, body->position);
+        EXPECT_EQ(body.stepPosition, body.position);
     }
     for (std::size_t i = 0; i < 43; ++i) {
         for (std::size_t j = i + 1; j < 43; ++j) {
-            const float dx = bodies[i]->position.x - bodies[j]->position.x;
-            const float dz = bodies[i]->position.z - bodies[j]->position.z;
-            const float reach = bodies[i]->radius + bodies[j]->radius;
+            const float dx = bodies[i].position.x - bodies[j].position.x;
+            const float dz = bodies[i].position.z - bodies[j].position.z;
+            const float reach = bodies[i].radius + bodies[j].radius;
             EXPECT_GE(dx * dx + dz * dz, reach * reach) << i << ", " << j;
         }
     }
-    EXPECT_EQ(bodies[5]->position.y, 100.0f);
+    EXPECT_EQ(bodies[5].position.y, 100.0f);
     // Spread once, nothing coincides any more.
     EXPECT_EQ(separate(spread, bodies), 0u);
 }

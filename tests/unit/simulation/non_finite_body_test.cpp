@@ -11,6 +11,7 @@
 #include "BodyState.h"
 #include "simulation/SurfaceQuery.h"
 #include "support/Bodies.h"
+#include "support/BodyOf.h"
 #include "support/EngineFixture.h"
 
 namespace {
@@ -28,7 +29,7 @@ protected:
         for (int k = 0; k < 60; ++k) {
             const D3DXVECTOR3 at = roadCentre(course, 200 + 3 * (k / 4)) +
                                    D3DXVECTOR3(static_cast<float>(k % 4) * 2.1f - 3, 0, 0);
-            CSceneObject& body = *placeBody(engine, at).body;
+            CSceneObject& body = bodyOf(engine, placeBody(engine, at));
             const float angle = unit(random) * 2.0f * static_cast<float>(M_PI);
             body.speed = 0.1f + 0.3f * unit(random);
             body.direction = D3DXVECTOR3(std::cos(angle), 0, std::sin(angle));
@@ -71,31 +72,25 @@ TEST_F(NonFiniteBody, CostsTheOthersNoPairTestAndChangesNothingOfThem) {
     std::swap(app, twin);
     scatter(*app);
     scatter(*twin);
-    auto& strays = twin->editor.current()->xfilePlacements;
-    const auto atNan = strays.emplace(std::next(strays.begin(), 30));
-    atNan->id = 1000;
-    atNan->body = std::make_unique<CSceneObject>();
-    atNan->body->position = atNan->body->stepPosition = D3DXVECTOR3(kNan, 0, kNan);
-    atNan->body->radius = 1;
+    const std::size_t others = app->editor.current()->xfilePlacements.size();
+    XfilePlacement& atNan = placeBody(*twin, D3DXVECTOR3(kNan, 0, kNan));
+    twin->editor.current()->xfilePlacements.setId(atNan, 1000);
     XfilePlacement& atInfinity = placeBody(*twin, D3DXVECTOR3(kInfinity, 0, 5));
-    atInfinity.body->speed = 0.2f;
-    atInfinity.body->direction = D3DXVECTOR3(1, 0, 0);
-    atInfinity.body->motionState = MOTION_ROLL;
-    std::vector<const XfilePlacement*> others;
-    for (const XfilePlacement& placement : strays) {
-        if (&placement != &*atNan && &placement != &atInfinity) {
-            others.push_back(&placement);
-        }
-    }
+    bodyOf(*twin, atInfinity).speed = 0.2f;
+    bodyOf(*twin, atInfinity).direction = D3DXVECTOR3(1, 0, 0);
+    bodyOf(*twin, atInfinity).motionState = MOTION_ROLL;
 
     app->selectTab(TAB_PLAY);
     twin->selectTab(TAB_PLAY);
     for (int frame = 0; frame < 200; ++frame) {
         app->frameMove();
         twin->frameMove();
-        std::size_t k = 0;
-        for (const XfilePlacement& placement : app->editor.current()->xfilePlacements) {
-            ASSERT_TRUE(sameBody(placement, *others[k++])) << "frame " << frame;
+        const Bodies& mine = app->editor.current()->xfilePlacements.bodies();
+        const Bodies& theirs = twin->editor.current()->xfilePlacements.bodies();
+        for (std::size_t i = 0; i < others; ++i) {
+            ASSERT_TRUE(
+                sameBody(mine.all()[i], mine.hints()[i], theirs.all()[i], theirs.hints()[i]))
+                << "frame " << frame;
         }
         ASSERT_EQ(app->simulation.pairTests(), twin->simulation.pairTests()) << "frame " << frame;
     }

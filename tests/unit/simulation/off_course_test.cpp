@@ -10,6 +10,7 @@
 #include "course/StripGrid.h"
 #include "simulation/SurfaceQuery.h"
 #include "support/Bodies.h"
+#include "support/BodyOf.h"
 #include "support/EngineFixture.h"
 
 namespace {
@@ -70,16 +71,16 @@ protected:
         std::vector<XfilePlacement*> placed(bodies.size());
         for (const int k : order) {
             XfilePlacement& placement = placeBody(*app, bodies[k].at);
-            placement.body->yaw = bodies[k].yaw;
-            placement.body->roll = bodies[k].roll;
-            placement.body->pitch = bodies[k].pitch;
+            bodyOf(*app, placement).yaw = bodies[k].yaw;
+            bodyOf(*app, placement).roll = bodies[k].roll;
+            bodyOf(*app, placement).pitch = bodies[k].pitch;
             placed[k] = &placement;
         }
         app->frameMove();
         app->frameMove();
         std::vector<Shown> shown;
         for (const XfilePlacement* placement : placed) {
-            const CSceneObject& body = *placement->body;
+            const CSceneObject& body = bodyOf(*app, *placement);
             shown.push_back({body.position, body.roll, body.pitch, body.world});
         }
         return shown;

@@ -15,6 +15,7 @@
 #include "simulation/BroadPhase.h"
 #include "support/AllPairs.h"
 #include "support/Bodies.h"
+#include "support/BodyOf.h"
 #include "support/EngineFixture.h"
 
 namespace {
@@ -261,7 +262,7 @@ protected:
                 return contacts;
             }
             for (const auto& placement : app->editor.current()->xfilePlacements) {
-                contacts += placement.body && placement.body->motionState == MOTION_COAST ? 1 : 0;
+                contacts += bodyOf(*app, placement).motionState == MOTION_COAST ? 1 : 0;
             }
         }
         return contacts;
@@ -294,13 +295,14 @@ void packRoad(CEngineApp& app, int n, std::uint32_t seed) {
         XfilePlacement& placement =
             placeBody(app, roadCentre(course, sample) + acrossRoad(course, sample) * lateral);
         std::snprintf(placement.name, sizeof placement.name, k % 10 == 3 ? "cone.x" : "ball.x");
-        CSceneObject& body = *placement.body;
+        CSceneObject& body = bodyOf(app, placement);
         const float angle = unit(random) * 2.0f * static_cast<float>(M_PI);
         body.speed = 0.05f + 0.3f * unit(random);
         body.direction = D3DXVECTOR3(std::cos(angle), 0, std::sin(angle));
         body.motionState = MOTION_ROLL;
         if (k % 97 == 96) {
-            placement.id = std::prev(course.xfilePlacements.end(), 2)->id;
+            course.xfilePlacements.setId(placement,
+                                         std::prev(course.xfilePlacements.end(), 2)->id());
         }
         if (k % 101 == 50) {
             body.movable = false;
@@ -309,8 +311,6 @@ void packRoad(CEngineApp& app, int n, std::uint32_t seed) {
             body.radius = 6.0f;
         }
     }
-    course.xfilePlacements.emplace_back(); // a placement whose mesh never loaded
-    course.xfilePlacements.back().id = -1;
     course.collisionTable->add("ball.x", "cone.x", "hit.wav");
     course.moveTable->add("cone.x", "0", "roll.wav");
 }
@@ -352,9 +352,9 @@ TEST_F(PairSearchStep, ABodyAtNanTouchesNothingWithEitherSearch) {
     }
     runSideBySide(2);
     for (const auto& placement : app->editor.current()->xfilePlacements) {
-        if (placement.body && &placement != &app->editor.current()->xfilePlacements.back()) {
-            EXPECT_FALSE(std::isnan(placement.body->speed));
-            EXPECT_FALSE(std::isnan(placement.body->stepPosition.x));
+        if (&placement != &app->editor.current()->xfilePlacements.back()) {
+            EXPECT_FALSE(std::isnan(bodyOf(*app, placement).speed));
+            EXPECT_FALSE(std::isnan(bodyOf(*app, placement).stepPosition.x));
         }
     }
 }

@@ -11,6 +11,7 @@
 #include "dsound/dsound_testing.h"
 #include "support/AllPairs.h"
 #include "support/Bodies.h"
+#include "support/BodyOf.h"
 #include "support/EngineFixture.h"
 #include "tumbleway/NameField.h"
 
@@ -54,7 +55,7 @@ protected:
                 placeBody(engine, roadCentre(course, sample) +
                                       across * ((static_cast<float>(k % 8) - 3.5f) * 2.1f));
             setNameField(placement.name, k % 3 == 0 ? "cone.x" : "ball.x");
-            CSceneObject& body = *placement.body;
+            CSceneObject& body = bodyOf(engine, placement);
             const float angle = unit(random) * 2 * static_cast<float>(M_PI);
             body.speed = 0.05f + 0.3f * unit(random);
             body.direction = D3DXVECTOR3(std::cos(angle), 0, std::sin(angle));

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "support/Bodies.h"
+#include "support/BodyOf.h"
 #include "support/EngineFixture.h"
 
 using FrameStep = EngineFixture;
@@ -15,14 +16,14 @@ TEST_F(FrameStep, PlayPushesTheControlledBodyAndConsumesTheMove) {
     app->selectTab(TAB_PLAY);
     app->input.setMove(0.001f); // what the play-mode move setter makes of 1.0
     app->input.setHeading(0.5f);
-    const D3DXVECTOR3 before = placement.body->stepPosition;
+    const D3DXVECTOR3 before = bodyOf(*app, placement).stepPosition;
     app->frameMove();
-    EXPECT_FLOAT_EQ(placement.body->speed, 0.001f);
+    EXPECT_FLOAT_EQ(bodyOf(*app, placement).speed, 0.001f);
     EXPECT_EQ(app->input.pendingMove(), 0.0f);
-    EXPECT_NEAR(placement.body->stepDelta.x, 0.0f, 1e-9f);
-    EXPECT_FLOAT_EQ(placement.body->stepDelta.z, 0.0005f);
-    EXPECT_NEAR(placement.body->stepPosition.z - before.z, 0.0005f, 1e-6f);
-    EXPECT_EQ(placement.body->yaw, 0.5f); // the heading turns the controlled body
+    EXPECT_NEAR(bodyOf(*app, placement).stepDelta.x, 0.0f, 1e-9f);
+    EXPECT_FLOAT_EQ(bodyOf(*app, placement).stepDelta.z, 0.0005f);
+    EXPECT_NEAR(bodyOf(*app, placement).stepPosition.z - before.z, 0.0005f, 1e-6f);
+    EXPECT_EQ(bodyOf(*app, placement).yaw, 0.5f); // the heading turns the controlled body
 }
 
 TEST_F(FrameStep, OutsidePlayTheMoveWalksTheCamera) {
@@ -46,7 +47,7 @@ TEST_F(FrameStep, FollowCameraStaysTwentyBehindTheObject) {
     for (float angle : {0.0f, 0.5f}) {
         app->input.setHeading(angle);
         app->frameMove();
-        const D3DXVECTOR3 at = placement.body->position;
+        const D3DXVECTOR3 at = bodyOf(*app, placement).position;
         EXPECT_NEAR(app->camera.eye().x, at.x - 20 * std::cos(M_PI * angle), 1e-3);
         EXPECT_NEAR(app->camera.eye().z, at.z - 20 * std::sin(M_PI * angle), 1e-3);
     }
@@ -82,7 +83,7 @@ TEST_F(FrameStep, ABodyPushedAlongTheRoadStaysOnTheSurfaceAndSlowsByFriction) {
         static_cast<float>(std::atan2(ahead.z - start.z, ahead.x - start.x) / M_PI));
     app->input.setMove(0.1f);
     app->frameMove(); // the push
-    CSceneObject& body = *placement.body;
+    CSceneObject& body = bodyOf(*app, placement);
     float expected = body.speed;
     for (int frame = 0; frame < 1000; ++frame) {
         app->frameMove();
@@ -93,8 +94,9 @@ TEST_F(FrameStep, ABodyPushedAlongTheRoadStaysOnTheSurfaceAndSlowsByFriction) {
         ASSERT_FLOAT_EQ(body.speed, expected) << frame;
         float surface = 0;
         D3DXVECTOR3 edge;
-        EXPECT_EQ(app->simulation.queryBody(*app->editor.current(), body.position.x,
-                                            body.position.z, &surface, placement, &edge),
+        EXPECT_EQ(app->simulation.queryBody(
+                      *app->editor.current(), body.position.x, body.position.z, &surface,
+                      app->editor.current()->xfilePlacements.hint(placement), &edge),
                   S_OK);
         ASSERT_NEAR(body.position.y, surface + 2.0f, 1e-3f) << frame;
     }
@@ -116,10 +118,10 @@ TEST_F(FrameStep, ABodyDrivenOntoASideStripIsBouncedBackTowardTheRoad) {
     bool bounced = false;
     for (int frame = 0; frame < 200 && !bounced; ++frame) {
         app->frameMove();
-        bounced = placement.body->bounceSpeed > 0;
+        bounced = bodyOf(*app, placement).bounceSpeed > 0;
     }
     ASSERT_TRUE(bounced);
-    const D3DXVECTOR3 bounce = placement.body->bounceDirection;
+    const D3DXVECTOR3 bounce = bodyOf(*app, placement).bounceDirection;
     EXPECT_LT(bounce.x * outward.x + bounce.z * outward.z, -0.9f); // back toward the road
 }
 
@@ -127,34 +129,35 @@ TEST_F(FrameStep, ContactNeedsMoreThanTouchingAndNeverPairsAnIdWithItself) {
     createLoopCourse();
     XfilePlacement& a = placeBody(*app, {0, 0, 0}, 1.0f);
     XfilePlacement& b = placeBody(*app, {2.0f, 0, 0}, 1.0f);
-    EXPECT_EQ(app->simulation.testPair(a, b), E_FAIL); // exactly the sum of the radii apart
-    EXPECT_EQ(a.body->motionState, MOTION_IDLE);
-    b.body->position.x = 1.999f;
-    EXPECT_EQ(app->simulation.testPair(a, b), S_OK);
-    EXPECT_EQ(a.body->motionState, MOTION_COAST);
+    EXPECT_EQ(app->simulation.testPair(bodyOf(*app, a), bodyOf(*app, b)),
+              E_FAIL); // exactly the sum of the radii apart
+    EXPECT_EQ(bodyOf(*app, a).motionState, MOTION_IDLE);
+    bodyOf(*app, b).position.x = 1.999f;
+    EXPECT_EQ(app->simulation.testPair(bodyOf(*app, a), bodyOf(*app, b)), S_OK);
+    EXPECT_EQ(bodyOf(*app, a).motionState, MOTION_COAST);
 
     // Overlapping bodies with one id are never tested against each other.
-    b.id = a.id;
-    a.body->setMotionState(MOTION_IDLE);
-    b.body->setMotionState(MOTION_IDLE);
+    app->editor.current()->xfilePlacements.setId(b, a.id());
+    bodyOf(*app, a).setMotionState(MOTION_IDLE);
+    bodyOf(*app, b).setMotionState(MOTION_IDLE);
     app->selectTab(TAB_PLAY);
     app->playFrame();
-    EXPECT_EQ(a.body->motionState, MOTION_IDLE);
+    EXPECT_EQ(bodyOf(*app, a).motionState, MOTION_IDLE);
 }
 
 TEST_F(FrameStep, AnUnmovableBodyKeepsItsPlaceInAContact) {
     createLoopCourse();
     XfilePlacement& wall = placeBody(*app, {0, 0, 0});
     XfilePlacement& ball = placeBody(*app, {1.5f, 0, 0});
-    wall.body->movable = false;
-    ball.body->speed = 1;
-    ball.body->direction = D3DXVECTOR3(-1, 0, 0);
-    ASSERT_EQ(app->simulation.testPair(wall, ball), S_OK);
-    EXPECT_EQ(wall.body->stepPosition, D3DXVECTOR3(0, 0, 0));
-    EXPECT_EQ(wall.body->contactNormal, D3DXVECTOR3(0, 0, 0));
-    EXPECT_EQ(wall.body->motionState, MOTION_COAST);
-    EXPECT_FLOAT_EQ(ball.body->speed, 1.0f);
-    EXPECT_FLOAT_EQ(ball.body->direction.x, 1.0f); // turned away from the wall
+    bodyOf(*app, wall).movable = false;
+    bodyOf(*app, ball).speed = 1;
+    bodyOf(*app, ball).direction = D3DXVECTOR3(-1, 0, 0);
+    ASSERT_EQ(app->simulation.testPair(bodyOf(*app, wall), bodyOf(*app, ball)), S_OK);
+    EXPECT_EQ(bodyOf(*app, wall).stepPosition, D3DXVECTOR3(0, 0, 0));
+    EXPECT_EQ(bodyOf(*app, wall).contactNormal, D3DXVECTOR3(0, 0, 0));
+    EXPECT_EQ(bodyOf(*app, wall).motionState, MOTION_COAST);
+    EXPECT_FLOAT_EQ(bodyOf(*app, ball).speed, 1.0f);
+    EXPECT_FLOAT_EQ(bodyOf(*app, ball).direction.x, 1.0f); // turned away from the wall
 }
 
 namespace {
@@ -169,8 +172,7 @@ std::uint64_t stateHash(const LCourse_t& course) {
             hash = (hash ^ bytes[i]) * 1099511628211ull;
         }
     };
-    for (const auto& placement : course.xfilePlacements) {
-        const CSceneObject& b = *placement.body;
+    for (const CSceneObject& b : course.xfilePlacements.bodies().all()) {
         mix(&b.position, sizeof b.position);
         mix(&b.stepPosition, sizeof b.stepPosition);
         mix(&b.speed, sizeof b.speed);
@@ -207,25 +209,26 @@ TEST_F(FrameStep, FiftyBodiesRunTheSameWayEveryTime) {
             const float apartZ = offset(random);
             const float apartX = offset(random);
             XfilePlacement& p = placeBody(*app, at + D3DXVECTOR3(apartX, 0, apartZ));
-            p.body->speed = 0.3f;
+            bodyOf(*app, p).speed = 0.3f;
             const float towardZ = offset(random);
             const float towardX = offset(random);
-            p.body->direction = D3DXVECTOR3(towardX, 0, towardZ);
-            D3DXVec3Normalize(&p.body->direction, &p.body->direction);
-            p.body->setMotionState(MOTION_ROLL);
+            bodyOf(*app, p).direction = D3DXVECTOR3(towardX, 0, towardZ);
+            D3DXVec3Normalize(&bodyOf(*app, p).direction, &bodyOf(*app, p).direction);
+            bodyOf(*app, p).setMotionState(MOTION_ROLL);
         }
         app->editor.drive(&course.xfilePlacements.front());
         app->selectTab(TAB_PLAY);
-        const D3DXVECTOR3 start = course.xfilePlacements.back().body->position;
+        const D3DXVECTOR3 start = bodyOf(*app, course.xfilePlacements.back()).position;
         for (int frame = 0; frame < 600; ++frame) {
             if (frame % 50 == 0) {
                 app->input.setMove(0.2f);
             }
             app->frameMove();
         }
-        EXPECT_NE(course.xfilePlacements.back().body->position, start);
+        EXPECT_NE(bodyOf(*app, course.xfilePlacements.back()).position, start);
         for (const auto& p : course.xfilePlacements) {
-            ASSERT_TRUE(std::isfinite(p.body->position.x) && std::isfinite(p.body->position.y));
+            ASSERT_TRUE(std::isfinite(bodyOf(*app, p).position.x) &&
+                        std::isfinite(bodyOf(*app, p).position.y));
         }
         hashes.push_back(stateHash(course));
     }

@@ -371,9 +371,9 @@ TEST_F(SurfaceGrid, BodiesFollowTheSurfaceAlikeWithAndWithoutTheGrid) {
             const auto [right, left] = course.track->pair(3, sample);
             const D3DXVECTOR3 across(right.z - left.z, 0, right.x - left.x);
             // Across the whole road and onto the edges and banks.
-            CSceneObject& body = *placeBody(*engine, roadCentre(course, sample) +
-                                                         across * (1.3f * unit(random) - 0.65f))
-                                      .body;
+            CSceneObject& body =
+                bodyOf(*engine, placeBody(*engine, roadCentre(course, sample) +
+                                                       across * (1.3f * unit(random) - 0.65f)));
             body.speed = 0.6f * unit(random);
             const float angle = unit(random) * 2 * static_cast<float>(M_PI);
             body.direction = D3DXVECTOR3(std::cos(angle), 0, std::sin(angle));
@@ -382,8 +382,8 @@ TEST_F(SurfaceGrid, BodiesFollowTheSurfaceAlikeWithAndWithoutTheGrid) {
         }
         // And a few rolling far off the course, with nothing under them.
         for (const float off : {5000.0f, -5000.0f, 1e7f}) {
-            CSceneObject& body =
-                *placeBody(*engine, roadCentre(course, 0) + D3DXVECTOR3(off, 0, off / 2)).body;
+            CSceneObject& body = bodyOf(
+                *engine, placeBody(*engine, roadCentre(course, 0) + D3DXVECTOR3(off, 0, off / 2)));
             body.speed = 0.5f;
             body.direction = D3DXVECTOR3(0.6f, 0, 0.8f);
             body.motionState = MOTION_ROLL;

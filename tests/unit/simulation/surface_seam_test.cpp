@@ -162,7 +162,8 @@ TEST_P(SurfaceSeams, BodiesOnTheRoadsSeamsAreDrawnOnTheRoad) {
     std::vector<XfilePlacement*> bodies;
     for (const SeamPoint& p : points) {
         XfilePlacement& placement = placeBody(*app, D3DXVECTOR3(p.x, 0, p.z));
-        placement.rowHint = p.row; // a body that got there along the road
+        app->editor.current()->xfilePlacements.hint(placement).row =
+            p.row; // got there along the road
         bodies.push_back(&placement);
     }
     for (const bool grid : {true, false}) {
@@ -173,7 +174,7 @@ TEST_P(SurfaceSeams, BodiesOnTheRoadsSeamsAreDrawnOnTheRoad) {
         app->frameMove();
         for (std::size_t k = 0; k < points.size(); ++k) {
             const SeamPoint& p = points[k];
-            const CSceneObject& body = *bodies[k]->body;
+            const CSceneObject& body = bodyOf(*app, *bodies[k]);
             const double road = planeHeight(p.triangle, p.x, p.z) + 2;
             ASSERT_NEAR(body.position.y, road, kHeightRounding) << where(p) << ", grid " << grid;
             ASSERT_NEAR(body.world._42, road, kHeightRounding) << where(p) << ", grid " << grid;

@@ -7,6 +7,7 @@
 #include "course/CourseTrack.h"
 #include "course/StripGrid.h"
 #include "simulation/SurfaceQuery.h"
+#include "support/BodyOf.h"
 #include "support/EngineFixture.h"
 
 namespace {
@@ -184,7 +185,7 @@ TEST_F(SurfaceQuery, HintedSearchAgreesWithEveryTriangleOnAndOffARealCourse) {
     std::mt19937 random(7);
     std::uniform_real_distribution<float> xs(minX - 50, maxX + 50);
     std::uniform_real_distribution<float> zs(minZ - 50, maxZ + 50);
-    XfilePlacement placement;
+    SurfaceHint hint;
     int onCourse = 0;
     for (int i = 0; i < 3000; ++i) {
         const float x = xs(random);
@@ -192,22 +193,21 @@ TEST_F(SurfaceQuery, HintedSearchAgreesWithEveryTriangleOnAndOffARealCourse) {
         const std::vector<Hit> oracle = allHits(strips, x, z);
         float height = -12345;
         D3DXVECTOR3 edge;
-        const int rowHintBefore = placement.rowHint;
-        EXPECT_EQ(
-            app->simulation.queryBody(*app->editor.current(), x, z, &height, placement, &edge),
-            S_OK);
+        const int rowHintBefore = hint.row;
+        EXPECT_EQ(app->simulation.queryBody(*app->editor.current(), x, z, &height, hint, &edge),
+                  S_OK);
         if (oracle.empty()) {
             // Off the course (nudges aside): the outputs stay as they were.
             if (allHits(strips, x + 0.01f, z + 0.01f).empty()) {
                 ASSERT_EQ(height, -12345.0f) << x << ", " << z;
-                ASSERT_EQ(placement.rowHint, rowHintBefore);
+                ASSERT_EQ(hint.row, rowHintBefore);
             }
             continue;
         }
         ++onCourse;
         bool matched = false;
         for (const Hit& hit : oracle) {
-            matched = matched || (hit.height == height && hit.strip == placement.stripHint);
+            matched = matched || (hit.height == height && hit.strip == hint.strip);
         }
         ASSERT_TRUE(matched) << x << ", " << z;
     }
@@ -263,25 +263,25 @@ TEST_F(SurfaceQuery, FootprintKeepsTheEdgeOfAnySideSampleAndTiltsTheBody) {
     LCourse_t course;
     layTestStrips(course, 6, 0.5f);
     app->editor.makeCurrent(&app->editor.add(std::move(course)));
-    XfilePlacement placement;
-    placement.body = std::make_unique<CSceneObject>();
+    const XfilePlacement& placement =
+        app->editor.current()->xfilePlacements.add(XfilePlacement{}, CSceneObject{});
     // On the road 0.5 from strip 2, turned (in degrees) so the front sample lies on it.
-    placement.body->position = D3DXVECTOR3(30.5f, 0, 20);
-    placement.body->yaw = 180;
+    bodyOf(*app, placement).position = D3DXVECTOR3(30.5f, 0, 20);
+    bodyOf(*app, placement).yaw = 180;
     D3DXVECTOR3 edge;
     EXPECT_EQ(app->simulation.followSurface(*app->editor.current(), placement, &edge), S_OK);
     EXPECT_EQ(edge, D3DXVECTOR3(10, 0, 0));
-    EXPECT_NEAR(placement.body->position.y, 0.5f * 20 + 2, 1e-4f);
-    EXPECT_NEAR(placement.body->roll, 0.0f, 1e-5f); // front and back at equal z
+    EXPECT_NEAR(bodyOf(*app, placement).position.y, 0.5f * 20 + 2, 1e-4f);
+    EXPECT_NEAR(bodyOf(*app, placement).roll, 0.0f, 1e-5f); // front and back at equal z
 
     // Yaw 90 read as degrees puts front and back along z: the slope shows as roll.
-    placement.body->position = D3DXVECTOR3(35, 0, 20);
-    placement.body->yaw = 90;
+    bodyOf(*app, placement).position = D3DXVECTOR3(35, 0, 20);
+    bodyOf(*app, placement).yaw = 90;
     D3DXVECTOR3 onRoad;
     EXPECT_EQ(app->simulation.followSurface(*app->editor.current(), placement, &onRoad), S_OK);
     EXPECT_EQ(onRoad, D3DXVECTOR3(0, 0, 0));
-    EXPECT_NEAR(placement.body->roll, std::atan2(1.0f, 2.0f), 1e-5f);
-    EXPECT_NEAR(placement.body->pitch, 0.0f, 1e-5f);
+    EXPECT_NEAR(bodyOf(*app, placement).roll, std::atan2(1.0f, 2.0f), 1e-5f);
+    EXPECT_NEAR(bodyOf(*app, placement).pitch, 0.0f, 1e-5f);
 }
 
 TEST_F(SurfaceQuery, PointsOffTheCourseGiveUpAfterAFewNudges) {

@@ -14,6 +14,7 @@
 #include "BodyState.h"
 #include "simulation/SurfaceQuery.h"
 #include "support/Bodies.h"
+#include "support/BodyOf.h"
 #include "support/EngineFixture.h"
 
 namespace {
@@ -59,10 +60,10 @@ protected:
             D3DXVECTOR3 at = roadCentre(course, sample) + across * (1.3f * unit(random) - 0.65f);
             middle += roadCentre(course, sample) / static_cast<float>(bodies);
             if (k % 5 == 4) {
-                at = std::prev(course.xfilePlacements.end())->body->position +
+                at = course.xfilePlacements.bodies().all().back().position +
                      D3DXVECTOR3(1.2f, 0, 0.6f);
             }
-            CSceneObject& body = *placeBody(engine, at).body;
+            CSceneObject& body = bodyOf(engine, placeBody(engine, at));
             body.speed = 0.8f * unit(random);
             const float angle = unit(random) * 2 * static_cast<float>(M_PI);
             body.direction = D3DXVECTOR3(std::cos(angle), 0, std::sin(angle));
@@ -98,15 +99,14 @@ TEST_F(ThreadCount, BodiesEndEveryFrameAlikeOnOneTwoAndThreeThreads) {
                                  engines[k]->simulation.footprintHeights()))
                 << k + 1 << " threads, frame " << frame;
         }
-        for (const auto& placement : serial.editor.current()->xfilePlacements) {
-            const CSceneObject& body = *placement.body;
+        for (const CSceneObject& body : serial.editor.current()->xfilePlacements.bodies().all()) {
             contacts += body.motionState == MOTION_COAST ? 1 : 0;
             bounces += body.bounceSpeed != 0 ? 1 : 0;
         }
     }
     int offCourse = 0;
-    for (const auto& placement : serial.editor.current()->xfilePlacements) {
-        const D3DXVECTOR3& p = placement.body->position;
+    for (const CSceneObject& body : serial.editor.current()->xfilePlacements.bodies().all()) {
+        const D3DXVECTOR3& p = body.position;
         SurfaceHit hit;
         offCourse +=
             findSurfaceByScan(serial.editor.current()->strips, p.x, p.z, -1000, 1000, &hit) ? 0 : 1;
@@ -167,28 +167,27 @@ TEST_F(ThreadCount, ChangingTheCountBetweenFramesChangesNothing) {
     }
 }
 
-// The walk of the list hands the bodies it finds to the threads in runs: with as many
-// bodies as fill runs exactly and one more, and placements without a body first, among
-// them and last, each body is moved once, as on one thread.
-TEST_F(ThreadCount, BodiesHandedOutInRunsAreEachMovedOnce) {
-    constexpr int kRun = static_cast<int>(Simulation::kHandOver);
-    for (const int bodies : {kRun - 1, kRun, kRun + 1}) {
+// The bodies are cut into one contiguous part per thread: with one body short of three
+// parts' worth, exactly that and one more, each body is moved once, as on one thread.
+TEST_F(ThreadCount, BodiesAtTheEdgesOfThePartsAreEachMovedOnce) {
+    constexpr int kThreeParts = 3 * static_cast<int>(Simulation::kLeastBodiesPerThread);
+    for (const int bodies : {kThreeParts - 1, kThreeParts, kThreeParts + 1}) {
         auto otherDevice = RecordingDevice::create(kWidth, kHeight);
         std::unique_ptr<CEngineApp> serial = bankedScene(device.get(), 1);
         std::unique_ptr<CEngineApp> shared = bankedScene(otherDevice.get(), 3);
         for (CEngineApp* engine : {serial.get(), shared.get()}) {
             auto& list = engine->editor.current()->xfilePlacements;
             ASSERT_GE(static_cast<int>(list.size()), bodies);
-            list.resize(static_cast<std::size_t>(bodies));
-            list.emplace_front();
-            list.insert(std::next(list.begin(), kRun / 2), XfilePlacement{});
-            list.emplace_back();
+            while (static_cast<int>(list.size()) > bodies) {
+                list.erase(std::prev(list.end()));
+            }
         }
         // Not merely alike: a body skipped on every count would be alike too.
-        std::vector<std::pair<const CSceneObject*, D3DXVECTOR3>> rolling;
-        for (const auto& placement : shared->editor.current()->xfilePlacements) {
-            if (placement.body && placement.body->speed > 0.01f) {
-                rolling.emplace_back(placement.body.get(), placement.body->position);
+        std::vector<std::pair<std::size_t, D3DXVECTOR3>> rolling;
+        const Bodies& sharedBodies = shared->editor.current()->xfilePlacements.bodies();
+        for (std::size_t i = 0; i < sharedBodies.size(); ++i) {
+            if (sharedBodies.all()[i].speed > 0.01f) {
+                rolling.emplace_back(i, sharedBodies.all()[i].position);
             }
         }
         ASSERT_GT(rolling.size(), static_cast<std::size_t>(bodies / 2));
@@ -197,8 +196,9 @@ TEST_F(ThreadCount, BodiesHandedOutInRunsAreEachMovedOnce) {
             shared->frameMove();
             ASSERT_TRUE(sameBodies(*serial->editor.current(), *shared->editor.current()))
                 << bodies << " bodies, frame " << frame;
-            for (const auto& [body, start] : rolling) {
-                ASSERT_TRUE(frame > 0 || body->position.x != start.x || body->position.z != start.z)
+            for (const auto& [index, start] : rolling) {
+                const CSceneObject& body = sharedBodies.all()[index];
+                ASSERT_TRUE(frame > 0 || body.position.x != start.x || body.position.z != start.z)
                     << bodies << " bodies: one did not move";
             }
         }
@@ -216,7 +216,7 @@ public:
 // samples every frame, on one thread and on three, and the turn between sees the same
 // speeds (the bounces off the edges come after it). Every 20th frame two bodies are
 // moved to one spot, so that the step spreads them after their following and the
-// following must be made again. A placement without a body lies among the others.
+// following must be made again.
 TEST_F(ThreadCount, APlayFrameSettlesAsAStepThenASettleDo) {
     auto device1 = RecordingDevice::create(kWidth, kHeight);
     auto device3 = RecordingDevice::create(kWidth, kHeight);
@@ -224,22 +224,17 @@ TEST_F(ThreadCount, APlayFrameSettlesAsAStepThenASettleDo) {
     std::array<std::unique_ptr<CEngineApp>, 2> played = {bankedScene(device1.get(), 1),
                                                          bankedScene(device3.get(), 3)};
     NoSounds sounds;
-    for (CEngineApp* engine : {apart.get(), played[0].get(), played[1].get()}) {
-        LCourse_t& course = *engine->editor.current();
-        course.xfilePlacements.insert(std::next(course.xfilePlacements.begin(), 7),
-                                      XfilePlacement{});
-    }
     // As bits, so that a NaN compares as itself.
     const auto speeds = [](const LCourse_t& course) {
         std::vector<std::uint32_t> all;
-        for (const auto& placement : course.xfilePlacements) {
-            all.push_back(placement.body ? std::bit_cast<std::uint32_t>(placement.body->speed) : 0);
+        for (const CSceneObject& body : course.xfilePlacements.bodies().all()) {
+            all.push_back(std::bit_cast<std::uint32_t>(body.speed));
         }
         return all;
     };
     const auto pileUp = [](LCourse_t& course) {
-        CSceneObject& first = *std::next(course.xfilePlacements.begin(), 40)->body;
-        CSceneObject& second = *std::next(course.xfilePlacements.begin(), 90)->body;
+        CSceneObject& first = course.xfilePlacements.bodies().all()[40];
+        CSceneObject& second = course.xfilePlacements.bodies().all()[90];
         second.stepPosition = first.stepPosition;
         second.speed = first.speed;
         second.direction = first.direction;

@@ -1,10 +1,9 @@
 // Placing bodies on the current course directly, before meshes exist to load.
 #pragma once
 
-#include <memory>
-
 #include "core/EngineApp.h"
 #include "course/CourseTrack.h"
+#include "support/BodyOf.h"
 
 // The road's centre at track sample i, in world coordinates.
 inline D3DXVECTOR3 roadCentre(const LCourse_t& course, int i) {
@@ -13,14 +12,15 @@ inline D3DXVECTOR3 roadCentre(const LCourse_t& course, int i) {
     return {m.z, m.y, m.x};
 }
 
+// Its id is its number in the list, from 1, as a session restore numbers them.
 inline XfilePlacement& placeBody(CEngineApp& app, const D3DXVECTOR3& at, float radius = 1.0f) {
     auto& list = app.editor.current()->xfilePlacements;
-    list.emplace_back();
-    XfilePlacement& placement = list.back();
-    placement.id = static_cast<std::int32_t>(list.size());
+    XfilePlacement placement;
     placement.radius = radius;
-    placement.body = std::make_unique<CSceneObject>();
-    placement.body->radius = radius;
-    placement.body->position = placement.body->stepPosition = at;
-    return placement;
+    CSceneObject body;
+    body.radius = radius;
+    body.position = body.stepPosition = at;
+    XfilePlacement& placed = list.add(std::move(placement), body);
+    list.setId(placed, static_cast<std::int32_t>(list.size()));
+    return placed;
 }

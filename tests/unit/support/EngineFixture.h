@@ -43,9 +43,9 @@ protected:
 
     // Clicks in the course editor (form coordinates include the view's offset).
     void clickInEditor(POINT viewPoint) {
-        app->onLButtonDown(
+        app->edit.onLButtonDown(
             POINT{viewPoint.x + app->viewOrigin().x, viewPoint.y + app->viewOrigin().y});
-        app->onLButtonUp();
+        app->edit.onLButtonUp();
     }
 
     // Lays n points on a circle, counter-clockwise seen from above unless clockwise.
@@ -59,9 +59,9 @@ protected:
             const double angle = (clockwise ? -1 : 1) * 2 * M_PI * i / n;
             clicks.push_back(pixelOf(cx + radius * static_cast<float>(std::cos(angle)),
                                      cz + radius * static_cast<float>(std::sin(angle))));
-            overDots = app->checkSelectedPoint(clicks.back()) || overDots;
+            overDots = app->edit.checkSelectedPoint(clicks.back()) || overDots;
         }
-        (void)app->checkSelectedPoint(POINT{-1000, -1000}); // no dot stays picked
+        (void)app->edit.checkSelectedPoint(POINT{-1000, -1000}); // no dot stays picked
         if (overDots && app->editor.current() != nullptr) {
             app->clearCourse();
         }

@@ -1,13 +1,20 @@
 // Mouse editing: laying course points, selecting and editing them, and picking and
 // dragging placed objects along rays through the view.
+#include "core/EditSession.h"
+
 #include <cmath>
 #include <cstdint>
 
-#include "core/EngineApp.h"
+#include "camera/CameraRig.h"
+#include "core/CourseBuilder.h"
 #include "course/SightLine.h"
+#include "render/HostView.h"
+#include "render/Renderer.h"
+#include "scene/CourseEditor.h"
 #include "scene/CoursePoints.h"
 #include "scene/PlacementSight.h"
 #include "scene/Placements.h"
+#include "simulation/MovementInput.h"
 #include "tw/assert.h"
 
 namespace {
@@ -26,10 +33,9 @@ constexpr float kLeastLevelSine = 1.0f / 16;
 
 // The drawn placement of the list the line meets first, if it comes before *best;
 // *best becomes its distance. Of equal distances the earlier in the list wins.
-template <typename Placement, typename Distance>
-Placement* nearest(std::list<Placement>& placements, const SightLine& sight, Distance distanceOf,
-                   float* best) {
-    Placement* found = nullptr;
+template <typename Placements, typename Distance>
+auto* nearest(Placements& placements, const SightLine& sight, Distance distanceOf, float* best) {
+    decltype(&*placements.begin()) found = nullptr;
     for (auto& placement : placements) {
         const float distance = distanceOf(sight, placement);
         if (sight.reaches(distance) && distance < *best) {
@@ -40,18 +46,14 @@ Placement* nearest(std::list<Placement>& placements, const SightLine& sight, Dis
     return found;
 }
 
-// Where a placement stands as the last frame drew it.
-D3DXVECTOR3 positionOf(const XfilePlacement& placement) {
-    return drawnPosition(*placement.body);
-}
-
+// Where a bitmap stands as the last frame drew it.
 D3DXVECTOR3 positionOf(const BitmapPlacement& placement) {
     return D3DXVECTOR3(placement.drawX, placement.drawY, placement.drawZ);
 }
 
-void moveTo(XfilePlacement& placement, const D3DXVECTOR3& at) {
-    placement.body->position = at;
-    placement.body->stepPosition = at;
+void moveTo(XfilePlacement& placement, CSceneObject& body, const D3DXVECTOR3& at) {
+    body.position = at;
+    body.stepPosition = at;
     placement.x = at.x;
     placement.y = at.y;
     placement.z = at.z;
@@ -65,8 +67,19 @@ void moveTo(BitmapPlacement& placement, const D3DXVECTOR3& at) {
 
 } // namespace
 
-const D3DXMATRIX* CEngineApp::pickView() const {
-    switch (tab) {
+EditSession::EditSession(CourseEditor& editor, CameraRig& camera, const HostView& view,
+                         const Renderer& renderer, CourseBuilder& courses,
+                         const MovementInput& input)
+    : editor(editor), camera(camera), view(view), renderer(renderer), courses(courses),
+      input(input) {}
+
+void EditSession::reset() {
+    m_dragging = false;
+    pointAccumulator[0] = pointAccumulator[1] = 0;
+}
+
+const D3DXMATRIX* EditSession::pickView() const {
+    switch (view.tab) {
     case TAB_PLAY:
     case TAB_PLACE:
         return &camera.view();
@@ -77,23 +90,15 @@ const D3DXMATRIX* CEngineApp::pickView() const {
     }
 }
 
-const D3DXMATRIX& CEngineApp::pickProjection() const {
-    // The course scene is drawn through the sky's projection, which the sky leaves in
-    // force for the rest of its frame; the course editor's dots are drawn flat, and
-    // its clicks reach the ground through the projection of the render set-up.
-    const bool courseScene = tab == TAB_PLAY || tab == TAB_PLACE;
-    return courseScene && sky ? sky->projection() : projectionMatrix;
-}
-
-void CEngineApp::pickRay(float x, float y, const D3DXMATRIX& view, const D3DXMATRIX& projection,
-                         D3DXVECTOR3* direction, D3DXVECTOR3* origin) const {
-    const float width = static_cast<float>(backBufferDesc.Width);
-    const float height = static_cast<float>(backBufferDesc.Height);
+void EditSession::pickRay(float x, float y, const D3DXMATRIX& eyeView, const D3DXMATRIX& projection,
+                          D3DXVECTOR3* direction, D3DXVECTOR3* origin) const {
+    const float width = static_cast<float>(view.backBuffer.Width);
+    const float height = static_cast<float>(view.backBuffer.Height);
     const float vx = (2.0f * x / width - 1.0f) / projection._11;
     const float vy = -(2.0f * y / height - 1.0f) / projection._22;
     const float vz = 1.0f;
     D3DXMATRIX m;
-    if (D3DXMatrixInverse(&m, nullptr, &view) == nullptr) {
+    if (D3DXMatrixInverse(&m, nullptr, &eyeView) == nullptr) {
         D3DXMatrixIdentity(&m);
     }
     *direction =
@@ -102,17 +107,17 @@ void CEngineApp::pickRay(float x, float y, const D3DXMATRIX& view, const D3DXMAT
     *origin = D3DXVECTOR3(m._41, m._42, m._43);
 }
 
-std::list<LPoint_t>& CEngineApp::editedDottedPoints() {
+std::list<LPoint_t>& EditSession::editedDottedPoints() {
     return editor.current() != nullptr ? editor.current()->dottedPoints
                                        : editor.laidPoints().dotted();
 }
 
-std::list<LPoint_t>& CEngineApp::editedCalculatedPoints() {
+std::list<LPoint_t>& EditSession::editedCalculatedPoints() {
     return editor.current() != nullptr ? editor.current()->calculatedPoints
                                        : editor.laidPoints().calculated();
 }
 
-bool CEngineApp::checkSelectedPoint(POINT point) {
+bool EditSession::checkSelectedPoint(POINT point) {
     bool hit = false;
     for (auto& dot : editedDottedPoints()) {
         dot.selected = false;
@@ -126,7 +131,7 @@ bool CEngineApp::checkSelectedPoint(POINT point) {
     return hit;
 }
 
-int CEngineApp::modifyPoint(unsigned int wParam, long lParam) {
+int EditSession::modifyPoint(unsigned int wParam, long lParam) {
     pointMessagePending = true;
     auto& dotted = editedDottedPoints();
     for (const auto& dot : dotted) {
@@ -149,7 +154,7 @@ int CEngineApp::modifyPoint(unsigned int wParam, long lParam) {
             c->pitch = pointAccumulator[1];
             d->selected = false;
             if (editor.current() != nullptr) {
-                regenerateCurrentCourse();
+                courses.regenerateCurrent();
             }
             break;
         }
@@ -158,11 +163,11 @@ int CEngineApp::modifyPoint(unsigned int wParam, long lParam) {
     return 0;
 }
 
-int CEngineApp::modifyXfile(unsigned int wParam, long lParam) {
-    if (editor.driven() == nullptr || !editor.driven()->body) {
+int EditSession::modifyXfile(unsigned int wParam, long lParam) {
+    if (editor.drivenBody() == nullptr) {
         return 0;
     }
-    CSceneObject& body = *editor.driven()->body;
+    CSceneObject& body = *editor.drivenBody();
     const float height = static_cast<float>(static_cast<std::int32_t>(wParam));
     const float degrees = static_cast<float>(static_cast<std::int32_t>(lParam));
     body.yawOffset = degrees / 180.0f;
@@ -170,13 +175,13 @@ int CEngineApp::modifyXfile(unsigned int wParam, long lParam) {
     return 0;
 }
 
-SightLine CEngineApp::sightThroughPixel(int x, int y, D3DXVECTOR3* direction,
-                                        D3DXVECTOR3* origin) const {
+SightLine EditSession::sightThroughPixel(int x, int y, D3DXVECTOR3* direction,
+                                         D3DXVECTOR3* origin) const {
     // Through the pixel's middle: the picture covers a pixel with what lies at its
     // middle, so a pick at the silhouette's edge meets what that pixel shows.
     pickRay(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f, *pickView(),
-            pickProjection(), direction, origin);
-    return SightLine(*origin, *direction, pickProjection());
+            renderer.pictureProjection(), direction, origin);
+    return SightLine(*origin, *direction, renderer.pictureProjection());
 }
 
 // The pick selects what the user sees under the cursor: the placement drawn nearest
@@ -184,8 +189,8 @@ SightLine CEngineApp::sightThroughPixel(int x, int y, D3DXVECTOR3* direction,
 // let a mesh hidden behind a bitmap take the click. On equal distances a mesh wins over
 // a bitmap (meshes are what the right button's menu and the player's input act on),
 // and an earlier placement over a later one.
-CEngineApp::Picked CEngineApp::pickPlacement(int x, int y, D3DXVECTOR3* direction,
-                                             D3DXVECTOR3* origin, D3DXVECTOR3* grabbed) {
+EditSession::Picked EditSession::pickPlacement(int x, int y, D3DXVECTOR3* direction,
+                                               D3DXVECTOR3* origin, D3DXVECTOR3* grabbed) {
     if (editor.current() == nullptr || pickView() == nullptr) {
         return Picked::Nothing;
     }
@@ -200,16 +205,21 @@ CEngineApp::Picked CEngineApp::pickPlacement(int x, int y, D3DXVECTOR3* directio
         *origin = from;
     }
     // The billboards are tested turned as the frame draws them.
-    faceBillboardsAlongHeading();
+    const D3DXVECTOR3 facing = billboardFacing(input.heading());
     for (auto& placement : editor.current()->bitmapPlacements) {
         if (placement.bitmap) {
             placement.bitmap->setPosition(placement.drawX, placement.drawY, placement.drawZ);
-            placement.bitmap->face(billboardFacing.x, billboardFacing.y, billboardFacing.z);
+            placement.bitmap->face(facing.x, facing.y, facing.z);
         }
     }
     float distance = SightLine::kMiss;
-    XfilePlacement* mesh =
-        nearest(editor.current()->xfilePlacements, sight, meshDistance, &distance);
+    const PlacedMeshes& meshes = editor.current()->xfilePlacements;
+    XfilePlacement* mesh = nearest(
+        editor.current()->xfilePlacements, sight,
+        [&meshes](const SightLine& line, const XfilePlacement& placed) {
+            return meshDistance(line, placed, meshes.body(placed));
+        },
+        &distance);
     BitmapPlacement* bitmap =
         nearest(editor.current()->bitmapPlacements, sight, billboardDistance, &distance);
     if (grabbed != nullptr) {
@@ -229,7 +239,7 @@ CEngineApp::Picked CEngineApp::pickPlacement(int x, int y, D3DXVECTOR3* directio
     return Picked::Nothing;
 }
 
-bool CEngineApp::selectXfilePlacement(int x, int y, D3DXVECTOR3* direction, D3DXVECTOR3* origin) {
+bool EditSession::selectXfilePlacement(int x, int y, D3DXVECTOR3* direction, D3DXVECTOR3* origin) {
     return pickPlacement(x, y, direction, origin, nullptr) == Picked::Mesh;
 }
 
@@ -239,7 +249,7 @@ bool CEngineApp::selectXfilePlacement(int x, int y, D3DXVECTOR3* direction, D3DX
 // horizon is not right above the cursor and a pixel's move does not carry the point
 // far along the ground (below the point's row the level plane still serves: the drag
 // takes whichever of the two the sight line meets first).
-void CEngineApp::grabPlacement(int x, int y) {
+void EditSession::grabPlacement(int x, int y) {
     m_grab = Grab{};
     D3DXVECTOR3 sight;
     D3DXVECTOR3 eye;
@@ -248,24 +258,25 @@ void CEngineApp::grabPlacement(int x, int y) {
     if (held == Picked::Nothing) {
         return;
     }
-    const D3DXVECTOR3 position =
-        held == Picked::Mesh ? positionOf(*editor.driven()) : positionOf(*editor.lastBitmap());
+    const D3DXVECTOR3 position = held == Picked::Mesh ? drawnPosition(*editor.drivenBody())
+                                                      : positionOf(*editor.lastBitmap());
     D3DXVec3Normalize(&sight, &sight);
-    const D3DXMATRIX& view = *pickView();
+    const D3DXMATRIX& eyeView = *pickView();
     m_grab.held = held;
     m_grab.point = point;
     m_grab.offset = position - point;
     m_grab.height = position.y;
     m_grab.level = std::fabs(sight.y) >= kLeastLevelSine;
-    m_grab.normal = m_grab.level ? D3DXVECTOR3(0, 1, 0) : D3DXVECTOR3(view._13, view._23, view._33);
+    m_grab.normal =
+        m_grab.level ? D3DXVECTOR3(0, 1, 0) : D3DXVECTOR3(eyeView._13, eyeView._23, eyeView._33);
 }
 
 // The grabbed point goes to where the line of sight through the cursor meets its
 // plane, and the object keeps its offset from it: the point stays under the cursor.
 // In the level plane the object keeps its height exactly, a bitmap its foot on the
 // ground it stood on. A body on the course follows the surface again once let go.
-HRESULT CEngineApp::dragGrabbed(int x, int y) {
-    if (!dragging || pickView() == nullptr || m_grab.held == Picked::Nothing) {
+HRESULT EditSession::dragGrabbed(int x, int y) {
+    if (!m_dragging || pickView() == nullptr || m_grab.held == Picked::Nothing) {
         return E_FAIL;
     }
     D3DXVECTOR3 dir;
@@ -293,10 +304,10 @@ HRESULT CEngineApp::dragGrabbed(int x, int y) {
         position.y = m_grab.height;
     }
     if (m_grab.held == Picked::Mesh) {
-        if (editor.driven() == nullptr || !editor.driven()->body) {
+        if (editor.drivenBody() == nullptr) {
             return E_FAIL;
         }
-        moveTo(*editor.driven(), position);
+        moveTo(*editor.driven(), *editor.drivenBody(), position);
         return S_OK;
     }
     if (editor.lastBitmap() == nullptr) {
@@ -306,15 +317,15 @@ HRESULT CEngineApp::dragGrabbed(int x, int y) {
     return S_OK;
 }
 
-void CEngineApp::addPoint(int x, int y) {
+void EditSession::addPoint(int x, int y) {
     LPoint_t dot{};
     dot.x = static_cast<float>(x);
     dot.y = static_cast<float>(y);
 
     D3DXVECTOR3 dir;
     D3DXVECTOR3 from;
-    pickRay(static_cast<float>(x), static_cast<float>(y), camera.courseView(), projectionMatrix,
-            &dir, &from);
+    pickRay(static_cast<float>(x), static_cast<float>(y), camera.courseView(),
+            renderer.setUpProjection(), &dir, &from);
     LPoint_t ground{};
     ground.x = from.x + kGroundDistance * dir.x;
     ground.z = from.z + kGroundDistance * dir.z;
@@ -322,16 +333,16 @@ void CEngineApp::addPoint(int x, int y) {
     editor.allowCreate(true);
 }
 
-bool CEngineApp::insideView(POINT p) const {
-    return 10 < p.x && p.x < static_cast<LONG>(viewWidth) + 10 && 20 < p.y &&
-           p.y < static_cast<LONG>(viewHeight) + 20;
+bool EditSession::insideView(POINT p) const {
+    return 10 < p.x && p.x < static_cast<LONG>(view.width) + 10 && 20 < p.y &&
+           p.y < static_cast<LONG>(view.height) + 20;
 }
 
-void CEngineApp::onLButtonDown(POINT point) {
-    dragging = true;
+void EditSession::onLButtonDown(POINT point) {
+    m_dragging = true;
     m_grab = Grab{};
-    mousePoint = POINT{point.x - viewOffsetX, point.y - viewOffsetY};
-    switch (tab) {
+    mousePoint = POINT{point.x - view.origin.x, point.y - view.origin.y};
+    switch (view.tab) {
     case TAB_PLAY:
     case TAB_PLACE:
         editor.laidPoints().clear();
@@ -342,7 +353,7 @@ void CEngineApp::onLButtonDown(POINT point) {
         if (insideView(mousePoint) && !checkSelectedPoint(mousePoint)) {
             addPoint(mousePoint.x, mousePoint.y);
         }
-        dragging = false; // laying points has no dragging
+        m_dragging = false; // laying points has no dragging
         break;
     case TAB_PREVIEW:
         editor.laidPoints().clear();
@@ -352,53 +363,55 @@ void CEngineApp::onLButtonDown(POINT point) {
     }
 }
 
-void CEngineApp::onMouseMove(POINT point) {
-    if (!dragging) {
+void EditSession::onMouseMove(POINT point) {
+    if (!m_dragging) {
         return;
     }
     // The host passes form coordinates; picks work in view coordinates.
-    mousePoint = POINT{point.x - viewOffsetX, point.y - viewOffsetY};
+    mousePoint = POINT{point.x - view.origin.x, point.y - view.origin.y};
     // With nothing grabbed, or the cursor off the course, nothing moves.
     (void)dragGrabbed(mousePoint.x, mousePoint.y);
 }
 
-void CEngineApp::onLButtonUp() {
+void EditSession::onLButtonUp() {
     // The camera stays where it was during the drag, not back behind what was dragged.
-    if (dragging && m_grab.held == Picked::Mesh && editor.driven() != nullptr) {
-        camera.stayAfterDrag(*editor.driven());
+    if (m_dragging && m_grab.held == Picked::Mesh && editor.driven() != nullptr) {
+        camera.stayAfterDrag(*editor.driven(), editor.drivenBody()->position);
     }
-    dragging = false;
+    m_dragging = false;
     m_grab = Grab{};
 }
 
-void CEngineApp::keepGrabbedUnderCursor() {
+void EditSession::keepGrabbedUnderCursor() {
     // The view can turn under a held object (the heading turns it while the eye
     // stays), and the object stays under the cursor all the same; with nothing grabbed,
     // nothing moves.
     (void)dragGrabbed(mousePoint.x, mousePoint.y);
 }
 
-D3DXVECTOR3 CEngineApp::pointInFrontOfCamera() const {
-    const D3DXMATRIX* view = pickView();
+D3DXVECTOR3 EditSession::pointInFrontOfCamera() const {
+    const D3DXMATRIX* eyeView = pickView();
     D3DXVECTOR3 dir;
     D3DXVECTOR3 from;
-    pickRay(static_cast<float>(backBufferDesc.Width / 2),
-            static_cast<float>(backBufferDesc.Height / 2), view != nullptr ? *view : camera.view(),
-            pickProjection(), &dir, &from);
+    pickRay(static_cast<float>(view.backBuffer.Width / 2),
+            static_cast<float>(view.backBuffer.Height / 2),
+            eyeView != nullptr ? *eyeView : camera.view(), renderer.pictureProjection(), &dir,
+            &from);
     return from + dir * kAssignPlaceDistance;
 }
 
-HRESULT CEngineApp::placeXfileInFrontOfCamera() {
-    if (editor.driven() == nullptr || !editor.driven()->body) {
+HRESULT EditSession::placeXfileInFrontOfCamera() {
+    CSceneObject* body = editor.drivenBody();
+    if (body == nullptr) {
         return E_FAIL;
     }
     lastPlacePoint = pointInFrontOfCamera();
-    editor.driven()->body->position = lastPlacePoint;
-    editor.driven()->body->stepPosition = lastPlacePoint;
+    body->position = lastPlacePoint;
+    body->stepPosition = lastPlacePoint;
     return S_OK;
 }
 
-HRESULT CEngineApp::placeBitmapInFrontOfCamera() {
+HRESULT EditSession::placeBitmapInFrontOfCamera() {
     if (editor.lastBitmap() == nullptr) {
         return E_FAIL;
     }

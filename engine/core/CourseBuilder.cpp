@@ -1,17 +1,28 @@
-// Laying a course's strips and inner field from its track.
+// Making courses from laid points, and laying their strips and inner field from
+// their track.
+#include "core/CourseBuilder.h"
+
 #include <cmath>
 #include <functional>
 #include <map>
 
-#include "core/EngineApp.h"
 #include "course/CourseField.h"
+#include "course/CourseSpline.h"
 #include "course/CourseTrack.h"
 #include "course/StripGrid.h"
+#include "render/HostView.h"
+#include "render/Renderer.h"
+#include "scene/CourseEditor.h"
+#include "scene/CoursePoints.h"
+#include "simulation/MovementInput.h"
 
 namespace {
 
 constexpr int kSamplesPerStripRow = 20;
 constexpr float kStripSize = 10.0f;
+// Fewer than three calculated points make no loop: the spline stays unbuilt and
+// there would be nothing to sample.
+constexpr std::size_t kMinimumCoursePoints = 3;
 
 // The strips lie in the world with the track's x and z exchanged: the cameras, the
 // start heading and the strips' winding all read the track that way.
@@ -21,13 +32,71 @@ D3DXVECTOR3 toWorld(const D3DXVECTOR3& t) {
 
 } // namespace
 
-std::string CEngineApp::fieldTextureName() const {
+CourseBuilder::CourseBuilder(CourseEditor& editor, MovementInput& input, const HostView& view,
+                             Renderer& renderer)
+    : editor(editor), input(input), view(view), renderer(renderer) {}
+
+void CourseBuilder::findTextures(std::string road, std::string edge, std::string field) {
+    roadTexturePath = std::move(road);
+    edgeTexturePath = std::move(edge);
+    fieldTexturePath = std::move(field);
+}
+
+HRESULT CourseBuilder::create(HTREEITEM item) {
+    if (!editor.canCreate() || editor.laidPoints().size() < kMinimumCoursePoints) {
+        return E_FAIL;
+    }
+    LCourse_t course;
+    course.dottedPoints = editor.laidPoints().dotted();
+    buildDottedTrace(course, view.width, view.height);
+    course.calculatedPoints = editor.laidPoints().calculated();
+    course.calculatedSpline = makeCalculatedSpline(course.calculatedPoints);
+    course.field = std::make_unique<CCourseField>();
+    course.field->setTextureName(fieldTextureName());
+    for (const auto& point : course.calculatedPoints) {
+        course.field->addControlPoint(point.x, point.y, point.z);
+    }
+    course.treeItem = item;
+    course.stripsCreated = false;
+    if (FAILED(sampleCentreline(course, PitchMode::Stored))) {
+        return E_FAIL;
+    }
+    renderer.noteSampleCount(course.track->sampleCount());
+    buildMeshes(course, StartHeading::Set);
+    course.collisionTable = std::make_unique<RelationTable>();
+    course.moveTable = std::make_unique<RelationTable>();
+
+    editor.makeCurrent(&editor.add(std::move(course)));
+    editor.forgetPlacements();
+    return S_OK;
+}
+
+void CourseBuilder::regenerateCurrent() {
+    if (editor.current() == nullptr) {
+        return;
+    }
+    LCourse_t& course = *editor.current();
+    course.calculatedSpline.reset();
+    course.track.reset();
+    for (auto& strip : course.strips) {
+        strip.reset();
+    }
+    course.field->resetForRegeneration();
+    course.stripsCreated = false;
+    course.calculatedSpline = makeCalculatedSpline(course.calculatedPoints);
+    if (FAILED(sampleCentreline(course, PitchMode::Banked))) {
+        return;
+    }
+    buildMeshes(course, StartHeading::Keep);
+}
+
+std::string CourseBuilder::fieldTextureName() const {
     const bool fits =
         !roadTexturePath.empty() && roadTexturePath.size() <= CCourseField::kMaxTextureName;
     return fits ? roadTexturePath : kRoadTexture;
 }
 
-const std::string& CEngineApp::stripTexturePath(int strip) const {
+const std::string& CourseBuilder::stripTexturePath(int strip) const {
     switch (strip) {
     case ROAD_STRIP:
         return roadTexturePath;
@@ -41,7 +110,7 @@ const std::string& CEngineApp::stripTexturePath(int strip) const {
 
 // The seven strips show three pictures: each is loaded once and the strips that show
 // it share it.
-void CEngineApp::textureStrips(LCourse_t& course) {
+void CourseBuilder::textureStrips(LCourse_t& course) {
     std::map<std::string, const StripGrid*, std::less<>> loaded;
     for (int k = 0; k < kStripCount; ++k) {
         const std::string& path = stripTexturePath(k);
@@ -55,12 +124,12 @@ void CEngineApp::textureStrips(LCourse_t& course) {
     }
 }
 
-void CEngineApp::buildCourseMeshes(LCourse_t& course, StartHeading heading) {
+void CourseBuilder::buildMeshes(LCourse_t& course, StartHeading heading) {
     const int stripRows =
         (course.track ? course.track->sampleCount() / kSamplesPerStripRow : 0) + 2;
     if (!course.stripsCreated) {
         for (int k = 0; k < kStripCount; ++k) {
-            course.strips[k] = std::make_unique<StripGrid>(device, 2, stripRows, kStripSize);
+            course.strips[k] = std::make_unique<StripGrid>(view.device, 2, stripRows, kStripSize);
         }
         textureStrips(course);
         course.stripsCreated = true;
@@ -112,5 +181,5 @@ void CEngineApp::buildCourseMeshes(LCourse_t& course, StartHeading heading) {
     }
     // A field that cannot be built is not drawn; the strips round it still are.
     (void)course.field->build();
-    course.field->createDeviceObjects(device);
+    course.field->createDeviceObjects(view.device);
 }

@@ -1,22 +1,27 @@
 // The libraries of opened files and placing their contents on the course.
+#include "core/AssetLoader.h"
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <vector>
 
+#include "assets/AssetLibrary.h"
 #include "assets/AssetMessages.h"
 #include "assets/mesh/MeasuredMesh.h"
-#include "assets/sound/SoundManager.h"
-#include "core/EngineApp.h"
+#include "core/EditSession.h"
+#include "core/SoundRelationService.h"
 #include "d3dx9/d3dx9tex.h"
+#include "render/HostView.h"
+#include "render/Renderer.h"
+#include "scene/CourseEditor.h"
+#include "scene/ListElement.h"
+#include "scene/Placements.h"
 #include "tumbleway/NameField.h"
 #include "win32/regular_file.h"
 
 namespace {
-
-constexpr float kFieldOfView = 0.7853982f;
-constexpr float kFarPlanePerRadius = 50.0f;
 
 // Finds a file the host opened, remembering its folder for later searches, and loads
 // it with `load`. A file that is not found and one that does not load are one failure
@@ -33,43 +38,30 @@ bool findAndLoad(AssetLibrary& assets, const LF_t& file, MissingFile kind,
     return true;
 }
 
-template <typename List>
-void renumberFromZero(List& list) {
-    std::int32_t id = 0;
-    for (auto& element : list) {
-        element.id = id++;
-    }
-}
-
 } // namespace
 
-std::unique_ptr<BitmapBillboard> CEngineApp::loadBillboard(const std::string& path) const {
+std::unique_ptr<BitmapBillboard> loadBillboard(const HostView& view, const std::string& path) {
     D3DCAPS9 caps{};
-    if (device != nullptr) {
-        device->GetDeviceCaps(&caps);
+    if (view.device != nullptr) {
+        view.device->GetDeviceCaps(&caps);
     }
-    auto billboard = std::make_unique<BitmapBillboard>(device, caps);
+    auto billboard = std::make_unique<BitmapBillboard>(view.device, caps);
     // A bitmap that does not load is kept as an untextured quad.
-    (void)billboard->load(hwnd, path);
+    (void)billboard->load(view.window, path);
     return billboard;
 }
 
-std::unique_ptr<SoundObject> CEngineApp::loadSound(const std::string& path) const {
-    auto sound = std::make_unique<SoundObject>(path.c_str(), soundManager.get());
-    if (sound->load() != 0 && soundManager && soundManager->directSound() != nullptr) {
-        return nullptr; // not a wave file the device can play
-    }
-    // Without a sound device nothing plays anyway; the sound is kept for when one is
-    // there (a device made again).
-    return sound;
-}
+AssetLoader::AssetLoader(AssetLibrary& assets, CourseEditor& editor, EditSession& edit,
+                         SoundRelationService& sounds, const HostView& view,
+                         const Renderer& renderer)
+    : assets(assets), editor(editor), edit(edit), sounds(sounds), view(view), renderer(renderer) {}
 
-HRESULT CEngineApp::pushXfile(const LF_t& file, HTREEITEM item) {
+HRESULT AssetLoader::pushXfile(const LF_t& file, HTREEITEM item) {
     XfileEntry entry;
     if (!findAndLoad(assets, file, MissingFile::Xfile, [&](const std::string& path) {
             entry.path = path;
             MeshBounds bounds;
-            entry.mesh = loadMeasuredMesh(device, path, &bounds);
+            entry.mesh = loadMeasuredMesh(view.device, path, &bounds);
             entry.radius = bounds.radius;
             entry.centre = bounds.centre;
             return entry.mesh != nullptr;
@@ -81,25 +73,14 @@ HRESULT CEngineApp::pushXfile(const LF_t& file, HTREEITEM item) {
     const float radius = entry.radius;
     assets.add(std::move(entry));
 
-    if (device != nullptr) {
-        const D3DXMATRIX projection = meshPreviewProjection(radius);
-        device->SetTransform(D3DTS_PROJECTION, &projection);
+    if (view.device != nullptr) {
+        const D3DXMATRIX projection = renderer.meshPreviewProjection(radius);
+        view.device->SetTransform(D3DTS_PROJECTION, &projection);
     }
     return S_OK;
 }
 
-D3DXMATRIX CEngineApp::meshPreviewProjection(float radius) const {
-    // Far enough to see the whole of a mesh of that radius.
-    const float aspect = backBufferDesc.Height == 0 ? 1.0f
-                                                    : static_cast<float>(backBufferDesc.Width) /
-                                                          static_cast<float>(backBufferDesc.Height);
-    D3DXMATRIX projection;
-    D3DXMatrixPerspectiveFovLH(&projection, kFieldOfView, aspect, 1.0f,
-                               kFarPlanePerRadius * radius);
-    return projection;
-}
-
-HRESULT CEngineApp::pushBitmap(const LF_t& file, HTREEITEM item) {
+HRESULT AssetLoader::pushBitmap(const LF_t& file, HTREEITEM item) {
     BitmapEntry entry;
     // A picture that does not decode would stand as an empty quad one pixel wide: it is
     // refused, by name, like one that is not found.
@@ -108,7 +89,7 @@ HRESULT CEngineApp::pushBitmap(const LF_t& file, HTREEITEM item) {
             if (FAILED(D3DXGetImageInfoFromFileA(path.c_str(), &info))) {
                 return false;
             }
-            entry.bitmap = loadBillboard(path);
+            entry.bitmap = loadBillboard(view, path);
             return true;
         })) {
         return E_FAIL;
@@ -119,10 +100,10 @@ HRESULT CEngineApp::pushBitmap(const LF_t& file, HTREEITEM item) {
     return S_OK;
 }
 
-HRESULT CEngineApp::pushWav(const LF_t& file, HTREEITEM item) {
+HRESULT AssetLoader::pushWav(const LF_t& file, HTREEITEM item) {
     SoundEntry entry;
     if (!findAndLoad(assets, file, MissingFile::Sound, [&](const std::string& path) {
-            entry.sound = loadSound(path);
+            entry.sound = sounds.load(path);
             return entry.sound != nullptr;
         })) {
         return E_FAIL;
@@ -133,7 +114,7 @@ HRESULT CEngineApp::pushWav(const LF_t& file, HTREEITEM item) {
     return S_OK;
 }
 
-void CEngineApp::assign() {
+void AssetLoader::assign() {
     if (editor.current() == nullptr) {
         return;
     }
@@ -142,23 +123,23 @@ void CEngineApp::assign() {
         std::string path;
         SharedMeshes::Loaded loaded;
         if (!assets.resolve(assets.currentXfile()->name, &path) ||
-            !(loaded = editor.current()->meshes.acquire(device, path)).mesh) {
+            !(loaded = editor.current()->meshes.acquire(view.device, path)).mesh) {
             reportMissingFile(MissingFile::Xfile, assets.currentXfile()->name);
             return;
         }
         XfilePlacement placement;
         placement.mesh = std::move(loaded.mesh);
         placement.radius = loaded.radius;
-        placement.body = std::make_unique<CSceneObject>();
-        placement.body->radius = placement.radius;
-        placement.body->yawOffset = 0;
+        CSceneObject body;
+        body.radius = placement.radius;
+        body.yawOffset = 0;
         setNameField(placement.name, nameFieldText(assets.currentXfile()->name));
         auto& placements = editor.current()->xfilePlacements;
-        placements.push_back(std::move(placement));
-        renumberFromZero(placements);
+        placements.add(std::move(placement), body);
+        placements.renumber(0);
         editor.drive(&placements.back());
         // Without a course under the camera the placement stays where it was put.
-        (void)placeXfileInFrontOfCamera();
+        (void)edit.placeXfileInFrontOfCamera();
     } else if (assets.currentBitmap() != nullptr) {
         std::string path;
         if (!assets.resolve(assets.currentBitmap()->name, &path)) {
@@ -166,15 +147,15 @@ void CEngineApp::assign() {
             return;
         }
         BitmapPlacement placement;
-        placement.bitmap = loadBillboard(path);
+        placement.bitmap = loadBillboard(view, path);
         placement.halfWidth = placement.bitmap->halfWidth();
         placement.halfHeight = placement.bitmap->halfHeight();
         setNameField(placement.name, nameFieldText(assets.currentBitmap()->name));
         auto& placements = editor.current()->bitmapPlacements;
         placements.push_back(std::move(placement));
-        renumberFromZero(placements);
+        renumber(placements, 0);
         editor.setLastBitmap(&placements.back());
         // Without a course under the camera the placement stays where it was put.
-        (void)placeBitmapInFrontOfCamera();
+        (void)edit.placeBitmapInFrontOfCamera();
     }
 }

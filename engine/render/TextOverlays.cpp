@@ -2,7 +2,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/EngineApp.h"
+#include "camera/CameraRig.h"
+#include "render/Renderer.h"
+#include "scene/CourseEditor.h"
 
 namespace {
 
@@ -30,21 +32,21 @@ RECT playClockRect(UINT width) {
     return RECT{w / 2 - 64, 8, w - 20, 48};
 }
 
-HRESULT CEngineApp::drawPlayTimer() {
+HRESULT Renderer::drawPlayTimer() {
     if (!fontTimer || !fontLarge) {
         return E_FAIL; // fonts are gone between invalidate and restore
     }
     fontTimer->Begin();
     fontLarge->Begin();
     const std::string text = playClockText(timeGetTime() - playStartTime);
-    const RECT r = playClockRect(backBufferDesc.Width);
+    const RECT r = playClockRect(view.backBuffer.Width);
     drawLine(fontTimer.get(), text.c_str(), r.left, r.top, r.right, r.bottom, kYellow);
     fontTimer->End();
     fontLarge->End();
     return S_OK;
 }
 
-HRESULT CEngineApp::drawPlaceText() {
+HRESULT Renderer::drawPlaceText() {
     if (!fontLarge) {
         return E_FAIL;
     }
@@ -62,19 +64,19 @@ HRESULT CEngineApp::drawPlaceText() {
     return S_OK;
 }
 
-HRESULT CEngineApp::drawHint(const char* text) {
+HRESULT Renderer::drawHint(const char* text) {
     if (!fontLarge) {
         return E_FAIL;
     }
-    const LONG w = static_cast<LONG>(backBufferDesc.Width);
-    const LONG h = static_cast<LONG>(backBufferDesc.Height);
+    const LONG w = static_cast<LONG>(view.backBuffer.Width);
+    const LONG h = static_cast<LONG>(view.backBuffer.Height);
     fontLarge->Begin();
     drawLine(fontLarge.get(), text, 10, h / 2 - 10, w - 10, h / 2 + 22, kYellow);
     fontLarge->End();
     return S_OK;
 }
 
-HRESULT CEngineApp::drawPreviewText() {
+HRESULT Renderer::drawPreviewText() {
     if (!fontLarge) {
         return E_FAIL;
     }
@@ -89,7 +91,7 @@ HRESULT CEngineApp::drawPreviewText() {
     std::snprintf(lines[4], sizeof lines[4], "float info= %f", floatInfo);
     // The lines run to the view's right edge: the camera's three coordinates in full
     // are wider than 300 pixels.
-    const LONG right = std::max<LONG>(300, static_cast<LONG>(backBufferDesc.Width) - 10);
+    const LONG right = std::max<LONG>(300, static_cast<LONG>(view.backBuffer.Width) - 10);
     for (int i = 0; i < 5; ++i) {
         const LONG top = 8 + 16 * i;
         drawLine(fontLarge.get(), lines[i], 10, top, right, top + 32, kNearBlack);
@@ -98,14 +100,14 @@ HRESULT CEngineApp::drawPreviewText() {
     return S_OK;
 }
 
-HRESULT CEngineApp::drawHelpText() {
+HRESULT Renderer::drawHelpText() {
     if (!fontLarge || !fontSmall) {
         return E_FAIL;
     }
     fontLarge->Begin();
     fontSmall->Begin();
-    const LONG w = static_cast<LONG>(backBufferDesc.Width);
-    const LONG h = static_cast<LONG>(backBufferDesc.Height);
+    const LONG w = static_cast<LONG>(view.backBuffer.Width);
+    const LONG h = static_cast<LONG>(view.backBuffer.Height);
     ID3DXFont* font = fontLarge.get();
     drawLine(font, statsText[0].c_str(), 2, 20, w - 20, 40, kYellow);
     drawLine(font, statsText[1].c_str(), 2, 0, w - 20, 20, kYellow);

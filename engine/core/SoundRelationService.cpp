@@ -1,4 +1,6 @@
 // Sounds tied to meshes: assigned and released by the user, played by the step.
+#include "core/SoundRelationService.h"
+
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -6,9 +8,12 @@
 #include <string_view>
 #include <vector>
 
+#include "assets/AssetLibrary.h"
 #include "assets/AssetMessages.h"
 #include "assets/sound/SoundManager.h"
-#include "core/EngineApp.h"
+#include "scene/CourseEditor.h"
+#include "scene/ListElement.h"
+#include "scene/Placements.h"
 #include "tumbleway/NameField.h"
 
 namespace {
@@ -49,7 +54,28 @@ std::optional<Picked> pendingRelation(const AssetLibrary& assets, const LCourse_
 
 } // namespace
 
-void CEngineApp::assignSoundRelation(bool collisionButton) {
+SoundRelationService::SoundRelationService(AssetLibrary& assets, CourseEditor& editor)
+    : assets(assets), editor(editor) {}
+
+SoundRelationService::~SoundRelationService() = default;
+
+void SoundRelationService::start(HWND window) {
+    soundManager = std::make_unique<SoundManager>();
+    // Without a sound device the manager stays silent; nothing else depends on it.
+    (void)soundManager->initialize(window, DSSCL_PRIORITY);
+}
+
+std::unique_ptr<SoundObject> SoundRelationService::load(const std::string& path) const {
+    auto sound = std::make_unique<SoundObject>(path.c_str(), soundManager.get());
+    if (sound->load() != 0 && soundManager && soundManager->directSound() != nullptr) {
+        return nullptr; // not a wave file the device can play
+    }
+    // Without a sound device nothing plays anyway; the sound is kept for when one is
+    // there (a device made again).
+    return sound;
+}
+
+void SoundRelationService::assign(bool collisionButton) {
     const auto picked = pendingRelation(assets, editor.current(), collisionButton);
     if (!picked) {
         return;
@@ -64,7 +90,7 @@ void CEngineApp::assignSoundRelation(bool collisionButton) {
 
     std::string path;
     SoundEntry entry;
-    if (!assets.resolve(sound->name, &path) || !(entry.sound = loadSound(path))) {
+    if (!assets.resolve(sound->name, &path) || !(entry.sound = load(path))) {
         // The table keeps the pair; the assignment stays pending.
         reportMissingFile(MissingFile::Sound, sound->name);
         return;
@@ -75,7 +101,7 @@ void CEngineApp::assignSoundRelation(bool collisionButton) {
     assets.clearRelationPicks();
 }
 
-void CEngineApp::releaseSoundRelation(bool collisionButton) {
+void SoundRelationService::release(bool collisionButton) {
     const auto picked = pendingRelation(assets, editor.current(), collisionButton);
     if (!picked) {
         return;
@@ -89,14 +115,40 @@ void CEngineApp::releaseSoundRelation(bool collisionButton) {
     assets.clearRelationPicks();
 }
 
-void CEngineApp::previewSound() {
+bool SoundRelationService::deleteRelation(int index) {
+    LCourse_t* course = editor.current();
+    if (course == nullptr) {
+        return false;
+    }
+    auto& relations = course->relations;
+    if (elementAt(relations, index) == nullptr) {
+        return false;
+    }
+    relations.erase(std::next(relations.begin(), index));
+    // The tables are made again from the relations that stay, as a restore makes them:
+    // every relation answers in the collision table, a move relation in the move table too.
+    course->collisionTable = std::make_unique<RelationTable>();
+    course->moveTable = std::make_unique<RelationTable>();
+    for (const auto& relation : relations) {
+        const std::string first(nameFieldText(relation.xfile1));
+        const std::string second(nameFieldText(relation.xfile2));
+        const std::string wav(nameFieldText(relation.wavfile));
+        if (second == RelationTable::kMoveKey) {
+            course->moveTable->add(first, second, wav);
+        }
+        course->collisionTable->add(first, second, wav);
+    }
+    return true;
+}
+
+void SoundRelationService::preview() {
     if (assets.currentSound() != nullptr && assets.currentSound()->sound) {
         // A sound that cannot play is silence; the scene goes on.
         (void)assets.currentSound()->sound->play(0, 0, previewFrequencyStep, 0);
     }
 }
 
-void CEngineApp::playCourseSounds(const std::string& wav, int rateStep) {
+void SoundRelationService::playCourseSounds(const std::string& wav, int rateStep) {
     if (wav == RelationTable::kNoData) {
         return;
     }
@@ -108,7 +160,8 @@ void CEngineApp::playCourseSounds(const std::string& wav, int rateStep) {
     }
 }
 
-void CEngineApp::playCollisionSound(const XfilePlacement& first, const XfilePlacement& second) {
+void SoundRelationService::playCollisionSound(const XfilePlacement& first,
+                                              const XfilePlacement& second) {
     // An empty table answers "nodata" to every pair; most scenes have no relation, and
     // then a contact costs no lookup at all.
     const LCourse_t* course = editor.current();
@@ -120,17 +173,18 @@ void CEngineApp::playCollisionSound(const XfilePlacement& first, const XfilePlac
     playCourseSounds(answer.wav, 1);
 }
 
-void CEngineApp::playMovementSound(const XfilePlacement& placement) {
+void SoundRelationService::playMovementSound(const XfilePlacement& placement) {
     const LCourse_t* course = editor.current();
-    if (course == nullptr || !course->moveTable || !placement.body) {
+    if (course == nullptr || !course->moveTable) {
         return;
     }
     const auto answer = course->moveTable->lookup(std::string(nameFieldText(placement.name)),
                                                   RelationTable::kMoveKey);
-    playCourseSounds(answer.wav, static_cast<int>(placement.body->speed * 10.0));
+    playCourseSounds(answer.wav,
+                     static_cast<int>(course->xfilePlacements.body(placement).speed * 10.0));
 }
 
-void CEngineApp::playMovementSounds() {
+void SoundRelationService::playMovementSounds() {
     const LCourse_t* course = editor.current();
     if (course == nullptr || !course->moveTable || course->moveTable->empty()) {
         return; // every answer would be "nodata"
@@ -145,9 +199,6 @@ void CEngineApp::playMovementSounds() {
     };
     std::vector<Answer> answers;
     for (const auto& placement : course->xfilePlacements) {
-        if (!placement.body) {
-            continue;
-        }
         const std::string_view name = nameFieldText(placement.name);
         const Answer* known = nullptr;
         for (const Answer& answer : answers) {
@@ -156,7 +207,7 @@ void CEngineApp::playMovementSounds() {
                 break;
             }
         }
-        const int rateStep = static_cast<int>(placement.body->speed * 10.0);
+        const int rateStep = static_cast<int>(course->xfilePlacements.body(placement).speed * 10.0);
         if (known != nullptr) {
             playCourseSounds(known->wav, rateStep);
             continue;
