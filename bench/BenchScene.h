@@ -132,6 +132,8 @@ inline int lanesAt(float spacing) {
 // 10,000 bodies on the course above).
 inline void scatterBodies(CEngineApp& app, int n, float spacing, std::uint32_t seed) {
     LCourse_t& course = *app.editor.current();
+    // As a scene opened at once takes them.
+    course.xfilePlacements.reserve(course.xfilePlacements.size() + static_cast<std::size_t>(n));
     const int samples = course.track->sampleCount();
     std::mt19937 random(seed);
     const int lanes = lanesAt(spacing);
@@ -154,6 +156,7 @@ inline void scatterBodies(CEngineApp& app, int n, float spacing, std::uint32_t s
 // between theirs.
 inline void spreadBodies(CEngineApp& app, int n, float spacing, std::uint32_t seed) {
     LCourse_t& course = *app.editor.current();
+    course.xfilePlacements.reserve(course.xfilePlacements.size() + static_cast<std::size_t>(n));
     const int samples = course.track->sampleCount();
     std::vector<D3DXVECTOR3> centres(static_cast<std::size_t>(samples) + 1);
     std::vector<D3DXVECTOR3> acrosses(centres.size());

@@ -77,6 +77,7 @@ void SceneReader::readPoints(const LSession_t& session, LCourse_t& course,
 void SceneReader::readMeshes(const LSession_t& session, std::span<const TwxMeshExtra> extras,
                              LCourse_t& course, NonFiniteElements& nonFinite) {
     std::unordered_map<std::string, std::shared_ptr<MeshObject>> meshOfName;
+    course.xfilePlacements.reserve(course.xfilePlacements.size() + session.meshes.size());
     std::size_t meshIndex = 0;
     for (const auto& saved : session.meshes) {
         // What the record's n-th mesh carries, whichever meshes before it are dropped.

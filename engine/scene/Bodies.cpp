@@ -4,6 +4,13 @@
 
 #include "tw/assert.h"
 
+void Bodies::reserve(std::size_t bodies) {
+    m_bodies.reserve(bodies);
+    m_hints.reserve(bodies);
+    m_idAt.reserve(bodies);
+    m_indexOf.reserve(bodies);
+}
+
 BodyId Bodies::add(const CSceneObject& body) {
     BodyId id{};
     if (m_freeIds.empty()) {

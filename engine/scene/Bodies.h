@@ -23,6 +23,8 @@ struct SurfaceHint {
 // that order, which every result depends on; everything else names a body by its id.
 class Bodies {
 public:
+    // Makes room for this many bodies in all, so that adding them moves none.
+    void reserve(std::size_t bodies);
     // Appends a body, last in the order.
     BodyId add(const CSceneObject& body);
     // Removes a body; returns the index it had, which the bodies after it move down into.

@@ -2,6 +2,12 @@
 
 #include <iterator>
 
+void PlacedMeshes::reserve(std::size_t placements) {
+    m_bodies.reserve(placements);
+    m_placementAt.reserve(placements);
+    m_ids.reserve(placements);
+}
+
 XfilePlacement& PlacedMeshes::add(XfilePlacement placement, const CSceneObject& body) {
     placement.body = m_bodies.add(body);
     XfilePlacement& added = m_records.emplace_back(std::move(placement));

@@ -27,6 +27,9 @@ public:
     using iterator = std::list<XfilePlacement>::iterator;
     using const_iterator = std::list<XfilePlacement>::const_iterator;
 
+    // Makes room for this many placements in all: a scene opened at once takes its
+    // bodies' arrays at their size, not grown by doubling.
+    void reserve(std::size_t placements);
     // Appends a placement with its body, last in the list and in the bodies' order.
     XfilePlacement& add(XfilePlacement placement, const CSceneObject& body);
     iterator erase(const_iterator placement);
