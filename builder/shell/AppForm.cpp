@@ -529,7 +529,7 @@ void AppForm::mouseReleaseEvent(QMouseEvent* event) {
             engineCall([&] { after = takeCourseSnapshot(dragBefore_->item); });
             if (after.item != nullptr && after.text() != dragBefore_->text()) {
                 const HTREEITEM course = after.item;
-                const QString moved = controlledItem_ != nullptr ? controlledItem_->text(0) : "";
+                const QString moved = QString::fromStdString(movedElementName(*dragBefore_, after));
                 history_->push(std::make_unique<CourseEdit>(*this, tr("move %1").arg(moved),
                                                             std::move(*dragBefore_),
                                                             std::move(after))

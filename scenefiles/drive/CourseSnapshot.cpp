@@ -1,6 +1,10 @@
 #include "drive/CourseSnapshot.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "files/SimulationFile.h"
+#include "tumbleway/NameField.h"
 #include "tumbleway/tumbleway_ext.h"
 
 std::string CourseSnapshot::text() const {
@@ -44,4 +48,30 @@ bool putCourseSnapshot(const CourseSnapshot& snapshot, bool replace, int positio
         twx_set_controlled_mesh(snapshot.controlled);
     }
     return true;
+}
+
+namespace {
+
+// The first element of two equally long lists whose place differs; null when none does.
+template <typename Element>
+const Element* firstMoved(const std::list<Element>& before, const std::list<Element>& after) {
+    if (before.size() != after.size()) {
+        return nullptr;
+    }
+    const auto moved = std::mismatch(
+        before.begin(), before.end(), after.begin(),
+        [](const Element& a, const Element& b) { return a.x == b.x && a.y == b.y && a.z == b.z; });
+    return moved.second == after.end() ? nullptr : &*moved.second;
+}
+
+} // namespace
+
+std::string movedElementName(const CourseSnapshot& before, const CourseSnapshot& after) {
+    if (const SessionXfile* mesh = firstMoved(before.record.meshes, after.record.meshes)) {
+        return std::string(nameFieldText(mesh->name));
+    }
+    if (const SessionBitmap* bitmap = firstMoved(before.record.bitmaps, after.record.bitmaps)) {
+        return std::string(nameFieldText(bitmap->name));
+    }
+    return {};
 }

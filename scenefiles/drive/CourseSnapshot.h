@@ -18,6 +18,10 @@ struct CourseSnapshot {
     std::string text() const;
 };
 
+// The name of the first placed mesh or bitmap whose place differs between two snapshots
+// of one course: what a drag moved. Empty when none moved or the lists differ in length.
+std::string movedElementName(const CourseSnapshot& before, const CourseSnapshot& after);
+
 // Takes the course of a tree item from the engine; the item is null in the snapshot
 // when the engine has no such course. Engine calls: run inside an engine scope.
 CourseSnapshot takeCourseSnapshot(HTREEITEM item);

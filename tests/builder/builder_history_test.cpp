@@ -299,6 +299,14 @@ private slots:
         QCOMPARE(window_->statusBar()->currentMessage(), QStringLiteral("Undone: place flag.bmp"));
         window_->findChild<QAction*>(QStringLiteral("redo"))->trigger();
         QCOMPARE(window_->statusBar()->currentMessage(), QStringLiteral("Redone: place flag.bmp"));
+        // A drag is named for what it moved: here the flag, grabbed above the ball that
+        // was placed at the same spot (the ball stays driven).
+        selectTab(1);
+        waitFrames(3);
+        const SessionBitmap flag = session().bitmaps.back();
+        const QPoint at = projected(D3DXVECTOR3(flag.x, flag.y + 10, flag.z)).toPoint();
+        drag(at, at + QPoint(30, 0));
+        QCOMPARE(history.undoText(), QStringLiteral("move flag.bmp"));
     }
 
     void theTitleFollowsTheSceneAndItsUnsavedState() {
