@@ -799,6 +799,11 @@ void AppForm::onAssign() {
 }
 
 void AppForm::onScan() {
+    // Without a current course the engine has nothing to scan (the view says to choose
+    // one): the button keeps saying what a press does.
+    if (engineCurrentCourse() == nullptr) {
+        return;
+    }
     scanning_ = !scanning_;
     engineCall([] { xll_OnButtonScanCourse(); });
     button(kScanButton)->setText(scanning_ ? tr("stop") : tr("scan"));

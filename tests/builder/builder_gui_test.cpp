@@ -398,6 +398,9 @@ private slots:
         form().button(AppForm::kClearButton)->click();
         QVERIFY(child(4, QStringLiteral("course1")) != nullptr);
         QVERIFY(form().currentCourseEntry() == nullptr);
+        // Without a course there is nothing to scan: the button keeps its word.
+        scan->click();
+        QCOMPARE(scan->text(), QStringLiteral("scan"));
         window_->action(40025)->trigger();
         QVERIFY(!QFileInfo::exists(work_ + QStringLiteral("/velmora.sim")));
         // The course is no longer shown as chosen, so choosing it again works.
