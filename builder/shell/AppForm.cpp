@@ -641,6 +641,10 @@ void AppForm::handleMessage(UINT message, UINT wParam, LONG lParam) {
         recordCourseEdit(tr("adjust %1").arg(name), [&] {
             engineCall([&] { xll_WindowProc_WM_MOD_XFILE(message, wParam, lParam); });
         });
+        emit statusMessage(tr("Raised %1 by %2 and turned it to %3 degrees.")
+                               .arg(name)
+                               .arg(static_cast<std::int32_t>(wParam))
+                               .arg(static_cast<std::int32_t>(lParam)));
     }
 }
 

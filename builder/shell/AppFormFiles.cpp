@@ -175,6 +175,11 @@ void AppForm::openSession(bool binary, const ChosenFile& file) {
 
 void AppForm::openSceneRecord(LSession_t& record, const SceneExtras& extras, const QString& name,
                               const QString& file, bool readWhole) {
+    // A file the reader could make nothing of still makes a course, an empty one.
+    const bool nothingRead = !readWhole && record.dottedPoints.empty() &&
+                             record.calculatedPoints.empty() && record.meshes.empty() &&
+                             record.bitmaps.empty() && record.sounds.empty() &&
+                             record.relations.empty();
     const std::int32_t number = entries_.nextCourseNumber();
     QTreeWidgetItem* item = insertTreeItem(
         TreeKind::Course, QString::fromStdString(FileTreeEntries::courseName(number)), number);
@@ -222,7 +227,10 @@ void AppForm::openSceneRecord(LSession_t& record, const SceneExtras& extras, con
     courseSaved(record.item, file);
     refreshCourseChildren(record.item);
     emit sceneStateChanged();
-    if (!readWhole) {
+    if (nothingRead) {
+        emit statusMessage(
+            tr("Nothing of %1 could be read: %2 is an empty course.").arg(name, item->text(0)));
+    } else if (!readWhole) {
         emit statusMessage(tr("Opened %1 in part as %2: the file is damaged, and only what "
                               "could be read of it is in the course.")
                                .arg(name, item->text(0)));

@@ -439,6 +439,14 @@ Copy them beside it, so that it finds them when it is opened again?</translation
         <source>Exported the course to %1.</source>
         <translation>Exported the course to %1.</translation>
     </message>
+    <message>
+        <source>Raised %1 by %2 and turned it to %3 degrees.</source>
+        <translation>Raised %1 by %2 and turned it to %3 degrees.</translation>
+    </message>
+    <message>
+        <source>Nothing of %1 could be read: %2 is an empty course.</source>
+        <translation>Nothing of %1 could be read: %2 is an empty course.</translation>
+    </message>
 </context>
 <context>
     <name>CourseCheckDialog</name>

@@ -436,6 +436,14 @@ Copy them beside it, so that it finds them when it is opened again?</source>
         <source>Exported the course to %1.</source>
         <translation>コースを %1 に書き出しました。</translation>
     </message>
+    <message>
+        <source>Raised %1 by %2 and turned it to %3 degrees.</source>
+        <translation>%1 を %2 だけ上げ、%3 度に向けました。</translation>
+    </message>
+    <message>
+        <source>Nothing of %1 could be read: %2 is an empty course.</source>
+        <translation>%1 は何も読めませんでした: %2 は空のコースです。</translation>
+    </message>
 </context>
 <context>
     <name>CourseCheckDialog</name>

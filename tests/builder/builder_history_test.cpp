@@ -80,6 +80,8 @@ private slots:
         drag(at, at + QPoint(40, 10));
         adjustWithDialog(drawnMesh(box).toPoint(), 2, 45, true);
         QCOMPARE(extras().back().first, 2.0f);
+        QCOMPARE(window_->statusBar()->currentMessage(),
+                 QStringLiteral("Raised box.x by 2 and turned it to 45 degrees."));
 
         pickCollision(QStringLiteral("ball.x"), QStringLiteral("box.x"), QStringLiteral("hit.wav"));
         select(course1);

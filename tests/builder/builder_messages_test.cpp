@@ -131,6 +131,19 @@ private slots:
         openFile(scenes() + QStringLiteral("/demo.xml"));
         QVERIFY(messages_.empty());
         QCOMPARE(statusText(), QStringLiteral("Opened demo.xml as course2."));
+
+        // Of a scene cut short before its first element nothing is read: not "in part".
+        QFile demo(scenes() + QStringLiteral("/demo.xml"));
+        QVERIFY(demo.open(QIODevice::ReadOnly));
+        QFile cut(scenes() + QStringLiteral("/cut.xml"));
+        QVERIFY(cut.open(QIODevice::WriteOnly));
+        cut.write(demo.read(200));
+        cut.close();
+        messages_.clear();
+        openFile(cut.fileName());
+        QCOMPARE(messages_.size(), std::size_t{1}); // "Cannot Read cut.xml. ##"
+        QCOMPARE(statusText(),
+                 QStringLiteral("Nothing of cut.xml could be read: course3 is an empty course."));
     }
 
     // The open dialog came back on meshes each time, whatever kind of file was opened
