@@ -529,10 +529,12 @@ void AppForm::mouseReleaseEvent(QMouseEvent* event) {
             engineCall([&] { after = takeCourseSnapshot(dragBefore_->item); });
             if (after.item != nullptr && after.text() != dragBefore_->text()) {
                 const HTREEITEM course = after.item;
-                const QString moved = QString::fromStdString(movedElementName(*dragBefore_, after));
-                history_->push(std::make_unique<CourseEdit>(*this, tr("move %1").arg(moved),
+                const std::optional<PlacedElement> moved = movedElement(*dragBefore_, after);
+                const QString name =
+                    moved ? QString::fromStdString(elementName(after, *moved)) : QString();
+                history_->push(std::make_unique<CourseEdit>(*this, tr("move %1").arg(name),
                                                             std::move(*dragBefore_),
-                                                            std::move(after))
+                                                            std::move(after), moved)
                                    .release());
                 courseChanged(course);
             }

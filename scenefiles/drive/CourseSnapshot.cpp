@@ -52,26 +52,65 @@ bool putCourseSnapshot(const CourseSnapshot& snapshot, bool replace, int positio
 
 namespace {
 
-// The first element of two equally long lists whose place differs; null when none does.
+// The position of the first element of two equally long lists whose place differs.
 template <typename Element>
-const Element* firstMoved(const std::list<Element>& before, const std::list<Element>& after) {
+std::optional<std::size_t> firstMoved(const std::list<Element>& before,
+                                      const std::list<Element>& after) {
     if (before.size() != after.size()) {
-        return nullptr;
+        return std::nullopt;
     }
     const auto moved = std::mismatch(
         before.begin(), before.end(), after.begin(),
         [](const Element& a, const Element& b) { return a.x == b.x && a.y == b.y && a.z == b.z; });
-    return moved.second == after.end() ? nullptr : &*moved.second;
+    if (moved.first == before.end()) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(std::distance(before.begin(), moved.first));
+}
+
+template <typename Element>
+const Element* at(const std::list<Element>& list, std::size_t index) {
+    return index < list.size() ? &*std::next(list.begin(), static_cast<std::ptrdiff_t>(index))
+                               : nullptr;
+}
+
+template <typename Element>
+bool copyPlace(std::list<Element>& onto, const std::list<Element>& from, std::size_t index) {
+    const Element* source = at(from, index);
+    if (source == nullptr || index >= onto.size()) {
+        return false;
+    }
+    Element& target = *std::next(onto.begin(), static_cast<std::ptrdiff_t>(index));
+    target.x = source->x;
+    target.y = source->y;
+    target.z = source->z;
+    return true;
 }
 
 } // namespace
 
-std::string movedElementName(const CourseSnapshot& before, const CourseSnapshot& after) {
-    if (const SessionXfile* mesh = firstMoved(before.record.meshes, after.record.meshes)) {
-        return std::string(nameFieldText(mesh->name));
+std::optional<PlacedElement> movedElement(const CourseSnapshot& before,
+                                          const CourseSnapshot& after) {
+    if (const auto mesh = firstMoved(before.record.meshes, after.record.meshes)) {
+        return PlacedElement{PlacedElement::Kind::Mesh, *mesh};
     }
-    if (const SessionBitmap* bitmap = firstMoved(before.record.bitmaps, after.record.bitmaps)) {
-        return std::string(nameFieldText(bitmap->name));
+    if (const auto bitmap = firstMoved(before.record.bitmaps, after.record.bitmaps)) {
+        return PlacedElement{PlacedElement::Kind::Bitmap, *bitmap};
     }
-    return {};
+    return std::nullopt;
+}
+
+std::string elementName(const CourseSnapshot& snapshot, PlacedElement element) {
+    if (element.kind == PlacedElement::Kind::Mesh) {
+        const SessionXfile* mesh = at(snapshot.record.meshes, element.index);
+        return mesh != nullptr ? std::string(nameFieldText(mesh->name)) : std::string();
+    }
+    const SessionBitmap* bitmap = at(snapshot.record.bitmaps, element.index);
+    return bitmap != nullptr ? std::string(nameFieldText(bitmap->name)) : std::string();
+}
+
+bool takePlace(CourseSnapshot& onto, const CourseSnapshot& from, PlacedElement element) {
+    return element.kind == PlacedElement::Kind::Mesh
+               ? copyPlace(onto.record.meshes, from.record.meshes, element.index)
+               : copyPlace(onto.record.bitmaps, from.record.bitmaps, element.index);
 }

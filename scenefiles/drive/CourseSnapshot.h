@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 
 #include "files/SceneExtras.h"
@@ -18,9 +20,22 @@ struct CourseSnapshot {
     std::string text() const;
 };
 
-// The name of the first placed mesh or bitmap whose place differs between two snapshots
-// of one course: what a drag moved. Empty when none moved or the lists differ in length.
-std::string movedElementName(const CourseSnapshot& before, const CourseSnapshot& after);
+// A placed mesh or bitmap of a course, by its position in the course's list of its kind.
+struct PlacedElement {
+    enum class Kind { Mesh, Bitmap };
+    Kind kind;
+    std::size_t index;
+};
+
+// The first placed mesh or bitmap whose place differs between two snapshots of one
+// course: what a drag moved. None when none moved or the lists differ in length.
+std::optional<PlacedElement> movedElement(const CourseSnapshot& before,
+                                          const CourseSnapshot& after);
+// The element's file name; empty when the snapshot has no such element.
+std::string elementName(const CourseSnapshot& snapshot, PlacedElement element);
+// Gives the element of `onto` the place it has in `from`, the rest of `onto` as it is.
+// False, `onto` unchanged, when either has no such element.
+bool takePlace(CourseSnapshot& onto, const CourseSnapshot& from, PlacedElement element);
 
 // Takes the course of a tree item from the engine; the item is null in the snapshot
 // when the engine has no such course. Engine calls: run inside an engine scope.

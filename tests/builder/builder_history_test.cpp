@@ -309,6 +309,20 @@ private slots:
         const QPoint at = projected(D3DXVECTOR3(flag.x, flag.y + 10, flag.z)).toPoint();
         drag(at, at + QPoint(30, 0));
         QCOMPARE(history.undoText(), QStringLiteral("move flag.bmp"));
+
+        // Undoing the drag puts the flag back and nothing else: the ball, driven on in
+        // Play since, stays where it went.
+        clickView(drawnMesh(0).toPoint()); // drives the ball
+        selectTab(0);
+        holdKey(Qt::Key_Up, 40);
+        selectTab(1);
+        const SessionXfile rolled = session().meshes.back();
+        QVERIFY(rolled.x != session().bitmaps.back().x || rolled.z != session().bitmaps.back().z);
+        window_->findChild<QAction*>(QStringLiteral("undo"))->trigger();
+        QCOMPARE(session().bitmaps.back().x, flag.x);
+        QCOMPARE(session().bitmaps.back().z, flag.z);
+        QCOMPARE(session().meshes.back().x, rolled.x);
+        QCOMPARE(session().meshes.back().z, rolled.z);
     }
 
     void theTitleFollowsTheSceneAndItsUnsavedState() {
