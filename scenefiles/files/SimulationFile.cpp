@@ -41,15 +41,24 @@ void addNumber(pugi::xml_node parent, const char* indent, const char* name, floa
     addLeaf(parent, indent, name, formatNumber(value));
 }
 
-void addXfile(pugi::xml_node session, const SessionXfile& mesh, const TwxMeshExtra& extra) {
+// A placed element's name and the start of its location, x, y and z: the rest of the
+// location and its closing line are the caller's.
+template <typename Element>
+pugi::xml_node addPlaced(pugi::xml_node session, const char* tag, const Element& placed) {
     addText(session, "\n\t");
-    pugi::xml_node xfile = session.append_child("X-file");
-    addLeaf(xfile, "\n\t\t", "name", nameFieldText(mesh.name));
-    addText(xfile, "\n\t\t");
-    pugi::xml_node location = xfile.append_child("location");
-    addNumber(location, "\n\t\t\t", "x", mesh.x);
-    addNumber(location, "\n\t\t\t", "y", mesh.y);
-    addNumber(location, "\n\t\t\t", "z", mesh.z);
+    pugi::xml_node element = session.append_child(tag);
+    addLeaf(element, "\n\t\t", "name", nameFieldText(placed.name));
+    addText(element, "\n\t\t");
+    pugi::xml_node location = element.append_child("location");
+    addNumber(location, "\n\t\t\t", "x", placed.x);
+    addNumber(location, "\n\t\t\t", "y", placed.y);
+    addNumber(location, "\n\t\t\t", "z", placed.z);
+    return location;
+}
+
+void addXfile(pugi::xml_node session, const SessionXfile& mesh, const TwxMeshExtra& extra) {
+    pugi::xml_node location = addPlaced(session, "X-file", mesh);
+    pugi::xml_node xfile = location.parent();
     addNumber(location, "\n\t\t\t", "Yaw", mesh.yaw);
     addText(location, "\n\t\t");
     addNumber(xfile, "\n\t\t", "radius", mesh.radius);
@@ -65,16 +74,9 @@ void addXfile(pugi::xml_node session, const SessionXfile& mesh, const TwxMeshExt
 }
 
 void addBitmap(pugi::xml_node session, const SessionBitmap& bitmap) {
-    addText(session, "\n\t");
-    pugi::xml_node element = session.append_child("bitmap");
-    addLeaf(element, "\n\t\t", "name", nameFieldText(bitmap.name));
-    addText(element, "\n\t\t");
-    pugi::xml_node location = element.append_child("location");
-    addNumber(location, "\n\t\t\t", "x", bitmap.x);
-    addNumber(location, "\n\t\t\t", "y", bitmap.y);
-    addNumber(location, "\n\t\t\t", "z", bitmap.z);
+    pugi::xml_node location = addPlaced(session, "bitmap", bitmap);
     addText(location, "\n\t\t");
-    addText(element, "\n\t");
+    addText(location.parent(), "\n\t");
 }
 
 void addRelation(pugi::xml_node session, const SessionRelation& relation) {
