@@ -534,7 +534,7 @@ void AppForm::mouseReleaseEvent(QMouseEvent* event) {
                     moved ? QString::fromStdString(elementName(after, *moved)) : QString();
                 history_->push(std::make_unique<CourseEdit>(*this, tr("move %1").arg(name),
                                                             std::move(*dragBefore_),
-                                                            std::move(after), moved)
+                                                            std::move(after))
                                    .release());
                 courseChanged(course);
             }

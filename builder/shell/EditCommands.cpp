@@ -8,25 +8,18 @@
 // ---- CourseEdit ----
 
 CourseEdit::CourseEdit(AppForm& form, const QString& text, CourseSnapshot before,
-                       CourseSnapshot after, std::optional<PlacedElement> moved)
-    : QUndoCommand(text), form_(form), moved_(moved), before_(std::move(before)),
-      after_(std::move(after)), revisionBefore_(form.revisions().current(before_.item)),
+                       CourseSnapshot after)
+    : QUndoCommand(text), form_(form), before_(std::move(before)), after_(std::move(after)),
+      revisionBefore_(form.revisions().current(before_.item)),
       revisionAfter_(form.revisions().advance(before_.item)) {}
 
-void CourseEdit::putBack(const CourseSnapshot& state) {
+void CourseEdit::putBack(const CourseSnapshot& state, const CourseSnapshot& other) {
     RenderHost::EngineScope scope(form_.host());
-    if (moved_) {
-        CourseSnapshot now = takeCourseSnapshot(state.item);
-        if (now.item != nullptr && takePlace(now, state, *moved_)) {
-            putCourseSnapshot(now, true);
-            return;
-        }
-    }
-    putCourseSnapshot(state, true);
+    putCourseSnapshot(keepPlayedPlaces(state, other, takeCourseSnapshot(state.item)), true);
 }
 
 void CourseEdit::undo() {
-    putBack(before_);
+    putBack(before_, after_);
     form_.revisions().set(before_.item, revisionBefore_);
     form_.courseChanged(before_.item);
 }
@@ -36,7 +29,7 @@ void CourseEdit::redo() {
         done_ = true; // the edit itself made the after state
         return;
     }
-    putBack(after_);
+    putBack(after_, before_);
     form_.revisions().set(after_.item, revisionAfter_);
     form_.courseChanged(after_.item);
 }

@@ -15,21 +15,18 @@ class AppForm;
 // sound relations, its points.
 class CourseEdit : public QUndoCommand {
 public:
-    // moved: the one element the edit moved (a drag). Its undo and redo then give that
-    // element its place before or after and leave the rest of the course as it stands
-    // by then (bodies the player has driven on meanwhile stay where they went); any
-    // other edit puts the whole course back.
-    CourseEdit(AppForm& form, const QString& text, CourseSnapshot before, CourseSnapshot after,
-               std::optional<PlacedElement> moved = std::nullopt);
+    // Undo and redo put back what the edit changed; what the player drove on meanwhile
+    // and the edit did not touch stays where it went.
+    CourseEdit(AppForm& form, const QString& text, CourseSnapshot before, CourseSnapshot after);
     void undo() override;
     void redo() override;
 
 private:
-    // Puts the course back as `state` holds it, or only its moved element.
-    void putBack(const CourseSnapshot& state);
+    // Puts the course back as `state` holds it, but for what Play moved that the edit
+    // did not (`other`: the edit's other side).
+    void putBack(const CourseSnapshot& state, const CourseSnapshot& other);
 
     AppForm& form_;
-    std::optional<PlacedElement> moved_;
     CourseSnapshot before_;
     CourseSnapshot after_;
     // The course's revisions before and after the edit (see EditRevisions).

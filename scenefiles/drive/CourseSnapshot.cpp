@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <vector>
 
 #include "files/SimulationFile.h"
 #include "tumbleway/NameField.h"
@@ -74,20 +75,113 @@ const Element* at(const std::list<Element>& list, std::size_t index) {
                                : nullptr;
 }
 
-template <typename Element>
-bool copyPlace(std::list<Element>& onto, const std::list<Element>& from, std::size_t index) {
-    const Element* source = at(from, index);
-    if (source == nullptr || index >= onto.size()) {
-        return false;
+template <typename List>
+auto elements(List& list) {
+    std::vector<decltype(&list.front())> pointers;
+    pointers.reserve(list.size());
+    for (auto& element : list) {
+        pointers.push_back(&element);
     }
-    Element& target = *std::next(onto.begin(), static_cast<std::ptrdiff_t>(index));
-    target.x = source->x;
-    target.y = source->y;
-    target.z = source->z;
-    return true;
+    return pointers;
+}
+
+// For each element of one list, the position of the element of another it is, if any.
+// Lists one edit apart share a head and a tail; between them, lists of one length pair
+// up in order (elements the edit changed where they are), others not at all (elements
+// that came or went).
+template <typename Same>
+std::vector<std::optional<std::size_t>> pairElements(std::size_t count, std::size_t otherCount,
+                                                     Same same) {
+    std::vector<std::optional<std::size_t>> paired(count);
+    std::size_t head = 0;
+    for (; head < count && head < otherCount && same(head, head); ++head) {
+        paired[head] = head;
+    }
+    std::size_t tail = 0;
+    for (; head + tail < count && head + tail < otherCount &&
+           same(count - 1 - tail, otherCount - 1 - tail);
+         ++tail) {
+        paired[count - 1 - tail] = otherCount - 1 - tail;
+    }
+    if (count == otherCount) {
+        for (std::size_t i = head; i + tail < count; ++i) {
+            paired[i] = i;
+        }
+    }
+    return paired;
+}
+
+// Each element of `kept` paired with one of `other` takes what `keepPlace` keeps of the
+// element `now` holds in that position. same(a, i, b, j): elements a at i and b at j
+// are one element, unchanged.
+template <typename Element, typename Same, typename KeepPlace>
+void keepPlaces(std::list<Element>& kept, const std::list<Element>& other,
+                const std::list<Element>& now, Same same, KeepPlace keepPlace) {
+    const auto keptElements = elements(kept);
+    const auto otherElements = elements(other);
+    const auto nowElements = elements(now);
+    const auto pairs = pairElements(kept.size(), other.size(), [&](std::size_t i, std::size_t j) {
+        return same(*keptElements[i], i, *otherElements[j], j);
+    });
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        if (const auto j = pairs[i]) {
+            keepPlace(*keptElements[i], *otherElements[*j], *nowElements[*j]);
+        }
+    }
+}
+
+bool sameName(const char (&a)[kNameFieldSize], const char (&b)[kNameFieldSize]) {
+    return nameFieldText(a) == nameFieldText(b);
+}
+
+TwxMeshExtra extraAt(const SceneExtras& extras, std::size_t index) {
+    return index < extras.meshes.size() ? extras.meshes[index] : TwxMeshExtra{};
+}
+
+// A field the edit did not change takes the value it has now.
+void keepUnedited(float& field, float other, float now) {
+    if (field == other) {
+        field = now;
+    }
 }
 
 } // namespace
+
+CourseSnapshot keepPlayedPlaces(const CourseSnapshot& target, const CourseSnapshot& other,
+                                const CourseSnapshot& now) {
+    CourseSnapshot kept = target;
+    if (now.item == nullptr || now.item != target.item ||
+        now.record.meshes.size() != other.record.meshes.size() ||
+        now.record.bitmaps.size() != other.record.bitmaps.size()) {
+        return kept;
+    }
+    keepPlaces(
+        kept.record.meshes, other.record.meshes, now.record.meshes,
+        [&](const SessionXfile& a, std::size_t i, const SessionXfile& b, std::size_t j) {
+            const TwxMeshExtra ea = extraAt(target.extras, i);
+            const TwxMeshExtra eb = extraAt(other.extras, j);
+            return a.flag == b.flag && a.x == b.x && a.y == b.y && a.z == b.z && a.yaw == b.yaw &&
+                   a.radius == b.radius && sameName(a.name, b.name) && ea.lift == eb.lift &&
+                   ea.turn == eb.turn;
+        },
+        [](SessionXfile& mesh, const SessionXfile& other, const SessionXfile& played) {
+            keepUnedited(mesh.x, other.x, played.x);
+            keepUnedited(mesh.y, other.y, played.y);
+            keepUnedited(mesh.z, other.z, played.z);
+            keepUnedited(mesh.yaw, other.yaw, played.yaw);
+        });
+    keepPlaces(
+        kept.record.bitmaps, other.record.bitmaps, now.record.bitmaps,
+        [](const SessionBitmap& a, std::size_t, const SessionBitmap& b, std::size_t) {
+            return a.x == b.x && a.y == b.y && a.z == b.z && sameName(a.name, b.name);
+        },
+        [](SessionBitmap& bitmap, const SessionBitmap& other, const SessionBitmap& played) {
+            keepUnedited(bitmap.x, other.x, played.x);
+            keepUnedited(bitmap.y, other.y, played.y);
+            keepUnedited(bitmap.z, other.z, played.z);
+        });
+    return kept;
+}
 
 std::optional<PlacedElement> movedElement(const CourseSnapshot& before,
                                           const CourseSnapshot& after) {
@@ -107,10 +201,4 @@ std::string elementName(const CourseSnapshot& snapshot, PlacedElement element) {
     }
     const SessionBitmap* bitmap = at(snapshot.record.bitmaps, element.index);
     return bitmap != nullptr ? std::string(nameFieldText(bitmap->name)) : std::string();
-}
-
-bool takePlace(CourseSnapshot& onto, const CourseSnapshot& from, PlacedElement element) {
-    return element.kind == PlacedElement::Kind::Mesh
-               ? copyPlace(onto.record.meshes, from.record.meshes, element.index)
-               : copyPlace(onto.record.bitmaps, from.record.bitmaps, element.index);
 }

@@ -33,9 +33,12 @@ std::optional<PlacedElement> movedElement(const CourseSnapshot& before,
                                           const CourseSnapshot& after);
 // The element's file name; empty when the snapshot has no such element.
 std::string elementName(const CourseSnapshot& snapshot, PlacedElement element);
-// Gives the element of `onto` the place it has in `from`, the rest of `onto` as it is.
-// False, `onto` unchanged, when either has no such element.
-bool takePlace(CourseSnapshot& onto, const CourseSnapshot& from, PlacedElement element);
+// What an undo or a redo puts back: `target` (the course before or after an edit), but
+// every placed mesh and bitmap the edit left where it was keeps the place `now` gives it
+// (bodies the player drove since stay where they went). `now` is the course as it stands,
+// laid out like `other` (the edit's other side); when it is not, `target` as it is.
+CourseSnapshot keepPlayedPlaces(const CourseSnapshot& target, const CourseSnapshot& other,
+                                const CourseSnapshot& now);
 
 // Takes the course of a tree item from the engine; the item is null in the snapshot
 // when the engine has no such course. Engine calls: run inside an engine scope.

@@ -323,6 +323,12 @@ private slots:
         QCOMPARE(session().bitmaps.back().z, flag.z);
         QCOMPARE(session().meshes.back().x, rolled.x);
         QCOMPARE(session().meshes.back().z, rolled.z);
+        // So does undoing a placement: the flag goes, the ball stays.
+        window_->findChild<QAction*>(QStringLiteral("undo"))->trigger();
+        QCOMPARE(history.redoText(), QStringLiteral("place flag.bmp"));
+        QVERIFY(session().bitmaps.empty());
+        QCOMPARE(session().meshes.back().x, rolled.x);
+        QCOMPARE(session().meshes.back().z, rolled.z);
     }
 
     void theTitleFollowsTheSceneAndItsUnsavedState() {

@@ -1,7 +1,7 @@
 // The builder's rules that hold without a window: extension dispatch, file names,
 // tree ids and names, the display enumeration and its texts, host error messages, how a
-// replayed drive is paired with its recording, which recovery copies a crash left.
-// replayed drive is paired with its recording, what a course check is said in.
+// replayed drive is paired with its recording, which recovery copies a crash left, what
+// a course check is said in, what an undo keeps of what the player drove.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "drive/CourseSnapshot.h"
 #include "drive/DrivePlayer.h"
 #include "edit/RecoveryCopies.h"
 #include "host/DisplaySettings.h"
@@ -256,6 +257,93 @@ TEST(DriveComparison, TheDrivenMeshIsFoundAsTheNthOfItsName) {
     EXPECT_EQ(pairedDrivenMesh(replay, {"car.x", "ball.x"}), -1);
     replay.controlled = 0;
     EXPECT_EQ(pairedDrivenMesh(replay, {"ball.x", "car.x"}), 1);
+}
+
+SessionXfile ballAt(float x, float radius = 1) {
+    SessionXfile mesh{};
+    std::strcpy(mesh.name, "ball.x");
+    mesh.x = x;
+    mesh.radius = radius;
+    return mesh;
+}
+
+CourseSnapshot courseOf(const std::vector<SessionXfile>& meshes) {
+    CourseSnapshot course;
+    course.item = course.record.item = fakeItem(7);
+    course.record.meshes.assign(meshes.begin(), meshes.end());
+    course.extras.meshes.resize(meshes.size());
+    return course;
+}
+
+// The course after the player drove every mesh 5 on and turned it a quarter.
+CourseSnapshot played(CourseSnapshot course) {
+    for (SessionXfile& mesh : course.record.meshes) {
+        mesh.x += 5;
+        mesh.yaw += 0.25F;
+    }
+    return course;
+}
+
+std::vector<float> field(const CourseSnapshot& course, float SessionXfile::*member) {
+    std::vector<float> values;
+    for (const SessionXfile& mesh : course.record.meshes) {
+        values.push_back(mesh.*member);
+    }
+    return values;
+}
+
+std::vector<float> xs(const CourseSnapshot& course) {
+    return field(course, &SessionXfile::x);
+}
+
+// Undo after Play, then redo after Play again: what the edit changed goes back and
+// forth, what it left alone stays where the player drove it.
+TEST(UndoAfterPlay, PutsBackWhatTheEditChangedAndKeepsWhatPlayMoved) {
+    struct Case {
+        const char* edit;
+        std::vector<SessionXfile> before, after;
+        std::vector<float> undoneX, redoneX;
+    };
+    const std::vector<Case> cases = {
+        {"drag the second",
+         {ballAt(1), ballAt(2), ballAt(3)},
+         {ballAt(1), ballAt(10), ballAt(3)},
+         {6, 2, 8},
+         {11, 10, 13}},
+        {"place one",
+         {ballAt(1), ballAt(2)},
+         {ballAt(1), ballAt(2), ballAt(4)},
+         {6, 7},
+         {11, 12, 4}},
+        // Three alike: the one deleted is told from the others by its place.
+        {"delete the middle",
+         {ballAt(1), ballAt(2), ballAt(3)},
+         {ballAt(1), ballAt(3)},
+         {6, 2, 8},
+         {11, 13}},
+        {"adjust the second",
+         {ballAt(1), ballAt(2), ballAt(3)},
+         {ballAt(1), ballAt(2, 4), ballAt(3)},
+         {6, 7, 8},
+         {11, 12, 13}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.edit);
+        const CourseSnapshot before = courseOf(c.before);
+        const CourseSnapshot after = courseOf(c.after);
+        const CourseSnapshot undone = keepPlayedPlaces(before, after, played(after));
+        EXPECT_EQ(xs(undone), c.undoneX);
+        const CourseSnapshot redone = keepPlayedPlaces(after, before, played(undone));
+        EXPECT_EQ(xs(redone), c.redoneX);
+        EXPECT_EQ(redone.record.meshes.front().yaw, 0.5F); // turned in both Plays
+        // What else the edit changed is as it was before and after it.
+        EXPECT_EQ(field(undone, &SessionXfile::radius), field(before, &SessionXfile::radius));
+        EXPECT_EQ(field(redone, &SessionXfile::radius), field(after, &SessionXfile::radius));
+    }
+    // A course laid out otherwise than the edit left it is put back as it was.
+    const CourseSnapshot before = courseOf({ballAt(1)});
+    const CourseSnapshot after = courseOf({ballAt(1), ballAt(2)});
+    EXPECT_EQ(xs(keepPlayedPlaces(before, after, played(before))), std::vector<float>{1});
 }
 
 // What a crash leaves: the folder of a live builder, without the builder.
