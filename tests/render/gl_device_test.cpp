@@ -82,6 +82,14 @@ TEST_F(glDevice, LightingAddsTheAmbientTermToTheDiffuseTermOfTheDirectionalLight
     EXPECT_TRUE(lit(directionalLight(0, 0, 1)).near({255, 0, 128}, 2));               // head on
     EXPECT_TRUE(lit(directionalLight(0, std::sqrt(3.0f), 1)).near({128, 0, 128}, 2)); // 60 deg
     EXPECT_TRUE(lit(directionalLight(0, 0, -1)).near({0, 0, 128}, 2));                // from behind
+    // A second light adds its own term; each count of lights draws with a program of
+    // its own, so the count must follow the lights enabled from draw to draw.
+    const D3DLIGHT9 second = directionalLight(0, std::sqrt(3.0f), 1);
+    device->SetLight(1, &second);
+    device->LightEnable(1, TRUE);
+    EXPECT_TRUE(lit(directionalLight(0, 0, -1)).near({128, 0, 128}, 2));
+    device->LightEnable(1, FALSE);
+    EXPECT_TRUE(lit(directionalLight(0, 0, -1)).near({0, 0, 128}, 2));
     device->LightEnable(0, FALSE);
     EXPECT_TRUE(lit(directionalLight(0, 0, 1)).near({0, 0, 128}, 2));
 
@@ -572,14 +580,14 @@ TEST_F(glDevice, ErrorChecksFailTheCallAndNameWhereTheGLErrorCameFrom) {
     ASSERT_EQ(draw(), D3D_OK);
 
     // The texture's GL object is deleted behind the device's back: binding its name again
-    // is an error of the core profile, raised while the texture stage is set up.
+    // is an error of the core profile, raised while the stage's texture is bound.
     GLint name = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
     ASSERT_NE(name, 0);
     const auto deleted = static_cast<GLuint>(name);
     glDeleteTextures(1, &deleted);
     EXPECT_EQ(draw(), D3DERR_DRIVERINTERNALERROR);
-    EXPECT_EQ(device->lastError(), "GL_INVALID_OPERATION after setupTextureStage");
+    EXPECT_EQ(device->lastError(), "GL_INVALID_OPERATION after bindStageTexture");
 
     // An error the host left pending is not blamed on a step of the device, and it is
     // taken, so that the next draw starts clean.

@@ -42,7 +42,7 @@ struct GLDevice::Impl {
     bool clipControl = false; // the context offers it
     bool clipControlAllowed = true;
     bool mirrorClamp = false;
-    GLProgram program;
+    GLPrograms programs;
     GLuint vertexArray = 0;
     GLuint streamVertices = 0;
     GLuint streamIndices = 0;
@@ -70,8 +70,9 @@ HRESULT GLDevice::Impl::makeReady() {
         error = "the current GL context is not desktop OpenGL 3.3 or later";
         return D3DERR_NOTAVAILABLE;
     }
+    // The first program tells early whether this context can build them at all.
     std::string log;
-    if (!program.build(&log)) {
+    if (programs.forSwitches(GLShaderSwitches{}, &log) == nullptr) {
         error = "the fixed-function shader did not build: " + log;
         return D3DERR_NOTAVAILABLE;
     }
@@ -106,7 +107,7 @@ bool GLDevice::Impl::raisedGLError(const char* step) {
 
 void GLDevice::Impl::deleteObjects() {
     if (ready) {
-        program.destroy();
+        programs.destroy();
         glDeleteVertexArrays(1, &vertexArray);
         glDeleteBuffers(1, &streamVertices);
         glDeleteBuffers(1, &streamIndices);
@@ -118,7 +119,7 @@ void GLDevice::Impl::deleteObjects() {
 }
 
 void GLDevice::Impl::forgetObjects() {
-    program = GLProgram{};
+    programs.forget();
     vertexArray = streamVertices = streamIndices = streamInstances = sampler = 0;
     sceneHost.reset();
     ready = false;
@@ -297,8 +298,19 @@ HRESULT GLDevice::drawHook(const DrawCall& call) {
     }
     const DeviceState& s = state();
     const FvfLayout layout = fvfLayout(s.fvf, s.stageState(0, D3DTSS_TEXCOORDINDEX) & 0xFFFF);
-    const GLProgram& p = gl.program;
     const bool zeroToOne = usesClipControl();
+    const GLTexture* texture = bindStageTexture(s);
+    if (gl.raisedGLError("bindStageTexture")) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
+    std::string log;
+    const GLProgram* program =
+        gl.programs.forSwitches(shaderSwitches(s, layout, zeroToOne, call.instanced()), &log);
+    if (program == nullptr) {
+        gl.error = "a fixed-function shader did not build: " + log;
+        return D3DERR_DRIVERINTERNALERROR;
+    }
+    const GLProgram& p = *program;
 
     glUseProgram(p.program);
     glBindVertexArray(gl.vertexArray);
@@ -317,7 +329,7 @@ HRESULT GLDevice::drawHook(const DrawCall& call) {
     if (gl.raisedGLError("setupBlending")) {
         return D3DERR_DRIVERINTERNALERROR;
     }
-    setupTransforms(s, p, layout, zeroToOne, call.instanced());
+    setupTransforms(s, p, call.instanced());
     if (gl.raisedGLError("setupTransforms")) {
         return D3DERR_DRIVERINTERNALERROR;
     }
@@ -325,7 +337,7 @@ HRESULT GLDevice::drawHook(const DrawCall& call) {
     if (gl.raisedGLError("setupLighting")) {
         return D3DERR_DRIVERINTERNALERROR;
     }
-    const GLTexture* texture = setupTextureStage(s, p);
+    setupTextureStage(s, p, texture != nullptr);
     if (gl.raisedGLError("setupTextureStage")) {
         return D3DERR_DRIVERINTERNALERROR;
     }

@@ -265,6 +265,93 @@ void setupBlending(const DeviceState& s) {
                 (writeMask & 8) != 0);
 }
 
+namespace {
+
+// The directional lights the shader lights with, at most kGLMaxLights of them.
+struct ShaderLights {
+    int count = 0;
+    GLfloat directions[kGLMaxLights * 3] = {};
+    GLfloat diffuse[kGLMaxLights * 4] = {};
+    GLfloat ambient[kGLMaxLights * 4] = {};
+};
+
+ShaderLights shaderLights(const DeviceState& s) {
+    ShaderLights lights;
+    for (const auto& [index, slot] : s.lights) {
+        if (!slot.enabled || slot.light.Type != D3DLIGHT_DIRECTIONAL ||
+            lights.count == kGLMaxLights) {
+            continue;
+        }
+        // Direct3D's direction is the way the light travels; the shader wants the way
+        // towards the light.
+        D3DXVECTOR3 toLight(-slot.light.Direction.x, -slot.light.Direction.y,
+                            -slot.light.Direction.z);
+        D3DXVec3Normalize(&toLight, &toLight);
+        const int i = lights.count++;
+        lights.directions[i * 3 + 0] = toLight.x;
+        lights.directions[i * 3 + 1] = toLight.y;
+        lights.directions[i * 3 + 2] = toLight.z;
+        std::copy_n(&slot.light.Diffuse.r, 4, &lights.diffuse[i * 4]);
+        std::copy_n(&slot.light.Ambient.r, 4, &lights.ambient[i * 4]);
+    }
+    return lights;
+}
+
+// Which of texture stage 0's operations read its texture.
+struct StageReads {
+    bool colour = false;
+    bool alpha = false;
+};
+
+StageReads stageReads(const DeviceState& s) {
+    const DWORD colourOp = s.stageState(0, D3DTSS_COLOROP);
+    return {
+        usesTexture(colourOp, s.stageState(0, D3DTSS_COLORARG1), s.stageState(0, D3DTSS_COLORARG2)),
+        colourOp != D3DTOP_DISABLE &&
+            usesTexture(s.stageState(0, D3DTSS_ALPHAOP), s.stageState(0, D3DTSS_ALPHAARG1),
+                        s.stageState(0, D3DTSS_ALPHAARG2))};
+}
+
+bool lightingOn(const DeviceState& s, const FvfLayout& layout) {
+    return s.renderState(D3DRS_LIGHTING) != FALSE && !layout.pretransformed;
+}
+
+} // namespace
+
+GLTexture* bindStageTexture(const DeviceState& s) {
+    glActiveTexture(GL_TEXTURE0);
+    auto* texture = dynamic_cast<GLTexture*>(s.texture(0));
+    const StageReads reads = stageReads(s);
+    if (texture != nullptr && (reads.colour || reads.alpha) && bindTexture(*texture)) {
+        return texture;
+    }
+    return nullptr;
+}
+
+GLShaderSwitches shaderSwitches(const DeviceState& s, const FvfLayout& layout, bool zeroToOne,
+                                bool instanced) {
+    const auto rs = [&s](D3DRENDERSTATETYPE type) { return s.renderState(type); };
+    GLShaderSwitches w;
+    w.instanced = instanced;
+    w.pretransformed = layout.pretransformed;
+    w.remapDepth = !zeroToOne;
+    w.hasNormal = layout.normal >= 0;
+    w.hasDiffuse = layout.diffuse >= 0;
+    w.lighting = lightingOn(s, layout);
+    if (w.lighting) {
+        // A colour source names a vertex colour; the diffuse one is all this format has.
+        const bool colourVertex = rs(D3DRS_COLORVERTEX) != FALSE && layout.diffuse >= 0;
+        const auto source = [&](D3DRENDERSTATETYPE type) {
+            return colourVertex && rs(type) == D3DMCS_COLOR1 ? 1 : 0;
+        };
+        w.diffuseSource = source(D3DRS_DIFFUSEMATERIALSOURCE);
+        w.ambientSource = source(D3DRS_AMBIENTMATERIALSOURCE);
+        w.emissiveSource = source(D3DRS_EMISSIVEMATERIALSOURCE);
+        w.lightCount = shaderLights(s).count;
+    }
+    return w;
+}
+
 void setupAlphaTest(const DeviceState& s, const GLProgram& p) {
     const bool alphaTest = s.renderState(D3DRS_ALPHATESTENABLE) != FALSE;
     glUniform1i(p.alphaFunc, static_cast<GLint>(alphaTest ? s.renderState(D3DRS_ALPHAFUNC)
@@ -272,11 +359,9 @@ void setupAlphaTest(const DeviceState& s, const GLProgram& p) {
     glUniform1f(p.alphaRef, static_cast<GLfloat>(s.renderState(D3DRS_ALPHAREF) & 0xFF));
 }
 
-void setupTransforms(const DeviceState& s, const GLProgram& p, const FvfLayout& layout,
-                     bool zeroToOne, bool instanced) {
+void setupTransforms(const DeviceState& s, const GLProgram& p, bool instanced) {
     const D3DXMATRIX view = matrixOf(s.transform(D3DTS_VIEW));
     const D3DXMATRIX projection = matrixOf(s.transform(D3DTS_PROJECTION));
-    glUniform1i(p.instanced, instanced ? 1 : 0);
     if (instanced) {
         // The shader puts each instance's world in front, and derives its normal matrix.
         const D3DXMATRIX viewProjection = view * projection;
@@ -296,7 +381,6 @@ void setupTransforms(const DeviceState& s, const GLProgram& p, const FvfLayout& 
         glUniformMatrix4fv(p.normalMatrix, 1, GL_FALSE, &normalMatrix._11);
     }
 
-    glUniform1i(p.pretransformed, layout.pretransformed ? 1 : 0);
     // Screen pixels to normalised coordinates over the viewport; Direct3D 9 puts pixel
     // centres on whole coordinates, GL half a pixel further on.
     const D3DVIEWPORT9& vp = s.viewport;
@@ -305,104 +389,55 @@ void setupTransforms(const DeviceState& s, const GLProgram& p, const FvfLayout& 
     glUniform4f(p.screenToClip, 2.0f / vw, -2.0f / vh,
                 (0.5f - static_cast<float>(vp.X)) * 2.0f / vw - 1.0f,
                 1.0f - (0.5f - static_cast<float>(vp.Y)) * 2.0f / vh);
-    glUniform1i(p.remapDepth, zeroToOne ? 0 : 1);
-    glUniform1i(p.hasNormal, layout.normal >= 0 ? 1 : 0);
-    glUniform1i(p.hasDiffuse, layout.diffuse >= 0 ? 1 : 0);
 }
 
 void setupLighting(const DeviceState& s, const GLProgram& p, const FvfLayout& layout) {
-    const auto rs = [&s](D3DRENDERSTATETYPE type) { return s.renderState(type); };
-    const bool lighting = rs(D3DRS_LIGHTING) != FALSE && !layout.pretransformed;
-    glUniform1i(p.lighting, lighting ? 1 : 0);
-    if (lighting) {
-        const D3DMATERIAL9& m = s.material;
-        glUniform4f(p.materialDiffuse, m.Diffuse.r, m.Diffuse.g, m.Diffuse.b, m.Diffuse.a);
-        glUniform4f(p.materialAmbient, m.Ambient.r, m.Ambient.g, m.Ambient.b, m.Ambient.a);
-        glUniform4f(p.materialEmissive, m.Emissive.r, m.Emissive.g, m.Emissive.b, m.Emissive.a);
-        // A colour source names a vertex colour; the diffuse one is all this format has.
-        const bool colourVertex = rs(D3DRS_COLORVERTEX) != FALSE && layout.diffuse >= 0;
-        const auto source = [&](D3DRENDERSTATETYPE type) {
-            return colourVertex && rs(type) == D3DMCS_COLOR1 ? 1 : 0;
-        };
-        glUniform1i(p.diffuseSource, source(D3DRS_DIFFUSEMATERIALSOURCE));
-        glUniform1i(p.ambientSource, source(D3DRS_AMBIENTMATERIALSOURCE));
-        glUniform1i(p.emissiveSource, source(D3DRS_EMISSIVEMATERIALSOURCE));
-        GLfloat ambient[4];
-        glColourOf(rs(D3DRS_AMBIENT), ambient);
-        glUniform4fv(p.ambient, 1, ambient);
-
-        GLfloat directions[kGLMaxLights * 3] = {};
-        GLfloat diffuse[kGLMaxLights * 4] = {};
-        GLfloat lightAmbient[kGLMaxLights * 4] = {};
-        int lights = 0;
-        for (const auto& [index, slot] : s.lights) {
-            if (!slot.enabled || slot.light.Type != D3DLIGHT_DIRECTIONAL ||
-                lights == kGLMaxLights) {
-                continue;
-            }
-            // Direct3D's direction is the way the light travels; the shader wants the
-            // way towards the light.
-            D3DXVECTOR3 toLight(-slot.light.Direction.x, -slot.light.Direction.y,
-                                -slot.light.Direction.z);
-            D3DXVec3Normalize(&toLight, &toLight);
-            directions[lights * 3 + 0] = toLight.x;
-            directions[lights * 3 + 1] = toLight.y;
-            directions[lights * 3 + 2] = toLight.z;
-            const D3DCOLORVALUE& d = slot.light.Diffuse;
-            const D3DCOLORVALUE& a = slot.light.Ambient;
-            std::copy_n(&d.r, 4, &diffuse[lights * 4]);
-            std::copy_n(&a.r, 4, &lightAmbient[lights * 4]);
-            ++lights;
-        }
-        glUniform1i(p.lightCount, lights);
-        glUniform3fv(p.lightDirection, kGLMaxLights, directions);
-        glUniform4fv(p.lightDiffuse, kGLMaxLights, diffuse);
-        glUniform4fv(p.lightAmbient, kGLMaxLights, lightAmbient);
+    glUniform1i(p.flat, s.renderState(D3DRS_SHADEMODE) == D3DSHADE_FLAT ? 1 : 0);
+    if (!lightingOn(s, layout)) {
+        return;
     }
-    glUniform1i(p.flat, rs(D3DRS_SHADEMODE) == D3DSHADE_FLAT ? 1 : 0);
+    const D3DMATERIAL9& m = s.material;
+    glUniform4f(p.materialDiffuse, m.Diffuse.r, m.Diffuse.g, m.Diffuse.b, m.Diffuse.a);
+    glUniform4f(p.materialAmbient, m.Ambient.r, m.Ambient.g, m.Ambient.b, m.Ambient.a);
+    glUniform4f(p.materialEmissive, m.Emissive.r, m.Emissive.g, m.Emissive.b, m.Emissive.a);
+    GLfloat ambient[4];
+    glColourOf(s.renderState(D3DRS_AMBIENT), ambient);
+    glUniform4fv(p.ambient, 1, ambient);
+    const ShaderLights lights = shaderLights(s);
+    glUniform3fv(p.lightDirection, kGLMaxLights, lights.directions);
+    glUniform4fv(p.lightDiffuse, kGLMaxLights, lights.diffuse);
+    glUniform4fv(p.lightAmbient, kGLMaxLights, lights.ambient);
 }
 
-GLTexture* setupTextureStage(const DeviceState& s, const GLProgram& p) {
+void setupTextureStage(const DeviceState& s, const GLProgram& p, bool textured) {
     DWORD colourOp = s.stageState(0, D3DTSS_COLOROP);
     DWORD colourArg1 = s.stageState(0, D3DTSS_COLORARG1);
-    const DWORD colourArg2 = s.stageState(0, D3DTSS_COLORARG2);
     DWORD alphaOp = s.stageState(0, D3DTSS_ALPHAOP);
     DWORD alphaArg1 = s.stageState(0, D3DTSS_ALPHAARG1);
-    const DWORD alphaArg2 = s.stageState(0, D3DTSS_ALPHAARG2);
-    const bool colourReadsTexture = usesTexture(colourOp, colourArg1, colourArg2);
-    const bool alphaReadsTexture =
-        colourOp != D3DTOP_DISABLE && usesTexture(alphaOp, alphaArg1, alphaArg2);
-
-    bool textured = false;
-    glActiveTexture(GL_TEXTURE0);
-    auto* texture = dynamic_cast<GLTexture*>(s.texture(0));
-    if (texture != nullptr && (colourReadsTexture || alphaReadsTexture)) {
-        textured = bindTexture(*texture);
-    }
     // An operation that reads a texture where none is set passes the diffuse colour (and
     // alpha) on, as drivers do: untextured geometry under the default stage state shows
     // its vertex or lit colour, with its alpha, and so does an object whose picture
     // failed to load.
-    if (!textured && colourReadsTexture) {
+    const StageReads reads = stageReads(s);
+    if (!textured && reads.colour) {
         colourOp = D3DTOP_SELECTARG1;
         colourArg1 = D3DTA_CURRENT;
     }
-    if (!textured && alphaReadsTexture) {
+    if (!textured && reads.alpha) {
         alphaOp = D3DTOP_SELECTARG1;
         alphaArg1 = D3DTA_CURRENT;
     }
     glUniform1i(p.colourOp, static_cast<GLint>(colourOp));
     glUniform1i(p.colourArg1, static_cast<GLint>(colourArg1));
-    glUniform1i(p.colourArg2, static_cast<GLint>(colourArg2));
+    glUniform1i(p.colourArg2, static_cast<GLint>(s.stageState(0, D3DTSS_COLORARG2)));
     glUniform1i(p.alphaOp, static_cast<GLint>(alphaOp));
     glUniform1i(p.alphaArg1, static_cast<GLint>(alphaArg1));
-    glUniform1i(p.alphaArg2, static_cast<GLint>(alphaArg2));
+    glUniform1i(p.alphaArg2, static_cast<GLint>(s.stageState(0, D3DTSS_ALPHAARG2)));
+    glUniform1i(p.hasTexture, textured ? 1 : 0);
     GLfloat factor[4];
     glColourOf(s.renderState(D3DRS_TEXTUREFACTOR), factor);
     glUniform4fv(p.textureFactor, 1, factor);
     glUniform1i(p.texture, 0);
-    glUniform1i(p.hasTexture, textured ? 1 : 0);
-    return textured ? texture : nullptr;
 }
 
 void setupSampler(const DeviceState& s, GLuint sampler, const GLTexture& texture,

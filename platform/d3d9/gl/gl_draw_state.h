@@ -26,19 +26,24 @@ void setupRasterizer(const DeviceState& s, UINT backBufferHeight, bool zeroToOne
 void setupDepthStencil(const DeviceState& s);
 // Blend factors, equations and constant, and the colour write mask.
 void setupBlending(const DeviceState& s);
-// The alpha test, done by the shader.
+// Binds texture stage 0's texture to unit 0 when the stage's operations read it.
+// Returns that texture, or nullptr when the stage draws without one.
+GLTexture* bindStageTexture(const DeviceState& s);
+// The states that choose the draw's program. zeroToOne: depth 0..1 from glClipControl.
+GLShaderSwitches shaderSwitches(const DeviceState& s, const FvfLayout& layout, bool zeroToOne,
+                                bool instanced);
+// The alpha test's function and reference value.
 void setupAlphaTest(const DeviceState& s, const GLProgram& p);
-// World, view and projection (the world from the instance attributes when instanced), or
-// the screen-to-clip mapping of pretransformed vertices; which vertex elements the format
-// carries.
-void setupTransforms(const DeviceState& s, const GLProgram& p, const FvfLayout& layout,
-                     bool zeroToOne, bool instanced);
-// Lighting switch, material and its colour sources, ambient light, the directional
-// lights, and flat or Gouraud shading.
+// World, view and projection (view and projection alone when instanced: the world comes
+// from the instance attributes), and the screen-to-clip mapping of pretransformed
+// vertices.
+void setupTransforms(const DeviceState& s, const GLProgram& p, bool instanced);
+// Flat or Gouraud shading; the material, the ambient light and the directional lights,
+// when lighting is on.
 void setupLighting(const DeviceState& s, const GLProgram& p, const FvfLayout& layout);
-// Texture stage 0: its operations, and its texture bound to unit 0 when the operations
-// read it. Returns that texture, or nullptr when the stage draws without one.
-GLTexture* setupTextureStage(const DeviceState& s, const GLProgram& p);
+// Texture stage 0's operations, its constant colour and the sampler's unit. textured:
+// bindStageTexture found a texture.
+void setupTextureStage(const DeviceState& s, const GLProgram& p, bool textured);
 // Sampler 0's filters, addressing, border and level of detail for the texture drawn.
 void setupSampler(const DeviceState& s, GLuint sampler, const GLTexture& texture, bool mirrorClamp);
 

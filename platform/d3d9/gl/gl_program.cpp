@@ -7,7 +7,8 @@ namespace {
 // Matrices arrive as Direct3D stores them, row after row, and GL reads them column after
 // column: the transpose. With Direct3D's row vectors, v x M equals transpose(M) x v, so
 // "matrix * vector" in GLSL computes exactly Direct3D's product.
-constexpr const char* kVertexShader = R"(#version 330 core
+// The switches (u_instanced, u_lighting, ...) are constants put in front of the body.
+constexpr const char* kVertexShader = R"(
 layout(location = 0) in vec4 a_position;
 layout(location = 1) in vec3 a_normal;
 layout(location = 2) in vec4 a_diffuse;
@@ -20,22 +21,12 @@ layout(location = 7) in vec4 a_world3;
 uniform mat4 u_worldViewProjection;
 uniform mat4 u_normalMatrix;
 // Instanced: the world matrix comes from a_world0..3 and is followed by u_viewProjection.
-uniform bool u_instanced;
 uniform mat4 u_viewProjection;
-uniform bool u_pretransformed;
 uniform vec4 u_screenToClip;
-uniform bool u_remapDepth;
-uniform bool u_hasNormal;
-uniform bool u_hasDiffuse;
-uniform bool u_lighting;
 uniform vec4 u_materialDiffuse;
 uniform vec4 u_materialAmbient;
 uniform vec4 u_materialEmissive;
-uniform int u_diffuseSource;
-uniform int u_ambientSource;
-uniform int u_emissiveSource;
 uniform vec4 u_ambient;
-uniform int u_lightCount;
 uniform vec3 u_lightDirection[8];
 uniform vec4 u_lightDiffuse[8];
 uniform vec4 u_lightAmbient[8];
@@ -214,11 +205,34 @@ GLuint compile(GLenum type, const char* source, std::string* log) {
     return 0;
 }
 
+// The switches as the constants the vertex shader's body reads, after the version line.
+std::string withSwitches(const char* body, const GLShaderSwitches& w) {
+    std::string source = "#version 330 core\n";
+    const auto flag = [&](const char* name, bool value) {
+        source += std::string("const bool ") + name + (value ? " = true;\n" : " = false;\n");
+    };
+    const auto number = [&](const char* name, int value) {
+        source += std::string("const int ") + name + " = " + std::to_string(value) + ";\n";
+    };
+    flag("u_instanced", w.instanced);
+    flag("u_pretransformed", w.pretransformed);
+    flag("u_remapDepth", w.remapDepth);
+    flag("u_hasNormal", w.hasNormal);
+    flag("u_hasDiffuse", w.hasDiffuse);
+    flag("u_lighting", w.lighting);
+    number("u_diffuseSource", w.diffuseSource);
+    number("u_ambientSource", w.ambientSource);
+    number("u_emissiveSource", w.emissiveSource);
+    number("u_lightCount", w.lightCount);
+    return source + body;
+}
+
 } // namespace
 
-bool GLProgram::build(std::string* log) {
+bool GLProgram::build(const GLShaderSwitches& switches, std::string* log) {
     destroy();
-    const GLuint vertex = compile(GL_VERTEX_SHADER, kVertexShader, log);
+    const GLuint vertex =
+        compile(GL_VERTEX_SHADER, withSwitches(kVertexShader, switches).c_str(), log);
     if (vertex == 0) {
         return false;
     }
@@ -250,27 +264,17 @@ bool GLProgram::build(std::string* log) {
     const auto at = [this](const char* name) { return glGetUniformLocation(program, name); };
     worldViewProjection = at("u_worldViewProjection");
     normalMatrix = at("u_normalMatrix");
-    instanced = at("u_instanced");
     viewProjection = at("u_viewProjection");
-    pretransformed = at("u_pretransformed");
     screenToClip = at("u_screenToClip");
-    remapDepth = at("u_remapDepth");
-    hasNormal = at("u_hasNormal");
-    hasDiffuse = at("u_hasDiffuse");
-    lighting = at("u_lighting");
     materialDiffuse = at("u_materialDiffuse");
     materialAmbient = at("u_materialAmbient");
     materialEmissive = at("u_materialEmissive");
-    diffuseSource = at("u_diffuseSource");
-    ambientSource = at("u_ambientSource");
-    emissiveSource = at("u_emissiveSource");
     ambient = at("u_ambient");
-    lightCount = at("u_lightCount");
     lightDirection = at("u_lightDirection");
     lightDiffuse = at("u_lightDiffuse");
     lightAmbient = at("u_lightAmbient");
-    flat = at("u_flat");
     texture = at("u_texture");
+    flat = at("u_flat");
     hasTexture = at("u_hasTexture");
     colourOp = at("u_colourOp");
     colourArg1 = at("u_colourArg1");
@@ -278,8 +282,8 @@ bool GLProgram::build(std::string* log) {
     alphaOp = at("u_alphaOp");
     alphaArg1 = at("u_alphaArg1");
     alphaArg2 = at("u_alphaArg2");
-    textureFactor = at("u_textureFactor");
     alphaFunc = at("u_alphaFunc");
+    textureFactor = at("u_textureFactor");
     alphaRef = at("u_alphaRef");
     return true;
 }
@@ -289,4 +293,23 @@ void GLProgram::destroy() {
         glDeleteProgram(program);
     }
     *this = GLProgram{};
+}
+
+const GLProgram* GLPrograms::forSwitches(const GLShaderSwitches& switches, std::string* log) {
+    const auto known = programs_.find(switches);
+    if (known != programs_.end()) {
+        return &known->second;
+    }
+    GLProgram program;
+    if (!program.build(switches, log)) {
+        return nullptr;
+    }
+    return &programs_.emplace(switches, program).first->second;
+}
+
+void GLPrograms::destroy() {
+    for (auto& [switches, program] : programs_) {
+        program.destroy();
+    }
+    programs_.clear();
 }

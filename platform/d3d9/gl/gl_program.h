@@ -1,12 +1,22 @@
-// The one shader program that stands in for Direct3D's fixed-function pipeline: the
-// world, view and projection transforms (or screen-space vertices), directional lights
-// with the material and the ambient light, Gouraud or flat colours, the first texture
-// stage's colour and alpha operations, and the alpha test. Instanced draws take each
-// instance's world matrix from four per-instance attributes instead of the uniforms.
+// The shader programs that stand in for Direct3D's fixed-function pipeline: the world,
+// view and projection transforms (or screen-space vertices), directional lights with the
+// material and the ambient light, Gouraud or flat colours, the first texture stage's
+// colour and alpha operations, and the alpha test. Instanced draws take each instance's
+// world matrix from four per-instance attributes instead of the uniforms.
+//
+// Each combination of the states that choose what the vertex shader does
+// (GLShaderSwitches) is a program of its own, built on its first draw, with those states
+// as constants: a software renderer runs every branch of a shader for every vertex, taken
+// or not, so one program for all would pay for every path on every vertex of every
+// draw. The fragment shader is one for all, its states uniforms: specialised, its simple
+// forms send llvmpipe down a rasteriser path that is slower on the course's big
+// triangles.
 #pragma once
 
 #include <epoxy/gl.h>
 
+#include <compare>
+#include <map>
 #include <string>
 
 constexpr int kGLMaxLights = 8;
@@ -21,31 +31,40 @@ enum GLAttribute : GLuint {
     kAttribWorld = 4,
 };
 
+// The states that choose a program. Colour sources: 1 the vertex's diffuse colour, 0 the
+// material.
+struct GLShaderSwitches {
+    bool instanced = false;
+    bool pretransformed = false;
+    bool remapDepth = false; // GL's depth range from Direct3D's, without glClipControl
+    bool hasNormal = false;
+    bool hasDiffuse = false;
+    bool lighting = false;
+    int diffuseSource = 0;
+    int ambientSource = 0;
+    int emissiveSource = 0;
+    int lightCount = 0;
+
+    auto operator<=>(const GLShaderSwitches&) const = default;
+};
+
 struct GLProgram {
     GLuint program = 0;
 
     GLint worldViewProjection = -1;
     GLint normalMatrix = -1;
-    GLint instanced = -1;
     GLint viewProjection = -1;
-    GLint pretransformed = -1;
     GLint screenToClip = -1;
-    GLint remapDepth = -1;
-    GLint hasNormal = -1;
-    GLint hasDiffuse = -1;
-    GLint lighting = -1;
     GLint materialDiffuse = -1;
     GLint materialAmbient = -1;
     GLint materialEmissive = -1;
-    GLint diffuseSource = -1;
-    GLint ambientSource = -1;
-    GLint emissiveSource = -1;
     GLint ambient = -1;
-    GLint lightCount = -1;
     GLint lightDirection = -1;
     GLint lightDiffuse = -1;
     GLint lightAmbient = -1;
 
+    // Texture-stage operations and arguments carry Direct3D's numbers (D3DTOP_...,
+    // D3DTA_...), the alpha function D3DCMP_....
     GLint flat = -1;
     GLint texture = -1;
     GLint hasTexture = -1;
@@ -60,6 +79,21 @@ struct GLProgram {
     GLint alphaRef = -1;
 
     // Compiles and links; on failure the compiler's log is in *log and nothing is kept.
-    [[nodiscard]] bool build(std::string* log);
+    [[nodiscard]] bool build(const GLShaderSwitches& switches, std::string* log);
     void destroy();
+};
+
+// The programs built so far, one per combination of switches, in the current context.
+class GLPrograms {
+public:
+    // The program of these switches, built now if it is the first draw with them; null
+    // when it does not build, the compiler's log then in *log.
+    const GLProgram* forSwitches(const GLShaderSwitches& switches, std::string* log);
+    // Deletes every program (the context must be current).
+    void destroy();
+    // Forgets the programs without GL calls (the context is gone).
+    void forget() { programs_.clear(); }
+
+private:
+    std::map<GLShaderSwitches, GLProgram> programs_;
 };
