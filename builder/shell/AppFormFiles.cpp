@@ -61,13 +61,16 @@ void AppForm::onDocumentUpdate(const FileDocument& document) {
             addLibraryFile(TreeKind::Sound, sounds_, record, path, &xll_ui_push_wav);
             break;
         case OpenAction::OpenBinarySession:
-        case OpenAction::OpenXmlSession:
-            if (confirmSceneOpen(QString::fromStdString(document.file.name))) {
-                openSession(openActionForExtension(document.file.ext) ==
-                                OpenAction::OpenBinarySession,
-                            document.file);
+        case OpenAction::OpenXmlSession: {
+            // A copy: saving the changes first may choose a file of its own through the
+            // same document.
+            const ChosenFile chosen = document.file;
+            if (confirmSceneOpen(QString::fromStdString(chosen.name))) {
+                openSession(openActionForExtension(chosen.ext) == OpenAction::OpenBinarySession,
+                            chosen);
             }
             break;
+        }
         case OpenAction::OpenReplay:
             emit replayChosen(QString::fromStdString(document.file.path));
             break;
@@ -143,7 +146,13 @@ void AppForm::addLibraryFile(TreeKind kind, std::list<FileEntry>& files, LF_t& r
 }
 
 bool AppForm::confirmSceneOpen(const QString& name) {
-    if (beforeSceneOpen_ && !beforeSceneOpen_()) {
+    // Saving the changes first may choose a file through a dialog, which makes that
+    // file's folder current; the scene then opens from the folder it was chosen in,
+    // where its files are looked for.
+    const QString folder = QDir::currentPath();
+    const bool confirmed = !beforeSceneOpen_ || beforeSceneOpen_();
+    QDir::setCurrent(folder);
+    if (!confirmed) {
         emit statusMessage(tr("Not opened: %1.").arg(name));
         return false;
     }

@@ -259,6 +259,23 @@ private slots:
         QCOMPARE(nameFieldText(session().meshes.back().name), std::string_view("cone.x"));
     }
 
+    // The save asked for before another scene opens chooses a name of its own; the scene
+    // chosen to open is still the one that opens.
+    void savingBeforeOpeningAnotherSceneOpensTheSceneChosen() {
+        layCourse();
+        const QString saved = work_ + QStringLiteral("/first.xml");
+        const QString demo = scenes() + QStringLiteral("/demo.xml");
+        window_->files().setChooser([&](const FileDialogRequest& request) {
+            return request.mode == FileDialogRequest::Mode::Save ? saved : demo;
+        });
+        window_->setUnsavedAnswer([](const QString&) { return QMessageBox::Save; });
+        window_->files().open();
+        QVERIFY(QFileInfo::exists(saved));
+        QVERIFY2(window_->windowTitle().startsWith(QStringLiteral("demo.xml")),
+                 qPrintable(window_->windowTitle()));
+        QVERIFY(!session().meshes.empty()); // the laid course had none
+    }
+
     void twoCoursesFromOneFileAreNotSavedOverEachOther() {
         const QString demo = scenes() + QStringLiteral("/demo.xml");
         const auto meshesIn = [](const QString& path) {
