@@ -1,9 +1,11 @@
 #include "shell/CourseCheckDialog.h"
 
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
+#include <QScreen>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -15,6 +17,8 @@
 namespace {
 
 constexpr int kMaxFindings = 256;
+// What a window manager's title bar and borders may add to the dialog's height.
+constexpr int kFrameAllowance = 40;
 constexpr int kKinds = 6;
 
 } // namespace
@@ -119,7 +123,6 @@ CourseCheckDialog::CourseCheckDialog(const CourseCheckFindings& check, QSize vie
 
     auto* layout = new QVBoxLayout(this);
     auto* view = new QLabel(this);
-    view->setPixmap(QPixmap::fromImage(picture_));
     layout->addWidget(view);
 
     QStringList legend;
@@ -155,4 +158,18 @@ CourseCheckDialog::CourseCheckDialog(const CourseCheckFindings& check, QSize vie
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
     layout->addWidget(buttons);
+
+    // A maximised window's view is about as big as the screen: shown whole, with the
+    // list below it, the picture would push the Close button off the screen. It is shown
+    // smaller then, within what the screen leaves beside the rest of the dialog.
+    QPixmap shown = QPixmap::fromImage(picture_);
+    const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
+    if (screen != nullptr) {
+        const QSize rest = layout->sizeHint() - view->sizeHint();
+        const QSize room = screen->availableGeometry().size() - rest - QSize(0, kFrameAllowance);
+        if (room.isValid() && (shown.width() > room.width() || shown.height() > room.height())) {
+            shown = shown.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        }
+    }
+    view->setPixmap(shown);
 }

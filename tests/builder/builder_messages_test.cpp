@@ -253,6 +253,14 @@ private slots:
             }
         }
         QVERIFY2(ringed > 20, qPrintable(QString::number(ringed)));
+
+        // Beside a view as big as the screen, the dialog still fits on it, its Close
+        // button in reach.
+        const QSize screen = dialog->screen()->availableGeometry().size();
+        CourseCheckDialog big(CourseCheckFindings{}, screen, window_.get());
+        big.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&big));
+        QVERIFY2(big.height() <= screen.height(), qPrintable(QString::number(big.height())));
     }
 
 private:
