@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -44,15 +45,11 @@ SliderDialog::SliderDialog(const QString& title, UINT message, const SliderSpec&
             shown->setText(QString::asprintf("%d", position));
         });
         QSlider* moved = *slider;
-        connect(shown, &QLineEdit::editingFinished, this, [shown, moved] {
-            bool number = false;
-            const int typed = shown->text().trimmed().toInt(&number);
-            if (number) {
-                moved->setValue(std::clamp(typed, moved->minimum(), moved->maximum()));
-            }
-            // What the slider took is what the edit shows.
-            shown->setText(QString::number(moved->value()));
-        });
+        connect(shown, &QLineEdit::editingFinished, this,
+                [shown, moved] { confirmTyped(shown, moved); });
+        // Return in an edit confirms its number and no more: the dialog's default button
+        // would apply the dialog before the other number is typed.
+        shown->installEventFilter(this);
     };
     addRow(0, first, &first_, &firstEdit_, &firstValue_);
     addRow(1, second, &second_, &secondEdit_, &secondValue_);
@@ -74,4 +71,26 @@ void SliderDialog::setValues(int first, int second) {
         *value = slider->value();
         edit->setText(QString::number(*value));
     }
+}
+
+void SliderDialog::confirmTyped(QLineEdit* edit, QSlider* slider) {
+    bool number = false;
+    const int typed = edit->text().trimmed().toInt(&number);
+    if (number) {
+        slider->setValue(std::clamp(typed, slider->minimum(), slider->maximum()));
+    }
+    // What the slider took is what the edit shows.
+    edit->setText(QString::number(slider->value()));
+}
+
+bool SliderDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && (watched == firstEdit_ || watched == secondEdit_)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            watched == firstEdit_ ? confirmTyped(firstEdit_, first_)
+                                  : confirmTyped(secondEdit_, second_);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }

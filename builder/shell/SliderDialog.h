@@ -10,7 +10,8 @@ class QSlider;
 // A small modeless dialog with two sliders (a height and an angle) whose OK posts one
 // message with the two positions to the form. Each slider writes its position into
 // the edit beside it; a number typed into an edit and confirmed (Return or leaving
-// the edit) moves its slider, within the slider's range.
+// the edit) moves its slider, within the slider's range. Return in an edit does not
+// press OK.
 class SliderDialog : public QDialog {
     Q_OBJECT
 public:
@@ -39,7 +40,13 @@ signals:
     // slider that was not moved).
     void posted(UINT message, UINT wParam, LONG lParam);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Moves the slider to the number typed into its edit.
+    static void confirmTyped(QLineEdit* edit, QSlider* slider);
+
     UINT message_;
     QSlider* first_;
     QSlider* second_;

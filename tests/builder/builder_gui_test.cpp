@@ -168,10 +168,12 @@ private slots:
         dialog = form().pointDialog();
         QCOMPARE(dialog->firstSlider()->value(), 2);
         QCOMPARE(dialog->secondSlider()->value(), 30);
-        // A number typed and confirmed moves the slider and is what is sent.
+        // A number typed and confirmed moves the slider and is what is sent; Return
+        // leaves the dialog open for the other number.
         dialog->secondEdit()->setText(QStringLiteral("-20"));
         QTest::keyClick(dialog->secondEdit(), Qt::Key_Return);
         QCOMPARE(dialog->secondSlider()->value(), -20);
+        QVERIFY(dialog->isVisible());
         dialog->findChild<QPushButton*>()->click();
         QTRY_VERIFY(form().pointDialog() == nullptr);
         QApplication::processEvents();
