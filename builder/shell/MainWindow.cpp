@@ -14,6 +14,7 @@
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTreeWidgetItem>
 #include <QUndoStack>
 
 #include "files/MissingAssets.h"
@@ -382,20 +383,21 @@ void MainWindow::offerRecovery() {
             RecoveryCopies::discard(copies);
             continue;
         }
-        restore(copies);
+        // Said by the names the courses have now, which may not be those they had.
+        const QString restored = restore(copies).join(QStringLiteral(", "));
         // The copies go only once this builder's own copy of the work is whole: a crash
         // right after the restore must find it somewhere.
         if (writeRecoveryCopies()) {
             RecoveryCopies::discard(copies);
-            showStatus(tr("Restored: %1. Save it to keep it.").arg(names.join(", ")));
+            showStatus(tr("Restored: %1. Save it to keep it.").arg(restored));
         } else {
             showStatus(tr("Restored: %1. Save it to keep it; its recovery copy stays in %2.")
-                           .arg(names.join(", "), copies.folder));
+                           .arg(restored, copies.folder));
         }
     }
 }
 
-void MainWindow::restore(const RecoveryCopies::LeftBehind& copies) {
+QStringList MainWindow::restore(const RecoveryCopies::LeftBehind& copies) {
     // The copies are no files of the user's: they stay out of the recent files.
     const QSignalBlocker quiet(files_.get());
     const QString folderBefore = QDir::currentPath();
@@ -411,9 +413,16 @@ void MainWindow::restore(const RecoveryCopies::LeftBehind& copies) {
             twx_add_asset_folder(folder.toStdString().c_str());
         }
     }
+    QStringList names;
     for (const RecoveryCopies::Kept& course : copies.courses) {
         files_->openPath(course.scene);
         form_->markRecovered(course.file);
+        if (const LSession_t* opened = form_->currentCourseEntry()) {
+            const QString name = reinterpret_cast<QTreeWidgetItem*>(opened->item)->text(0);
+            names << (course.file.isEmpty()
+                          ? name
+                          : QStringLiteral("%1 (%2)").arg(name, QFileInfo(course.file).fileName()));
+        }
     }
     restoring_ = false;
     // Opening a copy made its folder current, and the folder goes with the copies: a
@@ -423,6 +432,7 @@ void MainWindow::restore(const RecoveryCopies::LeftBehind& copies) {
     // The restored work is where this session starts; undo does not lead into the
     // copies.
     form_->history().clear();
+    return names;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

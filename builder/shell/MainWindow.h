@@ -74,7 +74,8 @@ protected:
 private:
     void buildMenus();
     // Opens what a builder that did not end cleanly kept: its library and its courses.
-    void restore(const RecoveryCopies::LeftBehind& copies);
+    // Opens the copies; answers the names the restored courses have in the tree.
+    QStringList restore(const RecoveryCopies::LeftBehind& copies);
     void updateTitle();
     // Shows a message on the status line and keeps it in the message log.
     void showStatus(const QString& text);

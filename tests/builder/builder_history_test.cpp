@@ -529,6 +529,9 @@ private slots:
         window_->offerRecovery();
         QCOMPARE(asked, 0);
         QCOMPARE(shownChildren(4), 2);
+        // Named as the tree names them now, not as the builder that died did.
+        QCOMPARE(window_->statusBar()->currentMessage(),
+                 QStringLiteral("Restored: course1, course2 (demo.xml). Save it to keep it."));
         QVERIFY(form().isModified());
         QCOMPARE(form().modifiedCourses().size(), std::size_t{2});
         QVERIFY(!QFileInfo::exists(left));
