@@ -336,7 +336,16 @@ bool MainWindow::settleUnsavedChanges(const QString& why) {
             files_->saveAs();
         }
     }
-    return !form_->isModified();
+    if (form_->isModified()) {
+        // The save said why on the status line, which the refusal of what the user asked
+        // for next would hide: a save asked for that fails is said aloud.
+        const QString why = statusBar()->currentMessage();
+        MessageBoxA(nullptr,
+                    tr("Not saved, so nothing else was done: %1").arg(why).toStdString().c_str(),
+                    "Tumbleway Builder", MB_OK | MB_ICONERROR);
+        return false;
+    }
+    return true;
 }
 
 bool MainWindow::writeRecoveryCopies() {

@@ -1275,6 +1275,10 @@ Direct3D feature set, but runs very slowly.</translation>
         <source>glTF binary (*.glb)</source>
         <translation>glTF binary (*.glb)</translation>
     </message>
+    <message>
+        <source>Not saved, so nothing else was done: %1</source>
+        <translation>Not saved, so nothing else was done: %1</translation>
+    </message>
 </context>
 <context>
     <name>MessageLogDialog</name>

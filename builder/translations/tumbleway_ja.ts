@@ -1266,6 +1266,10 @@ Direct3D のすべての機能を持つソフトウェア
         <source>glTF binary (*.glb)</source>
         <translation>glTF バイナリ (*.glb)</translation>
     </message>
+    <message>
+        <source>Not saved, so nothing else was done: %1</source>
+        <translation>保存されていないため、ほかには何もしていません: %1</translation>
+    </message>
 </context>
 <context>
     <name>MessageLogDialog</name>

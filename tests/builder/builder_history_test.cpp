@@ -274,6 +274,16 @@ private slots:
         QVERIFY2(window_->windowTitle().startsWith(QStringLiteral("demo.xml")),
                  qPrintable(window_->windowTitle()));
         QVERIFY(!session().meshes.empty()); // the laid course had none
+
+        // A save that fails says why aloud, and nothing opens over the changes.
+        selectTab(2);
+        clickView(QPoint(320, 240));
+        messages_.clear();
+        window_->files().open();
+        QCOMPARE(messages_.size(), std::size_t{1});
+        QVERIFY2(QString::fromStdString(messages_.front().text).contains(QStringLiteral("1 laid")),
+                 messages_.front().text.c_str());
+        QVERIFY(form().hasUnsavedPoints());
     }
 
     void twoCoursesFromOneFileAreNotSavedOverEachOther() {
