@@ -304,8 +304,8 @@ HRESULT GLDevice::drawHook(const DrawCall& call) {
         return D3DERR_DRIVERINTERNALERROR;
     }
     std::string log;
-    const GLProgram* program =
-        gl.programs.forSwitches(shaderSwitches(s, layout, zeroToOne, call.instanced()), &log);
+    const GLProgram* program = gl.programs.forSwitches(
+        shaderSwitches(s, layout, zeroToOne, call.instanced(), texture != nullptr), &log);
     if (program == nullptr) {
         gl.error = "a fixed-function shader did not build: " + log;
         return D3DERR_DRIVERINTERNALERROR;
@@ -337,8 +337,8 @@ HRESULT GLDevice::drawHook(const DrawCall& call) {
     if (gl.raisedGLError("setupLighting")) {
         return D3DERR_DRIVERINTERNALERROR;
     }
-    setupTextureStage(s, p, texture != nullptr);
-    if (gl.raisedGLError("setupTextureStage")) {
+    setupFragmentStage(s, p, texture != nullptr);
+    if (gl.raisedGLError("setupFragmentStage")) {
         return D3DERR_DRIVERINTERNALERROR;
     }
     if (texture != nullptr) {
@@ -346,10 +346,6 @@ HRESULT GLDevice::drawHook(const DrawCall& call) {
         if (gl.raisedGLError("setupSampler")) {
             return D3DERR_DRIVERINTERNALERROR;
         }
-    }
-    setupAlphaTest(s, p);
-    if (gl.raisedGLError("setupAlphaTest")) {
-        return D3DERR_DRIVERINTERNALERROR;
     }
 
     GLVertexStream stream;

@@ -318,6 +318,35 @@ bool lightingOn(const DeviceState& s, const FvfLayout& layout) {
 
 } // namespace
 
+GLFragmentStage fragmentStage(const DeviceState& s, bool textured) {
+    const auto rs = [&s](D3DRENDERSTATETYPE type) { return s.renderState(type); };
+    GLFragmentStage f;
+    f.flat = rs(D3DRS_SHADEMODE) == D3DSHADE_FLAT;
+    f.hasTexture = textured;
+    f.colourOp = static_cast<int>(s.stageState(0, D3DTSS_COLOROP));
+    f.colourArg1 = static_cast<int>(s.stageState(0, D3DTSS_COLORARG1));
+    f.colourArg2 = static_cast<int>(s.stageState(0, D3DTSS_COLORARG2));
+    f.alphaOp = static_cast<int>(s.stageState(0, D3DTSS_ALPHAOP));
+    f.alphaArg1 = static_cast<int>(s.stageState(0, D3DTSS_ALPHAARG1));
+    f.alphaArg2 = static_cast<int>(s.stageState(0, D3DTSS_ALPHAARG2));
+    // An operation that reads a texture where none is set passes the diffuse colour (and
+    // alpha) on, as drivers do: untextured geometry under the default stage state shows
+    // its vertex or lit colour, with its alpha, and so does an object whose picture
+    // failed to load.
+    const StageReads reads = stageReads(s);
+    if (!textured && reads.colour) {
+        f.colourOp = D3DTOP_SELECTARG1;
+        f.colourArg1 = D3DTA_CURRENT;
+    }
+    if (!textured && reads.alpha) {
+        f.alphaOp = D3DTOP_SELECTARG1;
+        f.alphaArg1 = D3DTA_CURRENT;
+    }
+    f.alphaFunc = static_cast<int>(rs(D3DRS_ALPHATESTENABLE) != FALSE ? rs(D3DRS_ALPHAFUNC)
+                                                                      : DWORD{D3DCMP_ALWAYS});
+    return f;
+}
+
 GLTexture* bindStageTexture(const DeviceState& s) {
     glActiveTexture(GL_TEXTURE0);
     auto* texture = dynamic_cast<GLTexture*>(s.texture(0));
@@ -329,7 +358,7 @@ GLTexture* bindStageTexture(const DeviceState& s) {
 }
 
 GLShaderSwitches shaderSwitches(const DeviceState& s, const FvfLayout& layout, bool zeroToOne,
-                                bool instanced) {
+                                bool instanced, bool textured) {
     const auto rs = [&s](D3DRENDERSTATETYPE type) { return s.renderState(type); };
     GLShaderSwitches w;
     w.instanced = instanced;
@@ -349,14 +378,11 @@ GLShaderSwitches shaderSwitches(const DeviceState& s, const FvfLayout& layout, b
         w.emissiveSource = source(D3DRS_EMISSIVEMATERIALSOURCE);
         w.lightCount = shaderLights(s).count;
     }
+    if (instanced) {
+        w.constantStage = true;
+        w.stage = fragmentStage(s, textured);
+    }
     return w;
-}
-
-void setupAlphaTest(const DeviceState& s, const GLProgram& p) {
-    const bool alphaTest = s.renderState(D3DRS_ALPHATESTENABLE) != FALSE;
-    glUniform1i(p.alphaFunc, static_cast<GLint>(alphaTest ? s.renderState(D3DRS_ALPHAFUNC)
-                                                          : DWORD{D3DCMP_ALWAYS}));
-    glUniform1f(p.alphaRef, static_cast<GLfloat>(s.renderState(D3DRS_ALPHAREF) & 0xFF));
 }
 
 void setupTransforms(const DeviceState& s, const GLProgram& p, bool instanced) {
@@ -392,7 +418,6 @@ void setupTransforms(const DeviceState& s, const GLProgram& p, bool instanced) {
 }
 
 void setupLighting(const DeviceState& s, const GLProgram& p, const FvfLayout& layout) {
-    glUniform1i(p.flat, s.renderState(D3DRS_SHADEMODE) == D3DSHADE_FLAT ? 1 : 0);
     if (!lightingOn(s, layout)) {
         return;
     }
@@ -409,31 +434,19 @@ void setupLighting(const DeviceState& s, const GLProgram& p, const FvfLayout& la
     glUniform4fv(p.lightAmbient, kGLMaxLights, lights.ambient);
 }
 
-void setupTextureStage(const DeviceState& s, const GLProgram& p, bool textured) {
-    DWORD colourOp = s.stageState(0, D3DTSS_COLOROP);
-    DWORD colourArg1 = s.stageState(0, D3DTSS_COLORARG1);
-    DWORD alphaOp = s.stageState(0, D3DTSS_ALPHAOP);
-    DWORD alphaArg1 = s.stageState(0, D3DTSS_ALPHAARG1);
-    // An operation that reads a texture where none is set passes the diffuse colour (and
-    // alpha) on, as drivers do: untextured geometry under the default stage state shows
-    // its vertex or lit colour, with its alpha, and so does an object whose picture
-    // failed to load.
-    const StageReads reads = stageReads(s);
-    if (!textured && reads.colour) {
-        colourOp = D3DTOP_SELECTARG1;
-        colourArg1 = D3DTA_CURRENT;
-    }
-    if (!textured && reads.alpha) {
-        alphaOp = D3DTOP_SELECTARG1;
-        alphaArg1 = D3DTA_CURRENT;
-    }
-    glUniform1i(p.colourOp, static_cast<GLint>(colourOp));
-    glUniform1i(p.colourArg1, static_cast<GLint>(colourArg1));
-    glUniform1i(p.colourArg2, static_cast<GLint>(s.stageState(0, D3DTSS_COLORARG2)));
-    glUniform1i(p.alphaOp, static_cast<GLint>(alphaOp));
-    glUniform1i(p.alphaArg1, static_cast<GLint>(alphaArg1));
-    glUniform1i(p.alphaArg2, static_cast<GLint>(s.stageState(0, D3DTSS_ALPHAARG2)));
-    glUniform1i(p.hasTexture, textured ? 1 : 0);
+void setupFragmentStage(const DeviceState& s, const GLProgram& p, bool textured) {
+    // A program with the stage as constants has none of these uniforms: GL ignores them.
+    const GLFragmentStage f = fragmentStage(s, textured);
+    glUniform1i(p.flat, f.flat ? 1 : 0);
+    glUniform1i(p.hasTexture, f.hasTexture ? 1 : 0);
+    glUniform1i(p.colourOp, f.colourOp);
+    glUniform1i(p.colourArg1, f.colourArg1);
+    glUniform1i(p.colourArg2, f.colourArg2);
+    glUniform1i(p.alphaOp, f.alphaOp);
+    glUniform1i(p.alphaArg1, f.alphaArg1);
+    glUniform1i(p.alphaArg2, f.alphaArg2);
+    glUniform1i(p.alphaFunc, f.alphaFunc);
+    glUniform1f(p.alphaRef, static_cast<GLfloat>(s.renderState(D3DRS_ALPHAREF) & 0xFF));
     GLfloat factor[4];
     glColourOf(s.renderState(D3DRS_TEXTUREFACTOR), factor);
     glUniform4fv(p.textureFactor, 1, factor);

@@ -29,21 +29,21 @@ void setupBlending(const DeviceState& s);
 // Binds texture stage 0's texture to unit 0 when the stage's operations read it.
 // Returns that texture, or nullptr when the stage draws without one.
 GLTexture* bindStageTexture(const DeviceState& s);
+// Texture stage 0's operations as the fragment shader carries them out, flat or
+// Gouraud colours, and the alpha function. textured: bindStageTexture found a texture.
+GLFragmentStage fragmentStage(const DeviceState& s, bool textured);
 // The states that choose the draw's program. zeroToOne: depth 0..1 from glClipControl.
 GLShaderSwitches shaderSwitches(const DeviceState& s, const FvfLayout& layout, bool zeroToOne,
-                                bool instanced);
-// The alpha test's function and reference value.
-void setupAlphaTest(const DeviceState& s, const GLProgram& p);
+                                bool instanced, bool textured);
 // World, view and projection (view and projection alone when instanced: the world comes
 // from the instance attributes), and the screen-to-clip mapping of pretransformed
 // vertices.
 void setupTransforms(const DeviceState& s, const GLProgram& p, bool instanced);
-// Flat or Gouraud shading; the material, the ambient light and the directional lights,
-// when lighting is on.
+// The material, the ambient light and the directional lights, when lighting is on.
 void setupLighting(const DeviceState& s, const GLProgram& p, const FvfLayout& layout);
-// Texture stage 0's operations, its constant colour and the sampler's unit. textured:
-// bindStageTexture found a texture.
-void setupTextureStage(const DeviceState& s, const GLProgram& p, bool textured);
+// The fragment stage's uniforms (in a program that has them), the alpha test's
+// reference, texture stage 0's constant colour and the sampler's unit.
+void setupFragmentStage(const DeviceState& s, const GLProgram& p, bool textured);
 // Sampler 0's filters, addressing, border and level of detail for the texture drawn.
 void setupSampler(const DeviceState& s, GLuint sampler, const GLTexture& texture, bool mirrorClamp);
 

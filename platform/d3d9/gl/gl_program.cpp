@@ -102,22 +102,13 @@ void main() {
 
 // Texture-stage operations and arguments carry Direct3D's numbers (D3DTOP_..., D3DTA_...),
 // the alpha function D3DCMP_..., the reference 0..255.
-constexpr const char* kFragmentShader = R"(#version 330 core
+constexpr const char* kFragmentShader = R"(
 in vec4 v_colour;
 flat in vec4 v_flatColour;
 in vec2 v_texcoord;
 
-uniform bool u_flat;
 uniform sampler2D u_texture;
-uniform bool u_hasTexture;
-uniform int u_colourOp;
-uniform int u_colourArg1;
-uniform int u_colourArg2;
-uniform int u_alphaOp;
-uniform int u_alphaArg1;
-uniform int u_alphaArg2;
 uniform vec4 u_textureFactor;
-uniform int u_alphaFunc;
 uniform float u_alphaRef;
 
 out vec4 o_colour;
@@ -227,6 +218,30 @@ std::string withSwitches(const char* body, const GLShaderSwitches& w) {
     return source + body;
 }
 
+// The fragment stage as constants the fragment shader's body reads, or as its uniforms.
+std::string withStage(const char* body, const GLShaderSwitches& w) {
+    std::string source = "#version 330 core\n";
+    const auto declare = [&](const char* type, const char* name, int value) {
+        source += w.constantStage
+                      ? std::string("const ") + type + " " + name + " = " +
+                            (std::string(type) == "bool" ? (value != 0 ? "true" : "false")
+                                                         : std::to_string(value)) +
+                            ";\n"
+                      : std::string("uniform ") + type + " " + name + ";\n";
+    };
+    const GLFragmentStage& f = w.stage;
+    declare("bool", "u_flat", f.flat ? 1 : 0);
+    declare("bool", "u_hasTexture", f.hasTexture ? 1 : 0);
+    declare("int", "u_colourOp", f.colourOp);
+    declare("int", "u_colourArg1", f.colourArg1);
+    declare("int", "u_colourArg2", f.colourArg2);
+    declare("int", "u_alphaOp", f.alphaOp);
+    declare("int", "u_alphaArg1", f.alphaArg1);
+    declare("int", "u_alphaArg2", f.alphaArg2);
+    declare("int", "u_alphaFunc", f.alphaFunc);
+    return source + body;
+}
+
 } // namespace
 
 bool GLProgram::build(const GLShaderSwitches& switches, std::string* log) {
@@ -236,7 +251,8 @@ bool GLProgram::build(const GLShaderSwitches& switches, std::string* log) {
     if (vertex == 0) {
         return false;
     }
-    const GLuint fragment = compile(GL_FRAGMENT_SHADER, kFragmentShader, log);
+    const GLuint fragment =
+        compile(GL_FRAGMENT_SHADER, withStage(kFragmentShader, switches).c_str(), log);
     if (fragment == 0) {
         glDeleteShader(vertex);
         return false;

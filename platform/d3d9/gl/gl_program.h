@@ -4,13 +4,13 @@
 // colour and alpha operations, and the alpha test. Instanced draws take each instance's
 // world matrix from four per-instance attributes instead of the uniforms.
 //
-// Each combination of the states that choose what the vertex shader does
-// (GLShaderSwitches) is a program of its own, built on its first draw, with those states
-// as constants: a software renderer runs every branch of a shader for every vertex, taken
-// or not, so one program for all would pay for every path on every vertex of every
-// draw. The fragment shader is one for all, its states uniforms: specialised, its simple
-// forms send llvmpipe down a rasteriser path that is slower on the course's big
-// triangles.
+// Each combination of the states that choose what the shaders do (GLShaderSwitches) is a
+// program of its own, built on its first draw, with those states as constants: a
+// software renderer runs every branch of a shader for every vertex and pixel, taken or
+// not, so one program for all would pay for every path everywhere. The fragment stage
+// is made constant for instanced draws only: in the other draws' simple forms (the
+// course, the sky) llvmpipe takes its linear rasteriser, which is slower on the
+// course's large triangles, so those share one fragment shader with uniforms.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -31,8 +31,27 @@ enum GLAttribute : GLuint {
     kAttribWorld = 4,
 };
 
+// What the fragment shader does: flat or Gouraud colours, texture stage 0's operations
+// and arguments (Direct3D's numbers, D3DTOP_... and D3DTA_...), whether a texture is
+// bound, the alpha function (D3DCMP_...).
+struct GLFragmentStage {
+    bool flat = false;
+    bool hasTexture = false;
+    int colourOp = 0;
+    int colourArg1 = 0;
+    int colourArg2 = 0;
+    int alphaOp = 0;
+    int alphaArg1 = 0;
+    int alphaArg2 = 0;
+    int alphaFunc = 0;
+
+    auto operator<=>(const GLFragmentStage&) const = default;
+};
+
 // The states that choose a program. Colour sources: 1 the vertex's diffuse colour, 0 the
-// material.
+// material. The fragment stage is a constant of the program only for instanced draws
+// (constantStage), which draw the many placed meshes; for every other draw it is
+// uniforms of one fragment shader for all, and `stage` is left as it is.
 struct GLShaderSwitches {
     bool instanced = false;
     bool pretransformed = false;
@@ -44,6 +63,8 @@ struct GLShaderSwitches {
     int ambientSource = 0;
     int emissiveSource = 0;
     int lightCount = 0;
+    bool constantStage = false;
+    GLFragmentStage stage;
 
     auto operator<=>(const GLShaderSwitches&) const = default;
 };
