@@ -154,7 +154,10 @@ private:
         float r2;
 
         // The order of the full loop over the pairs: by the first body, then the second.
-        static bool inLoopOrder(const Touching& a, const Touching& b);
+        // A function object, so that the sorts of many pairs a frame inline it.
+        static constexpr auto inLoopOrder = [](const Touching& a, const Touching& b) {
+            return a.first != b.first ? a.first < b.first : a.second < b.second;
+        };
     };
     // What one thread's share of the pair search found, in the loop's order. Each
     // starts a cache line of its own: the parts lie side by side, and a thread writing

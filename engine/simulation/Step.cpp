@@ -47,10 +47,6 @@ D3DXVECTOR3 centreOf(const PairFinder::Sphere& sphere) {
 
 } // namespace
 
-bool Simulation::Touching::inLoopOrder(const Touching& a, const Touching& b) {
-    return a.first != b.first ? a.first < b.first : a.second < b.second;
-}
-
 HRESULT Simulation::testPair(CSceneObject& a, CSceneObject& b) {
     ++m_pairTests;
     float d2 = 0;
