@@ -155,8 +155,10 @@ private:
 
         // The order of the full loop over the pairs: by the first body, then the second.
         // A function object, so that the sorts of many pairs a frame inline it.
-        static constexpr auto inLoopOrder = [](const Touching& a, const Touching& b) {
-            return a.first != b.first ? a.first < b.first : a.second < b.second;
+        struct InLoopOrder {
+            bool operator()(const Touching& a, const Touching& b) const {
+                return a.first != b.first ? a.first < b.first : a.second < b.second;
+            }
         };
     };
     // What one thread's share of the pair search found, in the loop's order. Each

@@ -222,7 +222,7 @@ void Simulation::findTouchingPairs(std::span<const std::int32_t> ids, int share,
             }
             return true;
         });
-    std::sort(part.touching.begin(), part.touching.end(), Touching::inLoopOrder);
+    std::sort(part.touching.begin(), part.touching.end(), Touching::InLoopOrder{});
 }
 
 void Simulation::respondToPairs(PlacedMeshes& placed, ContactListener& contacts) {
@@ -234,7 +234,7 @@ void Simulation::respondToPairs(PlacedMeshes& placed, ContactListener& contacts)
         const auto merged = static_cast<std::ptrdiff_t>(m_touching.size());
         m_touching.insert(m_touching.end(), part.touching.begin(), part.touching.end());
         std::inplace_merge(m_touching.begin(), m_touching.begin() + merged, m_touching.end(),
-                           Touching::inLoopOrder);
+                           Touching::InLoopOrder{});
     }
     const std::size_t count = m_touching.size();
     for (std::size_t k = 0; k < count; ++k) {
