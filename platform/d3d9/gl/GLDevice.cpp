@@ -303,9 +303,11 @@ HRESULT GLDevice::drawHook(const DrawCall& call) {
     if (gl.raisedGLError("bindStageTexture")) {
         return D3DERR_DRIVERINTERNALERROR;
     }
+    // Worked out once: it chooses the program and fills its uniforms.
+    const GLFragmentStage stage = fragmentStage(s, texture != nullptr);
     std::string log;
     const GLProgram* program = gl.programs.forSwitches(
-        shaderSwitches(s, layout, zeroToOne, call.instanced(), texture != nullptr), &log);
+        shaderSwitches(s, layout, zeroToOne, call.instanced(), stage), &log);
     if (program == nullptr) {
         gl.error = "a fixed-function shader did not build: " + log;
         return D3DERR_DRIVERINTERNALERROR;
@@ -337,7 +339,7 @@ HRESULT GLDevice::drawHook(const DrawCall& call) {
     if (gl.raisedGLError("setupLighting")) {
         return D3DERR_DRIVERINTERNALERROR;
     }
-    setupFragmentStage(s, p, texture != nullptr);
+    setupFragmentStage(s, p, stage);
     if (gl.raisedGLError("setupFragmentStage")) {
         return D3DERR_DRIVERINTERNALERROR;
     }

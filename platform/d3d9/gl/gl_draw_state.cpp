@@ -358,7 +358,7 @@ GLTexture* bindStageTexture(const DeviceState& s) {
 }
 
 GLShaderSwitches shaderSwitches(const DeviceState& s, const FvfLayout& layout, bool zeroToOne,
-                                bool instanced, bool textured) {
+                                bool instanced, const GLFragmentStage& stage) {
     const auto rs = [&s](D3DRENDERSTATETYPE type) { return s.renderState(type); };
     GLShaderSwitches w;
     w.instanced = instanced;
@@ -380,7 +380,7 @@ GLShaderSwitches shaderSwitches(const DeviceState& s, const FvfLayout& layout, b
     }
     if (instanced) {
         w.constantStage = true;
-        w.stage = fragmentStage(s, textured);
+        w.stage = stage;
     }
     return w;
 }
@@ -434,9 +434,8 @@ void setupLighting(const DeviceState& s, const GLProgram& p, const FvfLayout& la
     glUniform4fv(p.lightAmbient, kGLMaxLights, lights.ambient);
 }
 
-void setupFragmentStage(const DeviceState& s, const GLProgram& p, bool textured) {
+void setupFragmentStage(const DeviceState& s, const GLProgram& p, const GLFragmentStage& f) {
     // A program with the stage as constants has none of these uniforms: GL ignores them.
-    const GLFragmentStage f = fragmentStage(s, textured);
     glUniform1i(p.flat, f.flat ? 1 : 0);
     glUniform1i(p.hasTexture, f.hasTexture ? 1 : 0);
     glUniform1i(p.colourOp, f.colourOp);

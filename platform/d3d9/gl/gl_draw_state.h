@@ -32,9 +32,10 @@ GLTexture* bindStageTexture(const DeviceState& s);
 // Texture stage 0's operations as the fragment shader carries them out, flat or
 // Gouraud colours, and the alpha function. textured: bindStageTexture found a texture.
 GLFragmentStage fragmentStage(const DeviceState& s, bool textured);
-// The states that choose the draw's program. zeroToOne: depth 0..1 from glClipControl.
+// The states that choose the draw's program. zeroToOne: depth 0..1 from glClipControl;
+// stage: the draw's fragmentStage, a constant of the program when instanced.
 GLShaderSwitches shaderSwitches(const DeviceState& s, const FvfLayout& layout, bool zeroToOne,
-                                bool instanced, bool textured);
+                                bool instanced, const GLFragmentStage& stage);
 // World, view and projection (view and projection alone when instanced: the world comes
 // from the instance attributes), and the screen-to-clip mapping of pretransformed
 // vertices.
@@ -43,7 +44,7 @@ void setupTransforms(const DeviceState& s, const GLProgram& p, bool instanced);
 void setupLighting(const DeviceState& s, const GLProgram& p, const FvfLayout& layout);
 // The fragment stage's uniforms (in a program that has them), the alpha test's
 // reference, texture stage 0's constant colour and the sampler's unit.
-void setupFragmentStage(const DeviceState& s, const GLProgram& p, bool textured);
+void setupFragmentStage(const DeviceState& s, const GLProgram& p, const GLFragmentStage& f);
 // Sampler 0's filters, addressing, border and level of detail for the texture drawn.
 void setupSampler(const DeviceState& s, GLuint sampler, const GLTexture& texture, bool mirrorClamp);
 
