@@ -2,24 +2,9 @@
 // step; in every mode the bodies' world matrices and their following of the surface.
 #include <cmath>
 
+#include "core/CollisionSounds.h"
 #include "core/EngineApp.h"
 #include "scene/Placements.h"
-
-namespace {
-
-// Plays the sound tied to each pair of meshes that meets.
-class CollisionSounds final : public ContactListener {
-public:
-    explicit CollisionSounds(SoundRelationService& sounds) : m_sounds(sounds) {}
-    void contact(const XfilePlacement& first, const XfilePlacement& second) override {
-        m_sounds.playCollisionSound(first, second);
-    }
-
-private:
-    SoundRelationService& m_sounds;
-};
-
-} // namespace
 
 HRESULT CEngineApp::frameMove() {
     if (playing && editor.driven() != nullptr && input.pendingMove() != 0.0f) {
@@ -56,7 +41,10 @@ void CEngineApp::playFrame() {
         return;
     }
     CollisionSounds contacts(sounds);
-    simulation.playFrame(*editor.current(), contacts, [this] { sounds.playMovementSounds(); });
+    simulation.playFrame(*editor.current(), contacts, [this, &contacts] {
+        contacts.play();
+        sounds.playMovementSounds();
+    });
 }
 
 CourseCheck CEngineApp::checkCurrentCourse() {

@@ -160,17 +160,19 @@ void SoundRelationService::playCourseSounds(const std::string& wav, int rateStep
     }
 }
 
-void SoundRelationService::playCollisionSound(const XfilePlacement& first,
-                                              const XfilePlacement& second) {
+std::string SoundRelationService::collisionSound(std::string_view first,
+                                                 std::string_view second) const {
     // An empty table answers "nodata" to every pair; most scenes have no relation, and
     // then a contact costs no lookup at all.
     const LCourse_t* course = editor.current();
     if (course == nullptr || !course->collisionTable || course->collisionTable->empty()) {
-        return;
+        return RelationTable::kNoData;
     }
-    const auto answer = course->collisionTable->lookup(std::string(nameFieldText(first.name)),
-                                                       std::string(nameFieldText(second.name)));
-    playCourseSounds(answer.wav, 1);
+    return course->collisionTable->lookup(std::string(first), std::string(second)).wav;
+}
+
+void SoundRelationService::playCollisionSound(const std::string& wav) {
+    playCourseSounds(wav, 1);
 }
 
 void SoundRelationService::playMovementSound(const XfilePlacement& placement) {

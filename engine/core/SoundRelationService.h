@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "d3d9/d3d9.h"
 
@@ -36,7 +37,11 @@ public:
     // Plays the library's current sound.
     void preview();
 
-    void playCollisionSound(const XfilePlacement& first, const XfilePlacement& second);
+    // The sound a collision of the two meshes plays by the current course's relations:
+    // the wave's name, or RelationTable::kNoData.
+    std::string collisionSound(std::string_view first, std::string_view second) const;
+    // Plays every sound of the current course named wav, as a collision starts it.
+    void playCollisionSound(const std::string& wav);
     void playMovementSound(const XfilePlacement& placement);
     // playMovementSound for every placement of the current course, in list order.
     void playMovementSounds();

@@ -1,6 +1,7 @@
 // The sounds of a crowded step, heard through two loopback devices: with the full pair
 // loop and with the grid, the same sounds start in the same order at the same rates,
-// so the two devices play the very same samples.
+// so the two devices play the very same samples; and a frame's collision sounds,
+// each started once after its last contact, sound as every contact starting its own.
 #include "support/EngineAppPeer.h"
 #include <cmath>
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include <memory>
 #include <random>
 
+#include "core/CollisionSounds.h"
 #include "dsound/dsound_testing.h"
 #include "support/AllPairs.h"
 #include "support/Bodies.h"
@@ -75,6 +77,29 @@ protected:
         engine.selectTab(TAB_PLAY);
     }
 
+    // Both engines' crowds, 120 frames of each by `frame`; after each, a sixtieth of a
+    // second of what each device plays must be the same, and the scene must be heard.
+    template <typename Frame>
+    void expectBothHeardAlike(Frame frame) {
+        createLoopCourse(6, 30);
+        std::swap(app, twin);
+        createLoopCourse(6, 30);
+        std::swap(app, twin);
+        populate(*app);
+        populate(*twin);
+        double loudest = 0;
+        for (int k = 0; k < 120; ++k) {
+            frame();
+            const std::vector<float> first = heardFirst.render(735);
+            const std::vector<float> second = heardSecond.render(735);
+            ASSERT_EQ(first, second) << "frame " << k;
+            for (float sample : first) {
+                loudest = std::max(loudest, static_cast<double>(std::abs(sample)));
+            }
+        }
+        EXPECT_GT(loudest, 0.01) << "the scene should be heard";
+    }
+
     DirectSoundLoopback heardFirst;
     DirectSoundLoopback heardSecond;
     DirectSoundLoopback* handOut = nullptr;
@@ -83,27 +108,38 @@ protected:
     std::unique_ptr<CEngineApp> twin;
 };
 
+// Starts the collision sound of every contact as it happens.
+class EveryContactSounds final : public ContactListener {
+public:
+    explicit EveryContactSounds(SoundRelationService& sounds) : m_sounds(sounds) {}
+    void contact(const XfilePlacement& first, const XfilePlacement& second) override {
+        m_sounds.playCollisionSound(
+            m_sounds.collisionSound(nameFieldText(first.name), nameFieldText(second.name)));
+    }
+
+private:
+    SoundRelationService& m_sounds;
+};
+
 TEST_F(PairSearchSounds, BothSearchesPlayTheSameSoundsInTheSameOrder) {
-    createLoopCourse(6, 30);
-    std::swap(app, twin);
-    createLoopCourse(6, 30);
-    std::swap(app, twin);
-    populate(*app);
-    populate(*twin);
     app->simulation.usePairFinder(std::make_unique<AllPairs>());
-    double loudest = 0;
-    for (int frame = 0; frame < 120; ++frame) {
+    expectBothHeardAlike([this] {
         app->frameMove();
         twin->frameMove();
-        // A sixtieth of a second of sound after each frame, as the frames would run.
-        const std::vector<float> first = heardFirst.render(735);
-        const std::vector<float> second = heardSecond.render(735);
-        ASSERT_EQ(first, second) << "frame " << frame;
-        for (float sample : first) {
-            loudest = std::max(loudest, static_cast<double>(std::abs(sample)));
-        }
-    }
-    EXPECT_GT(loudest, 0.01) << "the scene should be heard";
+    });
+}
+
+TEST_F(PairSearchSounds, EachSoundStartedOnceAFrameSoundsAsEveryContactStartingIt) {
+    expectBothHeardAlike([this] {
+        CollisionSounds gathered(app->sounds);
+        app->simulation.playFrame(*app->editor.current(), gathered, [&] {
+            gathered.play();
+            app->sounds.playMovementSounds();
+        });
+        EveryContactSounds everyContact(twin->sounds);
+        twin->simulation.playFrame(*twin->editor.current(), everyContact,
+                                   [&] { twin->sounds.playMovementSounds(); });
+    });
 }
 
 } // namespace
