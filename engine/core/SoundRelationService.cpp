@@ -1,6 +1,7 @@
 // Sounds tied to meshes: assigned and released by the user, played by the step.
 #include "core/SoundRelationService.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -200,24 +201,40 @@ void SoundRelationService::playMovementSounds() {
         std::string wav;
     };
     std::vector<Answer> answers;
+    // A sound has one buffer and starts over when started again, so the thousands of
+    // balls of a crowd that each start theirs leave it as the last of them did: each
+    // sound is started once, at the rate of the last placement that asks for it.
+    struct Asked {
+        std::string wav;
+        int rateStep;
+    };
+    std::vector<Asked> asked;
     for (const auto& placement : course->xfilePlacements) {
         const std::string_view name = nameFieldText(placement.name);
-        const Answer* known = nullptr;
-        for (const Answer& answer : answers) {
-            if (answer.name == name) {
-                known = &answer;
-                break;
+        const auto known = std::find_if(answers.begin(), answers.end(),
+                                        [&](const Answer& answer) { return answer.name == name; });
+        std::string looked;
+        const std::string* wav = known != answers.end() ? &known->wav : &looked;
+        if (known == answers.end()) {
+            looked = course->moveTable->lookup(std::string(name), RelationTable::kMoveKey).wav;
+            if (answers.size() < kRemembered) {
+                answers.push_back({name, std::move(looked)});
+                wav = &answers.back().wav;
             }
         }
-        const int rateStep = static_cast<int>(course->xfilePlacements.body(placement).speed * 10.0);
-        if (known != nullptr) {
-            playCourseSounds(known->wav, rateStep);
+        if (*wav == RelationTable::kNoData) {
             continue;
         }
-        std::string wav = course->moveTable->lookup(std::string(name), RelationTable::kMoveKey).wav;
-        playCourseSounds(wav, rateStep);
-        if (answers.size() < kRemembered) {
-            answers.push_back({name, std::move(wav)});
+        const int rateStep = static_cast<int>(course->xfilePlacements.body(placement).speed * 10.0);
+        const auto same =
+            std::find_if(asked.begin(), asked.end(), [&](const Asked& a) { return a.wav == *wav; });
+        if (same != asked.end()) {
+            same->rateStep = rateStep;
+        } else {
+            asked.push_back({*wav, rateStep});
         }
+    }
+    for (const Asked& sound : asked) {
+        playCourseSounds(sound.wav, sound.rateStep);
     }
 }

@@ -43,7 +43,8 @@ public:
     // Plays every sound of the current course named wav, as a collision starts it.
     void playCollisionSound(const std::string& wav);
     void playMovementSound(const XfilePlacement& placement);
-    // playMovementSound for every placement of the current course, in list order.
+    // What playMovementSound for every placement of the current course, in list order,
+    // leaves playing.
     void playMovementSounds();
 
 private:

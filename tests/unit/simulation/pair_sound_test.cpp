@@ -1,7 +1,7 @@
 // The sounds of a crowded step, heard through two loopback devices: with the full pair
 // loop and with the grid, the same sounds start in the same order at the same rates,
-// so the two devices play the very same samples; and a frame's collision sounds,
-// each started once after its last contact, sound as every contact starting its own.
+// so the two devices play the very same samples; and a frame's sounds, each started
+// once, sound as every contact and every moving body starting its own.
 #include "support/EngineAppPeer.h"
 #include <cmath>
 #include <filesystem>
@@ -129,7 +129,7 @@ TEST_F(PairSearchSounds, BothSearchesPlayTheSameSoundsInTheSameOrder) {
     });
 }
 
-TEST_F(PairSearchSounds, EachSoundStartedOnceAFrameSoundsAsEveryContactStartingIt) {
+TEST_F(PairSearchSounds, EachSoundStartedOnceAFrameSoundsAsEveryContactAndBodyStartingIt) {
     expectBothHeardAlike([this] {
         CollisionSounds gathered(app->sounds);
         app->simulation.playFrame(*app->editor.current(), gathered, [&] {
@@ -137,8 +137,11 @@ TEST_F(PairSearchSounds, EachSoundStartedOnceAFrameSoundsAsEveryContactStartingI
             app->sounds.playMovementSounds();
         });
         EveryContactSounds everyContact(twin->sounds);
-        twin->simulation.playFrame(*twin->editor.current(), everyContact,
-                                   [&] { twin->sounds.playMovementSounds(); });
+        twin->simulation.playFrame(*twin->editor.current(), everyContact, [&] {
+            for (const XfilePlacement& placement : twin->editor.current()->xfilePlacements) {
+                twin->sounds.playMovementSound(placement);
+            }
+        });
     });
 }
 
