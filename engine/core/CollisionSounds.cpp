@@ -8,10 +8,9 @@
 #include "tumbleway/NameField.h"
 
 void CollisionSounds::contact(const XfilePlacement& first, const XfilePlacement& second) {
-    const std::string_view a = nameFieldText(first.name);
-    const std::string_view b = nameFieldText(second.name);
     const auto known = std::find_if(m_answers.begin(), m_answers.end(), [&](const Answer& answer) {
-        return answer.first == a && answer.second == b;
+        return nameFieldHolds(first.name, answer.first) &&
+               nameFieldHolds(second.name, answer.second);
     });
     if (known != m_answers.end()) {
         if (!known->asked) {
@@ -20,6 +19,8 @@ void CollisionSounds::contact(const XfilePlacement& first, const XfilePlacement&
         }
         return;
     }
+    const std::string_view a = nameFieldText(first.name);
+    const std::string_view b = nameFieldText(second.name);
     std::string wav = m_sounds.collisionSound(a, b);
     ask(wav);
     if (m_answers.size() < kRemembered) {

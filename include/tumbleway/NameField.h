@@ -17,6 +17,13 @@ inline std::string_view nameFieldText(const char (&field)[kNameFieldSize]) {
     return {field, ::strnlen(field, kNameFieldSize - 1)};
 }
 
+// Whether the field's name is text, a name as nameFieldText reads it (no zero within):
+// decided without measuring the field, for lookups made thousands of times a frame.
+inline bool nameFieldHolds(const char (&field)[kNameFieldSize], std::string_view text) {
+    return text.size() < kNameFieldSize && std::memcmp(field, text.data(), text.size()) == 0 &&
+           (text.size() == kNameFieldSize - 1 || field[text.size()] == '\0');
+}
+
 // Stores text in a field: cut at an embedded zero and at kNameFieldSize - 1 bytes,
 // then zero-terminated; the bytes after the name are zero.
 inline void setNameField(char (&field)[kNameFieldSize], std::string_view text) {

@@ -1,6 +1,10 @@
+#include <algorithm>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <string>
 
 #include "scene/RelationTable.h"
+#include "tumbleway/NameField.h"
 
 TEST(RelationTable, KeepsTheFirstSoundOfAPair) {
     RelationTable table;
@@ -35,4 +39,30 @@ TEST(RelationTable, RemoveAnswersWhatItErased) {
     EXPECT_EQ(table.remove("zzz", "b.x").wav, "nodata");
     table.remove("a.x", "c.x");
     EXPECT_TRUE(table.empty());
+}
+
+// Relations are looked up by the names in the placements' fields, compared in place.
+TEST(NameField, HoldsExactlyTheTextItReads) {
+    std::string longest(kNameFieldSize - 1, 'n');
+    struct Case {
+        std::string stored; // bytes written into the field, the rest zero
+        std::string text;
+    };
+    const Case cases[] = {
+        {"ball.x", "ball.x"},
+        {"ball.x", "ball"},
+        {"ball.x", "ball.xx"},
+        {"ball.x", ""},
+        {"", ""},
+        {std::string("ball.x\0junk", 11), "ball.x"},
+        {longest, longest},
+        {longest + "!", longest},
+        {longest, longest.substr(1)},
+    };
+    for (const Case& c : cases) {
+        char field[kNameFieldSize] = {};
+        std::memcpy(field, c.stored.data(), std::min(c.stored.size(), sizeof field));
+        EXPECT_EQ(nameFieldHolds(field, c.text), nameFieldText(field) == c.text)
+            << "stored '" << c.stored << "', text '" << c.text << "'";
+    }
 }
