@@ -9,8 +9,7 @@
 
 void CollisionSounds::contact(const XfilePlacement& first, const XfilePlacement& second) {
     const auto known = std::find_if(m_answers.begin(), m_answers.end(), [&](const Answer& answer) {
-        return nameFieldHolds(first.name, answer.first) &&
-               nameFieldHolds(second.name, answer.second);
+        return answer.first.matches(first.name) && answer.second.matches(second.name);
     });
     if (known != m_answers.end()) {
         if (!known->asked) {
@@ -24,7 +23,7 @@ void CollisionSounds::contact(const XfilePlacement& first, const XfilePlacement&
     std::string wav = m_sounds.collisionSound(a, b);
     ask(wav);
     if (m_answers.size() < kRemembered) {
-        m_answers.push_back({a, b, std::move(wav), true});
+        m_answers.push_back({NameFieldKey(a), NameFieldKey(b), std::move(wav), true});
     }
 }
 

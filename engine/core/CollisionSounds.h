@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "simulation/Simulation.h"
+#include "tumbleway/NameField.h"
 
 class SoundRelationService;
 
@@ -29,8 +30,8 @@ private:
     static constexpr std::size_t kRemembered = 64;
 
     struct Answer {
-        std::string_view first; // the names, within the placements, which outlive the frame
-        std::string_view second;
+        NameFieldKey first; // the names, within the placements, which outlive the frame
+        NameFieldKey second;
         std::string wav;
         bool asked = false; // already among m_asked
     };

@@ -166,6 +166,7 @@ private:
     // its part for every pair would otherwise keep taking the line from the others.
     struct alignas(64) PairPart {
         std::vector<Touching> touching;
+        std::vector<Touching> sortScratch;
         std::uint64_t tests = 0;
         bool sawSharedCentre = false; // and stopped there
     };

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "scene/Placements.h"
+#include "simulation/LoopOrderSort.h"
 #include "simulation/Simulation.h"
 
 Simulation::Simulation() : m_pairFinder(std::make_unique<BroadPhase>()) {}
@@ -222,7 +223,7 @@ void Simulation::findTouchingPairs(std::span<const std::int32_t> ids, int share,
             }
             return true;
         });
-    std::sort(part.touching.begin(), part.touching.end(), Touching::InLoopOrder{});
+    sortInLoopOrder(part.touching, part.sortScratch, static_cast<std::uint32_t>(ids.size()));
 }
 
 void Simulation::respondToPairs(PlacedMeshes& placed, ContactListener& contacts) {
@@ -238,11 +239,15 @@ void Simulation::respondToPairs(PlacedMeshes& placed, ContactListener& contacts)
     }
     const std::size_t count = m_touching.size();
     for (std::size_t k = 0; k < count; ++k) {
-        // The bodies of a pair a few ahead are fetched meanwhile: with many bodies, a
+        // The bodies of a pair a few ahead are fetched meanwhile, and the names of their
+        // placements, which the listener looks sounds up by: with many bodies, a
         // response otherwise waits on memory for most of its time.
         if (k + kFetchAhead < count) {
-            fetchBody(&all[m_touching[k + kFetchAhead].first]);
-            fetchBody(&all[m_touching[k + kFetchAhead].second]);
+            const Touching& ahead = m_touching[k + kFetchAhead];
+            fetchBody(&all[ahead.first]);
+            fetchBody(&all[ahead.second]);
+            __builtin_prefetch(placed.placementAt(ahead.first).name);
+            __builtin_prefetch(placed.placementAt(ahead.second).name);
         }
         const Touching& pair = m_touching[k];
         respond(all[pair.first], all[pair.second], pair.d2, pair.r2);

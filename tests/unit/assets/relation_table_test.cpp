@@ -42,7 +42,7 @@ TEST(RelationTable, RemoveAnswersWhatItErased) {
 }
 
 // Relations are looked up by the names in the placements' fields, compared in place.
-TEST(NameField, HoldsExactlyTheTextItReads) {
+TEST(NameField, AKeyMatchesExactlyTheFieldsThatReadAsItsText) {
     std::string longest(kNameFieldSize - 1, 'n');
     struct Case {
         std::string stored; // bytes written into the field, the rest zero
@@ -55,6 +55,13 @@ TEST(NameField, HoldsExactlyTheTextItReads) {
         {"ball.x", ""},
         {"", ""},
         {std::string("ball.x\0junk", 11), "ball.x"},
+        {"seven.x", "seven.x"},
+        {"seven.xY", "seven.x"},
+        {"eight.xx", "eight.xx"},
+        {"eight.xxY", "eight.xx"},
+        {"signpost.glb", "signpost.obj"},
+        {"signpost.glb", "signpost.gl"},
+        {"signpost.glb", "signpost.glb"},
         {longest, longest},
         {longest + "!", longest},
         {longest, longest.substr(1)},
@@ -62,7 +69,7 @@ TEST(NameField, HoldsExactlyTheTextItReads) {
     for (const Case& c : cases) {
         char field[kNameFieldSize] = {};
         std::memcpy(field, c.stored.data(), std::min(c.stored.size(), sizeof field));
-        EXPECT_EQ(nameFieldHolds(field, c.text), nameFieldText(field) == c.text)
+        EXPECT_EQ(NameFieldKey(c.text).matches(field), nameFieldText(field) == c.text)
             << "stored '" << c.stored << "', text '" << c.text << "'";
     }
 }
