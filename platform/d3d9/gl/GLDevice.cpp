@@ -303,7 +303,7 @@ HRESULT GLDevice::drawHook(const DrawCall& call) {
     if (gl.raisedGLError("bindStageTexture")) {
         return D3DERR_DRIVERINTERNALERROR;
     }
-    // Worked out once: it chooses the program and fills its uniforms.
+    // The stage is part of what chooses the program.
     const GLFragmentStage stage = fragmentStage(s, texture != nullptr);
     std::string log;
     const GLProgram* program = gl.programs.forSwitches(
@@ -339,7 +339,7 @@ HRESULT GLDevice::drawHook(const DrawCall& call) {
     if (gl.raisedGLError("setupLighting")) {
         return D3DERR_DRIVERINTERNALERROR;
     }
-    setupFragmentStage(s, p, stage);
+    setupFragmentStage(s, p);
     if (gl.raisedGLError("setupFragmentStage")) {
         return D3DERR_DRIVERINTERNALERROR;
     }

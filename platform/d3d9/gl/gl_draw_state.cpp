@@ -378,10 +378,7 @@ GLShaderSwitches shaderSwitches(const DeviceState& s, const FvfLayout& layout, b
         w.emissiveSource = source(D3DRS_EMISSIVEMATERIALSOURCE);
         w.lightCount = shaderLights(s).count;
     }
-    if (instanced) {
-        w.constantStage = true;
-        w.stage = stage;
-    }
+    w.stage = stage;
     return w;
 }
 
@@ -434,17 +431,7 @@ void setupLighting(const DeviceState& s, const GLProgram& p, const FvfLayout& la
     glUniform4fv(p.lightAmbient, kGLMaxLights, lights.ambient);
 }
 
-void setupFragmentStage(const DeviceState& s, const GLProgram& p, const GLFragmentStage& f) {
-    // A program with the stage as constants has none of these uniforms: GL ignores them.
-    glUniform1i(p.flat, f.flat ? 1 : 0);
-    glUniform1i(p.hasTexture, f.hasTexture ? 1 : 0);
-    glUniform1i(p.colourOp, f.colourOp);
-    glUniform1i(p.colourArg1, f.colourArg1);
-    glUniform1i(p.colourArg2, f.colourArg2);
-    glUniform1i(p.alphaOp, f.alphaOp);
-    glUniform1i(p.alphaArg1, f.alphaArg1);
-    glUniform1i(p.alphaArg2, f.alphaArg2);
-    glUniform1i(p.alphaFunc, f.alphaFunc);
+void setupFragmentStage(const DeviceState& s, const GLProgram& p) {
     glUniform1f(p.alphaRef, static_cast<GLfloat>(s.renderState(D3DRS_ALPHAREF) & 0xFF));
     GLfloat factor[4];
     glColourOf(s.renderState(D3DRS_TEXTUREFACTOR), factor);

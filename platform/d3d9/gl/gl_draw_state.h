@@ -33,7 +33,7 @@ GLTexture* bindStageTexture(const DeviceState& s);
 // Gouraud colours, and the alpha function. textured: bindStageTexture found a texture.
 GLFragmentStage fragmentStage(const DeviceState& s, bool textured);
 // The states that choose the draw's program. zeroToOne: depth 0..1 from glClipControl;
-// stage: the draw's fragmentStage, a constant of the program when instanced.
+// stage: the draw's fragmentStage.
 GLShaderSwitches shaderSwitches(const DeviceState& s, const FvfLayout& layout, bool zeroToOne,
                                 bool instanced, const GLFragmentStage& stage);
 // World, view and projection (view and projection alone when instanced: the world comes
@@ -42,9 +42,9 @@ GLShaderSwitches shaderSwitches(const DeviceState& s, const FvfLayout& layout, b
 void setupTransforms(const DeviceState& s, const GLProgram& p, bool instanced);
 // The material, the ambient light and the directional lights, when lighting is on.
 void setupLighting(const DeviceState& s, const GLProgram& p, const FvfLayout& layout);
-// The fragment stage's uniforms (in a program that has them), the alpha test's
-// reference, texture stage 0's constant colour and the sampler's unit.
-void setupFragmentStage(const DeviceState& s, const GLProgram& p, const GLFragmentStage& f);
+// What the fragment stage reads besides its constants: the alpha test's reference,
+// texture stage 0's constant colour and the sampler's unit.
+void setupFragmentStage(const DeviceState& s, const GLProgram& p);
 // Sampler 0's filters, addressing, border and level of detail for the texture drawn.
 void setupSampler(const DeviceState& s, GLuint sampler, const GLTexture& texture, bool mirrorClamp);
 

@@ -218,27 +218,24 @@ std::string withSwitches(const char* body, const GLShaderSwitches& w) {
     return source + body;
 }
 
-// The fragment stage as constants the fragment shader's body reads, or as its uniforms.
-std::string withStage(const char* body, const GLShaderSwitches& w) {
+// The fragment stage as the constants the fragment shader's body reads.
+std::string withStage(const char* body, const GLFragmentStage& f) {
     std::string source = "#version 330 core\n";
-    const auto declare = [&](const char* type, const char* name, int value) {
-        source += w.constantStage
-                      ? std::string("const ") + type + " " + name + " = " +
-                            (std::string(type) == "bool" ? (value != 0 ? "true" : "false")
-                                                         : std::to_string(value)) +
-                            ";\n"
-                      : std::string("uniform ") + type + " " + name + ";\n";
+    const auto flag = [&](const char* name, bool value) {
+        source += std::string("const bool ") + name + (value ? " = true;\n" : " = false;\n");
     };
-    const GLFragmentStage& f = w.stage;
-    declare("bool", "u_flat", f.flat ? 1 : 0);
-    declare("bool", "u_hasTexture", f.hasTexture ? 1 : 0);
-    declare("int", "u_colourOp", f.colourOp);
-    declare("int", "u_colourArg1", f.colourArg1);
-    declare("int", "u_colourArg2", f.colourArg2);
-    declare("int", "u_alphaOp", f.alphaOp);
-    declare("int", "u_alphaArg1", f.alphaArg1);
-    declare("int", "u_alphaArg2", f.alphaArg2);
-    declare("int", "u_alphaFunc", f.alphaFunc);
+    const auto number = [&](const char* name, int value) {
+        source += std::string("const int ") + name + " = " + std::to_string(value) + ";\n";
+    };
+    flag("u_flat", f.flat);
+    flag("u_hasTexture", f.hasTexture);
+    number("u_colourOp", f.colourOp);
+    number("u_colourArg1", f.colourArg1);
+    number("u_colourArg2", f.colourArg2);
+    number("u_alphaOp", f.alphaOp);
+    number("u_alphaArg1", f.alphaArg1);
+    number("u_alphaArg2", f.alphaArg2);
+    number("u_alphaFunc", f.alphaFunc);
     return source + body;
 }
 
@@ -252,7 +249,7 @@ bool GLProgram::build(const GLShaderSwitches& switches, std::string* log) {
         return false;
     }
     const GLuint fragment =
-        compile(GL_FRAGMENT_SHADER, withStage(kFragmentShader, switches).c_str(), log);
+        compile(GL_FRAGMENT_SHADER, withStage(kFragmentShader, switches.stage).c_str(), log);
     if (fragment == 0) {
         glDeleteShader(vertex);
         return false;
@@ -290,15 +287,6 @@ bool GLProgram::build(const GLShaderSwitches& switches, std::string* log) {
     lightDiffuse = at("u_lightDiffuse");
     lightAmbient = at("u_lightAmbient");
     texture = at("u_texture");
-    flat = at("u_flat");
-    hasTexture = at("u_hasTexture");
-    colourOp = at("u_colourOp");
-    colourArg1 = at("u_colourArg1");
-    colourArg2 = at("u_colourArg2");
-    alphaOp = at("u_alphaOp");
-    alphaArg1 = at("u_alphaArg1");
-    alphaArg2 = at("u_alphaArg2");
-    alphaFunc = at("u_alphaFunc");
     textureFactor = at("u_textureFactor");
     alphaRef = at("u_alphaRef");
     return true;

@@ -4,13 +4,11 @@
 // colour and alpha operations, and the alpha test. Instanced draws take each instance's
 // world matrix from four per-instance attributes instead of the uniforms.
 //
-// Each combination of the states that choose what the shaders do (GLShaderSwitches) is a
-// program of its own, built on its first draw, with those states as constants: a
-// software renderer runs every branch of a shader for every vertex and pixel, taken or
-// not, so one program for all would pay for every path everywhere. The fragment stage
-// is made constant for instanced draws only: in the other draws' simple forms (the
-// course, the sky) llvmpipe takes its linear rasteriser, which is slower on the
-// course's large triangles, so those share one fragment shader with uniforms.
+// Each combination of the states that choose what the shaders do (GLShaderSwitches, the
+// fragment stage among them) is a program of its own, built on its first draw, with
+// those states as constants: a software renderer runs every branch of a shader for
+// every vertex and pixel, taken or not, so one program for all would pay for every path
+// everywhere. A scene needs a few dozen.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -49,9 +47,7 @@ struct GLFragmentStage {
 };
 
 // The states that choose a program. Colour sources: 1 the vertex's diffuse colour, 0 the
-// material. The fragment stage is a constant of the program only for instanced draws
-// (constantStage), which draw the many placed meshes; for every other draw it is
-// uniforms of one fragment shader for all, and `stage` is left as it is.
+// material.
 struct GLShaderSwitches {
     bool instanced = false;
     bool pretransformed = false;
@@ -63,7 +59,6 @@ struct GLShaderSwitches {
     int ambientSource = 0;
     int emissiveSource = 0;
     int lightCount = 0;
-    bool constantStage = false;
     GLFragmentStage stage;
 
     auto operator<=>(const GLShaderSwitches&) const = default;
@@ -84,19 +79,8 @@ struct GLProgram {
     GLint lightDiffuse = -1;
     GLint lightAmbient = -1;
 
-    // Texture-stage operations and arguments carry Direct3D's numbers (D3DTOP_...,
-    // D3DTA_...), the alpha function D3DCMP_....
-    GLint flat = -1;
     GLint texture = -1;
-    GLint hasTexture = -1;
-    GLint colourOp = -1;
-    GLint colourArg1 = -1;
-    GLint colourArg2 = -1;
-    GLint alphaOp = -1;
-    GLint alphaArg1 = -1;
-    GLint alphaArg2 = -1;
     GLint textureFactor = -1;
-    GLint alphaFunc = -1;
     GLint alphaRef = -1;
 
     // Compiles and links; on failure the compiler's log is in *log and nothing is kept.
