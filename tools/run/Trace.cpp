@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <string_view>
 
@@ -22,6 +23,20 @@ std::string csvField(std::string_view text) {
         quoted += c == '"' ? "\"\"" : std::string(1, c);
     }
     return quoted + "\"";
+}
+
+// The trace's numbers as printf's "%d" and "%.6f" write them (both give the exact
+// decimal of the value, rounded), without parsing a format for each of the numbers of
+// a large scene's frames.
+void appendNumber(std::string& line, int value) {
+    char text[16];
+    line.append(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+void appendFixed(std::string& line, float value) {
+    char text[64]; // the largest float with six decimals takes 46
+    line.append(text,
+                std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6).ptr);
 }
 
 // A stream whose bytes go to the writer; a failed write fails the stream's call.
@@ -65,10 +80,21 @@ void TraceFile::writeFrame(int frame, const std::vector<std::string>& names) {
         throw RunError(kRunFailed, "the engine gives no pose for placed mesh " +
                                        std::to_string(std::max(posed, 0)));
     }
+    std::string line;
     for (int index = 0; index < meshes; ++index) {
         const TwxMeshPose& pose = poses_[static_cast<std::size_t>(index)];
-        if (std::fprintf(file_.get(), "%d,%d,%s,%.6f,%.6f,%.6f,%.6f\n", frame, index,
-                         csvField(names[index]).c_str(), pose.x, pose.y, pose.z, pose.yaw) < 0) {
+        line.clear();
+        appendNumber(line, frame);
+        line += ',';
+        appendNumber(line, index);
+        line += ',';
+        line += csvField(names[index]);
+        for (const float value : {pose.x, pose.y, pose.z, pose.yaw}) {
+            line += ',';
+            appendFixed(line, value);
+        }
+        line += '\n';
+        if (std::fwrite(line.data(), 1, line.size(), file_.get()) != line.size()) {
             cutShort(errno);
         }
     }
