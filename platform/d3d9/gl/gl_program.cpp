@@ -196,47 +196,49 @@ GLuint compile(GLenum type, const char* source, std::string* log) {
     return 0;
 }
 
-// The switches as the constants the vertex shader's body reads, after the version line.
+// A shader's source: the version line, the constants its body reads where a single
+// program for every state would read uniforms, then the body.
+class ShaderSource {
+public:
+    void flag(const char* name, bool value) {
+        m_constants += std::string("const bool ") + name + (value ? " = true;\n" : " = false;\n");
+    }
+    void number(const char* name, int value) {
+        m_constants += std::string("const int ") + name + " = " + std::to_string(value) + ";\n";
+    }
+    std::string with(const char* body) const { return "#version 330 core\n" + m_constants + body; }
+
+private:
+    std::string m_constants;
+};
+
 std::string withSwitches(const char* body, const GLShaderSwitches& w) {
-    std::string source = "#version 330 core\n";
-    const auto flag = [&](const char* name, bool value) {
-        source += std::string("const bool ") + name + (value ? " = true;\n" : " = false;\n");
-    };
-    const auto number = [&](const char* name, int value) {
-        source += std::string("const int ") + name + " = " + std::to_string(value) + ";\n";
-    };
-    flag("u_instanced", w.instanced);
-    flag("u_pretransformed", w.pretransformed);
-    flag("u_remapDepth", w.remapDepth);
-    flag("u_hasNormal", w.hasNormal);
-    flag("u_hasDiffuse", w.hasDiffuse);
-    flag("u_lighting", w.lighting);
-    number("u_diffuseSource", w.diffuseSource);
-    number("u_ambientSource", w.ambientSource);
-    number("u_emissiveSource", w.emissiveSource);
-    number("u_lightCount", w.lightCount);
-    return source + body;
+    ShaderSource source;
+    source.flag("u_instanced", w.instanced);
+    source.flag("u_pretransformed", w.pretransformed);
+    source.flag("u_remapDepth", w.remapDepth);
+    source.flag("u_hasNormal", w.hasNormal);
+    source.flag("u_hasDiffuse", w.hasDiffuse);
+    source.flag("u_lighting", w.lighting);
+    source.number("u_diffuseSource", w.diffuseSource);
+    source.number("u_ambientSource", w.ambientSource);
+    source.number("u_emissiveSource", w.emissiveSource);
+    source.number("u_lightCount", w.lightCount);
+    return source.with(body);
 }
 
-// The fragment stage as the constants the fragment shader's body reads.
 std::string withStage(const char* body, const GLFragmentStage& f) {
-    std::string source = "#version 330 core\n";
-    const auto flag = [&](const char* name, bool value) {
-        source += std::string("const bool ") + name + (value ? " = true;\n" : " = false;\n");
-    };
-    const auto number = [&](const char* name, int value) {
-        source += std::string("const int ") + name + " = " + std::to_string(value) + ";\n";
-    };
-    flag("u_flat", f.flat);
-    flag("u_hasTexture", f.hasTexture);
-    number("u_colourOp", f.colourOp);
-    number("u_colourArg1", f.colourArg1);
-    number("u_colourArg2", f.colourArg2);
-    number("u_alphaOp", f.alphaOp);
-    number("u_alphaArg1", f.alphaArg1);
-    number("u_alphaArg2", f.alphaArg2);
-    number("u_alphaFunc", f.alphaFunc);
-    return source + body;
+    ShaderSource source;
+    source.flag("u_flat", f.flat);
+    source.flag("u_hasTexture", f.hasTexture);
+    source.number("u_colourOp", f.colourOp);
+    source.number("u_colourArg1", f.colourArg1);
+    source.number("u_colourArg2", f.colourArg2);
+    source.number("u_alphaOp", f.alphaOp);
+    source.number("u_alphaArg1", f.alphaArg1);
+    source.number("u_alphaArg2", f.alphaArg2);
+    source.number("u_alphaFunc", f.alphaFunc);
+    return source.with(body);
 }
 
 } // namespace
