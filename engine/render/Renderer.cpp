@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "assets/AssetLibrary.h"
+#include "assets/BitmapBillboard.h"
 #include "camera/CameraRig.h"
 #include "course/CourseField.h"
 #include "course/StripGrid.h"
@@ -224,6 +225,27 @@ void Renderer::drawPlacedMeshes(const LCourse_t& course, const ViewFrustum& frus
     }
 }
 
+void Renderer::drawPreviewBitmap(BitmapBillboard& bitmap) {
+    // Seen from five units before its foot, as the fixed preview camera looks, a bitmap
+    // filled the view with a few units of its lower middle; and lit, its quad (which has
+    // no normals) took only the ambient light times whatever material was set last, for
+    // most meshes black. It is now looked at from as far before its middle as a mesh of
+    // its size is, and drawn unlit, as the course draws it.
+    bitmap.setPosition(0, kPreviewHeight, 0);
+    const float radius = std::hypot(bitmap.halfWidth(), bitmap.halfHeight());
+    const D3DXVECTOR3 middle(0, kPreviewHeight + bitmap.halfHeight(), 0);
+    const D3DXVECTOR3 eye(0, middle.y, -3 * radius);
+    const D3DXVECTOR3 up(0, 1, 0);
+    D3DXMATRIX look;
+    D3DXMatrixLookAtLH(&look, &eye, &middle, &up);
+    view.device->SetTransform(D3DTS_VIEW, &look);
+    const D3DXMATRIX projection = meshPreviewProjection(radius);
+    view.device->SetTransform(D3DTS_PROJECTION, &projection);
+    view.device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    (void)bitmap.draw();
+    view.device->SetRenderState(D3DRS_LIGHTING, TRUE);
+}
+
 void Renderer::rotatePreview(float aboutX, float aboutY) {
     previewRotX += aboutX;
     previewRotY += aboutY;
@@ -318,8 +340,7 @@ HRESULT Renderer::renderPreview() {
     }
     for (auto& entry : assets.bitmaps()) {
         if (&entry == assets.currentBitmap() && entry.bitmap) {
-            entry.bitmap->setPosition(0, kPreviewHeight, 0);
-            entry.bitmap->draw();
+            drawPreviewBitmap(*entry.bitmap);
         }
     }
     drawPreviewText();

@@ -13,6 +13,8 @@
 #include "render/InstancedMeshes.h"
 #include "render/SkyDome.h"
 
+class BitmapBillboard;
+
 class AssetLibrary;
 class CameraRig;
 class CourseEditor;
@@ -86,6 +88,8 @@ private:
     HRESULT renderCourseScene();
     HRESULT renderCourseEditor();
     HRESULT renderPreview();
+    // The preview's bitmap, whole and as it looks on the course.
+    void drawPreviewBitmap(BitmapBillboard& bitmap);
     // The current course's placed meshes that show in the frustum.
     void drawPlacedMeshes(const LCourse_t& course, const ViewFrustum& frustum);
     // The ghost, translucent over what is drawn already.

@@ -225,36 +225,52 @@ TEST_F(EngineFrames, PreviewShowsAMeshAndABitmap) {
 
 // A mesh built standing on its origin (the cone's base lies at y = 0, its tip at 1.5)
 // is shown whole and in the middle of the preview, turned about the centre of its
-// bounding sphere, not about its origin.
-TEST_F(EngineFrames, PreviewShowsAMeshBuiltBesideItsOriginWhole) {
-    ASSERT_EQ(
-        app->library.pushXfile(file("cone.x"), reinterpret_cast<HTREEITEM>(std::uintptr_t{2})),
-        S_OK);
-    app->assets.selectXfile(reinterpret_cast<HTREEITEM>(std::uintptr_t{2}));
-    app->selectTab(TAB_PREVIEW);
-    app->frameMove();
-    ASSERT_EQ(app->render(), S_OK);
-    const std::vector<std::uint8_t> pixels = context->readPixels();
-    // Rows holding the mesh, looked for in the middle third of the columns, away from
-    // the text in the top left corner.
-    const std::uint8_t clear[3] = {0xCC, 0xCC, 0xEE};
-    int top = kHeight;
-    int bottom = -1;
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = kWidth / 3; x < 2 * kWidth / 3; ++x) {
-            const std::uint8_t* p = &pixels[(static_cast<std::size_t>(y) * kWidth + x) * 4];
-            if (std::abs(p[0] - clear[0]) + std::abs(p[1] - clear[1]) + std::abs(p[2] - clear[2]) >
-                24) {
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
+// bounding sphere, not about its origin; a bitmap, standing on its foot, is shown whole
+// and in the middle too, in its own colours (the tree's green), not lit to black.
+TEST_F(EngineFrames, PreviewShowsAMeshOrABitmapWholeInTheMiddle) {
+    struct Case {
+        const char* file;
+        bool bitmap;
+    };
+    for (const Case c : {Case{"cone.x", false}, Case{"tree.bmp", true}}) {
+        SCOPED_TRACE(c.file);
+        const auto item = reinterpret_cast<HTREEITEM>(std::uintptr_t{c.bitmap ? 3u : 2u});
+        if (c.bitmap) {
+            ASSERT_EQ(app->library.pushBitmap(file(c.file), item), S_OK);
+            app->assets.selectBitmap(item);
+        } else {
+            ASSERT_EQ(app->library.pushXfile(file(c.file), item), S_OK);
+            app->assets.selectXfile(item);
+        }
+        app->selectTab(TAB_PREVIEW);
+        app->frameMove();
+        ASSERT_EQ(app->render(), S_OK);
+        const std::vector<std::uint8_t> pixels = context->readPixels();
+        // Rows holding the picture, looked for in the middle third of the columns, away
+        // from the text in the top left corner.
+        const std::uint8_t clear[3] = {0xCC, 0xCC, 0xEE};
+        int top = kHeight;
+        int bottom = -1;
+        bool green = false;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = kWidth / 3; x < 2 * kWidth / 3; ++x) {
+                const std::uint8_t* p = &pixels[(static_cast<std::size_t>(y) * kWidth + x) * 4];
+                if (std::abs(p[0] - clear[0]) + std::abs(p[1] - clear[1]) +
+                        std::abs(p[2] - clear[2]) >
+                    24) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                    green = green || (p[1] > 40 && p[1] > p[0] + 10 && p[1] > p[2] + 10);
+                }
             }
         }
+        ASSERT_GE(bottom, 0) << "nothing is drawn";
+        EXPECT_GT(top, 0) << "the picture runs over the top edge";
+        EXPECT_LT(bottom, kHeight - 1) << "the picture runs over the bottom edge";
+        const int middle = (top + bottom) / 2;
+        EXPECT_NEAR(middle, kHeight / 2, kHeight / 10) << "rows " << top << " to " << bottom;
+        EXPECT_TRUE(!c.bitmap || green) << "the tree shows none of its green";
     }
-    ASSERT_GE(bottom, 0) << "the cone is not drawn";
-    EXPECT_GT(top, 0) << "the cone runs over the top edge";
-    EXPECT_LT(bottom, kHeight - 1) << "the cone runs over the bottom edge";
-    const int middle = (top + bottom) / 2;
-    EXPECT_NEAR(middle, kHeight / 2, kHeight / 10) << "rows " << top << " to " << bottom;
 }
 
 // The sky draws with a projection of its own that stays in force for the rest of the
