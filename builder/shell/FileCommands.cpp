@@ -88,12 +88,14 @@ void FileCommands::save() {
     document_.save = false;
 }
 
-void FileCommands::saveAs() {
+bool FileCommands::saveAs() {
     const QString path = choose({FileDialogRequest::Mode::Save, tr("Save As"),
                                  dialogFilters(tr(kSaveFilter)), QStringLiteral("xml")});
-    if (!path.isEmpty()) {
-        saveTo(path);
+    if (path.isEmpty()) {
+        return false;
     }
+    saveTo(path);
+    return true;
 }
 
 void FileCommands::saveTo(const QString& path) {

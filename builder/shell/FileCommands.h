@@ -57,8 +57,9 @@ public:
     void open();
     // Save: the binary session file, no dialog.
     void save();
-    // Save As: the save dialog, then the XML simulation file.
-    void saveAs();
+    // Save As: the save dialog, then the XML simulation file. False when the user
+    // cancelled the dialog (whether the save then worked, the view says).
+    bool saveAs();
     // Opens a file as if it had been chosen in the open dialog.
     void openPath(const QString& path);
     // Saves under a new name as if it had been chosen in the save dialog.

@@ -332,8 +332,8 @@ bool MainWindow::settleUnsavedChanges(const QString& why) {
             !written.contains(file)) {
             files_->saveTo(course.file);
             written << file;
-        } else {
-            files_->saveAs();
+        } else if (!files_->saveAs()) {
+            return false; // the user cancelled the name, and with it what was asked for
         }
     }
     if (form_->isModified()) {

@@ -286,6 +286,23 @@ private slots:
         QVERIFY(form().hasUnsavedPoints());
     }
 
+    // Cancelling the name that save asks for cancels the open too, without an error.
+    void cancellingTheSaveBeforeOpeningAnotherSceneOpensNothingAndSaysNothing() {
+        layCourse();
+        const QString title = window_->windowTitle();
+        window_->files().setChooser([&](const FileDialogRequest& request) {
+            return request.mode == FileDialogRequest::Mode::Save
+                       ? QString()
+                       : scenes() + QStringLiteral("/demo.xml");
+        });
+        window_->setUnsavedAnswer([](const QString&) { return QMessageBox::Save; });
+        messages_.clear();
+        window_->files().open();
+        QVERIFY2(messages_.empty(), messages_.empty() ? "" : messages_.front().text.c_str());
+        QCOMPARE(window_->windowTitle(), title);
+        QVERIFY(form().isModified());
+    }
+
     void twoCoursesFromOneFileAreNotSavedOverEachOther() {
         const QString demo = scenes() + QStringLiteral("/demo.xml");
         const auto meshesIn = [](const QString& path) {
