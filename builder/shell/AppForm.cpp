@@ -707,7 +707,9 @@ QString AppForm::tabHint(int index) const {
         return tr("Click points round the course to be, then press create.");
     case 3:
         return currentXfile_ == nullptr && currentBitmap_ == nullptr
-                   ? tr("Choose a mesh or a bitmap in the tree to look at it here.")
+                   ? tr("Choose a mesh under X-file or a bitmap under BMP in the tree to look at "
+                        "it "
+                        "here.")
                    : QString();
     default:
         return {};

@@ -247,8 +247,8 @@
         <translation>Click points round the course to be, then press create.</translation>
     </message>
     <message>
-        <source>Choose a mesh or a bitmap in the tree to look at it here.</source>
-        <translation>Choose a mesh or a bitmap in the tree to look at it here.</translation>
+        <source>Choose a mesh under X-file or a bitmap under BMP in the tree to look at it here.</source>
+        <translation>Choose a mesh under X-file or a bitmap under BMP in the tree to look at it here.</translation>
     </message>
     <message>
         <source>Not assigned: %1</source>

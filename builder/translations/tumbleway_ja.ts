@@ -147,8 +147,8 @@
         <translation>コースにしたい形に沿って点をクリックし、「作成」を押してください。</translation>
     </message>
     <message>
-        <source>Choose a mesh or a bitmap in the tree to look at it here.</source>
-        <translation>ツリーでメッシュかビットマップを選ぶと、ここに表示されます。</translation>
+        <source>Choose a mesh under X-file or a bitmap under BMP in the tree to look at it here.</source>
+        <translation>ツリーの X-file の下のメッシュか BMP の下のビットマップを選ぶと、ここに表示されます。</translation>
     </message>
     <message>
         <source>Not assigned: %1</source>

@@ -226,8 +226,9 @@ private slots:
         QString status;
         connect(&form(), &AppForm::statusMessage, this, [&](const QString& t) { status = t; });
         selectTab(3);
-        QCOMPARE(status,
-                 QStringLiteral("Choose a mesh or a bitmap in the tree to look at it here."));
+        QCOMPARE(status, QStringLiteral(
+                             "Choose a mesh under X-file or a bitmap under BMP in the tree to look "
+                             "at it here."));
         selectTab(0);
         QVERIFY2(status.startsWith(QStringLiteral("Choose a course in the tree")),
                  qPrintable(status));
