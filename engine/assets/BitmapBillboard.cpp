@@ -101,6 +101,10 @@ HRESULT BitmapBillboard::draw() {
     m_device->SetStreamSource(0, m_vertexBuffer.get(), 0, sizeof(Vertex));
     m_device->SetFVF(kFvf);
     m_device->SetTexture(0, m_texture.get());
+    // The quad shows the bitmap once: filtered at its edges, a wrapping texture blends in
+    // the opposite edge's texels, a line of the trunk's colour over the treetop.
+    m_device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+    m_device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
     m_world._41 = m_position.x;
     m_world._42 = m_position.y;
     m_world._43 = m_position.z;
@@ -111,5 +115,7 @@ HRESULT BitmapBillboard::draw() {
     m_device->SetTransform(D3DTS_WORLD, &identity);
     m_device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
     m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    m_device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
+    m_device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
     return S_OK;
 }
