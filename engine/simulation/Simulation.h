@@ -136,6 +136,12 @@ private:
         std::size_t body; // index in the course's bodies
         D3DXVECTOR3 toward;
     };
+    // The surface grid's triangles where a body's five footprint samples found the
+    // course last, which the next search tries first; worth keeping for every body, as
+    // a body moves a fraction of a triangle a frame.
+    struct FootprintGuesses {
+        std::uint32_t triangle[5] = {~0u, ~0u, ~0u, ~0u, ~0u};
+    };
     // What surface following overwrites, kept from before the step's pass followed the
     // body, so that it can be undone.
     struct BeforeFollowing {
@@ -204,17 +210,17 @@ private:
     // One body of settle, body number `index` of the pass, but for its bounce off a side
     // strip, which it hands back. Reads nothing but the course, its surface grid and the
     // footprint's size; writes only the body, its hints and samples.
-    [[nodiscard]] std::optional<D3DXVECTOR3> settleBody(const LCourse_t& course, CSceneObject& body,
-                                                        SurfaceHint& hint,
-                                                        FootprintSamples& samples,
-                                                        std::size_t index) const;
+    [[nodiscard]] std::optional<D3DXVECTOR3>
+    settleBody(const LCourse_t& course, CSceneObject& body, SurfaceHint& hint,
+               FootprintSamples& samples, std::size_t index, FootprintGuesses* guesses) const;
     // Readies each part's samples (from m_sampleHeights) and bounces (none) for a pass
     // of surface following.
     void startFollowParts(int parts);
     // What the parts of a pass of surface following found, in the order of the pass.
     void finishFollowing(Bodies& bodies);
     void followFootprint(const LCourse_t& course, CSceneObject& body, SurfaceHint& hint,
-                         D3DXVECTOR3* edge, FootprintSamples& samples, std::size_t index) const;
+                         D3DXVECTOR3* edge, FootprintSamples& samples, std::size_t index,
+                         FootprintGuesses* guesses) const;
     // The surface under (x, z), and if there is none, under the point moved a little
     // (the nudges from firstNudge on).
     [[nodiscard]] bool querySurface(const LCourse_t& course, float x, float z, float halfHeight,
@@ -236,6 +242,7 @@ private:
     CoincidentCentres m_coincidentCentres;
     std::vector<PairFinder::Sphere> m_pairSpheres;
     std::vector<BeforeFollowing> m_beforeFollowing;
+    std::vector<FootprintGuesses> m_guesses; // by body index
     std::vector<PairPart> m_pairParts;
     std::vector<Touching> m_touching; // every part's, in the loop's order
     // The course surface's grid, used by the bodies' surface following; it is brought

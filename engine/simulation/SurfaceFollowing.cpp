@@ -112,14 +112,14 @@ HRESULT Simulation::followSurface(LCourse_t& course, const XfilePlacement& place
                                   D3DXVECTOR3* edge) {
     FootprintSamples samples(m_sampleHeights);
     followFootprint(course, course.xfilePlacements.body(placement),
-                    course.xfilePlacements.hint(placement), edge, samples, 0);
+                    course.xfilePlacements.hint(placement), edge, samples, 0, nullptr);
     FootprintSamples::leaveLatest({&samples, 1}, m_sampleHeights);
     return S_OK;
 }
 
 void Simulation::followFootprint(const LCourse_t& course, CSceneObject& body, SurfaceHint& hint,
-                                 D3DXVECTOR3* edge, FootprintSamples& samples,
-                                 std::size_t index) const {
+                                 D3DXVECTOR3* edge, FootprintSamples& samples, std::size_t index,
+                                 FootprintGuesses* guesses) const {
     const float* const heights = samples.heights;
     // The footprint turns with the body's yaw read as degrees.
     const double theta = body.yaw * 2.0 * M_PI / 360.0;
@@ -151,7 +151,8 @@ void Simulation::followFootprint(const LCourse_t& course, CSceneObject& body, Su
             const auto from = static_cast<std::size_t>(k);
             const std::size_t answered = m_surfaceIndex.findInTurn(
                 course.strips, std::span(sampleX).subspan(from), std::span(sampleZ).subspan(from),
-                -kBodySegmentHalfHeight, kBodySegmentHalfHeight, hint.row, hits);
+                -kBodySegmentHalfHeight, kBodySegmentHalfHeight, hint.row, hits,
+                guesses != nullptr ? &guesses->triangle[k] : nullptr);
             for (std::size_t j = 0; j < answered; ++j, ++k) {
                 take(k, hits[j]);
             }

@@ -4,8 +4,10 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include "course/StripGrid.h"
+#include "simulation/LoneTriangles.h"
 #include "tw/assert.h"
 
 namespace {
@@ -395,22 +397,29 @@ void SurfaceIndex::build(const Strips& strips) {
     extent.take(ground.minX - margin, ground.minZ - margin, ground.maxX + margin,
                 ground.maxZ + margin);
     std::size_t listed = 0;
+    std::vector<GroundTriangle> plan(triangles);
     for (std::size_t id = 0; id < triangles; ++id) {
         Outline& o = m_outlines[id];
-        outline(strips, id, largestGround, &o);
+        outline(strips, id, largestGround, &o, &plan[id]);
         if (o.listed) {
             extent.take(o.minX(), o.minZ(), o.maxX(), o.maxZ());
             ++listed;
         }
     }
     layCells(extent, std::max<std::size_t>(listed, 1));
+    // The float test of "surely inside" is off by less than half the margin (see
+    // kOutlineMargin), so a point it passes lies more than half the margin inside.
+    const std::vector<std::uint8_t> alone = loneTriangles(plan, m_cellStart, m_entries, margin / 2);
+    for (std::size_t id = 0; id < triangles; ++id) {
+        m_outlines[id].alone = alone[id] != 0;
+    }
     m_extent = extent;
     m_plainSearches.store(0, std::memory_order_relaxed);
     m_ready = true;
 }
 
-void SurfaceIndex::outline(const Strips& strips, std::size_t id, double largestGround,
-                           Outline* out) const {
+void SurfaceIndex::outline(const Strips& strips, std::size_t id, double largestGround, Outline* out,
+                           GroundTriangle* ground) const {
     const int columns = m_columns;
     const int t = static_cast<int>(id & 1);
     const std::size_t rest = id >> 1;
@@ -433,6 +442,8 @@ void SurfaceIndex::outline(const Strips& strips, std::size_t id, double largestG
     for (int i = 0; i < 3; ++i) {
         px[i] = corner[i]->x;
         pz[i] = corner[i]->z;
+        ground->x[i] = px[i];
+        ground->z[i] = pz[i];
     }
     Outline& o = *out;
     // The plane and the edge vector exactly as testTriangle works them out.
@@ -633,12 +644,57 @@ D3DXVECTOR3 upward(float yLow, float yHigh) {
 
 } // namespace
 
+// The plain test's first half on an indexed triangle: the height at which the segment
+// crosses its plane strictly, worked out by the same float operations.
+__attribute__((always_inline)) inline std::optional<float>
+SurfaceIndex::crossingHeight(const Outline& o, const D3DXVECTOR3& p0, const D3DXVECTOR3& p1,
+                             const D3DXVECTOR3& up) {
+    const float side0 = dot(o.normal, p0) + o.offset;
+    const float side1 = dot(o.normal, p1) + o.offset;
+    if (!(side0 * side1 < 0)) {
+        return std::nullopt;
+    }
+    const float along = dot(o.normal, up);
+    if (along == 0) {
+        return std::nullopt;
+    }
+    return (p0 + up * (-side0 / along)).y;
+}
+
+void SurfaceIndex::take(const Outline& o, float height, SurfaceHit* hit) {
+    hit->height = height;
+    hit->strip = o.strip;
+    hit->row = static_cast<int>(o.row);
+    hit->edge = o.edge;
+}
+
+// A point surely inside a lone triangle lies under no other triangle of its cell, so
+// the search of the cell, in whatever order, answers that triangle if the segment
+// crosses it.
+inline bool SurfaceIndex::hitsAlone(std::uint32_t id, float x, float z, float yLow, float yHigh,
+                                    const D3DXVECTOR3& up, SurfaceHit* hit) const {
+    if (id >= m_outlines.size()) {
+        return false;
+    }
+    const Outline& o = m_outlines[id];
+    if (!o.alone || !allSet(o.nx * x + o.nz * z <= o.inner)) {
+        return false;
+    }
+    const std::optional<float> height =
+        crossingHeight(o, D3DXVECTOR3(x, yLow, z), D3DXVECTOR3(x, yHigh, z), up);
+    if (!height) {
+        return false;
+    }
+    take(o, *height, hit);
+    return true;
+}
+
 // Forced inline, with its triangle test: called once per point from the one loop in
 // findInTurn, where a call each would cost about a tenth of the bodies' frame.
 __attribute__((always_inline)) inline bool
 SurfaceIndex::findListed(const Strips& strips, float x, float z, float yLow, float yHigh,
-                         const D3DXVECTOR3& up, int startRow, std::size_t cell,
-                         SurfaceHit* hit) const {
+                         const D3DXVECTOR3& up, int startRow, std::size_t cell, SurfaceHit* hit,
+                         std::uint32_t* triangle) const {
     // The test of testTriangle, step by step the same, with the parts that do not
     // change worked out once: the segment's direction for all the points, each triangle's
     // plane and edge vector when the index was built.
@@ -648,6 +704,7 @@ SurfaceIndex::findListed(const Strips& strips, float x, float z, float yLow, flo
     const auto hits = [&](std::uint32_t id) __attribute__((always_inline)) {
         TW_ASSERT(id < m_outlines.size());
         const Outline& o = m_outlines[id];
+        *triangle = id;
         // The box and the three edges tested at once, with one branch: which of a
         // cell's triangles hold a point follows no pattern, and every test branched on
         // alone would be mispredicted often.
@@ -656,16 +713,10 @@ SurfaceIndex::findListed(const Strips& strips, float x, float z, float yLow, flo
         if (!allSet((edges <= o.c) & (signedPoint <= o.box))) {
             return false;
         }
-        const float side0 = dot(o.normal, p0) + o.offset;
-        const float side1 = dot(o.normal, p1) + o.offset;
-        if (!(side0 * side1 < 0)) {
+        const std::optional<float> height = crossingHeight(o, p0, p1, up);
+        if (!height) {
             return false;
         }
-        const float along = dot(o.normal, up);
-        if (along == 0) {
-            return false;
-        }
-        const D3DXVECTOR3 point = p0 + up * (-side0 / along);
         if (!allSet(edges <= o.inner)) { // not surely inside
             const StripGrid& strip = *strips[o.strip];
             const int row = static_cast<int>(o.row);
@@ -677,10 +728,7 @@ SurfaceIndex::findListed(const Strips& strips, float x, float z, float yLow, flo
                 return false;
             }
         }
-        hit->height = point.y;
-        hit->strip = o.strip;
-        hit->row = static_cast<int>(o.row);
-        hit->edge = o.edge;
+        take(o, *height, hit);
         return true;
     };
 
@@ -724,12 +772,12 @@ bool SurfaceIndex::find(const Strips& strips, float x, float z, float yLow, floa
     if (wrapped(firstStrip, kStripCount) != 0) {
         return plainSearch(strips, x, z, yLow, yHigh, startRow, firstStrip, hit);
     }
-    return findInTurn(strips, {&x, 1}, {&z, 1}, yLow, yHigh, startRow, hit) == 1;
+    return findInTurn(strips, {&x, 1}, {&z, 1}, yLow, yHigh, startRow, hit, nullptr) == 1;
 }
 
 std::size_t SurfaceIndex::findInTurn(const Strips& strips, std::span<const float> x,
                                      std::span<const float> z, float yLow, float yHigh,
-                                     int startRow, SurfaceHit* hits) const {
+                                     int startRow, SurfaceHit* hits, std::uint32_t* guesses) const {
     TW_ASSERT(x.size() == z.size());
     const bool segmentAnswered = answersSegment(yLow, yHigh);
     const D3DXVECTOR3 up = upward(yLow, yHigh);
@@ -741,8 +789,12 @@ std::size_t SurfaceIndex::findInTurn(const Strips& strips, std::span<const float
         // search, whatever the segment.
         std::size_t cell = 0;
         bool found = false;
-        if (segmentAnswered && cellOf(x[k], z[k], &cell)) {
-            found = findListed(strips, x[k], z[k], yLow, yHigh, up, row, cell, &hits[k]);
+        std::uint32_t unused = 0;
+        std::uint32_t* const triangle = guesses != nullptr ? &guesses[k] : &unused;
+        if (segmentAnswered && hitsAlone(*triangle, x[k], z[k], yLow, yHigh, up, &hits[k])) {
+            found = true;
+        } else if (segmentAnswered && cellOf(x[k], z[k], &cell)) {
+            found = findListed(strips, x[k], z[k], yLow, yHigh, up, row, cell, &hits[k], triangle);
         } else if (!m_ready || covers(x[k], z[k])) {
             found = plainSearch(strips, x[k], z[k], yLow, yHigh, row, 0, &hits[k]);
         }

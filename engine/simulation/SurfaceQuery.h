@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "scene/Course.h"
 
 class StripGrid;
+struct GroundTriangle;
 
 using Strips = std::array<std::unique_ptr<StripGrid>, kStripCount>;
 
@@ -87,9 +89,14 @@ public:
     // the row of the hit before it (the first from startRow), as calls that pass the
     // hint on would be; what depends on the segment alone is worked out once. Stops at
     // the first point with no hit, and returns how many points had one.
+    // With guesses (one per point), the triangle each point found last is tried first and
+    // taken when the search could answer nothing else; each guess is left as the
+    // triangle its point found. Any values will do: a guess that does not hold is
+    // searched for as before, so the answers are the same with guesses or without.
     [[nodiscard]] std::size_t findInTurn(const Strips& strips, std::span<const float> x,
                                          std::span<const float> z, float yLow, float yHigh,
-                                         int startRow, SurfaceHit* hits) const;
+                                         int startRow, SurfaceHit* hits,
+                                         std::uint32_t* guesses = nullptr) const;
 
     // Triangles listed in the cell of (x, z); for measurements and tests.
     std::size_t listedNear(float x, float z) const;
@@ -135,6 +142,7 @@ private:
         std::uint8_t strip;
         std::uint8_t triangle; // 0 or 1
         bool listed;           // false: no segment the index answers can cross it
+        bool alone;            // no other triangle of its cells reaches into it
     };
 
     // A rectangle of the ground plane.
@@ -147,7 +155,8 @@ private:
     };
 
     void build(const Strips& strips);
-    void outline(const Strips& strips, std::size_t id, double largestGround, Outline* out) const;
+    void outline(const Strips& strips, std::size_t id, double largestGround, Outline* out,
+                 GroundTriangle* ground) const;
     static bool withinReach(const Outline& o, const D3DXVECTOR3& a, const Box& box);
     void layCells(const Box& extent, std::size_t listed);
     [[nodiscard]] bool cellOf(float x, float z, std::size_t* cell) const;
@@ -160,9 +169,18 @@ private:
                                    int startRow, int firstStrip, SurfaceHit* hit) const;
     // The search through the triangles listed in the cell of (x, z), for a segment the
     // index answers; `up` is the segment's direction, as the plain test works it out.
+    // `triangle` is left as the last triangle looked at: the hit's, when there is one.
     [[nodiscard]] bool findListed(const Strips& strips, float x, float z, float yLow, float yHigh,
                                   const D3DXVECTOR3& up, int startRow, std::size_t cell,
-                                  SurfaceHit* hit) const;
+                                  SurfaceHit* hit, std::uint32_t* triangle) const;
+    // The answer when (x, z) lies surely inside triangle `id` and that triangle alone.
+    [[nodiscard]] bool hitsAlone(std::uint32_t id, float x, float z, float yLow, float yHigh,
+                                 const D3DXVECTOR3& up, SurfaceHit* hit) const;
+    [[nodiscard]] static std::optional<float> crossingHeight(const Outline& o,
+                                                             const D3DXVECTOR3& p0,
+                                                             const D3DXVECTOR3& p1,
+                                                             const D3DXVECTOR3& up);
+    static void take(const Outline& o, float height, SurfaceHit* hit);
 
     bool m_ready = false;
     int m_columns = 0;
