@@ -151,11 +151,17 @@ void CSceneObject::bounceFromEdge(float edgeX, float edgeZ) {
 // That changes no bit: a zero term is a signed zero when the other factor is finite, and
 // a sum that starts at +0 is never -0, so adding a signed zero leaves it as it is. With
 // a factor that is not finite, a zero term is NaN, and the whole products are made.
+float CSceneObject::yawAngle() const {
+    return static_cast<float>(M_PI) * (yawOffset - yaw);
+}
+
 D3DXMATRIX CSceneObject::composeWorld() const {
-    const float yawAngle = static_cast<float>(M_PI) * (yawOffset - yaw);
+    const float angle = yawAngle();
+    return composeWorld(std::cos(angle), std::sin(angle));
+}
+
+D3DXMATRIX CSceneObject::composeWorld(float cy, float sy) const {
     const D3DXVECTOR3 at = position + modelOffset;
-    const float cy = std::cos(yawAngle);
-    const float sy = std::sin(yawAngle);
     const float cx = std::cos(pitch);
     const float sx = std::sin(pitch);
     const float cz = std::cos(roll);
@@ -166,7 +172,7 @@ D3DXMATRIX CSceneObject::composeWorld() const {
         D3DXMATRIX pitchMatrix;
         D3DXMATRIX rollMatrix;
         D3DXMATRIX moveMatrix;
-        D3DXMatrixRotationY(&yawMatrix, yawAngle);
+        D3DXMatrixRotationY(&yawMatrix, yawAngle());
         D3DXMatrixRotationX(&pitchMatrix, pitch);
         D3DXMatrixRotationZ(&rollMatrix, roll);
         D3DXMatrixTranslation(&moveMatrix, at.x, at.y, at.z);

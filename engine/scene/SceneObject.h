@@ -38,6 +38,11 @@ public:
 
     // The world matrix: yawed, tilted about x, then about z, then moved into place.
     D3DXMATRIX composeWorld() const;
+    // The same, given the cosine and sine of yawAngle() (a body's yaw seldom changes, so
+    // they are worth keeping from one frame to the next).
+    D3DXMATRIX composeWorld(float cosYaw, float sinYaw) const;
+    // The angle, in radians about y, the world matrix turns the body by.
+    float yawAngle() const;
 
     float currentFriction() const { return friction[surfaceKind == 1 ? 1 : 0]; }
 

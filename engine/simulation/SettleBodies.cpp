@@ -14,18 +14,19 @@
 
 std::optional<D3DXVECTOR3> Simulation::settleBody(const LCourse_t& course, CSceneObject& body,
                                                   SurfaceHint& hint, FootprintSamples& samples,
-                                                  std::size_t index,
-                                                  FootprintGuesses* guesses) const {
+                                                  std::size_t index, SettleCache& cache) const {
     // The matrix is composed before the body follows the surface, so what is drawn
     // lags the surface by one frame.
-    body.world = body.composeWorld();
+    const auto [cosYaw, sinYaw] = cache.world.of(
+        body.yawAngle(), [](float angle) { return std::pair(std::cos(angle), std::sin(angle)); });
+    body.world = body.composeWorld(cosYaw, sinYaw);
     // A body whose place is not a finite number is over no triangle of the course, and
     // looking for one would search every triangle of it for each footprint point.
     if (!std::isfinite(body.position.x) || !std::isfinite(body.position.z)) {
         return std::nullopt;
     }
     D3DXVECTOR3 edge;
-    followFootprint(course, body, hint, &edge, samples, index, guesses);
+    followFootprint(course, body, hint, &edge, samples, index, &cache);
     const float lengthSquared = D3DXVec3LengthSq(&edge);
     if (lengthSquared == 0) {
         return std::nullopt;
@@ -62,14 +63,14 @@ void Simulation::settle(LCourse_t& course) {
     // queries that use it: five footprint samples per body.
     beginQueries(course, 5 * n);
     startFollowParts(std::max(partsFor(n), 1));
-    m_guesses.resize(n);
+    m_settleCaches.resize(n);
     shareAmongThreads(n, [&](int part, std::size_t begin, std::size_t end) {
         // Worked on a copy of the thread's own: the parts' samples lie side by side, and
         // a thread writing them for every body would take the line from the other.
         FootprintSamples samples = m_partSamples[static_cast<std::size_t>(part)];
         for (std::size_t i = begin; i < end; ++i) {
             if (const auto toward =
-                    settleBody(course, all[i], hints[i], samples, i, &m_guesses[i])) {
+                    settleBody(course, all[i], hints[i], samples, i, m_settleCaches[i])) {
                 all[i].bounceFromEdge(toward->x, toward->z);
             }
         }

@@ -15,6 +15,7 @@
 #include "scene/Course.h"
 #include "simulation/BroadPhase.h"
 #include "simulation/CoincidentCentres.h"
+#include "simulation/SettleCache.h"
 #include "simulation/SurfaceQuery.h"
 #include "simulation/WorkerPool.h"
 #include "win32/win32.h"
@@ -136,12 +137,6 @@ private:
         std::size_t body; // index in the course's bodies
         D3DXVECTOR3 toward;
     };
-    // The surface grid's triangles where a body's five footprint samples found the
-    // course last, which the next search tries first; worth keeping for every body, as
-    // a body moves a fraction of a triangle a frame.
-    struct FootprintGuesses {
-        std::uint32_t triangle[5] = {~0u, ~0u, ~0u, ~0u, ~0u};
-    };
     // What surface following overwrites, kept from before the step's pass followed the
     // body, so that it can be undone.
     struct BeforeFollowing {
@@ -212,7 +207,7 @@ private:
     // footprint's size; writes only the body, its hints and samples.
     [[nodiscard]] std::optional<D3DXVECTOR3>
     settleBody(const LCourse_t& course, CSceneObject& body, SurfaceHint& hint,
-               FootprintSamples& samples, std::size_t index, FootprintGuesses* guesses) const;
+               FootprintSamples& samples, std::size_t index, SettleCache& cache) const;
     // Readies each part's samples (from m_sampleHeights) and bounces (none) for a pass
     // of surface following.
     void startFollowParts(int parts);
@@ -220,7 +215,7 @@ private:
     void finishFollowing(Bodies& bodies);
     void followFootprint(const LCourse_t& course, CSceneObject& body, SurfaceHint& hint,
                          D3DXVECTOR3* edge, FootprintSamples& samples, std::size_t index,
-                         FootprintGuesses* guesses) const;
+                         SettleCache* cache) const;
     // The surface under (x, z), and if there is none, under the point moved a little
     // (the nudges from firstNudge on).
     [[nodiscard]] bool querySurface(const LCourse_t& course, float x, float z, float halfHeight,
@@ -242,7 +237,7 @@ private:
     CoincidentCentres m_coincidentCentres;
     std::vector<PairFinder::Sphere> m_pairSpheres;
     std::vector<BeforeFollowing> m_beforeFollowing;
-    std::vector<FootprintGuesses> m_guesses; // by body index
+    std::vector<SettleCache> m_settleCaches; // by body index
     std::vector<PairPart> m_pairParts;
     std::vector<Touching> m_touching; // every part's, in the loop's order
     // The course surface's grid, used by the bodies' surface following; it is brought

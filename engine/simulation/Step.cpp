@@ -139,7 +139,7 @@ void Simulation::moveBodies(LCourse_t& course, bool follow) {
     const std::size_t n = all.size();
     m_pairSpheres.resize(n);
     m_beforeFollowing.resize(follow ? n : 0);
-    m_guesses.resize(n);
+    m_settleCaches.resize(n);
     startFollowParts(std::max(partsFor(n), 1));
     shareAmongThreads(n, [&](int part, std::size_t begin, std::size_t end) {
         // Worked on copies of the thread's own, written back once (see settle).
@@ -153,7 +153,7 @@ void Simulation::moveBodies(LCourse_t& course, bool follow) {
             if (follow) {
                 m_beforeFollowing[i] = {body.position.y, body.roll, body.pitch, hints[i]};
                 if (const auto toward =
-                        settleBody(course, body, hints[i], samples, i, &m_guesses[i])) {
+                        settleBody(course, body, hints[i], samples, i, m_settleCaches[i])) {
                     bounces.push_back({i, *toward});
                 }
             }

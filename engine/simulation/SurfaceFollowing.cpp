@@ -119,12 +119,14 @@ HRESULT Simulation::followSurface(LCourse_t& course, const XfilePlacement& place
 
 void Simulation::followFootprint(const LCourse_t& course, CSceneObject& body, SurfaceHint& hint,
                                  D3DXVECTOR3* edge, FootprintSamples& samples, std::size_t index,
-                                 FootprintGuesses* guesses) const {
+                                 SettleCache* cache) const {
     const float* const heights = samples.heights;
     // The footprint turns with the body's yaw read as degrees.
-    const double theta = body.yaw * 2.0 * M_PI / 360.0;
-    const float ct = static_cast<float>(std::cos(theta));
-    const float st = static_cast<float>(std::sin(theta));
+    const auto turn = [](float yaw) {
+        const double theta = yaw * 2.0 * M_PI / 360.0;
+        return std::pair(static_cast<float>(std::cos(theta)), static_cast<float>(std::sin(theta)));
+    };
+    const auto [ct, st] = cache != nullptr ? cache->footprint.of(body.yaw, turn) : turn(body.yaw);
     const float x = body.position.x;
     const float z = body.position.z;
     const float halfL = kFootprintLength / 2;
@@ -152,7 +154,7 @@ void Simulation::followFootprint(const LCourse_t& course, CSceneObject& body, Su
             const std::size_t answered = m_surfaceIndex.findInTurn(
                 course.strips, std::span(sampleX).subspan(from), std::span(sampleZ).subspan(from),
                 -kBodySegmentHalfHeight, kBodySegmentHalfHeight, hint.row, hits,
-                guesses != nullptr ? &guesses->triangle[k] : nullptr);
+                cache != nullptr ? &cache->triangle[k] : nullptr);
             for (std::size_t j = 0; j < answered; ++j, ++k) {
                 take(k, hits[j]);
             }

@@ -661,7 +661,8 @@ SurfaceIndex::crossingHeight(const Outline& o, const D3DXVECTOR3& p0, const D3DX
     return (p0 + up * (-side0 / along)).y;
 }
 
-void SurfaceIndex::take(const Outline& o, float height, SurfaceHit* hit) {
+__attribute__((always_inline)) inline void SurfaceIndex::take(const Outline& o, float height,
+                                                              SurfaceHit* hit) {
     hit->height = height;
     hit->strip = o.strip;
     hit->row = static_cast<int>(o.row);
