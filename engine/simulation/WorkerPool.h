@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
@@ -11,7 +12,10 @@
 
 // Shares one job at a time among a fixed number of threads: the calling thread and
 // helpers started once, which sleep between jobs (a frame must not pay for starting
-// threads). A job is a range [0, n) cut into contiguous parts, one per thread; the
+// threads). A frame's jobs follow each other within microseconds, and waking a thread
+// takes longer than that on a busy machine, so a thread that waits (a helper for the
+// next job, the caller for the helpers) looks again for a short while, pausing between
+// looks, before it sleeps. A job is a range [0, n) cut into contiguous parts, one per thread; the
 // calling thread works the first part and returns when every part is done, so all that
 // the parts wrote is visible to it then. A part that throws fails the job, but only once
 // every part is done: no part ever runs over what the caller has already unwound.
@@ -47,11 +51,13 @@ private:
     std::condition_variable_any m_wake;
     std::condition_variable m_done;
     // The job being worked: every new one counts up, so a helper works each job once.
-    unsigned long m_job = 0;
-    const Part* m_part = nullptr;
+    // Written under the mutex; read without it by the threads waiting a little before
+    // they sleep, which is why it and m_pending are atomic, each on a line of its own.
+    alignas(64) std::atomic<unsigned long> m_job{0};
+    alignas(64) std::atomic<int> m_pending{0}; // the helpers' parts not yet done
+    alignas(64) const Part* m_part = nullptr;
     std::size_t m_n = 0;
     int m_parts = 0;
-    int m_pending = 0;
     std::exception_ptr m_failure; // the job's first exception
     // Last, so that the helpers are stopped and joined before the rest goes.
     std::vector<std::jthread> m_helpers;
