@@ -407,6 +407,7 @@ void SurfaceIndex::build(const Strips& strips) {
         }
     }
     layCells(extent, std::max<std::size_t>(listed, 1));
+    m_everyTriangleListed = listed == triangles;
     // The float test of "surely inside" is off by less than half the margin (see
     // kOutlineMargin), so a point it passes lies more than half the margin inside.
     const std::vector<std::uint8_t> alone = loneTriangles(plan, m_cellStart, m_entries, margin / 2);
@@ -624,12 +625,6 @@ inline bool SurfaceIndex::covers(float x, float z) const {
     return fx >= m_extent.minX && fx <= m_extent.maxX && fz >= m_extent.minZ && fz <= m_extent.maxZ;
 }
 
-bool SurfaceIndex::plainSearch(const Strips& strips, float x, float z, float yLow, float yHigh,
-                               int startRow, int firstStrip, SurfaceHit* hit) const {
-    m_plainSearches.fetch_add(1, std::memory_order_relaxed);
-    return findSurface(strips, x, z, yLow, yHigh, startRow, firstStrip, hit);
-}
-
 namespace {
 
 // The direction unit() gives a vertical segment from yLow to yHigh. The difference of
@@ -643,6 +638,27 @@ D3DXVECTOR3 upward(float yLow, float yHigh) {
 }
 
 } // namespace
+
+bool SurfaceIndex::plainSearch(const Strips& strips, float x, float z, float yLow, float yHigh,
+                               int startRow, int firstStrip, SurfaceHit* hit) const {
+    // The grid's lists tell which triangles a point lies over whatever the segment; what
+    // it leaves to this search is which of them comes first in another order, or a
+    // segment long enough to reach the triangles it does not list. Where it lists every
+    // triangle and the segment crosses none of those of the point's cell, it crosses
+    // none at all: the camera over the infield would otherwise search every triangle of
+    // the course, every frame.
+    std::size_t cell = 0;
+    if (m_ready && m_everyTriangleListed && cellOf(x, z, &cell)) {
+        SurfaceHit first;
+        std::uint32_t triangle = 0;
+        if (!findListed(strips, x, z, yLow, yHigh, upward(yLow, yHigh), 0, cell, &first,
+                        &triangle)) {
+            return false;
+        }
+    }
+    m_plainSearches.fetch_add(1, std::memory_order_relaxed);
+    return findSurface(strips, x, z, yLow, yHigh, startRow, firstStrip, hit);
+}
 
 // The plain test's first half on an indexed triangle: the height at which the segment
 // crosses its plane strictly, worked out by the same float operations.

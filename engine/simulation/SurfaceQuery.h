@@ -196,6 +196,9 @@ private:
     // A triangle that no segment the index answers can cross anywhere over this box (which
     // holds every point a triangle may lie under) is not listed.
     Box m_far{};
+    // Whether the cells list every triangle, so that a point's cell holds every triangle
+    // it lies over, whatever the segment.
+    bool m_everyTriangleListed = false;
     // The ground plan of the strips and the margin around it, which the cells cover.
     Box m_extent{};
     std::vector<std::uint32_t> m_cellStart;

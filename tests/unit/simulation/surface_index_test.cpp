@@ -287,9 +287,10 @@ TEST_F(SurfaceGrid, AnswersPointsInTurnAsSuccessiveSearches) {
 }
 
 // Points off the grid, from a little beyond the course's ground plan to the ends of the
-// floats, and points that are no number: no triangle lies under them, for a segment of
-// any length, as the search of every triangle finds; and the grid says so at once,
-// leaving none of them to that search (which costs a test of every course triangle).
+// floats, points that are no number, and the loop's middle: no triangle lies under them,
+// for a segment of any length from any strip, as the search of every triangle finds; and
+// the grid says so at once, leaving none of them to that search (which costs a test of
+// every course triangle).
 TEST_F(SurfaceGrid, AnswersPointsOffTheGridWithoutSearching) {
     const LCourse_t& course = createLoopCourse(6, 30);
     SurfaceIndex index;
@@ -306,7 +307,9 @@ TEST_F(SurfaceGrid, AnswersPointsOffTheGridWithoutSearching) {
     }
     const float middle[2] = {(low[0] + high[0]) / 2, (low[1] + high[1]) / 2};
     constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
-    std::vector<std::array<float, 2>> points = {{kNan, middle[1]}, {middle[0], kNan}};
+    // Not a number, and the middle of the loop: on the grid, over no triangle.
+    std::vector<std::array<float, 2>> points = {
+        {kNan, middle[1]}, {middle[0], kNan}, {middle[0], middle[1]}};
     // Round the course: beside each side and each corner.
     const int directions[8][2] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1},
                                   {0, 1},   {1, -1}, {1, 0},  {1, 1}};
