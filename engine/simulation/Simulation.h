@@ -118,6 +118,9 @@ public:
     // Replaces the broad phase that finds the pairs to test (a reference finder that
     // reports every pair must give the same results).
     void usePairFinder(std::unique_ptr<PairFinder> finder) { m_pairFinder = std::move(finder); }
+    // Surface queries the grid left to the row-by-row search since it was last built
+    // (for tests and measurements).
+    std::size_t plainSurfaceSearches() const { return m_surfaceIndex.plainSearches(); }
     // Exact contact tests made by the pair loop so far (for tests and measurements).
     std::uint64_t pairTests() const { return m_pairTests; }
     // The footprint's sample heights as the last following left them.

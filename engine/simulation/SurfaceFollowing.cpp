@@ -197,6 +197,12 @@ void Simulation::followSurfaceCamera(const LCourse_t* course, float ct, float st
     const float halfL = kFootprintLength / 2;
     const float halfW = kFootprintWidth / 2;
     float* const heights = m_sampleHeights;
+    // The camera's segments are longer than the grid answers, so they are searched row
+    // by row; but where the grid is built for these strips it tells at once that no
+    // triangle lies under a point (the infield, off the course), which the search finds
+    // only by testing every triangle. It is never built for the camera alone.
+    m_surfaceIndexInUse = course != nullptr && m_surfaceGrid && course->stripsCreated &&
+                          m_surfaceIndex.current(course->strips);
     // A sample off the course keeps the height it had: the camera goes on level.
     (void)queryCamera(course, x + halfL * ct, z + halfW * st, &heights[kFront], hint, scratch);
     (void)queryCamera(course, x - halfL * ct, z - halfW * st, &heights[kBack], hint, scratch);
@@ -204,6 +210,7 @@ void Simulation::followSurfaceCamera(const LCourse_t* course, float ct, float st
     (void)queryCamera(course, x + halfL * st, z - halfW * ct, &heights[kRight], hint, scratch);
     (void)queryCamera(course, x, z, &heights[kCentre], hint, scratch);
     point->y = heights[kCentre] + kHeightAboveSurface;
+    endQueries();
 }
 
 CourseCheck Simulation::checkCourse(const LCourse_t& course) {

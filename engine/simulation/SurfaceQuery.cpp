@@ -309,6 +309,35 @@ bool SurfaceIndex::withinReach(const Outline& o, const D3DXVECTOR3& a, const Box
     return low - slack <= kHighestEnd && high + slack >= -kHighestEnd;
 }
 
+bool SurfaceIndex::indexes(const Strips& strips) const {
+    const int columns = strips[0]->columns();
+    const int rows = strips[0]->rows();
+    if (columns != m_columns || rows != m_rows) {
+        return false;
+    }
+    std::size_t k = 0;
+    const std::size_t perStrip = static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows);
+    for (const auto& strip : strips) {
+        if (strip->columns() != columns || strip->rows() != rows ||
+            m_positions.size() != perStrip * 3 * kStripCount) {
+            return false;
+        }
+        // Bit for bit: the index keeps each triangle's plane as the test would work
+        // it out from these very values.
+        for (const auto& v : strip->vertices()) {
+            if (std::memcmp(&v.x, &m_positions[k], 3 * sizeof(float)) != 0) {
+                return false;
+            }
+            k += 3;
+        }
+    }
+    return true;
+}
+
+bool SurfaceIndex::current(const Strips& strips) const {
+    return m_ready && stripsReady(strips) && indexes(strips);
+}
+
 bool SurfaceIndex::sync(const Strips& strips, std::size_t queries) {
     if (!stripsReady(strips)) {
         m_positions.clear();
@@ -317,26 +346,7 @@ bool SurfaceIndex::sync(const Strips& strips, std::size_t queries) {
     }
     const int columns = strips[0]->columns();
     const int rows = strips[0]->rows();
-    bool same = columns == m_columns && rows == m_rows;
-    std::size_t k = 0;
-    const std::size_t perStrip = static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows);
-    for (const auto& strip : strips) {
-        same = same && strip->columns() == columns && strip->rows() == rows &&
-               m_positions.size() == perStrip * 3 * kStripCount;
-        if (!same) {
-            break;
-        }
-        // Bit for bit: the index keeps each triangle's plane as the test would work
-        // it out from these very values.
-        for (const auto& v : strip->vertices()) {
-            if (std::memcmp(&v.x, &m_positions[k], 3 * sizeof(float)) != 0) {
-                same = false;
-                break;
-            }
-            k += 3;
-        }
-    }
-    if (same) {
+    if (indexes(strips)) {
         if (!m_ready) {
             build(strips);
         }

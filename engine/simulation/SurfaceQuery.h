@@ -78,6 +78,8 @@ public:
     // true when find() may be used.
     [[nodiscard]] bool sync(const Strips& strips, std::size_t queries);
     bool ready() const { return m_ready; }
+    // Whether the index is built for exactly these strips; it changes nothing.
+    [[nodiscard]] bool current(const Strips& strips) const;
 
     // The result of findSurface(strips, ...) for the strips the index was built from.
     // A point off the grid's extent lies under no triangle, whatever the segment, and is
@@ -154,6 +156,8 @@ private:
         double depth() const;
     };
 
+    // Whether the positions kept are the strips', bit for bit.
+    [[nodiscard]] bool indexes(const Strips& strips) const;
     void build(const Strips& strips);
     void outline(const Strips& strips, std::size_t id, double largestGround, Outline* out,
                  GroundTriangle* ground) const;

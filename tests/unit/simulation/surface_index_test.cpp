@@ -11,6 +11,7 @@
 
 #include "BodyState.h"
 #include "SurfaceAnswer.h"
+#include "course/CourseTrack.h"
 #include "course/StripGrid.h"
 #include "simulation/SurfaceQuery.h"
 #include "support/Bodies.h"
@@ -344,6 +345,33 @@ TEST_F(SurfaceGrid, AnswersPointsOffTheGridWithoutSearching) {
                   0u);
     }
     EXPECT_EQ(index.plainSearches(), 0u);
+}
+
+// The camera's segments reach farther than the grid answers: over the road it leaves
+// which triangle comes first to the row-by-row search, but over the infield it says at
+// once that nothing is there, which that search finds only by testing every triangle.
+TEST_F(SurfaceGrid, AnswersTheCameraOverTheInfieldWithoutSearchingTheCourse) {
+    LCourse_t& course = createLoopCourse(6, 30);
+    const int samples = course.track->sampleCount();
+    for (int i = 0; i < 100; ++i) { // enough for their settling to build the grid
+        placeBody(*app, roadCentre(course, i * samples / 100));
+    }
+    app->simulation.settle(course);
+    const StripGrid& inner = *course.strips[kStripCount - 1];
+    D3DXVECTOR3 infield(0, 0, 0);
+    for (int row = 0; row < inner.rows(); ++row) {
+        infield.x += inner.vertex(row, 1).x / static_cast<float>(inner.rows());
+        infield.z += inner.vertex(row, 1).z / static_cast<float>(inner.rows());
+    }
+    D3DXVECTOR3 onRoad = roadCentre(course, samples / 3);
+    SurfaceHint hint;
+    D3DXVECTOR3 scratch;
+    const std::size_t before = app->simulation.plainSurfaceSearches();
+    app->simulation.followSurfaceCamera(&course, 1, 0, &onRoad, hint, &scratch);
+    const std::size_t overTheRoad = app->simulation.plainSurfaceSearches();
+    EXPECT_GT(overTheRoad, before);
+    app->simulation.followSurfaceCamera(&course, 1, 0, &infield, hint, &scratch);
+    EXPECT_EQ(app->simulation.plainSurfaceSearches(), overTheRoad);
 }
 
 TEST_F(SurfaceGrid, IsBuiltForStripsThatStayAndDroppedWhenTheyChange) {
