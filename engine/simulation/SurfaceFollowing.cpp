@@ -57,8 +57,10 @@ void FootprintSamples::leaveLatest(std::span<const FootprintSamples> parts,
 }
 
 void Simulation::beginQueries(const LCourse_t& course, std::size_t queries) {
-    m_surfaceIndexInUse = m_surfaceGrid && course.stripsCreated && queries > 0 &&
-                          m_surfaceIndex.sync(course.strips, queries);
+    // Brought up to date even for no queries at all: a course without bodies that stays
+    // as it is gets its grid too, which the camera asks over the infield.
+    m_surfaceIndexInUse =
+        m_surfaceGrid && course.stripsCreated && m_surfaceIndex.sync(course.strips, queries);
 }
 
 inline bool Simulation::querySurface(const LCourse_t& course, float x, float z, float halfHeight,
