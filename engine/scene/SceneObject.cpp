@@ -157,15 +157,13 @@ float CSceneObject::yawAngle() const {
 
 D3DXMATRIX CSceneObject::composeWorld() const {
     const float angle = yawAngle();
-    return composeWorld(std::cos(angle), std::sin(angle));
+    return composeWorld(std::cos(angle), std::sin(angle), std::cos(pitch), std::sin(pitch),
+                        std::cos(roll), std::sin(roll));
 }
 
-D3DXMATRIX CSceneObject::composeWorld(float cy, float sy) const {
+D3DXMATRIX CSceneObject::composeWorld(float cy, float sy, float cx, float sx, float cz,
+                                      float sz) const {
     const D3DXVECTOR3 at = position + modelOffset;
-    const float cx = std::cos(pitch);
-    const float sx = std::sin(pitch);
-    const float cz = std::cos(roll);
-    const float sz = std::sin(roll);
     // Not finite when any of them is not (sums of finite values this size stay finite).
     if (!std::isfinite(cy + sy + cx + sx + cz + sz + at.x + at.y + at.z)) {
         D3DXMATRIX yawMatrix;

@@ -38,9 +38,10 @@ public:
 
     // The world matrix: yawed, tilted about x, then about z, then moved into place.
     D3DXMATRIX composeWorld() const;
-    // The same, given the cosine and sine of yawAngle() (a body's yaw seldom changes, so
-    // they are worth keeping from one frame to the next).
-    D3DXMATRIX composeWorld(float cosYaw, float sinYaw) const;
+    // The same, given the cosines and sines of yawAngle(), pitch and roll (they seldom
+    // change from one frame to the next, so they are worth keeping).
+    D3DXMATRIX composeWorld(float cosYaw, float sinYaw, float cosPitch, float sinPitch,
+                            float cosRoll, float sinRoll) const;
     // The angle, in radians about y, the world matrix turns the body by.
     float yawAngle() const;
 

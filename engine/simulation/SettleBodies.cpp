@@ -17,9 +17,11 @@ std::optional<D3DXVECTOR3> Simulation::settleBody(const LCourse_t& course, CScen
                                                   std::size_t index, SettleCache& cache) const {
     // The matrix is composed before the body follows the surface, so what is drawn
     // lags the surface by one frame.
-    const auto [cosYaw, sinYaw] = cache.world.of(
-        body.yawAngle(), [](float angle) { return std::pair(std::cos(angle), std::sin(angle)); });
-    body.world = body.composeWorld(cosYaw, sinYaw);
+    const auto turn = [](float angle) { return std::pair(std::cos(angle), std::sin(angle)); };
+    const auto [cosYaw, sinYaw] = cache.world.of(body.yawAngle(), turn);
+    const auto [cosPitch, sinPitch] = cache.pitch.of(body.pitch, turn);
+    const auto [cosRoll, sinRoll] = cache.roll.of(body.roll, turn);
+    body.world = body.composeWorld(cosYaw, sinYaw, cosPitch, sinPitch, cosRoll, sinRoll);
     // A body whose place is not a finite number is over no triangle of the course, and
     // looking for one would search every triangle of it for each footprint point.
     if (!std::isfinite(body.position.x) || !std::isfinite(body.position.z)) {

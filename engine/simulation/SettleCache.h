@@ -26,12 +26,14 @@ private:
 };
 
 // What settling a body worked out one frame that the next can use again: a body moves a
-// fraction of a triangle a frame and seldom turns. Any values give the same results as
-// none, only later.
+// fraction of a triangle a frame, seldom turns, and keeps its tilts while the ground
+// under it stays flat. Any values give the same results as none, only later.
 struct SettleCache {
     // The surface grid's triangles where the footprint's five samples found the course;
     // the next search tries each first.
     std::uint32_t triangle[5] = {~0u, ~0u, ~0u, ~0u, ~0u};
     CachedTurn footprint; // of the body's yaw read as degrees
     CachedTurn world;     // of the world matrix's yaw angle
+    CachedTurn pitch;     // of its tilts, for the world matrix
+    CachedTurn roll;
 };
